@@ -1,0 +1,28 @@
+#include "platform/UnixSignals.h"
+#include "platform/UserDefaults.h"
+
+#include <QApplication>
+
+#include <csignal>
+
+int main(int argc, char* argv[]) {
+    // Overink drives X11 directly (input shapes, pointer grabs, the tray), so
+    // it always runs on Qt's xcb platform, under XWayland too.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    // A stroke needs every pointer sample; the attribute only holds when set
+    // after the application object exists.
+    QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName("overink");
+    QApplication::setApplicationDisplayName("Overink");
+
+    auto defaults = platform::UserDefaults::standard();
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { platform::UserDefaults::flushAll(); });
+
+    auto& signals = platform::UnixSignals::instance();
+    signals.install();
+    auto onSignal = signals.received.connect([](int) { QCoreApplication::quit(); });
+
+    return app.exec();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+
+// Where the program's resources are, and its version strings.
+class Bundle {
+public:
+    // The installed resources (<prefix>/share/overink) when present, else
+    // those of the source tree the program was built from.
+    static const Bundle& main();
+
+    Bundle(QString resourcesPath, std::optional<QString> shortVersion, std::optional<QString> buildVersion);
+
+    QString resourcesPath() const { return resourcesPath_; }
+    // Full path of a resource, or empty when it does not exist.
+    QString resource(const QString& relativePath) const;
+    // "CFBundleShortVersionString" (the project version) and "CFBundleVersion"
+    // (the build number); none for other keys or when not set.
+    std::optional<QString> infoString(const QString& key) const;
+
+private:
+    QString resourcesPath_;
+    std::optional<QString> shortVersion_;
+    std::optional<QString> buildVersion_;
+};
+
+} // namespace platform

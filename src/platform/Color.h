@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+
+
+// An sRGB colour with components 0…1. Kept in doubles: QColor rounds to 16
+// bits and has no hue for greys.
+struct Color {
+    double r = 0;
+    double g = 0;
+    double b = 0;
+    double a = 1;
+
+    static constexpr Color rgba(double r, double g, double b, double a = 1) { return Color{r, g, b, a}; }
+    static constexpr Color red() { return Color{1, 0.231, 0.188, 1}; }
+    static constexpr Color black() { return Color{0, 0, 0, 1}; }
+    static constexpr Color white() { return Color{1, 1, 1, 1}; }
+    static constexpr Color clear() { return Color{0, 0, 0, 0}; }
+
+    Color withAlpha(double alpha) const { return Color{r, g, b, alpha}; }
+    QColor toQColor() const {
+        // QColor refuses components outside 0…1; clamp (NaN counts as 0).
+        auto c = [](double v) { return static_cast<float>(v > 0 ? (v < 1 ? v : 1) : 0); };
+        return QColor::fromRgbF(c(r), c(g), c(b), c(a));
+    }
+    static Color fromQColor(const QColor& c) { return Color{c.redF(), c.greenF(), c.blueF(), c.alphaF()}; }
+
+    friend bool operator==(const Color&, const Color&) = default;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QPointF>
+#include <QRect>
+#include <QRectF>
+#include <QSizeF>
+
+#include <cmath>
+#include <limits>
+
+namespace platform {
+
+// Screen-space geometry: y grows upward, origin at the bottom-left of the
+// primary monitor. Rectangle tests follow CoreGraphics' rules, which differ
+// from QRectF's at the edges.
+struct Point {
+    double x = 0;
+    double y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Size {
+    double width = 0;
+    double height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+struct Rect {
+    Point origin;
+    Size size;
+
+    constexpr Rect() = default;
+    constexpr Rect(double x, double y, double w, double h) : origin{x, y}, size{w, h} {}
+    constexpr Rect(Point o, Size s) : origin(o), size(s) {}
+
+    static Rect null() {
+        const double inf = std::numeric_limits<double>::infinity();
+        return Rect(inf, inf, 0, 0);
+    }
+    bool isNull() const { return std::isinf(origin.x) || std::isinf(origin.y); }
+    bool isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
+
+    // Min/max read through the standardized rectangle (negative sizes allowed).
+    double minX() const { return std::min(origin.x, origin.x + size.width); }
+    double maxX() const { return std::max(origin.x, origin.x + size.width); }
+    double minY() const { return std::min(origin.y, origin.y + size.height); }
+    double maxY() const { return std::max(origin.y, origin.y + size.height); }
+    double midX() const { return origin.x + size.width / 2; }
+    double midY() const { return origin.y + size.height / 2; }
+    double width() const { return std::abs(size.width); }
+    double height() const { return std::abs(size.height); }
+
+    Rect standardized() const { return Rect(minX(), minY(), width(), height()); }
+
+    // Half-open: min edges inside, max edges outside.
+    bool contains(Point p) const {
+        if (isNull()) return false;
+        return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
+    }
+    bool contains(const Rect& r) const;
+    // True when the interiors overlap; an empty rectangle strictly inside
+    // another intersects it, as in CoreGraphics.
+    bool intersects(const Rect& r) const;
+    Rect intersection(const Rect& r) const;
+    Rect united(const Rect& r) const;
+    Rect insetBy(double dx, double dy) const;
+    Rect offsetBy(double dx, double dy) const { return Rect(origin.x + dx, origin.y + dy, size.width, size.height); }
+
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Conversions between y-up screen space and Qt's global coordinates (y-down,
+// origin at the top-left of the X root), through the primary monitor's
+// rectangle in root coordinates.
+Point toScreen(const QPointF& global, const QRect& primaryInRoot);
+QPointF toGlobal(const Point& p, const QRect& primaryInRoot);
+Rect toScreen(const QRectF& global, const QRect& primaryInRoot);
+QRectF toGlobal(const Rect& r, const QRect& primaryInRoot);
+
+// The primary monitor's rectangle in root coordinates, read afresh from Qt.
+QRect primaryRootRect();
+Point toScreen(const QPointF& global);
+QPointF toGlobal(const Point& p);
+Rect toScreen(const QRectF& global);
+QRectF toGlobal(const Rect& r);
+
+} // namespace platform

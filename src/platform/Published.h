@@ -1,0 +1,159 @@
+#pragma once
+
+#include "platform/Dispatch.h"
+#include "platform/Signal.h"
+#include "platform/Subscription.h"
+
+#include <functional>
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+// An object whose published fields announce every change on one signal,
+// fired before the field changes.
+class ObservableObject {
+public:
+    ObservableObject() = default;
+    ObservableObject(const ObservableObject&) = delete;
+    ObservableObject& operator=(const ObservableObject&) = delete;
+    virtual ~ObservableObject() = default;
+
+    Signal<> willChange;
+};
+
+enum class Delivery { Immediate, MainQueue };
+enum class Initial { Include, Skip };
+
+// A published field. Every assignment notifies, equal values included:
+// first the owner's willChange, then each subscriber with the new value,
+// while the field still holds the old one; then the value is stored and the
+// field's own did-set observer (if any) runs with the old value.
+template <typename T>
+class Published {
+public:
+    using Handler = std::function<void(const T&)>;
+    using DidSet = std::function<void(const T& oldValue)>;
+
+    explicit Published(T initial = T{}, ObservableObject* owner = nullptr)
+        : value_(std::move(initial)), owner_(owner), subscribers_(std::make_shared<Subscribers>()) {}
+    Published(const Published&) = delete;
+    Published& operator=(const Published&) = delete;
+
+    const T& get() const { return value_; }
+    operator const T&() const { return value_; }
+    const T* operator->() const { return &value_; }
+
+    Published& operator=(T newValue) {
+        set(std::move(newValue));
+        return *this;
+    }
+
+    void set(T newValue) {
+        if (owner_) owner_->willChange.emit();
+        if (!subscribers_->empty()) {
+            const auto snapshot = *subscribers_;
+            for (const auto& s : snapshot) {
+                if (!s->alive) continue;
+                if (s->delivery == Delivery::Immediate) {
+                    s->handler(newValue);
+                } else {
+                    std::weak_ptr<Subscriber> weak = s;
+                    dispatchMain([weak, copy = newValue] {
+                        if (auto strong = weak.lock(); strong && strong->alive) strong->handler(copy);
+                    });
+                }
+            }
+        }
+        T old = std::exchange(value_, std::move(newValue));
+        if (didSet_) didSet_(old);
+    }
+
+    // Stores without notifying anyone: for initialisers that read stored
+    // values and must not run observers.
+    void setSilently(T newValue) { value_ = std::move(newValue); }
+
+    // The field's own change observer (a property's didSet): runs after every
+    // assignment through set(), never after setSilently().
+    void setDidSet(DidSet observer) { didSet_ = std::move(observer); }
+
+    [[nodiscard]] Subscription sink(Handler handler, Delivery delivery = Delivery::Immediate,
+                                    Initial initial = Initial::Include) {
+        auto sub = std::make_shared<Subscriber>(Subscriber{std::move(handler), delivery, true});
+        subscribers_->push_back(sub);
+        if (initial == Initial::Include) {
+            if (delivery == Delivery::Immediate) {
+                sub->handler(value_);
+            } else {
+                std::weak_ptr<Subscriber> weak = sub;
+                dispatchMain([weak, copy = value_] {
+                    if (auto strong = weak.lock(); strong && strong->alive) strong->handler(copy);
+                });
+            }
+        }
+        std::weak_ptr<Subscribers> weakList = subscribers_;
+        std::weak_ptr<Subscriber> weakSub = sub;
+        return Subscription([weakList, weakSub] {
+            auto s = weakSub.lock();
+            if (!s) return;
+            s->alive = false;
+            if (auto list = weakList.lock()) {
+                list->erase(std::remove(list->begin(), list->end(), s), list->end());
+            }
+        });
+    }
+
+    std::size_t subscriberCount() const { return subscribers_->size(); }
+
+private:
+    struct Subscriber {
+        Handler handler;
+        Delivery delivery;
+        bool alive;
+    };
+    using Subscribers = std::vector<std::shared_ptr<Subscriber>>;
+
+    T value_;
+    ObservableObject* owner_;
+    std::shared_ptr<Subscribers> subscribers_;
+    DidSet didSet_;
+};
+
+// Calls `handler(a, b)` whenever either field is assigned, once both have a
+// value: the assigned field contributes its new value, the other its current.
+template <typename A, typename B>
+[[nodiscard]] std::vector<Subscription> combineLatest(Published<A>& a, Published<B>& b,
+                                                      std::function<void(const A&, const B&)> handler,
+                                                      Delivery delivery = Delivery::Immediate,
+                                                      Initial initial = Initial::Include) {
+    struct Latest {
+        std::optional<A> a;
+        std::optional<B> b;
+        std::function<void(const A&, const B&)> handler;
+        bool primed = false;
+    };
+    auto latest = std::make_shared<Latest>();
+    latest->handler = std::move(handler);
+    std::vector<Subscription> subs;
+    subs.push_back(a.sink([latest](const A& v) {
+        latest->a = v;
+        if (latest->primed && latest->b) latest->handler(*latest->a, *latest->b);
+    }, delivery, Initial::Include));
+    subs.push_back(b.sink([latest](const B& v) {
+        latest->b = v;
+        if (latest->primed && latest->a) latest->handler(*latest->a, *latest->b);
+    }, delivery, Initial::Include));
+    auto prime = [latest, initial] {
+        latest->primed = true;
+        if (initial == Initial::Include && latest->a && latest->b) latest->handler(*latest->a, *latest->b);
+    };
+    if (delivery == Delivery::Immediate) prime();
+    else dispatchMain(prime);
+    return subs;
+}
+
+} // namespace platform

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+// A typed key-value store of preferences. Values change in memory at once;
+// a file-backed store writes its file atomically, at most about twice a
+// second, and when flushed (at quit and on SIGTERM). The types are kept
+// apart so that a value read back as the wrong type can be told from one
+// that is missing.
+class UserDefaults {
+public:
+    enum class Type { Bool, Double, String, StringArray, NumberArray, Data };
+    using Value = std::variant<bool, double, QString, QStringList, std::vector<double>, QByteArray>;
+
+    // An empty store that never touches the disk (tests).
+    static std::shared_ptr<UserDefaults> inMemory();
+    // A store backed by `path`. A file that cannot be read or decoded is
+    // moved aside (to "<path>.bad") and the store starts empty.
+    static std::shared_ptr<UserDefaults> fileBacked(const QString& path);
+    // The program's store: $XDG_CONFIG_HOME/overink/defaults.json.
+    static std::shared_ptr<UserDefaults> standard();
+    static QString standardPath();
+
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    bool contains(const QString& key) const { return values_.contains(key); }
+    std::optional<Type> type(const QString& key) const;
+    std::optional<Value> value(const QString& key) const;
+
+    // Each getter answers only when the key holds a value of its type.
+    std::optional<bool> boolValue(const QString& key) const;
+    std::optional<double> doubleValue(const QString& key) const;
+    std::optional<QString> stringValue(const QString& key) const;
+    std::optional<QStringList> stringArray(const QString& key) const;
+    std::optional<std::vector<double>> numberArray(const QString& key) const;
+    std::optional<QByteArray> data(const QString& key) const;
+
+    void set(const QString& key, Value value);
+    void setBool(const QString& key, bool v) { set(key, Value(v)); }
+    void setDouble(const QString& key, double v) { set(key, Value(v)); }
+    void setString(const QString& key, const QString& v) { set(key, Value(v)); }
+    void setStringArray(const QString& key, const QStringList& v) { set(key, Value(v)); }
+    void setNumberArray(const QString& key, const std::vector<double>& v) { set(key, Value(v)); }
+    void setData(const QString& key, const QByteArray& v) { set(key, Value(v)); }
+    void remove(const QString& key);
+
+    // Writes pending changes now (file-backed stores only).
+    bool flush();
+    // Flushes every live file-backed store (quit, SIGTERM).
+    static void flushAll();
+
+    QString path() const { return path_; }
+    int fileWriteCount() const { return writes_; }
+    // Where an unreadable file was moved, if it was.
+    QString movedAsidePath() const { return movedAside_; }
+
+    static constexpr int kWriteDelayMs = 500;
+
+private:
+    explicit UserDefaults(QString path);
+    void load();
+    void scheduleWrite();
+
+    QString path_;
+    QHash<QString, Value> values_;
+    bool dirty_ = false;
+    int writes_ = 0;
+    QString movedAside_;
+    std::unique_ptr<QTimer> timer_;
+};
+
+} // namespace platform

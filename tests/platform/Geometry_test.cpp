@@ -1,0 +1,58 @@
+#include "platform/Geometry.h"
+
+#include <gtest/gtest.h>
+
+using platform::Point;
+using platform::Rect;
+
+TEST(Rect, ContainsIsHalfOpen) {
+    const Rect r(0, 0, 10, 10);
+    EXPECT_TRUE(r.contains(Point{0, 0}));
+    EXPECT_TRUE(r.contains(Point{9.999, 9.999}));
+    EXPECT_FALSE(r.contains(Point{10, 5}));
+    EXPECT_FALSE(r.contains(Point{5, 10}));
+    EXPECT_FALSE(r.contains(Point{-0.001, 5}));
+    EXPECT_FALSE(Rect::null().contains(Point{0, 0}));
+}
+
+TEST(Rect, IntersectsNeedsOverlappingInteriorsButAcceptsEmptyRectsInside) {
+    const Rect r(0, 0, 10, 10);
+    EXPECT_TRUE(r.intersects(Rect(5, 5, 10, 10)));
+    EXPECT_FALSE(r.intersects(Rect(10, 0, 10, 10))); // touching edges
+    EXPECT_TRUE(r.intersects(Rect(5, 5, 0, 0)));     // empty, strictly inside
+    EXPECT_TRUE(r.intersects(Rect(5, -5, 0, 20)));   // a vertical line through it
+    EXPECT_FALSE(r.intersects(Rect(0, 0, 0, 0)));    // empty, on the corner
+    EXPECT_FALSE(r.intersects(Rect::null()));
+    EXPECT_TRUE(Rect(10, 10, -10, -10).intersects(Rect(1, 1, 1, 1))); // negative sizes standardize
+    EXPECT_TRUE(r.intersection(Rect(20, 20, 1, 1)).isNull());
+    EXPECT_EQ(r.intersection(Rect(5, -5, 10, 10)), Rect(5, 0, 5, 5));
+}
+
+TEST(Rect, InsetMidAndUnion) {
+    const Rect r(10, 20, 100, 50);
+    EXPECT_EQ(r.insetBy(2, 3), Rect(12, 23, 96, 44));
+    EXPECT_TRUE(r.insetBy(60, 0).isNull());
+    EXPECT_DOUBLE_EQ(r.midX(), 60);
+    EXPECT_DOUBLE_EQ(r.midY(), 45);
+    EXPECT_DOUBLE_EQ(r.maxX(), 110);
+    EXPECT_DOUBLE_EQ(r.maxY(), 70);
+    EXPECT_EQ(r.united(Rect(0, 0, 1, 1)), Rect(0, 0, 110, 70));
+    EXPECT_EQ(Rect::null().united(r), r);
+}
+
+TEST(Coordinates, RoundTripWithThePrimaryAwayFromTheRootOrigin) {
+    // Primary monitor at (1280, 200) in the root, 1920×1080: screen-space
+    // origin is its bottom-left, y up.
+    const QRect primary(1280, 200, 1920, 1080);
+    EXPECT_EQ(platform::toScreen(QPointF(1280, 1280), primary), (Point{0, 0}));
+    EXPECT_EQ(platform::toScreen(QPointF(1280, 200), primary), (Point{0, 1080}));
+    EXPECT_EQ(platform::toScreen(QPointF(0, 0), primary), (Point{-1280, 1280}));
+    for (QPointF q : {QPointF(0, 0), QPointF(1500.5, 333.25), QPointF(3199, 1279)}) {
+        EXPECT_EQ(platform::toGlobal(platform::toScreen(q, primary), primary), q);
+    }
+    // A monitor left of the primary, its top aligned with the root's top.
+    const QRectF left(0, 0, 1280, 1024);
+    const Rect s = platform::toScreen(left, primary);
+    EXPECT_EQ(s, Rect(-1280, 256, 1280, 1024));
+    EXPECT_EQ(platform::toGlobal(s, primary), left);
+}
