@@ -1,0 +1,205 @@
+#include "brushes/BrushRecords.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+std::optional<double> finiteNumber(const QJsonValue& v) {
+    if (!v.isDouble()) return std::nullopt;
+    const double d = v.toDouble();
+    if (!std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
+std::optional<int> integralNumber(const QJsonValue& v) {
+    const auto d = finiteNumber(v);
+    if (!d || std::trunc(*d) != *d) return std::nullopt;
+    if (*d < std::numeric_limits<int>::min() || *d > std::numeric_limits<int>::max()) return std::nullopt;
+    return static_cast<int>(*d);
+}
+
+bool absent(const QJsonObject& o, QLatin1String key) {
+    const auto it = o.constFind(key);
+    return it == o.constEnd() || it->isNull();
+}
+
+} // namespace
+
+std::string_view rawValue(GIMPCellSelection s) {
+    switch (s) {
+    case GIMPCellSelection::sequential: return "sequential";
+    case GIMPCellSelection::random: return "random";
+    case GIMPCellSelection::constant: return "constant";
+    case GIMPCellSelection::angular: return "angular";
+    }
+    return "sequential";
+}
+
+std::optional<GIMPCellSelection> cellSelectionFromRaw(QStringView raw) {
+    for (auto s : {GIMPCellSelection::sequential, GIMPCellSelection::random, GIMPCellSelection::constant,
+                   GIMPCellSelection::angular}) {
+        if (raw == QLatin1String(rawValue(s).data())) return s;
+    }
+    return std::nullopt;
+}
+
+std::string_view rawValue(VBRShape s) {
+    switch (s) {
+    case VBRShape::circle: return "circle";
+    case VBRShape::square: return "square";
+    case VBRShape::diamond: return "diamond";
+    }
+    return "circle";
+}
+
+std::optional<VBRShape> vbrShapeFromRaw(QStringView raw) {
+    for (auto s : kAllVBRShapes) {
+        if (raw == QLatin1String(rawValue(s).data())) return s;
+    }
+    return std::nullopt;
+}
+
+VBRParams VBRParams::clamped() const {
+    VBRParams c = *this;
+    c.radius = std::clamp(radius, 1.0, 250.0);
+    c.spikes = spikes < 3 ? 2 : std::min(spikes, 20);
+    c.hardness = hardness <= 0 ? 0 : std::min(hardness, 1.0);
+    c.aspectRatio = aspectRatio <= 1 ? 1 : std::min(aspectRatio, 20.0);
+    // A hair over 180 keeps 180 itself; negative angles fold to their
+    // absolute value modulo 180.
+    c.angle = angle >= 0 ? std::fmod(angle, 180.0000001) : -std::fmod(angle, 180.0);
+    return c;
+}
+
+QJsonObject VBRParams::toJson() const {
+    return QJsonObject{
+        {"shape", QString::fromLatin1(rawValue(shape).data())},
+        {"radius", radius},
+        {"spikes", spikes},
+        {"hardness", hardness},
+        {"aspectRatio", aspectRatio},
+        {"angle", angle},
+    };
+}
+
+std::optional<VBRParams> VBRParams::fromJson(const QJsonObject& o) {
+    const QJsonValue shapeValue = o.value("shape");
+    if (!shapeValue.isString()) return std::nullopt;
+    const auto shape = vbrShapeFromRaw(shapeValue.toString());
+    const auto radius = finiteNumber(o.value("radius"));
+    const auto spikes = integralNumber(o.value("spikes"));
+    const auto hardness = finiteNumber(o.value("hardness"));
+    const auto aspect = finiteNumber(o.value("aspectRatio"));
+    const auto angle = finiteNumber(o.value("angle"));
+    if (!shape || !radius || !spikes || !hardness || !aspect || !angle) return std::nullopt;
+    return VBRParams{*shape, *radius, *spikes, *hardness, *aspect, *angle};
+}
+
+QString uuidText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+
+std::optional<QUuid> uuidFromText(QStringView text) {
+    if (text.size() != 36) return std::nullopt;
+    auto isHex = [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    };
+    for (qsizetype i = 0; i < 36; ++i) {
+        const char16_t c = text[i].unicode();
+        const bool hyphenSlot = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphenSlot ? c != u'-' : !isHex(c)) return std::nullopt;
+    }
+    return QUuid::fromString(text);
+}
+
+QJsonObject ImportedGIMPBrush::toJson() const {
+    QJsonObject o{
+        {"id", uuidText(id)},
+        {"name", name},
+        {"cellFilenames", QJsonArray::fromStringList(cellFilenames)},
+        {"diameter", diameter},
+        {"spacing", spacing},
+        {"opacity", opacity},
+    };
+    if (thumbnailFilename) o.insert("thumbnailFilename", *thumbnailFilename);
+    if (selection) o.insert("selection", QString::fromLatin1(rawValue(*selection).data()));
+    if (vbr) o.insert("vbr", vbr->toJson());
+    if (bundledSourceID) o.insert("bundledSourceID", *bundledSourceID);
+    return o;
+}
+
+std::optional<ImportedGIMPBrush> ImportedGIMPBrush::fromJson(const QJsonObject& o) {
+    ImportedGIMPBrush b;
+    const QJsonValue idValue = o.value("id");
+    if (!idValue.isString()) return std::nullopt;
+    const auto id = uuidFromText(idValue.toString());
+    if (!id) return std::nullopt;
+    b.id = *id;
+
+    const QJsonValue nameValue = o.value("name");
+    if (!nameValue.isString()) return std::nullopt;
+    b.name = nameValue.toString();
+
+    const QJsonValue cells = o.value("cellFilenames");
+    if (!cells.isArray()) return std::nullopt;
+    for (const QJsonValue& c : cells.toArray()) {
+        if (!c.isString()) return std::nullopt;
+        b.cellFilenames.append(c.toString());
+    }
+
+    const auto diameter = finiteNumber(o.value("diameter"));
+    const auto spacing = finiteNumber(o.value("spacing"));
+    const auto opacity = finiteNumber(o.value("opacity"));
+    if (!diameter || !spacing || !opacity) return std::nullopt;
+    b.diameter = *diameter;
+    b.spacing = *spacing;
+    b.opacity = *opacity;
+
+    if (!absent(o, QLatin1String("thumbnailFilename"))) {
+        const QJsonValue v = o.value("thumbnailFilename");
+        if (!v.isString()) return std::nullopt;
+        b.thumbnailFilename = v.toString();
+    }
+    if (!absent(o, QLatin1String("selection"))) {
+        const QJsonValue v = o.value("selection");
+        if (!v.isString()) return std::nullopt;
+        b.selection = cellSelectionFromRaw(v.toString());
+        if (!b.selection) return std::nullopt;
+    }
+    if (!absent(o, QLatin1String("vbr"))) {
+        const QJsonValue v = o.value("vbr");
+        if (!v.isObject()) return std::nullopt;
+        b.vbr = VBRParams::fromJson(v.toObject());
+        if (!b.vbr) return std::nullopt;
+    }
+    if (!absent(o, QLatin1String("bundledSourceID"))) {
+        const QJsonValue v = o.value("bundledSourceID");
+        if (!v.isString()) return std::nullopt;
+        b.bundledSourceID = v.toString();
+    }
+    return b;
+}
+
+QByteArray encodeBrushIndex(const std::vector<ImportedGIMPBrush>& brushes) {
+    QJsonArray array;
+    for (const auto& b : brushes) array.append(b.toJson());
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+std::optional<DecodedBrushIndex> decodeBrushIndex(const QByteArray& data) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
+    DecodedBrushIndex result;
+    for (const QJsonValue& v : doc.array()) {
+        std::optional<ImportedGIMPBrush> b;
+        if (v.isObject()) b = ImportedGIMPBrush::fromJson(v.toObject());
+        if (b) result.brushes.push_back(std::move(*b));
+        else ++result.skippedRecords;
+    }
+    return result;
+}
