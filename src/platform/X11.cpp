@@ -1,0 +1,132 @@
+#include "platform/X11.h"
+
+#include <QGuiApplication>
+#include <QHash>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform::x11 {
+
+xcb_connection_t* connection() {
+    auto* app = qGuiApp;
+    if (!app) return nullptr;
+    auto* native = app->nativeInterface<QNativeInterface::QX11Application>();
+    return native ? native->connection() : nullptr;
+}
+
+bool available() { return connection() != nullptr; }
+
+xcb_screen_t* screen() {
+    auto* c = connection();
+    if (!c) return nullptr;
+    // Qt opens the display's default screen; Xinerama-style setups have one.
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+}
+
+xcb_window_t root() {
+    auto* s = screen();
+    return s ? s->root : XCB_NONE;
+}
+
+xcb_atom_t atom(const char* name) {
+    static QHash<QByteArray, xcb_atom_t> cache;
+    const QByteArray key(name);
+    if (auto it = cache.constFind(key); it != cache.cend()) return *it;
+    auto* c = connection();
+    if (!c) return XCB_ATOM_NONE;
+    auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(key.size()), name), nullptr));
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    if (a != XCB_ATOM_NONE) cache.insert(key, a);
+    return a;
+}
+
+QString atomName(xcb_atom_t a) {
+    auto* c = connection();
+    if (!c || a == XCB_ATOM_NONE) return {};
+    auto r = reply(xcb_get_atom_name_reply(c, xcb_get_atom_name(c, a), nullptr));
+    if (!r) return {};
+    return QString::fromLatin1(xcb_get_atom_name_name(r.get()), xcb_get_atom_name_name_length(r.get()));
+}
+
+std::vector<std::uint32_t> property32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                      std::uint32_t maxItems) {
+    auto* c = connection();
+    if (!c || window == XCB_NONE || property == XCB_ATOM_NONE) return {};
+    auto r = reply(xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, maxItems), nullptr));
+    if (!r || r->format != 32 || r->type != type) return {};
+    const auto n = static_cast<std::size_t>(xcb_get_property_value_length(r.get())) / 4;
+    std::vector<std::uint32_t> values(n);
+    if (n) std::memcpy(values.data(), xcb_get_property_value(r.get()), n * 4);
+    return values;
+}
+
+void setProperty32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                   const std::vector<std::uint32_t>& values) {
+    auto* c = connection();
+    if (!c || window == XCB_NONE) return;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, property, type, 32,
+                        static_cast<std::uint32_t>(values.size()), values.data());
+}
+
+void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1, std::uint32_t d2,
+                     std::uint32_t d3, std::uint32_t d4) {
+    auto* c = connection();
+    if (!c) return;
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = window;
+    ev.type = type;
+    ev.data.data32[0] = d0;
+    ev.data.data32[1] = d1;
+    ev.data.data32[2] = d2;
+    ev.data.data32[3] = d3;
+    ev.data.data32[4] = d4;
+    xcb_send_event(c, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&ev));
+}
+
+void setNetWmState(xcb_window_t window, xcb_atom_t state, bool on, bool mapped) {
+    if (!available() || window == XCB_NONE) return;
+    const xcb_atom_t netWmState = atom("_NET_WM_STATE");
+    if (mapped) {
+        // 1 = add, 0 = remove; source 1 = a normal application.
+        sendRootMessage(window, netWmState, on ? 1 : 0, state, 0, 1);
+        return;
+    }
+    auto states = property32(window, netWmState, XCB_ATOM_ATOM);
+    auto it = std::find(states.begin(), states.end(), state);
+    if (on && it == states.end()) states.push_back(state);
+    if (!on && it != states.end()) states.erase(it);
+    setProperty32(window, netWmState, XCB_ATOM_ATOM, states);
+}
+
+xcb_window_t windowId(QWindow* window) {
+    if (!window || !available()) return XCB_NONE;
+    return static_cast<xcb_window_t>(window->winId());
+}
+
+std::vector<xcb_window_t> ourWindows() {
+    std::vector<xcb_window_t> ids;
+    if (!available()) return ids;
+    for (QWindow* w : QGuiApplication::allWindows()) {
+        if (w->handle()) ids.push_back(static_cast<xcb_window_t>(w->winId()));
+    }
+    return ids;
+}
+
+bool compositingManagerRunning() {
+    auto* c = connection();
+    if (!c) return false;
+    const QByteArray name = "_NET_WM_CM_S0";
+    auto r = reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom(name.constData())), nullptr));
+    return r && r->owner != XCB_NONE;
+}
+
+void flush() {
+    if (auto* c = connection()) xcb_flush(c);
+}
+
+} // namespace platform::x11

@@ -1,0 +1,64 @@
+#pragma once
+
+// Small helpers over the X connection that Qt's xcb platform opened. Requests
+// that act on our own windows go through this connection so that they stay
+// ordered with Qt's own requests (map, configure) on the same windows.
+
+#include <QString>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <xcb/xcb.h>
+
+class QWindow;
+
+namespace platform::x11 {
+
+// Qt's connection, or null when the program does not run on xcb (the unit
+// tests render offscreen).
+xcb_connection_t* connection();
+bool available();
+xcb_window_t root();
+xcb_screen_t* screen();
+
+// Interned once per process; 0 without a connection.
+xcb_atom_t atom(const char* name);
+QString atomName(xcb_atom_t atom);
+
+// Replies free themselves.
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T>
+Reply<T> reply(T* r) {
+    return Reply<T>(r, &std::free);
+}
+
+// A property as 32-bit items (CARDINAL, WINDOW, ATOM); empty when absent.
+std::vector<std::uint32_t> property32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                      std::uint32_t maxItems = 4096);
+void setProperty32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                   const std::vector<std::uint32_t>& values);
+
+// Adds or removes one _NET_WM_STATE atom: directly in the property while the
+// window is unmapped, through the window manager once it is mapped.
+void setNetWmState(xcb_window_t window, xcb_atom_t state, bool on, bool mapped);
+
+// Sends a client message to the root window the way EWMH requests are made.
+void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0,
+                     std::uint32_t d2 = 0, std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+
+// The X window of a Qt window (created on demand); 0 off xcb.
+xcb_window_t windowId(QWindow* window);
+// Every X window that Qt created for this process's top-level windows.
+std::vector<xcb_window_t> ourWindows();
+
+// Whether a compositing manager owns _NET_WM_CM_S<screen>.
+bool compositingManagerRunning();
+
+void flush();
+
+} // namespace platform::x11

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/Mouse.h"
+
+namespace platform {
+
+// The pointer from one xcb_query_pointer on the root. Off xcb, QCursor's
+// position and no buttons.
+class X11Mouse : public Mouse {
+public:
+    Point location() const override;
+    std::uint32_t pressedButtons() const override;
+
+    // Both from the same query.
+    struct State {
+        Point location;
+        std::uint32_t buttons = 0;
+    };
+    static State query();
+};
+
+} // namespace platform

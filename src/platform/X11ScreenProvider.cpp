@@ -1,0 +1,197 @@
+#include "platform/X11ScreenProvider.h"
+
+#include "platform/Strut.h"
+#include "platform/X11.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <xcb/randr.h>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+struct Monitor {
+    QRect rect; // root coordinates, device pixels
+    DisplayID id = 0;
+    QString name;
+    bool primary = false;
+};
+
+std::vector<Monitor> randrMonitors() {
+    std::vector<Monitor> out;
+    auto* c = x11::connection();
+    if (!c) return out;
+    auto r = x11::reply(xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, x11::root(), 1), nullptr));
+    if (!r) return out;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(r.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
+        const auto* m = it.data;
+        Monitor mon;
+        mon.rect = QRect(m->x, m->y, m->width, m->height);
+        mon.primary = m->primary;
+        mon.name = x11::atomName(m->name);
+        const int outputs = xcb_randr_monitor_info_outputs_length(m);
+        mon.id = outputs > 0 ? xcb_randr_monitor_info_outputs(m)[0] : m->name;
+        if (mon.id == 0) mon.id = m->name;
+        out.push_back(mon);
+    }
+    std::stable_partition(out.begin(), out.end(), [](const Monitor& m) { return m.primary; });
+    return out;
+}
+
+// Struts of every client the window manager lists, or of the root's children
+// when no window manager keeps a list.
+std::vector<Strut> struts(QSize rootSize, bool* haveClientList) {
+    std::vector<Strut> out;
+    auto windows = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    *haveClientList = !windows.empty();
+    if (windows.empty()) {
+        auto* c = x11::connection();
+        auto tree = x11::reply(xcb_query_tree_reply(c, xcb_query_tree(c, x11::root()), nullptr));
+        if (tree) {
+            const auto* children = xcb_query_tree_children(tree.get());
+            windows.assign(children, children + xcb_query_tree_children_length(tree.get()));
+        }
+    }
+    const xcb_atom_t partial = x11::atom("_NET_WM_STRUT_PARTIAL");
+    const xcb_atom_t legacy = x11::atom("_NET_WM_STRUT");
+    for (auto w : windows) {
+        auto values = x11::property32(w, partial, XCB_ATOM_CARDINAL, 12);
+        if (values.size() < 12) values = x11::property32(w, legacy, XCB_ATOM_CARDINAL, 4);
+        for (const Strut& s : Strut::fromProperty(values, rootSize)) out.push_back(s);
+    }
+    return out;
+}
+
+QRect workArea() {
+    const auto current = x11::property32(x11::root(), x11::atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 1);
+    const auto areas = x11::property32(x11::root(), x11::atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+    const std::size_t desk = current.empty() ? 0 : current.front();
+    if (areas.size() < (desk + 1) * 4) return {};
+    return QRect(static_cast<int>(areas[desk * 4]), static_cast<int>(areas[desk * 4 + 1]),
+                 static_cast<int>(areas[desk * 4 + 2]), static_cast<int>(areas[desk * 4 + 3]));
+}
+
+// Qt's global coordinates are logical pixels; the X root's are device pixels.
+double scaleFactor() {
+    auto* s = QGuiApplication::primaryScreen();
+    return s ? s->devicePixelRatio() : 1.0;
+}
+
+QRect logical(const QRect& device, double scale) {
+    if (scale == 1.0) return device;
+    return QRectF(device.x() / scale, device.y() / scale, device.width() / scale, device.height() / scale)
+        .toAlignedRect();
+}
+
+std::vector<Screen> qtScreens() {
+    std::vector<Screen> out;
+    const auto screens = QGuiApplication::screens();
+    const QRect primary = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
+    DisplayID next = 1;
+    for (QScreen* qs : screens) {
+        Screen s;
+        s.displayID = next++;
+        s.frame = toScreen(QRectF(qs->geometry()), primary);
+        s.visibleFrame = toScreen(QRectF(qs->availableGeometry()), primary);
+        s.localizedName = qs->name();
+        s.scale = qs->devicePixelRatio();
+        if (qs == QGuiApplication::primaryScreen())
+            out.insert(out.begin(), s);
+        else
+            out.push_back(s);
+    }
+    return out;
+}
+
+} // namespace
+
+X11ScreenProvider::X11ScreenProvider() : context_(std::make_unique<QObject>()) {
+    last_ = screens();
+    watchQtScreens();
+}
+
+X11ScreenProvider::~X11ScreenProvider() = default;
+
+std::vector<Screen> X11ScreenProvider::screens() const {
+    if (!x11::available()) return qtScreens();
+    const auto monitors = randrMonitors();
+    if (monitors.empty()) return qtScreens();
+    auto* xs = x11::screen();
+    const QSize rootSize(xs->width_in_pixels, xs->height_in_pixels);
+    bool haveClientList = false;
+    const auto reserved = struts(rootSize, &haveClientList);
+    const QRect area = reserved.empty() ? workArea() : QRect();
+    const double scale = scaleFactor();
+    const QRect primary = logical(monitors.front().rect, scale);
+
+    std::vector<Screen> out;
+    for (const Monitor& m : monitors) {
+        QRect visible = visibleRootRect(m.rect, reserved, rootSize);
+        if (reserved.empty() && area.isValid() && area.intersects(m.rect)) visible = m.rect.intersected(area);
+        Screen s;
+        s.displayID = m.id;
+        s.frame = toScreen(QRectF(logical(m.rect, scale)), primary);
+        s.visibleFrame = toScreen(QRectF(logical(visible, scale)), primary);
+        s.localizedName = m.name;
+        s.scale = scale;
+        out.push_back(s);
+    }
+    return out;
+}
+
+std::optional<Screen> X11ScreenProvider::mainScreen() const {
+    const auto all = screens();
+    if (all.empty()) return std::nullopt;
+    if (QWindow* key = QGuiApplication::focusWindow()) {
+        const Point centre = toScreen(QPointF(key->frameGeometry().center()), primaryRootRect());
+        for (const auto& s : all)
+            if (s.frame.contains(centre)) return s;
+    }
+    return all.front();
+}
+
+QRect X11ScreenProvider::primaryRootRect() const {
+    if (x11::available()) {
+        const auto monitors = randrMonitors();
+        if (!monitors.empty()) return logical(monitors.front().rect, scaleFactor());
+    }
+    auto* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry() : QRect();
+}
+
+void X11ScreenProvider::watchQtScreens() {
+    auto* app = qGuiApp;
+    if (!app) return;
+    auto watch = [this](QScreen* s) {
+        QObject::connect(s, &QScreen::geometryChanged, context_.get(), [this] { scheduleCheck(); });
+        QObject::connect(s, &QScreen::availableGeometryChanged, context_.get(), [this] { scheduleCheck(); });
+    };
+    for (QScreen* s : QGuiApplication::screens()) watch(s);
+    QObject::connect(app, &QGuiApplication::screenAdded, context_.get(), [this, watch](QScreen* s) {
+        watch(s);
+        scheduleCheck();
+    });
+    QObject::connect(app, &QGuiApplication::screenRemoved, context_.get(), [this] { scheduleCheck(); });
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, context_.get(), [this] { scheduleCheck(); });
+}
+
+void X11ScreenProvider::scheduleCheck() {
+    // Qt reports one change as several signals; compare once they are all in.
+    if (checkPending_) return;
+    checkPending_ = true;
+    QTimer::singleShot(0, context_.get(), [this] {
+        checkPending_ = false;
+        auto now = screens();
+        if (now == last_) return;
+        last_ = std::move(now);
+        screensChanged.emit();
+    });
+}
+
+} // namespace platform
