@@ -73,6 +73,15 @@ public:
         if (didSet_) didSet_(old);
     }
 
+    // Assigns a changed copy: for edits of one element or member, which
+    // notify like any other assignment.
+    template <typename F>
+    void modify(F&& change) {
+        T copy = value_;
+        std::forward<F>(change)(copy);
+        set(std::move(copy));
+    }
+
     // Stores without notifying anyone: for initialisers that read stored
     // values and must not run observers.
     void setSilently(T newValue) { value_ = std::move(newValue); }

@@ -1,0 +1,264 @@
+#include "model/DrawingState.h"
+
+#include "platform/Dispatch.h"
+#include "platform/Xdg.h"
+
+#include <QFile>
+#include <QFontDatabase>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+std::shared_ptr<DrawingState> DrawingState::create(DrawingStateEnvironment environment) {
+    platform::assertMainThread("DrawingState::create");
+    // Background brush work holds the state weakly, so it must be owned by a
+    // shared pointer before the initialiser starts any.
+    std::shared_ptr<DrawingState> state(new DrawingState(std::move(environment)));
+    state->initialise();
+    return state;
+}
+
+DrawingState::DrawingState(DrawingStateEnvironment environment) : env_(std::move(environment)) {
+    if (!env_.defaults || !env_.screens || !env_.mouse || !env_.loginItem) {
+        std::fprintf(stderr, "overink: DrawingState needs defaults, screens, mouse and login item\n");
+        std::abort();
+    }
+    if (!env_.fontExists) env_.fontExists = [](const QString& family) { return QFontDatabase::hasFamily(family); };
+    if (env_.brushStoreDirectory.isEmpty())
+        env_.brushStoreDirectory = platform::xdg::dataHome() + QStringLiteral("/Overink/gimp-brushes");
+}
+
+DrawingState::~DrawingState() = default;
+
+void DrawingState::initialise() {
+    const QString preferred = QString::fromLatin1(kPreferredTextFont);
+    textFontName.setSilently(env_.fontExists(preferred) ? preferred : QString());
+    // Observers run only on assignments; the read-back below stores values
+    // silently, so nothing is written back at start.
+    installChangeObservers();
+    readPreferences();
+    loadBrushIndex();
+
+    std::weak_ptr<DrawingState> weak = weak_from_this();
+    screensChangedSubscription_ = env_.screens->screensChanged.connect([weak] {
+        platform::assertMainThread("display change");
+        if (auto state = weak.lock()) state->screensDidChange();
+    });
+}
+
+std::vector<DrawingTool> DrawingState::defaultPenOrder() {
+    return {DrawingTool::pen, DrawingTool::bezierPen, DrawingTool::calligraphyBrush, DrawingTool::brushPen,
+            DrawingTool::airbrush};
+}
+
+std::vector<DrawingTool> DrawingState::defaultShapeOrder() {
+    return {DrawingTool::rectangle, DrawingTool::ellipse, DrawingTool::triangle,
+            DrawingTool::diamond,   DrawingTool::pentagon, DrawingTool::hexagon,
+            DrawingTool::octagon,   DrawingTool::seal,     DrawingTool::star};
+}
+
+QStringList DrawingState::smoothingToolRawValues(const DrawingToolSet& tools) {
+    QStringList raw;
+    for (DrawingTool t : tools) raw.append(rawValueText(t));
+    return raw;
+}
+
+// ---- Brush index ----
+
+QString DrawingState::gimpBrushesDirectory() const { return env_.brushStoreDirectory; }
+
+void DrawingState::loadBrushIndex() {
+    const QString path = gimpBrushesDirectory() + QStringLiteral("/brushes.json");
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    const auto decoded = decodeBrushIndex(bytes);
+    if (!decoded || decoded->skippedRecords > 0) {
+        // The next index write would lose what could not be read: keep the
+        // file as it was beside the store.
+        const QString aside = path + QStringLiteral(".bad");
+        QFile::remove(aside);
+        QFile::copy(path, aside);
+    }
+    if (!decoded) return;
+
+    importedGIMPBrushes.setSilently(decoded->brushes);
+    for (const auto& brush : importedGIMPBrushes.get()) loadGIMPBrushStamps(brush.id);
+    readActiveBrushPreference();
+}
+
+// ---- Displays ----
+
+DrawingState::DisplayID DrawingState::firstScreenDisplayID() const {
+    const auto screens = env_.screens->screens();
+    return screens.empty() ? 0 : screens.front().displayID;
+}
+
+bool DrawingState::displayMatches(DisplayID item, DisplayID target) const {
+    if (item == target) return true;
+    if (item != 0) return false;
+    return target == firstScreenDisplayID();
+}
+
+DrawingState::DisplayID DrawingState::displayIDUnderMouse() const {
+    const platform::Point location = env_.mouse->location();
+    const auto screens = env_.screens->screens();
+    for (const auto& s : screens) {
+        if (s.frame.contains(location)) return s.displayID;
+    }
+    return screens.empty() ? 0 : screens.front().displayID;
+}
+
+// ---- History ----
+
+void DrawingState::addStroke(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingState::addStroke");
+    DrawingStroke copy = stroke;
+    if (copy.displayID == 0) copy.displayID = currentDrawingDisplayID.get();
+    strokes.modify([&](auto& list) { list.push_back(copy); });
+    lastPlacedStrokeID = copy.id;
+    redoStack.set({});
+    pushUndo(DrawingOp::add(copy));
+}
+
+void DrawingState::pushUndo(const DrawingOp& op) {
+    platform::assertMainThread("DrawingState::pushUndo");
+    undoStack.modify([&](auto& stack) {
+        if (static_cast<std::int64_t>(stack.size()) >= maxStackDepth) stack.erase(stack.begin());
+        stack.push_back(op);
+    });
+}
+
+std::vector<DrawingStroke> DrawingState::strokesOnDisplay(DisplayID displayID) const {
+    platform::assertMainThread("DrawingState::strokesOnDisplay");
+    const DisplayID first = firstScreenDisplayID();
+    std::vector<DrawingStroke> result;
+    for (const auto& s : strokes.get()) {
+        if (s.displayID == displayID || (s.displayID == 0 && displayID == first)) result.push_back(s);
+    }
+    return result;
+}
+
+namespace {
+
+// Index of the newest operation that `accept` takes, or -1.
+template <typename Pred>
+std::ptrdiff_t newestIndex(const std::vector<DrawingOp>& stack, Pred accept) {
+    for (auto i = static_cast<std::ptrdiff_t>(stack.size()) - 1; i >= 0; --i) {
+        if (accept(stack[static_cast<std::size_t>(i)])) return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+void DrawingState::undo() {
+    platform::assertMainThread("DrawingState::undo");
+    const DisplayID target = displayIDUnderMouse();
+    const auto& undoOps = undoStack.get();
+
+    // An eraser pass on the last placed stroke is undone before anything
+    // newer, so the stroke the user is looking at gets its dabs back first.
+    std::ptrdiff_t index = -1;
+    if (const auto lastID = lastPlacedStrokeID.get()) {
+        const auto& list = strokes.get();
+        const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == *lastID; });
+        if (it != list.end() && displayMatches(it->displayID, target) && !it->erasures.empty()) {
+            index = newestIndex(undoOps, [&](const DrawingOp& op) {
+                const auto* e = op.asErase();
+                return e && std::any_of(e->records.begin(), e->records.end(),
+                                        [&](const ErasureRecord& r) { return r.strokeID == *lastID; });
+            });
+        }
+    }
+    if (index < 0) {
+        index = newestIndex(undoOps, [&](const DrawingOp& op) { return displayMatches(op.displayID(), target); });
+    }
+    if (index < 0) return;
+
+    const DrawingOp op = undoOps[static_cast<std::size_t>(index)];
+    undoStack.modify([index](auto& stack) { stack.erase(stack.begin() + index); });
+
+    if (const auto* add = op.asAdd()) {
+        const auto& list = strokes.get();
+        const auto it = std::find_if(list.rbegin(), list.rend(), [&](const auto& s) { return s.id == add->stroke.id; });
+        if (it != list.rend()) {
+            const auto pos = std::next(it).base() - list.begin();
+            strokes.modify([pos](auto& l) { l.erase(l.begin() + pos); });
+        }
+        if (lastPlacedStrokeID.get() == add->stroke.id) lastPlacedStrokeID = std::nullopt;
+    } else if (const auto* erase = op.asErase()) {
+        auto list = strokes.get();
+        bool changed = false;
+        for (const auto& record : erase->records) {
+            const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == record.strokeID; });
+            if (it == list.end()) continue;
+            std::erase_if(it->erasures, [&](const ErasureStamp& e) { return e.passID == erase->passID; });
+            changed = true;
+        }
+        if (changed) strokes = std::move(list);
+    }
+
+    redoStack.modify([&](auto& stack) {
+        if (static_cast<std::int64_t>(stack.size()) >= maxStackDepth) stack.erase(stack.begin());
+        stack.push_back(op);
+    });
+}
+
+void DrawingState::redo() {
+    platform::assertMainThread("DrawingState::redo");
+    const DisplayID target = displayIDUnderMouse();
+    const auto index =
+        newestIndex(redoStack.get(), [&](const DrawingOp& op) { return displayMatches(op.displayID(), target); });
+    if (index < 0) return;
+
+    const DrawingOp op = redoStack.get()[static_cast<std::size_t>(index)];
+    redoStack.modify([index](auto& stack) { stack.erase(stack.begin() + index); });
+
+    if (const auto* add = op.asAdd()) {
+        // A stroke is never in the list twice: a copy still there (the same
+        // stroke re-added after an edit) gives way to the restored one.
+        strokes.modify([&](auto& list) {
+            std::erase_if(list, [&](const DrawingStroke& s) { return s.id == add->stroke.id; });
+            list.push_back(add->stroke);
+        });
+        lastPlacedStrokeID = add->stroke.id;
+    } else if (const auto* erase = op.asErase()) {
+        auto list = strokes.get();
+        bool changed = false;
+        for (const auto& record : erase->records) {
+            const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == record.strokeID; });
+            if (it == list.end()) continue;
+            it->erasures.insert(it->erasures.end(), record.stamps.begin(), record.stamps.end());
+            changed = true;
+        }
+        if (changed) strokes = std::move(list);
+    }
+    pushUndo(op);
+}
+
+void DrawingState::clearAll() {
+    platform::assertMainThread("DrawingState::clearAll");
+    strokes.set({});
+    currentStroke = std::nullopt;
+    redoStack.set({});
+    undoStack.set({});
+    lastPlacedStrokeID = std::nullopt;
+}
+
+// ---- Font presets ----
+
+void DrawingState::addFontPreset(const QString& name, double size) {
+    platform::assertMainThread("DrawingState::addFontPreset");
+    const auto& presets = fontPresets.get();
+    const bool duplicate = std::any_of(presets.begin(), presets.end(), [&](const FontPreset& p) {
+        return p.name == name && std::abs(p.size - size) < 0.5;
+    });
+    if (duplicate) return;
+    fontPresets.modify([&](auto& list) { list.insert(list.begin(), FontPreset{QUuid::createUuid(), name, size}); });
+    if (fontPresets.get().size() >= 13) fontPresets.modify([](auto& list) { list.pop_back(); });
+}

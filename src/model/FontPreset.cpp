@@ -1,0 +1,46 @@
+#include "model/FontPreset.h"
+
+#include "brushes/BrushRecords.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cmath>
+
+QJsonObject FontPreset::toJson() const {
+    return QJsonObject{{"id", uuidText(id)}, {"name", name}, {"size", size}};
+}
+
+std::optional<FontPreset> FontPreset::fromJson(const QJsonObject& o) {
+    const QJsonValue idValue = o.value("id");
+    const QJsonValue nameValue = o.value("name");
+    const QJsonValue sizeValue = o.value("size");
+    if (!idValue.isString() || !nameValue.isString() || !sizeValue.isDouble()) return std::nullopt;
+    const auto id = uuidFromText(idValue.toString());
+    if (!id || !std::isfinite(sizeValue.toDouble())) return std::nullopt;
+    return FontPreset{*id, nameValue.toString(), sizeValue.toDouble()};
+}
+
+std::optional<QByteArray> encodeFontPresets(const std::vector<FontPreset>& presets) {
+    QJsonArray array;
+    for (const auto& p : presets) {
+        // JSON has no form for these; Qt would silently write null.
+        if (!std::isfinite(p.size)) return std::nullopt;
+        array.append(p.toJson());
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+std::optional<std::vector<FontPreset>> decodeFontPresets(const QByteArray& data) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
+    std::vector<FontPreset> presets;
+    for (const QJsonValue& v : doc.array()) {
+        if (!v.isObject()) return std::nullopt;
+        auto p = FontPreset::fromJson(v.toObject());
+        if (!p) return std::nullopt;
+        presets.push_back(std::move(*p));
+    }
+    return presets;
+}
