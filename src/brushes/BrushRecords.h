@@ -5,6 +5,7 @@
 // the record of one stored brush with the JSON form of the brush index.
 
 #include <QByteArray>
+#include <QImage>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,11 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+
+// Every brush cell image has this format: 8-bit RGBA, alpha last and
+// premultiplied, rows of width x 4 bytes. Red, green and blue are always 0 and
+// the alpha byte is the coverage, so tinting needs only the alpha.
+inline constexpr QImage::Format kCellMaskFormat = QImage::Format_RGBA8888_Premultiplied;
 
 enum class GIMPCellSelection { sequential, random, constant, angular };
 
