@@ -2,6 +2,7 @@
 
 #include "platform/Strut.h"
 #include "platform/X11.h"
+#include "platform/X11EventSource.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -46,13 +47,12 @@ std::vector<Monitor> randrMonitors() {
 
 // Struts of every client the window manager lists, or of the root's children
 // when no window manager keeps a list.
-std::vector<Strut> struts(QSize rootSize, bool* haveClientList) {
+std::vector<Strut> struts(QSize rootSize) {
     std::vector<Strut> out;
     auto windows = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
-    *haveClientList = !windows.empty();
     if (windows.empty()) {
-        auto* c = x11::connection();
-        auto tree = x11::reply(xcb_query_tree_reply(c, xcb_query_tree(c, x11::root()), nullptr));
+        auto* conn = x11::connection();
+        auto tree = x11::reply(xcb_query_tree_reply(conn, xcb_query_tree(conn, x11::root()), nullptr));
         if (tree) {
             const auto* children = xcb_query_tree_children(tree.get());
             windows.assign(children, children + xcb_query_tree_children_length(tree.get()));
@@ -60,7 +60,18 @@ std::vector<Strut> struts(QSize rootSize, bool* haveClientList) {
     }
     const xcb_atom_t partial = x11::atom("_NET_WM_STRUT_PARTIAL");
     const xcb_atom_t legacy = x11::atom("_NET_WM_STRUT");
-    for (auto w : windows) {
+    // Only panels on screen reserve their edges; a hidden one keeps its
+    // property. Requests go out together, replies are read after.
+    auto* c = x11::connection();
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (auto w : windows) cookies.push_back(xcb_get_window_attributes(c, w));
+    std::vector<xcb_window_t> mapped;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        auto a = x11::reply(xcb_get_window_attributes_reply(c, cookies[i], nullptr));
+        if (a && a->map_state == XCB_MAP_STATE_VIEWABLE) mapped.push_back(windows[i]);
+    }
+    for (auto w : mapped) {
         auto values = x11::property32(w, partial, XCB_ATOM_CARDINAL, 12);
         if (values.size() < 12) values = x11::property32(w, legacy, XCB_ATOM_CARDINAL, 4);
         for (const Strut& s : Strut::fromProperty(values, rootSize)) out.push_back(s);
@@ -124,8 +135,7 @@ std::vector<Screen> X11ScreenProvider::screens() const {
     if (monitors.empty()) return qtScreens();
     auto* xs = x11::screen();
     const QSize rootSize(xs->width_in_pixels, xs->height_in_pixels);
-    bool haveClientList = false;
-    const auto reserved = struts(rootSize, &haveClientList);
+    const auto reserved = struts(rootSize);
     const QRect area = reserved.empty() ? workArea() : QRect();
     const double scale = scaleFactor();
     const QRect primary = logical(monitors.front().rect, scale);
@@ -179,6 +189,10 @@ void X11ScreenProvider::watchQtScreens() {
     });
     QObject::connect(app, &QGuiApplication::screenRemoved, context_.get(), [this] { scheduleCheck(); });
     QObject::connect(app, &QGuiApplication::primaryScreenChanged, context_.get(), [this] { scheduleCheck(); });
+    // Panels come and go with the window manager's client list.
+    rootWatch_ = X11EventSource::instance().rootPropertyChanged.connect([this](xcb_atom_t atom) {
+        if (atom == x11::atom("_NET_CLIENT_LIST") || atom == x11::atom("_NET_WORKAREA")) scheduleCheck();
+    });
 }
 
 void X11ScreenProvider::scheduleCheck() {

@@ -27,6 +27,7 @@ private:
     std::unique_ptr<QObject> context_;
     std::vector<Screen> last_;
     bool checkPending_ = false;
+    Subscription rootWatch_;
 };
 
 } // namespace platform

@@ -2,3 +2,14 @@ add_executable(defaults_writer ${CMAKE_CURRENT_SOURCE_DIR}/platform/DefaultsWrit
 target_link_libraries(defaults_writer PRIVATE overink_core)
 target_compile_definitions(unit_platform PRIVATE OVERINK_DEFAULTS_WRITER="$<TARGET_FILE:defaults_writer>")
 add_dependencies(unit_platform defaults_writer)
+
+# A window of another process that reports the clicks it receives.
+add_executable(click_recorder ${CMAKE_CURRENT_SOURCE_DIR}/platform/ClickRecorder.cpp)
+target_link_libraries(click_recorder PRIVATE Qt6::Widgets)
+target_compile_definitions(x11_platform PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
+add_dependencies(x11_platform click_recorder)
+
+# The same windows without a compositing manager: bounding shapes and grabs.
+add_test(NAME x11_platform_no_compositor
+  COMMAND ${OVERINK_X11_SESSION} --no-compositor -- $<TARGET_FILE:x11_platform> --gtest_filter=Window.*:NoCompositor.*)
+set_tests_properties(x11_platform_no_compositor PROPERTIES LABELS x11 TIMEOUT 600)

@@ -1,0 +1,551 @@
+#include "platform/Window.h"
+
+#include "platform/Dispatch.h"
+#include "platform/PaintedArea.h"
+#include "platform/X11.h"
+#include "platform/X11EventSource.h"
+
+#include <QBackingStore>
+#include <QApplication>
+#include <QChildEvent>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPlatformSurfaceEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QWindow>
+
+#include <xcb/shape.h>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+std::vector<Window*>& registry() {
+    static std::vector<Window*> windows;
+    return windows;
+}
+
+bool windowManagerRunning() {
+    return !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty();
+}
+
+void raiseWindow(xcb_window_t id) {
+    if (id == XCB_NONE) return;
+    if (windowManagerRunning()) {
+        // Source 2 (a pager-like tool) is honoured without focus-stealing
+        // checks; sibling none + Above raises to the top of its layer.
+        x11::sendRootMessage(id, x11::atom("_NET_RESTACK_WINDOW"), 2, XCB_NONE, XCB_STACK_MODE_ABOVE);
+    } else {
+        const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(x11::connection(), id, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+    }
+}
+
+xcb_rectangle_t toXcb(const QRect& r) {
+    return xcb_rectangle_t{static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
+                           static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height())};
+}
+
+void shapeRects(xcb_window_t id, xcb_shape_op_t op, xcb_shape_kind_t kind, const std::vector<QRect>& rects) {
+    std::vector<xcb_rectangle_t> xr;
+    xr.reserve(rects.size());
+    for (const QRect& r : rects) xr.push_back(toXcb(r));
+    xcb_shape_rectangles(x11::connection(), op, kind, XCB_CLIP_ORDERING_UNSORTED, id, 0, 0,
+                         static_cast<std::uint32_t>(xr.size()), xr.data());
+}
+// True when the window manager's stacking keeps our windows above level 0
+// in level order.
+bool stackedInLevelOrder() {
+    const auto stacking = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    std::vector<std::pair<std::size_t, int>> placed; // position (bottom first), level
+    for (Window* w : registry()) {
+        if (w->level() <= WindowLevel::normal || !w->isVisible()) continue;
+        auto it = std::find(stacking.begin(), stacking.end(), w->xid());
+        if (it != stacking.end()) placed.emplace_back(static_cast<std::size_t>(it - stacking.begin()), w->level());
+    }
+    std::sort(placed.begin(), placed.end());
+    for (std::size_t i = 1; i < placed.size(); ++i)
+        if (placed[i - 1].second > placed[i].second) return false;
+    return true;
+}
+
+// The window manager raises windows on its own (on a click, when mapping);
+// put our levels back in order whenever it restacks.
+void watchStacking() {
+    static bool queued = false;
+    static Subscription watch = X11EventSource::instance().stackingChanged.connect([] {
+        if (queued) return;
+        queued = true;
+        QTimer::singleShot(0, qApp, [] {
+            queued = false;
+            if (!stackedInLevelOrder()) Window::restackAll();
+        });
+    });
+}
+} // namespace
+
+// The top-level widget of a Window: paints the background colour and keeps
+// its owner informed of native-window creation.
+class WindowHost : public QWidget {
+public:
+    explicit WindowHost(Window* owner) : owner_(owner) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_X11DoNotAcceptFocus, false);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::WinIdChange && internalWinId()) owner_->nativeWindowCreated();
+        return QWidget::event(e);
+    }
+    void paintEvent(QPaintEvent* e) override {
+        QPainter p(this);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        QColor c = owner_->background_.toQColor();
+        if (owner_->opaque_) c.setAlpha(255);
+        for (const QRect& r : e->region()) p.fillRect(r, c);
+    }
+
+private:
+    Window* owner_;
+};
+
+Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(this)) {
+    assertMainThread("Window");
+    registry().push_back(this);
+    watchStacking();
+    host_->installEventFilter(this);
+    applyFlags();
+    setFrame(contentRect);
+
+    auto& source = X11EventSource::instance();
+    subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        const bool key = focus && focus == windowHandle();
+        if (key == wasKey_) return;
+        wasKey_ = key;
+        if (key) {
+            didBecomeKey.emit();
+        } else {
+            if (nonActivating_ && keyRequested_) {
+                keyRequested_ = false;
+                applyFlags();
+            }
+            didResignKey.emit();
+        }
+    });
+}
+
+Window::~Window() {
+    releasePointer();
+    auto& r = registry();
+    r.erase(std::remove(r.begin(), r.end(), this), r.end());
+    host_->removeEventFilter(this);
+    host_.reset();
+}
+
+std::vector<Window*> Window::all() { return registry(); }
+
+Window* Window::keyWindow() { return fromQWindow(QGuiApplication::focusWindow()); }
+
+Window* Window::fromQWindow(const QWindow* window) {
+    if (!window) return nullptr;
+    for (Window* w : registry())
+        if (w->host_->windowHandle() == window) return w;
+    return nullptr;
+}
+
+Window* Window::fromWidget(const QWidget* widget) {
+    if (!widget) return nullptr;
+    const QWidget* top = widget->window();
+    for (Window* w : registry())
+        if (w->host_.get() == top) return w;
+    return nullptr;
+}
+
+QWidget* Window::widget() const { return host_.get(); }
+QWindow* Window::windowHandle() const { return host_->windowHandle(); }
+
+xcb_window_t Window::xid() const {
+    return host_->internalWinId() && x11::available() ? static_cast<xcb_window_t>(host_->internalWinId()) : XCB_NONE;
+}
+
+void Window::setContentView(QWidget* view) {
+    if (content_ == view) return;
+    delete content_.data();
+    content_ = view;
+    if (!view) return;
+    view->setParent(host_.get());
+    host_->layout()->addWidget(view);
+    watchWidget(view);
+    view->show();
+}
+
+QWidget* Window::contentView() const { return content_.data(); }
+
+Rect Window::frame() const { return toScreen(QRectF(host_->geometry())); }
+
+void Window::setFrame(const Rect& frame) {
+    const QRect g = toGlobal(frame.standardized()).toRect();
+    if (g == host_->geometry()) return;
+    host_->setGeometry(g);
+}
+
+void Window::setLevel(int level) {
+    if (level == level_) return;
+    level_ = level;
+    applyFlags();
+    if (isVisible()) restackAll();
+}
+
+void Window::setIgnoresMouseEvents(bool ignores) {
+    if (ignores == ignoresMouse_) {
+        // A grab lost to someone else's is taken again on the next request.
+        if (!ignores && shaped_ && !grabbed_) updatePointerGrab();
+        return;
+    }
+    ignoresMouse_ = ignores;
+    applyInputShape();
+    updatePointerGrab();
+}
+
+void Window::setBackgroundColor(const Color& color) {
+    background_ = color;
+    updateShapeMode();
+    host_->update();
+}
+
+void Window::setOpaque(bool opaque) {
+    opaque_ = opaque;
+    updateShapeMode();
+    host_->update();
+}
+
+void Window::setHasShadow(bool shadow) {
+    shadow_ = shadow;
+    applyFlags();
+}
+
+void Window::setAlphaValue(double alpha) {
+    alpha_ = std::clamp(alpha, 0.0, 1.0);
+    host_->setWindowOpacity(alpha_);
+}
+
+void Window::setCanBecomeKey(bool can) {
+    canBecomeKey_ = can;
+    applyFlags();
+}
+
+void Window::setNonActivatingPanel(bool on) {
+    nonActivating_ = on;
+    applyFlags();
+}
+
+void Window::applyFlags() {
+    Qt::WindowFlags f = Qt::Tool | Qt::FramelessWindowHint;
+    if (level_ > WindowLevel::normal) f |= Qt::WindowStaysOnTopHint;
+    if (!shadow_) f |= Qt::NoDropShadowWindowHint;
+    if (!canBecomeKey_ || (nonActivating_ && !keyRequested_)) f |= Qt::WindowDoesNotAcceptFocus;
+    if (QWindow* w = host_->windowHandle(); w && host_->internalWinId()) {
+        // Set on the live window: QWidget::setWindowFlags would recreate it.
+        host_->overrideWindowFlags(f);
+        w->setFlags(f);
+    } else {
+        host_->setWindowFlags(f);
+    }
+}
+
+void Window::nativeWindowCreated() {
+    if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
+    applyStickyAndSkip();
+    applyInputShape();
+    shapeInitialised_ = false;
+    updateShapeMode();
+}
+
+void Window::applyStickyAndSkip() {
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    x11::setProperty32(id, x11::atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, {0xFFFFFFFFu});
+    for (const char* state : {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+        x11::setNetWmState(id, x11::atom(state), true, false);
+    x11::flush();
+}
+
+void Window::applyInputShape() {
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    if (ignoresMouse_) {
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, {});
+    } else {
+        // No input shape at all: the window's own (bounding) area, which
+        // follows every resize.
+        xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id, 0, 0, XCB_NONE);
+    }
+    x11::flush();
+}
+
+bool Window::translucent() const { return !opaque_ && background_.a < 1.0; }
+
+void Window::updateShapeMode() {
+    const bool want = x11::available() && translucent() && !x11::compositingManagerRunning();
+    const xcb_window_t id = xid();
+    if (want == shaped_ && (shapeInitialised_ || !want)) return;
+    shaped_ = want;
+    if (id != XCB_NONE) {
+        if (want) {
+            shapeInitialised_ = false;
+            scheduleShapeUpdate(QRegion(host_->rect()));
+        } else {
+            xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0, XCB_NONE);
+            x11::flush();
+        }
+    }
+    updatePointerGrab();
+}
+
+void Window::watchWidget(QWidget* w) {
+    w->installEventFilter(this);
+    for (QObject* child : w->children())
+        if (child->isWidgetType()) watchWidget(static_cast<QWidget*>(child));
+}
+
+bool Window::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Paint:
+        if (shaped_ && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            const QRegion r = static_cast<QPaintEvent*>(event)->region();
+            scheduleShapeUpdate(w == host_.get() ? r : r.translated(w->mapTo(host_.get(), QPoint(0, 0))));
+        }
+        break;
+    case QEvent::ChildAdded:
+        if (auto* child = static_cast<QChildEvent*>(event)->child(); child && child->isWidgetType())
+            watchWidget(static_cast<QWidget*>(child));
+        break;
+    case QEvent::Resize:
+        if (watched == host_.get()) {
+            if (shaped_) scheduleShapeUpdate(QRegion(host_->rect()));
+            frameChanged.emit();
+        }
+        break;
+    case QEvent::Move:
+        if (watched == host_.get()) frameChanged.emit();
+        break;
+    case QEvent::Show:
+        if (watched == host_.get()) {
+            // Applied once mapped: the window manager only restacks and
+            // the server only grabs for viewable windows.
+            QTimer::singleShot(0, this, [this] {
+                restackAll();
+                updatePointerGrab();
+            });
+        }
+        break;
+    case QEvent::Hide:
+        if (watched == host_.get()) releasePointer();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void Window::scheduleShapeUpdate(const QRegion& dirty) {
+    pendingDirty_ += dirty;
+    if (shapeUpdateQueued_) return;
+    shapeUpdateQueued_ = true;
+    // Paint events arrive before the widgets paint; read the pixels once the
+    // whole repaint has reached the backing store.
+    QTimer::singleShot(0, this, [this] {
+        shapeUpdateQueued_ = false;
+        updateBoundingShape();
+    });
+}
+
+void Window::updateBoundingShape() {
+    const xcb_window_t id = xid();
+    QRegion dirty = std::exchange(pendingDirty_, QRegion());
+    if (!shaped_ || id == XCB_NONE) return;
+    const qreal dpr = host_->devicePixelRatioF();
+    QImage image;
+    if (QBackingStore* bs = host_->backingStore(); bs && bs->paintDevice() &&
+                                                     bs->paintDevice()->devType() == QInternal::Image) {
+        image = *static_cast<QImage*>(bs->paintDevice());
+    }
+    const QRect full(QPoint(0, 0), host_->size() * dpr);
+    if (image.isNull() || image.size() != full.size()) {
+        // No image-backed store yet (or of another kind): render the window.
+        image = QImage(full.size(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        host_->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        dirty = QRegion(host_->rect());
+        shapeInitialised_ = false;
+    }
+    if (!shapeInitialised_) {
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, paintedRects(image, full));
+        shapeInitialised_ = true;
+    } else {
+        std::vector<QRect> area;
+        std::vector<QRect> painted;
+        for (const QRect& r : dirty) {
+            const QRect device = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr)
+                                     .toAlignedRect()
+                                     .intersected(full);
+            if (device.isEmpty()) continue;
+            area.push_back(device);
+            auto rects = paintedRects(image, device);
+            painted.insert(painted.end(), rects.begin(), rects.end());
+        }
+        if (area.empty()) return;
+        shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, area);
+        if (!painted.empty()) shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_BOUNDING, painted);
+    }
+    x11::flush();
+}
+
+void Window::updatePointerGrab() {
+    // Without a compositor X clips input to the painted pixels; a window that
+    // takes the pointer holds it instead, with owner events so that our
+    // other windows still get their own clicks.
+    const bool want = shaped_ && !ignoresMouse_ && isVisible() && !closed_;
+    if (!want) {
+        releasePointer();
+        return;
+    }
+    if (grabbed_) return;
+    if (grabPointer()) return;
+    if (!grabRetry_) {
+        grabRetry_ = new QTimer(this);
+        grabRetry_->setInterval(100);
+        QObject::connect(grabRetry_, &QTimer::timeout, this, [this] {
+            if (!(shaped_ && !ignoresMouse_ && isVisible()) || grabPointer()) grabRetry_->stop();
+        });
+    }
+    grabRetry_->start();
+}
+
+bool Window::grabPointer() {
+    const xcb_window_t id = xid();
+    auto* c = x11::connection();
+    if (!c || id == XCB_NONE) return false;
+    const std::uint16_t mask = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                               XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
+                               XCB_EVENT_MASK_LEAVE_WINDOW;
+    auto r = x11::reply(xcb_grab_pointer_reply(
+        c,
+        xcb_grab_pointer(c, 1, id, mask, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                         XCB_CURRENT_TIME),
+        nullptr));
+    grabbed_ = r && r->status == XCB_GRAB_STATUS_SUCCESS;
+    return grabbed_;
+}
+
+void Window::releasePointer() {
+    if (grabRetry_) grabRetry_->stop();
+    if (!grabbed_) return;
+    grabbed_ = false;
+    if (auto* c = x11::connection()) {
+        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+        xcb_flush(c);
+    }
+}
+
+void Window::orderFront() {
+    if (closed_) closed_ = false;
+    if (!host_->isVisible()) {
+        host_->show();
+    } else {
+        if (level_ <= WindowLevel::normal) raiseWindow(xid());
+        restackAll();
+    }
+}
+
+void Window::orderOut() { host_->hide(); }
+
+void Window::makeKey() {
+    if (!canBecomeKey_) return;
+    if (nonActivating_ && !keyRequested_) {
+        keyRequested_ = true;
+        applyFlags();
+    }
+    if (!host_->isVisible()) return;
+    host_->activateWindow();
+    if (QWindow* w = host_->windowHandle()) w->requestActivate();
+}
+
+void Window::makeKeyAndOrderFront() {
+    orderFront();
+    makeKey();
+}
+
+bool Window::isKeyWindow() const {
+    QWindow* w = host_->windowHandle();
+    return w && QGuiApplication::focusWindow() == w;
+}
+
+bool Window::isVisible() const { return host_->isVisible(); }
+
+void Window::close() {
+    if (closed_) return;
+    willClose.emit();
+    closed_ = true;
+    releasePointer();
+    host_->hide();
+}
+
+std::optional<Screen> Window::screen(const ScreenProvider& screens) const {
+    const Rect f = frame();
+    std::optional<Screen> best;
+    double bestArea = 0;
+    for (const Screen& s : screens.screens()) {
+        const Rect i = s.frame.intersection(f);
+        const double area = i.isNull() ? 0 : i.width() * i.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = s;
+        }
+    }
+    return best;
+}
+
+Point Window::convertPointFromScreen(const Point& p) const {
+    const Rect f = frame();
+    return Point{p.x - f.minX(), p.y - f.minY()};
+}
+
+Point Window::convertPointToScreen(const Point& p) const {
+    const Rect f = frame();
+    return Point{p.x + f.minX(), p.y + f.minY()};
+}
+
+QPointF Window::convertScreenToContent(const Point& p) const {
+    const QPointF global = toGlobal(p);
+    const QWidget* target = content_ ? content_.data() : host_.get();
+    return global - QPointF(target->mapToGlobal(QPoint(0, 0)));
+}
+
+Rect Window::convertContentRectToScreen(const QRectF& r) const {
+    const QWidget* target = content_ ? content_.data() : host_.get();
+    return toScreen(r.translated(QPointF(target->mapToGlobal(QPoint(0, 0)))));
+}
+
+void Window::restackAll() {
+    std::vector<Window*> high;
+    for (Window* w : registry())
+        if (w->level_ > WindowLevel::normal && w->isVisible() && w->xid() != XCB_NONE) high.push_back(w);
+    std::stable_sort(high.begin(), high.end(), [](Window* a, Window* b) { return a->level_ < b->level_; });
+    for (Window* w : high) raiseWindow(w->xid());
+    x11::flush();
+}
+
+} // namespace platform

@@ -1,0 +1,178 @@
+#pragma once
+
+#include "platform/Color.h"
+#include "platform/Geometry.h"
+#include "platform/ScreenProvider.h"
+#include "platform/Signal.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRegion>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <xcb/xcb.h>
+
+class QWidget;
+class QWindow;
+class QTimer;
+
+namespace platform {
+
+// Window levels: ordinary windows stand at 0; anything above stays over
+// every ordinary window, and our own windows are kept in level order.
+namespace WindowLevel {
+inline constexpr int normal = 0;
+inline constexpr int overlay = 999;
+inline constexpr int panel = 1000;
+inline constexpr int popUp = 1001;
+} // namespace WindowLevel
+
+// A borderless top-level window: a frameless QWidget (the host) whose
+// content view fills it. Frames are in y-up screen space. Every window made
+// here joins a registry in creation order, so the application can find and
+// restack all of its windows. Shown on every desktop and left out of
+// taskbars and pagers. Showing never activates; only makeKey() does.
+class Window : public QObject {
+    Q_OBJECT
+public:
+    explicit Window(const Rect& contentRect = Rect(0, 0, 100, 100));
+    ~Window() override;
+
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Registry of every live window, in creation order.
+    static std::vector<Window*> all();
+    // The window holding keyboard focus, if it is one of ours.
+    static Window* keyWindow();
+    static Window* fromQWindow(const QWindow* window);
+    // The window whose host is, or contains, `widget`.
+    static Window* fromWidget(const QWidget* widget);
+
+    QWidget* widget() const;
+    QWindow* windowHandle() const;
+    xcb_window_t xid() const;
+
+    // Takes ownership; the view fills the window. A previous view is deleted.
+    void setContentView(QWidget* view);
+    QWidget* contentView() const;
+
+    Rect frame() const;
+    void setFrame(const Rect& frame);
+
+    int level() const { return level_; }
+    void setLevel(int level);
+
+    // On: the window is invisible to the pointer (an empty X input shape), so
+    // every click goes to whatever lies below. Off: the whole window takes
+    // the pointer, whatever its size.
+    bool ignoresMouseEvents() const { return ignoresMouse_; }
+    void setIgnoresMouseEvents(bool ignores);
+
+    // The host fills itself with this colour; a translucent colour (the
+    // default, clear) lets the content view paint on a transparent window.
+    Color backgroundColor() const { return background_; }
+    void setBackgroundColor(const Color& color);
+    bool isOpaque() const { return opaque_; }
+    void setOpaque(bool opaque);
+
+    // A compositing manager decides whether shadows are drawn; the flag is
+    // passed on as a hint.
+    bool hasShadow() const { return shadow_; }
+    void setHasShadow(bool shadow);
+
+    double alphaValue() const { return alpha_; }
+    void setAlphaValue(double alpha);
+
+    // Whether the window may take keyboard focus at all; changes at run time
+    // without hiding the window.
+    bool canBecomeKey() const { return canBecomeKey_; }
+    void setCanBecomeKey(bool can);
+    bool canBecomeMain() const { return canBecomeMain_; }
+    void setCanBecomeMain(bool can) { canBecomeMain_ = can; }
+    // A non-activating panel takes clicks without taking focus; it becomes
+    // key only through makeKey().
+    bool isNonActivatingPanel() const { return nonActivating_; }
+    void setNonActivatingPanel(bool on);
+
+    // Shows the window (if hidden) and raises it among its level, without
+    // activating it.
+    void orderFront();
+    void orderOut();
+    void makeKey();
+    void makeKeyAndOrderFront();
+    bool isKeyWindow() const;
+    bool isVisible() const;
+    // Hides the window for good; `willClose` fires first.
+    void close();
+
+    // The screen holding most of the window; none when off every screen.
+    std::optional<Screen> screen(const ScreenProvider& screens) const;
+
+    // Window coordinates: y-up, origin at the window's bottom-left corner.
+    Point convertPointFromScreen(const Point& p) const;
+    Point convertPointToScreen(const Point& p) const;
+    // Content coordinates: Qt's, y-down from the content view's top-left.
+    QPointF convertScreenToContent(const Point& p) const;
+    Rect convertContentRectToScreen(const QRectF& r) const;
+
+    // Whether this window currently shows only its painted pixels (no
+    // compositing manager) and, if it takes the pointer, holds the pointer.
+    bool isShapedToPaintedPixels() const { return shaped_; }
+    bool holdsPointerGrab() const { return grabbed_; }
+
+    Signal<> didBecomeKey;
+    Signal<> didResignKey;
+    Signal<> willClose;
+    Signal<> frameChanged;
+
+    // Restacks our windows above level 0 in level order (lowest first, so the
+    // highest ends on top). Runs after every show, raise and level change.
+    static void restackAll();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class WindowHost;
+    void nativeWindowCreated();
+    void applyFlags();
+    void applyInputShape();
+    void applyStickyAndSkip();
+    void updateShapeMode();
+    void scheduleShapeUpdate(const QRegion& dirty);
+    void updateBoundingShape();
+    void updatePointerGrab();
+    bool grabPointer();
+    void releasePointer();
+    void watchWidget(QWidget* w);
+    bool translucent() const;
+
+    std::unique_ptr<QWidget> host_;
+    QPointer<QWidget> content_;
+    int level_ = WindowLevel::normal;
+    bool ignoresMouse_ = false;
+    Color background_ = Color{0, 0, 0, 0};
+    bool opaque_ = false;
+    bool shadow_ = true;
+    double alpha_ = 1.0;
+    bool canBecomeKey_ = true;
+    bool canBecomeMain_ = false;
+    bool nonActivating_ = false;
+    bool keyRequested_ = false;
+    bool wasKey_ = false;
+    bool closed_ = false;
+
+    bool shaped_ = false;
+    bool shapeInitialised_ = false;
+    QRegion pendingDirty_;
+    bool shapeUpdateQueued_ = false;
+    bool grabbed_ = false;
+    QTimer* grabRetry_ = nullptr;
+    std::vector<Subscription> subscriptions_;
+};
+
+} // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Signal.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace platform {
+
+// Input as the X server saw it, before any window got it: XI2 raw events,
+// which every client receives whichever window the event goes to.
+struct RawInput {
+    enum class Kind { ButtonPress, ButtonRelease, Motion, KeyPress, KeyRelease };
+    Kind kind = Kind::Motion;
+    std::uint32_t detail = 0; // button number or X keycode
+    std::uint32_t time = 0;   // server time, ms
+};
+
+// Our own X connection for what Qt's does not pass on: XI2 raw input on the
+// root, owner changes of the compositing-manager and system-tray selections,
+// and restacking of the window manager's clients. Read on the main thread
+// through a socket notifier.
+class X11EventSource {
+public:
+    static X11EventSource& instance();
+    ~X11EventSource();
+
+    bool isOpen() const { return connection_ != nullptr; }
+
+    // Raw input is selected only while someone wants it (global monitors).
+    void retainRawInput();
+    void releaseRawInput();
+
+    Signal<bool> compositingChanged; // a compositing manager started (true) or stopped
+    Signal<bool> trayHostChanged;    // a system-tray host appeared (true) or went away
+    Signal<> stackingChanged;        // the window manager restacked its clients
+    Signal<xcb_atom_t> rootPropertyChanged;
+    Signal<const RawInput&> rawInput;
+    Signal<> batchEnded; // after each batch of events read in one go
+
+private:
+    X11EventSource();
+    void open();
+    void readEvents();
+    void selectRawInput(bool on);
+
+    xcb_connection_t* connection_ = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::uint8_t xinputOpcode_ = 0;
+    std::uint8_t xfixesFirstEvent_ = 0;
+    bool haveXInput_ = false;
+    int rawUsers_ = 0;
+    xcb_atom_t cmSelection_ = 0, traySelection_ = 0, stackingAtom_ = 0;
+};
+
+} // namespace platform

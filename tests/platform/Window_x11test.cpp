@@ -1,0 +1,232 @@
+// Windows against a real X server and window manager: pointer pass-through
+// to another process, levels, key gating, desktop hints, and transparency
+// without a compositing manager.
+#include "platform/Window.h"
+#include "platform/X11.h"
+#include "support/TestUtil.h"
+#include "support/X11TestUtil.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+using testing_support::clickAt;
+using testing_support::ExternalWindow;
+using testing_support::waitUntil;
+
+namespace {
+
+// Records presses; paints `fill` over `paintRect` (everything when empty).
+class Probe : public QWidget {
+public:
+    explicit Probe(QColor fill, QRect paintRect = {}) : fill_(fill), paintRect_(paintRect) {}
+    void movePaint(QRect r) {
+        update(paintRect_);
+        paintRect_ = r;
+        update(paintRect_);
+    }
+    std::vector<QPoint> presses; // global
+protected:
+    void mousePressEvent(QMouseEvent* e) override { presses.push_back(e->globalPosition().toPoint()); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(paintRect_.isEmpty() ? rect() : paintRect_, fill_);
+    }
+
+private:
+    QColor fill_;
+    QRect paintRect_;
+};
+
+Rect screenRect(QRect root) { return toScreen(QRectF(root)); }
+
+struct TestWindow {
+    TestWindow(QRect root, int level, QColor fill, QRect paintRect = {}) : window(screenRect(root)) {
+        probe = new Probe(fill, paintRect);
+        window.setContentView(probe);
+        window.setLevel(level);
+        window.orderFront();
+        waitUntil([&] { return window.isVisible() && window.xid() != 0; });
+        QThread::msleep(150);
+        testing_support::drainEvents();
+    }
+    bool gotPressAt(QPoint at, int timeoutMs = 2000) {
+        return waitUntil([&] {
+            for (const QPoint& p : probe->presses)
+                if ((p - at).manhattanLength() <= 2) return true;
+            return false;
+        }, timeoutMs);
+    }
+    Window window;
+    Probe* probe;
+};
+
+bool hasState(xcb_window_t id, const char* state) {
+    const auto states = x11::property32(id, x11::atom("_NET_WM_STATE"), XCB_ATOM_ATOM);
+    return std::find(states.begin(), states.end(), x11::atom(state)) != states.end();
+}
+
+// Position in the window manager's stacking order, bottom first.
+int stackIndex(unsigned long id) {
+    const auto s = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    auto it = std::find(s.begin(), s.end(), id);
+    return it == s.end() ? -1 : int(it - s.begin());
+}
+
+} // namespace
+
+TEST(Window, ClicksPassThroughWhileIgnoringAndComeBackAlsoAfterAResize) {
+    ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 500, 500));
+    ASSERT_TRUE(below.ready());
+    TestWindow over(QRect(80, 80, 300, 300), WindowLevel::overlay, QColor(255, 0, 0, 60));
+
+    over.window.setIgnoresMouseEvents(true);
+    clickAt(200, 200);
+    EXPECT_TRUE(below.waitForPress(QPoint(200, 200))) << below.presses().size() << " " << over.probe->presses.size();
+    EXPECT_TRUE(over.probe->presses.empty());
+
+    over.window.setIgnoresMouseEvents(false);
+    clickAt(210, 210);
+    EXPECT_TRUE(over.gotPressAt(QPoint(210, 210)));
+
+    // Grown while taking the pointer: the new area takes clicks too.
+    over.window.setFrame(screenRect(QRect(80, 80, 480, 480)));
+    waitUntil([&] { return over.window.widget()->width() == 480; });
+    clickAt(500, 500);
+    EXPECT_TRUE(over.gotPressAt(QPoint(500, 500)));
+
+    // Ignoring again after the resize: all of it lets clicks through.
+    over.window.setIgnoresMouseEvents(true);
+    below.clearPresses();
+    clickAt(520, 520);
+    EXPECT_TRUE(below.waitForPress(QPoint(520, 520)));
+    over.window.setFrame(screenRect(QRect(80, 80, 520, 520)));
+    waitUntil([&] { return over.window.widget()->width() == 520; });
+    clickAt(580, 580);
+    EXPECT_TRUE(below.waitForPress(QPoint(580, 580)));
+}
+
+TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
+    ExternalWindow ordinary(OVERINK_CLICK_RECORDER, QRect(300, 300, 300, 300));
+    ASSERT_TRUE(ordinary.ready());
+    TestWindow panel(QRect(350, 350, 100, 100), WindowLevel::panel, QColor(0, 0, 255));
+    TestWindow overlay(QRect(320, 320, 200, 200), WindowLevel::overlay, QColor(255, 0, 0));
+
+    auto inOrder = [&] {
+        const int o = stackIndex(ordinary.window()), a = stackIndex(overlay.window.xid()),
+                  b = stackIndex(panel.window.xid());
+        return o >= 0 && a > o && b > a;
+    };
+    EXPECT_TRUE(waitUntil(inOrder));
+
+    overlay.window.orderFront();
+    EXPECT_TRUE(waitUntil(inOrder));
+    testing_support::xdotool({"windowactivate", "--sync", QString::number(ordinary.window())});
+    testing_support::xdotool({"windowraise", QString::number(ordinary.window())});
+    testing_support::drainEvents();
+    EXPECT_TRUE(waitUntil(inOrder));
+    // The overlapping spot belongs to the highest level.
+    clickAt(400, 400);
+    EXPECT_TRUE(panel.gotPressAt(QPoint(400, 400)));
+    EXPECT_TRUE(overlay.probe->presses.empty());
+
+    // Lowered to 0 it falls behind the ordinary window that was raised last.
+    panel.window.setLevel(WindowLevel::normal);
+    testing_support::xdotool({"windowraise", QString::number(ordinary.window())});
+    EXPECT_TRUE(waitUntil([&] { return stackIndex(panel.window.xid()) < stackIndex(ordinary.window()); }));
+}
+
+TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {
+    TestWindow first(QRect(100, 600, 200, 100), WindowLevel::panel, QColor(0, 128, 0));
+    first.window.setCanBecomeKey(false);
+    first.window.makeKey();
+    testing_support::drainEvents();
+    EXPECT_FALSE(first.window.isKeyWindow());
+
+    first.window.setCanBecomeKey(true);
+    EXPECT_TRUE(first.window.isVisible());
+    first.window.makeKey();
+    EXPECT_TRUE(waitUntil([&] { return first.window.isKeyWindow(); }));
+    EXPECT_EQ(Window::keyWindow(), &first.window);
+
+    // Another window shown and ordered front leaves the key window alone.
+    TestWindow second(QRect(400, 600, 200, 100), WindowLevel::panel, QColor(0, 0, 128));
+    second.window.orderFront();
+    testing_support::drainEvents();
+    EXPECT_TRUE(first.window.isKeyWindow());
+
+    // A non-activating panel takes its click but not the focus.
+    second.window.setNonActivatingPanel(true);
+    clickAt(450, 650);
+    EXPECT_TRUE(second.gotPressAt(QPoint(450, 650)));
+    testing_support::drainEvents();
+    EXPECT_FALSE(second.window.isKeyWindow());
+    second.window.makeKey();
+    EXPECT_TRUE(waitUntil([&] { return second.window.isKeyWindow(); }));
+}
+
+TEST(Window, IsOnEveryDesktopOutOfTaskbarsAndRegistered) {
+    const auto before = Window::all().size();
+    TestWindow w(QRect(700, 100, 100, 100), WindowLevel::panel, QColor(90, 90, 90));
+    EXPECT_EQ(Window::all().size(), before + 1);
+    EXPECT_EQ(Window::fromWidget(w.probe), &w.window);
+    EXPECT_EQ(Window::fromQWindow(w.window.windowHandle()), &w.window);
+    const auto id = w.window.xid();
+    EXPECT_TRUE(waitUntil([&] { return hasState(id, "_NET_WM_STATE_SKIP_TASKBAR"); }));
+    EXPECT_TRUE(hasState(id, "_NET_WM_STATE_SKIP_PAGER"));
+    EXPECT_TRUE(hasState(id, "_NET_WM_STATE_ABOVE"));
+    EXPECT_EQ(x11::property32(id, x11::atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL),
+              std::vector<std::uint32_t>{0xFFFFFFFFu});
+    EXPECT_EQ(w.window.frame(), screenRect(QRect(700, 100, 100, 100)));
+    EXPECT_EQ(w.window.convertPointFromScreen(toScreen(QPointF(710, 190))), Point(10, 10));
+    EXPECT_EQ(w.window.convertScreenToContent(toScreen(QPointF(710, 190))), QPointF(10, 90));
+}
+
+TEST(NoCompositor, TheDesktopStaysVisibleAroundADrawnSquare) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "needs a session without a compositor";
+    TestWindow w(QRect(200, 200, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(100, 100, 100, 100));
+    EXPECT_TRUE(w.window.isShapedToPaintedPixels());
+    QImage shot;
+    QColor desktop;
+    EXPECT_TRUE(waitUntil([&] {
+        shot = testing_support::grabRoot();
+        desktop = shot.pixelColor(50, 900);
+        return shot.pixelColor(350, 350) == QColor(255, 0, 0) && shot.pixelColor(220, 220) == desktop;
+    })) << "square " << shot.pixelColor(350, 350).name().toStdString() << " around "
+        << shot.pixelColor(220, 220).name().toStdString() << " desktop " << desktop.name().toStdString();
+
+    // Repainting a small part reshapes just that part.
+    w.probe->movePaint(QRect(250, 250, 50, 50));
+    EXPECT_TRUE(waitUntil([&] {
+        shot = testing_support::grabRoot();
+        return shot.pixelColor(470, 470) == QColor(255, 0, 0) && shot.pixelColor(350, 350) == desktop &&
+               shot.pixelColor(220, 220) == desktop;
+    }));
+}
+
+TEST(NoCompositor, APressOnAnUnpaintedSpotReachesAWindowThatTakesThePointer) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "needs a session without a compositor";
+    ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));
+    ASSERT_TRUE(below.ready());
+    TestWindow over(QRect(150, 150, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(0, 0, 50, 50));
+    over.window.setIgnoresMouseEvents(false);
+    EXPECT_TRUE(waitUntil([&] { return over.window.holdsPointerGrab(); }));
+    clickAt(400, 400); // unpainted
+    EXPECT_TRUE(over.gotPressAt(QPoint(400, 400)));
+    clickAt(410, 410); // and again: the grab outlives a click
+    EXPECT_TRUE(over.gotPressAt(QPoint(410, 410)));
+    EXPECT_TRUE(below.presses().empty());
+
+    // Another of our windows still gets its own clicks during the grab.
+    TestWindow panel(QRect(600, 600, 80, 80), WindowLevel::panel, QColor(0, 0, 255));
+    clickAt(640, 640);
+    EXPECT_TRUE(panel.gotPressAt(QPoint(640, 640)));
+
+    over.window.setIgnoresMouseEvents(true);
+    EXPECT_FALSE(over.window.holdsPointerGrab());
+    clickAt(420, 420);
+    EXPECT_TRUE(below.waitForPress(QPoint(420, 420)));
+}
