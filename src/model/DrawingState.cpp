@@ -11,6 +11,38 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// Index of the newest operation that `accept` takes, or -1.
+template <typename Pred>
+std::ptrdiff_t newestIndex(const std::vector<DrawingOp>& stack, Pred accept) {
+    for (auto i = static_cast<std::ptrdiff_t>(stack.size()) - 1; i >= 0; --i) {
+        if (accept(stack[static_cast<std::size_t>(i)])) return i;
+    }
+    return -1;
+}
+
+// Applies `change` to the first stroke named by each record of a pass;
+// records whose stroke is gone are skipped. Whether any stroke was found.
+template <typename Change>
+bool changeRecordedStrokes(std::vector<DrawingStroke>& list, const DrawingOp::Erase& pass, Change change) {
+    bool found = false;
+    for (const auto& record : pass.records) {
+        const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == record.strokeID; });
+        if (it == list.end()) continue;
+        change(*it, record);
+        found = true;
+    }
+    return found;
+}
+
+void pushBounded(std::vector<DrawingOp>& stack, const DrawingOp& op) {
+    if (static_cast<std::int64_t>(stack.size()) >= DrawingState::maxStackDepth) stack.erase(stack.begin());
+    stack.push_back(op);
+}
+
+} // namespace
+
 std::shared_ptr<DrawingState> DrawingState::create(DrawingStateEnvironment environment) {
     platform::assertMainThread("DrawingState::create");
     // Background brush work holds the state weakly, so it must be owned by a
@@ -127,10 +159,7 @@ void DrawingState::addStroke(const DrawingStroke& stroke) {
 
 void DrawingState::pushUndo(const DrawingOp& op) {
     platform::assertMainThread("DrawingState::pushUndo");
-    undoStack.modify([&](auto& stack) {
-        if (static_cast<std::int64_t>(stack.size()) >= maxStackDepth) stack.erase(stack.begin());
-        stack.push_back(op);
-    });
+    undoStack.modify([&](auto& stack) { pushBounded(stack, op); });
 }
 
 std::vector<DrawingStroke> DrawingState::strokesOnDisplay(DisplayID displayID) const {
@@ -142,19 +171,6 @@ std::vector<DrawingStroke> DrawingState::strokesOnDisplay(DisplayID displayID) c
     }
     return result;
 }
-
-namespace {
-
-// Index of the newest operation that `accept` takes, or -1.
-template <typename Pred>
-std::ptrdiff_t newestIndex(const std::vector<DrawingOp>& stack, Pred accept) {
-    for (auto i = static_cast<std::ptrdiff_t>(stack.size()) - 1; i >= 0; --i) {
-        if (accept(stack[static_cast<std::size_t>(i)])) return i;
-    }
-    return -1;
-}
-
-} // namespace
 
 void DrawingState::undo() {
     platform::assertMainThread("DrawingState::undo");
@@ -192,21 +208,15 @@ void DrawingState::undo() {
         }
         if (lastPlacedStrokeID.get() == add->stroke.id) lastPlacedStrokeID = std::nullopt;
     } else if (const auto* erase = op.asErase()) {
+        // Every dab of the pass goes; the record's own list is not consulted.
         auto list = strokes.get();
-        bool changed = false;
-        for (const auto& record : erase->records) {
-            const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == record.strokeID; });
-            if (it == list.end()) continue;
-            std::erase_if(it->erasures, [&](const ErasureStamp& e) { return e.passID == erase->passID; });
-            changed = true;
-        }
-        if (changed) strokes = std::move(list);
+        if (changeRecordedStrokes(list, *erase, [&](DrawingStroke& s, const ErasureRecord&) {
+                std::erase_if(s.erasures, [&](const ErasureStamp& e) { return e.passID == erase->passID; });
+            }))
+            strokes = std::move(list);
     }
 
-    redoStack.modify([&](auto& stack) {
-        if (static_cast<std::int64_t>(stack.size()) >= maxStackDepth) stack.erase(stack.begin());
-        stack.push_back(op);
-    });
+    redoStack.modify([&](auto& stack) { pushBounded(stack, op); });
 }
 
 void DrawingState::redo() {
@@ -229,14 +239,10 @@ void DrawingState::redo() {
         lastPlacedStrokeID = add->stroke.id;
     } else if (const auto* erase = op.asErase()) {
         auto list = strokes.get();
-        bool changed = false;
-        for (const auto& record : erase->records) {
-            const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == record.strokeID; });
-            if (it == list.end()) continue;
-            it->erasures.insert(it->erasures.end(), record.stamps.begin(), record.stamps.end());
-            changed = true;
-        }
-        if (changed) strokes = std::move(list);
+        if (changeRecordedStrokes(list, *erase, [](DrawingStroke& s, const ErasureRecord& record) {
+                s.erasures.insert(s.erasures.end(), record.stamps.begin(), record.stamps.end());
+            }))
+            strokes = std::move(list);
     }
     pushUndo(op);
 }

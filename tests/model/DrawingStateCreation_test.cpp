@@ -49,3 +49,12 @@ TEST(DrawingStateCreation, EmptyStoreGivesTheInitialValuesAndWritesNothing) {
     EXPECT_FALSE(t.defaults->contains("overink.selectedTool"));
     EXPECT_FALSE(t.defaults->contains("overink.launchAtLogin"));
 }
+
+TEST(DrawingStateCreation, DisplayChangesAfterTheStateIsGoneReachNothing) {
+    TestDrawingState t;
+    std::weak_ptr<DrawingState> weak = t.state;
+    t.state.reset();
+    EXPECT_TRUE(weak.expired());
+    t.screens->setScreens({}); // must not touch the destroyed state
+    EXPECT_EQ(t.screens->screensChanged.slotCount(), 0u);
+}

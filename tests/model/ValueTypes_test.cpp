@@ -33,20 +33,6 @@ TEST(DrawingTool, StoredValuesAndLabelsFollowToolbarOrder) {
     EXPECT_FALSE(drawingToolFromRaw(u""));
 }
 
-TEST(DrawingTool, FamiliesFollowDeclarationOrder) {
-    int freehand = 0, polygons = 0;
-    for (auto t : kAllDrawingTools) {
-        freehand += isFreehandTool(t);
-        polygons += isPolygonShape(t);
-    }
-    EXPECT_EQ(freehand, 8);
-    EXPECT_EQ(polygons, 7);
-    EXPECT_TRUE(isFreehandTool(DrawingTool::gimpBrush));
-    EXPECT_FALSE(isFreehandTool(DrawingTool::move));
-    EXPECT_TRUE(isPolygonShape(DrawingTool::star));
-    EXPECT_FALSE(isPolygonShape(DrawingTool::ellipse));
-}
-
 TEST(ToolbarDockPosition, RawValuesAreCaseNamesAndBottomCornersShareLabels) {
     const char* labels[] = {"Top Center", "Top Left", "Top Right", "Top Left Vertical", "Top Right Vertical",
                             "Middle Left", "Middle Right", "Bottom Left", "Bottom Right", "Bottom Center",
@@ -59,13 +45,6 @@ TEST(ToolbarDockPosition, RawValuesAreCaseNamesAndBottomCornersShareLabels) {
     }
     EXPECT_EQ(rawValueText(ToolbarDockPosition::bottomRightH), "bottomRightH");
     EXPECT_FALSE(toolbarDockPositionFromRaw(u"TopCenterH"));
-}
-
-TEST(SmoothingAlgorithm, StoredValues) {
-    EXPECT_EQ(rawValueText(SmoothingAlgorithm::chaikin), "Chaikin's");
-    EXPECT_EQ(rawValueText(SmoothingAlgorithm::bSpline), "Cubic B");
-    EXPECT_EQ(rawValueText(SmoothingAlgorithm::catmullRom), "Catmull-Rom");
-    EXPECT_EQ(smoothingAlgorithmFromRaw(u"Cubic B"), SmoothingAlgorithm::bSpline);
     EXPECT_FALSE(smoothingAlgorithmFromRaw(u"bSpline"));
 }
 
