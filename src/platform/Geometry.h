@@ -16,12 +16,16 @@ namespace platform {
 struct Point {
     double x = 0;
     double y = 0;
+    constexpr Point() = default;
+    constexpr Point(double px, double py) : x(px), y(py) {}
     friend bool operator==(const Point&, const Point&) = default;
 };
 
 struct Size {
     double width = 0;
     double height = 0;
+    constexpr Size() = default;
+    constexpr Size(double w, double h) : width(w), height(h) {}
     friend bool operator==(const Size&, const Size&) = default;
 };
 
