@@ -120,7 +120,8 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
                   b = stackIndex(panel.window.xid());
         return o >= 0 && a > o && b > a;
     };
-    EXPECT_TRUE(waitUntil(inOrder));
+    EXPECT_TRUE(waitUntil(inOrder)) << stackIndex(ordinary.window()) << " " << stackIndex(overlay.window.xid()) << " "
+                                    << stackIndex(panel.window.xid());
 
     overlay.window.orderFront();
     EXPECT_TRUE(waitUntil(inOrder));
