@@ -1,5 +1,6 @@
 #include "canvas/TextLayout.h"
 
+#include "model/DrawingStroke.h"
 #include "platform/CanvasRect.h"
 
 #include <QFontDatabase>
@@ -144,6 +145,13 @@ bool TextLayout::contains(QPointF p) const {
     return false;
 }
 
+QRectF TextLayout::measuredExtent() const {
+    const QTransform t = transform();
+    QRectF extent;
+    for (const Line& line : lines) extent = extent.united(t.mapRect(line.rect));
+    return extent;
+}
+
 QRectF TextLayout::inkExtent() const {
     // Each line rotated on its own: a box around all of them, rotated,
     // would take in the empty corners between lines of different lengths.
@@ -151,4 +159,14 @@ QRectF TextLayout::inkExtent() const {
     QRectF extent;
     for (const Line& line : lines) extent = extent.united(t.mapRect(line.rect.united(line.ink)));
     return extent;
+}
+
+TextLayout layoutText(const DrawingStroke& stroke) {
+    return layoutText(stroke.startPoint, stroke.endPoint, stroke.text, stroke.fontName, stroke.explicitFontSize,
+                      stroke.rotationDegrees);
+}
+
+bool textStroke(const DrawingStroke& stroke, QPointF p) {
+    if (stroke.text.isEmpty()) return false;
+    return layoutText(stroke).contains(p);
 }

@@ -64,6 +64,9 @@ struct TextLayout {
     // True when `p` (canvas coordinates) lies on a measured line: half-open
     // rectangles, after undoing the rotation.
     bool contains(QPointF p) const;
+    // Canvas-space bounds of the measured lines, rotated: where contains()
+    // can be true. Null without lines.
+    QRectF measuredExtent() const;
     // Canvas-space bounds of every line's pixels: the measured rectangles
     // united with the glyphs' ink, rotated. Null when nothing is drawn.
     QRectF inkExtent() const;

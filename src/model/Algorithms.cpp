@@ -1,5 +1,8 @@
 #include "model/Algorithms.h"
 
+#include "model/DrawingStroke.h"
+#include "model/DrawingTool.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -91,6 +94,42 @@ std::vector<QPointF> starVertices(int points, const QRectF& rect, double innerRa
         v.emplace_back(c.x() + rx * f * std::cos(th), c.y() + ry * f * std::sin(th));
     }
     return v;
+}
+
+std::optional<std::vector<QPointF>> shapeVertices(DrawingTool tool, const QRectF& rect) {
+    constexpr double up = -std::numbers::pi / 2;
+    switch (tool) {
+    case DrawingTool::triangle: return regularPolygonVertices(3, rect, up);
+    case DrawingTool::diamond: return regularPolygonVertices(4, rect, up);
+    case DrawingTool::pentagon: return regularPolygonVertices(5, rect, up);
+    case DrawingTool::hexagon: return regularPolygonVertices(6, rect, 0);
+    // Rotated by half a side so that the top edge is flat.
+    case DrawingTool::octagon: return regularPolygonVertices(8, rect, -5 * std::numbers::pi / 8);
+    case DrawingTool::seal: return starVertices(8, rect, 0.55, up);
+    case DrawingTool::star: return starVertices(5, rect, 0.382, up);
+    default: return std::nullopt;
+    }
+}
+
+QRectF pointsBounds(const std::vector<QPointF>& pts) {
+    if (pts.empty()) return QRectF();
+    double x0 = pts[0].x(), x1 = x0, y0 = pts[0].y(), y1 = y0;
+    for (const QPointF& p : pts) {
+        x0 = std::min(x0, p.x());
+        x1 = std::max(x1, p.x());
+        y0 = std::min(y0, p.y());
+        y1 = std::max(y1, p.y());
+    }
+    return QRectF(QPointF(x0, y0), QPointF(x1, y1));
+}
+
+QRectF frameRect(QPointF a, QPointF b) {
+    return QRectF(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
+}
+
+std::vector<QPointF> polygonVertices(const DrawingStroke& stroke) {
+    if (stroke.customVertices) return *stroke.customVertices;
+    return shapeVertices(stroke.tool, frameRect(stroke.startPoint, stroke.endPoint)).value_or(std::vector<QPointF>{});
 }
 
 bool isNearPolygonEdge(QPointF p, const std::vector<QPointF>& vertices, double tolerance) {

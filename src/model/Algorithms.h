@@ -13,6 +13,7 @@
 #include <vector>
 
 enum class DrawingTool;
+struct DrawingStroke;
 
 // Distance from p to the segment a–b (to a when the segment has no length).
 double distanceToSegment(QPointF p, QPointF a, QPointF b);
@@ -28,6 +29,17 @@ std::vector<QPointF> starVertices(int points, const QRectF& rect, double innerRa
 // The regular vertices of a polygon shape tool in `rect`; none for a tool
 // that is no polygon shape.
 std::optional<std::vector<QPointF>> shapeVertices(DrawingTool tool, const QRectF& rect);
+
+// The smallest rectangle holding the points; null for none.
+QRectF pointsBounds(const std::vector<QPointF>& points);
+
+// The frame two opposite corners span: origin at the smaller x and y, size
+// the absolute differences.
+QRectF frameRect(QPointF a, QPointF b);
+
+// The outline vertices of a polygon-shape stroke: its edited vertices, else
+// the regular shape of its frame; empty for a stroke without either.
+std::vector<QPointF> polygonVertices(const DrawingStroke& stroke);
 
 // True when p lies strictly closer than `tolerance` to an edge of the closed
 // polygon; the inside is no hit.

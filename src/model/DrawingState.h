@@ -8,6 +8,7 @@
 #include "model/FontPreset.h"
 #include "model/OverlayController.h"
 #include "model/SmoothingAlgorithm.h"
+#include "model/StrokeHitIndex.h"
 #include "model/ToolbarDockPosition.h"
 #include "platform/Color.h"
 #include "platform/Geometry.h"
@@ -15,6 +16,7 @@
 #include "platform/Mouse.h"
 #include "platform/Published.h"
 #include "platform/ScreenProvider.h"
+#include "platform/Signal.h"
 #include "platform/UserDefaults.h"
 
 #include <QHash>
@@ -142,6 +144,11 @@ public:
 
     // ---- Pinning (not published) ----
     std::vector<DrawingStroke> strokesHiddenForAttach;
+    // Raised before strokes go away beneath open edits (setting them aside
+    // for pinning, restoring them, closing overlays): the canvas of the
+    // display (every canvas for none) ends its open edits as Esc would,
+    // writing the stroke under edit back and committing its text box.
+    platform::Signal<std::optional<DisplayID>> endOpenEditsRequested;
     // The frame of the pinned display's overlay, in screen space.
     std::optional<platform::Rect> currentOverlayFrame;
 
@@ -271,4 +278,6 @@ private:
 
     DrawingStateEnvironment env_;
     platform::Subscription screensChangedSubscription_;
+    // Hit extents of the strokes, kept until they change; after `strokes`.
+    StrokeHitIndex hitIndex_{strokes};
 };

@@ -1,4 +1,5 @@
 #include "model/Algorithms.h"
+#include "model/DrawingTool.h"
 
 #include <gtest/gtest.h>
 
@@ -189,5 +190,29 @@ TEST(BlobPath, NegativeAndExtremeSeedsWrapAroundInsteadOfOverflowing) {
     for (std::int64_t seed : {std::numeric_limits<std::int64_t>::min(), std::int64_t{-1}, std::int64_t{12345}}) {
         const QRectF r = blobPath(seed, {0, 0}, 10).boundingRect();
         EXPECT_LE(std::max({-r.left(), r.right(), -r.top(), r.bottom()}), 10 * kBlobMaxReach) << seed;
+    }
+}
+
+TEST(ShapeGeometry, ShapeVerticesOfEachPolygonTool) {
+    const QRectF r(0, 0, 100, 100);
+    EXPECT_EQ(shapeVertices(DrawingTool::triangle, r)->size(), 3u);
+    expectPoint(shapeVertices(DrawingTool::triangle, r)->front(), {50, 0});
+    expectPoint(shapeVertices(DrawingTool::diamond, r)->front(), {50, 0});
+    expectPoint(shapeVertices(DrawingTool::pentagon, r)->front(), {50, 0});
+    expectPoint(shapeVertices(DrawingTool::hexagon, r)->front(), {100, 50});
+    // The octagon starts at −5π/8, so its first edge is the flat top.
+    const auto oct = *shapeVertices(DrawingTool::octagon, r);
+    ASSERT_EQ(oct.size(), 8u);
+    expectPoint(oct[0], {50 + 50 * std::cos(-5 * kPi / 8), 50 + 50 * std::sin(-5 * kPi / 8)});
+    EXPECT_NEAR(oct[0].y(), oct[1].y(), 1e-9);
+    EXPECT_LT(oct[0].y(), 50);
+    const auto seal = *shapeVertices(DrawingTool::seal, r);
+    ASSERT_EQ(seal.size(), 16u);
+    EXPECT_NEAR(dist(seal[1], {50, 50}), 27.5, 1e-9);
+    const auto star = *shapeVertices(DrawingTool::star, r);
+    ASSERT_EQ(star.size(), 10u);
+    EXPECT_NEAR(dist(star[1], {50, 50}), 19.1, 1e-9);
+    for (DrawingTool t : {DrawingTool::pen, DrawingTool::rectangle, DrawingTool::ellipse, DrawingTool::text}) {
+        EXPECT_FALSE(shapeVertices(t, r)) << rawValue(t);
     }
 }
