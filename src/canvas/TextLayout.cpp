@@ -27,19 +27,20 @@ struct MeasuredFont {
     explicit MeasuredFont(const QFont& f) : font(f), metrics(f) {}
 
     double advance(const QString& line) {
-        if (auto it = advances.constFind(line); it != advances.constEnd()) return *it;
-        if (advances.size() >= kMaxLines) advances.clear();
-        const double a = metrics.horizontalAdvance(line);
-        advances.insert(line, a);
-        return a;
+        return remembered(advances, line, [&] { return metrics.horizontalAdvance(line); });
     }
     // Ink bounds relative to the line's origin on its baseline.
     QRectF ink(const QString& line) {
-        if (auto it = inks.constFind(line); it != inks.constEnd()) return *it;
-        if (inks.size() >= kMaxLines) inks.clear();
-        const QRectF r = metrics.boundingRect(line);
-        inks.insert(line, r);
-        return r;
+        return remembered(inks, line, [&] { return metrics.boundingRect(line); });
+    }
+
+    template <typename T, typename Measure>
+    static T remembered(QHash<QString, T>& cache, const QString& line, Measure measure) {
+        if (auto it = cache.constFind(line); it != cache.constEnd()) return *it;
+        if (cache.size() >= kMaxLines) cache.clear();
+        const T value = measure();
+        cache.insert(line, value);
+        return value;
     }
 
     static constexpr qsizetype kMaxLines = 4096;

@@ -263,6 +263,7 @@ QRectF cubicBounds(QPointF p0, QPointF c1, QPointF c2, QPointF p3) {
 
 QRectF drawnExtent(const DrawingStroke& s) {
     const double w = s.lineWidth;
+    if (isPolygonShape(s.tool)) return polygonExtent(s);
     switch (s.tool) {
     case DrawingTool::move: return QRectF();
     case DrawingTool::pen: return freehandPenExtent(s);
@@ -280,20 +281,13 @@ QRectF drawnExtent(const DrawingStroke& s) {
         // A rectangle's right-angled miters reach exactly half the width out
         // on both axes; an ellipse has no joins.
         return frameRect(s.startPoint, s.endPoint).adjusted(-w / 2, -w / 2, w / 2, w / 2);
-    case DrawingTool::triangle:
-    case DrawingTool::diamond:
-    case DrawingTool::pentagon:
-    case DrawingTool::hexagon:
-    case DrawingTool::octagon:
-    case DrawingTool::seal:
-    case DrawingTool::star: return polygonExtent(s);
     case DrawingTool::text: return layoutText(s).inkExtent();
     case DrawingTool::eraser: {
         // The live eraser shows its dabs, four widths in radius.
         return grownBounds(s.points, w * 4);
     }
+    default: return QRectF(); // the polygon shapes are answered above
     }
-    return QRectF();
 }
 
 QRectF shownDrawnExtent(const DrawingStroke& s) {

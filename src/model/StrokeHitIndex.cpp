@@ -34,17 +34,9 @@ bool strokeHitTest(const DrawingStroke& s, QPointF point) {
     // Tested where it is shown: a move not yet baked in counts.
     const QPointF q = point - QPointF(s.offset.width(), s.offset.height());
     const double tol = hitTolerance(s.lineWidth);
-    switch (s.tool) {
-    case DrawingTool::move:
-    case DrawingTool::eraser: return false;
-    case DrawingTool::pen:
-    case DrawingTool::bezierPen:
-    case DrawingTool::calligraphyBrush:
-    case DrawingTool::brushPen:
-    case DrawingTool::watercolorBrush:
-    case DrawingTool::chalk:
-    case DrawingTool::airbrush:
-    case DrawingTool::gimpBrush: {
+    if (isPolygonShape(s.tool)) return isNearPolygonEdge(q, polygonVertices(s), tol);
+    if (isFreehandTool(s.tool)) {
+        // Along the sampled polyline (a bezier path's anchors too, not its curves).
         const auto& p = s.points;
         if (p.empty()) return false;
         if (p.size() == 1) return distance(q, p[0]) < tol;
@@ -59,6 +51,7 @@ bool strokeHitTest(const DrawingStroke& s, QPointF point) {
         }
         return false;
     }
+    switch (s.tool) {
     case DrawingTool::line:
     case DrawingTool::arrow: {
         if (!s.controlPoint) return distanceToSegment(q, s.startPoint, s.endPoint) < tol;
@@ -83,31 +76,19 @@ bool strokeHitTest(const DrawingStroke& s, QPointF point) {
         const double radial = std::hypot((q.x() - c.x()) / rx, (q.y() - c.y()) / ry);
         return std::abs(radial - 1) < tol / std::min(rx, ry);
     }
-    case DrawingTool::triangle:
-    case DrawingTool::diamond:
-    case DrawingTool::pentagon:
-    case DrawingTool::hexagon:
-    case DrawingTool::octagon:
-    case DrawingTool::seal:
-    case DrawingTool::star: return isNearPolygonEdge(q, polygonVertices(s), tol);
     case DrawingTool::text: return textStroke(s, q);
+    default: return false; // move and eraser strokes never take the pointer
     }
-    return false;
 }
 
 QRectF hitExtent(const DrawingStroke& s) {
     const double margin = rejectionMargin(hitTolerance(s.lineWidth));
+    if (isFreehandTool(s.tool)) return pointBounds(s.points, margin);
+    if (isPolygonShape(s.tool)) {
+        const auto v = polygonVertices(s);
+        return v.size() < 2 ? QRectF() : pointBounds(v, margin);
+    }
     switch (s.tool) {
-    case DrawingTool::move:
-    case DrawingTool::eraser: return QRectF();
-    case DrawingTool::pen:
-    case DrawingTool::bezierPen:
-    case DrawingTool::calligraphyBrush:
-    case DrawingTool::brushPen:
-    case DrawingTool::watercolorBrush:
-    case DrawingTool::chalk:
-    case DrawingTool::airbrush:
-    case DrawingTool::gimpBrush: return pointBounds(s.points, margin);
     case DrawingTool::line:
     case DrawingTool::arrow: {
         // The samples of a curve lie within the hull of its three points.
@@ -126,23 +107,13 @@ QRectF hitExtent(const DrawingStroke& s) {
         const QPointF c = r.center();
         return QRectF(c.x() - rx * grow, c.y() - ry * grow, 2 * rx * grow, 2 * ry * grow);
     }
-    case DrawingTool::triangle:
-    case DrawingTool::diamond:
-    case DrawingTool::pentagon:
-    case DrawingTool::hexagon:
-    case DrawingTool::octagon:
-    case DrawingTool::seal:
-    case DrawingTool::star: {
-        const auto v = polygonVertices(s);
-        return v.size() < 2 ? QRectF() : pointBounds(v, margin);
-    }
     case DrawingTool::text: {
         if (s.text.isEmpty()) return QRectF();
         // Grown a hair, for the same rounding reason as the others.
         return layoutText(s).measuredExtent().adjusted(-1e-6, -1e-6, 1e-6, 1e-6);
     }
+    default: return QRectF(); // never hit
     }
-    return QRectF();
 }
 
 StrokeHitIndex::StrokeHitIndex(platform::Published<std::vector<DrawingStroke>>& strokes) : strokes_(strokes) {

@@ -1,20 +1,12 @@
 #include "support/TestDrawingState.h"
+#include "support/TestStrokes.h"
 
 #include <gtest/gtest.h>
 
-using testing_support::FakeScreenProvider;
-using testing_support::TestDrawingState;
+// The fake pointer rests at the origin, on display 1, the first screen.
+using namespace testing_support;
 
 namespace {
-
-DrawingStroke line(QPointF a, QPointF b, double width = 4) {
-    DrawingStroke s;
-    s.tool = DrawingTool::line;
-    s.startPoint = a;
-    s.endPoint = b;
-    s.lineWidth = width;
-    return s;
-}
 
 ErasureStamp dab(QPointF c, double r = 8) { return ErasureStamp{c, r, QUuid::createUuid()}; }
 
@@ -24,20 +16,13 @@ const DrawingStroke& strokeWithID(const TestDrawingState& t, const QUuid& id) {
     throw std::runtime_error("stroke not found");
 }
 
-// Display 1 (the first screen) at the origin, display 2 to its right; the
-// pointer rests on display 1.
-std::vector<platform::Screen> twoScreens() {
-    return {FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1440, 900)),
-            FakeScreenProvider::makeScreen(2, platform::Rect(1440, 0, 1920, 1080))};
-}
-
 } // namespace
 
 TEST(EraserPass, CutsTheStrokesItTouchesAndRecordsOneUndoablePass) {
     TestDrawingState t;
-    const auto a = line({0, 100}, {200, 100});
-    const auto b = line({0, 300}, {200, 300});
-    const auto far = line({0, 600}, {200, 600});
+    const auto a = framedStroke(DrawingTool::line, {0, 100}, {200, 100});
+    const auto b = framedStroke(DrawingTool::line, {0, 300}, {200, 300});
+    const auto far = framedStroke(DrawingTool::line, {0, 600}, {200, 600});
     for (const auto& s : {a, b, far}) t->addStroke(s);
 
     const std::vector<ErasureStamp> pass{dab({50, 300}), dab({50, 100}), dab({150, 100}), dab({1000, 1000})};
@@ -67,8 +52,8 @@ TEST(EraserPass, CutsTheStrokesItTouchesAndRecordsOneUndoablePass) {
 
 TEST(EraserPass, APassThatTouchesNothingKeepsAPendingRedo) {
     TestDrawingState t;
-    t->addStroke(line({0, 100}, {200, 100}));
-    t->addStroke(line({0, 300}, {200, 300}));
+    t->addStroke(framedStroke(DrawingTool::line, {0, 100}, {200, 100}));
+    t->addStroke(framedStroke(DrawingTool::line, {0, 300}, {200, 300}));
     t->undo();
     ASSERT_EQ(t->redoStack->size(), 1u);
     const auto undoBefore = t->undoStack.get();
@@ -85,9 +70,9 @@ TEST(EraserPass, APassThatTouchesNothingKeepsAPendingRedo) {
 
 TEST(EraserPass, OnlyStrokesOfItsDisplayAreCut) {
     TestDrawingState t(twoScreens());
-    auto onTwo = line({0, 100}, {200, 100});
+    auto onTwo = framedStroke(DrawingTool::line, {0, 100}, {200, 100});
     onTwo.displayID = 2;
-    auto unstamped = line({0, 100}, {200, 100}); // 0 counts as the first screen's
+    auto unstamped = framedStroke(DrawingTool::line, {0, 100}, {200, 100}); // 0 counts as the first screen's
     t->addStroke(onTwo);
     t->addStroke(unstamped);
     t->applyEraserStamps({dab({100, 100})}, 1);
@@ -101,14 +86,14 @@ TEST(EraserPass, OnlyStrokesOfItsDisplayAreCut) {
 TEST(EraserPass, TestsTheDrawnExtentAsWellAsTheBoundingRectangle) {
     TestDrawingState t;
     // A dab only inside the bounding rectangle, off the drawn line, is kept.
-    const auto straight = line({0, 100}, {200, 100}, 10); // bounding rect y 90…110
+    const auto straight = framedStroke(DrawingTool::line, {0, 100}, {200, 100}, 10); // bounding rect y 90…110
     t->addStroke(straight);
     t->applyEraserStamps({dab({100, 116}, 8)}, 1);
     EXPECT_EQ(strokeWithID(t, straight.id).erasures.size(), 1u);
 
     // The bulge of a curve lies outside its bounding rectangle; a dab the
     // live eraser visibly cut it with must stay on it.
-    auto curve = line({0, 400}, {200, 400}, 4);
+    auto curve = framedStroke(DrawingTool::line, {0, 400}, {200, 400}, 4);
     curve.controlPoint = QPointF(100, 200); // the curve peaks at y = 300
     t->addStroke(curve);
     ASSERT_LT(curve.boundingRect().top(), 397);
@@ -117,8 +102,7 @@ TEST(EraserPass, TestsTheDrawnExtentAsWellAsTheBoundingRectangle) {
     EXPECT_EQ(strokeWithID(t, curve.id).erasures.size(), 1u);
 
     // An arrow head reaches back beside the line, outside its rectangle.
-    DrawingStroke arrow = line({0, 700}, {300, 700}, 6); // head 30 long
-    arrow.tool = DrawingTool::arrow;
+    const auto arrow = framedStroke(DrawingTool::arrow, {0, 700}, {300, 700}, 6); // head 30 long
     t->addStroke(arrow);
     ASSERT_GT(arrow.boundingRect().top(), 690);
     t->applyEraserStamps({dab({280, 684}, 3)}, 1); // touches the upper head stroke
@@ -127,7 +111,7 @@ TEST(EraserPass, TestsTheDrawnExtentAsWellAsTheBoundingRectangle) {
 
 TEST(EraserPass, UndoingTheNewerOfTwoPassesRemovesOnlyItsDabs) {
     TestDrawingState t;
-    const auto a = line({0, 100}, {200, 100});
+    const auto a = framedStroke(DrawingTool::line, {0, 100}, {200, 100});
     t->addStroke(a);
     t->applyEraserStamps({dab({20, 100}), dab({40, 100})}, 1);
     t->applyEraserStamps({dab({120, 100})}, 1);
@@ -147,13 +131,13 @@ TEST(EraserPass, UndoingTheNewerOfTwoPassesRemovesOnlyItsDabs) {
 
 TEST(PurgeHistory, ADeletedStrokeComesBackOnTopWithOneRedo) {
     TestDrawingState t;
-    const auto a = line({0, 100}, {200, 100});
-    const auto b = line({0, 200}, {200, 200});
+    const auto a = framedStroke(DrawingTool::line, {0, 100}, {200, 100});
+    const auto b = framedStroke(DrawingTool::line, {0, 200}, {200, 200});
     t->addStroke(a);
     t->addStroke(b);
     t->undo();
     t->redo(); // nothing pending now; make one to be discarded
-    t->addStroke(line({0, 300}, {200, 300}));
+    t->addStroke(framedStroke(DrawingTool::line, {0, 300}, {200, 300}));
     t->undo();
     ASSERT_EQ(t->redoStack->size(), 1u);
 
@@ -179,7 +163,7 @@ TEST(PurgeHistory, ADeletedStrokeComesBackOnTopWithOneRedo) {
 
 TEST(PurgeHistory, OnlyTheNewestAdditionGoesAndPassesStay) {
     TestDrawingState t;
-    const auto a = line({0, 100}, {200, 100});
+    const auto a = framedStroke(DrawingTool::line, {0, 100}, {200, 100});
     t->addStroke(a);
     t->applyEraserStamps({dab({50, 100})}, 1);
     // Re-added after an edit: a second addition of the same stroke.

@@ -1,9 +1,9 @@
 #include "support/TestDrawingState.h"
+#include "support/TestStrokes.h"
 
 #include <gtest/gtest.h>
 
-using testing_support::FakeScreenProvider;
-using testing_support::TestDrawingState;
+using namespace testing_support;
 
 namespace {
 
@@ -37,11 +37,6 @@ DrawingStroke dot(double x) {
     DrawingStroke s;
     s.points = {{x, 10}};
     return s;
-}
-
-std::vector<platform::Screen> twoScreens() {
-    return {FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1440, 900)),
-            FakeScreenProvider::makeScreen(2, platform::Rect(1440, 0, 1920, 1080))};
 }
 
 } // namespace

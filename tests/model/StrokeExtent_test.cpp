@@ -2,6 +2,7 @@
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
 #include "model/StrokeExtent.h"
+#include "support/TestStrokes.h"
 
 #include <QImage>
 #include <QPainter>
@@ -12,6 +13,8 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+
+using testing_support::framedStroke;
 
 namespace {
 
@@ -58,15 +61,6 @@ void expectTight(const QRectF& painted, const QRectF& extent, double slack, cons
     EXPECT_LT(extent.bottom() - painted.bottom(), slack) << what;
 }
 
-DrawingStroke shape(DrawingTool tool, QPointF a, QPointF b, double width) {
-    DrawingStroke s;
-    s.tool = tool;
-    s.startPoint = a;
-    s.endPoint = b;
-    s.lineWidth = width;
-    return s;
-}
-
 QPainterPath closedPolygon(const std::vector<QPointF>& v) {
     QPainterPath path(v.front());
     for (std::size_t i = 1; i < v.size(); ++i) path.lineTo(v[i]);
@@ -77,7 +71,7 @@ QPainterPath closedPolygon(const std::vector<QPointF>& v) {
 } // namespace
 
 TEST(DrawnExtent, LinesTakeInTheirCurveBulgeAndEveryCap) {
-    auto s = shape(DrawingTool::line, {20, 200}, {320, 180}, 12);
+    auto s = framedStroke(DrawingTool::line, {20, 200}, {320, 180}, 12);
     for (Qt::PenCapStyle cap : {Qt::FlatCap, Qt::RoundCap, Qt::SquareCap}) {
         QPainterPath straight(s.startPoint);
         straight.lineTo(s.endPoint);
@@ -94,7 +88,7 @@ TEST(DrawnExtent, LinesTakeInTheirCurveBulgeAndEveryCap) {
 
 TEST(DrawnExtent, ArrowHeadsReachBackFromTheEnd) {
     for (bool curved : {false, true}) {
-        auto s = shape(DrawingTool::arrow, {40, 40}, {200, 60}, 4); // head max(20, 14) = 20 long
+        auto s = framedStroke(DrawingTool::arrow, {40, 40}, {200, 60}, 4); // head max(20, 14) = 20 long
         if (curved) s.controlPoint = QPointF(260, 260);
         const QPointF e = s.endPoint;
         const QPointF dir = curved ? e - *s.controlPoint : e - s.startPoint;
@@ -116,12 +110,12 @@ TEST(DrawnExtent, ArrowHeadsReachBackFromTheEnd) {
         EXPECT_GT(extent.right(), e.x() + s.lineWidth);
     }
     // A head without direction may point anywhere, so it is a disc.
-    const auto dot = shape(DrawingTool::arrow, {50, 50}, {50, 50}, 2);
+    const auto dot = framedStroke(DrawingTool::arrow, {50, 50}, {50, 50}, 2);
     EXPECT_TRUE(drawnExtent(dot).contains(QRectF(50 - 14, 50 - 14, 28, 28)));
 }
 
 TEST(DrawnExtent, FramesReachHalfTheWidthOut) {
-    const auto rect = shape(DrawingTool::rectangle, {300, 250}, {100, 50}, 16);
+    const auto rect = framedStroke(DrawingTool::rectangle, {300, 250}, {100, 50}, 16);
     QPainterPath r;
     r.addRect(frameRect(rect.startPoint, rect.endPoint));
     expectTight(paintedBounds(r, 16, Qt::FlatCap), drawnExtent(rect), 2, "rectangle");
@@ -135,14 +129,14 @@ TEST(DrawnExtent, FramesReachHalfTheWidthOut) {
 
 TEST(DrawnExtent, PolygonMiterSpikesAreIncludedUntilTheyBevel) {
     // A star's points are sharp: their miters reach well past the vertices.
-    const auto star = shape(DrawingTool::star, {100, 100}, {400, 400}, 14);
+    const auto star = framedStroke(DrawingTool::star, {100, 100}, {400, 400}, 14);
     const auto v = polygonVertices(star);
     const QRectF painted = paintedBounds(closedPolygon(v), 14, Qt::FlatCap);
     expectTight(painted, drawnExtent(star), 2, "star");
     EXPECT_LT(painted.top(), 100 - 14);
 
     // A spike sharper than the miter limit is bevelled and stays close.
-    auto spike = shape(DrawingTool::triangle, {0, 0}, {1, 1}, 10);
+    auto spike = framedStroke(DrawingTool::triangle, {0, 0}, {1, 1}, 10);
     spike.customVertices = std::vector<QPointF>{{0, 0}, {300, 15}, {0, 30}}; // about 5.7 degrees at the tip
     expectTight(paintedBounds(closedPolygon(*spike.customVertices), 10, Qt::FlatCap), drawnExtent(spike), 2.5,
                 "bevelled spike");
@@ -154,7 +148,7 @@ TEST(DrawnExtent, PolygonMiterSpikesAreIncludedUntilTheyBevel) {
 }
 
 TEST(DrawnExtent, BezierArmsPullTheOutlineOut) {
-    auto poly = shape(DrawingTool::diamond, {0, 0}, {1, 1}, 6);
+    auto poly = framedStroke(DrawingTool::diamond, {0, 0}, {1, 1}, 6);
     poly.customVertices = std::vector<QPointF>{{100, 100}, {300, 100}, {300, 300}};
     poly.bezierHandleOut = std::vector<QPointF>{{60, -120}, {0, 0}, {0, 0}};
     poly.bezierHandleIn = std::vector<QPointF>{{0, 0}, {-60, -120}, {0, 0}};
@@ -193,7 +187,7 @@ TEST(DrawnExtent, PenDotsAndEveryKindWithoutPixels) {
     move.tool = DrawingTool::move;
     move.points = {{1, 1}, {100, 100}};
     EXPECT_TRUE(drawnExtent(move).isNull());
-    auto text = shape(DrawingTool::text, {0, 0}, {300, 100}, 4);
+    auto text = framedStroke(DrawingTool::text, {0, 0}, {300, 100}, 4);
     EXPECT_TRUE(drawnExtent(text).isNull()); // no text
     text.text = QStringLiteral("Hi");
     text.rotationDegrees = 45;

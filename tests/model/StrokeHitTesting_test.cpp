@@ -1,45 +1,22 @@
 #include "canvas/TextLayout.h"
 #include "model/StrokeHitIndex.h"
 #include "support/TestDrawingState.h"
+#include "support/TestStrokes.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-using testing_support::FakeScreenProvider;
-using testing_support::TestDrawingState;
+using namespace testing_support;
 
 namespace {
 
-DrawingStroke penStroke(std::vector<QPointF> pts, double width = 4) {
-    DrawingStroke s;
-    s.tool = DrawingTool::pen;
-    s.points = std::move(pts);
-    s.lineWidth = width;
-    return s;
-}
-
-DrawingStroke framed(DrawingTool tool, QPointF a, QPointF b, double width = 4) {
-    DrawingStroke s;
-    s.tool = tool;
-    s.startPoint = a;
-    s.endPoint = b;
-    s.lineWidth = width;
-    return s;
-}
-
 DrawingStroke textStrokeAt(QPointF a, QPointF b, QString text, double size, double rotation = 0) {
-    DrawingStroke s = framed(DrawingTool::text, a, b);
+    DrawingStroke s = framedStroke(DrawingTool::text, a, b);
     s.text = std::move(text);
     s.explicitFontSize = size;
     s.rotationDegrees = rotation;
     return s;
-}
-
-// Two screens side by side: display 1 first, display 2 to its right.
-std::vector<platform::Screen> twoScreens() {
-    return {FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1440, 900)),
-            FakeScreenProvider::makeScreen(2, platform::Rect(1440, 0, 1920, 1080))};
 }
 
 void place(TestDrawingState& t, DrawingStroke s, platform::DisplayID display) {
@@ -80,31 +57,31 @@ TEST(StrokeHitTest, FreehandToolsAreTestedAlongTheirSampledPolyline) {
 }
 
 TEST(StrokeHitTest, ShapesAreHitOnTheirOutlineOnly) {
-    const auto rect = framed(DrawingTool::rectangle, {300, 300}, {100, 100});
+    const auto rect = framedStroke(DrawingTool::rectangle, {300, 300}, {100, 100});
     EXPECT_FALSE(strokeHitTest(rect, {200, 200})); // the inside
     EXPECT_TRUE(strokeHitTest(rect, {95, 200}));   // 5 outside the left edge
     EXPECT_TRUE(strokeHitTest(rect, {200, 305}));
 
-    const auto tri = framed(DrawingTool::triangle, {0, 0}, {100, 100});
+    const auto tri = framedStroke(DrawingTool::triangle, {0, 0}, {100, 100});
     EXPECT_TRUE(strokeHitTest(tri, {50, 76})); // the bottom edge lies at y = 75
     EXPECT_FALSE(strokeHitTest(tri, {50, 50}));
     // The closing edge runs from the last vertex back to the first.
-    auto open = framed(DrawingTool::triangle, {0, 0}, {1, 1});
+    auto open = framedStroke(DrawingTool::triangle, {0, 0}, {1, 1});
     open.customVertices = std::vector<QPointF>{{0, 0}, {100, 0}, {100, 100}};
     EXPECT_TRUE(strokeHitTest(open, {50, 50}));
 
     // A flat ellipse is never hit, not even on its line.
-    EXPECT_FALSE(strokeHitTest(framed(DrawingTool::ellipse, {0, 50}, {200, 50}), {100, 50}));
+    EXPECT_FALSE(strokeHitTest(framedStroke(DrawingTool::ellipse, {0, 50}, {200, 50}), {100, 50}));
     // The band is normalised to the shorter radius: at the end of the long
     // axis it reaches tol × rx / ry, beyond the plain tolerance.
-    const auto ell = framed(DrawingTool::ellipse, {0, 0}, {400, 100}); // rx 200, ry 50
+    const auto ell = framedStroke(DrawingTool::ellipse, {0, 0}, {400, 100}); // rx 200, ry 50
     EXPECT_TRUE(strokeHitTest(ell, {400 + 40, 50}));
     EXPECT_FALSE(strokeHitTest(ell, {400 + 49, 50}));
     EXPECT_FALSE(strokeHitTest(ell, {200, 50}));
 }
 
 TEST(StrokeHitTest, CurvedLinesAreHitNearTheirTwentyOneSamplesOnly) {
-    auto curve = framed(DrawingTool::arrow, {0, 0}, {4000, 0});
+    auto curve = framedStroke(DrawingTool::arrow, {0, 0}, {4000, 0});
     curve.controlPoint = QPointF(2000, 0); // a straight curve, samples 200 apart
     EXPECT_TRUE(strokeHitTest(curve, {2000, 5}));
     EXPECT_FALSE(strokeHitTest(curve, {2100, 0})); // on the curve, between samples
@@ -153,7 +130,7 @@ TEST(StrokeHitTest, EveryHitLiesInsideTheHitExtent) {
     std::vector<DrawingStroke> strokes;
     for (DrawingTool tool : kAllDrawingTools) {
         for (int k = 0; k < 6; ++k) {
-            DrawingStroke s = framed(tool, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}, width(rng));
+            DrawingStroke s = framedStroke(tool, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}, width(rng));
             if (isFreehandTool(tool)) s.points = {{coord(rng), coord(rng)}, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}};
             if (isLineTool(tool) && k % 2) s.controlPoint = QPointF(coord(rng), coord(rng));
             if (tool == DrawingTool::text) {
@@ -164,7 +141,7 @@ TEST(StrokeHitTest, EveryHitLiesInsideTheHitExtent) {
         }
     }
     // Very flat ellipses reach furthest beyond their frame.
-    strokes.push_back(framed(DrawingTool::ellipse, {0, 90}, {200, 94}, 2));
+    strokes.push_back(framedStroke(DrawingTool::ellipse, {0, 90}, {200, 94}, 2));
     int hits = 0;
     std::uniform_real_distribution<double> probe(-120, 320);
     for (const auto& s : strokes) {
