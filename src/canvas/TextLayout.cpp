@@ -171,3 +171,10 @@ bool textStroke(const DrawingStroke& stroke, QPointF p) {
     if (stroke.text.isEmpty()) return false;
     return layoutText(stroke).contains(p);
 }
+
+double textBoxSize(const QString& text, const QString& fontName, double fontSize) {
+    constexpr double kTextBoxPadding = 18;
+    double widest = 0;
+    for (const QString& line : splitLines(text)) widest = std::max(widest, measureTextLine(line, fontName, fontSize).width());
+    return widest + kTextBoxPadding;
+}

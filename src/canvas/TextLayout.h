@@ -81,3 +81,8 @@ TextLayout layoutText(const DrawingStroke& stroke);
 // The hit test of a text stroke: only its measured lines count, no
 // tolerance. `p` is already corrected for the stroke's offset.
 bool textStroke(const DrawingStroke& stroke, QPointF p);
+
+// The width of a text box for `text` in the named font (the system font
+// when the name is empty or names no font) at `fontSize`: its widest line
+// plus 18. The callers choose the box's height.
+double textBoxSize(const QString& text, const QString& fontName, double fontSize);

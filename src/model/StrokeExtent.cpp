@@ -1,5 +1,7 @@
 #include "model/StrokeExtent.h"
 
+#include "brushes/DrawingInstructions.h"
+#include "canvas/StrokePainters.h"
 #include "canvas/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
@@ -112,14 +114,6 @@ QRectF polygonExtent(const DrawingStroke& s) {
     b.addStrokedPath(polygonVertices(s), s.lineWidth, true, s.bezierHandleIn ? &*s.bezierHandleIn : nullptr,
                      s.bezierHandleOut ? &*s.bezierHandleOut : nullptr);
     return b.rect();
-}
-
-// Painters whose shapes are designed with them (the flat nib, the speed
-// taper, textured stamps, the airbrush spray, imported brush cells) answer
-// with their own extents here. Until they do, a generous reach around the
-// samples.
-QRectF provisionalBrushExtent(const DrawingStroke& s) {
-    return grownBounds(s.points, s.lineWidth * 2);
 }
 
 } // namespace
@@ -268,12 +262,15 @@ QRectF drawnExtent(const DrawingStroke& s) {
     case DrawingTool::move: return QRectF();
     case DrawingTool::pen: return freehandPenExtent(s);
     case DrawingTool::bezierPen: return bezierPenExtent(s);
-    case DrawingTool::calligraphyBrush:
-    case DrawingTool::brushPen:
-    case DrawingTool::watercolorBrush:
-    case DrawingTool::chalk:
-    case DrawingTool::airbrush:
-    case DrawingTool::gimpBrush: return provisionalBrushExtent(s);
+    case DrawingTool::calligraphyBrush: return calligraphyExtent(s);
+    case DrawingTool::brushPen: return brushPenExtent(s);
+    case DrawingTool::watercolorBrush: return drawingInstructions::texturedStrokeExtent(s, drawingInstructions::kWatercolorKind);
+    case DrawingTool::chalk: return drawingInstructions::texturedStrokeExtent(s, drawingInstructions::kChalkKind);
+    case DrawingTool::airbrush: return airbrushExtent(s);
+    case DrawingTool::gimpBrush:
+        // Stamped with the brush's cells, or drawn as a brush pen while
+        // they are not loaded.
+        return brushPenExtent(s).united(drawingInstructions::gimpBrushStampExtent(s));
     case DrawingTool::line: return lineExtent(s, false);
     case DrawingTool::arrow: return lineExtent(s, true);
     case DrawingTool::rectangle:

@@ -1,0 +1,565 @@
+#include "canvas/StrokePainters.h"
+
+#include "canvas/TextLayout.h"
+#include "model/Algorithms.h"
+#include "model/DrawingStroke.h"
+#include "model/StrokeExtent.h"
+
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+// ---- Shared helpers ----
+
+class PainterStateGuard {
+public:
+    explicit PainterStateGuard(QPainter& painter) : painter_(painter) {
+        painter_.save();
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+    }
+    ~PainterStateGuard() { painter_.restore(); }
+    PainterStateGuard(const PainterStateGuard&) = delete;
+    PainterStateGuard& operator=(const PainterStateGuard&) = delete;
+
+private:
+    QPainter& painter_;
+};
+
+// Paths and point lists reused from call to call: a repaint draws hundreds
+// of strokes, and their geometry would otherwise be allocated afresh each
+// time. Each painter takes its own slot, so none clears another's.
+enum PathSlot { kLinePath, kFillPath, kSpecklePathA, kSpecklePathB, kPathSlots };
+
+QPainterPath& scratchPath(PathSlot slot) {
+    thread_local std::array<QPainterPath, kPathSlots> paths;
+    QPainterPath& path = paths[slot];
+    path.clear();
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
+std::vector<QPointF>& scratchPoints() {
+    thread_local std::vector<QPointF> points;
+    points.clear();
+    return points;
+}
+
+std::vector<double>& scratchWidths() {
+    thread_local std::vector<double> widths;
+    widths.clear();
+    return widths;
+}
+
+bool isZero(QPointF v) { return v.x() == 0 && v.y() == 0; }
+double length(QPointF v) { return std::hypot(v.x(), v.y()); }
+double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
+
+QPen linePen(const DrawingStroke& stroke, double width, Qt::PenCapStyle cap, Qt::PenJoinStyle join) {
+    QPen pen(QBrush(stroke.color.toQColor()), std::max(width, 0.0), Qt::SolidLine, cap, join);
+    pen.setMiterLimit(kPainterMiterLimit);
+    return pen;
+}
+
+void fillDot(QPainter& painter, QPointF center, double diameter, const QColor& color) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    const double r = std::max(diameter, 0.0) / 2;
+    painter.drawEllipse(center, r, r);
+}
+
+// A path whose every point coincides: Qt strokes nothing for it, so a round
+// cap's dot is filled instead.
+bool collapsesToPoint(const QPainterPath& path) {
+    const QRectF r = path.controlPointRect();
+    return r.width() == 0 && r.height() == 0;
+}
+
+// Strokes a path, or fills the dot a round-capped pen leaves where the path
+// is a single point.
+void strokeOrDot(QPainter& painter, const QPainterPath& path, const QPen& pen) {
+    if (collapsesToPoint(path)) {
+        if (pen.capStyle() == Qt::RoundCap && path.elementCount() > 1)
+            fillDot(painter, path.elementAt(0), pen.widthF(), pen.color());
+        return;
+    }
+    painter.strokePath(path, pen);
+}
+
+// moveTo the first point, a quadratic curve through each interior point
+// ending at its midpoint with the next, a line to the last point.
+void buildSmoothPath(const std::vector<QPointF>& p, QPainterPath& path) {
+    const std::size_t n = p.size();
+    path.moveTo(p[0]);
+    for (std::size_t i = 1; i + 1 < n; ++i) path.quadTo(p[i], (p[i] + p[i + 1]) / 2);
+    path.lineTo(p[n - 1]);
+}
+
+QPointF armAt(const std::optional<std::vector<QPointF>>& arms, std::size_t i) {
+    return (arms && i < arms->size()) ? (*arms)[i] : QPointF();
+}
+
+// The edge from v[i] to v[j]: cubic when either end has an arm.
+void addEdge(QPainterPath& path, const DrawingStroke& s, const std::vector<QPointF>& v, std::size_t i,
+             std::size_t j) {
+    const QPointF out = armAt(s.bezierHandleOut, i), in = armAt(s.bezierHandleIn, j);
+    if (isZero(out) && isZero(in))
+        path.lineTo(v[j]);
+    else
+        path.cubicTo(v[i] + out, v[j] + in, v[j]);
+}
+
+// Consecutive duplicates dropped: a collected path starts with its first
+// point twice, and a zero-length step has no direction.
+std::vector<QPointF>& distinctPoints(const std::vector<QPointF>& points) {
+    std::vector<QPointF>& out = scratchPoints();
+    for (QPointF p : points)
+        if (out.empty() || !samePoint(out.back(), p)) out.push_back(p);
+    return out;
+}
+
+QRectF pointsGrownBy(const std::vector<QPointF>& points, double reach) {
+    if (points.empty()) return QRectF();
+    ExtentBuilder b;
+    for (QPointF p : points) b.add(p, reach);
+    return b.rect();
+}
+
+// Filled pieces of one outline are all added with the same orientation
+// (negative area in canvas coordinates), so the winding fill paints their
+// union: overlaps neither cancel nor, for translucent colours, darken.
+void addQuad(QPainterPath& path, QPointF a, QPointF b, QPointF c, QPointF d) {
+    path.moveTo(a);
+    path.lineTo(b);
+    path.lineTo(c);
+    path.lineTo(d);
+    path.closeSubpath();
+}
+
+void addCircle(QPainterPath& path, QPointF c, double r) {
+    // Four cubic quarter arcs, in the same turning sense as the quads.
+    constexpr double k = 0.5522847498307936; // 4/3·(√2 − 1)
+    const double kr = k * r;
+    path.moveTo(c.x() + r, c.y());
+    path.cubicTo(c.x() + r, c.y() - kr, c.x() + kr, c.y() - r, c.x(), c.y() - r);
+    path.cubicTo(c.x() - kr, c.y() - r, c.x() - r, c.y() - kr, c.x() - r, c.y());
+    path.cubicTo(c.x() - r, c.y() + kr, c.x() - kr, c.y() + r, c.x(), c.y() + r);
+    path.cubicTo(c.x() + kr, c.y() + r, c.x() + r, c.y() + kr, c.x() + r, c.y());
+    path.closeSubpath();
+}
+
+// ---- Hashing for seeded scatter ----
+
+std::uint64_t mix64(std::uint64_t z) {
+    z ^= z >> 33;
+    z *= 0xff51afd7ed558ccdULL;
+    z ^= z >> 33;
+    z *= 0xc4ceb9fe1a85ec53ULL;
+    z ^= z >> 33;
+    return z;
+}
+
+constexpr std::uint64_t kGolden = 0x9e3779b97f4a7c15ULL;
+
+// 0 ≤ u < 1 from the top 53 bits.
+double unitOf(std::uint64_t z) { return static_cast<double>(z >> 11) * (1.0 / 9007199254740992.0); }
+
+// A coordinate at 1/8-pixel resolution; non-finite values count as 0.
+std::uint64_t quantised(double v) {
+    const double q = std::round(v * 8);
+    if (!(std::abs(q) < 9.0e18)) return 0;
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(q));
+}
+
+// ---- Calligraphy ----
+
+constexpr double kNibMinimumFactor = 0.08;
+const QPointF kNibDirection(std::numbers::sqrt2 / 2, -std::numbers::sqrt2 / 2); // −45°
+
+// The half-nib offset for travel along the unit direction u: the nib itself,
+// thickened across u to at least the minimum factor, and turned so that the
+// segment's parallelogram has the common orientation.
+QPointF nibOffset(QPointF u, double half) {
+    const double s = cross(u, kNibDirection); // the nib's reach across u, per unit half-length
+    QPointF o = kNibDirection * half;
+    if (std::abs(s) < kNibMinimumFactor) {
+        const QPointF normal(-u.y(), u.x());
+        o += normal * ((s < 0 ? -1.0 : 1.0) * half * (kNibMinimumFactor - std::abs(s)));
+    }
+    return s < 0 ? -o : o;
+}
+
+// ---- Brush pen ----
+
+constexpr double kWidthKeep = 0.72;            // share of the previous sample's width
+constexpr double kWidthTake = 0.28;            // share of the new sample's speed width
+constexpr double kSpeedSoftness = 0.35;        // how fast speed thins the line
+constexpr double kThinnestSpeedFactor = 0.3;
+constexpr double kTaperWidths = 2.0;           // each end tapers over this many widths
+constexpr double kTaperTipFactor = 0.2;        // width at the very ends
+constexpr double kJointCosine = 0.99999;       // any visible turn gets a round joint
+
+// Width factor of a sample that moved `step` since the previous one: pointer
+// events come at a steady rate, so the step is the speed.
+double speedFactor(double step, double width) {
+    const double f = 1 / (1 + kSpeedSoftness * step / std::max(width, 1.0));
+    return std::max(f, kThinnestSpeedFactor);
+}
+
+// ---- Airbrush ----
+
+constexpr double kSprayCentreAlpha = 0.6;      // the soft layers' combined opacity at the centre
+constexpr double kSprayOuterWidth = 2.0;       // widest layer, in line widths
+constexpr double kSprayInnerWidth = 0.5;       // narrowest layer
+constexpr double kSpeckleReach = 0.95;         // speckle centres within this many widths of the path
+constexpr double kSpeckleNearest = 0.25;
+constexpr double kSpeckleMinRadius = 0.5;
+constexpr double kSpeckleMinRadiusFactor = 0.03;
+constexpr double kSpeckleMaxRadiusFactor = 0.08;
+constexpr double kSpeckleChance = 0.6;
+constexpr int kUnitBlobs = 32;
+
+// About one layer per pixel of the soft edge, so the layers blend into a
+// ramp instead of showing as rings.
+int sprayLayerCount(double width) { return std::clamp(static_cast<int>(std::ceil(width * 0.75)), 4, 16); }
+
+double speckleMaxRadius(double width) { return std::max(kSpeckleMinRadius, kSpeckleMaxRadiusFactor * width); }
+
+double airbrushReach(double width) {
+    return std::max(width * kSprayOuterWidth / 2, kSpeckleReach * width + kBlobMaxReach * speckleMaxRadius(width));
+}
+
+// Blob outlines of radius 1 about the origin, one per seed; a speckle is one
+// of them scaled and moved, which gives exactly blobPath's outline without
+// building a path per speckle.
+const std::array<QPainterPath, kUnitBlobs>& unitBlobs() {
+    static const std::array<QPainterPath, kUnitBlobs> blobs = [] {
+        std::array<QPainterPath, kUnitBlobs> b;
+        for (int i = 0; i < kUnitBlobs; ++i) b[i] = blobPath(i, QPointF(0, 0), 1);
+        return b;
+    }();
+    return blobs;
+}
+
+void addBlob(QPainterPath& path, int seed, QPointF c, double r) {
+    const QPainterPath& blob = unitBlobs()[seed];
+    const int n = blob.elementCount();
+    for (int k = 0; k < n; ++k) {
+        const QPainterPath::Element& e = blob.elementAt(k);
+        const QPointF p = c + QPointF(e.x, e.y) * r;
+        if (e.isMoveTo()) {
+            path.moveTo(p);
+        } else if (e.isLineTo()) {
+            path.lineTo(p);
+        } else if (e.isCurveTo() && k + 2 < n) {
+            const QPainterPath::Element& c2 = blob.elementAt(k + 1);
+            const QPainterPath::Element& end = blob.elementAt(k + 2);
+            path.cubicTo(p, c + QPointF(c2.x, c2.y) * r, c + QPointF(end.x, end.y) * r);
+            k += 2;
+        }
+    }
+    path.closeSubpath();
+}
+
+} // namespace
+
+// ---- Line work ----
+
+void drawPenStroke(const DrawingStroke& stroke, QPainter& painter) {
+    if (stroke.points.size() < 2) return;
+    PainterStateGuard guard(painter);
+    QPainterPath& path = scratchPath(kLinePath);
+    buildSmoothPath(stroke.points, path);
+    strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::RoundJoin));
+}
+
+void drawBezierPenStroke(const DrawingStroke& stroke, QPainter& painter) {
+    const std::vector<QPointF>& anchors = stroke.customVertices ? *stroke.customVertices : stroke.points;
+    if (anchors.size() < 2) return;
+    PainterStateGuard guard(painter);
+    QPainterPath& path = scratchPath(kLinePath);
+    path.moveTo(anchors[0]);
+    for (std::size_t i = 0; i + 1 < anchors.size(); ++i) addEdge(path, stroke, anchors, i, i + 1);
+    strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::RoundJoin));
+}
+
+void drawLineStroke(const DrawingStroke& stroke, QPainter& painter) {
+    PainterStateGuard guard(painter);
+    QPainterPath& path = scratchPath(kLinePath);
+    path.moveTo(stroke.startPoint);
+    if (stroke.controlPoint)
+        path.quadTo(*stroke.controlPoint, stroke.endPoint);
+    else
+        path.lineTo(stroke.endPoint);
+    strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::SvgMiterJoin));
+}
+
+void drawArrowStroke(const DrawingStroke& stroke, QPainter& painter) {
+    PainterStateGuard guard(painter);
+    const QPointF s = stroke.startPoint, e = stroke.endPoint;
+    QPainterPath& path = scratchPath(kLinePath);
+    path.moveTo(s);
+    QPointF direction = e - s;
+    if (stroke.controlPoint) {
+        path.quadTo(*stroke.controlPoint, e);
+        // A curve ends heading away from its control point.
+        if (!samePoint(*stroke.controlPoint, e)) direction = e - *stroke.controlPoint;
+    } else {
+        path.lineTo(e);
+    }
+    if (!isZero(direction)) {
+        // One path for line and head: a translucent arrow does not darken
+        // where they overlap, and the head's two strokes meet in a miter tip.
+        const double headLength = std::max(stroke.lineWidth * 5, 14.0);
+        const double angle = std::atan2(direction.y(), direction.x());
+        constexpr double spread = std::numbers::pi / 6;
+        auto tip = [&](double turn) {
+            return e - QPointF(std::cos(angle + turn), std::sin(angle + turn)) * headLength;
+        };
+        path.moveTo(tip(spread));
+        path.lineTo(e);
+        path.lineTo(tip(-spread));
+    }
+    strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::SvgMiterJoin));
+}
+
+QPainterPath rectanglePath(const QRectF& rect) {
+    QPainterPath path;
+    path.addRect(rect);
+    return path;
+}
+
+QPainterPath ellipsePath(const QRectF& rect) {
+    QPainterPath path;
+    path.addEllipse(rect);
+    return path;
+}
+
+void drawShapeOutline(const DrawingStroke& stroke, ShapePathMaker makePath, QPainter& painter) {
+    PainterStateGuard guard(painter);
+    const QPainterPath path = makePath(frameRect(stroke.startPoint, stroke.endPoint));
+    if (collapsesToPoint(path)) return; // a closed outline has no caps to show
+    painter.strokePath(path, linePen(stroke, stroke.lineWidth, Qt::FlatCap, Qt::SvgMiterJoin));
+}
+
+void drawPolygonStroke(const DrawingStroke& stroke, QPainter& painter) {
+    const std::vector<QPointF> vertices = polygonVertices(stroke);
+    if (vertices.empty()) return;
+    PainterStateGuard guard(painter);
+    QPainterPath& path = scratchPath(kLinePath);
+    path.moveTo(vertices[0]);
+    for (std::size_t i = 0; i < vertices.size(); ++i) addEdge(path, stroke, vertices, i, (i + 1) % vertices.size());
+    path.closeSubpath();
+    if (collapsesToPoint(path)) return;
+    painter.strokePath(path, linePen(stroke, stroke.lineWidth, Qt::FlatCap, Qt::SvgMiterJoin));
+}
+
+// ---- Freehand fills ----
+
+void drawCalligraphyStroke(const DrawingStroke& stroke, QPainter& painter) {
+    const std::vector<QPointF>& p = distinctPoints(stroke.points);
+    if (p.empty()) return;
+    PainterStateGuard guard(painter);
+    const double half = std::abs(stroke.lineWidth) / 2;
+    QPainterPath& path = scratchPath(kFillPath);
+    if (p.size() == 1) {
+        // A touch without travel leaves the nib's own imprint.
+        const QPointF o = kNibDirection * half;
+        const QPointF t = QPointF(-kNibDirection.y(), kNibDirection.x()) * (half * kNibMinimumFactor);
+        addQuad(path, p[0] + o - t, p[0] + o + t, p[0] - o + t, p[0] - o - t);
+    } else {
+        QPointF previous;
+        for (std::size_t i = 0; i + 1 < p.size(); ++i) {
+            const QPointF d = p[i + 1] - p[i];
+            const QPointF o = nibOffset(d / length(d), half);
+            // Where the thickening changes the offset, the parallelograms of
+            // the two segments no longer share an edge: fill the gap.
+            if (i > 0 && !samePoint(o, previous) && !samePoint(o, -previous)) {
+                QPointF a = previous, b = o;
+                if (cross(a, b) > 0) std::swap(a, b);
+                addQuad(path, p[i] + a, p[i] + b, p[i] - a, p[i] - b);
+            }
+            addQuad(path, p[i] + o, p[i + 1] + o, p[i + 1] - o, p[i] - o);
+            previous = o;
+        }
+    }
+    painter.fillPath(path, stroke.color.toQColor());
+}
+
+void drawBrushPenStroke(const DrawingStroke& stroke, QPainter& painter) {
+    const std::vector<QPointF>& p = distinctPoints(stroke.points);
+    if (p.empty()) return;
+    PainterStateGuard guard(painter);
+    const double width = std::abs(stroke.lineWidth);
+    const QColor color = stroke.color.toQColor();
+    if (p.size() == 1) {
+        fillDot(painter, p[0], width, color);
+        return;
+    }
+    const std::size_t n = p.size();
+
+    // Widths: the speed of each sample, smoothed; then both ends tapered by
+    // their distance along the path.
+    std::vector<double>& w = scratchWidths();
+    w.resize(n);
+    double travelled = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double step = length(p[i == 0 ? 1 : i] - p[i == 0 ? 0 : i - 1]);
+        const double target = width * speedFactor(step, width);
+        w[i] = i == 0 ? target : kWidthKeep * w[i - 1] + kWidthTake * target;
+    }
+    double total = 0;
+    for (std::size_t i = 1; i < n; ++i) total += length(p[i] - p[i - 1]);
+    const double taper = kTaperWidths * std::max(width, 1.0);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0) travelled += length(p[i] - p[i - 1]);
+        const double fromEnd = std::min(travelled, total - travelled);
+        const double g = std::clamp(fromEnd / taper, 0.0, 1.0);
+        w[i] *= kTaperTipFactor + (1 - kTaperTipFactor) * std::sqrt(g);
+    }
+
+    // Outline: a trapezoid per segment, across its own normal, and a round
+    // piece at both ends and wherever the path turns, filling the wedge
+    // between neighbouring trapezoids.
+    QPainterPath& path = scratchPath(kFillPath);
+    QPointF previousDirection;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const QPointF d = p[i + 1] - p[i];
+        const QPointF u = d / length(d);
+        const QPointF normal(-u.y(), u.x());
+        if (i == 0 || QPointF::dotProduct(u, previousDirection) < kJointCosine) addCircle(path, p[i], w[i] / 2);
+        addQuad(path, p[i] + normal * (w[i] / 2), p[i + 1] + normal * (w[i + 1] / 2), p[i + 1] - normal * (w[i + 1] / 2),
+                p[i] - normal * (w[i] / 2));
+        previousDirection = u;
+    }
+    addCircle(path, p[n - 1], w[n - 1] / 2);
+    painter.fillPath(path, color);
+}
+
+void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
+    const std::vector<QPointF>& points = stroke.points;
+    if (points.empty()) return;
+    PainterStateGuard guard(painter);
+    const double width = std::abs(stroke.lineWidth);
+    QColor layerColor = stroke.color.toQColor();
+    const double alpha = layerColor.alphaF();
+
+    // Soft body: concentric strokes from twice the width down to half of it,
+    // each faint, so the paint thickens towards the middle of the path.
+    const int layers = sprayLayerCount(width);
+    layerColor.setAlphaF(static_cast<float>(alpha * (1 - std::pow(1 - kSprayCentreAlpha, 1.0 / layers))));
+    QPainterPath& path = scratchPath(kLinePath);
+    const bool dot = points.size() == 1 || [&] {
+        buildSmoothPath(points, path);
+        return collapsesToPoint(path);
+    }();
+    QPen pen = linePen(stroke, width, Qt::RoundCap, Qt::RoundJoin);
+    pen.setColor(layerColor);
+    for (int k = 0; k < layers; ++k) {
+        const double t = static_cast<double>(k) / (layers - 1);
+        const double layerWidth = width * (kSprayOuterWidth + (kSprayInnerWidth - kSprayOuterWidth) * t);
+        if (dot) {
+            fillDot(painter, points[0], layerWidth, layerColor);
+        } else {
+            pen.setWidthF(layerWidth);
+            painter.strokePath(path, pen);
+        }
+    }
+
+    // Speckles: walked along the path at a fixed spacing; each place gets
+    // two chances of a blob, seeded by the place's index and by where its
+    // segment starts relative to the first point. That keeps a speckle
+    // where it is while the stroke grows and when the stroke is moved.
+    QPainterPath& faint = scratchPath(kSpecklePathA);
+    QPainterPath& strong = scratchPath(kSpecklePathB);
+    const double spacing = std::max(width * 0.5, 2.0);
+    const double maxRadius = speckleMaxRadius(width);
+    std::uint64_t place = 0;
+    auto sprinkle = [&](QPointF at, std::uint64_t segmentSeed) {
+        for (std::uint64_t chance = 0; chance < 2; ++chance) {
+            std::uint64_t h = mix64(segmentSeed ^ ((place * 2 + chance + 1) * kGolden));
+            auto next = [&h] {
+                h = mix64(h + kGolden);
+                return unitOf(h);
+            };
+            if (next() >= kSpeckleChance) continue;
+            const double distance = width * (kSpeckleNearest + (kSpeckleReach - kSpeckleNearest) * next());
+            const double angle = 2 * std::numbers::pi * next();
+            const double radius = std::max(
+                kSpeckleMinRadius,
+                width * (kSpeckleMinRadiusFactor + (kSpeckleMaxRadiusFactor - kSpeckleMinRadiusFactor) * next()));
+            const bool isStrong = next() < 0.5;
+            const int blob = static_cast<int>(h >> 59); // 0…31
+            addBlob(isStrong ? strong : faint, blob,
+                    at + QPointF(std::cos(angle), std::sin(angle)) * distance, std::min(radius, maxRadius));
+        }
+        ++place;
+    };
+    const QPointF origin = points[0];
+    auto seedOf = [&origin](QPointF p) {
+        return mix64(quantised(p.x() - origin.x()) * 0x9e3779b1ULL ^ mix64(quantised(p.y() - origin.y())));
+    };
+    double nextAt = 0, travelled = 0;
+    sprinkle(points[0], seedOf(points[0]));
+    nextAt = spacing;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const QPointF a = points[i - 1], d = points[i] - a;
+        const double len = length(d);
+        if (!(len > 0)) continue;
+        const std::uint64_t seed = seedOf(a);
+        while (nextAt <= travelled + len) {
+            sprinkle(a + d * ((nextAt - travelled) / len), seed);
+            nextAt += spacing;
+        }
+        travelled += len;
+    }
+    QColor speckle = stroke.color.toQColor();
+    speckle.setAlphaF(static_cast<float>(alpha * 0.35));
+    painter.fillPath(faint, speckle);
+    speckle.setAlphaF(static_cast<float>(alpha * 0.6));
+    painter.fillPath(strong, speckle);
+}
+
+// ---- Text ----
+
+void drawTextStroke(const DrawingStroke& stroke, QPainter& painter) {
+    const TextLayout layout = layoutText(stroke);
+    if (layout.lines.empty()) return;
+    PainterStateGuard guard(painter);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setPen(stroke.color.toQColor());
+    painter.setFont(layout.font);
+    // The font is at the measuring size; scaling it lands the glyphs on the
+    // measured line rectangles at any fractional size.
+    painter.setTransform(layout.transform(), true);
+    const QTransform base = painter.transform();
+    for (const TextLayout::Line& line : layout.lines) {
+        QTransform t = base;
+        t.translate(line.rect.left(), line.rect.top() + layout.ascent);
+        t.scale(layout.scale, layout.scale);
+        painter.setTransform(t);
+        painter.drawText(QPointF(0, 0), line.text);
+    }
+}
+
+// ---- Extents ----
+
+QRectF calligraphyExtent(const DrawingStroke& stroke) {
+    const double half = std::abs(stroke.lineWidth) / 2;
+    return pointsGrownBy(stroke.points, half * (std::numbers::sqrt2 / 2 + kNibMinimumFactor));
+}
+
+QRectF brushPenExtent(const DrawingStroke& stroke) {
+    return pointsGrownBy(stroke.points, std::abs(stroke.lineWidth) / 2);
+}
+
+QRectF airbrushExtent(const DrawingStroke& stroke) {
+    return pointsGrownBy(stroke.points, airbrushReach(std::abs(stroke.lineWidth)));
+}

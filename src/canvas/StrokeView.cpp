@@ -1,0 +1,114 @@
+#include "canvas/StrokeView.h"
+
+#include "canvas/StrokeRenderer.h"
+#include "model/StrokeExtent.h"
+
+#include <QPainter>
+#include <QPaintDevice>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// Pixels of the erasure layer, reused from stroke to stroke: strokes with
+// erasures are repainted one after another, each in a layer no larger than
+// its drawn extent.
+class LayerBuffer {
+public:
+    // A cleared, premultiplied image of `size` over the reused memory. Valid
+    // until the next call on this thread.
+    QImage image(QSize size) {
+        const std::size_t words = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+        if (words > capacity_) {
+            data_ = std::make_unique<std::uint32_t[]>(words);
+            capacity_ = words;
+        }
+        std::memset(data_.get(), 0, words * sizeof(std::uint32_t));
+        return QImage(reinterpret_cast<uchar*>(data_.get()), size.width(), size.height(), size.width() * 4,
+                      QImage::Format_ARGB32_Premultiplied);
+    }
+
+    // Large layers are not kept after use.
+    void trim() {
+        if (capacity_ > kKeptWords) {
+            data_.reset();
+            capacity_ = 0;
+        }
+    }
+
+private:
+    static constexpr std::size_t kKeptWords = 1920 * 1080;
+    std::unique_ptr<std::uint32_t[]> data_;
+    std::size_t capacity_ = 0;
+};
+
+LayerBuffer& layerBuffer() {
+    thread_local LayerBuffer buffer;
+    return buffer;
+}
+
+// Device pixels the stroke can change: its shown extent, through the
+// painter's transform, within the device and the clip.
+QRect layerRect(const DrawingStroke& stroke, const QPainter& painter) {
+    const QRectF extent = shownDrawnExtent(stroke);
+    if (extent.isNull()) return QRect();
+    const QTransform toDevice = painter.deviceTransform();
+    // Antialiasing may touch the pixel around the extent.
+    QRect r = toDevice.mapRect(extent).toAlignedRect().adjusted(-2, -2, 2, 2);
+    const QPaintDevice* device = painter.device();
+    const double dpr = device->devicePixelRatioF();
+    r &= QRect(0, 0, static_cast<int>(std::ceil(device->width() * dpr)),
+               static_cast<int>(std::ceil(device->height() * dpr)));
+    if (painter.hasClipping()) {
+        const QRectF clip = painter.clipBoundingRect();
+        r &= toDevice.mapRect(clip).toAlignedRect().adjusted(-1, -1, 1, 1);
+    }
+    return r;
+}
+
+} // namespace
+
+void StrokeView::render(QPainter& painter) const {
+    if (stroke.erasures.empty()) {
+        painter.save();
+        drawStroke(stroke, painter, tintedStamps);
+        painter.restore();
+        return;
+    }
+
+    const QRect r = layerRect(stroke, painter);
+    if (r.isEmpty()) return;
+    const double dpr = painter.device()->devicePixelRatioF();
+    LayerBuffer& buffer = layerBuffer();
+    {
+        QImage layer = buffer.image(r.size());
+        layer.setDevicePixelRatio(dpr);
+        {
+            QPainter lp(&layer);
+            lp.setRenderHints(painter.renderHints());
+            // The layer's pixel (0, 0) is the device's pixel r.topLeft().
+            lp.setWorldTransform(painter.deviceTransform() * QTransform::fromTranslate(-r.x(), -r.y()) *
+                                 QTransform::fromScale(1 / dpr, 1 / dpr));
+            drawStroke(stroke, lp, tintedStamps);
+            // Still under the stroke's offset: the dabs, stored in the
+            // stroke's own coordinates, move with it.
+            lp.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            drawErasures(stroke.erasures, lp);
+        }
+        painter.save();
+        painter.resetTransform();
+        painter.drawImage(QPointF(r.x() / dpr, r.y() / dpr), layer);
+        painter.restore();
+    }
+    buffer.trim();
+}
+
+bool operator==(const StrokeView& a, const StrokeView& b) {
+    if (!(a.stroke == b.stroke)) return false;
+    if (a.tintedStamps.size() != b.tintedStamps.size()) return false;
+    for (std::size_t i = 0; i < a.tintedStamps.size(); ++i)
+        if (a.tintedStamps[i].cacheKey() != b.tintedStamps[i].cacheKey()) return false;
+    return true;
+}
