@@ -75,8 +75,9 @@ void fillDot(QPainter& painter, QPointF center, double diameter, const QColor& c
     painter.drawEllipse(center, r, r);
 }
 
-// A path whose every point coincides: Qt strokes nothing for it, so a round
-// cap's dot is filled instead.
+// A path whose every point coincides (QPainterPath drops a line to its own
+// current point): Qt strokes nothing for it, so a round cap's dot is filled
+// instead.
 bool collapsesToPoint(const QPainterPath& path) {
     const QRectF r = path.controlPointRect();
     return r.width() == 0 && r.height() == 0;
@@ -86,7 +87,7 @@ bool collapsesToPoint(const QPainterPath& path) {
 // is a single point.
 void strokeOrDot(QPainter& painter, const QPainterPath& path, const QPen& pen) {
     if (collapsesToPoint(path)) {
-        if (pen.capStyle() == Qt::RoundCap && path.elementCount() > 1)
+        if (pen.capStyle() == Qt::RoundCap)
             fillDot(painter, path.elementAt(0), pen.widthF(), pen.color());
         return;
     }
