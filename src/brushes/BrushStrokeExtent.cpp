@@ -1,6 +1,6 @@
 // Drawn extents of the brush engine's painters.
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushStrokeExtent.h"
 
 #include "model/DrawingStroke.h"
 #include "model/StrokeExtent.h"

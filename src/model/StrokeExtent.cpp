@@ -1,6 +1,6 @@
 #include "model/StrokeExtent.h"
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushStrokeExtent.h"
 #include "canvas/StrokePainters.h"
 #include "canvas/TextLayout.h"
 #include "model/Algorithms.h"

@@ -1,7 +1,8 @@
-// Minimal brush painters, in place until the stamping engine provides the
-// real ones: the first cell stamped unrotated along the path at the stroke's
-// spacing, and textured strokes drawn as plain pen lines. Both stay inside
-// the extents declared with them.
+// Minimal brush painters, kept only until the stamping engine's own
+// (drawGIMPBrushStroke, drawTexturedStroke) replace this file: the first cell
+// stamped unrotated along the path at the stroke's spacing, and textured
+// strokes drawn as plain pen lines. Both stay inside the extents of
+// BrushStrokeExtent.h.
 
 #include "brushes/DrawingInstructions.h"
 
