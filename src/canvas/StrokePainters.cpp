@@ -46,8 +46,11 @@ QPainterPath& scratchPath(PathSlot slot) {
     return path;
 }
 
-std::vector<QPointF>& scratchPoints() {
-    thread_local std::vector<QPointF> points;
+enum PointSlot { kDistinctPoints, kRibbonLeft, kRibbonRight, kPointSlots };
+
+std::vector<QPointF>& scratchPoints(PointSlot slot) {
+    thread_local std::array<std::vector<QPointF>, kPointSlots> lists;
+    std::vector<QPointF>& points = lists[slot];
     points.clear();
     return points;
 }
@@ -120,7 +123,7 @@ void addEdge(QPainterPath& path, const DrawingStroke& s, const std::vector<QPoin
 // Consecutive duplicates dropped: a collected path starts with its first
 // point twice, and a zero-length step has no direction.
 std::vector<QPointF>& distinctPoints(const std::vector<QPointF>& points) {
-    std::vector<QPointF>& out = scratchPoints();
+    std::vector<QPointF>& out = scratchPoints(kDistinctPoints);
     for (QPointF p : points)
         if (out.empty() || !samePoint(out.back(), p)) out.push_back(p);
     return out;
@@ -154,6 +157,50 @@ void addCircle(QPainterPath& path, QPointF c, double r) {
     path.cubicTo(c.x() - r, c.y() + kr, c.x() - kr, c.y() + r, c.x(), c.y() + r);
     path.cubicTo(c.x() + kr, c.y() + r, c.x() + r, c.y() + kr, c.x() + r, c.y());
     path.closeSubpath();
+}
+
+// Quads that follow one another along a path sharing their rungs (the
+// edge across the path at a sample), merged into one outline: its left side
+// forward, its right side back. The merged outline winds exactly as the
+// quads together would, but leaves out the rungs between them, which would
+// otherwise be rasterised once per quad.
+class Ribbon {
+public:
+    explicit Ribbon(QPainterPath& path)
+        : path_(path), left_(scratchPoints(kRibbonLeft)), right_(scratchPoints(kRibbonRight)) {}
+    ~Ribbon() { flush(); }
+    Ribbon(const Ribbon&) = delete;
+    Ribbon& operator=(const Ribbon&) = delete;
+
+    bool isOpen() const { return !left_.empty(); }
+
+    // Adds the rung from `left` to `right`; the first one starts the outline.
+    void add(QPointF left, QPointF right) {
+        left_.push_back(left);
+        right_.push_back(right);
+    }
+
+    // Closes the outline into the path; the next rung starts a new one.
+    void flush() {
+        if (left_.size() >= 2) {
+            path_.moveTo(left_.front());
+            for (std::size_t i = 1; i < left_.size(); ++i) path_.lineTo(left_[i]);
+            for (std::size_t i = right_.size(); i-- > 0;) path_.lineTo(right_[i]);
+            path_.closeSubpath();
+        }
+        left_.clear();
+        right_.clear();
+    }
+
+private:
+    QPainterPath& path_;
+    std::vector<QPointF>& left_;
+    std::vector<QPointF>& right_;
+};
+
+// Whether a, b, c, d make a strictly convex quad turning the common way.
+bool isConvexQuad(QPointF a, QPointF b, QPointF c, QPointF d) {
+    return cross(b - a, c - b) < 0 && cross(c - b, d - c) < 0 && cross(d - c, a - d) < 0 && cross(a - d, b - a) < 0;
 }
 
 // ---- Hashing for seeded scatter ----
@@ -205,7 +252,7 @@ constexpr double kSpeedSoftness = 0.35;        // how fast speed thins the line
 constexpr double kThinnestSpeedFactor = 0.3;
 constexpr double kTaperWidths = 2.0;           // each end tapers over this many widths
 constexpr double kTaperTipFactor = 0.2;        // width at the very ends
-constexpr double kJointCosine = 0.99999;       // any visible turn gets a round joint
+constexpr double kSharpTurnCosine = 0.866;     // turns beyond 30° get a round joint
 
 // Width factor of a sample that moved `step` since the previous one: pointer
 // events come at a steady rate, so the step is the speed.
@@ -216,9 +263,9 @@ double speedFactor(double step, double width) {
 
 // ---- Airbrush ----
 
-constexpr double kSprayCentreAlpha = 0.6;      // the soft layers' combined opacity at the centre
-constexpr double kSprayOuterWidth = 2.0;       // widest layer, in line widths
-constexpr double kSprayInnerWidth = 0.5;       // narrowest layer
+constexpr double kSprayCentreAlpha = 0.6;      // the soft body's opacity along the path
+constexpr double kSprayDabSpacing = 0.25;      // dabs this many widths apart along the path
+constexpr double kSprayMinDabSpacing = 0.5;
 constexpr double kSpeckleReach = 0.95;         // speckle centres within this many widths of the path
 constexpr double kSpeckleNearest = 0.25;
 constexpr double kSpeckleMinRadius = 0.5;
@@ -226,46 +273,130 @@ constexpr double kSpeckleMinRadiusFactor = 0.03;
 constexpr double kSpeckleMaxRadiusFactor = 0.08;
 constexpr double kSpeckleChance = 0.6;
 constexpr int kUnitBlobs = 32;
-
-// About one layer per pixel of the soft edge, so the layers blend into a
-// ramp instead of showing as rings.
-int sprayLayerCount(double width) { return std::clamp(static_cast<int>(std::ceil(width * 0.75)), 4, 16); }
+constexpr std::size_t kKeptDabs = 8;
+constexpr std::uint64_t kSpecklePlacesPerFill = 4;
 
 double speckleMaxRadius(double width) { return std::max(kSpeckleMinRadius, kSpeckleMaxRadiusFactor * width); }
 
+// A dab of radius r covers pixels whose centres lie within r of it after its
+// position is rounded to whole pixels: r + 1 along each axis.
 double airbrushReach(double width) {
-    return std::max(width * kSprayOuterWidth / 2, kSpeckleReach * width + kBlobMaxReach * speckleMaxRadius(width));
+    return std::max(width + 1, kSpeckleReach * width + kBlobMaxReach * speckleMaxRadius(width));
 }
 
-// Blob outlines of radius 1 about the origin, one per seed; a speckle is one
-// of them scaled and moved, which gives exactly blobPath's outline without
-// building a path per speckle.
-const std::array<QPainterPath, kUnitBlobs>& unitBlobs() {
-    static const std::array<QPainterPath, kUnitBlobs> blobs = [] {
-        std::array<QPainterPath, kUnitBlobs> b;
-        for (int i = 0; i < kUnitBlobs; ++i) b[i] = blobPath(i, QPointF(0, 0), 1);
-        return b;
+// The bell of a soft dab: 1 at its centre, falling smoothly to 0 at its
+// radius.
+double dabProfile(double t) { return t < 1 ? (1 - t * t) * (1 - t * t) : 0; }
+
+// The peak opacity of one dab such that dabs `spacing` apart along a path
+// build up to about kSprayCentreAlpha on it.
+double dabPeakAlpha(double spacing, double radius) {
+    double sum = 0;
+    const int reach = static_cast<int>(std::ceil(radius / spacing));
+    for (int k = -reach; k <= reach; ++k) sum += dabProfile(std::abs(k) * spacing / radius);
+    return sum > 0 ? 1 - std::pow(1 - kSprayCentreAlpha, 1 / sum) : kSprayCentreAlpha;
+}
+
+// Soft dab images by radius, colour and peak opacity, the most recently
+// used first; a repaint draws a few colours and widths over and over.
+const QImage& softDab(double radius, const QColor& color, double peak) {
+    struct Entry {
+        int radiusKey;
+        QRgb color;
+        int peakKey;
+        QImage image;
+    };
+    thread_local std::vector<Entry> kept;
+    const int radiusKey = static_cast<int>(std::lround(radius * 4));
+    const int peakKey = static_cast<int>(std::lround(peak * 4096));
+    const QRgb rgba = color.rgba();
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (kept[i].radiusKey == radiusKey && kept[i].color == rgba && kept[i].peakKey == peakKey) {
+            std::rotate(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(i),
+                        kept.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return kept.front().image;
+        }
+    }
+    const double r = radiusKey / 4.0;
+    const int side = 2 * static_cast<int>(std::ceil(r)) + 2;
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    const double c = side / 2.0;
+    const double alpha = color.alphaF() * peakKey / 4096.0;
+    for (int y = 0; y < side; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < side; ++x) {
+            const double a = r > 0 ? alpha * dabProfile(std::hypot(x + 0.5 - c, y + 0.5 - c) / r) : 0;
+            row[x] = qRgba(static_cast<int>(std::lround(color.red() * a)), static_cast<int>(std::lround(color.green() * a)),
+                           static_cast<int>(std::lround(color.blue() * a)), static_cast<int>(std::lround(255 * a)));
+        }
+    }
+    if (kept.size() >= kKeptDabs) kept.pop_back();
+    kept.insert(kept.begin(), Entry{radiusKey, rgba, peakKey, std::move(image)});
+    return kept.front().image;
+}
+
+// Calls visit(position, index of the segment's first point) at the first
+// point and then every `spacing` of path length; zero-length steps add
+// nothing.
+template <typename Visit>
+void walkPath(const std::vector<QPointF>& points, double spacing, Visit&& visit) {
+    if (points.empty()) return;
+    visit(points[0], std::size_t{0});
+    double nextAt = spacing, travelled = 0;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const QPointF a = points[i - 1], d = points[i] - a;
+        const double len = length(d);
+        if (!(len > 0)) continue;
+        while (nextAt <= travelled + len) {
+            visit(a + d * ((nextAt - travelled) / len), i - 1);
+            nextAt += spacing;
+        }
+        travelled += len;
+    }
+}
+
+// Blob outlines of radius 1 about the origin, one per seed, as polygons
+// through points of their curves: a speckle is one of them scaled and
+// moved. Speckles are a few pixels across, where three points per curve
+// are as good as the curve, and filling hundreds of curved outlines per
+// stroke would cost more than the rest of the spray.
+constexpr int kBlobPointsPerCurve = 3;
+
+using UnitBlob = std::vector<QPointF>;
+
+const std::array<UnitBlob, kUnitBlobs>& unitBlobs() {
+    static const std::array<UnitBlob, kUnitBlobs> blobs = [] {
+        std::array<UnitBlob, kUnitBlobs> all;
+        for (int seed = 0; seed < kUnitBlobs; ++seed) {
+            const QPainterPath path = blobPath(seed, QPointF(0, 0), 1);
+            UnitBlob& outline = all[seed];
+            QPointF current;
+            for (int k = 0; k < path.elementCount(); ++k) {
+                const QPainterPath::Element& e = path.elementAt(k);
+                if (e.isCurveTo() && k + 2 < path.elementCount()) {
+                    const QPointF c1 = e, c2 = path.elementAt(k + 1), end = path.elementAt(k + 2);
+                    for (int i = 1; i <= kBlobPointsPerCurve; ++i) {
+                        const double t = static_cast<double>(i) / kBlobPointsPerCurve, u = 1 - t;
+                        outline.push_back(current * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) +
+                                          end * (t * t * t));
+                    }
+                    current = end;
+                    k += 2;
+                } else {
+                    current = e;
+                    if (e.isMoveTo()) outline.push_back(current);
+                }
+            }
+        }
+        return all;
     }();
     return blobs;
 }
 
 void addBlob(QPainterPath& path, int seed, QPointF c, double r) {
-    const QPainterPath& blob = unitBlobs()[seed];
-    const int n = blob.elementCount();
-    for (int k = 0; k < n; ++k) {
-        const QPainterPath::Element& e = blob.elementAt(k);
-        const QPointF p = c + QPointF(e.x, e.y) * r;
-        if (e.isMoveTo()) {
-            path.moveTo(p);
-        } else if (e.isLineTo()) {
-            path.lineTo(p);
-        } else if (e.isCurveTo() && k + 2 < n) {
-            const QPainterPath::Element& c2 = blob.elementAt(k + 1);
-            const QPainterPath::Element& end = blob.elementAt(k + 2);
-            path.cubicTo(p, c + QPointF(c2.x, c2.y) * r, c + QPointF(end.x, end.y) * r);
-            k += 2;
-        }
-    }
+    const UnitBlob& blob = unitBlobs()[seed];
+    path.moveTo(c + blob[0] * r);
+    for (std::size_t i = 1; i < blob.size(); ++i) path.lineTo(c + blob[i] * r);
     path.closeSubpath();
 }
 
@@ -376,18 +507,27 @@ void drawCalligraphyStroke(const DrawingStroke& stroke, QPainter& painter) {
         const QPointF t = QPointF(-kNibDirection.y(), kNibDirection.x()) * (half * kNibMinimumFactor);
         addQuad(path, p[0] + o - t, p[0] + o + t, p[0] - o + t, p[0] - o - t);
     } else {
+        // Segments whose nib offset is the same share their rungs and form
+        // one ribbon; the offset changes where the path crosses the nib's
+        // direction (it flips, and the rung stays the same line) and where
+        // the thickening applies.
+        Ribbon ribbon(path);
         QPointF previous;
         for (std::size_t i = 0; i + 1 < p.size(); ++i) {
             const QPointF d = p[i + 1] - p[i];
             const QPointF o = nibOffset(d / length(d), half);
-            // Where the thickening changes the offset, the parallelograms of
-            // the two segments no longer share an edge: fill the gap.
-            if (i > 0 && !samePoint(o, previous) && !samePoint(o, -previous)) {
-                QPointF a = previous, b = o;
-                if (cross(a, b) > 0) std::swap(a, b);
-                addQuad(path, p[i] + a, p[i] + b, p[i] - a, p[i] - b);
+            if (!ribbon.isOpen() || !samePoint(o, previous)) {
+                ribbon.flush();
+                // Where the thickening changes the offset, the parallelograms
+                // of the two segments no longer share an edge: fill the gap.
+                if (i > 0 && !samePoint(o, -previous)) {
+                    QPointF a = previous, b = o;
+                    if (cross(a, b) > 0) std::swap(a, b);
+                    addQuad(path, p[i] + a, p[i] + b, p[i] - a, p[i] - b);
+                }
+                ribbon.add(p[i] + o, p[i] - o);
             }
-            addQuad(path, p[i] + o, p[i + 1] + o, p[i + 1] - o, p[i] - o);
+            ribbon.add(p[i + 1] + o, p[i + 1] - o);
             previous = o;
         }
     }
@@ -423,24 +563,53 @@ void drawBrushPenStroke(const DrawingStroke& stroke, QPainter& painter) {
         if (i > 0) travelled += length(p[i] - p[i - 1]);
         const double fromEnd = std::min(travelled, total - travelled);
         const double g = std::clamp(fromEnd / taper, 0.0, 1.0);
-        w[i] *= kTaperTipFactor + (1 - kTaperTipFactor) * std::sqrt(g);
+        w[i] *= kTaperTipFactor + (1 - kTaperTipFactor) * g * (2 - g); // eases into the full width
     }
 
-    // Outline: a trapezoid per segment, across its own normal, and a round
-    // piece at both ends and wherever the path turns, filling the wedge
-    // between neighbouring trapezoids.
+    // Outline: ribbons whose rungs at gentle turns lie along the mean of the
+    // two segments' normals (lengthened to keep the width), broken at sharp
+    // turns, where a round joint fills the wedge between the two sides. A
+    // segment too short for the rungs at its ends (they would cross) is a
+    // trapezoid across its own normal with round joints at both ends. The
+    // ends are round.
     QPainterPath& path = scratchPath(kFillPath);
-    QPointF previousDirection;
-    for (std::size_t i = 0; i + 1 < n; ++i) {
+    Ribbon ribbon(path);
+    auto direction = [&p](std::size_t i) {
         const QPointF d = p[i + 1] - p[i];
-        const QPointF u = d / length(d);
-        const QPointF normal(-u.y(), u.x());
-        if (i == 0 || QPointF::dotProduct(u, previousDirection) < kJointCosine) addCircle(path, p[i], w[i] / 2);
-        addQuad(path, p[i] + normal * (w[i] / 2), p[i + 1] + normal * (w[i + 1] / 2), p[i + 1] - normal * (w[i + 1] / 2),
-                p[i] - normal * (w[i] / 2));
-        previousDirection = u;
+        return d / length(d);
+    };
+    auto normalOf = [](QPointF u) { return QPointF(-u.y(), u.x()); };
+    addCircle(path, p[0], w[0] / 2);
+    QPointF u = direction(0);
+    QPointF startRung = normalOf(u) * (w[0] / 2);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const bool last = i + 2 == n;
+        const QPointF next = last ? QPointF() : direction(i + 1);
+        const bool smoothJoint = !last && QPointF::dotProduct(u, next) >= kSharpTurnCosine;
+        QPointF endRung = normalOf(u) * (w[i + 1] / 2);
+        if (smoothJoint) {
+            QPointF mean = normalOf(u) + normalOf(next);
+            mean /= length(mean);
+            endRung = mean * (w[i + 1] / 2 / QPointF::dotProduct(mean, normalOf(u)));
+        }
+        if (isConvexQuad(p[i] + startRung, p[i + 1] + endRung, p[i + 1] - endRung, p[i] - startRung)) {
+            if (!ribbon.isOpen()) ribbon.add(p[i] + startRung, p[i] - startRung);
+            ribbon.add(p[i + 1] + endRung, p[i + 1] - endRung);
+        } else {
+            ribbon.flush();
+            const QPointF a = normalOf(u) * (w[i] / 2), b = normalOf(u) * (w[i + 1] / 2);
+            addQuad(path, p[i] + a, p[i + 1] + b, p[i + 1] - b, p[i] - a);
+            addCircle(path, p[i], w[i] / 2);
+            if (smoothJoint) addCircle(path, p[i + 1], w[i + 1] / 2);
+        }
+        if (!smoothJoint) {
+            ribbon.flush();
+            addCircle(path, p[i + 1], w[i + 1] / 2);
+        }
+        startRung = smoothJoint ? endRung : normalOf(next) * (w[i + 1] / 2);
+        u = next;
     }
-    addCircle(path, p[n - 1], w[n - 1] / 2);
+    ribbon.flush();
     painter.fillPath(path, color);
 }
 
@@ -449,29 +618,22 @@ void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
     if (points.empty()) return;
     PainterStateGuard guard(painter);
     const double width = std::abs(stroke.lineWidth);
-    QColor layerColor = stroke.color.toQColor();
-    const double alpha = layerColor.alphaF();
+    const QColor color = stroke.color.toQColor();
+    const double alpha = color.alphaF();
 
-    // Soft body: concentric strokes from twice the width down to half of it,
-    // each faint, so the paint thickens towards the middle of the path.
-    const int layers = sprayLayerCount(width);
-    layerColor.setAlphaF(static_cast<float>(alpha * (1 - std::pow(1 - kSprayCentreAlpha, 1.0 / layers))));
-    QPainterPath& path = scratchPath(kLinePath);
-    const bool dot = points.size() == 1 || [&] {
-        buildSmoothPath(points, path);
-        return collapsesToPoint(path);
-    }();
-    QPen pen = linePen(stroke, width, Qt::RoundCap, Qt::RoundJoin);
-    pen.setColor(layerColor);
-    for (int k = 0; k < layers; ++k) {
-        const double t = static_cast<double>(k) / (layers - 1);
-        const double layerWidth = width * (kSprayOuterWidth + (kSprayInnerWidth - kSprayOuterWidth) * t);
-        if (dot) {
-            fillDot(painter, points[0], layerWidth, layerColor);
-        } else {
-            pen.setWidthF(layerWidth);
-            painter.strokePath(path, pen);
-        }
+    // Soft body: a trail of blurred dabs of the line width's radius at low
+    // opacity, close enough to build up a smooth bell across the path.
+    if (width > 0) {
+        const double spacing = std::max(width * kSprayDabSpacing, kSprayMinDabSpacing);
+        const QImage& dab = softDab(width, color, dabPeakAlpha(spacing, width));
+        const double half = dab.width() / 2.0;
+        walkPath(points, spacing, [&](QPointF at, std::size_t) {
+            // Whole pixels: a soft dab needs no subpixel placement, and the
+            // plain copy is the fastest image drawing there is.
+            painter.drawImage(QPoint(static_cast<int>(std::lround(at.x() - half)),
+                                     static_cast<int>(std::lround(at.y() - half))),
+                              dab);
+        });
     }
 
     // Speckles: walked along the path at a fixed spacing; each place gets
@@ -480,10 +642,21 @@ void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
     // where it is while the stroke grows and when the stroke is moved.
     QPainterPath& faint = scratchPath(kSpecklePathA);
     QPainterPath& strong = scratchPath(kSpecklePathB);
-    const double spacing = std::max(width * 0.5, 2.0);
     const double maxRadius = speckleMaxRadius(width);
+    const QPointF origin = points[0];
     std::uint64_t place = 0;
-    auto sprinkle = [&](QPointF at, std::uint64_t segmentSeed) {
+    QColor faintColor = color, strongColor = color;
+    faintColor.setAlphaF(static_cast<float>(alpha * 0.35));
+    strongColor.setAlphaF(static_cast<float>(alpha * 0.6));
+    auto flushSpeckles = [&] {
+        painter.fillPath(faint, faintColor);
+        painter.fillPath(strong, strongColor);
+        faint.clear();
+        strong.clear();
+    };
+    walkPath(points, std::max(width * 0.5, 2.0), [&](QPointF at, std::size_t segment) {
+        const QPointF from = points[segment] - origin;
+        const std::uint64_t segmentSeed = mix64(quantised(from.x()) * 0x9e3779b1ULL ^ mix64(quantised(from.y())));
         for (std::uint64_t chance = 0; chance < 2; ++chance) {
             std::uint64_t h = mix64(segmentSeed ^ ((place * 2 + chance + 1) * kGolden));
             auto next = [&h] {
@@ -498,34 +671,15 @@ void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
                 width * (kSpeckleMinRadiusFactor + (kSpeckleMaxRadiusFactor - kSpeckleMinRadiusFactor) * next()));
             const bool isStrong = next() < 0.5;
             const int blob = static_cast<int>(h >> 59); // 0…31
-            addBlob(isStrong ? strong : faint, blob,
-                    at + QPointF(std::cos(angle), std::sin(angle)) * distance, std::min(radius, maxRadius));
+            addBlob(isStrong ? strong : faint, blob, at + QPointF(std::cos(angle), std::sin(angle)) * distance,
+                    std::min(radius, maxRadius));
         }
-        ++place;
-    };
-    const QPointF origin = points[0];
-    auto seedOf = [&origin](QPointF p) {
-        return mix64(quantised(p.x() - origin.x()) * 0x9e3779b1ULL ^ mix64(quantised(p.y() - origin.y())));
-    };
-    double nextAt = 0, travelled = 0;
-    sprinkle(points[0], seedOf(points[0]));
-    nextAt = spacing;
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        const QPointF a = points[i - 1], d = points[i] - a;
-        const double len = length(d);
-        if (!(len > 0)) continue;
-        const std::uint64_t seed = seedOf(a);
-        while (nextAt <= travelled + len) {
-            sprinkle(a + d * ((nextAt - travelled) / len), seed);
-            nextAt += spacing;
-        }
-        travelled += len;
-    }
-    QColor speckle = stroke.color.toQColor();
-    speckle.setAlphaF(static_cast<float>(alpha * 0.35));
-    painter.fillPath(faint, speckle);
-    speckle.setAlphaF(static_cast<float>(alpha * 0.6));
-    painter.fillPath(strong, speckle);
+        // A few places per fill: Qt's rasteriser slows down sharply on one
+        // path of many small scattered outlines. Grouping by place keeps
+        // the groups the same while the stroke grows.
+        if (++place % kSpecklePlacesPerFill == 0) flushSpeckles();
+    });
+    flushSpeckles();
 }
 
 // ---- Text ----

@@ -247,8 +247,9 @@ TEST(FreehandPainters, AirbrushIsSoftAndItsSpeckleSeedsAreStable) {
     EXPECT_EQ(renderStroke(s), img);
     // Soft: the paint thins from the path outward and never reaches full
     // opacity between speckles.
-    const int centre = alphaAt(img, QPointF(30, 150)), near = alphaAt(img, QPointF(30, 150 + 14)),
-              far = alphaAt(img, QPointF(30, 150 + 19));
+    const QPointF middle = s.points[60];
+    const int centre = alphaAt(img, middle), near = alphaAt(img, middle + QPointF(0, 12)),
+              far = alphaAt(img, middle + QPointF(0, 18));
     EXPECT_GT(centre, near);
     EXPECT_GT(near, far);
     EXPECT_NEAR(centre, 0.6 * 255, 25);
@@ -262,7 +263,7 @@ TEST(FreehandPainters, AirbrushIsSoftAndItsSpeckleSeedsAreStable) {
     DrawingStroke partial = s;
     partial.points.resize(61);
     const QImage grown = renderStroke(partial);
-    const QRect early(0, 0, 30 + 40 * 2, 300);
+    const QRect early(0, 0, 30 + 30 * 2, 300);
     EXPECT_EQ(grown.copy(early), img.copy(early));
 }
 
