@@ -3,7 +3,7 @@
 #include "brushes/BrushStrokeExtent.h"
 
 #include "model/DrawingStroke.h"
-#include "model/StrokeExtent.h"
+#include "model/Algorithms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,9 +17,7 @@ namespace {
 // the segments between consecutive points, which these bounds contain.
 QRectF pointsGrownBy(const DrawingStroke& stroke, double rx, double ry) {
     if (stroke.points.empty()) return QRectF();
-    ExtentBuilder b;
-    for (QPointF p : stroke.points) b.add(p);
-    return b.rect().adjusted(-rx, -ry, rx, ry);
+    return pointsBounds(stroke.points).adjusted(-rx, -ry, rx, ry);
 }
 
 // Vertical jitter of a textured stamp, as a fraction of the line width

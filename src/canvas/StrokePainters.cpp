@@ -3,7 +3,6 @@
 #include "canvas/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
-#include "model/StrokeExtent.h"
 
 #include <QPainter>
 #include <QPen>
@@ -131,9 +130,7 @@ std::vector<QPointF>& distinctPoints(const std::vector<QPointF>& points) {
 
 QRectF pointsGrownBy(const std::vector<QPointF>& points, double reach) {
     if (points.empty()) return QRectF();
-    ExtentBuilder b;
-    for (QPointF p : points) b.add(p, reach);
-    return b.rect();
+    return pointsBounds(points).adjusted(-reach, -reach, reach, reach);
 }
 
 // Filled pieces of one outline are all added with the same orientation
