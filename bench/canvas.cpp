@@ -3,7 +3,8 @@
 #include "canvas/StrokeView.h"
 #include "model/DrawingStroke.h"
 
-#include <QGuiApplication>
+#include "GuiBenchmarkMain.h"
+
 #include <QImage>
 #include <QPainter>
 
@@ -118,12 +119,4 @@ BENCHMARK(BM_RepaintTool)
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runGuiBenchmarks(argc, argv); }

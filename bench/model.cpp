@@ -3,7 +3,7 @@
 #include "model/Algorithms.h"
 #include "support/TestDrawingState.h"
 
-#include <QGuiApplication>
+#include "GuiBenchmarkMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -148,13 +148,4 @@ BENCHMARK(BM_HasStrokeMiss)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HasStrokeMissAfterChange)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ApplyEraserStamps)->Unit(benchmark::kMicrosecond);
 
-// Text measurement needs a GUI application; it renders offscreen.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runGuiBenchmarks(argc, argv); }

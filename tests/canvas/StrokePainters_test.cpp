@@ -307,6 +307,15 @@ TEST(FreehandPainters, PaintersLeaveThePainterAsTheyFoundIt) {
 
 // ---- Text ----
 
+DrawingStroke textIn(QPointF start, QPointF end, const QString& text, double fontSize = 0) {
+    DrawingStroke s = strokeOf(DrawingTool::text);
+    s.startPoint = start;
+    s.endPoint = end;
+    s.text = text;
+    s.explicitFontSize = fontSize;
+    return s;
+}
+
 // Rows holding ink, split where blank rows separate them.
 std::vector<std::pair<int, int>> inkRowRuns(const QImage& img) {
     std::vector<std::pair<int, int>> runs;
@@ -323,11 +332,7 @@ std::vector<std::pair<int, int>> inkRowRuns(const QImage& img) {
 }
 
 TEST(TextPainter, LinesStartInsideTheBoxCornerAndStepByOnePointThreeSizes) {
-    DrawingStroke s = strokeOf(DrawingTool::text);
-    s.startPoint = {40, 40};
-    s.endPoint = {300, 260};
-    s.text = "H\n\nH";
-    s.explicitFontSize = 20;
+    DrawingStroke s = textIn({40, 40}, {300, 260}, "H\n\nH", 20);
     const QImage img = renderStroke(s);
     const auto runs = inkRowRuns(img);
     ASSERT_EQ(runs.size(), 2u); // the empty line keeps its place
@@ -341,10 +346,7 @@ TEST(TextPainter, LinesStartInsideTheBoxCornerAndStepByOnePointThreeSizes) {
 }
 
 TEST(TextPainter, FittedTextStaysInTheInnerBox) {
-    DrawingStroke s = strokeOf(DrawingTool::text);
-    s.startPoint = {40, 40};
-    s.endPoint = {256, 136};
-    s.text = "Wide annotation text";
+    DrawingStroke s = textIn({40, 40}, {256, 136}, "Wide annotation text");
     const QRect b = paintedBounds(renderStroke(s), 0);
     EXPECT_GE(b.left(), 44);
     EXPECT_LE(b.right(), 40 + 4 + 200 + 1);
@@ -352,11 +354,7 @@ TEST(TextPainter, FittedTextStaysInTheInnerBox) {
 }
 
 TEST(TextPainter, RotatesAboutTheBoxCentre) {
-    DrawingStroke s = strokeOf(DrawingTool::text);
-    s.startPoint = {50, 100};
-    s.endPoint = {250, 200}; // centre (150, 150)
-    s.text = "Rotated";
-    s.explicitFontSize = 30;
+    DrawingStroke s = textIn({50, 100}, {250, 200}, "Rotated", 30); // centre (150, 150)
     const QRect flat = paintedBounds(renderStroke(s), 127);
     s.rotationDegrees = 90;
     const QRect turned = paintedBounds(renderStroke(s), 127);
@@ -369,11 +367,7 @@ TEST(TextPainter, RotatesAboutTheBoxCentre) {
 }
 
 TEST(TextPainter, RotatedTextErasuresCutWhereItsTextIs) {
-    DrawingStroke s = strokeOf(DrawingTool::text);
-    s.startPoint = {40, 100};
-    s.endPoint = {260, 200};
-    s.text = "IIIIIIII";
-    s.explicitFontSize = 40;
+    DrawingStroke s = textIn({40, 100}, {260, 200}, "IIIIIIII", 40);
     s.rotationDegrees = 35;
     const QImage whole = renderStroke(s);
     // An inked pixel far from the rotation centre.
