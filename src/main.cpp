@@ -1,9 +1,7 @@
-#include "platform/UnixSignals.h"
+#include "platform/Application.h"
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
-
-#include <csignal>
 
 int main(int argc, char* argv[]) {
     // Overink drives X11 directly (input shapes, pointer grabs, the tray), so
@@ -20,9 +18,6 @@ int main(int argc, char* argv[]) {
     auto defaults = platform::UserDefaults::standard();
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { platform::UserDefaults::flushAll(); });
 
-    auto& signals = platform::UnixSignals::instance();
-    signals.install();
-    auto onSignal = signals.received.connect([](int) { QCoreApplication::quit(); });
-
-    return app.exec();
+    // SIGTERM and the session's end arrive as a power-off, which ends the run.
+    return platform::Application::shared().run(nullptr);
 }

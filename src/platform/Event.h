@@ -3,13 +3,13 @@
 #include "platform/Geometry.h"
 
 #include <QPointer>
+#include <QWindow>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
 
 class QEvent;
-class QWindow;
 
 namespace platform {
 

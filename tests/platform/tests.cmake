@@ -13,3 +13,14 @@ add_dependencies(x11_platform click_recorder)
 add_test(NAME x11_platform_no_compositor
   COMMAND ${OVERINK_X11_SESSION} --no-compositor -- $<TARGET_FILE:x11_platform> --gtest_filter=Window.*:NoCompositor.*)
 set_tests_properties(x11_platform_no_compositor PROPERTIES LABELS x11 TIMEOUT 600)
+
+# A copy of the program that claims the single instance.
+add_executable(instance_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/InstanceProbe.cpp)
+target_link_libraries(instance_probe PRIVATE overink_core)
+target_compile_definitions(x11_platform PRIVATE OVERINK_INSTANCE_PROBE="$<TARGET_FILE:instance_probe>")
+add_dependencies(x11_platform instance_probe)
+
+# Without a tray host the status item falls back to its launcher button.
+add_test(NAME x11_platform_no_tray
+  COMMAND ${OVERINK_X11_SESSION} --no-tray -- $<TARGET_FILE:x11_platform> --gtest_filter=NoTray.*)
+set_tests_properties(x11_platform_no_tray PROPERTIES LABELS x11 TIMEOUT 600)

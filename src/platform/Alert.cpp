@@ -1,0 +1,62 @@
+#include "platform/Alert.h"
+
+#include "platform/Dispatch.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+Alert::Runner& runner() {
+    static Alert::Runner r;
+    return r;
+}
+
+int runMessageBox(const Alert& alert) {
+    QMessageBox box;
+    box.setWindowTitle(QStringLiteral("Overink"));
+    box.setText(alert.messageText);
+    box.setInformativeText(alert.informativeText);
+    switch (alert.alertStyle) {
+    case Alert::Style::warning: box.setIcon(QMessageBox::Warning); break;
+    case Alert::Style::informational: box.setIcon(QMessageBox::Information); break;
+    case Alert::Style::critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    std::vector<QAbstractButton*> buttons;
+    auto titles = alert.buttons();
+    if (titles.empty()) titles.push_back(QStringLiteral("OK"));
+    QAbstractButton* escape = nullptr;
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const bool cancel = titles[i] == QLatin1String("Cancel");
+        auto* b = box.addButton(titles[i], i == 0 ? QMessageBox::AcceptRole
+                                           : cancel ? QMessageBox::RejectRole
+                                                    : QMessageBox::ActionRole);
+        if (cancel) escape = b;
+        buttons.push_back(b);
+    }
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    // Without a Cancel button a single button still answers Esc; otherwise Esc
+    // does nothing, as the alert has no neutral answer.
+    if (!escape && buttons.size() == 1) escape = buttons.front();
+    box.setEscapeButton(escape);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (!clicked) clicked = escape ? escape : buttons.back();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i] == clicked) return Alert::firstButtonReturn + static_cast<int>(i);
+    return Alert::firstButtonReturn;
+}
+} // namespace
+
+int Alert::runModal() {
+    assertMainThread("Alert::runModal");
+    if (runner()) return runner()(*this);
+    return runMessageBox(*this);
+}
+
+void Alert::setRunnerForTesting(Runner r) { runner() = std::move(r); }
+
+} // namespace platform

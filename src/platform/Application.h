@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/Signal.h"
+#include "platform/Subscription.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace platform {
+
+enum class TerminateReply { now, cancel };
+enum class EditAction { copy, paste, cut, selectAll };
+
+// What the application asks of its delegate.
+class ApplicationDelegate {
+public:
+    virtual ~ApplicationDelegate() = default;
+    // Once the event loop runs.
+    virtual void applicationDidFinishLaunching() {}
+    // Asked by every terminate(); cancel keeps the program running.
+    virtual TerminateReply applicationShouldTerminate() { return TerminateReply::now; }
+    virtual void applicationWillTerminate() {}
+};
+
+// The running program: its event loop, termination through the delegate,
+// activation, the single-instance claim and power-off.
+class Application {
+public:
+    static Application& shared();
+
+    // Runs the event loop with the delegate until termination; returns the
+    // exit code.
+    int run(ApplicationDelegate* delegate);
+    ApplicationDelegate* delegate() const { return delegate_; }
+
+    // Asks the delegate; quits unless it cancels.
+    void terminate();
+
+    // Gives keyboard focus to one of our windows (the last key window that is
+    // still shown, else the first shown window that can take it).
+    void activate();
+    bool isActive() const;
+
+    // Claims the single running instance of `identifier` for this user and X
+    // display. Atomic: of copies started together exactly one succeeds, and
+    // the claim ends with the process (a crash leaves nothing behind).
+    bool claimSingleInstance(const QString& identifier);
+
+    // Sends an edit action to the focused text widget (or the nearest of its
+    // parents that has one). False when nothing handled it.
+    bool sendEditAction(EditAction action);
+
+    // The session is ending (SIGTERM, SIGINT, SIGHUP, or the session manager
+    // asking to save): observers run first, then, for a signal, termination
+    // is asked for and the process ends whatever the delegate answers.
+    Signal<> willPowerOff;
+    Signal<> didBecomeActive;
+    Signal<> didResignActive;
+
+private:
+    Application();
+    void powerOff();
+
+    ApplicationDelegate* delegate_ = nullptr;
+    int instanceSocket_ = -1;
+    bool terminating_ = false;
+    std::vector<Subscription> subscriptions_;
+};
+
+} // namespace platform

@@ -1,0 +1,52 @@
+#include "platform/OpenPanel.h"
+
+#include "platform/Dispatch.h"
+
+#include <QFileDialog>
+
+namespace platform {
+
+namespace {
+OpenPanel::Presenter& presenter() {
+    static OpenPanel::Presenter p;
+    return p;
+}
+} // namespace
+
+QString fileNameFilter(const QStringList& extensions) {
+    if (extensions.isEmpty()) return {};
+    QStringList globs;
+    for (const QString& e : extensions) globs << QStringLiteral("*.") + e;
+    return globs.join(' ');
+}
+
+void OpenPanel::begin(Completion completion) {
+    assertMainThread("OpenPanel::begin");
+    if (presenter()) {
+        presenter()(*this, std::move(completion));
+        return;
+    }
+    auto* dialog = new QFileDialog(nullptr, title.isEmpty() ? message : (message.isEmpty() ? title : title + QStringLiteral(" — ") + message),
+                                   directory);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    if (canChooseDirectories && !canChooseFiles)
+        dialog->setFileMode(QFileDialog::Directory);
+    else
+        dialog->setFileMode(allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (const QString filter = fileNameFilter(allowedExtensions); !filter.isEmpty()) dialog->setNameFilter(filter);
+    if (!prompt.isEmpty()) dialog->setLabelText(QFileDialog::Accept, prompt);
+    dialog->setModal(false);
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
+        const bool ok = result == QDialog::Accepted;
+        completion(ok ? ModalResponse::ok : ModalResponse::cancel, ok ? dialog->selectedFiles() : QStringList());
+    });
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void OpenPanel::setPresenterForTesting(Presenter p) { presenter() = std::move(p); }
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#include "platform/SavePanel.h"
+
+#include "platform/Dispatch.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace platform {
+
+namespace {
+SavePanel::Runner& runner() {
+    static SavePanel::Runner r;
+    return r;
+}
+} // namespace
+
+SavePanel::Result SavePanel::runModal() {
+    assertMainThread("SavePanel::runModal");
+    if (runner()) return runner()(*this);
+    QFileDialog dialog(nullptr, title, directory);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!canCreateDirectories) dialog.setOption(QFileDialog::ReadOnly);
+    if (const QString filter = fileNameFilter(allowedExtensions); !filter.isEmpty()) dialog.setNameFilter(filter);
+    if (!allowedExtensions.isEmpty()) dialog.setDefaultSuffix(allowedExtensions.front());
+    if (!prompt.isEmpty()) dialog.setLabelText(QFileDialog::Accept, prompt);
+    if (!nameFieldStringValue.isEmpty()) dialog.selectFile(nameFieldStringValue);
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    Result result;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        result.response = ModalResponse::ok;
+        result.path = dialog.selectedFiles().front();
+    }
+    return result;
+}
+
+void SavePanel::setRunnerForTesting(Runner r) { runner() = std::move(r); }
+
+} // namespace platform

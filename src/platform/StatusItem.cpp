@@ -1,0 +1,144 @@
+#include "platform/StatusItem.h"
+
+#include "platform/SymbolIcon.h"
+#include "platform/Window.h"
+#include "platform/X11EventSource.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+
+constexpr int launcherSize = 32;
+constexpr int launcherMargin = 4;
+
+// The tray icon: the symbol in white on a dark disc, legible on light and
+// dark panels alike.
+QIcon trayIcon(const QString& symbol) {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 30, 30, 200));
+        p.drawEllipse(QRectF(0.5, 0.5, size - 1, size - 1));
+        const double inset = size * 0.12;
+        drawSymbol(p, QRectF(inset, inset, size - 2 * inset, size - 2 * inset), symbol, Qt::white);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+class LauncherButton : public QWidget {
+public:
+    LauncherButton(QString symbol, Signal<>& left, Signal<>& right)
+        : symbol_(std::move(symbol)), left_(left), right_(right) {
+        setAttribute(Qt::WA_Hover);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(underMouse() ? QColor(60, 60, 60, 235) : QColor(30, 30, 30, 220));
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
+        drawSymbol(p, QRectF(rect()).adjusted(6, 6, -6, -6), symbol_, Qt::white);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton) left_.emit();
+        if (e->button() == Qt::RightButton) right_.emit();
+    }
+    // The second press of a quick pair arrives as a double click.
+    void mouseDoubleClickEvent(QMouseEvent* e) override { mousePressEvent(e); }
+
+private:
+    QString symbol_;
+    Signal<>& left_;
+    Signal<>& right_;
+};
+
+} // namespace
+
+StatusItem::StatusItem(const QString& symbolName, const QString& description, ScreenProvider& screens)
+    : screens_(screens), symbol_(symbolName), description_(description) {
+    trayWatch_ = X11EventSource::instance().trayHostChanged.connect([this](bool) {
+        // Qt notices the new host on its own connection; look a little later.
+        QTimer::singleShot(300, this, [this] { place(); });
+    });
+    screensWatch_ = screens_.screensChanged.connect([this] { placeLauncher(); });
+    place();
+}
+
+StatusItem::~StatusItem() = default;
+
+void StatusItem::place() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available) {
+        if (!tray_) {
+            tray_ = std::make_unique<QSystemTrayIcon>();
+            tray_->setIcon(trayIcon(symbol_));
+            tray_->setToolTip(description_);
+            QObject::connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+                switch (r) {
+                case QSystemTrayIcon::Trigger:
+                case QSystemTrayIcon::DoubleClick: leftClicked.emit(); break;
+                case QSystemTrayIcon::Context: rightClicked.emit(); break;
+                default: break;
+                }
+            });
+        }
+        tray_->show();
+        if (launcher_) launcher_->orderOut();
+        inTray_ = true;
+    } else {
+        if (tray_) tray_->hide();
+        inTray_ = false;
+        showLauncher();
+    }
+}
+
+void StatusItem::showLauncher() {
+    if (!launcher_) {
+        launcher_ = std::make_unique<Window>(Rect(0, 0, launcherSize, launcherSize));
+        launcher_->setContentView(new LauncherButton(symbol_, leftClicked, rightClicked));
+        launcher_->setCanBecomeKey(false);
+        launcher_->setNonActivatingPanel(true);
+        launcher_->setHasShadow(false);
+        launcher_->setLevel(WindowLevel::panel);
+        launcher_->widget()->setToolTip(description_);
+        launcher_->widget()->setAccessibleName(description_);
+    }
+    placeLauncher();
+    launcher_->orderFront();
+}
+
+void StatusItem::placeLauncher() {
+    if (!launcher_) return;
+    const auto all = screens_.screens();
+    if (all.empty()) return;
+    const Rect v = all.front().visibleFrame;
+    launcher_->setFrame(Rect(v.maxX() - launcherSize - launcherMargin, v.maxY() - launcherSize - launcherMargin,
+                             launcherSize, launcherSize));
+}
+
+std::optional<Rect> StatusItem::buttonFrame() const {
+    if (inTray_ && tray_) {
+        const QRect g = tray_->geometry();
+        if (g.isEmpty()) return std::nullopt;
+        return toScreen(QRectF(g));
+    }
+    if (launcher_ && launcher_->isVisible()) return launcher_->frame();
+    return std::nullopt;
+}
+
+} // namespace platform
