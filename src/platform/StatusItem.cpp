@@ -2,7 +2,10 @@
 
 #include "platform/SymbolIcon.h"
 #include "platform/Window.h"
+#include "platform/X11.h"
 #include "platform/X11EventSource.h"
+
+#include <QApplication>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -133,9 +136,19 @@ void StatusItem::placeLauncher() {
 
 std::optional<Rect> StatusItem::buttonFrame() const {
     if (inTray_ && tray_) {
-        const QRect g = tray_->geometry();
-        if (g.isEmpty()) return std::nullopt;
-        return toScreen(QRectF(g));
+        // The icon is a window of ours embedded in the tray host's; Qt cannot
+        // see where that host put it, the X server can.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->inherits("QSystemTrayIconSys") || !w->internalWinId() || !x11::available()) continue;
+            auto* c = x11::connection();
+            auto r = x11::reply(xcb_translate_coordinates_reply(
+                c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(w->internalWinId()), x11::root(), 0, 0),
+                nullptr));
+            if (!r) return std::nullopt;
+            const double dpr = w->devicePixelRatioF();
+            return toScreen(QRectF(r->dst_x / dpr, r->dst_y / dpr, w->width(), w->height()));
+        }
+        return std::nullopt;
     }
     if (launcher_ && launcher_->isVisible()) return launcher_->frame();
     return std::nullopt;
