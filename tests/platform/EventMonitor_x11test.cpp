@@ -38,6 +38,19 @@ struct KeyWindow {
     Window window;
 };
 
+// One of our windows, opaque, shown and placed by the window manager.
+struct ShownPanel {
+    explicit ShownPanel(QRect root) : window(toScreen(QRectF(root))) {
+        window.setBackgroundColor(Color::white());
+        window.setLevel(WindowLevel::panel);
+        window.orderFront();
+        waitUntil([&] { return window.isVisible(); });
+        QThread::msleep(150);
+        drainEvents();
+    }
+    Window window;
+};
+
 constexpr auto cmd = ModifierFlags::command;
 constexpr auto shift = ModifierFlags::shift;
 constexpr auto caps = ModifierFlags::capsLock;
@@ -76,13 +89,8 @@ TEST(EventMonitorX11, KeyCodesAndModifierBitsAsTyped) {
 TEST(EventMonitorX11, GlobalMonitorsSeeOtherApplicationsClicksButNotOurs) {
     ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(100, 100, 300, 300));
     ASSERT_TRUE(other.ready());
-    Window ours(toScreen(QRectF(600, 100, 200, 200)));
-    ours.setBackgroundColor(Color::white());
-    ours.setLevel(WindowLevel::panel);
-    ours.orderFront();
-    waitUntil([&] { return ours.isVisible(); });
-    QThread::msleep(150);
-    drainEvents();
+    ShownPanel shown(QRect(600, 100, 200, 200));
+    Window& ours = shown.window;
 
     std::vector<Event> global, local;
     auto g = EventMonitor::addGlobal(EventMasks::leftMouseDown | EventMasks::rightMouseDown,
@@ -121,13 +129,7 @@ TEST(EventMonitorX11, GlobalMonitorsSeeOtherApplicationsClicksButNotOurs) {
 TEST(EventMonitorX11, GlobalPointerMovesAreCoalescedAndOnlyOverOthers) {
     ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(100, 500, 300, 300));
     ASSERT_TRUE(other.ready());
-    Window ours(toScreen(QRectF(600, 500, 200, 200)));
-    ours.setBackgroundColor(Color::white());
-    ours.setLevel(WindowLevel::panel);
-    ours.orderFront();
-    waitUntil([&] { return ours.isVisible(); });
-    QThread::msleep(150);
-    drainEvents();
+    ShownPanel ours(QRect(600, 500, 200, 200));
 
     std::vector<Event> moves;
     auto g = EventMonitor::addGlobal(EventMasks::mouseMoved, [&](const Event& e) { moves.push_back(e); });
