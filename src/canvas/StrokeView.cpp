@@ -1,5 +1,6 @@
 #include "canvas/StrokeView.h"
 
+#include "brushes/BrushStrokeExtent.h"
 #include "canvas/StrokeRenderer.h"
 #include "model/StrokeExtent.h"
 
@@ -49,10 +50,15 @@ LayerBuffer& layerBuffer() {
     return buffer;
 }
 
-// Device pixels the stroke can change: its shown extent, through the
-// painter's transform, within the device and the clip.
-QRect layerRect(const DrawingStroke& stroke, const QPainter& painter) {
-    const QRectF extent = shownDrawnExtent(stroke);
+// Device pixels the stroke can change: its shown extent (any stroke given
+// brush cells is stamped with them), through the painter's transform, within
+// the device and the clip.
+QRect layerRect(const DrawingStroke& stroke, bool stamped, const QPainter& painter) {
+    QRectF extent = shownDrawnExtent(stroke);
+    if (stamped) {
+        const QRectF cells = drawingInstructions::gimpBrushStampExtent(stroke);
+        if (!cells.isNull()) extent |= cells.translated(stroke.offset.width(), stroke.offset.height());
+    }
     if (extent.isNull()) return QRect();
     const QTransform toDevice = painter.deviceTransform();
     // Antialiasing may touch the pixel around the extent.
@@ -78,7 +84,7 @@ void StrokeView::render(QPainter& painter) const {
         return;
     }
 
-    const QRect r = layerRect(stroke, painter);
+    const QRect r = layerRect(stroke, !tintedStamps.empty(), painter);
     if (r.isEmpty()) return;
     const double dpr = painter.device()->devicePixelRatioF();
     LayerBuffer& buffer = layerBuffer();
