@@ -117,6 +117,22 @@ BENCHMARK(BM_RepaintTool)
     ->ArgsProduct({benchmark::CreateDenseRange(1, 21, 1), {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
+// One pen stroke carrying an eraser pass of `n` dabs of radius 40 along it,
+// repainted through its own layer: what re-compositing an erased stroke
+// costs.
+void BM_StrokeWithErasures(benchmark::State& state) {
+    std::mt19937 rng(7);
+    DrawingStroke s = makeStroke(DrawingTool::pen, rng, kFullHD);
+    const int n = static_cast<int>(state.range(0));
+    for (int i = 0; i < n; ++i) s.erasures.push_back(ErasureStamp{s.points[i * kSamples / n], 40, QUuid()});
+    QImage target(kFullHD, QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::transparent);
+    QPainter p(&target);
+    for (auto _ : state) StrokeView{s, {}}.render(p);
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_StrokeWithErasures)->Arg(0)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char** argv) { return runGuiBenchmarks(argc, argv); }

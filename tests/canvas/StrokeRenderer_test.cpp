@@ -110,13 +110,23 @@ TEST(StrokeRenderer, ErasuresCutOnlyTheirOwnStroke) {
 
 TEST(StrokeRenderer, DabIsOpaqueToSixtyPercentThenFades) {
     DrawingStroke s = penLine({0, 100}, {300, 100}, 120);
-    s.erasures = {dab({150, 100}, 40)};
-    const QImage img = renderStroke(s);
-    EXPECT_EQ(alphaAt(img, 150, 100), 0);
-    EXPECT_EQ(alphaAt(img, 150 + 22, 100), 0);   // 0.55 r
-    EXPECT_NEAR(alphaAt(img, 150 + 32, 100), 128, 20); // 0.8 r: half cut
-    EXPECT_EQ(alphaAt(img, 150 + 42, 100), 255); // beyond r
-    EXPECT_EQ(alphaAt(img, 150, 100 + 42), 255);
+    s.erasures = {dab({150.3, 100.6}, 40)};
+    // Straight, and turned a quarter about the dab (dabs are drawn another
+    // way under a rotation; both must cut alike).
+    for (int turn : {0, 90}) {
+        const QImage img = paintImage({300, 300}, [&](QPainter& p) {
+            p.translate(150.3, 100.6);
+            p.rotate(turn);
+            p.translate(-150.3, -100.6);
+            StrokeView{s, {}}.render(p);
+        });
+        const auto at = [&](double dx, double dy) { return alphaAt(img, QPointF(150.3 + dx, 100.6 + dy)); };
+        EXPECT_EQ(at(0, 0), 0) << turn;
+        EXPECT_EQ(at(22, 0), 0) << turn; // 0.55 r
+        EXPECT_NEAR(at(32, 0), 128, 20) << turn; // 0.8 r: half cut
+        EXPECT_EQ(at(-42, 0), 255) << turn; // beyond r
+        EXPECT_EQ(at(0, 42), 255) << turn;
+    }
 }
 
 TEST(StrokeRenderer, ErasureLayerFollowsPainterScaleAndClip) {
