@@ -1,33 +1,235 @@
-// The brush store operations of the drawing state.
+// The brush store operations of the drawing state: library order, loading
+// cells in the background, deletion, the index file, import, the install of
+// the shipped brushes, re-rendering a parametric brush and tinted cells.
 
+#include "brushes/BrushFiles.h"
+#include "brushes/DrawingInstructions.h"
+#include "brushes/GIMPBrushParser.h"
 #include "model/DrawingState.h"
+#include "platform/Bundle.h"
+#include "platform/Dispatch.h"
 
-std::vector<ImportedGIMPBrush> DrawingState::sortedGIMPBrushes() const { return importedGIMPBrushes.get(); }
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QThreadPool>
 
-bool DrawingState::isActiveGIMPBrushLoaded() const { return false; }
+#include <algorithm>
+#include <cmath>
 
-void DrawingState::loadGIMPBrushStamps(std::optional<QUuid> id) { (void)id; }
+namespace {
 
-void DrawingState::deleteGIMPBrush(const ImportedGIMPBrush& brush) { (void)brush; }
+QString storePath(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
 
-void DrawingState::saveGIMPBrushManifest() {}
-
-void DrawingState::importGIMPBrushes(const QStringList& paths, bool bundled) {
-    (void)paths;
-    (void)bundled;
+// Removes a file named by the index, if the name is one the store may use.
+void removeStoreFile(const QString& folder, const QString& name) {
+    if (brushFiles::isPlainFileName(name)) QFile::remove(storePath(folder, name));
 }
 
-void DrawingState::installBundledGIMPBrushes() {}
+bool allFinite(std::initializer_list<double> values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+// JSON has no form for infinities and NaN.
+bool encodable(const ImportedGIMPBrush& b) {
+    if (!allFinite({b.diameter, b.spacing, b.opacity})) return false;
+    return !b.vbr || allFinite({b.vbr->radius, b.vbr->hardness, b.vbr->aspectRatio, b.vbr->angle});
+}
+
+// A colour component as a key byte: × 255 to the nearest integer.
+long keyComponent(double v) { return std::isfinite(v) ? std::lround(std::clamp(v, -1e6, 1e6) * 255) : 0; }
+
+} // namespace
+
+std::vector<ImportedGIMPBrush> DrawingState::sortedGIMPBrushes() const {
+    std::vector<ImportedGIMPBrush> shipped, own;
+    for (const auto& b : importedGIMPBrushes.get()) (b.bundledSourceID ? shipped : own).push_back(b);
+    // Most elongated first; among equal shapes the harder first.
+    const auto shape = [](const ImportedGIMPBrush& b) { return b.vbr ? 1 / std::max(b.vbr->aspectRatio, 0.0001) : 1.0; };
+    const auto hardness = [](const ImportedGIMPBrush& b) { return b.vbr ? b.vbr->hardness : 0.0; };
+    std::stable_sort(shipped.begin(), shipped.end(), [&](const auto& a, const auto& b) {
+        const double ka = shape(a), kb = shape(b);
+        return ka < kb || (ka == kb && hardness(a) > hardness(b));
+    });
+    shipped.insert(shipped.end(), own.begin(), own.end());
+    return shipped;
+}
+
+bool DrawingState::isActiveGIMPBrushLoaded() const {
+    const auto id = activeGIMPBrushID.get();
+    if (!id) return false;
+    const auto it = gimpStampCache.constFind(*id);
+    return it != gimpStampCache.constEnd() && !it->empty();
+}
+
+void DrawingState::loadGIMPBrushStamps(std::optional<QUuid> id) {
+    platform::assertMainThread("DrawingState::loadGIMPBrushStamps");
+    if (!id || gimpStampCache.contains(*id)) return;
+    const auto& list = importedGIMPBrushes.get();
+    const auto it = std::find_if(list.begin(), list.end(), [&](const auto& b) { return b.id == *id; });
+    if (it == list.end()) return;
+
+    const std::uint64_t token = ++lastStampLoad_;
+    stampLoads_.insert(*id, token);
+    platform::runInBackground(
+        weak_from_this(),
+        [record = *it, folder = gimpBrushesDirectory()] { return brushFiles::loadBrushCells(record, folder); },
+        [brushID = *id, token](DrawingState& state, std::vector<QImage> cells) {
+            state.finishStampLoad(brushID, token, std::move(cells));
+        },
+        platform::TaskPriority::UserInitiated);
+}
+
+void DrawingState::finishStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells) {
+    platform::assertMainThread("DrawingState::finishStampLoad");
+    const auto it = stampLoads_.constFind(id);
+    if (it == stampLoads_.constEnd() || *it != token) return;
+    stampLoads_.erase(it);
+    const bool empty = cells.empty();
+    gimpStampCache.insert(id, std::move(cells));
+    if (empty && activeGIMPBrushID.get() == id) dropActiveBrush();
+    willChange.emit();
+}
+
+void DrawingState::dropActiveBrush() {
+    activeGIMPBrushID = std::nullopt;
+    selectedTool = DrawingTool::pen;
+}
+
+void DrawingState::deleteGIMPBrush(const ImportedGIMPBrush& brush) {
+    platform::assertMainThread("DrawingState::deleteGIMPBrush");
+    gimpStampCache.remove(brush.id);
+    stampLoads_.remove(brush.id);
+    tintedStampCache.removeKeysWithPrefix(uuidText(brush.id));
+    const QString folder = gimpBrushesDirectory();
+    for (const QString& name : brush.cellFilenames) removeStoreFile(folder, name);
+    if (brush.thumbnailFilename) removeStoreFile(folder, *brush.thumbnailFilename);
+    importedGIMPBrushes.modify([&](auto& list) { std::erase_if(list, [&](const auto& b) { return b.id == brush.id; }); });
+    if (activeGIMPBrushID.get() == brush.id) dropActiveBrush();
+}
+
+void DrawingState::saveGIMPBrushManifest() {
+    platform::assertMainThread("DrawingState::saveGIMPBrushManifest");
+    const QString folder = gimpBrushesDirectory();
+    QDir().mkpath(folder);
+    const auto& list = importedGIMPBrushes.get();
+    if (!std::all_of(list.begin(), list.end(), encodable)) return;
+    if (!brushIndexWriter_)
+        brushIndexWriter_ = std::make_unique<platform::ThrottledFileWriter>(
+            storePath(folder, QString::fromLatin1(brushFiles::kIndexFileName)));
+    brushIndexWriter_->write(encodeBrushIndex(list));
+}
+
+void DrawingState::importGIMPBrushes(const QStringList& paths, bool bundled) {
+    platform::assertMainThread("DrawingState::importGIMPBrushes");
+    const QString folder = gimpBrushesDirectory();
+    QDir().mkpath(folder);
+    importFrom(weak_from_this(), paths, 0, folder, bundled);
+}
+
+void DrawingState::importFrom(std::weak_ptr<DrawingState> weak, QStringList paths, qsizetype index, QString folder,
+                              bool bundled) {
+    if (index >= paths.size()) {
+        if (auto state = weak.lock()) state->saveGIMPBrushManifest();
+        return;
+    }
+    QThreadPool::globalInstance()->start(
+        [weak = std::move(weak), paths = std::move(paths), index, folder = std::move(folder), bundled]() mutable {
+            auto record = brushFiles::importBrushFile(paths[index], folder, bundled);
+            // One brush at a time: the next file is read once this record is in.
+            platform::dispatchMain([weak = std::move(weak), paths = std::move(paths), index,
+                                    folder = std::move(folder), bundled, record = std::move(record)]() mutable {
+                if (auto state = weak.lock(); state && record) {
+                    state->importedGIMPBrushes.modify([&](auto& list) { list.push_back(*record); });
+                    state->loadGIMPBrushStamps(record->id);
+                }
+                importFrom(std::move(weak), std::move(paths), index + 1, std::move(folder), bundled);
+            });
+        },
+        1);
+}
+
+void DrawingState::installBundledGIMPBrushes() {
+    platform::assertMainThread("DrawingState::installBundledGIMPBrushes");
+    const QStringList paths = env_.bundledBrushFiles ? env_.bundledBrushFiles()
+                                                     : platform::Bundle::main().resourcePaths("vbr", "brushes");
+    if (paths.isEmpty()) return;
+    QSet<QString> shippedNames;
+    for (const QString& p : paths) shippedNames.insert(QFileInfo(p).fileName());
+
+    const auto before = importedGIMPBrushes.get();
+    for (const auto& b : before) {
+        if (b.bundledSourceID && !shippedNames.contains(*b.bundledSourceID)) deleteGIMPBrush(b);
+    }
+    QSet<QString> installed;
+    for (const auto& b : importedGIMPBrushes.get()) {
+        if (b.bundledSourceID) installed.insert(*b.bundledSourceID);
+    }
+    QStringList missing;
+    for (const QString& p : paths) {
+        if (!installed.contains(QFileInfo(p).fileName())) missing.append(p);
+    }
+    std::stable_sort(missing.begin(), missing.end(),
+                     [](const QString& a, const QString& b) { return QFileInfo(a).fileName() < QFileInfo(b).fileName(); });
+    if (!missing.isEmpty()) importGIMPBrushes(missing, true);
+}
 
 void DrawingState::rerenderVBRBrush(const QUuid& id, const VBRParams& params, bool write) {
-    (void)id;
-    (void)params;
-    (void)write;
+    platform::assertMainThread("DrawingState::rerenderVBRBrush");
+    const auto find = [&] {
+        const auto& list = importedGIMPBrushes.get();
+        return std::find_if(list.begin(), list.end(), [&](const auto& b) { return b.id == id; }) - list.begin();
+    };
+    const auto idx = static_cast<std::size_t>(find());
+    if (idx >= importedGIMPBrushes->size() || !importedGIMPBrushes.get()[idx].vbr) return;
+    const VBRParams p = params.clamped();
+    auto image = GIMPBrushParser::renderVBR(p);
+    if (!image) return;
+
+    importedGIMPBrushes.modify([&](auto& list) { list[idx].vbr = p; });
+    importedGIMPBrushes.modify([&](auto& list) { list[idx].diameter = 2 * p.radius; });
+    const QStringList cellFiles = importedGIMPBrushes.get()[idx].cellFilenames;
+
+    gimpStampCache.insert(id, {*image});
+    stampLoads_.remove(id);
+    tintedStampCache.removeKeysWithPrefix(uuidText(id));
+    willChange.emit();
+
+    if (!write || cellFiles.isEmpty() || !brushFiles::isPlainFileName(cellFiles.front())) return;
+    QThreadPool::globalInstance()->start(
+        [cell = *image, folder = gimpBrushesDirectory(), name = cellFiles.front()] {
+            QDir().mkpath(folder);
+            try {
+                GIMPBrushParser::writePNG(cell, storePath(folder, name));
+            } catch (const GIMPBrushError&) {
+                // The stored parameters still render the brush; the file is only a fallback.
+            }
+        },
+        0);
 }
 
 std::vector<QImage> DrawingState::tintedStamps(const QUuid& brushID, const Color& color, double size) {
-    (void)brushID;
-    (void)color;
-    (void)size;
-    return {};
+    platform::assertMainThread("DrawingState::tintedStamps");
+    const auto it = gimpStampCache.constFind(brushID);
+    if (it == gimpStampCache.constEnd() || it->empty() || !std::isfinite(size) || std::abs(size) > 1e9) return {};
+    const auto& cells = *it;
+    const int D = std::max(cells.front().width(), cells.front().height());
+    if (D <= 0) return {};
+
+    const QString key = uuidText(brushID) + QStringLiteral("_%1_%2_%3_%4")
+                                                .arg(std::lround(size))
+                                                .arg(keyComponent(color.r))
+                                                .arg(keyComponent(color.g))
+                                                .arg(keyComponent(color.b));
+    if (auto cached = tintedStampCache.value(key)) return std::move(*cached);
+
+    const double scale = std::max(1.0, size) / D;
+    std::vector<QImage> tinted;
+    for (const QImage& cell : cells) {
+        if (auto image = drawingInstructions::tintedImage(cell, scale, color.r, color.g, color.b))
+            tinted.push_back(std::move(*image));
+    }
+    tintedStampCache.insert(key, tinted);
+    return tinted;
 }

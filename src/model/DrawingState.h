@@ -1,6 +1,7 @@
 #pragma once
 
 #include "brushes/BrushRecords.h"
+#include "brushes/TintedStampCache.h"
 #include "colorpicker/SavedHarmony.h"
 #include "model/DrawingOp.h"
 #include "model/DrawingStroke.h"
@@ -17,6 +18,7 @@
 #include "platform/Published.h"
 #include "platform/ScreenProvider.h"
 #include "platform/Signal.h"
+#include "platform/ThrottledFileWriter.h"
 #include "platform/UserDefaults.h"
 
 #include <QHash>
@@ -46,6 +48,9 @@ struct DrawingStateEnvironment {
     std::shared_ptr<platform::LoginItem> loginItem;
     // The brush store folder; empty: $XDG_DATA_HOME/Overink/gimp-brushes.
     QString brushStoreDirectory;
+    // The brush files shipped with the program; empty: the ".vbr" files of
+    // the resources' "brushes" folder.
+    std::function<QStringList()> bundledBrushFiles;
     // Whether a font family of exactly this name is installed; empty:
     // QFontDatabase::hasFamily.
     std::function<bool(const QString&)> fontExists;
@@ -139,8 +144,8 @@ public:
     platform::Published<double> gimpBrushSpacing{10, this};
     // Decoded cell masks per brush; an entry counts as loaded even when empty.
     QHash<QUuid, std::vector<QImage>> gimpStampCache;
-    // Cells scaled and tinted per brush, size and colour.
-    QHash<QString, std::vector<QImage>> tintedStampCache;
+    // Cells scaled and tinted per brush, size and colour; bounded in bytes.
+    TintedStampCache tintedStampCache;
 
     // ---- Pinning (not published) ----
     std::vector<DrawingStroke> strokesHiddenForAttach;
@@ -199,6 +204,9 @@ public:
     void importGIMPBrushes(const QStringList& paths, bool bundled);
     void installBundledGIMPBrushes();
     void rerenderVBRBrush(const QUuid& id, const VBRParams& params, bool write);
+    // The brush's cells scaled so that the first one's larger side is the
+    // size, tinted in the colour (its alpha left for drawing), cached per
+    // brush, rounded size and colour. Empty while the brush is not loaded.
     std::vector<QImage> tintedStamps(const QUuid& brushID, const Color& color, double size);
 
     // ---- Hit testing (model/DrawingStateHitTesting.cpp) ----
@@ -275,8 +283,20 @@ private:
     void readPreferences();
     void loadBrushIndex();
     void readActiveBrushPreference();
+    // Brush store (brushes/DrawingStateBrushes.cpp).
+    void finishStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells);
+    void dropActiveBrush();
+    // Imports paths[index] in the background, hands its record over, then
+    // goes on with the next; runs to the end even when the state is gone.
+    static void importFrom(std::weak_ptr<DrawingState> weak, QStringList paths, qsizetype index, QString folder,
+                           bool bundled);
 
     DrawingStateEnvironment env_;
+    // The load of each brush in flight; a result whose token is no longer
+    // here was overtaken (a newer load, a re-render, a delete) and is dropped.
+    QHash<QUuid, std::uint64_t> stampLoads_;
+    std::uint64_t lastStampLoad_ = 0;
+    std::unique_ptr<platform::ThrottledFileWriter> brushIndexWriter_;
     platform::Subscription screensChangedSubscription_;
     // Hit extents of the strokes, kept until they change; after `strokes`.
     StrokeHitIndex hitIndex_{strokes};

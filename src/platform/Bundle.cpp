@@ -40,6 +40,16 @@ QString Bundle::resource(const QString& relativePath) const {
     return QFileInfo::exists(p) ? p : QString();
 }
 
+QStringList Bundle::resourcePaths(const QString& extension, const QString& subdirectory) const {
+    const QDir dir(subdirectory.isEmpty() ? resourcesPath_ : resourcesPath_ + '/' + subdirectory);
+    QStringList paths;
+    const auto entries = dir.entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo& info : entries) {
+        if (info.suffix() == extension) paths.append(info.absoluteFilePath());
+    }
+    return paths;
+}
+
 std::optional<QString> Bundle::infoString(const QString& key) const {
     if (key == QLatin1String("CFBundleShortVersionString")) return shortVersion_;
     if (key == QLatin1String("CFBundleVersion")) return buildVersion_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,6 +19,10 @@ public:
     QString resourcesPath() const { return resourcesPath_; }
     // Full path of a resource, or empty when it does not exist.
     QString resource(const QString& relativePath) const;
+    // Full paths of the regular files directly inside `subdirectory` (empty:
+    // the resources folder itself) whose extension is exactly `extension`,
+    // sorted by file name; empty when there are none.
+    QStringList resourcePaths(const QString& extension, const QString& subdirectory = QString()) const;
     // "CFBundleShortVersionString" (the project version) and "CFBundleVersion"
     // (the build number); none for other keys or when not set.
     std::optional<QString> infoString(const QString& key) const;

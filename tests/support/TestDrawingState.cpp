@@ -20,6 +20,7 @@ DrawingStateEnvironment TestDrawingState::environment() const {
     env.mouse = mouse;
     env.loginItem = loginItem;
     env.brushStoreDirectory = brushStore;
+    env.bundledBrushFiles = bundledBrushFiles;
     const bool installed = fontInstalled;
     env.fontExists = [installed](const QString&) { return installed; };
     return env;

@@ -30,6 +30,8 @@ struct TestDrawingState {
     std::shared_ptr<FakeMouse> mouse;
     std::shared_ptr<platform::LoginItem> loginItem;
     QString brushStore;
+    // The shipped brush files the install step sees; none: the program's own.
+    std::function<QStringList()> bundledBrushFiles;
     // Answers the "preferred text font installed" question; true by default.
     bool fontInstalled = true;
     std::shared_ptr<DrawingState> state;

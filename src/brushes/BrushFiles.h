@@ -1,0 +1,52 @@
+#pragma once
+
+// The files of the brush store: names of a brush's cell and preview PNGs,
+// the check every name read from the index must pass, and the file work of
+// importing a brush and of loading its cells. The file functions run in
+// background tasks: they touch nothing but their arguments and the files.
+
+#include "brushes/BrushRecords.h"
+
+#include <QImage>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace brushFiles {
+
+inline constexpr const char* kIndexFileName = "brushes.json";
+inline constexpr int kPreviewWidth = 416;
+inline constexpr int kPreviewHeight = 76;
+
+// "<ID>_<position>.png" and "<ID>_thumb.png".
+QString cellFileName(const QUuid& id, int position);
+QString thumbnailFileName(const QUuid& id);
+
+// Whether a name taken from the index may be used inside the store folder:
+// not empty, no path separator, not "." or "..". The index can be edited by
+// hand or by other programs; any other name is ignored, never read or deleted.
+bool isPlainFileName(const QString& name);
+
+// "gbr", "gih" or "vbr" after lowercasing; none for any other extension.
+std::optional<QString> acceptedExtension(const QString& path);
+
+// Writes an image as a PNG file; throws GIMPBrushError on failure.
+using PngWriter = std::function<void(const QImage&, const QString&)>;
+
+// Reads and parses one brush file and writes its cells and its preview into
+// `folder`. The record to append to the index, or none when the file is
+// skipped: unsupported extension, unreadable, unparsable, or not one cell
+// written. Cells that fail to write are left out, so positions may skip.
+std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QString& folder, bool bundled,
+                                                 const PngWriter& writePNG);
+std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QString& folder, bool bundled);
+
+// The cell masks of a stored brush: a parametric brush rendered from its
+// parameters, otherwise (or when that fails) its cell files decoded in order,
+// skipping any that cannot be read, decoded or converted.
+std::vector<QImage> loadBrushCells(const ImportedGIMPBrush& brush, const QString& folder);
+
+} // namespace brushFiles
