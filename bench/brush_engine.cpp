@@ -5,6 +5,7 @@
 #include "brushes/DrawingInstructions.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingStroke.h"
+#include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 
@@ -19,21 +20,6 @@
 using namespace testing_support;
 
 namespace {
-
-// A soft round cell of the given side.
-QImage roundCell(int side) {
-    QImage cell(side, side, kCellMaskFormat);
-    const double c = (side - 1) / 2.0;
-    for (int y = 0; y < side; ++y) {
-        for (int x = 0; x < side; ++x) {
-            const double d = std::hypot(x - c, y - c) / (side / 2.0);
-            const int a = d >= 1 ? 0 : static_cast<int>(255 * (1 - d * d));
-            cell.scanLine(y)[4 * x + 0] = cell.scanLine(y)[4 * x + 1] = cell.scanLine(y)[4 * x + 2] = 0;
-            cell.scanLine(y)[4 * x + 3] = static_cast<uchar>(a);
-        }
-    }
-    return cell;
-}
 
 // A wavy stroke of `count` points, about 2 px apart, across a 1920 x 1080 canvas.
 DrawingStroke wavyStroke(int count, double width, DrawingTool tool) {
