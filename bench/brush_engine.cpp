@@ -2,6 +2,7 @@
 // stamping imported brushes, and the chalk and watercolour strokes with their
 // generated masks.
 
+#include "GuiBenchmarkMain.h"
 #include "brushes/DrawingInstructions.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingStroke.h"
@@ -9,7 +10,6 @@
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QPainter>
 
@@ -178,12 +178,4 @@ BENCHMARK(BM_FirstChalkMasks_384px)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstWatercolourMasks_384px)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColourChange_384px)->Arg(drawingInstructions::kChalkKind)->Arg(drawingInstructions::kWatercolorKind)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runGuiBenchmarks(argc, argv); }

@@ -3,8 +3,9 @@
 #include <algorithm>
 
 StampMemoryBudget& StampMemoryBudget::shared() {
-    static StampMemoryBudget budget;
-    return budget;
+    // Never destroyed: caches may detach from it during static destruction.
+    static auto* budget = new StampMemoryBudget;
+    return *budget;
 }
 
 void StampMemoryBudget::attach(Cache* cache) {

@@ -125,7 +125,7 @@ TEST_F(BrushImport, ImportSkipsWhatItCannotUseAndAppendsTheRestInOrder) {
     ASSERT_TRUE(importDone(3));
     drainEvents();
 
-    const auto& list = t->importedGIMPBrushes.get();
+    const auto list = t->importedGIMPBrushes.get();
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].name, "Capital");
     EXPECT_EQ(list[1].name, "Round");
@@ -178,7 +178,7 @@ TEST_F(BrushImport, InstallDeletesBrushesNoLongerShippedAndImportsTheMissingOnes
     EXPECT_EQ(t->selectedTool.get(), DrawingTool::pen);
     ASSERT_TRUE(importDone(4));
 
-    const auto& list = t->importedGIMPBrushes.get();
+    const auto list = t->importedGIMPBrushes.get();
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].name, "Own");
     EXPECT_EQ(list[1].name, "Kept");
@@ -206,7 +206,7 @@ TEST_F(BrushImport, TheProgramsOwnBrushesInstallIntoAnEmptyStore) {
     ASSERT_TRUE(importDone(std::size_t(shipped.size())));
     drainEvents();
 
-    const auto& list = t->importedGIMPBrushes.get();
+    const auto list = t->importedGIMPBrushes.get();
     ASSERT_EQ(list.size(), std::size_t(shipped.size()));
     std::set<QString> shapes;
     int oldFormat = 0;
@@ -239,7 +239,7 @@ TEST_F(BrushImport, RerenderStoresClampedParametersAndReplacesTheCachedCell) {
     auto counting = t->willChange.connect([&] { ++changes; });
 
     t->rerenderVBRBrush(generated.id, {VBRShape::square, 300, 2, 0.5, 1, 90}, false);
-    const auto& stored = t->importedGIMPBrushes.get()[0];
+    const auto stored = t->importedGIMPBrushes.get()[0];
     EXPECT_EQ(stored.vbr, (VBRParams{VBRShape::square, 250, 2, 0.5, 1, 90}));
     EXPECT_EQ(stored.diameter, 500);
     EXPECT_EQ(stored.name, generated.name);
