@@ -133,6 +133,9 @@ TEST(GIMPBrushStamps, StepIsTheCellSizeTimesTheSpacingButAtLeastOnePoint) {
     EXPECT_EQ(positions(gimpBrushStamps(brushStroke({{0, 0}, {20, 0}}, 10), cells(1, 40))),
               (std::vector<double>{0, 4, 8, 12, 16, 20}));
     EXPECT_EQ(gimpBrushStamps(brushStroke({{0, 0}, {20, 0}}, 1), cells(1, 40)).size(), 21u);
+    // A point no pointer can produce ends the stamping instead of looping for ever.
+    EXPECT_EQ(gimpBrushStamps(brushStroke({{0, 0}, {20, 0}, {INFINITY, 0}, {30, 0}}, 1), cells(1, 40)).size(), 21u);
+    EXPECT_LE(gimpBrushStamps(brushStroke({{0, 0}, {1e300, 0}}, 1), cells(1, 40)).size(), std::size_t(1) << 20);
     // Not a number: one point too.
     EXPECT_EQ(gimpBrushStamps(brushStroke({{0, 0}, {20, 0}}, std::nan("")), cells(1, 40)).size(), 21u);
 }
