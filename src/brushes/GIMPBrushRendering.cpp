@@ -22,36 +22,46 @@ inline long roundNonNegative(double x) {
     return t + (x - static_cast<double>(t) >= 0.5 ? 1 : 0);
 }
 
-// atan2(y, x) for y >= 0, within 1e-5 radians (Abramowitz and Stegun 4.4.49).
-// Only used to find the spike sector away from its edges.
-inline double approxAtan2(double y, double x) {
-    const double ax = std::abs(x);
-    const bool steep = y > ax;
-    const double z = steep ? ax / y : y / ax;
-    const double z2 = z * z;
-    double a = z * (0.9998660 + z2 * (-0.3302995 + z2 * (0.1801410 + z2 * (-0.0851330 + z2 * 0.0208351))));
-    if (steep) a = kPi / 2 - a;
-    return x < 0 ? kPi - a : a;
-}
-
 struct Generator {
     VBRShape shape;
     int spikes;
     double aspect, s, c, limit;
     // Folding into the first spike sector.
-    double halfSector, sector, cs, ss, farSq;
+    double halfSector, sector, cs, ss;
     const std::vector<std::uint8_t>* alphas;
 
-    // Rotations that bring an angle of atan2(ty, tx) down to halfSector or
-    // less, subtracting one sector at a time.
-    int sectorTurns(double tx, double ty) const {
-        if (tx != 0 && ty != 0) {
-            // Decide from a cheap angle unless it lies near a sector edge,
-            // where only the exact one gives the same answer.
-            const double u = (approxAtan2(ty, tx) - halfSector) / sector;
-            const double nearest = std::round(u);
-            if (std::abs(u - nearest) * sector > 1e-3) return u < 0 ? 0 : static_cast<int>(u) + 1;
+    // Sector edges: the angles (2j + 1) pi / k up to pi, as unit vectors.
+    int edgeCount = 0;
+    double edgeCos[11], edgeSin[11];
+
+    // Rotations that bring the angle atan2(ty, tx) (ty >= 0) down to
+    // halfSector or less, subtracting one sector at a time: the number of
+    // edges the angle lies beyond. Found by the sign of a cross product with
+    // each edge, no trigonometry, starting from the previous pixel's answer
+    // (`hint`), which along a row is nearly always right. A point within
+    // 1e-9 radians of an edge takes the subtracting loop itself, whose
+    // rounding decides there.
+    int sectorTurns(double tx, double ty, int& hint) const {
+        const double tolerance = 1e-9 * (std::abs(tx) + ty);
+        if (!(tolerance > 0)) return exactSectorTurns(tx, ty);
+        int turns = hint;
+        while (turns > 0) {
+            const double side = edgeCos[turns - 1] * ty - edgeSin[turns - 1] * tx;
+            if (std::abs(side) <= tolerance) return exactSectorTurns(tx, ty);
+            if (side > 0) break;
+            --turns;
         }
+        while (turns < edgeCount) {
+            const double side = edgeCos[turns] * ty - edgeSin[turns] * tx;
+            if (std::abs(side) <= tolerance) return exactSectorTurns(tx, ty);
+            if (side < 0) break;
+            ++turns;
+        }
+        hint = turns;
+        return turns;
+    }
+
+    int exactSectorTurns(double tx, double ty) const {
         double a = std::atan2(ty, tx);
         int turns = 0;
         while (a > halfSector) {
@@ -61,14 +71,11 @@ struct Generator {
         return turns;
     }
 
-    std::uint8_t alphaAt(int x, int y) const {
+    std::uint8_t alphaAt(int x, int y, int& hint) const {
         double tx = c * x - s * y;
         double ty = std::abs(s * x + c * y);
         if (spikes >= 3) {
-            // Folding keeps the distance from the centre and the aspect only
-            // stretches: points this far out stay uncovered.
-            if (tx * tx + ty * ty > farSq) return 0;
-            for (int turns = sectorTurns(tx, ty); turns > 0; --turns) {
+            for (int turns = sectorTurns(tx, ty, hint); turns > 0; --turns) {
                 const double nx = cs * tx - ss * ty;
                 ty = ss * tx + cs * ty;
                 tx = nx;
@@ -114,7 +121,8 @@ std::vector<float> GIMPBrushParser::vbrCoverage(double radius, double hardness) 
         sum -= window[i % 4];
         window[i % 4] = falloff(d);
         sum += window[i % 4];
-        table[i] = static_cast<float>(sum * 0.25);
+        // The running sum can cancel to a hair below zero.
+        table[i] = std::clamp(static_cast<float>(sum * 0.25), 0.0f, 1.0f);
         d += 0.25;
     }
     return table;
@@ -180,17 +188,33 @@ std::optional<QImage> GIMPBrushParser::renderVBR(const VBRParams& params) {
     g.sector = 2 * kPi / k;
     g.cs = std::cos(-2 * kPi / k);
     g.ss = std::sin(-2 * kPi / k);
-    g.farSq = (r + 1) * (r + 1) * (q.shape == VBRShape::square ? 2 : 1) * (1 + 1e-9);
+    for (int j = 0; 2 * j + 1 <= k; ++j) {
+        g.edgeCos[j] = std::cos((2 * j + 1) * kPi / k);
+        g.edgeSin[j] = std::sin((2 * j + 1) * kPi / k);
+        g.edgeCount = j + 1;
+    }
+    // Beyond this distance from the centre nothing is covered: folding keeps
+    // the distance, the aspect only stretches, and a square's distance is at
+    // least the larger of 1/sqrt(2) and cos(halfSector) of it inside a
+    // sector. Rows are only computed within it; the rest stays 0.
+    const double squareShrink = std::max(std::numbers::sqrt2 / 2, k >= 3 ? std::cos(kPi / k) : 0.0);
+    const double reach = (r + 1) / (q.shape == VBRShape::square ? squareShrink : 1);
+    const double reachSq = reach * reach * (1 + 1e-9);
     g.alphas = &alphas;
 
     // Even spike counts are point-symmetric: compute the lower half and
     // mirror it. In the middle row the later store wins, as in a plain loop.
     const bool even = k % 2 == 0;
     for (int y = even ? 0 : -halfH; y <= halfH; ++y) {
+        const double span = reachSq - double(y) * y;
+        if (span < 0) continue;
+        int xEnd = std::min(halfW, static_cast<int>(std::sqrt(span)) + 1);
+        while (xEnd > 0 && double(xEnd) * xEnd > span) --xEnd;
         std::uint8_t* row = image.scanLine(y + halfH) + 3;
         std::uint8_t* mirror = image.scanLine(halfH - y) + 3;
-        for (int x = -halfW; x <= halfW; ++x) {
-            const std::uint8_t a = g.alphaAt(x, y);
+        int hint = 0;
+        for (int x = -xEnd; x <= xEnd; ++x) {
+            const std::uint8_t a = g.alphaAt(x, y, hint);
             row[4 * (x + halfW)] = a;
             if (even) mirror[4 * (halfW - x)] = a;
         }

@@ -213,18 +213,24 @@ TEST(GIMPBrushRendering, MatchesThePlainAlgorithmByteForByte) {
         }
     }
     EXPECT_GT(cases, 300);
-    for (int spikes : {19, 20}) {
-        const VBRParams worst{VBRShape::circle, 250, spikes, 0.25, 1, 33.3};
-        EXPECT_EQ(*GIMPBrushParser::renderVBR(worst), plainRender(worst));
+    for (const VBRParams& largest : {VBRParams{VBRShape::circle, 250, 19, 0.25, 1, 33.3},
+                                     VBRParams{VBRShape::diamond, 250, 20, 0.9, 1, 171},
+                                     VBRParams{VBRShape::square, 250, 3, 0, 1, 12}}) {
+        EXPECT_EQ(*GIMPBrushParser::renderVBR(largest), plainRender(largest)) << largest.spikes;
     }
 }
 
 TEST(GIMPBrushRendering, CoverageTable) {
     const std::vector<float> table = GIMPBrushParser::vbrCoverage(10, 0.5);
     ASSERT_EQ(table.size(), 68u); // 4 x ceil(1 + sqrt(2 x 11^2))
-    for (float v : table) {
-        EXPECT_GE(v, 0.0f);
-        EXPECT_LE(v, 1.0f);
+    // Every entry within 0…1, even where the running sum cancels out
+    // (radius 20, hardness 0 once gave -3e-16).
+    for (double radius : {0.2, 1.0, 10.0, 20.0, 77.7, 250.0}) {
+        for (double hardness : {0.0, 6.1e-5, 0.5, 0.9999999, 1.0}) {
+            for (float v : GIMPBrushParser::vbrCoverage(radius, hardness)) {
+                ASSERT_TRUE(v >= 0.0f && v <= 1.0f) << radius << " " << hardness << ": " << v;
+            }
+        }
     }
     EXPECT_GT(table[0], table[20]);
     EXPECT_EQ(table.back(), 0.0f);
