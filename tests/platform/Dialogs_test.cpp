@@ -13,16 +13,14 @@
 using platform::Alert;
 
 namespace {
-// Acts on the alert once it is up.
-void whenAlertShows(std::function<void(QMessageBox*)> act) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll] {
+// Acts on the alert once it is up. Each try schedules the next one itself:
+// a poll that held itself would never be freed.
+void whenAlertShows(std::function<void(QMessageBox*)> act, int tries = 0) {
+    QTimer::singleShot(10, [act = std::move(act), tries]() mutable {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return act(box);
-        if (++*tries < 200) QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(10, *poll);
+        if (tries + 1 < 200) whenAlertShows(std::move(act), tries + 1);
+    });
 }
 
 Alert quitAlert() {
