@@ -1,23 +1,3 @@
-#include "platform/Application.h"
-#include "platform/UserDefaults.h"
+#include "app/OverinkApp.h"
 
-#include <QApplication>
-
-int main(int argc, char* argv[]) {
-    // Overink drives X11 directly (input shapes, pointer grabs, the tray), so
-    // it always runs on Qt's xcb platform, under XWayland too.
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    // A stroke needs every pointer sample; the attribute only holds when set
-    // after the application object exists.
-    QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationName("overink");
-    QApplication::setApplicationDisplayName("Overink");
-
-    auto defaults = platform::UserDefaults::standard();
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { platform::UserDefaults::flushAll(); });
-
-    // SIGTERM and the session's end arrive as a power-off, which ends the run.
-    return platform::Application::shared().run(nullptr);
-}
+int main(int argc, char* argv[]) { return OverinkApp::main(argc, argv); }

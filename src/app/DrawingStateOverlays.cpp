@@ -3,18 +3,139 @@
 
 #include "model/DrawingState.h"
 
-void DrawingState::lowerOverlaysForPanel() {}
+#include "platform/Dispatch.h"
+#include "platform/Window.h"
 
-void DrawingState::raiseOverlaysAfterPanel() {}
+#include <set>
 
-void DrawingState::showOverlays() {}
+namespace {
 
-void DrawingState::hideOverlays() {}
+// The controllers of a table, for walking it while its entries are closed.
+std::vector<std::shared_ptr<OverlayController>> controllersOf(
+    const std::map<platform::DisplayID, std::shared_ptr<OverlayController>>& table) {
+    std::vector<std::shared_ptr<OverlayController>> list;
+    list.reserve(table.size());
+    for (const auto& [id, c] : table)
+        if (c) list.push_back(c);
+    return list;
+}
 
-void DrawingState::showOverlay(DisplayID displayID) { (void)displayID; }
+} // namespace
 
-void DrawingState::hideOverlay(DisplayID displayID) { (void)displayID; }
+void DrawingState::lowerOverlaysForPanel() {
+    platform::assertMainThread("DrawingState::lowerOverlaysForPanel");
+    isImportingBrushes = true;
+    for (const auto& c : controllersOf(overlayControllers)) {
+        if (!c->hasWindow()) continue;
+        c->setIgnoresMouseEvents(true);
+        c->setWindowLevel(platform::WindowLevel::normal);
+    }
+}
 
-void DrawingState::toggleOverlay(DisplayID displayID) { (void)displayID; }
+void DrawingState::raiseOverlaysAfterPanel() {
+    platform::assertMainThread("DrawingState::raiseOverlaysAfterPanel");
+    isImportingBrushes = false;
+    for (const auto& c : controllersOf(overlayControllers)) {
+        if (!c->hasWindow()) continue;
+        // The pointer rule corrects this at the next movement or flag change.
+        c->setIgnoresMouseEvents(false);
+        c->setWindowLevel(platform::WindowLevel::overlay);
+        if (c->isWindowVisible()) c->orderFront();
+    }
+}
 
-void DrawingState::screensDidChange() {}
+void DrawingState::showOverlays() {
+    platform::assertMainThread("DrawingState::showOverlays");
+    isOverlayVisible = true;
+    for (const platform::Screen& screen : screenProvider().screens()) {
+        const DisplayID id = screen.displayID;
+        if (hiddenDisplayIDs->count(id)) continue;
+        if (const auto it = overlayControllers.find(id); it != overlayControllers.end() && it->second) {
+            if (it->second->hasWindow()) it->second->orderFront();
+            continue;
+        }
+        if (!overlayControllerFactory) continue;
+        auto controller = overlayControllerFactory(*this, screen);
+        if (!controller) continue;
+        // An overlay made again while pinned keeps the frame fitted to the
+        // pinned window.
+        if (id == attachedDisplayID && currentOverlayFrame) controller->setWindowFrame(*currentOverlayFrame, false);
+        controller->showWindow();
+        overlayControllers[id] = controller;
+    }
+
+    std::shared_ptr<OverlayController> key;
+    if (const auto main = screenProvider().mainScreen()) {
+        if (const auto it = overlayControllers.find(main->displayID); it != overlayControllers.end())
+            key = it->second;
+    }
+    if (!key && !overlayControllers.empty()) key = overlayControllers.begin()->second;
+    if (key && key->hasWindow()) key->makeKey();
+}
+
+void DrawingState::hideOverlays() {
+    platform::assertMainThread("DrawingState::hideOverlays");
+    // A stroke under edit lives only in its canvas: it is written back
+    // before the canvases go.
+    if (!overlayControllers.empty()) endOpenEditsRequested.emit(std::nullopt);
+    for (const auto& c : controllersOf(overlayControllers)) c->close();
+    overlayControllers.clear();
+    isOverlayVisible = false;
+}
+
+void DrawingState::showOverlay(DisplayID displayID) {
+    platform::assertMainThread("DrawingState::showOverlay");
+    hiddenDisplayIDs.modify([&](auto& hidden) { hidden.erase(displayID); });
+    if (const auto it = overlayControllers.find(displayID); it != overlayControllers.end() && it->second) {
+        if (it->second->hasWindow()) it->second->orderFront();
+    } else if (const auto screen = screenProvider().screen(displayID); screen && overlayControllerFactory) {
+        if (auto controller = overlayControllerFactory(*this, *screen)) {
+            if (displayID == attachedDisplayID && currentOverlayFrame)
+                controller->setWindowFrame(*currentOverlayFrame, false);
+            controller->showWindow();
+            overlayControllers[displayID] = controller;
+        }
+    }
+    if (!isOverlayVisible) isOverlayVisible = true;
+}
+
+void DrawingState::hideOverlay(DisplayID displayID) {
+    platform::assertMainThread("DrawingState::hideOverlay");
+    hiddenDisplayIDs.modify([&](auto& hidden) { hidden.insert(displayID); });
+    if (const auto it = overlayControllers.find(displayID); it != overlayControllers.end()) {
+        const auto controller = it->second;
+        if (controller) {
+            endOpenEditsRequested.emit(displayID);
+            controller->close();
+        }
+        overlayControllers.erase(displayID);
+    }
+    if (overlayControllers.empty()) isOverlayVisible = false;
+}
+
+void DrawingState::toggleOverlay(DisplayID displayID) {
+    platform::assertMainThread("DrawingState::toggleOverlay");
+    const auto it = overlayControllers.find(displayID);
+    if (it != overlayControllers.end() && it->second && it->second->hasWindow() && it->second->isWindowVisible())
+        hideOverlay(displayID);
+    else
+        showOverlay(displayID);
+}
+
+void DrawingState::screensDidChange() {
+    platform::assertMainThread("DrawingState::screensDidChange");
+    std::set<DisplayID> present;
+    for (const platform::Screen& screen : screenProvider().screens()) present.insert(screen.displayID);
+    std::vector<DisplayID> vanished;
+    for (const auto& [id, c] : overlayControllers)
+        if (!present.count(id)) vanished.push_back(id);
+    for (DisplayID id : vanished) {
+        const auto controller = overlayControllers[id];
+        if (controller) {
+            endOpenEditsRequested.emit(id);
+            controller->close();
+        }
+        overlayControllers.erase(id);
+    }
+    if (isOverlayVisible) showOverlays();
+}

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyleHints>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -21,6 +22,11 @@
 #include <set>
 
 namespace platform {
+
+namespace {
+constexpr EventMask kPointerMotion = EventMasks::mouseMoved | EventMasks::leftMouseDragged |
+                                     EventMasks::rightMouseDragged | EventMasks::otherMouseDragged;
+} // namespace
 
 struct EventMonitor::Entry {
     EventMask mask;
@@ -159,6 +165,26 @@ public:
         retained_ = true;
         subs_.push_back(source.rawInput.connect([this](const RawInput& in) { onRaw(in); }));
         subs_.push_back(source.batchEnded.connect([this] { flushMotion(); }));
+        // Warping the pointer (what scripted input does) produces no raw
+        // motion; a cheap poll catches those moves while someone follows the
+        // pointer.
+        poll_.setInterval(kWarpPollMs);
+        QObject::connect(&poll_, &QTimer::timeout, [this] { pollForWarps(); });
+    }
+
+    static constexpr int kWarpPollMs = 25;
+
+    // Whether some monitor wants pointer movement; nothing is queried for
+    // movement otherwise.
+    void setWantsMotion(bool wants) {
+        wantsMotion_ = wants;
+        if (!retained_) return;
+        if (wants && !poll_.isActive()) {
+            lastRootPosition_.reset();
+            poll_.start();
+        } else if (!wants) {
+            poll_.stop();
+        }
     }
     ~GlobalSource() {
         if (retained_) X11EventSource::instance().releaseRawInput();
@@ -168,6 +194,7 @@ public:
 private:
     struct Pointer {
         Point location;
+        QPoint root; // device pixels
         std::uint32_t state = 0;
         bool ours = false;
     };
@@ -188,6 +215,7 @@ private:
                 auto* screen = QGuiApplication::primaryScreen();
                 const double scale = screen ? screen->devicePixelRatio() : 1.0;
                 p.location = toScreen(QPointF(r->root_x / scale, r->root_y / scale));
+                p.root = QPoint(r->root_x, r->root_y);
                 p.state = r->mask;
                 first = false;
             }
@@ -209,6 +237,7 @@ private:
         if (monitor.globalMonitorCount() == 0) return;
         switch (in.kind) {
         case RawInput::Kind::Motion:
+            if (!wantsMotion_) return;
             motionPending_ = true;
             return;
         case RawInput::Kind::ButtonPress:
@@ -277,9 +306,30 @@ private:
     void flushMotion() {
         if (!motionPending_) return;
         motionPending_ = false;
+        dispatchMotion();
+    }
+
+    // A position other than the last one reported, without raw motion: the
+    // pointer was warped.
+    void pollForWarps() {
+        if (motionPending_) return;
+        auto* c = x11::connection();
+        if (!c) return;
+        auto r = x11::reply(xcb_query_pointer_reply(c, xcb_query_pointer(c, x11::root()), nullptr));
+        if (!r) return;
+        const QPoint now(r->root_x, r->root_y);
+        if (!lastRootPosition_) {
+            lastRootPosition_ = now;
+            return;
+        }
+        if (*lastRootPosition_ != now) dispatchMotion();
+    }
+
+    void dispatchMotion() {
         auto& monitor = EventMonitor::shared();
-        if (monitor.globalMonitorCount() == 0) return;
+        if (monitor.globalMonitorCount() == 0 || !wantsMotion_) return;
         const Pointer p = queryPointer();
+        lastRootPosition_ = p.root;
         const bool held = buttonHeld(p.state);
         if (held ? pressOurs_ : p.ours) return;
         Event e;
@@ -296,6 +346,9 @@ private:
     bool retained_ = false;
     std::vector<Subscription> subs_;
     bool motionPending_ = false;
+    bool wantsMotion_ = false;
+    std::optional<QPoint> lastRootPosition_;
+    QTimer poll_;
     bool pressOurs_ = false;
     xcb_key_symbols_t* keySymbols_ = nullptr;
     int clicks_ = 0;
@@ -339,6 +392,7 @@ Subscription EventMonitor::add(EventMask mask, LocalHandler local, GlobalHandler
         qApp->installEventFilter(sources_->local.get());
     }
     if (!isLocal && !sources_->global && x11::available()) sources_->global = std::make_unique<GlobalSource>();
+    if (!isLocal) updateGlobalMotion();
     std::weak_ptr<Entry> weak = entry;
     return Subscription([this, weak, isLocal] {
         auto e = weak.lock();
@@ -348,7 +402,15 @@ Subscription EventMonitor::add(EventMask mask, LocalHandler local, GlobalHandler
         list.erase(std::remove(list.begin(), list.end(), e), list.end());
         // Raw input costs a little on every event of the session.
         if (!isLocal && global_.empty()) sources_->global.reset();
+        if (!isLocal) updateGlobalMotion();
     });
+}
+
+void EventMonitor::updateGlobalMotion() {
+    if (!sources_->global) return;
+    const bool wants =
+        std::any_of(global_.begin(), global_.end(), [](const auto& e) { return (e->mask & kPointerMotion) != 0; });
+    sources_->global->setWantsMotion(wants);
 }
 
 std::optional<Event> EventMonitor::dispatchLocal(Event event) {

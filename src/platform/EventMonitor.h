@@ -19,7 +19,9 @@ namespace platform {
 // Global monitors see events that go to other applications: clicks, keys,
 // scrolling and pointer movement not bound for one of our windows. Their
 // handlers cannot change the event. Pointer movement is coalesced to one
-// event per turn of the event loop.
+// event per turn of the event loop; a warped pointer (no device moved it) is
+// noticed by a poll a few dozen times a second while a global monitor
+// follows movement.
 //
 // The real sources (an application event filter, XI2 raw input on the X
 // root) start with the first monitor. Tests inject events with
@@ -50,6 +52,7 @@ private:
     struct Entry;
     struct Sources;
     Subscription add(EventMask mask, LocalHandler local, GlobalHandler global);
+    void updateGlobalMotion();
 
     std::vector<std::shared_ptr<Entry>> local_;
     std::vector<std::shared_ptr<Entry>> global_;

@@ -15,6 +15,13 @@ public:
     virtual Point location() const = 0;
     // Bit 0 = left, bit 1 = right, bit 2 = middle.
     virtual std::uint32_t pressedButtons() const = 0;
+
+    struct State {
+        Point location;
+        std::uint32_t buttons = 0;
+    };
+    // Both at once; the window server answers them from one query.
+    virtual State state() const { return State{location(), pressedButtons()}; }
 };
 
 } // namespace platform

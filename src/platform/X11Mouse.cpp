@@ -30,4 +30,6 @@ Point X11Mouse::location() const { return query().location; }
 
 std::uint32_t X11Mouse::pressedButtons() const { return query().buttons; }
 
+Mouse::State X11Mouse::state() const { return query(); }
+
 } // namespace platform

@@ -10,12 +10,8 @@ class X11Mouse : public Mouse {
 public:
     Point location() const override;
     std::uint32_t pressedButtons() const override;
+    State state() const override;
 
-    // Both from the same query.
-    struct State {
-        Point location;
-        std::uint32_t buttons = 0;
-    };
     static State query();
 };
 

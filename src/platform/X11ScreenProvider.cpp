@@ -123,13 +123,18 @@ std::vector<Screen> qtScreens() {
 } // namespace
 
 X11ScreenProvider::X11ScreenProvider() : context_(std::make_unique<QObject>()) {
-    last_ = screens();
+    last_ = readScreens();
     watchQtScreens();
 }
 
 X11ScreenProvider::~X11ScreenProvider() = default;
 
-std::vector<Screen> X11ScreenProvider::screens() const {
+// Reading the monitors and every panel's struts takes several round trips,
+// and the pointer rule asks on every movement: answer from what the last
+// change left, read again whenever the screens or the panels change.
+std::vector<Screen> X11ScreenProvider::screens() const { return last_.empty() ? readScreens() : last_; }
+
+std::vector<Screen> X11ScreenProvider::readScreens() const {
     if (!x11::available()) return qtScreens();
     const auto monitors = randrMonitors();
     if (monitors.empty()) return qtScreens();
@@ -201,7 +206,7 @@ void X11ScreenProvider::scheduleCheck() {
     checkPending_ = true;
     QTimer::singleShot(0, context_.get(), [this] {
         checkPending_ = false;
-        auto now = screens();
+        auto now = readScreens();
         if (now == last_) return;
         last_ = std::move(now);
         screensChanged.emit();

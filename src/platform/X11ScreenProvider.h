@@ -10,7 +10,8 @@ namespace platform {
 
 // The displays as RandR monitors, primary first. Each visible frame is its
 // monitor less the edges that desktop panels reserve with struts. Off xcb
-// (offscreen unit tests) Qt's own screens stand in.
+// (offscreen unit tests) Qt's own screens stand in. The answer is kept until
+// the screens or the panels change.
 class X11ScreenProvider : public ScreenProvider {
 public:
     X11ScreenProvider();
@@ -21,6 +22,7 @@ public:
     QRect primaryRootRect() const override;
 
 private:
+    std::vector<Screen> readScreens() const;
     void watchQtScreens();
     void scheduleCheck();
 

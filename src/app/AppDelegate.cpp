@@ -1,0 +1,279 @@
+#include "app/AppDelegate.h"
+
+#include "app/AnchorRef.h"
+#include "app/Globals.h"
+#include "app/OverlayWindowController.h"
+#include "capture/ScreenCaptureCoordinator.h"
+#include "capture/WindowAttachManager.h"
+#include "platform/Dispatch.h"
+#include "platform/EventMonitor.h"
+#include "platform/LoginItem.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "platform/X11Mouse.h"
+#include "platform/X11ScreenProvider.h"
+#include "toolbar/SettingsWindowController.h"
+#include "toolbar/ToolbarWindowController.h"
+
+using platform::Event;
+
+namespace {
+constexpr double kStatusButtonMargin = 3;
+} // namespace
+
+AppServices AppServices::standard() {
+    AppServices s;
+    s.environment.defaults = platform::UserDefaults::standard();
+    s.environment.screens = std::make_shared<platform::X11ScreenProvider>();
+    s.environment.mouse = std::make_shared<platform::X11Mouse>();
+    s.environment.loginItem = std::shared_ptr<platform::LoginItem>(&platform::LoginItem::main(), [](auto*) {});
+    auto& app = platform::Application::shared();
+    s.claimSingleInstance = [&app] { return app.claimSingleInstance(QString::fromLatin1(AppDelegate::kBundleIdentifier)); };
+    s.terminate = [&app] { app.terminate(); };
+    s.sendEditAction = [&app](platform::EditAction action) { return app.sendEditAction(action); };
+    s.willPowerOff = &app.willPowerOff;
+    s.makeStatusItem = [](platform::ScreenProvider& screens) {
+        return std::make_unique<platform::StatusItem>(QStringLiteral("pencil.tip.crop.circle"),
+                                                      QStringLiteral("Overink"), screens);
+    };
+    return s;
+}
+
+AppDelegate::AppDelegate(AppServices services)
+    : services_(std::move(services)), self_(std::make_shared<AppDelegate*>(this)) {
+    platform::assertMainThread("AppDelegate");
+    drawingState_ = DrawingState::create(services_.environment);
+    attachManager_ = std::make_shared<WindowAttachManager>();
+    captureCoordinator_ = std::make_shared<ScreenCaptureCoordinator>();
+    drawingState_->overlayControllerFactory = [](DrawingState& state, const platform::Screen& screen) {
+        return std::static_pointer_cast<OverlayController>(
+            OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID));
+    };
+}
+
+AppDelegate::~AppDelegate() {
+    self_.reset();
+    // Controllers go before the state they were made for.
+    settingsController_.reset();
+    if (drawingState_) {
+        for (auto& [id, c] : drawingState_->overlayControllers)
+            if (c) c->close();
+        drawingState_->overlayControllers.clear();
+    }
+}
+
+void AppDelegate::applicationDidFinishLaunching() { setupApplication(); }
+
+void AppDelegate::setupApplication() {
+    platform::assertMainThread("AppDelegate::setupApplication");
+    // 1. One copy at a time: a second one ends before it shows anything.
+    if (services_.claimSingleInstance && !services_.claimSingleInstance()) {
+        drawingState_->isQuittingIntentionally = true;
+        if (services_.terminate) services_.terminate();
+        return;
+    }
+    launched_ = true;
+
+    std::weak_ptr<AppDelegate*> weak = self_;
+    auto alive = [weak]() -> AppDelegate* {
+        const auto p = weak.lock();
+        return p ? *p : nullptr;
+    };
+
+    // 4. Key equivalents without a menu.
+    installKeyEquivalentMonitor();
+
+    // 5. The session ends: let the termination that follows through.
+    if (services_.willPowerOff) {
+        powerOffObserver = services_.willPowerOff->connect([alive] {
+            platform::assertMainThread("power-off");
+            if (AppDelegate* self = alive()) self->drawingState_->isQuittingIntentionally = true;
+        });
+    }
+
+    // 6. The parametric brushes that ship with the program.
+    drawingState_->installBundledGIMPBrushes();
+
+    // 7. The status item.
+    if (services_.makeStatusItem) statusItem_ = services_.makeStatusItem(*services_.environment.screens);
+    if (statusItem_) {
+        statusItemClicks.push_back(statusItem_->leftClicked.connect([alive] {
+            platform::assertMainThread("status item left click");
+            if (AppDelegate* self = alive()) self->toggleToolbar();
+        }));
+        statusItemClicks.push_back(statusItem_->rightClicked.connect([alive] {
+            platform::assertMainThread("status item right click");
+            if (AppDelegate* self = alive()) self->toggleSettingsPanel();
+        }));
+    }
+
+    // 8. Right clicks on the status item, whichever way they arrive.
+    installSettingsRightClickMonitors();
+
+    // 9. The toolbar, not shown.
+    toolbarController_ = std::make_unique<ToolbarWindowController>(drawingState_);
+
+    // 10. The capture coordinator's references.
+    captureCoordinator_->drawingState = drawingState_;
+    captureCoordinator_->attachManager = attachManager_;
+    captureCoordinator_->toolbarControllerProvider = [alive]() -> ToolbarWindowController* {
+        AppDelegate* self = alive();
+        return self ? self->toolbarController_.get() : nullptr;
+    };
+
+    // 11. Screenshots asked for by the toolbar.
+    std::weak_ptr<ScreenCaptureCoordinator> coordinator = captureCoordinator_;
+    captureObserver = platform::NotificationCenter::defaultCenter().addObserver(
+        Notifications::screenCaptureRequested, [alive, coordinator](const platform::Notification&) {
+            platform::assertMainThread("capture request");
+            if (!alive()) return;
+            if (auto c = coordinator.lock()) c->startCapture();
+        });
+
+    // 12. The dock position, picking and pinning flags, on later turns.
+    using platform::Delivery;
+    using platform::Initial;
+    dockPositionObserver = drawingState_->toolbarDockPosition.sink(
+        [alive](const ToolbarDockPosition&) {
+            platform::assertMainThread("dock position");
+            if (AppDelegate* self = alive()) self->rebuildToolbar();
+        },
+        Delivery::MainQueue, Initial::Skip);
+    pickObserver = drawingState_->isPickingAttachWindow.sink(
+        [alive](bool picking) {
+            platform::assertMainThread("picking flag");
+            AppDelegate* self = alive();
+            if (!self) return;
+            if (picking)
+                self->beginWindowPick();
+            else
+                self->endWindowPick();
+        },
+        Delivery::MainQueue, Initial::Include);
+    detachObserver = drawingState_->isAttachedToWindow.sink(
+        [alive](bool attached) {
+            platform::assertMainThread("attachment flag");
+            AppDelegate* self = alive();
+            if (self && !attached) self->detachCleanup();
+        },
+        Delivery::MainQueue, Initial::Include);
+}
+
+platform::TerminateReply AppDelegate::applicationShouldTerminate() {
+    platform::assertMainThread("AppDelegate::applicationShouldTerminate");
+    if (drawingState_->isQuittingIntentionally) return platform::TerminateReply::now;
+    // Any other request only clears the drawing and hides; the program
+    // stays in the tray.
+    drawingState_->clearAll();
+    if (toolbarController_) toolbarController_->close();
+    drawingState_->isToolbarVisible = false;
+    drawingState_->hideOverlays();
+    return platform::TerminateReply::cancel;
+}
+
+// ---- Key equivalents ----
+
+void AppDelegate::installKeyEquivalentMonitor() {
+    std::weak_ptr<AppDelegate*> weak = self_;
+    keyEquivalentMonitor = platform::EventMonitor::addLocal(
+        platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
+            platform::assertMainThread("key equivalent");
+            const auto self = weak.lock();
+            return self ? (*self)->handleKeyEquivalent(e) : std::optional<Event>(e);
+        });
+}
+
+std::optional<Event> AppDelegate::handleKeyEquivalent(const Event& event) {
+    // Command alone: Shift, Option, Control or Caps Lock with it disable
+    // every equivalent.
+    if (event.deviceIndependentModifiers() != platform::ModifierFlags::command) return event;
+    const QString keys = event.charactersIgnoringModifiers.toLower();
+    if (keys.isEmpty()) return event;
+    if (keys == QLatin1String("q")) {
+        if (services_.terminate) services_.terminate();
+        return std::nullopt;
+    }
+    std::optional<platform::EditAction> action;
+    if (keys == QLatin1String("c")) action = platform::EditAction::copy;
+    if (keys == QLatin1String("v")) action = platform::EditAction::paste;
+    if (keys == QLatin1String("x")) action = platform::EditAction::cut;
+    if (keys == QLatin1String("a")) action = platform::EditAction::selectAll;
+    if (action && services_.sendEditAction && services_.sendEditAction(*action)) return std::nullopt;
+    return event;
+}
+
+// ---- Status item and settings panel ----
+
+void AppDelegate::installSettingsRightClickMonitors() {
+    std::weak_ptr<AppDelegate*> weak = self_;
+    settingsRightClickLocal = platform::EventMonitor::addLocal(
+        platform::EventMasks::rightMouseDown, [weak](const Event& e) -> std::optional<Event> {
+            platform::assertMainThread("status item right click (local)");
+            const auto self = weak.lock();
+            if (!self || !(*self)->isMouseOverStatusButton()) return e;
+            (*self)->toggleSettingsPanel();
+            return std::nullopt;
+        });
+    settingsRightClickGlobal =
+        platform::EventMonitor::addGlobal(platform::EventMasks::rightMouseDown, [weak](const Event&) {
+            platform::assertMainThread("status item right click (global)");
+            const auto self = weak.lock();
+            if (self && (*self)->isMouseOverStatusButton()) (*self)->toggleSettingsPanel();
+        });
+}
+
+bool AppDelegate::isMouseOverStatusButton() const {
+    if (!statusItem_) return false;
+    const auto frame = statusItem_->buttonFrame();
+    if (!frame) return false;
+    return frame->insetBy(-kStatusButtonMargin, -kStatusButtonMargin).contains(drawingState_->mouse().location());
+}
+
+void AppDelegate::toggleToolbar() {
+    platform::assertMainThread("AppDelegate::toggleToolbar");
+    if (!toolbarController_) return;
+    // The toolbar window's own visibility decides, not the published flag.
+    if (toolbarController_->window() && toolbarController_->window()->isVisible()) {
+        toolbarController_->close();
+        drawingState_->isToolbarVisible = false;
+        drawingState_->hideOverlays();
+        return;
+    }
+    showToolbar(std::nullopt);
+    drawingState_->showOverlays();
+}
+
+void AppDelegate::toggleSettingsPanel() {
+    platform::assertMainThread("AppDelegate::toggleSettingsPanel");
+    if (settingsController_ && settingsController_->window() && settingsController_->window()->isVisible()) {
+        settingsController_->closePanel();
+        settingsController_.reset();
+        return;
+    }
+    settingsController_.reset();
+    auto anchor = std::make_shared<AnchorRef>();
+    bool anchored = false;
+    if (statusItem_) {
+        platform::StatusItem* item = statusItem_.get();
+        anchor->externalFrame = [item] { return item->buttonFrame(); };
+        anchored = true;
+    }
+    settingsController_ = std::make_unique<SettingsWindowController>(drawingState_, nullptr, anchor, anchored);
+    settingsController_->showWindow();
+}
+
+// ---- Placement and pinning: not built yet ----
+
+void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
+    (void)screen;
+    if (toolbarController_) toolbarController_->showWindow();
+}
+
+void AppDelegate::rebuildToolbar() {}
+void AppDelegate::beginWindowPick() {}
+void AppDelegate::endWindowPick() { pickMonitor.cancel(); }
+void AppDelegate::detachCleanup() {}
+
+void AppDelegate::handleCaptureRequest() {
+    if (captureCoordinator_) captureCoordinator_->startCapture();
+}

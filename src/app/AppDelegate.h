@@ -1,0 +1,109 @@
+#pragma once
+
+#include "model/DrawingState.h"
+#include "platform/Application.h"
+#include "platform/Event.h"
+#include "platform/StatusItem.h"
+#include "platform/Subscription.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ScreenCaptureCoordinator;
+class SettingsWindowController;
+class ToolbarWindowController;
+class WindowAttachManager;
+
+// What the delegate takes from the running system; the program passes the
+// real ones, tests their own.
+struct AppServices {
+    DrawingStateEnvironment environment;
+    // Claims the single running instance; false: another copy runs.
+    std::function<bool()> claimSingleInstance;
+    // Asks the application to terminate (through applicationShouldTerminate).
+    std::function<void()> terminate;
+    // Sends copy, paste, cut or select-all to the focused field; whether one
+    // handled it.
+    std::function<bool(platform::EditAction)> sendEditAction;
+    // Ends the session's run: power-off and logout.
+    platform::Signal<>* willPowerOff = nullptr;
+    // The tray icon (or its launcher); none: no status item at all.
+    std::function<std::unique_ptr<platform::StatusItem>(platform::ScreenProvider&)> makeStatusItem;
+
+    // The program's own: the X11 screens and pointer, the stored preferences,
+    // the login item and the application object.
+    static AppServices standard();
+};
+
+// The application's delegate: owns the one drawing state and every
+// long-lived controller, wires everything together at launch, and turns a
+// request to quit into clearing and hiding unless quitting was confirmed.
+class AppDelegate : public platform::ApplicationDelegate {
+public:
+    // The identifier whose single instance is claimed.
+    static constexpr const char* kBundleIdentifier = "org.overink.Overink";
+
+    explicit AppDelegate(AppServices services);
+    ~AppDelegate() override;
+
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // ---- Launch and quit ----
+    void applicationDidFinishLaunching() override;
+    platform::TerminateReply applicationShouldTerminate() override;
+    void setupApplication();
+
+    // ---- Status item and settings panel ----
+    // Left click: shows or hides the toolbar and the overlays together.
+    void toggleToolbar();
+    // Right click: shows or hides the settings panel.
+    void toggleSettingsPanel();
+    // Whether the pointer is over the status item, with a 3-point margin.
+    bool isMouseOverStatusButton() const;
+
+    // ---- Toolbar placement and pinning (not built yet: they do nothing) ----
+    void showToolbar(std::optional<platform::Screen> screen);
+    void rebuildToolbar();
+    void beginWindowPick();
+    void endWindowPick();
+    void detachCleanup();
+    void handleCaptureRequest();
+
+    const std::shared_ptr<DrawingState>& drawingState() const { return drawingState_; }
+    platform::StatusItem* statusItem() const { return statusItem_.get(); }
+    ToolbarWindowController* toolbarController() const { return toolbarController_.get(); }
+    SettingsWindowController* settingsController() const { return settingsController_.get(); }
+    const std::shared_ptr<WindowAttachManager>& attachManager() const { return attachManager_; }
+    const std::shared_ptr<ScreenCaptureCoordinator>& captureCoordinator() const { return captureCoordinator_; }
+    // Whether launch went past the single-instance check.
+    bool isLaunched() const { return launched_; }
+
+private:
+    void installKeyEquivalentMonitor();
+    void installSettingsRightClickMonitors();
+    std::optional<platform::Event> handleKeyEquivalent(const platform::Event& event);
+
+    AppServices services_;
+    std::unique_ptr<platform::StatusItem> statusItem_;
+    std::unique_ptr<ToolbarWindowController> toolbarController_;
+    std::unique_ptr<SettingsWindowController> settingsController_;
+    std::shared_ptr<DrawingState> drawingState_;
+    platform::Subscription dockPositionObserver;
+    std::shared_ptr<WindowAttachManager> attachManager_;
+    platform::Subscription pickMonitor;
+    platform::Subscription pickObserver;
+    platform::Subscription detachObserver;
+    std::optional<platform::Screen> preAttachToolbarScreen;
+    std::shared_ptr<ScreenCaptureCoordinator> captureCoordinator_;
+    platform::Subscription captureObserver;
+    platform::Subscription settingsRightClickLocal;
+    platform::Subscription settingsRightClickGlobal;
+    platform::Subscription keyEquivalentMonitor;
+    platform::Subscription powerOffObserver;
+    std::vector<platform::Subscription> statusItemClicks;
+    bool launched_ = false;
+    // Handlers hold the delegate through this, and do nothing once it is gone.
+    std::shared_ptr<AppDelegate*> self_;
+};

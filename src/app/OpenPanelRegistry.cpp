@@ -1,0 +1,27 @@
+#include "app/OpenPanelRegistry.h"
+
+#include "platform/Application.h"
+#include "platform/Dispatch.h"
+
+#include <algorithm>
+
+OpenPanelRegistry& OpenPanelRegistry::shared() {
+    static OpenPanelRegistry registry;
+    return registry;
+}
+
+OpenPanelRegistry::OpenPanelRegistry()
+    : isApplicationActive([] { return platform::Application::shared().isActive(); }),
+      activateApplication([] { platform::Application::shared().activate(); }) {}
+
+void OpenPanelRegistry::registerPanel(Identity panel) {
+    platform::assertMainThread("OpenPanelRegistry::registerPanel");
+    if (std::find(open.begin(), open.end(), panel) != open.end()) return;
+    open.push_back(panel);
+    if (!isApplicationActive()) activateApplication();
+}
+
+void OpenPanelRegistry::unregisterPanel(Identity panel) {
+    platform::assertMainThread("OpenPanelRegistry::unregisterPanel");
+    std::erase(open, panel);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+// The pop-up panels that are open, each named by the address of the object
+// that owns it (its window controller). While any is listed, a plain Esc on
+// an overlay is left to the panel. Registering a panel activates the
+// application, so the panel can take the keyboard.
+class OpenPanelRegistry {
+public:
+    using Identity = const void*;
+
+    static OpenPanelRegistry& shared();
+
+    // Listed once; registering again changes nothing.
+    void registerPanel(Identity panel);
+    // Harmless for an identity that is not listed.
+    void unregisterPanel(Identity panel);
+
+    // Oldest first.
+    std::vector<Identity> open;
+
+    // How the application is asked whether it is active and activated;
+    // replaced by tests.
+    std::function<bool()> isApplicationActive;
+    std::function<void()> activateApplication;
+
+private:
+    OpenPanelRegistry();
+};

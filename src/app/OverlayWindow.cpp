@@ -1,0 +1,11 @@
+#include "app/OverlayWindow.h"
+
+OverlayWindow::OverlayWindow(const platform::Rect& contentRect) : platform::Window(contentRect) {
+    setCanBecomeKey(true);
+    setCanBecomeMain(false);
+    setLevel(platform::WindowLevel::overlay);
+    setOpaque(false);
+    setBackgroundColor(Color{0, 0, 0, 0});
+    setHasShadow(false);
+    setIgnoresMouseEvents(false);
+}

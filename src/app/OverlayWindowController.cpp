@@ -1,0 +1,429 @@
+#include "app/OverlayWindowController.h"
+
+#include "app/OpenPanelRegistry.h"
+#include "app/OverlayCanvas.h"
+#include "app/OverlayWindow.h"
+#include "app/PassthroughHostingView.h"
+#include "model/DrawingState.h"
+#include "platform/Application.h"
+#include "platform/CanvasRect.h"
+#include "platform/Dispatch.h"
+#include "platform/EventMonitor.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include <cmath>
+
+using platform::Event;
+using platform::EventMasks::mouseMoved;
+using platform::EventType;
+
+std::shared_ptr<OverlayWindowController> OverlayWindowController::create(
+    const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID) {
+    platform::assertMainThread("OverlayWindowController::create");
+    std::shared_ptr<OverlayWindowController> controller(
+        new OverlayWindowController(screen, drawingState, displayID));
+    // The monitors and subscriptions hold the controller weakly, so they are
+    // made once it is owned.
+    controller->setUp();
+    return controller;
+}
+
+OverlayWindowController::OverlayWindowController(const platform::Screen& screen,
+                                                 const std::shared_ptr<DrawingState>& drawingState,
+                                                 DisplayID displayID)
+    : drawingState_(drawingState), displayID_(displayID) {
+    // The whole display, panel areas included: the rule lets clicks through
+    // outside the visible frame.
+    window_ = std::make_unique<OverlayWindow>(screen.frame);
+    QWidget* canvas = makeOverlayCanvas(drawingState, displayID, nullptr);
+    hostingView_ = new PassthroughHostingView(canvas);
+    hostingView_->drawingState = drawingState;
+    hostingView_->displayID = displayID;
+    window_->setContentView(hostingView_);
+}
+
+OverlayWindowController::~OverlayWindowController() {
+    eventMonitor.cancel();
+    mouseMoveGlobal.cancel();
+    mouseMoveLocal.cancel();
+    observers.clear();
+    // The window may be in the middle of delivering the event that ended
+    // this controller (Shift+Esc hides every overlay): let it finish first.
+    if (window_) {
+        window_->close();
+        window_.release()->deleteLater();
+    }
+}
+
+void OverlayWindowController::setUp() {
+    auto state = drawingState_.lock();
+    if (!state) return;
+    std::weak_ptr<OverlayWindowController> weak = weak_from_this();
+
+    // Every flag that changes the rule applies it again, on a later turn.
+    auto reapply = [weak](const auto&) {
+        platform::assertMainThread("overlay flag change");
+        if (auto self = weak.lock()) self->updateMousePassthrough();
+    };
+    using platform::Delivery;
+    using platform::Initial;
+    observers.push_back(state->captureAll.sink(reapply, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->isPickingAttachWindow.sink(reapply, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->selectedTool.sink(reapply, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->isMoveMode.sink(reapply, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->isLineEditing.sink(reapply, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->isBezierEditing.sink(reapply, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->isTextEditing.sink(reapply, Delivery::MainQueue, Initial::Include));
+    // A modal file panel is up: the overlays step aside.
+    observers.push_back(state->isImportingBrushes.sink(reapply, Delivery::MainQueue, Initial::Include));
+
+    // The pointer is followed only while the toolbar and this overlay are
+    // meant to be shown.
+    auto monitorFlag = [weak](const auto&) {
+        platform::assertMainThread("overlay monitor flag");
+        if (auto self = weak.lock()) self->recomputeMonitorFlag();
+    };
+    observers.push_back(state->isToolbarVisible.sink(monitorFlag, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->isOverlayVisible.sink(monitorFlag, Delivery::MainQueue, Initial::Include));
+    observers.push_back(state->hiddenDisplayIDs.sink(monitorFlag, Delivery::MainQueue, Initial::Include));
+
+    constexpr platform::EventMask watched =
+        platform::EventMasks::rightMouseDown | platform::EventMasks::keyDown | platform::EventMasks::scrollWheel;
+    eventMonitor = platform::EventMonitor::addLocal(watched, [weak](const Event& e) -> std::optional<Event> {
+        platform::assertMainThread("overlay event monitor");
+        auto self = weak.lock();
+        if (!self) return e;
+        return self->handleEvent(e);
+    });
+}
+
+void OverlayWindowController::recomputeMonitorFlag() {
+    auto state = drawingState_.lock();
+    if (!state || closed_) return;
+    // The latest values of the three fields, read once they are stored;
+    // repeats are dropped.
+    const bool active =
+        state->isToolbarVisible && state->isOverlayVisible && !state->hiddenDisplayIDs->count(displayID_);
+    if (monitorFlag_ == active) return;
+    monitorFlag_ = active;
+    updateMouseMonitors(active);
+}
+
+// ---- OverlayController ----
+
+bool OverlayWindowController::hasWindow() const { return window_ != nullptr; }
+
+bool OverlayWindowController::isWindowVisible() const { return window_ && window_->isVisible(); }
+
+platform::Rect OverlayWindowController::windowFrame() const { return window_ ? window_->frame() : platform::Rect(); }
+
+void OverlayWindowController::setWindowFrame(const platform::Rect& frame, bool display) {
+    if (!window_) return;
+    window_->setFrame(frame);
+    if (display && window_->contentView()) window_->contentView()->repaint();
+}
+
+void OverlayWindowController::showWindow() {
+    platform::assertMainThread("OverlayWindowController::showWindow");
+    if (!window_) return;
+    window_->orderFront();
+    platform::Application::shared().activate();
+}
+
+void OverlayWindowController::orderFront() {
+    if (window_) window_->orderFront();
+}
+
+void OverlayWindowController::makeKey() {
+    if (window_) window_->makeKey();
+}
+
+void OverlayWindowController::setIgnoresMouseEvents(bool ignores) {
+    if (window_) window_->setIgnoresMouseEvents(ignores);
+}
+
+void OverlayWindowController::setWindowLevel(int level) {
+    if (window_) window_->setLevel(level);
+}
+
+void OverlayWindowController::close() {
+    platform::assertMainThread("OverlayWindowController::close");
+    eventMonitor.cancel();
+    removeMouseMoveMonitors();
+    observers.clear();
+    closed_ = true;
+    if (window_) window_->close();
+}
+
+// ---- The pointer rule ----
+
+void OverlayWindowController::updateMouseMonitors(bool active) {
+    if (active)
+        installMouseMoveMonitors();
+    else
+        removeMouseMoveMonitors();
+}
+
+void OverlayWindowController::installMouseMoveMonitors() {
+    platform::assertMainThread("OverlayWindowController::installMouseMoveMonitors");
+    if (hasMouseMoveMonitors() || closed_) return;
+    std::weak_ptr<OverlayWindowController> weak = weak_from_this();
+    // A moved event is one with no button held, so the event itself tells
+    // the pointer's state: no query of the server per movement.
+    mouseMoveGlobal = platform::EventMonitor::addGlobal(mouseMoved, [weak](const Event& e) {
+        platform::assertMainThread("overlay global move");
+        if (auto self = weak.lock()) self->applyPointerRule({e.locationOnScreen, 0});
+    });
+    mouseMoveLocal = platform::EventMonitor::addLocal(mouseMoved, [weak](const Event& e) -> std::optional<Event> {
+        platform::assertMainThread("overlay local move");
+        if (auto self = weak.lock()) self->applyPointerRule({e.locationOnScreen, 0});
+        return e;
+    });
+    updateMousePassthrough();
+}
+
+void OverlayWindowController::removeMouseMoveMonitors() {
+    platform::assertMainThread("OverlayWindowController::removeMouseMoveMonitors");
+    mouseMoveGlobal.cancel();
+    mouseMoveLocal.cancel();
+    if (window_) window_->setIgnoresMouseEvents(true);
+}
+
+void OverlayWindowController::updateMousePassthrough() {
+    platform::assertMainThread("OverlayWindowController::updateMousePassthrough");
+    auto state = drawingState_.lock();
+    if (!window_ || !state || closed_) return;
+    applyPointerRule(state->mouse().state());
+}
+
+void OverlayWindowController::applyPointerRule(const platform::Mouse::State& pointer) {
+    auto state = drawingState_.lock();
+    if (!window_ || !state || closed_) return;
+    // A drag in progress keeps the window as it is.
+    if (pointer.buttons != 0) return;
+    // No button is held, so no drag is under way: a live stroke left over
+    // from one that never ended goes.
+    if (state->currentStroke.get()) state->currentStroke = std::nullopt;
+    window_->setIgnoresMouseEvents(!shouldAcceptMouse(pointer.location));
+}
+
+bool OverlayWindowController::shouldAcceptMouse() const {
+    auto state = drawingState_.lock();
+    if (!state) return false;
+    return shouldAcceptMouse(state->mouse().location());
+}
+
+bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location) const {
+    auto state = drawingState_.lock();
+    if (!state || !window_) return false;
+    if (state->captureAll) return false;
+    if (state->isPickingAttachWindow) return false;
+    if (state->isImportingBrushes) return false;
+    if (!window_->contentView()) return false;
+    if (!window_->frame().contains(location)) return false;
+    for (const platform::Screen& screen : state->screenProvider().screens()) {
+        if (!screen.frame.contains(location)) continue;
+        // Panels along the edges keep their clicks.
+        if (!screen.visibleFrame.contains(location)) return false;
+        break;
+    }
+    const QPointF viewPoint = window_->convertScreenToContent(location);
+    for (const QRectF& r : state->overlayPassthroughRects)
+        if (platform::canvasContains(r, viewPoint)) return false;
+    if (state->isTextEditing) return true;
+    if (state->selectedTool.get() == DrawingTool::text) return true;
+    if (state->isLineEditing) return true;
+    if (state->isBezierEditing) return true;
+    if (state->selectedTool.get() && !state->isMoveMode) return true;
+    // Passthrough: a placed stroke can still be grabbed and moved.
+    return state->hasStroke(viewPoint, displayID_);
+}
+
+// ---- Keys, scrolling, right clicks ----
+
+namespace {
+
+constexpr double kRightDoubleClickSeconds = 0.35;
+constexpr double kRightDoubleClickDistance = 20;
+constexpr double kScrollDeadZone = 0.01;
+constexpr double kTrackpadPointsPerStep = 5.0;
+
+constexpr std::uint64_t kShift = platform::ModifierFlags::shift;
+constexpr std::uint64_t kCommand = platform::ModifierFlags::command;
+
+// A text field of ours outside the overlays (the toolbar's typed width, the
+// font search, a harmony's name) keeps Delete and Esc for itself.
+bool textFieldHasFocus() {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) return false;
+    const bool entry = qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
+                       qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QAbstractSpinBox*>(focus);
+    if (!entry) return false;
+    return !dynamic_cast<OverlayWindow*>(platform::Window::fromWidget(focus));
+}
+
+} // namespace
+
+std::optional<Event> OverlayWindowController::handleEvent(const Event& event) {
+    platform::assertMainThread("OverlayWindowController::handleEvent");
+    // Hiding the overlays from here ends this controller; it stays alive
+    // until the handler returns.
+    auto keepAlive = shared_from_this();
+    auto state = drawingState_.lock();
+    switch (event.type) {
+    case EventType::rightMouseDown:
+        return state ? handleRightMouseDown(event, *state) : std::optional<Event>(event);
+    case EventType::scrollWheel:
+        return state ? handleScroll(event, *state) : std::optional<Event>(event);
+    case EventType::keyDown:
+        return handleKeyDown(event, state.get());
+    default:
+        return event;
+    }
+}
+
+std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& event, DrawingState& state) {
+    if (!state.isLineEditing && !state.isBezierEditing && !state.isOverlayVisible) return event;
+
+    // Clicks above the visible frame (the panel with the tray) are left alone.
+    const platform::Point pointer = state.mouse().location();
+    for (const platform::Screen& screen : state.screenProvider().screens()) {
+        if (!screen.frame.contains(pointer)) continue;
+        if (pointer.y > screen.visibleFrame.maxY()) return event;
+        break;
+    }
+
+    // The location in the window the event belongs to, top-left origin.
+    double height = 0;
+    if (event.window)
+        height = event.window->frame().height();
+    else if (event.qtWindow)
+        height = event.qtWindow->height();
+    else if (window_)
+        height = window_->frame().height();
+    const QPointF location(event.locationInWindow.x, height - event.locationInWindow.y);
+
+    const double now = event.timestamp;
+    const bool paired = lastRightClickTime && now - *lastRightClickTime < kRightDoubleClickSeconds &&
+                        std::hypot(location.x() - lastRightClickLocation.x(),
+                                   location.y() - lastRightClickLocation.y()) < kRightDoubleClickDistance;
+    if (paired) {
+        state.rightDoubleClickLocation = location;
+        // A third click starts a new pair.
+        lastRightClickTime.reset();
+    } else {
+        lastRightClickTime = now;
+        lastRightClickLocation = location;
+    }
+    return std::nullopt;
+}
+
+std::optional<Event> OverlayWindowController::handleScroll(const Event& event, DrawingState& state) {
+    if (!state.isLineEditing) return event;
+    const double delta = event.scrollingDeltaY;
+    if (std::abs(delta) <= kScrollDeadZone) return std::nullopt;
+    const bool trackpad =
+        event.phase != platform::EventPhase::none || event.momentumPhase != platform::EventPhase::none;
+    if (trackpad) {
+        // Remainders carry over to the next event, and the next edit.
+        scrollAccum += delta;
+        while (scrollAccum >= kTrackpadPointsPerStep) {
+            scrollAccum -= kTrackpadPointsPerStep;
+            state.editingLineWidthStep = state.editingLineWidthStep.get() + 1;
+        }
+        while (scrollAccum <= -kTrackpadPointsPerStep) {
+            scrollAccum += kTrackpadPointsPerStep;
+            state.editingLineWidthStep = state.editingLineWidthStep.get() - 1;
+        }
+    } else {
+        // One wheel notch is one step, whatever its size.
+        state.editingLineWidthStep = state.editingLineWidthStep.get() + (delta > 0 ? 1 : -1);
+    }
+    return std::nullopt;
+}
+
+std::optional<Event> OverlayWindowController::handleKeyDown(const Event& event, DrawingState* state) {
+    // Exact comparisons: Caps Lock or Fn makes a combination another one.
+    const std::uint64_t modifiers = event.deviceIndependentModifiers();
+    const std::uint16_t key = event.keyCode;
+    const bool escape = key == platform::KeyCode::escape;
+    const bool deleteKey = key == platform::KeyCode::deleteKey || key == platform::KeyCode::forwardDelete;
+
+    if (modifiers == kCommand && key == platform::KeyCode::z) {
+        if (state) state->undo();
+        return std::nullopt;
+    }
+    if (modifiers == (kCommand | kShift) && key == platform::KeyCode::z) {
+        if (state) state->redo();
+        return std::nullopt;
+    }
+    if (!state) {
+        if (escape && modifiers == kShift) return std::nullopt;
+        return event;
+    }
+    if ((escape || (deleteKey && modifiers == 0)) && textFieldHasFocus()) return event;
+    if (escape) return escapeChain(event, *state);
+    if (deleteKey && modifiers == 0) return deleteRule(event, *state);
+    return event;
+}
+
+std::optional<Event> OverlayWindowController::escapeChain(const Event& event, DrawingState& state) {
+    const std::uint64_t modifiers = event.deviceIndependentModifiers();
+    // An open panel closes itself first, Shift+Esc included.
+    if (!OpenPanelRegistry::shared().open.empty()) return event;
+    if (state.isPickingAttachWindow) {
+        state.isPickingAttachWindow = false;
+        return std::nullopt;
+    }
+    if (state.isTextEditing) {
+        state.isTextEditing = false;
+        return std::nullopt;
+    }
+    if (state.isBezierEditing) {
+        state.isBezierEditing = false;
+        return std::nullopt;
+    }
+    if (state.isLineEditing) {
+        state.isLineEditing = false;
+        return std::nullopt;
+    }
+    if (modifiers == kShift) {
+        if (state.isOverlayVisible)
+            state.hideOverlays();
+        else
+            state.showOverlays();
+        return std::nullopt;
+    }
+    if (state.isOverlayVisible && state.selectedTool.get()) {
+        enterPassthroughMode();
+        return std::nullopt;
+    }
+    return event;
+}
+
+std::optional<Event> OverlayWindowController::deleteRule(const Event& event, DrawingState& state) {
+    // The text being edited gets the key.
+    if (state.isTextEditing) return event;
+    if (state.isLineEditing) {
+        state.pendingDeleteEdit = true;
+        return std::nullopt;
+    }
+    if (state.lastPlacedStrokeID.get()) {
+        state.undo();
+        return std::nullopt;
+    }
+    return event;
+}
+
+void OverlayWindowController::enterPassthroughMode() {
+    platform::assertMainThread("OverlayWindowController::enterPassthroughMode");
+    auto state = drawingState_.lock();
+    if (!state) return;
+    state->selectedTool = std::nullopt;
+    state->isMoveMode = true;
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "model/OverlayController.h"
+#include "platform/Event.h"
+#include "platform/Mouse.h"
+#include "platform/ScreenProvider.h"
+#include "platform/Subscription.h"
+
+#include <QPointF>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class DrawingState;
+class OverlayWindow;
+class PassthroughHostingView;
+
+// The controller of one display's overlay window. It decides again and
+// again whether the window takes the pointer (draw mode, an edit under way,
+// the pointer over a placed stroke) or lets every click through to the
+// applications below: on every pointer movement while the toolbar and the
+// overlays are shown, and whenever a flag that matters changes, never while
+// a button is held. It also watches the keys, right clicks and scrolling
+// that act on the drawing.
+//
+// Made by the drawing state's overlay operations, which own it; it holds the
+// state weakly. Main thread only.
+class OverlayWindowController : public OverlayController,
+                                public std::enable_shared_from_this<OverlayWindowController> {
+public:
+    using DisplayID = platform::DisplayID;
+
+    // Covers the screen's whole frame; the window is not shown yet.
+    static std::shared_ptr<OverlayWindowController> create(const platform::Screen& screen,
+                                                           const std::shared_ptr<DrawingState>& drawingState,
+                                                           DisplayID displayID);
+    ~OverlayWindowController() override;
+
+    OverlayWindowController(const OverlayWindowController&) = delete;
+    OverlayWindowController& operator=(const OverlayWindowController&) = delete;
+
+    OverlayWindow* window() const { return window_.get(); }
+    PassthroughHostingView* hostingView() const { return hostingView_; }
+    DisplayID displayID() const { return displayID_; }
+
+    // ---- OverlayController ----
+    bool hasWindow() const override;
+    bool isWindowVisible() const override;
+    platform::Rect windowFrame() const override;
+    void setWindowFrame(const platform::Rect& frame, bool display) override;
+    // Shows the window and activates the application.
+    void showWindow() override;
+    void orderFront() override;
+    void makeKey() override;
+    void setIgnoresMouseEvents(bool ignores) override;
+    void setWindowLevel(int level) override;
+    // Stops following the pointer; the window lets every click through
+    // until the rule is applied again.
+    void removeMouseMoveMonitors() override;
+    // Removes every monitor and subscription, then closes the window. A
+    // closed controller never changes its window again.
+    void close() override;
+
+    // ---- The pointer rule ----
+    // Applies the rule to the window with the pointer as it is now.
+    void updateMousePassthrough();
+    // The rule: whether the window takes the pointer.
+    bool shouldAcceptMouse() const;
+    void updateMouseMonitors(bool active);
+    void installMouseMoveMonitors();
+    bool hasMouseMoveMonitors() const { return mouseMoveGlobal.isActive() || mouseMoveLocal.isActive(); }
+
+    // ---- Keys, scrolling, right clicks ----
+    // The local monitor's handler: the event to pass on, or none to swallow.
+    std::optional<platform::Event> handleEvent(const platform::Event& event);
+    // Drops the tool and turns move mode on: clicks pass through except over
+    // placed strokes.
+    void enterPassthroughMode();
+
+    // Trackpad scrolling not yet turned into width steps.
+    double scrollAccum = 0;
+    // The last single right click (event time, seconds; none: long ago) and
+    // where it was, top-left origin.
+    std::optional<double> lastRightClickTime;
+    QPointF lastRightClickLocation;
+
+private:
+    OverlayWindowController(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
+                            DisplayID displayID);
+    void setUp();
+    void applyPointerRule(const platform::Mouse::State& pointer);
+    bool shouldAcceptMouse(const platform::Point& location) const;
+    void recomputeMonitorFlag();
+
+    std::optional<platform::Event> handleRightMouseDown(const platform::Event& event, DrawingState& state);
+    std::optional<platform::Event> handleScroll(const platform::Event& event, DrawingState& state);
+    std::optional<platform::Event> handleKeyDown(const platform::Event& event, DrawingState* state);
+    std::optional<platform::Event> escapeChain(const platform::Event& event, DrawingState& state);
+    std::optional<platform::Event> deleteRule(const platform::Event& event, DrawingState& state);
+
+    std::weak_ptr<DrawingState> drawingState_;
+    DisplayID displayID_ = 0;
+    std::unique_ptr<OverlayWindow> window_;
+    PassthroughHostingView* hostingView_ = nullptr;
+    bool closed_ = false;
+
+    platform::Subscription eventMonitor;
+    std::vector<platform::Subscription> observers;
+    platform::Subscription mouseMoveGlobal;
+    platform::Subscription mouseMoveLocal;
+    std::optional<bool> monitorFlag_;
+};

@@ -1,0 +1,98 @@
+#include "app/PassthroughHostingView.h"
+
+#include "model/DrawingState.h"
+#include "platform/CanvasRect.h"
+#include "platform/Dispatch.h"
+#include "platform/Window.h"
+
+#include <QChildEvent>
+#include <QMouseEvent>
+
+PassthroughHostingView::PassthroughHostingView(QWidget* rootView, QWidget* parent) : QWidget(parent), root_(rootView) {
+    platform::assertMainThread("PassthroughHostingView");
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    if (root_) {
+        root_->setParent(this);
+        root_->setGeometry(rect());
+        watch(root_);
+    }
+    watch(this);
+}
+
+PassthroughHostingView::~PassthroughHostingView() = default;
+
+void PassthroughHostingView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (root_) root_->setGeometry(rect());
+}
+
+void PassthroughHostingView::watch(QWidget* w) {
+    w->installEventFilter(this);
+    for (QObject* child : w->children())
+        if (child->isWidgetType()) watch(static_cast<QWidget*>(child));
+}
+
+QWidget* PassthroughHostingView::ownHitTest(const QPointF& viewPoint) const {
+    if (!QRectF(rect()).contains(viewPoint)) return nullptr;
+    QWidget* child = childAt(viewPoint.toPoint());
+    return child ? child : const_cast<PassthroughHostingView*>(this);
+}
+
+QWidget* PassthroughHostingView::hitTest(const QPointF& point) const {
+    platform::assertMainThread("PassthroughHostingView::hitTest");
+    const auto state = drawingState.lock();
+    if (!state) return nullptr;
+    const QPointF viewPoint = parentWidget() ? mapFromParent(point) : point;
+
+    // The title strip of a pinned window stays clickable in every mode.
+    for (const QRectF& r : state->overlayPassthroughRects)
+        if (platform::canvasContains(r, viewPoint)) return nullptr;
+
+    if (state->currentStroke.get()) return ownHitTest(viewPoint);
+    if (state->isTextEditing) return ownHitTest(viewPoint);
+    if (state->selectedTool.get() == DrawingTool::text) return ownHitTest(viewPoint);
+    if (state->isLineEditing) return ownHitTest(viewPoint);
+    if (state->isBezierEditing) return ownHitTest(viewPoint);
+    // Draw mode; under the lock only placed strokes take clicks.
+    if (state->selectedTool.get() && !state->isMoveMode && !state->captureAll) return ownHitTest(viewPoint);
+    return state->hasStroke(viewPoint, displayID) ? ownHitTest(viewPoint) : nullptr;
+}
+
+void PassthroughHostingView::mouseDown() {
+    // The first click on an inactive overlay both gives it the keyboard and
+    // reaches the canvas.
+    if (platform::Window* w = platform::Window::fromWidget(this); w && !w->isKeyWindow()) w->makeKey();
+}
+
+bool PassthroughHostingView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (auto* child = static_cast<QChildEvent*>(event)->child(); child && child->isWidgetType())
+            watch(static_cast<QWidget*>(child));
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        auto* w = static_cast<QWidget*>(watched);
+        const auto* m = static_cast<QMouseEvent*>(event);
+        const QPointF inView = w == this ? m->position() : w->mapTo(this, m->position());
+        const QPointF inParent = parentWidget() ? mapToParent(inView) : inView;
+        if (!hitTest(inParent)) {
+            turningAwayPress_ = true;
+            return true;
+        }
+        turningAwayPress_ = false;
+        if (event->type() == QEvent::MouseButtonPress) mouseDown();
+        return false;
+    }
+    case QEvent::MouseMove:
+        return turningAwayPress_ && static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton;
+    case QEvent::MouseButtonRelease: {
+        if (!turningAwayPress_) return false;
+        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) turningAwayPress_ = false;
+        return true;
+    }
+    default:
+        return false;
+    }
+}

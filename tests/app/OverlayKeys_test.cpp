@@ -1,0 +1,260 @@
+// Keys, scrolling and right clicks on the overlays.
+#include "OverlayTestSupport.h"
+
+#include "app/OpenPanelRegistry.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using platform::EventPhase;
+using platform::EventType;
+using platform::Point;
+namespace Key = platform::KeyCode;
+namespace Mod = platform::ModifierFlags;
+
+namespace {
+
+// Whether the key went on to its window (true) or was swallowed.
+bool passes(std::uint16_t key, std::uint64_t modifiers = 0) {
+    const bool passed = injectLocal(keyEvent(key, modifiers)).has_value();
+    drainEvents();
+    return passed;
+}
+
+struct PanelOpen {
+    PanelOpen() { OpenPanelRegistry::shared().registerPanel(this); }
+    ~PanelOpen() { OpenPanelRegistry::shared().unregisterPanel(this); }
+};
+
+platform::Event rightClick(double at, Point onScreen, platform::Window* window) {
+    auto e = mouseEvent(EventType::rightMouseDown, onScreen, window);
+    e.timestamp = at;
+    return e;
+}
+
+} // namespace
+
+TEST(OverlayKeys, EscUnwindsOneStatePerPress) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->isLineEditing = true;
+    h.t->isBezierEditing = true;
+    h.t->isTextEditing = true;
+    h.t->isPickingAttachWindow = true;
+
+    EXPECT_FALSE(passes(Key::escape));
+    EXPECT_FALSE(h.t->isPickingAttachWindow);
+    EXPECT_TRUE(h.t->isTextEditing) << "picking alone ends first";
+    EXPECT_FALSE(passes(Key::escape));
+    EXPECT_FALSE(h.t->isTextEditing);
+    EXPECT_TRUE(h.t->isBezierEditing);
+    EXPECT_FALSE(passes(Key::escape));
+    EXPECT_FALSE(h.t->isBezierEditing);
+    EXPECT_TRUE(h.t->isLineEditing);
+    EXPECT_FALSE(passes(Key::escape, Mod::command)); // any modifiers run the chain
+    EXPECT_FALSE(h.t->isLineEditing);
+    EXPECT_EQ(h.t->selectedTool.get(), DrawingTool::pen);
+
+    // Nothing left to unwind: the tool goes and move mode comes on.
+    EXPECT_FALSE(passes(Key::escape));
+    EXPECT_FALSE(h.t->selectedTool.get());
+    EXPECT_TRUE(h.t->isMoveMode);
+    EXPECT_TRUE(h.t->isOverlayVisible);
+    // And the next Esc is left to the application.
+    EXPECT_TRUE(passes(Key::escape));
+}
+
+TEST(OverlayKeys, ShiftEscUnwindsThenHidesAndHiddenOverlaysWatchNoKeys) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->isLineEditing = true;
+    EXPECT_FALSE(passes(Key::escape, Mod::shift));
+    EXPECT_FALSE(h.t->isLineEditing);
+    EXPECT_TRUE(h.t->isOverlayVisible);
+
+    EXPECT_FALSE(passes(Key::escape, Mod::shift));
+    EXPECT_FALSE(h.t->isOverlayVisible);
+    EXPECT_TRUE(h.t->overlayControllers.empty());
+    EXPECT_EQ(h.t->selectedTool.get(), DrawingTool::pen) << "hiding keeps the tool";
+    // No overlay is left to watch the keys.
+    EXPECT_TRUE(passes(Key::escape, Mod::shift));
+    EXPECT_TRUE(passes(Key::escape));
+    EXPECT_FALSE(h.t->isOverlayVisible);
+}
+
+TEST(OverlayKeys, AnOpenPanelGetsEscFirstShiftEscIncluded) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->isLineEditing = true;
+    {
+        PanelOpen panel;
+        EXPECT_TRUE(passes(Key::escape));
+        EXPECT_TRUE(passes(Key::escape, Mod::shift));
+        EXPECT_TRUE(h.t->isLineEditing);
+        EXPECT_TRUE(h.t->isOverlayVisible);
+    }
+    // Once the panel is gone Esc acts on the drawing again.
+    EXPECT_FALSE(passes(Key::escape));
+    EXPECT_FALSE(h.t->isLineEditing);
+}
+
+TEST(OverlayKeys, UndoAndRedoActOnTheDisplayUnderThePointer) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->currentDrawingDisplayID = 1;
+    h.t->addStroke(penStroke({{10, 10}}, 1));
+    h.t->currentDrawingDisplayID = 2;
+    h.t->addStroke(penStroke({{10, 10}}, 2));
+
+    h.t.mouse->setLocation(Point(100, 100)); // display 1
+    EXPECT_FALSE(passes(Key::z, Mod::command));
+    ASSERT_EQ(h.t->strokes->size(), 1u);
+    EXPECT_EQ(h.t->strokes->front().displayID, 2u);
+    EXPECT_FALSE(passes(Key::z, Mod::command)); // nothing left on display 1
+    EXPECT_EQ(h.t->strokes->size(), 1u);
+
+    h.t.mouse->setLocation(Point(1600, 100)); // display 2
+    EXPECT_FALSE(passes(Key::z, Mod::command));
+    EXPECT_TRUE(h.t->strokes->empty());
+    EXPECT_FALSE(passes(Key::z, Mod::command | Mod::shift));
+    ASSERT_EQ(h.t->strokes->size(), 1u);
+    EXPECT_EQ(h.t->strokes->front().displayID, 2u);
+
+    // Caps Lock makes it another combination, which goes on.
+    EXPECT_TRUE(passes(Key::z, Mod::command | Mod::capsLock));
+    EXPECT_TRUE(passes(Key::z, Mod::command | Mod::option));
+    EXPECT_EQ(h.t->strokes->size(), 1u);
+}
+
+TEST(OverlayKeys, DeleteRemovesTheEditedStrokeOrUndoesOrReachesTheText) {
+    OverlayHarness h;
+    h.showAll();
+    // Nothing placed yet: the key goes on.
+    EXPECT_TRUE(passes(Key::deleteKey));
+
+    h.t->addStroke(penStroke({{10, 10}}, 1));
+    h.t->addStroke(penStroke({{20, 20}}, 1));
+    h.t.mouse->setLocation(Point(100, 100));
+    h.t->isTextEditing = true;
+    EXPECT_TRUE(passes(Key::deleteKey)) << "typed text gets Delete";
+    h.t->isTextEditing = false;
+
+    h.t->isLineEditing = true;
+    EXPECT_FALSE(passes(Key::forwardDelete));
+    EXPECT_TRUE(h.t->pendingDeleteEdit);
+    EXPECT_EQ(h.t->strokes->size(), 2u);
+    h.t->isLineEditing = false;
+    h.t->pendingDeleteEdit = false;
+
+    EXPECT_FALSE(passes(Key::deleteKey));
+    EXPECT_EQ(h.t->strokes->size(), 1u);
+    // With a modifier it is another key.
+    EXPECT_TRUE(passes(Key::forwardDelete, Mod::function));
+    EXPECT_TRUE(passes(Key::deleteKey, Mod::shift));
+    EXPECT_EQ(h.t->strokes->size(), 1u);
+}
+
+TEST(OverlayKeys, OurTextFieldsKeepDeleteAndEsc) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->addStroke(penStroke({{10, 10}}, 1));
+    h.t.mouse->setLocation(Point(100, 100));
+    // A field of a panel (not an overlay) has the keyboard.
+    platform::Window panel(platform::Rect(100, 100, 200, 40));
+    auto* field = new QLineEdit;
+    panel.setContentView(field);
+    panel.makeKeyAndOrderFront();
+    field->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == field; }));
+
+    EXPECT_TRUE(passes(Key::deleteKey));
+    EXPECT_TRUE(passes(Key::escape));
+    EXPECT_EQ(h.t->strokes->size(), 1u);
+    EXPECT_EQ(h.t->selectedTool.get(), DrawingTool::pen);
+    // Undo still works from the field.
+    EXPECT_FALSE(passes(Key::z, Mod::command));
+    EXPECT_TRUE(h.t->strokes->empty());
+}
+
+TEST(OverlayKeys, ScrollingChangesTheEditedStrokesWidthInSteps) {
+    OverlayHarness h;
+    h.showAll();
+    auto scroll = [](double dy, bool trackpad) {
+        const bool passed =
+            injectLocal(scrollEvent(dy, trackpad, trackpad ? EventPhase::changed : EventPhase::none)).has_value();
+        drainEvents();
+        return passed;
+    };
+    EXPECT_TRUE(scroll(12, true)) << "no edit: scrolling reaches what lies under the pointer";
+    EXPECT_EQ(h.t->editingLineWidthStep.get(), 0);
+
+    h.t->isLineEditing = true;
+    EXPECT_FALSE(scroll(12, true));
+    EXPECT_EQ(h.t->editingLineWidthStep.get(), 2);
+    EXPECT_DOUBLE_EQ(h.controller(1)->scrollAccum + h.controller(2)->scrollAccum, 2);
+    EXPECT_FALSE(scroll(-8, true));
+    EXPECT_EQ(h.t->editingLineWidthStep.get(), 1);
+    EXPECT_DOUBLE_EQ(h.controller(1)->scrollAccum + h.controller(2)->scrollAccum, -1);
+
+    // A wheel notch is one step whatever its size.
+    EXPECT_FALSE(scroll(7, false));
+    EXPECT_EQ(h.t->editingLineWidthStep.get(), 2);
+    EXPECT_FALSE(scroll(-0.5, false));
+    EXPECT_EQ(h.t->editingLineWidthStep.get(), 1);
+    // The dead zone is swallowed and does nothing.
+    EXPECT_FALSE(scroll(0.01, false));
+    EXPECT_EQ(h.t->editingLineWidthStep.get(), 1);
+}
+
+TEST(OverlayKeys, RightDoubleClicksAreMeasuredInTheirWindow) {
+    OverlayHarness h;
+    h.showAll();
+    auto* overlay = h.controller(1)->window();
+    const double h1 = overlay->frame().height();
+    auto click = [&](double at, Point p, platform::Window* w = nullptr) {
+        const bool passed = injectLocal(rightClick(at, p, w ? w : overlay)).has_value();
+        drainEvents();
+        return passed;
+    };
+    h.t.mouse->setLocation(Point(100, 100));
+
+    EXPECT_FALSE(click(10.0, Point(100, 100)));
+    EXPECT_FALSE(h.t->rightDoubleClickLocation.get());
+    EXPECT_FALSE(click(10.3, Point(106, 108)));
+    ASSERT_TRUE(h.t->rightDoubleClickLocation.get());
+    EXPECT_EQ(*h.t->rightDoubleClickLocation.get(), QPointF(106, h1 - 108));
+
+    // A third click starts a new pair; clicks 25 points apart never pair.
+    h.t->rightDoubleClickLocation = std::nullopt;
+    EXPECT_FALSE(click(10.4, Point(106, 108)));
+    EXPECT_FALSE(h.t->rightDoubleClickLocation.get());
+    EXPECT_FALSE(click(10.5, Point(131, 108)));
+    EXPECT_FALSE(h.t->rightDoubleClickLocation.get());
+    // Too slow.
+    EXPECT_FALSE(click(11.0, Point(131, 108)));
+    EXPECT_FALSE(h.t->rightDoubleClickLocation.get());
+
+    // A click in a smaller window of ours is measured against that window.
+    platform::Window small(platform::Rect(200, 200, 300, 100));
+    EXPECT_FALSE(click(20.0, Point(250, 250), &small));
+    EXPECT_FALSE(click(20.1, Point(252, 252), &small));
+    ASSERT_TRUE(h.t->rightDoubleClickLocation.get());
+    EXPECT_EQ(*h.t->rightDoubleClickLocation.get(), QPointF(52, 100 - 52));
+}
+
+TEST(OverlayKeys, RightClicksOnThePanelOrWithNothingShownGoOn) {
+    OverlayHarness h;
+    h.showAll();
+    auto* overlay = h.controller(1)->window();
+    // The pointer in the panel strip, where the tray icon sits.
+    h.t.mouse->setLocation(Point(1400, 890));
+    EXPECT_TRUE(injectLocal(rightClick(1, Point(1400, 890), overlay)).has_value());
+
+    h.t.mouse->setLocation(Point(100, 100));
+    h.t->hideOverlays();
+    drainEvents();
+    EXPECT_TRUE(injectLocal(rightClick(2, Point(100, 100), nullptr)).has_value());
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+// A drawing state whose overlay operations make real overlay controllers
+// (offscreen windows), on two fake displays side by side, each with a
+// 24-point panel along its top.
+
+#include "app/OverlayWindow.h"
+#include "app/OverlayWindowController.h"
+#include "support/FakeEventMonitor.h"
+#include "support/TestDrawingState.h"
+#include "support/TestUtil.h"
+
+namespace testing_support {
+
+inline platform::Screen screenWithPanel(platform::DisplayID id, platform::Rect frame) {
+    platform::Screen s = FakeScreenProvider::makeScreen(id, frame);
+    s.visibleFrame = platform::Rect(frame.minX(), frame.minY(), frame.width(), frame.height() - 24);
+    return s;
+}
+
+struct OverlayHarness {
+    OverlayHarness()
+        : t({screenWithPanel(1, platform::Rect(0, 0, 1440, 900)),
+             screenWithPanel(2, platform::Rect(1440, 0, 1280, 800))}) {
+        t->overlayControllerFactory = [](DrawingState& s, const platform::Screen& screen) {
+            return std::static_pointer_cast<OverlayController>(
+                OverlayWindowController::create(screen, s.shared_from_this(), screen.displayID));
+        };
+    }
+    ~OverlayHarness() {
+        t->hideOverlays();
+        drainEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Toolbar and overlays shown, as after a left click on the tray icon.
+    void showAll() {
+        t->isToolbarVisible = true;
+        t->showOverlays();
+        drainEvents();
+    }
+    OverlayWindowController* controller(platform::DisplayID id) const {
+        const auto it = t->overlayControllers.find(id);
+        return it == t->overlayControllers.end() ? nullptr
+                                                 : static_cast<OverlayWindowController*>(it->second.get());
+    }
+    bool takesPointer(platform::DisplayID id = 1) const {
+        auto* c = controller(id);
+        return c && !c->window()->ignoresMouseEvents();
+    }
+    // The pointer at a screen point (y up), announced as a movement.
+    void movePointer(platform::Point p) {
+        t.mouse->setLocation(p);
+        injectLocal(mouseEvent(platform::EventType::mouseMoved, p));
+        drainEvents();
+    }
+    // A point of display 1 given in its canvas coordinates (y down).
+    static platform::Point onDisplay1(QPointF canvas) { return platform::Point(canvas.x(), 900 - canvas.y()); }
+
+    TestDrawingState t;
+};
+
+// A pen stroke of display `display` through the canvas points.
+inline DrawingStroke penStroke(std::vector<QPointF> points, platform::DisplayID display, double width = 11) {
+    DrawingStroke s;
+    s.tool = DrawingTool::pen;
+    s.points = std::move(points);
+    s.lineWidth = width;
+    s.displayID = display;
+    return s;
+}
+
+} // namespace testing_support

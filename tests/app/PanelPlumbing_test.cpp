@@ -1,0 +1,113 @@
+// The open-panel registry, anchors and the lowering of our floating windows
+// around alerts.
+#include "app/AnchorRef.h"
+#include "app/Globals.h"
+#include "app/OpenPanelRegistry.h"
+#include "support/TestUtil.h"
+
+#include <gtest/gtest.h>
+
+using platform::Rect;
+using platform::Window;
+namespace Level = platform::WindowLevel;
+
+TEST(OpenPanelRegistry, RegisteringActivatesOnlyTheFirstTime) {
+    auto& registry = OpenPanelRegistry::shared();
+    const auto savedActive = registry.isApplicationActive;
+    const auto savedActivate = registry.activateApplication;
+    bool active = false;
+    int activations = 0;
+    registry.isApplicationActive = [&] { return active; };
+    registry.activateApplication = [&] { ++activations; };
+
+    int a = 0, b = 0;
+    registry.registerPanel(&a);
+    EXPECT_EQ(activations, 1);
+    // The application lost focus meanwhile; the same panel again changes nothing.
+    registry.registerPanel(&a);
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(registry.open, std::vector<OpenPanelRegistry::Identity>{&a});
+    // Already active: listed, not activated again.
+    active = true;
+    registry.registerPanel(&b);
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(registry.open, (std::vector<OpenPanelRegistry::Identity>{&a, &b}));
+
+    registry.unregisterPanel(&a);
+    registry.unregisterPanel(&a);
+    registry.unregisterPanel(&registry);
+    EXPECT_EQ(registry.open, std::vector<OpenPanelRegistry::Identity>{&b});
+    registry.unregisterPanel(&b);
+    EXPECT_TRUE(registry.open.empty());
+
+    registry.isApplicationActive = savedActive;
+    registry.activateApplication = savedActivate;
+}
+
+TEST(WindowLevels, AlertsLowerEverythingFromTheOverlaysUpAndRestoreIt) {
+    Window toolbar(Rect(0, 0, 100, 40));
+    Window overlayA(Rect(0, 0, 100, 100));
+    Window overlayB(Rect(0, 0, 100, 100));
+    Window below(Rect(0, 0, 50, 50));
+    toolbar.setLevel(Level::panel);
+    overlayA.setLevel(Level::overlay);
+    overlayB.setLevel(Level::overlay);
+    below.setLevel(998);
+    toolbar.orderFront();
+    overlayA.orderFront();
+
+    const auto all = lowerHighLevelWindows();
+    // Only this test's windows (others may linger, closed, from earlier tests).
+    std::vector<RememberedWindowLevel> remembered;
+    for (const auto& r : all)
+        if (r.window == &toolbar || r.window == &overlayA || r.window == &overlayB || r.window == &below)
+            remembered.push_back(r);
+    ASSERT_EQ(remembered.size(), 3u);
+    EXPECT_EQ(remembered[0].window, &toolbar);
+    EXPECT_EQ(remembered[0].level, Level::panel);
+    EXPECT_EQ(remembered[2].window, &overlayB);
+    for (Window* w : {&toolbar, &overlayA, &overlayB}) EXPECT_EQ(w->level(), Level::normal);
+    EXPECT_EQ(below.level(), 998);
+
+    restoreWindowLevels(all);
+    EXPECT_EQ(toolbar.level(), Level::panel);
+    EXPECT_EQ(overlayA.level(), Level::overlay);
+    EXPECT_EQ(overlayB.level(), Level::overlay);
+    EXPECT_TRUE(toolbar.isVisible());
+    EXPECT_FALSE(overlayB.isVisible()) << "hidden windows stay hidden";
+    EXPECT_FALSE(toolbar.isKeyWindow());
+}
+
+TEST(WindowLevels, AWindowGoneBeforeTheRestoreIsSkipped) {
+    auto doomed = std::make_unique<Window>(Rect(0, 0, 10, 10));
+    Window kept(Rect(0, 0, 10, 10));
+    doomed->setLevel(Level::popUp);
+    kept.setLevel(Level::popUp);
+    auto remembered = lowerHighLevelWindows();
+    doomed.reset();
+    restoreWindowLevels(remembered);
+    EXPECT_EQ(kept.level(), Level::popUp);
+}
+
+TEST(AnchorRef, FollowsItsViewAndEmptiesWhenTheViewGoes) {
+    auto ref = std::make_shared<AnchorRef>();
+    EXPECT_TRUE(ref->isEmpty());
+    EXPECT_FALSE(ref->frameOnScreen());
+    Window host(Rect(100, 100, 200, 50));
+    auto* control = new QWidget;
+    host.setContentView(control);
+    auto* anchor = new SwatchAnchorView(ref, control);
+    anchor->setGeometry(10, 5, 24, 24);
+    host.orderFront();
+    testing_support::drainEvents();
+    EXPECT_EQ(ref->nsView, anchor);
+    ASSERT_TRUE(ref->frameOnScreen());
+    const Rect f = *ref->frameOnScreen();
+    EXPECT_EQ(f.width(), 24);
+    EXPECT_EQ(f.minX(), 110);
+    EXPECT_EQ(f.maxY(), 150 - 5) << "y grows upward from the window's top";
+
+    delete anchor;
+    EXPECT_TRUE(ref->isEmpty());
+    EXPECT_FALSE(ref->frameOnScreen());
+}
