@@ -1,0 +1,145 @@
+// The shell on a real X server: overlays that let clicks through or take
+// them as the pointer moves (scripted moves warp the pointer), and the tray
+// icon's clicks.
+#include "app/AppDelegate.h"
+#include "app/OverlayWindow.h"
+#include "app/OverlayWindowController.h"
+#include "platform/X11Mouse.h"
+#include "platform/X11ScreenProvider.h"
+#include "support/TestUtil.h"
+#include "support/X11TestUtil.h"
+#include "toolbar/SettingsWindowController.h"
+#include "toolbar/ToolbarWindowController.h"
+
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+// A click where the pointer already is (moving it there again would wait
+// for a movement that never comes).
+void clickHere(int button = 1) {
+    xdotool({"click", QString::number(button)});
+    drainEvents();
+}
+
+struct RealShell {
+    RealShell() {
+        AppServices s = AppServices::standard();
+        s.environment.defaults = platform::UserDefaults::inMemory();
+        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
+        s.environment.brushStoreDirectory = dir.path() + "/brushes";
+        s.claimSingleInstance = [] { return true; };
+        s.terminate = [] {};
+        delegate = std::make_unique<AppDelegate>(std::move(s));
+        delegate->applicationDidFinishLaunching();
+        drainEvents();
+    }
+    ~RealShell() {
+        delegate.reset();
+        drainEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    DrawingState& state() const { return *delegate->drawingState(); }
+    OverlayWindow* overlay() const {
+        const auto& table = state().overlayControllers;
+        return table.empty() ? nullptr : static_cast<OverlayWindowController*>(table.begin()->second.get())->window();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace
+
+TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves) {
+    ExternalWindow recorder(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(recorder.ready());
+    RealShell shell;
+    shell.delegate->toggleToolbar();
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 0, 1920, 1080));
+    DrawingStroke s;
+    s.tool = DrawingTool::pen;
+    s.lineWidth = 11;
+    s.points = {QPointF(500, 600), QPointF(900, 600)};
+    shell.state().addStroke(s);
+
+    // Draw mode: the overlay takes the click.
+    clickAt(400, 400);
+    EXPECT_FALSE(recorder.waitForPress(QPoint(400, 400), 500));
+    // The panel strip along the top keeps its clicks (the rule refuses).
+    moveMouse(1000, 10);
+    EXPECT_TRUE(waitUntil([&] { return shell.overlay()->ignoresMouseEvents(); }, 1000));
+
+    // Passthrough: beside the stroke the click reaches the other program.
+    shell.state().selectedTool = std::nullopt;
+    shell.state().isMoveMode = true;
+    clickAt(400, 400);
+    EXPECT_TRUE(recorder.waitForPress(QPoint(400, 400)));
+    // Warped onto the stroke: the overlay takes the pointer again.
+    recorder.clearPresses();
+    moveMouse(700, 600);
+    EXPECT_TRUE(waitUntil([&] { return !shell.overlay()->ignoresMouseEvents(); }, 1000));
+    clickHere();
+    EXPECT_FALSE(recorder.waitForPress(QPoint(700, 600), 500));
+    // And off it, the clicks go through again.
+    moveMouse(700, 700);
+    EXPECT_TRUE(waitUntil([&] { return shell.overlay()->ignoresMouseEvents(); }, 1000));
+    clickHere();
+    EXPECT_TRUE(recorder.waitForPress(QPoint(700, 700)));
+
+    // The lock lets every click through, the stroke included.
+    shell.state().captureAll = true;
+    recorder.clearPresses();
+    clickAt(700, 600);
+    EXPECT_TRUE(recorder.waitForPress(QPoint(700, 600)));
+}
+
+TEST(OverlayOnX11, TheTrayIconTogglesOverlaysAndItsRightClickTheSettingsPanelOnce) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "needs a tray host";
+    RealShell shell;
+    auto* item = shell.delegate->statusItem();
+    ASSERT_TRUE(item);
+    std::optional<platform::Rect> last;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto f = item->buttonFrame();
+        const bool resting = f && f == last && f->maxX() <= 1920;
+        last = f;
+        QThread::msleep(100);
+        return resting;
+    }));
+    const QPoint icon = platform::toGlobal(platform::Point{last->midX(), last->midY()}).toPoint();
+
+    clickAt(icon.x(), icon.y());
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    EXPECT_TRUE(shell.delegate->toolbarController()->window()->isVisible());
+    QThread::msleep(300);
+
+    // The overlay covers the tray, yet the tray keeps its clicks.
+    clickHere(3);
+    EXPECT_TRUE(waitUntil([&] {
+        auto* c = shell.delegate->settingsController();
+        return c && c->window()->isVisible();
+    }));
+    auto* first = shell.delegate->settingsController();
+    QThread::msleep(300);
+    drainEvents();
+    EXPECT_EQ(shell.delegate->settingsController(), first) << "one right click, one toggle";
+    // Under the tray icon, inside the screen.
+    const platform::Rect panel = first->window()->frame();
+    EXPECT_LE(panel.maxY(), last->minY());
+    EXPECT_LE(panel.maxX(), 1920);
+
+    clickHere(3);
+    EXPECT_TRUE(waitUntil([&] { return !shell.delegate->settingsController(); }));
+
+    clickHere();
+    EXPECT_TRUE(waitUntil([&] { return shell.state().overlayControllers.empty(); }));
+    EXPECT_FALSE(shell.delegate->toolbarController()->window()->isVisible());
+}
