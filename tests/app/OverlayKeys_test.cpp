@@ -105,9 +105,9 @@ TEST(OverlayKeys, UndoAndRedoActOnTheDisplayUnderThePointer) {
     OverlayHarness h;
     h.showAll();
     h.t->currentDrawingDisplayID = 1;
-    h.t->addStroke(penStroke({{10, 10}}, 1));
+    h.t->addStroke(penStrokeOn(1, {{10, 10}}));
     h.t->currentDrawingDisplayID = 2;
-    h.t->addStroke(penStroke({{10, 10}}, 2));
+    h.t->addStroke(penStrokeOn(2, {{10, 10}}));
 
     h.t.mouse->setLocation(Point(100, 100)); // display 1
     EXPECT_FALSE(passes(Key::z, Mod::command));
@@ -135,8 +135,8 @@ TEST(OverlayKeys, DeleteRemovesTheEditedStrokeOrUndoesOrReachesTheText) {
     // Nothing placed yet: the key goes on.
     EXPECT_TRUE(passes(Key::deleteKey));
 
-    h.t->addStroke(penStroke({{10, 10}}, 1));
-    h.t->addStroke(penStroke({{20, 20}}, 1));
+    h.t->addStroke(penStrokeOn(1, {{10, 10}}));
+    h.t->addStroke(penStrokeOn(1, {{20, 20}}));
     h.t.mouse->setLocation(Point(100, 100));
     h.t->isTextEditing = true;
     EXPECT_TRUE(passes(Key::deleteKey)) << "typed text gets Delete";
@@ -160,7 +160,7 @@ TEST(OverlayKeys, DeleteRemovesTheEditedStrokeOrUndoesOrReachesTheText) {
 TEST(OverlayKeys, OurTextFieldsKeepDeleteAndEsc) {
     OverlayHarness h;
     h.showAll();
-    h.t->addStroke(penStroke({{10, 10}}, 1));
+    h.t->addStroke(penStrokeOn(1, {{10, 10}}));
     h.t.mouse->setLocation(Point(100, 100));
     // A field of a panel (not an overlay) has the keyboard.
     platform::Window panel(platform::Rect(100, 100, 200, 40));

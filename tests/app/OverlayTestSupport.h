@@ -8,6 +8,7 @@
 #include "app/OverlayWindowController.h"
 #include "support/FakeEventMonitor.h"
 #include "support/TestDrawingState.h"
+#include "support/TestStrokes.h"
 #include "support/TestUtil.h"
 
 namespace testing_support {
@@ -60,12 +61,9 @@ struct OverlayHarness {
     TestDrawingState t;
 };
 
-// A pen stroke of display `display` through the canvas points.
-inline DrawingStroke penStroke(std::vector<QPointF> points, platform::DisplayID display, double width = 11) {
-    DrawingStroke s;
-    s.tool = DrawingTool::pen;
-    s.points = std::move(points);
-    s.lineWidth = width;
+// An 11-point pen stroke of display `display` through the canvas points.
+inline DrawingStroke penStrokeOn(platform::DisplayID display, std::vector<QPointF> points) {
+    DrawingStroke s = penStroke(std::move(points), 11);
     s.displayID = display;
     return s;
 }

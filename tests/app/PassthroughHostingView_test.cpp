@@ -27,7 +27,7 @@ struct HostHarness {
         view.drawingState = t.state;
         view.displayID = 1;
         view.resize(1440, 900);
-        t->addStroke(penStroke({{100, 100}, {300, 100}}, 1));
+        t->addStroke(penStrokeOn(1, {{100, 100}, {300, 100}}));
     }
     bool hits(QPointF p) const { return view.hitTest(p) != nullptr; }
 
@@ -62,7 +62,7 @@ TEST(HostingView, DrawEditAndDragModesTakeEveryClick) {
     EXPECT_TRUE(h.hits({200, 400}));
     h.t->isLineEditing = false;
     // A drag that began on a stroke keeps hitting wherever it goes.
-    h.t->currentStroke = penStroke({{200, 100}}, 1);
+    h.t->currentStroke = penStrokeOn(1, {{200, 100}});
     EXPECT_TRUE(h.hits({900, 700}));
     EXPECT_FALSE(h.hits({1500, 700})) << "outside the view nothing is hit";
 }
@@ -72,7 +72,7 @@ TEST(HostingView, APinnedWindowsTitleStripIsNeverHit) {
     h.t->overlayPassthroughRects = {QRectF(50, 90, 400, 26)};
     for (auto setUp : std::vector<std::function<void(DrawingState&)>>{
              [](DrawingState&) {}, [](DrawingState& s) { s.isTextEditing = true; },
-             [](DrawingState& s) { s.currentStroke = penStroke({{1, 1}}, 1); }}) {
+             [](DrawingState& s) { s.currentStroke = penStrokeOn(1, {{1, 1}}); }}) {
         setUp(*h.t.state);
         EXPECT_FALSE(h.hits({200, 100}));
         EXPECT_TRUE(h.hits({200, 116}));

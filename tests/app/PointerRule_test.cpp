@@ -51,7 +51,7 @@ TEST(PointerRule, OneTableOfModes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         OverlayHarness h;
-        h.t->addStroke(penStroke({{100, 100}, {300, 100}}, 1));
+        h.t->addStroke(penStrokeOn(1, {{100, 100}, {300, 100}}));
         h.showAll();
         c.setUp(*h.t.state);
         h.movePointer(OverlayHarness::onDisplay1({200, 400}));
@@ -63,7 +63,7 @@ TEST(PointerRule, OneTableOfModes) {
 
 TEST(PointerRule, EdgesPassthroughStripsAndOtherDisplaysPassClicksThrough) {
     OverlayHarness h;
-    h.t->addStroke(penStroke({{100, 100}, {300, 100}}, 2)); // display 2's stroke at the same canvas point
+    h.t->addStroke(penStrokeOn(2, {{100, 100}, {300, 100}})); // display 2's stroke at the same canvas point
     h.showAll();
     // The panel strip along the top of display 1 keeps its clicks.
     h.movePointer(Point(500, 890));
@@ -113,7 +113,7 @@ TEST(PointerRule, FlagChangesReapplyItButNeverWhileAButtonIsHeld) {
 
     // Selecting a tool during a drag changes nothing until the button is up.
     h.t.mouse->setPressedButtons(1);
-    h.t->currentStroke = penStroke({{1, 1}}, 1);
+    h.t->currentStroke = penStrokeOn(1, {{1, 1}});
     h.t->selectedTool = DrawingTool::pen;
     drainEvents();
     EXPECT_FALSE(h.takesPointer());

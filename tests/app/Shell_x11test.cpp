@@ -6,6 +6,7 @@
 #include "app/OverlayWindowController.h"
 #include "platform/X11Mouse.h"
 #include "platform/X11ScreenProvider.h"
+#include "support/TestStrokes.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/SettingsWindowController.h"
@@ -64,11 +65,7 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves)
     shell.delegate->toggleToolbar();
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 0, 1920, 1080));
-    DrawingStroke s;
-    s.tool = DrawingTool::pen;
-    s.lineWidth = 11;
-    s.points = {QPointF(500, 600), QPointF(900, 600)};
-    shell.state().addStroke(s);
+    shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));
 
     // Draw mode: the overlay takes the click.
     clickAt(400, 400);
