@@ -351,7 +351,21 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::Hide:
-        if (watched == host_.get()) releasePointer();
+        if (watched == host_.get()) {
+            releasePointer();
+            inputShapeSentWhileMapped_ = false;
+        }
+        break;
+    case QEvent::Expose:
+        // A window manager copies the input shape onto its frame when told
+        // of a change, but it only listens once it manages the window: a
+        // shape set between our map request and that moment would leave
+        // the frame taking every click. Mapped and shown now, so managed:
+        // send the shape again.
+        if (watched == host_->windowHandle() && !inputShapeSentWhileMapped_ && host_->windowHandle()->isExposed()) {
+            inputShapeSentWhileMapped_ = true;
+            applyInputShape();
+        }
         break;
     default:
         break;

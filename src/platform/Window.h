@@ -165,6 +165,7 @@ private:
     bool keyRequested_ = false;
     bool wasKey_ = false;
     bool closed_ = false;
+    bool inputShapeSentWhileMapped_ = false;
 
     bool shaped_ = false;
     bool shapeInitialised_ = false;

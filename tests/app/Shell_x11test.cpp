@@ -23,8 +23,10 @@ using namespace testing_support;
 namespace {
 
 // A click where the pointer already is (moving it there again would wait
-// for a movement that never comes).
+// for a movement that never comes), at a person's pace.
 void clickHere(int button = 1) {
+    QThread::msleep(100);
+    drainEvents();
     xdotool({"click", QString::number(button)});
     drainEvents();
 }
