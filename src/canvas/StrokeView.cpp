@@ -45,6 +45,13 @@ private:
     std::size_t capacity_ = 0;
 };
 
+// The dabs of the stroke being drawn that reach its layer.
+std::vector<ErasureStamp>& dabsInLayer() {
+    thread_local std::vector<ErasureStamp> dabs;
+    dabs.clear();
+    return dabs;
+}
+
 LayerBuffer& layerBuffer() {
     thread_local LayerBuffer buffer;
     return buffer;
@@ -91,6 +98,9 @@ void StrokeView::render(QPainter& painter) const {
     {
         QImage layer = buffer.image(r.size());
         layer.setDevicePixelRatio(dpr);
+        QTransform dabToDevice;
+        bool cut = false;
+        std::vector<ErasureStamp>& inLayer = dabsInLayer();
         {
             QPainter lp(&layer);
             lp.setRenderHints(painter.renderHints());
@@ -99,10 +109,22 @@ void StrokeView::render(QPainter& painter) const {
                                  QTransform::fromScale(1 / dpr, 1 / dpr));
             drawStroke(stroke, lp, tintedStamps);
             // Still under the stroke's offset: the dabs, stored in the
-            // stroke's own coordinates, move with it.
-            lp.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-            drawErasures(stroke.erasures, lp);
+            // stroke's own coordinates, move with it. Dabs that miss the
+            // layer are passed by: a stroke redrawn within a small area may
+            // carry hundreds of them.
+            dabToDevice = lp.deviceTransform();
+            const QRectF layerArea = QRectF(QPointF(0, 0), QSizeF(r.size())).adjusted(-1, -1, 1, 1);
+            for (const ErasureStamp& e : stroke.erasures) {
+                const QRectF square(e.center.x() - e.radius, e.center.y() - e.radius, 2 * e.radius, 2 * e.radius);
+                if (dabToDevice.mapRect(square).intersects(layerArea)) inLayer.push_back(e);
+            }
+            if (dabToDevice.type() > QTransform::TxScale || dabToDevice.m11() != dabToDevice.m22()) {
+                lp.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+                drawErasures(inLayer, lp);
+                cut = true;
+            }
         }
+        if (!cut) rasterizeDabs(inLayer, dabToDevice, layer, true);
         painter.save();
         painter.resetTransform();
         painter.drawImage(QPointF(r.x() / dpr, r.y() / dpr), layer);
@@ -111,10 +133,13 @@ void StrokeView::render(QPainter& painter) const {
     buffer.trim();
 }
 
-bool operator==(const StrokeView& a, const StrokeView& b) {
-    if (!(a.stroke == b.stroke)) return false;
-    if (a.tintedStamps.size() != b.tintedStamps.size()) return false;
-    for (std::size_t i = 0; i < a.tintedStamps.size(); ++i)
-        if (a.tintedStamps[i].cacheKey() != b.tintedStamps[i].cacheKey()) return false;
+bool sameStampImages(const std::vector<QImage>& a, const std::vector<QImage>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].cacheKey() != b[i].cacheKey()) return false;
     return true;
+}
+
+bool operator==(const StrokeView& a, const StrokeView& b) {
+    return a.stroke == b.stroke && sameStampImages(a.tintedStamps, b.tintedStamps);
 }

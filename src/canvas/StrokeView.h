@@ -28,3 +28,6 @@ struct StrokeView {
     // the next, so comparing identities is enough and costs one pass.
     friend bool operator==(const StrokeView& a, const StrokeView& b);
 };
+
+// The same image objects in the same order.
+bool sameStampImages(const std::vector<QImage>& a, const std::vector<QImage>& b);

@@ -18,6 +18,8 @@ struct Color {
     static constexpr Color clear() { return Color{0, 0, 0, 0}; }
 
     Color withAlpha(double alpha) const { return Color{r, g, b, alpha}; }
+    // The colour with its alpha multiplied by `factor`.
+    Color opacity(double factor) const { return Color{r, g, b, a * factor}; }
     QColor toQColor() const {
         // QColor refuses components outside 0…1; clamp (NaN counts as 0).
         auto c = [](double v) { return static_cast<float>(v > 0 ? (v < 1 ? v : 1) : 0); };

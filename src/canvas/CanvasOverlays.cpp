@@ -1,0 +1,3 @@
+#include "canvas/CanvasOverlays.h"
+
+std::shared_ptr<CanvasOverlayFactory> defaultCanvasOverlayFactory() { return nullptr; }

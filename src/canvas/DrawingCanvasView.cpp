@@ -1,0 +1,620 @@
+// The canvas's composition: what it shows and in which order, the reaction
+// pass shared by the canvases of one drawing state, and the text box.
+
+#include "canvas/DrawingCanvasView.h"
+
+#include "canvas/LoadingBrushBadge.h"
+#include "model/DrawingState.h"
+#include "platform/CanvasRect.h"
+#include "platform/Dispatch.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+// The canvases of one drawing state react together: after a change, every
+// canvas first notes the watched values, then each runs its reactions. A
+// reaction that consumes a value (the delete request) therefore cannot hide
+// the change from a canvas whose turn comes later.
+class CanvasPassGroup {
+public:
+    static std::shared_ptr<CanvasPassGroup> join(const std::shared_ptr<DrawingState>& state,
+                                                 DrawingCanvasView* canvas) {
+        auto& groups = registry();
+        std::erase_if(groups, [](const std::weak_ptr<CanvasPassGroup>& g) { return g.expired(); });
+        for (const auto& weak : groups) {
+            auto group = weak.lock();
+            if (group && group->state_.lock() == state) {
+                group->canvases_.push_back(canvas);
+                return group;
+            }
+        }
+        auto group = std::make_shared<CanvasPassGroup>();
+        group->state_ = state;
+        group->canvases_.push_back(canvas);
+        std::weak_ptr<CanvasPassGroup> weakGroup = group;
+        group->willChange_ = state->willChange.connect([weakGroup] {
+            if (auto g = weakGroup.lock()) g->schedule();
+        });
+        groups.push_back(group);
+        return group;
+    }
+
+    void leave(DrawingCanvasView* canvas) {
+        std::erase_if(canvases_, [canvas](const QPointer<DrawingCanvasView>& c) { return !c || c == canvas; });
+    }
+
+    void schedule() {
+        if (scheduled_) return;
+        scheduled_ = true;
+        std::weak_ptr<CanvasPassGroup> weak = weakSelf();
+        platform::dispatchMain([weak] {
+            if (auto g = weak.lock()) g->run();
+        });
+    }
+
+private:
+    static std::vector<std::weak_ptr<CanvasPassGroup>>& registry() {
+        static std::vector<std::weak_ptr<CanvasPassGroup>> groups;
+        return groups;
+    }
+
+    std::weak_ptr<CanvasPassGroup> weakSelf() {
+        for (const auto& weak : registry()) {
+            auto g = weak.lock();
+            if (g.get() == this) return weak;
+        }
+        return {};
+    }
+
+    void run() {
+        scheduled_ = false;
+        const auto canvases = canvases_;
+        for (const auto& c : canvases)
+            if (c) c->takeSnapshot();
+        for (const auto& c : canvases)
+            if (c) c->runPass();
+    }
+
+    std::weak_ptr<DrawingState> state_;
+    std::vector<QPointer<DrawingCanvasView>> canvases_;
+    platform::Subscription willChange_;
+    bool scheduled_ = false;
+};
+
+namespace {
+
+// Changes are compared exactly, and a value that is not a number counts as
+// equal to itself, so it cannot start reactions over and over.
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+bool same(const Color& a, const Color& b) {
+    return same(a.r, b.r) && same(a.g, b.g) && same(a.b, b.b) && same(a.a, b.a);
+}
+
+// Reactions may cause further changes; a pass settles within a few rounds.
+constexpr int kMaxRounds = 16;
+
+constexpr double kEraserCursorRadiusFactor = 4;
+
+std::uint64_t mix64(std::uint64_t z) {
+    z ^= z >> 33;
+    z *= 0xff51afd7ed558ccdULL;
+    z ^= z >> 33;
+    return z;
+}
+
+} // namespace
+
+DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state, DisplayID displayID,
+                                     QWidget* parent)
+    : QWidget(parent),
+      weakState_(state),
+      state_(state.get()),
+      displayID_(displayID),
+      factory_(defaultCanvasOverlayFactory()),
+      clock_(CanvasClock::system()) {
+    platform::assertMainThread("DrawingCanvasView");
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    setMouseTracking(true);
+
+    overlayHost_ = new QWidget(this);
+    overlayHost_->setAttribute(Qt::WA_NoSystemBackground);
+    overlayHost_->setGeometry(rect());
+    badge_ = new LoadingBrushBadge(overlayHost_);
+    badge_->hide();
+
+    if (!state) return;
+    seen_ = currentWatched();
+    group_ = CanvasPassGroup::join(state, this);
+    subscriptions_.push_back(state->strokes.sink([this](const auto&) { strokesDirty_ = true; },
+                                                 platform::Delivery::Immediate, platform::Initial::Skip));
+    subscriptions_.push_back(state->currentStroke.sink([this](const auto&) { liveDirty_ = true; },
+                                                       platform::Delivery::Immediate, platform::Initial::Skip));
+    subscriptions_.push_back(state->currentDrawingDisplayID.sink([this](const auto&) { liveDirty_ = true; },
+                                                                 platform::Delivery::Immediate,
+                                                                 platform::Initial::Skip));
+    subscriptions_.push_back(state->endOpenEditsRequested.connect([this](std::optional<DisplayID> display) {
+        if (!display || *display == displayID_) endOpenEdits();
+    }));
+    scheduleUpdate();
+}
+
+DrawingCanvasView::~DrawingCanvasView() {
+    if (group_) group_->leave(this);
+    subscriptions_.clear();
+    // Whatever is still open would be lost with the canvas.
+    if (liveState()) endOpenEdits();
+}
+
+void DrawingCanvasView::setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory) {
+    textLayer_.reset();
+    bezierDrawingOverlay_.reset();
+    lineOverlay_.reset();
+    shapeOverlay_.reset();
+    freehandOverlay_.reset();
+    lineOverlayKind_ = shapeOverlayKind_ = EditKind::none;
+    lineOverlayStroke_.reset();
+    shapeOverlayStroke_.reset();
+    freehandOverlayStroke_.reset();
+    factory_ = std::move(factory);
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {
+    clock_ = clock ? std::move(clock) : CanvasClock::system();
+}
+
+DrawingState* DrawingCanvasView::liveState() const { return weakState_.expired() ? nullptr : state_; }
+
+// ---- Reaction pass ----
+
+DrawingCanvasView::Watched DrawingCanvasView::currentWatched() const {
+    const DrawingState& s = *state_;
+    Watched w;
+    w.isTextEditing = s.isTextEditing.get();
+    w.isAttachedToWindow = s.isAttachedToWindow.get();
+    w.isLineEditing = s.isLineEditing.get();
+    w.pendingDeleteEdit = s.pendingDeleteEdit.get();
+    w.editingLineWidthStep = s.editingLineWidthStep.get();
+    w.lineWidth = s.lineWidth.get();
+    w.selectedColor = s.selectedColor.get();
+    w.strokeOpacity = s.strokeOpacity.get();
+    w.selectedTool = s.selectedTool.get();
+    return w;
+}
+
+void DrawingCanvasView::scheduleUpdate() {
+    if (group_) group_->schedule();
+}
+
+void DrawingCanvasView::takeSnapshot() {
+    if (liveState()) snapshot_ = currentWatched();
+}
+
+void DrawingCanvasView::runPass() {
+    if (inPass_ || !liveState()) return;
+    inPass_ = true;
+    Watched now = snapshot_ ? *snapshot_ : currentWatched();
+    snapshot_.reset();
+    for (int round = 0; round < kMaxRounds; ++round) {
+        const Watched old = seen_;
+        seen_ = now;
+        runReactions(old, now);
+        if (!liveState()) return;
+        now = currentWatched();
+        const Watched& s = seen_;
+        if (s.isTextEditing == now.isTextEditing && s.isAttachedToWindow == now.isAttachedToWindow &&
+            s.isLineEditing == now.isLineEditing && s.pendingDeleteEdit == now.pendingDeleteEdit &&
+            s.editingLineWidthStep == now.editingLineWidthStep && same(s.lineWidth, now.lineWidth) &&
+            same(s.selectedColor, now.selectedColor) && same(s.strokeOpacity, now.strokeOpacity) &&
+            s.selectedTool == now.selectedTool)
+            break;
+    }
+    inPass_ = false;
+    refreshView();
+}
+
+void DrawingCanvasView::runReactions(const Watched& o, const Watched& n) {
+    if (o.isTextEditing != n.isTextEditing) textEditingChanged();
+    if (o.isAttachedToWindow != n.isAttachedToWindow) attachedToWindowChanged(n.isAttachedToWindow);
+    if (o.isLineEditing != n.isLineEditing) lineEditingChanged();
+    if (o.pendingDeleteEdit != n.pendingDeleteEdit) pendingDeleteEditChanged(n.pendingDeleteEdit);
+    if (o.editingLineWidthStep != n.editingLineWidthStep)
+        lineWidthStepChanged(o.editingLineWidthStep, n.editingLineWidthStep);
+    if (!same(o.lineWidth, n.lineWidth)) lineWidthChanged();
+    if (!same(o.selectedColor, n.selectedColor)) colorChanged();
+    if (!same(o.strokeOpacity, n.strokeOpacity)) colorChanged();
+    if (o.selectedTool != n.selectedTool) toolChanged(o.selectedTool);
+}
+
+// ---- What the view shows ----
+
+void DrawingCanvasView::refreshView() {
+    if (!liveState()) return;
+    syncGeometry();
+    syncClip();
+    syncStrokes();
+    syncLiveStroke();
+    syncEraserCursor();
+    syncOverlays();
+    syncBadge();
+}
+
+void DrawingCanvasView::syncGeometry() {
+    const QSize logical = size();
+    const double dpr = devicePixelRatioF();
+    if (cache_.logicalSize() == logical && cache_.devicePixelRatio() == dpr) return;
+    cache_.setGeometry(logical, dpr);
+    live_.setGeometry(logical, dpr);
+    strokesDirty_ = true;
+    liveDirty_ = true;
+    update();
+}
+
+void DrawingCanvasView::syncClip() {
+    const std::optional<QRectF> frame = state_->canvasConstraintFrame.get();
+    const bool changed = frame.has_value() != clip_.has_value() || (frame && *frame != *clip_);
+    if (!changed) return;
+    clip_ = frame;
+    if (clip_) overlayHost_->setMask(QRegion(clip_->toAlignedRect()));
+    else overlayHost_->clearMask();
+    update();
+}
+
+std::uint64_t DrawingCanvasView::stampCacheSignature() const {
+    // Brush cells arrive in the background and are announced without a
+    // field of their own; a change of what is cached shows here.
+    std::uint64_t sum = 0;
+    for (auto it = state_->gimpStampCache.constBegin(); it != state_->gimpStampCache.constEnd(); ++it) {
+        std::uint64_t h = mix64(qHash(it.key()) + 0x9e3779b97f4a7c15ULL * (it.value().size() + 1));
+        if (!it.value().empty()) h = mix64(h ^ static_cast<std::uint64_t>(it.value().front().cacheKey()));
+        sum += h;
+    }
+    return sum;
+}
+
+std::vector<QImage> DrawingCanvasView::stampsFor(const DrawingStroke& stroke) const {
+    if (!stroke.gimpBrushID) return {};
+    return state_->tintedStamps(*stroke.gimpBrushID, stroke.color, stroke.lineWidth);
+}
+
+void DrawingCanvasView::syncStrokes() {
+    const DisplayID first = state_->firstScreenDisplayID();
+    if (first != firstScreen_) {
+        firstScreen_ = first;
+        strokesDirty_ = true;
+    }
+    const std::uint64_t signature = stampCacheSignature();
+    const bool stampsChanged = signature != stampSignature_;
+    stampSignature_ = signature;
+    if (stampsChanged) liveDirty_ = true;
+    const auto stamps = [this](const DrawingStroke& s) { return stampsFor(s); };
+
+    if (strokesDirty_ || cache_.image().isNull()) {
+        strokesDirty_ = false;
+        std::vector<const DrawingStroke*> mine;
+        for (const DrawingStroke& s : state_->strokes.get())
+            if (s.displayID == displayID_ || (s.displayID == 0 && displayID_ == first)) mine.push_back(&s);
+        update(cache_.sync(mine, stamps));
+    } else if (stampsChanged) {
+        update(cache_.refreshStamps(stamps));
+    }
+}
+
+void DrawingCanvasView::syncLiveStroke() {
+    const auto& current = state_->currentStroke.get();
+    // Only the display being drawn on shows the live stroke.
+    const DrawingStroke* live =
+        current && state_->currentDrawingDisplayID.get() == displayID_ ? &*current : nullptr;
+    if (!live && !live_.isShowing()) {
+        liveDirty_ = false;
+        return;
+    }
+    if (!liveDirty_) return;
+    liveDirty_ = false;
+    update(live_.show(live, live ? stampsFor(*live) : std::vector<QImage>()));
+}
+
+void DrawingCanvasView::syncEraserCursor() {
+    QRect ring;
+    if (state_->selectedTool.get() == DrawingTool::eraser && eraserCursorLocation_) {
+        const double r = state_->lineWidth.get() * kEraserCursorRadiusFactor;
+        const QPointF c = *eraserCursorLocation_;
+        if (std::isfinite(r) && std::isfinite(c.x()) && std::isfinite(c.y())) {
+            const QRectF bounds = QRectF(rect()).adjusted(-4, -4, 4, 4);
+            ring = (QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r).adjusted(-2, -2, 2, 2) & bounds).toAlignedRect();
+        }
+    }
+    if (ring == cursorRing_) return;
+    update(cursorRing_);
+    update(ring);
+    cursorRing_ = ring;
+}
+
+bool DrawingCanvasView::isLoadingBadgeVisible() const { return badge_ && !badge_->isHidden(); }
+
+void DrawingCanvasView::syncBadge() {
+    const bool loading = state_->selectedTool.get() == DrawingTool::gimpBrush && state_->activeGIMPBrushID.get() &&
+                         !state_->isActiveGIMPBrushLoaded();
+    if (loading) {
+        badge_->centreInParent();
+        badge_->raise();
+        badge_->show();
+    } else {
+        badge_->hide();
+    }
+}
+
+DrawingStroke DrawingCanvasView::recoloured(const DrawingStroke& stroke) const {
+    DrawingStroke copy = stroke;
+    copy.color = state_->selectedColor.get().opacity(state_->strokeOpacity.get());
+    return copy;
+}
+
+void DrawingCanvasView::syncOverlays() {
+    if (!factory_) return;
+    DrawingState& s = *state_;
+    QPointer<DrawingCanvasView> self(this);
+    auto strokeHandler = [self](void (DrawingCanvasView::*member)(const DrawingStroke&)) {
+        return [self, member](const DrawingStroke& stroke) {
+            if (self) (self.data()->*member)(stroke);
+        };
+    };
+    auto present = [](auto& overlay) {
+        if (overlay) {
+            overlay->widget()->setGeometry(overlay->widget()->parentWidget()->rect());
+            overlay->widget()->show();
+        }
+    };
+
+    // Text tool layer: with the text tool, or while a box is open.
+    const bool wantsText = s.selectedTool.get() == DrawingTool::text || textBoxActive_;
+    if (wantsText && !textLayer_) {
+        textLayer_ = factory_->makeTextToolLayer(s, *this, [self] {
+            if (self) self->commitPendingText();
+        }, overlayHost_);
+        present(textLayer_);
+    } else if (!wantsText) {
+        textLayer_.reset();
+    }
+
+    // The bezier pen draws a new path while no edit is open.
+    const bool wantsBezierDrawing = s.selectedTool.get() == DrawingTool::bezierPen && !s.isLineEditing.get();
+    if (wantsBezierDrawing && !bezierDrawingOverlay_) {
+        bezierDrawingOverlay_ =
+            factory_->makeBezierPenDrawingOverlay(s, strokeHandler(&DrawingCanvasView::bezierPathFinished), overlayHost_);
+        present(bezierDrawingOverlay_);
+    } else if (!wantsBezierDrawing) {
+        bezierDrawingOverlay_.reset();
+    }
+
+    // Each slot's overlay, by the tool of its stroke, in the current colour.
+    auto syncSlot = [&](const std::optional<DrawingStroke>& slot, std::unique_ptr<StrokeEditOverlay>& overlay,
+                        EditKind& kind, std::optional<DrawingStroke>& shown, auto&& kindOf, auto&& make) {
+        if (!slot) {
+            overlay.reset();
+            kind = EditKind::none;
+            shown.reset();
+            return;
+        }
+        const DrawingStroke stroke = recoloured(*slot);
+        const EditKind wanted = kindOf(slot->tool);
+        if (!overlay || kind != wanted) {
+            overlay = make(wanted, stroke);
+            kind = wanted;
+            shown = stroke;
+            present(overlay);
+        } else if (!shown || !(*shown == stroke)) {
+            overlay->setStroke(stroke);
+            shown = stroke;
+        }
+    };
+    syncSlot(
+        editingLineStroke_, lineOverlay_, lineOverlayKind_, lineOverlayStroke_,
+        [](DrawingTool t) { return t == DrawingTool::bezierPen ? EditKind::bezierPen : EditKind::line; },
+        [&](EditKind k, const DrawingStroke& stroke) {
+            if (k == EditKind::bezierPen)
+                return factory_->makeBezierPenEditOverlay(stroke, strokeHandler(&DrawingCanvasView::lineEditUpdated),
+                                                          [self] {
+                                                              if (self) self->bezierEditOutsideTap();
+                                                          },
+                                                          overlayHost_);
+            return factory_->makeLineEditOverlay(stroke, strokeHandler(&DrawingCanvasView::lineEditUpdated),
+                                                 overlayHost_);
+        });
+    syncSlot(
+        editingShapeStroke_, shapeOverlay_, shapeOverlayKind_, shapeOverlayStroke_,
+        [](DrawingTool t) {
+            return t == DrawingTool::rectangle ? EditKind::shape
+                   : t == DrawingTool::ellipse ? EditKind::ellipse
+                                               : EditKind::polygon;
+        },
+        [&](EditKind k, const DrawingStroke& stroke) {
+            auto onUpdate = strokeHandler(&DrawingCanvasView::shapeEditUpdated);
+            if (k == EditKind::shape) return factory_->makeShapeEditOverlay(stroke, onUpdate, overlayHost_);
+            if (k == EditKind::ellipse) return factory_->makeEllipseEditOverlay(stroke, onUpdate, overlayHost_);
+            return factory_->makePolygonEditOverlay(s, stroke, onUpdate, overlayHost_);
+        });
+    EditKind freehandKind = freehandOverlay_ ? EditKind::freehand : EditKind::none;
+    syncSlot(
+        editingFreehandStroke_, freehandOverlay_, freehandKind, freehandOverlayStroke_,
+        [](DrawingTool) { return EditKind::freehand; },
+        [&](EditKind, const DrawingStroke& stroke) {
+            return factory_->makeFreehandEditOverlay(s, stroke, strokeHandler(&DrawingCanvasView::freehandEditUpdated),
+                                                     overlayHost_);
+        });
+
+    // Bottom to top: text tool layer, badge, bezier drawing, line, shape,
+    // freehand.
+    for (QWidget* w : {textLayer_ ? textLayer_->widget() : nullptr, static_cast<QWidget*>(badge_),
+                       bezierDrawingOverlay_ ? bezierDrawingOverlay_->widget() : nullptr,
+                       lineOverlay_ ? lineOverlay_->widget() : nullptr, shapeOverlay_ ? shapeOverlay_->widget() : nullptr,
+                       freehandOverlay_ ? freehandOverlay_->widget() : nullptr})
+        if (w) w->raise();
+}
+
+// ---- Painting and pointer ----
+
+void DrawingCanvasView::paintEvent(QPaintEvent* event) {
+    if (liveState() && (cache_.logicalSize() != size() || cache_.devicePixelRatio() != devicePixelRatioF() ||
+                        cache_.image().isNull() || strokesDirty_))
+        refreshView();
+    QPainter p(this);
+    for (const QRect& r : event->region()) {
+        if (clip_) {
+            // Nothing shows outside the pinned window's area.
+            p.setClipping(false);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.fillRect(r, Qt::transparent);
+            p.setClipRect(*clip_);
+        }
+        live_.paint(p, r, cache_.image());
+    }
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (liveState() && state_->selectedTool.get() == DrawingTool::eraser) drawEraserCursor(p);
+}
+
+void DrawingCanvasView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    overlayHost_->setGeometry(rect());
+    for (QWidget* w : overlayHost_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w != badge_) w->setGeometry(overlayHost_->rect());
+    badge_->centreInParent();
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() == Qt::NoButton) hoverChanged(event->position());
+    QWidget::mouseMoveEvent(event);
+}
+
+void DrawingCanvasView::leaveEvent(QEvent* event) {
+    hoverChanged(std::nullopt);
+    QWidget::leaveEvent(event);
+}
+
+void DrawingCanvasView::drawEraserCursor(QPainter& painter) const {
+    if (!eraserCursorLocation_ || !liveState()) return;
+    const double r = state_->lineWidth.get() * kEraserCursorRadiusFactor;
+    if (!std::isfinite(r)) return;
+    const QPointF c = *eraserCursorLocation_;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f), 1.0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    pen.setDashPattern({4, 4});
+    pen.setDashOffset(0);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
+    painter.restore();
+}
+
+void DrawingCanvasView::hoverChanged(std::optional<QPointF> location) {
+    platform::assertMainThread("DrawingCanvasView::hoverChanged");
+    if (location) eraserCursorLocation_ = location;
+    scheduleUpdate();
+    if (isDragging_) return;
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (location && textBoxActive_ && platform::canvasContains(textBoxFrame_, *location)) shape = Qt::IBeamCursor;
+    setCursor(shape);
+}
+
+// ---- Text box ----
+
+void DrawingCanvasView::setTextBoxFrame(const QRectF& frame) {
+    textBoxFrame_ = frame;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::setTextBoxActive(bool active) {
+    textBoxActive_ = active;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::setPendingText(const QString& text) {
+    pendingText_ = text;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::setPendingRotation(double degrees) {
+    pendingRotation_ = degrees;
+    scheduleUpdate();
+}
+
+bool DrawingCanvasView::commitPendingText() {
+    platform::assertMainThread("DrawingCanvasView::commitPendingText");
+    DrawingState* s = liveState();
+    if (!s) return false;
+    const QString trimmed = pendingText_.trimmed();
+    if (!trimmed.isEmpty()) {
+        DrawingStroke stroke;
+        // Made on this canvas, whatever display was drawn on last.
+        stroke.displayID = displayID_;
+        stroke.points = {textBoxFrame_.center()};
+        stroke.tool = DrawingTool::text;
+        stroke.color = s->selectedColor.get().opacity(s->strokeOpacity.get());
+        stroke.lineWidth = s->lineWidth.get();
+        stroke.startPoint = textBoxFrame_.topLeft();
+        stroke.endPoint = QPointF(textBoxFrame_.right(), textBoxFrame_.bottom());
+        stroke.text = trimmed;
+        stroke.fontName = s->textFontName.get();
+        stroke.explicitFontSize = s->textFontSize.get();
+        stroke.rotationDegrees = pendingRotation_;
+        stroke.gimpSpacing = 25;
+        stroke.gimpCellSelection = GIMPCellSelection::sequential;
+        s->addStroke(stroke);
+    }
+    resetTextBox();
+    return !trimmed.isEmpty();
+}
+
+void DrawingCanvasView::resetTextBox() {
+    DrawingState* s = liveState();
+    if (!s) return;
+    textBoxActive_ = false;
+    pendingText_.clear();
+    pendingRotation_ = 0;
+    s->isTextEditing = false;
+    if (textLayer_) textLayer_->textBoxChanged();
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::textEditingChanged() {
+    DrawingState* s = liveState();
+    if (!s) return;
+    if (s->isTextEditing.get()) {
+        s->lastPlacedStrokeID = std::nullopt;
+        return;
+    }
+    if (!textBoxActive_) return;
+    if (commitPendingText()) {
+        s->selectedTool = std::nullopt;
+        s->isMoveMode = true;
+    }
+}
+
+void DrawingCanvasView::attachedToWindowChanged(bool newValue) {
+    DrawingState* s = liveState();
+    if (!s || newValue) return;
+    // The pinned drawing is gone: strokes under edit are dropped with it.
+    editingLineStroke_.reset();
+    editingShapeStroke_.reset();
+    editingFreehandStroke_.reset();
+    isDragging_ = false;
+    pathPoints_.clear();
+    s->isBezierEditing = false;
+    if (s->isLineEditing.get()) s->isLineEditing = false;
+    scheduleUpdate();
+}

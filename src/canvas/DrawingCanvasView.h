@@ -1,0 +1,240 @@
+#pragma once
+
+// The drawing surface of one display: the content of that display's overlay
+// window. It shows the display's placed strokes (kept as one image, see
+// StrokeCache) and, while its display is the one being drawn on, the live
+// stroke; it draws the eraser's cursor ring, lays the text tool layer, the
+// brush-loading badge and the edit overlays over them, and clips everything
+// to the pinned window's area while the drawing is pinned.
+//
+// It keeps the stroke under edit in one of three edit slots (the stroke is
+// out of DrawingState::strokes meanwhile) and the open text box, and reacts
+// to changes of the drawing state: each change is followed, on a later turn
+// of the event loop, by one reaction pass over all canvases of the state,
+// which compares the watched values with the ones seen last and runs the
+// reaction of each value that really changed, in a fixed order, with the
+// old and the new value. Equal assignments and the canvas's creation run
+// nothing.
+//
+// Everything runs on the main thread. The canvas holds the state weakly;
+// once the state is gone it does nothing.
+
+#include "canvas/CanvasClock.h"
+#include "canvas/CanvasOverlays.h"
+#include "canvas/LiveStrokeLayer.h"
+#include "canvas/StrokeCache.h"
+#include "model/DrawingStroke.h"
+#include "model/DrawingTool.h"
+#include "platform/Color.h"
+#include "platform/ScreenProvider.h"
+#include "platform/Subscription.h"
+
+#include <QPointF>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+#include <QUuid>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class DrawingState;
+class LoadingBrushBadge;
+class CanvasPassGroup;
+
+class DrawingCanvasView : public QWidget, public TextBoxBinding {
+    Q_OBJECT
+public:
+    using DisplayID = platform::DisplayID;
+    using TimePoint = CanvasClock::TimePoint;
+
+    // The canvas of `displayID`, showing the strokes of that display.
+    DrawingCanvasView(const std::shared_ptr<DrawingState>& state, DisplayID displayID, QWidget* parent = nullptr);
+    ~DrawingCanvasView() override;
+
+    DisplayID displayID() const { return displayID_; }
+
+    // The maker of the overlays (none: no overlays are shown).
+    void setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory);
+    void setClock(std::shared_ptr<CanvasClock> clock);
+
+    // ---- Text box ----
+    // Turns the open text box into a text stroke of this display; true when
+    // a stroke was added (blank text adds none). Closes the box either way.
+    bool commitPendingText();
+    // Closes the box and ends text editing; the frame is kept.
+    void resetTextBox();
+    // Opens a text stroke the caller has taken out of the strokes.
+    void beginTextEdit(const DrawingStroke& stroke);
+
+    // TextBoxBinding: the text tool layer reads and writes the box here.
+    QRectF textBoxFrame() const override { return textBoxFrame_; }
+    void setTextBoxFrame(const QRectF& frame) override;
+    bool textBoxActive() const override { return textBoxActive_; }
+    void setTextBoxActive(bool active) override;
+    QString pendingText() const override { return pendingText_; }
+    void setPendingText(const QString& text) override;
+    double pendingRotation() const override { return pendingRotation_; }
+    void setPendingRotation(double degrees) override;
+
+    // ---- Edits ----
+    // Opens the placed stroke at `index` of DrawingState::strokes in the
+    // edit slot its tool belongs to, taking it out of the strokes.
+    void openEdit(std::size_t index);
+    // Write the slot's stroke back as a new addition in the current colour.
+    void endLineEdit();
+    void endShapeEdit();
+    void endFreehandEdit();
+    // Writes back every slot and commits the text box, as Esc would; run
+    // before strokes are set aside or the canvas goes away.
+    void endOpenEdits();
+
+    // Overlay callbacks.
+    void bezierPathFinished(const DrawingStroke& stroke);
+    void bezierEditOutsideTap();
+    void lineEditUpdated(const DrawingStroke& stroke);
+    void shapeEditUpdated(const DrawingStroke& stroke);
+    void freehandEditUpdated(const DrawingStroke& stroke);
+
+    const std::optional<DrawingStroke>& editingLineStroke() const { return editingLineStroke_; }
+    const std::optional<DrawingStroke>& editingShapeStroke() const { return editingShapeStroke_; }
+    const std::optional<DrawingStroke>& editingFreehandStroke() const { return editingFreehandStroke_; }
+    bool isEditCooldown() const { return isEditCooldown_; }
+    // Starts the 0.35 s pause; callers set the cooldown first.
+    void startEditCooldown();
+
+    // Whether a drag may draw with the selected tool now.
+    bool isGIMPBrushReady() const;
+
+    // ---- Pointer ----
+    // The pointer is over the canvas at a point, or has left it (none).
+    void hoverChanged(std::optional<QPointF> location);
+    std::optional<QPointF> eraserCursorLocation() const { return eraserCursorLocation_; }
+    void drawEraserCursor(QPainter& painter) const;
+
+    // ---- Reactions, in the order they run ----
+    void textEditingChanged();
+    void attachedToWindowChanged(bool newValue);
+    void lineEditingChanged();
+    void pendingDeleteEditChanged(bool newValue);
+    void lineWidthStepChanged(std::int64_t oldValue, std::int64_t newValue);
+    void lineWidthChanged();
+    void colorChanged();
+    void toolChanged(std::optional<DrawingTool> oldValue);
+
+    // What the strokes layer shows now, for measurements and tests.
+    const StrokeCache& strokeCache() const { return cache_; }
+    bool isShowingLiveStroke() const { return live_.isShowing(); }
+    bool isLoadingBadgeVisible() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    friend class CanvasPassGroup;
+
+    // The values the reactions watch, in the order of the reactions.
+    struct Watched {
+        bool isTextEditing = false;
+        bool isAttachedToWindow = false;
+        bool isLineEditing = false;
+        bool pendingDeleteEdit = false;
+        std::int64_t editingLineWidthStep = 0;
+        double lineWidth = 0;
+        Color selectedColor;
+        double strokeOpacity = 0;
+        std::optional<DrawingTool> selectedTool;
+    };
+
+    DrawingState* liveState() const;
+    Watched currentWatched() const;
+    // One reaction pass: the snapshot taken with the other canvases first,
+    // then this canvas's own follow-up changes; then the view catches up.
+    void takeSnapshot();
+    void runPass();
+    void runReactions(const Watched& oldValues, const Watched& newValues);
+    void scheduleUpdate();
+
+    void refreshView();
+    void syncGeometry();
+    void syncStrokes();
+    void syncLiveStroke();
+    void syncEraserCursor();
+    void syncClip();
+    void syncOverlays();
+    void syncBadge();
+    std::vector<QImage> stampsFor(const DrawingStroke& stroke) const;
+    std::uint64_t stampCacheSignature() const;
+
+    void writeBack(std::optional<DrawingStroke>& slot);
+    DrawingStroke recoloured(const DrawingStroke& stroke) const;
+    Color colorCopiedFrom(const Color& strokeColor) const;
+
+    std::weak_ptr<DrawingState> weakState_;
+    DrawingState* state_;
+    DisplayID displayID_;
+    std::shared_ptr<CanvasOverlayFactory> factory_;
+    std::shared_ptr<CanvasClock> clock_;
+    std::shared_ptr<CanvasPassGroup> group_;
+    std::vector<platform::Subscription> subscriptions_;
+
+    // ---- Canvas state ----
+    QPointF dragStart_;
+    std::vector<QPointF> pathPoints_;
+    bool isDragging_ = false;
+    // The placed stroke being moved, by id: it may leave the strokes mid-drag.
+    std::optional<QUuid> draggedStrokeID_;
+    QRectF textBoxFrame_;
+    bool textBoxActive_ = false;
+    QString pendingText_;
+    double pendingRotation_ = 0;
+    std::optional<QPointF> eraserCursorLocation_;
+    // Remembered clicks for double-click tests; none = long ago.
+    std::optional<TimePoint> lastTapTime_;
+    QPointF lastTapLocation_;
+    std::optional<TimePoint> lastLineTapTime_;
+    QPointF lastLineTapLocation_;
+    std::optional<TimePoint> lastFreehandTapTime_;
+    QPointF lastFreehandTapLocation_;
+    std::optional<QUuid> lastSingleClickDotID_;
+    std::optional<DrawingStroke> editingLineStroke_;
+    std::optional<DrawingStroke> editingShapeStroke_;
+    std::optional<DrawingStroke> editingFreehandStroke_;
+    bool isEditCooldown_ = false;
+    bool isEditMoveDragging_ = false;
+    std::optional<DrawingStroke> editMoveStart_;
+
+    // ---- Reaction pass ----
+    Watched seen_;
+    std::optional<Watched> snapshot_;
+    bool inPass_ = false;
+
+    // ---- What the view shows ----
+    StrokeCache cache_;
+    LiveStrokeLayer live_;
+    bool strokesDirty_ = true;
+    bool liveDirty_ = true;
+    std::uint64_t stampSignature_ = 0;
+    DisplayID firstScreen_ = 0;
+    std::optional<QRectF> clip_;
+    QRect cursorRing_;
+
+    QWidget* overlayHost_ = nullptr;
+    LoadingBrushBadge* badge_ = nullptr;
+    std::unique_ptr<TextToolLayer> textLayer_;
+    std::unique_ptr<CanvasOverlay> bezierDrawingOverlay_;
+    enum class EditKind { none, bezierPen, line, shape, ellipse, polygon, freehand };
+    std::unique_ptr<StrokeEditOverlay> lineOverlay_;
+    EditKind lineOverlayKind_ = EditKind::none;
+    std::unique_ptr<StrokeEditOverlay> shapeOverlay_;
+    EditKind shapeOverlayKind_ = EditKind::none;
+    std::unique_ptr<StrokeEditOverlay> freehandOverlay_;
+    std::optional<DrawingStroke> lineOverlayStroke_, shapeOverlayStroke_, freehandOverlayStroke_;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+// The live stroke of a drag, drawn into layers of its own at device
+// resolution and laid over the placed strokes when the canvas repaints.
+//
+// The part of the stroke that can no longer change is drawn once into a
+// canvas-sized layer as the stroke grows; the rest (the tail, which the
+// next pointer event may still change) is drawn afresh each time into a
+// small layer of its own. Strokes that paint one outline (pens, lines,
+// shapes) are drawn opaque and laid on with their colour's opacity, so
+// pieces drawn over each other leave no darker beads; stamped strokes are
+// drawn in their colour, each stamp once. A live eraser cuts its dabs out of
+// the strokes beneath it, in the composite only.
+
+#include "model/DrawingStroke.h"
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <QSize>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class LivePiecePainter;
+
+class LiveStrokeLayer {
+public:
+    LiveStrokeLayer();
+    ~LiveStrokeLayer();
+    LiveStrokeLayer(const LiveStrokeLayer&) = delete;
+    LiveStrokeLayer& operator=(const LiveStrokeLayer&) = delete;
+
+    // The canvas size in logical pixels and its device pixel ratio; a change
+    // drops what is drawn.
+    void setGeometry(QSize logicalSize, double devicePixelRatio);
+
+    // Shows `stroke` (none: nothing) with the tinted cells it is stamped
+    // with. Answers the area to repaint, in logical pixels.
+    QRegion show(const DrawingStroke* stroke, const std::vector<QImage>& stamps);
+
+    bool isShowing() const { return showing_; }
+
+    // Paints `logicalRect` of the canvas: the placed strokes from `strokes`
+    // (device pixels, as StrokeCache keeps them; null paints none) with the
+    // live stroke laid over them. Replaces what the target held there.
+    void paint(QPainter& target, const QRect& logicalRect, const QImage& strokes);
+
+private:
+    void clearLayers();
+    QRect toDevice(const QRectF& logical) const;
+    QRegion toLogical(const QRect& device) const;
+    QImage& scratch(QSize size);
+
+    QSize logicalSize_;
+    double dpr_ = 1;
+    bool showing_ = false;
+    bool cuts_ = false;      // an eraser: dabs cut the strokes beneath
+    double opacity_ = 1;     // laid on with this opacity
+    std::unique_ptr<LivePiecePainter> painter_;
+    QImage layer_;           // device size; the final part of the stroke
+    QRect layerBounds_;      // where layer_ holds pixels
+    QImage tail_;            // the tail, at tailRect_
+    QRect tailRect_;
+    QImage scratch_;
+};

@@ -1,0 +1,398 @@
+#include "canvas/StrokeCache.h"
+
+#include "canvas/DevicePixels.h"
+#include "model/StrokeExtent.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QUuid>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Antialiasing may touch a pixel beyond a drawn extent; two device pixels
+// also cover the rounding of a fractional pixel ratio.
+constexpr int kDeviceMargin = 2;
+
+// Above this share of the image a change redraws everything: clipping to
+// many scattered rectangles would cost more.
+constexpr double kFullRedrawShare = 0.5;
+
+std::vector<QImage> stampsOf(const DrawingStroke& stroke, const StrokeCache::StampSource& stamps) {
+    if (!stroke.gimpBrushID || !stamps) return {};
+    return stamps(stroke);
+}
+
+bool samePoints(const std::vector<QPointF>& a, const std::vector<QPointF>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(QPointF)) == 0);
+}
+
+bool samePoints(const std::optional<std::vector<QPointF>>& a, const std::optional<std::vector<QPointF>>& b) {
+    return a.has_value() == b.has_value() && (!a || samePoints(*a, *b));
+}
+
+// Every field but the erasures, point lists compared byte for byte: the
+// sync compares every stroke on every change, and this is its inner loop.
+// A difference it sees where operator== sees none (0 and −0) only costs a
+// redraw.
+bool sameExceptErasures(const DrawingStroke& a, const DrawingStroke& b) {
+    static_assert(sizeof(void*) != 8 || sizeof(DrawingStroke) == 392,
+                  "a field was added to DrawingStroke: compare it here too");
+    return a.id == b.id && a.tool == b.tool && a.color == b.color && a.lineWidth == b.lineWidth &&
+           a.displayID == b.displayID && a.offset.width() == b.offset.width() &&
+           a.offset.height() == b.offset.height() && samePoints(a.points, b.points) &&
+           samePoint(a.startPoint, b.startPoint) && samePoint(a.endPoint, b.endPoint) &&
+           a.controlPoint.has_value() == b.controlPoint.has_value() &&
+           (!a.controlPoint || samePoint(*a.controlPoint, *b.controlPoint)) && a.text == b.text &&
+           a.fontName == b.fontName && a.explicitFontSize == b.explicitFontSize &&
+           a.rotationDegrees == b.rotationDegrees && samePoints(a.customVertices, b.customVertices) &&
+           samePoints(a.bezierHandleIn, b.bezierHandleIn) && samePoints(a.bezierHandleOut, b.bezierHandleOut) &&
+           a.gimpBrushID == b.gimpBrushID && a.gimpSpacing == b.gimpSpacing &&
+           a.gimpCellSelection == b.gimpCellSelection;
+}
+
+bool sameStroke(const DrawingStroke& a, const DrawingStroke& b) {
+    return sameExceptErasures(a, b) && a.erasures == b.erasures;
+}
+
+// Overlapping rectangles become their union, so no pixel is cleared and
+// redrawn twice.
+std::vector<QRect> merged(std::vector<QRect> rects) {
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (std::size_t i = 0; i < rects.size(); ++i) {
+            for (std::size_t j = i + 1; j < rects.size();) {
+                if (rects[i].intersects(rects[j])) {
+                    rects[i] |= rects[j];
+                    rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(j));
+                    changed = true;
+                } else {
+                    ++j;
+                }
+            }
+        }
+    }
+    return rects;
+}
+
+// Copies `from` into `image` at `at`, row by row.
+void blit(QImage& image, const QImage& from, QPoint at) {
+    const QRect r = QRect(at, from.size()) & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memcpy(image.scanLine(y) + 4 * r.left(), from.constScanLine(y - at.y()) + 4 * (r.left() - at.x()),
+                    4 * static_cast<std::size_t>(r.width()));
+}
+
+std::size_t bytesOf(const QImage& image) { return static_cast<std::size_t>(image.sizeInBytes()); }
+
+} // namespace
+
+void StrokeCache::setGeometry(QSize logicalSize, double devicePixelRatio) {
+    if (!(devicePixelRatio > 0)) devicePixelRatio = 1;
+    if (logicalSize == logicalSize_ && devicePixelRatio == dpr_) return;
+    logicalSize_ = logicalSize;
+    dpr_ = devicePixelRatio;
+    image_ = QImage();
+    // Extents in device pixels change with the ratio.
+    entries_.clear();
+    backupBytes_ = 0;
+}
+
+void StrokeCache::clear() {
+    image_ = QImage();
+    entries_.clear();
+    backupBytes_ = 0;
+}
+
+QRect StrokeCache::deviceRect(const QRectF& e) const {
+    if (e.isNull() || !std::isfinite(e.x()) || !std::isfinite(e.y()) || !std::isfinite(e.width()) ||
+        !std::isfinite(e.height()))
+        return QRect();
+    // Far beyond the canvas a stroke's extent only needs to be clamped.
+    const double limit = 1e7;
+    const QRectF d(std::clamp(e.x() * dpr_, -limit, limit), std::clamp(e.y() * dpr_, -limit, limit),
+                   std::min(e.width() * dpr_, limit), std::min(e.height() * dpr_, limit));
+    return d.toAlignedRect().adjusted(-kDeviceMargin, -kDeviceMargin, kDeviceMargin, kDeviceMargin);
+}
+
+StrokeCache::Entry StrokeCache::makeEntry(const DrawingStroke& stroke, std::vector<QImage> stamps) const {
+    Entry e{StrokeView{stroke, std::move(stamps)}, QRect(), std::nullopt};
+    e.device = deviceRect(shownDrawnExtent(stroke));
+    return e;
+}
+
+QRegion StrokeCache::toLogical(const std::vector<QRect>& deviceRects) const {
+    QRegion region;
+    for (const QRect& d : deviceRects) region += logicalRect(d, dpr_);
+    return region;
+}
+
+// ---- Pixels beneath the top strokes ----
+
+void StrokeCache::saveBeneath(Entry& entry) {
+    if (entry.beneath) backupBytes_ -= bytesOf(*entry.beneath);
+    entry.beneath.reset();
+    const QRect r = entry.device & image_.rect();
+    if (r.isEmpty()) {
+        entry.beneath = QImage();
+        return;
+    }
+    // One stroke may not take more than half the budget.
+    if (4.0 * r.width() * r.height() > kBackupBudgetBytes / 2.0) return;
+    entry.beneath = image_.copy(r);
+    backupBytes_ += bytesOf(*entry.beneath);
+}
+
+void StrokeCache::dropBeneath(std::size_t from) {
+    for (std::size_t i = from; i < entries_.size(); ++i) {
+        if (entries_[i].beneath) backupBytes_ -= bytesOf(*entries_[i].beneath);
+        entries_[i].beneath.reset();
+    }
+}
+
+void StrokeCache::trimBackups() {
+    // The lowest strokes are the least likely to be undone or changed next.
+    for (std::size_t i = 0; i < entries_.size() && backupBytes_ > kBackupBudgetBytes; ++i) {
+        if (!entries_[i].beneath) continue;
+        backupBytes_ -= bytesOf(*entries_[i].beneath);
+        entries_[i].beneath.reset();
+    }
+}
+
+bool StrokeCache::restoreBeneath(const Entry& entry) {
+    if (!entry.beneath) return false;
+    if (!entry.beneath->isNull()) blit(image_, *entry.beneath, (entry.device & image_.rect()).topLeft());
+    return true;
+}
+
+void StrokeCache::drawOnTop(Entry& entry, QPainter& painter) {
+    if (!entry.device.intersects(image_.rect())) {
+        entry.beneath = QImage();
+        return;
+    }
+    saveBeneath(entry);
+    entry.view.render(painter);
+    ++lastDrawCount_;
+}
+
+// ---- Drawing ----
+
+QRegion StrokeCache::rebuild() {
+    const QSize size = deviceSize(logicalSize_, dpr_);
+    if (image_.size() != size || image_.isNull()) image_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    image_.fill(Qt::transparent);
+    dropBeneath(0);
+    lastDrawCount_ = 0;
+    if (image_.isNull()) return QRegion();
+    const QRect bounds = image_.rect();
+    QPainter p(&image_);
+    p.scale(dpr_, dpr_);
+    for (std::size_t i = 0; i + 1 < entries_.size(); ++i) {
+        if (!entries_[i].device.intersects(bounds)) continue;
+        entries_[i].view.render(p);
+        ++lastDrawCount_;
+    }
+    if (!entries_.empty()) drawOnTop(entries_.back(), p);
+    return QRegion(QRect(QPoint(0, 0), logicalSize_));
+}
+
+QRegion StrokeCache::redraw(std::vector<QRect> dirty, bool keepTopBeneath) {
+    const QRect bounds = image_.rect();
+    std::vector<QRect> clipped;
+    for (const QRect& r : dirty) {
+        const QRect c = r & bounds;
+        if (!c.isEmpty()) clipped.push_back(c);
+    }
+    clipped = merged(std::move(clipped));
+    double area = 0;
+    for (const QRect& r : clipped) area += double(r.width()) * r.height();
+    if (area > kFullRedrawShare * bounds.width() * bounds.height()) return rebuild();
+
+    lastDrawCount_ = 0;
+    const std::size_t n = entries_.size() - (keepTopBeneath && !entries_.empty() ? 1 : 0);
+    QPainter p(&image_);
+    // One rectangle at a time: a stroke with erasures is drawn in a layer as
+    // large as its extent within the clip, so a clip of many scattered
+    // rectangles would make every layer large.
+    for (const QRect& r : clipped) {
+        // The clip is set in device pixels, before the scale, so the pixels
+        // cleared are exactly the ones the strokes are drawn again into.
+        p.resetTransform();
+        p.setClipRect(r);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(r, Qt::transparent);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.scale(dpr_, dpr_);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!entries_[i].device.intersects(r)) continue;
+            entries_[i].view.render(p);
+            ++lastDrawCount_;
+        }
+    }
+    // A new top stroke lies wholly inside the area redrawn: what is there now
+    // is what lies beneath it.
+    if (n < entries_.size()) {
+        p.resetTransform();
+        p.setClipping(false);
+        p.scale(dpr_, dpr_);
+        drawOnTop(entries_.back(), p);
+    }
+    trimBackups();
+    return toLogical(clipped);
+}
+
+void StrokeCache::changedArea(const Entry& old, const Entry& now, std::vector<QRect>& dirty) const {
+    const DrawingStroke& a = old.view.stroke;
+    const DrawingStroke& b = now.view.stroke;
+    if (!sameStampImages(old.view.tintedStamps, now.view.tintedStamps) || !sameExceptErasures(a, b)) {
+        dirty.push_back(old.device);
+        dirty.push_back(now.device);
+        return;
+    }
+    // Only the erasures changed: passes come and go whole, so the pixels
+    // changed lie under the dabs of the passes that differ.
+    QHash<QUuid, std::pair<std::vector<const ErasureStamp*>, std::vector<const ErasureStamp*>>> passes;
+    for (const ErasureStamp& e : a.erasures) passes[e.passID].first.push_back(&e);
+    for (const ErasureStamp& e : b.erasures) passes[e.passID].second.push_back(&e);
+    const auto addDabs = [&](const std::vector<const ErasureStamp*>& dabs) {
+        for (const ErasureStamp* e : dabs) {
+            const QRectF square(e->center.x() - e->radius + b.offset.width(), e->center.y() - e->radius + b.offset.height(),
+                                2 * e->radius, 2 * e->radius);
+            const QRect r = deviceRect(square.normalized()) & now.device;
+            if (!r.isEmpty()) dirty.push_back(r);
+        }
+    };
+    for (auto it = passes.cbegin(); it != passes.cend(); ++it) {
+        const auto& [before, after] = it.value();
+        const bool same = before.size() == after.size() &&
+                          std::equal(before.begin(), before.end(), after.begin(),
+                                     [](const ErasureStamp* x, const ErasureStamp* y) { return *x == *y; });
+        if (same) continue;
+        addDabs(before);
+        addDabs(after);
+    }
+}
+
+QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, const StampSource& stamps) {
+    if (logicalSize_.isEmpty()) {
+        clear();
+        return QRegion();
+    }
+    lastDrawCount_ = 0;
+
+    // The strokes that stayed as they were, in the same place, at the bottom.
+    std::size_t prefix = 0;
+    while (prefix < entries_.size() && prefix < strokes.size()) {
+        const DrawingStroke& s = *strokes[prefix];
+        const Entry& e = entries_[prefix];
+        if (!sameStroke(e.view.stroke, s)) break;
+        if (s.gimpBrushID && !sameStampImages(stampsOf(s, stamps), e.view.tintedStamps)) break;
+        ++prefix;
+    }
+
+    if (image_.isNull()) {
+        entries_.resize(prefix);
+        for (std::size_t i = prefix; i < strokes.size(); ++i)
+            entries_.push_back(makeEntry(*strokes[i], stampsOf(*strokes[i], stamps)));
+        return rebuild();
+    }
+
+    std::vector<QRect> touched;
+    // The top stroke taken away or changed: what lay beneath it is known, so
+    // putting that back leaves the strokes below, and the rest is added.
+    if (prefix + 1 == entries_.size() && entries_.back().beneath) {
+        const QRect top = entries_.back().device & image_.rect();
+        restoreBeneath(entries_.back());
+        backupBytes_ -= entries_.back().beneath ? bytesOf(*entries_.back().beneath) : 0;
+        entries_.pop_back();
+        if (!top.isEmpty()) touched.push_back(top);
+    }
+
+    if (prefix == entries_.size()) {
+        // Additions on top: drawn over what is there.
+        for (std::size_t i = prefix; i < strokes.size(); ++i) {
+            entries_.push_back(makeEntry(*strokes[i], stampsOf(*strokes[i], stamps)));
+            Entry& e = entries_.back();
+            QPainter p(&image_);
+            p.scale(dpr_, dpr_);
+            drawOnTop(e, p);
+            const QRect r = e.device & image_.rect();
+            if (!r.isEmpty()) touched.push_back(r);
+        }
+        trimBackups();
+        return toLogical(merged(std::move(touched)));
+    }
+
+    // Past the common bottom, keep the old strokes that reappear in the same
+    // order relative to each other; a kept stroke that changed marks only
+    // where its pixels changed. Every other stroke, old or new, marks its
+    // whole area. Outside the marked areas every stroke draws as before, in
+    // the same order, so the pixels there stay right.
+    QHash<QUuid, std::size_t> oldIndex;
+    for (std::size_t i = prefix; i < entries_.size(); ++i) oldIndex.insert(entries_[i].view.stroke.id, i);
+    std::vector<bool> kept(entries_.size(), false);
+    std::vector<Entry> next;
+    next.reserve(strokes.size());
+    for (std::size_t i = 0; i < prefix; ++i) next.push_back(std::move(entries_[i]));
+    std::vector<QRect> dirty = std::move(touched);
+    std::size_t lastKept = 0;
+    bool anyKept = false;
+    bool freshTop = false;
+    for (std::size_t j = prefix; j < strokes.size(); ++j) {
+        const DrawingStroke& s = *strokes[j];
+        std::vector<QImage> st = stampsOf(s, stamps);
+        const auto it = oldIndex.constFind(s.id);
+        freshTop = false;
+        if (it != oldIndex.constEnd() && !kept[*it] && (!anyKept || *it > lastKept)) {
+            const std::size_t i = *it;
+            kept[i] = true;
+            lastKept = i;
+            anyKept = true;
+            Entry& old = entries_[i];
+            if (sameStroke(old.view.stroke, s) && sameStampImages(old.view.tintedStamps, st)) {
+                next.push_back(std::move(old));
+            } else {
+                Entry e = makeEntry(s, std::move(st));
+                changedArea(old, e, dirty);
+                next.push_back(std::move(e));
+            }
+            continue;
+        }
+        next.push_back(makeEntry(s, std::move(st)));
+        dirty.push_back(next.back().device);
+        freshTop = true;
+    }
+    for (std::size_t i = prefix; i < entries_.size(); ++i)
+        if (!kept[i]) dirty.push_back(entries_[i].device);
+    entries_ = std::move(next);
+    // What lies beneath the strokes past the common bottom may have changed.
+    backupBytes_ = 0;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (i >= prefix) entries_[i].beneath.reset();
+        else if (entries_[i].beneath) backupBytes_ += bytesOf(*entries_[i].beneath);
+    }
+    return redraw(std::move(dirty), freshTop);
+}
+
+QRegion StrokeCache::refreshStamps(const StampSource& stamps) {
+    lastDrawCount_ = 0;
+    if (image_.isNull()) return QRegion();
+    std::vector<QRect> dirty;
+    std::size_t lowest = entries_.size();
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        Entry& e = entries_[i];
+        if (!e.view.stroke.gimpBrushID) continue;
+        std::vector<QImage> now = stampsOf(e.view.stroke, stamps);
+        if (sameStampImages(now, e.view.tintedStamps)) continue;
+        e.view.tintedStamps = std::move(now);
+        dirty.push_back(e.device);
+        lowest = std::min(lowest, i);
+    }
+    if (dirty.empty()) return QRegion();
+    dropBeneath(lowest + 1);
+    return redraw(std::move(dirty), false);
+}
