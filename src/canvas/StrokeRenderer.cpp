@@ -6,12 +6,9 @@
 
 #include <QPainter>
 #include <QRadialGradient>
-#include <QTransform>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdint>
 
 namespace {
 
@@ -216,81 +213,6 @@ std::vector<ErasureStamp> erasureStamps(const DrawingStroke& stroke) {
         stamps.push_back(ErasureStamp{dab.center, dab.radius, QUuid::createUuid()});
     });
     return stamps;
-}
-
-namespace {
-
-// The dab's opacity by squared distance from its centre over squared
-// radius, in 1/1024 steps: 255 out to 60 % of the radius, then falling
-// linearly with the distance.
-constexpr int kDabSteps = 1024;
-
-const std::array<std::uint32_t, kDabSteps + 1>& dabOpacity() {
-    static const auto table = [] {
-        std::array<std::uint32_t, kDabSteps + 1> t{};
-        for (int i = 0; i <= kDabSteps; ++i) {
-            const double d = std::sqrt((i + 0.5) / kDabSteps);
-            const double a = d <= 0.6 ? 1.0 : std::max(0.0, (1 - d) / 0.4);
-            t[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(std::lround(a * 255));
-        }
-        t[kDabSteps] = 0;
-        return t;
-    }();
-    return table;
-}
-
-// Every channel of a premultiplied pixel times k/255.
-inline QRgb scaled(QRgb p, std::uint32_t k) {
-    std::uint32_t rb = (p & 0x00ff00ffu) * k + 0x00800080u;
-    rb = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
-    std::uint32_t ag = ((p >> 8) & 0x00ff00ffu) * k + 0x00800080u;
-    ag = (ag + ((ag >> 8) & 0x00ff00ffu)) & 0xff00ff00u;
-    return rb | ag;
-}
-
-} // namespace
-
-bool rasterizeDabs(const std::vector<ErasureStamp>& stamps, const QTransform& toDevice, QImage& image, bool cut) {
-    if (toDevice.type() > QTransform::TxScale || toDevice.m11() != toDevice.m22() || !(toDevice.m11() > 0))
-        return false;
-    if (image.format() != QImage::Format_ARGB32_Premultiplied) return false;
-    const auto& opacity = dabOpacity();
-    const double scale = toDevice.m11();
-    const int w = image.width(), h = image.height();
-    for (const ErasureStamp& s : stamps) {
-        const double R = s.radius * scale;
-        if (!(R > 0) || !std::isfinite(R) || R > 1e6) continue;
-        const QPointF c = toDevice.map(s.center);
-        if (!std::isfinite(c.x()) || !std::isfinite(c.y())) continue;
-        const int y0 = std::max(0, static_cast<int>(std::floor(c.y() - R)));
-        const int y1 = std::min(h - 1, static_cast<int>(std::ceil(c.y() + R)));
-        const double toStep = kDabSteps / (R * R);
-        for (int y = y0; y <= y1; ++y) {
-            // Sampled at pixel centres, as a gradient fill is.
-            const double dy = y + 0.5 - c.y();
-            if (std::abs(dy) >= R) continue;
-            const double half = std::sqrt(R * R - dy * dy);
-            const int x0 = std::max(0, static_cast<int>(std::floor(c.x() - half)));
-            const int x1 = std::min(w - 1, static_cast<int>(std::ceil(c.x() + half)));
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            const double dy2 = dy * dy;
-            for (int x = x0; x <= x1; ++x) {
-                const double dx = x + 0.5 - c.x();
-                const double q = (dx * dx + dy2) * toStep;
-                if (q >= kDabSteps) continue;
-                const std::uint32_t A = opacity[static_cast<std::size_t>(q)];
-                const QRgb p = row[x];
-                if (cut) {
-                    // Overlapping dabs find most pixels already gone.
-                    if (p == 0) continue;
-                    row[x] = A == 255 ? 0 : scaled(p, 255 - A);
-                } else {
-                    row[x] = A * 0x01010101u + scaled(p, 255 - A);
-                }
-            }
-        }
-    }
-    return true;
 }
 
 void drawErasures(const std::vector<ErasureStamp>& stamps, QPainter& painter) {

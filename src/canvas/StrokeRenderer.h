@@ -10,7 +10,6 @@
 #include <vector>
 
 class QPainter;
-class QTransform;
 struct DrawingStroke;
 
 // Paints one stroke. A non-zero offset translates the painter first, and
@@ -30,10 +29,3 @@ std::vector<ErasureStamp> erasureStamps(const DrawingStroke& stroke);
 // nothing at the radius, in the painter's current composition mode (under
 // DestinationOut that cuts the dab out of what lies beneath).
 void drawErasures(const std::vector<ErasureStamp>& stamps, QPainter& painter);
-
-// The same dabs written straight into a premultiplied image whose pixels
-// `toDevice` maps the dabs' coordinates onto: cut out of what is there
-// (`cut`), or laid over it in white. Only a translation with one scale on
-// both axes is taken; for any other transform nothing is drawn and the
-// answer is false. Much faster than filling gradients, and with no threads.
-bool rasterizeDabs(const std::vector<ErasureStamp>& stamps, const QTransform& toDevice, QImage& image, bool cut);

@@ -98,8 +98,6 @@ void StrokeView::render(QPainter& painter) const {
     {
         QImage layer = buffer.image(r.size());
         layer.setDevicePixelRatio(dpr);
-        QTransform dabToDevice;
-        bool cut = false;
         std::vector<ErasureStamp>& inLayer = dabsInLayer();
         {
             QPainter lp(&layer);
@@ -112,19 +110,15 @@ void StrokeView::render(QPainter& painter) const {
             // stroke's own coordinates, move with it. Dabs that miss the
             // layer are passed by: a stroke redrawn within a small area may
             // carry hundreds of them.
-            dabToDevice = lp.deviceTransform();
+            const QTransform dabToDevice = lp.deviceTransform();
             const QRectF layerArea = QRectF(QPointF(0, 0), QSizeF(r.size())).adjusted(-1, -1, 1, 1);
             for (const ErasureStamp& e : stroke.erasures) {
                 const QRectF square(e.center.x() - e.radius, e.center.y() - e.radius, 2 * e.radius, 2 * e.radius);
                 if (dabToDevice.mapRect(square).intersects(layerArea)) inLayer.push_back(e);
             }
-            if (dabToDevice.type() > QTransform::TxScale || dabToDevice.m11() != dabToDevice.m22()) {
-                lp.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-                drawErasures(inLayer, lp);
-                cut = true;
-            }
+            lp.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            drawErasures(inLayer, lp);
         }
-        if (!cut) rasterizeDabs(inLayer, dabToDevice, layer, true);
         painter.save();
         painter.resetTransform();
         painter.drawImage(QPointF(r.x() / dpr, r.y() / dpr), layer);

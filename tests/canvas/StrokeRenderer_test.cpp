@@ -129,35 +129,6 @@ TEST(StrokeRenderer, DabIsOpaqueToSixtyPercentThenFades) {
     }
 }
 
-TEST(StrokeRenderer, DabsWrittenIntoPixelsMatchTheGradientFill) {
-    const std::vector<ErasureStamp> dabs = {dab({60.3, 70.7}, 30), dab({95, 80}, 18.5), dab({20, 20}, 3)};
-    for (double scale : {1.0, 2.0}) {
-        const QTransform t = QTransform::fromTranslate(4.5, -3).scale(scale, scale);
-        for (bool cut : {true, false}) {
-            QImage filled(QSize(300, 260), QImage::Format_ARGB32_Premultiplied);
-            filled.fill(QColor(40, 160, 90, 200));
-            QImage written = filled.copy();
-            {
-                QPainter p(&filled);
-                p.setTransform(t);
-                if (cut) p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-                drawErasures(dabs, p);
-            }
-            ASSERT_TRUE(rasterizeDabs(dabs, t, written, cut));
-            int worst = 0;
-            for (int y = 0; y < filled.height(); ++y)
-                for (int x = 0; x < filled.width(); ++x) {
-                    const QRgb a = filled.pixel(x, y), b = written.pixel(x, y);
-                    worst = std::max({worst, std::abs(qAlpha(a) - qAlpha(b)), std::abs(qRed(a) - qRed(b)),
-                                      std::abs(qGreen(a) - qGreen(b))});
-                }
-            EXPECT_LE(worst, 12) << "scale " << scale << (cut ? " cut" : " laid on");
-        }
-    }
-    QImage img(10, 10, QImage::Format_ARGB32_Premultiplied);
-    EXPECT_FALSE(rasterizeDabs(dabs, QTransform().rotate(30), img, true));
-}
-
 TEST(StrokeRenderer, ErasureLayerFollowsPainterScaleAndClip) {
     DrawingStroke s = penLine({20, 50}, {180, 50}, 10);
     s.erasures = {dab({100, 50}, 8)};
