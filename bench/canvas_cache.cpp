@@ -12,6 +12,7 @@
 #include "support/RandomStrokes.h"
 #include "support/TestDrawingState.h"
 
+#include "CanvasScene.h"
 #include "GuiBenchmarkMain.h"
 
 #include <QCoreApplication>
@@ -34,49 +35,7 @@ const QSize k4K(3840, 2160);
 
 QSize screenOf(const benchmark::State& state) { return state.range(1) ? k4K : kFullHD; }
 
-std::vector<DrawingStroke> mixedStrokes(int n, QSize screen, unsigned seed = 4242) {
-    std::mt19937 rng(seed);
-    std::vector<DrawingStroke> strokes;
-    strokes.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        DrawingStroke s = randomStroke(mixedTool(i), rng, QSizeF(screen), 80);
-        s.displayID = 1;
-        strokes.push_back(std::move(s));
-    }
-    return strokes;
-}
-
-// A drawing state with N strokes on one screen and that screen's canvas,
-// shown in a translucent window (offscreen).
-struct Scene {
-    explicit Scene(int n, QSize screen)
-        : t({FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, screen.width(), screen.height()))}) {
-        DrawingState& s = *t.state;
-        s.currentDrawingDisplayID = 1;
-        s.strokes.setSilently(mixedStrokes(n, screen));
-        t.mouse->setLocation(platform::Point{screen.width() / 2.0, screen.height() / 2.0});
-        window.setAttribute(Qt::WA_TranslucentBackground);
-        window.resize(screen);
-        canvas = new DrawingCanvasView(t.state, 1, &window);
-        canvas->resize(screen);
-        window.show();
-        QElapsedTimer wait;
-        wait.start();
-        while (!(window.windowHandle() && window.windowHandle()->isExposed()) && wait.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        settle();
-        QCoreApplication::processEvents();
-    }
-
-    // Runs the reaction pass and the repaint it asks for.
-    static void settle() {
-        for (int i = 0; i < 3; ++i) QCoreApplication::sendPostedEvents();
-    }
-
-    TestDrawingState t;
-    QWidget window;
-    DrawingCanvasView* canvas = nullptr;
-};
+using Scene = CanvasScene;
 
 void BM_ColdBuild(benchmark::State& state) {
     const QSize screen = screenOf(state);

@@ -21,7 +21,7 @@
 // canvas first notes the watched values, then each runs its reactions. A
 // reaction that consumes a value (the delete request) therefore cannot hide
 // the change from a canvas whose turn comes later.
-class CanvasPassGroup {
+class CanvasPassGroup : public std::enable_shared_from_this<CanvasPassGroup> {
 public:
     static std::shared_ptr<CanvasPassGroup> join(const std::shared_ptr<DrawingState>& state,
                                                  DrawingCanvasView* canvas) {
@@ -52,7 +52,7 @@ public:
     void schedule() {
         if (scheduled_) return;
         scheduled_ = true;
-        std::weak_ptr<CanvasPassGroup> weak = weakSelf();
+        std::weak_ptr<CanvasPassGroup> weak = weak_from_this();
         platform::dispatchMain([weak] {
             if (auto g = weak.lock()) g->run();
         });
@@ -62,14 +62,6 @@ private:
     static std::vector<std::weak_ptr<CanvasPassGroup>>& registry() {
         static std::vector<std::weak_ptr<CanvasPassGroup>> groups;
         return groups;
-    }
-
-    std::weak_ptr<CanvasPassGroup> weakSelf() {
-        for (const auto& weak : registry()) {
-            auto g = weak.lock();
-            if (g.get() == this) return weak;
-        }
-        return {};
     }
 
     void run() {
@@ -206,7 +198,7 @@ void DrawingCanvasView::runPass() {
         const Watched old = seen_;
         seen_ = now;
         runReactions(old, now);
-        if (!liveState()) return;
+        if (!liveState()) break;
         now = currentWatched();
         const Watched& s = seen_;
         if (s.isTextEditing == now.isTextEditing && s.isAttachedToWindow == now.isAttachedToWindow &&
@@ -217,7 +209,7 @@ void DrawingCanvasView::runPass() {
             break;
     }
     inPass_ = false;
-    refreshView();
+    if (liveState()) refreshView();
 }
 
 void DrawingCanvasView::runReactions(const Watched& o, const Watched& n) {
@@ -495,6 +487,12 @@ void DrawingCanvasView::showEvent(QShowEvent* event) {
 }
 
 void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
+    if (gestureStart_ && (event->buttons() & Qt::LeftButton)) {
+        handleDragChanged(
+            CanvasDragValue{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0});
+        event->accept();
+        return;
+    }
     if (event->buttons() == Qt::NoButton) hoverChanged(event->position());
     QWidget::mouseMoveEvent(event);
 }

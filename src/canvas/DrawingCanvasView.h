@@ -45,6 +45,16 @@ class DrawingState;
 class LoadingBrushBadge;
 class CanvasPassGroup;
 
+// One pointer event of a drag on the canvas, in canvas coordinates: where
+// the pointer is, where the drag began, and whether Shift is held.
+struct CanvasDragValue {
+    QPointF location;
+    QPointF startLocation;
+    bool shift = false;
+
+    QPointF translation() const { return location - startLocation; }
+};
+
 class DrawingCanvasView : public QWidget, public TextBoxBinding {
     Q_OBJECT
 public:
@@ -110,6 +120,28 @@ public:
     bool isGIMPBrushReady() const;
 
     // ---- Pointer ----
+    // Every pointer event of a left-button drag, from the press on.
+    void handleDragChanged(const CanvasDragValue& value);
+    // The release that ends the drag.
+    void handleDragEnded(const CanvasDragValue& value);
+    // Whether the point lies on the stroke, within its hit tolerance.
+    static bool hitTest(const DrawingStroke& stroke, QPointF point);
+    // The live stroke of the drag so far, ending at `end`; none without a tool.
+    std::optional<DrawingStroke> liveStroke(QPointF end) const;
+    // Whether the stroke at `index` of DrawingState::strokes, which must
+    // exist, can be opened in the text, shape or freehand edit from a click
+    // at `point`: its tool is of that kind, it has no erasures, and the
+    // point is on it.
+    bool isEditableTextStroke(std::size_t index, QPointF point) const;
+    bool isEditableShapeStroke(std::size_t index, QPointF point) const;
+    bool isEditableFreehandStroke(std::size_t index, QPointF point) const;
+    // The font size of a new text box: the box height over the lines at
+    // 1.3 line heights each, at least 6.
+    static double fontSize(const QString& text, double boxHeight);
+
+    bool isDragging() const { return isDragging_; }
+    const std::vector<QPointF>& pathPoints() const { return pathPoints_; }
+
     // The pointer is over the canvas at a point, or has left it (none).
     void hoverChanged(std::optional<QPointF> location);
     std::optional<QPointF> eraserCursorLocation() const { return eraserCursorLocation_; }
@@ -134,7 +166,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -174,6 +208,16 @@ private:
     std::uint64_t stampCacheSignature() const;
 
     void writeBack(std::optional<DrawingStroke>& slot);
+    // Whether a click now at `point` doubles the one remembered in the pair
+    // (time, location), which it then replaces.
+    bool isDoubleClick(std::optional<TimePoint>& time, QPointF& location, QPointF point) const;
+    // The index of the placed stroke being moved, by its id; none once it
+    // has left the strokes.
+    std::optional<std::size_t> draggedStrokeIndex() const;
+    // The topmost stroke of this display that `accept` takes at `point`.
+    template <typename Accept>
+    std::optional<std::size_t> topmostStroke(Accept accept) const;
+    void placeTextBox(QPointF point);
     DrawingStroke recoloured(const DrawingStroke& stroke) const;
     Color colorCopiedFrom(const Color& strokeColor) const;
 
@@ -210,6 +254,9 @@ private:
     bool isEditCooldown_ = false;
     bool isEditMoveDragging_ = false;
     std::optional<DrawingStroke> editMoveStart_;
+    // The left-button gesture in progress: where it began and Shift.
+    std::optional<QPointF> gestureStart_;
+    bool shiftHeld_ = false;
 
     // ---- Reaction pass ----
     Watched seen_;

@@ -19,6 +19,19 @@ double colourOpacity(const Color& c) {
     return std::clamp(c.a, 0.0, 1.0);
 }
 
+// Lays `from` (its pixel (0, 0) at `at` in `onto`) over `onto` taking the
+// more opaque pixel of the two: pieces of one opaque outline drawn apart
+// overlap, and where both cover a pixel it is covered once.
+void mergeMax(QImage& onto, const QImage& from, QPoint at, const QRect& area) {
+    const QRect r = area & onto.rect() & QRect(at, from.size());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        auto* d = reinterpret_cast<QRgb*>(onto.scanLine(y));
+        const auto* s = reinterpret_cast<const QRgb*>(from.constScanLine(y - at.y())) - at.x();
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qAlpha(s[x]) > qAlpha(d[x])) d[x] = s[x];
+    }
+}
+
 void clearRect(QImage& image, const QRect& r) {
     const QRect c = r & image.rect();
     if (c.isEmpty()) return;
@@ -65,11 +78,11 @@ void LiveStrokeLayer::clearLayers() {
     tailRect_ = QRect();
 }
 
-QImage& LiveStrokeLayer::scratch(QSize size) {
-    if (scratch_.width() < size.width() || scratch_.height() < size.height())
-        scratch_ = QImage(std::max(scratch_.width(), size.width()), std::max(scratch_.height(), size.height()),
-                          QImage::Format_ARGB32_Premultiplied);
-    return scratch_;
+QImage& LiveStrokeLayer::sized(QImage& buffer, QSize size) {
+    if (buffer.width() < size.width() || buffer.height() < size.height())
+        buffer = QImage(std::max(buffer.width(), size.width()), std::max(buffer.height(), size.height()),
+                        QImage::Format_ARGB32_Premultiplied);
+    return buffer;
 }
 
 QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QImage>& stamps) {
@@ -92,20 +105,40 @@ QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QIm
         layerBounds_ = QRect();
     }
 
-    if (!painter_ || !painter_->continues(*stroke, stamps)) {
+    if (!painter_ || !painter_->accept(*stroke, stamps)) {
         dirty += toLogical(layerBounds_);
         dirty += toLogical(tailRect_);
         clearLayers();
         painter_ = makeLivePiecePainter(*stroke, stamps);
+        painter_->accept(*stroke, stamps);
         cuts_ = stroke->tool == DrawingTool::eraser;
-        opacity_ = paintsOneOutline(*stroke, stamps) ? colourOpacity(stroke->color) : 1.0;
+        merges_ = paintsOneOutline(*stroke, stamps);
+        opacity_ = merges_ ? colourOpacity(stroke->color) : 1.0;
     }
     showing_ = true;
 
-    {
+    if (merges_) {
+        // The run is drawn apart and merged in, so that it and what is drawn
+        // already make one outline.
+        const QRect run = toDevice(painter_->finalExtent());
+        if (!run.isEmpty()) {
+            QImage& buffer = sized(run_, run.size());
+            clearRect(buffer, QRect(QPoint(0, 0), run.size()));
+            {
+                QPainter p(&buffer);
+                p.setClipRect(QRect(QPoint(0, 0), run.size()));
+                p.translate(-run.x(), -run.y());
+                p.scale(dpr_, dpr_);
+                painter_->drawFinal(p);
+            }
+            mergeMax(layer_, buffer, run.topLeft(), run);
+            layerBounds_ |= run;
+            dirty += toLogical(run);
+        }
+    } else {
         QPainter p(&layer_);
         p.scale(dpr_, dpr_);
-        const QRect drawn = toDevice(painter_->drawFinal(*stroke, stamps, p));
+        const QRect drawn = toDevice(painter_->drawFinal(p));
         if (!drawn.isEmpty()) {
             layerBounds_ |= drawn;
             dirty += toLogical(drawn);
@@ -113,17 +146,15 @@ QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QIm
     }
 
     dirty += toLogical(tailRect_);
-    tailRect_ = toDevice(painter_->tailExtent(*stroke, stamps));
+    tailRect_ = toDevice(painter_->tailExtent());
     if (!tailRect_.isEmpty()) {
-        if (tail_.width() < tailRect_.width() || tail_.height() < tailRect_.height())
-            tail_ = QImage(std::max(tail_.width(), tailRect_.width()), std::max(tail_.height(), tailRect_.height()),
-                           QImage::Format_ARGB32_Premultiplied);
+        sized(tail_, tailRect_.size());
         clearRect(tail_, QRect(QPoint(0, 0), tailRect_.size()));
         QPainter p(&tail_);
         p.setClipRect(QRect(QPoint(0, 0), tailRect_.size()));
         p.translate(-tailRect_.x(), -tailRect_.y());
         p.scale(dpr_, dpr_);
-        painter_->drawTail(*stroke, stamps, p);
+        painter_->drawTail(p);
         dirty += toLogical(tailRect_);
     }
     return dirty;
@@ -152,7 +183,7 @@ void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QI
         if (cuts_) {
             // The dabs come off the strokes in a copy, never off the target,
             // which may hold more than the strokes.
-            QImage& s = scratch(d.size());
+            QImage& s = sized(scratch_, d.size());
             {
                 QPainter sp(&s);
                 sp.setCompositionMode(QPainter::CompositionMode_Source);
@@ -168,14 +199,19 @@ void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QI
             target.setOpacity(opacity_);
             if (inTail) {
                 // Final part and tail make one shape before the opacity applies.
-                QImage& s = scratch(d.size());
+                QImage& s = sized(scratch_, d.size());
                 {
                     QPainter sp(&s);
                     sp.setCompositionMode(QPainter::CompositionMode_Source);
                     sp.drawImage(QPoint(0, 0), layer_, d);
-                    sp.setCompositionMode(QPainter::CompositionMode_SourceOver);
-                    sp.drawImage(tailRect_.topLeft() - d.topLeft(), tail_, tailSource);
+                    if (!merges_) {
+                        sp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                        sp.drawImage(tailRect_.topLeft() - d.topLeft(), tail_, tailSource);
+                    }
                 }
+                if (merges_)
+                    mergeMax(s, tail_, tailRect_.topLeft() - d.topLeft(),
+                             QRect(tailRect_.topLeft() - d.topLeft(), tailRect_.size()) & QRect(QPoint(0, 0), d.size()));
                 target.drawImage(targetRect, s, QRectF(QPointF(0, 0), QSizeF(d.size())));
             } else {
                 target.drawImage(targetRect, layer_, QRectF(d));

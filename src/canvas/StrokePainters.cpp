@@ -3,6 +3,7 @@
 #include "canvas/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
+#include "model/StrokeExtent.h"
 
 #include <QPainter>
 #include <QPen>
@@ -54,12 +55,6 @@ std::vector<QPointF>& scratchPoints(PointSlot slot) {
     return points;
 }
 
-std::vector<double>& scratchWidths() {
-    thread_local std::vector<double> widths;
-    widths.clear();
-    return widths;
-}
-
 bool isZero(QPointF v) { return v.x() == 0 && v.y() == 0; }
 double length(QPointF v) { return std::hypot(v.x(), v.y()); }
 double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
@@ -98,12 +93,7 @@ void strokeOrDot(QPainter& painter, const QPainterPath& path, const QPen& pen) {
 
 // moveTo the first point, a quadratic curve through each interior point
 // ending at its midpoint with the next, a line to the last point.
-void buildSmoothPath(const std::vector<QPointF>& p, QPainterPath& path) {
-    const std::size_t n = p.size();
-    path.moveTo(p[0]);
-    for (std::size_t i = 1; i + 1 < n; ++i) path.quadTo(p[i], (p[i] + p[i + 1]) / 2);
-    path.lineTo(p[n - 1]);
-}
+void buildSmoothPath(const std::vector<QPointF>& p, QPainterPath& path) { addSmoothPathPieces(p, 1, p.size() - 1, path); }
 
 QPointF armAt(const std::optional<std::vector<QPointF>>& arms, std::size_t i) {
     return (arms && i < arms->size()) ? (*arms)[i] : QPointF();
@@ -401,12 +391,28 @@ void addBlob(QPainterPath& path, int seed, QPointF c, double r) {
 
 // ---- Line work ----
 
+void addSmoothPathPieces(const std::vector<QPointF>& p, std::size_t from, std::size_t to, QPainterPath& path) {
+    const std::size_t n = p.size();
+    if (n < 2 || from < 1 || from > to || to > n - 1) return;
+    path.moveTo(from == 1 ? p[0] : (p[from - 1] + p[from]) / 2);
+    for (std::size_t k = from; k <= to; ++k) {
+        if (k + 1 < n) path.quadTo(p[k], (p[k] + p[k + 1]) / 2);
+        else path.lineTo(p[n - 1]);
+    }
+}
+
+void strokeRoundPath(const QPainterPath& path, const QColor& color, double width, QPainter& painter) {
+    PainterStateGuard guard(painter);
+    QPen pen(QBrush(color), std::max(width, 0.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    pen.setMiterLimit(kPainterMiterLimit);
+    strokeOrDot(painter, path, pen);
+}
+
 void drawPenStroke(const DrawingStroke& stroke, QPainter& painter) {
     if (stroke.points.size() < 2) return;
-    PainterStateGuard guard(painter);
     QPainterPath& path = scratchPath(kLinePath);
     buildSmoothPath(stroke.points, path);
-    strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::RoundJoin));
+    strokeRoundPath(path, stroke.color.toQColor(), stroke.lineWidth, painter);
 }
 
 void drawBezierPenStroke(const DrawingStroke& stroke, QPainter& painter) {
@@ -531,64 +537,77 @@ void drawCalligraphyStroke(const DrawingStroke& stroke, QPainter& painter) {
     painter.fillPath(path, stroke.color.toQColor());
 }
 
-void drawBrushPenStroke(const DrawingStroke& stroke, QPainter& painter) {
-    const std::vector<QPointF>& p = distinctPoints(stroke.points);
-    if (p.empty()) return;
-    PainterStateGuard guard(painter);
-    const double width = std::abs(stroke.lineWidth);
-    const QColor color = stroke.color.toQColor();
-    if (p.size() == 1) {
-        fillDot(painter, p[0], width, color);
-        return;
-    }
+BrushPenShape brushPenShape(const DrawingStroke& stroke) {
+    BrushPenShape shape;
+    shape.points = distinctPoints(stroke.points);
+    const std::vector<QPointF>& p = shape.points;
     const std::size_t n = p.size();
+    const double width = std::abs(stroke.lineWidth);
+    shape.width = width;
+    shape.taper = kTaperWidths * std::max(width, 1.0);
+    if (n < 2) return shape;
 
     // Widths: the speed of each sample, smoothed; then both ends tapered by
     // their distance along the path.
-    std::vector<double>& w = scratchWidths();
+    std::vector<double>& w = shape.widths;
     w.resize(n);
-    double travelled = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const double step = length(p[i == 0 ? 1 : i] - p[i == 0 ? 0 : i - 1]);
         const double target = width * speedFactor(step, width);
         w[i] = i == 0 ? target : kWidthKeep * w[i - 1] + kWidthTake * target;
     }
-    double total = 0;
-    for (std::size_t i = 1; i < n; ++i) total += length(p[i] - p[i - 1]);
-    const double taper = kTaperWidths * std::max(width, 1.0);
+    shape.travelled.resize(n);
+    for (std::size_t i = 1; i < n; ++i) shape.travelled[i] = shape.travelled[i - 1] + length(p[i] - p[i - 1]);
+    const double total = shape.travelled.back();
     for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0) travelled += length(p[i] - p[i - 1]);
-        const double fromEnd = std::min(travelled, total - travelled);
-        const double g = std::clamp(fromEnd / taper, 0.0, 1.0);
+        const double fromEnd = std::min(shape.travelled[i], total - shape.travelled[i]);
+        const double g = std::clamp(fromEnd / shape.taper, 0.0, 1.0);
         w[i] *= kTaperTipFactor + (1 - kTaperTipFactor) * g * (2 - g); // eases into the full width
     }
+    return shape;
+}
 
+void addBrushPenSegments(const BrushPenShape& shape, std::size_t from, std::size_t to, QPainterPath& path) {
     // Outline: ribbons whose rungs at gentle turns lie along the mean of the
     // two segments' normals (lengthened to keep the width), broken at sharp
     // turns, where a round joint fills the wedge between the two sides. A
     // segment too short for the rungs at its ends (they would cross) is a
     // trapezoid across its own normal with round joints at both ends. The
     // ends are round.
-    QPainterPath& path = scratchPath(kFillPath);
-    Ribbon ribbon(path);
+    const std::vector<QPointF>& p = shape.points;
+    const std::vector<double>& w = shape.widths;
+    const std::size_t n = p.size();
+    if (n < 2 || from >= to || to > n - 1) return;
     auto direction = [&p](std::size_t i) {
         const QPointF d = p[i + 1] - p[i];
         return d / length(d);
     };
     auto normalOf = [](QPointF u) { return QPointF(-u.y(), u.x()); };
-    addCircle(path, p[0], w[0] / 2);
-    QPointF u = direction(0);
-    QPointF startRung = normalOf(u) * (w[0] / 2);
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        const bool last = i + 2 == n;
-        const QPointF next = last ? QPointF() : direction(i + 1);
-        const bool smoothJoint = !last && QPointF::dotProduct(u, next) >= kSharpTurnCosine;
-        QPointF endRung = normalOf(u) * (w[i + 1] / 2);
-        if (smoothJoint) {
+    // Where segment i ends: whether it joins the next smoothly, and its rung.
+    auto joint = [&](std::size_t i, QPointF u, QPointF next, QPointF& endRung) {
+        const bool smooth = i + 2 < n && QPointF::dotProduct(u, next) >= kSharpTurnCosine;
+        endRung = normalOf(u) * (w[i + 1] / 2);
+        if (smooth) {
             QPointF mean = normalOf(u) + normalOf(next);
             mean /= length(mean);
             endRung = mean * (w[i + 1] / 2 / QPointF::dotProduct(mean, normalOf(u)));
         }
+        return smooth;
+    };
+    Ribbon ribbon(path);
+    QPointF u = direction(from);
+    QPointF startRung = normalOf(u) * (w[from] / 2);
+    if (from == 0) {
+        addCircle(path, p[0], w[0] / 2);
+    } else {
+        // The rung the previous segment hands on.
+        QPointF previousEnd;
+        if (joint(from - 1, direction(from - 1), u, previousEnd)) startRung = previousEnd;
+    }
+    for (std::size_t i = from; i < to; ++i) {
+        const QPointF next = i + 2 < n ? direction(i + 1) : QPointF();
+        QPointF endRung;
+        const bool smoothJoint = joint(i, u, next, endRung);
         if (isConvexQuad(p[i] + startRung, p[i + 1] + endRung, p[i + 1] - endRung, p[i] - startRung)) {
             if (!ribbon.isOpen()) ribbon.add(p[i] + startRung, p[i] - startRung);
             ribbon.add(p[i + 1] + endRung, p[i + 1] - endRung);
@@ -607,16 +626,35 @@ void drawBrushPenStroke(const DrawingStroke& stroke, QPainter& painter) {
         u = next;
     }
     ribbon.flush();
+}
+
+void drawBrushPenStroke(const DrawingStroke& stroke, QPainter& painter) {
+    const BrushPenShape shape = brushPenShape(stroke);
+    if (shape.points.empty()) return;
+    PainterStateGuard guard(painter);
+    const QColor color = stroke.color.toQColor();
+    if (shape.points.size() == 1) {
+        fillDot(painter, shape.points[0], shape.width, color);
+        return;
+    }
+    QPainterPath& path = scratchPath(kFillPath);
+    addBrushPenSegments(shape, 0, shape.points.size() - 1, path);
     painter.fillPath(path, color);
 }
 
 void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
+    AirbrushProgress fresh;
+    drawAirbrushStrokeFrom(stroke, painter, fresh);
+}
+
+QRectF drawAirbrushStrokeFrom(const DrawingStroke& stroke, QPainter& painter, AirbrushProgress& progress) {
     const std::vector<QPointF>& points = stroke.points;
-    if (points.empty()) return;
+    if (points.empty()) return QRectF();
     PainterStateGuard guard(painter);
     const double width = std::abs(stroke.lineWidth);
     const QColor color = stroke.color.toQColor();
     const double alpha = color.alphaF();
+    ExtentBuilder drawn;
 
     // Soft body: a trail of blurred dabs of the line width's radius at low
     // opacity, close enough to build up a smooth bell across the path.
@@ -624,13 +662,16 @@ void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
         const double spacing = std::max(width * kSprayDabSpacing, kSprayMinDabSpacing);
         const QImage& dab = softDab(width, color, dabPeakAlpha(spacing, width));
         const double half = dab.width() / 2.0;
+        std::size_t visit = 0;
         walkPath(points, spacing, [&](QPointF at, std::size_t) {
+            if (visit++ < progress.dabs) return;
             // Whole pixels: a soft dab needs no subpixel placement, and the
             // plain copy is the fastest image drawing there is.
-            painter.drawImage(QPoint(static_cast<int>(std::lround(at.x() - half)),
-                                     static_cast<int>(std::lround(at.y() - half))),
-                              dab);
+            const QPoint corner(static_cast<int>(std::lround(at.x() - half)), static_cast<int>(std::lround(at.y() - half)));
+            painter.drawImage(corner, dab);
+            drawn.add(QRectF(corner, dab.size()));
         });
+        progress.dabs = visit;
     }
 
     // Speckles: walked along the path at a fixed spacing; each place gets
@@ -646,30 +687,35 @@ void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
     faintColor.setAlphaF(static_cast<float>(alpha * 0.35));
     strongColor.setAlphaF(static_cast<float>(alpha * 0.6));
     auto flushSpeckles = [&] {
-        painter.fillPath(faint, faintColor);
-        painter.fillPath(strong, strongColor);
+        if (!faint.isEmpty()) painter.fillPath(faint, faintColor);
+        if (!strong.isEmpty()) painter.fillPath(strong, strongColor);
         faint.clear();
         strong.clear();
     };
     walkPath(points, std::max(width * 0.5, 2.0), [&](QPointF at, std::size_t segment) {
-        const QPointF from = points[segment] - origin;
-        const std::uint64_t segmentSeed = mix64(quantised(from.x()) * 0x9e3779b1ULL ^ mix64(quantised(from.y())));
-        for (std::uint64_t chance = 0; chance < 2; ++chance) {
-            std::uint64_t h = mix64(segmentSeed ^ ((place * 2 + chance + 1) * kGolden));
-            auto next = [&h] {
-                h = mix64(h + kGolden);
-                return unitOf(h);
-            };
-            if (next() >= kSpeckleChance) continue;
-            const double distance = width * (kSpeckleNearest + (kSpeckleReach - kSpeckleNearest) * next());
-            const double angle = 2 * std::numbers::pi * next();
-            const double radius = std::max(
-                kSpeckleMinRadius,
-                width * (kSpeckleMinRadiusFactor + (kSpeckleMaxRadiusFactor - kSpeckleMinRadiusFactor) * next()));
-            const bool isStrong = next() < 0.5;
-            const int blob = static_cast<int>(h >> 59); // 0…31
-            addBlob(isStrong ? strong : faint, blob, at + QPointF(std::cos(angle), std::sin(angle)) * distance,
-                    std::min(radius, maxRadius));
+        if (place >= progress.places) {
+            const QPointF from = points[segment] - origin;
+            const std::uint64_t segmentSeed =
+                mix64(quantised(from.x()) * 0x9e3779b1ULL ^ mix64(quantised(from.y())));
+            for (std::uint64_t chance = 0; chance < 2; ++chance) {
+                std::uint64_t h = mix64(segmentSeed ^ ((place * 2 + chance + 1) * kGolden));
+                auto next = [&h] {
+                    h = mix64(h + kGolden);
+                    return unitOf(h);
+                };
+                if (next() >= kSpeckleChance) continue;
+                const double distance = width * (kSpeckleNearest + (kSpeckleReach - kSpeckleNearest) * next());
+                const double angle = 2 * std::numbers::pi * next();
+                const double radius = std::max(
+                    kSpeckleMinRadius,
+                    width * (kSpeckleMinRadiusFactor + (kSpeckleMaxRadiusFactor - kSpeckleMinRadiusFactor) * next()));
+                const bool isStrong = next() < 0.5;
+                const int blob = static_cast<int>(h >> 59); // 0…31
+                const QPointF centre = at + QPointF(std::cos(angle), std::sin(angle)) * distance;
+                const double r = std::min(radius, maxRadius);
+                addBlob(isStrong ? strong : faint, blob, centre, r);
+                drawn.add(centre, kBlobMaxReach * r + 1);
+            }
         }
         // A few places per fill: Qt's rasteriser slows down sharply on one
         // path of many small scattered outlines. Grouping by place keeps
@@ -677,6 +723,8 @@ void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter) {
         if (++place % kSpecklePlacesPerFill == 0) flushSpeckles();
     });
     flushSpeckles();
+    progress.places = std::max(progress.places, place);
+    return drawn.rect();
 }
 
 // ---- Text ----

@@ -13,9 +13,15 @@
 // The painters whose shapes are designed here answer their drawn extents
 // beside them (model/StrokeExtent.h holds the contract).
 
+#include <QColor>
 #include <QPainterPath>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 class QPainter;
 struct DrawingStroke;
@@ -70,6 +76,43 @@ void drawPolygonStroke(const DrawingStroke& stroke, QPainter& painter);
 // The text of a text stroke, laid out as the text hit test measures it and
 // rotated about the centre of its box.
 void drawTextStroke(const DrawingStroke& stroke, QPainter& painter);
+
+// ---- Pieces of growing strokes ----
+// The live stroke grows by a few samples per pointer event; these let it
+// draw only the pieces that changed, exactly as the painters above would.
+
+// Pieces `from` … `to` (1 … points − 1) of the pen's smooth path: piece k
+// ends at the midpoint of points k and k + 1, the last at the last point.
+void addSmoothPathPieces(const std::vector<QPointF>& points, std::size_t from, std::size_t to, QPainterPath& path);
+// Strokes a path as the pen does, with round caps and joins, and a dot
+// where it collapses to one point.
+void strokeRoundPath(const QPainterPath& path, const QColor& color, double width, QPainter& painter);
+
+// A brush pen stroke's samples (repeats dropped), the width at each and
+// their distance along the path. The width at a sample depends on the
+// stroke's length only within `taper` of either end.
+struct BrushPenShape {
+    std::vector<QPointF> points;
+    std::vector<double> widths;
+    std::vector<double> travelled;
+    double width = 0;
+    double taper = 0;
+};
+BrushPenShape brushPenShape(const DrawingStroke& stroke);
+// The outline of segments [from, to) (segment i joins samples i and i + 1),
+// with the round start when `from` is 0 and the round end when `to` is the
+// last segment.
+void addBrushPenSegments(const BrushPenShape& shape, std::size_t from, std::size_t to, QPainterPath& path);
+
+// How much of an airbrush stroke has been drawn: its soft dabs and its
+// speckle places. Both walk the path from its first point at fixed
+// spacings, so what was drawn stays where it is as the stroke grows.
+struct AirbrushProgress {
+    std::size_t dabs = 0;
+    std::uint64_t places = 0;
+};
+// Draws what lies beyond `progress` and moves it on; answers the area drawn.
+QRectF drawAirbrushStrokeFrom(const DrawingStroke& stroke, QPainter& painter, AirbrushProgress& progress);
 
 // ---- Drawn extents of the freehand painters designed here ----
 

@@ -17,22 +17,33 @@ struct Dab {
     double radius;
 };
 
-// The dab geometry of an eraser path; identifiers are added only where
-// dabs are kept, since a live eraser is drawn on every pointer event.
+// The dab geometry of an eraser path from where `walk` stopped; identifiers
+// are added only where dabs are kept, since a live eraser is drawn on every
+// pointer event.
 template <typename Sink>
-void forEachEraserDab(const DrawingStroke& stroke, Sink&& sink) {
-    if (stroke.points.empty()) return;
+void forEachEraserDab(const DrawingStroke& stroke, EraserDabWalk& walk, Sink&& sink) {
+    const auto& points = stroke.points;
+    if (points.empty() || walk.nextPoint >= points.size()) return;
     const double r = stroke.lineWidth * 4;
     const double spacing = std::max(r * 0.25, 2.0);
-    QPointF last = stroke.points.front();
-    sink(Dab{last, r});
-    for (std::size_t i = 1; i < stroke.points.size(); ++i) {
-        const QPointF q = stroke.points[i];
-        if (std::hypot(q.x() - last.x(), q.y() - last.y()) >= spacing) {
+    if (walk.nextPoint == 0) {
+        walk.lastDab = points.front();
+        sink(Dab{walk.lastDab, r});
+        walk.nextPoint = 1;
+    }
+    for (; walk.nextPoint < points.size(); ++walk.nextPoint) {
+        const QPointF q = points[walk.nextPoint];
+        if (std::hypot(q.x() - walk.lastDab.x(), q.y() - walk.lastDab.y()) >= spacing) {
             sink(Dab{q, r});
-            last = q;
+            walk.lastDab = q;
         }
     }
+}
+
+template <typename Sink>
+void forEachEraserDab(const DrawingStroke& stroke, Sink&& sink) {
+    EraserDabWalk walk;
+    forEachEraserDab(stroke, walk, std::forward<Sink>(sink));
 }
 
 // How much of a dab is removed at distance t × radius from its centre: all
@@ -212,6 +223,12 @@ std::vector<ErasureStamp> erasureStamps(const DrawingStroke& stroke) {
     forEachEraserDab(stroke, [&stamps](const Dab& dab) {
         stamps.push_back(ErasureStamp{dab.center, dab.radius, QUuid::createUuid()});
     });
+    return stamps;
+}
+
+std::vector<ErasureStamp> continueEraserDabs(const DrawingStroke& stroke, EraserDabWalk& walk) {
+    std::vector<ErasureStamp> stamps;
+    forEachEraserDab(stroke, walk, [&stamps](const Dab& dab) { stamps.push_back(ErasureStamp{dab.center, dab.radius, QUuid()}); });
     return stamps;
 }
 

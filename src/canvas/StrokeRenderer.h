@@ -6,6 +6,7 @@
 #include "model/ErasureStamp.h"
 
 #include <QImage>
+#include <QPointF>
 
 #include <vector>
 
@@ -24,6 +25,17 @@ void drawStroke(const DrawingStroke& stroke, QPainter& painter, const std::vecto
 // point at least max(r/4, 2) from the previous dab, r = 4 × lineWidth. Each
 // dab has a fresh pass identifier of its own.
 std::vector<ErasureStamp> erasureStamps(const DrawingStroke& stroke);
+
+// Where the dab walk of a growing eraser path stopped: the next point to
+// look at and the last dab placed. Dabs once placed never move, so a live
+// eraser adds only the dabs of its new points.
+struct EraserDabWalk {
+    std::size_t nextPoint = 0;
+    QPointF lastDab;
+};
+// The dabs of the points from `walk` on (pass identifiers left empty), and
+// the walk moved past them.
+std::vector<ErasureStamp> continueEraserDabs(const DrawingStroke& stroke, EraserDabWalk& walk);
 
 // Fills each dab with white, opaque out to 60 % of its radius and fading to
 // nothing at the radius, in the painter's current composition mode (under

@@ -69,9 +69,11 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves)
     EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 0, 1920, 1080));
     shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));
 
-    // Draw mode: the overlay takes the click.
+    // Draw mode: the overlay takes the click, and the canvas leaves a dot.
     clickAt(400, 400);
     EXPECT_FALSE(recorder.waitForPress(QPoint(400, 400), 500));
+    EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == 2; }, 1000));
+    shell.state().undo();
     // The panel strip along the top keeps its clicks (the rule refuses).
     moveMouse(1000, 10);
     EXPECT_TRUE(waitUntil([&] { return shell.overlay()->ignoresMouseEvents(); }, 1000));

@@ -255,19 +255,6 @@ TEST(CanvasStrokeCache, ErasuresCutOnlyTheirOwnStrokeWhenTheyArrive) {
     EXPECT_GT(qBlue(cache.image().pixel(100, 30)), 200);
 }
 
-namespace {
-
-// Collects the regions the canvas repaints.
-struct PaintLog : QObject {
-    QRegion painted;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
-        return false;
-    }
-};
-
-} // namespace
-
 TEST(CanvasStrokeCache, TheCanvasRepaintsOnlyWhereStrokesChanged) {
     TestDrawingState t;
     DrawingState& s = *t.state;

@@ -9,6 +9,7 @@
 #include "support/TestUtil.h"
 
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
@@ -141,6 +142,15 @@ private:
         made.push_back(kind);
         live[kind] = o.get();
         return o;
+    }
+};
+
+// Collects the regions a widget repaints, once installed as its event filter.
+struct PaintLog : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
     }
 };
 
