@@ -58,7 +58,8 @@ DrawingStroke movedBy(const DrawingStroke& s, QPointF t) {
     moved.startPoint += t;
     moved.endPoint += t;
     if (moved.controlPoint) *moved.controlPoint += t;
-    for (QPointF& p : moved.points) p += t;
+    if (!moved.points.empty())
+        for (QPointF& p : moved.points.mutableVector()) p += t;
     if (moved.customVertices)
         for (QPointF& v : *moved.customVertices) v += t;
     return moved;

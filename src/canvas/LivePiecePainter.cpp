@@ -97,7 +97,7 @@ public:
 
     bool accept(const DrawingStroke& stroke, const std::vector<QImage>& stamps) override {
         if (!sameStyle(stroke, style_) || !stamps.empty() || !startsWith(stroke.points, drawnFrom_)) return false;
-        points_ = &stroke.points;
+        points_ = &stroke.points.get();
         // Smoothing may still move the last samples; their pieces wait.
         const std::size_t n = points_->size();
         last_ = n >= kSettling + 3 ? n - kSettling - 2 : 0;

@@ -416,7 +416,7 @@ void drawPenStroke(const DrawingStroke& stroke, QPainter& painter) {
 }
 
 void drawBezierPenStroke(const DrawingStroke& stroke, QPainter& painter) {
-    const std::vector<QPointF>& anchors = stroke.customVertices ? *stroke.customVertices : stroke.points;
+    const std::vector<QPointF>& anchors = stroke.customVertices ? *stroke.customVertices : stroke.points.get();
     if (anchors.size() < 2) return;
     PainterStateGuard guard(painter);
     QPainterPath& path = scratchPath(kLinePath);

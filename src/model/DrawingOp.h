@@ -13,7 +13,7 @@
 // pass's dabs on it, in pass order.
 struct ErasureRecord {
     QUuid strokeID;
-    std::vector<ErasureStamp> stamps;
+    SharedVector<ErasureStamp> stamps;
 
     friend bool operator==(const ErasureRecord&, const ErasureRecord&) = default;
 };
@@ -31,7 +31,7 @@ public:
         QUuid passID;
         platform::DisplayID displayID = 0;
         // One per stroke the pass cut, in the order of the strokes.
-        std::vector<ErasureRecord> records;
+        SharedVector<ErasureRecord> records;
         friend bool operator==(const Erase&, const Erase&) = default;
     };
 

@@ -151,7 +151,13 @@ void DrawingState::addStroke(const DrawingStroke& stroke) {
     platform::assertMainThread("DrawingState::addStroke");
     DrawingStroke copy = stroke;
     if (copy.displayID == 0) copy.displayID = currentDrawingDisplayID.get();
-    strokes.modify([&](auto& list) { list.push_back(copy); });
+    // One pass over the list: a copy sized for the new stroke, not a copy
+    // that the append then reallocates.
+    std::vector<DrawingStroke> list;
+    list.reserve(strokes->size() + 1);
+    list.insert(list.end(), strokes->begin(), strokes->end());
+    list.push_back(copy);
+    strokes = std::move(list);
     lastPlacedStrokeID = copy.id;
     redoStack.set({});
     pushUndo(DrawingOp::add(copy));
@@ -211,7 +217,10 @@ void DrawingState::undo() {
         // Every dab of the pass goes; the record's own list is not consulted.
         auto list = strokes.get();
         if (changeRecordedStrokes(list, *erase, [&](DrawingStroke& s, const ErasureRecord&) {
-                std::erase_if(s.erasures, [&](const ErasureStamp& e) { return e.passID == erase->passID; });
+                if (std::any_of(s.erasures.begin(), s.erasures.end(),
+                                [&](const ErasureStamp& e) { return e.passID == erase->passID; }))
+                    std::erase_if(s.erasures.mutableVector(),
+                                  [&](const ErasureStamp& e) { return e.passID == erase->passID; });
             }))
             strokes = std::move(list);
     }

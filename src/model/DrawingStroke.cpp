@@ -5,6 +5,7 @@
 namespace {
 
 bool samePoints(const std::vector<QPointF>& a, const std::vector<QPointF>& b) {
+    if (&a == &b) return true;
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), samePoint);
 }
 
@@ -20,13 +21,15 @@ void DrawingStroke::bakeOffset() {
     const double dy = offset.height();
     if (dx == 0 && dy == 0) return;
     const QPointF d(dx, dy);
-    for (auto& p : points) p += d;
+    if (!points.empty())
+        for (auto& p : points.mutableVector()) p += d;
     startPoint += d;
     endPoint += d;
     if (controlPoint) *controlPoint += d;
     if (customVertices)
         for (auto& v : *customVertices) v += d;
-    for (auto& e : erasures) e.center += d;
+    if (!erasures.empty())
+        for (auto& e : erasures.mutableVector()) e.center += d;
     offset = QSizeF(0, 0);
 }
 
@@ -48,7 +51,7 @@ QRectF DrawingStroke::boundingRect() const {
 }
 
 bool operator==(const DrawingStroke& a, const DrawingStroke& b) {
-    return a.id == b.id && a.displayID == b.displayID && samePoints(a.points, b.points) && a.tool == b.tool &&
+    return a.id == b.id && a.displayID == b.displayID && samePoints(a.points.get(), b.points.get()) && a.tool == b.tool &&
            a.color == b.color && a.lineWidth == b.lineWidth && samePoint(a.startPoint, b.startPoint) &&
            samePoint(a.endPoint, b.endPoint) && a.text == b.text && a.fontName == b.fontName &&
            a.explicitFontSize == b.explicitFontSize && a.rotationDegrees == b.rotationDegrees &&

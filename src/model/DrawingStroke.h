@@ -3,6 +3,7 @@
 #include "brushes/BrushRecords.h"
 #include "model/DrawingTool.h"
 #include "model/ErasureStamp.h"
+#include "model/SharedVector.h"
 #include "platform/Color.h"
 #include "platform/ScreenProvider.h"
 
@@ -13,6 +14,7 @@
 #include <QUuid>
 
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 // One drawn item. Its tool decides which fields matter; every place that
@@ -24,7 +26,7 @@ struct DrawingStroke {
     platform::DisplayID displayID = 0;
     // Pointer samples of the freehand tools and of an eraser pass; a bezier
     // path's anchors.
-    std::vector<QPointF> points;
+    SharedVector<QPointF> points;
     DrawingTool tool = DrawingTool::pen;
     // Opacity included.
     Color color = Color::red();
@@ -54,7 +56,7 @@ struct DrawingStroke {
     double gimpSpacing = 25.0;
     GIMPCellSelection gimpCellSelection = GIMPCellSelection::sequential;
     // Dabs cut out of this stroke, oldest first.
-    std::vector<ErasureStamp> erasures;
+    SharedVector<ErasureStamp> erasures;
 
     // Moves the geometry (points, ends, control point, vertices, dab centres)
     // by the pending offset and clears it. The Bézier arms are relative to
@@ -70,3 +72,6 @@ struct DrawingStroke {
 
 // Exact point comparison: QPointF's operator== is fuzzy.
 inline bool samePoint(const QPointF& a, const QPointF& b) { return a.x() == b.x() && a.y() == b.y(); }
+
+// The stroke list grows by moving its elements, never by copying them.
+static_assert(std::is_nothrow_move_constructible_v<DrawingStroke>);

@@ -54,7 +54,7 @@ QRectF freehandPenExtent(const DrawingStroke& s) {
 }
 
 QRectF bezierPenExtent(const DrawingStroke& s) {
-    const std::vector<QPointF>& anchors = s.customVertices ? *s.customVertices : s.points;
+    const std::vector<QPointF>& anchors = s.customVertices ? *s.customVertices : s.points.get();
     ExtentBuilder b;
     // Whether the painter closes the path is not recorded on the stroke:
     // take in the joins of both readings.

@@ -108,7 +108,7 @@ TEST_F(TexturedStroke, RepaintsAreIdenticalAndTheTextureFollowsTheFirstPoint) {
         // The same shape drawn 7 points further right gets its own texture,
         // just as stable.
         auto shifted = stroke;
-        for (auto& p : shifted.points) p.rx() += 7;
+        for (auto& p : shifted.points.mutableVector()) p.rx() += 7;
         const QImage moved = paint(shifted, kind);
         EXPECT_EQ(paint(shifted, kind), moved);
         QImage translated(once.size(), once.format());

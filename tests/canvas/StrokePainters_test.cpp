@@ -256,7 +256,7 @@ TEST(FreehandPainters, AirbrushIsSoftAndItsSpeckleSeedsAreStable) {
 
     // Moved by whole pixels, the spray is the same, speckles included.
     DrawingStroke moved = s;
-    for (QPointF& p : moved.points) p += QPointF(7, -3);
+    for (QPointF& p : moved.points.mutableVector()) p += QPointF(7, -3);
     EXPECT_EQ(renderStroke(moved), shifted(img, 7, -3));
 
     // While the stroke grows, what lies well behind its end stays put.

@@ -81,7 +81,7 @@ TEST(StrokeRenderer, StampsTakePrecedenceOverTheTool) {
 
 TEST(StrokeRenderer, BrushStrokeWithoutStampsPaintsAsBrushPen) {
     DrawingStroke brush = penLine({40, 100}, {200, 140}, 14);
-    brush.points.insert(brush.points.begin() + 1, {{60, 90}, {90, 130}});
+    brush.points.insert(brush.points.begin() + 1, {QPointF(60, 90), QPointF(90, 130)});
     brush.tool = DrawingTool::gimpBrush;
     brush.gimpBrushID = QUuid::createUuid();
     DrawingStroke pen = brush;

@@ -128,10 +128,10 @@ TEST(DrawingStroke, EqualityIsExact) {
     DrawingStroke a = polygonWithEverything();
     DrawingStroke b = a;
     EXPECT_EQ(a, b);
-    b.points[0].setX(1 + 1e-13); // QPointF alone would call these equal
+    b.points.mutableVector()[0].setX(1 + 1e-13); // QPointF alone would call these equal
     EXPECT_NE(a, b);
     b = a;
-    b.erasures[0].radius = 4.0000001;
+    b.erasures.mutableVector()[0].radius = 4.0000001;
     EXPECT_NE(a, b);
     b = a;
     b.customVertices.reset();
