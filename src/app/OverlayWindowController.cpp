@@ -39,7 +39,7 @@ OverlayWindowController::OverlayWindowController(const platform::Screen& screen,
     : drawingState_(drawingState), displayID_(displayID) {
     // The whole display, panel areas included: the rule lets clicks through
     // outside the visible frame.
-    window_ = std::make_unique<OverlayWindow>(screen.frame);
+    window_ = std::make_unique<OverlayWindow>(windowFrameFor(screen.frame, drawingState->screenProvider()));
     QWidget* canvas = makeOverlayCanvas(drawingState, displayID, nullptr);
     hostingView_ = new PassthroughHostingView(canvas);
     hostingView_->drawingState = drawingState;
@@ -122,9 +122,23 @@ bool OverlayWindowController::isWindowVisible() const { return window_ && window
 
 platform::Rect OverlayWindowController::windowFrame() const { return window_ ? window_->frame() : platform::Rect(); }
 
+platform::Rect OverlayWindowController::windowFrameFor(const platform::Rect& frame,
+                                                      const platform::ScreenProvider& screens) {
+    // Window managers treat an undecorated window exactly the size of a
+    // display as a full-screen one once it has the keyboard, and lift it
+    // above everything, our toolbar and panels included: the overlay leaves
+    // out the display's bottom row.
+    for (const platform::Screen& s : screens.screens()) {
+        if (s.frame == frame && frame.height() > 1)
+            return platform::Rect(frame.minX(), frame.minY() + 1, frame.width(), frame.height() - 1);
+    }
+    return frame;
+}
+
 void OverlayWindowController::setWindowFrame(const platform::Rect& frame, bool display) {
     if (!window_) return;
-    window_->setFrame(frame);
+    auto state = drawingState_.lock();
+    window_->setFrame(state ? windowFrameFor(frame, state->screenProvider()) : frame);
     if (display && window_->contentView()) window_->contentView()->repaint();
 }
 

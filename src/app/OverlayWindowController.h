@@ -41,6 +41,9 @@ public:
     OverlayWindowController& operator=(const OverlayWindowController&) = delete;
 
     OverlayWindow* window() const { return window_.get(); }
+    // The frame the window takes for a requested one: a whole display's
+    // frame less its bottom row (see the source for why).
+    static platform::Rect windowFrameFor(const platform::Rect& frame, const platform::ScreenProvider& screens);
     PassthroughHostingView* hostingView() const { return hostingView_; }
     DisplayID displayID() const { return displayID_; }
 

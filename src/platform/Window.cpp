@@ -8,6 +8,7 @@
 #include <QBackingStore>
 #include <QApplication>
 #include <QChildEvent>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -20,6 +21,7 @@
 #include <xcb/shape.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace platform {
 
@@ -74,16 +76,33 @@ bool stackedInLevelOrder() {
 }
 
 // The window manager raises windows on its own (on a click, when mapping);
-// put our levels back in order whenever it restacks.
+// put our levels back in order whenever it restacks. A manager that insists
+// on another order (one that lifts a focused screen-sized window above
+// everything) would answer every correction with a restack of its own, so
+// only a few corrections a second are made.
 void watchStacking() {
     static bool queued = false;
+    static QElapsedTimer budgetStart;
+    static int corrections = 0;
+    constexpr int kCorrectionsPerSecond = 4;
+    static std::function<void()> check = [] {
+        queued = false;
+        if (stackedInLevelOrder()) return;
+        if (!budgetStart.isValid() || budgetStart.elapsed() >= 1000) {
+            budgetStart.start();
+            corrections = 0;
+        }
+        if (++corrections > kCorrectionsPerSecond) {
+            queued = true;
+            QTimer::singleShot(int(1000 - std::min<qint64>(budgetStart.elapsed(), 1000)), qApp, [] { check(); });
+            return;
+        }
+        Window::restackAll();
+    };
     static Subscription watch = X11EventSource::instance().stackingChanged.connect([] {
         if (queued) return;
         queued = true;
-        QTimer::singleShot(0, qApp, [] {
-            queued = false;
-            if (!stackedInLevelOrder()) Window::restackAll();
-        });
+        QTimer::singleShot(0, qApp, [] { check(); });
     });
 }
 } // namespace
@@ -195,6 +214,7 @@ Rect Window::frame() const { return toScreen(QRectF(host_->geometry())); }
 
 void Window::setFrame(const Rect& frame) {
     const QRect g = toGlobal(frame.standardized()).toRect();
+    wantedGeometry_ = g;
     if (g == host_->geometry()) return;
     host_->setGeometry(g);
 }
@@ -365,6 +385,11 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         if (watched == host_->windowHandle() && !inputShapeSentWhileMapped_ && host_->windowHandle()->isExposed()) {
             inputShapeSentWhileMapped_ = true;
             applyInputShape();
+            // A manager may also have placed the new window elsewhere (below
+            // a panel along the top): it is asked again for our frame.
+            QTimer::singleShot(0, this, [this] {
+                if (!wantedGeometry_.isNull() && host_->geometry() != wantedGeometry_) host_->setGeometry(wantedGeometry_);
+            });
         }
         break;
     default:

@@ -166,6 +166,8 @@ private:
     bool wasKey_ = false;
     bool closed_ = false;
     bool inputShapeSentWhileMapped_ = false;
+    // The frame last asked for, in Qt's global coordinates.
+    QRect wantedGeometry_;
 
     bool shaped_ = false;
     bool shapeInitialised_ = false;

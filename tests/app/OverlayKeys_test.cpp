@@ -222,6 +222,7 @@ TEST(OverlayKeys, RightDoubleClicksAreMeasuredInTheirWindow) {
     h.showAll();
     auto* overlay = h.controller(1)->window();
     const double h1 = overlay->frame().height();
+    const double y0 = overlay->frame().minY();
     auto click = [&](double at, Point p, platform::Window* w = nullptr) {
         const bool passed = injectLocal(rightClick(at, p, w ? w : overlay)).has_value();
         drainEvents();
@@ -233,7 +234,7 @@ TEST(OverlayKeys, RightDoubleClicksAreMeasuredInTheirWindow) {
     EXPECT_FALSE(h.t->rightDoubleClickLocation.get());
     EXPECT_FALSE(click(10.3, Point(106, 108)));
     ASSERT_TRUE(h.t->rightDoubleClickLocation.get());
-    EXPECT_EQ(*h.t->rightDoubleClickLocation.get(), QPointF(106, h1 - 108));
+    EXPECT_EQ(*h.t->rightDoubleClickLocation.get(), QPointF(106, h1 - (108 - y0)));
 
     // A third click starts a new pair; clicks 25 points apart never pair.
     h.t->rightDoubleClickLocation = std::nullopt;

@@ -173,3 +173,21 @@ TEST(PointerRule, AClosedControllerNeverChangesItsWindowAgain) {
     EXPECT_EQ(c->window()->ignoresMouseEvents(), ignoring);
     EXPECT_FALSE(c->hasMouseMoveMonitors());
 }
+
+TEST(PointerRule, AWholeDisplaysOverlayLeavesOutItsBottomRow) {
+    OverlayHarness h;
+    h.showAll();
+    EXPECT_EQ(h.controller(1)->windowFrame(), platform::Rect(0, 1, 1440, 899));
+    EXPECT_EQ(h.controller(2)->windowFrame(), platform::Rect(1440, 1, 1280, 799));
+    // A frame fitted to a pinned window is taken as it is; the display's own
+    // frame given back is trimmed again.
+    h.t->setAttachedOverlayFrame(platform::Rect(102, 202, 796, 496), 1);
+    EXPECT_EQ(h.controller(1)->windowFrame(), platform::Rect(102, 202, 796, 496));
+    h.t->restoreOverlayFrames();
+    EXPECT_EQ(h.controller(1)->windowFrame(), platform::Rect(0, 1, 1440, 899));
+    // The bottom row is outside the window, so it lets clicks through.
+    h.movePointer(Point(100, 0.5));
+    EXPECT_FALSE(h.takesPointer());
+    h.movePointer(Point(100, 1));
+    EXPECT_TRUE(h.takesPointer());
+}

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/OverlayWindow.h"
 #include "app/OverlayWindowController.h"
+#include "platform/X11.h"
 #include "platform/X11Mouse.h"
 #include "platform/X11ScreenProvider.h"
 #include "support/TestStrokes.h"
@@ -66,7 +67,20 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves)
     RealShell shell;
     shell.delegate->toggleToolbar();
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
-    EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 0, 1920, 1080));
+    // The whole display but its bottom row: a screen-sized window with the
+    // keyboard would be lifted above the toolbar.
+    EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 1, 1920, 1079));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    QThread::msleep(300);
+    drainEvents();
+    EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 1, 1920, 1079)) << "not moved below the panel";
+    const auto stacking = platform::x11::property32(platform::x11::root(),
+                                                    platform::x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    const auto position = [&](platform::Window* w) {
+        return std::find(stacking.begin(), stacking.end(), w->xid()) - stacking.begin();
+    };
+    EXPECT_LT(position(shell.overlay()), position(shell.delegate->toolbarController()->window()))
+        << "the toolbar stays above the overlay that has the keyboard";
     shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));
 
     // Draw mode: the overlay takes the click, and the canvas leaves a dot.
