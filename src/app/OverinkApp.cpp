@@ -6,7 +6,19 @@
 
 #include <QApplication>
 
+#include <malloc.h>
+
+void OverinkApp::configureProcess() {
+    // Every commit copies the stroke list, a buffer of megabytes with many
+    // strokes. The allocator would raise its threshold for mapping such
+    // buffers after the first is freed and carve the next ones from the
+    // heap, which then keeps growing with holes; a fixed threshold maps and
+    // unmaps them.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+}
+
 int OverinkApp::main(int argc, char** argv) {
+    configureProcess();
     // Overink drives X11 directly (input shapes, pointer grabs, the tray), so
     // it always runs on Qt's xcb platform, under XWayland too.
     qputenv("QT_QPA_PLATFORM", "xcb");

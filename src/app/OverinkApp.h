@@ -5,4 +5,6 @@
 // launch; everything hangs off the tray icon.
 namespace OverinkApp {
 int main(int argc, char** argv);
+// Process-wide settings made before anything else runs.
+void configureProcess();
 }

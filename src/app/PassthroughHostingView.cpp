@@ -11,7 +11,6 @@
 PassthroughHostingView::PassthroughHostingView(QWidget* rootView, QWidget* parent) : QWidget(parent), root_(rootView) {
     platform::assertMainThread("PassthroughHostingView");
     setAttribute(Qt::WA_NoSystemBackground);
-    setMouseTracking(true);
     if (root_) {
         root_->setParent(this);
         root_->setGeometry(rect());

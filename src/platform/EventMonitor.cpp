@@ -46,6 +46,16 @@ Qt::KeyboardModifiers qtModifiers(std::uint64_t flags) {
     return m;
 }
 
+// Where the pointer was last seen, in root pixels, by either source: the
+// warp poll reports a movement only when the pointer is somewhere else.
+std::optional<QPoint>& lastKnownRootPosition() {
+    static std::optional<QPoint> position;
+    return position;
+}
+// A move reached one of our windows since the warp poll last looked: the
+// pointer is over us and its moves arrive on their own.
+bool localMotionSincePoll = false;
+
 // The application-wide filter: every key, button, move and wheel event sent
 // to one of our windows passes through the local monitors first.
 class LocalFilter : public QObject {
@@ -60,11 +70,16 @@ public:
             const auto* m = static_cast<QMouseEvent*>(event);
             return swallowedPress_ && swallowedButton_ == m->button();
         }
+        case QEvent::MouseMove: {
+            const qreal dpr = window->devicePixelRatio();
+            lastKnownRootPosition() = (static_cast<QMouseEvent*>(event)->globalPosition() * dpr).toPoint();
+            localMotionSincePoll = true;
+            break;
+        }
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
-        case QEvent::MouseMove:
         case QEvent::Wheel:
             break;
         default:
@@ -180,7 +195,6 @@ public:
         wantsMotion_ = wants;
         if (!retained_) return;
         if (wants && !poll_.isActive()) {
-            lastRootPosition_.reset();
             poll_.start();
         } else if (!wants) {
             poll_.stop();
@@ -309,27 +323,28 @@ private:
         dispatchMotion();
     }
 
-    // A position other than the last one reported, without raw motion: the
-    // pointer was warped.
+    // A position other than the last one seen, without raw motion: the
+    // pointer was warped. (Moves over our own windows are seen as they come.)
     void pollForWarps() {
-        if (motionPending_) return;
+        if (motionPending_ || std::exchange(localMotionSincePoll, false)) return;
         auto* c = x11::connection();
         if (!c) return;
         auto r = x11::reply(xcb_query_pointer_reply(c, xcb_query_pointer(c, x11::root()), nullptr));
         if (!r) return;
         const QPoint now(r->root_x, r->root_y);
-        if (!lastRootPosition_) {
-            lastRootPosition_ = now;
+        auto& last = lastKnownRootPosition();
+        if (!last) {
+            last = now;
             return;
         }
-        if (*lastRootPosition_ != now) dispatchMotion();
+        if (*last != now) dispatchMotion();
     }
 
     void dispatchMotion() {
         auto& monitor = EventMonitor::shared();
         if (monitor.globalMonitorCount() == 0 || !wantsMotion_) return;
         const Pointer p = queryPointer();
-        lastRootPosition_ = p.root;
+        lastKnownRootPosition() = p.root;
         const bool held = buttonHeld(p.state);
         if (held ? pressOurs_ : p.ours) return;
         Event e;
@@ -347,7 +362,6 @@ private:
     std::vector<Subscription> subs_;
     bool motionPending_ = false;
     bool wantsMotion_ = false;
-    std::optional<QPoint> lastRootPosition_;
     QTimer poll_;
     bool pressOurs_ = false;
     xcb_key_symbols_t* keySymbols_ = nullptr;
