@@ -154,9 +154,21 @@ void StrokeCache::dropBeneath(std::size_t from) {
     }
 }
 
+void StrokeCache::dropBeneathBelow(std::size_t end) {
+    for (std::size_t i = 0; i < end && i < entries_.size(); ++i) {
+        if (!entries_[i].beneath) continue;
+        backupBytes_ -= bytesOf(*entries_[i].beneath);
+        entries_[i].beneath.reset();
+    }
+}
+
 void StrokeCache::trimBackups() {
+    // Only the topmost strokes can be undone one after the other; below them
+    // a copy would wait for a change that rarely comes.
+    const std::size_t keepFrom = entries_.size() > kBackupStrokes ? entries_.size() - kBackupStrokes : 0;
+    dropBeneathBelow(keepFrom);
     // The lowest strokes are the least likely to be undone or changed next.
-    for (std::size_t i = 0; i < entries_.size() && backupBytes_ > kBackupBudgetBytes; ++i) {
+    for (std::size_t i = keepFrom; i < entries_.size() && backupBytes_ > kBackupBudgetBytes; ++i) {
         if (!entries_[i].beneath) continue;
         backupBytes_ -= bytesOf(*entries_[i].beneath);
         entries_[i].beneath.reset();

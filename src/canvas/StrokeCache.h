@@ -36,6 +36,9 @@ public:
 
     // The most the copies of pixels beneath the top strokes may hold.
     static constexpr std::size_t kBackupBudgetBytes = 48u << 20;
+    // Copies are kept for this many of the topmost strokes at most: a few
+    // more than the undo history reaches.
+    static constexpr std::size_t kBackupStrokes = 64;
 
     // The canvas size in logical pixels and its device pixel ratio. A change
     // drops the image: the next sync draws everything afresh.
@@ -83,6 +86,7 @@ private:
     void drawOnTop(Entry& entry, QPainter& painter);
     void saveBeneath(Entry& entry);
     void dropBeneath(std::size_t from);
+    void dropBeneathBelow(std::size_t end);
     void trimBackups();
     bool restoreBeneath(const Entry& entry);
 

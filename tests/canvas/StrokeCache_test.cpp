@@ -242,6 +242,28 @@ TEST(CanvasStrokeCache, TheTopStrokeChangesAndGoesWithoutRedrawingWhatLiesBeneat
     expectEquivalent(fromScratch(strokes, QSize(600, 600)), cache.image(), "cut");
 }
 
+TEST(CanvasStrokeCache, CopiesBeneathAreKeptForTheTopmostStrokesOnly) {
+    StrokeCache cache;
+    cache.setGeometry(QSize(400, 400), 1);
+    std::vector<DrawingStroke> strokes;
+    const std::size_t total = StrokeCache::kBackupStrokes + 40;
+    std::size_t perStroke = 0;
+    for (std::size_t i = 0; i < total; ++i) {
+        strokes.push_back(penStroke({QPointF(10, 10 + 3.0 * i), QPointF(390, 10 + 3.0 * i)}, 4));
+        cache.sync(pointers(strokes), {});
+        if (i == 0) perStroke = cache.backupBytes();
+    }
+    ASSERT_GT(perStroke, 0u);
+    EXPECT_EQ(cache.backupBytes(), StrokeCache::kBackupStrokes * perStroke);
+    // Undoing as far as the history reaches still costs one stroke each.
+    for (int undo = 0; undo < 50; ++undo) {
+        strokes.pop_back();
+        cache.sync(pointers(strokes), {});
+        ASSERT_EQ(cache.lastDrawCount(), 0u) << "undo " << undo;
+    }
+    expectEquivalent(fromScratch(strokes, QSize(400, 400)), cache.image(), "after undos");
+}
+
 TEST(CanvasStrokeCache, ErasuresCutOnlyTheirOwnStrokeWhenTheyArrive) {
     StrokeCache cache;
     cache.setGeometry(QSize(200, 200), 1);
