@@ -147,17 +147,9 @@ void StrokeCache::saveBeneath(Entry& entry) {
     backupBytes_ += bytesOf(*entry.beneath);
 }
 
-void StrokeCache::dropBeneath(std::size_t from) {
-    for (std::size_t i = from; i < entries_.size(); ++i) {
+void StrokeCache::dropBeneath(std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to && i < entries_.size(); ++i) {
         if (entries_[i].beneath) backupBytes_ -= bytesOf(*entries_[i].beneath);
-        entries_[i].beneath.reset();
-    }
-}
-
-void StrokeCache::dropBeneathBelow(std::size_t end) {
-    for (std::size_t i = 0; i < end && i < entries_.size(); ++i) {
-        if (!entries_[i].beneath) continue;
-        backupBytes_ -= bytesOf(*entries_[i].beneath);
         entries_[i].beneath.reset();
     }
 }
@@ -166,13 +158,9 @@ void StrokeCache::trimBackups() {
     // Only the topmost strokes can be undone one after the other; below them
     // a copy would wait for a change that rarely comes.
     const std::size_t keepFrom = entries_.size() > kBackupStrokes ? entries_.size() - kBackupStrokes : 0;
-    dropBeneathBelow(keepFrom);
+    dropBeneath(0, keepFrom);
     // The lowest strokes are the least likely to be undone or changed next.
-    for (std::size_t i = keepFrom; i < entries_.size() && backupBytes_ > kBackupBudgetBytes; ++i) {
-        if (!entries_[i].beneath) continue;
-        backupBytes_ -= bytesOf(*entries_[i].beneath);
-        entries_[i].beneath.reset();
-    }
+    for (std::size_t i = keepFrom; i < entries_.size() && backupBytes_ > kBackupBudgetBytes; ++i) dropBeneath(i, i + 1);
 }
 
 bool StrokeCache::restoreBeneath(const Entry& entry) {
@@ -197,7 +185,7 @@ QRegion StrokeCache::rebuild() {
     const QSize size = deviceSize(logicalSize_, dpr_);
     if (image_.size() != size || image_.isNull()) image_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
     image_.fill(Qt::transparent);
-    dropBeneath(0);
+    dropBeneath(0, entries_.size());
     lastDrawCount_ = 0;
     if (image_.isNull()) return QRegion();
     const QRect bounds = image_.rect();
@@ -405,6 +393,6 @@ QRegion StrokeCache::refreshStamps(const StampSource& stamps) {
         lowest = std::min(lowest, i);
     }
     if (dirty.empty()) return QRegion();
-    dropBeneath(lowest + 1);
+    dropBeneath(lowest + 1, entries_.size());
     return redraw(std::move(dirty), false);
 }

@@ -85,8 +85,8 @@ private:
 
     void drawOnTop(Entry& entry, QPainter& painter);
     void saveBeneath(Entry& entry);
-    void dropBeneath(std::size_t from);
-    void dropBeneathBelow(std::size_t end);
+    // Forgets the copies of the strokes in [from, to).
+    void dropBeneath(std::size_t from, std::size_t to);
     void trimBackups();
     bool restoreBeneath(const Entry& entry);
 
