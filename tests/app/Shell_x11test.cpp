@@ -74,13 +74,16 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves)
     QThread::msleep(300);
     drainEvents();
     EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 1, 1920, 1079)) << "not moved below the panel";
-    const auto stacking = platform::x11::property32(platform::x11::root(),
-                                                    platform::x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
-    const auto position = [&](platform::Window* w) {
-        return std::find(stacking.begin(), stacking.end(), w->xid()) - stacking.begin();
+    // Read the window manager's stacking as it settles.
+    const auto toolbarAboveOverlay = [&] {
+        const auto stacking = platform::x11::property32(
+            platform::x11::root(), platform::x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+        const auto overlay = std::find(stacking.begin(), stacking.end(), shell.overlay()->xid());
+        const auto toolbar =
+            std::find(stacking.begin(), stacking.end(), shell.delegate->toolbarController()->window()->xid());
+        return overlay != stacking.end() && toolbar != stacking.end() && overlay < toolbar;
     };
-    EXPECT_LT(position(shell.overlay()), position(shell.delegate->toolbarController()->window()))
-        << "the toolbar stays above the overlay that has the keyboard";
+    EXPECT_TRUE(waitUntil(toolbarAboveOverlay, 2000)) << "the toolbar stays above the overlay that has the keyboard";
     shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));
 
     // Draw mode: the overlay takes the click, and the canvas leaves a dot.
