@@ -3,7 +3,7 @@
 // generated masks.
 
 #include "GuiBenchmarkMain.h"
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingStroke.h"
 #include "support/BrushStoreFiles.h"
@@ -102,12 +102,12 @@ void BM_DrawGIMPBrushStroke_Step1(benchmark::State& state) {
     DrawingStroke stroke = wavyStroke(1000, 20, DrawingTool::gimpBrush);
     stroke.gimpSpacing = 1; // 20 px × 1 % is below one point: raised to 1
     const auto cells = b.t->tintedStamps(b.id, stroke.color, stroke.lineWidth);
-    const auto stamps = drawingInstructions::gimpBrushStamps(stroke, cells).size();
+    const auto stamps = brushEngine::gimpBrushStamps(stroke, cells).size();
     QImage canvas(1920, 1080, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         canvas.fill(Qt::transparent);
         QPainter p(&canvas);
-        drawingInstructions::drawGIMPBrushStroke(stroke, cells, p);
+        brushEngine::drawGIMPBrushStroke(stroke, cells, p);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(stamps));
     state.counters["stamps"] = double(stamps);
@@ -117,24 +117,24 @@ void BM_DrawGIMPBrushStroke_Step1(benchmark::State& state) {
 void texturedRepaint(benchmark::State& state, int kind) {
     const double width = static_cast<double>(state.range(0));
     const DrawingStroke stroke =
-        wavyStroke(1000, width, kind == drawingInstructions::kChalkKind ? DrawingTool::chalk : DrawingTool::watercolorBrush);
+        wavyStroke(1000, width, kind == brushEngine::kChalkKind ? DrawingTool::chalk : DrawingTool::watercolorBrush);
     QImage canvas(1920, 1080, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     {
         QPainter warm(&canvas);
-        drawingInstructions::drawTexturedStroke(stroke, kind, warm);
+        brushEngine::drawTexturedStroke(stroke, kind, warm);
     }
-    const auto images = drawingInstructions::stampImage(kind, width, stroke.color);
-    const auto stamps = drawingInstructions::texturedStamps(stroke, kind, int(images.size())).size();
+    const auto images = brushEngine::stampImage(kind, width, stroke.color);
+    const auto stamps = brushEngine::texturedStamps(stroke, kind, int(images.size())).size();
     for (auto _ : state) {
         QPainter p(&canvas);
-        drawingInstructions::drawTexturedStroke(stroke, kind, p);
+        brushEngine::drawTexturedStroke(stroke, kind, p);
     }
     state.counters["stamps"] = double(stamps);
 }
-void BM_ChalkRepaint_1000Points(benchmark::State& state) { texturedRepaint(state, drawingInstructions::kChalkKind); }
+void BM_ChalkRepaint_1000Points(benchmark::State& state) { texturedRepaint(state, brushEngine::kChalkKind); }
 void BM_WatercolourRepaint_1000Points(benchmark::State& state) {
-    texturedRepaint(state, drawingInstructions::kWatercolorKind);
+    texturedRepaint(state, brushEngine::kWatercolorKind);
 }
 
 // The first stroke of a kind at the largest stamp size: four masks generated
@@ -142,28 +142,28 @@ void BM_WatercolourRepaint_1000Points(benchmark::State& state) {
 void firstMasks(benchmark::State& state, int kind) {
     for (auto _ : state) {
         state.PauseTiming();
-        drawingInstructions::clearTexturedStampCache();
+        brushEngine::clearTexturedStampCache();
         state.ResumeTiming();
-        benchmark::DoNotOptimize(drawingInstructions::stampImage(kind, 192, Color::red()));
+        benchmark::DoNotOptimize(brushEngine::stampImage(kind, 192, Color::red()));
     }
 }
-void BM_FirstChalkMasks_384px(benchmark::State& state) { firstMasks(state, drawingInstructions::kChalkKind); }
+void BM_FirstChalkMasks_384px(benchmark::State& state) { firstMasks(state, brushEngine::kChalkKind); }
 void BM_FirstWatercolourMasks_384px(benchmark::State& state) {
-    firstMasks(state, drawingInstructions::kWatercolorKind);
+    firstMasks(state, brushEngine::kWatercolorKind);
 }
 
 // A new colour at the largest stamp size, masks cached: one tint of four masks.
 void BM_ColourChange_384px(benchmark::State& state) {
     const int kind = static_cast<int>(state.range(0));
-    drawingInstructions::clearTexturedStampCache();
-    drawingInstructions::stampImage(kind, 192, Color::red());
+    brushEngine::clearTexturedStampCache();
+    brushEngine::stampImage(kind, 192, Color::red());
     int i = 0;
     for (auto _ : state) {
         ++i;
         const Color c = Color::rgba((i % 251) / 250.0, ((i / 251) % 251) / 250.0, 0.5);
-        benchmark::DoNotOptimize(drawingInstructions::stampImage(kind, 192, c));
+        benchmark::DoNotOptimize(brushEngine::stampImage(kind, 192, c));
     }
-    state.counters["maskBuilds"] = double(drawingInstructions::texturedStampCacheStats().maskBuilds);
+    state.counters["maskBuilds"] = double(brushEngine::texturedStampCacheStats().maskBuilds);
 }
 
 } // namespace
@@ -176,6 +176,6 @@ BENCHMARK(BM_ChalkRepaint_1000Points)->Arg(10)->Arg(100)->Unit(benchmark::kMilli
 BENCHMARK(BM_WatercolourRepaint_1000Points)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstChalkMasks_384px)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstWatercolourMasks_384px)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ColourChange_384px)->Arg(drawingInstructions::kChalkKind)->Arg(drawingInstructions::kWatercolorKind)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColourChange_384px)->Arg(brushEngine::kChalkKind)->Arg(brushEngine::kWatercolorKind)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return runGuiBenchmarks(argc, argv); }

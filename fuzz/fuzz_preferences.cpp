@@ -1,7 +1,7 @@
 // Stored preference data read back by the drawing state: saved harmonies and
 // font presets, through their decoders and the state's whole read-back.
 
-#include "colorpicker/SavedHarmony.h"
+#include "model/SavedHarmony.h"
 #include "model/DrawingState.h"
 #include "model/FontPreset.h"
 

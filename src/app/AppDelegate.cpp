@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 
-#include "app/AnchorRef.h"
-#include "app/Globals.h"
+#include "ui/AnchorRef.h"
+#include "ui/NotificationNames.h"
 #include "app/OverlayWindowController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "capture/WindowAttachManager.h"

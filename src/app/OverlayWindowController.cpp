@@ -1,6 +1,6 @@
 #include "app/OverlayWindowController.h"
 
-#include "app/OpenPanelRegistry.h"
+#include "ui/OpenPanelRegistry.h"
 #include "app/OverlayCanvas.h"
 #include "app/OverlayWindow.h"
 #include "app/PassthroughHostingView.h"

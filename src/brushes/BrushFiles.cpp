@@ -1,6 +1,6 @@
 #include "brushes/BrushFiles.h"
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "brushes/GIMPBrushParser.h"
 
 #include <QFile>
@@ -51,7 +51,7 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
     }
     if (record.cellFilenames.isEmpty()) return std::nullopt;
 
-    if (const auto preview = drawingInstructions::renderBrushPreview(parsed->cells, parsed->selection,
+    if (const auto preview = brushEngine::renderBrushPreview(parsed->cells, parsed->selection,
                                                                      QSize(kPreviewWidth, kPreviewHeight))) {
         const QString name = thumbnailFileName(record.id);
         try {

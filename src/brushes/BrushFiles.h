@@ -5,7 +5,7 @@
 // importing a brush and of loading its cells. The file functions run in
 // background tasks: they touch nothing but their arguments and the files.
 
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 
 #include <QImage>
 #include <QString>

@@ -1,6 +1,6 @@
 // The brush preview: a sample stroke painted with the brush's cells.
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "brushes/StampPainting.h"
 
 #include <QPainter>
@@ -9,7 +9,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 namespace {
 
@@ -106,4 +106,4 @@ std::optional<QImage> renderBrushPreview(const std::vector<QImage>& cells, GIMPC
     return image;
 }
 
-} // namespace drawingInstructions
+} // namespace brushEngine

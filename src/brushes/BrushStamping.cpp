@@ -1,6 +1,6 @@
 // Tinting of cell masks and the stamping of imported-brush strokes.
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "brushes/StampHash.h"
 #include "brushes/StampPainting.h"
 #include "model/DrawingStroke.h"
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <numbers>
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 namespace {
 
@@ -151,4 +151,4 @@ void drawGIMPBrushStroke(const DrawingStroke& stroke, const std::vector<QImage>&
     drawStamps(gimpBrushStamps(stroke, cells), cells, colorAlpha(stroke.color), painter);
 }
 
-} // namespace drawingInstructions
+} // namespace brushEngine

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 namespace {
 
@@ -39,4 +39,4 @@ QRectF texturedStrokeExtent(const DrawingStroke& stroke, int kind) {
     return pointsGrownBy(stroke, reach, reach + lw * jitterFactor(kind) / 2);
 }
 
-} // namespace drawingInstructions
+} // namespace brushEngine

@@ -4,13 +4,13 @@
 // model/StrokeExtent.h): where their pixels can reach, in the stroke's own
 // coordinates.
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 
 #include <QRectF>
 
 struct DrawingStroke;
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 // Brush cells stamped along the stroke. A cell is drawn centred on the path
 // and rotated to the direction of travel; the cells of a brush share one
@@ -22,4 +22,4 @@ QRectF gimpBrushStampExtent(const DrawingStroke& stroke);
 // path, rotated, and moved up or down by the kind's jitter.
 QRectF texturedStrokeExtent(const DrawingStroke& stroke, int kind);
 
-} // namespace drawingInstructions
+} // namespace brushEngine

@@ -3,7 +3,7 @@
 // the shipped brushes, re-rendering a parametric brush and tinted cells.
 
 #include "brushes/BrushFiles.h"
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingState.h"
 #include "platform/Bundle.h"
@@ -227,7 +227,7 @@ std::vector<QImage> DrawingState::tintedStamps(const QUuid& brushID, const Color
     const double scale = std::max(1.0, size) / D;
     std::vector<QImage> tinted;
     for (const QImage& cell : cells) {
-        if (auto image = drawingInstructions::tintedImage(cell, scale, color.r, color.g, color.b))
+        if (auto image = brushEngine::tintedImage(cell, scale, color.r, color.g, color.b))
             tinted.push_back(std::move(*image));
     }
     tintedStampCache.insert(key, tinted);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 
 #include <QImage>
 #include <QString>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 inline constexpr std::uint64_t kHashK = 0x9e3779b1;
 inline constexpr std::uint64_t kHashM = 0xff51afd7ed558ccd;
@@ -23,4 +23,4 @@ constexpr double unit(std::uint64_t z) { return static_cast<double>(z % 65536) /
 // unit(mix(a xor salt)): one salted draw.
 constexpr double hashUnit(std::uint64_t a, std::uint64_t salt) { return unit(mix(a ^ salt)); }
 
-} // namespace drawingInstructions
+} // namespace brushEngine

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 class StampPainter {
 public:
@@ -54,4 +54,4 @@ private:
     double opacity_ = 1;
 };
 
-} // namespace drawingInstructions
+} // namespace brushEngine

@@ -1,9 +1,9 @@
 // Chalk and watercolour strokes: generated stamp masks, their process-wide
 // cache, and the walk that places the stamps along a stroke.
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "brushes/StampHash.h"
-#include "brushes/StampMemoryBudget.h"
+#include "platform/StampMemoryBudget.h"
 #include "brushes/StampPainting.h"
 #include "model/DrawingStroke.h"
 
@@ -22,7 +22,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 namespace {
 
@@ -558,4 +558,4 @@ void drawTexturedStroke(const DrawingStroke& stroke, int kind, QPainter& painter
                         painter);
 }
 
-} // namespace drawingInstructions
+} // namespace brushEngine

@@ -1,6 +1,6 @@
 #include "canvas/LivePiecePainter.h"
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "canvas/StrokePainters.h"
 #include "canvas/StrokeRenderer.h"
 #include "canvas/StrokeView.h"
@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace drawing = drawingInstructions;
+namespace drawing = brushEngine;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "canvas/StrokeRenderer.h"
 
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "canvas/StrokePainters.h"
 #include "model/DrawingStroke.h"
 
@@ -180,7 +180,7 @@ void drawStroke(const DrawingStroke& stroke, QPainter& painter, const std::vecto
         painter.translate(stroke.offset.width(), stroke.offset.height());
 
     if (!tintedStamps.empty()) {
-        drawingInstructions::drawGIMPBrushStroke(stroke, tintedStamps, painter);
+        brushEngine::drawGIMPBrushStroke(stroke, tintedStamps, painter);
         return;
     }
 
@@ -192,10 +192,10 @@ void drawStroke(const DrawingStroke& stroke, QPainter& painter, const std::vecto
     case DrawingTool::brushPen:
     case DrawingTool::gimpBrush: drawBrushPenStroke(stroke, painter); return;
     case DrawingTool::watercolorBrush:
-        drawingInstructions::drawTexturedStroke(stroke, drawingInstructions::kWatercolorKind, painter);
+        brushEngine::drawTexturedStroke(stroke, brushEngine::kWatercolorKind, painter);
         return;
     case DrawingTool::chalk:
-        drawingInstructions::drawTexturedStroke(stroke, drawingInstructions::kChalkKind, painter);
+        brushEngine::drawTexturedStroke(stroke, brushEngine::kChalkKind, painter);
         return;
     case DrawingTool::airbrush: drawAirbrushStroke(stroke, painter); return;
     case DrawingTool::line: drawLineStroke(stroke, painter); return;

@@ -63,7 +63,7 @@ LayerBuffer& layerBuffer() {
 QRect layerRect(const DrawingStroke& stroke, bool stamped, const QPainter& painter) {
     QRectF extent = shownDrawnExtent(stroke);
     if (stamped) {
-        const QRectF cells = drawingInstructions::gimpBrushStampExtent(stroke);
+        const QRectF cells = brushEngine::gimpBrushStampExtent(stroke);
         if (!cells.isNull()) extent |= cells.translated(stroke.offset.width(), stroke.offset.height());
     }
     if (extent.isNull()) return QRect();

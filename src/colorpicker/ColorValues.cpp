@@ -5,15 +5,6 @@
 
 namespace {
 
-// Hue in sixths from the largest component; ties go to red, then green.
-double hueTurns(double r, double g, double b, double max, double d) {
-    double sixths;
-    if (max == r) sixths = (g - b) / d + (g < b ? 6 : 0);
-    else if (max == g) sixths = (b - r) / d + 2;
-    else sixths = (r - g) / d + 4;
-    return sixths / 6;
-}
-
 // Truncated toward zero and written in decimal; no "-0".
 QString whole(double v) { return QString::number(std::trunc(v) + 0.0, 'f', 0); }
 
@@ -28,34 +19,7 @@ HueSaturationLightness hslHueSaturation(double r, double g, double b) {
     if (max == min) return {0, 0, l};
     const double d = max - min;
     const double s = l > 0.5 ? d / (2 - max - min) : d / (max + min);
-    return {hueTurns(r, g, b, max, d), s, l};
-}
-
-HueSaturationBrightness hsbComponents(double r, double g, double b) {
-    const double max = std::max({r, g, b});
-    const double min = std::min({r, g, b});
-    const double d = max - min;
-    const double s = max > 0 ? d / max : 0;
-    const double h = d > 0 ? hueTurns(r, g, b, max, d) : 0;
-    return {h, s, max};
-}
-
-Color colorFromHSB(double hue, double saturation, double brightness, double alpha) {
-    const double h = std::fmod(std::fmod(hue, 1.0) + 1.0, 1.0) * 6;
-    const int sector = static_cast<int>(std::floor(h)) % 6;
-    const double f = h - std::floor(h);
-    const double v = brightness;
-    const double p = v * (1 - saturation);
-    const double q = v * (1 - saturation * f);
-    const double t = v * (1 - saturation * (1 - f));
-    switch (sector) {
-    case 0: return {v, t, p, alpha};
-    case 1: return {q, v, p, alpha};
-    case 2: return {p, v, t, alpha};
-    case 3: return {p, q, v, alpha};
-    case 4: return {t, p, v, alpha};
-    default: return {v, p, q, alpha};
-    }
+    return {colorHueTurns(r, g, b), s, l};
 }
 
 OKLCH srgbToOKLCH(double r, double g, double b) {

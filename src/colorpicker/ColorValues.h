@@ -14,12 +14,6 @@ struct HueSaturationLightness {
     double lightness = 0;
 };
 
-struct HueSaturationBrightness {
-    double hue = 0;
-    double saturation = 0;
-    double brightness = 0;
-};
-
 struct OKLCH {
     double lightness = 0; // about 0…1
     double chroma = 0;
@@ -28,9 +22,6 @@ struct OKLCH {
 
 HueSaturationLightness hslHueSaturation(double r, double g, double b);
 OKLCH srgbToOKLCH(double r, double g, double b);
-HueSaturationBrightness hsbComponents(double r, double g, double b);
-// A hue of 1 is red again, like 0.
-Color colorFromHSB(double hue, double saturation, double brightness, double alpha = 1);
 
 // The colour as the picker reads it: itself, or pure red when it has no
 // usable sRGB form (a component that is not a finite number).

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "brushes/BrushRecords.h"
-#include "brushes/TintedStampCache.h"
-#include "colorpicker/SavedHarmony.h"
+#include "model/BrushRecords.h"
+#include "model/TintedStampCache.h"
+#include "model/SavedHarmony.h"
 #include "model/DrawingOp.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"

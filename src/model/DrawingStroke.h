@@ -1,6 +1,6 @@
 #pragma once
 
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 #include "model/DrawingTool.h"
 #include "model/ErasureStamp.h"
 #include "model/SharedVector.h"

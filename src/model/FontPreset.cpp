@@ -1,6 +1,6 @@
 #include "model/FontPreset.h"
 
-#include "brushes/BrushRecords.h"
+#include "platform/UuidText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -264,13 +264,13 @@ QRectF drawnExtent(const DrawingStroke& s) {
     case DrawingTool::bezierPen: return bezierPenExtent(s);
     case DrawingTool::calligraphyBrush: return calligraphyExtent(s);
     case DrawingTool::brushPen: return brushPenExtent(s);
-    case DrawingTool::watercolorBrush: return drawingInstructions::texturedStrokeExtent(s, drawingInstructions::kWatercolorKind);
-    case DrawingTool::chalk: return drawingInstructions::texturedStrokeExtent(s, drawingInstructions::kChalkKind);
+    case DrawingTool::watercolorBrush: return brushEngine::texturedStrokeExtent(s, brushEngine::kWatercolorKind);
+    case DrawingTool::chalk: return brushEngine::texturedStrokeExtent(s, brushEngine::kChalkKind);
     case DrawingTool::airbrush: return airbrushExtent(s);
     case DrawingTool::gimpBrush:
         // Stamped with the brush's cells, or drawn as a brush pen while
         // they are not loaded.
-        return brushPenExtent(s).united(drawingInstructions::gimpBrushStampExtent(s));
+        return brushPenExtent(s).united(brushEngine::gimpBrushStampExtent(s));
     case DrawingTool::line: return lineExtent(s, false);
     case DrawingTool::arrow: return lineExtent(s, true);
     case DrawingTool::rectangle:

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QColor>
+// Colours in sRGB doubles, and their hue, saturation and brightness form.
 
+#include <QColor>
 
 // An sRGB colour with components 0…1. Kept in doubles: QColor rounds to 16
 // bits and has no hue for greys.
@@ -29,3 +30,15 @@ struct Color {
 
     friend bool operator==(const Color&, const Color&) = default;
 };
+
+struct HueSaturationBrightness {
+    double hue = 0; // turns, 0 = red
+    double saturation = 0;
+    double brightness = 0;
+};
+
+// The hue in turns (0…1) of an sRGB triple; 0 for greys.
+double colorHueTurns(double r, double g, double b);
+HueSaturationBrightness hsbComponents(double r, double g, double b);
+// A hue of 1 is red again, like 0.
+Color colorFromHSB(double hue, double saturation, double brightness, double alpha = 1);

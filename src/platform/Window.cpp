@@ -193,7 +193,7 @@ Window* Window::fromWidget(const QWidget* widget) {
 QWidget* Window::widget() const { return host_.get(); }
 QWindow* Window::windowHandle() const { return host_->windowHandle(); }
 
-xcb_window_t Window::xid() const {
+std::uint32_t Window::xid() const {
     return host_->internalWinId() && x11::available() ? static_cast<xcb_window_t>(host_->internalWinId()) : XCB_NONE;
 }
 

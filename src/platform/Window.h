@@ -9,11 +9,10 @@
 #include <QPointer>
 #include <QRegion>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
-
-#include <xcb/xcb.h>
 
 class QWidget;
 class QWindow;
@@ -54,7 +53,8 @@ public:
 
     QWidget* widget() const;
     QWindow* windowHandle() const;
-    xcb_window_t xid() const;
+    // The X window id; 0 before the window exists.
+    std::uint32_t xid() const;
 
     // Takes ownership; the view fills the window. A previous view is deleted.
     void setContentView(QWidget* view);

@@ -1,6 +1,6 @@
 #include "toolbar/SettingsWindowController.h"
 
-#include "app/OpenPanelRegistry.h"
+#include "ui/OpenPanelRegistry.h"
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AnchorRef.h"
+#include "ui/AnchorRef.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
 

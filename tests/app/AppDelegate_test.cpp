@@ -1,8 +1,8 @@
 // Launch, quitting, key equivalents, the status item and the settings panel.
 #include "app/AppDelegate.h"
 
-#include "app/Globals.h"
-#include "app/OpenPanelRegistry.h"
+#include "ui/NotificationNames.h"
+#include "ui/OpenPanelRegistry.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeEventMonitor.h"

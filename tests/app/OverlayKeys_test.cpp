@@ -1,7 +1,7 @@
 // Keys, scrolling and right clicks on the overlays.
 #include "OverlayTestSupport.h"
 
-#include "app/OpenPanelRegistry.h"
+#include "ui/OpenPanelRegistry.h"
 
 #include <QApplication>
 #include <QLineEdit>

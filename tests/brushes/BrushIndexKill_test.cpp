@@ -1,4 +1,4 @@
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 #include "platform/ThrottledFileWriter.h"
 #include "support/BrushStoreFiles.h"
 

@@ -1,4 +1,4 @@
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "support/BrushStoreFiles.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <cmath>
 
 using namespace testing_support;
-using namespace drawingInstructions;
+using namespace brushEngine;
 
 namespace {
 

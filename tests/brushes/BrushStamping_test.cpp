@@ -1,5 +1,5 @@
-#include "brushes/DrawingInstructions.h"
-#include "brushes/TintedStampCache.h"
+#include "brushes/BrushEngine.h"
+#include "model/TintedStampCache.h"
 #include "model/DrawingStroke.h"
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
@@ -13,7 +13,7 @@
 #include <set>
 
 using namespace testing_support;
-using namespace drawingInstructions;
+using namespace brushEngine;
 
 namespace {
 

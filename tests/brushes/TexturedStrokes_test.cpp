@@ -1,6 +1,6 @@
-#include "brushes/DrawingInstructions.h"
+#include "brushes/BrushEngine.h"
 #include "brushes/StampHash.h"
-#include "brushes/StampMemoryBudget.h"
+#include "platform/StampMemoryBudget.h"
 #include "model/DrawingStroke.h"
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
@@ -15,7 +15,7 @@
 #include <thread>
 
 using namespace testing_support;
-using namespace drawingInstructions;
+using namespace brushEngine;
 
 namespace {
 

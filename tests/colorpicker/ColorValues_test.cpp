@@ -1,7 +1,7 @@
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 #include "colorpicker/ColorValues.h"
-#include "colorpicker/HarmonyType.h"
-#include "colorpicker/SavedHarmony.h"
+#include "model/HarmonyType.h"
+#include "model/SavedHarmony.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

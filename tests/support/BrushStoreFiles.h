@@ -3,7 +3,7 @@
 // Brush store contents for tests and benchmarks: cell masks, stored brushes
 // with their cell files, and index files.
 
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 
 #include <QImage>
 #include <QString>

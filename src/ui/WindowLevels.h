@@ -1,25 +1,13 @@
 #pragma once
 
-// Names and routines that windows and panels share without holding each
-// other: the notification names, and the lowering of our floating windows
-// around a modal alert.
+// The lowering of our floating windows around a modal alert, and their
+// restoring afterwards.
 
 #include "platform/Window.h"
 
 #include <QPointer>
-#include <QString>
 
 #include <vector>
-
-namespace Notifications {
-// The toolbar's typed-width field takes keyboard focus: the toolbar panel
-// may become the key window.
-inline const QString toolbarRequestKey = QStringLiteral("ToolbarRequestKey");
-// That field's entry was committed or cancelled: the panel gives up focus.
-inline const QString toolbarResignKey = QStringLiteral("ToolbarResignKey");
-// The toolbar's capture button: take a screenshot.
-inline const QString screenCaptureRequested = QStringLiteral("ScreenCaptureRequested");
-} // namespace Notifications
 
 // A window with the level it had before it was lowered.
 struct RememberedWindowLevel {

@@ -1,8 +1,8 @@
 // The open-panel registry, anchors and the lowering of our floating windows
 // around alerts.
-#include "app/AnchorRef.h"
-#include "app/Globals.h"
-#include "app/OpenPanelRegistry.h"
+#include "ui/AnchorRef.h"
+#include "ui/WindowLevels.h"
+#include "ui/OpenPanelRegistry.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,8 @@
 // multi-cell brush picks its cell, the parameters of a parametric brush, and
 // the record of one stored brush with the JSON form of the brush index.
 
+#include "platform/UuidText.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QJsonObject>
@@ -62,12 +64,6 @@ public:
 private:
     Code code_;
 };
-
-// Canonical text of a brush identifier: 36 upper-case hexadecimal characters
-// in groups 8-4-4-4-12. It starts every file name of the brush.
-QString uuidText(const QUuid& id);
-// Parses the canonical form (either case); anything else is refused.
-std::optional<QUuid> uuidFromText(QStringView text);
 
 struct ImportedGIMPBrush {
     QUuid id;

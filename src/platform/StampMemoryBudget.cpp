@@ -1,4 +1,4 @@
-#include "brushes/StampMemoryBudget.h"
+#include "platform/StampMemoryBudget.h"
 
 #include <algorithm>
 

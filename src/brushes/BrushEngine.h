@@ -8,7 +8,7 @@
 // offset), leaves the painter's state as it found it, and repaints a stroke
 // with identical pixels. Their drawn extents are in BrushStrokeExtent.h.
 
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 #include "platform/Color.h"
 
 #include <QImage>
@@ -23,7 +23,7 @@
 class QPainter;
 struct DrawingStroke;
 
-namespace drawingInstructions {
+namespace brushEngine {
 
 // Kinds of textured stroke.
 inline constexpr int kChalkKind = 0;
@@ -154,4 +154,4 @@ std::vector<StampPlacement> previewStamps(int cellCount, GIMPCellSelection selec
 // none without cells or for an empty size. Touches no shared state.
 std::optional<QImage> renderBrushPreview(const std::vector<QImage>& cells, GIMPCellSelection selection, QSize size);
 
-} // namespace drawingInstructions
+} // namespace brushEngine

@@ -1,4 +1,4 @@
-#include "colorpicker/HarmonyType.h"
+#include "model/HarmonyType.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colorpicker/HarmonyType.h"
+#include "model/HarmonyType.h"
 #include "platform/Color.h"
 
 #include <QByteArray>

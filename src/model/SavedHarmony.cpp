@@ -1,7 +1,7 @@
-#include "colorpicker/SavedHarmony.h"
+#include "model/SavedHarmony.h"
 
-#include "brushes/BrushRecords.h"
-#include "colorpicker/ColorValues.h"
+#include "platform/UuidText.h"
+#include "platform/Color.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

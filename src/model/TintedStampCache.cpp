@@ -1,4 +1,4 @@
-#include "brushes/TintedStampCache.h"
+#include "model/TintedStampCache.h"
 
 TintedStampCache::TintedStampCache(StampMemoryBudget& budget) : budget_(budget) { budget_.attach(this); }
 

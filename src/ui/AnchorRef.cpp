@@ -1,4 +1,4 @@
-#include "app/AnchorRef.h"
+#include "ui/AnchorRef.h"
 
 #include "platform/Dispatch.h"
 

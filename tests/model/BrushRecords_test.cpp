@@ -1,4 +1,4 @@
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -82,7 +82,7 @@ TEST(BrushRecord, InvalidValuesFailTheRecord) {
     EXPECT_TRUE(with("id", "0f8fad5b-d9cb-469f-a165-70867728950e"));
 }
 
-TEST(BrushIndex, EncodesCompactlyWithoutNullsAndRoundTrips) {
+TEST(BrushIndexRecords, EncodesCompactlyWithoutNullsAndRoundTrips) {
     ImportedGIMPBrush full = *ImportedGIMPBrush::fromJson(minimalRecord());
     full.thumbnailFilename = "0F8FAD5B-D9CB-469F-A165-70867728950E_thumb.png";
     full.selection = GIMPCellSelection::random;
@@ -104,7 +104,7 @@ TEST(BrushIndex, EncodesCompactlyWithoutNullsAndRoundTrips) {
     EXPECT_EQ(uuidText(full.id), QString("0F8FAD5B-D9CB-469F-A165-70867728950E"));
 }
 
-TEST(BrushIndex, BadRecordsAreSkippedAndNonArraysRefused) {
+TEST(BrushIndexRecords, BadRecordsAreSkippedAndNonArraysRefused) {
     QJsonObject bad = minimalRecord();
     bad.remove("opacity");
     const QByteArray data = QJsonDocument(QJsonArray{minimalRecord(), bad, 42, minimalRecord()}).toJson();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "brushes/StampMemoryBudget.h"
+#include "platform/StampMemoryBudget.h"
 
 #include <QHashFunctions>
 #include <QImage>

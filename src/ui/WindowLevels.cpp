@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "ui/WindowLevels.h"
 
 #include "platform/Dispatch.h"
 

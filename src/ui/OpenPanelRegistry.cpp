@@ -1,4 +1,4 @@
-#include "app/OpenPanelRegistry.h"
+#include "ui/OpenPanelRegistry.h"
 
 #include "platform/Application.h"
 #include "platform/Dispatch.h"

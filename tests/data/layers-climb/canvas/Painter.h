@@ -1,0 +1,1 @@
+// A canvas file.

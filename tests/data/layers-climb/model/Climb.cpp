@@ -1,0 +1,1 @@
+#include "canvas/Painter.h"
