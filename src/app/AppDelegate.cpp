@@ -40,19 +40,24 @@ AppServices AppServices::standard() {
 }
 
 AppDelegate::AppDelegate(AppServices services)
-    : services_(std::move(services)), self_(std::make_shared<AppDelegate*>(this)) {
+    : services_(std::move(services)) {
     platform::assertMainThread("AppDelegate");
-    drawingState_ = DrawingState::create(services_.environment);
-    attachManager_ = std::make_shared<WindowAttachManager>();
-    captureCoordinator_ = std::make_shared<ScreenCaptureCoordinator>();
-    drawingState_->overlayControllerFactory = [](DrawingState& state, const platform::Screen& screen) {
+    services_.environment.overlayControllerFactory = [](DrawingState& state, const platform::Screen& screen) {
         return std::static_pointer_cast<OverlayController>(
             OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID));
     };
+    drawingState_ = DrawingState::create(services_.environment);
+    attachManager_ = std::make_shared<WindowAttachManager>();
+    const auto weak = lifetime_.ref();
+    captureCoordinator_ = std::make_shared<ScreenCaptureCoordinator>(
+        drawingState_, attachManager_, [weak]() -> ToolbarWindowController* {
+            AppDelegate* self = weak.get();
+            return self ? self->toolbarController_.get() : nullptr;
+        });
 }
 
 AppDelegate::~AppDelegate() {
-    self_.reset();
+    lifetime_.end();
     // Controllers go before the state they were made for.
     settingsController_.reset();
     if (drawingState_) {
@@ -74,11 +79,8 @@ void AppDelegate::setupApplication() {
     }
     launched_ = true;
 
-    std::weak_ptr<AppDelegate*> weak = self_;
-    auto alive = [weak]() -> AppDelegate* {
-        const auto p = weak.lock();
-        return p ? *p : nullptr;
-    };
+    const auto weak = lifetime_.ref();
+    auto alive = [weak]() -> AppDelegate* { return weak.get(); };
 
     // 4. Key equivalents without a menu.
     installKeyEquivalentMonitor();
@@ -113,13 +115,7 @@ void AppDelegate::setupApplication() {
     // 9. The toolbar, not shown.
     toolbarController_ = std::make_unique<ToolbarWindowController>(drawingState_);
 
-    // 10. The capture coordinator's references.
-    captureCoordinator_->drawingState = drawingState_;
-    captureCoordinator_->attachManager = attachManager_;
-    captureCoordinator_->toolbarControllerProvider = [alive]() -> ToolbarWindowController* {
-        AppDelegate* self = alive();
-        return self ? self->toolbarController_.get() : nullptr;
-    };
+    // 10. The capture coordinator was given its references when it was made.
 
     // 11. Screenshots asked for by the toolbar.
     std::weak_ptr<ScreenCaptureCoordinator> coordinator = captureCoordinator_;
@@ -174,12 +170,12 @@ platform::TerminateReply AppDelegate::applicationShouldTerminate() {
 // ---- Key equivalents ----
 
 void AppDelegate::installKeyEquivalentMonitor() {
-    std::weak_ptr<AppDelegate*> weak = self_;
+    const auto weak = lifetime_.ref();
     keyEquivalentMonitor = platform::EventMonitor::addLocal(
         platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("key equivalent");
-            const auto self = weak.lock();
-            return self ? (*self)->handleKeyEquivalent(e) : std::optional<Event>(e);
+            AppDelegate* self = weak.get();
+            return self ? self->handleKeyEquivalent(e) : std::optional<Event>(e);
         });
 }
 
@@ -205,20 +201,20 @@ std::optional<Event> AppDelegate::handleKeyEquivalent(const Event& event) {
 // ---- Status item and settings panel ----
 
 void AppDelegate::installSettingsRightClickMonitors() {
-    std::weak_ptr<AppDelegate*> weak = self_;
+    const auto weak = lifetime_.ref();
     settingsRightClickLocal = platform::EventMonitor::addLocal(
         platform::EventMasks::rightMouseDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("status item right click (local)");
-            const auto self = weak.lock();
-            if (!self || !(*self)->isMouseOverStatusButton()) return e;
-            (*self)->toggleSettingsPanel();
+            AppDelegate* self = weak.get();
+            if (!self || !self->isMouseOverStatusButton()) return e;
+            self->toggleSettingsPanel();
             return std::nullopt;
         });
     settingsRightClickGlobal =
         platform::EventMonitor::addGlobal(platform::EventMasks::rightMouseDown, [weak](const Event&) {
             platform::assertMainThread("status item right click (global)");
-            const auto self = weak.lock();
-            if (self && (*self)->isMouseOverStatusButton()) (*self)->toggleSettingsPanel();
+            AppDelegate* self = weak.get();
+            if (self && self->isMouseOverStatusButton()) self->toggleSettingsPanel();
         });
 }
 

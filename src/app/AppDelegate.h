@@ -3,6 +3,7 @@
 #include "model/DrawingState.h"
 #include "platform/Application.h"
 #include "platform/Event.h"
+#include "platform/Lifetime.h"
 #include "platform/StatusItem.h"
 #include "platform/Subscription.h"
 
@@ -105,5 +106,5 @@ private:
     std::vector<platform::Subscription> statusItemClicks;
     bool launched_ = false;
     // Handlers hold the delegate through this, and do nothing once it is gone.
-    std::shared_ptr<AppDelegate*> self_;
+    platform::Lifetime<AppDelegate> lifetime_{this};
 };

@@ -54,8 +54,8 @@ void DrawingState::showOverlays() {
             if (it->second->hasWindow()) it->second->orderFront();
             continue;
         }
-        if (!overlayControllerFactory) continue;
-        auto controller = overlayControllerFactory(*this, screen);
+        if (!env_.overlayControllerFactory) continue;
+        auto controller = env_.overlayControllerFactory(*this, screen);
         if (!controller) continue;
         // An overlay made again while pinned keeps the frame fitted to the
         // pinned window.
@@ -88,8 +88,8 @@ void DrawingState::showOverlay(DisplayID displayID) {
     hiddenDisplayIDs.modify([&](auto& hidden) { hidden.erase(displayID); });
     if (const auto it = overlayControllers.find(displayID); it != overlayControllers.end() && it->second) {
         if (it->second->hasWindow()) it->second->orderFront();
-    } else if (const auto screen = screenProvider().screen(displayID); screen && overlayControllerFactory) {
-        if (auto controller = overlayControllerFactory(*this, *screen)) {
+    } else if (const auto screen = screenProvider().screen(displayID); screen && env_.overlayControllerFactory) {
+        if (auto controller = env_.overlayControllerFactory(*this, *screen)) {
             if (displayID == attachedDisplayID && currentOverlayFrame)
                 controller->setWindowFrame(*currentOverlayFrame, false);
             controller->showWindow();

@@ -39,11 +39,9 @@ OverlayWindowController::OverlayWindowController(const platform::Screen& screen,
     : drawingState_(drawingState), displayID_(displayID) {
     // The whole display, panel areas included: the rule lets clicks through
     // outside the visible frame.
-    window_ = std::make_unique<OverlayWindow>(windowFrameFor(screen.frame, drawingState->screenProvider()));
+    window_ = platform::makeWindow<OverlayWindow>(windowFrameFor(screen.frame, drawingState->screenProvider()));
     QWidget* canvas = makeOverlayCanvas(drawingState, displayID, nullptr);
-    hostingView_ = new PassthroughHostingView(canvas);
-    hostingView_->drawingState = drawingState;
-    hostingView_->displayID = displayID;
+    hostingView_ = new PassthroughHostingView(canvas, drawingState, displayID);
     window_->setContentView(hostingView_);
 }
 
@@ -52,12 +50,6 @@ OverlayWindowController::~OverlayWindowController() {
     mouseMoveGlobal.cancel();
     mouseMoveLocal.cancel();
     observers.clear();
-    // The window may be in the middle of delivering the event that ended
-    // this controller (Shift+Esc hides every overlay): let it finish first.
-    if (window_) {
-        window_->close();
-        window_.release()->deleteLater();
-    }
 }
 
 void OverlayWindowController::setUp() {

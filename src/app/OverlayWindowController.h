@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OverlayWindow.h"
 #include "model/OverlayController.h"
 #include "platform/Event.h"
 #include "platform/Mouse.h"
@@ -13,7 +14,7 @@
 #include <vector>
 
 class DrawingState;
-class OverlayWindow;
+
 class PassthroughHostingView;
 
 // The controller of one display's overlay window. It decides again and
@@ -104,7 +105,7 @@ private:
 
     std::weak_ptr<DrawingState> drawingState_;
     DisplayID displayID_ = 0;
-    std::unique_ptr<OverlayWindow> window_;
+    platform::WindowPtr<OverlayWindow> window_;
     PassthroughHostingView* hostingView_ = nullptr;
     bool closed_ = false;
 

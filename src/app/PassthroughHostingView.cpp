@@ -8,7 +8,9 @@
 #include <QChildEvent>
 #include <QMouseEvent>
 
-PassthroughHostingView::PassthroughHostingView(QWidget* rootView, QWidget* parent) : QWidget(parent), root_(rootView) {
+PassthroughHostingView::PassthroughHostingView(QWidget* rootView, std::weak_ptr<DrawingState> drawingState,
+                                               platform::DisplayID displayID, QWidget* parent)
+    : QWidget(parent), root_(rootView), drawingState_(std::move(drawingState)), displayID_(displayID) {
     platform::assertMainThread("PassthroughHostingView");
     setAttribute(Qt::WA_NoSystemBackground);
     if (root_) {
@@ -40,7 +42,7 @@ QWidget* PassthroughHostingView::ownHitTest(const QPointF& viewPoint) const {
 
 QWidget* PassthroughHostingView::hitTest(const QPointF& point) const {
     platform::assertMainThread("PassthroughHostingView::hitTest");
-    const auto state = drawingState.lock();
+    const auto state = drawingState_.lock();
     if (!state) return nullptr;
     const QPointF viewPoint = parentWidget() ? mapFromParent(point) : point;
 
@@ -55,7 +57,7 @@ QWidget* PassthroughHostingView::hitTest(const QPointF& point) const {
     if (state->isBezierEditing) return ownHitTest(viewPoint);
     // Draw mode; under the lock only placed strokes take clicks.
     if (state->selectedTool.get() && !state->isMoveMode && !state->captureAll) return ownHitTest(viewPoint);
-    return state->hasStroke(viewPoint, displayID) ? ownHitTest(viewPoint) : nullptr;
+    return state->hasStroke(viewPoint, displayID_) ? ownHitTest(viewPoint) : nullptr;
 }
 
 void PassthroughHostingView::mouseDown() {

@@ -16,13 +16,10 @@ class DrawingState;
 // rule, which makes the whole window ignore the pointer.
 class PassthroughHostingView : public QWidget {
 public:
-    explicit PassthroughHostingView(QWidget* rootView, QWidget* parent = nullptr);
+    // Only strokes of `displayID`, the overlay's display, take clicks.
+    PassthroughHostingView(QWidget* rootView, std::weak_ptr<DrawingState> drawingState, platform::DisplayID displayID,
+                           QWidget* parent = nullptr);
     ~PassthroughHostingView() override;
-
-    // Set by the overlay controller right after creation.
-    std::weak_ptr<DrawingState> drawingState;
-    // The overlay's display: only its strokes take clicks.
-    platform::DisplayID displayID = 0;
 
     QWidget* rootView() const { return root_; }
 
@@ -41,6 +38,8 @@ private:
     void mouseDown();
 
     QPointer<QWidget> root_;
+    std::weak_ptr<DrawingState> drawingState_;
+    platform::DisplayID displayID_ = 0;
     // A press turned away: its moves and release go nowhere either.
     bool turningAwayPress_ = false;
 };

@@ -11,13 +11,25 @@ class WindowAttachManager;
 // launch and takes requests, but captures nothing.
 class ScreenCaptureCoordinator {
 public:
-    std::weak_ptr<DrawingState> drawingState;
-    std::weak_ptr<WindowAttachManager> attachManager;
-    // The toolbar's controller, to leave its window out of the picture.
-    std::function<ToolbarWindowController*()> toolbarControllerProvider;
+    // `toolbarControllerProvider` answers the toolbar's controller, to leave
+    // its window out of the picture.
+    ScreenCaptureCoordinator(std::weak_ptr<DrawingState> drawingState, std::weak_ptr<WindowAttachManager> attachManager,
+                             std::function<ToolbarWindowController*()> toolbarControllerProvider)
+        : drawingState_(std::move(drawingState)),
+          attachManager_(std::move(attachManager)),
+          toolbarControllerProvider_(std::move(toolbarControllerProvider)) {}
 
-    void startCapture() { ++captureRequests; }
+    void startCapture() { ++captureRequests_; }
 
     // Requests seen so far.
-    int captureRequests = 0;
+    int captureRequests() const { return captureRequests_; }
+    ToolbarWindowController* toolbarController() const {
+        return toolbarControllerProvider_ ? toolbarControllerProvider_() : nullptr;
+    }
+
+private:
+    std::weak_ptr<DrawingState> drawingState_;
+    std::weak_ptr<WindowAttachManager> attachManager_;
+    std::function<ToolbarWindowController*()> toolbarControllerProvider_;
+    int captureRequests_ = 0;
 };

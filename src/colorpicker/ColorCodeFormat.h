@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RawValues.h"
+
 #include <QString>
 
 #include <array>
@@ -14,19 +16,13 @@ inline constexpr std::array<ColorCodeFormat, 6> kAllColorCodeFormats = {
     ColorCodeFormat::hsv, ColorCodeFormat::cmyk, ColorCodeFormat::oklch,
 };
 
-constexpr std::string_view rawValue(ColorCodeFormat format) {
-    switch (format) {
-    case ColorCodeFormat::hex: return "Hex";
-    case ColorCodeFormat::rgb: return "RGB";
-    case ColorCodeFormat::hsl: return "HSL";
-    case ColorCodeFormat::hsv: return "HSV";
-    case ColorCodeFormat::cmyk: return "CMYK";
-    case ColorCodeFormat::oklch: return "OKLCH";
-    }
-    return "Hex";
-}
+inline constexpr auto kColorCodeFormatNames = platform::rawValueTable<ColorCodeFormat>(
+    platform::RawName<ColorCodeFormat>{ColorCodeFormat::hex, "Hex"},
+    platform::RawName<ColorCodeFormat>{ColorCodeFormat::rgb, "RGB"},
+    platform::RawName<ColorCodeFormat>{ColorCodeFormat::hsl, "HSL"},
+    platform::RawName<ColorCodeFormat>{ColorCodeFormat::hsv, "HSV"},
+    platform::RawName<ColorCodeFormat>{ColorCodeFormat::cmyk, "CMYK"},
+    platform::RawName<ColorCodeFormat>{ColorCodeFormat::oklch, "OKLCH"});
 
-inline QString rawValueText(ColorCodeFormat format) {
-    const auto raw = rawValue(format);
-    return QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-}
+constexpr std::string_view rawValue(ColorCodeFormat format) { return kColorCodeFormatNames.raw(format); }
+inline QString rawValueText(ColorCodeFormat format) { return kColorCodeFormatNames.text(format); }

@@ -1,5 +1,7 @@
 #include "model/BrushRecords.h"
 
+#include "platform/RawValues.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -31,39 +33,21 @@ bool absent(const QJsonObject& o, QLatin1String key) {
 
 } // namespace
 
-std::string_view rawValue(GIMPCellSelection s) {
-    switch (s) {
-    case GIMPCellSelection::sequential: return "sequential";
-    case GIMPCellSelection::random: return "random";
-    case GIMPCellSelection::constant: return "constant";
-    case GIMPCellSelection::angular: return "angular";
-    }
-    return "sequential";
-}
+namespace {
+constexpr auto kSelectionNames = platform::rawValueTable<GIMPCellSelection>(
+    platform::RawName<GIMPCellSelection>{GIMPCellSelection::sequential, "sequential"},
+    platform::RawName<GIMPCellSelection>{GIMPCellSelection::random, "random"},
+    platform::RawName<GIMPCellSelection>{GIMPCellSelection::constant, "constant"},
+    platform::RawName<GIMPCellSelection>{GIMPCellSelection::angular, "angular"});
+constexpr auto kShapeNames = platform::rawValueTable<VBRShape>(
+    platform::RawName<VBRShape>{VBRShape::circle, "circle"}, platform::RawName<VBRShape>{VBRShape::square, "square"},
+    platform::RawName<VBRShape>{VBRShape::diamond, "diamond"});
+} // namespace
 
-std::optional<GIMPCellSelection> cellSelectionFromRaw(QStringView raw) {
-    for (auto s : {GIMPCellSelection::sequential, GIMPCellSelection::random, GIMPCellSelection::constant,
-                   GIMPCellSelection::angular}) {
-        if (raw == QLatin1String(rawValue(s).data())) return s;
-    }
-    return std::nullopt;
-}
-
-std::string_view rawValue(VBRShape s) {
-    switch (s) {
-    case VBRShape::circle: return "circle";
-    case VBRShape::square: return "square";
-    case VBRShape::diamond: return "diamond";
-    }
-    return "circle";
-}
-
-std::optional<VBRShape> vbrShapeFromRaw(QStringView raw) {
-    for (auto s : kAllVBRShapes) {
-        if (raw == QLatin1String(rawValue(s).data())) return s;
-    }
-    return std::nullopt;
-}
+std::string_view rawValue(GIMPCellSelection s) { return kSelectionNames.raw(s); }
+std::optional<GIMPCellSelection> cellSelectionFromRaw(QStringView raw) { return kSelectionNames.parse(raw); }
+std::string_view rawValue(VBRShape s) { return kShapeNames.raw(s); }
+std::optional<VBRShape> vbrShapeFromRaw(QStringView raw) { return kShapeNames.parse(raw); }
 
 VBRParams VBRParams::clamped() const {
     VBRParams c = *this;

@@ -54,6 +54,9 @@ struct DrawingStateEnvironment {
     // Whether a font family of exactly this name is installed; empty:
     // QFontDatabase::hasFamily.
     std::function<bool(const QString&)> fontExists;
+    // Makes the overlay controller of a screen (the application shell's);
+    // empty: no overlays are made.
+    std::function<std::shared_ptr<OverlayController>(DrawingState&, const platform::Screen&)> overlayControllerFactory;
 };
 
 // The one shared drawing state: tool and style, the strokes of every display
@@ -71,8 +74,6 @@ public:
     using DrawingOp = ::DrawingOp;
     using ErasureRecord = ::ErasureRecord;
     using DisplayID = platform::DisplayID;
-    using OverlayControllerFactory =
-        std::function<std::shared_ptr<OverlayController>(DrawingState&, const platform::Screen&)>;
 
     static constexpr std::int64_t maxStackDepth = 50;
     static constexpr const char* kPreferredTextFont = "Arial Rounded MT Bold";
@@ -186,9 +187,6 @@ public:
     platform::Published<std::set<DisplayID>> hiddenDisplayIDs{{}, this};
     // The display of the drag in progress or of the latest drag.
     platform::Published<DisplayID> currentDrawingDisplayID{0, this};
-
-    // Makes the overlay controller of a screen; set by the application shell.
-    OverlayControllerFactory overlayControllerFactory;
 
     // ---- Preferences ----
     // Registers or unregisters the login item to match launchAtLogin.

@@ -1,5 +1,9 @@
 #include "model/DrawingTool.h"
 
+#include "platform/RawValues.h"
+
+#include <utility>
+
 namespace {
 
 struct ToolInfo {
@@ -37,21 +41,17 @@ constexpr ToolInfo info(DrawingTool tool) {
     return {"pencil", "Pen"};
 }
 
+template <std::size_t... I>
+constexpr auto namesOf(std::index_sequence<I...>) {
+    return platform::rawValueTable<DrawingTool>(
+        platform::RawName<DrawingTool>{kAllDrawingTools[I], info(kAllDrawingTools[I]).raw}...);
+}
+constexpr auto kNames = namesOf(std::make_index_sequence<kAllDrawingTools.size()>());
+
 } // namespace
 
 std::string_view rawValue(DrawingTool tool) { return info(tool).raw; }
-
-QString rawValueText(DrawingTool tool) {
-    const auto raw = info(tool).raw;
-    return QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-}
-
-std::optional<DrawingTool> drawingToolFromRaw(QStringView raw) {
-    for (DrawingTool t : kAllDrawingTools) {
-        const auto r = info(t).raw;
-        if (raw == QLatin1String(r.data(), static_cast<qsizetype>(r.size()))) return t;
-    }
-    return std::nullopt;
-}
+QString rawValueText(DrawingTool tool) { return kNames.text(tool); }
+std::optional<DrawingTool> drawingToolFromRaw(QStringView raw) { return kNames.parse(raw); }
 
 QString displayName(DrawingTool tool) { return QString::fromLatin1(info(tool).label); }

@@ -1,31 +1,21 @@
 #include "model/HarmonyType.h"
 
+#include "platform/RawValues.h"
+
 #include <cmath>
 
-std::string_view rawValue(HarmonyType type) {
-    switch (type) {
-    case HarmonyType::analogous: return "Analogous";
-    case HarmonyType::complementary: return "Complementary";
-    case HarmonyType::doubleSplitComplementary: return "Double Split Complementary";
-    case HarmonyType::splitComplementary: return "Split Complementary";
-    case HarmonyType::square: return "Square";
-    case HarmonyType::tetradic: return "Tetradic";
-    case HarmonyType::triadic: return "Triadic";
-    }
-    return "Analogous";
-}
+namespace {
+using Name = platform::RawName<HarmonyType>;
+constexpr auto kNames = platform::rawValueTable<HarmonyType>(
+    Name{HarmonyType::analogous, "Analogous"}, Name{HarmonyType::complementary, "Complementary"},
+    Name{HarmonyType::doubleSplitComplementary, "Double Split Complementary"},
+    Name{HarmonyType::splitComplementary, "Split Complementary"}, Name{HarmonyType::square, "Square"},
+    Name{HarmonyType::tetradic, "Tetradic"}, Name{HarmonyType::triadic, "Triadic"});
+} // namespace
 
-QString rawValueText(HarmonyType type) {
-    const auto raw = rawValue(type);
-    return QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-}
-
-std::optional<HarmonyType> harmonyTypeFromRaw(QStringView raw) {
-    for (auto t : kAllHarmonyTypes) {
-        if (raw == rawValueText(t)) return t;
-    }
-    return std::nullopt;
-}
+std::string_view rawValue(HarmonyType type) { return kNames.raw(type); }
+QString rawValueText(HarmonyType type) { return kNames.text(type); }
+std::optional<HarmonyType> harmonyTypeFromRaw(QStringView raw) { return kNames.parse(raw); }
 
 std::vector<double> companionOffsets(HarmonyType type) {
     switch (type) {

@@ -1,22 +1,14 @@
 #include "model/SmoothingAlgorithm.h"
 
-std::string_view rawValue(SmoothingAlgorithm algorithm) {
-    switch (algorithm) {
-    case SmoothingAlgorithm::chaikin: return "Chaikin's";
-    case SmoothingAlgorithm::bSpline: return "Cubic B";
-    case SmoothingAlgorithm::catmullRom: return "Catmull-Rom";
-    }
-    return "Chaikin's";
-}
+#include "platform/RawValues.h"
 
-QString rawValueText(SmoothingAlgorithm algorithm) {
-    const auto raw = rawValue(algorithm);
-    return QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-}
+namespace {
+using Name = platform::RawName<SmoothingAlgorithm>;
+constexpr auto kNames = platform::rawValueTable<SmoothingAlgorithm>(
+    Name{SmoothingAlgorithm::chaikin, "Chaikin's"}, Name{SmoothingAlgorithm::bSpline, "Cubic B"},
+    Name{SmoothingAlgorithm::catmullRom, "Catmull-Rom"});
+} // namespace
 
-std::optional<SmoothingAlgorithm> smoothingAlgorithmFromRaw(QStringView raw) {
-    for (auto a : kAllSmoothingAlgorithms) {
-        if (raw == rawValueText(a)) return a;
-    }
-    return std::nullopt;
-}
+std::string_view rawValue(SmoothingAlgorithm algorithm) { return kNames.raw(algorithm); }
+QString rawValueText(SmoothingAlgorithm algorithm) { return kNames.text(algorithm); }
+std::optional<SmoothingAlgorithm> smoothingAlgorithmFromRaw(QStringView raw) { return kNames.parse(raw); }

@@ -1,5 +1,9 @@
 #include "model/ToolbarDockPosition.h"
 
+#include "platform/RawValues.h"
+
+#include <utility>
+
 namespace {
 
 struct PositionInfo {
@@ -26,20 +30,17 @@ constexpr PositionInfo info(ToolbarDockPosition p) {
     return {"topCenterH", "Top Center"};
 }
 
+template <std::size_t... I>
+constexpr auto namesOf(std::index_sequence<I...>) {
+    return platform::rawValueTable<ToolbarDockPosition>(platform::RawName<ToolbarDockPosition>{
+        kAllToolbarDockPositions[I], info(kAllToolbarDockPositions[I]).raw}...);
+}
+constexpr auto kNames = namesOf(std::make_index_sequence<kAllToolbarDockPositions.size()>());
+
 } // namespace
 
 std::string_view rawValue(ToolbarDockPosition position) { return info(position).raw; }
-
-QString rawValueText(ToolbarDockPosition position) {
-    const auto raw = info(position).raw;
-    return QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
-}
-
-std::optional<ToolbarDockPosition> toolbarDockPositionFromRaw(QStringView raw) {
-    for (auto p : kAllToolbarDockPositions) {
-        if (raw == rawValueText(p)) return p;
-    }
-    return std::nullopt;
-}
+QString rawValueText(ToolbarDockPosition position) { return kNames.text(position); }
+std::optional<ToolbarDockPosition> toolbarDockPositionFromRaw(QStringView raw) { return kNames.parse(raw); }
 
 QString displayName(ToolbarDockPosition position) { return QString::fromLatin1(info(position).label); }

@@ -179,3 +179,25 @@ private:
 };
 
 } // namespace platform
+
+namespace platform {
+
+// Owns a window and ends it the one safe way: closed at once, deleted on a
+// later turn, since the window may be delivering the very event that ends
+// its owner.
+struct WindowDeleter {
+    void operator()(Window* window) const {
+        if (!window) return;
+        window->close();
+        window->deleteLater();
+    }
+};
+template <typename W = Window>
+using WindowPtr = std::unique_ptr<W, WindowDeleter>;
+
+template <typename W = Window, typename... Args>
+WindowPtr<W> makeWindow(Args&&... args) {
+    return WindowPtr<W>(new W(std::forward<Args>(args)...));
+}
+
+} // namespace platform

@@ -21,7 +21,7 @@ SettingsWindowController::SettingsWindowController(const std::shared_ptr<Drawing
       setOpen_(std::move(setOpen)),
       anchorRef_(std::move(anchorRef)),
       anchoredToStatusItem_(anchoredToStatusItem),
-      window_(std::make_unique<platform::Window>(platform::Rect(0, 0, kWidth, kHeight))) {
+      window_(platform::makeWindow(platform::Rect(0, 0, kWidth, kHeight))) {
     platform::assertMainThread("SettingsWindowController");
     window_->setLevel(platform::WindowLevel::panel);
     window_->setBackgroundColor(Color{0.13, 0.13, 0.14, 0.96});
@@ -32,10 +32,9 @@ SettingsWindowController::SettingsWindowController(const std::shared_ptr<Drawing
 }
 
 SettingsWindowController::~SettingsWindowController() {
-    *alive_ = false;
+    lifetime_.end();
     removePanelMonitors();
     OpenPanelRegistry::shared().unregisterPanel(this);
-    if (window_) window_.release()->deleteLater();
 }
 
 void SettingsWindowController::place() {
@@ -70,11 +69,11 @@ void SettingsWindowController::showWindow() {
     window_->orderFront();
     OpenPanelRegistry::shared().registerPanel(this);
     removePanelMonitors();
-    std::weak_ptr<bool> alive = alive_;
+    const auto weak = lifetime_.ref();
     // Monitors only schedule the close, so the event in flight finishes.
-    auto scheduleClose = [this, alive] {
-        platform::dispatchMain([this, alive] {
-            if (auto a = alive.lock(); a && *a) closePanel();
+    auto scheduleClose = [weak] {
+        platform::dispatchMain([weak] {
+            if (SettingsWindowController* self = weak.get()) self->closePanel();
         });
     };
     monitors.push_back(platform::EventMonitor::addLocal(

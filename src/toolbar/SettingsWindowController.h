@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/AnchorRef.h"
+#include "platform/Lifetime.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
 
@@ -39,7 +40,7 @@ private:
     std::function<void(bool)> setOpen_;
     std::shared_ptr<AnchorRef> anchorRef_;
     bool anchoredToStatusItem_;
-    std::unique_ptr<platform::Window> window_;
+    platform::WindowPtr<> window_;
     std::vector<platform::Subscription> monitors;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    platform::Lifetime<SettingsWindowController> lifetime_{this};
 };

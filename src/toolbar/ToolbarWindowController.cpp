@@ -9,7 +9,7 @@ constexpr double kHeight = 56;
 } // namespace
 
 ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingState>& drawingState)
-    : drawingState_(drawingState), window_(std::make_unique<platform::Window>(platform::Rect(0, 0, kWidth, kHeight))) {
+    : drawingState_(drawingState), window_(platform::makeWindow(platform::Rect(0, 0, kWidth, kHeight))) {
     platform::assertMainThread("ToolbarWindowController");
     window_->setLevel(platform::WindowLevel::panel);
     window_->setBackgroundColor(Color{0, 0, 0, 0});
@@ -25,9 +25,7 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
     }
 }
 
-ToolbarWindowController::~ToolbarWindowController() {
-    if (window_) window_.release()->deleteLater();
-}
+ToolbarWindowController::~ToolbarWindowController() = default;
 
 void ToolbarWindowController::showWindow() {
     platform::assertMainThread("ToolbarWindowController::showWindow");

@@ -23,5 +23,5 @@ public:
 
 private:
     std::weak_ptr<DrawingState> drawingState_;
-    std::unique_ptr<platform::Window> window_;
+    platform::WindowPtr<> window_;
 };

@@ -102,12 +102,9 @@ TEST(Launch, OnlyTheStatusItemShowsAndEverythingIsWired) {
     EXPECT_FALSE(app.state().isQuittingIntentionally);
 
     auto& capture = *app.delegate->captureCoordinator();
-    EXPECT_EQ(capture.drawingState.lock(), app.delegate->drawingState());
-    EXPECT_EQ(capture.attachManager.lock(), app.delegate->attachManager());
-    ASSERT_TRUE(capture.toolbarControllerProvider);
-    EXPECT_EQ(capture.toolbarControllerProvider(), app.delegate->toolbarController());
+    EXPECT_EQ(capture.toolbarController(), app.delegate->toolbarController());
     platform::NotificationCenter::defaultCenter().post(Notifications::screenCaptureRequested);
-    EXPECT_EQ(capture.captureRequests, 1);
+    EXPECT_EQ(capture.captureRequests(), 1);
 }
 
 TEST(Quitting, CmdQClearsAndHidesButKeepsRunning) {

@@ -64,11 +64,11 @@ struct Harness {
     Harness()
         : t({FakeScreenProvider::makeScreen(1, Rect(0, 0, 1440, 900)),
              FakeScreenProvider::makeScreen(2, Rect(1440, 0, 1280, 800)),
-             FakeScreenProvider::makeScreen(3, Rect(-1920, 0, 1920, 1080))}) {
-        t->overlayControllerFactory = [this](DrawingState&, const platform::Screen& screen) {
-            ++made[screen.displayID];
-            return std::make_shared<RecordingController>(screen.displayID, screen.frame, log);
-        };
+             FakeScreenProvider::makeScreen(3, Rect(-1920, 0, 1920, 1080))},
+            platform::UserDefaults::inMemory(), [this](DrawingState&, const platform::Screen& screen) {
+                ++made[screen.displayID];
+                return std::make_shared<RecordingController>(screen.displayID, screen.frame, log);
+            }) {
         edits = t->endOpenEditsRequested.connect([this](std::optional<platform::DisplayID> d) {
             log.lines.push_back(d ? "end edits " + std::to_string(*d) : "end edits");
         });

@@ -23,9 +23,7 @@ protected:
 };
 
 struct HostHarness {
-    HostHarness() : canvas(new CountingCanvas), view(canvas) {
-        view.drawingState = t.state;
-        view.displayID = 1;
+    HostHarness() : canvas(new CountingCanvas), view(canvas, t.state, 1) {
         view.resize(1440, 900);
         t->addStroke(penStrokeOn(1, {{100, 100}, {300, 100}}));
     }
@@ -44,8 +42,9 @@ TEST(HostingView, PassthroughTakesOnlyClicksOnPlacedStrokes) {
     EXPECT_FALSE(h.hits({200, 400}));
     EXPECT_EQ(h.view.hitTest({200, 100}), h.canvas);
     // Another display's stroke at the same point does not count.
-    h.view.displayID = 2;
-    EXPECT_FALSE(h.hits({200, 100}));
+    PassthroughHostingView second(new CountingCanvas, h.t.state, 2);
+    second.resize(1440, 900);
+    EXPECT_EQ(second.hitTest({200, 100}), nullptr);
 }
 
 TEST(HostingView, DrawEditAndDragModesTakeEveryClick) {

@@ -3,13 +3,15 @@
 namespace testing_support {
 
 TestDrawingState::TestDrawingState(std::vector<platform::Screen> screenList,
-                                   std::shared_ptr<platform::UserDefaults> store)
+                                   std::shared_ptr<platform::UserDefaults> store,
+                                   OverlayControllerFactory overlayControllers)
     : dir(std::make_unique<QTemporaryDir>()),
       defaults(std::move(store)),
       screens(std::make_shared<FakeScreenProvider>(std::move(screenList))),
       mouse(std::make_shared<FakeMouse>()),
       loginItem(std::make_shared<platform::LoginItem>(dir->path() + "/autostart", "overink")),
-      brushStore(dir->path() + "/gimp-brushes") {
+      brushStore(dir->path() + "/gimp-brushes"),
+      overlayControllerFactory(std::move(overlayControllers)) {
     state = DrawingState::create(environment());
 }
 
@@ -23,6 +25,7 @@ DrawingStateEnvironment TestDrawingState::environment() const {
     env.bundledBrushFiles = bundledBrushFiles;
     const bool installed = fontInstalled;
     env.fontExists = [installed](const QString&) { return installed; };
+    env.overlayControllerFactory = overlayControllerFactory;
     return env;
 }
 

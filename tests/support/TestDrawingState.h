@@ -14,8 +14,11 @@ namespace testing_support {
 
 struct TestDrawingState {
     // One 1440 × 900 screen, display 1, unless screens are given.
+    using OverlayControllerFactory = decltype(DrawingStateEnvironment::overlayControllerFactory);
+
     explicit TestDrawingState(std::vector<platform::Screen> screenList = {defaultScreen()},
-                              std::shared_ptr<platform::UserDefaults> store = platform::UserDefaults::inMemory());
+                              std::shared_ptr<platform::UserDefaults> store = platform::UserDefaults::inMemory(),
+                              OverlayControllerFactory overlayControllers = {});
 
     // Everything the state was made with, for a second state over the same
     // store and folders (a restart).
@@ -34,6 +37,7 @@ struct TestDrawingState {
     std::function<QStringList()> bundledBrushFiles;
     // Answers the "preferred text font installed" question; true by default.
     bool fontInstalled = true;
+    OverlayControllerFactory overlayControllerFactory;
     std::shared_ptr<DrawingState> state;
 
     DrawingState* operator->() const { return state.get(); }
