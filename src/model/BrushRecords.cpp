@@ -1,6 +1,7 @@
 #include "model/BrushRecords.h"
 
 #include "platform/RawValues.h"
+#include "platform/RecordList.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -160,15 +161,8 @@ QByteArray encodeBrushIndex(const std::vector<ImportedGIMPBrush>& brushes) {
 }
 
 std::optional<DecodedBrushIndex> decodeBrushIndex(const QByteArray& data) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
-    DecodedBrushIndex result;
-    for (const QJsonValue& v : doc.array()) {
-        std::optional<ImportedGIMPBrush> b;
-        if (v.isObject()) b = ImportedGIMPBrush::fromJson(v.toObject());
-        if (b) result.brushes.push_back(std::move(*b));
-        else ++result.skippedRecords;
-    }
-    return result;
+    auto decoded = platform::decodeRecordList<ImportedGIMPBrush>(data, &ImportedGIMPBrush::fromJson,
+                                                                 platform::BadRecordPolicy::skipRecord);
+    if (!decoded) return std::nullopt;
+    return DecodedBrushIndex{std::move(decoded->records), decoded->skipped};
 }

@@ -1,5 +1,6 @@
 #include "model/FontPreset.h"
 
+#include "platform/RecordList.h"
 #include "platform/UuidText.h"
 
 #include <QJsonArray>
@@ -32,15 +33,8 @@ std::optional<QByteArray> encodeFontPresets(const std::vector<FontPreset>& prese
 }
 
 std::optional<std::vector<FontPreset>> decodeFontPresets(const QByteArray& data) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
-    std::vector<FontPreset> presets;
-    for (const QJsonValue& v : doc.array()) {
-        if (!v.isObject()) return std::nullopt;
-        auto p = FontPreset::fromJson(v.toObject());
-        if (!p) return std::nullopt;
-        presets.push_back(std::move(*p));
-    }
-    return presets;
+    auto decoded = platform::decodeRecordList<FontPreset>(data, &FontPreset::fromJson,
+                                                          platform::BadRecordPolicy::rejectList);
+    if (!decoded) return std::nullopt;
+    return std::move(decoded->records);
 }

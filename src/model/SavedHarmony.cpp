@@ -1,5 +1,6 @@
 #include "model/SavedHarmony.h"
 
+#include "platform/RecordList.h"
 #include "platform/UuidText.h"
 #include "platform/Color.h"
 
@@ -64,13 +65,8 @@ std::optional<QByteArray> encodeSavedHarmonies(const std::vector<SavedHarmony>& 
 }
 
 std::optional<std::vector<SavedHarmony>> decodeSavedHarmonies(const QByteArray& data) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
-    std::vector<SavedHarmony> harmonies;
-    for (const QJsonValue& v : doc.array()) {
-        if (!v.isObject()) continue;
-        if (auto h = SavedHarmony::fromJson(v.toObject())) harmonies.push_back(std::move(*h));
-    }
-    return harmonies;
+    auto decoded = platform::decodeRecordList<SavedHarmony>(data, &SavedHarmony::fromJson,
+                                                            platform::BadRecordPolicy::skipRecord);
+    if (!decoded) return std::nullopt;
+    return std::move(decoded->records);
 }
