@@ -1,7 +1,5 @@
 #include "app/AppDelegate.h"
 
-#include "ui/AnchorRef.h"
-#include "ui/NotificationNames.h"
 #include "app/OverlayWindowController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "capture/WindowAttachManager.h"
@@ -14,6 +12,8 @@
 #include "platform/X11ScreenProvider.h"
 #include "toolbar/SettingsWindowController.h"
 #include "toolbar/ToolbarWindowController.h"
+#include "ui/AnchorRef.h"
+#include "ui/NotificationNames.h"
 
 using platform::Event;
 

@@ -1,6 +1,5 @@
 #include "app/OverlayWindowController.h"
 
-#include "ui/OpenPanelRegistry.h"
 #include "app/OverlayCanvas.h"
 #include "app/OverlayWindow.h"
 #include "app/PassthroughHostingView.h"
@@ -9,6 +8,7 @@
 #include "platform/CanvasRect.h"
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"
+#include "ui/OpenPanelRegistry.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "brushes/BrushStrokeExtent.h"
 
-#include "model/DrawingStroke.h"
 #include "model/Algorithms.h"
+#include "model/DrawingStroke.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 // cells in the background, deletion, the index file, import, the install of
 // the shipped brushes, re-rendering a parametric brush and tinted cells.
 
-#include "brushes/BrushFiles.h"
 #include "brushes/BrushEngine.h"
+#include "brushes/BrushFiles.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingState.h"
 #include "platform/Bundle.h"

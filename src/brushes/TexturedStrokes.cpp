@@ -3,9 +3,10 @@
 
 #include "brushes/BrushEngine.h"
 #include "brushes/StampHash.h"
-#include "platform/StampMemoryBudget.h"
 #include "brushes/StampPainting.h"
 #include "model/DrawingStroke.h"
+#include "platform/ParallelFor.h"
+#include "platform/StampMemoryBudget.h"
 
 #include <QPainter>
 
@@ -15,8 +16,6 @@
 #include <deque>
 #include <mutex>
 #include <numbers>
-#include <system_error>
-#include <thread>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -338,20 +337,15 @@ TexturedStampCache& stampCache() {
 // several threads at once.
 std::vector<QImage> buildMasks(int kind, int px) {
     std::array<std::optional<QImage>, kVariants> built;
-    auto make = [&](int v) {
-        built[static_cast<std::size_t>(v)] = kind == kWatercolorKind ? noiseStamp(px, v) : shapeMask(px, v);
+    auto make = [&](std::size_t v) {
+        const int variant = static_cast<int>(v);
+        built[v] = kind == kWatercolorKind ? noiseStamp(px, variant) : shapeMask(px, variant);
     };
-    std::vector<std::thread> helpers;
     if (px >= 96) {
-        try {
-            for (int v = 1; v < kVariants; ++v) helpers.emplace_back(make, v);
-        } catch (const std::system_error&) {
-            // No thread to spare: the rest is made here.
-        }
+        platform::parallelFor(kVariants, make);
+    } else {
+        for (std::size_t v = 0; v < kVariants; ++v) make(v);
     }
-    make(0);
-    for (int v = static_cast<int>(helpers.size()) + 1; v < kVariants; ++v) make(v);
-    for (auto& t : helpers) t.join();
     std::vector<QImage> masks;
     for (auto& m : built) {
         if (m) masks.push_back(std::move(*m));

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "model/BrushRecords.h"
-#include "model/TintedStampCache.h"
-#include "model/SavedHarmony.h"
 #include "model/DrawingOp.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
 #include "model/FontPreset.h"
 #include "model/OverlayController.h"
+#include "model/SavedHarmony.h"
 #include "model/SmoothingAlgorithm.h"
 #include "model/StrokeHitIndex.h"
+#include "model/TintedStampCache.h"
 #include "model/ToolbarDockPosition.h"
 #include "platform/Color.h"
 #include "platform/Geometry.h"

@@ -1,8 +1,8 @@
 #include "model/SavedHarmony.h"
 
+#include "platform/Color.h"
 #include "platform/RecordList.h"
 #include "platform/UuidText.h"
-#include "platform/Color.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,9 +1,9 @@
 #include "toolbar/SettingsWindowController.h"
 
-#include "ui/OpenPanelRegistry.h"
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"
+#include "ui/OpenPanelRegistry.h"
 
 #include <algorithm>
 

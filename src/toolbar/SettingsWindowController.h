@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ui/AnchorRef.h"
 #include "platform/Lifetime.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
+#include "ui/AnchorRef.h"
 
 #include <functional>
 #include <memory>

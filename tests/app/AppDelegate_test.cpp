@@ -1,8 +1,6 @@
 // Launch, quitting, key equivalents, the status item and the settings panel.
 #include "app/AppDelegate.h"
 
-#include "ui/NotificationNames.h"
-#include "ui/OpenPanelRegistry.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeEventMonitor.h"
@@ -10,6 +8,8 @@
 #include "support/TestUtil.h"
 #include "toolbar/SettingsWindowController.h"
 #include "toolbar/ToolbarWindowController.h"
+#include "ui/NotificationNames.h"
+#include "ui/OpenPanelRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "brushes/BrushEngine.h"
-#include "model/TintedStampCache.h"
 #include "model/DrawingStroke.h"
+#include "model/TintedStampCache.h"
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
 

@@ -1,7 +1,7 @@
 #include "brushes/BrushEngine.h"
 #include "brushes/StampHash.h"
-#include "platform/StampMemoryBudget.h"
 #include "model/DrawingStroke.h"
+#include "platform/StampMemoryBudget.h"
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
 

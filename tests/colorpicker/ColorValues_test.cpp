@@ -1,5 +1,5 @@
-#include "model/BrushRecords.h"
 #include "colorpicker/ColorValues.h"
+#include "model/BrushRecords.h"
 #include "model/HarmonyType.h"
 #include "model/SavedHarmony.h"
 

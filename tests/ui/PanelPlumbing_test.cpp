@@ -1,9 +1,9 @@
 // The open-panel registry, anchors and the lowering of our floating windows
 // around alerts.
-#include "ui/AnchorRef.h"
-#include "ui/WindowLevels.h"
-#include "ui/OpenPanelRegistry.h"
 #include "support/TestUtil.h"
+#include "ui/AnchorRef.h"
+#include "ui/OpenPanelRegistry.h"
+#include "ui/WindowLevels.h"
 
 #include <gtest/gtest.h>
 
