@@ -58,31 +58,24 @@ void OverlayWindowController::setUp() {
     std::weak_ptr<OverlayWindowController> weak = weak_from_this();
 
     // Every flag that changes the rule applies it again, on a later turn.
-    auto reapply = [weak](const auto&) {
-        platform::assertMainThread("overlay flag change");
-        if (auto self = weak.lock()) self->updateMousePassthrough();
-    };
-    using platform::Delivery;
     using platform::Initial;
-    observers.push_back(state->captureAll.sink(reapply, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->isPickingAttachWindow.sink(reapply, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->selectedTool.sink(reapply, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->isMoveMode.sink(reapply, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->isLineEditing.sink(reapply, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->isBezierEditing.sink(reapply, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->isTextEditing.sink(reapply, Delivery::MainQueue, Initial::Include));
+    auto reapply = [](OverlayWindowController& c) { c.updateMousePassthrough(); };
+    observers.onChangeLater(state->captureAll, weak, reapply, Initial::Include);
+    observers.onChangeLater(state->isPickingAttachWindow, weak, reapply, Initial::Include);
+    observers.onChangeLater(state->selectedTool, weak, reapply, Initial::Include);
+    observers.onChangeLater(state->isMoveMode, weak, reapply, Initial::Include);
+    observers.onChangeLater(state->isLineEditing, weak, reapply, Initial::Include);
+    observers.onChangeLater(state->isBezierEditing, weak, reapply, Initial::Include);
+    observers.onChangeLater(state->isTextEditing, weak, reapply, Initial::Include);
     // A modal file panel is up: the overlays step aside.
-    observers.push_back(state->isImportingBrushes.sink(reapply, Delivery::MainQueue, Initial::Include));
+    observers.onChangeLater(state->isImportingBrushes, weak, reapply, Initial::Include);
 
     // The pointer is followed only while the toolbar and this overlay are
     // meant to be shown.
-    auto monitorFlag = [weak](const auto&) {
-        platform::assertMainThread("overlay monitor flag");
-        if (auto self = weak.lock()) self->recomputeMonitorFlag();
-    };
-    observers.push_back(state->isToolbarVisible.sink(monitorFlag, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->isOverlayVisible.sink(monitorFlag, Delivery::MainQueue, Initial::Include));
-    observers.push_back(state->hiddenDisplayIDs.sink(monitorFlag, Delivery::MainQueue, Initial::Include));
+    auto monitorFlag = [](OverlayWindowController& c) { c.recomputeMonitorFlag(); };
+    observers.onChangeLater(state->isToolbarVisible, weak, monitorFlag, Initial::Include);
+    observers.onChangeLater(state->isOverlayVisible, weak, monitorFlag, Initial::Include);
+    observers.onChangeLater(state->hiddenDisplayIDs, weak, monitorFlag, Initial::Include);
 
     constexpr platform::EventMask watched =
         platform::EventMasks::rightMouseDown | platform::EventMasks::keyDown | platform::EventMasks::scrollWheel;

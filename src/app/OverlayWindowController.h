@@ -6,6 +6,7 @@
 #include "platform/Mouse.h"
 #include "platform/ScreenProvider.h"
 #include "platform/Subscription.h"
+#include "ui/Bindings.h"
 
 #include <QPointF>
 
@@ -110,7 +111,7 @@ private:
     bool closed_ = false;
 
     platform::Subscription eventMonitor;
-    std::vector<platform::Subscription> observers;
+    ui::Bindings observers;
     platform::Subscription mouseMoveGlobal;
     platform::Subscription mouseMoveLocal;
     std::optional<bool> monitorFlag_;

@@ -1,8 +1,9 @@
 #pragma once
 
-// The subscriptions a panel owns, and the ways its widgets follow published
-// fields: every binding checks the main thread and stops by itself once its
-// widget is gone, so panels write no sink/weak-pointer/assert blocks.
+// The subscriptions a panel or controller owns, and the ways its widgets
+// follow published fields: every binding checks the main thread and stops by
+// itself once its owner is gone, so owners write no sink/weak-pointer/assert
+// blocks.
 
 #include "platform/Dispatch.h"
 #include "platform/Published.h"
@@ -13,11 +14,36 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
 namespace ui {
 
+namespace detail {
+// What a binding holds of its owner: a widget (or any QObject) through a
+// QPointer, an object owned through a shared_ptr through a weak_ptr. The
+// owner is locked for each call and skipped once gone.
+template <typename W>
+QPointer<W> guardOf(W* owner) {
+    return QPointer<W>(owner);
+}
+template <typename O>
+std::weak_ptr<O> guardOf(std::weak_ptr<O> owner) {
+    return owner;
+}
+template <typename W>
+W* lock(const QPointer<W>& guard) {
+    return guard.data();
+}
+template <typename O>
+std::shared_ptr<O> lock(const std::weak_ptr<O>& guard) {
+    return guard.lock();
+}
+} // namespace detail
+
+// `Owner` is a widget pointer or a weak_ptr to the owning object; handlers
+// receive the owner by reference.
 class Bindings {
 public:
     Bindings() = default;
@@ -26,32 +52,32 @@ public:
     Bindings(Bindings&&) = default;
     Bindings& operator=(Bindings&&) = default;
 
-    // Calls `apply(widget, value)` now and on every assignment of `field`,
+    // Calls `apply(owner, value)` now and on every assignment of `field`,
     // with the new value (while it runs the field still holds the old one).
-    template <typename T, typename W, typename Apply>
-    void bind(platform::Published<T>& field, W* widget, Apply apply,
+    template <typename T, typename Owner, typename Apply>
+    void bind(platform::Published<T>& field, Owner owner, Apply apply,
               platform::Initial initial = platform::Initial::Include) {
-        QPointer<W> guard(widget);
         subscriptions_.push_back(field.sink(
-            [guard, apply = std::move(apply)](const T& value) {
+            [guard = detail::guardOf(std::move(owner)), apply = std::move(apply)](const T& value) {
                 platform::assertMainThread("binding");
-                if (W* w = guard.data()) apply(*w, value);
+                if (auto w = detail::lock(guard)) apply(*w, value);
             },
             platform::Delivery::Immediate, initial));
     }
 
-    // Runs `react()` on a later turn of the main loop after each assignment
-    // of `field`, once every field assigned in the same turn holds its new
-    // value: for reactions that read several fields.
-    template <typename T, typename W, typename React>
-    void onChangeLater(platform::Published<T>& field, W* widget, React react) {
-        QPointer<W> guard(widget);
+    // Runs `react(owner)` on a later turn of the main loop after each
+    // assignment of `field`, once every field assigned in the same turn
+    // holds its new value: for reactions that read several fields. With
+    // Initial::Include it also runs once on a later turn from now.
+    template <typename T, typename Owner, typename React>
+    void onChangeLater(platform::Published<T>& field, Owner owner, React react,
+                       platform::Initial initial = platform::Initial::Skip) {
         subscriptions_.push_back(field.sink(
-            [guard, react = std::move(react)](const T&) {
+            [guard = detail::guardOf(std::move(owner)), react = std::move(react)](const T&) {
                 platform::assertMainThread("binding");
-                if (W* w = guard.data()) react(*w);
+                if (auto w = detail::lock(guard)) react(*w);
             },
-            platform::Delivery::MainQueue, platform::Initial::Skip));
+            platform::Delivery::MainQueue, initial));
     }
 
     // Schedules a repaint of `widget` on every assignment of `field`;
@@ -66,17 +92,17 @@ public:
             platform::Delivery::Immediate, platform::Initial::Skip));
     }
 
-    // Calls `slot(widget, args...)` on every emission while `widget` exists.
-    template <typename W, typename Slot, typename... Args>
-    void connect(platform::Signal<Args...>& signal, W* widget, Slot slot) {
-        QPointer<W> guard(widget);
-        subscriptions_.push_back(signal.connect([guard, slot = std::move(slot)](Args... args) {
-            platform::assertMainThread("binding");
-            if (W* w = guard.data()) slot(*w, args...);
-        }));
+    // Calls `slot(owner, args...)` on every emission while the owner exists.
+    template <typename Owner, typename Slot, typename... Args>
+    void connect(platform::Signal<Args...>& signal, Owner owner, Slot slot) {
+        subscriptions_.push_back(
+            signal.connect([guard = detail::guardOf(std::move(owner)), slot = std::move(slot)](Args... args) {
+                platform::assertMainThread("binding");
+                if (auto w = detail::lock(guard)) slot(*w, args...);
+            }));
     }
 
-    // Any other registration the panel owns.
+    // Any other registration the owner keeps.
     void add(platform::Subscription subscription) { subscriptions_.push_back(std::move(subscription)); }
 
     // Ends every binding now.
