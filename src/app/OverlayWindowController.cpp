@@ -3,9 +3,9 @@
 #include "app/OverlayCanvas.h"
 #include "app/OverlayWindow.h"
 #include "app/PassthroughHostingView.h"
+#include "app/PointerRules.h"
 #include "model/DrawingState.h"
 #include "platform/Application.h"
-#include "platform/CanvasRect.h"
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
@@ -220,27 +220,18 @@ bool OverlayWindowController::shouldAcceptMouse() const {
 bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location) const {
     auto state = drawingState_.lock();
     if (!state || !window_) return false;
-    if (state->captureAll) return false;
-    if (state->isPickingAttachWindow) return false;
-    if (state->isImportingBrushes) return false;
-    if (!window_->contentView()) return false;
-    if (!window_->frame().contains(location)) return false;
-    for (const platform::Screen& screen : state->screenProvider().screens()) {
-        if (!screen.frame.contains(location)) continue;
-        // Panels along the edges keep their clicks.
-        if (!screen.visibleFrame.contains(location)) return false;
-        break;
-    }
-    const QPointF viewPoint = window_->convertScreenToContent(location);
-    for (const QRectF& r : state->overlayPassthroughRects)
-        if (platform::canvasContains(r, viewPoint)) return false;
-    if (state->isTextEditing) return true;
-    if (state->selectedTool.get() == DrawingTool::text) return true;
-    if (state->isLineEditing) return true;
-    if (state->isBezierEditing) return true;
-    if (state->selectedTool.get() && !state->isMoveMode) return true;
-    // Passthrough: a placed stroke can still be grabbed and moved.
-    return state->hasStroke(viewPoint, displayID_);
+    const std::vector<platform::Screen> screens = state->screenProvider().screens();
+    WindowPointerInput input;
+    input.modes = PointerModes::of(*state);
+    input.hasContentView = window_->contentView() != nullptr;
+    input.windowFrame = window_->frame();
+    input.screens = screens;
+    input.passthroughRects = state->overlayPassthroughRects;
+    input.location = location;
+    input.viewPoint = window_->convertScreenToContent(location);
+    const DisplayID display = displayID_;
+    input.strokeUnderPoint = [&state, display](QPointF p) { return state->hasStroke(p, display); };
+    return windowPointerRule(input).accepts;
 }
 
 // ---- Keys, scrolling, right clicks ----

@@ -70,7 +70,8 @@ public:
     // ---- The pointer rule ----
     // Applies the rule to the window with the pointer as it is now.
     void updateMousePassthrough();
-    // The rule: whether the window takes the pointer.
+    // The rule (windowPointerRule) for the pointer as it is now: whether the
+    // window takes the pointer.
     bool shouldAcceptMouse() const;
     void updateMouseMonitors(bool active);
     void installMouseMoveMonitors();

@@ -1,7 +1,7 @@
 #include "app/PassthroughHostingView.h"
 
+#include "app/PointerRules.h"
 #include "model/DrawingState.h"
-#include "platform/CanvasRect.h"
 #include "platform/Dispatch.h"
 #include "platform/Window.h"
 
@@ -46,18 +46,13 @@ QWidget* PassthroughHostingView::hitTest(const QPointF& point) const {
     if (!state) return nullptr;
     const QPointF viewPoint = parentWidget() ? mapFromParent(point) : point;
 
-    // The title strip of a pinned window stays clickable in every mode.
-    for (const QRectF& r : state->overlayPassthroughRects)
-        if (platform::canvasContains(r, viewPoint)) return nullptr;
-
-    if (state->currentStroke.get()) return ownHitTest(viewPoint);
-    if (state->isTextEditing) return ownHitTest(viewPoint);
-    if (state->selectedTool.get() == DrawingTool::text) return ownHitTest(viewPoint);
-    if (state->isLineEditing) return ownHitTest(viewPoint);
-    if (state->isBezierEditing) return ownHitTest(viewPoint);
-    // Draw mode; under the lock only placed strokes take clicks.
-    if (state->selectedTool.get() && !state->isMoveMode && !state->captureAll) return ownHitTest(viewPoint);
-    return state->hasStroke(viewPoint, displayID_) ? ownHitTest(viewPoint) : nullptr;
+    ClickPointerInput input;
+    input.modes = PointerModes::of(*state);
+    input.passthroughRects = state->overlayPassthroughRects;
+    input.viewPoint = viewPoint;
+    const platform::DisplayID display = displayID_;
+    input.strokeUnderPoint = [&state, display](QPointF p) { return state->hasStroke(p, display); };
+    return clickPointerRule(input).accepts ? ownHitTest(viewPoint) : nullptr;
 }
 
 void PassthroughHostingView::mouseDown() {

@@ -24,7 +24,8 @@ public:
     QWidget* rootView() const { return root_; }
 
     // The view a click at `point` reaches, `point` in the parent's
-    // coordinates (its own without a parent); none: no view gets it.
+    // coordinates (its own without a parent); none: no view gets it. Where
+    // clickPointerRule accepts, the deepest view under the point.
     QWidget* hitTest(const QPointF& point) const;
 
 protected:
