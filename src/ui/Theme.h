@@ -1,0 +1,90 @@
+#pragma once
+
+// The colours, text styles and symbol sizes that panels and controls paint
+// with, taken from the Qt palette so light and dark desktops both look right.
+
+#include "platform/Color.h"
+
+#include <QFont>
+#include <QPalette>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+class QWidget;
+
+namespace ui {
+
+enum class TextStyle {
+    caption,
+    caption2,
+};
+
+enum class SymbolWeight {
+    regular,
+    medium,
+    semibold,
+    bold,
+};
+
+// A colour of the theme by its role, for tables of looks.
+enum class ThemeColor {
+    accent,
+    primary,
+    secondary,
+    tertiary,
+    orange,
+    purple,
+    green,
+    blue,
+    red,
+};
+
+struct Theme {
+    Color accent;
+    // Text and symbols: full, softer, faint.
+    Color primary;
+    Color secondary;
+    Color tertiary;
+    Color orange;
+    Color purple;
+    Color green;
+    Color blue;
+    Color red;
+    // The panels' background ("regular material").
+    Color material;
+    bool dark = false;
+
+    // `compositing`: translucent pixels show as such. Without a compositing
+    // manager the material is opaque, since X could only show or hide each
+    // of its pixels.
+    static Theme fromPalette(const QPalette& palette, bool compositing);
+    // The widget's palette (the application's without one) and the running
+    // compositing manager.
+    static Theme current(const QWidget* widget = nullptr);
+
+    Color color(ThemeColor role) const;
+};
+
+// Text styles as pixel sizes (one point is one logical pixel).
+double textPixelSize(TextStyle style);
+QFont font(TextStyle style);
+// The system font at a pixel size ("system N").
+QFont systemFont(double pixelSize, QFont::Weight weight = QFont::Normal);
+
+// The square box a symbol takes when set in a font of `pointSize` with that
+// weight: every control sizes its symbols through this one mapping.
+double symbolBoxSide(double pointSize, SymbolWeight weight = SymbolWeight::regular);
+// That box centred in `frame`.
+QRectF symbolRect(const QRectF& frame, double pointSize, SymbolWeight weight = SymbolWeight::regular);
+
+// The rectangle moved and sized to whole device pixels of the painter's
+// device (only translations are taken into account).
+QRectF snapToDevicePixels(const QPainter& painter, const QRectF& rect);
+
+// Draws the symbol tinted, centred in `frame` at the size the mapping gives,
+// on whole device pixels so that it stays sharp at any pixel ratio.
+void drawSymbol(QPainter& painter, const QRectF& frame, const QString& name, const Color& tint, double pointSize,
+                SymbolWeight weight = SymbolWeight::regular);
+
+} // namespace ui
