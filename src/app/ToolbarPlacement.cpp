@@ -1,0 +1,34 @@
+#include "app/ToolbarPlacement.h"
+
+namespace {
+constexpr double kMargin = 8;
+constexpr double kTakenBottom = 20;
+} // namespace
+
+bool isScreenBottomTaken(const platform::Rect& visibleFrame, const platform::Rect& screenFrame) {
+    return visibleFrame.minY() > screenFrame.minY() + kTakenBottom;
+}
+
+platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& v,
+                                    const platform::Rect& f, platform::Size size) {
+    using P = ToolbarDockPosition;
+    const double w = size.width, h = size.height;
+    const double left = v.minX() + kMargin, right = v.maxX() - w - kMargin, centre = v.midX() - w / 2;
+    const double top = v.maxY() - h - kMargin, bottom = v.minY() + kMargin, middle = v.midY() - h / 2;
+    const bool bottomTaken = isScreenBottomTaken(v, f);
+    switch (position) {
+    case P::topCenterH: return {centre, top};
+    case P::topLeftH:
+    case P::topLeftV: return {left, top};
+    case P::topRightH:
+    case P::topRightV: return {right, top};
+    case P::middleLeftV: return {left, middle};
+    case P::middleRightV: return {right, middle};
+    case P::bottomLeftV: return {left, bottom};
+    case P::bottomRightV: return {right, bottom};
+    case P::bottomCenterH: return {centre, bottomTaken ? top : bottom};
+    case P::bottomLeftH: return {left, bottomTaken ? top : bottom};
+    case P::bottomRightH: return {right, bottomTaken ? top : bottom};
+    }
+    return {centre, top};
+}

@@ -1,0 +1,31 @@
+#include "toolbar/ToolFamilies.h"
+
+QString toolbarIconName(DrawingTool tool) {
+    switch (tool) {
+    case DrawingTool::pen: return QStringLiteral("scribble");
+    case DrawingTool::bezierPen: return QStringLiteral("beziercurve");
+    default: return rawValueText(tool);
+    }
+}
+
+std::vector<DrawingTool> toolSlotList() {
+    std::vector<DrawingTool> list;
+    for (DrawingTool t : kAllDrawingTools) {
+        if (t == DrawingTool::move) continue;
+        if (isPenFamilyTool(t) && t != DrawingTool::pen) continue;
+        if (isShapeFamilyTool(t) && t != DrawingTool::rectangle) continue;
+        list.push_back(t);
+    }
+    return list;
+}
+
+DrawingTool familyShownTool(const std::vector<DrawingTool>& order, DrawingTool head) {
+    return order.empty() ? head : order.front();
+}
+
+bool slotIsSelected(DrawingTool slotTool, std::optional<DrawingTool> selected) {
+    if (!selected) return false;
+    if (slotTool == DrawingTool::pen) return isPenFamilyTool(*selected);
+    if (slotTool == DrawingTool::rectangle) return isShapeFamilyTool(*selected);
+    return *selected == slotTool;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+// The toolbar's arrangement, as data: its orientation and paddings for a
+// dock position, and its items in order.
+
+#include "model/DrawingTool.h"
+#include "model/ToolbarDockPosition.h"
+
+#include <QMarginsF>
+
+#include <vector>
+
+namespace ToolbarMetrics {
+inline constexpr double itemSpacing = 8;
+// Horizontal toolbar: 12 left and right, 6 top and bottom; vertical: the
+// other way round.
+inline constexpr double longPadding = 12;
+inline constexpr double shortPadding = 6;
+inline constexpr double cornerRadius = 10;
+inline constexpr double controlSide = 24;
+inline constexpr double dividerLength = 18;
+inline constexpr double dividerPadding = 1;
+inline constexpr double swatchSide = 16;
+inline constexpr double sliderLength = 80;
+inline constexpr double valueWidth = 40;
+} // namespace ToolbarMetrics
+
+enum class ToolbarItemKind {
+    canvasVisibility,
+    lock,
+    pin,
+    divider,
+    toolSlot,
+    colorSwatch,
+    widthControl,
+    redo,
+    undo,
+    clearAll,
+    capture,
+};
+
+struct ToolbarItem {
+    ToolbarItemKind kind;
+    // For a tool slot.
+    DrawingTool tool = DrawingTool::move;
+    friend bool operator==(const ToolbarItem&, const ToolbarItem&) = default;
+};
+
+// The fifteen items in order, the seven tool slots expanded into one entry
+// each: show/hide, lock, pin | slots | swatch | width | redo, undo, clear |
+// capture.
+std::vector<ToolbarItem> toolbarItems();
+
+// Left, top, right, bottom.
+QMarginsF toolbarPadding(ToolbarDockPosition position);
