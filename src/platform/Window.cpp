@@ -237,6 +237,12 @@ void Window::setIgnoresMouseEvents(bool ignores) {
     updatePointerGrab();
 }
 
+void Window::setTakesPointerBeyondPaintedPixels(bool on) {
+    if (on == pointerBeyondPainted_) return;
+    pointerBeyondPainted_ = on;
+    updatePointerGrab();
+}
+
 void Window::setBackgroundColor(const Color& color) {
     background_ = color;
     updateShapeMode();
@@ -456,7 +462,7 @@ void Window::updatePointerGrab() {
     // Without a compositor X clips input to the painted pixels; a window that
     // takes the pointer holds it instead, with owner events so that our
     // other windows still get their own clicks.
-    const bool want = shaped_ && !ignoresMouse_ && isVisible() && !closed_;
+    const bool want = pointerBeyondPainted_ && shaped_ && !ignoresMouse_ && isVisible() && !closed_;
     if (!want) {
         releasePointer();
         return;
@@ -467,7 +473,8 @@ void Window::updatePointerGrab() {
         grabRetry_ = new QTimer(this);
         grabRetry_->setInterval(100);
         QObject::connect(grabRetry_, &QTimer::timeout, this, [this] {
-            if (!(shaped_ && !ignoresMouse_ && isVisible()) || grabPointer()) grabRetry_->stop();
+            if (!(pointerBeyondPainted_ && shaped_ && !ignoresMouse_ && isVisible()) || grabPointer())
+                grabRetry_->stop();
         });
     }
     grabRetry_->start();

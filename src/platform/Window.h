@@ -119,6 +119,15 @@ public:
     QPointF convertScreenToContent(const Point& p) const;
     Rect convertContentRectToScreen(const QRectF& r) const;
 
+    // Without a compositing manager a translucent window shows only its
+    // painted pixels, and X gives it clicks only there. On (the default): a
+    // window taking the pointer then holds a pointer grab, so that it still
+    // gets every click over its whole frame (an overlay in draw mode). Off:
+    // it takes clicks on its painted pixels only and never grabs (a panel
+    // whose painted body is all there is to click).
+    bool takesPointerBeyondPaintedPixels() const { return pointerBeyondPainted_; }
+    void setTakesPointerBeyondPaintedPixels(bool on);
+
     // Whether this window currently shows only its painted pixels (no
     // compositing manager) and, if it takes the pointer, holds the pointer.
     bool isShapedToPaintedPixels() const { return shaped_; }
@@ -162,6 +171,7 @@ private:
     bool canBecomeKey_ = true;
     bool canBecomeMain_ = false;
     bool nonActivating_ = false;
+    bool pointerBeyondPainted_ = true;
     bool keyRequested_ = false;
     bool wasKey_ = false;
     bool closed_ = false;

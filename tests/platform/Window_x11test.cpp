@@ -231,3 +231,18 @@ TEST(NoCompositor, APressOnAnUnpaintedSpotReachesAWindowThatTakesThePointer) {
     clickAt(420, 420);
     EXPECT_TRUE(below.waitForPress(QPoint(420, 420)));
 }
+
+TEST(NoCompositor, APanelThatTakesClicksOnlyOnItsPaintTakesNoGrab) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "needs a session without a compositor";
+    ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));
+    ASSERT_TRUE(below.ready());
+    TestWindow panel(QRect(150, 150, 400, 400), WindowLevel::panel, QColor(255, 0, 0), QRect(0, 0, 200, 200));
+    panel.window.setTakesPointerBeyondPaintedPixels(false);
+    panel.window.setIgnoresMouseEvents(false);
+    ASSERT_TRUE(waitUntil([&] { return panel.window.isShapedToPaintedPixels(); }));
+    clickAt(200, 200); // painted
+    EXPECT_TRUE(panel.gotPressAt(QPoint(200, 200)));
+    EXPECT_FALSE(panel.window.holdsPointerGrab());
+    clickAt(500, 500); // unpainted: the window below has it
+    EXPECT_TRUE(below.waitForPress(QPoint(500, 500)));
+}
