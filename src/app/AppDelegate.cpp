@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/OverlayWindowController.h"
+#include "app/ToolbarPlacement.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "capture/WindowAttachManager.h"
 #include "platform/Dispatch.h"
@@ -32,6 +33,7 @@ AppServices AppServices::standard() {
     s.terminate = [&app] { app.terminate(); };
     s.sendEditAction = [&app](platform::EditAction action) { return app.sendEditAction(action); };
     s.willPowerOff = &app.willPowerOff;
+    s.activate = [&app] { app.activate(); };
     s.makeStatusItem = [](platform::ScreenProvider& screens) {
         return std::make_unique<platform::StatusItem>(QStringLiteral("pencil.tip.crop.circle"),
                                                       QStringLiteral("Overink"), screens);
@@ -60,6 +62,7 @@ AppDelegate::~AppDelegate() {
     lifetime_.end();
     // Controllers go before the state they were made for.
     settingsController_.reset();
+    toolbarController_.reset();
     if (drawingState_) {
         for (auto& [id, c] : drawingState_->overlayControllers)
             if (c) c->close();
@@ -161,7 +164,7 @@ platform::TerminateReply AppDelegate::applicationShouldTerminate() {
     // Any other request only clears the drawing and hides; the program
     // stays in the tray.
     drawingState_->clearAll();
-    if (toolbarController_) toolbarController_->close();
+    if (toolbarController_ && toolbarController_->window()) toolbarController_->window()->close();
     drawingState_->isToolbarVisible = false;
     drawingState_->hideOverlays();
     return platform::TerminateReply::cancel;
@@ -230,7 +233,7 @@ void AppDelegate::toggleToolbar() {
     if (!toolbarController_) return;
     // The toolbar window's own visibility decides, not the published flag.
     if (toolbarController_->window() && toolbarController_->window()->isVisible()) {
-        toolbarController_->close();
+        toolbarController_->window()->close();
         drawingState_->isToolbarVisible = false;
         drawingState_->hideOverlays();
         return;
@@ -258,14 +261,34 @@ void AppDelegate::toggleSettingsPanel() {
     settingsController_->showWindow();
 }
 
-// ---- Placement and pinning: not built yet ----
+// ---- Toolbar placement ----
 
 void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
-    (void)screen;
-    if (toolbarController_) toolbarController_->showWindow();
+    platform::assertMainThread("AppDelegate::showToolbar");
+    if (!screen) screen = drawingState_->screenProvider().mainScreen();
+    if (!screen) return;
+    platform::Window* window = toolbarController_ ? toolbarController_->window() : nullptr;
+    if (!window) return;
+    drawingState_->isToolbarVisible = true;
+    const platform::Rect frame = window->frame();
+    const platform::Point origin = dockedToolbarOrigin(drawingState_->toolbarDockPosition, screen->visibleFrame,
+                                                       screen->frame, frame.size);
+    window->setFrame(platform::Rect(origin, frame.size));
+    window->orderFront();
+    if (services_.activate) services_.activate();
 }
 
-void AppDelegate::rebuildToolbar() {}
+void AppDelegate::rebuildToolbar() {
+    platform::assertMainThread("AppDelegate::rebuildToolbar");
+    const bool wasVisible = toolbarController_ && toolbarController_->window() && toolbarController_->window()->isVisible();
+    if (toolbarController_ && toolbarController_->window()) toolbarController_->window()->close();
+    drawingState_->isToolbarVisible = false;
+    // The old window is closed now and deleted on a later turn.
+    toolbarController_ = std::make_unique<ToolbarWindowController>(drawingState_);
+    if (wasVisible) showToolbar(std::nullopt);
+}
+
+// ---- Pinning: not built yet ----
 void AppDelegate::beginWindowPick() {}
 void AppDelegate::endWindowPick() { pickMonitor.cancel(); }
 void AppDelegate::detachCleanup() {}

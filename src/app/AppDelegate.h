@@ -29,6 +29,8 @@ struct AppServices {
     std::function<bool(platform::EditAction)> sendEditAction;
     // Ends the session's run: power-off and logout.
     platform::Signal<>* willPowerOff = nullptr;
+    // Brings the application forward (showing the toolbar does); none: nothing.
+    std::function<void()> activate;
     // The tray icon (or its launcher); none: no status item at all.
     std::function<std::unique_ptr<platform::StatusItem>(platform::ScreenProvider&)> makeStatusItem;
 
@@ -64,9 +66,15 @@ public:
     // Whether the pointer is over the status item, with a 3-point margin.
     bool isMouseOverStatusButton() const;
 
-    // ---- Toolbar placement and pinning (not built yet: they do nothing) ----
+    // ---- Toolbar placement ----
+    // Places the toolbar at the dock position on the screen (the main screen
+    // without one), brings it to the front and marks it visible.
     void showToolbar(std::optional<platform::Screen> screen);
+    // A new toolbar window for a new dock position, shown again at once only
+    // when the old one was.
     void rebuildToolbar();
+
+    // ---- Pinning (not built yet: they do nothing) ----
     void beginWindowPick();
     void endWindowPick();
     void detachCleanup();

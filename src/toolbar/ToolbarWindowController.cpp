@@ -2,39 +2,131 @@
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
+#include "platform/EventMonitor.h"
+#include "platform/NotificationCenter.h"
+#include "toolbar/DrawingToolbarView.h"
+#include "ui/NotificationNames.h"
+
+#include <QApplication>
 
 namespace {
-constexpr double kWidth = 640;
-constexpr double kHeight = 56;
+bool gAllowsKey = false;
 } // namespace
 
-ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingState>& drawingState)
-    : drawingState_(drawingState), window_(platform::makeWindow(platform::Rect(0, 0, kWidth, kHeight))) {
+bool ToolbarWindowController::allowsKey() { return gAllowsKey; }
+
+platform::Size ToolbarWindowController::windowSize(QSize intrinsic) {
+    if (intrinsic.width() <= 0 || intrinsic.height() <= 0) return platform::Size(kFallbackWidth, kFallbackHeight);
+    return platform::Size(intrinsic.width(), intrinsic.height());
+}
+
+ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingState>& drawingState) {
     platform::assertMainThread("ToolbarWindowController");
+    auto* view = new DrawingToolbarView(drawingState);
+    const platform::Size size = windowSize(view->sizeHint());
+    window_ = platform::makeWindow(platform::Rect(0, 0, size.width, size.height));
     window_->setLevel(platform::WindowLevel::panel);
-    window_->setBackgroundColor(Color{0, 0, 0, 0});
+    window_->setOpaque(false);
+    window_->setBackgroundColor(Color::clear());
     window_->setHasShadow(false);
-    window_->setCanBecomeKey(false);
     window_->setNonActivatingPanel(true);
-    window_->setIgnoresMouseEvents(true);
+    window_->setCanBecomeMain(false);
+    // Its painted panel is the whole toolbar: without a compositing manager
+    // it needs no pointer grab to get its clicks.
+    window_->setTakesPointerBeyondPaintedPixels(false);
+    window_->widget()->setAccessibleName(QStringLiteral("Overink toolbar"));
+    window_->setContentView(view);
+    applyKeyPermission();
+
+    const auto weak = lifetime_.ref();
+    auto& center = platform::NotificationCenter::defaultCenter();
+    requestKeyObserver_ = center.addObserver(Notifications::toolbarRequestKey, [weak](const platform::Notification&) {
+        platform::assertMainThread("ToolbarRequestKey");
+        setKeyState(true, weak);
+    });
+    resignKeyObserver_ = center.addObserver(Notifications::toolbarResignKey, [weak](const platform::Notification&) {
+        platform::assertMainThread("ToolbarResignKey");
+        setKeyState(false, weak);
+    });
+
+    const std::weak_ptr<DrawingState> weakState = drawingState;
+    escapeMonitor = platform::EventMonitor::addLocal(
+        platform::EventMasks::keyDown, [weakState](const platform::Event& e) -> std::optional<platform::Event> {
+            platform::assertMainThread("toolbar key monitor");
+            return handleKeyDown(e, weakState);
+        });
+
     if (drawingState) {
-        if (const auto main = drawingState->screenProvider().mainScreen()) {
-            const platform::Rect v = main->visibleFrame;
-            window_->setFrame(platform::Rect(v.midX() - kWidth / 2, v.maxY() - kHeight - 8, kWidth, kHeight));
-        }
+        importObserver = drawingState->isImportingBrushes.sink(
+            [weak](bool importing) {
+                platform::assertMainThread("toolbar importing flag");
+                if (ToolbarWindowController* self = weak.get()) self->setImportingBrushes(importing);
+            },
+            platform::Delivery::MainQueue, platform::Initial::Include);
     }
 }
 
-ToolbarWindowController::~ToolbarWindowController() = default;
-
-void ToolbarWindowController::showWindow() {
-    platform::assertMainThread("ToolbarWindowController::showWindow");
-    window_->orderFront();
-    if (auto state = drawingState_.lock()) state->isToolbarVisible = true;
+ToolbarWindowController::~ToolbarWindowController() {
+    platform::assertMainThread("~ToolbarWindowController");
+    lifetime_.end();
+    escapeMonitor.cancel();
 }
 
-void ToolbarWindowController::close() {
-    platform::assertMainThread("ToolbarWindowController::close");
-    window_->close();
-    if (auto state = drawingState_.lock()) state->isToolbarVisible = false;
+DrawingToolbarView* ToolbarWindowController::toolbarView() const {
+    return window_ ? static_cast<DrawingToolbarView*>(window_->contentView()) : nullptr;
+}
+
+void ToolbarWindowController::applyKeyPermission() {
+    if (window_) window_->setCanBecomeKey(gAllowsKey);
+}
+
+void ToolbarWindowController::setKeyState(bool allows, platform::WeakRef<ToolbarWindowController> controller) {
+    gAllowsKey = allows;
+    ToolbarWindowController* self = controller.get();
+    if (!self || !self->window_) return;
+    self->applyKeyPermission();
+    if (allows)
+        self->makeKey();
+    else
+        self->resignKey();
+}
+
+void ToolbarWindowController::makeKey() {
+    platform::Window* key = platform::Window::keyWindow();
+    if (key != window_.get()) previousKeyWindow_ = key;
+    window_->makeKey();
+}
+
+void ToolbarWindowController::resignKey() {
+    if (!window_->isKeyWindow()) return;
+    // The keyboard goes back where it was (an overlay, typically); with
+    // nowhere to go, the focused field at least lets go of it.
+    platform::Window* previous = previousKeyWindow_.data();
+    if (previous && previous != window_.get() && previous->isVisible() && previous->canBecomeKey()) {
+        previous->makeKey();
+    } else if (QWidget* focus = QApplication::focusWidget(); focus && window_->widget()->isAncestorOf(focus)) {
+        focus->clearFocus();
+    }
+}
+
+std::optional<platform::Event> ToolbarWindowController::handleKeyDown(const platform::Event& event,
+                                                                      const std::weak_ptr<DrawingState>& state) {
+    if (event.keyCode != platform::KeyCode::escape) return event;
+    if (event.deviceIndependentModifiers() != platform::ModifierFlags::shift) return event;
+    const auto s = state.lock();
+    if (!s || s->isOverlayVisible) return event;
+    s->showOverlays();
+    return std::nullopt;
+}
+
+void ToolbarWindowController::setImportingBrushes(bool importing) {
+    if (!window_) return;
+    if (importing) {
+        window_->setIgnoresMouseEvents(true);
+        window_->setLevel(platform::WindowLevel::normal);
+        return;
+    }
+    window_->setIgnoresMouseEvents(false);
+    window_->setLevel(platform::WindowLevel::panel);
+    if (window_->isVisible()) window_->orderFront();
 }

@@ -1,27 +1,74 @@
 #pragma once
 
+// The toolbar's floating window: a borderless, non-activating panel at the
+// toolbar level, exactly the size of the toolbar, that takes the keyboard
+// only while the typed-width field asks for it. It brings hidden overlays
+// back on Shift+Esc and steps out of the way (level 0, pointer ignored)
+// while a modal open or save panel is up. The application delegate places,
+// shows and closes it.
+
+#include "platform/Event.h"
+#include "platform/Geometry.h"
+#include "platform/Lifetime.h"
+#include "platform/Subscription.h"
 #include "platform/Window.h"
 
+#include <QPointer>
+#include <QSize>
+
 #include <memory>
+#include <optional>
 
 class DrawingState;
+class DrawingToolbarView;
 
-// The toolbar's floating window. For now an empty panel at the toolbar
-// level that takes neither the pointer nor the keyboard: showing it marks
-// the toolbar visible, closing it marks it hidden.
 class ToolbarWindowController {
 public:
+    // The window's size when the toolbar reports none.
+    static constexpr double kFallbackWidth = 640;
+    static constexpr double kFallbackHeight = 56;
+
+    // Builds the window around a new toolbar view, sized to it; not shown.
     explicit ToolbarWindowController(const std::shared_ptr<DrawingState>& drawingState);
     ~ToolbarWindowController();
 
-    platform::Window* window() const { return window_.get(); }
+    ToolbarWindowController(const ToolbarWindowController&) = delete;
+    ToolbarWindowController& operator=(const ToolbarWindowController&) = delete;
 
-    // Shows the window (not key) and marks the toolbar visible.
-    void showWindow();
-    // Hides the window and marks the toolbar hidden.
-    void close();
+    platform::Window* window() const { return window_.get(); }
+    DrawingToolbarView* toolbarView() const;
+
+    // The toolbar's intrinsic size, or the fallback in both dimensions when
+    // either is not positive.
+    static platform::Size windowSize(QSize intrinsic);
+
+    // Whether toolbar windows may take the keyboard: one flag for all of
+    // them, kept from one controller to the next.
+    static bool allowsKey();
+
+    // Sets the flag (even when the controller is gone), then, for a request,
+    // makes the window key; for a release, gives the keyboard back.
+    static void setKeyState(bool allows, platform::WeakRef<ToolbarWindowController> controller);
+
+    // Shift+Esc (exactly) while the overlays are hidden shows them and is
+    // swallowed; every other key goes on.
+    static std::optional<platform::Event> handleKeyDown(const platform::Event& event,
+                                                        const std::weak_ptr<DrawingState>& state);
+
+    // A modal panel came up (true) or went (false).
+    void setImportingBrushes(bool importing);
 
 private:
-    std::weak_ptr<DrawingState> drawingState_;
+    void applyKeyPermission();
+    void makeKey();
+    void resignKey();
+
+    platform::Subscription importObserver;
+    platform::Subscription escapeMonitor;
+    platform::Subscription requestKeyObserver_;
+    platform::Subscription resignKeyObserver_;
     platform::WindowPtr<> window_;
+    // Where the keyboard was before the field asked for it.
+    QPointer<platform::Window> previousKeyWindow_;
+    platform::Lifetime<ToolbarWindowController> lifetime_{this};
 };

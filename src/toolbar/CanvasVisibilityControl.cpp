@@ -1,0 +1,84 @@
+#include "toolbar/CanvasVisibilityControl.h"
+
+#include "model/DrawingState.h"
+#include "platform/Dispatch.h"
+#include "platform/SymbolIcon.h"
+#include "toolbar/LeadingControls.h"
+#include "toolbar/ToolbarPainting.h"
+
+CanvasVisibilityControl::CanvasVisibilityControl(const std::shared_ptr<DrawingState>& state, QWidget* parent)
+    : SymbolButton(parent), state_(state) {
+    setPointSize(13);
+    QObject::connect(this, &QAbstractButton::clicked, this, [this] { clickedNow(); });
+}
+
+CanvasVisibilityControl::~CanvasVisibilityControl() { delete menu_.data(); }
+
+void CanvasVisibilityControl::refresh(bool showTooltips, PanelOpenDirection direction) {
+    const auto state = state_.lock();
+    if (!state) return;
+    direction_ = direction;
+    const ControlLook look = canvasVisibilityLook(state->isOverlayVisible);
+    setSymbol(look.symbol);
+    setTint(look.tint);
+    isMenu_ = screensWithStrokes(state->screenProvider().screens(), state->strokes).size() >= 2;
+    if (isMenu_) {
+        // The menu carries the platform's own help tag, not a chip.
+        chip()->update(QString(), false, TooltipPlacement::toolbar(direction));
+        setToolTip(kCanvasMenuHelp);
+        setAccessibleName(kCanvasMenuHelp);
+    } else {
+        setToolTip(QString());
+        chip()->update(look.help, showTooltips, TooltipPlacement::toolbar(direction));
+    }
+}
+
+void CanvasVisibilityControl::clickedNow() {
+    platform::assertMainThread("CanvasVisibilityControl");
+    const auto state = state_.lock();
+    if (!state) return;
+    if (isMenu_)
+        popUpMenu();
+    else
+        toggleAllCanvases(*state);
+}
+
+QMenu* CanvasVisibilityControl::buildMenu() {
+    const auto state = state_.lock();
+    if (!state) return nullptr;
+    if (!menu_) menu_ = new QMenu();
+    menu_->clear();
+    const QColor tint = ToolbarPainting::qcolor(ui::Theme::current(this).primary);
+    const std::weak_ptr<DrawingState> weak = state;
+    bool first = true;
+    for (const CanvasMenuEntry& entry : canvasMenuEntries(*state)) {
+        QAction* action = menu_->addAction(platform::symbolIcon(entry.symbol, tint), entry.title);
+        const auto display = entry.displayID;
+        QObject::connect(action, &QAction::triggered, menu_, [weak, display] {
+            platform::assertMainThread("canvas menu");
+            const auto s = weak.lock();
+            if (!s) return;
+            if (display)
+                toggleScreenCanvas(*s, *display);
+            else
+                toggleAllCanvases(*s);
+        });
+        if (first) menu_->addSeparator();
+        first = false;
+    }
+    return menu_;
+}
+
+void CanvasVisibilityControl::popUpMenu() {
+    QMenu* m = buildMenu();
+    if (!m) return;
+    const QSize size = m->sizeHint();
+    QPoint at;
+    switch (direction_) {
+    case PanelOpenDirection::below: at = mapToGlobal(QPoint(0, height())); break;
+    case PanelOpenDirection::above: at = mapToGlobal(QPoint(0, -size.height())); break;
+    case PanelOpenDirection::toRight: at = mapToGlobal(QPoint(width(), 0)); break;
+    case PanelOpenDirection::toLeft: at = mapToGlobal(QPoint(-size.width(), 0)); break;
+    }
+    m->popup(at);
+}

@@ -1,0 +1,157 @@
+#pragma once
+
+// The toolbar: show/hide, lock and pin | the tool slots | the colour swatch |
+// the width icon, slider and value | redo, undo, clear all | capture, laid
+// out across or down by the dock position, on a rounded panel of the
+// theme's material. Every control follows the drawing state; the toolbar's
+// own state is which of its panels are open and the anchors they open from.
+
+#include "model/DrawingTool.h"
+#include "platform/Published.h"
+#include "ui/AnchorRef.h"
+#include "ui/Bindings.h"
+#include "ui/PanelOpenDirection.h"
+
+#include <QBoxLayout>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CanvasVisibilityControl;
+class ColorSwatchView;
+class DrawingState;
+class SymbolButton;
+class TextToolSlot;
+class ThicknessValue;
+class ToolButton;
+class ToolSlotView;
+class WidthIcon;
+class WidthSlider;
+
+// A divider between groups: an 18-point line across the stacking axis with a
+// point of room on each side along it.
+class GroupDivider : public QWidget {
+public:
+    explicit GroupDivider(QWidget* parent = nullptr);
+    // Vertical toolbar: a horizontal line.
+    void setVerticalToolbar(bool vertical);
+    bool isVerticalToolbar() const { return vertical_; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool vertical_ = false;
+};
+
+class DrawingToolbarView : public QWidget {
+public:
+    explicit DrawingToolbarView(std::shared_ptr<DrawingState> state, QWidget* parent = nullptr);
+    ~DrawingToolbarView() override;
+
+    // ---- The toolbar's own state ----
+    // Which panel is open; each panel clears its flag when it closes.
+    platform::Published<bool> colorPickerIsOpen{false};
+    platform::Published<bool> penSubmenuIsOpen{false};
+    platform::Published<bool> fontPickerIsOpen{false};
+    platform::Published<bool> shapeSubmenuIsOpen{false};
+    platform::Published<bool> gimpBrushPanelIsOpen{false};
+    // Where each panel opens from; one per control.
+    const std::shared_ptr<AnchorRef> swatchRef = std::make_shared<AnchorRef>();
+    const std::shared_ptr<AnchorRef> penRef = std::make_shared<AnchorRef>();
+    const std::shared_ptr<AnchorRef> fontRef = std::make_shared<AnchorRef>();
+    const std::shared_ptr<AnchorRef> shapeRef = std::make_shared<AnchorRef>();
+    const std::shared_ptr<AnchorRef> gimpBrushRef = std::make_shared<AnchorRef>();
+
+    // ---- Actions ----
+    void selectTool(DrawingTool tool);
+    void selectPenFamilyTool(DrawingTool tool);
+    void selectShapeFamilyTool(DrawingTool tool);
+    void selectGIMPBrushTool();
+    // The panels behind the chevrons, the swatch and the text tool's hold
+    // are not part of the program yet: these do nothing.
+    void openPenSubmenu();
+    void openShapeSubmenu();
+    void openGIMPBrushPanel();
+    void openFontPicker();
+    void toggleColorPicker();
+    enum class StateAction { redo, undo, clearAll };
+    void performStateAction(StateAction action);
+    void requestScreenCapture();
+    // A tool chosen (from here or elsewhere) while the overlays are hidden
+    // brings them back.
+    void selectedToolChanged(std::optional<DrawingTool> tool);
+
+    // Derives every control's form from the state now (otherwise done on the
+    // turn after each change).
+    void refresh();
+
+    bool isVerticalLayout() const { return vertical_; }
+    PanelOpenDirection direction() const { return direction_; }
+    // The laid-out items, first to last (the width control as its three
+    // parts).
+    std::vector<QWidget*> itemWidgets() const;
+
+    // ---- Controls ----
+    CanvasVisibilityControl* canvasControl() const { return canvas_; }
+    SymbolButton* lockButton() const { return lock_; }
+    SymbolButton* pinButton() const { return pin_; }
+    ToolSlotView* penSlot() const { return penSlot_; }
+    ToolSlotView* gimpBrushSlot() const { return gimpSlot_; }
+    ToolSlotView* shapeSlot() const { return shapeSlot_; }
+    TextToolSlot* textSlot() const { return textSlot_; }
+    // line, arrow, eraser.
+    const std::vector<ToolButton*>& toolButtons() const { return toolButtons_; }
+    ColorSwatchView* swatch() const { return swatch_; }
+    WidthSlider* widthSlider() const { return slider_; }
+    ThicknessValue* thicknessValue() const { return value_; }
+    SymbolButton* redoButton() const { return redo_; }
+    SymbolButton* undoButton() const { return undo_; }
+    SymbolButton* clearButton() const { return clear_; }
+    SymbolButton* captureButton() const { return capture_; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void build();
+    QWidget* makeToolSlot(DrawingTool tool);
+    SymbolButton* makeActionButton(const QString& symbol, std::function<void()> action);
+    void applyDockPosition();
+    void scheduleRefresh();
+    void follow();
+
+    std::shared_ptr<DrawingState> state_;
+    QBoxLayout* layout_;
+    bool vertical_ = false;
+    bool layoutApplied_ = false;
+    PanelOpenDirection direction_ = PanelOpenDirection::below;
+
+    CanvasVisibilityControl* canvas_ = nullptr;
+    SymbolButton* lock_ = nullptr;
+    SymbolButton* pin_ = nullptr;
+    std::vector<GroupDivider*> dividers_;
+    ToolSlotView* penSlot_ = nullptr;
+    ToolSlotView* gimpSlot_ = nullptr;
+    ToolSlotView* shapeSlot_ = nullptr;
+    TextToolSlot* textSlot_ = nullptr;
+    std::vector<ToolButton*> toolButtons_;
+    ColorSwatchView* swatch_ = nullptr;
+    WidthIcon* widthIcon_ = nullptr;
+    WidthSlider* slider_ = nullptr;
+    ThicknessValue* value_ = nullptr;
+    SymbolButton* redo_ = nullptr;
+    SymbolButton* undo_ = nullptr;
+    SymbolButton* clear_ = nullptr;
+    SymbolButton* capture_ = nullptr;
+
+    std::optional<DrawingTool> lastSelectedTool_;
+    bool refreshQueued_ = false;
+    ui::Bindings bindings_;
+};

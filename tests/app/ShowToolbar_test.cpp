@@ -1,0 +1,116 @@
+// The delegate's toolbar: shown at the dock position of the main screen,
+// rebuilt for a new dock position, visible exactly while its window is.
+#include "app/AppDelegate.h"
+#include "app/ToolbarPlacement.h"
+#include "capture/ScreenCaptureCoordinator.h"
+
+#include "support/TestDrawingState.h"
+#include "support/TestUtil.h"
+#include "toolbar/ToolbarWindowController.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using platform::Rect;
+using P = ToolbarDockPosition;
+
+namespace {
+
+struct Delegate {
+    Delegate() {
+        AppServices s;
+        s.environment = t.environment();
+        s.claimSingleInstance = [] { return true; };
+        s.activate = [this] { ++activations; };
+        s.makeStatusItem = [](platform::ScreenProvider& screens) {
+            return std::make_unique<platform::StatusItem>("pencil.tip.crop.circle", "Overink", screens);
+        };
+        delegate = std::make_unique<AppDelegate>(std::move(s));
+        delegate->applicationDidFinishLaunching();
+        drainEvents();
+    }
+    ~Delegate() {
+        delegate.reset();
+        drainEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    DrawingState& state() const { return *delegate->drawingState(); }
+    platform::Window* toolbar() const { return delegate->toolbarController()->window(); }
+    void setScreen(Rect frame, Rect visible) {
+        platform::Screen s = FakeScreenProvider::makeScreen(1, frame);
+        s.visibleFrame = visible;
+        t.screens->setScreens({s});
+        drainEvents();
+    }
+
+    TestDrawingState t;
+    std::unique_ptr<AppDelegate> delegate;
+    int activations = 0;
+};
+
+} // namespace
+
+TEST(ShowToolbar, PlacesTheToolbarAtItsDockPositionAndActivates) {
+    Delegate d;
+    d.setScreen(Rect(0, 0, 1440, 900), Rect(0, 70, 1440, 805));
+    d.delegate->toggleToolbar();
+    drainEvents();
+    ASSERT_TRUE(d.toolbar()->isVisible());
+    EXPECT_TRUE(d.state().isToolbarVisible);
+    EXPECT_EQ(d.activations, 1);
+    const platform::Size size = d.toolbar()->frame().size;
+    EXPECT_EQ(d.toolbar()->frame().origin, platform::Point(720 - size.width / 2, 875 - size.height - 8));
+
+    // The bottom positions go to the top row while a panel takes the bottom.
+    d.delegate->showToolbar(std::nullopt);
+    d.state().toolbarDockPosition = P::bottomCenterH;
+    drainEvents();
+    EXPECT_EQ(d.toolbar()->frame().origin.y, 875 - size.height - 8);
+    d.setScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
+    d.delegate->showToolbar(std::nullopt);
+    EXPECT_EQ(d.toolbar()->frame().origin, platform::Point(720 - size.width / 2, 8));
+}
+
+TEST(ShowToolbar, WithoutAScreenNothingHappens) {
+    Delegate d;
+    d.t.screens->setScreens({});
+    d.delegate->showToolbar(std::nullopt);
+    EXPECT_FALSE(d.toolbar()->isVisible());
+    EXPECT_FALSE(d.state().isToolbarVisible);
+    EXPECT_EQ(d.activations, 0);
+}
+
+TEST(RebuildToolbar, ADockPositionChangeKeepsTheToolbarShownOrHidden) {
+    Delegate d;
+    ToolbarWindowController* first = d.delegate->toolbarController();
+    drainEvents();
+    EXPECT_EQ(d.delegate->toolbarController(), first) << "the position read at launch rebuilds nothing";
+
+    d.delegate->toggleToolbar();
+    drainEvents();
+    QPointer<platform::Window> old = d.toolbar();
+    d.state().toolbarDockPosition = P::middleLeftV;
+    drainEvents();
+    ASSERT_NE(d.delegate->toolbarController(), first);
+    EXPECT_FALSE(old && old->isVisible());
+    platform::Window* now = d.toolbar();
+    EXPECT_TRUE(now->isVisible());
+    EXPECT_TRUE(d.state().isToolbarVisible);
+    EXPECT_GT(now->frame().height(), now->frame().width());
+    EXPECT_EQ(now->frame().origin, platform::Point(8, 450 - now->frame().height() / 2));
+    EXPECT_EQ(d.delegate->captureCoordinator()->toolbarController(), d.delegate->toolbarController());
+    EXPECT_TRUE(d.state().isOverlayVisible) << "the overlays are left alone";
+
+    // Hidden, it stays hidden; the next click shows it at the new place.
+    d.delegate->toggleToolbar();
+    drainEvents();
+    d.state().toolbarDockPosition = P::bottomRightH;
+    drainEvents();
+    EXPECT_FALSE(d.toolbar()->isVisible());
+    EXPECT_FALSE(d.state().isToolbarVisible);
+    d.delegate->toggleToolbar();
+    drainEvents();
+    const Rect frame = d.toolbar()->frame();
+    EXPECT_EQ(frame.origin, platform::Point(1440 - frame.width() - 8, 8));
+    EXPECT_LT(frame.height(), frame.width());
+}
