@@ -1,0 +1,149 @@
+// The toolbar on a real X server: placed below the tray panel and above a
+// bottom panel, clicked and typed into with the real pointer and keyboard.
+#include "app/AppDelegate.h"
+#include "platform/X11.h"
+#include "support/TestUtil.h"
+#include "support/X11TestUtil.h"
+#include "toolbar/DrawingToolbarView.h"
+#include "toolbar/ToolButton.h"
+#include "toolbar/ToolbarWindowController.h"
+#include "toolbar/WidthControl.h"
+
+#include <QCursor>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using platform::Rect;
+
+namespace {
+
+struct RealToolbar {
+    RealToolbar() {
+        AppServices s = AppServices::standard();
+        s.environment.defaults = platform::UserDefaults::inMemory();
+        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
+        s.environment.brushStoreDirectory = dir.path() + "/brushes";
+        s.claimSingleInstance = [] { return true; };
+        s.terminate = [] {};
+        s.makeStatusItem = nullptr;
+        delegate = std::make_unique<AppDelegate>(std::move(s));
+        delegate->applicationDidFinishLaunching();
+        drainEvents();
+    }
+    ~RealToolbar() {
+        delegate.reset();
+        drainEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    DrawingState& state() const { return *delegate->drawingState(); }
+    platform::Window* window() const { return delegate->toolbarController()->window(); }
+    DrawingToolbarView* view() const { return delegate->toolbarController()->toolbarView(); }
+    // Shown, mapped where it was put, and settled.
+    bool showAndSettle() {
+        delegate->toggleToolbar();
+        const bool shown = waitUntil([&] {
+            return window()->isVisible() && window()->windowHandle() && window()->windowHandle()->isExposed();
+        });
+        QThread::msleep(300);
+        drainEvents();
+        return shown;
+    }
+    static QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+// A desktop panel along the bottom edge, reserving its strut as docks do.
+struct BottomPanel {
+    explicit BottomPanel(int height) {
+        widget.setWindowFlags(Qt::FramelessWindowHint);
+        widget.setGeometry(0, 1080 - height, 1920, height);
+        widget.winId();
+        const auto id = platform::x11::windowId(widget.windowHandle());
+        platform::x11::setProperty32(id, platform::x11::atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
+                                     {platform::x11::atom("_NET_WM_WINDOW_TYPE_DOCK")});
+        platform::x11::setProperty32(id, platform::x11::atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL,
+                                     {0, 0, 0, std::uint32_t(height), 0, 0, 0, 0, 0, 0, 0, 1919});
+        widget.show();
+    }
+    QWidget widget;
+};
+
+// A person's click: the pointer comes to rest on the control first.
+void clickOn(QPoint at) {
+    // Not moved there again: a synchronous move to where the pointer already
+    // is waits for a movement that never comes.
+    if (QCursor::pos() != at) moveMouse(at);
+    QThread::msleep(200);
+    drainEvents();
+    xdotool({"click", "1"});
+    drainEvents();
+}
+
+} // namespace
+
+TEST(ToolbarOnX11, StandsBelowTheTrayPanelAndAboveABottomPanel) {
+    RealToolbar t;
+    ASSERT_TRUE(t.showAndSettle());
+    const platform::Size size = t.window()->frame().size;
+    // The tray panel takes the top 24 pixels: 8 below it, centred.
+    EXPECT_EQ(t.window()->frame(), Rect(960 - size.width / 2, 1056 - size.height - 8, size.width, size.height));
+
+    t.state().toolbarDockPosition = ToolbarDockPosition::bottomLeftH;
+    EXPECT_TRUE(waitUntil([&] { return t.window()->isVisible() && t.window()->frame().origin == platform::Point(8, 8); }));
+
+    // A panel at the bottom: the horizontal bottom row moves to the top.
+    BottomPanel panel(48);
+    ASSERT_TRUE(waitUntil([&] {
+        return t.state().screenProvider().mainScreen()->visibleFrame == Rect(0, 48, 1920, 1008);
+    }));
+    t.state().toolbarDockPosition = ToolbarDockPosition::bottomCenterH;
+    EXPECT_TRUE(waitUntil([&] {
+        return t.window()->isVisible() && t.window()->frame().origin == platform::Point(960 - size.width / 2, 1056 - size.height - 8);
+    }));
+    // The vertical corners stay above the panel.
+    t.state().toolbarDockPosition = ToolbarDockPosition::bottomRightV;
+    EXPECT_TRUE(waitUntil([&] {
+        const Rect f = t.window()->frame();
+        return t.window()->isVisible() && f.origin == platform::Point(1920 - f.width() - 8, 56) && f.height() > f.width();
+    }));
+}
+
+TEST(ToolbarOnX11, ClicksSelectToolsAndTheTypedWidthTakesTheKeyboard) {
+    RealToolbar t;
+    ASSERT_TRUE(t.showAndSettle());
+    ToolButton* line = nullptr;
+    for (ToolButton* b : t.view()->toolButtons())
+        if (b->tool() == DrawingTool::line) line = b;
+    ASSERT_TRUE(line);
+    const QPoint at = RealToolbar::centreOf(line);
+    clickOn(at);
+    EXPECT_TRUE(waitUntil([&] { return t.state().selectedTool.get() == DrawingTool::line; }, 2000));
+    EXPECT_FALSE(t.window()->isKeyWindow()) << "a click leaves the toolbar without the keyboard";
+
+    ThicknessValue* value = t.view()->thicknessValue();
+    const QPoint v = RealToolbar::centreOf(value);
+    clickOn(v);
+    ASSERT_TRUE(waitUntil([&] { return value->isEditingThickness() && t.window()->isKeyWindow(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return value->field()->hasFocus(); }, 2000));
+    xdotool({"type", "--delay", "50", "25"});
+    pressKey("Return");
+    EXPECT_TRUE(waitUntil([&] { return t.state().lineWidth.get() == 25 && !value->isEditingThickness(); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return !t.window()->isKeyWindow(); }, 2000)) << "the keyboard is given back";
+    EXPECT_FALSE(t.window()->canBecomeKey());
+
+    // Esc in the field drops the text and nothing else: the tool stays.
+    clickOn(v);
+    ASSERT_TRUE(waitUntil([&] { return value->field()->hasFocus(); }, 3000));
+    xdotool({"type", "--delay", "50", "60"});
+    pressKey("Escape");
+    EXPECT_TRUE(waitUntil([&] { return !value->isEditingThickness(); }, 2000));
+    drainEvents();
+    EXPECT_EQ(t.state().lineWidth.get(), 25);
+    EXPECT_EQ(t.state().selectedTool.get(), DrawingTool::line);
+}
