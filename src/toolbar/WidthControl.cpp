@@ -77,6 +77,12 @@ ThicknessValue::ThicknessValue(const std::shared_ptr<DrawingState>& state, QWidg
     if (state) bindings_.repaintOn(state->lineWidth, this);
 }
 
+ThicknessValue::~ThicknessValue() {
+    // The field outlives this part of the object for a moment.
+    field_->onCancel = nullptr;
+    field_->onFocusLost = nullptr;
+}
+
 QString ThicknessValue::thicknessText() const { return field_->text(); }
 
 QString ThicknessValue::labelText() const {

@@ -43,6 +43,7 @@ public:
     static constexpr double kHeight = 16;
 
     explicit ThicknessValue(const std::shared_ptr<DrawingState>& state, QWidget* parent = nullptr);
+    ~ThicknessValue() override;
 
     // Showing → typing: the field holds the width's whole points.
     void beginThicknessTyping();
