@@ -71,6 +71,15 @@ toolbar_geometry() {
   done
   return 1
 }
+# Our shown windows covering the 1920x1080 screen (but its bottom row).
+overlays_shown() {
+  local w n=0
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && n=$((n + 1))
+  done
+  echo $n
+}
 # Clicks the tray icon and waits for the toolbar; sets TX TY TW TH.
 show_toolbar() {
   local icon geometry
@@ -93,6 +102,7 @@ show_toolbar "$first"
 # Centred 8 pixels below the 24-pixel tray panel.
 [ "$TY" -eq 32 ] || fail "the toolbar stands at y $TY, not 8 below the panel"
 [ $((TX + TW / 2)) -eq 960 ] || fail "the toolbar is not centred"
+[ "$(overlays_shown "$first")" -eq 1 ] || fail "the tray icon showed the toolbar without the overlay"
 shot 0-toolbar-light
 convert "$out/0-toolbar-light.png" -crop "${TW}x${TH}+${TX}+${TY}" +repage "$out/toolbar-light.png"
 light=$(brightness 0-toolbar-light 40 8 $((TX + 300)) $((TY + 28)))
