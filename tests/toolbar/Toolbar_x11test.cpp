@@ -4,12 +4,15 @@
 #include "platform/X11.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
+#include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/DrawingToolbarView.h"
 #include "toolbar/ToolButton.h"
 #include "toolbar/ToolbarWindowController.h"
 #include "toolbar/WidthControl.h"
 
 #include <QCursor>
+#include <QMenu>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
@@ -146,4 +149,54 @@ TEST(ToolbarOnX11, ClicksSelectToolsAndTheTypedWidthTakesTheKeyboard) {
     drainEvents();
     EXPECT_EQ(t.state().lineWidth.get(), 25);
     EXPECT_EQ(t.state().selectedTool.get(), DrawingTool::line);
+}
+
+namespace {
+
+// The display split into two RandR monitors side by side, as two screens
+// would be; put back as one when done.
+struct TwoMonitors {
+    TwoMonitors() {
+        ok = xrandr({"--setmonitor", "L", "960/254x1080/286+0+0", "screen"}) &&
+             xrandr({"--setmonitor", "R", "960/254x1080/286+960+0", "none"});
+    }
+    ~TwoMonitors() {
+        xrandr({"--delmonitor", "R"});
+        xrandr({"--delmonitor", "L"});
+    }
+    static bool xrandr(const QStringList& args) {
+        QProcess p;
+        p.start("xrandr", args);
+        return p.waitForFinished(10000) && p.exitCode() == 0;
+    }
+    bool ok = false;
+};
+
+} // namespace
+
+TEST(ToolbarOnX11, TheShowHideMenuListsEachDisplayHoldingStrokes) {
+    TwoMonitors monitors;
+    ASSERT_TRUE(monitors.ok);
+    RealToolbar t;
+    ASSERT_TRUE(waitUntil([&] { return t.state().screenProvider().screens().size() == 2; }));
+    const auto screens = t.state().screenProvider().screens();
+    ASSERT_TRUE(t.showAndSettle());
+    DrawingStroke left, right;
+    left.displayID = screens[0].displayID;
+    right.displayID = screens[1].displayID;
+    t.state().strokes = {left, right};
+    CanvasVisibilityControl* control = t.view()->canvasControl();
+    ASSERT_TRUE(waitUntil([&] { return control->isMenu(); }));
+
+    clickOn(RealToolbar::centreOf(control));
+    ASSERT_TRUE(waitUntil([&] { return control->menu() && control->menu()->isVisible(); }, 3000));
+    QMenu* menu = control->menu();
+    QAction* rightEntry = menu->actions().value(3);
+    ASSERT_TRUE(rightEntry);
+    EXPECT_EQ(rightEntry->text(), screens[1].localizedName);
+    // The menu opens below the control, over everything of ours.
+    EXPECT_GE(menu->geometry().top(), control->mapToGlobal(QPoint(0, control->height())).y() - 1);
+    clickOn(menu->mapToGlobal(menu->actionGeometry(rightEntry).center()));
+    EXPECT_TRUE(waitUntil([&] { return t.state().hiddenDisplayIDs->count(screens[1].displayID) == 1; }, 3000));
+    EXPECT_TRUE(t.state().isOverlayVisible) << "the left display's overlay is still shown";
 }
