@@ -18,7 +18,6 @@
 #include "ui/NotificationNames.h"
 #include "ui/Theme.h"
 
-#include <QEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -362,14 +361,6 @@ void DrawingToolbarView::selectedToolChanged(std::optional<DrawingTool> tool) {
 }
 
 // ---- Painting ----
-
-bool DrawingToolbarView::event(QEvent* e) {
-    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) {
-        for (QWidget* w : findChildren<QWidget*>()) w->update();
-        update();
-    }
-    return QWidget::event(e);
-}
 
 void DrawingToolbarView::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -117,7 +117,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void build();
