@@ -370,3 +370,28 @@ TEST(SelectedTool, ChoosingAToolWhileTheOverlaysAreHiddenShowsThem) {
     h.settle();
     EXPECT_FALSE(h.t->isOverlayVisible) << "the same tool again is no change";
 }
+
+TEST(ToolbarLook, ThePanelTakesItsColoursFromThePalette) {
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    auto panelPixel = [&] {
+        QImage image(v.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        v.render(&image);
+        // Inside the panel, between the pin and the first divider; outside
+        // the rounded corner nothing is painted.
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+        return image.pixelColor(104, 4);
+    };
+    QPalette light = v.palette();
+    light.setColor(QPalette::Window, QColor(236, 236, 236));
+    light.setColor(QPalette::WindowText, Qt::black);
+    v.setPalette(light);
+    EXPECT_GT(panelPixel().lightness(), 200);
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(40, 40, 42));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    v.setPalette(dark);
+    EXPECT_LT(panelPixel().lightness(), 60);
+    EXPECT_EQ(panelPixel().alpha(), 255) << "opaque without a compositing manager";
+}
