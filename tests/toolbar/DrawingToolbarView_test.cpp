@@ -317,7 +317,9 @@ TEST(LeadingControlsView, LockPinAndTooltipSettingFollowTheState) {
     h.t->showTooltips = false;
     h.settle();
     for (QWidget* w : v.itemWidgets())
-        if (auto* chip = TooltipChip::of(w)) EXPECT_FALSE(chip->showTooltips()) << chip->text().toStdString();
+        if (auto* chip = TooltipChip::of(w)) {
+            EXPECT_FALSE(chip->showTooltips()) << chip->text().toStdString();
+        }
 }
 
 TEST(LeadingControlsView, TheShowHideControlBecomesAMenuWithStrokesOnTwoDisplays) {

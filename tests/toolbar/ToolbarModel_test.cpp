@@ -21,7 +21,9 @@ TEST(ToolFamilies, IconsAreTheStoredValuesButForThePens) {
     EXPECT_EQ(toolbarIconName(T::pen), "scribble");
     EXPECT_EQ(toolbarIconName(T::bezierPen), "beziercurve");
     for (T t : kAllDrawingTools)
-        if (t != T::pen && t != T::bezierPen) EXPECT_EQ(toolbarIconName(t), rawValueText(t));
+        if (t != T::pen && t != T::bezierPen) {
+            EXPECT_EQ(toolbarIconName(t), rawValueText(t));
+        }
     EXPECT_EQ(toolbarIconName(T::ellipse), "circle");
     EXPECT_EQ(toolbarIconName(T::gimpBrush), "paintbrush.pointed.fill");
 }
