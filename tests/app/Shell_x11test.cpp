@@ -15,22 +15,12 @@
 
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 using namespace testing_support;
 
 namespace {
-
-// A click where the pointer already is (moving it there again would wait
-// for a movement that never comes), at a person's pace.
-void clickHere(int button = 1) {
-    QThread::msleep(100);
-    drainEvents();
-    xdotool({"click", QString::number(button)});
-    drainEvents();
-}
 
 struct RealShell {
     RealShell() {
@@ -71,8 +61,9 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves)
     // keyboard would be lifted above the toolbar.
     EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 1, 1920, 1079));
     ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
-    QThread::msleep(300);
-    drainEvents();
+    // Whatever the window manager makes of the overlay taking the keyboard
+    // is done by now.
+    EXPECT_TRUE(settle());
     EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 1, 1920, 1079)) << "not moved below the panel";
     // Read the window manager's stacking as it settles.
     const auto toolbarAboveOverlay = [&] {
@@ -86,36 +77,45 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves)
     EXPECT_TRUE(waitUntil(toolbarAboveOverlay, 2000)) << "the toolbar stays above the overlay that has the keyboard";
     shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));
 
+    const std::uint32_t overlay = shell.overlay()->xid();
+
     // Draw mode: the overlay takes the click, and the canvas leaves a dot.
-    clickAt(400, 400);
-    EXPECT_FALSE(recorder.waitForPress(QPoint(400, 400), 500));
-    EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == 2; }, 1000));
+    EXPECT_TRUE(pointerReaches(QPoint(400, 400), overlay));
+    click();
+    EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == 2; }));
+    EXPECT_TRUE(recorder.sync());
+    EXPECT_FALSE(recorder.hasPressNear(QPoint(400, 400)));
     shell.state().undo();
     // The panel strip along the top keeps its clicks (the rule refuses).
     moveMouse(1000, 10);
-    EXPECT_TRUE(waitUntil([&] { return shell.overlay()->ignoresMouseEvents(); }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return shell.overlay()->ignoresMouseEvents(); }));
 
     // Passthrough: beside the stroke the click reaches the other program.
     shell.state().selectedTool = std::nullopt;
     shell.state().isMoveMode = true;
-    clickAt(400, 400);
+    EXPECT_TRUE(pointerReaches(QPoint(400, 400), recorder.window()));
+    click();
     EXPECT_TRUE(recorder.waitForPress(QPoint(400, 400)));
     // Warped onto the stroke: the overlay takes the pointer again.
     recorder.clearPresses();
     moveMouse(700, 600);
-    EXPECT_TRUE(waitUntil([&] { return !shell.overlay()->ignoresMouseEvents(); }, 1000));
-    clickHere();
-    EXPECT_FALSE(recorder.waitForPress(QPoint(700, 600), 500));
+    EXPECT_TRUE(waitUntil([&] { return !shell.overlay()->ignoresMouseEvents(); }));
+    EXPECT_TRUE(pointerReaches(QPoint(700, 600), overlay));
+    click();
+    EXPECT_TRUE(recorder.sync());
+    EXPECT_FALSE(recorder.hasPressNear(QPoint(700, 600)));
     // And off it, the clicks go through again.
     moveMouse(700, 700);
-    EXPECT_TRUE(waitUntil([&] { return shell.overlay()->ignoresMouseEvents(); }, 1000));
-    clickHere();
+    EXPECT_TRUE(waitUntil([&] { return shell.overlay()->ignoresMouseEvents(); }));
+    EXPECT_TRUE(pointerReaches(QPoint(700, 700), recorder.window()));
+    click();
     EXPECT_TRUE(recorder.waitForPress(QPoint(700, 700)));
 
     // The lock lets every click through, the stroke included.
     shell.state().captureAll = true;
     recorder.clearPresses();
-    clickAt(700, 600);
+    EXPECT_TRUE(pointerReaches(QPoint(700, 600), recorder.window()));
+    click();
     EXPECT_TRUE(recorder.waitForPress(QPoint(700, 600)));
 }
 
@@ -124,40 +124,45 @@ TEST(OverlayOnX11, TheTrayIconTogglesOverlaysAndItsRightClickTheSettingsPanelOnc
     RealShell shell;
     auto* item = shell.delegate->statusItem();
     ASSERT_TRUE(item);
-    std::optional<platform::Rect> last;
-    ASSERT_TRUE(waitUntil([&] {
+    // The tray host places the icon after embedding it; wait until it rests.
+    const auto last = waitUntilSteady([&]() -> std::optional<platform::Rect> {
         const auto f = item->buttonFrame();
-        const bool resting = f && f == last && f->maxX() <= 1920;
-        last = f;
-        QThread::msleep(100);
-        return resting;
-    }));
+        if (f && f->maxX() <= 1920) return f;
+        return std::nullopt;
+    });
+    ASSERT_TRUE(last);
     const QPoint icon = platform::toGlobal(platform::Point{last->midX(), last->midY()}).toPoint();
+    ASSERT_TRUE(waitUntil([] { return trayIconWindow() != 0; }));
+    const std::uint32_t iconWindow = trayIconWindow();
 
-    clickAt(icon.x(), icon.y());
+    ASSERT_TRUE(pointerReaches(icon, iconWindow));
+    click();
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     EXPECT_TRUE(shell.delegate->toolbarController()->window()->isVisible());
-    QThread::msleep(300);
 
     // The overlay covers the tray, yet the tray keeps its clicks.
-    clickHere(3);
+    EXPECT_TRUE(pointerReaches(icon, iconWindow));
+    click(3);
     EXPECT_TRUE(waitUntil([&] {
         auto* c = shell.delegate->settingsController();
         return c && c->window()->isVisible();
     }));
     auto* first = shell.delegate->settingsController();
-    QThread::msleep(300);
-    drainEvents();
+    EXPECT_TRUE(settle());
     EXPECT_EQ(shell.delegate->settingsController(), first) << "one right click, one toggle";
     // Under the tray icon, inside the screen.
     const platform::Rect panel = first->window()->frame();
     EXPECT_LE(panel.maxY(), last->minY());
     EXPECT_LE(panel.maxX(), 1920);
 
-    clickHere(3);
+    // A second right click so soon would be the second half of a double click.
+    paceNewClick();
+    EXPECT_TRUE(pointerReaches(icon, iconWindow));
+    click(3);
     EXPECT_TRUE(waitUntil([&] { return !shell.delegate->settingsController(); }));
 
-    clickHere();
+    EXPECT_TRUE(pointerReaches(icon, iconWindow));
+    click();
     EXPECT_TRUE(waitUntil([&] { return shell.state().overlayControllers.empty(); }));
     EXPECT_FALSE(shell.delegate->toolbarController()->window()->isVisible());
 }

@@ -6,7 +6,6 @@
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
-#include <QThread>
 #include <QWidget>
 #include <QWindow>
 
@@ -25,14 +24,12 @@ TEST(CanvasOnX11, EveryPointerSampleOfADragReachesTheStroke) {
     canvas.resize(600, 400);
     window.show();
     ASSERT_TRUE(waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
-    QThread::msleep(200);
-    drainEvents();
+    ASSERT_TRUE(waitUntilPlaced(static_cast<std::uint32_t>(window.winId()), QRect(100, 100, 600, 400)));
     // Where the canvas really is on the root window.
     const QPoint origin = canvas.mapToGlobal(QPoint(0, 0));
 
     constexpr int kMoves = 40;
-    moveMouse(origin + QPoint(100, 150));
-    drainEvents();
+    ASSERT_TRUE(pointerReaches(origin + QPoint(100, 150), static_cast<std::uint32_t>(window.winId())));
     xdotool({"mousedown", "1"});
     for (int i = 1; i <= kMoves; ++i) {
         moveMouse(origin + QPoint(100 + 6 * i, 150 + (i % 2)));

@@ -6,14 +6,13 @@
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 using namespace platform;
 using testing_support::clickAt;
-using testing_support::drainEvents;
 using testing_support::ExternalWindow;
 using testing_support::waitUntil;
 
@@ -45,10 +44,10 @@ struct ShownPanel {
         window.setLevel(WindowLevel::panel);
         window.orderFront();
         waitUntil([&] { return window.isVisible(); });
-        QThread::msleep(150);
-        drainEvents();
+        placed = testing_support::waitUntilPlaced(window.xid(), root);
     }
     Window window;
+    bool placed = false;
 };
 
 constexpr auto cmd = ModifierFlags::command;
@@ -97,6 +96,7 @@ TEST(EventMonitorX11, GlobalMonitorsSeeOtherApplicationsClicksButNotOurs) {
     ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(100, 100, 300, 300));
     ASSERT_TRUE(other.ready());
     ShownPanel shown(QRect(600, 100, 200, 200));
+    ASSERT_TRUE(shown.placed);
     Window& ours = shown.window;
 
     std::vector<Event> global, local;
@@ -118,25 +118,35 @@ TEST(EventMonitorX11, GlobalMonitorsSeeOtherApplicationsClicksButNotOurs) {
     ASSERT_TRUE(waitUntil([&] { return global.size() == 2; }));
     EXPECT_EQ(global[1].type, EventType::rightMouseDown);
 
+    // A click on the other window after one on ours: once the global
+    // monitor has seen it, it would have seen ours before.
+    const auto globalClicksUpToSentinel = [&] {
+        clickAt(200, 270);
+        EXPECT_TRUE(waitUntil([&] { return !global.empty() && global.back().locationOnScreen == Point(200, 810); }));
+        return global.size() - 1;
+    };
+
     clickAt(650, 120);
     ASSERT_TRUE(waitUntil([&] { return !local.empty(); }));
-    drainEvents();
-    EXPECT_EQ(global.size(), 2u);
+    EXPECT_EQ(globalClicksUpToSentinel(), 2u);
     EXPECT_EQ(local[0].window, &ours);
     EXPECT_EQ(local[0].locationInWindow, Point(50, 180)); // y-up in the window
     EXPECT_EQ(local[0].clickCount, 1);
 
-    QThread::msleep(600); // past the double-click interval
+    testing_support::moveMouse(650, 120);
+    testing_support::paceNewClick();
+    // Two clicks at a double-click's pace.
     testing_support::xdotool({"click", "--repeat", "2", "--delay", "80", "1"});
     ASSERT_TRUE(waitUntil([&] { return local.size() == 3; }));
     EXPECT_EQ(local[2].clickCount, 2);
-    EXPECT_EQ(global.size(), 2u);
+    EXPECT_EQ(globalClicksUpToSentinel(), 3u);
 }
 
 TEST(EventMonitorX11, GlobalPointerMovesAreCoalescedAndOnlyOverOthers) {
     ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(100, 500, 300, 300));
     ASSERT_TRUE(other.ready());
     ShownPanel ours(QRect(600, 500, 200, 200));
+    ASSERT_TRUE(ours.placed);
 
     std::vector<Event> moves;
     auto g = EventMonitor::addGlobal(EventMasks::mouseMoved, [&](const Event& e) { moves.push_back(e); });
@@ -150,10 +160,17 @@ TEST(EventMonitorX11, GlobalPointerMovesAreCoalescedAndOnlyOverOthers) {
     EXPECT_LE(moves.size(), 5u);
     EXPECT_TRUE(toGlobal(end).x() > 150 && toGlobal(end).x() < 400);
 
+    // Over ours: none of the moves is reported. A key press goes to the
+    // global monitors behind the moves (no window of ours has the keyboard),
+    // so once it is seen the moves before it have been handled.
     testing_support::moveMouse(650, 600);
-    drainEvents();
     moves.clear();
+    ASSERT_EQ(QGuiApplication::focusWindow(), nullptr);
+    int keys = 0;
+    auto k = EventMonitor::addGlobal(EventMasks::keyDown, [&](const Event&) { ++keys; });
     for (int i = 0; i < 3; ++i) testing_support::xdotool({"mousemove_relative", "--", "8", "0"});
-    drainEvents();
+    testing_support::pressKey("shift");
+    ASSERT_TRUE(waitUntil([&] { return keys == 1; }));
+    testing_support::drainEvents();
     EXPECT_TRUE(moves.empty());
 }

@@ -7,7 +7,6 @@
 #include "support/X11TestUtil.h"
 
 #include <QSystemTrayIcon>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -24,29 +23,28 @@ struct Clicks {
 
 QPoint centreOf(const Rect& frame) { return toGlobal(Point{frame.midX(), frame.midY()}).toPoint(); }
 
-void exerciseClicks(StatusItem& item) {
+// `window`: the X window that shows the icon or button.
+void exerciseClicks(StatusItem& item, std::uint32_t window) {
     Clicks clicks(item);
     // The tray host places the icon after embedding it; wait until it rests.
-    std::optional<Rect> last;
-    ASSERT_TRUE(waitUntil([&] {
+    const auto frame = testing_support::waitUntilSteady([&]() -> std::optional<Rect> {
         const auto f = item.buttonFrame();
-        const bool resting = f && f == last && f->maxX() <= 1920 && f->minX() >= 0;
-        last = f;
-        QThread::msleep(100);
-        return resting;
-    }));
-    const QPoint c = centreOf(*last);
-    testing_support::clickAt(c.x(), c.y());
+        if (f && f->maxX() <= 1920 && f->minX() >= 0) return f;
+        return std::nullopt;
+    });
+    ASSERT_TRUE(frame);
+    const QPoint c = centreOf(*frame);
+    ASSERT_TRUE(testing_support::pointerReaches(c, window));
+    testing_support::click();
     EXPECT_TRUE(waitUntil([&] { return clicks.left == 1; }));
-    testing_support::clickAt(c.x(), c.y(), 3);
+    testing_support::click(3);
     EXPECT_TRUE(waitUntil([&] { return clicks.right == 1; }));
-    QThread::msleep(500);
+    testing_support::paceNewClick();
     // Two quick clicks are two clicks.
     testing_support::xdotool({"click", "--repeat", "2", "--delay", "150", "1"});
     EXPECT_TRUE(waitUntil([&] { return clicks.left == 3; }));
-    testing_support::drainEvents();
-    QThread::msleep(100);
-    testing_support::drainEvents();
+    // Nothing more comes of them.
+    EXPECT_TRUE(testing_support::settle());
     EXPECT_EQ(clicks.left, 3);
     EXPECT_EQ(clicks.right, 1);
 }
@@ -62,7 +60,8 @@ TEST(StatusItemX11, SitsInTheTrayAndReportsLeftAndRightClicks) {
     const Rect f = *item.buttonFrame();
     EXPECT_GE(f.minY(), 1080 - 24 - 1);
     EXPECT_GT(f.width(), 0);
-    exerciseClicks(item);
+    ASSERT_TRUE(waitUntil([] { return testing_support::trayIconWindow() != 0; }));
+    exerciseClicks(item, testing_support::trayIconWindow());
 }
 
 TEST(NoTray, TheLauncherFloatsAtTheTopRightAndTakesTheSameClicks) {
@@ -77,7 +76,6 @@ TEST(NoTray, TheLauncherFloatsAtTheTopRightAndTakesTheSameClicks) {
     EXPECT_EQ(f.maxX(), visible.maxX() - 4);
     EXPECT_EQ(f.maxY(), visible.maxY() - 4);
     EXPECT_EQ(item.launcherWindow()->level(), WindowLevel::panel);
-    QThread::msleep(200);
-    exerciseClicks(item);
+    exerciseClicks(item, item.launcherWindow()->xid());
     EXPECT_FALSE(item.launcherWindow()->isKeyWindow());
 }

@@ -13,9 +13,13 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using testing_support::click;
 using testing_support::clickAt;
 using testing_support::ExternalWindow;
+using testing_support::pointerReaches;
+using testing_support::settle;
 using testing_support::waitUntil;
+using testing_support::waitUntilPlaced;
 
 namespace {
 
@@ -50,8 +54,7 @@ struct TestWindow {
         window.setLevel(level);
         window.orderFront();
         waitUntil([&] { return window.isVisible() && window.xid() != 0; });
-        QThread::msleep(150);
-        testing_support::drainEvents();
+        placed = testing_support::waitUntilPlaced(window.xid(), root);
     }
     bool gotPressAt(QPoint at, int timeoutMs = 2000) {
         return waitUntil([&] {
@@ -62,6 +65,7 @@ struct TestWindow {
     }
     Window window;
     Probe* probe;
+    bool placed = false;
 };
 
 bool hasState(xcb_window_t id, const char* state) {
@@ -82,30 +86,37 @@ TEST(Window, ClicksPassThroughWhileIgnoringAndComeBackAlsoAfterAResize) {
     ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 500, 500));
     ASSERT_TRUE(below.ready());
     TestWindow over(QRect(80, 80, 300, 300), WindowLevel::overlay, QColor(255, 0, 0, 60));
+    ASSERT_TRUE(over.placed);
 
+    // The server stops handing the spot to the window, and the press goes below.
     over.window.setIgnoresMouseEvents(true);
-    clickAt(200, 200);
+    EXPECT_TRUE(pointerReaches(QPoint(200, 200), below.window()));
+    click();
     EXPECT_TRUE(below.waitForPress(QPoint(200, 200))) << below.presses().size() << " " << over.probe->presses.size();
     EXPECT_TRUE(over.probe->presses.empty());
 
     over.window.setIgnoresMouseEvents(false);
-    clickAt(210, 210);
+    EXPECT_TRUE(pointerReaches(QPoint(210, 210), over.window.xid()));
+    click();
     EXPECT_TRUE(over.gotPressAt(QPoint(210, 210)));
 
     // Grown while taking the pointer: the new area takes clicks too.
     over.window.setFrame(screenRect(QRect(80, 80, 480, 480)));
-    waitUntil([&] { return over.window.widget()->width() == 480; });
-    clickAt(500, 500);
+    EXPECT_TRUE(waitUntilPlaced(over.window.xid(), QRect(80, 80, 480, 480)));
+    EXPECT_TRUE(pointerReaches(QPoint(500, 500), over.window.xid()));
+    click();
     EXPECT_TRUE(over.gotPressAt(QPoint(500, 500)));
 
     // Ignoring again after the resize: all of it lets clicks through.
     over.window.setIgnoresMouseEvents(true);
     below.clearPresses();
-    clickAt(520, 520);
+    EXPECT_TRUE(pointerReaches(QPoint(520, 520), below.window()));
+    click();
     EXPECT_TRUE(below.waitForPress(QPoint(520, 520)));
     over.window.setFrame(screenRect(QRect(80, 80, 520, 520)));
-    waitUntil([&] { return over.window.widget()->width() == 520; });
-    clickAt(580, 580);
+    EXPECT_TRUE(waitUntilPlaced(over.window.xid(), QRect(80, 80, 520, 520)));
+    EXPECT_TRUE(pointerReaches(QPoint(580, 580), below.window()));
+    click();
     EXPECT_TRUE(below.waitForPress(QPoint(580, 580)));
 }
 
@@ -114,6 +125,7 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
     ASSERT_TRUE(ordinary.ready());
     TestWindow panel(QRect(350, 350, 100, 100), WindowLevel::panel, QColor(0, 0, 255));
     TestWindow overlay(QRect(320, 320, 200, 200), WindowLevel::overlay, QColor(255, 0, 0));
+    ASSERT_TRUE(panel.placed && overlay.placed);
 
     auto inOrder = [&] {
         const int o = stackIndex(ordinary.window()), a = stackIndex(overlay.window.xid()),
@@ -123,11 +135,14 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
     EXPECT_TRUE(waitUntil(inOrder)) << stackIndex(ordinary.window()) << " " << stackIndex(overlay.window.xid()) << " "
                                     << stackIndex(panel.window.xid());
 
+    // Each raise is seen by the window manager before the order is read, so
+    // the order read is the one restored after it.
     overlay.window.orderFront();
+    EXPECT_TRUE(settle());
     EXPECT_TRUE(waitUntil(inOrder));
     testing_support::xdotool({"windowactivate", "--sync", QString::number(ordinary.window())});
     testing_support::xdotool({"windowraise", QString::number(ordinary.window())});
-    testing_support::drainEvents();
+    EXPECT_TRUE(settle());
     EXPECT_TRUE(waitUntil(inOrder));
     // The overlapping spot belongs to the highest level.
     clickAt(400, 400);
@@ -142,9 +157,10 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
 
 TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {
     TestWindow first(QRect(100, 600, 200, 100), WindowLevel::panel, QColor(0, 128, 0));
+    ASSERT_TRUE(first.placed);
     first.window.setCanBecomeKey(false);
     first.window.makeKey();
-    testing_support::drainEvents();
+    EXPECT_TRUE(settle());
     EXPECT_FALSE(first.window.isKeyWindow());
 
     first.window.setCanBecomeKey(true);
@@ -155,15 +171,18 @@ TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {
 
     // Another window shown and ordered front leaves the key window alone.
     TestWindow second(QRect(400, 600, 200, 100), WindowLevel::panel, QColor(0, 0, 128));
+    ASSERT_TRUE(second.placed);
     second.window.orderFront();
-    testing_support::drainEvents();
+    EXPECT_TRUE(settle());
     EXPECT_TRUE(first.window.isKeyWindow());
 
-    // A non-activating panel takes its click but not the focus.
+    // A non-activating panel takes its click but not the focus (the window
+    // manager knows before the click that it refuses focus).
     second.window.setNonActivatingPanel(true);
+    EXPECT_TRUE(settle());
     clickAt(450, 650);
     EXPECT_TRUE(second.gotPressAt(QPoint(450, 650)));
-    testing_support::drainEvents();
+    EXPECT_TRUE(settle());
     EXPECT_FALSE(second.window.isKeyWindow());
     second.window.makeKey();
     EXPECT_TRUE(waitUntil([&] { return second.window.isKeyWindow(); }));
@@ -172,6 +191,7 @@ TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {
 TEST(Window, IsOnEveryDesktopOutOfTaskbarsAndRegistered) {
     const auto before = Window::all().size();
     TestWindow w(QRect(700, 100, 100, 100), WindowLevel::panel, QColor(90, 90, 90));
+    ASSERT_TRUE(w.placed);
     EXPECT_EQ(Window::all().size(), before + 1);
     EXPECT_EQ(Window::fromWidget(w.probe), &w.window);
     EXPECT_EQ(Window::fromQWindow(w.window.windowHandle()), &w.window);
@@ -213,21 +233,26 @@ TEST(NoCompositor, APressOnAnUnpaintedSpotReachesAWindowThatTakesThePointer) {
     ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));
     ASSERT_TRUE(below.ready());
     TestWindow over(QRect(150, 150, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(0, 0, 50, 50));
+    ASSERT_TRUE(over.placed);
     over.window.setIgnoresMouseEvents(false);
     EXPECT_TRUE(waitUntil([&] { return over.window.holdsPointerGrab(); }));
     clickAt(400, 400); // unpainted
     EXPECT_TRUE(over.gotPressAt(QPoint(400, 400)));
     clickAt(410, 410); // and again: the grab outlives a click
     EXPECT_TRUE(over.gotPressAt(QPoint(410, 410)));
+    EXPECT_TRUE(below.sync());
     EXPECT_TRUE(below.presses().empty());
 
     // Another of our windows still gets its own clicks during the grab.
     TestWindow panel(QRect(600, 600, 80, 80), WindowLevel::panel, QColor(0, 0, 255));
+    ASSERT_TRUE(panel.placed);
     clickAt(640, 640);
     EXPECT_TRUE(panel.gotPressAt(QPoint(640, 640)));
 
     over.window.setIgnoresMouseEvents(true);
     EXPECT_FALSE(over.window.holdsPointerGrab());
+    // The server has the release of the grab before the click.
+    EXPECT_TRUE(testing_support::syncWithServer());
     clickAt(420, 420);
     EXPECT_TRUE(below.waitForPress(QPoint(420, 420)));
 }

@@ -5,7 +5,7 @@ add_dependencies(unit_platform defaults_writer)
 
 # A window of another process that reports the clicks it receives.
 add_executable(click_recorder ${CMAKE_CURRENT_SOURCE_DIR}/platform/ClickRecorder.cpp)
-target_link_libraries(click_recorder PRIVATE Qt6::Widgets)
+target_link_libraries(click_recorder PRIVATE Qt6::Widgets PkgConfig::XCB)
 target_compile_definitions(x11_platform PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
 add_dependencies(x11_platform click_recorder)
 

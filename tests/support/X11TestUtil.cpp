@@ -1,14 +1,88 @@
 #include "support/X11TestUtil.h"
 
-#include "support/TestUtil.h"
+#include "platform/Window.h"
+#include "platform/X11.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
-#include <QThread>
+#include <QStyleHints>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace testing_support {
+
+namespace x11 = platform::x11;
+
+namespace {
+
+// A hidden window of ours whose property changes come back to us through
+// the server: everything the server sent us before such a change has then
+// been handled. The window manager answers a frame-extents request about it
+// by setting a property too.
+class RoundTrip : public QAbstractNativeEventFilter {
+public:
+    static RoundTrip& instance() {
+        static RoundTrip* trip = new RoundTrip; // outlives the tests' last event
+        return *trip;
+    }
+
+    bool toServer(int timeoutMs) {
+        if (!window_) return false;
+        const int expected = ++marksSent_;
+        x11::setProperty32(window_, markAtom_, XCB_ATOM_CARDINAL, {std::uint32_t(expected)});
+        x11::flush();
+        return waitUntil([&] { return marksSeen_ >= expected; }, timeoutMs);
+    }
+
+    bool throughWindowManager(int timeoutMs) {
+        if (!window_) return false;
+        if (x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty())
+            return toServer(timeoutMs);
+        const int before = extentsSeen_;
+        x11::sendRootMessage(window_, x11::atom("_NET_REQUEST_FRAME_EXTENTS"), 0);
+        x11::flush();
+        return waitUntil([&] { return extentsSeen_ > before; }, timeoutMs);
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* e = static_cast<const xcb_generic_event_t*>(message);
+        if ((e->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
+        const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(e);
+        if (p->window != window_) return false;
+        if (p->atom == markAtom_) ++marksSeen_;
+        if (p->atom == extentsAtom_ && p->state == XCB_PROPERTY_NEW_VALUE) ++extentsSeen_;
+        return false;
+    }
+
+private:
+    RoundTrip() {
+        auto* c = x11::connection();
+        if (!c) return;
+        markAtom_ = x11::atom("_OVERINK_TEST_ROUND_TRIP");
+        extentsAtom_ = x11::atom("_NET_FRAME_EXTENTS");
+        window_ = xcb_generate_id(c);
+        const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, x11::root(), -10, -10, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, mask);
+        x11::flush();
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+
+    xcb_window_t window_ = 0;
+    xcb_atom_t markAtom_ = 0;
+    xcb_atom_t extentsAtom_ = 0;
+    int marksSent_ = 0;
+    int marksSeen_ = 0;
+    int extentsSeen_ = 0;
+};
+
+} // namespace
 
 bool xdotool(const QStringList& args) {
     QProcess p;
@@ -17,18 +91,33 @@ bool xdotool(const QStringList& args) {
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-void moveMouse(int x, int y) {
-    xdotool({"mousemove", "--sync", QString::number(x), QString::number(y)});
-    QThread::msleep(100);
+QPoint pointerPosition() {
+    auto* c = x11::connection();
+    if (!c) return {};
+    auto r = x11::reply(xcb_query_pointer_reply(c, xcb_query_pointer(c, x11::root()), nullptr));
+    return r ? QPoint(r->root_x, r->root_y) : QPoint();
+}
+
+bool moveMouse(int x, int y) {
+    // Not xdotool's --sync: it waits for a movement, and there is none when
+    // the pointer is there already.
+    const QPoint target(x, y);
+    xdotool({"mousemove", QString::number(x), QString::number(y)});
+    const bool there = waitUntil([&] { return pointerPosition() == target; });
+    drainEvents();
+    return there;
+}
+
+bool moveMouse(QPoint p) { return moveMouse(p.x(), p.y()); }
+
+void click(int button) {
+    xdotool({"click", QString::number(button)});
     drainEvents();
 }
 
-void moveMouse(QPoint p) { moveMouse(p.x(), p.y()); }
-
 void clickAt(int x, int y, int button) {
     moveMouse(x, y);
-    xdotool({"click", QString::number(button)});
-    drainEvents();
+    click(button);
 }
 
 void pressKey(const QString& keys) {
@@ -36,9 +125,85 @@ void pressKey(const QString& keys) {
     drainEvents();
 }
 
+bool syncWithServer(int timeoutMs) {
+    const bool ok = RoundTrip::instance().toServer(timeoutMs);
+    drainEvents();
+    return ok;
+}
+
+bool settle(int timeoutMs) {
+    const bool ok = RoundTrip::instance().throughWindowManager(timeoutMs);
+    drainEvents();
+    return ok;
+}
+
+std::vector<std::uint32_t> windowsUnderPointer() {
+    std::vector<std::uint32_t> chain;
+    auto* c = x11::connection();
+    if (!c) return chain;
+    xcb_window_t w = x11::root();
+    for (int depth = 0; depth < 16; ++depth) {
+        auto r = x11::reply(xcb_query_pointer_reply(c, xcb_query_pointer(c, w), nullptr));
+        if (!r || r->child == XCB_NONE) break;
+        chain.push_back(r->child);
+        w = r->child;
+    }
+    return chain;
+}
+
+bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs) {
+    if (!moveMouse(at)) return false;
+    return waitUntil([&] {
+        const auto chain = windowsUnderPointer();
+        if (std::find(chain.begin(), chain.end(), window) != chain.end()) return true;
+        // A window of ours that holds the pointer grab (owner events) gets
+        // every press that is not for another window of ours.
+        const platform::Window* grabbing = nullptr;
+        for (platform::Window* w : platform::Window::all())
+            if (w->holdsPointerGrab()) grabbing = w;
+        if (!grabbing || grabbing->xid() != window) return false;
+        const auto ours = x11::ourWindows();
+        return chain.empty() || std::find(ours.begin(), ours.end(), chain.back()) == ours.end();
+    }, timeoutMs);
+}
+
+bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs) {
+    auto* c = x11::connection();
+    if (!c || !window) return false;
+    const bool managed =
+        !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
+    const bool placed = waitUntil([&] {
+        auto attributes = x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return false;
+        auto at = x11::reply(
+            xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, x11::root(), 0, 0), nullptr));
+        auto size = x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+        if (!at || !size || QRect(at->dst_x, at->dst_y, size->width, size->height) != geometry) return false;
+        if (!managed) return true;
+        const auto clients =
+            x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+        return std::find(clients.begin(), clients.end(), window) != clients.end();
+    }, timeoutMs);
+    return placed && settle(timeoutMs);
+}
+
+void pace(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void paceNewClick() { pace(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100); }
+
 QImage grabRoot() {
     auto* screen = QGuiApplication::primaryScreen();
     return screen ? screen->grabWindow(0).toImage() : QImage();
+}
+
+std::uint32_t trayIconWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QSystemTrayIconSys") && w->internalWinId()) return static_cast<std::uint32_t>(w->internalWinId());
+    return 0;
 }
 
 } // namespace testing_support
@@ -53,9 +218,7 @@ ExternalWindow::ExternalWindow(const QString& program, const QRect& g) : process
         read();
         return window_ != 0 || process_->state() == QProcess::NotRunning;
     }, 10000);
-    // Let the window manager finish placing it.
-    QThread::msleep(100);
-    drainEvents();
+    placed_ = window_ != 0 && waitUntilPlaced(window_, g, 10000);
 }
 
 ExternalWindow::~ExternalWindow() {
@@ -73,7 +236,8 @@ void ExternalWindow::read() {
     while ((nl = buffer_.indexOf('\n')) >= 0) {
         const QList<QByteArray> parts = buffer_.left(nl).split(' ');
         buffer_.remove(0, nl + 1);
-        if (parts.size() == 2 && parts[0] == "ready") window_ = parts[1].toULong();
+        if (parts.size() == 2 && parts[0] == "ready") window_ = parts[1].toUInt();
+        if (parts.size() == 2 && parts[0] == "sentinel") sentinelsSeen_ = parts[1].toInt();
         if (parts.size() == 4 && parts[0] == "press") presses_.emplace_back(parts[2].toInt(), parts[3].toInt());
     }
 }
@@ -83,11 +247,23 @@ const std::vector<QPoint>& ExternalWindow::presses() {
     return presses_;
 }
 
+bool ExternalWindow::hasPressNear(QPoint at) {
+    const auto& all = presses();
+    return std::any_of(all.begin(), all.end(), [&](const QPoint& p) { return (p - at).manhattanLength() <= 2; });
+}
+
 bool ExternalWindow::waitForPress(QPoint at, int timeoutMs) {
+    return waitUntil([&] { return hasPressNear(at); }, timeoutMs);
+}
+
+bool ExternalWindow::sync(int timeoutMs) {
+    if (!window_) return false;
+    const int expected = ++sentinelsSent_;
+    x11::setProperty32(window_, x11::atom("_OVERINK_SENTINEL"), XCB_ATOM_CARDINAL, {std::uint32_t(expected)});
+    x11::flush();
     return waitUntil([&] {
-        for (const QPoint& p : presses())
-            if ((p - at).manhattanLength() <= 2) return true;
-        return false;
+        read();
+        return sentinelsSeen_ >= expected;
     }, timeoutMs);
 }
 
