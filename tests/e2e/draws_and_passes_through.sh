@@ -8,6 +8,7 @@
 # OVERINK_CLICK_RECORDER: a window of another process that reports its
 # clicks. OVERINK_E2E_OUTPUT: where the screenshots are kept.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 recorder=${OVERINK_CLICK_RECORDER:?}
 out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/draws_and_passes_through
@@ -22,15 +23,15 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-pause() { sleep 0.1; }
-move() { xdotool mousemove --sync "$1" "$2"; pause; }
-click() { move "$1" "$2"; xdotool click 1; pause; }
 shot() { import -window root "$out/$1.png"; }
 # Red pixels (the default colour, 255 59 48, give or take antialiasing) in
 # a rectangle of the shot: count W H X Y.
-red_in() {
-  convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage txt:- |
-    awk 'NR > 1 { split($2, c, /[(),]/); if (c[2] > 220 && c[3] < 110 && c[4] < 100) n++ } END { print n + 0 }'
+red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
+# shot_until NAME TEST...: takes the shot NAME until TEST succeeds on it.
+shot_until() {
+  local name=$1
+  shift
+  wait_until 5 eval 'shot "$name"; '"$*"
 }
 start_overink() {
   HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
@@ -49,88 +50,93 @@ tray_icon() {
   return 1
 }
 # Our mapped windows covering the 1920x1080 screen (but its bottom row).
-overlays_shown() {
-  local w n=0
+overlays() {
+  local w
   for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && n=$((n + 1))
+    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && echo "$w"
   done
-  echo $n
 }
+overlays_shown() { overlays "$1" | wc -l; }
+overlays_shown_are() { [ "$(overlays_shown "$1")" -eq "$2" ]; }
+not_under_pointer() { ! under_pointer_is "$1"; }
+running() { kill -0 "$1" 2>/dev/null; }
+ended() { ! running "$1"; }
 
 # Another program's window under the drawing, reporting its clicks.
 "$recorder" 300 300 900 600 >"$out/recorder.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do grep -q ready "$out/recorder.log" && break; sleep 0.05; done
-grep -q ready "$out/recorder.log" || fail "the click recorder did not start"
+wait_until 5 has_line "$out/recorder.log" '^ready ' || fail "the click recorder did not start"
+other=$(awk '$1 == "ready" { print $2; exit }' "$out/recorder.log")
+clicks_on_other() { grep -c '^press ' "$out/recorder.log"; }
 
 start_overink
 first=$!
 pids+=($first)
-icon=
-for _ in $(seq 100); do icon=$(tray_icon $first) && break; sleep 0.05; done
-[ -n "$icon" ] || fail "no tray icon"
-sleep 0.3
+# The tray host places the icon after embedding it: wait until it rests.
+icon=$(wait_steady 10 3 tray_icon $first) || fail "no tray icon"
 set -- $icon
 icon_x=$1 icon_y=$2
 shot 0-launched
 [ "$(overlays_shown $first)" -eq 0 ] || fail "an overlay is shown at launch"
 
 # The tray icon shows the overlay.
-click "$icon_x" "$icon_y"
-for _ in $(seq 40); do [ "$(overlays_shown $first)" -eq 1 ] && break; sleep 0.05; done
-[ "$(overlays_shown $first)" -eq 1 ] || fail "the tray icon showed no overlay"
+move "$icon_x" "$icon_y" && xdotool click 1
+wait_until 5 overlays_shown_are $first 1 || fail "the tray icon showed no overlay"
+overlay=$(overlays $first)
 
 # A drag with the pen draws a red stroke 11 px wide over the recorder.
-move 500 600
-xdotool mousedown 1; pause
-for x in $(seq 510 10 900); do xdotool mousemove "$x" 600; sleep 0.01; done
-pause
-xdotool mouseup 1; pause
-sleep 0.3
-shot 1-drawn
-[ "$(red_in 1-drawn 380 1 510 600)" -ge 370 ] || fail "no red stroke along the drag"
+pointer_reaches 500 600 "$overlay" || fail "the overlay does not take the pointer for drawing"
+xdotool mousedown 1
+# The drag at a person's pace.
+for x in $(seq 510 10 900); do xdotool mousemove "$x" 600; pace 0.01; done
+xdotool mouseup 1
+shot_until 1-drawn '[ "$(red_in 1-drawn 380 1 510 600)" -ge 370 ]' || fail "no red stroke along the drag"
 width=$(red_in 1-drawn 1 40 700 580)
 [ "$width" -ge 9 ] && [ "$width" -le 13 ] || fail "the stroke is $width px wide, not 11"
 [ "$(red_in 1-drawn 300 200 500 300)" -eq 0 ] || fail "red away from the stroke"
-grep -q "press" "$out/recorder.log" && fail "the drag reached the other window"
+recorder_sync "$out/recorder.log" "$other" || fail "the click recorder does not answer"
+[ "$(clicks_on_other)" -eq 0 ] || fail "the drag reached the other window"
 
 # Esc: clicks pass through, except on the stroke.
-xdotool key Escape; pause
-click 500 400
-for _ in $(seq 20); do grep -q "press 1 500 400" "$out/recorder.log" && break; sleep 0.05; done
-grep -q "press 1 500 400" "$out/recorder.log" || fail "after Esc a click beside the stroke did not reach the other window"
-click 700 600
-sleep 0.3
-grep -q "press 1 700 600" "$out/recorder.log" && fail "a click on the stroke reached the other window"
+wait_until 5 focus_is "$overlay" || fail "the overlay does not have the keyboard"
+xdotool key Escape
+pointer_reaches 500 400 "$other" || fail "after Esc the overlay still takes the pointer beside the stroke"
+xdotool click 1
+wait_until 5 has_line "$out/recorder.log" '^press 1 500 400$' ||
+  fail "after Esc a click beside the stroke did not reach the other window"
+pointer_reaches 700 600 "$overlay" || fail "after Esc the overlay does not take the pointer on the stroke"
+xdotool click 1
+recorder_sync "$out/recorder.log" "$other" || fail "the click recorder does not answer"
+has_line "$out/recorder.log" '^press 1 700 600$' && fail "a click on the stroke reached the other window"
+
+# The click on the stroke gave the overlay the keyboard; the stroke is as it was.
+wait_until 5 focus_is "$overlay" || fail "the click on the stroke did not give the overlay the keyboard"
 shot 2-passthrough
 [ "$(red_in 2-passthrough 380 1 510 600)" -ge 370 ] || fail "the stroke changed after the clicks"
 
-# The click on the stroke gave the overlay the keyboard: Ctrl+Z undoes.
-xdotool key ctrl+z; pause
-sleep 0.3
-shot 3-undone
-[ "$(red_in 3-undone 400 40 500 580)" -eq 0 ] || fail "Ctrl+Z left the stroke"
+# Ctrl+Z undoes.
+xdotool key ctrl+z
+shot_until 3-undone '[ "$(red_in 3-undone 400 40 500 580)" -eq 0 ]' || fail "Ctrl+Z left the stroke"
 
-# The tray icon hides the overlay again.
-click "$icon_x" "$icon_y"
-for _ in $(seq 40); do [ "$(overlays_shown $first)" -eq 0 ] && break; sleep 0.05; done
-[ "$(overlays_shown $first)" -eq 0 ] || fail "the tray icon did not hide the overlay"
+# The tray icon hides the overlay again: the overlay over the tray lets the
+# icon have the click.
+move "$icon_x" "$icon_y" && wait_until 5 not_under_pointer "$overlay" || fail "the overlay covers the tray icon"
+xdotool click 1
+wait_until 5 overlays_shown_are $first 0 || fail "the tray icon did not hide the overlay"
 shot 4-hidden
 
 # A second copy ends at once; the first keeps running.
 start_overink
 second=$!
-for _ in $(seq 60); do kill -0 $second 2>/dev/null || break; sleep 0.05; done
-kill -0 $second 2>/dev/null && { kill $second; fail "a second copy kept running"; }
+wait_until 3 ended $second || { kill $second; fail "a second copy kept running"; }
 wait $second
 [ $? -eq 0 ] || fail "the second copy failed"
-kill -0 $first 2>/dev/null || fail "the first copy ended with the second"
+running $first || fail "the first copy ended with the second"
 
 # SIGTERM ends the program.
 kill -TERM $first
-for _ in $(seq 100); do kill -0 $first 2>/dev/null || break; sleep 0.05; done
-kill -0 $first 2>/dev/null && fail "overink ignored SIGTERM"
+wait_until 5 ended $first || fail "overink ignored SIGTERM"
 wait $first
 status=$?
 [ $status -eq 0 ] || fail "overink exited with status $status after SIGTERM"
