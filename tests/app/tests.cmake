@@ -4,6 +4,4 @@ add_dependencies(x11_app click_recorder)
 
 # Without a compositing manager overlays are shaped to their pixels and grab
 # the pointer while they take it.
-add_test(NAME x11_app_no_compositor
-  COMMAND ${OVERINK_X11_SESSION} --no-compositor -- $<TARGET_FILE:x11_app> --gtest_filter=OverlayOnX11.*)
-set_tests_properties(x11_app_no_compositor PROPERTIES LABELS x11 TIMEOUT 600)
+overink_x11_cases(x11_app x11_app_no_compositor SESSION_OPTIONS --no-compositor FILTER OverlayOnX11.*)

@@ -1,13 +1,7 @@
 // Test entry for the `unit` label: no display, Qt renders offscreen.
-#include <QApplication>
-
-#include <gtest/gtest.h>
+#include "support/TestMain.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
-    QApplication::setQuitOnLastWindowClosed(false);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testing_support::runTests(argc, argv);
 }
