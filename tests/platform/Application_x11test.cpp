@@ -32,6 +32,11 @@ struct Copy {
     bool waitFor(const QByteArray& line, int ms = 10000) {
         return waitUntil([&] { return saw(line); }, ms);
     }
+    // Not QProcess::waitForFinished: it answers false for a process whose
+    // end was already seen while waiting for its output.
+    bool waitForEnd(int ms = 5000) {
+        return waitUntil([&] { return process->state() == QProcess::NotRunning; }, ms);
+    }
     std::unique_ptr<QProcess> process;
     QByteArray out;
 };
@@ -44,7 +49,7 @@ TEST(ApplicationX11, ASecondCopysClaimFailsWhileTheFirstRuns) {
     EXPECT_TRUE(first.saw("claimed"));
     Copy second(id);
     EXPECT_TRUE(second.waitFor("refused"));
-    EXPECT_TRUE(second.process->waitForFinished(5000));
+    EXPECT_TRUE(second.waitForEnd());
     EXPECT_EQ(first.process->state(), QProcess::Running);
 
     // Another identifier is another program.
@@ -69,7 +74,7 @@ TEST(ApplicationX11, OfCopiesStartedTogetherExactlyOneKeepsTheClaim) {
     for (auto& c : copies)
         if (c->saw("claimed")) {
             c->process->kill();
-            c->process->waitForFinished(3000);
+            c->waitForEnd();
         }
     Copy next(id);
     EXPECT_TRUE(next.waitFor("claimed"));
@@ -79,7 +84,7 @@ TEST(ApplicationX11, SigtermRaisesWillPowerOffThenTerminates) {
     Copy copy(QUuid::createUuid().toString());
     ASSERT_TRUE(copy.waitFor("launched"));
     ::kill(static_cast<pid_t>(copy.process->processId()), SIGTERM);
-    ASSERT_TRUE(copy.process->waitForFinished(5000));
+    ASSERT_TRUE(copy.waitForEnd());
     copy.saw("");
     const auto lines = copy.out.split('\n');
     const auto power = lines.indexOf("power-off"), asked = lines.indexOf("should-terminate");
