@@ -1,5 +1,6 @@
 #include "platform/SystemLog.h"
 
+#include <cstdio>
 #include <syslog.h>
 
 namespace platform {
@@ -11,11 +12,15 @@ void write(int priority, const QString& message) {
         return true;
     }();
     (void)opened;
-    syslog(priority, "%s", message.toUtf8().constData());
+    const QByteArray text = message.toUtf8();
+    syslog(priority, "%s", text.constData());
+    // One call per line, so lines of different threads do not interleave.
+    std::fprintf(stderr, "overink: %s\n", text.constData());
 }
 } // namespace
 
 void SystemLog::error(const QString& message) { write(LOG_ERR, message); }
+void SystemLog::warning(const QString& message) { write(LOG_WARNING, message); }
 void SystemLog::info(const QString& message) { write(LOG_INFO, message); }
 
 } // namespace platform

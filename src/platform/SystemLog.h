@@ -4,10 +4,13 @@
 
 namespace platform {
 
-// Messages for the system log (syslog), under the identifier "overink".
+// Messages for the system log (syslog, under the identifier "overink"), each
+// also written once to standard error, where a terminal or a session log
+// sees it.
 class SystemLog {
 public:
     static void error(const QString& message);
+    static void warning(const QString& message);
     static void info(const QString& message);
 };
 
