@@ -1,11 +1,10 @@
 #include "platform/ThrottledFileWriter.h"
 
 #include "platform/Dispatch.h"
+#include "platform/StoredFile.h"
+#include "platform/SystemLog.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <vector>
@@ -50,7 +49,7 @@ void ThrottledFileWriter::write(QByteArray content) {
     const qint64 elapsed = sinceLastWrite_.isValid() ? sinceLastWrite_.elapsed() : intervalMs_;
     if (elapsed >= intervalMs_ || !QCoreApplication::instance()) {
         pending_.reset();
-        writeNow(content);
+        writeNow(std::move(content));
         return;
     }
     pending_ = std::move(content);
@@ -65,26 +64,32 @@ void ThrottledFileWriter::write(QByteArray content) {
 bool ThrottledFileWriter::flush() {
     if (timer_) timer_->stop();
     if (!pending_) return true;
-    const QByteArray content = std::move(*pending_);
+    QByteArray content = std::move(*pending_);
     pending_.reset();
-    return writeNow(content);
+    return writeNow(std::move(content));
 }
 
 void ThrottledFileWriter::flushAll() {
     for (auto* writer : liveWriters()) writer->flush();
 }
 
-bool ThrottledFileWriter::writeNow(const QByteArray& content) {
+bool ThrottledFileWriter::writeNow(QByteArray content) {
     sinceLastWrite_.start();
-    QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        file.commit();
+    QString reason;
+    if (!storedFile::writeAtomically(path_, content, &reason)) {
+        // Kept for the next attempt: a newer content replaces it, the flush
+        // at quit writes it.
+        if (!pending_) pending_ = std::move(content);
+        if (reason != failure_) {
+            SystemLog::error(QStringLiteral("Cannot write %1: %2; the previous file is kept and writing is tried "
+                                            "again at the next change and at quit")
+                                 .arg(path_, reason));
+        }
+        failure_ = reason;
         return false;
     }
-    if (!file.commit()) return false;
+    if (!failure_.isEmpty()) SystemLog::info(QStringLiteral("%1 written again").arg(path_));
+    failure_.clear();
     ++writes_;
     return true;
 }

@@ -27,8 +27,9 @@ public:
     ThrottledFileWriter(const ThrottledFileWriter&) = delete;
     ThrottledFileWriter& operator=(const ThrottledFileWriter&) = delete;
 
-    // Creates the file's folder when needed. A failed write is dropped; the
-    // next content gets a fresh attempt.
+    // Creates the file's folder when needed. A failed write leaves the
+    // previous file, is logged, and stays pending: the next content or the
+    // next flush (at quit at the latest) tries again.
     void write(QByteArray content);
     // Writes pending content now; false when that write failed.
     bool flush();
@@ -40,7 +41,7 @@ public:
     static void flushAll();
 
 private:
-    bool writeNow(const QByteArray& content);
+    bool writeNow(QByteArray content);
 
     QString path_;
     int intervalMs_;
@@ -48,6 +49,8 @@ private:
     QElapsedTimer sinceLastWrite_;
     std::unique_ptr<QTimer> timer_;
     int writes_ = 0;
+    // The reason of the last failed write: a run of failures is logged once.
+    QString failure_;
 };
 
 } // namespace platform

@@ -1,6 +1,9 @@
 #include "platform/UserDefaults.h"
 
 #include "platform/Dispatch.h"
+#include "platform/JsonText.h"
+#include "platform/StoredFile.h"
+#include "platform/SystemLog.h"
 #include "platform/Xdg.h"
 
 #include <QCoreApplication>
@@ -10,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -56,7 +58,8 @@ std::optional<UserDefaults::Value> decode(const QJsonValue& json) {
     const QString tag = o.begin().key();
     const QJsonValue v = o.begin().value();
     if (tag == "bool" && v.isBool()) return UserDefaults::Value(v.toBool());
-    if (tag == "double" && v.isDouble()) return UserDefaults::Value(v.toDouble());
+    // Numbers beyond a double's range parse as infinities: not understood.
+    if (tag == "double" && v.isDouble() && std::isfinite(v.toDouble())) return UserDefaults::Value(v.toDouble());
     if (tag == "string" && v.isString()) return UserDefaults::Value(v.toString());
     if (tag == "strings" && v.isArray()) {
         QStringList list;
@@ -69,7 +72,7 @@ std::optional<UserDefaults::Value> decode(const QJsonValue& json) {
     if (tag == "numbers" && v.isArray()) {
         std::vector<double> list;
         for (const auto& e : v.toArray()) {
-            if (!e.isDouble()) return std::nullopt;
+            if (!e.isDouble() || !std::isfinite(e.toDouble())) return std::nullopt;
             list.push_back(e.toDouble());
         }
         return UserDefaults::Value(list);
@@ -80,6 +83,19 @@ std::optional<UserDefaults::Value> decode(const QJsonValue& json) {
         return UserDefaults::Value(*result);
     }
     return std::nullopt;
+}
+
+// The JSON text of one value, without layout.
+QByteArray compactText(const QJsonValue& v) {
+    const QByteArray array = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+std::optional<QJsonValue> parseValueText(const QByteArray& text) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson("[" + text + "]", &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray() || doc.array().size() != 1) return std::nullopt;
+    return doc.array().first();
 }
 
 template <typename T>
@@ -122,27 +138,87 @@ std::shared_ptr<UserDefaults> UserDefaults::standard() {
     return store;
 }
 
-void UserDefaults::load() {
-    QFile file(path_);
-    if (!file.exists()) return;
-    bool ok = file.open(QIODevice::ReadOnly);
-    QJsonDocument doc;
-    if (ok) {
-        QJsonParseError error{};
-        doc = QJsonDocument::fromJson(file.readAll(), &error);
-        ok = error.error == QJsonParseError::NoError && doc.isObject();
-        file.close();
+std::optional<UserDefaults::FileContents> UserDefaults::decodeFile(const QByteArray& bytes) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
+    const QJsonObject root = doc.object();
+
+    // Raw member texts, when they name exactly the parsed keys (otherwise the
+    // parsed values stand in for them).
+    QHash<QString, QByteArray> raw;
+    if (const auto members = jsonText::objectMembers(bytes)) {
+        for (const auto& member : *members) {
+            const auto key = parseValueText(member.key.of(bytes));
+            if (!key || !key->isString()) {
+                raw.clear();
+                break;
+            }
+            raw.insert(key->toString(), member.whole.of(bytes));
+        }
     }
-    if (!ok) {
-        // Keep the unreadable file for inspection instead of overwriting it.
-        movedAside_ = path_ + ".bad";
-        QFile::remove(movedAside_);
-        if (!QFile::rename(path_, movedAside_)) movedAside_.clear();
+    if (raw.size() != root.size()) raw.clear();
+
+    FileContents contents;
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (auto v = decode(it.value())) {
+            contents.values.insert(it.key(), std::move(*v));
+        } else {
+            const auto r = raw.constFind(it.key());
+            contents.kept.insert(it.key(), r != raw.constEnd() ? *r
+                                                            : compactText(it.key()) + ": " + compactText(it.value()));
+        }
+    }
+    return contents;
+}
+
+QByteArray UserDefaults::encodeFile(const FileContents& contents) {
+    QStringList keys = contents.values.keys() + contents.kept.keys();
+    keys.sort();
+    keys.removeDuplicates();
+    QByteArray out = "{";
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString& key = keys[i];
+        const auto v = contents.values.constFind(key);
+        out += i == 0 ? "\n    " : ",\n    ";
+        if (v != contents.values.constEnd()) out += compactText(key) + ": " + compactText(encode(*v));
+        else out += contents.kept.value(key);
+    }
+    out += keys.isEmpty() ? "}\n" : "\n}\n";
+    return out;
+}
+
+void UserDefaults::load() {
+    const auto file = storedFile::read(path_, kMaxFileBytes);
+    if (file.status == storedFile::ReadResult::Status::missing) return;
+    QString reason = file.reason;
+    if (file.ok()) {
+        if (auto contents = decodeFile(file.bytes)) {
+            values_ = std::move(contents->values);
+            kept_ = std::move(contents->kept);
+            return;
+        }
+        reason = QStringLiteral("not a JSON object");
+    }
+    if (!QFileInfo(path_).isFile()) {
+        // Nothing there to keep (a FIFO, a device, a folder): the next save
+        // replaces it.
+        SystemLog::error(QStringLiteral("Preferences file %1 cannot be read (%2); every preference starts from "
+                                        "its default")
+                             .arg(path_, reason));
         return;
     }
-    const QJsonObject root = doc.object();
-    for (auto it = root.begin(); it != root.end(); ++it) {
-        if (auto v = decode(it.value())) values_.insert(it.key(), std::move(*v));
+    // Keep the unreadable file for inspection instead of overwriting it.
+    QString why;
+    movedAside_ = storedFile::quarantine(path_, storedFile::SetAside::move, &why);
+    if (movedAside_.isEmpty()) {
+        SystemLog::error(QStringLiteral("Preferences file %1 cannot be read (%2) nor set aside (%3); every "
+                                        "preference starts from its default")
+                             .arg(path_, reason, why));
+    } else {
+        SystemLog::error(QStringLiteral("Preferences file %1 cannot be read (%2); moved to %3; every preference "
+                                        "starts from its default")
+                             .arg(path_, reason, movedAside_));
     }
 }
 
@@ -168,12 +244,14 @@ std::optional<std::vector<double>> UserDefaults::numberArray(const QString& key)
 std::optional<QByteArray> UserDefaults::data(const QString& key) const { return get<QByteArray>(values_, key); }
 
 void UserDefaults::set(const QString& key, Value value) {
+    kept_.remove(key);
     values_.insert(key, std::move(value));
     scheduleWrite();
 }
 
 void UserDefaults::remove(const QString& key) {
-    if (values_.remove(key) > 0) scheduleWrite();
+    const bool removed = values_.remove(key) > 0;
+    if (kept_.remove(key) > 0 || removed) scheduleWrite();
 }
 
 void UserDefaults::scheduleWrite() {
@@ -191,13 +269,19 @@ void UserDefaults::scheduleWrite() {
 bool UserDefaults::flush() {
     if (path_.isEmpty() || !dirty_) return true;
     if (timer_) timer_->stop();
-    QJsonObject root;
-    for (auto it = values_.constBegin(); it != values_.constEnd(); ++it) root.insert(it.key(), encode(it.value()));
-    QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    if (!file.commit()) return false;
+    QString reason;
+    if (!storedFile::writeAtomically(path_, encodeFile({values_, kept_}), &reason)) {
+        // Still dirty: the next change and the flush at quit try again.
+        if (reason != writeFailure_) {
+            SystemLog::error(QStringLiteral("Cannot save preferences to %1: %2; the previous file is kept and "
+                                            "saving is tried again at the next change and at quit")
+                                 .arg(path_, reason));
+        }
+        writeFailure_ = reason;
+        return false;
+    }
+    if (!writeFailure_.isEmpty()) SystemLog::info(QStringLiteral("Preferences saved to %1 again").arg(path_));
+    writeFailure_.clear();
     dirty_ = false;
     ++writes_;
     return true;

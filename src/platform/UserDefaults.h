@@ -18,7 +18,9 @@ namespace platform {
 // a file-backed store writes its file atomically, at most about twice a
 // second, and when flushed (at quit and on SIGTERM). The types are kept
 // apart so that a value read back as the wrong type can be told from one
-// that is missing.
+// that is missing. Entries of the file that this program does not understand
+// (a later version's, or damaged ones) are kept exactly as they were found:
+// a save changes only the keys the program sets or removes.
 class UserDefaults {
 public:
     enum class Type { Bool, Double, String, StringArray, NumberArray, Data };
@@ -27,7 +29,8 @@ public:
     // An empty store that never touches the disk (tests).
     static std::shared_ptr<UserDefaults> inMemory();
     // A store backed by `path`. A file that cannot be read or decoded is
-    // moved aside (to "<path>.bad") and the store starts empty.
+    // moved aside (to "<path>.bad", earlier copies kept under their time) and
+    // the store starts empty; either is logged.
     static std::shared_ptr<UserDefaults> fileBacked(const QString& path);
     // The program's store: $XDG_CONFIG_HOME/overink/defaults.json.
     static std::shared_ptr<UserDefaults> standard();
@@ -38,6 +41,9 @@ public:
     UserDefaults& operator=(const UserDefaults&) = delete;
 
     bool contains(const QString& key) const { return values_.contains(key); }
+    // Whether the file holds an entry for the key that could not be decoded
+    // (kept as found, but no getter answers for it).
+    bool keepsUnreadEntry(const QString& key) const { return kept_.contains(key); }
     std::optional<Type> type(const QString& key) const;
     std::optional<Value> value(const QString& key) const;
 
@@ -58,7 +64,9 @@ public:
     void setData(const QString& key, const QByteArray& v) { set(key, Value(v)); }
     void remove(const QString& key);
 
-    // Writes pending changes now (file-backed stores only).
+    // Writes pending changes now (file-backed stores only). A failed write
+    // leaves the previous file, is logged, and stays pending: the next change
+    // and the next flush try again.
     bool flush();
     // Flushes every live file-backed store (quit, SIGTERM).
     static void flushAll();
@@ -69,6 +77,18 @@ public:
     QString movedAsidePath() const { return movedAside_; }
 
     static constexpr int kWriteDelayMs = 500;
+    // Larger files are not preferences of this program: never read whole.
+    static constexpr qint64 kMaxFileBytes = qint64(16) << 20;
+
+    // The file's form: a JSON object of entries {"<type>": value}. Entries
+    // not understood keep their exact text, key and value ("key": value).
+    struct FileContents {
+        QHash<QString, Value> values;
+        QHash<QString, QByteArray> kept;
+    };
+    // None when the bytes are not a JSON object.
+    static std::optional<FileContents> decodeFile(const QByteArray& bytes);
+    static QByteArray encodeFile(const FileContents& contents);
 
 private:
     explicit UserDefaults(QString path);
@@ -77,7 +97,12 @@ private:
 
     QString path_;
     QHash<QString, Value> values_;
+    // Entries not understood, as their JSON text ("key": value).
+    QHash<QString, QByteArray> kept_;
     bool dirty_ = false;
+    // The reason of the last failed write, so that a run of failures is
+    // logged once.
+    QString writeFailure_;
     int writes_ = 0;
     QString movedAside_;
     std::unique_ptr<QTimer> timer_;

@@ -1,4 +1,5 @@
 #include "platform/ThrottledFileWriter.h"
+#include "support/LogCapture.h"
 #include "support/TestUtil.h"
 
 #include <QDir>
@@ -54,19 +55,34 @@ TEST(ThrottledFileWriter, PendingContentIsWrittenByFlushAndBeforeTheWriterGoes) 
     EXPECT_EQ(contents(b), "b3");
 }
 
-TEST(ThrottledFileWriter, AFailedWriteIsDroppedAndTheNextContentTriesAgain) {
+TEST(ThrottledFileWriter, AFailedWriteIsLoggedOnceAndTriedAgainAtTheNextContentAndAtTheEnd) {
     QTemporaryDir dir;
     const QString blocker = dir.path() + "/not-a-folder";
     QFile f(blocker);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    ThrottledFileWriter writer(blocker + "/file", 0);
-    writer.write("lost");
-    EXPECT_EQ(writer.writeCount(), 0);
-    EXPECT_FALSE(writer.hasPending());
+    testing_support::LogCapture log;
+    {
+        ThrottledFileWriter writer(blocker + "/file", 0);
+        writer.write("first");
+        EXPECT_EQ(writer.writeCount(), 0);
+        EXPECT_TRUE(writer.hasPending()); // kept for the next attempt
+        writer.write("second");
+        EXPECT_FALSE(writer.flush());
+        EXPECT_EQ(log.countLines({"Cannot write", blocker + "/file", "cannot create the folder"}), 1);
 
-    ASSERT_TRUE(QFile::remove(blocker));
-    writer.write("kept");
-    EXPECT_EQ(contents(blocker + "/file"), "kept");
-    EXPECT_EQ(writer.writeCount(), 1);
+        ASSERT_TRUE(QFile::remove(blocker));
+        writer.write("third");
+        EXPECT_EQ(contents(blocker + "/file"), "third");
+        EXPECT_EQ(writer.writeCount(), 1);
+
+        // Failing again, the writer still holds the content when it goes.
+        ASSERT_TRUE(QDir(blocker).removeRecursively());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        writer.write("fourth");
+        EXPECT_EQ(log.countLines({"Cannot write", blocker + "/file"}), 2);
+        ASSERT_TRUE(QFile::remove(blocker));
+    }
+    EXPECT_EQ(contents(blocker + "/file"), "fourth");
 }
