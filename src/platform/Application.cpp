@@ -3,22 +3,27 @@
 #include "platform/Dispatch.h"
 #include "platform/SystemLog.h"
 #include "platform/UnixSignals.h"
+#include "platform/Xdg.h"
 #include "platform/Window.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
-#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSessionManager>
+#include <QSysInfo>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
+#include <cerrno>
 #include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -35,6 +40,36 @@ QString displayName() {
     const int dot = d.indexOf('.', colon);
     if (colon >= 0 && dot > colon) d.truncate(dot);
     return d;
+}
+
+// A folder of this user's that no other user may enter: a directory, not a
+// symbolic link, owned by us, with no access for group or others.
+bool isPrivateFolder(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0) return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+struct LockFolder {
+    QString path;
+    // A folder in the home folder may be shared with other machines.
+    bool shared = false;
+};
+
+// $XDG_RUNTIME_DIR (made by the session for this user, cleared at logout);
+// without one, "overink-<uid>" in the temporary folder, made private here;
+// when another user holds that name, our own configuration folder.
+LockFolder privateLockFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime)) return {QDir::cleanPath(runtime)};
+    const QString temporary = QDir::tempPath() + QStringLiteral("/overink-%1").arg(::getuid());
+    ::mkdir(QFile::encodeName(temporary).constData(), 0700);
+    if (isPrivateFolder(temporary)) return {temporary};
+    const QString config = xdg::configHome() + QStringLiteral("/overink/instance");
+    QDir().mkpath(config);
+    ::chmod(QFile::encodeName(config).constData(), 0700);
+    if (isPrivateFolder(config)) return {config, true};
+    return {};
 }
 
 const char* actionName(EditAction a) {
@@ -122,26 +157,39 @@ void Application::activate() {
 bool Application::isActive() const { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
 
 bool Application::claimSingleInstance(const QString& identifier) {
-    if (instanceSocket_ >= 0) return true;
-    // An abstract socket name: bind() is atomic, and the name goes away with
-    // the last descriptor, so a crashed copy leaves no stale claim.
-    const QByteArray key = QCryptographicHash::hash(
-                               QStringLiteral("%1\n%2\n%3").arg(identifier).arg(::getuid()).arg(displayName()).toUtf8(),
-                               QCryptographicHash::Sha256)
-                               .toHex()
-                               .left(40);
-    const QByteArray name = "overink-instance-" + key;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return true; // cannot tell: rather run than refuse
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path + 1, name.constData(), static_cast<std::size_t>(name.size()));
-    const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0) {
-        ::close(fd);
-        return false;
+    if (instanceLock_ >= 0) return true;
+    // A lock on a file in a folder only this user can enter: another user can
+    // neither take nor block it. flock() is atomic, and the lock goes with the
+    // last descriptor, so a crashed copy leaves no stale claim.
+    const LockFolder folder = privateLockFolder();
+    if (folder.path.isEmpty()) {
+        SystemLog::error(QStringLiteral("No private folder for the single-instance lock; this copy runs anyway"));
+        return true; // cannot tell: rather run than refuse
     }
-    instanceSocket_ = fd;
+    QString name = identifier + QLatin1Char('-') + displayName();
+    if (folder.shared) name += QLatin1Char('-') + QSysInfo::machineHostName();
+    for (QChar& c : name)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('.') && c != QLatin1Char('-')) c = QLatin1Char('_');
+    const QString path = folder.path + QLatin1Char('/') + name + QStringLiteral(".lock");
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        SystemLog::error(QStringLiteral("Cannot open the single-instance lock %1: %2; this copy runs anyway")
+                             .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return true;
+    }
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) return false;
+        SystemLog::error(QStringLiteral("Cannot lock %1: %2; this copy runs anyway")
+                             .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        return true;
+    }
+    instanceLock_ = fd;
     return true;
 }
 

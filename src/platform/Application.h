@@ -43,8 +43,10 @@ public:
     bool isActive() const;
 
     // Claims the single running instance of `identifier` for this user and X
-    // display. Atomic: of copies started together exactly one succeeds, and
-    // the claim ends with the process (a crash leaves nothing behind).
+    // display: a lock in the user's private runtime folder ($XDG_RUNTIME_DIR,
+    // else a private folder in the temporary folder). Atomic: of copies
+    // started together exactly one succeeds; the claim ends with the process
+    // (a crash leaves nothing behind); another user can neither hold nor block it.
     bool claimSingleInstance(const QString& identifier);
 
     // Sends an edit action to the focused text widget (or the nearest of its
@@ -63,7 +65,7 @@ private:
     void powerOff();
 
     ApplicationDelegate* delegate_ = nullptr;
-    int instanceSocket_ = -1;
+    int instanceLock_ = -1;
     bool terminating_ = false;
     std::vector<Subscription> subscriptions_;
 };

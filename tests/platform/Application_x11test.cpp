@@ -3,19 +3,42 @@
 #include "platform/Application.h"
 #include "support/TestUtil.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testing_support::waitUntil;
 
 namespace {
+// The copies' environment: their own runtime folder, so that their locks go
+// with the test.
+QProcessEnvironment probeEnvironment() {
+    static QTemporaryDir runtime;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    return env;
+}
+
 struct Copy {
-    explicit Copy(const QString& id) : process(std::make_unique<QProcess>()) {
+    explicit Copy(const QString& id, const QProcessEnvironment& env = probeEnvironment())
+        : process(std::make_unique<QProcess>()) {
+        process->setProcessEnvironment(env);
         process->start(OVERINK_INSTANCE_PROBE, {id});
     }
     ~Copy() {
@@ -91,4 +114,116 @@ TEST(ApplicationX11, SigtermRaisesWillPowerOffThenTerminates) {
     EXPECT_GE(power, 0);
     EXPECT_GT(asked, power);
     EXPECT_EQ(copy.process->exitCode(), 0);
+}
+
+namespace {
+
+// Exactly one of `count` copies started together keeps the claim.
+int claimsOf(const QString& id, int count, const QProcessEnvironment& env) {
+    std::vector<std::unique_ptr<Copy>> copies;
+    for (int i = 0; i < count; ++i) copies.push_back(std::make_unique<Copy>(id, env));
+    const bool decided = waitUntil([&] {
+        int n = 0;
+        for (auto& c : copies) n += c->saw("claimed") || c->saw("refused");
+        return n == count;
+    }, 15000);
+    if (!decided) return -1;
+    int claimed = 0;
+    for (auto& c : copies) claimed += c->saw("claimed");
+    return claimed;
+}
+
+// The name the claim used to bind: an abstract socket any local user could
+// compute from the identifier, the victim's uid and the display.
+QByteArray formerClaimName(const QString& id) {
+    QString display = qEnvironmentVariable("DISPLAY");
+    if (display.startsWith("unix:")) display = display.mid(4);
+    const int colon = display.lastIndexOf(':'), dot = display.indexOf('.', colon);
+    if (colon >= 0 && dot > colon) display.truncate(dot);
+    const QByteArray text = QStringLiteral("%1\n%2\n%3").arg(id).arg(::getuid()).arg(display).toUtf8();
+    const QByteArray key = QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().left(40);
+    return "overink-instance-" + key;
+}
+
+} // namespace
+
+// The claim is a lock in the user's own runtime folder; a folder others may
+// enter is not used, whatever $XDG_RUNTIME_DIR says.
+TEST(ApplicationX11, TheClaimLivesInAFolderOnlyItsUserCanEnter) {
+    QTemporaryDir runtime, temporary, config;
+    ASSERT_EQ(QFileInfo(runtime.path()).permissions() & (QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup), 0);
+    auto env = probeEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("TMPDIR", temporary.path());
+    env.insert("XDG_CONFIG_HOME", config.path());
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    EXPECT_EQ(claimsOf(id, 4, env), 1);
+    EXPECT_EQ(QDir(runtime.path()).entryList({"*.lock"}, QDir::Files).size(), 1);
+
+    // A runtime folder others may enter is passed over for a private one.
+    ::chmod(QFile::encodeName(runtime.path()).constData(), 0777);
+    EXPECT_EQ(claimsOf(id, 4, env), 1);
+    const QString fallback = temporary.path() + QStringLiteral("/overink-%1").arg(::getuid());
+    EXPECT_EQ(QDir(fallback).entryList({"*.lock"}, QDir::Files).size(), 1);
+    EXPECT_EQ(QFileInfo(fallback).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther), 0);
+    ::chmod(QFile::encodeName(runtime.path()).constData(), 0700);
+}
+
+// Another user who takes the name first used to stop every start; now that
+// user can neither hold nor block this user's claim.
+TEST(ApplicationX11, AnotherUserCannotStopTheProgramFromStarting) {
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    constexpr uid_t kOther = 65534;
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QTemporaryDir shared; // a temporary folder every user may write, like /tmp
+    ::chmod(QFile::encodeName(shared.path()).constData(), 01777);
+    const QByteArray former = formerClaimName(id);
+    const QByteArray squat = QFile::encodeName(shared.path() + QStringLiteral("/overink-%1").arg(::getuid()));
+
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe2(ready, O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe2(release, O_CLOEXEC), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only system calls from here: the parent has threads.
+        ::close(ready[0]);
+        ::close(release[1]);
+        char ok = 0;
+        if (::setgroups(0, nullptr) == 0 && ::setgid(kOther) == 0 && ::setuid(kOther) == 0) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            std::memcpy(addr.sun_path + 1, former.constData(), std::size_t(former.size()));
+            const auto len = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + former.size());
+            // The fallback folder's name, taken first and left open to all.
+            const bool squatted = ::mkdir(squat.constData(), 0777) == 0 && ::chmod(squat.constData(), 0777) == 0;
+            if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 && squatted) ok = 1;
+        }
+        (void)!::write(ready[1], &ok, 1);
+        char c;
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 1) << "the other user could not take the names";
+
+    QTemporaryDir runtime, config;
+    auto env = probeEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("TMPDIR", shared.path());
+    env.insert("XDG_CONFIG_HOME", config.path());
+    EXPECT_EQ(claimsOf(id, 4, env), 1);
+    // Without a runtime folder, the squatted temporary folder is passed over too.
+    env.remove("XDG_RUNTIME_DIR");
+    EXPECT_EQ(claimsOf(id, 4, env), 1);
+    EXPECT_EQ(QDir(squat).entryList(QDir::Files | QDir::Hidden).size(), 0);
+
+    ::close(release[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
 }
