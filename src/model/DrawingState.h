@@ -77,6 +77,9 @@ public:
 
     static constexpr std::int64_t maxStackDepth = 50;
     static constexpr const char* kPreferredTextFont = "Arial Rounded MT Bold";
+    // A stored line width is brought into the toolbar's range when read back.
+    static constexpr double kMinStoredLineWidth = 1;
+    static constexpr double kMaxStoredLineWidth = 100;
 
     // Builds the state, reads the preferences back, loads the brush index
     // (starting the stamp loading of every brush in it) and follows display

@@ -4,6 +4,9 @@
 #include "model/DrawingState.h"
 
 #include "platform/Dispatch.h"
+#include "platform/SystemLog.h"
+
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -124,6 +127,10 @@ void DrawingState::applyLaunchAtLogin() {
 
 void DrawingState::readPreferences() {
     const auto& d = *env_.defaults;
+    // Keys whose stored value was taken; any other stored key is logged.
+    QSet<QString> taken;
+    const QString where = d.path().isEmpty() ? QString() : QStringLiteral(" in ") + d.path();
+    auto take = [&taken](const char* field) { taken.insert(key(field)); };
     auto positive = [&d](const char* field) -> std::optional<double> {
         const auto v = d.doubleValue(key(field));
         if (v && std::isfinite(*v) && *v > 0) return v;
@@ -131,49 +138,111 @@ void DrawingState::readPreferences() {
     };
 
     if (const auto data = d.data(key("savedHarmonies"))) {
-        if (auto list = decodeSavedHarmonies(*data)) savedHarmonies.setSilently(std::move(*list));
+        if (auto list = decodeSavedHarmonies(*data)) {
+            savedHarmonies.setSilently(std::move(*list));
+            take("savedHarmonies");
+        }
     }
     if (const auto data = d.data(key("fontPresets"))) {
-        if (auto list = decodeFontPresets(*data)) fontPresets.setSilently(std::move(*list));
+        if (auto list = decodeFontPresets(*data)) {
+            fontPresets.setSilently(std::move(*list));
+            take("fontPresets");
+        }
     }
     if (const auto raw = d.stringArray(key("toolbarPenOrder"))) {
         auto tools = toolsFromRaw(*raw);
-        if (sameToolSet(tools, defaultPenOrder())) toolbarPenOrder.setSilently(std::move(tools));
+        if (sameToolSet(tools, defaultPenOrder())) {
+            toolbarPenOrder.setSilently(std::move(tools));
+            take("toolbarPenOrder");
+        }
     }
     if (const auto raw = d.stringArray(key("toolbarShapeOrder"))) {
         auto tools = toolsFromRaw(*raw);
-        if (sameToolSet(tools, defaultShapeOrder())) toolbarShapeOrder.setSilently(std::move(tools));
+        if (sameToolSet(tools, defaultShapeOrder())) {
+            toolbarShapeOrder.setSilently(std::move(tools));
+            take("toolbarShapeOrder");
+        }
     }
     if (const auto raw = d.stringArray(key("smoothingEnabledTools"))) {
         // Always taken: an empty set means nothing is smoothed.
         const auto tools = toolsFromRaw(*raw);
         smoothingEnabledTools.setSilently(DrawingToolSet(tools.begin(), tools.end()));
+        take("smoothingEnabledTools");
     }
     if (const auto raw = d.stringValue(key("smoothingAlgorithm"))) {
-        if (auto a = smoothingAlgorithmFromRaw(*raw)) smoothingAlgorithm.setSilently(*a);
+        if (auto a = smoothingAlgorithmFromRaw(*raw)) {
+            smoothingAlgorithm.setSilently(*a);
+            take("smoothingAlgorithm");
+        }
     }
-    if (const auto v = positive("lineWidth")) lineWidth.setSilently(*v);
+    if (const auto v = positive("lineWidth")) {
+        // The toolbar's range: a corrupt width must not make every stroke
+        // cost seconds to draw.
+        const double width = std::clamp(*v, kMinStoredLineWidth, kMaxStoredLineWidth);
+        if (width != *v) {
+            platform::SystemLog::warning(QStringLiteral("Preference %1%2: stored width %3 brought to %4")
+                                             .arg(key("lineWidth"), where)
+                                             .arg(*v)
+                                             .arg(width));
+        }
+        lineWidth.setSilently(width);
+        take("lineWidth");
+    }
     if (const auto c = d.numberArray(key("selectedColor"))) {
-        if (c->size() == 4 && std::all_of(c->begin(), c->end(), [](double x) { return std::isfinite(x); }))
+        if (c->size() == 4 && std::all_of(c->begin(), c->end(), [](double x) { return std::isfinite(x); })) {
             selectedColor.setSilently(Color{(*c)[0], (*c)[1], (*c)[2], (*c)[3]});
+            take("selectedColor");
+        }
     }
     if (const auto raw = d.stringValue(key("toolbarDockPosition"))) {
-        if (auto p = toolbarDockPositionFromRaw(*raw)) toolbarDockPosition.setSilently(*p);
+        if (auto p = toolbarDockPositionFromRaw(*raw)) {
+            toolbarDockPosition.setSilently(*p);
+            take("toolbarDockPosition");
+        }
     }
-    if (const auto v = d.boolValue(key("showTooltips"))) showTooltips.setSilently(*v);
+    if (const auto v = d.boolValue(key("showTooltips"))) {
+        showTooltips.setSilently(*v);
+        take("showTooltips");
+    }
     // The stored switch only matters until the registration is known: the
     // field always starts from the login item's real status.
-    if (const auto v = d.boolValue(key("launchAtLogin"))) launchAtLogin.setSilently(*v);
+    if (const auto v = d.boolValue(key("launchAtLogin"))) {
+        launchAtLogin.setSilently(*v);
+        take("launchAtLogin");
+    }
     launchAtLogin.setSilently(env_.loginItem->status() == platform::LoginItem::Status::Enabled);
     if (const auto raw = d.stringValue(key("selectedTool"))) {
-        // Watercolour and chalk are never restored: the pen stays.
+        // Watercolour and chalk are never restored: the pen stays, and a
+        // stored tool not taken for that reason is not a fault.
         const auto tool = drawingToolFromRaw(*raw);
         if (tool && *tool != DrawingTool::watercolorBrush && *tool != DrawingTool::chalk) selectedTool.setSilently(tool);
+        if (tool) take("selectedTool");
     }
-    if (const auto v = positive("gimpBrushOpacity")) gimpBrushOpacity.setSilently(*v);
-    if (const auto v = positive("strokeOpacity")) strokeOpacity.setSilently(*v);
+    if (const auto v = positive("gimpBrushOpacity")) {
+        gimpBrushOpacity.setSilently(*v);
+        take("gimpBrushOpacity");
+    }
+    if (const auto v = positive("strokeOpacity")) {
+        strokeOpacity.setSilently(*v);
+        take("strokeOpacity");
+    }
     // Taken as stored: the next assignment clamps.
-    if (const auto v = positive("gimpBrushSpacing")) gimpBrushSpacing.setSilently(*v);
+    if (const auto v = positive("gimpBrushSpacing")) {
+        gimpBrushSpacing.setSilently(*v);
+        take("gimpBrushSpacing");
+    }
+
+    for (const char* field : {"savedHarmonies", "fontPresets", "toolbarPenOrder", "toolbarShapeOrder",
+                              "smoothingEnabledTools", "smoothingAlgorithm", "lineWidth", "selectedColor",
+                              "toolbarDockPosition", "showTooltips", "launchAtLogin", "selectedTool",
+                              "gimpBrushOpacity", "strokeOpacity", "gimpBrushSpacing"}) {
+        const QString k = key(field);
+        if ((d.contains(k) && !taken.contains(k)) || d.keepsUnreadEntry(k)) {
+            platform::SystemLog::warning(QStringLiteral("Preference %1%2: the stored value is not accepted; %3 "
+                                                        "starts from its initial value")
+                                             .arg(k, where, QLatin1String(field)));
+        }
+    }
 }
 
 void DrawingState::readActiveBrushPreference() {

@@ -1,3 +1,4 @@
+#include "support/LogCapture.h"
 #include "support/TestDrawingState.h"
 
 #include <QFile>
@@ -130,7 +131,7 @@ TEST(PreferenceReads, StoredValuesAreReadBackWithoutRunningObservers) {
     auto s = restartedWith(t, [](platform::UserDefaults& d) {
         d.setString("overink.selectedTool", "eraser");
         d.setNumberArray("overink.selectedColor", {0, 0.5, 1, 0.5});
-        d.setDouble("overink.lineWidth", 300);
+        d.setDouble("overink.lineWidth", 63.5);
         d.setDouble("overink.strokeOpacity", 2.5); // no upper bound
         d.setDouble("overink.gimpBrushSpacing", 500); // taken unclamped
         d.setDouble("overink.gimpBrushOpacity", 0.4);
@@ -143,7 +144,7 @@ TEST(PreferenceReads, StoredValuesAreReadBackWithoutRunningObservers) {
     });
     EXPECT_EQ(s->selectedTool.get(), DrawingTool::eraser);
     EXPECT_EQ(s->selectedColor.get(), (Color{0, 0.5, 1, 0.5}));
-    EXPECT_EQ(s->lineWidth.get(), 300);
+    EXPECT_EQ(s->lineWidth.get(), 63.5);
     EXPECT_EQ(s->strokeOpacity.get(), 2.5);
     EXPECT_EQ(s->gimpBrushSpacing.get(), 500);
     EXPECT_EQ(s->gimpBrushOpacity.get(), 0.4);
@@ -205,6 +206,39 @@ TEST(PreferenceReads, RejectedValuesLeaveTheDefaults) {
     EXPECT_EQ(s2->lineWidth.get(), 11);
     EXPECT_EQ(s2->selectedColor.get(), Color::red());
     EXPECT_EQ(s2->toolbarPenOrder.get(), DrawingState::defaultPenOrder()); // holds a shape
+}
+
+// A corrupt or hand-edited width of a million made every drag take seconds.
+TEST(PreferenceReads, StoredWidthIsBroughtIntoTheToolbarsRange) {
+    TestDrawingState t;
+    testing_support::LogCapture log;
+    const auto widthAfterStoring = [&](double stored) {
+        t.defaults->setDouble("overink.lineWidth", stored);
+        return t.makeAnother()->lineWidth.get();
+    };
+    EXPECT_EQ(widthAfterStoring(1e6), 100);
+    EXPECT_EQ(log.countLines({"overink.lineWidth", "1e+06", "100"}), 1);
+    EXPECT_EQ(widthAfterStoring(100.5), 100);
+    EXPECT_EQ(widthAfterStoring(0.25), 1);
+    EXPECT_EQ(widthAfterStoring(1), 1);
+    EXPECT_EQ(widthAfterStoring(100), 100);
+    EXPECT_EQ(widthAfterStoring(0), 11); // still refused, not clamped
+    // Read back without writing: the stored value is left for the user to see.
+    EXPECT_EQ(t.defaults->doubleValue("overink.lineWidth"), 0);
+}
+
+TEST(PreferenceReads, EachRefusedValueIsLoggedOnceWithItsKey) {
+    TestDrawingState t;
+    t.defaults->setString("overink.lineWidth", "wide");
+    t.defaults->setStringArray("overink.toolbarShapeOrder", {});
+    t.defaults->setString("overink.selectedTool", "drop.halffull"); // a rule, not a fault
+    t.defaults->setString("overink.smoothingAlgorithm", "Catmull-Rom");
+    testing_support::LogCapture log;
+    t.makeAnother();
+    EXPECT_EQ(log.countLines({"overink.lineWidth", "not accepted"}), 1);
+    EXPECT_EQ(log.countLines({"overink.toolbarShapeOrder", "not accepted"}), 1);
+    EXPECT_EQ(log.countLines({"overink.selectedTool"}), 0);
+    EXPECT_EQ(log.countLines({"overink.smoothingAlgorithm"}), 0);
 }
 
 TEST(PreferenceReads, PassthroughKeepsTheLastToolForTheNextStart) {
