@@ -8,12 +8,12 @@
 #include "model/DrawingState.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
+#include "platform/SystemLog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -134,20 +134,19 @@ void DrawingState::importFrom(std::weak_ptr<DrawingState> weak, QStringList path
         if (auto state = weak.lock()) state->saveGIMPBrushManifest();
         return;
     }
-    QThreadPool::globalInstance()->start(
-        [weak = std::move(weak), paths = std::move(paths), index, folder = std::move(folder), bundled]() mutable {
-            auto record = brushFiles::importBrushFile(paths[index], folder, bundled);
-            // One brush at a time: the next file is read once this record is in.
-            platform::dispatchMain([weak = std::move(weak), paths = std::move(paths), index,
-                                    folder = std::move(folder), bundled, record = std::move(record)]() mutable {
-                if (auto state = weak.lock(); state && record) {
-                    state->importedGIMPBrushes.modify([&](auto& list) { list.push_back(*record); });
-                    state->loadGIMPBrushStamps(record->id);
-                }
-                importFrom(std::move(weak), std::move(paths), index + 1, std::move(folder), bundled);
-            });
+    const QString path = paths[index];
+    platform::runInBackground(
+        [path, folder, bundled] { return brushFiles::importBrushFile(path, folder, bundled); },
+        // One brush at a time: the next file is read once this record is in.
+        [weak = std::move(weak), paths = std::move(paths), index, folder, bundled](
+            std::optional<ImportedGIMPBrush> record) mutable {
+            if (auto state = weak.lock(); state && record) {
+                state->importedGIMPBrushes.modify([&](auto& list) { list.push_back(*record); });
+                state->loadGIMPBrushStamps(record->id);
+            }
+            importFrom(std::move(weak), std::move(paths), index + 1, std::move(folder), bundled);
         },
-        1);
+        platform::TaskPriority::UserInitiated);
 }
 
 void DrawingState::installBundledGIMPBrushes() {
@@ -197,16 +196,18 @@ void DrawingState::rerenderVBRBrush(const QUuid& id, const VBRParams& params, bo
     willChange.emit();
 
     if (!write || cellFiles.isEmpty() || !brushFiles::isPlainFileName(cellFiles.front())) return;
-    QThreadPool::globalInstance()->start(
+    platform::runInBackground(
         [cell = *image, folder = gimpBrushesDirectory(), name = cellFiles.front()] {
             QDir().mkpath(folder);
             try {
                 GIMPBrushParser::writePNG(cell, storePath(folder, name));
             } catch (const GIMPBrushError&) {
                 // The stored parameters still render the brush; the file is only a fallback.
+                platform::SystemLog::warning(QStringLiteral("Cannot rewrite the cell image %1 of a parametric brush")
+                                                 .arg(storePath(folder, name)));
             }
         },
-        0);
+        platform::TaskPriority::Utility);
 }
 
 std::vector<QImage> DrawingState::tintedStamps(const QUuid& brushID, const Color& color, double size) {

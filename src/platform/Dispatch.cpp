@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cmath>
@@ -10,6 +11,38 @@
 #include <cstdlib>
 
 namespace platform {
+
+namespace {
+
+// How long quitting waits for background work that is already running. Each
+// task is bounded (stored files are read only when regular and small), so
+// this is a grace period, not a promise to finish.
+constexpr int kQuitGraceMs = 2000;
+
+// The pool is never destroyed: ~QCoreApplication waits for Qt's global pool
+// without a limit, and a task that cannot finish must not keep the program
+// from ending.
+QThreadPool& pool() {
+    static QThreadPool* const instance = [] {
+        auto* p = new QThreadPool;
+        p->setObjectName(QStringLiteral("overink-background"));
+        return p;
+    }();
+    return *instance;
+}
+
+void dropQueuedWorkAtQuit() {
+    static bool connected = false;
+    auto* app = QCoreApplication::instance();
+    if (connected || !app || !isMainThread()) return;
+    connected = true;
+    QObject::connect(app, &QCoreApplication::aboutToQuit, [] {
+        pool().clear();
+        pool().waitForDone(kQuitGraceMs);
+    });
+}
+
+} // namespace
 
 bool isMainThread() {
     auto* app = QCoreApplication::instance();
@@ -49,5 +82,14 @@ DispatchHandle dispatchMainAfter(double seconds, std::function<void()> work) {
     }
     return DispatchHandle(cancelled);
 }
+
+void detail::startInBackground(std::function<void()> task, TaskPriority priority) {
+    dropQueuedWorkAtQuit();
+    pool().start(std::move(task), priority == TaskPriority::UserInitiated ? 1 : 0);
+}
+
+bool waitForBackgroundWork(int msecs) { return pool().waitForDone(msecs); }
+
+int runningBackgroundWork() { return pool().activeThreadCount(); }
 
 } // namespace platform

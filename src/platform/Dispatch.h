@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QThreadPool>
-
 #include <functional>
 #include <memory>
 
@@ -34,36 +32,65 @@ DispatchHandle dispatchMainAfter(double seconds, std::function<void()> work);
 
 enum class TaskPriority { UserInitiated, Utility };
 
+namespace detail {
+void startInBackground(std::function<void()> task, TaskPriority priority);
+} // namespace detail
+
+// Background work runs on the program's own thread pool, which quitting does
+// not wait for beyond a short grace: when the application is about to quit,
+// work still queued is dropped and work still running gets a moment to end.
+
 // Runs `work` on the thread pool and hands its result to `done` on the main
 // thread, but only if `owner` still exists by then. The work must not touch
 // main-thread objects; it gets only what it captured.
 template <typename Owner, typename Work, typename Done>
 void runInBackground(std::weak_ptr<Owner> owner, Work work, Done done,
                      TaskPriority priority = TaskPriority::UserInitiated) {
-    const int qtPriority = priority == TaskPriority::UserInitiated ? 1 : 0;
-    QThreadPool::globalInstance()->start(
+    detail::startInBackground(
         [owner = std::move(owner), work = std::move(work), done = std::move(done)]() mutable {
             auto result = std::make_shared<decltype(work())>(work());
             dispatchMain([owner = std::move(owner), done = std::move(done), result]() mutable {
                 if (auto strong = owner.lock()) done(*strong, std::move(*result));
             });
         },
-        qtPriority);
+        priority);
+}
+
+// Same, for work whose result is handed to `done` on the main thread in any
+// case (work that goes on after its owner is gone).
+template <typename Work, typename Done>
+void runInBackground(Work work, Done done, TaskPriority priority) {
+    detail::startInBackground(
+        [work = std::move(work), done = std::move(done)]() mutable {
+            auto result = std::make_shared<decltype(work())>(work());
+            dispatchMain([done = std::move(done), result]() mutable { done(std::move(*result)); });
+        },
+        priority);
+}
+
+// Same, for work with no result and nothing to do afterwards.
+inline void runInBackground(std::function<void()> work, TaskPriority priority) {
+    detail::startInBackground(std::move(work), priority);
 }
 
 // Same, for work with no result.
 template <typename Owner, typename Work, typename Done>
 void runInBackgroundVoid(std::weak_ptr<Owner> owner, Work work, Done done,
                          TaskPriority priority = TaskPriority::Utility) {
-    const int qtPriority = priority == TaskPriority::UserInitiated ? 1 : 0;
-    QThreadPool::globalInstance()->start(
+    detail::startInBackground(
         [owner = std::move(owner), work = std::move(work), done = std::move(done)]() mutable {
             work();
             dispatchMain([owner = std::move(owner), done = std::move(done)]() mutable {
                 if (auto strong = owner.lock()) done(*strong);
             });
         },
-        qtPriority);
+        priority);
 }
+
+// Waits until no background work is queued or running, at most `msecs`
+// (-1: no limit). Whether it all finished.
+bool waitForBackgroundWork(int msecs = -1);
+// Background tasks now running.
+int runningBackgroundWork();
 
 } // namespace platform

@@ -50,7 +50,7 @@ struct BrushImport : ::testing::Test {
 
     bool importDone(std::size_t records) {
         return waitUntil([&] { return t->importedGIMPBrushes->size() >= records; }) &&
-               waitUntil([&] { return QThreadPool::globalInstance()->activeThreadCount() == 0; });
+               waitUntil([&] { return platform::runningBackgroundWork() == 0; });
     }
 };
 

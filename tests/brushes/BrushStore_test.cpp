@@ -215,7 +215,7 @@ TEST_F(BrushStore, ALoadOvertakenByANewerLoadIsDropped) {
 
     // The first load finds no files; its (empty) result waits in the queue.
     const auto s = startWith({brush}, brush.id);
-    QThreadPool::globalInstance()->waitForDone();
+    platform::waitForBackgroundWork();
     for (const auto& name : brush.cellFilenames) QFile::rename(hidden + '/' + name, path(name));
     ASSERT_FALSE(s->gimpStampCache.contains(brush.id));
     s->loadGIMPBrushStamps(brush.id);

@@ -8,6 +8,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QThread>
 #include <QWidget>
 
 #include <gtest/gtest.h>

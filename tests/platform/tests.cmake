@@ -24,3 +24,9 @@ overink_x11_cases(x11_platform x11_platform_no_tray SESSION_OPTIONS --no-tray FI
 
 # Those cases skip themselves in the full session.
 set(x11_default_filter -NoCompositor.*:NoTray.*)
+
+# A program whose background work never ends, for the quitting test.
+add_executable(quit_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/QuitProbe.cpp)
+target_link_libraries(quit_probe PRIVATE overink_core)
+target_compile_definitions(unit_platform PRIVATE OVERINK_QUIT_PROBE="$<TARGET_FILE:quit_probe>")
+add_dependencies(unit_platform quit_probe)

@@ -2,6 +2,8 @@
 
 // What the test entry points share: the application the tests run in, made
 // only when tests run, so that CTest can list the cases without a display.
+#include "platform/Dispatch.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -18,7 +20,10 @@ inline int runTests(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     QApplication::setQuitOnLastWindowClosed(false);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Background work still running gets to end before the application object goes.
+    platform::waitForBackgroundWork(30000);
+    return result;
 }
 
 } // namespace testing_support

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/Dispatch.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThreadPool>
 
 #include <functional>
 
@@ -22,7 +23,7 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
 // Lets queued main-thread work (and finished background work) run.
 inline void drainEvents(int rounds = 3) {
     for (int i = 0; i < rounds; ++i) {
-        QThreadPool::globalInstance()->waitForDone();
+        platform::waitForBackgroundWork();
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
