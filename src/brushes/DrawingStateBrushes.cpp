@@ -1,6 +1,7 @@
-// The brush store operations of the drawing state: library order, loading
-// cells in the background, deletion, the index file, import, the install of
-// the shipped brushes, re-rendering a parametric brush and tinted cells.
+// The brush store operations of the drawing state: library order, reading the
+// index at start, loading cells in the background, deletion, the index file,
+// import, the install of the shipped brushes, re-rendering a parametric brush
+// and tinted cells.
 
 #include "brushes/BrushEngine.h"
 #include "brushes/BrushFiles.h"
@@ -8,6 +9,7 @@
 #include "model/DrawingState.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
+#include "platform/StoredFile.h"
 #include "platform/SystemLog.h"
 
 #include <QDir>
@@ -61,6 +63,67 @@ bool DrawingState::isActiveGIMPBrushLoaded() const {
     if (!id) return false;
     const auto it = gimpStampCache.constFind(*id);
     return it != gimpStampCache.constEnd() && !it->empty();
+}
+
+void DrawingState::loadBrushIndex() {
+    using platform::SystemLog;
+    namespace storedFile = platform::storedFile;
+    const QString path = storePath(gimpBrushesDirectory(), QString::fromLatin1(brushFiles::kIndexFileName));
+    const auto file = storedFile::read(path, brushFiles::kMaxIndexFileBytes);
+    if (file.status == storedFile::ReadResult::Status::missing) return;
+    if (!file.ok()) {
+        brushIndexUnreadable_ = file.reason;
+        SystemLog::error(QStringLiteral("Brush index %1 cannot be read (%2); the brush list starts empty")
+                             .arg(path, file.reason));
+        return;
+    }
+
+    auto decoded = decodeBrushIndex(file.bytes);
+    if (!decoded || decoded->skippedRecords > 0) {
+        // The next index write would lose what could not be read: keep the
+        // file as it was beside the store.
+        QString why;
+        const QString copy = storedFile::quarantine(path, storedFile::SetAside::copy, &why);
+        const QString kept = copy.isEmpty() ? QStringLiteral("it could not be kept aside: %1").arg(why)
+                                            : QStringLiteral("it is kept as %1").arg(copy);
+        if (!decoded) {
+            SystemLog::error(QStringLiteral("Brush index %1 is not a JSON array of brushes; the brush list starts "
+                                            "empty and %2")
+                                 .arg(path, kept));
+        } else {
+            SystemLog::warning(QStringLiteral("Brush index %1: %2 of %3 records cannot be decoded and are left out; %4")
+                                   .arg(path)
+                                   .arg(decoded->skippedRecords)
+                                   .arg(decoded->skippedRecords + qsizetype(decoded->brushes.size()))
+                                   .arg(kept));
+        }
+    }
+    if (!decoded) return;
+
+    importedGIMPBrushes.setSilently(std::move(decoded->brushes));
+    // Only after a read in which every record decoded, and before any import
+    // writes new files.
+    if (decoded->skippedRecords == 0) removeUnrecordedBrushFiles();
+    for (const auto& brush : importedGIMPBrushes.get()) loadGIMPBrushStamps(brush.id);
+    readActiveBrushPreference();
+}
+
+void DrawingState::removeUnrecordedBrushFiles() {
+    const QString folder = gimpBrushesDirectory();
+    const QStringList unrecorded = brushFiles::unrecordedImageFiles(folder, importedGIMPBrushes.get());
+    if (unrecorded.isEmpty()) return;
+    QStringList failed;
+    for (const QString& name : unrecorded) {
+        QFile file(storePath(folder, name));
+        if (!file.remove()) failed.append(QStringLiteral("%1 (%2)").arg(name, file.errorString()));
+    }
+    const qsizetype removed = unrecorded.size() - failed.size();
+    const QString failures = failed.isEmpty() ? QString() : QStringLiteral("; cannot remove ") + failed.join(", ");
+    platform::SystemLog::info(QStringLiteral("Brush store %1: removed %2 image files that no brush of the index "
+                                             "names%3")
+                                  .arg(folder)
+                                  .arg(removed)
+                                  .arg(failures));
 }
 
 void DrawingState::loadGIMPBrushStamps(std::optional<QUuid> id) {
@@ -154,6 +217,14 @@ void DrawingState::installBundledGIMPBrushes() {
     const QStringList paths = env_.bundledBrushFiles ? env_.bundledBrushFiles()
                                                      : platform::Bundle::main().resourcePaths("vbr", "brushes");
     if (paths.isEmpty()) return;
+    if (!brushIndexUnreadable_.isEmpty()) {
+        // Earlier copies are most likely in the store already, and new ones
+        // could not be recorded either.
+        platform::SystemLog::warning(QStringLiteral("Shipped brushes not installed: the brush index cannot be "
+                                                    "read (%1)")
+                                         .arg(brushIndexUnreadable_));
+        return;
+    }
     QSet<QString> shippedNames;
     for (const QString& p : paths) shippedNames.insert(QFileInfo(p).fileName());
 

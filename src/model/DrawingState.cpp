@@ -3,7 +3,6 @@
 #include "platform/Dispatch.h"
 #include "platform/Xdg.h"
 
-#include <QFile>
 #include <QFontDatabase>
 
 #include <algorithm>
@@ -100,28 +99,6 @@ QStringList DrawingState::smoothingToolRawValues(const DrawingToolSet& tools) {
 // ---- Brush index ----
 
 QString DrawingState::gimpBrushesDirectory() const { return env_.brushStoreDirectory; }
-
-void DrawingState::loadBrushIndex() {
-    const QString path = gimpBrushesDirectory() + QStringLiteral("/brushes.json");
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
-    const QByteArray bytes = file.readAll();
-    file.close();
-
-    const auto decoded = decodeBrushIndex(bytes);
-    if (!decoded || decoded->skippedRecords > 0) {
-        // The next index write would lose what could not be read: keep the
-        // file as it was beside the store.
-        const QString aside = path + QStringLiteral(".bad");
-        QFile::remove(aside);
-        QFile::copy(path, aside);
-    }
-    if (!decoded) return;
-
-    importedGIMPBrushes.setSilently(decoded->brushes);
-    for (const auto& brush : importedGIMPBrushes.get()) loadGIMPBrushStamps(brush.id);
-    readActiveBrushPreference();
-}
 
 // ---- Displays ----
 

@@ -285,6 +285,9 @@ private:
     void loadBrushIndex();
     void readActiveBrushPreference();
     // Brush store (brushes/DrawingStateBrushes.cpp).
+    // Removes the store's images that no record of the index names (left by
+    // a killed import, or by imports whose index could not be written).
+    void removeUnrecordedBrushFiles();
     void finishStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells);
     void dropActiveBrush();
     // Imports paths[index] in the background, hands its record over, then
@@ -298,6 +301,9 @@ private:
     QHash<QUuid, std::uint64_t> stampLoads_;
     std::uint64_t lastStampLoad_ = 0;
     std::unique_ptr<platform::ThrottledFileWriter> brushIndexWriter_;
+    // Why the index file could not be read at start; empty when it was read
+    // (or is missing).
+    QString brushIndexUnreadable_;
     platform::Subscription screensChangedSubscription_;
     // Hit extents of the strokes, kept until they change; after `strokes`.
     StrokeHitIndex hitIndex_{strokes};
