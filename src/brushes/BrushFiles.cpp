@@ -2,6 +2,8 @@
 
 #include "brushes/BrushEngine.h"
 #include "brushes/GIMPBrushParser.h"
+#include "platform/Dispatch.h"
+#include "platform/JsonText.h"
 #include "platform/StoredFile.h"
 #include "platform/SystemLog.h"
 
@@ -9,9 +11,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -136,6 +141,45 @@ QSet<QString> identifiersIn(const QByteArray& text) {
     const QString string = QString::fromUtf8(text);
     for (auto it = uuid.globalMatch(string); it.hasNext();) ids.insert(it.next().captured().toUpper());
     return ids;
+}
+
+std::optional<DecodedBrushIndex> decodeBrushIndexConcurrently(const QByteArray& data, qsizetype slice) {
+    const auto elements = platform::jsonText::arrayElements(data);
+    // Not an array at the top: whatever it is, the plain reader says so.
+    if (!elements || slice < 1 || qsizetype(elements->size()) < 2 * slice) return decodeBrushIndex(data);
+
+    const qsizetype count = qsizetype(elements->size());
+    std::vector<std::optional<ImportedGIMPBrush>> records(elements->size());
+    std::atomic<bool> invalid{false};
+    platform::concurrentFor((count + slice - 1) / slice, [&](qsizetype part) {
+        const qsizetype first = part * slice, last = std::min(count, first + slice);
+        QByteArray text = "[";
+        for (qsizetype i = first; i < last; ++i) {
+            if (i > first) text += ',';
+            text += QByteArrayView(data).sliced((*elements)[i].begin, (*elements)[i].end - (*elements)[i].begin);
+        }
+        text += ']';
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
+        // One bad element makes the whole text no JSON, as for the plain reader.
+        if (error.error != QJsonParseError::NoError || !doc.isArray() || doc.array().size() != last - first) {
+            invalid = true;
+            return;
+        }
+        const QJsonArray array = doc.array();
+        for (qsizetype i = first; i < last; ++i) {
+            const QJsonValue v = array[i - first];
+            if (v.isObject()) records[std::size_t(i)] = ImportedGIMPBrush::fromJson(v.toObject());
+        }
+    });
+    if (invalid) return std::nullopt;
+    DecodedBrushIndex result;
+    result.brushes.reserve(records.size());
+    for (auto& r : records) {
+        if (r) result.brushes.push_back(std::move(*r));
+        else ++result.skippedRecords;
+    }
+    return result;
 }
 
 std::optional<QString> acceptedExtension(const QString& path) {

@@ -41,6 +41,12 @@ QString thumbnailFileName(const QUuid& id);
 // hand or by other programs; any other name is ignored, never read or deleted.
 bool isPlainFileName(const QString& name);
 
+// The index as decodeBrushIndex reads it, its records parsed and decoded on
+// several threads, `slice` records at a time: a store of a hundred thousand
+// brushes is read at start.
+inline constexpr qsizetype kIndexSlice = 2048;
+std::optional<DecodedBrushIndex> decodeBrushIndexConcurrently(const QByteArray& data, qsizetype slice = kIndexSlice);
+
 // Whether a name follows the store's own naming: "<ID>_<position>.png" or
 // "<ID>_thumb.png", with the identifier in its canonical upper-case text.
 bool isStoreImageName(const QString& name);

@@ -78,7 +78,7 @@ void DrawingState::loadBrushIndex() {
         return;
     }
 
-    auto decoded = decodeBrushIndex(file.bytes);
+    auto decoded = brushFiles::decodeBrushIndexConcurrently(file.bytes);
     if (!decoded || decoded->skippedRecords > 0) {
         // The next index write would lose what could not be read: keep the
         // file as it was beside the store.
@@ -104,8 +104,22 @@ void DrawingState::loadBrushIndex() {
     // Only after a read in which every record decoded, and before any import
     // writes new files.
     if (decoded->skippedRecords == 0) removeUnrecordedBrushFiles();
-    for (const auto& brush : importedGIMPBrushes.get()) loadGIMPBrushStamps(brush.id);
     readActiveBrushPreference();
+
+    // The active brush first: the others may be many.
+    const auto& list = importedGIMPBrushes.get();
+    if (const auto active = activeGIMPBrushID.get()) loadGIMPBrushStamps(active);
+    std::vector<ImportedGIMPBrush> rest;
+    rest.reserve(list.size());
+    QSet<QUuid> seen;
+    seen.reserve(qsizetype(list.size()));
+    for (const auto& brush : list) {
+        // A second record with the same identifier loads like the first.
+        if (stampLoads_.contains(brush.id) || seen.contains(brush.id)) continue;
+        seen.insert(brush.id);
+        rest.push_back(brush);
+    }
+    startStampLoads(std::move(rest));
 }
 
 void DrawingState::removeUnrecordedBrushFiles() {
@@ -144,15 +158,52 @@ void DrawingState::loadGIMPBrushStamps(std::optional<QUuid> id) {
         platform::TaskPriority::UserInitiated);
 }
 
+void DrawingState::startStampLoads(std::vector<ImportedGIMPBrush> brushes) {
+    // A task per chunk, not per brush: a hundred thousand tiny tasks would
+    // keep start-up queueing them and the pool's threads fighting over the
+    // queue.
+    constexpr std::size_t kChunk = 256;
+    for (std::size_t first = 0; first < brushes.size(); first += kChunk) {
+        const auto end = brushes.begin() + std::ptrdiff_t(std::min(first + kChunk, brushes.size()));
+        std::vector<ImportedGIMPBrush> chunk(std::make_move_iterator(brushes.begin() + std::ptrdiff_t(first)),
+                                             std::make_move_iterator(end));
+        std::vector<std::pair<QUuid, std::uint64_t>> tokens;
+        tokens.reserve(chunk.size());
+        for (const auto& b : chunk) {
+            tokens.emplace_back(b.id, ++lastStampLoad_);
+            stampLoads_.insert(b.id, tokens.back().second);
+        }
+        platform::runInBackground(
+            weak_from_this(),
+            [chunk = std::move(chunk), folder = gimpBrushesDirectory()] {
+                std::vector<std::vector<QImage>> cells;
+                cells.reserve(chunk.size());
+                for (const auto& b : chunk) cells.push_back(brushFiles::loadBrushCells(b, folder));
+                return cells;
+            },
+            [tokens = std::move(tokens)](DrawingState& state, std::vector<std::vector<QImage>> cells) {
+                bool stored = false;
+                for (std::size_t i = 0; i < tokens.size(); ++i)
+                    stored |= state.storeStampLoad(tokens[i].first, tokens[i].second, std::move(cells[i]));
+                if (stored) state.willChange.emit();
+            },
+            platform::TaskPriority::Utility);
+    }
+}
+
 void DrawingState::finishStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells) {
     platform::assertMainThread("DrawingState::finishStampLoad");
+    if (storeStampLoad(id, token, std::move(cells))) willChange.emit();
+}
+
+bool DrawingState::storeStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells) {
     const auto it = stampLoads_.constFind(id);
-    if (it == stampLoads_.constEnd() || *it != token) return;
+    if (it == stampLoads_.constEnd() || *it != token) return false;
     stampLoads_.erase(it);
     const bool empty = cells.empty();
     gimpStampCache.insert(id, std::move(cells));
     if (empty && activeGIMPBrushID.get() == id) dropActiveBrush();
-    willChange.emit();
+    return true;
 }
 
 void DrawingState::dropActiveBrush() {

@@ -74,14 +74,14 @@ QJsonObject VBRParams::toJson() const {
 }
 
 std::optional<VBRParams> VBRParams::fromJson(const QJsonObject& o) {
-    const QJsonValue shapeValue = o.value("shape");
+    const QJsonValue shapeValue = o.value(QLatin1String("shape"));
     if (!shapeValue.isString()) return std::nullopt;
     const auto shape = vbrShapeFromRaw(shapeValue.toString());
-    const auto radius = finiteNumber(o.value("radius"));
-    const auto spikes = integralNumber(o.value("spikes"));
-    const auto hardness = finiteNumber(o.value("hardness"));
-    const auto aspect = finiteNumber(o.value("aspectRatio"));
-    const auto angle = finiteNumber(o.value("angle"));
+    const auto radius = finiteNumber(o.value(QLatin1String("radius")));
+    const auto spikes = integralNumber(o.value(QLatin1String("spikes")));
+    const auto hardness = finiteNumber(o.value(QLatin1String("hardness")));
+    const auto aspect = finiteNumber(o.value(QLatin1String("aspectRatio")));
+    const auto angle = finiteNumber(o.value(QLatin1String("angle")));
     if (!shape || !radius || !spikes || !hardness || !aspect || !angle) return std::nullopt;
     return VBRParams{*shape, *radius, *spikes, *hardness, *aspect, *angle};
 }
@@ -104,50 +104,50 @@ QJsonObject ImportedGIMPBrush::toJson() const {
 
 std::optional<ImportedGIMPBrush> ImportedGIMPBrush::fromJson(const QJsonObject& o) {
     ImportedGIMPBrush b;
-    const QJsonValue idValue = o.value("id");
+    const QJsonValue idValue = o.value(QLatin1String("id"));
     if (!idValue.isString()) return std::nullopt;
     const auto id = uuidFromText(idValue.toString());
     if (!id) return std::nullopt;
     b.id = *id;
 
-    const QJsonValue nameValue = o.value("name");
+    const QJsonValue nameValue = o.value(QLatin1String("name"));
     if (!nameValue.isString()) return std::nullopt;
     b.name = nameValue.toString();
 
-    const QJsonValue cells = o.value("cellFilenames");
+    const QJsonValue cells = o.value(QLatin1String("cellFilenames"));
     if (!cells.isArray()) return std::nullopt;
     for (const QJsonValue& c : cells.toArray()) {
         if (!c.isString()) return std::nullopt;
         b.cellFilenames.append(c.toString());
     }
 
-    const auto diameter = finiteNumber(o.value("diameter"));
-    const auto spacing = finiteNumber(o.value("spacing"));
-    const auto opacity = finiteNumber(o.value("opacity"));
+    const auto diameter = finiteNumber(o.value(QLatin1String("diameter")));
+    const auto spacing = finiteNumber(o.value(QLatin1String("spacing")));
+    const auto opacity = finiteNumber(o.value(QLatin1String("opacity")));
     if (!diameter || !spacing || !opacity) return std::nullopt;
     b.diameter = *diameter;
     b.spacing = *spacing;
     b.opacity = *opacity;
 
     if (!absent(o, QLatin1String("thumbnailFilename"))) {
-        const QJsonValue v = o.value("thumbnailFilename");
+        const QJsonValue v = o.value(QLatin1String("thumbnailFilename"));
         if (!v.isString()) return std::nullopt;
         b.thumbnailFilename = v.toString();
     }
     if (!absent(o, QLatin1String("selection"))) {
-        const QJsonValue v = o.value("selection");
+        const QJsonValue v = o.value(QLatin1String("selection"));
         if (!v.isString()) return std::nullopt;
         b.selection = cellSelectionFromRaw(v.toString());
         if (!b.selection) return std::nullopt;
     }
     if (!absent(o, QLatin1String("vbr"))) {
-        const QJsonValue v = o.value("vbr");
+        const QJsonValue v = o.value(QLatin1String("vbr"));
         if (!v.isObject()) return std::nullopt;
         b.vbr = VBRParams::fromJson(v.toObject());
         if (!b.vbr) return std::nullopt;
     }
     if (!absent(o, QLatin1String("bundledSourceID"))) {
-        const QJsonValue v = o.value("bundledSourceID");
+        const QJsonValue v = o.value(QLatin1String("bundledSourceID"));
         if (!v.isString()) return std::nullopt;
         b.bundledSourceID = v.toString();
     }

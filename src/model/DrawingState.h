@@ -285,10 +285,14 @@ private:
     void loadBrushIndex();
     void readActiveBrushPreference();
     // Brush store (brushes/DrawingStateBrushes.cpp).
+    // The loads of many brushes at once (the index at start), in chunks.
+    void startStampLoads(std::vector<ImportedGIMPBrush> brushes);
     // Removes the store's images that no record of the index names (left by
     // a killed import, or by imports whose index could not be written).
     void removeUnrecordedBrushFiles();
     void finishStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells);
+    // Stores a load's result unless it was overtaken; whether it was stored.
+    bool storeStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells);
     void dropActiveBrush();
     // Imports paths[index] in the background, hands its record over, then
     // goes on with the next; runs to the end even when the state is gone.

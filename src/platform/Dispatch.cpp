@@ -6,9 +6,13 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace platform {
 
@@ -86,6 +90,44 @@ DispatchHandle dispatchMainAfter(double seconds, std::function<void()> work) {
 void detail::startInBackground(std::function<void()> task, TaskPriority priority) {
     dropQueuedWorkAtQuit();
     pool().start(std::move(task), priority == TaskPriority::UserInitiated ? 1 : 0);
+}
+
+void concurrentFor(qsizetype count, std::function<void(qsizetype)> body) {
+    struct Shared {
+        std::atomic<qsizetype> next{0};
+        qsizetype count = 0;
+        std::function<void(qsizetype)> body;
+        std::mutex mutex;
+        std::condition_variable idle;
+        int helping = 0;
+
+        void work() {
+            for (qsizetype i; (i = next++) < count;) body(i);
+        }
+    };
+    auto shared = std::make_shared<Shared>();
+    shared->count = count;
+    shared->body = std::move(body);
+    const qsizetype helpers = std::min<qsizetype>(count - 1, pool().maxThreadCount());
+    for (qsizetype h = 0; h < helpers; ++h) {
+        pool().start(
+            [shared] {
+                {
+                    // A helper that starts late finds nothing left and
+                    // never touches the caller's data.
+                    std::lock_guard lock(shared->mutex);
+                    if (shared->next >= shared->count) return;
+                    ++shared->helping;
+                }
+                shared->work();
+                std::lock_guard lock(shared->mutex);
+                if (--shared->helping == 0) shared->idle.notify_all();
+            },
+            1);
+    }
+    shared->work();
+    std::unique_lock lock(shared->mutex);
+    shared->idle.wait(lock, [&] { return shared->helping == 0; });
 }
 
 bool waitForBackgroundWork(int msecs) { return pool().waitForDone(msecs); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <functional>
 #include <memory>
 
@@ -86,6 +88,11 @@ void runInBackgroundVoid(std::weak_ptr<Owner> owner, Work work, Done done,
         },
         priority);
 }
+
+// Calls body(i) for every i in [0, count) and returns once all calls are
+// done. The calling thread takes part and the pool's idle threads help, so
+// this never waits on work queued before it.
+void concurrentFor(qsizetype count, std::function<void(qsizetype)> body);
 
 // Waits until no background work is queued or running, at most `msecs`
 // (-1: no limit). Whether it all finished.
