@@ -5,7 +5,7 @@
 #include "brushes/StampHash.h"
 #include "brushes/StampPainting.h"
 #include "model/DrawingStroke.h"
-#include "platform/ParallelFor.h"
+#include "platform/Dispatch.h"
 #include "platform/StampMemoryBudget.h"
 
 #include <QPainter>
@@ -342,7 +342,7 @@ std::vector<QImage> buildMasks(int kind, int px) {
         built[v] = kind == kWatercolorKind ? noiseStamp(px, variant) : shapeMask(px, variant);
     };
     if (px >= 96) {
-        platform::parallelFor(kVariants, make);
+        platform::concurrentFor(kVariants, [&](qsizetype v) { make(static_cast<std::size_t>(v)); });
     } else {
         for (std::size_t v = 0; v < kVariants; ++v) make(v);
     }

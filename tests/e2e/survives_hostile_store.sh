@@ -5,6 +5,7 @@
 # and keeps the entries it does not understand.
 #   survives_hostile_store.sh <overink>
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 home=$(mktemp -d)
 pid=
@@ -14,12 +15,6 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "--- log" >&2; cat "$home/log" >&2; exit 1; }
-# Polls a condition every 0.1 s for at most $1 seconds.
-within() {
-  local limit=$(( $1 * 10 )); shift
-  for ((i = 0; i < limit; i++)); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 
 store=$home/.local/share/Overink/gimp-brushes
 mkdir -p "$store" "$home/.config/overink"
@@ -36,7 +31,7 @@ HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RU
   "$overink" >"$home/log" 2>&1 &
 pid=$!
 logged() { grep -q "$1" "$home/log"; }
-within 20 logged 'Brush "Hostile".*skipped 2 of 2 cell images' || fail "the skipped cells were not logged"
+wait_until 20 logged 'Brush "Hostile".*skipped 2 of 2 cell images' || fail "the skipped cells were not logged"
 logged "$store/${id}_0.png (not a regular file)" || fail "the FIFO was not named in the log"
 logged "overink.lineWidth.*brought to 100" || fail "the stored width was not brought into range"
 kill -0 "$pid" 2>/dev/null || fail "overink exited early"
@@ -44,7 +39,7 @@ kill -0 "$pid" 2>/dev/null || fail "overink exited early"
 kill -TERM "$pid"
 alive() { kill -0 "$pid" 2>/dev/null; }
 dead() { ! alive; }
-within 5 dead || fail "overink did not end within 5 s of SIGTERM"
+wait_until 5 dead || fail "overink did not end within 5 s of SIGTERM"
 wait "$pid"
 status=$?
 pid=
