@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -125,13 +126,15 @@ int main(int argc, char** argv) {
         QCoreApplication::quit();
     });
     int i = 0;
+    QElapsedTimer burst;
+    burst.start();
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         defaults->setDouble("overink.lineWidth", i);
         if (++i == count) {
             timer.stop();
-            std::printf("assigned\n");
+            std::printf("assigned in %lld ms\n", static_cast<long long>(burst.elapsed()));
             std::fflush(stdout);
         }
     });

@@ -116,9 +116,11 @@ TEST(UserDefaults, BurstOfAssignmentsIsThrottledAndTheLastValueSurvivesSigterm) 
     const QString out = QString::fromUtf8(output);
     EXPECT_EQ(writer.exitCode(), 0) << out.toStdString();
     const int writes = out.section("writes ", 1).trimmed().toInt();
-    // 1,000 assignments over about 1.5 s: a handful of writes, not 1,000.
+    const double burstSeconds = out.section("assigned in ", 1).section(' ', 0, 0).toDouble() / 1000;
+    // 1,000 assignments (about 1.5 s, longer on a loaded machine): at most
+    // two writes a second and one at SIGTERM, not 1,000.
     EXPECT_GE(writes, 1);
-    EXPECT_LE(writes, 8);
+    EXPECT_LE(writes, 2 * static_cast<int>(std::ceil(burstSeconds)) + 2) << out.toStdString();
 
     auto d = UserDefaults::fileBacked(path);
     EXPECT_EQ(d->doubleValue("overink.lineWidth"), 999.0);
