@@ -1,0 +1,99 @@
+// Where anchored panels open and how they grow, and their chrome's corners.
+#include "ui/AnchoredPanelPlacement.h"
+#include "ui/PanelChrome.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using platform::Point;
+using platform::Rect;
+using platform::Size;
+using ui::PanelAlignment;
+using D = PanelOpenDirection;
+
+namespace {
+// A horizontal toolbar window across y 900…936 with a 34-point control at
+// x 500…534; a vertical one across x 1800…1836 with its control at y 400…424.
+const Rect kTopToolbar(300, 900, 700, 36);
+const Rect kTopControl(500, 906, 34, 24);
+const Rect kSideToolbar(1800, 200, 36, 700);
+const Rect kSideControl(1806, 400, 34, 24);
+} // namespace
+
+TEST(AnchoredPanelPlacement, BesideAHorizontalToolbarItTouchesTheWindowAndLinesUpWithTheControl) {
+    // A submenu as wide as its control hangs exactly under it, its top on
+    // the toolbar window's bottom edge.
+    const Point submenu = ui::anchoredPanelOrigin(D::below, Size(34, 122), kTopControl, kTopToolbar,
+                                                  PanelAlignment::centred());
+    EXPECT_EQ(submenu, Point(500, 900 - 122));
+    // The font picker starts 10 points left of its control.
+    const Point font = ui::anchoredPanelOrigin(D::below, Size(260, 300), Rect(600, 906, 24, 24), kTopToolbar,
+                                               PanelAlignment::fromAnchorMinX(-10));
+    EXPECT_EQ(font, Point(590, 600));
+    // At the bottom of the screen the panel stands on the toolbar window.
+    const Point above = ui::anchoredPanelOrigin(D::above, Size(34, 122), kTopControl, kTopToolbar,
+                                                PanelAlignment::centred());
+    EXPECT_EQ(above, Point(500, 936));
+    // A wider panel centred on its control (the colour picker's way).
+    EXPECT_EQ(ui::anchoredPanelOrigin(D::below, Size(246, 100), kTopControl, kTopToolbar, PanelAlignment::centred()).x,
+              517 - 123);
+}
+
+TEST(AnchoredPanelPlacement, BesideAVerticalToolbarItTouchesTheWindowsSideCentredOnTheControl) {
+    const Point left = ui::anchoredPanelOrigin(D::toLeft, Size(260, 100), kSideControl, kSideToolbar,
+                                               PanelAlignment::fromAnchorMinX(-10));
+    EXPECT_EQ(left.x + 260, kSideToolbar.minX()) << "its right edge on the toolbar's left edge";
+    EXPECT_EQ(left.y + 50, kSideControl.midY()) << "its middle at the control's middle";
+    const Point right = ui::anchoredPanelOrigin(D::toRight, Size(34, 60), Rect(6, 400, 34, 24), Rect(0, 200, 36, 700),
+                                                PanelAlignment::centred());
+    EXPECT_EQ(right, Point(36, 412 - 30));
+    // Centred on the toolbar window instead (the colour picker's way).
+    const Point onToolbar = ui::anchoredPanelOrigin(D::toLeft, Size(246, 100), kSideControl, kSideToolbar,
+                                                    PanelAlignment{std::nullopt, true});
+    EXPECT_EQ(onToolbar, Point(1800 - 246, 550 - 50));
+}
+
+TEST(AnchoredPanelPlacement, WithoutAnAnchorItOpensCentredBelowTheTopOfTheVisibleFrame) {
+    const Rect visible(0, 0, 1440, 876);
+    EXPECT_EQ(ui::fallbackPanelOrigin(Size(34, 100), visible), Point(720 - 17, 876 - 100 - 60));
+    EXPECT_EQ(ui::fallbackPanelOrigin(Size(260, 200), Rect(1440, 100, 1920, 1000)), Point(2400 - 130, 1100 - 260));
+}
+
+TEST(AnchoredPanelPlacement, AGrowingPanelKeepsTheEdgeThatTouchesTheToolbar) {
+    const Rect frame(590, 600, 260, 300);
+    // Standing on a bottom toolbar: the bottom stays, it grows upwards.
+    EXPECT_EQ(ui::resizedPanelFrame(frame, 420, D::above), Rect(590, 600, 260, 420));
+    // Everywhere else the top stays, beside a vertical toolbar too.
+    for (D d : {D::below, D::toLeft, D::toRight}) EXPECT_EQ(ui::resizedPanelFrame(frame, 420, d), Rect(590, 480, 260, 420));
+    EXPECT_EQ(ui::resizedPanelFrame(frame, 200, D::below), Rect(590, 700, 260, 200));
+}
+
+TEST(PanelChrome, TheCornersOnTheToolbarsSideAreSquare) {
+    using C = ui::PanelChrome::Corners;
+    EXPECT_EQ(ui::PanelChrome::corners(D::below, 4), (C{0, 0, 4, 4}));
+    EXPECT_EQ(ui::PanelChrome::corners(D::above, 4), (C{4, 4, 0, 0}));
+    EXPECT_EQ(ui::PanelChrome::corners(D::toRight, 10), (C{0, 10, 10, 0}));
+    EXPECT_EQ(ui::PanelChrome::corners(D::toLeft, 10), (C{10, 0, 0, 10}));
+
+    // Painted: the square corners' pixels are covered, the rounded ones' not.
+    ui::PanelChrome chrome(10, D::above);
+    chrome.resize(60, 40);
+    QImage image(60, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    chrome.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "top-left rounded";
+    EXPECT_EQ(qAlpha(image.pixel(59, 0)), 0) << "top-right rounded";
+    EXPECT_GT(qAlpha(image.pixel(0, 39)), 200) << "bottom-left square";
+    EXPECT_GT(qAlpha(image.pixel(59, 39)), 200) << "bottom-right square";
+    EXPECT_GT(qAlpha(image.pixel(30, 20)), 200);
+
+    chrome.setDirection(D::toRight);
+    image.fill(Qt::transparent);
+    chrome.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    EXPECT_GT(qAlpha(image.pixel(0, 0)), 200) << "left side square";
+    EXPECT_GT(qAlpha(image.pixel(0, 39)), 200);
+    EXPECT_EQ(qAlpha(image.pixel(59, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(59, 39)), 0);
+}
