@@ -1,12 +1,61 @@
-// Showing, closing and the Esc and outside-click monitors of anchored panels.
+// Showing, placing, fitting and closing anchored panels, and their Esc and
+// outside-click monitors.
 #include "ui/AnchoredPanelController.h"
 
 #include "platform/EventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
 
+#include <QEvent>
+#include <QLayout>
+#include <QWidget>
+
 using platform::Event;
 
 namespace ui {
+
+namespace {
+
+// The height `root` asks for at `width`.
+double fittingHeight(QWidget* root, double width) {
+    if (QLayout* layout = root->layout()) layout->activate();
+    if (root->hasHeightForWidth()) return root->heightForWidth(int(width));
+    return root->sizeHint().height();
+}
+
+} // namespace
+
+// Hears when the content's layout changes, which is when the height it asks
+// for may have changed.
+class AnchoredPanelController::ContentWatcher : public QObject {
+public:
+    ContentWatcher(QWidget* content, std::function<void()> changed) : changed_(std::move(changed)) {
+        content->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::LayoutRequest) changed_();
+        return false;
+    }
+
+private:
+    std::function<void()> changed_;
+};
+
+platform::WindowPtr<> AnchoredPanelController::makePanelWindow(double width, double height) {
+    auto window = platform::makeWindow(platform::Rect(0, 0, width, height));
+    window->setLevel(platform::WindowLevel::panel);
+    window->setOpaque(false);
+    window->setBackgroundColor(Color::clear());
+    window->setHasShadow(false);
+    // Key only when one of its fields asks (PanelKeyboard).
+    window->setNonActivatingPanel(true);
+    window->setCanBecomeMain(false);
+    // Its painted panel is all there is to click: it must never hold the
+    // pointer, or it would take other programs' clicks.
+    window->setTakesPointerBeyondPaintedPixels(false);
+    return window;
+}
 
 AnchoredPanelController::AnchoredPanelController(platform::WindowPtr<> window, std::shared_ptr<AnchorRef> anchorRef,
                                                  std::function<void(bool)> setPanelIsOpen, Options options)
@@ -14,7 +63,8 @@ AnchoredPanelController::AnchoredPanelController(platform::WindowPtr<> window, s
       anchorRef_(std::move(anchorRef)),
       setPanelIsOpen_(std::move(setPanelIsOpen)),
       options_(options),
-      dismissBox_(std::make_shared<DismissBox>()) {
+      dismissBox_(std::make_shared<DismissBox>()),
+      keyboard_(std::make_unique<PanelKeyboard>(window_.get())) {
     platform::assertMainThread("AnchoredPanelController");
     const auto weak = lifetime_.ref();
     dismissBox_->dismiss = [weak] {
@@ -24,21 +74,77 @@ AnchoredPanelController::AnchoredPanelController(platform::WindowPtr<> window, s
 
 AnchoredPanelController::~AnchoredPanelController() {
     platform::assertMainThread("~AnchoredPanelController");
-    // Scheduled closes and the hold find the panel gone from here on.
+    // Scheduled closes, resizes and the hold find the panel gone from here on.
     lifetime_.end();
     hold_.cancel();
+    contentWatcher_.reset();
     OpenPanelRegistry::shared().unregisterPanel(this);
+    keyboard_->stop();
     removePanelMonitors();
     heldClickMonitors_.clear();
+}
+
+// ---- Content and placement ----
+
+double AnchoredPanelController::setContent(QWidget* root, double width) {
+    platform::assertMainThread("AnchoredPanelController::setContent");
+    content_ = root;
+    contentWidth_ = width;
+    window_->setContentView(root);
+    // The panel's size is set here and by resizeToContent() alone: the
+    // window's layout must not grow it on its own (it would keep the top
+    // edge, also for a panel that stands on the toolbar).
+    if (QLayout* hostLayout = window_->widget()->layout()) hostLayout->setSizeConstraint(QLayout::SetNoConstraint);
+    const double height = fittingHeight(root, width);
+    const platform::Rect f = window_->frame();
+    window_->setFrame(platform::Rect(f.origin, platform::Size(width, height)));
+    return height;
+}
+
+void AnchoredPanelController::followContentHeight(PanelOpenDirection direction) { growth_ = direction; }
+
+std::optional<AnchoredPanelController::AnchorFrames> AnchoredPanelController::anchorFrames(const AnchorRef* anchorRef) {
+    if (!anchorRef || !anchorRef->nsView) return std::nullopt;
+    const platform::Window* holder = platform::Window::fromWidget(anchorRef->nsView);
+    const auto anchor = anchorRef->frameOnScreen();
+    if (!holder || !anchor) return std::nullopt;
+    return AnchorFrames{*anchor, holder->frame()};
+}
+
+void AnchoredPanelController::placeBesideAnchor(PanelOpenDirection direction, PanelAlignment alignment,
+                                                const platform::ScreenProvider& screens) {
+    const auto frames = anchorFrames();
+    if (!frames) return placeOnMainScreen(screens);
+    const platform::Rect f = window_->frame();
+    window_->setFrame(
+        platform::Rect(anchoredPanelOrigin(direction, f.size, frames->anchor, frames->window, alignment), f.size));
 }
 
 void AnchoredPanelController::placeOnMainScreen(const platform::ScreenProvider& screens) {
     const auto main = screens.mainScreen();
     if (!main || !window_) return;
-    const platform::Rect v = main->visibleFrame;
     const platform::Rect f = window_->frame();
-    window_->setFrame(platform::Rect(v.midX() - f.width() / 2, v.maxY() - 60 - f.height(), f.width(), f.height()));
+    window_->setFrame(platform::Rect(fallbackPanelOrigin(f.size, main->visibleFrame), f.size));
 }
+
+void AnchoredPanelController::resizeToContent(double height) {
+    platform::assertMainThread("AnchoredPanelController::resizeToContent");
+    if (!window_ || !window_->isVisible()) return;
+    window_->setFrame(resizedPanelFrame(window_->frame(), height, growth_.value_or(PanelOpenDirection::below)));
+}
+
+void AnchoredPanelController::contentLayoutChanged() {
+    QWidget* root = content_.data();
+    if (!root) return;
+    const double height = fittingHeight(root, contentWidth_);
+    if (height <= kMinimumTrackedHeight) return;
+    const auto weak = lifetime_.ref();
+    platform::dispatchMain([weak, height] {
+        if (AnchoredPanelController* self = weak.get()) self->resizeToContent(height);
+    });
+}
+
+// ---- Showing and closing ----
 
 void AnchoredPanelController::showWindow() {
     platform::assertMainThread("AnchoredPanelController::showWindow");
@@ -46,6 +152,13 @@ void AnchoredPanelController::showWindow() {
     // Listed before its monitors exist, so the overlays leave Esc to it.
     OpenPanelRegistry::shared().registerPanel(this);
     installMonitors();
+    keyboard_->start();
+    if (growth_ && content_ && !contentWatcher_) {
+        const auto weak = lifetime_.ref();
+        contentWatcher_ = std::make_unique<ContentWatcher>(content_.data(), [weak] {
+            if (AnchoredPanelController* self = weak.get()) self->contentLayoutChanged();
+        });
+    }
 }
 
 void AnchoredPanelController::installMonitors() {
@@ -102,6 +215,7 @@ void AnchoredPanelController::closePanel() {
     platform::assertMainThread("AnchoredPanelController::closePanel");
     if (!window_ || !window_->isVisible()) return;
     OpenPanelRegistry::shared().unregisterPanel(this);
+    keyboard_->stop();
     removePanelMonitors();
     window_->close();
     auto setOpen = setPanelIsOpen_;
@@ -117,9 +231,13 @@ void AnchoredPanelController::scheduleClose() {
     });
 }
 
+// ---- Monitors ----
+
 std::optional<Event> AnchoredPanelController::handleEscapeKey(const Event& event) {
-    // Esc with any modifiers: the panel takes it and nothing else sees it.
     if (event.keyCode != platform::KeyCode::escape) return event;
+    // A field of the panel that has the keys gets Esc first.
+    if (keyboard_->fieldHasKeyboard()) return event;
+    // Esc with any modifiers: the panel takes it and nothing else sees it.
     scheduleClose();
     return std::nullopt;
 }
