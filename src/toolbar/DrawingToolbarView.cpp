@@ -6,7 +6,9 @@
 #include "platform/NotificationCenter.h"
 #include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/ColorSwatchView.h"
+#include "toolbar/FontPickerWindowController.h"
 #include "toolbar/LeadingControls.h"
+#include "toolbar/SubmenuWindowController.h"
 #include "toolbar/TextToolSlot.h"
 #include "toolbar/ToolButton.h"
 #include "toolbar/ToolFamilies.h"
@@ -324,18 +326,82 @@ void DrawingToolbarView::selectTool(DrawingTool tool) {
 
 void DrawingToolbarView::selectPenFamilyTool(DrawingTool tool) {
     selectTool(tool);
-    // The pen submenu, when open, closes here; it comes with the submenus.
+    // The open flag is left to the close routine.
+    if (penSubmenuWC_) penSubmenuWC_->closePanel();
+    penSubmenuWC_.reset();
 }
 
-void DrawingToolbarView::selectShapeFamilyTool(DrawingTool tool) { selectTool(tool); }
+void DrawingToolbarView::selectShapeFamilyTool(DrawingTool tool) {
+    selectTool(tool);
+    if (shapeSubmenuWC_) shapeSubmenuWC_->closePanel();
+    shapeSubmenuWC_.reset();
+}
 
+// An open brush panel stays open.
 void DrawingToolbarView::selectGIMPBrushTool() { selectTool(DrawingTool::gimpBrush); }
 
-void DrawingToolbarView::openPenSubmenu() { platform::assertMainThread("DrawingToolbarView::openPenSubmenu"); }
-void DrawingToolbarView::openShapeSubmenu() { platform::assertMainThread("DrawingToolbarView::openShapeSubmenu"); }
-void DrawingToolbarView::openGIMPBrushPanel() { platform::assertMainThread("DrawingToolbarView::openGIMPBrushPanel"); }
-void DrawingToolbarView::openFontPicker() { platform::assertMainThread("DrawingToolbarView::openFontPicker"); }
-void DrawingToolbarView::toggleColorPicker() { platform::assertMainThread("DrawingToolbarView::toggleColorPicker"); }
+std::function<void(bool)> DrawingToolbarView::openFlagSetter(platform::Published<bool>& isOpen) {
+    QPointer<DrawingToolbarView> guard(this);
+    platform::Published<bool>* flag = &isOpen;
+    return [guard, flag](bool open) {
+        platform::assertMainThread("panel open flag");
+        if (guard) *flag = open;
+    };
+}
+
+template <typename Controller, typename Make>
+void DrawingToolbarView::togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen,
+                                     Make make) {
+    if (isOpen) {
+        // The flag is cleared by the close routine, on a later turn.
+        if (controller) controller->closePanel();
+        controller.reset();
+        return;
+    }
+    // A closed controller left from the last opening ends here.
+    controller.reset();
+    std::unique_ptr<Controller> opened = make();
+    if (!opened) return;
+    opened->showWindow();
+    controller = std::move(opened);
+    isOpen = true;
+}
+
+void DrawingToolbarView::openPenSubmenu() {
+    platform::assertMainThread("DrawingToolbarView::openPenSubmenu");
+    togglePanel(penSubmenuWC_, penSubmenuIsOpen, [this]() -> std::unique_ptr<PenSubmenuWindowController> {
+        if (!state_) return nullptr;
+        return std::make_unique<PenSubmenuWindowController>(state_, penRef, openFlagSetter(penSubmenuIsOpen));
+    });
+}
+
+void DrawingToolbarView::openShapeSubmenu() {
+    platform::assertMainThread("DrawingToolbarView::openShapeSubmenu");
+    togglePanel(shapeSubmenuWC_, shapeSubmenuIsOpen, [this]() -> std::unique_ptr<ShapeSubmenuWindowController> {
+        if (!state_) return nullptr;
+        return std::make_unique<ShapeSubmenuWindowController>(state_, shapeRef, openFlagSetter(shapeSubmenuIsOpen));
+    });
+}
+
+void DrawingToolbarView::openFontPicker() {
+    platform::assertMainThread("DrawingToolbarView::openFontPicker");
+    togglePanel(fontPickerWC_, fontPickerIsOpen, [this]() -> std::unique_ptr<FontPickerWindowController> {
+        if (!state_) return nullptr;
+        return std::make_unique<FontPickerWindowController>(state_, fontRef, openFlagSetter(fontPickerIsOpen));
+    });
+}
+
+// The brush panel comes with the brush library.
+void DrawingToolbarView::openGIMPBrushPanel() {
+    platform::assertMainThread("DrawingToolbarView::openGIMPBrushPanel");
+    togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, [] { return std::unique_ptr<ui::AnchoredPanelController>(); });
+}
+
+// The colour picker's window comes with the colour picker.
+void DrawingToolbarView::toggleColorPicker() {
+    platform::assertMainThread("DrawingToolbarView::toggleColorPicker");
+    togglePanel(colorPickerWC_, colorPickerIsOpen, [] { return std::unique_ptr<ui::AnchoredPanelController>(); });
+}
 
 void DrawingToolbarView::performStateAction(StateAction action) {
     platform::assertMainThread("DrawingToolbarView::performStateAction");

@@ -9,6 +9,7 @@
 #include "model/DrawingTool.h"
 #include "platform/Published.h"
 #include "ui/AnchorRef.h"
+#include "ui/AnchoredPanelController.h"
 #include "ui/Bindings.h"
 #include "ui/PanelOpenDirection.h"
 
@@ -20,6 +21,9 @@
 #include <vector>
 
 class CanvasVisibilityControl;
+class FontPickerWindowController;
+class PenSubmenuWindowController;
+class ShapeSubmenuWindowController;
 class ColorSwatchView;
 class DrawingState;
 class SymbolButton;
@@ -71,8 +75,9 @@ public:
     void selectPenFamilyTool(DrawingTool tool);
     void selectShapeFamilyTool(DrawingTool tool);
     void selectGIMPBrushTool();
-    // The panels behind the chevrons, the swatch and the text tool's hold
-    // are not part of the program yet: these do nothing.
+    // Each toggles its panel: closes it while its open flag is set,
+    // otherwise opens a new one beside its control. The brush panel and the
+    // colour picker are not part of the program yet: theirs open nothing.
     void openPenSubmenu();
     void openShapeSubmenu();
     void openGIMPBrushPanel();
@@ -84,6 +89,14 @@ public:
     // A tool chosen (from here or elsewhere) while the overlays are hidden
     // brings them back.
     void selectedToolChanged(std::optional<DrawingTool> tool);
+
+    // The panels' controllers: none before the first opening; a closed one
+    // may stay until the next toggle drops it.
+    PenSubmenuWindowController* penSubmenuWC() const { return penSubmenuWC_.get(); }
+    ShapeSubmenuWindowController* shapeSubmenuWC() const { return shapeSubmenuWC_.get(); }
+    FontPickerWindowController* fontPickerWC() const { return fontPickerWC_.get(); }
+    ui::AnchoredPanelController* gimpBrushPanelWC() const { return gimpBrushPanelWC_.get(); }
+    ui::AnchoredPanelController* colorPickerWC() const { return colorPickerWC_.get(); }
 
     // Derives every control's form from the state now (otherwise done on the
     // turn after each change).
@@ -125,6 +138,10 @@ private:
     void applyDockPosition();
     void scheduleRefresh();
     void follow();
+    template <typename Controller, typename Make>
+    void togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen, Make make);
+    // Sets `isOpen` while this view exists.
+    std::function<void(bool)> openFlagSetter(platform::Published<bool>& isOpen);
 
     std::shared_ptr<DrawingState> state_;
     QBoxLayout* layout_;
@@ -149,6 +166,14 @@ private:
     SymbolButton* undo_ = nullptr;
     SymbolButton* clear_ = nullptr;
     SymbolButton* capture_ = nullptr;
+
+    // Ended before the controls (children of the view's widget), so no
+    // panel outlives the control it hangs from.
+    std::unique_ptr<PenSubmenuWindowController> penSubmenuWC_;
+    std::unique_ptr<ShapeSubmenuWindowController> shapeSubmenuWC_;
+    std::unique_ptr<FontPickerWindowController> fontPickerWC_;
+    std::unique_ptr<ui::AnchoredPanelController> gimpBrushPanelWC_;
+    std::unique_ptr<ui::AnchoredPanelController> colorPickerWC_;
 
     std::optional<DrawingTool> lastSelectedTool_;
     bool refreshQueued_ = false;

@@ -23,6 +23,18 @@ DrawingTool familyShownTool(const std::vector<DrawingTool>& order, DrawingTool h
     return order.empty() ? head : order.front();
 }
 
+std::vector<DrawingTool> submenuTools(const std::vector<DrawingTool>& order) {
+    if (order.empty()) return {};
+    return std::vector<DrawingTool>(order.begin() + 1, order.end());
+}
+
+std::vector<DrawingTool> orderAfterPick(const std::vector<DrawingTool>& order, DrawingTool picked) {
+    std::vector<DrawingTool> result{picked};
+    for (DrawingTool t : order)
+        if (t != picked) result.push_back(t);
+    return result;
+}
+
 bool slotIsSelected(DrawingTool slotTool, std::optional<DrawingTool> selected) {
     if (!selected) return false;
     if (slotTool == DrawingTool::pen) return isPenFamilyTool(*selected);

@@ -29,6 +29,14 @@ std::vector<DrawingTool> toolSlotList();
 // family's head when the order is empty.
 DrawingTool familyShownTool(const std::vector<DrawingTool>& order, DrawingTool head);
 
+// What a family's submenu offers: every tool of the order but the first,
+// which stands on the slot already; in order.
+std::vector<DrawingTool> submenuTools(const std::vector<DrawingTool>& order);
+
+// The order after a pick in the submenu: the picked tool first, the others
+// after it in their old order.
+std::vector<DrawingTool> orderAfterPick(const std::vector<DrawingTool>& order, DrawingTool picked);
+
 // Whether a slot lights up for the selected tool: a family slot for any
 // member, every other slot for its own tool only; no tool lights none.
 bool slotIsSelected(DrawingTool slotTool, std::optional<DrawingTool> selected);

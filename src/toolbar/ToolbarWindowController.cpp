@@ -6,6 +6,7 @@
 #include "platform/NotificationCenter.h"
 #include "toolbar/DrawingToolbarView.h"
 #include "ui/NotificationNames.h"
+#include "ui/OpenPanelRegistry.h"
 
 #include <QApplication>
 
@@ -113,6 +114,8 @@ std::optional<platform::Event> ToolbarWindowController::handleKeyDown(const plat
                                                                       const std::weak_ptr<DrawingState>& state) {
     if (event.keyCode != platform::KeyCode::escape) return event;
     if (event.deviceIndependentModifiers() != platform::ModifierFlags::shift) return event;
+    // An open panel takes Shift+Esc for itself (it closes and the key stops).
+    if (!OpenPanelRegistry::shared().open.empty()) return event;
     const auto s = state.lock();
     if (!s || s->isOverlayVisible) return event;
     s->showOverlays();

@@ -50,8 +50,8 @@ public:
     // makes the window key; for a release, gives the keyboard back.
     static void setKeyState(bool allows, platform::WeakRef<ToolbarWindowController> controller);
 
-    // Shift+Esc (exactly) while the overlays are hidden shows them and is
-    // swallowed; every other key goes on.
+    // Shift+Esc (exactly) while the overlays are hidden and no panel is open
+    // shows them and is swallowed; every other key goes on.
     static std::optional<platform::Event> handleKeyDown(const platform::Event& event,
                                                         const std::weak_ptr<DrawingState>& state);
 

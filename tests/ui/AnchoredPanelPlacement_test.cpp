@@ -66,7 +66,8 @@ TEST(AnchoredPanelPlacement, AGrowingPanelKeepsTheEdgeThatTouchesTheToolbar) {
     // Standing on a bottom toolbar: the bottom stays, it grows upwards.
     EXPECT_EQ(ui::resizedPanelFrame(frame, 420, D::above), Rect(590, 600, 260, 420));
     // Everywhere else the top stays, beside a vertical toolbar too.
-    for (D d : {D::below, D::toLeft, D::toRight}) EXPECT_EQ(ui::resizedPanelFrame(frame, 420, d), Rect(590, 480, 260, 420));
+    for (D d : {D::below, D::toLeft, D::toRight})
+        EXPECT_EQ(ui::resizedPanelFrame(frame, 420, d), Rect(590, 480, 260, 420));
     EXPECT_EQ(ui::resizedPanelFrame(frame, 200, D::below), Rect(590, 700, 260, 200));
 }
 

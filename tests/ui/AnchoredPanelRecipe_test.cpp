@@ -91,7 +91,7 @@ TEST(AnchoredPanelRecipe, FittedOnceToItsContentThenFollowingItAwayFromTheToolba
         panel.showWindow();
         column->body->setFixedHeight(420);
         const Rect grown = growth == D::above ? Rect(590, 600, 260, 420) : Rect(590, 480, 260, 420);
-        EXPECT_TRUE(waitUntil([&] { return panel.window()->frame() == grown; }, 2000)) << panel.window()->frame().origin.y;
+        EXPECT_TRUE(waitUntil([&] { return panel.window()->frame() == grown; }, 2000));
 
         // A height of 10 or less is a content not laid out yet: ignored.
         column->body->setFixedHeight(8);

@@ -1,0 +1,182 @@
+// The toolbar's panel toggles offscreen: each control opens its panel and
+// closes it again; a panel closed by Esc, a click elsewhere or its own pick
+// clears its flag, and a click on another control only closes the open one.
+#include "toolbar/ColorSwatchView.h"
+#include "toolbar/FontPickerWindowController.h"
+#include "toolbar/SubmenuWindowController.h"
+#include "toolbar/ToolSlotView.h"
+#include "toolbar/ToolbarWindowController.h"
+
+#include "support/FakeEventMonitor.h"
+#include "ToolbarTestSupport.h"
+#include "ui/OpenPanelRegistry.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using platform::Point;
+using T = DrawingTool;
+namespace Key = platform::KeyCode;
+namespace Mod = platform::ModifierFlags;
+
+namespace {
+
+bool listed(const void* panel) {
+    const auto& open = OpenPanelRegistry::shared().open;
+    return std::find(open.begin(), open.end(), panel) != open.end();
+}
+
+bool shown(const ui::AnchoredPanelController* panel) { return panel && panel->window()->isVisible(); }
+
+// A screen point in the middle of a control.
+Point centreOf(const std::shared_ptr<AnchorRef>& ref) {
+    const platform::Rect r = *ref->frameOnScreen();
+    return Point(r.midX(), r.midY());
+}
+
+} // namespace
+
+TEST(PanelToggles, AChevronOpensItsSubmenuAndTheNextTapClosesIt) {
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    click(v.penSlot(), QPointF(29, 12));
+    PenSubmenuWindowController* menu = v.penSubmenuWC();
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(shown(menu));
+    EXPECT_TRUE(v.penSubmenuIsOpen);
+    EXPECT_TRUE(listed(menu));
+    EXPECT_FALSE(menu->window()->isKeyWindow()) << "shown without the keyboard";
+    h.settle();
+    EXPECT_TRUE(v.penSlot()->isPanelOpen()) << "the chevron turns accent";
+
+    click(v.penSlot(), QPointF(29, 12));
+    EXPECT_FALSE(v.penSubmenuWC());
+    EXPECT_TRUE(v.penSubmenuIsOpen) << "cleared on a later turn";
+    h.settle();
+    EXPECT_FALSE(v.penSubmenuIsOpen);
+    EXPECT_FALSE(v.penSlot()->isPanelOpen());
+    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+
+    // The font picker toggles from the text slot's hold the same way.
+    v.openFontPicker();
+    ASSERT_TRUE(shown(v.fontPickerWC()));
+    EXPECT_TRUE(v.fontPickerIsOpen);
+    v.openFontPicker();
+    h.settle();
+    EXPECT_FALSE(v.fontPickerWC());
+    EXPECT_FALSE(v.fontPickerIsOpen);
+}
+
+TEST(PanelToggles, AfterEscTheClosedControllerStaysUntilTheNextTapOpensANewOne) {
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    v.openShapeSubmenu();
+    ShapeSubmenuWindowController* first = v.shapeSubmenuWC();
+    ASSERT_TRUE(shown(first));
+    EXPECT_FALSE(injectLocal(keyEvent(Key::escape, Mod::command)).has_value());
+    h.settle();
+    EXPECT_FALSE(shown(first));
+    EXPECT_FALSE(v.shapeSubmenuIsOpen);
+    EXPECT_EQ(v.shapeSubmenuWC(), first) << "kept, closed";
+
+    v.openShapeSubmenu();
+    ASSERT_TRUE(v.shapeSubmenuWC());
+    EXPECT_TRUE(shown(v.shapeSubmenuWC()));
+    EXPECT_TRUE(v.shapeSubmenuIsOpen);
+    EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u) << "only the new one";
+}
+
+TEST(PanelToggles, APickClosesTheSubmenuAndTheSlotShowsIt) {
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    v.openShapeSubmenu();
+    SubmenuRoot* root = v.shapeSubmenuWC()->root();
+    ASSERT_FALSE(root->items().empty());
+    SubmenuItem* star = root->items().back();
+    ASSERT_EQ(star->tool(), T::star);
+    click(star);
+    EXPECT_FALSE(shown(v.shapeSubmenuWC()));
+    h.settle();
+    EXPECT_FALSE(v.shapeSubmenuIsOpen);
+    EXPECT_EQ(h.t->selectedTool.get(), T::star);
+    EXPECT_EQ(v.shapeSlot()->shownTool(), T::star);
+    EXPECT_TRUE(v.shapeSlot()->isSelected());
+
+    // Reopened, it offers the rectangle in the star's place.
+    v.openShapeSubmenu();
+    EXPECT_EQ(v.shapeSubmenuWC()->root()->items().front()->tool(), T::rectangle);
+}
+
+TEST(PanelToggles, TheFamilySlotsIconClosesItsSubmenuAndDropsIt) {
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    h.t->selectedTool = T::line;
+    v.openPenSubmenu();
+    ASSERT_TRUE(shown(v.penSubmenuWC()));
+    click(v.penSlot(), QPointF(5, 5));
+    EXPECT_EQ(h.t->selectedTool.get(), T::pen);
+    EXPECT_FALSE(v.penSubmenuWC());
+    h.settle();
+    EXPECT_FALSE(v.penSubmenuIsOpen);
+    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    // The other family's icon leaves this family's submenu alone.
+    v.openPenSubmenu();
+    click(v.shapeSlot(), QPointF(5, 5));
+    EXPECT_TRUE(shown(v.penSubmenuWC()));
+}
+
+TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
+    ToolbarHarness h;
+    ToolbarWindowController window(h.t.state);
+    window.window()->orderFront();
+    drainEvents();
+    DrawingToolbarView& v = *window.toolbarView();
+    v.openShapeSubmenu();
+    ASSERT_TRUE(shown(v.shapeSubmenuWC()));
+    // Past the hold: the click monitor is the panel's for good.
+    bool held = false;
+    platform::dispatchMainAfter(0.25, [&] { held = true; });
+    ASSERT_TRUE(waitUntil([&] { return held; }));
+    // Near its own control the click is the control's.
+    const platform::Rect shape = *v.shapeRef->frameOnScreen();
+    EXPECT_TRUE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, Point(shape.maxX() + 5, shape.midY())))
+                    .has_value());
+    drainEvents();
+    EXPECT_TRUE(shown(v.shapeSubmenuWC()));
+    // On the swatch: consumed, the submenu closes, no colour picker.
+    EXPECT_FALSE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, centreOf(v.swatchRef))).has_value());
+    drainEvents();
+    EXPECT_FALSE(shown(v.shapeSubmenuWC()));
+    EXPECT_FALSE(v.shapeSubmenuIsOpen);
+    EXPECT_FALSE(v.colorPickerIsOpen);
+    // Now the swatch's click goes through (its panel is still to come).
+    EXPECT_TRUE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, centreOf(v.swatchRef))).has_value());
+}
+
+TEST(PanelToggles, TheBrushPanelAndColourPickerOpenNothingYet) {
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    v.openGIMPBrushPanel();
+    v.toggleColorPicker();
+    EXPECT_FALSE(v.gimpBrushPanelWC());
+    EXPECT_FALSE(v.colorPickerWC());
+    EXPECT_FALSE(v.gimpBrushPanelIsOpen);
+    EXPECT_FALSE(v.colorPickerIsOpen);
+    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+}
+
+TEST(PanelToggles, ShiftEscClosesAnOpenPanelAndGoesNoFurther) {
+    ToolbarHarness h;
+    h.view->openPenSubmenu();
+    ASSERT_TRUE(shown(h.view->penSubmenuWC()));
+    // A toolbar window made after the panel: its Shift+Esc monitor runs first.
+    ToolbarWindowController toolbar(h.t.state);
+    ASSERT_FALSE(h.t->isOverlayVisible);
+    EXPECT_FALSE(injectLocal(keyEvent(Key::escape, Mod::shift)).has_value());
+    h.settle();
+    EXPECT_FALSE(shown(h.view->penSubmenuWC()));
+    EXPECT_FALSE(h.t->isOverlayVisible) << "the key went no further";
+    // With no panel open, Shift+Esc is the toolbar's again.
+    EXPECT_FALSE(injectLocal(keyEvent(Key::escape, Mod::shift)).has_value());
+    EXPECT_TRUE(h.t->isOverlayVisible);
+}
