@@ -1,9 +1,9 @@
 // The toolbar on a real X server: placed below the tray panel and above a
 // bottom panel, clicked and typed into with the real pointer and keyboard.
-#include "app/AppDelegate.h"
 #include "platform/X11.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
+#include "RealToolbar.h"
 #include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/DrawingToolbarView.h"
 #include "toolbar/ToolButton.h"
@@ -24,43 +24,6 @@ using platform::Rect;
 
 namespace {
 
-struct RealToolbar {
-    RealToolbar() {
-        AppServices s = AppServices::standard();
-        s.environment.defaults = platform::UserDefaults::inMemory();
-        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
-        s.environment.brushStoreDirectory = dir.path() + "/brushes";
-        s.claimSingleInstance = [] { return true; };
-        s.terminate = [] {};
-        s.makeStatusItem = nullptr;
-        delegate = std::make_unique<AppDelegate>(std::move(s));
-        delegate->applicationDidFinishLaunching();
-        drainEvents();
-    }
-    ~RealToolbar() {
-        delegate.reset();
-        drainEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    DrawingState& state() const { return *delegate->drawingState(); }
-    platform::Window* window() const { return delegate->toolbarController()->window(); }
-    DrawingToolbarView* view() const { return delegate->toolbarController()->toolbarView(); }
-    // Shown, mapped where it was put, and settled.
-    bool showAndSettle() {
-        delegate->toggleToolbar();
-        const bool shown = waitUntil([&] {
-            return window()->isVisible() && window()->windowHandle() && window()->windowHandle()->isExposed();
-        });
-        QThread::msleep(300);
-        drainEvents();
-        return shown;
-    }
-    static QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<AppDelegate> delegate;
-};
-
 // A desktop panel along the bottom edge, reserving its strut as docks do.
 struct BottomPanel {
     explicit BottomPanel(int height) {
@@ -76,17 +39,6 @@ struct BottomPanel {
     }
     QWidget widget;
 };
-
-// A person's click: the pointer comes to rest on the control first.
-void clickOn(QPoint at) {
-    // Not moved there again: a synchronous move to where the pointer already
-    // is waits for a movement that never comes.
-    if (QCursor::pos() != at) moveMouse(at);
-    QThread::msleep(200);
-    drainEvents();
-    xdotool({"click", "1"});
-    drainEvents();
-}
 
 } // namespace
 

@@ -1,3 +1,8 @@
 # Without a compositing manager the toolbar is shaped to its painted panel
 # and must still get its clicks without holding the pointer.
-overink_x11_cases(x11_toolbar x11_toolbar_no_compositor SESSION_OPTIONS --no-compositor FILTER ToolbarOnX11.Clicks*)
+overink_x11_cases(x11_toolbar x11_toolbar_no_compositor SESSION_OPTIONS --no-compositor
+  FILTER ToolbarOnX11.Clicks*:PanelsOnX11.Clicks*)
+
+# A window of another program, for clicks that are not ours.
+target_compile_definitions(x11_toolbar PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
+add_dependencies(x11_toolbar click_recorder)

@@ -1,0 +1,155 @@
+// The toolbar's anchored panels on a real X server: opened and picked from
+// with the real pointer, closed by clicks elsewhere and by Esc, left open by
+// clicks in other programs, and the font search field's keyboard.
+#include "platform/Geometry.h"
+#include "support/TestUtil.h"
+#include "support/X11TestUtil.h"
+#include "RealToolbar.h"
+#include "toolbar/FontPickerPanel.h"
+#include "toolbar/FontPickerRoot.h"
+#include "toolbar/FontPickerWindowController.h"
+#include "toolbar/SubmenuWindowController.h"
+#include "toolbar/ToolSlotView.h"
+#include "ui/OpenPanelRegistry.h"
+
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using platform::Rect;
+
+namespace {
+
+// The chevron of a family slot, on the root window.
+QPoint chevronOf(const ToolSlotView* slot) { return slot->mapToGlobal(QPoint(29, 12)); }
+
+// Shown, exposed and where its frame says, as the server has it.
+bool panelUp(const ui::AnchoredPanelController* panel) {
+    if (!panel) return false;
+    platform::Window* w = panel->window();
+    if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
+    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
+}
+
+bool shown(const ui::AnchoredPanelController* panel) { return panel && panel->window()->isVisible(); }
+
+} // namespace
+
+TEST(PanelsOnX11, ClicksOpenTheShapeSubmenuAndPickTheStar) {
+    RealToolbar t;
+    ASSERT_TRUE(t.showAndSettle());
+    DrawingToolbarView& v = *t.view();
+    clickOn(chevronOf(v.shapeSlot()));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.shapeSubmenuWC()); }, 3000));
+    ShapeSubmenuWindowController& menu = *v.shapeSubmenuWC();
+    // Right under the slot, as wide as it, on the toolbar's bottom edge.
+    const Rect slot = *v.shapeRef->frameOnScreen();
+    EXPECT_EQ(menu.window()->frame().minX(), slot.minX());
+    EXPECT_EQ(menu.window()->frame().width(), slot.width());
+    EXPECT_EQ(menu.window()->frame().maxY(), t.window()->frame().minY());
+    EXPECT_TRUE(v.shapeSubmenuIsOpen);
+    EXPECT_FALSE(menu.window()->isKeyWindow());
+
+    SubmenuItem* star = menu.root()->items().back();
+    ASSERT_EQ(star->tool(), DrawingTool::star);
+    clickOn(RealToolbar::centreOf(star));
+    EXPECT_TRUE(waitUntil([&] { return t.state().selectedTool.get() == DrawingTool::star; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !shown(&menu) && !v.shapeSubmenuIsOpen; }, 3000));
+    EXPECT_EQ(t.state().toolbarShapeOrder.get().front(), DrawingTool::star);
+    EXPECT_EQ(v.shapeSlot()->shownTool(), DrawingTool::star);
+    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+}
+
+TEST(PanelsOnX11, ClicksOnAnotherControlOnlyCloseTheOpenPanel) {
+    RealToolbar t;
+    ASSERT_TRUE(t.showAndSettle());
+    DrawingToolbarView& v = *t.view();
+    clickOn(chevronOf(v.penSlot()));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.penSubmenuWC()); }, 3000));
+    paceNewClick();
+
+    // The shape chevron's click closes the pen submenu and goes no further.
+    clickOn(chevronOf(v.shapeSlot()));
+    EXPECT_TRUE(waitUntil([&] { return !shown(v.penSubmenuWC()) && !v.penSubmenuIsOpen; }, 3000));
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(v.shapeSubmenuIsOpen);
+    EXPECT_FALSE(v.shapeSubmenuWC());
+    paceNewClick();
+    // The next one opens it; the one after that, on its own chevron, closes it.
+    clickOn(chevronOf(v.shapeSlot()));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.shapeSubmenuWC()); }, 3000));
+    paceNewClick();
+    clickOn(chevronOf(v.shapeSlot()));
+    EXPECT_TRUE(waitUntil([&] { return !v.shapeSubmenuWC() && !v.shapeSubmenuIsOpen; }, 3000));
+}
+
+TEST(PanelsOnX11, ClicksInAnotherProgramLeaveThePanelOpen) {
+    RealToolbar t;
+    ASSERT_TRUE(t.showAndSettle());
+    // Pointer passes through the overlays to the programs below.
+    t.state().selectedTool = std::nullopt;
+    ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(200, 500, 400, 300));
+    ASSERT_TRUE(other.ready());
+    DrawingToolbarView& v = *t.view();
+    clickOn(chevronOf(v.penSlot()));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.penSubmenuWC()); }, 3000));
+    paceNewClick();
+
+    clickOn(QPoint(400, 650));
+    EXPECT_TRUE(other.waitForPress(QPoint(400, 650)));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(shown(v.penSubmenuWC())) << "clicks elsewhere are not ours to see";
+    EXPECT_TRUE(v.penSubmenuIsOpen);
+    EXPECT_FALSE(v.penSubmenuWC()->window()->holdsPointerGrab());
+}
+
+TEST(PanelsOnX11, ShiftEscClosesTheOpenPanelAndNothingElse) {
+    RealToolbar t;
+    ASSERT_TRUE(t.showAndSettle());
+    ASSERT_TRUE(t.state().isOverlayVisible);
+    DrawingToolbarView& v = *t.view();
+    clickOn(chevronOf(v.penSlot()));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.penSubmenuWC()); }, 3000));
+    pressKey("shift+Escape");
+    EXPECT_TRUE(waitUntil([&] { return !shown(v.penSubmenuWC()) && !v.penSubmenuIsOpen; }, 3000));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(t.state().isOverlayVisible) << "the overlays did not see it";
+}
+
+TEST(PanelsOnX11, TheFontSearchFieldTakesTheKeyboardAndKeepsTheFirstEsc) {
+    RealToolbar t;
+    ASSERT_TRUE(t.showAndSettle());
+    DrawingToolbarView& v = *t.view();
+    v.openFontPicker();
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.fontPickerWC()); }, 3000));
+    FontPickerWindowController& picker = *v.fontPickerWC();
+    QLineEdit* search = picker.root()->panel()->searchField();
+    // The overlay the toolbar came with has the keyboard.
+    platform::Window* before = platform::Window::keyWindow();
+    ASSERT_TRUE(before);
+    EXPECT_NE(before, picker.window());
+    // A click on the panel beside its field takes no keyboard.
+    clickOn(picker.window()->widget()->mapToGlobal(QPoint(4, 4)));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(shown(&picker));
+    EXPECT_FALSE(picker.window()->isKeyWindow());
+    paceNewClick();
+
+    clickOn(RealToolbar::centreOf(search));
+    ASSERT_TRUE(waitUntil([&] { return picker.window()->isKeyWindow() && search->hasFocus(); }, 3000));
+    xdotool({"type", "--delay", "50", "mono"});
+    EXPECT_TRUE(waitUntil([&] { return picker.root()->panel()->searchText() == "mono"; }, 3000));
+
+    // The first Esc ends the typing; the keyboard goes back.
+    pressKey("Escape");
+    EXPECT_TRUE(waitUntil([&] { return !search->hasFocus() && !picker.window()->isKeyWindow(); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return before->isKeyWindow(); }, 3000));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(shown(&picker));
+    EXPECT_TRUE(v.fontPickerIsOpen);
+
+    // The second closes the picker.
+    pressKey("Escape");
+    EXPECT_TRUE(waitUntil([&] { return !shown(&picker) && !v.fontPickerIsOpen; }, 3000));
+}

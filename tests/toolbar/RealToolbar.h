@@ -1,0 +1,69 @@
+#pragma once
+
+// The program's toolbar on a real X server, made by the application
+// delegate as at launch (no tray icon, preferences in memory), and a
+// person's click on it.
+
+#include "app/AppDelegate.h"
+#include "support/TestUtil.h"
+#include "support/X11TestUtil.h"
+#include "toolbar/DrawingToolbarView.h"
+#include "toolbar/ToolbarWindowController.h"
+
+#include <QCursor>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+
+namespace testing_support {
+
+struct RealToolbar {
+    RealToolbar() {
+        AppServices s = AppServices::standard();
+        s.environment.defaults = platform::UserDefaults::inMemory();
+        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
+        s.environment.brushStoreDirectory = dir.path() + "/brushes";
+        s.claimSingleInstance = [] { return true; };
+        s.terminate = [] {};
+        s.makeStatusItem = nullptr;
+        delegate = std::make_unique<AppDelegate>(std::move(s));
+        delegate->applicationDidFinishLaunching();
+        drainEvents();
+    }
+    ~RealToolbar() {
+        delegate.reset();
+        drainEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    DrawingState& state() const { return *delegate->drawingState(); }
+    platform::Window* window() const { return delegate->toolbarController()->window(); }
+    DrawingToolbarView* view() const { return delegate->toolbarController()->toolbarView(); }
+    // Shown, mapped where it was put, and settled.
+    bool showAndSettle() {
+        delegate->toggleToolbar();
+        const bool shown = waitUntil([&] {
+            return window()->isVisible() && window()->windowHandle() && window()->windowHandle()->isExposed();
+        });
+        QThread::msleep(300);
+        drainEvents();
+        return shown;
+    }
+    static QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+// A person's click: the pointer comes to rest on the control first.
+inline void clickOn(QPoint at) {
+    // Not moved there again: a synchronous move to where the pointer already
+    // is waits for a movement that never comes.
+    if (QCursor::pos() != at) moveMouse(at);
+    QThread::msleep(200);
+    drainEvents();
+    xdotool({"click", "1"});
+    drainEvents();
+}
+
+} // namespace testing_support
