@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QLayout>
 #include <QWidget>
+#include <QWindow>
 
 using platform::Event;
 
@@ -242,7 +243,13 @@ std::optional<Event> AnchoredPanelController::handleEscapeKey(const Event& event
     return std::nullopt;
 }
 
-bool AnchoredPanelController::leavesPanelOpen(const platform::Point& location) const {
+bool AnchoredPanelController::leavesPanelOpen(const Event& event) const {
+    // The panel's own pop-ups (menus, lists) are windows of their own, made
+    // for the panel: their clicks are the panel's.
+    const QWindow* panel = window_->windowHandle();
+    for (const QWindow* w = event.qtWindow.data(); w && panel; w = w->transientParent())
+        if (w == panel) return true;
+    const platform::Point location = event.locationOnScreen;
     if (window_->frame().contains(location)) return true;
     if (const auto anchor = anchorRef_ ? anchorRef_->frameOnScreen() : std::nullopt;
         anchor && anchor->insetBy(-kAnchorSlack, -kAnchorSlack).contains(location))
@@ -253,7 +260,7 @@ bool AnchoredPanelController::leavesPanelOpen(const platform::Point& location) c
 std::optional<Event> AnchoredPanelController::handleOutsideClick(const Event& event) {
     // A panel that is no longer shown keeps no click from anyone.
     if (!window_ || !window_->isVisible()) return event;
-    if (leavesPanelOpen(event.locationOnScreen)) return event;
+    if (leavesPanelOpen(event)) return event;
     scheduleClose();
     return std::nullopt;
 }

@@ -27,8 +27,9 @@ namespace ui {
 // Owns a pop-up panel's window and what every such panel does the same way:
 // while shown it is listed in OpenPanelRegistry, Esc (with any modifiers)
 // closes it and goes no further, and a click elsewhere in the application
-// closes it and is consumed; a click inside the panel or within 6 points of
-// its anchor is left alone (the anchor's control toggles the panel itself).
+// closes it and is consumed; a click inside the panel, in one of its
+// pop-ups (a menu of its content) or within 6 points of its anchor is left
+// alone (the anchor's control toggles the panel itself).
 // Clicks in other applications are not watched unless the panel asks.
 // Monitor handlers never close the panel themselves: they schedule the
 // close, so the event in flight is finished first. After closing, and after
@@ -130,7 +131,7 @@ private:
     void removePanelMonitors();
     void scheduleClose();
     void contentLayoutChanged();
-    bool leavesPanelOpen(const platform::Point& location) const;
+    bool leavesPanelOpen(const platform::Event& event) const;
     std::optional<platform::Event> handleEscapeKey(const platform::Event& event);
     std::optional<platform::Event> handleOutsideClick(const platform::Event& event);
 

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -235,4 +236,34 @@ TEST(AnchoredPanelKeyboard, TheKeyboardGoesBackWhenTheFieldLetsGoOrThePanelClose
     ASSERT_TRUE(waitUntil([&] { return p.field->hasFocus(); }, 2000));
     p.panel->closePanel();
     EXPECT_TRUE(waitUntil([&] { return p.before->isKeyWindow(); }, 2000));
+}
+
+TEST(AnchoredPanelRecipe, ClicksInThePanelsOwnPopUpsAreThePanels) {
+    Finish finish;
+    auto* root = new Column(100);
+    RecipePanel panel(std::make_shared<AnchorRef>(), root, 200);
+    panel.window()->setFrame(Rect(500, 400, 200, 100));
+    panel.showWindow();
+    // A menu of the panel's content opens beside it, as a window of its own.
+    QMenu menu(root);
+    menu.addAction(QStringLiteral("Hex"));
+    menu.popup(root->mapToGlobal(QPoint(190, 90)));
+    ASSERT_TRUE(waitUntil([&] { return menu.isVisible() && menu.windowHandle(); }));
+    const platform::Point outside(900, 100);
+    auto onMenu = mouseEvent(platform::EventType::leftMouseDown, outside);
+    onMenu.qtWindow = menu.windowHandle();
+    EXPECT_TRUE(injectLocal(onMenu).has_value());
+    drainEvents();
+    EXPECT_TRUE(panel.window()->isVisible());
+    menu.hide();
+
+    // Another window's click at the same place closes the panel.
+    QWidget other;
+    other.show();
+    ASSERT_TRUE(waitUntil([&] { return other.windowHandle() != nullptr; }));
+    auto elsewhere = mouseEvent(platform::EventType::leftMouseDown, outside);
+    elsewhere.qtWindow = other.windowHandle();
+    EXPECT_FALSE(injectLocal(elsewhere).has_value());
+    drainEvents();
+    EXPECT_FALSE(panel.window()->isVisible());
 }
