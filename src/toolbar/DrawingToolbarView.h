@@ -21,11 +21,11 @@
 #include <vector>
 
 class CanvasVisibilityControl;
+class ColorSwatchView;
+class DrawingState;
 class FontPickerWindowController;
 class PenSubmenuWindowController;
 class ShapeSubmenuWindowController;
-class ColorSwatchView;
-class DrawingState;
 class SymbolButton;
 class TextToolSlot;
 class ThicknessValue;
