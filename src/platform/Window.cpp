@@ -452,8 +452,16 @@ void Window::updateBoundingShape() {
             painted.insert(painted.end(), rects.begin(), rects.end());
         }
         if (area.empty()) return;
-        shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, area);
+        // What is painted joins first, and only what is no longer painted
+        // leaves: a pixel that stays painted never drops out of the shape in
+        // between. The pointer resting on it would see the window leave and
+        // come back, and a control repainting on that would start it again.
+        QRegion cleared;
+        for (const QRect& r : area) cleared += r;
+        for (const QRect& r : painted) cleared -= r;
         if (!painted.empty()) shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_BOUNDING, painted);
+        if (!cleared.isEmpty())
+            shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, std::vector<QRect>(cleared.begin(), cleared.end()));
     }
     x11::flush();
 }
