@@ -1,5 +1,7 @@
 #include "colorpicker/PickerStyle.h"
 
+#include "ui/TooltipChipModifier.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPalette>
@@ -35,7 +37,13 @@ PickerStyle pickerStyle(const QWidget* widget) {
 }
 
 void setHelpText(QWidget* widget, const QString& text) {
-    if (widget) widget->setProperty(kHelpProperty, text);
+    if (!widget) return;
+    TooltipChipModifier* chip = TooltipChipModifier::of(widget);
+    if (!chip) chip = TooltipChipModifier::attach(widget);
+    chip->update(text, std::nullopt, TooltipPlacement::side());
 }
 
-QString helpText(const QWidget* widget) { return widget ? widget->property(kHelpProperty).toString() : QString(); }
+QString helpText(const QWidget* widget) {
+    const TooltipChipModifier* chip = TooltipChipModifier::of(widget);
+    return chip ? chip->text() : QString();
+}

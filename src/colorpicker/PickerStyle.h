@@ -1,7 +1,7 @@
 #pragma once
 
-// The colours and fonts of the colour picker, and where its help texts are
-// kept: read in this one place, from the palette of the widget that draws.
+// The colours and fonts of the colour picker, read in this one place from
+// the palette of the widget that draws, and its help texts.
 
 #include <QColor>
 #include <QFont>
@@ -21,8 +21,7 @@ struct PickerStyle {
 // The style for `widget`'s palette (the application's when null).
 PickerStyle pickerStyle(const QWidget* widget);
 
-// A help text that the tooltip module shows for the widget; kept on the
-// widget rather than as a Qt tooltip.
-inline constexpr const char* kHelpProperty = "overink.help";
+// A help text shown as a tooltip chip beside the picker, following the
+// tooltip setting that the toolbar applies.
 void setHelpText(QWidget* widget, const QString& text);
 QString helpText(const QWidget* widget);

@@ -6,8 +6,8 @@
 
 #include "platform/Color.h"
 #include "platform/Signal.h"
-#include "toolbar/TooltipChip.h"
 #include "ui/AnchorRef.h"
+#include "ui/TooltipChipModifier.h"
 
 #include <QWidget>
 
@@ -25,7 +25,7 @@ public:
     void setPickerOpen(bool open);
     bool isPickerOpen() const { return pickerOpen_; }
 
-    TooltipChip* chip() const { return chip_; }
+    TooltipChipModifier* chip() const { return chip_; }
     SwatchAnchorView* anchorView() const { return anchorView_; }
 
     platform::Signal<> tapped;
@@ -39,7 +39,7 @@ protected:
 
 private:
     SwatchAnchorView* anchorView_;
-    TooltipChip* chip_;
+    TooltipChipModifier* chip_;
     Color color_ = Color::black();
     bool pickerOpen_ = false;
     bool pressed_ = false;

@@ -12,7 +12,7 @@ constexpr double kPressedOpacity = 0.6;
 } // namespace
 
 SymbolButton::SymbolButton(QWidget* parent, std::shared_ptr<AnchorRef> chipAnchor)
-    : QAbstractButton(parent), chip_(TooltipChip::attach(this, std::move(chipAnchor))) {
+    : QAbstractButton(parent), chip_(TooltipChipModifier::attach(this, std::move(chipAnchor))) {
     platform::assertMainThread("SymbolButton");
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(sizeHint());

@@ -4,8 +4,8 @@
 // 24-point frame that takes clicks over its whole square, in the plain style
 // (no chrome), optionally with the selected look of a tool.
 
-#include "toolbar/TooltipChip.h"
 #include "ui/Theme.h"
+#include "ui/TooltipChipModifier.h"
 
 #include <QAbstractButton>
 
@@ -29,7 +29,7 @@ public:
     bool isHighlighted() const { return highlighted_; }
 
     // The help text, its setting and placement.
-    TooltipChip* chip() const { return chip_; }
+    TooltipChipModifier* chip() const { return chip_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -44,5 +44,5 @@ private:
     ui::ThemeColor tint_ = ui::ThemeColor::primary;
     double pointSize_ = 13;
     bool highlighted_ = false;
-    TooltipChip* chip_;
+    TooltipChipModifier* chip_;
 };

@@ -15,7 +15,7 @@ constexpr double kClosedChevronOpacity = 0.6;
 } // namespace
 
 ToolSlotView::ToolSlotView(std::shared_ptr<AnchorRef> anchor, QWidget* parent)
-    : QWidget(parent), anchorView_(new SwatchAnchorView(anchor, this)), chip_(TooltipChip::attach(this, anchor)) {
+    : QWidget(parent), anchorView_(new SwatchAnchorView(anchor, this)), chip_(TooltipChipModifier::attach(this, anchor)) {
     platform::assertMainThread("ToolSlotView");
     setFixedSize(sizeHint());
     anchorView_->setGeometry(rect());

@@ -8,8 +8,8 @@
 
 #include "model/DrawingTool.h"
 #include "platform/Signal.h"
-#include "toolbar/TooltipChip.h"
 #include "ui/AnchorRef.h"
+#include "ui/TooltipChipModifier.h"
 
 #include <QWidget>
 
@@ -32,7 +32,7 @@ public:
     void setPanelOpen(bool open);
     bool isPanelOpen() const { return panelOpen_; }
 
-    TooltipChip* chip() const { return chip_; }
+    TooltipChipModifier* chip() const { return chip_; }
     SwatchAnchorView* anchorView() const { return anchorView_; }
 
     // A single click on the icon part, or on the chevron part.
@@ -52,7 +52,7 @@ private:
     Part partAt(QPointF p) const;
 
     SwatchAnchorView* anchorView_;
-    TooltipChip* chip_;
+    TooltipChipModifier* chip_;
     DrawingTool shown_ = DrawingTool::pen;
     bool selected_ = false;
     bool panelOpen_ = false;

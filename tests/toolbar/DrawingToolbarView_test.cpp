@@ -317,7 +317,7 @@ TEST(LeadingControlsView, LockPinAndTooltipSettingFollowTheState) {
     h.t->showTooltips = false;
     h.settle();
     for (QWidget* w : v.itemWidgets())
-        if (auto* chip = TooltipChip::of(w)) {
+        if (auto* chip = TooltipChipModifier::of(w)) {
             EXPECT_FALSE(chip->showTooltips()) << chip->text().toStdString();
         }
 }
