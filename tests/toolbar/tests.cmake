@@ -2,6 +2,9 @@
 # and must still get its clicks without holding the pointer.
 overink_x11_cases(x11_toolbar x11_toolbar_no_compositor SESSION_OPTIONS --no-compositor
   FILTER ToolbarOnX11.Clicks*:PanelsOnX11.Clicks*)
+# Tooltip chips without a compositing manager: shaped to the painted chip.
+overink_x11_cases(x11_toolbar x11_toolbar_tooltips_no_compositor SESSION_OPTIONS --no-compositor
+  FILTER ToolbarTooltipsOnX11.*)
 
 # A window of another program, for clicks that are not ours.
 target_compile_definitions(x11_toolbar PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
