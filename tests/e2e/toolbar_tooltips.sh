@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The toolbar's tooltip chips end to end: the pointer resting on the undo
+# button shows the "Undo" chip beside the toolbar, on the side its dock
+# position opens to (below it at the top of the screen, above it at the
+# bottom), centred on the button; leaving the button takes the chip away.
+# Shot in the light palette and, where the qt6ct palette plugin is
+# installed, in a dark one.
+#   toolbar_tooltips.sh <overink>
+# OVERINK_E2E_OUTPUT: where the screenshots are kept.
+set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+overink=$1
+out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/toolbar_tooltips
+mkdir -p "$out"
+rm -f "$out"/*.png
+homes=()
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  for h in "${homes[@]}"; do rm -rf "$h"; done
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
+shot() { import -window root "$out/$1.png"; }
+
+# start_overink DOCK [dark]: a fresh home whose toolbar stands at DOCK.
+start_overink() {
+  local home
+  home=$(mktemp -d)
+  homes+=("$home")
+  mkdir -p "$home/.config/overink"
+  printf '{ "overink.toolbarDockPosition": { "string": "%s" } }\n' "$1" >"$home/.config/overink/defaults.json"
+  local theme=()
+  if [ "${2:-}" = dark ]; then
+    mkdir -p "$home/.config/qt6ct"
+    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
+      >"$home/.config/qt6ct/qt6ct.conf"
+    theme=(QT_QPA_PLATFORMTHEME=qt6ct)
+  fi
+  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
+    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
+  pids+=($!)
+}
+# The tray icon's centre: the window of ours that the tray embedded.
+tray_icon() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+      return 0
+    fi
+  done
+  return 1
+}
+# The toolbar: our shown window 36 pixels high (the horizontal layout).
+toolbar_geometry() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
+  done
+  return 1
+}
+# chip_geometry PID TEXT: our shown window titled with TEXT, as X Y W H.
+chip_geometry() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+      "$2"|"$2 "*)
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        echo "$X $Y $WIDTH $HEIGHT"
+        return 0 ;;
+    esac
+  done
+  return 1
+}
+no_chip() { ! chip_geometry "$1" "$2" >/dev/null; }
+# Mean brightness 0..1 of a rectangle of the screen as it is now: W H X Y.
+brightness_now() {
+  import -window root -crop "$1x$2+$3+$4" +repage -colorspace Gray -format '%[fx:mean]' info: 2>/dev/null
+}
+brighter_than() { awk -v b="$(brightness_now "$@" 2>/dev/null)" -v t="$5" 'BEGIN { exit !(b > t) }'; }
+darker_than() { awk -v b="$(brightness_now "$1" "$2" "$3" "$4" 2>/dev/null)" -v t="$5" 'BEGIN { exit !(b < t) }'; }
+# Clicks the tray icon and waits for the toolbar; sets TX TY TW TH.
+show_toolbar() {
+  local icon geometry
+  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
+  move $icon
+  pace 0.2
+  xdotool click 1
+  wait_until 5 toolbar_geometry "$1" >/dev/null || fail "the tray icon showed no toolbar"
+  geometry=$(wait_steady 5 3 toolbar_geometry "$1") || fail "the toolbar does not settle"
+  set -- $geometry
+  TX=$1 TY=$2 TW=$3 TH=$4
+}
+
+# check_undo_chip PID SIDE NAME: rests on the undo button, checks its chip on
+# SIDE (below or above the toolbar), shoots it, leaves and sees it go.
+check_undo_chip() {
+  local pid=$1 side=$2 name=$3 geometry cx cy cw ch
+  # The undo button: the eleventh control, 99 pixels left of the toolbar's end.
+  local ux=$((TX + TW - 99)) uy=$((TY + TH / 2))
+  move $ux $uy
+  wait_until 3 chip_geometry "$pid" Undo >/dev/null || { shot "$name-no-chip"; fail "no Undo chip ($name)"; }
+  geometry=$(wait_steady 3 3 chip_geometry "$pid" Undo) || fail "the chip does not settle ($name)"
+  set -- $geometry
+  cx=$1 cy=$2 cw=$3 ch=$4
+  if [ "$side" = below ]; then
+    [ "$cy" -eq $((TY + TH + 4)) ] || fail "the chip stands at y $cy, not 4 below the toolbar ($name)"
+  else
+    [ $((cy + ch)) -eq $((TY - 4)) ] || fail "the chip ends at y $((cy + ch)), not 4 above the toolbar ($name)"
+  fi
+  [ $((2 * cx + cw - 2 * ux)) -ge -2 ] && [ $((2 * cx + cw - 2 * ux)) -le 2 ] ||
+    fail "the chip ($cx, width $cw) is not centred on the undo button at $ux ($name)"
+  [ "$ch" -ge 18 ] && [ "$ch" -le 30 ] && [ "$cw" -ge 30 ] && [ "$cw" -le 80 ] || fail "the chip is ${cw}x$ch ($name)"
+  # Its plate in the palette's material, its text in the palette's text
+  # colour: faded in fully once the plate reaches its brightness.
+  if [ "${name%-*}" = dark ]; then
+    wait_until 3 darker_than 4 4 $((cx + 3)) $((cy + ch / 2 - 2)) 0.3 || fail "the dark chip's plate is light"
+  else
+    wait_until 3 brighter_than 4 4 $((cx + 3)) $((cy + ch / 2 - 2)) 0.8 || fail "the light chip's plate is dark"
+  fi
+  shot "$name"
+  convert "$out/$name.png" -crop "$((cw + 40))x$((ch + 40))+$((cx - 20))+$((cy - 20))" +repage "$out/$name-chip.png"
+  local text
+  if [ "${name%-*}" = dark ]; then
+    text=$(colour_count "$out/$name.png" $((cw - 16)) $((ch - 8)) $((cx + 8)) $((cy + 4)) 'r > 170 && g > 170 && b > 170')
+  else
+    text=$(colour_count "$out/$name.png" $((cw - 16)) $((ch - 8)) $((cx + 8)) $((cy + 4)) 'r < 90 && g < 90 && b < 90')
+  fi
+  [ "$text" -ge 20 ] || fail "the chip shows no text ($text pixels, $name)"
+
+  if [ "$side" = below ]; then move $ux $((uy + 300)); else move $ux $((uy - 300)); fi
+  wait_until 3 no_chip "$pid" Undo || { shot "$name-stays"; fail "the chip stays after the pointer left ($name)"; }
+}
+
+start_overink topCenterH
+show_toolbar "${pids[0]}"
+check_undo_chip "${pids[0]}" below light-top
+kill "${pids[0]}"
+wait "${pids[0]}" 2>/dev/null
+
+if [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] || \
+   [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+  start_overink bottomCenterH dark
+  show_toolbar "${pids[1]}"
+  check_undo_chip "${pids[1]}" above dark-bottom
+else
+  start_overink bottomCenterH
+  show_toolbar "${pids[1]}"
+  check_undo_chip "${pids[1]}" above light-bottom
+  echo "note: qt6ct is not installed, no dark shot"
+fi
+echo "ok: screenshots in $out"
