@@ -3,7 +3,7 @@
 
 #include "model/DrawingState.h"
 #include "toolbar/ToolFamilies.h"
-#include "toolbar/TooltipChip.h"
+#include "ui/TooltipChipModifier.h"
 
 namespace {
 constexpr double kItemPointSize = 13;
