@@ -36,8 +36,10 @@ int OverinkApp::main(int argc, char** argv) {
     // after the application object exists.
     QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationName(QStringLiteral("overink"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Overink"));
+    // Qt's own windows (the tray icon, dialogs) take their X class and
+    // their default title from it. No separate display name: Qt would append
+    // it to every window's title.
+    QApplication::setApplicationName(QStringLiteral("Overink"));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { platform::UserDefaults::flushAll(); });
 
     AppDelegate delegate(AppServices::standard());

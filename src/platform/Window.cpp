@@ -144,6 +144,7 @@ Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(thi
     host_->installEventFilter(this);
     applyFlags();
     setFrame(contentRect);
+    host_->setWindowTitle(title_);
 
     auto& source = X11EventSource::instance();
     subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
@@ -188,6 +189,22 @@ Window* Window::fromWidget(const QWidget* widget) {
     for (Window* w : registry())
         if (w->host_.get() == top) return w;
     return nullptr;
+}
+
+void Window::setTitle(const QString& title) {
+    title_ = title;
+    host_->setWindowTitle(title);
+    applyName();
+}
+
+void Window::applyName() {
+    // Qt adds the application's name to a title and leaves WM_NAME empty:
+    // both names are set here, exactly.
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    x11::setWindowName(id, title_);
+    x11::setWindowClass(id);
+    x11::flush();
 }
 
 QWidget* Window::widget() const { return host_.get(); }
@@ -286,6 +303,7 @@ void Window::applyFlags() {
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
     applyStickyAndSkip();
+    applyName();
     applyInputShape();
     shapeInitialised_ = false;
     updateShapeMode();

@@ -51,6 +51,11 @@ public:
     // The window whose host is, or contains, `widget`.
     static Window* fromWidget(const QWidget* widget);
 
+    // The name window lists and accessibility tools show ("Overink" until
+    // set).
+    QString title() const { return title_; }
+    void setTitle(const QString& title);
+
     QWidget* widget() const;
     QWindow* windowHandle() const;
     // The X window id; 0 before the window exists.
@@ -142,6 +147,7 @@ private:
     void applyFlags();
     void applyInputShape();
     void applyStickyAndSkip();
+    void applyName();
     void updateShapeMode();
     void scheduleShapeUpdate(const QRegion& dirty);
     void updateBoundingShape();
@@ -152,6 +158,7 @@ private:
     bool translucent() const;
 
     std::unique_ptr<QWidget> host_;
+    QString title_ = QStringLiteral("Overink");
     QPointer<QWidget> content_;
     int level_ = WindowLevel::normal;
     bool ignoresMouse_ = false;

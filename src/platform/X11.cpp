@@ -117,6 +117,26 @@ std::vector<xcb_window_t> ourWindows() {
     return ids;
 }
 
+void setWindowName(xcb_window_t window, const QString& name) {
+    auto* c = connection();
+    if (!c || window == XCB_NONE) return;
+    const QByteArray latin1 = name.toLatin1();
+    const QByteArray utf8 = name.toUtf8();
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(latin1.size()), latin1.constData());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
+                        static_cast<std::uint32_t>(utf8.size()), utf8.constData());
+}
+
+void setWindowClass(xcb_window_t window) {
+    auto* c = connection();
+    if (!c || window == XCB_NONE) return;
+    QByteArray value(kWindowInstance);
+    value.append('\0').append(kWindowClass).append('\0');
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(value.size()), value.constData());
+}
+
 bool compositingManagerRunning() {
     auto* c = connection();
     if (!c) return false;

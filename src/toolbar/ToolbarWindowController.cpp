@@ -11,6 +11,7 @@ constexpr double kHeight = 56;
 ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingState>& drawingState)
     : drawingState_(drawingState), window_(platform::makeWindow(platform::Rect(0, 0, kWidth, kHeight))) {
     platform::assertMainThread("ToolbarWindowController");
+    window_->setTitle(QStringLiteral("Overink Toolbar"));
     window_->setLevel(platform::WindowLevel::panel);
     window_->setBackgroundColor(Color{0, 0, 0, 0});
     window_->setHasShadow(false);

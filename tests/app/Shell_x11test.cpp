@@ -1,9 +1,7 @@
 // The shell on a real X server: overlays that let clicks through or take
-// them as the pointer moves (scripted moves warp the pointer), and the tray
-// icon's clicks.
-#include "app/AppDelegate.h"
-#include "app/OverlayWindow.h"
-#include "app/OverlayWindowController.h"
+// them as the pointer moves (scripted moves warp the pointer), the tray
+// icon's clicks, and the names of the windows.
+#include "app/RealShell.h"
 #include "platform/X11.h"
 #include "platform/X11Mouse.h"
 #include "platform/X11ScreenProvider.h"
@@ -13,53 +11,12 @@
 #include "toolbar/SettingsWindowController.h"
 #include "toolbar/ToolbarWindowController.h"
 
+#include <QApplication>
 #include <QSystemTrayIcon>
-#include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 using namespace testing_support;
-
-namespace {
-
-// A click where the pointer already is (moving it there again would wait
-// for a movement that never comes), at a person's pace.
-void clickHere(int button = 1) {
-    QThread::msleep(100);
-    drainEvents();
-    xdotool({"click", QString::number(button)});
-    drainEvents();
-}
-
-struct RealShell {
-    RealShell() {
-        AppServices s = AppServices::standard();
-        s.environment.defaults = platform::UserDefaults::inMemory();
-        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
-        s.environment.brushStoreDirectory = dir.path() + "/brushes";
-        s.claimSingleInstance = [] { return true; };
-        s.terminate = [] {};
-        delegate = std::make_unique<AppDelegate>(std::move(s));
-        delegate->applicationDidFinishLaunching();
-        drainEvents();
-    }
-    ~RealShell() {
-        delegate.reset();
-        drainEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    DrawingState& state() const { return *delegate->drawingState(); }
-    OverlayWindow* overlay() const {
-        const auto& table = state().overlayControllers;
-        return table.empty() ? nullptr : static_cast<OverlayWindowController*>(table.begin()->second.get())->window();
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<AppDelegate> delegate;
-};
-
-} // namespace
 
 TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesAndTheRuleFollowsWarpedMoves) {
     ExternalWindow recorder(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
@@ -160,4 +117,47 @@ TEST(OverlayOnX11, TheTrayIconTogglesOverlaysAndItsRightClickTheSettingsPanelOnc
     clickHere();
     EXPECT_TRUE(waitUntil([&] { return shell.state().overlayControllers.empty(); }));
     EXPECT_FALSE(shell.delegate->toolbarController()->window()->isVisible());
+}
+
+namespace {
+
+// A string property of a window as the X server holds it; empty when unset.
+QByteArray stringProperty(xcb_window_t window, xcb_atom_t property) {
+    auto* c = platform::x11::connection();
+    auto r = platform::x11::reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+    if (!r || r->format != 8) return {};
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(r.get())), xcb_get_property_value_length(r.get()));
+}
+
+} // namespace
+
+TEST(OverlayOnX11, EveryWindowHasANameAndTheProgramsClass) {
+    RealShell shell;
+    shell.delegate->toggleToolbar();
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    const QByteArray wmClass = QByteArray("overink") + '\0' + "Overink" + '\0';
+    const auto expectNamed = [&](xcb_window_t id, const QByteArray& name) {
+        SCOPED_TRACE(name.constData());
+        EXPECT_EQ(stringProperty(id, XCB_ATOM_WM_NAME), name);
+        EXPECT_EQ(stringProperty(id, platform::x11::atom("_NET_WM_NAME")), name);
+        EXPECT_EQ(stringProperty(id, XCB_ATOM_WM_CLASS), wmClass);
+    };
+    expectNamed(shell.overlay()->xid(), "Overink Overlay");
+    expectNamed(shell.delegate->toolbarController()->window()->xid(), "Overink Toolbar");
+    // Every other window of ours that exists has a name too.
+    for (platform::Window* w : platform::Window::all()) {
+        if (w->xid() == XCB_NONE) continue;
+        EXPECT_FALSE(stringProperty(w->xid(), XCB_ATOM_WM_NAME).isEmpty());
+        EXPECT_EQ(stringProperty(w->xid(), XCB_ATOM_WM_CLASS), wmClass);
+    }
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        int named = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->inherits("QSystemTrayIconSys") || !w->internalWinId()) continue;
+            expectNamed(static_cast<xcb_window_t>(w->internalWinId()), "Overink");
+            ++named;
+        }
+        EXPECT_EQ(named, 1) << "the tray icon's window";
+    }
 }
