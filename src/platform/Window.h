@@ -20,6 +20,8 @@ class QTimer;
 
 namespace platform {
 
+class X11InputWindow;
+
 // Window levels: ordinary windows stand at 0; anything above stays over
 // every ordinary window, and our own windows are kept in level order.
 namespace WindowLevel {
@@ -74,8 +76,13 @@ public:
     // On: the window is invisible to the pointer (an empty X input shape), so
     // every click goes to whatever lies below. Off: the whole window takes
     // the pointer, whatever its size.
-    bool ignoresMouseEvents() const { return ignoresMouse_; }
+    bool ignoresMouseEvents() const { return mouseRegion_ && mouseRegion_->isEmpty(); }
     void setIgnoresMouseEvents(bool ignores);
+    // The pixels (device pixels, from the window's top-left) at which the
+    // window takes the pointer; elsewhere clicks go to whatever lies below,
+    // decided by the X server at the moment of each click. None: all of it.
+    const std::optional<QRegion>& mouseRegion() const { return mouseRegion_; }
+    void setMouseRegion(const std::optional<QRegion>& region);
 
     // The host fills itself with this colour; a translucent colour (the
     // default, clear) lets the content view paint on a transparent window.
@@ -125,9 +132,12 @@ public:
     Rect convertContentRectToScreen(const QRectF& r) const;
 
     // Whether this window currently shows only its painted pixels (no
-    // compositing manager) and, if it takes the pointer, holds the pointer.
+    // compositing manager). X then clips its input to those pixels too, so
+    // its input region goes on an input-only window laid over it, whose
+    // events arrive as this window's; the X id of that window while it is
+    // mapped, else 0.
     bool isShapedToPaintedPixels() const { return shaped_; }
-    bool holdsPointerGrab() const { return grabbed_; }
+    std::uint32_t inputWindowId() const;
 
     Signal<> didBecomeKey;
     Signal<> didResignKey;
@@ -137,6 +147,9 @@ public:
     // Restacks our windows above level 0 in level order (lowest first, so the
     // highest ends on top). Runs after every show, raise and level change.
     static void restackAll();
+    // Puts each input-only window back just above its owner, after the
+    // window manager restacked.
+    static void restackInputWindows();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -151,9 +164,8 @@ private:
     void updateShapeMode();
     void scheduleShapeUpdate(const QRegion& dirty);
     void updateBoundingShape();
-    void updatePointerGrab();
-    bool grabPointer();
-    void releasePointer();
+    // Places and shows or hides the input-only window.
+    void updateInputWindow();
     void watchWidget(QWidget* w);
     bool translucent() const;
 
@@ -161,7 +173,7 @@ private:
     QString title_ = QStringLiteral("Overink");
     QPointer<QWidget> content_;
     int level_ = WindowLevel::normal;
-    bool ignoresMouse_ = false;
+    std::optional<QRegion> mouseRegion_;
     Color background_ = Color{0, 0, 0, 0};
     bool opaque_ = false;
     bool shadow_ = true;
@@ -180,8 +192,7 @@ private:
     bool shapeInitialised_ = false;
     QRegion pendingDirty_;
     bool shapeUpdateQueued_ = false;
-    bool grabbed_ = false;
-    QTimer* grabRetry_ = nullptr;
+    std::unique_ptr<X11InputWindow> inputWindow_;
     std::vector<Subscription> subscriptions_;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/X11.h"
 
+#include "platform/X11InputWindow.h"
+
 #include <QGuiApplication>
 #include <QHash>
 #include <QWindow>
@@ -114,6 +116,7 @@ std::vector<xcb_window_t> ourWindows() {
     for (QWindow* w : QGuiApplication::allWindows()) {
         if (w->handle()) ids.push_back(static_cast<xcb_window_t>(w->winId()));
     }
+    for (std::uint32_t id : X11InputWindow::all()) ids.push_back(id);
     return ids;
 }
 

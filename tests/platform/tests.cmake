@@ -9,7 +9,8 @@ target_link_libraries(click_recorder PRIVATE Qt6::Widgets)
 target_compile_definitions(x11_platform PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
 add_dependencies(x11_platform click_recorder)
 
-# The same windows without a compositing manager: bounding shapes and grabs.
+# The same windows without a compositing manager: bounding shapes and input
+# windows.
 add_test(NAME x11_platform_no_compositor
   COMMAND ${OVERINK_X11_SESSION} --no-compositor -- $<TARGET_FILE:x11_platform> --gtest_filter=Window.*:NoCompositor.*)
 set_tests_properties(x11_platform_no_compositor PROPERTIES LABELS x11 TIMEOUT 600)
