@@ -37,16 +37,6 @@ struct SplitScreen {
     bool merged = false;
 };
 
-// Where the X server has the window, in root coordinates.
-QRect serverGeometry(const platform::Window& w) {
-    auto* c = platform::x11::connection();
-    auto g = platform::x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, w.xid()), nullptr));
-    auto t = platform::x11::reply(xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, w.xid(), platform::x11::root(), 0, 0), nullptr));
-    if (!g || !t) return {};
-    return QRect(t->dst_x, t->dst_y, g->width, g->height);
-}
-
 std::vector<OverlayWindow*> overlays(const RealShell& shell) {
     std::vector<OverlayWindow*> list;
     for (const auto& [id, c] : shell.state().overlayControllers)
@@ -87,4 +77,12 @@ TEST(OverlayOnX11, ShownOverlaysFollowAMonitorSplitAndMerge) {
     EXPECT_TRUE(waitUntil([&] { return overlayGeometries(shell) == std::vector<QRect>{QRect(0, 0, 1920, 1079)}; }))
         << "overlays: " << overlayGeometries(shell).size();
     ASSERT_EQ(shell.state().overlayControllers.size(), 1u);
+    // All of it takes the pen, the part that was the right monitor's too.
+    const std::size_t before = shell.state().strokes->size();
+    EXPECT_TRUE(waitUntil([&] {
+        const auto& region = shell.overlay()->mouseRegion();
+        return !region || region->contains(QPoint(1700, 600));
+    }));
+    xdotool({"mousemove", "1700", "600", "mousedown", "1", "mousemove", "1740", "640", "mouseup", "1"});
+    EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == before + 1; }));
 }

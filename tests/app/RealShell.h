@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "app/OverlayWindow.h"
 #include "app/OverlayWindowController.h"
+#include "platform/X11.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
@@ -24,6 +25,16 @@ inline void clickHere(int button = 1) {
     drainEvents();
     xdotool({"click", QString::number(button)});
     drainEvents();
+}
+
+// Where the X server has the window, in root coordinates.
+inline QRect serverGeometry(const platform::Window& w) {
+    auto* c = platform::x11::connection();
+    auto g = platform::x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, w.xid()), nullptr));
+    auto t = platform::x11::reply(xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, w.xid(), platform::x11::root(), 0, 0), nullptr));
+    if (!g || !t) return {};
+    return QRect(t->dst_x, t->dst_y, g->width, g->height);
 }
 
 struct RealShell {
