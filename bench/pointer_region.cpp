@@ -1,9 +1,11 @@
 // The overlay's input region: the pointer rule evaluated for every pixel
 // of a 1920×1080 overlay at once, over 2,000 placed strokes. Rebuilt
 // whenever the strokes or the rule's inputs change; each stroke's spans are
-// computed once, when it is placed or changed.
+// computed once, when it is placed or changed, and counted into the
+// overlay's coverage once, when it is shown.
 #include "app/OverlayWindowController.h"
 #include "app/PointerRegion.h"
+#include "app/StrokeCoverage.h"
 #include "model/DrawingState.h"
 #include "model/StrokeHitSpans.h"
 #include "support/TestDrawingState.h"
@@ -70,10 +72,24 @@ void BM_SpansOfEveryStroke(benchmark::State& st) {
     st.counters["spans"] = static_cast<double>(spans);
 }
 
+// An overlay shown again: the spans are known, the counts start from nothing.
+void BM_CoverageOfEveryStroke(benchmark::State& st) {
+    const auto strokes = mixedStrokes(static_cast<int>(st.range(0)), QSize(1920, 1080));
+    std::vector<StrokeCoverage::Entry> entries;
+    for (const auto& s : strokes)
+        entries.emplace_back(s.id, std::make_shared<const std::vector<PixelSpan>>(strokeHitSpans(s)));
+    for (auto _ : st) {
+        StrokeCoverage coverage;
+        coverage.update(entries, QSize(1920, 1079));
+        benchmark::DoNotOptimize(coverage.region(QPoint()).rectCount());
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_RegionRebuild)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegionRebuildAfterAStrokeChanged)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SpansOfEveryStroke)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CoverageOfEveryStroke)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

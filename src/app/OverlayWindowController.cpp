@@ -304,11 +304,14 @@ QRegion OverlayWindowController::pointerRegion() {
     in.strokeRegion = [this, &state, dpr, host] {
         QWidget* content = window_->contentView();
         if (!content) return QRegion();
+        // Shared by every overlay and kept while they are hidden: showing
+        // them again costs no stroke its spans.
+        static StrokeHitSpanCache cache;
         std::vector<StrokeCoverage::Entry> list;
         list.reserve(state->strokes->size());
         for (const DrawingStroke& s : state->strokes.get())
-            if (state->displayMatches(s.displayID, displayID_)) list.emplace_back(s.id, spanCache_.spans(s, 1.0 / dpr));
-        spanCache_.sweep();
+            if (state->displayMatches(s.displayID, displayID_)) list.emplace_back(s.id, cache.spans(s, 1.0 / dpr));
+        cache.keepOnly(state->strokes.get());
         coverage_.update(list, content->size() * dpr);
         return coverage_.region(content->mapTo(host, QPoint(0, 0)) * dpr);
     };

@@ -3,7 +3,6 @@
 #include "app/OverlayWindow.h"
 #include "app/StrokeCoverage.h"
 #include "model/OverlayController.h"
-#include "model/StrokeHitSpans.h"
 #include "platform/Event.h"
 #include "platform/Mouse.h"
 #include "platform/ScreenProvider.h"
@@ -137,7 +136,6 @@ private:
     platform::Subscription releaseLocal_;
     platform::Subscription releaseGlobal_;
     std::vector<QRectF> regionPassthroughRects_;
-    StrokeHitSpanCache spanCache_;
     StrokeCoverage coverage_;
     platform::Subscription frameWatch_;
     platform::Subscription screensWatch_;

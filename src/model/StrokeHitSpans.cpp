@@ -314,23 +314,25 @@ SharedSpans StrokeHitSpanCache::spans(const DrawingStroke& stroke, double scale)
     if (it == entries_.end()) {
         it = entries_
                  .emplace(stroke.id, Entry{stroke, scale,
-                                           std::make_shared<const std::vector<PixelSpan>>(strokeHitSpans(stroke, scale)), 0})
+                                           std::make_shared<const std::vector<PixelSpan>>(strokeHitSpans(stroke, scale)),
+                                           generation_})
                  .first;
     } else if (it->second.scale != scale || !(it->second.stroke == stroke)) {
         it->second.stroke = stroke;
         it->second.scale = scale;
         it->second.spans = std::make_shared<const std::vector<PixelSpan>>(strokeHitSpans(stroke, scale));
     }
-    it->second.used = generation_;
     return it->second.spans;
 }
 
-void StrokeHitSpanCache::sweep() {
+void StrokeHitSpanCache::keepOnly(const std::vector<DrawingStroke>& strokes) {
+    const std::uint64_t now = ++generation_;
+    for (const DrawingStroke& s : strokes)
+        if (const auto it = entries_.find(s.id); it != entries_.end()) it->second.kept = now;
     for (auto it = entries_.begin(); it != entries_.end();) {
-        if (it->second.used != generation_)
+        if (it->second.kept != now)
             it = entries_.erase(it);
         else
             ++it;
     }
-    ++generation_;
 }

@@ -39,8 +39,8 @@ public:
     // The spans of `stroke` at `scale`, computed now if the stroke changed
     // (then a new list; an unchanged stroke keeps its list).
     SharedSpans spans(const DrawingStroke& stroke, double scale);
-    // Forgets the strokes not asked for since the previous call.
-    void sweep();
+    // Forgets every stroke but these.
+    void keepOnly(const std::vector<DrawingStroke>& strokes);
     std::size_t size() const { return entries_.size(); }
 
 private:
@@ -48,7 +48,7 @@ private:
         DrawingStroke stroke;
         double scale = 1;
         SharedSpans spans;
-        std::uint64_t used = 0;
+        std::uint64_t kept = 0;
     };
     std::unordered_map<QUuid, Entry, QUuidHash> entries_;
     std::uint64_t generation_ = 1;

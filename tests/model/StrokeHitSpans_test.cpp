@@ -103,8 +103,9 @@ TEST(StrokeHitSpans, TheCacheKeepsAStrokesSpansUntilItChanges) {
     const auto moved = *cache.spans(s, 1.0);
     ASSERT_EQ(moved.size(), copy.size());
     EXPECT_EQ(moved.front().x0, copy.front().x0 + 100);
-    cache.sweep();
-    EXPECT_EQ(cache.size(), 1u);
-    cache.sweep();
-    EXPECT_EQ(cache.size(), 0u) << "a stroke no longer asked for is forgotten";
+    const auto other = penStroke({{0, 0}, {5, 5}}, 4);
+    cache.spans(other, 1.0);
+    cache.keepOnly({s});
+    EXPECT_EQ(cache.size(), 1u) << "a stroke no longer placed is forgotten";
+    EXPECT_EQ(*cache.spans(s, 1.0), moved);
 }
