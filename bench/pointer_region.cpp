@@ -7,7 +7,7 @@
 #include "app/PointerRegion.h"
 #include "app/StrokeCoverage.h"
 #include "model/DrawingState.h"
-#include "model/StrokeHitSpans.h"
+#include "canvas/StrokeHitSpans.h"
 #include "support/TestDrawingState.h"
 
 #include "CanvasScene.h"

@@ -4,7 +4,7 @@
 // kept up to date stroke by stroke, and the pixels where any does: a change
 // of one stroke costs that stroke's pixels, not a pass over all of them.
 
-#include "model/StrokeHitSpans.h"
+#include "canvas/StrokeHitSpans.h"
 
 #include <QRegion>
 #include <QSize>

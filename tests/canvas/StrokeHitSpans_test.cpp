@@ -1,5 +1,5 @@
 // The hit test as pixel spans: exactly the pixels the hit test accepts.
-#include "model/StrokeHitSpans.h"
+#include "canvas/StrokeHitSpans.h"
 
 #include "model/StrokeHitIndex.h"
 #include "support/RandomStrokes.h"

@@ -1,4 +1,4 @@
-#include "model/StrokeHitSpans.h"
+#include "canvas/StrokeHitSpans.h"
 
 #include "canvas/TextLayout.h"
 #include "model/Algorithms.h"
