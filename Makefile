@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps test-deps configure build run test asan-build test-asan bench fuzz clean
+.PHONY: all deps test-deps check-display configure build program run test asan-build test-asan bench fuzz clean
 
 all: build
 
@@ -14,13 +14,27 @@ deps:
 test-deps:
 	scripts/install-deps test
 
+# Says at once when no X display answers, rather than after the build.
+check-display:
+	scripts/check-display
+
+# Everything: the program, its tests and benchmarks.
 configure:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DOVERINK_TESTS=ON -DOVERINK_BENCH=ON $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: deps build
+# The program alone: neither the test packages nor the tests' targets.
+program:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DOVERINK_TESTS=OFF -DOVERINK_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS) --target overink
+
+# In this order: nothing is installed or built for a session without a display.
+run:
+	scripts/check-display
+	scripts/install-deps build
+	$(MAKE) --no-print-directory program
 	$(BUILD)/src/overink
 
 test: test-deps build
@@ -40,7 +54,7 @@ test-asan: asan-build
 
 bench:
 	scripts/install-deps bench
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DOVERINK_BENCH=ON $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DOVERINK_TESTS=ON -DOVERINK_BENCH=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	scripts/run-benchmarks $(BUILD)
 

@@ -124,8 +124,9 @@ void DrawingState::toggleOverlay(DisplayID displayID) {
 
 void DrawingState::screensDidChange() {
     platform::assertMainThread("DrawingState::screensDidChange");
+    const std::vector<platform::Screen> screens = screenProvider().screens();
     std::set<DisplayID> present;
-    for (const platform::Screen& screen : screenProvider().screens()) present.insert(screen.displayID);
+    for (const platform::Screen& screen : screens) present.insert(screen.displayID);
     std::vector<DisplayID> vanished;
     for (const auto& [id, c] : overlayControllers)
         if (!present.count(id)) vanished.push_back(id);
@@ -136,6 +137,15 @@ void DrawingState::screensDidChange() {
             controller->close();
         }
         overlayControllers.erase(id);
+    }
+    // Nothing moves or resizes a window for us when a display changes: each
+    // remaining overlay takes its display's new frame, except the pinned
+    // display's, which keeps the frame fitted to the pinned window.
+    for (const platform::Screen& screen : screens) {
+        const auto it = overlayControllers.find(screen.displayID);
+        if (it == overlayControllers.end() || !it->second || !it->second->hasWindow()) continue;
+        if (screen.displayID == attachedDisplayID && currentOverlayFrame) continue;
+        it->second->setWindowFrame(screen.frame, true);
     }
     if (isOverlayVisible) showOverlays();
 }

@@ -2,9 +2,12 @@
 
 #include "app/AppDelegate.h"
 #include "platform/Application.h"
+#include "platform/DisplayCheck.h"
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
+
+#include <cstdio>
 
 #include <malloc.h>
 
@@ -18,6 +21,12 @@ void OverinkApp::configureProcess() {
 }
 
 int OverinkApp::main(int argc, char** argv) {
+    // Without an X display Qt aborts deep inside its start-up; say what is
+    // wrong before any window or tray work.
+    if (const auto problem = platform::displayProblem(qgetenv("DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", qPrintable(platform::noDisplayMessage(*problem)));
+        return 1;
+    }
     configureProcess();
     // Overink drives X11 directly (input shapes, pointer grabs, the tray), so
     // it always runs on Qt's xcb platform, under XWayland too.
@@ -27,8 +36,10 @@ int OverinkApp::main(int argc, char** argv) {
     // after the application object exists.
     QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationName(QStringLiteral("overink"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Overink"));
+    // Qt's own windows (the tray icon, dialogs) take their X class and
+    // their default title from it. No separate display name: Qt would append
+    // it to every window's title.
+    QApplication::setApplicationName(QStringLiteral("Overink"));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { platform::UserDefaults::flushAll(); });
 
     AppDelegate delegate(AppServices::standard());

@@ -1,6 +1,7 @@
 #include "app/OverlayWindow.h"
 
 OverlayWindow::OverlayWindow(const platform::Rect& contentRect) : platform::Window(contentRect) {
+    setTitle(QStringLiteral("Overink Overlay"));
     setCanBecomeKey(true);
     setCanBecomeMain(false);
     setLevel(platform::WindowLevel::overlay);

@@ -3,6 +3,7 @@
 #include "app/OverlayCanvas.h"
 #include "app/OverlayWindow.h"
 #include "app/PassthroughHostingView.h"
+#include "app/PointerRegion.h"
 #include "app/PointerRules.h"
 #include "model/DrawingState.h"
 #include "platform/Application.h"
@@ -12,6 +13,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -20,6 +22,9 @@
 
 using platform::Event;
 using platform::EventMasks::mouseMoved;
+using platform::EventMasks::leftMouseUp;
+using platform::EventMasks::otherMouseUp;
+using platform::EventMasks::rightMouseUp;
 using platform::EventType;
 
 std::shared_ptr<OverlayWindowController> OverlayWindowController::create(
@@ -49,6 +54,8 @@ OverlayWindowController::~OverlayWindowController() {
     eventMonitor.cancel();
     mouseMoveGlobal.cancel();
     mouseMoveLocal.cancel();
+    releaseLocal_.cancel();
+    releaseGlobal_.cancel();
     observers.clear();
 }
 
@@ -69,6 +76,17 @@ void OverlayWindowController::setUp() {
     observers.onChangeLater(state->isTextEditing, weak, reapply, Initial::Include);
     // A modal file panel is up: the overlays step aside.
     observers.onChangeLater(state->isImportingBrushes, weak, reapply, Initial::Include);
+
+    // What else the region depends on: the strokes, the screens' visible
+    // frames, the window's own frame.
+    auto rebuild = [weak] {
+        platform::dispatchMain([weak] {
+            if (auto self = weak.lock()) self->updateInputRegion();
+        });
+    };
+    observers.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
+    screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
+    frameWatch_ = window_->frameChanged.connect(rebuild);
 
     // The pointer is followed only while the toolbar and this overlay are
     // meant to be shown.
@@ -154,6 +172,8 @@ void OverlayWindowController::close() {
     platform::assertMainThread("OverlayWindowController::close");
     eventMonitor.cancel();
     removeMouseMoveMonitors();
+    frameWatch_.cancel();
+    screensWatch_.cancel();
     observers.clear();
     closed_ = true;
     if (window_) window_->close();
@@ -172,8 +192,11 @@ void OverlayWindowController::installMouseMoveMonitors() {
     platform::assertMainThread("OverlayWindowController::installMouseMoveMonitors");
     if (hasMouseMoveMonitors() || closed_) return;
     std::weak_ptr<OverlayWindowController> weak = weak_from_this();
-    // A moved event is one with no button held, so the event itself tells
-    // the pointer's state: no query of the server per movement.
+    // Clicks are routed by the input region, not by these: they clear a live
+    // stroke left over once no button is held, and notice passthrough
+    // rectangles that changed. A moved event is one with no button held, so
+    // the event itself tells the pointer's state: no query of the server per
+    // movement.
     mouseMoveGlobal = platform::EventMonitor::addGlobal(mouseMoved, [weak](const Event& e) {
         platform::assertMainThread("overlay global move");
         if (auto self = weak.lock()) self->applyPointerRule({e.locationOnScreen, 0});
@@ -190,6 +213,11 @@ void OverlayWindowController::removeMouseMoveMonitors() {
     platform::assertMainThread("OverlayWindowController::removeMouseMoveMonitors");
     mouseMoveGlobal.cancel();
     mouseMoveLocal.cancel();
+    // Until the rule is applied again, every click goes through.
+    regionLive_ = false;
+    regionPending_ = false;
+    releaseLocal_.cancel();
+    releaseGlobal_.cancel();
     if (window_) window_->setIgnoresMouseEvents(true);
 }
 
@@ -197,18 +225,97 @@ void OverlayWindowController::updateMousePassthrough() {
     platform::assertMainThread("OverlayWindowController::updateMousePassthrough");
     auto state = drawingState_.lock();
     if (!window_ || !state || closed_) return;
-    applyPointerRule(state->mouse().state());
+    // No button is held, so no drag is under way: a live stroke left over
+    // from one that never ended goes. Both the server and the events taken
+    // in so far must say so: behind a burst of input the server may already
+    // have seen the release of a stroke whose press is all we have read.
+    if (state->currentStroke.get() && QGuiApplication::mouseButtons() == Qt::NoButton &&
+        state->mouse().state().buttons == 0)
+        state->currentStroke = std::nullopt;
+    regionLive_ = true;
+    updateInputRegion();
 }
 
 void OverlayWindowController::applyPointerRule(const platform::Mouse::State& pointer) {
     auto state = drawingState_.lock();
-    if (!window_ || !state || closed_) return;
-    // A drag in progress keeps the window as it is.
-    if (pointer.buttons != 0) return;
-    // No button is held, so no drag is under way: a live stroke left over
-    // from one that never ended goes.
+    if (!window_ || !state || closed_ || pointer.buttons != 0) return;
     if (state->currentStroke.get()) state->currentStroke = std::nullopt;
-    window_->setIgnoresMouseEvents(!shouldAcceptMouse(pointer.location));
+    // The passthrough rectangles are a plain field: a change shows here; so
+    // does a release that went unseen.
+    if (regionLive_ && (regionPending_ || state->overlayPassthroughRects != regionPassthroughRects_))
+        updateInputRegion();
+}
+
+void OverlayWindowController::updateInputRegion() {
+    auto state = drawingState_.lock();
+    if (!window_ || !state || closed_ || !regionLive_) return;
+    // Never changed while a button is held: a drag keeps the window as it
+    // is (and may change the strokes at every step).
+    if (state->mouse().pressedButtons() != 0) {
+        waitForRelease();
+        return;
+    }
+    regionPending_ = false;
+    releaseLocal_.cancel();
+    releaseGlobal_.cancel();
+    window_->setMouseRegion(pointerRegion());
+}
+
+void OverlayWindowController::waitForRelease() {
+    regionPending_ = true;
+    if (releaseLocal_.isActive()) return;
+    std::weak_ptr<OverlayWindowController> weak = weak_from_this();
+    // On a later turn, once the drag's own end has changed what it changes.
+    auto rebuild = [weak] {
+        platform::dispatchMain([weak] {
+            if (auto self = weak.lock()) self->updateInputRegion();
+        });
+    };
+    constexpr platform::EventMask ups = leftMouseUp | rightMouseUp | otherMouseUp;
+    releaseLocal_ = platform::EventMonitor::addLocal(ups, [rebuild](const Event& e) -> std::optional<Event> {
+        rebuild();
+        return e;
+    });
+    releaseGlobal_ = platform::EventMonitor::addGlobal(ups, [rebuild](const Event&) { rebuild(); });
+}
+
+QRegion OverlayWindowController::pointerRegion() {
+    auto state = drawingState_.lock();
+    if (!state || !window_) return {};
+    const std::vector<platform::Screen> screens = state->screenProvider().screens();
+    regionPassthroughRects_ = state->overlayPassthroughRects;
+    QWidget* host = window_->widget();
+    const qreal dpr = host->devicePixelRatioF();
+    // The pointer on a pixel reports that pixel's root position in logical
+    // coordinates, as the mouse does.
+    const QPointF origin = host->mapToGlobal(QPointF(0, 0)) * dpr;
+    const QPoint rootOrigin(qRound(origin.x()), qRound(origin.y()));
+
+    PointerRegionInput in;
+    in.modes = PointerModes::of(*state);
+    in.hasContentView = window_->contentView() != nullptr;
+    in.windowFrame = window_->frame();
+    in.screens = screens;
+    in.passthroughRects = regionPassthroughRects_;
+    in.pixels = host->size() * dpr;
+    in.locationAt = [rootOrigin, dpr](QPoint p) { return platform::toScreen(QPointF(rootOrigin + p) / dpr); };
+    platform::Window* w = window_.get();
+    in.viewPointOf = [w](const platform::Point& location) { return w->convertScreenToContent(location); };
+    in.strokeRegion = [this, &state, dpr, host] {
+        QWidget* content = window_->contentView();
+        if (!content) return QRegion();
+        // Shared by every overlay and kept while they are hidden: showing
+        // them again costs no stroke its spans.
+        static StrokeHitSpanCache cache;
+        std::vector<StrokeCoverage::Entry> list;
+        list.reserve(state->strokes->size());
+        for (const DrawingStroke& s : state->strokes.get())
+            if (state->displayMatches(s.displayID, displayID_)) list.emplace_back(s.id, cache.spans(s, 1.0 / dpr));
+        cache.keepOnly(state->strokes.get());
+        coverage_.update(list, content->size() * dpr);
+        return coverage_.region(content->mapTo(host, QPoint(0, 0)) * dpr);
+    };
+    return ::pointerRegion(in);
 }
 
 bool OverlayWindowController::shouldAcceptMouse() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/OverlayWindow.h"
+#include "app/StrokeCoverage.h"
 #include "model/OverlayController.h"
 #include "platform/Event.h"
 #include "platform/Mouse.h"
@@ -9,6 +10,7 @@
 #include "ui/Bindings.h"
 
 #include <QPointF>
+#include <QRegion>
 
 #include <memory>
 #include <optional>
@@ -18,13 +20,15 @@ class DrawingState;
 
 class PassthroughHostingView;
 
-// The controller of one display's overlay window. It decides again and
-// again whether the window takes the pointer (draw mode, an edit under way,
-// the pointer over a placed stroke) or lets every click through to the
-// applications below: on every pointer movement while the toolbar and the
-// overlays are shown, and whenever a flag that matters changes, never while
-// a button is held. It also watches the keys, right clicks and scrolling
-// that act on the drawing.
+// The controller of one display's overlay window. It decides where the
+// window takes the pointer (draw mode, an edit under way, over a placed
+// stroke) and where it lets clicks through to the applications below: the
+// pointer rule, evaluated for every pixel of the window at once and handed
+// to the X server as the window's input region, so that each click is
+// routed where it lands, however the pointer got there. The region is
+// rebuilt whenever the strokes or what the rule reads change, while the
+// toolbar and the overlays are shown. The controller also watches the keys,
+// right clicks and scrolling that act on the drawing.
 //
 // Made by the drawing state's overlay operations, which own it; it holds the
 // state weakly. Main thread only.
@@ -68,11 +72,14 @@ public:
     void close() override;
 
     // ---- The pointer rule ----
-    // Applies the rule to the window with the pointer as it is now.
+    // Applies the rule to the window: its input region becomes the rule's
+    // region, and a live stroke left over with no button held goes.
     void updateMousePassthrough();
     // The rule (windowPointerRule) for the pointer as it is now: whether the
     // window takes the pointer.
     bool shouldAcceptMouse() const;
+    // The window pixels at which the rule takes the pointer (pointerRegion).
+    QRegion pointerRegion();
     void updateMouseMonitors(bool active);
     void installMouseMoveMonitors();
     bool hasMouseMoveMonitors() const { return mouseMoveGlobal.isActive() || mouseMoveLocal.isActive(); }
@@ -96,6 +103,10 @@ private:
                             DisplayID displayID);
     void setUp();
     void applyPointerRule(const platform::Mouse::State& pointer);
+    // Rebuilds the window's input region while the rule applies.
+    void updateInputRegion();
+    // Puts the rebuild off until no button is held.
+    void waitForRelease();
     bool shouldAcceptMouse(const platform::Point& location) const;
     void recomputeMonitorFlag();
 
@@ -116,4 +127,16 @@ private:
     platform::Subscription mouseMoveGlobal;
     platform::Subscription mouseMoveLocal;
     std::optional<bool> monitorFlag_;
+
+    // Whether the input region follows the rule (from the rule's first
+    // application until the pointer is no longer followed).
+    bool regionLive_ = false;
+    // A rebuild waits while a button is held, and the release brings it.
+    bool regionPending_ = false;
+    platform::Subscription releaseLocal_;
+    platform::Subscription releaseGlobal_;
+    std::vector<QRectF> regionPassthroughRects_;
+    StrokeCoverage coverage_;
+    platform::Subscription frameWatch_;
+    platform::Subscription screensWatch_;
 };

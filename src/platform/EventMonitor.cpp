@@ -239,8 +239,6 @@ private:
             }
             w = r->child;
         }
-        for (Window* win : Window::all())
-            if (win->holdsPointerGrab()) p.ours = true;
         return p;
     }
 

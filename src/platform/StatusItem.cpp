@@ -101,6 +101,14 @@ void StatusItem::place() {
             });
         }
         tray_->show();
+        // The icon's window, which Qt makes as it shows the icon, is named
+        // like the program's other windows.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->inherits("QSystemTrayIconSys") || !w->internalWinId() || !x11::available()) continue;
+            x11::setWindowName(static_cast<xcb_window_t>(w->internalWinId()), description_);
+            x11::setWindowClass(static_cast<xcb_window_t>(w->internalWinId()));
+            x11::flush();
+        }
         if (launcher_) launcher_->orderOut();
         inTray_ = true;
     } else {

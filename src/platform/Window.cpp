@@ -4,6 +4,7 @@
 #include "platform/PaintedArea.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
+#include "platform/X11InputWindow.h"
 
 #include <QBackingStore>
 #include <QApplication>
@@ -87,6 +88,7 @@ void watchStacking() {
     constexpr int kCorrectionsPerSecond = 4;
     static std::function<void()> check = [] {
         queued = false;
+        Window::restackInputWindows();
         if (stackedInLevelOrder()) return;
         if (!budgetStart.isValid() || budgetStart.elapsed() >= 1000) {
             budgetStart.start();
@@ -144,6 +146,7 @@ Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(thi
     host_->installEventFilter(this);
     applyFlags();
     setFrame(contentRect);
+    host_->setWindowTitle(title_);
 
     auto& source = X11EventSource::instance();
     subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
@@ -164,7 +167,7 @@ Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(thi
 }
 
 Window::~Window() {
-    releasePointer();
+    inputWindow_.reset();
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
     host_->removeEventFilter(this);
@@ -188,6 +191,22 @@ Window* Window::fromWidget(const QWidget* widget) {
     for (Window* w : registry())
         if (w->host_.get() == top) return w;
     return nullptr;
+}
+
+void Window::setTitle(const QString& title) {
+    title_ = title;
+    host_->setWindowTitle(title);
+    applyName();
+}
+
+void Window::applyName() {
+    // Qt adds the application's name to a title and leaves WM_NAME empty:
+    // both names are set here, exactly.
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    x11::setWindowName(id, title_);
+    x11::setWindowClass(id);
+    x11::flush();
 }
 
 QWidget* Window::widget() const { return host_.get(); }
@@ -227,20 +246,13 @@ void Window::setLevel(int level) {
 }
 
 void Window::setIgnoresMouseEvents(bool ignores) {
-    if (ignores == ignoresMouse_) {
-        // A grab lost to someone else's is taken again on the next request.
-        if (!ignores && shaped_ && !grabbed_) updatePointerGrab();
-        return;
-    }
-    ignoresMouse_ = ignores;
-    applyInputShape();
-    updatePointerGrab();
+    setMouseRegion(ignores ? std::optional<QRegion>(QRegion()) : std::nullopt);
 }
 
-void Window::setTakesPointerBeyondPaintedPixels(bool on) {
-    if (on == pointerBeyondPainted_) return;
-    pointerBeyondPainted_ = on;
-    updatePointerGrab();
+void Window::setMouseRegion(const std::optional<QRegion>& region) {
+    if (region == mouseRegion_) return;
+    mouseRegion_ = region;
+    applyInputShape();
 }
 
 void Window::setBackgroundColor(const Color& color) {
@@ -292,6 +304,7 @@ void Window::applyFlags() {
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
     applyStickyAndSkip();
+    applyName();
     applyInputShape();
     shapeInitialised_ = false;
     updateShapeMode();
@@ -309,14 +322,38 @@ void Window::applyStickyAndSkip() {
 void Window::applyInputShape() {
     const xcb_window_t id = xid();
     if (id == XCB_NONE) return;
-    if (ignoresMouse_) {
-        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, {});
-    } else {
+    // Shaped to its pixels, the window itself takes no input: the input-only
+    // window over it carries the region.
+    const std::optional<QRegion> own = shaped_ ? std::optional<QRegion>(QRegion()) : mouseRegion_;
+    if (!own) {
         // No input shape at all: the window's own (bounding) area, which
         // follows every resize.
         xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id, 0, 0, XCB_NONE);
+    } else {
+        std::vector<QRect> rects(own->begin(), own->end());
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, rects);
     }
     x11::flush();
+    updateInputWindow();
+}
+
+void Window::updateInputWindow() {
+    const bool want = shaped_ && xid() != XCB_NONE && isVisible() && !closed_ &&
+                      !(mouseRegion_ && mouseRegion_->isEmpty());
+    if (!want) {
+        if (inputWindow_) inputWindow_->setShown(false);
+        return;
+    }
+    if (!inputWindow_) inputWindow_ = std::make_unique<X11InputWindow>(xid());
+    const qreal dpr = host_->devicePixelRatioF();
+    const QPoint origin = host_->mapToGlobal(QPoint(0, 0));
+    inputWindow_->setGeometry(QRect(QPoint(qRound(origin.x() * dpr), qRound(origin.y() * dpr)), host_->size() * dpr));
+    inputWindow_->setRegion(mouseRegion_);
+    inputWindow_->setShown(true);
+}
+
+std::uint32_t Window::inputWindowId() const {
+    return inputWindow_ && inputWindow_->isShown() ? inputWindow_->id() : 0;
 }
 
 bool Window::translucent() const { return !opaque_ && background_.a < 1.0; }
@@ -334,8 +371,8 @@ void Window::updateShapeMode() {
             xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0, XCB_NONE);
             x11::flush();
         }
+        applyInputShape();
     }
-    updatePointerGrab();
 }
 
 void Window::watchWidget(QWidget* w) {
@@ -360,25 +397,29 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Resize:
         if (watched == host_.get()) {
             if (shaped_) scheduleShapeUpdate(QRegion(host_->rect()));
+            updateInputWindow();
             frameChanged.emit();
         }
         break;
     case QEvent::Move:
-        if (watched == host_.get()) frameChanged.emit();
+        if (watched == host_.get()) {
+            updateInputWindow();
+            frameChanged.emit();
+        }
         break;
     case QEvent::Show:
         if (watched == host_.get()) {
-            // Applied once mapped: the window manager only restacks and
-            // the server only grabs for viewable windows.
+            // Applied once mapped: the window manager only restacks
+            // viewable windows.
             QTimer::singleShot(0, this, [this] {
+                updateInputWindow();
                 restackAll();
-                updatePointerGrab();
             });
         }
         break;
     case QEvent::Hide:
         if (watched == host_.get()) {
-            releasePointer();
+            if (inputWindow_) inputWindow_->setShown(false);
             inputShapeSentWhileMapped_ = false;
         }
         break;
@@ -466,54 +507,6 @@ void Window::updateBoundingShape() {
     x11::flush();
 }
 
-void Window::updatePointerGrab() {
-    // Without a compositor X clips input to the painted pixels; a window that
-    // takes the pointer holds it instead, with owner events so that our
-    // other windows still get their own clicks.
-    const bool want = pointerBeyondPainted_ && shaped_ && !ignoresMouse_ && isVisible() && !closed_;
-    if (!want) {
-        releasePointer();
-        return;
-    }
-    if (grabbed_) return;
-    if (grabPointer()) return;
-    if (!grabRetry_) {
-        grabRetry_ = new QTimer(this);
-        grabRetry_->setInterval(100);
-        QObject::connect(grabRetry_, &QTimer::timeout, this, [this] {
-            if (!(pointerBeyondPainted_ && shaped_ && !ignoresMouse_ && isVisible()) || grabPointer())
-                grabRetry_->stop();
-        });
-    }
-    grabRetry_->start();
-}
-
-bool Window::grabPointer() {
-    const xcb_window_t id = xid();
-    auto* c = x11::connection();
-    if (!c || id == XCB_NONE) return false;
-    const std::uint16_t mask = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                               XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
-                               XCB_EVENT_MASK_LEAVE_WINDOW;
-    auto r = x11::reply(xcb_grab_pointer_reply(
-        c,
-        xcb_grab_pointer(c, 1, id, mask, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
-                         XCB_CURRENT_TIME),
-        nullptr));
-    grabbed_ = r && r->status == XCB_GRAB_STATUS_SUCCESS;
-    return grabbed_;
-}
-
-void Window::releasePointer() {
-    if (grabRetry_) grabRetry_->stop();
-    if (!grabbed_) return;
-    grabbed_ = false;
-    if (auto* c = x11::connection()) {
-        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
-        xcb_flush(c);
-    }
-}
-
 void Window::orderFront() {
     if (closed_) closed_ = false;
     if (!host_->isVisible()) {
@@ -553,7 +546,7 @@ void Window::close() {
     if (closed_) return;
     willClose.emit();
     closed_ = true;
-    releasePointer();
+    if (inputWindow_) inputWindow_->setShown(false);
     host_->hide();
 }
 
@@ -599,6 +592,13 @@ void Window::restackAll() {
         if (w->level_ > WindowLevel::normal && w->isVisible() && w->xid() != XCB_NONE) high.push_back(w);
     std::stable_sort(high.begin(), high.end(), [](Window* a, Window* b) { return a->level_ < b->level_; });
     for (Window* w : high) raiseWindow(w->xid());
+    restackInputWindows();
+}
+
+void Window::restackInputWindows() {
+    // Input windows are not the window manager's: each follows its owner.
+    for (Window* w : registry())
+        if (w->inputWindow_) w->inputWindow_->restack();
     x11::flush();
 }
 

@@ -20,6 +20,8 @@ class QTimer;
 
 namespace platform {
 
+class X11InputWindow;
+
 // Window levels: ordinary windows stand at 0; anything above stays over
 // every ordinary window, and our own windows are kept in level order.
 namespace WindowLevel {
@@ -51,6 +53,11 @@ public:
     // The window whose host is, or contains, `widget`.
     static Window* fromWidget(const QWidget* widget);
 
+    // The name window lists and accessibility tools show ("Overink" until
+    // set).
+    QString title() const { return title_; }
+    void setTitle(const QString& title);
+
     QWidget* widget() const;
     QWindow* windowHandle() const;
     // The X window id; 0 before the window exists.
@@ -69,8 +76,13 @@ public:
     // On: the window is invisible to the pointer (an empty X input shape), so
     // every click goes to whatever lies below. Off: the whole window takes
     // the pointer, whatever its size.
-    bool ignoresMouseEvents() const { return ignoresMouse_; }
+    bool ignoresMouseEvents() const { return mouseRegion_ && mouseRegion_->isEmpty(); }
     void setIgnoresMouseEvents(bool ignores);
+    // The pixels (device pixels, from the window's top-left) at which the
+    // window takes the pointer; elsewhere clicks go to whatever lies below,
+    // decided by the X server at the moment of each click. None: all of it.
+    const std::optional<QRegion>& mouseRegion() const { return mouseRegion_; }
+    void setMouseRegion(const std::optional<QRegion>& region);
 
     // The host fills itself with this colour; a translucent colour (the
     // default, clear) lets the content view paint on a transparent window.
@@ -119,19 +131,14 @@ public:
     QPointF convertScreenToContent(const Point& p) const;
     Rect convertContentRectToScreen(const QRectF& r) const;
 
-    // Without a compositing manager a translucent window shows only its
-    // painted pixels, and X gives it clicks only there. On (the default): a
-    // window taking the pointer then holds a pointer grab, so that it still
-    // gets every click over its whole frame (an overlay in draw mode). Off:
-    // it takes clicks on its painted pixels only and never grabs (a panel
-    // whose painted body is all there is to click).
-    bool takesPointerBeyondPaintedPixels() const { return pointerBeyondPainted_; }
-    void setTakesPointerBeyondPaintedPixels(bool on);
 
     // Whether this window currently shows only its painted pixels (no
-    // compositing manager) and, if it takes the pointer, holds the pointer.
+    // compositing manager). X then clips its input to those pixels too, so
+    // its input region goes on an input-only window laid over it, whose
+    // events arrive as this window's; the X id of that window while it is
+    // mapped, else 0.
     bool isShapedToPaintedPixels() const { return shaped_; }
-    bool holdsPointerGrab() const { return grabbed_; }
+    std::uint32_t inputWindowId() const;
 
     Signal<> didBecomeKey;
     Signal<> didResignKey;
@@ -141,6 +148,9 @@ public:
     // Restacks our windows above level 0 in level order (lowest first, so the
     // highest ends on top). Runs after every show, raise and level change.
     static void restackAll();
+    // Puts each input-only window back just above its owner, after the
+    // window manager restacked.
+    static void restackInputWindows();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -151,19 +161,20 @@ private:
     void applyFlags();
     void applyInputShape();
     void applyStickyAndSkip();
+    void applyName();
     void updateShapeMode();
     void scheduleShapeUpdate(const QRegion& dirty);
     void updateBoundingShape();
-    void updatePointerGrab();
-    bool grabPointer();
-    void releasePointer();
+    // Places and shows or hides the input-only window.
+    void updateInputWindow();
     void watchWidget(QWidget* w);
     bool translucent() const;
 
     std::unique_ptr<QWidget> host_;
+    QString title_ = QStringLiteral("Overink");
     QPointer<QWidget> content_;
     int level_ = WindowLevel::normal;
-    bool ignoresMouse_ = false;
+    std::optional<QRegion> mouseRegion_;
     Color background_ = Color{0, 0, 0, 0};
     bool opaque_ = false;
     bool shadow_ = true;
@@ -171,7 +182,6 @@ private:
     bool canBecomeKey_ = true;
     bool canBecomeMain_ = false;
     bool nonActivating_ = false;
-    bool pointerBeyondPainted_ = true;
     bool keyRequested_ = false;
     bool wasKey_ = false;
     bool closed_ = false;
@@ -183,8 +193,7 @@ private:
     bool shapeInitialised_ = false;
     QRegion pendingDirty_;
     bool shapeUpdateQueued_ = false;
-    bool grabbed_ = false;
-    QTimer* grabRetry_ = nullptr;
+    std::unique_ptr<X11InputWindow> inputWindow_;
     std::vector<Subscription> subscriptions_;
 };
 

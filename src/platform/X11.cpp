@@ -1,5 +1,7 @@
 #include "platform/X11.h"
 
+#include "platform/X11InputWindow.h"
+
 #include <QGuiApplication>
 #include <QHash>
 #include <QWindow>
@@ -114,7 +116,28 @@ std::vector<xcb_window_t> ourWindows() {
     for (QWindow* w : QGuiApplication::allWindows()) {
         if (w->handle()) ids.push_back(static_cast<xcb_window_t>(w->winId()));
     }
+    for (std::uint32_t id : X11InputWindow::all()) ids.push_back(id);
     return ids;
+}
+
+void setWindowName(xcb_window_t window, const QString& name) {
+    auto* c = connection();
+    if (!c || window == XCB_NONE) return;
+    const QByteArray latin1 = name.toLatin1();
+    const QByteArray utf8 = name.toUtf8();
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(latin1.size()), latin1.constData());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
+                        static_cast<std::uint32_t>(utf8.size()), utf8.constData());
+}
+
+void setWindowClass(xcb_window_t window) {
+    auto* c = connection();
+    if (!c || window == XCB_NONE) return;
+    QByteArray value(kWindowInstance);
+    value.append('\0').append(kWindowClass).append('\0');
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(value.size()), value.constData());
 }
 
 bool compositingManagerRunning() {

@@ -53,8 +53,17 @@ void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std
 
 // The X window of a Qt window (created on demand); 0 off xcb.
 xcb_window_t windowId(QWindow* window);
-// Every X window that Qt created for this process's top-level windows.
+// Every X window of this process's top-level windows: Qt's, and the
+// input-only windows laid over them.
 std::vector<xcb_window_t> ourWindows();
+
+// Names a window for window lists and accessibility tools: WM_NAME (Latin-1)
+// and _NET_WM_NAME (UTF-8), exactly `name`.
+void setWindowName(xcb_window_t window, const QString& name);
+// WM_CLASS of every window of ours: instance "overink", class "Overink".
+void setWindowClass(xcb_window_t window);
+inline constexpr char kWindowInstance[] = "overink";
+inline constexpr char kWindowClass[] = "Overink";
 
 // Whether a compositing manager owns _NET_WM_CM_S<screen>.
 bool compositingManagerRunning();

@@ -11,6 +11,7 @@ namespace {
 platform::WindowPtr<> makeSettingsWindow() {
     auto window = platform::makeWindow(platform::Rect(0, 0, SettingsWindowController::kWidth,
                                                       SettingsWindowController::kHeight));
+    window->setTitle(QStringLiteral("Overink Settings"));
     window->setLevel(platform::WindowLevel::panel);
     window->setBackgroundColor(Color{0.13, 0.13, 0.14, 0.96});
     window->setHasShadow(true);

@@ -26,15 +26,13 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
     auto* view = new DrawingToolbarView(drawingState);
     const platform::Size size = windowSize(view->sizeHint());
     window_ = platform::makeWindow(platform::Rect(0, 0, size.width, size.height));
+    window_->setTitle(QStringLiteral("Overink Toolbar"));
     window_->setLevel(platform::WindowLevel::panel);
     window_->setOpaque(false);
     window_->setBackgroundColor(Color::clear());
     window_->setHasShadow(false);
     window_->setNonActivatingPanel(true);
     window_->setCanBecomeMain(false);
-    // Its painted panel is the whole toolbar: without a compositing manager
-    // it needs no pointer grab to get its clicks.
-    window_->setTakesPointerBeyondPaintedPixels(false);
     window_->widget()->setAccessibleName(QStringLiteral("Overink toolbar"));
     window_->setContentView(view);
     applyKeyPermission();

@@ -52,9 +52,6 @@ platform::WindowPtr<> AnchoredPanelController::makePanelWindow(double width, dou
     // Key only when one of its fields asks (PanelKeyboard).
     window->setNonActivatingPanel(true);
     window->setCanBecomeMain(false);
-    // Its painted panel is all there is to click: it must never hold the
-    // pointer, or it would take other programs' clicks.
-    window->setTakesPointerBeyondPaintedPixels(false);
     return window;
 }
 

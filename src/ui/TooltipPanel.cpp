@@ -15,7 +15,5 @@ TooltipPanel::TooltipPanel() : platform::Window(platform::Rect(0, 0, 200, 40)), 
     setIgnoresMouseEvents(true);
     setCanBecomeKey(false);
     setCanBecomeMain(false);
-    // It never takes the pointer, so it never holds it either.
-    setTakesPointerBeyondPaintedPixels(false);
     setContentView(chip_);
 }

@@ -190,6 +190,41 @@ TEST(OverlayOperations, VanishedDisplaysCloseTheirOverlaysAndNewOnesGetOne) {
     EXPECT_FALSE(h.t->isOverlayVisible);
 }
 
+TEST(OverlayOperations, OverlaysThatStayTakeTheirDisplaysNewFramesButThePinnedOneKeepsItsFit) {
+    Harness h;
+    h.t->showOverlays();
+    const Rect fitted(102, 202, 796, 496);
+    h.t->setAttachedOverlayFrame(fitted, 3);
+    auto one = h.t->overlayControllers.at(1);
+
+    // Display 1 splits in two (it keeps its identifier for the left half, as
+    // a monitor that keeps its output does), display 2 goes, 3 moves.
+    h.log.lines.clear();
+    h.t.screens->setScreens({FakeScreenProvider::makeScreen(1, Rect(0, 0, 720, 900)),
+                             FakeScreenProvider::makeScreen(4, Rect(720, 0, 720, 900)),
+                             FakeScreenProvider::makeScreen(3, Rect(-1920, 100, 1920, 1080))});
+    EXPECT_EQ(h.t->overlayControllers.at(1), one) << "the same overlay and canvas";
+    EXPECT_EQ(h.controller(1)->frame, Rect(0, 0, 720, 900));
+    EXPECT_EQ(h.controller(4)->frame, Rect(720, 0, 720, 900));
+    EXPECT_EQ(h.controller(3)->frame, fitted) << "pinned: the fitted frame stays";
+    EXPECT_EQ(h.shown(), (Ids{1, 3, 4}));
+    EXPECT_EQ(h.log.lines.front(), "end edits 2");
+
+    // Merged again: the left overlay grows back, the right one closes.
+    auto four = h.t->overlayControllers.at(4);
+    h.t.screens->setScreens({FakeScreenProvider::makeScreen(1, Rect(0, 0, 1440, 900)),
+                             FakeScreenProvider::makeScreen(3, Rect(-1920, 100, 1920, 1080))});
+    EXPECT_EQ(h.controller(1)->frame, Rect(0, 0, 1440, 900));
+    EXPECT_TRUE(static_cast<RecordingController*>(four.get())->closed);
+    EXPECT_EQ(h.shown(), (Ids{1, 3}));
+
+    // Once unpinned, the next change gives display 3 its whole frame again.
+    h.t->restoreOverlayFrames();
+    h.t.screens->setScreens({FakeScreenProvider::makeScreen(1, Rect(0, 0, 1440, 900)),
+                             FakeScreenProvider::makeScreen(3, Rect(-1920, 0, 1920, 1080))});
+    EXPECT_EQ(h.controller(3)->frame, Rect(-1920, 0, 1920, 1080));
+}
+
 TEST(OverlayOperations, OpenEditsEndBeforeAnyCanvasCloses) {
     Harness h;
     h.t->showOverlays();

@@ -44,9 +44,17 @@ struct OverlayHarness {
         return it == t->overlayControllers.end() ? nullptr
                                                  : static_cast<OverlayWindowController*>(it->second.get());
     }
+    // Whether the overlay's window takes the pointer where it is now: its
+    // input region holds the pointer's pixel.
     bool takesPointer(platform::DisplayID id = 1) const {
         auto* c = controller(id);
-        return c && !c->window()->ignoresMouseEvents();
+        if (!c) return false;
+        QWidget* host = c->window()->widget();
+        const QPointF global = platform::toGlobal(t.mouse->location()) - QPointF(host->mapToGlobal(QPoint(0, 0)));
+        const QPoint pixel(int(std::floor(global.x())), int(std::floor(global.y())));
+        if (!host->rect().contains(pixel)) return false;
+        const auto& region = c->window()->mouseRegion();
+        return !region || region->contains(pixel);
     }
     // The pointer at a screen point (y up), announced as a movement.
     void movePointer(platform::Point p) {

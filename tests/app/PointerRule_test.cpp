@@ -1,5 +1,5 @@
-// The overlay's pointer rule: when its window takes the pointer and when it
-// lets clicks through, re-decided on movement and on flag changes.
+// The overlay's pointer rule: where its window takes the pointer and where
+// it lets clicks through, re-decided on flag and stroke changes.
 #include "OverlayTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -185,9 +185,14 @@ TEST(PointerRule, AWholeDisplaysOverlayLeavesOutItsBottomRow) {
     EXPECT_EQ(h.controller(1)->windowFrame(), platform::Rect(102, 202, 796, 496));
     h.t->restoreOverlayFrames();
     EXPECT_EQ(h.controller(1)->windowFrame(), platform::Rect(0, 1, 1440, 899));
-    // The bottom row is outside the window, so it lets clicks through.
-    h.movePointer(Point(100, 0.5));
+    // The bottom row is outside the window, so it lets clicks through. (A
+    // pointer location's y is the primary display's height less the
+    // pointer's pixel row: y = 1 is the row just below the window, y = 2 is
+    // its last row.)
+    h.movePointer(Point(100, 0));
     EXPECT_FALSE(h.takesPointer());
     h.movePointer(Point(100, 1));
+    EXPECT_FALSE(h.takesPointer());
+    h.movePointer(Point(100, 2));
     EXPECT_TRUE(h.takesPointer());
 }

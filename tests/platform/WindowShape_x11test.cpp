@@ -36,7 +36,6 @@ TEST(NoCompositor, RepaintingUnderThePointerNeverLetsItLeave) {
     auto* counter = new CrossingCounter;
     window.setContentView(counter);
     window.setLevel(WindowLevel::panel);
-    window.setTakesPointerBeyondPaintedPixels(false);
     window.orderFront();
     ASSERT_TRUE(waitUntil([&] { return window.isVisible() && window.xid() != 0; }));
     ASSERT_TRUE(waitUntilPlaced(window.xid(), root));

@@ -229,46 +229,40 @@ TEST(NoCompositor, TheDesktopStaysVisibleAroundADrawnSquare) {
     }));
 }
 
-TEST(NoCompositor, APressOnAnUnpaintedSpotReachesAWindowThatTakesThePointer) {
-    if (x11::compositingManagerRunning()) GTEST_SKIP() << "needs a session without a compositor";
+TEST(Window, ClicksLandInsideTheMouseRegionAndPassThroughOutsideIt) {
     ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));
     ASSERT_TRUE(below.ready());
+    // Painted only in its top-left corner: without a compositor the rest is
+    // not even drawn, yet the region decides.
     TestWindow over(QRect(150, 150, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(0, 0, 50, 50));
-    ASSERT_TRUE(over.placed);
-    over.window.setIgnoresMouseEvents(false);
-    EXPECT_TRUE(waitUntil([&] { return over.window.holdsPointerGrab(); }));
-    clickAt(400, 400); // unpainted
-    EXPECT_TRUE(over.gotPressAt(QPoint(400, 400)));
-    clickAt(410, 410); // and again: the grab outlives a click
-    EXPECT_TRUE(over.gotPressAt(QPoint(410, 410)));
-    EXPECT_TRUE(below.sync());
-    EXPECT_TRUE(below.presses().empty());
+    over.window.setMouseRegion(QRegion(100, 100, 200, 100) + QRegion(0, 0, 50, 50));
+    if (over.window.isShapedToPaintedPixels()) EXPECT_TRUE(waitUntil([&] { return over.window.inputWindowId() != 0; }));
+    clickAt(300, 300); // inside, unpainted
+    EXPECT_TRUE(over.gotPressAt(QPoint(300, 300)));
+    clickAt(170, 170); // inside, painted
+    EXPECT_TRUE(over.gotPressAt(QPoint(170, 170)));
+    clickAt(300, 400); // outside
+    EXPECT_TRUE(below.waitForPress(QPoint(300, 400)));
+    EXPECT_EQ(over.probe->presses.size(), 2u);
 
-    // Another of our windows still gets its own clicks during the grab.
-    TestWindow panel(QRect(600, 600, 80, 80), WindowLevel::panel, QColor(0, 0, 255));
-    ASSERT_TRUE(panel.placed);
-    clickAt(640, 640);
-    EXPECT_TRUE(panel.gotPressAt(QPoint(640, 640)));
+    // A drag that starts inside stays with the window wherever it goes.
+    testing_support::moveMouse(320, 320);
+    testing_support::xdotool({"mousedown", "1", "mousemove", "520", "520", "mouseup", "1"});
+    EXPECT_TRUE(over.gotPressAt(QPoint(320, 320)));
 
+    // Another of our windows over it still gets its own clicks.
+    TestWindow panel(QRect(250, 250, 80, 80), WindowLevel::panel, QColor(0, 0, 255));
+    clickAt(290, 290);
+    EXPECT_TRUE(panel.gotPressAt(QPoint(290, 290)));
+
+    // The whole window, then nothing.
+    over.window.setMouseRegion(std::nullopt);
+    clickAt(500, 500);
+    EXPECT_TRUE(over.gotPressAt(QPoint(500, 500)));
     over.window.setIgnoresMouseEvents(true);
-    EXPECT_FALSE(over.window.holdsPointerGrab());
-    // The server has the release of the grab before the click.
-    EXPECT_TRUE(testing_support::syncWithServer());
+    EXPECT_EQ(over.window.inputWindowId(), 0u);
+    below.clearPresses();
     clickAt(420, 420);
     EXPECT_TRUE(below.waitForPress(QPoint(420, 420)));
 }
 
-TEST(NoCompositor, APanelThatTakesClicksOnlyOnItsPaintTakesNoGrab) {
-    if (x11::compositingManagerRunning()) GTEST_SKIP() << "needs a session without a compositor";
-    ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));
-    ASSERT_TRUE(below.ready());
-    TestWindow panel(QRect(150, 150, 400, 400), WindowLevel::panel, QColor(255, 0, 0), QRect(0, 0, 200, 200));
-    panel.window.setTakesPointerBeyondPaintedPixels(false);
-    panel.window.setIgnoresMouseEvents(false);
-    ASSERT_TRUE(waitUntil([&] { return panel.window.isShapedToPaintedPixels(); }));
-    clickAt(200, 200); // painted
-    EXPECT_TRUE(panel.gotPressAt(QPoint(200, 200)));
-    EXPECT_FALSE(panel.window.holdsPointerGrab());
-    clickAt(500, 500); // unpainted: the window below has it
-    EXPECT_TRUE(below.waitForPress(QPoint(500, 500)));
-}

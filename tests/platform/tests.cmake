@@ -9,7 +9,8 @@ target_link_libraries(click_recorder PRIVATE Qt6::Widgets PkgConfig::XCB)
 target_compile_definitions(x11_platform PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
 add_dependencies(x11_platform click_recorder)
 
-# The same windows without a compositing manager: bounding shapes and grabs.
+# The same windows without a compositing manager: bounding shapes and input
+# windows.
 overink_x11_cases(x11_platform x11_platform_no_compositor
   SESSION_OPTIONS --no-compositor FILTER Window.*:NoCompositor.*)
 

@@ -101,7 +101,6 @@ TEST(PanelsOnX11, ClicksInAnotherProgramLeaveThePanelOpen) {
     ASSERT_TRUE(settle());
     EXPECT_TRUE(shown(v.penSubmenuWC())) << "clicks elsewhere are not ours to see";
     EXPECT_TRUE(v.penSubmenuIsOpen);
-    EXPECT_FALSE(v.penSubmenuWC()->window()->holdsPointerGrab());
 }
 
 TEST(PanelsOnX11, ShiftEscClosesTheOpenPanelAndNothingElse) {

@@ -12,7 +12,6 @@
 
 #include <QCursor>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QWidget>
 #include <QWindow>
 
@@ -45,9 +44,7 @@ struct RealToolbar {
         const bool shown = waitUntil([&] {
             return window()->isVisible() && window()->windowHandle() && window()->windowHandle()->isExposed();
         });
-        QThread::msleep(300);
-        drainEvents();
-        return shown;
+        return shown && settle();
     }
     static QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
 
@@ -55,14 +52,20 @@ struct RealToolbar {
     std::unique_ptr<AppDelegate> delegate;
 };
 
-// A person's click: the pointer comes to rest on the control first.
+// A person's click: the pointer comes to rest on the control first, and the
+// press goes once the server would hand it to the window of ours that shows
+// there (the highest level holding the point), whatever a window manager
+// was still restacking.
 inline void clickOn(QPoint at) {
-    // Not moved there again: a synchronous move to where the pointer already
-    // is waits for a movement that never comes.
-    if (QCursor::pos() != at) moveMouse(at);
-    QThread::msleep(200);
-    drainEvents();
-    xdotool({"click", "1"});
+    platform::Window* target = nullptr;
+    for (platform::Window* w : platform::Window::all()) {
+        if (!w->isVisible() || w->ignoresMouseEvents()) continue;
+        if (!w->widget()->window()->geometry().contains(at)) continue;
+        if (!target || w->level() >= target->level()) target = w;
+    }
+    if (target) pointerReaches(at, target->xid());
+    else moveMouse(at);
+    click();
     drainEvents();
 }
 

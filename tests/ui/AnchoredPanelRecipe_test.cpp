@@ -69,7 +69,6 @@ TEST(AnchoredPanelRecipe, ThePanelWindowFloatsWithoutTakingTheKeyboardOrThePoint
     EXPECT_FALSE(window->hasShadow());
     EXPECT_FALSE(window->isOpaque());
     EXPECT_EQ(window->backgroundColor(), Color::clear());
-    EXPECT_FALSE(window->takesPointerBeyondPaintedPixels()) << "never holds the pointer";
     EXPECT_FALSE(window->isVisible());
 }
 

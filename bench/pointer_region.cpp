@@ -1,0 +1,95 @@
+// The overlay's input region: the pointer rule evaluated for every pixel
+// of a 1920×1080 overlay at once, over 2,000 placed strokes. Rebuilt
+// whenever the strokes or the rule's inputs change; each stroke's spans are
+// computed once, when it is placed or changed, and counted into the
+// overlay's coverage once, when it is shown.
+#include "app/OverlayWindowController.h"
+#include "app/PointerRegion.h"
+#include "app/StrokeCoverage.h"
+#include "model/DrawingState.h"
+#include "canvas/StrokeHitSpans.h"
+#include "support/TestDrawingState.h"
+
+#include "CanvasScene.h"
+#include "GuiBenchmarkMain.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+using namespace testing_support;
+
+namespace {
+
+struct Scene {
+    explicit Scene(int strokes)
+        : t({FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1920, 1080))}, platform::UserDefaults::inMemory(),
+            [](DrawingState& s, const platform::Screen& screen) {
+                return std::static_pointer_cast<OverlayController>(
+                    OverlayWindowController::create(screen, s.shared_from_this(), screen.displayID));
+            }) {
+        t->strokes = mixedStrokes(strokes, QSize(1920, 1080));
+        t->isToolbarVisible = true;
+        t->showOverlays();
+        t->selectedTool = std::nullopt;
+        t->isMoveMode = true;
+        QCoreApplication::processEvents();
+        controller = static_cast<OverlayWindowController*>(t->overlayControllers.at(1).get());
+        controller->pointerRegion(); // every stroke's spans in the cache
+    }
+    ~Scene() { t->hideOverlays(); }
+
+    TestDrawingState t;
+    OverlayWindowController* controller = nullptr;
+};
+
+// A flag or a frame changed: every stroke's spans are known.
+void BM_RegionRebuild(benchmark::State& st) {
+    Scene scene(static_cast<int>(st.range(0)));
+    int rects = 0;
+    for (auto _ : st) rects = scene.controller->pointerRegion().rectCount();
+    st.counters["rects"] = rects;
+}
+
+// One stroke placed, moved or restyled: its spans are computed again.
+void BM_RegionRebuildAfterAStrokeChanged(benchmark::State& st) {
+    Scene scene(static_cast<int>(st.range(0)));
+    double dx = 0;
+    for (auto _ : st) {
+        scene.t->strokes.modify([&](auto& list) { list.back().offset = QSizeF(dx += 0.5, 0); });
+        benchmark::DoNotOptimize(scene.controller->pointerRegion().rectCount());
+    }
+}
+
+// The spans of every stroke from nothing, as when an overlay is first shown.
+void BM_SpansOfEveryStroke(benchmark::State& st) {
+    const auto strokes = mixedStrokes(static_cast<int>(st.range(0)), QSize(1920, 1080));
+    std::size_t spans = 0;
+    for (auto _ : st) {
+        spans = 0;
+        for (const auto& s : strokes) spans += strokeHitSpans(s).size();
+    }
+    st.counters["spans"] = static_cast<double>(spans);
+}
+
+// An overlay shown again: the spans are known, the counts start from nothing.
+void BM_CoverageOfEveryStroke(benchmark::State& st) {
+    const auto strokes = mixedStrokes(static_cast<int>(st.range(0)), QSize(1920, 1080));
+    std::vector<StrokeCoverage::Entry> entries;
+    for (const auto& s : strokes)
+        entries.emplace_back(s.id, std::make_shared<const std::vector<PixelSpan>>(strokeHitSpans(s)));
+    for (auto _ : st) {
+        StrokeCoverage coverage;
+        coverage.update(entries, QSize(1920, 1079));
+        benchmark::DoNotOptimize(coverage.region(QPoint()).rectCount());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_RegionRebuild)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegionRebuildAfterAStrokeChanged)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpansOfEveryStroke)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CoverageOfEveryStroke)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

@@ -1,0 +1,199 @@
+#include "platform/X11InputWindow.h"
+
+#include "platform/X11.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+
+#include <xcb/shape.h>
+#include <xcb/xinput.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Input window → owner, for the event filter.
+std::map<xcb_window_t, xcb_window_t>& owners() {
+    static std::map<xcb_window_t, xcb_window_t> map;
+    return map;
+}
+
+// Hands the input window's pointer events to Qt as its owner's: the two
+// windows have the same geometry, so only the event's window changes.
+class Router : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || owners().empty()) return false;
+        auto* ev = static_cast<xcb_generic_event_t*>(message);
+        switch (ev->response_type & 0x7f) {
+        case XCB_BUTTON_PRESS:
+        case XCB_BUTTON_RELEASE:
+        case XCB_MOTION_NOTIFY:
+            retarget(reinterpret_cast<xcb_button_press_event_t*>(ev)->event);
+            break;
+        case XCB_ENTER_NOTIFY:
+        case XCB_LEAVE_NOTIFY:
+            retarget(reinterpret_cast<xcb_enter_notify_event_t*>(ev)->event);
+            break;
+        case XCB_GE_GENERIC: {
+            auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
+            if (ge->extension != xinputOpcode()) break;
+            switch (ge->event_type) {
+            case XCB_INPUT_BUTTON_PRESS:
+            case XCB_INPUT_BUTTON_RELEASE:
+            case XCB_INPUT_MOTION:
+                retarget(reinterpret_cast<xcb_input_button_press_event_t*>(ev)->event);
+                break;
+            case XCB_INPUT_ENTER:
+            case XCB_INPUT_LEAVE:
+                retarget(reinterpret_cast<xcb_input_enter_event_t*>(ev)->event);
+                break;
+            default:
+                break;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+    static std::uint8_t xinputOpcode() {
+        static const std::uint8_t opcode = [] {
+            const auto* ext = x11::connection() ? xcb_get_extension_data(x11::connection(), &xcb_input_id) : nullptr;
+            return ext && ext->present ? ext->major_opcode : std::uint8_t(0);
+        }();
+        return opcode;
+    }
+
+private:
+    static void retarget(xcb_window_t& window) {
+        const auto it = owners().find(window);
+        if (it != owners().end()) window = it->second;
+    }
+};
+
+void installRouter() {
+    static bool installed = false;
+    if (installed || !QCoreApplication::instance()) return;
+    installed = true;
+    static Router router;
+    QCoreApplication::instance()->installNativeEventFilter(&router);
+}
+
+// The child of the root that holds `window`: the window manager's frame, or
+// the window itself when it is not reparented.
+xcb_window_t topLevelOf(xcb_window_t window) {
+    auto* c = x11::connection();
+    const xcb_window_t root = x11::root();
+    for (int depth = 0; depth < 8 && window != XCB_NONE; ++depth) {
+        auto tree = x11::reply(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+        if (!tree) return XCB_NONE;
+        if (tree->parent == root) return window;
+        window = tree->parent;
+    }
+    return XCB_NONE;
+}
+
+} // namespace
+
+X11InputWindow::X11InputWindow(std::uint32_t owner) : owner_(owner) {
+    auto* c = x11::connection();
+    if (!c || owner == XCB_NONE) return;
+    installRouter();
+    id_ = xcb_generate_id(c);
+    // Override-redirect: no window manager frames or moves it. Core pointer
+    // events too, for a server without XInput 2.
+    const std::uint32_t values[] = {1, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                           XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
+                                           XCB_EVENT_MASK_LEAVE_WINDOW};
+    xcb_create_window(c, 0, id_, x11::root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    // The events Qt reads for its own windows.
+    if (Router::xinputOpcode()) {
+        struct {
+            xcb_input_event_mask_t head;
+            std::uint32_t mask;
+        } sel{};
+        sel.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+        sel.head.mask_len = 1;
+        sel.mask = XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_BUTTON_RELEASE |
+                   XCB_INPUT_XI_EVENT_MASK_MOTION | XCB_INPUT_XI_EVENT_MASK_ENTER | XCB_INPUT_XI_EVENT_MASK_LEAVE;
+        xcb_input_xi_select_events(c, id_, 1, &sel.head);
+    }
+    x11::setWindowName(id_, QStringLiteral("Overink Input"));
+    x11::setWindowClass(id_);
+    owners()[id_] = owner_;
+    x11::flush();
+}
+
+X11InputWindow::~X11InputWindow() {
+    if (id_ == XCB_NONE) return;
+    owners().erase(id_);
+    if (auto* c = x11::connection()) {
+        xcb_destroy_window(c, id_);
+        xcb_flush(c);
+    }
+}
+
+void X11InputWindow::setGeometry(const QRect& root) {
+    if (id_ == XCB_NONE || root == geometry_ || root.isEmpty()) return;
+    geometry_ = root;
+    const std::uint32_t values[] = {static_cast<std::uint32_t>(root.x()), static_cast<std::uint32_t>(root.y()),
+                                    static_cast<std::uint32_t>(root.width()), static_cast<std::uint32_t>(root.height())};
+    xcb_configure_window(x11::connection(), id_,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    x11::flush();
+}
+
+void X11InputWindow::setRegion(const std::optional<QRegion>& region) {
+    if (id_ == XCB_NONE) return;
+    auto* c = x11::connection();
+    if (!region) {
+        xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id_, 0, 0, XCB_NONE);
+    } else {
+        std::vector<xcb_rectangle_t> rects;
+        rects.reserve(static_cast<std::size_t>(region->rectCount()));
+        for (const QRect& r : *region)
+            rects.push_back({static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
+                             static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height())});
+        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_YX_BANDED, id_, 0, 0,
+                             static_cast<std::uint32_t>(rects.size()), rects.data());
+    }
+    x11::flush();
+}
+
+void X11InputWindow::setShown(bool shown) {
+    if (id_ == XCB_NONE || shown == shown_) return;
+    shown_ = shown;
+    if (shown) {
+        xcb_map_window(x11::connection(), id_);
+        restack();
+    } else {
+        xcb_unmap_window(x11::connection(), id_);
+    }
+    x11::flush();
+}
+
+void X11InputWindow::restack() {
+    if (id_ == XCB_NONE || !shown_) return;
+    const xcb_window_t below = topLevelOf(owner_);
+    if (below == XCB_NONE) return;
+    const std::uint32_t values[] = {below, XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(x11::connection(), id_, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    x11::flush();
+}
+
+std::vector<std::uint32_t> X11InputWindow::all() {
+    std::vector<std::uint32_t> ids;
+    for (const auto& [id, owner] : owners()) ids.push_back(id);
+    return ids;
+}
+
+} // namespace platform

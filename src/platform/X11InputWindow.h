@@ -1,0 +1,47 @@
+#pragma once
+
+// A window that only takes input (an X InputOnly window), laid over one of
+// our windows. Without a compositing manager X clips a window's input to its
+// painted pixels; this window carries the input region instead, and its
+// pointer events reach Qt as the owner window's own.
+
+#include <QRect>
+#include <QRegion>
+
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+class X11InputWindow {
+public:
+    // `owner`: the X window whose events these become.
+    explicit X11InputWindow(std::uint32_t owner);
+    ~X11InputWindow();
+
+    X11InputWindow(const X11InputWindow&) = delete;
+    X11InputWindow& operator=(const X11InputWindow&) = delete;
+
+    std::uint32_t id() const { return id_; }
+    bool isShown() const { return shown_; }
+
+    // In root coordinates, device pixels: the owner's own geometry.
+    void setGeometry(const QRect& root);
+    // Relative to the window; none: all of it.
+    void setRegion(const std::optional<QRegion>& region);
+    void setShown(bool shown);
+    // Puts the window just above its owner (above the window manager's frame
+    // of the owner, if it has one).
+    void restack();
+
+    // Every input window that exists, for telling our windows from others.
+    static std::vector<std::uint32_t> all();
+
+private:
+    std::uint32_t owner_ = 0;
+    std::uint32_t id_ = 0;
+    QRect geometry_;
+    bool shown_ = false;
+};
+
+} // namespace platform

@@ -1,0 +1,121 @@
+// Clicks right after the pointer jumps (as a pen tablet or a touch screen
+// moves it): the X server routes each click by the overlay's input region
+// at that moment, with nothing of ours in between. xdotool jumps and clicks
+// in one go while this process waits for it, so no event of ours can run
+// between the jump and the click.
+#include "app/RealShell.h"
+#include "platform/StatusItem.h"
+#include "platform/X11.h"
+#include "support/TestStrokes.h"
+
+#include <QLineF>
+#include <QSystemTrayIcon>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+// The tray icon's centre in root coordinates, once the tray has placed it.
+std::optional<QPoint> trayIcon(RealShell& shell) {
+    auto* item = shell.delegate->statusItem();
+    if (!item) return std::nullopt;
+    // The tray host places the icon after embedding it; wait until it rests.
+    const auto last = waitUntilSteady([&]() -> std::optional<platform::Rect> {
+        const auto f = item->buttonFrame();
+        if (f && f->maxX() <= 1920) return f;
+        return std::nullopt;
+    });
+    if (!last) return std::nullopt;
+    return platform::toGlobal(platform::Point{last->midX(), last->midY()}).toPoint();
+}
+
+// Shows the overlays in passthrough mode with one stroke across the middle,
+// and waits until the overlay takes the pointer on it.
+void passthroughWithAStroke(RealShell& shell) {
+    shell.state().selectedTool = std::nullopt;
+    shell.state().isMoveMode = true;
+    if (shell.state().strokes->empty()) shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));
+    ASSERT_TRUE(waitUntil([&] {
+        auto* o = shell.overlay();
+        return o && o->isVisible() && o->mouseRegion() && o->mouseRegion()->contains(QPoint(700, 600));
+    }));
+}
+
+} // namespace
+
+TEST(OverlayOnX11, ClicksRightAfterAJumpOffAStrokeReachAnotherProgram) {
+    ExternalWindow recorder(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(recorder.ready());
+    RealShell shell;
+    shell.delegate->toggleToolbar();
+    passthroughWithAStroke(shell);
+    int arrived = 0;
+    for (int i = 0; i < 20; ++i) {
+        moveMouse(600 + 10 * i, 600); // on the stroke: the overlay takes the pointer here
+        const QPoint far(350 + 40 * i, 820 - 5 * i);
+        xdotool({"mousemove", QString::number(far.x()), QString::number(far.y()), "click", "1"});
+        if (recorder.waitForPress(far, 2000)) ++arrived;
+    }
+    EXPECT_EQ(arrived, 20);
+    EXPECT_EQ(shell.state().strokes->size(), 1u) << "no click was taken as a drag of the stroke";
+}
+
+TEST(OverlayOnX11, AJumpOffAStrokeOntoTheTrayIconReachesTheIcon) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "needs a tray host";
+    RealShell shell;
+    const auto icon = trayIcon(shell);
+    ASSERT_TRUE(icon);
+    int toggled = 0;
+    for (int i = 0; i < 20; ++i) {
+        if (shell.state().overlayControllers.empty()) shell.delegate->toggleToolbar();
+        passthroughWithAStroke(shell);
+        // The overlay covers the tray, but not where the panel's strip is,
+        // whatever the stacking of the two.
+        EXPECT_FALSE(shell.overlay()->mouseRegion()->contains(shell.overlay()->widget()->mapFromGlobal(*icon)));
+        moveMouse(600 + 10 * i, 600);
+        xdotool({"mousemove", QString::number(icon->x()), QString::number(icon->y()), "click", "1"});
+        // The icon's click hides the toolbar and the overlays.
+        if (waitUntil([&] { return shell.state().overlayControllers.empty(); }, 2000)) ++toggled;
+    }
+    EXPECT_EQ(toggled, 20);
+}
+
+TEST(OverlayOnX11, TwentyQuickStrokesRightAfterTheTrayClickAreAllDrawn) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "needs a tray host";
+    RealShell shell;
+    const auto icon = trayIcon(shell);
+    ASSERT_TRUE(icon);
+    ASSERT_TRUE(shell.state().selectedTool.get()) << "the pen at first";
+    // (A scripted move waits for the pointer to move: never to where it is.)
+    moveMouse(960, 700);
+    clickAt(icon->x(), icon->y());
+    // Once it shows, with the keyboard, where it belongs (a window manager
+    // may first place it below the panel, and again as it activates it), as
+    // a person would wait for it.
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    ASSERT_TRUE(waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(settle());
+    // Each stroke begins with a jump, as a pen lands, and goes at once; the
+    // next follows as soon as this process has taken in the last.
+    for (int i = 0; i < 20; ++i) {
+        const int x = 200 + 70 * i, y = 300 + 25 * (i % 7);
+        QStringList stroke{"mousemove", QString::number(x), QString::number(y), "mousedown", "1"};
+        for (int k = 1; k <= 4; ++k) stroke << "mousemove" << QString::number(x + 10 * k) << QString::number(y + 15 * k);
+        stroke << "mouseup" << "1";
+        xdotool(stroke);
+        drainEvents();
+    }
+    EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == 20; }));
+    QString lost;
+    for (int i = 0; i < 20; ++i) {
+        const QPointF start(200 + 70 * i, 300 + 25 * (i % 7));
+        const bool drawn = std::any_of(shell.state().strokes->begin(), shell.state().strokes->end(), [&](const auto& s) {
+            return !s.points.empty() && QLineF(s.points.front(), start).length() < 3;
+        });
+        if (!drawn) lost += QString::number(i) + " ";
+    }
+    EXPECT_TRUE(lost.isEmpty()) << "strokes not drawn: " << lost.toStdString();
+}
