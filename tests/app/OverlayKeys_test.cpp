@@ -1,6 +1,7 @@
 // Keys, scrolling and right clicks on the overlays.
 #include "OverlayTestSupport.h"
 
+#include "toolbar/FontPickerPanel.h"
 #include "ui/OpenPanelRegistry.h"
 
 #include <QApplication>
@@ -185,6 +186,30 @@ TEST(OverlayKeys, OurTextFieldsKeepDeleteAndEsc) {
     // Undo still works from the field.
     EXPECT_FALSE(passes(Key::z, Mod::command));
     EXPECT_TRUE(h.t->strokes->empty());
+}
+
+TEST(OverlayKeys, TheFontPickersSearchAndSizeFieldsKeepDeleteAndEsc) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->addStroke(penStrokeOn(1, {{10, 10}}));
+    h.t.mouse->setLocation(Point(100, 100));
+    h.t->textFontSize = 24;
+    // Keys the overlays would otherwise take: Esc would end the line edit,
+    // Delete would remove the last stroke.
+    h.t->isLineEditing = true;
+    h.t->lastPlacedStrokeID = h.t->strokes->back().id;
+    platform::Window window(platform::Rect(100, 100, 260, 400));
+    auto* picker = new FontPickerPanel(h.t->textFontName, h.t->textFontSize, h.t.state);
+    window.setContentView(picker);
+    window.makeKeyAndOrderFront();
+    for (QLineEdit* field : {picker->searchField(), picker->sizeField()}) {
+        field->setFocus();
+        ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == field; }));
+        for (std::uint16_t key : {Key::deleteKey, Key::forwardDelete, Key::escape})
+            EXPECT_TRUE(passes(key)) << key;
+        EXPECT_EQ(h.t->strokes->size(), 1u);
+        EXPECT_TRUE(h.t->isLineEditing);
+    }
 }
 
 TEST(OverlayKeys, ScrollingChangesTheEditedStrokesWidthInSteps) {
