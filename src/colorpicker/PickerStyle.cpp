@@ -1,38 +1,24 @@
+// The colour picker's colours, fonts and help texts.
 #include "colorpicker/PickerStyle.h"
 
+#include "ui/Theme.h"
 #include "ui/TooltipChipModifier.h"
 
-#include <QApplication>
 #include <QFontDatabase>
-#include <QPalette>
 #include <QWidget>
 
-namespace {
-
-QFont sized(QFont font, int pixels, bool bold = false) {
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-} // namespace
-
 PickerStyle pickerStyle(const QWidget* widget) {
-    const QPalette palette = widget ? widget->palette() : QApplication::palette();
-    const QFont system = widget ? widget->font() : QApplication::font();
+    const ui::Theme theme = ui::Theme::current(widget);
     PickerStyle style;
-    const QColor window = palette.color(QPalette::Active, QPalette::Window);
-    const bool dark = 0.2126 * window.redF() + 0.7152 * window.greenF() + 0.0722 * window.blueF() < 0.5;
-    style.primary = palette.color(QPalette::Active, QPalette::WindowText);
-    style.primary.setAlpha(255);
-    style.secondary = style.primary;
-    style.secondary.setAlphaF(dark ? 0.55f : 0.5f);
-    style.menu = sized(system, 11);
+    style.primary = theme.primary.toQColor();
+    style.secondary = theme.secondary.toQColor();
+    style.menu = ui::systemFont(11);
     // Asked once: the font database's answer costs more than a paint.
     static const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    style.mono = sized(fixed, 11);
-    style.caption = sized(system, 10);
-    style.caption2 = sized(system, 10);
+    style.mono = fixed;
+    style.mono.setPixelSize(11);
+    style.caption = ui::font(ui::TextStyle::caption);
+    style.caption2 = ui::font(ui::TextStyle::caption2);
     return style;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The colours and fonts of the colour picker, read in this one place from
-// the palette of the widget that draws, and its help texts.
+// The colours and fonts of the colour picker, taken in this one place from
+// the theme of the widget that draws, and its help texts.
 
 #include <QColor>
 #include <QFont>

@@ -1,5 +1,6 @@
 #include "toolbar/DrawingToolbarView.h"
 
+#include "colorpicker/ColorPickerWindowController.h"
 #include "model/DrawingState.h"
 #include "platform/Compositing.h"
 #include "platform/Dispatch.h"
@@ -397,10 +398,13 @@ void DrawingToolbarView::openGIMPBrushPanel() {
     togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, [] { return std::unique_ptr<ui::AnchoredPanelController>(); });
 }
 
-// The colour picker's window comes with the colour picker.
 void DrawingToolbarView::toggleColorPicker() {
     platform::assertMainThread("DrawingToolbarView::toggleColorPicker");
-    togglePanel(colorPickerWC_, colorPickerIsOpen, [] { return std::unique_ptr<ui::AnchoredPanelController>(); });
+    togglePanel(colorPickerWC_, colorPickerIsOpen, [this]() -> std::unique_ptr<ColorPickerWindowController> {
+        if (!state_) return nullptr;
+        return std::make_unique<ColorPickerWindowController>(state_, swatchRef, openFlagSetter(colorPickerIsOpen),
+                                                             panelOpenDirection(state_->toolbarDockPosition));
+    });
 }
 
 void DrawingToolbarView::performStateAction(StateAction action) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 class CanvasVisibilityControl;
+class ColorPickerWindowController;
 class ColorSwatchView;
 class DrawingState;
 class FontPickerWindowController;
@@ -76,8 +77,8 @@ public:
     void selectShapeFamilyTool(DrawingTool tool);
     void selectGIMPBrushTool();
     // Each toggles its panel: closes it while its open flag is set,
-    // otherwise opens a new one beside its control. The brush panel and the
-    // colour picker are not part of the program yet: theirs open nothing.
+    // otherwise opens a new one beside its control. The brush panel is not
+    // part of the program yet: its chevron opens nothing.
     void openPenSubmenu();
     void openShapeSubmenu();
     void openGIMPBrushPanel();
@@ -96,7 +97,7 @@ public:
     ShapeSubmenuWindowController* shapeSubmenuWC() const { return shapeSubmenuWC_.get(); }
     FontPickerWindowController* fontPickerWC() const { return fontPickerWC_.get(); }
     ui::AnchoredPanelController* gimpBrushPanelWC() const { return gimpBrushPanelWC_.get(); }
-    ui::AnchoredPanelController* colorPickerWC() const { return colorPickerWC_.get(); }
+    ColorPickerWindowController* colorPickerWC() const { return colorPickerWC_.get(); }
 
     // Derives every control's form from the state now (otherwise done on the
     // turn after each change).
@@ -173,7 +174,7 @@ private:
     std::unique_ptr<ShapeSubmenuWindowController> shapeSubmenuWC_;
     std::unique_ptr<FontPickerWindowController> fontPickerWC_;
     std::unique_ptr<ui::AnchoredPanelController> gimpBrushPanelWC_;
-    std::unique_ptr<ui::AnchoredPanelController> colorPickerWC_;
+    std::unique_ptr<ColorPickerWindowController> colorPickerWC_;
 
     std::optional<DrawingTool> lastSelectedTool_;
     bool refreshQueued_ = false;

@@ -1,6 +1,11 @@
-// The toolbar's panel toggles offscreen: each control opens its panel and
-// closes it again; a panel closed by Esc, a click elsewhere or its own pick
-// clears its flag, and a click on another control only closes the open one.
+// The toolbar's panel toggles offscreen: each control opens its panel (the
+// colour picker towards the screen's middle) and closes it again; a panel
+// closed by Esc, a click elsewhere or its own pick clears its flag, and a
+// click on another control only closes the open one.
+#include "colorpicker/ColorPickerModel.h"
+#include "colorpicker/ColorPickerPanel.h"
+#include "colorpicker/ColorPickerRoot.h"
+#include "colorpicker/ColorPickerWindowController.h"
 #include "toolbar/ColorSwatchView.h"
 #include "toolbar/FontPickerWindowController.h"
 #include "toolbar/SubmenuWindowController.h"
@@ -149,20 +154,82 @@ TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
     EXPECT_FALSE(shown(v.shapeSubmenuWC()));
     EXPECT_FALSE(v.shapeSubmenuIsOpen);
     EXPECT_FALSE(v.colorPickerIsOpen);
-    // Now the swatch's click goes through (its panel is still to come).
+    // Now the swatch's click goes through to the swatch.
     EXPECT_TRUE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, centreOf(v.swatchRef))).has_value());
 }
 
-TEST(PanelToggles, TheBrushPanelAndColourPickerOpenNothingYet) {
+TEST(PanelToggles, TheBrushPanelOpensNothingYet) {
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;
     v.openGIMPBrushPanel();
-    v.toggleColorPicker();
     EXPECT_FALSE(v.gimpBrushPanelWC());
-    EXPECT_FALSE(v.colorPickerWC());
     EXPECT_FALSE(v.gimpBrushPanelIsOpen);
-    EXPECT_FALSE(v.colorPickerIsOpen);
     EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+}
+
+TEST(PanelToggles, TheSwatchOpensTheColourPickerAndItsNextTapClosesIt) {
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    click(v.swatch());
+    ColorPickerWindowController* picker = v.colorPickerWC();
+    ASSERT_TRUE(picker);
+    EXPECT_TRUE(shown(picker));
+    EXPECT_TRUE(v.colorPickerIsOpen);
+    EXPECT_TRUE(listed(picker));
+    EXPECT_EQ(picker->anchorRef(), v.swatchRef);
+    EXPECT_EQ(picker->window()->frame().width(), 246);
+    h.settle();
+    EXPECT_TRUE(v.swatch()->isPickerOpen()) << "the swatch shows its picker is open";
+
+    // An edit in the picker is the drawing colour at once; the swatch follows.
+    picker->panel()->model().setHueSaturation(0.5, 1);
+    EXPECT_EQ(h.t->selectedColor.get(), (Color{0, 1, 1, 1}));
+    h.settle();
+    EXPECT_EQ(v.swatch()->color(), (Color{0, 1, 1, 1}));
+
+    click(v.swatch());
+    EXPECT_FALSE(v.colorPickerWC());
+    EXPECT_TRUE(v.colorPickerIsOpen) << "cleared on a later turn";
+    h.settle();
+    EXPECT_FALSE(v.colorPickerIsOpen);
+    EXPECT_FALSE(v.swatch()->isPickerOpen());
+    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+
+    // Esc closes it; the closed picker stays until the next tap makes a new one.
+    click(v.swatch());
+    picker = v.colorPickerWC();
+    EXPECT_FALSE(injectLocal(keyEvent(Key::escape)).has_value());
+    h.settle();
+    EXPECT_FALSE(shown(picker));
+    EXPECT_FALSE(v.colorPickerIsOpen);
+    click(v.swatch());
+    ASSERT_TRUE(shown(v.colorPickerWC()));
+    EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u);
+}
+
+TEST(PanelToggles, TheColourPickerOpensTowardsTheMiddleOfTheScreenFromEachDockPosition) {
+    using P = ToolbarDockPosition;
+    using D = PanelOpenDirection;
+    const std::vector<std::pair<P, D>> table{
+        {P::topCenterH, D::below},     {P::topLeftH, D::below},      {P::topRightH, D::below},
+        {P::bottomCenterH, D::above},  {P::bottomLeftH, D::above},   {P::bottomRightH, D::above},
+        {P::topLeftV, D::toRight},     {P::middleLeftV, D::toRight}, {P::bottomLeftV, D::toRight},
+        {P::topRightV, D::toLeft},     {P::middleRightV, D::toLeft}, {P::bottomRightV, D::toLeft},
+    };
+    ToolbarHarness h;
+    DrawingToolbarView& v = *h.view;
+    for (const auto& [position, direction] : table) {
+        SCOPED_TRACE(rawValueText(position).toStdString());
+        h.t->toolbarDockPosition = position;
+        h.settle();
+        v.toggleColorPicker();
+        ASSERT_TRUE(shown(v.colorPickerWC()));
+        EXPECT_EQ(v.colorPickerWC()->direction(), direction);
+        EXPECT_EQ(v.colorPickerWC()->root()->corners(), ui::PanelChrome::corners(direction, 10));
+        v.toggleColorPicker();
+        h.settle();
+        EXPECT_FALSE(v.colorPickerIsOpen);
+    }
 }
 
 TEST(PanelToggles, ShiftEscClosesAnOpenPanelAndGoesNoFurther) {

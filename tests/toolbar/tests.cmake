@@ -10,3 +10,7 @@ overink_x11_cases(x11_toolbar x11_toolbar_tooltips_no_compositor SESSION_OPTIONS
 # A window of another program, for clicks that are not ours.
 target_compile_definitions(x11_toolbar PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
 add_dependencies(x11_toolbar click_recorder)
+# The colour picker without a compositing manager: shaped to its painted
+# panel, it must still take the wheel's clicks.
+overink_x11_cases(x11_toolbar x11_colorpicker_no_compositor SESSION_OPTIONS --no-compositor
+  FILTER ColorPickerOnX11.*)
