@@ -1,0 +1,118 @@
+// The brush panel's content: the opacity and spacing rows, the corners of
+// its background by the toolbar's side, and the editor at its end.
+#include "model/DrawingState.h"
+#include "support/BrushStoreFiles.h"
+#include "support/TestDrawingState.h"
+#include "support/TestUtil.h"
+#include "toolbar/GIMPBrushLibraryPanel.h"
+#include "toolbar/GIMPBrushPanelRoot.h"
+#include "toolbar/PanelSlider.h"
+#include "toolbar/ToolbarTestSupport.h"
+#include "toolbar/VBRParamsEditor.h"
+#include "ui/DismissBox.h"
+
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+struct Root {
+    TestDrawingState t;
+    std::unique_ptr<GIMPBrushPanelRoot> root;
+    GIMPBrushPanelRoot& open() {
+        root = std::make_unique<GIMPBrushPanelRoot>(t.state, std::make_shared<DismissBox>());
+        root->show();
+        drainEvents();
+        return *root;
+    }
+    ~Root() {
+        root.reset();
+        drainEvents();
+    }
+};
+
+// Whether the background covers the point just inside a corner.
+bool corner(const QPainterPath& path, QPointF p) { return path.contains(p); }
+
+} // namespace
+
+TEST(BrushPanelRoot, PercentagesShowTheIntegerPart) {
+    EXPECT_EQ(GIMPBrushPanelRoot::opacityText(0.05), "5%");
+    EXPECT_EQ(GIMPBrushPanelRoot::opacityText(0.999), "99%");
+    EXPECT_EQ(GIMPBrushPanelRoot::opacityText(1), "100%");
+    EXPECT_EQ(GIMPBrushPanelRoot::spacingText(200), "200%");
+    EXPECT_EQ(GIMPBrushPanelRoot::spacingText(12.7), "12%");
+}
+
+TEST(BrushPanelRoot, SlidersEditOpacityAndSpacingAndFollowThem) {
+    Root r;
+    r.t->gimpBrushOpacity = 0.8;
+    r.t->gimpBrushSpacing = 25;
+    auto& root = r.open();
+    EXPECT_EQ(root.width(), 240);
+    EXPECT_EQ(root.opacityValue()->text(), "80%");
+    EXPECT_EQ(root.spacingValue()->text(), "25%");
+
+    PanelSlider* opacity = root.opacitySlider();
+    click(opacity, opacity->knobCentre(0.05));
+    EXPECT_NEAR(r.t->gimpBrushOpacity.get(), 0.05, 1e-9);
+    PanelSlider* spacing = root.spacingSlider();
+    click(spacing, spacing->knobCentre(200));
+    EXPECT_NEAR(r.t->gimpBrushSpacing.get(), 200, 1e-9);
+    EXPECT_EQ(root.opacityValue()->text(), "5%");
+    EXPECT_EQ(root.spacingValue()->text(), "200%");
+
+    r.t->gimpBrushSpacing = 12.7;
+    EXPECT_EQ(root.spacingValue()->text(), "12%");
+    EXPECT_NEAR(spacing->value(), 12.7, 1e-9);
+}
+
+TEST(BrushPanelRoot, CornersAwayFromTheToolbarAreRounded) {
+    const QRectF rect(0, 0, 240, 300);
+    const QPointF topLeft(0.5, 0.5), topRight(239.5, 0.5), bottomLeft(0.5, 299.5), bottomRight(239.5, 299.5);
+    // Beside a left-edge toolbar the panel opens to the right: rounded on its right.
+    const QPainterPath right = GIMPBrushPanelRoot::backgroundPath(rect, panelOpenDirection(ToolbarDockPosition::middleLeftV));
+    EXPECT_TRUE(corner(right, topLeft));
+    EXPECT_TRUE(corner(right, bottomLeft));
+    EXPECT_FALSE(corner(right, topRight));
+    EXPECT_FALSE(corner(right, bottomRight));
+    // Under a top toolbar: rounded at its bottom.
+    const QPainterPath below = GIMPBrushPanelRoot::backgroundPath(rect, panelOpenDirection(ToolbarDockPosition::topCenterH));
+    EXPECT_TRUE(corner(below, topLeft));
+    EXPECT_TRUE(corner(below, topRight));
+    EXPECT_FALSE(corner(below, bottomLeft));
+    EXPECT_FALSE(corner(below, bottomRight));
+    const QPainterPath above = GIMPBrushPanelRoot::backgroundPath(rect, PanelOpenDirection::above);
+    EXPECT_FALSE(corner(above, topLeft));
+    EXPECT_TRUE(corner(above, bottomRight));
+    const QPainterPath left = GIMPBrushPanelRoot::backgroundPath(rect, PanelOpenDirection::toLeft);
+    EXPECT_FALSE(corner(left, bottomLeft));
+    EXPECT_TRUE(corner(left, topRight));
+    // The edges between the corners are all there.
+    EXPECT_TRUE(below.contains(QPointF(120, 299.5)));
+
+    Root r;
+    r.t->toolbarDockPosition = ToolbarDockPosition::middleLeftV;
+    auto& root = r.open();
+    EXPECT_EQ(root.direction(), PanelOpenDirection::toRight);
+    const QImage shot = root.grab().toImage();
+    EXPECT_GT(qAlpha(shot.pixel(0, 0)), 200);
+    EXPECT_LT(qAlpha(shot.pixel(root.width() - 1, 0)), 100);
+}
+
+TEST(BrushPanelRoot, TheSettingsEndWithTheSpacingSliderUnlessAParametricBrushIsActive) {
+    Root r;
+    auto& root = r.open();
+    EXPECT_FALSE(root.editor()->isVisible());
+    const int without = root.sizeHint().height();
+    const ImportedGIMPBrush brush = parametricBrush(1, 1, std::nullopt);
+    r.t->importedGIMPBrushes = {brush};
+    r.t->activeGIMPBrushID = brush.id;
+    drainEvents();
+    EXPECT_TRUE(root.editor()->isVisible());
+    EXPECT_GT(root.sizeHint().height(), without + 5 * 30) << "the list and the five sliders";
+    EXPECT_GT(root.editor()->geometry().top(), root.spacingSlider()->geometry().bottom());
+}
