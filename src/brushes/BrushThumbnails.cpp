@@ -14,12 +14,16 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
 namespace brushThumbnails {
 
 namespace {
+
+// The largest share of the sample's height a stamp takes (the preview's rule).
+constexpr double kPreviewCellShare = 0.4;
 
 std::atomic<std::uint64_t> renderCount{0};
 std::atomic<std::uint64_t> cellReadCount{0};
@@ -56,7 +60,13 @@ std::optional<QImage> cellFromFile(const QString& path) {
 std::optional<QImage> renderThumbnail(const ImportedGIMPBrush& brush, const QString& folder, QSize pixels) {
     std::vector<QImage> cells;
     if (brush.vbr) {
-        if (auto cell = GIMPBrushParser::renderVBR(*brush.vbr)) cells.push_back(std::move(*cell));
+        // The sample draws no cell larger than 40 % of its height. A larger
+        // brush is rendered at twice that size (a radius of 40 %) rather than
+        // in full: the sample comes out the same, without rendering up to
+        // 700 × 700 pixels for a 30-pixel stamp on every slider step.
+        VBRParams params = brush.vbr->clamped();
+        params.radius = std::min(params.radius, kPreviewCellShare * pixels.height());
+        if (auto cell = GIMPBrushParser::renderVBR(params)) cells.push_back(std::move(*cell));
         else return std::nullopt;
     } else {
         const int count = std::min<int>(kMaxCells, static_cast<int>(brush.cellFilenames.size()));

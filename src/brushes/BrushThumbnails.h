@@ -21,7 +21,8 @@ namespace brushThumbnails {
 inline constexpr int kMaxCells = 4;
 
 // The sample stroke at `pixels`: a parametric brush's cell rendered from its
-// parameters; otherwise the first kMaxCells cell files of `folder` (a file
+// parameters (a large brush at a smaller radius: the sample shrinks it to
+// 40 % of its height anyway); otherwise the first kMaxCells cell files of `folder` (a file
 // that cannot be read or decoded is skipped). Cells are chosen by the
 // brush's selection, sequential when it has none. None when nothing can be
 // drawn. Any thread; reads only files.

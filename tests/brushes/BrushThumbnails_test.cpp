@@ -1,6 +1,8 @@
 // Library thumbnails: which cell files are read, atomic writes, and which
 // renders may write (never a retired brush, never an overtaken render).
+#include "brushes/BrushEngine.h"
 #include "brushes/BrushFiles.h"
+#include "brushes/GIMPBrushParser.h"
 #include "brushes/BrushThumbnails.h"
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
@@ -83,6 +85,24 @@ TEST(BrushThumbnails, AParametricBrushIsRenderedFromItsParametersWithoutReadingF
     ASSERT_TRUE(image);
     EXPECT_EQ(image->size(), QSize(100, 30));
     EXPECT_GT(inkPixels(*image), 50);
+}
+
+TEST(BrushThumbnails, ALargeParametricBrushLooksAsIfRenderedInFull) {
+    QTemporaryDir dir;
+    for (int spikes : {2, 20}) {
+        ImportedGIMPBrush brush = parametricBrush(spikes == 2 ? 1 : 3, 0.5, std::nullopt);
+        brush.vbr->radius = 250;
+        brush.vbr->spikes = spikes;
+        brush.selection = GIMPCellSelection::sequential;
+        const auto sample = thumbs::renderThumbnail(brush, dir.path(), kPixels);
+        const auto full = brushEngine::renderBrushPreview({*GIMPBrushParser::renderVBR(*brush.vbr)},
+                                                         GIMPCellSelection::sequential, kPixels);
+        ASSERT_TRUE(sample && full);
+        double total = 0;
+        for (int y = 0; y < kPixels.height(); ++y)
+            for (int x = 0; x < kPixels.width(); ++x) total += std::abs(qRed(sample->pixel(x, y)) - qRed(full->pixel(x, y)));
+        EXPECT_LT(total / (kPixels.width() * kPixels.height()), 1.5) << spikes << " spikes";
+    }
 }
 
 TEST(BrushThumbnails, WritesAreAtomicAndReportFailure) {
