@@ -37,7 +37,6 @@ GIMPBrushPanelRoot::GIMPBrushPanelRoot(std::shared_ptr<DrawingState> state, std:
     : QWidget(parent), state_(std::move(state)) {
     platform::assertMainThread("GIMPBrushPanelRoot");
     setFixedWidth(kWidth);
-    setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
