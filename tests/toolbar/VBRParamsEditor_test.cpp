@@ -132,7 +132,8 @@ TEST(VBRParamsEditor, ABrushDeletedMidDragGetsNoWriteAndTheEditorGoes) {
     press(slider, e.at(Parameter::hardness, 0.3));
     drag(slider, e.at(Parameter::hardness, 0.5));
     e.settle();
-    e.t->deleteGIMPBrush(e.t->importedGIMPBrushes.get().front());
+    const ImportedGIMPBrush doomed = e.t->importedGIMPBrushes.get().front();
+    e.t->deleteGIMPBrush(doomed);
     e.settle();
     EXPECT_FALSE(e.editor->isVisible());
     release(slider, e.at(Parameter::hardness, 0.6));
