@@ -1,19 +1,16 @@
 #include "toolbar/GIMPBrushPanelRoot.h"
 
 #include "model/DrawingState.h"
-#include "platform/Compositing.h"
 #include "platform/Dispatch.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/PanelDivider.h"
 #include "toolbar/PanelSlider.h"
-#include "toolbar/ToolbarPainting.h"
 #include "toolbar/VBRParamsEditor.h"
 #include "ui/Theme.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -34,7 +31,7 @@ long long integerPart(double v) { return std::isfinite(v) ? static_cast<long lon
 
 GIMPBrushPanelRoot::GIMPBrushPanelRoot(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
                                        QWidget* parent)
-    : QWidget(parent), state_(std::move(state)) {
+    : PanelChrome(kCornerRadius, panelOpenDirection(state->toolbarDockPosition), parent), state_(std::move(state)) {
     platform::assertMainThread("GIMPBrushPanelRoot");
     setFixedWidth(kWidth);
     auto* layout = new QVBoxLayout(this);
@@ -56,8 +53,9 @@ GIMPBrushPanelRoot::GIMPBrushPanelRoot(std::shared_ptr<DrawingState> state, std:
         root.spacingValue_->setText(spacingText(v));
         root.spacingSlider_->setValue(v);
     });
-    bindings_.repaintOn(s.toolbarDockPosition, this);
-    bindings_.connect(platform::compositingChanged(), this, [](GIMPBrushPanelRoot& root, bool) { root.update(); });
+    bindings_.bind(s.toolbarDockPosition, this, [](GIMPBrushPanelRoot& root, ToolbarDockPosition position) {
+        root.setDirection(panelOpenDirection(position));
+    });
     bindings_.add(opacitySlider_->valueChanged.connect([this](double v) { state_->gimpBrushOpacity = v; }));
     bindings_.add(spacingSlider_->valueChanged.connect([this](double v) { state_->gimpBrushSpacing = v; }));
 }
@@ -102,41 +100,6 @@ QString GIMPBrushPanelRoot::opacityText(double opacity) {
 
 QString GIMPBrushPanelRoot::spacingText(double spacing) {
     return QString::number(integerPart(spacing)) + QLatin1Char('%');
-}
-
-PanelOpenDirection GIMPBrushPanelRoot::direction() const {
-    return panelOpenDirection(state_->toolbarDockPosition.get());
-}
-
-QPainterPath GIMPBrushPanelRoot::backgroundPath(const QRectF& rect, PanelOpenDirection direction) {
-    const bool topRounded = direction == PanelOpenDirection::above;
-    const bool bottomRounded = direction == PanelOpenDirection::below;
-    const bool leftRounded = direction == PanelOpenDirection::toLeft;
-    const bool rightRounded = direction == PanelOpenDirection::toRight;
-    const bool topLeft = topRounded || leftRounded, topRight = topRounded || rightRounded;
-    const bool bottomLeft = bottomRounded || leftRounded, bottomRight = bottomRounded || rightRounded;
-    const double r = std::min({kCornerRadius, rect.width() / 2, rect.height() / 2});
-    const double d = 2 * r;
-
-    QPainterPath path;
-    path.moveTo(rect.left() + (topLeft ? r : 0), rect.top());
-    path.lineTo(rect.right() - (topRight ? r : 0), rect.top());
-    if (topRight) path.arcTo(rect.right() - d, rect.top(), d, d, 90, -90);
-    path.lineTo(rect.right(), rect.bottom() - (bottomRight ? r : 0));
-    if (bottomRight) path.arcTo(rect.right() - d, rect.bottom() - d, d, d, 0, -90);
-    path.lineTo(rect.left() + (bottomLeft ? r : 0), rect.bottom());
-    if (bottomLeft) path.arcTo(rect.left(), rect.bottom() - d, d, d, 270, -90);
-    path.lineTo(rect.left(), rect.top() + (topLeft ? r : 0));
-    if (topLeft) path.arcTo(rect.left(), rect.top(), d, d, 180, -90);
-    path.closeSubpath();
-    return path;
-}
-
-void GIMPBrushPanelRoot::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const ui::Theme theme = ui::Theme::current(this);
-    p.fillPath(backgroundPath(QRectF(rect()), direction()), ToolbarPainting::qcolor(theme.material));
 }
 
 void GIMPBrushPanelRoot::applyStyle() {

@@ -2,14 +2,11 @@
 
 // The brush panel's content: the brush library above a settings section
 // with the opacity and spacing of imported-brush strokes and the parametric
-// brush editor, on the panel's own background, whose corners are rounded
-// away from the toolbar.
+// brush editor, on the panel chrome with corners of radius 10, square on the
+// toolbar's side.
 
 #include "ui/Bindings.h"
-#include "ui/PanelOpenDirection.h"
-
-#include <QPainterPath>
-#include <QWidget>
+#include "ui/PanelChrome.h"
 
 #include <memory>
 
@@ -20,7 +17,7 @@ class PanelSlider;
 class QLabel;
 class VBRParamsEditor;
 
-class GIMPBrushPanelRoot : public QWidget {
+class GIMPBrushPanelRoot : public ui::PanelChrome {
 public:
     static constexpr int kWidth = 240;
     static constexpr double kCornerRadius = 10;
@@ -40,12 +37,6 @@ public:
     static QString opacityText(double opacity);
     // The integer part of the spacing, then "%".
     static QString spacingText(double spacing);
-    // The background: rounded on the two corners away from the toolbar,
-    // square on the two that touch it.
-    static QPainterPath backgroundPath(const QRectF& rect, PanelOpenDirection direction);
-
-    PanelOpenDirection direction() const;
-
     GIMPBrushLibraryPanel* library() const { return library_; }
     PanelSlider* opacitySlider() const { return opacitySlider_; }
     QLabel* opacityValue() const { return opacityValue_; }
@@ -55,7 +46,6 @@ public:
     QWidget* settings() const { return settings_; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
