@@ -153,14 +153,11 @@ TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
     EXPECT_TRUE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, centreOf(v.swatchRef))).has_value());
 }
 
-TEST(PanelToggles, TheBrushPanelAndColourPickerOpenNothingYet) {
+TEST(PanelToggles, TheColourPickerOpensNothingYet) {
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;
-    v.openGIMPBrushPanel();
     v.toggleColorPicker();
-    EXPECT_FALSE(v.gimpBrushPanelWC());
     EXPECT_FALSE(v.colorPickerWC());
-    EXPECT_FALSE(v.gimpBrushPanelIsOpen);
     EXPECT_FALSE(v.colorPickerIsOpen);
     EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
 }
