@@ -1,3 +1,4 @@
+// The panels' label-only buttons.
 #include "toolbar/BorderlessButton.h"
 
 #include "platform/Dispatch.h"

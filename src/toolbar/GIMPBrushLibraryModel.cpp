@@ -1,3 +1,4 @@
+// The brush library's texts and actions over the drawing state.
 #include "toolbar/GIMPBrushLibraryModel.h"
 
 #include "model/DrawingState.h"

@@ -1,3 +1,4 @@
+// The brush library's widgets: import button, header, rows and scroll indicator.
 #include "toolbar/GIMPBrushLibraryPanel.h"
 
 #include "model/DrawingState.h"

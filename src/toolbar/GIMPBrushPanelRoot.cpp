@@ -1,3 +1,4 @@
+// The brush panel's content: library, opacity and spacing, editor.
 #include "toolbar/GIMPBrushPanelRoot.h"
 
 #include "model/DrawingState.h"

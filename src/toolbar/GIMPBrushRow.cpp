@@ -1,3 +1,4 @@
+// A brush row's tile, its looks, its taps and its delete control.
 #include "toolbar/GIMPBrushRow.h"
 
 #include "platform/Dispatch.h"

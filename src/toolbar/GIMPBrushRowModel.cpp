@@ -1,3 +1,4 @@
+// A brush row's thumbnail: stored file or background render, newest shown.
 #include "toolbar/GIMPBrushRowModel.h"
 
 #include "brushes/BrushFiles.h"

@@ -1,3 +1,4 @@
+// The panels' horizontal hairline.
 #include "toolbar/PanelDivider.h"
 
 #include "toolbar/ToolbarPainting.h"

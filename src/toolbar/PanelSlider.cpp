@@ -1,3 +1,4 @@
+// The panels' continuous slider.
 #include "toolbar/PanelSlider.h"
 
 #include "platform/Dispatch.h"

@@ -1,3 +1,4 @@
+// The parametric brush editor's headers and sliders.
 #include "toolbar/VBRParamsEditor.h"
 
 #include "model/DrawingState.h"

@@ -1,3 +1,4 @@
+// Snapping, texts and re-rendering of the parametric brush editor.
 #include "toolbar/VBRParamsEditorModel.h"
 
 #include "model/DrawingState.h"
