@@ -5,6 +5,7 @@
 
 #include "brushes/BrushEngine.h"
 #include "brushes/BrushFiles.h"
+#include "brushes/BrushThumbnails.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingState.h"
 #include "platform/Bundle.h"
@@ -211,12 +212,17 @@ void DrawingState::dropActiveBrush() {
     selectedTool = DrawingTool::pen;
 }
 
-void DrawingState::deleteGIMPBrush(const ImportedGIMPBrush& brush) {
+void DrawingState::deleteGIMPBrush(const ImportedGIMPBrush& brushRef) {
     platform::assertMainThread("DrawingState::deleteGIMPBrush");
+    // A copy: callers may pass an element of importedGIMPBrushes, which the
+    // removal below frees.
+    const ImportedGIMPBrush brush = brushRef;
     gimpStampCache.remove(brush.id);
     stampLoads_.remove(brush.id);
     tintedStampCache.removeKeysWithPrefix(uuidText(brush.id));
     const QString folder = gimpBrushesDirectory();
+    // A thumbnail render still running for the brush must not write it back.
+    brushThumbnails::retire(brush.id, storePath(folder, brushFiles::thumbnailFileName(brush.id)));
     for (const QString& name : brush.cellFilenames) removeStoreFile(folder, name);
     if (brush.thumbnailFilename) removeStoreFile(folder, *brush.thumbnailFilename);
     importedGIMPBrushes.modify([&](auto& list) { std::erase_if(list, [&](const auto& b) { return b.id == brush.id; }); });

@@ -1,5 +1,6 @@
 #include "platform/OpenPanel.h"
 
+#include "platform/Application.h"
 #include "platform/Dispatch.h"
 
 #include <QFileDialog>
@@ -41,6 +42,9 @@ void OpenPanel::begin(Completion completion) {
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
         const bool ok = result == QDialog::Accepted;
         completion(ok ? ModalResponse::ok : ModalResponse::cancel, ok ? dialog->selectedFiles() : QStringList());
+        // As a closing panel does, the keyboard goes back to the window of
+        // ours that had it (Esc and the editing keys need it there).
+        Application::shared().activate();
     });
     dialog->show();
     dialog->raise();

@@ -1,7 +1,8 @@
-// Borderless text buttons of the toolbar's panels.
+// The panels' label-only buttons.
 #include "toolbar/BorderlessButton.h"
 
-#include "ui/Theme.h"
+#include "platform/Dispatch.h"
+#include "toolbar/ToolbarPainting.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -10,50 +11,61 @@
 #include <cmath>
 
 namespace {
-// Between a label's symbol and its text.
-constexpr double kLabelSpacing = 5;
 constexpr double kPressedOpacity = 0.6;
 } // namespace
 
-BorderlessButton::BorderlessButton(const QString& text, const QFont& font, const QString& symbol, QWidget* parent)
-    : QAbstractButton(parent), symbol_(symbol) {
+BorderlessButton::BorderlessButton(const QString& text, ui::TextStyle style, QWidget* parent)
+    : BorderlessButton(text, ui::font(style), parent) {}
+
+BorderlessButton::BorderlessButton(const QString& text, const QFont& font, QWidget* parent)
+    : QAbstractButton(parent), chip_(TooltipChipModifier::attach(this)) {
+    platform::assertMainThread("BorderlessButton");
     setText(text);
     setFont(font);
     setFocusPolicy(Qt::NoFocus);
-    setCursor(Qt::ArrowCursor);
     setAccessibleName(text);
 }
 
-double BorderlessButton::symbolSide() const {
-    return symbol_.isEmpty() ? 0 : ui::symbolBoxSide(font().pixelSize() > 0 ? font().pixelSize() : font().pointSizeF());
+void BorderlessButton::setSymbol(const QString& name) {
+    if (name == symbol_) return;
+    symbol_ = name;
+    updateGeometry();
+    update();
 }
+
+void BorderlessButton::setTint(ui::ThemeColor tint) {
+    if (tint == tint_) return;
+    tint_ = tint;
+    update();
+}
+
+double BorderlessButton::labelPixelSize() const {
+    return font().pixelSize() > 0 ? font().pixelSize() : font().pointSizeF();
+}
+
+double BorderlessButton::symbolSide() const { return symbol_.isEmpty() ? 0 : ui::symbolBoxSide(labelPixelSize()); }
 
 QSize BorderlessButton::sizeHint() const {
     const QFontMetricsF metrics(font());
-    double width = metrics.horizontalAdvance(text());
-    double height = metrics.height();
-    if (!symbol_.isEmpty()) {
-        width += symbolSide() + kLabelSpacing;
-        height = std::max(height, symbolSide());
-    }
-    return QSize(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)));
+    const double side = symbolSide();
+    const double w = (side > 0 ? side + kSymbolSpacing : 0) + metrics.horizontalAdvance(text());
+    const double h = std::max(side, metrics.height());
+    return QSize(int(std::ceil(w)), int(std::ceil(h)));
 }
 
 void BorderlessButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const ui::Theme theme = ui::Theme::current(this);
-    Color tint = isEnabled() ? theme.accent : theme.tertiary;
-    if (isDown()) tint = tint.opacity(kPressedOpacity);
+    const Color tint =
+        theme.color(isEnabled() ? tint_ : ui::ThemeColor::tertiary).opacity(isDown() ? kPressedOpacity : 1);
     double x = 0;
-    if (!symbol_.isEmpty()) {
-        const double side = symbolSide();
-        const double pointSize = font().pixelSize() > 0 ? font().pixelSize() : font().pointSizeF();
-        ui::drawSymbol(p, QRectF(0, (height() - side) / 2, side, side), symbol_, tint, pointSize);
-        x = side + kLabelSpacing;
+    if (const double side = symbolSide(); side > 0) {
+        ui::drawSymbol(p, QRectF(0, (height() - side) / 2, side, side), symbol_, tint, labelPixelSize());
+        x = side + kSymbolSpacing;
     }
     p.setFont(font());
-    p.setPen(tint.toQColor());
+    p.setPen(ToolbarPainting::qcolor(tint));
     const QRectF textRect(x, 0, width() - x, height());
     p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                QFontMetricsF(font()).elidedText(text(), Qt::ElideRight, textRect.width()));

@@ -8,6 +8,7 @@
 #include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/ColorSwatchView.h"
 #include "toolbar/FontPickerWindowController.h"
+#include "toolbar/GIMPBrushPanelWindowController.h"
 #include "toolbar/LeadingControls.h"
 #include "toolbar/SubmenuWindowController.h"
 #include "toolbar/TextToolSlot.h"
@@ -392,10 +393,13 @@ void DrawingToolbarView::openFontPicker() {
     });
 }
 
-// The brush panel comes with the brush library.
 void DrawingToolbarView::openGIMPBrushPanel() {
     platform::assertMainThread("DrawingToolbarView::openGIMPBrushPanel");
-    togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, [] { return std::unique_ptr<ui::AnchoredPanelController>(); });
+    togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, [this]() -> std::unique_ptr<GIMPBrushPanelWindowController> {
+        if (!state_) return nullptr;
+        return std::make_unique<GIMPBrushPanelWindowController>(state_, gimpBrushRef,
+                                                                openFlagSetter(gimpBrushPanelIsOpen));
+    });
 }
 
 void DrawingToolbarView::toggleColorPicker() {

@@ -25,6 +25,7 @@ class ColorPickerWindowController;
 class ColorSwatchView;
 class DrawingState;
 class FontPickerWindowController;
+class GIMPBrushPanelWindowController;
 class PenSubmenuWindowController;
 class ShapeSubmenuWindowController;
 class SymbolButton;
@@ -77,8 +78,7 @@ public:
     void selectShapeFamilyTool(DrawingTool tool);
     void selectGIMPBrushTool();
     // Each toggles its panel: closes it while its open flag is set,
-    // otherwise opens a new one beside its control. The brush panel is not
-    // part of the program yet: its chevron opens nothing.
+    // otherwise opens a new one beside its control.
     void openPenSubmenu();
     void openShapeSubmenu();
     void openGIMPBrushPanel();
@@ -96,7 +96,7 @@ public:
     PenSubmenuWindowController* penSubmenuWC() const { return penSubmenuWC_.get(); }
     ShapeSubmenuWindowController* shapeSubmenuWC() const { return shapeSubmenuWC_.get(); }
     FontPickerWindowController* fontPickerWC() const { return fontPickerWC_.get(); }
-    ui::AnchoredPanelController* gimpBrushPanelWC() const { return gimpBrushPanelWC_.get(); }
+    GIMPBrushPanelWindowController* gimpBrushPanelWC() const { return gimpBrushPanelWC_.get(); }
     ColorPickerWindowController* colorPickerWC() const { return colorPickerWC_.get(); }
 
     // Derives every control's form from the state now (otherwise done on the
@@ -173,7 +173,7 @@ private:
     std::unique_ptr<PenSubmenuWindowController> penSubmenuWC_;
     std::unique_ptr<ShapeSubmenuWindowController> shapeSubmenuWC_;
     std::unique_ptr<FontPickerWindowController> fontPickerWC_;
-    std::unique_ptr<ui::AnchoredPanelController> gimpBrushPanelWC_;
+    std::unique_ptr<GIMPBrushPanelWindowController> gimpBrushPanelWC_;
     std::unique_ptr<ColorPickerWindowController> colorPickerWC_;
 
     std::optional<DrawingTool> lastSelectedTool_;

@@ -21,7 +21,8 @@ FontFavoriteRow::FontFavoriteRow(const FontPreset& preset, std::function<void(co
                                  QWidget* parent)
     : QWidget(parent),
       preset_(preset),
-      apply_(new BorderlessButton(QStringLiteral("Apply"), ui::font(ui::TextStyle::caption), {}, this)) {
+      apply_(new BorderlessButton(QStringLiteral("Apply"), ui::TextStyle::caption, this)) {
+    apply_->setTint(ui::ThemeColor::accent);
     setFixedHeight(kHeight);
     if (preset.name.isEmpty()) {
         nameFont_ = ui::systemFont(kNamePixelSize);

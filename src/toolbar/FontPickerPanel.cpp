@@ -187,8 +187,9 @@ QWidget* FontPickerPanel::buildSaveButton() {
     auto* h = new QHBoxLayout(box);
     h->setContentsMargins(kSectionHorizontalPadding, kSaveVerticalPadding, kSectionHorizontalPadding,
                           kSaveVerticalPadding);
-    saveButton_ = new BorderlessButton(QStringLiteral("Save to Favorites"), ui::systemFont(kBodyPixelSize),
-                                       QStringLiteral("star"), box);
+    saveButton_ = new BorderlessButton(QStringLiteral("Save to Favorites"), ui::systemFont(kBodyPixelSize), box);
+    saveButton_->setSymbol(QStringLiteral("star"));
+    saveButton_->setTint(ui::ThemeColor::accent);
     saveButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     h->addWidget(saveButton_);
     QObject::connect(saveButton_, &QAbstractButton::clicked, this, [this] {

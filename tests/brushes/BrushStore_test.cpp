@@ -174,7 +174,9 @@ TEST_F(BrushStore, DeletionRemovesFilesCachesAndRecordAndDropsTheActiveBrush) {
     EXPECT_EQ(s->activeGIMPBrushID.get(), a.id);
     EXPECT_EQ(s->selectedTool.get(), DrawingTool::gimpBrush);
 
-    s->deleteGIMPBrush(a);
+    // Handed an element of the list itself, which the removal frees.
+    ASSERT_EQ(s->importedGIMPBrushes->front().id, a.id);
+    s->deleteGIMPBrush(s->importedGIMPBrushes->front());
     for (const auto& name : a.cellFilenames) EXPECT_FALSE(QFile::exists(path(name)));
     EXPECT_FALSE(QFile::exists(path(*a.thumbnailFilename)));
     EXPECT_FALSE(s->gimpStampCache.contains(a.id));

@@ -158,15 +158,6 @@ TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
     EXPECT_TRUE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, centreOf(v.swatchRef))).has_value());
 }
 
-TEST(PanelToggles, TheBrushPanelOpensNothingYet) {
-    ToolbarHarness h;
-    DrawingToolbarView& v = *h.view;
-    v.openGIMPBrushPanel();
-    EXPECT_FALSE(v.gimpBrushPanelWC());
-    EXPECT_FALSE(v.gimpBrushPanelIsOpen);
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
-}
-
 TEST(PanelToggles, TheSwatchOpensTheColourPickerAndItsNextTapClosesIt) {
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;

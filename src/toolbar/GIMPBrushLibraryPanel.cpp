@@ -1,0 +1,291 @@
+// The brush library's widgets: import button, header, rows and scroll indicator.
+#include "toolbar/GIMPBrushLibraryPanel.h"
+
+#include "model/DrawingState.h"
+#include "platform/Dispatch.h"
+#include "toolbar/BorderlessButton.h"
+#include "toolbar/GIMPBrushRow.h"
+#include "toolbar/PanelDivider.h"
+#include "toolbar/ToolbarPainting.h"
+#include "ui/Theme.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSet>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr int kRowPitch = int(GIMPBrushRow::kRowHeight) + 1; // a row and its divider
+constexpr double kIndicatorWidth = 6;
+constexpr double kIndicatorMinimumThumb = 16;
+constexpr double kIndicatorOpacity = 0.45;
+
+void setTextColor(QWidget* widget, const Color& color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, color.toQColor());
+    widget->setPalette(p);
+}
+
+} // namespace
+
+// The list's scroll indicator: a slim thumb over the rows' trailing edge,
+// taking no width from them (the tiles stay as wide as the list), shown
+// only when the rows do not all fit. It can be dragged.
+class LibraryScrollIndicator : public QWidget {
+public:
+    LibraryScrollIndicator(QScrollBar* bar, QWidget* parent) : QWidget(parent), bar_(bar) {
+        setCursor(Qt::ArrowCursor);
+        QObject::connect(bar_, &QScrollBar::rangeChanged, this, [this] { follow(); });
+        QObject::connect(bar_, &QScrollBar::valueChanged, this, [this] { update(); });
+    }
+
+    void follow() {
+        setVisible(bar_->maximum() > bar_->minimum());
+        update();
+    }
+
+    QRectF thumbRect() const {
+        const double range = bar_->maximum() - bar_->minimum();
+        const double total = range + bar_->pageStep();
+        if (!(range > 0) || !(total > 0)) return QRectF();
+        const double length = std::max(kIndicatorMinimumThumb, height() * bar_->pageStep() / total);
+        const double y = (height() - length) * (bar_->value() - bar_->minimum()) / range;
+        return QRectF(1, y, width() - 2, length);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const QRectF thumb = thumbRect();
+        if (thumb.isEmpty()) return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(ToolbarPainting::qcolor(ui::Theme::current(this).secondary, kIndicatorOpacity));
+        p.drawRoundedRect(thumb, thumb.width() / 2, thumb.width() / 2);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        const QRectF thumb = thumbRect();
+        if (thumb.isEmpty()) return;
+        const double y = event->position().y();
+        grab_ = thumb.contains(QPointF(thumb.center().x(), y)) ? y - thumb.top() : thumb.height() / 2;
+        dragTo(y);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (grab_) dragTo(event->position().y());
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { grab_.reset(); }
+
+private:
+    void dragTo(double y) {
+        const QRectF thumb = thumbRect();
+        const double travel = height() - thumb.height();
+        if (!(travel > 0)) return;
+        const double fraction = std::clamp((y - *grab_) / travel, 0.0, 1.0);
+        bar_->setValue(bar_->minimum() + int(std::lround(fraction * (bar_->maximum() - bar_->minimum()))));
+    }
+
+    QScrollBar* bar_;
+    std::optional<double> grab_;
+};
+
+GIMPBrushLibraryPanel::GIMPBrushLibraryPanel(std::shared_ptr<DrawingState> state,
+                                             std::shared_ptr<DismissBox> dismissBox, QWidget* parent)
+    : QWidget(parent), model_(std::move(state), std::move(dismissBox)) {
+    platform::assertMainThread("GIMPBrushLibraryPanel");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    layout->setSpacing(kSpacing);
+
+    auto* importRow = new QHBoxLayout();
+    importRow->setContentsMargins(0, 0, 0, 0);
+    importRow->addStretch(1);
+    import_ = new BorderlessButton(QStringLiteral("Import Brushes…"), ui::TextStyle::caption, this);
+    import_->setSymbol(QStringLiteral("square.and.arrow.down"));
+    importRow->addWidget(import_, 0, Qt::AlignVCenter);
+    layout->addLayout(importRow);
+    QObject::connect(import_, &QAbstractButton::clicked, this, [this] { model_.importBrushes(); });
+
+    emptyText_ = new QLabel(this);
+    emptyText_->setWordWrap(true);
+    emptyText_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    emptyText_->setContentsMargins(0, kEmptyTextPadding, 0, kEmptyTextPadding);
+    emptyText_->setFont(ui::font(ui::TextStyle::caption2));
+    layout->addWidget(emptyText_);
+
+    header_ = new QWidget(this);
+    auto* headerRow = new QHBoxLayout(header_);
+    headerRow->setContentsMargins(0, 0, 0, 0);
+    title_ = new QLabel(header_);
+    QFont bold = ui::font(ui::TextStyle::caption);
+    bold.setBold(true);
+    title_->setFont(bold);
+    headerRow->addWidget(title_, 0, Qt::AlignVCenter);
+    headerRow->addStretch(1);
+    clearAll_ = new BorderlessButton(QStringLiteral("Clear All"), ui::TextStyle::caption2, header_);
+    headerRow->addWidget(clearAll_, 0, Qt::AlignVCenter);
+    layout->addWidget(header_);
+    QObject::connect(clearAll_, &QAbstractButton::clicked, this, [this] { model_.clearAll(); });
+
+    list_ = new QScrollArea(this);
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setWidgetResizable(true);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setFocusPolicy(Qt::NoFocus);
+    list_->setAutoFillBackground(false);
+    list_->viewport()->setAutoFillBackground(false);
+    listContent_ = new QWidget();
+    listContent_->setAutoFillBackground(false);
+    listLayout_ = new QVBoxLayout(listContent_);
+    listLayout_->setContentsMargins(0, 0, 0, 0);
+    listLayout_->setSpacing(0);
+    list_->setWidget(listContent_);
+    layout->addWidget(list_);
+    indicator_ = new LibraryScrollIndicator(list_->verticalScrollBar(), list_);
+    indicator_->hide();
+    list_->installEventFilter(this);
+    QObject::connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { revealVisibleRows(); });
+
+    DrawingState& s = model_.state();
+    QPointer<GIMPBrushLibraryPanel> guard(this);
+    const auto watch = [&](auto& field) {
+        bindings_.add(field.sink(
+            [guard](const auto&) {
+                if (guard) guard->scheduleRefresh();
+            },
+            platform::Delivery::Immediate, platform::Initial::Skip));
+    };
+    watch(s.importedGIMPBrushes);
+    watch(s.activeGIMPBrushID);
+    watch(s.selectedTool);
+    refresh();
+}
+
+GIMPBrushLibraryPanel::~GIMPBrushLibraryPanel() { bindings_.clear(); }
+
+void GIMPBrushLibraryPanel::scheduleRefresh() {
+    if (refreshQueued_) return;
+    refreshQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshQueued_ = false;
+        refresh();
+    });
+}
+
+void GIMPBrushLibraryPanel::refresh() {
+    platform::assertMainThread("GIMPBrushLibraryPanel::refresh");
+    const ui::Theme theme = ui::Theme::current(this);
+    const bool empty = model_.isEmpty();
+    emptyText_->setText(model_.emptyText());
+    setTextColor(emptyText_, theme.secondary);
+    emptyText_->setVisible(empty);
+    header_->setVisible(!empty);
+    list_->setVisible(!empty);
+
+    title_->setText(model_.title());
+    setTextColor(title_, theme.secondary);
+    const bool canClear = model_.canClearAll();
+    clearAll_->setEnabled(canClear);
+    clearAll_->setTint(canClear ? ui::ThemeColor::secondary : ui::ThemeColor::tertiary);
+    // A help text of the panel's own: it brings no tooltip setting with it.
+    clearAll_->chip()->update(model_.clearAllHelp(), std::nullopt, TooltipPlacement::side());
+
+    rebuildRows(model_.brushes());
+    fitListHeight();
+    QTimer::singleShot(0, this, [this] { revealVisibleRows(); });
+}
+
+void GIMPBrushLibraryPanel::rebuildRows(const std::vector<ImportedGIMPBrush>& brushes) {
+    const QString storeDir = model_.state().gimpBrushesDirectory();
+    std::vector<GIMPBrushRow*> next;
+    next.reserve(brushes.size());
+    QSet<QUuid> listed;
+    for (const ImportedGIMPBrush& brush : brushes) {
+        if (listed.contains(brush.id)) continue; // one row per brush
+        listed.insert(brush.id);
+        const bool active = model_.isActive(brush.id);
+        GIMPBrushRow* row = rowsByID_.value(brush.id, nullptr);
+        if (!row) {
+            const QUuid id = brush.id;
+            row = new GIMPBrushRow(
+                brush, active, [this, id] { model_.select(id); }, [this, id] { model_.remove(id); }, storeDir,
+                listContent_);
+            rowsByID_.insert(id, row);
+            dividersByID_.insert(id, new PanelDivider(0, listContent_));
+        } else {
+            if (!(row->brush() == brush)) row->setBrush(brush);
+            row->setActive(active);
+        }
+        next.push_back(row);
+    }
+    // Rows of brushes that left the store go on a later turn: their own
+    // delete control may be the caller.
+    for (auto it = rowsByID_.begin(); it != rowsByID_.end();) {
+        if (listed.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->hide();
+        it.value()->deleteLater();
+        if (PanelDivider* divider = dividersByID_.take(it.key())) divider->deleteLater();
+        it = rowsByID_.erase(it);
+    }
+    if (next == rows_) return;
+    rows_ = std::move(next);
+    while (listLayout_->count() > 0) delete listLayout_->takeAt(0);
+    for (GIMPBrushRow* row : rows_) {
+        listLayout_->addWidget(row);
+        listLayout_->addWidget(dividersByID_.value(row->brush().id));
+    }
+}
+
+void GIMPBrushLibraryPanel::fitListHeight() {
+    // As tall as the rows, up to the limit; beyond it the list scrolls.
+    const int content = int(rows_.size()) * kRowPitch;
+    list_->setFixedHeight(std::min(content, kListMaxHeight));
+}
+
+void GIMPBrushLibraryPanel::revealVisibleRows() {
+    if (!isVisible() || !list_->isVisible()) return;
+    // Rows stand at fixed pitches, so what is visible is known before the
+    // list's layout has run; one row beyond each edge is built ahead.
+    const int top = list_->verticalScrollBar()->value() - kRowPitch;
+    const int bottom = list_->verticalScrollBar()->value() + list_->height() + kRowPitch;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const int y = int(i) * kRowPitch;
+        if (y + kRowPitch > top && y < bottom) rows_[i]->reveal();
+    }
+}
+
+void GIMPBrushLibraryPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QTimer::singleShot(0, this, [this] { revealVisibleRows(); });
+}
+
+void GIMPBrushLibraryPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Colours come from the palette: a light or dark desktop repaints in its own.
+    if (event->type() == QEvent::PaletteChange) scheduleRefresh();
+}
+
+bool GIMPBrushLibraryPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::Resize) {
+        indicator_->setGeometry(int(list_->width() - kIndicatorWidth), 0, int(kIndicatorWidth), list_->height());
+        indicator_->raise();
+        indicator_->follow();
+        revealVisibleRows();
+    }
+    return QWidget::eventFilter(watched, event);
+}
