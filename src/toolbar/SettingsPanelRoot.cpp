@@ -33,8 +33,6 @@ constexpr int kFooterSpacing = 12;
 constexpr int kFooterHorizontalPadding = 12;
 constexpr int kFooterVerticalPadding = 8;
 
-} // namespace
-
 // Shows the top `progress` of its content: the section's rows come in and
 // go out by this height while the rows themselves keep their layout.
 class RevealBox : public QWidget {
@@ -71,6 +69,8 @@ private:
     QWidget* content_;
     double progress_ = 0;
 };
+
+} // namespace
 
 SettingsPanelRoot::SettingsPanelRoot(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
                                      SettingsPanelServices services, QWidget* parent)

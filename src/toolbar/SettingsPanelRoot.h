@@ -11,7 +11,6 @@
 
 #include <QWidget>
 
-#include <map>
 #include <memory>
 
 class QComboBox;
