@@ -257,7 +257,9 @@ void AppDelegate::toggleSettingsPanel() {
         anchor->externalFrame = [item] { return item->buttonFrame(); };
         anchored = true;
     }
-    settingsController_ = std::make_unique<SettingsWindowController>(drawingState_, nullptr, anchor, anchored);
+    // Its Quit asks for termination the way the rest of the program does.
+    settingsController_ = std::make_unique<SettingsWindowController>(
+        drawingState_, nullptr, anchor, anchored, SettingsPanelServices{services_.activate, services_.terminate});
     settingsController_->showWindow();
 }
 

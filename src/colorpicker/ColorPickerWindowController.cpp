@@ -11,7 +11,7 @@ ColorPickerWindowController::ColorPickerWindowController(const std::shared_ptr<D
                                                          std::shared_ptr<AnchorRef> anchorRef,
                                                          std::function<void(bool)> isOpen,
                                                          PanelOpenDirection direction)
-    : AnchoredPanelController(makePanelWindow(kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Colors"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
       state_(state),
       direction_(direction),
       root_(new ColorPickerRoot(state, direction, [box = dismissBox()] {

@@ -13,7 +13,7 @@
 GIMPBrushPanelWindowController::GIMPBrushPanelWindowController(const std::shared_ptr<DrawingState>& state,
                                                                std::shared_ptr<AnchorRef> anchorRef,
                                                                std::function<void(bool)> isOpen)
-    : AnchoredPanelController(makePanelWindow(kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Brushes"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
       observedState_(state),
       direction_(panelOpenDirection(state->toolbarDockPosition)),
       root_(new GIMPBrushPanelRoot(state, dismissBox())) {

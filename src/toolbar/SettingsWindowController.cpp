@@ -3,29 +3,16 @@
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
+#include "toolbar/SettingsPanelRoot.h"
 
 #include <algorithm>
 
 namespace {
 
-platform::WindowPtr<> makeSettingsWindow() {
-    auto window = platform::makeWindow(platform::Rect(0, 0, SettingsWindowController::kWidth,
-                                                      SettingsWindowController::kHeight));
-    window->setTitle(QStringLiteral("Overink Settings"));
-    window->setLevel(platform::WindowLevel::panel);
-    window->setBackgroundColor(Color{0.13, 0.13, 0.14, 0.96});
-    window->setHasShadow(true);
-    window->setNonActivatingPanel(true);
-    window->widget()->setAccessibleName(QStringLiteral("Overink settings"));
-    return window;
-}
-
 ui::AnchoredPanelController::Options settingsPanelOptions() {
     ui::AnchoredPanelController::Options options;
-    // Its click monitors are recorded as soon as they are installed, so a
-    // panel closed at once leaves none behind even for a moment; clicks in
-    // other applications close it too.
-    options.clickMonitorHold = 0;
+    // The tray icon belongs to the tray host: clicks elsewhere on the
+    // desktop close the panel too.
     options.watchesOtherApplications = true;
     return options;
 }
@@ -33,34 +20,45 @@ ui::AnchoredPanelController::Options settingsPanelOptions() {
 } // namespace
 
 SettingsWindowController::SettingsWindowController(const std::shared_ptr<DrawingState>& state,
-                                                   std::function<void(bool)> setOpen,
-                                                   std::shared_ptr<AnchorRef> anchorRef, bool anchoredToStatusItem)
-    : AnchoredPanelController(makeSettingsWindow(), std::move(anchorRef), std::move(setOpen), settingsPanelOptions()),
+                                                   std::function<void(bool)> isOpen,
+                                                   std::shared_ptr<AnchorRef> anchorRef, bool anchoredToStatusItem,
+                                                   SettingsPanelServices services)
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Settings"), kWidth), std::move(anchorRef), std::move(isOpen),
+                              settingsPanelOptions()),
       state_(state),
       anchoredToStatusItem_(anchoredToStatusItem) {
     platform::assertMainThread("SettingsWindowController");
+    window()->widget()->setAccessibleName(QStringLiteral("Overink settings"));
+    root_ = new SettingsPanelRoot(state, dismissBox(), std::move(services));
+    fittedHeight_ = setContent(root_, kWidth);
+    // The smoothing section grows the content; the panel hangs from the
+    // icon and grows downwards.
+    followContentHeight(PanelOpenDirection::below);
     place();
 }
 
+platform::Point SettingsWindowController::originUnderStatusItem(const platform::Rect& anchor, double height,
+                                                               const std::vector<platform::Screen>& screens) {
+    double x = anchor.midX() - kWidth / 2;
+    double y = anchor.minY() - height - kGap;
+    const auto screen =
+        std::find_if(screens.begin(), screens.end(), [&](const platform::Screen& s) { return s.frame.contains(anchor); });
+    if (screen == screens.end()) return {x, y};
+    const platform::Rect v = screen->visibleFrame;
+    // Too wide or too high for the visible frame: its left or bottom edge wins.
+    x = std::max(std::min(x, v.maxX() - kWidth), v.minX());
+    y = std::max(std::min(y, v.maxY() - height), v.minY());
+    return {x, y};
+}
+
 void SettingsWindowController::place() {
-    auto state = state_.lock();
+    const auto state = state_.lock();
     if (!state) return;
     const auto& screens = state->screenProvider();
-    std::optional<platform::Rect> anchor = anchorRef() ? anchorRef()->frameOnScreen() : std::nullopt;
+    const auto anchor = anchorRef() ? anchorRef()->frameOnScreen() : std::nullopt;
     if (anchoredToStatusItem_ && anchor) {
-        // Under the anchor, on its screen, kept inside the visible frame.
-        std::optional<platform::Screen> screen;
-        for (const auto& s : screens.screens())
-            if (s.frame.contains(platform::Point{anchor->midX(), anchor->midY()})) screen = s;
-        if (!screen) screen = screens.mainScreen();
-        double x = anchor->midX() - kWidth / 2;
-        double y = anchor->minY() - kHeight - 4;
-        if (screen) {
-            const platform::Rect v = screen->visibleFrame;
-            x = std::clamp(x, v.minX(), std::max(v.minX(), v.maxX() - kWidth));
-            y = std::clamp(y, v.minY(), std::max(v.minY(), v.maxY() - kHeight));
-        }
-        window()->setFrame(platform::Rect(x, y, kWidth, kHeight));
+        const platform::Rect f = window()->frame();
+        window()->setFrame(platform::Rect(originUnderStatusItem(*anchor, f.height(), screens.screens()), f.size));
         return;
     }
     placeOnMainScreen(screens);

@@ -15,7 +15,8 @@ double submenuWidth(const AnchorRef* anchorRef) {
 SubmenuWindowController::SubmenuWindowController(const std::shared_ptr<DrawingState>& state,
                                                  std::shared_ptr<AnchorRef> anchorRef, std::function<void(bool)> isOpen,
                                                  SubmenuRoot::Family family)
-    : AnchoredPanelController(makePanelWindow(submenuWidth(anchorRef.get())), anchorRef, std::move(isOpen), Options{}),
+    : AnchoredPanelController(makePanelWindow(family == SubmenuRoot::Family::pen ? QStringLiteral("Overink Pens") : QStringLiteral("Overink Shapes"),
+                                              submenuWidth(anchorRef.get())), anchorRef, std::move(isOpen), Options{}),
       state_(state) {
     platform::assertMainThread("SubmenuWindowController");
     const double width = window()->frame().width();

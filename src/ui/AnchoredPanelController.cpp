@@ -43,8 +43,9 @@ private:
     std::function<void()> changed_;
 };
 
-platform::WindowPtr<> AnchoredPanelController::makePanelWindow(double width, double height) {
+platform::WindowPtr<> AnchoredPanelController::makePanelWindow(const QString& title, double width, double height) {
     auto window = platform::makeWindow(platform::Rect(0, 0, width, height));
+    window->setTitle(title);
     window->setLevel(platform::WindowLevel::panel);
     window->setOpaque(false);
     window->setBackgroundColor(Color::clear());

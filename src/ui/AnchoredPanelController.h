@@ -64,7 +64,7 @@ public:
     // that takes the keyboard only when asked and, without a compositing
     // manager, takes clicks on its painted pixels only (never holding the
     // pointer). Not shown.
-    static platform::WindowPtr<> makePanelWindow(double width, double height = 100);
+    static platform::WindowPtr<> makePanelWindow(const QString& title, double width, double height = 100);
 
     // `setPanelIsOpen` receives false on a later turn after the panel closed.
     AnchoredPanelController(platform::WindowPtr<> window, std::shared_ptr<AnchorRef> anchorRef,

@@ -1,10 +1,11 @@
 #pragma once
 
 // The program's toolbar on a real X server, made by the application
-// delegate as at launch (no tray icon, preferences in memory), and a
-// person's click on it.
+// delegate as at launch (no tray icon, preferences in memory), a desktop
+// panel along the bottom, and a person's click.
 
 #include "app/AppDelegate.h"
+#include "platform/X11.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/DrawingToolbarView.h"
@@ -18,14 +19,15 @@
 namespace testing_support {
 
 struct RealToolbar {
-    RealToolbar() {
+    // `withTrayIcon`: the program's tray icon too (a tray host embeds it).
+    explicit RealToolbar(bool withTrayIcon = false) {
         AppServices s = AppServices::standard();
         s.environment.defaults = platform::UserDefaults::inMemory();
         s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
         s.environment.brushStoreDirectory = dir.path() + "/brushes";
         s.claimSingleInstance = [] { return true; };
         s.terminate = [] {};
-        s.makeStatusItem = nullptr;
+        if (!withTrayIcon) s.makeStatusItem = nullptr;
         delegate = std::make_unique<AppDelegate>(std::move(s));
         delegate->applicationDidFinishLaunching();
         drainEvents();
@@ -50,6 +52,22 @@ struct RealToolbar {
 
     QTemporaryDir dir;
     std::unique_ptr<AppDelegate> delegate;
+};
+
+// A desktop panel along the bottom edge, reserving its strut as docks do.
+struct BottomPanel {
+    explicit BottomPanel(int height) {
+        widget.setWindowFlags(Qt::FramelessWindowHint);
+        widget.setGeometry(0, 1080 - height, 1920, height);
+        widget.winId();
+        const auto id = platform::x11::windowId(widget.windowHandle());
+        platform::x11::setProperty32(id, platform::x11::atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
+                                     {platform::x11::atom("_NET_WM_WINDOW_TYPE_DOCK")});
+        platform::x11::setProperty32(id, platform::x11::atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL,
+                                     {0, 0, 0, std::uint32_t(height), 0, 0, 0, 0, 0, 0, 0, 1919});
+        widget.show();
+    }
+    QWidget widget;
 };
 
 // A person's click: the pointer comes to rest on the control first, and the

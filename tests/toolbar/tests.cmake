@@ -2,7 +2,7 @@
 # and must still get its clicks without holding the pointer; so must the
 # font picker's fields and rows.
 overink_x11_cases(x11_toolbar x11_toolbar_no_compositor SESSION_OPTIONS --no-compositor
-  FILTER ToolbarOnX11.Clicks*:PanelsOnX11.Clicks*:FontPickerOnX11.*:BrushPanelOnX11.Clicks*)
+  FILTER ToolbarOnX11.Clicks*:PanelsOnX11.Clicks*:FontPickerOnX11.*:BrushPanelOnX11.Clicks*:SettingsOnX11.Clicks*)
 # Tooltip chips without a compositing manager: shaped to the painted chip.
 overink_x11_cases(x11_toolbar x11_toolbar_tooltips_no_compositor SESSION_OPTIONS --no-compositor
   FILTER ToolbarTooltipsOnX11.*)

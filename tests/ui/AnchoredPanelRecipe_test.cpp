@@ -41,7 +41,7 @@ public:
 class RecipePanel : public ui::AnchoredPanelController {
 public:
     RecipePanel(std::shared_ptr<AnchorRef> anchor, QWidget* root, double width)
-        : AnchoredPanelController(makePanelWindow(width), std::move(anchor), nullptr, Options{}) {
+        : AnchoredPanelController(makePanelWindow(QStringLiteral("Test panel"), width), std::move(anchor), nullptr, Options{}) {
         fitted = setContent(root, width);
     }
     void place() override {}
@@ -61,7 +61,7 @@ struct Finish {
 
 TEST(AnchoredPanelRecipe, ThePanelWindowFloatsWithoutTakingTheKeyboardOrThePointer) {
     Finish finish;
-    const auto window = ui::AnchoredPanelController::makePanelWindow(34);
+    const auto window = ui::AnchoredPanelController::makePanelWindow(QStringLiteral("Test panel"), 34);
     EXPECT_EQ(window->frame().size, platform::Size(34, 100));
     EXPECT_EQ(window->level(), platform::WindowLevel::panel);
     EXPECT_TRUE(window->isNonActivatingPanel()) << "key only on request";
