@@ -1,9 +1,9 @@
 #include "canvas/DrawingCanvasView.h"
 #include "canvas/TextLayout.h"
 #include "model/DrawingState.h"
+#include "support/CanvasFixture.h"
 #include "support/CanvasTestUtil.h"
 #include "support/RenderTestUtil.h"
-#include "support/TestDrawingState.h"
 #include "support/TestStrokes.h"
 #include "support/TestUtil.h"
 
@@ -15,41 +15,8 @@ using namespace testing_support;
 
 namespace {
 
-struct Drag : ::testing::Test {
-    TestDrawingState t{twoScreens()};
-    DrawingState& s = *t.state;
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    DrawingCanvasView canvas{t.state, 1};
-
-    Drag() {
-        canvas.resize(600, 400);
-        canvas.setClock(clock);
-        t.mouse->setLocation(platform::Point{100, 100}); // over display 1
-        drainEvents();
-    }
-
-    // A press at `from`, moves through `path`, and the release at its end.
-    void press(QPointF at, bool shift = false) {
-        start_ = at;
-        canvas.handleDragChanged(CanvasDragValue{at, at, shift});
-    }
-    void move(QPointF to, bool shift = false) { canvas.handleDragChanged(CanvasDragValue{to, start_, shift}); }
-    void release(QPointF at) {
-        canvas.handleDragEnded(CanvasDragValue{at, start_, false});
-        drainEvents();
-    }
-    void drag(QPointF from, QPointF to, int steps = 10) {
-        press(from);
-        for (int i = 1; i <= steps; ++i) move(from + (to - from) * (double(i) / steps));
-        release(to);
-    }
-    void click(QPointF at) {
-        press(at);
-        release(at);
-    }
-    std::size_t count() const { return s.strokes->size(); }
-
-    QPointF start_;
+struct Drag : CanvasFixture {
+    Drag() : CanvasFixture({600, 400}) {}
 };
 
 } // namespace

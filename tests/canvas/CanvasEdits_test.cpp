@@ -1,7 +1,7 @@
 #include "canvas/DrawingCanvasView.h"
 #include "model/DrawingState.h"
+#include "support/CanvasFixture.h"
 #include "support/CanvasTestUtil.h"
-#include "support/TestDrawingState.h"
 #include "support/TestStrokes.h"
 #include "support/TestUtil.h"
 
@@ -11,30 +11,12 @@ using namespace testing_support;
 
 namespace {
 
-struct Edits : ::testing::Test {
-    TestDrawingState t{twoScreens()};
-    DrawingState& s = *t.state;
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    DrawingCanvasView canvas{t.state, 1};
-
-    Edits() {
-        canvas.resize(400, 300);
-        canvas.setClock(clock);
+struct Edits : CanvasFixture {
+    Edits() : CanvasFixture({400, 300}) {
         s.currentDrawingDisplayID = 1;
-        t.mouse->setLocation(platform::Point{100, 100}); // over display 1
         drainEvents();
     }
 
-    std::size_t add(DrawingStroke stroke) {
-        s.addStroke(stroke);
-        drainEvents();
-        return s.strokes->size() - 1;
-    }
-    const DrawingStroke* find(const QUuid& id) const {
-        for (const auto& x : s.strokes.get())
-            if (x.id == id) return &x;
-        return nullptr;
-    }
     void step(std::int64_t by) {
         s.editingLineWidthStep = s.editingLineWidthStep.get() + by;
         drainEvents();
