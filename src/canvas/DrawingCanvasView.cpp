@@ -1,8 +1,9 @@
-// The canvas's composition: what it shows and in which order, the reaction
-// pass shared by the canvases of one drawing state, and the text box.
+// The canvas's composition: what it shows and in which order, its wiring
+// to the drawing state, and the text box.
 
 #include "canvas/DrawingCanvasView.h"
 
+#include "canvas/CanvasPassGroup.h"
 #include "canvas/LoadingBrushBadge.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
@@ -15,90 +16,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-
-// The canvases of one drawing state react together: after a change, every
-// canvas first notes the watched values, then each runs its reactions. A
-// reaction that consumes a value (the delete request) therefore cannot hide
-// the change from a canvas whose turn comes later.
-class CanvasPassGroup : public std::enable_shared_from_this<CanvasPassGroup> {
-public:
-    static std::shared_ptr<CanvasPassGroup> join(const std::shared_ptr<DrawingState>& state,
-                                                 DrawingCanvasView* canvas) {
-        auto& groups = registry();
-        std::erase_if(groups, [](const std::weak_ptr<CanvasPassGroup>& g) { return g.expired(); });
-        for (const auto& weak : groups) {
-            auto group = weak.lock();
-            if (group && group->state_.lock() == state) {
-                group->canvases_.push_back(canvas);
-                return group;
-            }
-        }
-        auto group = std::make_shared<CanvasPassGroup>();
-        group->state_ = state;
-        group->canvases_.push_back(canvas);
-        std::weak_ptr<CanvasPassGroup> weakGroup = group;
-        group->willChange_ = state->willChange.connect([weakGroup] {
-            if (auto g = weakGroup.lock()) g->schedule();
-        });
-        groups.push_back(group);
-        return group;
-    }
-
-    void leave(DrawingCanvasView* canvas) {
-        std::erase_if(canvases_, [canvas](const QPointer<DrawingCanvasView>& c) { return !c || c == canvas; });
-    }
-
-    void schedule() {
-        if (scheduled_) return;
-        scheduled_ = true;
-        std::weak_ptr<CanvasPassGroup> weak = weak_from_this();
-        platform::dispatchMain([weak] {
-            if (auto g = weak.lock()) g->run();
-        });
-    }
-
-private:
-    static std::vector<std::weak_ptr<CanvasPassGroup>>& registry() {
-        static std::vector<std::weak_ptr<CanvasPassGroup>> groups;
-        return groups;
-    }
-
-    void run() {
-        scheduled_ = false;
-        const auto canvases = canvases_;
-        for (const auto& c : canvases)
-            if (c) c->takeSnapshot();
-        for (const auto& c : canvases)
-            if (c) c->runPass();
-    }
-
-    std::weak_ptr<DrawingState> state_;
-    std::vector<QPointer<DrawingCanvasView>> canvases_;
-    platform::Subscription willChange_;
-    bool scheduled_ = false;
-};
 
 namespace {
 
-// Changes are compared exactly, and a value that is not a number counts as
-// equal to itself, so it cannot start reactions over and over.
-bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
-bool same(const Color& a, const Color& b) {
-    return same(a.r, b.r) && same(a.g, b.g) && same(a.b, b.b) && same(a.a, b.a);
-}
-
-// Reactions may cause further changes; a pass settles within a few rounds.
-constexpr int kMaxRounds = 16;
-
 constexpr double kEraserCursorRadiusFactor = 4;
-
-std::uint64_t mix64(std::uint64_t z) {
-    z ^= z >> 33;
-    z *= 0xff51afd7ed558ccdULL;
-    z ^= z >> 33;
-    return z;
-}
 
 } // namespace
 
@@ -109,7 +30,8 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
       state_(state.get()),
       displayID_(displayID),
       factory_(defaultCanvasOverlayFactory()),
-      clock_(CanvasClock::system()) {
+      clock_(CanvasClock::system()),
+      strokes_(displayID) {
     platform::assertMainThread("DrawingCanvasView");
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
@@ -122,13 +44,12 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
     badge_->hide();
 
     if (!state) return;
-    seen_ = currentWatched();
     group_ = CanvasPassGroup::join(state, this);
-    subscriptions_.push_back(state->strokes.sink([this](const auto&) { strokesDirty_ = true; },
+    subscriptions_.push_back(state->strokes.sink([this](const auto&) { strokes_.strokesChanged(); },
                                                  platform::Delivery::Immediate, platform::Initial::Skip));
-    subscriptions_.push_back(state->currentStroke.sink([this](const auto&) { liveDirty_ = true; },
+    subscriptions_.push_back(state->currentStroke.sink([this](const auto&) { strokes_.liveStrokeChanged(); },
                                                        platform::Delivery::Immediate, platform::Initial::Skip));
-    subscriptions_.push_back(state->currentDrawingDisplayID.sink([this](const auto&) { liveDirty_ = true; },
+    subscriptions_.push_back(state->currentDrawingDisplayID.sink([this](const auto&) { strokes_.liveStrokeChanged(); },
                                                                  platform::Delivery::Immediate,
                                                                  platform::Initial::Skip));
     subscriptions_.push_back(state->endOpenEditsRequested.connect([this](std::optional<DisplayID> display) {
@@ -164,89 +85,20 @@ void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {
 
 DrawingState* DrawingCanvasView::liveState() const { return weakState_.expired() ? nullptr : state_; }
 
-// ---- Reaction pass ----
-
-DrawingCanvasView::Watched DrawingCanvasView::currentWatched() const {
-    const DrawingState& s = *state_;
-    Watched w;
-    w.isTextEditing = s.isTextEditing.get();
-    w.isAttachedToWindow = s.isAttachedToWindow.get();
-    w.isLineEditing = s.isLineEditing.get();
-    w.pendingDeleteEdit = s.pendingDeleteEdit.get();
-    w.editingLineWidthStep = s.editingLineWidthStep.get();
-    w.lineWidth = s.lineWidth.get();
-    w.selectedColor = s.selectedColor.get();
-    w.strokeOpacity = s.strokeOpacity.get();
-    w.selectedTool = s.selectedTool.get();
-    return w;
-}
-
 void DrawingCanvasView::scheduleUpdate() {
     if (group_) group_->schedule();
-}
-
-void DrawingCanvasView::takeSnapshot() {
-    if (liveState()) snapshot_ = currentWatched();
-}
-
-void DrawingCanvasView::runPass() {
-    if (inPass_ || !liveState()) return;
-    inPass_ = true;
-    Watched now = snapshot_ ? *snapshot_ : currentWatched();
-    snapshot_.reset();
-    for (int round = 0; round < kMaxRounds; ++round) {
-        const Watched old = seen_;
-        seen_ = now;
-        runReactions(old, now);
-        if (!liveState()) break;
-        now = currentWatched();
-        const Watched& s = seen_;
-        if (s.isTextEditing == now.isTextEditing && s.isAttachedToWindow == now.isAttachedToWindow &&
-            s.isLineEditing == now.isLineEditing && s.pendingDeleteEdit == now.pendingDeleteEdit &&
-            s.editingLineWidthStep == now.editingLineWidthStep && same(s.lineWidth, now.lineWidth) &&
-            same(s.selectedColor, now.selectedColor) && same(s.strokeOpacity, now.strokeOpacity) &&
-            s.selectedTool == now.selectedTool)
-            break;
-    }
-    inPass_ = false;
-    if (liveState()) refreshView();
-}
-
-void DrawingCanvasView::runReactions(const Watched& o, const Watched& n) {
-    if (o.isTextEditing != n.isTextEditing) textEditingChanged();
-    if (o.isAttachedToWindow != n.isAttachedToWindow) attachedToWindowChanged(n.isAttachedToWindow);
-    if (o.isLineEditing != n.isLineEditing) lineEditingChanged();
-    if (o.pendingDeleteEdit != n.pendingDeleteEdit) pendingDeleteEditChanged(n.pendingDeleteEdit);
-    if (o.editingLineWidthStep != n.editingLineWidthStep)
-        lineWidthStepChanged(o.editingLineWidthStep, n.editingLineWidthStep);
-    if (!same(o.lineWidth, n.lineWidth)) lineWidthChanged();
-    if (!same(o.selectedColor, n.selectedColor)) colorChanged();
-    if (!same(o.strokeOpacity, n.strokeOpacity)) colorChanged();
-    if (o.selectedTool != n.selectedTool) toolChanged(o.selectedTool);
 }
 
 // ---- What the view shows ----
 
 void DrawingCanvasView::refreshView() {
     if (!liveState()) return;
-    syncGeometry();
+    strokes_.syncGeometry(*this);
     syncClip();
-    syncStrokes();
-    syncLiveStroke();
+    strokes_.sync(*state_, *this);
     syncEraserCursor();
     syncOverlays();
     syncBadge();
-}
-
-void DrawingCanvasView::syncGeometry() {
-    const QSize logical = size();
-    const double dpr = devicePixelRatioF();
-    if (cache_.logicalSize() == logical && cache_.devicePixelRatio() == dpr) return;
-    cache_.setGeometry(logical, dpr);
-    live_.setGeometry(logical, dpr);
-    strokesDirty_ = true;
-    liveDirty_ = true;
-    update();
 }
 
 void DrawingCanvasView::syncClip() {
@@ -257,60 +109,6 @@ void DrawingCanvasView::syncClip() {
     if (clip_) overlayHost_->setMask(QRegion(clip_->toAlignedRect()));
     else overlayHost_->clearMask();
     update();
-}
-
-std::uint64_t DrawingCanvasView::stampCacheSignature() const {
-    // Brush cells arrive in the background and are announced without a
-    // field of their own; a change of what is cached shows here.
-    std::uint64_t sum = 0;
-    for (auto it = state_->gimpStampCache.constBegin(); it != state_->gimpStampCache.constEnd(); ++it) {
-        std::uint64_t h = mix64(qHash(it.key()) + 0x9e3779b97f4a7c15ULL * (it.value().size() + 1));
-        if (!it.value().empty()) h = mix64(h ^ static_cast<std::uint64_t>(it.value().front().cacheKey()));
-        sum += h;
-    }
-    return sum;
-}
-
-std::vector<QImage> DrawingCanvasView::stampsFor(const DrawingStroke& stroke) const {
-    if (!stroke.gimpBrushID) return {};
-    return state_->tintedStamps(*stroke.gimpBrushID, stroke.color, stroke.lineWidth);
-}
-
-void DrawingCanvasView::syncStrokes() {
-    const DisplayID first = state_->firstScreenDisplayID();
-    if (first != firstScreen_) {
-        firstScreen_ = first;
-        strokesDirty_ = true;
-    }
-    const std::uint64_t signature = stampCacheSignature();
-    const bool stampsChanged = signature != stampSignature_;
-    stampSignature_ = signature;
-    if (stampsChanged) liveDirty_ = true;
-    const auto stamps = [this](const DrawingStroke& s) { return stampsFor(s); };
-
-    if (strokesDirty_ || cache_.image().isNull()) {
-        strokesDirty_ = false;
-        std::vector<const DrawingStroke*> mine;
-        for (const DrawingStroke& s : state_->strokes.get())
-            if (s.displayID == displayID_ || (s.displayID == 0 && displayID_ == first)) mine.push_back(&s);
-        update(cache_.sync(mine, stamps));
-    } else if (stampsChanged) {
-        update(cache_.refreshStamps(stamps));
-    }
-}
-
-void DrawingCanvasView::syncLiveStroke() {
-    const auto& current = state_->currentStroke.get();
-    // Only the display being drawn on shows the live stroke.
-    const DrawingStroke* live =
-        current && state_->currentDrawingDisplayID.get() == displayID_ ? &*current : nullptr;
-    if (!live && !live_.isShowing()) {
-        liveDirty_ = false;
-        return;
-    }
-    if (!liveDirty_) return;
-    liveDirty_ = false;
-    update(live_.show(live, live ? stampsFor(*live) : std::vector<QImage>()));
 }
 
 void DrawingCanvasView::syncEraserCursor() {
@@ -454,9 +252,7 @@ void DrawingCanvasView::syncOverlays() {
 // ---- Painting and pointer ----
 
 void DrawingCanvasView::paintEvent(QPaintEvent* event) {
-    if (liveState() && (cache_.logicalSize() != size() || cache_.devicePixelRatio() != devicePixelRatioF() ||
-                        cache_.image().isNull() || strokesDirty_))
-        refreshView();
+    if (liveState() && strokes_.needsSync(size(), devicePixelRatioF())) refreshView();
     QPainter p(this);
     for (const QRect& r : event->region()) {
         if (clip_) {
@@ -466,7 +262,7 @@ void DrawingCanvasView::paintEvent(QPaintEvent* event) {
             p.fillRect(r, Qt::transparent);
             p.setClipRect(*clip_);
         }
-        live_.paint(p, r, cache_.image());
+        strokes_.paint(p, r);
     }
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (liveState() && state_->selectedTool.get() == DrawingTool::eraser) drawEraserCursor(p);

@@ -9,20 +9,15 @@
 //
 // It keeps the stroke under edit in one of three edit slots (the stroke is
 // out of DrawingState::strokes meanwhile) and the open text box, and reacts
-// to changes of the drawing state: each change is followed, on a later turn
-// of the event loop, by one reaction pass over all canvases of the state,
-// which compares the watched values with the ones seen last and runs the
-// reaction of each value that really changed, in a fixed order, with the
-// old and the new value. Equal assignments and the canvas's creation run
-// nothing.
+// to changes of the drawing state in one reaction pass over all canvases of
+// the state after each change (CanvasPassGroup).
 //
 // Everything runs on the main thread. The canvas holds the state weakly;
 // once the state is gone it does nothing.
 
 #include "canvas/CanvasClock.h"
 #include "canvas/CanvasOverlays.h"
-#include "canvas/LiveStrokeLayer.h"
-#include "canvas/StrokeCache.h"
+#include "canvas/CanvasStrokesLayer.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
 #include "platform/Color.h"
@@ -158,8 +153,8 @@ public:
     void toolChanged(std::optional<DrawingTool> oldValue);
 
     // What the strokes layer shows now, for measurements and tests.
-    const StrokeCache& strokeCache() const { return cache_; }
-    bool isShowingLiveStroke() const { return live_.isShowing(); }
+    const StrokeCache& strokeCache() const { return strokes_.cache(); }
+    bool isShowingLiveStroke() const { return strokes_.isShowingLiveStroke(); }
     bool isLoadingBadgeVisible() const;
 
 protected:
@@ -174,38 +169,15 @@ protected:
 private:
     friend class CanvasPassGroup;
 
-    // The values the reactions watch, in the order of the reactions.
-    struct Watched {
-        bool isTextEditing = false;
-        bool isAttachedToWindow = false;
-        bool isLineEditing = false;
-        bool pendingDeleteEdit = false;
-        std::int64_t editingLineWidthStep = 0;
-        double lineWidth = 0;
-        Color selectedColor;
-        double strokeOpacity = 0;
-        std::optional<DrawingTool> selectedTool;
-    };
-
+    // The state while it lives.
     DrawingState* liveState() const;
-    Watched currentWatched() const;
-    // One reaction pass: the snapshot taken with the other canvases first,
-    // then this canvas's own follow-up changes; then the view catches up.
-    void takeSnapshot();
-    void runPass();
-    void runReactions(const Watched& oldValues, const Watched& newValues);
+    // A reaction pass and, after it, a look at what the view shows.
     void scheduleUpdate();
-
     void refreshView();
-    void syncGeometry();
-    void syncStrokes();
-    void syncLiveStroke();
     void syncEraserCursor();
     void syncClip();
     void syncOverlays();
     void syncBadge();
-    std::vector<QImage> stampsFor(const DrawingStroke& stroke) const;
-    std::uint64_t stampCacheSignature() const;
 
     void writeBack(std::optional<DrawingStroke>& slot);
     // Whether a click now at `point` doubles the one remembered in the pair
@@ -258,18 +230,8 @@ private:
     std::optional<QPointF> gestureStart_;
     bool shiftHeld_ = false;
 
-    // ---- Reaction pass ----
-    Watched seen_;
-    std::optional<Watched> snapshot_;
-    bool inPass_ = false;
-
     // ---- What the view shows ----
-    StrokeCache cache_;
-    LiveStrokeLayer live_;
-    bool strokesDirty_ = true;
-    bool liveDirty_ = true;
-    std::uint64_t stampSignature_ = 0;
-    DisplayID firstScreen_ = 0;
+    CanvasStrokesLayer strokes_;
     std::optional<QRectF> clip_;
     QRect cursorRing_;
 
