@@ -45,6 +45,7 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
 
     if (!state) return;
     group_ = CanvasPassGroup::join(state, this);
+    subscriptions_.push_back(textBox_.changed.connect([this] { scheduleUpdate(); }));
     subscriptions_.push_back(state->strokes.sink([this](const auto&) { strokes_.strokesChanged(); },
                                                  platform::Delivery::Immediate, platform::Initial::Skip));
     subscriptions_.push_back(state->currentStroke.sink([this](const auto&) { strokes_.liveStrokeChanged(); },
@@ -164,9 +165,9 @@ void DrawingCanvasView::syncOverlays() {
     };
 
     // Text tool layer: with the text tool, or while a box is open.
-    const bool wantsText = s.selectedTool.get() == DrawingTool::text || textBoxActive_;
+    const bool wantsText = s.selectedTool.get() == DrawingTool::text || textBox_.isActive();
     if (wantsText && !textLayer_) {
-        textLayer_ = factory_->makeTextToolLayer(s, *this, [self] {
+        textLayer_ = factory_->makeTextToolLayer(s, textBox_, [self] {
             if (self) self->commitPendingText();
         }, overlayHost_);
         present(textLayer_);
@@ -321,51 +322,32 @@ void DrawingCanvasView::hoverChanged(std::optional<QPointF> location) {
     scheduleUpdate();
     if (isDragging_) return;
     Qt::CursorShape shape = Qt::ArrowCursor;
-    if (location && textBoxActive_ && platform::canvasContains(textBoxFrame_, *location)) shape = Qt::IBeamCursor;
+    if (location && textBox_.isActive() && platform::canvasContains(textBox_.frame(), *location))
+        shape = Qt::IBeamCursor;
     setCursor(shape);
 }
 
 // ---- Text box ----
 
-void DrawingCanvasView::setTextBoxFrame(const QRectF& frame) {
-    textBoxFrame_ = frame;
-    scheduleUpdate();
-}
-
-void DrawingCanvasView::setTextBoxActive(bool active) {
-    textBoxActive_ = active;
-    scheduleUpdate();
-}
-
-void DrawingCanvasView::setPendingText(const QString& text) {
-    pendingText_ = text;
-    scheduleUpdate();
-}
-
-void DrawingCanvasView::setPendingRotation(double degrees) {
-    pendingRotation_ = degrees;
-    scheduleUpdate();
-}
-
 bool DrawingCanvasView::commitPendingText() {
     platform::assertMainThread("DrawingCanvasView::commitPendingText");
     DrawingState* s = liveState();
     if (!s) return false;
-    const QString trimmed = pendingText_.trimmed();
+    const QString trimmed = textBox_.pendingText().trimmed();
     if (!trimmed.isEmpty()) {
         DrawingStroke stroke;
         // Made on this canvas, whatever display was drawn on last.
         stroke.displayID = displayID_;
-        stroke.points = {textBoxFrame_.center()};
+        stroke.points = {textBox_.frame().center()};
         stroke.tool = DrawingTool::text;
         stroke.color = s->selectedColor.get().opacity(s->strokeOpacity.get());
         stroke.lineWidth = s->lineWidth.get();
-        stroke.startPoint = textBoxFrame_.topLeft();
-        stroke.endPoint = QPointF(textBoxFrame_.right(), textBoxFrame_.bottom());
+        stroke.startPoint = textBox_.frame().topLeft();
+        stroke.endPoint = QPointF(textBox_.frame().right(), textBox_.frame().bottom());
         stroke.text = trimmed;
         stroke.fontName = s->textFontName.get();
         stroke.explicitFontSize = s->textFontSize.get();
-        stroke.rotationDegrees = pendingRotation_;
+        stroke.rotationDegrees = textBox_.pendingRotation();
         stroke.gimpSpacing = 25;
         stroke.gimpCellSelection = GIMPCellSelection::sequential;
         s->addStroke(stroke);
@@ -377,12 +359,8 @@ bool DrawingCanvasView::commitPendingText() {
 void DrawingCanvasView::resetTextBox() {
     DrawingState* s = liveState();
     if (!s) return;
-    textBoxActive_ = false;
-    pendingText_.clear();
-    pendingRotation_ = 0;
+    textBox_.close();
     s->isTextEditing = false;
-    if (textLayer_) textLayer_->textBoxChanged();
-    scheduleUpdate();
 }
 
 void DrawingCanvasView::textEditingChanged() {
@@ -392,7 +370,7 @@ void DrawingCanvasView::textEditingChanged() {
         s->lastPlacedStrokeID = std::nullopt;
         return;
     }
-    if (!textBoxActive_) return;
+    if (!textBox_.isActive()) return;
     if (commitPendingText()) {
         s->selectedTool = std::nullopt;
         s->isMoveMode = true;

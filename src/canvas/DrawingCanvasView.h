@@ -18,6 +18,7 @@
 #include "canvas/CanvasClock.h"
 #include "canvas/CanvasOverlays.h"
 #include "canvas/CanvasStrokesLayer.h"
+#include "canvas/TextBox.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
 #include "platform/Color.h"
@@ -50,7 +51,7 @@ struct CanvasDragValue {
     QPointF translation() const { return location - startLocation; }
 };
 
-class DrawingCanvasView : public QWidget, public TextBoxBinding {
+class DrawingCanvasView : public QWidget {
     Q_OBJECT
 public:
     using DisplayID = platform::DisplayID;
@@ -67,6 +68,9 @@ public:
     void setClock(std::shared_ptr<CanvasClock> clock);
 
     // ---- Text box ----
+    // The text tool layer edits the box in place.
+    TextBox& textBox() { return textBox_; }
+    const TextBox& textBox() const { return textBox_; }
     // Turns the open text box into a text stroke of this display; true when
     // a stroke was added (blank text adds none). Closes the box either way.
     bool commitPendingText();
@@ -74,16 +78,6 @@ public:
     void resetTextBox();
     // Opens a text stroke the caller has taken out of the strokes.
     void beginTextEdit(const DrawingStroke& stroke);
-
-    // TextBoxBinding: the text tool layer reads and writes the box here.
-    QRectF textBoxFrame() const override { return textBoxFrame_; }
-    void setTextBoxFrame(const QRectF& frame) override;
-    bool textBoxActive() const override { return textBoxActive_; }
-    void setTextBoxActive(bool active) override;
-    QString pendingText() const override { return pendingText_; }
-    void setPendingText(const QString& text) override;
-    double pendingRotation() const override { return pendingRotation_; }
-    void setPendingRotation(double degrees) override;
 
     // ---- Edits ----
     // Opens the placed stroke at `index` of DrawingState::strokes in the
@@ -207,10 +201,7 @@ private:
     bool isDragging_ = false;
     // The placed stroke being moved, by id: it may leave the strokes mid-drag.
     std::optional<QUuid> draggedStrokeID_;
-    QRectF textBoxFrame_;
-    bool textBoxActive_ = false;
-    QString pendingText_;
-    double pendingRotation_ = 0;
+    TextBox textBox_;
     std::optional<QPointF> eraserCursorLocation_;
     // Remembered clicks for double-click tests; none = long ago.
     std::optional<TimePoint> lastTapTime_;
@@ -237,7 +228,7 @@ private:
 
     QWidget* overlayHost_ = nullptr;
     LoadingBrushBadge* badge_ = nullptr;
-    std::unique_ptr<TextToolLayer> textLayer_;
+    std::unique_ptr<CanvasOverlay> textLayer_;
     std::unique_ptr<CanvasOverlay> bezierDrawingOverlay_;
     enum class EditKind { none, bezierPen, line, shape, ellipse, polygon, freehand };
     std::unique_ptr<StrokeEditOverlay> lineOverlay_;

@@ -291,12 +291,8 @@ void DrawingCanvasView::placeTextBox(QPointF p) {
     DrawingState& s = *state_;
     const double fs = s.textFontSize.get() > 0 ? s.textFontSize.get() : fontSize(QString(), kDefaultTextBoxHeight);
     const double w = textBoxSize(QStringLiteral("M"), s.textFontName.get(), fs);
-    textBoxFrame_ = QRectF(p.x() - w / 2, p.y() - kTextBoxLift, w, kTextBoxHeight);
-    pendingText_.clear();
-    pendingRotation_ = 0;
-    textBoxActive_ = true;
+    textBox_.open(QRectF(p.x() - w / 2, p.y() - kTextBoxLift, w, kTextBoxHeight), QString(), 0);
     s.isTextEditing = true;
-    if (textLayer_) textLayer_->textBoxChanged();
 }
 
 void DrawingCanvasView::handleDragEnded(const CanvasDragValue& value) {
@@ -320,7 +316,7 @@ void DrawingCanvasView::handleDragEnded(const CanvasDragValue& value) {
         return;
     }
 
-    if (tool == DrawingTool::text || textBoxActive_) {
+    if (tool == DrawingTool::text || textBox_.isActive()) {
         // Nothing is drawn here: a path started beside an open box is not
         // kept, and must not stay on screen as if it were.
         if (s->currentStroke.get() || !pathPoints_.empty()) discardPath();
@@ -332,8 +328,8 @@ void DrawingCanvasView::handleDragEnded(const CanvasDragValue& value) {
             isDragging_ = false;
             draggedStrokeID_.reset();
             if (isEditCooldown_) return;
-            if (textBoxActive_) {
-                if (!platform::canvasContains(textBoxFrame_, p)) commitPendingText();
+            if (textBox_.isActive()) {
+                if (!platform::canvasContains(textBox_.frame(), p)) commitPendingText();
                 return;
             }
             if (isDoubleClick(lastTapTime_, lastTapLocation_, p)) {

@@ -66,7 +66,7 @@ void DrawingCanvasView::endOpenEdits() {
     DrawingState* s = liveState();
     if (!s) return;
     // As Esc ends them: the text first, then the stroke under edit.
-    if (textBoxActive_ && commitPendingText()) {
+    if (textBox_.isActive() && commitPendingText()) {
         s->selectedTool = std::nullopt;
         s->isMoveMode = true;
     }
@@ -151,7 +151,7 @@ void DrawingCanvasView::colorChanged() {
 void DrawingCanvasView::toolChanged(std::optional<DrawingTool> oldValue) {
     DrawingState* s = liveState();
     if (!s) return;
-    if (textBoxActive_) commitPendingText();
+    if (textBox_.isActive()) commitPendingText();
     endLineEdit();
     endShapeEdit();
     endFreehandEdit();
@@ -203,17 +203,13 @@ void DrawingCanvasView::beginTextEdit(const DrawingStroke& stroke) {
     platform::assertMainThread("DrawingCanvasView::beginTextEdit");
     DrawingState* s = liveState();
     if (!s) return;
-    textBoxFrame_ = QRectF(stroke.startPoint, QSizeF(std::abs(stroke.endPoint.x() - stroke.startPoint.x()),
-                                                     std::abs(stroke.endPoint.y() - stroke.startPoint.y())));
-    pendingText_ = stroke.text;
-    pendingRotation_ = stroke.rotationDegrees;
     s->textFontName = stroke.fontName;
     s->textFontSize = stroke.explicitFontSize;
     s->selectedColor = colorCopiedFrom(stroke.color);
-    textBoxActive_ = true;
+    textBox_.open(QRectF(stroke.startPoint, QSizeF(std::abs(stroke.endPoint.x() - stroke.startPoint.x()),
+                                                  std::abs(stroke.endPoint.y() - stroke.startPoint.y()))),
+                  stroke.text, stroke.rotationDegrees);
     s->isTextEditing = true;
-    if (textLayer_) textLayer_->textBoxChanged();
-    scheduleUpdate();
 }
 
 bool DrawingCanvasView::isGIMPBrushReady() const {

@@ -253,21 +253,21 @@ TEST_F(Drag, ATextClickOpensABoxSizedForOneLetter) {
     s.textFontSize = 0;
     drainEvents();
     click({200, 150});
-    ASSERT_TRUE(canvas.textBoxActive());
+    ASSERT_TRUE(canvas.textBox().isActive());
     EXPECT_TRUE(s.isTextEditing.get());
     const double size = DrawingCanvasView::fontSize(QString(), 54);
     EXPECT_NEAR(size, 41.54, 0.01);
     const double w = textBoxSize(QStringLiteral("M"), s.textFontName.get(), size);
-    EXPECT_EQ(canvas.textBoxFrame(), QRectF(200 - w / 2, 115, w, 70));
+    EXPECT_EQ(canvas.textBox().frame(), QRectF(200 - w / 2, 115, w, 70));
     EXPECT_DOUBLE_EQ(DrawingCanvasView::fontSize(QStringLiteral("a\nb\nc"), 39), 39 / 3.9);
     EXPECT_EQ(DrawingCanvasView::fontSize(QStringLiteral("a\nb"), 10), 6);
 
     // A click inside the box does nothing; one outside commits it.
-    canvas.setPendingText(QStringLiteral("hello"));
+    canvas.textBox().setPendingText(QStringLiteral("hello"));
     click({200, 150});
-    EXPECT_TRUE(canvas.textBoxActive());
+    EXPECT_TRUE(canvas.textBox().isActive());
     click({500, 350});
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
     ASSERT_EQ(count(), 1u);
     EXPECT_EQ(s.strokes->front().text, QStringLiteral("hello"));
 }
@@ -283,11 +283,11 @@ TEST_F(Drag, TextClicksOnTextDoNothingAndDoubleClicksReopenIt) {
     const QPointF on(120, 120);
     ASSERT_TRUE(DrawingCanvasView::hitTest(text, on));
     click(on);
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
     clock->advance(0.2);
     click(on);
-    EXPECT_TRUE(canvas.textBoxActive());
-    EXPECT_EQ(canvas.pendingText(), QStringLiteral("Words"));
+    EXPECT_TRUE(canvas.textBox().isActive());
+    EXPECT_EQ(canvas.textBox().pendingText(), QStringLiteral("Words"));
     EXPECT_EQ(count(), 0u);
 }
 
@@ -326,7 +326,7 @@ TEST_F(Drag, AClickInThePauseAfterAnEditDoesNothingWithTheTextTool) {
     drainEvents();
     EXPECT_TRUE(canvas.isEditCooldown());
     click({300, 300});
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
 }
 
 TEST_F(Drag, TheBezierPenAndTheMoveToolNeverDrawOnTheCanvas) {
@@ -348,8 +348,8 @@ TEST_F(Drag, TheBezierPenAndTheMoveToolNeverDrawOnTheCanvas) {
 
 TEST_F(Drag, APathDrawnBesideAnOpenTextBoxLeavesNothingBehind) {
     s.selectedTool = DrawingTool::pen;
-    canvas.setTextBoxFrame(QRectF(10, 10, 100, 70));
-    canvas.setTextBoxActive(true);
+    canvas.textBox().setFrame(QRectF(10, 10, 100, 70));
+    canvas.textBox().setActive(true);
     drainEvents();
     drag({200, 200}, {300, 250});
     EXPECT_EQ(count(), 0u);

@@ -206,13 +206,13 @@ TEST_F(Edits, ReopeningTextFillsTheBoxFromTheStroke) {
     text.color = Color::rgba(0, 0, 1, 0.4);
     canvas.beginTextEdit(text);
     drainEvents();
-    EXPECT_EQ(canvas.textBoxFrame(), QRectF(40, 50, 200, 80));
-    EXPECT_EQ(canvas.pendingText(), text.text);
-    EXPECT_EQ(canvas.pendingRotation(), 12);
+    EXPECT_EQ(canvas.textBox().frame(), QRectF(40, 50, 200, 80));
+    EXPECT_EQ(canvas.textBox().pendingText(), text.text);
+    EXPECT_EQ(canvas.textBox().pendingRotation(), 12);
     EXPECT_EQ(s.textFontName.get(), QStringLiteral("Serif"));
     EXPECT_EQ(s.textFontSize.get(), 22);
     EXPECT_DOUBLE_EQ(s.selectedColor->a, 0.5);
-    EXPECT_TRUE(canvas.textBoxActive());
+    EXPECT_TRUE(canvas.textBox().isActive());
     EXPECT_TRUE(s.isTextEditing.get());
 }
 
@@ -231,16 +231,16 @@ TEST_F(Edits, AToolChangeCommitsTheTextBoxAndWritesBackEveryEdit) {
     add(framedStroke(DrawingTool::ellipse, {100, 100}, {200, 150}));
     canvas.openEdit(1);
     canvas.openEdit(0);
-    canvas.setTextBoxFrame(QRectF(10, 200, 100, 70));
-    canvas.setPendingText(QStringLiteral("x"));
-    canvas.setTextBoxActive(true);
+    canvas.textBox().setFrame(QRectF(10, 200, 100, 70));
+    canvas.textBox().setPendingText(QStringLiteral("x"));
+    canvas.textBox().setActive(true);
     drainEvents();
     s.selectedTool = DrawingTool::arrow;
     drainEvents();
     EXPECT_EQ(s.strokes->size(), 3u);
     EXPECT_FALSE(canvas.editingShapeStroke());
     EXPECT_FALSE(canvas.editingFreehandStroke());
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
 }
 
 TEST_F(Edits, DeleteThenRedoRestoresTheStroke) {
@@ -288,9 +288,9 @@ TEST_F(Edits, OpenEditsAndTextAreWrittenBackBeforeStrokesAreSetAside) {
     s.selectedTool = DrawingTool::text;
     add(framedStroke(DrawingTool::rectangle, {10, 10}, {100, 100}));
     canvas.openEdit(0);
-    other.setTextBoxFrame(QRectF(10, 10, 120, 70));
-    other.setPendingText(QStringLiteral("pinned"));
-    other.setTextBoxActive(true);
+    other.textBox().setFrame(QRectF(10, 10, 120, 70));
+    other.textBox().setPendingText(QStringLiteral("pinned"));
+    other.textBox().setActive(true);
     drainEvents();
 
     s.hideStrokesForAttach();
@@ -300,7 +300,7 @@ TEST_F(Edits, OpenEditsAndTextAreWrittenBackBeforeStrokesAreSetAside) {
     EXPECT_TRUE(s.strokes->empty());
     drainEvents();
     EXPECT_FALSE(canvas.editingShapeStroke());
-    EXPECT_FALSE(other.textBoxActive());
+    EXPECT_FALSE(other.textBox().isActive());
 }
 
 TEST_F(Edits, ACanvasThatGoesAwayWritesItsEditBack) {
