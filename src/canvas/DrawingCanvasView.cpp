@@ -1,5 +1,6 @@
-// The canvas's composition: what it shows and in which order, its wiring
-// to the drawing state, and the text box.
+// The canvas's composition and wiring: what it shows and in which order,
+// its reactions to the drawing state, the text box's commit, and the
+// opening and writing back of edits.
 
 #include "canvas/DrawingCanvasView.h"
 
@@ -20,6 +21,8 @@
 namespace {
 
 constexpr double kEraserCursorRadiusFactor = 4;
+constexpr double kMinimumEditWidth = 1;
+constexpr double kMaximumEditWidth = 100;
 
 } // namespace
 
@@ -31,7 +34,13 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
       displayID_(displayID),
       factory_(defaultCanvasOverlayFactory()),
       clock_(CanvasClock::system()),
-      strokes_(displayID) {
+      strokes_(displayID),
+      lineEdit_(EditSlot::line, toMember(&DrawingCanvasView::lineEditUpdated),
+                [self = QPointer<DrawingCanvasView>(this)] {
+                    if (self) self->bezierEditOutsideTap();
+                }),
+      shapeEdit_(EditSlot::shape, toMember(&DrawingCanvasView::shapeEditUpdated)),
+      freehandEdit_(EditSlot::freehand, toMember(&DrawingCanvasView::freehandEditUpdated)) {
     platform::assertMainThread("DrawingCanvasView");
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
@@ -69,19 +78,21 @@ DrawingCanvasView::~DrawingCanvasView() {
 void DrawingCanvasView::setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory) {
     textLayer_.reset();
     bezierDrawingOverlay_.reset();
-    lineOverlay_.reset();
-    shapeOverlay_.reset();
-    freehandOverlay_.reset();
-    lineOverlayKind_ = shapeOverlayKind_ = EditKind::none;
-    lineOverlayStroke_.reset();
-    shapeOverlayStroke_.reset();
-    freehandOverlayStroke_.reset();
+    lineEdit_.dropOverlay();
+    shapeEdit_.dropOverlay();
+    freehandEdit_.dropOverlay();
     factory_ = std::move(factory);
     scheduleUpdate();
 }
 
 void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {
     clock_ = clock ? std::move(clock) : CanvasClock::system();
+}
+
+EditSession::StrokeHandler DrawingCanvasView::toMember(void (DrawingCanvasView::*member)(const DrawingStroke&)) {
+    return [self = QPointer<DrawingCanvasView>(this), member](const DrawingStroke& stroke) {
+        if (self) (self.data()->*member)(stroke);
+    };
 }
 
 DrawingState* DrawingCanvasView::liveState() const { return weakState_.expired() ? nullptr : state_; }
@@ -142,27 +153,10 @@ void DrawingCanvasView::syncBadge() {
     }
 }
 
-DrawingStroke DrawingCanvasView::recoloured(const DrawingStroke& stroke) const {
-    DrawingStroke copy = stroke;
-    copy.color = state_->selectedColor.get().opacity(state_->strokeOpacity.get());
-    return copy;
-}
-
 void DrawingCanvasView::syncOverlays() {
     if (!factory_) return;
     DrawingState& s = *state_;
     QPointer<DrawingCanvasView> self(this);
-    auto strokeHandler = [self](void (DrawingCanvasView::*member)(const DrawingStroke&)) {
-        return [self, member](const DrawingStroke& stroke) {
-            if (self) (self.data()->*member)(stroke);
-        };
-    };
-    auto present = [](auto& overlay) {
-        if (overlay) {
-            overlay->widget()->setGeometry(overlay->widget()->parentWidget()->rect());
-            overlay->widget()->show();
-        }
-    };
 
     // Text tool layer: with the text tool, or while a box is open.
     const bool wantsText = s.selectedTool.get() == DrawingTool::text || textBox_.isActive();
@@ -170,7 +164,7 @@ void DrawingCanvasView::syncOverlays() {
         textLayer_ = factory_->makeTextToolLayer(s, textBox_, [self] {
             if (self) self->commitPendingText();
         }, overlayHost_);
-        present(textLayer_);
+        if (textLayer_) presentOverlay(*textLayer_);
     } else if (!wantsText) {
         textLayer_.reset();
     }
@@ -179,74 +173,19 @@ void DrawingCanvasView::syncOverlays() {
     const bool wantsBezierDrawing = s.selectedTool.get() == DrawingTool::bezierPen && !s.isLineEditing.get();
     if (wantsBezierDrawing && !bezierDrawingOverlay_) {
         bezierDrawingOverlay_ =
-            factory_->makeBezierPenDrawingOverlay(s, strokeHandler(&DrawingCanvasView::bezierPathFinished), overlayHost_);
-        present(bezierDrawingOverlay_);
+            factory_->makeBezierPenDrawingOverlay(s, toMember(&DrawingCanvasView::bezierPathFinished), overlayHost_);
+        if (bezierDrawingOverlay_) presentOverlay(*bezierDrawingOverlay_);
     } else if (!wantsBezierDrawing) {
         bezierDrawingOverlay_.reset();
     }
 
-    // Each slot's overlay, by the tool of its stroke, in the current colour.
-    auto syncSlot = [&](const std::optional<DrawingStroke>& slot, std::unique_ptr<StrokeEditOverlay>& overlay,
-                        EditKind& kind, std::optional<DrawingStroke>& shown, auto&& kindOf, auto&& make) {
-        if (!slot) {
-            overlay.reset();
-            kind = EditKind::none;
-            shown.reset();
-            return;
-        }
-        const DrawingStroke stroke = recoloured(*slot);
-        const EditKind wanted = kindOf(slot->tool);
-        if (!overlay || kind != wanted) {
-            overlay = make(wanted, stroke);
-            kind = wanted;
-            shown = stroke;
-            present(overlay);
-        } else if (!shown || !(*shown == stroke)) {
-            overlay->setStroke(stroke);
-            shown = stroke;
-        }
-    };
-    syncSlot(
-        editingLineStroke_, lineOverlay_, lineOverlayKind_, lineOverlayStroke_,
-        [](DrawingTool t) { return t == DrawingTool::bezierPen ? EditKind::bezierPen : EditKind::line; },
-        [&](EditKind k, const DrawingStroke& stroke) {
-            if (k == EditKind::bezierPen)
-                return factory_->makeBezierPenEditOverlay(stroke, strokeHandler(&DrawingCanvasView::lineEditUpdated),
-                                                          [self] {
-                                                              if (self) self->bezierEditOutsideTap();
-                                                          },
-                                                          overlayHost_);
-            return factory_->makeLineEditOverlay(stroke, strokeHandler(&DrawingCanvasView::lineEditUpdated),
-                                                 overlayHost_);
-        });
-    syncSlot(
-        editingShapeStroke_, shapeOverlay_, shapeOverlayKind_, shapeOverlayStroke_,
-        [](DrawingTool t) {
-            return t == DrawingTool::rectangle ? EditKind::shape
-                   : t == DrawingTool::ellipse ? EditKind::ellipse
-                                               : EditKind::polygon;
-        },
-        [&](EditKind k, const DrawingStroke& stroke) {
-            auto onUpdate = strokeHandler(&DrawingCanvasView::shapeEditUpdated);
-            if (k == EditKind::shape) return factory_->makeShapeEditOverlay(stroke, onUpdate, overlayHost_);
-            if (k == EditKind::ellipse) return factory_->makeEllipseEditOverlay(stroke, onUpdate, overlayHost_);
-            return factory_->makePolygonEditOverlay(s, stroke, onUpdate, overlayHost_);
-        });
-    EditKind freehandKind = freehandOverlay_ ? EditKind::freehand : EditKind::none;
-    syncSlot(
-        editingFreehandStroke_, freehandOverlay_, freehandKind, freehandOverlayStroke_,
-        [](DrawingTool) { return EditKind::freehand; },
-        [&](EditKind, const DrawingStroke& stroke) {
-            return factory_->makeFreehandEditOverlay(s, stroke, strokeHandler(&DrawingCanvasView::freehandEditUpdated),
-                                                     overlayHost_);
-        });
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->syncOverlay(*factory_, s, overlayHost_);
 
     // Bottom to top: text tool layer, badge, bezier drawing, line, shape,
     // freehand.
     for (QWidget* w : {textLayer_ ? textLayer_->widget() : nullptr, static_cast<QWidget*>(badge_),
-                       bezierDrawingOverlay_ ? bezierDrawingOverlay_->widget() : nullptr,
-                       lineOverlay_ ? lineOverlay_->widget() : nullptr, shapeOverlay_ ? shapeOverlay_->widget() : nullptr,
-                       freehandOverlay_ ? freehandOverlay_->widget() : nullptr})
+                       bezierDrawingOverlay_ ? bezierDrawingOverlay_->widget() : nullptr, lineEdit_.overlayWidget(),
+                       shapeEdit_.overlayWidget(), freehandEdit_.overlayWidget()})
         if (w) w->raise();
 }
 
@@ -294,6 +233,27 @@ void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
 }
 
+void DrawingCanvasView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    gestureStart_ = event->position();
+    handleDragChanged(CanvasDragValue{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0});
+    event->accept();
+}
+
+void DrawingCanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !gestureStart_) {
+        event->ignore();
+        return;
+    }
+    const CanvasDragValue value{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0};
+    gestureStart_.reset();
+    handleDragEnded(value);
+    event->accept();
+}
+
 void DrawingCanvasView::leaveEvent(QEvent* event) {
     hoverChanged(std::nullopt);
     QWidget::leaveEvent(event);
@@ -320,7 +280,7 @@ void DrawingCanvasView::hoverChanged(std::optional<QPointF> location) {
     platform::assertMainThread("DrawingCanvasView::hoverChanged");
     if (location) eraserCursorLocation_ = location;
     scheduleUpdate();
-    if (isDragging_) return;
+    if (gesture_.isDragging()) return;
     Qt::CursorShape shape = Qt::ArrowCursor;
     if (location && textBox_.isActive() && platform::canvasContains(textBox_.frame(), *location))
         shape = Qt::IBeamCursor;
@@ -381,12 +341,214 @@ void DrawingCanvasView::attachedToWindowChanged(bool newValue) {
     DrawingState* s = liveState();
     if (!s || newValue) return;
     // The pinned drawing is gone: strokes under edit are dropped with it.
-    editingLineStroke_.reset();
-    editingShapeStroke_.reset();
-    editingFreehandStroke_.reset();
-    isDragging_ = false;
-    pathPoints_.clear();
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->close();
+    gesture_.abandonDrawing();
     s->isBezierEditing = false;
     if (s->isLineEditing.get()) s->isLineEditing = false;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::beginTextEdit(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::beginTextEdit");
+    DrawingState* s = liveState();
+    if (!s) return;
+    s->textFontName = stroke.fontName;
+    s->textFontSize = stroke.explicitFontSize;
+    s->selectedColor = colorCopiedFrom(stroke.color);
+    textBox_.open(QRectF(stroke.startPoint, QSizeF(std::abs(stroke.endPoint.x() - stroke.startPoint.x()),
+                                                  std::abs(stroke.endPoint.y() - stroke.startPoint.y()))),
+                  stroke.text, stroke.rotationDegrees);
+    s->isTextEditing = true;
+}
+
+bool DrawingCanvasView::isGIMPBrushReady() const {
+    DrawingState* s = liveState();
+    if (!s) return false;
+    const auto tool = s->selectedTool.get();
+    if (!tool) return false;
+    if (*tool != DrawingTool::gimpBrush) return true;
+    if (!s->activeGIMPBrushID.get()) return true;
+    return s->isActiveGIMPBrushLoaded();
+}
+
+// ---- Edits ----
+
+Color DrawingCanvasView::colorCopiedFrom(const Color& strokeColor) const {
+    // A stroke's colour carries the opacity it was drawn with; copied back
+    // as it is, the next stroke would get that opacity applied twice.
+    const double opacity = state_->strokeOpacity.get();
+    if (!(opacity > 0)) return strokeColor;
+    return strokeColor.withAlpha(std::min(strokeColor.a / opacity, 1.0));
+}
+
+void DrawingCanvasView::openEdit(std::size_t index) {
+    platform::assertMainThread("DrawingCanvasView::openEdit");
+    DrawingState* s = liveState();
+    if (!s || index >= s->strokes.get().size()) return;
+    const DrawingStroke stroke = s->strokes.get()[index];
+    switch (EditSession::slotFor(stroke.tool)) {
+    case EditSlot::line: lineEdit_.setStroke(stroke); break;
+    case EditSlot::shape: shapeEdit_.setStroke(stroke); break;
+    case EditSlot::freehand: freehandEdit_.setStroke(stroke); break;
+    }
+    s->selectedColor = colorCopiedFrom(stroke.color);
+    s->strokes.modify([index](auto& list) {
+        if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+    });
+    s->isLineEditing = true;
+    s->currentStroke = std::nullopt;
+    gesture_.clearPath();
+    scheduleUpdate();
+}
+
+EditSession* DrawingCanvasView::openEditSession() {
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_})
+        if (edit->isOpen()) return edit;
+    return nullptr;
+}
+
+void DrawingCanvasView::writeBack(EditSession& edit) {
+    DrawingState* s = liveState();
+    if (!s || !edit.isOpen()) return;
+    DrawingStroke copy = *edit.close();
+    copy.color = s->selectedColor.get().opacity(s->strokeOpacity.get());
+    // Written back on the display it was edited on.
+    if (copy.displayID == 0) copy.displayID = displayID_;
+    s->addStroke(copy);
+    s->isLineEditing = false;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::endLineEdit() { writeBack(lineEdit_); }
+void DrawingCanvasView::endShapeEdit() { writeBack(shapeEdit_); }
+void DrawingCanvasView::endFreehandEdit() { writeBack(freehandEdit_); }
+
+// In the order Esc and a change of tool end them.
+void DrawingCanvasView::closeEdits() {
+    endLineEdit();
+    endShapeEdit();
+    endFreehandEdit();
+}
+
+void DrawingCanvasView::endOpenEdits() {
+    platform::assertMainThread("DrawingCanvasView::endOpenEdits");
+    DrawingState* s = liveState();
+    if (!s) return;
+    // As Esc ends them: the text first, then the stroke under edit.
+    if (textBox_.isActive() && commitPendingText()) {
+        s->selectedTool = std::nullopt;
+        s->isMoveMode = true;
+    }
+    closeEdits();
+}
+
+void DrawingCanvasView::lineEditingChanged() {
+    DrawingState* s = liveState();
+    if (!s || s->isLineEditing.get()) return;
+    closeEdits();
+    gesture_.startEditCooldown();
+}
+
+void DrawingCanvasView::pendingDeleteEditChanged(bool newValue) {
+    DrawingState* s = liveState();
+    if (!s || !newValue) return;
+    s->pendingDeleteEdit = false;
+    if (const EditSession* edited = openEditSession()) s->purgeHistory(*edited->stroke());
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->close();
+    s->isLineEditing = false;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::lineWidthStepChanged(std::int64_t oldValue, std::int64_t newValue) {
+    DrawingState* s = liveState();
+    if (!s) return;
+    const double delta = newValue > oldValue ? 1 : -1;
+    EditSession* edit = openEditSession();
+    if (!edit) return;
+    const double w = std::max(std::min(edit->stroke()->lineWidth + delta, kMaximumEditWidth), kMinimumEditWidth);
+    edit->setLineWidth(w);
+    s->lineWidth = w;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::lineWidthChanged() {
+    DrawingState* s = liveState();
+    if (!s || s->selectedTool.get() == DrawingTool::eraser) return;
+    const double width = s->lineWidth.get();
+    if (s->isLineEditing.get()) {
+        for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->setLineWidth(width);
+        scheduleUpdate();
+        return;
+    }
+    const auto id = s->lastPlacedStrokeID.get();
+    if (!id) return;
+    const auto& list = s->strokes.get();
+    const auto it = std::find_if(list.begin(), list.end(), [&](const DrawingStroke& st) { return st.id == *id; });
+    if (it == list.end() || it->tool == DrawingTool::text || !it->erasures.empty()) return;
+    // Every canvas runs this reaction; the first one restyles.
+    if (it->lineWidth == width) return;
+    const auto index = it - list.begin();
+    s->strokes.modify([index, width](auto& l) { l[static_cast<std::size_t>(index)].lineWidth = width; });
+}
+
+void DrawingCanvasView::colorChanged() {
+    DrawingState* s = liveState();
+    if (!s) return;
+    if (!s->isSelectionExplicit.get() && !s->selectedTool.get()) return;
+    if (s->isLineEditing.get()) return;
+    const auto id = s->lastPlacedStrokeID.get();
+    if (!id) return;
+    const Color color = s->selectedColor.get().opacity(s->strokeOpacity.get());
+    const auto& list = s->strokes.get();
+    const auto it = std::find_if(list.begin(), list.end(), [&](const DrawingStroke& st) { return st.id == *id; });
+    if (it == list.end() || it->color == color) return;
+    const auto index = it - list.begin();
+    s->strokes.modify([index, color](auto& l) { l[static_cast<std::size_t>(index)].color = color; });
+}
+
+void DrawingCanvasView::toolChanged(std::optional<DrawingTool> oldValue) {
+    DrawingState* s = liveState();
+    if (!s) return;
+    if (textBox_.isActive()) commitPendingText();
+    closeEdits();
+    if (oldValue == DrawingTool::gimpBrush) s->gimpBrushOpacity = 1.0;
+}
+
+// ---- Overlay callbacks ----
+
+void DrawingCanvasView::bezierPathFinished(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::bezierPathFinished");
+    DrawingState* s = liveState();
+    if (!s) return;
+    DrawingStroke path = stroke;
+    // Placed later by the write-back, on the display it was drawn on.
+    if (path.displayID == 0) path.displayID = displayID_;
+    lineEdit_.setStroke(std::move(path));
+    s->isLineEditing = true;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::bezierEditOutsideTap() {
+    platform::assertMainThread("DrawingCanvasView::bezierEditOutsideTap");
+    endLineEdit();
+    gesture_.startEditCooldown();
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::lineEditUpdated(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::lineEditUpdated");
+    lineEdit_.setStroke(stroke);
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::shapeEditUpdated(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::shapeEditUpdated");
+    shapeEdit_.setStroke(stroke);
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::freehandEditUpdated(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::freehandEditUpdated");
+    freehandEdit_.setStroke(stroke);
     scheduleUpdate();
 }

@@ -235,7 +235,7 @@ TEST(CanvasReactions, RunNothingAtCreationOrOnEqualAssignments) {
     EXPECT_EQ(s.gimpBrushOpacity.get(), 0.5);
     EXPECT_TRUE(canvas.textBox().isActive());
     EXPECT_EQ(canvas.textBox().pendingText(), QStringLiteral("kept"));
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
 
     // Real changes do run.
     s.isLineEditing = false;
@@ -328,7 +328,7 @@ TEST_F(WithOverlays, TheBezierPenDrawsUntilItsPathOpensInTheEditOverlay) {
     drainEvents();
     ASSERT_EQ(s.strokes->size(), 1u);
     EXPECT_EQ(s.strokes->front().displayID, 1u);
-    EXPECT_TRUE(first.isEditCooldown());
+    EXPECT_TRUE(first.gesture().isEditCooldown());
     EXPECT_NE(overlays->overlay("bezierDrawing"), nullptr);
 }
 

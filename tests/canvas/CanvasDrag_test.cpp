@@ -1,3 +1,4 @@
+#include "canvas/CanvasHitTest.h"
 #include "canvas/DrawingCanvasView.h"
 #include "canvas/TextLayout.h"
 #include "model/DrawingState.h"
@@ -25,7 +26,7 @@ TEST_F(Drag, APressWithoutMovementLeavesADot) {
     s.selectedTool = DrawingTool::pen;
     drainEvents();
     press({100, 100});
-    EXPECT_EQ(canvas.pathPoints(), (std::vector<QPointF>{{100, 100}, {100, 100}}));
+    EXPECT_EQ(canvas.gesture().pathPoints(), (std::vector<QPointF>{{100, 100}, {100, 100}}));
     ASSERT_TRUE(s.currentStroke.get());
     EXPECT_EQ(s.currentDrawingDisplayID.get(), 1u);
     release({100, 100});
@@ -33,8 +34,8 @@ TEST_F(Drag, APressWithoutMovementLeavesADot) {
     // Smoothed (the pen's default) or not, every sample is the press point.
     for (const QPointF& p : s.strokes->front().points) EXPECT_EQ(p, QPointF(100, 100));
     EXPECT_FALSE(s.currentStroke.get());
-    EXPECT_TRUE(canvas.pathPoints().empty());
-    EXPECT_FALSE(canvas.isDragging());
+    EXPECT_TRUE(canvas.gesture().pathPoints().empty());
+    EXPECT_FALSE(canvas.gesture().isDragging());
 }
 
 TEST_F(Drag, ShapesShowFromThreePointsAndAreKeptFromTwenty) {
@@ -164,7 +165,7 @@ TEST_F(Drag, UndoDuringAMoveEndsItSafely) {
     move({100, 160});
     release({100, 160});
     EXPECT_TRUE(s.strokes->empty());
-    EXPECT_FALSE(canvas.isDragging());
+    EXPECT_FALSE(canvas.gesture().isDragging());
     // The next drag starts afresh.
     s.selectedTool = DrawingTool::pen;
     drainEvents();
@@ -255,12 +256,12 @@ TEST_F(Drag, ATextClickOpensABoxSizedForOneLetter) {
     click({200, 150});
     ASSERT_TRUE(canvas.textBox().isActive());
     EXPECT_TRUE(s.isTextEditing.get());
-    const double size = DrawingCanvasView::fontSize(QString(), 54);
+    const double size = CanvasGesture::fontSize(QString(), 54);
     EXPECT_NEAR(size, 41.54, 0.01);
     const double w = textBoxSize(QStringLiteral("M"), s.textFontName.get(), size);
     EXPECT_EQ(canvas.textBox().frame(), QRectF(200 - w / 2, 115, w, 70));
-    EXPECT_DOUBLE_EQ(DrawingCanvasView::fontSize(QStringLiteral("a\nb\nc"), 39), 39 / 3.9);
-    EXPECT_EQ(DrawingCanvasView::fontSize(QStringLiteral("a\nb"), 10), 6);
+    EXPECT_DOUBLE_EQ(CanvasGesture::fontSize(QStringLiteral("a\nb\nc"), 39), 39 / 3.9);
+    EXPECT_EQ(CanvasGesture::fontSize(QStringLiteral("a\nb"), 10), 6);
 
     // A click inside the box does nothing; one outside commits it.
     canvas.textBox().setPendingText(QStringLiteral("hello"));
@@ -281,7 +282,7 @@ TEST_F(Drag, TextClicksOnTextDoNothingAndDoubleClicksReopenIt) {
     s.selectedTool = DrawingTool::text;
     drainEvents();
     const QPointF on(120, 120);
-    ASSERT_TRUE(DrawingCanvasView::hitTest(text, on));
+    ASSERT_TRUE(canvasHitTest(text, on));
     click(on);
     EXPECT_FALSE(canvas.textBox().isActive());
     clock->advance(0.2);
@@ -309,7 +310,7 @@ TEST_F(Drag, WithAnEditOpenAPressOnItMovesItAndBesideItClosesIt) {
     drag({400, 300}, {450, 350});
     EXPECT_FALSE(canvas.editingLineStroke());
     EXPECT_EQ(count(), 1u) << "the press beside it only wrote it back";
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     drag({400, 300}, {450, 350});
     EXPECT_EQ(count(), 1u) << "the next press within the pause is ignored";
     clock->advance(0.35);
@@ -324,7 +325,7 @@ TEST_F(Drag, AClickInThePauseAfterAnEditDoesNothingWithTheTextTool) {
     canvas.openEdit(0);
     s.selectedTool = DrawingTool::text;
     drainEvents();
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     click({300, 300});
     EXPECT_FALSE(canvas.textBox().isActive());
 }

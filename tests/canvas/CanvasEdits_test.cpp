@@ -54,22 +54,22 @@ TEST_F(Edits, InputPausesForAThirdOfASecondAfterAnEditCloses) {
     add(framedStroke(DrawingTool::rectangle, {10, 10}, {100, 100}));
     canvas.openEdit(0);
     drainEvents();
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
     s.isLineEditing = false; // Esc
     drainEvents();
     EXPECT_EQ(s.strokes->size(), 1u);
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     clock->advance(0.34);
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     clock->advance(0.011);
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
 
     // Overlapping pauses: the earliest ends it.
     canvas.bezierEditOutsideTap();
     clock->advance(0.2);
     canvas.bezierEditOutsideTap();
     clock->advance(0.16);
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
 }
 
 TEST_F(Edits, WidthStepsMoveByOneWithinOneToAHundred) {
