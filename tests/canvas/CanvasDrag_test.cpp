@@ -233,6 +233,39 @@ TEST_F(Drag, ADoubleClickOpensALineInItsEditAndTakesItsColour) {
     EXPECT_TRUE(s.isLineEditing.get());
 }
 
+TEST_F(Drag, ADoubleClickOnABezierPathsCurveOpensItButNotOneOnItsChord) {
+    s.currentDrawingDisplayID = 1;
+    // An arch from (100, 200) to (300, 200) whose top is (200, 110).
+    DrawingStroke path;
+    path.tool = DrawingTool::bezierPen;
+    path.lineWidth = 4;
+    path.points = {{100, 200}, {300, 200}};
+    path.customVertices = std::vector<QPointF>{{100, 200}, {300, 200}};
+    path.bezierHandleOut = std::vector<QPointF>{{0, -120}, {0, 0}};
+    path.bezierHandleIn = std::vector<QPointF>{{0, 0}, {0, -120}};
+    path.startPoint = QPointF(100, 200);
+    path.endPoint = QPointF(300, 200);
+    s.addStroke(path);
+    s.selectedTool = DrawingTool::pen;
+    drainEvents();
+
+    // On the chord: the first click leaves a dot, the second takes it back.
+    click({200, 200});
+    clock->advance(0.2);
+    click({200, 200});
+    EXPECT_FALSE(canvas.editingLineStroke());
+    EXPECT_EQ(count(), 1u);
+
+    clock->advance(1);
+    click({200, 112});
+    EXPECT_EQ(count(), 1u) << "a single click on the curve leaves no dot";
+    clock->advance(0.2);
+    click({200, 112});
+    ASSERT_TRUE(canvas.editingLineStroke());
+    EXPECT_EQ(canvas.editingLineStroke()->id, path.id);
+    EXPECT_EQ(count(), 0u);
+}
+
 TEST_F(Drag, AStrokeWithErasuresNeverOpens) {
     s.currentDrawingDisplayID = 1;
     DrawingStroke cut = penStroke({{50, 50}, {300, 50}}, 6);
