@@ -110,7 +110,8 @@ echo "== $runs runs a scene; load $(load)"
 ghome=$work/gromit; mkdir -p "$ghome/.config"
 printf '[General]\nShowIntroOnStartup=false\n' > "$ghome/.config/gromit-mpx.ini"
 gromit_cmd() { HOME=$ghome XDG_CONFIG_HOME=$ghome/.config gromit-mpx "$@" >>"$work/gromit.log" 2>&1; }
-gromit_cmd -a &
+# Started directly (not through the function) so that $! is its own pid.
+HOME=$ghome XDG_CONFIG_HOME=$ghome/.config gromit-mpx -a >>"$work/gromit.log" 2>&1 &
 gromit=$!
 sleep 2
 gromit_rss=$(rss_mb $gromit)
