@@ -2,7 +2,7 @@
 # Overink beside gromit-mpx in one private X session, under the same input,
 # sent through XTest at precise times (bench/tools/pointer_bench.cpp):
 #  - CPU per move of the program, the X server and the compositor over a
-#    stroke of 2,000 moves 4 ms apart (about 230 a second), the button held,
+#    stroke of 2,000 moves 4 ms apart (250 a second), the button held,
 #    with 0, 200 and 2,000 strokes of 60 moves already drawn; how many of the
 #    2,000 moves the picture shows (a zigzag: a skipped move leaves its peak
 #    empty);
