@@ -9,6 +9,7 @@
 #include "platform/X11RootImage.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 #include <xcb/shape.h>
@@ -84,6 +85,7 @@ std::vector<std::uint32_t> viewableWindows() {
 
 // One excluded window, and how to put it back.
 struct HiddenWindow {
+    QPointer<Window> window;
     xcb_window_t client = XCB_NONE;
     xcb_window_t topLevel = XCB_NONE;
     QRect area; // root pixels
@@ -112,7 +114,9 @@ void setOpacity(xcb_window_t w, std::optional<std::uint32_t> value) {
 }
 
 // A compositing manager reads the opacity on the top-level window; window
-// managers copy the client's there too, but not always at once.
+// managers copy the client's there too, but not always at once. Without one
+// the window loses its shape, which its repaints (the pointer just left it)
+// must not give back; the window manager's frame is emptied at once too.
 void hide(HiddenWindow& h, bool compositing) {
     auto* c = x11::connection();
     h.byOpacity = compositing;
@@ -125,6 +129,8 @@ void hide(HiddenWindow& h, bool compositing) {
         }
         return;
     }
+    if (h.window) h.window->setHiddenFromScreen(true);
+    if (h.topLevel == h.client) return;
     auto extents = x11::reply(xcb_shape_query_extents_reply(c, xcb_shape_query_extents(c, h.topLevel), nullptr));
     h.wasShaped = extents && extents->bounding_shaped;
     if (h.wasShaped) {
@@ -153,6 +159,8 @@ void restore(const HiddenWindow& h) {
     if (h.byOpacity) {
         putOpacity(h.client, h.clientOpacity);
         if (h.topLevel != h.client) putOpacity(h.topLevel, h.topOpacity);
+    } else if (h.topLevel == h.client) {
+        // The window's own shape, below.
     } else if (h.wasShaped) {
         cookies.push_back(xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.ordering,
                                                        h.topLevel, 0, 0, static_cast<std::uint32_t>(h.shape.size()),
@@ -162,6 +170,7 @@ void restore(const HiddenWindow& h) {
             xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.topLevel, 0, 0, XCB_NONE));
     }
     for (auto cookie : cookies) std::free(xcb_request_check(c, cookie));
+    if (!h.byOpacity && h.window) h.window->setHiddenFromScreen(false);
 }
 
 } // namespace
@@ -304,6 +313,7 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
             filter.excludedWindowIDs.end())
             continue;
         HiddenWindow h;
+        h.window = w;
         h.client = id;
         h.topLevel = topLevelOf(id);
         if (h.topLevel == XCB_NONE) continue;
