@@ -108,7 +108,11 @@ void ScreenCaptureCoordinator::countdownFinished(const Target& target) {
 
 void ScreenCaptureCoordinator::performCapture(const Target& target, const std::vector<std::uint32_t>& excluding) {
     platform::assertMainThread("ScreenCaptureCoordinator::performCapture");
-    captureDisplay(target, excluding);
+    // The display's scale and size as they are now; the rectangle stays the
+    // one fixed at the request.
+    Target now = target;
+    if (const auto screen = screens_ ? screens_->screen(target.screen.displayID) : std::nullopt) now.screen = *screen;
+    captureDisplay(now, excluding);
 }
 
 void ScreenCaptureCoordinator::captureDisplay(const Target& target, const std::vector<std::uint32_t>& excluding) {

@@ -173,6 +173,17 @@ TEST(ScreenCapture, RetinaDisplaysAreCapturedAtTheirPixelSize) {
     ASSERT_TRUE(c.panelShown());
     EXPECT_EQ(c.grabber->configurations.front().width, 3024);
     EXPECT_EQ(c.grabber->configurations.front().height, 1964);
+
+    // A display whose scale changes during the countdown is captured as it
+    // is by then.
+    Capture d;
+    d.panels.cancel();
+    d.coordinator->startCapture();
+    d.t.screens->setScreens({scaled(kPrimary, 2)});
+    d.countDown();
+    ASSERT_TRUE(d.panelShown());
+    EXPECT_EQ(d.grabber->configurations.front().width, 2880);
+    EXPECT_EQ(d.grabber->configurations.front().height, 1800);
 }
 
 TEST(ScreenCapture, PinnedTheImageIsCroppedToTheWindowAsItWasAtTheRequest) {
