@@ -87,7 +87,8 @@ bool sharedMemoryOffered(xcb_connection_t* c) {
     return ext && ext->present;
 }
 
-QImage readThroughReply(xcb_connection_t* c, const QRect& a, const PixelLayout& l, QString* error) {
+QImage readThroughReply(xcb_connection_t* c, const QRect& a, const PixelLayout& l, QString* error,
+                        const std::function<void()>& whenRead) {
     xcb_generic_error_t* e = nullptr;
     auto r =
         reply(xcb_get_image_reply(c,
@@ -95,6 +96,7 @@ QImage readThroughReply(xcb_connection_t* c, const QRect& a, const PixelLayout& 
                                                 static_cast<std::int16_t>(a.y()), static_cast<std::uint16_t>(a.width()),
                                                 static_cast<std::uint16_t>(a.height()), ~0u),
                                   &e));
+    if (whenRead) whenRead();
     if (!r) {
         if (error)
             *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
@@ -184,7 +186,7 @@ RootImageReader::~RootImageReader() = default;
 
 bool RootImageReader::usesSharedMemory() const { return segment_ != nullptr; }
 
-QImage RootImageReader::read(const QRect& area, QString* error) {
+QImage RootImageReader::read(const QRect& area, QString* error, const std::function<void()>& whenRead) {
     auto* c = connection();
     xcb_screen_t* s = screen();
     if (!c || !s) {
@@ -206,6 +208,7 @@ QImage RootImageReader::read(const QRect& area, QString* error) {
                               static_cast<std::uint16_t>(a.width()), static_cast<std::uint16_t>(a.height()), ~0u,
                               XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->seg(), 0),
             &e));
+        if (whenRead) whenRead();
         if (r) return toImage(segment_->data(), a.width(), a.height(), layout, error);
         if (error)
             *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
@@ -217,7 +220,7 @@ QImage RootImageReader::read(const QRect& area, QString* error) {
             *error = setupError_.isEmpty() ? QStringLiteral("the area is larger than the shared memory") : setupError_;
         return {};
     }
-    return readThroughReply(c, a, layout, error);
+    return readThroughReply(c, a, layout, error, whenRead);
 }
 
 QImage readRootImage(const QRect& area, QString* error, RootReadMethod method) {

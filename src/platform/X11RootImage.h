@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace platform::x11 {
@@ -30,7 +31,9 @@ public:
 
     // The area of the root (device pixels, clipped to the root) as an opaque
     // image; a null image, with `error` set, when it cannot be read.
-    QImage read(const QRect& area, QString* error = nullptr);
+    // `whenRead` runs once the server has answered, before the pixels are
+    // converted: the screen may change from then on.
+    QImage read(const QRect& area, QString* error = nullptr, const std::function<void()>& whenRead = {});
     bool usesSharedMemory() const;
 
 private:

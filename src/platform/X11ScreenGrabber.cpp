@@ -25,6 +25,9 @@ namespace {
 // stay unchanged for a while (programs beneath repaint what was uncovered);
 // if it never changes the window showed nothing there.
 constexpr int kPollMs = 4;
+// A compositing manager shows each frame whole; without one, the programs
+// beneath repaint what was uncovered one by one.
+constexpr qint64 kSettledMsComposited = 8;
 constexpr qint64 kSettledMs = 20;
 constexpr qint64 kUnchangedMs = 100;
 constexpr qint64 kLongestHideMs = 250;
@@ -204,6 +207,7 @@ public:
         }
         before_ = x11::readRootImage(sampleArea_, nullptr, x11::RootReadMethod::request);
         const bool compositing = x11::compositingManagerRunning();
+        settledMs_ = compositing ? kSettledMsComposited : kSettledMs;
         for (auto& h : hidden_) hide(h, compositing);
         hiddenNow_ = true;
         x11::flush();
@@ -219,14 +223,15 @@ private:
             lastChange_ = t;
             before_ = now;
         }
-        const bool settled = lastChange_ ? t - *lastChange_ >= kSettledMs : t >= kUnchangedMs;
+        const bool settled = lastChange_ ? t - *lastChange_ >= settledMs_ : t >= kUnchangedMs;
         if (settled || t >= kLongestHideMs) finish();
     }
 
     void finish() {
         timer_.stop();
         QString error;
-        QImage image = reader_->read(display_, &error);
+        // Back on screen as soon as the server has the pixels.
+        QImage image = reader_->read(display_, &error, [this] { putBack(); });
         putBack();
         reader_.reset();
         if (!image.isNull() && configuration_.width > 0 && configuration_.height > 0 &&
@@ -261,6 +266,7 @@ private:
     QTimer timer_;
     QElapsedTimer clock_;
     std::optional<qint64> lastChange_;
+    qint64 settledMs_ = kSettledMs;
 };
 
 X11ScreenGrabber::X11ScreenGrabber(bool waylandSession)
