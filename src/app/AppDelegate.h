@@ -3,6 +3,7 @@
 #include "model/DrawingState.h"
 #include "platform/Application.h"
 #include "platform/Event.h"
+#include "platform/ScreenGrabber.h"
 #include "platform/Lifetime.h"
 #include "platform/StatusItem.h"
 #include "platform/Subscription.h"
@@ -33,9 +34,11 @@ struct AppServices {
     std::function<void()> activate;
     // The tray icon (or its launcher); none: no status item at all.
     std::function<std::unique_ptr<platform::StatusItem>(platform::ScreenProvider&)> makeStatusItem;
+    // Takes the screenshots; none: a capture stops after its countdown.
+    std::shared_ptr<platform::ScreenGrabber> screenGrabber;
 
-    // The program's own: the X11 screens and pointer, the stored preferences,
-    // the login item and the application object.
+    // The program's own: the X11 screens, pointer and screen grab, the stored
+    // preferences, the login item and the application object.
     static AppServices standard();
 };
 
