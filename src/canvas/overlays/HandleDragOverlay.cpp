@@ -67,6 +67,7 @@ void HandleDragOverlay::mousePressEvent(QMouseEvent* event) {
     if (const auto h = edit_handles::handleAt(handlePoints(), p)) {
         grab_ = Grab::handle;
         handle_ = *h;
+        handleStart_ = handles(stroke_)[*h];
     } else {
         grab_ = grabOffHandles(toStroke(p));
         if (grab_ == Grab::none) {
@@ -83,7 +84,10 @@ void HandleDragOverlay::mousePressEvent(QMouseEvent* event) {
 void HandleDragOverlay::follow(QPointF canvasPoint) {
     lastPoint_ = canvasPoint;
     switch (grab_) {
-    case Grab::handle: stroke_ = dragged(*atPress_, handle_, toStroke(canvasPoint)); break;
+    case Grab::handle:
+        // By the pointer's travel: the handle does not jump to the pointer.
+        stroke_ = dragged(*atPress_, handle_, handleStart_ + (canvasPoint - pressPoint_));
+        break;
     case Grab::body: stroke_ = moved(*atPress_, canvasPoint - pressPoint_); break;
     case Grab::elsewhere:
     case Grab::none: stroke_ = *atPress_; break;

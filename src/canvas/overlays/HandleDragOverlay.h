@@ -37,7 +37,8 @@ protected:
     // The handles of `stroke`, in the stroke's own coordinates (before its
     // pending offset).
     virtual std::vector<QPointF> handles(const DrawingStroke& stroke) const = 0;
-    // `start` with handle `handle` dragged to `to` (stroke coordinates).
+    // `start` with handle `handle` dragged to `to` (stroke coordinates);
+    // the handle follows the pointer's travel from where it was pressed.
     virtual DrawingStroke dragged(const DrawingStroke& start, std::size_t handle, QPointF to) const = 0;
     // Which presses off the handles this overlay keeps: none by default.
     virtual Grab grabOffHandles(QPointF /*point*/) const { return Grab::none; }
@@ -71,6 +72,8 @@ private:
     std::optional<DrawingStroke> atPress_;
     Grab grab_ = Grab::none;
     std::size_t handle_ = 0;
+    // The dragged handle where the press found it, in stroke coordinates.
+    QPointF handleStart_;
     QPointF pressPoint_;
     QPointF lastPoint_;
 };
