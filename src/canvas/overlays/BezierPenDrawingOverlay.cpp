@@ -91,8 +91,9 @@ void BezierPenDrawingOverlay::finish() {
     lastClickTime_.reset();
     update();
     QPointer<BezierPenDrawingOverlay> self(this);
+    const StrokeHandler done = onFinished_;
     if (state_.isBezierEditing.get()) state_.isBezierEditing = false;
-    if (self && onFinished_) onFinished_(path);
+    if (self && done) done(path);
 }
 
 void BezierPenDrawingOverlay::mousePressEvent(QMouseEvent* event) {

@@ -117,7 +117,8 @@ void BezierPenEditOverlay::clicked(QPointF point, Grab grab) {
     platform::assertMainThread("BezierPenEditOverlay::clicked");
     if (grab == Grab::elsewhere) {
         lastClickTime_.reset();
-        if (onOutsideTap_) onOutsideTap_();
+        // A copy: the tap ends the edit and with it this overlay.
+        if (const Action tap = onOutsideTap_) tap();
         return;
     }
     const auto now = clock_->now();

@@ -40,7 +40,10 @@ QPointF HandleDragOverlay::toStroke(QPointF canvasPoint) const {
 }
 
 void HandleDragOverlay::report(const DrawingStroke& stroke) {
-    if (onUpdate_) onUpdate_(stroke);
+    // Copies: the handler may end the edit and with it this overlay.
+    const StrokeHandler handler = onUpdate_;
+    const DrawingStroke edited = stroke;
+    if (handler) handler(edited);
 }
 
 void HandleDragOverlay::paintStroke(QPainter& painter) const { drawStroke(stroke_, painter); }
