@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -29,6 +30,19 @@ constexpr double kVersionSize = 10;
 constexpr double kTextSize = 10;
 constexpr double kLineSpacing = 2;
 constexpr double kNoticeSize = 9;
+
+// The document lines up its columns: a desktop theme may name a
+// proportional family as its fixed font, so that choice is checked.
+QFont monospacedFont(double pixelSize) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(int(pixelSize));
+    if (QFontInfo(font).fixedPitch()) return font;
+    font = QFont(QStringLiteral("monospace"));
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPixelSize(int(pixelSize));
+    return font;
+}
 
 } // namespace
 
@@ -101,10 +115,7 @@ QWidget* AboutView::buildText(const Sources& sources) {
     text_->setAutoFillBackground(false);
     text_->viewport()->setAutoFillBackground(false);
 
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPixelSize(int(kTextSize));
-    mono.setStyleHint(QFont::Monospace);
-    text_->document()->setDefaultFont(mono);
+    text_->document()->setDefaultFont(monospacedFont(kTextSize));
     // The padding around the text; the scroll bar stands in the right one.
     text_->document()->setDocumentMargin(kInset);
     QPalette palette = text_->palette();

@@ -6,8 +6,12 @@
 #include "ui/Theme.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,6 +30,51 @@ constexpr double kBodySize = 13;
 constexpr double kBulletSize = 11;
 constexpr double kBulletOpacity = 0.85;
 constexpr double kHintSize = 9;
+
+// Gives its content the height its wrapped lines need at the viewport's
+// width. A resizable scroll area would use the content's minimum height,
+// which counts wrapped labels at a narrow width and spreads the excess
+// between the bullets.
+class WrappingScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QScrollArea::resizeEvent(event);
+        fit();
+    }
+    void showEvent(QShowEvent* event) override {
+        QScrollArea::showEvent(event);
+        fit();
+    }
+
+private:
+    void fit() {
+        QWidget* content = widget();
+        if (!content || !content->layout() || fitting_) return;
+        fitting_ = true;
+        const int width = viewport()->width();
+        content->resize(width, std::max(content->layout()->heightForWidth(width), viewport()->height()));
+        content->layout()->activate();
+        // Nested rows ask wrapped labels for their height at other widths;
+        // each keeps the height of its lines at the width it was given.
+        for (QLabel* label : content->findChildren<QLabel*>()) {
+            if (!label->wordWrap()) continue;
+            // Measured as the label draws it: QLabel's own estimate may count
+            // a line more than it then draws.
+            const QRect lines = label->fontMetrics().boundingRect(QRect(0, 0, label->contentsRect().width(), 1 << 20),
+                                                                  int(label->alignment()) | Qt::TextWordWrap,
+                                                                  label->text());
+            const QMargins m = label->contentsMargins();
+            label->setFixedHeight(lines.height() + m.top() + m.bottom());
+        }
+        content->layout()->activate();
+        content->resize(width, std::max(content->layout()->heightForWidth(width), viewport()->height()));
+        fitting_ = false;
+    }
+    bool fitting_ = false;
+};
 
 } // namespace
 
@@ -89,11 +138,11 @@ QWidget* HelpView::buildHeader() {
 
 QWidget* HelpView::buildBody() {
     const ui::Theme theme = ui::Theme::current(this);
-    body_ = new QScrollArea(this);
+    body_ = new WrappingScrollArea(this);
     body_->setFrameShape(QFrame::NoFrame);
     body_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    body_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    body_->setWidgetResizable(true);
+    // Always shown: the content's width then does not depend on its height.
+    body_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     body_->setAutoFillBackground(false);
     body_->viewport()->setAutoFillBackground(false);
 
@@ -125,8 +174,9 @@ QWidget* HelpView::buildBody() {
                 QLabel* text =
                     makeInfoLabel(bullet, ui::systemFont(kBulletSize), theme.primary.opacity(kBulletOpacity), content);
                 text->setWordWrap(true);
-                text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
-                row->addWidget(text, 1, Qt::AlignTop);
+                text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+                row->addWidget(text, 1);
                 bullets->addLayout(row);
                 bulletLabels_.push_back(text);
             }

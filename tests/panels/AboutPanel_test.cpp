@@ -7,6 +7,7 @@
 #include "support/TestUtil.h"
 
 #include <QAbstractButton>
+#include <QFontInfo>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -108,6 +109,8 @@ TEST(AboutView, FixedSizeSelectableTextAndBothCloseControls) {
     drainEvents();
     EXPECT_EQ(view.size(), QSize(346, 430));
     EXPECT_TRUE(view.textView()->isReadOnly());
+    // Its columns line up.
+    EXPECT_TRUE(QFontInfo(view.textView()->document()->defaultFont()).fixedPitch());
     EXPECT_TRUE(view.textView()->textInteractionFlags() & Qt::TextSelectableByMouse);
     // The document is longer than the panel: it scrolls inside it.
     EXPECT_GT(view.textView()->verticalScrollBar()->maximum(), 0);
