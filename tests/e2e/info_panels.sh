@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Help and About end to end: the settings panel's About opens the about
-# panel centred in the work area, named "Overink About", and Esc closes it;
+# panel centred in the work area, named "Overink About" and carrying the
+# application's icon, and Esc closes it;
 # Help opens the help panel, a second Help still shows one, and its footer's
 # "Close" closes it. The panels are shot in the light palette and, where the
 # qt6ct palette plugin is installed, a dark one.
@@ -102,6 +103,7 @@ run() {
   id=$1
   centred 346 430 "$2" "$3" || fail "the about panel at $2,$3 is not centred in the work area ($theme)"
   [ "$(xdotool getwindowname "$id")" = "Overink About" ] || fail "the about panel is named $(xdotool getwindowname "$id")"
+  xprop -id "$id" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the about panel's window has no application icon"
   pace 0.3
   shot "1-about-$theme"
   xdotool key Escape
