@@ -4,6 +4,7 @@
 #include "app/ToolbarPlacement.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "capture/WindowAttachManager.h"
+#include "panels/InfoPanels.h"
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"
 #include "platform/LoginItem.h"
@@ -51,6 +52,7 @@ AppDelegate::AppDelegate(AppServices services)
             OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID));
     };
     drawingState_ = DrawingState::create(services_.environment);
+    infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);
     attachManager_ = std::make_shared<WindowAttachManager>();
     const auto weak = lifetime_.ref();
     captureCoordinator_ = std::make_shared<ScreenCaptureCoordinator>(
@@ -64,6 +66,7 @@ AppDelegate::AppDelegate(AppServices services)
 AppDelegate::~AppDelegate() {
     lifetime_.end();
     // Controllers go before the state they were made for.
+    infoPanels_.reset();
     settingsController_.reset();
     toolbarController_.reset();
     if (drawingState_) {
@@ -260,9 +263,19 @@ void AppDelegate::toggleSettingsPanel() {
         anchor->externalFrame = [item] { return item->buttonFrame(); };
         anchored = true;
     }
-    // Its Quit asks for termination the way the rest of the program does.
-    settingsController_ = std::make_unique<SettingsWindowController>(
-        drawingState_, nullptr, anchor, anchored, SettingsPanelServices{services_.activate, services_.terminate});
+    // Its Quit asks for termination the way the rest of the program does;
+    // its help and about panels are kept here, since it goes away with every
+    // closing.
+    const auto weak = lifetime_.ref();
+    SettingsPanelServices panelServices{services_.activate, services_.terminate,
+                                        [weak] {
+                                            if (AppDelegate* self = weak.get()) self->infoPanels_->openHelp();
+                                        },
+                                        [weak] {
+                                            if (AppDelegate* self = weak.get()) self->infoPanels_->openAbout();
+                                        }};
+    settingsController_ =
+        std::make_unique<SettingsWindowController>(drawingState_, nullptr, anchor, anchored, std::move(panelServices));
     settingsController_->showWindow();
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class InfoPanels;
 class ScreenCaptureCoordinator;
 class SettingsWindowController;
 class ToolbarWindowController;
@@ -87,6 +88,8 @@ public:
     platform::StatusItem* statusItem() const { return statusItem_.get(); }
     ToolbarWindowController* toolbarController() const { return toolbarController_.get(); }
     SettingsWindowController* settingsController() const { return settingsController_.get(); }
+    // The help and about panels the settings panel opens; they outlive it.
+    InfoPanels* infoPanels() const { return infoPanels_.get(); }
     const std::shared_ptr<WindowAttachManager>& attachManager() const { return attachManager_; }
     const std::shared_ptr<ScreenCaptureCoordinator>& captureCoordinator() const { return captureCoordinator_; }
     // Whether launch went past the single-instance check.
@@ -101,6 +104,7 @@ private:
     std::unique_ptr<platform::StatusItem> statusItem_;
     std::unique_ptr<ToolbarWindowController> toolbarController_;
     std::unique_ptr<SettingsWindowController> settingsController_;
+    std::unique_ptr<InfoPanels> infoPanels_;
     std::shared_ptr<DrawingState> drawingState_;
     platform::Subscription dockPositionObserver;
     std::shared_ptr<WindowAttachManager> attachManager_;

@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QLayout>
 
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -34,10 +37,15 @@ platform::Screen screenWithBottomPanel() {
 struct Settings {
     explicit Settings(std::vector<platform::Screen> screens = {TestDrawingState::defaultScreen()})
         : t(std::move(screens)), box(std::make_shared<DismissBox>()) {
-        box->dismiss = [this] { ++dismissed; };
+        box->dismiss = [this] {
+            ++dismissed;
+            calls.push_back("dismiss");
+        };
         SettingsPanelServices services;
         services.activate = [this] { ++activated; };
         services.terminate = [this] { ++terminated; };
+        services.openHelp = [this] { calls.push_back("help"); };
+        services.openAbout = [this] { calls.push_back("about"); };
         // A manager of its own without a feed, rather than the program's.
         root = std::make_unique<SettingsPanelRoot>(t.state, box, services, [this] { return updates; });
         root->show();
@@ -72,6 +80,8 @@ struct Settings {
     int dismissed = 0;
     int activated = 0;
     int terminated = 0;
+    // Closing the panel and opening the help or about panel, in order.
+    std::vector<std::string> calls;
 };
 
 // Counts the assignments of a published field.
@@ -277,7 +287,7 @@ TEST(SettingsSwitches, EachClickWritesOnceAndTheLoginSwitchManagesTheAutostartFi
 
 // ---- Footer ----
 
-TEST(SettingsFooter, HelpAndAboutOnlyCloseThePanelForNow) {
+TEST(SettingsFooter, HelpAndAboutCloseThePanelThenOpenTheirs) {
     Settings s;
     EXPECT_EQ(s.root->helpButton()->symbol(), "questionmark.circle");
     EXPECT_EQ(s.root->helpButton()->chip()->text(), "Help");
@@ -288,7 +298,7 @@ TEST(SettingsFooter, HelpAndAboutOnlyCloseThePanelForNow) {
     click(s.root->helpButton());
     click(s.root->aboutButton());
     drainEvents();
-    EXPECT_EQ(s.dismissed, 2);
+    EXPECT_EQ(s.calls, (std::vector<std::string>{"dismiss", "help", "dismiss", "about"}));
     EXPECT_EQ(s.terminated, 0);
     // The update rows sit in their place, under its divider.
     ASSERT_NE(s.root->updateRows(), nullptr);
