@@ -2,7 +2,7 @@
 // the program writes them (and as a later version might), the preference
 // lists kept inside them, and brush indexes, made here rather than copied.
 //   seeds_stored <seeds-dir>   (writes <seeds-dir>/fuzz_preferences, fuzz_brush_index)
-#include "colorpicker/SavedHarmony.h"
+#include "model/SavedHarmony.h"
 #include "model/FontPreset.h"
 #include "platform/UserDefaults.h"
 #include "support/BrushStoreFiles.h"

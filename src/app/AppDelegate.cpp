@@ -10,6 +10,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "platform/X11Mouse.h"
+#include "platform/X11ScreenGrabber.h"
 #include "platform/X11ScreenProvider.h"
 #include "platform/X11WindowList.h"
 #include "toolbar/SettingsWindowController.h"
@@ -57,6 +58,7 @@ AppServices AppServices::standard() {
     s.sendEditAction = [&app](platform::EditAction action) { return app.sendEditAction(action); };
     s.willPowerOff = &app.willPowerOff;
     s.activate = [&app] { app.activate(); };
+    s.screenGrabber = std::make_shared<platform::X11ScreenGrabber>();
     s.makeStatusItem = [](platform::ScreenProvider& screens) {
         return std::make_unique<platform::StatusItem>(QStringLiteral("pencil.tip.crop.circle"),
                                                       QStringLiteral("Overink"), screens);
@@ -84,7 +86,8 @@ AppDelegate::AppDelegate(AppServices services)
         drawingState_, attachManager_, [weak]() -> ToolbarWindowController* {
             AppDelegate* self = weak.get();
             return self ? self->toolbarController_.get() : nullptr;
-        });
+        },
+        services_.environment.screens, services_.screenGrabber);
 }
 
 AppDelegate::~AppDelegate() {

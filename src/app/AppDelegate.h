@@ -5,6 +5,7 @@
 #include "platform/DisplayLink.h"
 #include "platform/Event.h"
 #include "platform/Lifetime.h"
+#include "platform/ScreenGrabber.h"
 #include "platform/StatusItem.h"
 #include "platform/Subscription.h"
 #include "platform/WindowList.h"
@@ -41,9 +42,12 @@ struct AppServices {
     platform::DisplayLinkFactory makeDisplayLink;
     // Seconds on the display links' clock; empty: platform::mediaTime.
     std::function<double()> mediaTime;
+    // Takes the screenshots; none: a capture stops after its countdown.
+    std::shared_ptr<platform::ScreenGrabber> screenGrabber;
 
-    // The program's own: the X11 screens, pointer and window list, the
-    // stored preferences, the login item and the application object.
+    // The program's own: the X11 screens, pointer, window list and screen
+    // grab, the stored preferences, the login item and the application
+    // object.
     static AppServices standard();
 };
 

@@ -363,7 +363,7 @@ void Window::updateShapeMode() {
     const xcb_window_t id = xid();
     if (want == shaped_ && (shapeInitialised_ || !want)) return;
     shaped_ = want;
-    if (id != XCB_NONE) {
+    if (id != XCB_NONE && !hiddenFromScreen_) {
         if (want) {
             shapeInitialised_ = false;
             scheduleShapeUpdate(QRegion(host_->rect()));
@@ -457,10 +457,31 @@ void Window::scheduleShapeUpdate(const QRegion& dirty) {
     });
 }
 
+void Window::setHiddenFromScreen(bool hidden) {
+    if (hidden == hiddenFromScreen_) return;
+    hiddenFromScreen_ = hidden;
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    if (hidden) {
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, {});
+    } else if (shaped_) {
+        shapeInitialised_ = false;
+        updateBoundingShape();
+    } else {
+        xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0, XCB_NONE);
+    }
+    x11::flush();
+}
+
 void Window::updateBoundingShape() {
     const xcb_window_t id = xid();
     QRegion dirty = std::exchange(pendingDirty_, QRegion());
     if (!shaped_ || id == XCB_NONE) return;
+    // Repaints while hidden are read whole once the window shows again.
+    if (hiddenFromScreen_) {
+        shapeInitialised_ = false;
+        return;
+    }
     const qreal dpr = host_->devicePixelRatioF();
     QImage image;
     if (QBackingStore* bs = host_->backingStore(); bs && bs->paintDevice() &&

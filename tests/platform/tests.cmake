@@ -12,7 +12,7 @@ add_dependencies(x11_platform click_recorder)
 # The same windows without a compositing manager: bounding shapes and input
 # windows.
 overink_x11_cases(x11_platform x11_platform_no_compositor
-  SESSION_OPTIONS --no-compositor FILTER Window.*:NoCompositor.*)
+  SESSION_OPTIONS --no-compositor FILTER Window.*:NoCompositor.*:ScreenGrab.*)
 
 # A copy of the program that claims the single instance.
 add_executable(instance_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/InstanceProbe.cpp)
