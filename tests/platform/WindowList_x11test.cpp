@@ -197,3 +197,27 @@ TEST(X11WindowList, AWindowKeptAboveIsNotAnOrdinaryWindow) {
         return info && info->layer == WindowListLayer::floating;
     }));
 }
+
+TEST(NoWindowManager, TheServersWindowsStandInWithTheirClientRectangles) {
+    if (!x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty())
+        GTEST_SKIP() << "needs a session without a window manager";
+    Fixture f;
+    auto window = std::make_unique<DecoratedWindow>(QRect(100, 200, 300, 250));
+    const std::uint32_t id = window->id();
+    x11::setProperty32(id, x11::atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {4242});
+    std::optional<WindowInfo> info;
+    ASSERT_TRUE(waitUntil([&] {
+        info = find(f.list.windows(), id);
+        return info && info->isOnScreen && info->ownerPID;
+    }));
+    EXPECT_EQ(*info->ownerPID, 4242);
+    EXPECT_EQ(info->layer, WindowListLayer::normal);
+    // No frame extents: the client rectangle.
+    EXPECT_EQ(info->bounds, Rect(100, 200, 300, 250));
+    EXPECT_EQ(f.list.bounds(id), Rect(100, 200, 300, 250));
+    // The newest window is in front.
+    EXPECT_EQ(f.list.windows().front().number, id);
+
+    window.reset();
+    ASSERT_TRUE(waitUntil([&] { return !f.list.bounds(id); }));
+}
