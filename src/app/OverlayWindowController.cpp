@@ -10,13 +10,10 @@
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/PanelKeyboard.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 
 #include <cmath>
 
@@ -358,15 +355,13 @@ constexpr double kTrackpadPointsPerStep = 5.0;
 constexpr std::uint64_t kShift = platform::ModifierFlags::shift;
 constexpr std::uint64_t kCommand = platform::ModifierFlags::command;
 
-// A text field of ours outside the overlays (the toolbar's typed width, the
-// font search, a harmony's name) keeps Delete and Esc for itself.
-bool textFieldHasFocus() {
+// A modal alert or file dialog takes Esc to cancel itself, and a text field
+// of ours outside the overlays (the toolbar's typed width, the font search,
+// a harmony's name) keeps Delete and Esc for itself.
+bool keysBelongElsewhere() {
+    if (QApplication::activeModalWidget()) return true;
     QWidget* focus = QApplication::focusWidget();
-    if (!focus) return false;
-    const bool entry = qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
-                       qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QAbstractSpinBox*>(focus);
-    if (!entry) return false;
-    return !dynamic_cast<OverlayWindow*>(platform::Window::fromWidget(focus));
+    return ui::isTextEntry(focus) && !dynamic_cast<OverlayWindow*>(platform::Window::fromWidget(focus));
 }
 
 } // namespace
@@ -468,7 +463,7 @@ std::optional<Event> OverlayWindowController::handleKeyDown(const Event& event, 
         if (escape && modifiers == kShift) return std::nullopt;
         return event;
     }
-    if ((escape || (deleteKey && modifiers == 0)) && textFieldHasFocus()) return event;
+    if ((escape || (deleteKey && modifiers == 0)) && keysBelongElsewhere()) return event;
     if (escape) return escapeChain(event, *state);
     if (deleteKey && modifiers == 0) return deleteRule(event, *state);
     return event;

@@ -2,10 +2,12 @@
 #include "OverlayTestSupport.h"
 
 #include "toolbar/FontPickerPanel.h"
+#include "platform/Dispatch.h"
 #include "ui/OpenPanelRegistry.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
@@ -186,6 +188,23 @@ TEST(OverlayKeys, OurTextFieldsKeepDeleteAndEsc) {
     // Undo still works from the field.
     EXPECT_FALSE(passes(Key::z, Mod::command));
     EXPECT_TRUE(h.t->strokes->empty());
+}
+
+TEST(OverlayKeys, AModalAlertGetsEscToCancelItself) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->isLineEditing = true;
+    bool passed = false;
+    QMessageBox box(QMessageBox::Question, "Update", "Install?", QMessageBox::Ok | QMessageBox::Cancel);
+    platform::dispatchMain([&] {
+        if (!waitUntil([] { return QApplication::activeModalWidget() != nullptr; })) return;
+        passed = passes(Key::escape);
+        // What a passed Esc does in the alert.
+        box.reject();
+    });
+    box.exec();
+    EXPECT_TRUE(passed);
+    EXPECT_TRUE(h.t->isLineEditing) << "the overlays' Esc chain did not run";
 }
 
 TEST(OverlayKeys, TheFontPickersSearchAndSizeFieldsKeepDeleteAndEsc) {

@@ -1,5 +1,6 @@
 // The settings panel's content offscreen: the position diagram, the
 // smoothing section, the switches and the footer's actions.
+#include "panels/UpdatesSettingsRows.h"
 #include "toolbar/SettingsControls.h"
 #include "toolbar/SettingsPanelRoot.h"
 #include "toolbar/ToolbarPositionDiagramView.h"
@@ -37,7 +38,8 @@ struct Settings {
         SettingsPanelServices services;
         services.activate = [this] { ++activated; };
         services.terminate = [this] { ++terminated; };
-        root = std::make_unique<SettingsPanelRoot>(t.state, box, services);
+        // A manager of its own without a feed, rather than the program's.
+        root = std::make_unique<SettingsPanelRoot>(t.state, box, services, [this] { return updates; });
         root->show();
         drainEvents();
     }
@@ -64,6 +66,8 @@ struct Settings {
 
     TestDrawingState t;
     std::shared_ptr<DismissBox> box;
+    std::shared_ptr<UpdateManager> updates = UpdateManager::create(
+        std::make_shared<platform::Updater>(platform::UpdaterEnvironment{}), {});
     std::unique_ptr<SettingsPanelRoot> root;
     int dismissed = 0;
     int activated = 0;
@@ -286,8 +290,21 @@ TEST(SettingsFooter, HelpAndAboutOnlyCloseThePanelForNow) {
     drainEvents();
     EXPECT_EQ(s.dismissed, 2);
     EXPECT_EQ(s.terminated, 0);
-    // The update rows' place stays empty, and so does its divider.
-    EXPECT_FALSE(s.root->updateRowsSlot()->isVisible());
+    // The update rows sit in their place, under its divider.
+    ASSERT_NE(s.root->updateRows(), nullptr);
+    EXPECT_TRUE(s.root->updateRowsSlot()->isVisible());
+    EXPECT_TRUE(s.root->updateRowsSlot()->isAncestorOf(s.root->updateRows()));
+    EXPECT_EQ(&s.root->updateRows()->model().updater(), s.updates.get());
+}
+
+TEST(SettingsUpdateRows, CheckNowClosesThePanelAndTheCheckFollows) {
+    Settings s;
+    FakeAlerts alerts;
+    click(s.root->updateRows()->checkNowButton());
+    EXPECT_EQ(s.dismissed, 1);
+    EXPECT_TRUE(alerts.shown.empty()) << "the check waits for the panel to go";
+    ASSERT_TRUE(waitUntil([&] { return alerts.shown.size() == 1u; }));
+    EXPECT_EQ(alerts.shown[0].messageText.toStdString(), "Updates are not configured.");
 }
 
 TEST(SettingsQuit, TheAlertCancelsByDefaultAndCloseEndsTheProgram) {
