@@ -243,6 +243,11 @@ void OverlayWindowController::applyPointerRule(const platform::Mouse::State& poi
         updateInputRegion();
 }
 
+void OverlayWindowController::passthroughRectsChanged() {
+    platform::assertMainThread("OverlayWindowController::passthroughRectsChanged");
+    updateInputRegion();
+}
+
 void OverlayWindowController::updateInputRegion() {
     auto state = drawingState_.lock();
     if (!window_ || !state || closed_ || !regionLive_) return;

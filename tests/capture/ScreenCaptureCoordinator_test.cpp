@@ -8,6 +8,7 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeEventMonitor.h"
 #include "support/FakeScreenGrabber.h"
+#include "support/FakeWindowList.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "toolbar/ToolbarWindowController.h"
@@ -45,7 +46,7 @@ std::vector<platform::CapturableDisplay> displaysOf(const std::vector<Screen>& s
 struct Capture {
     explicit Capture(std::vector<Screen> screens = {kPrimary}) : t(screens) {
         toolbar = std::make_unique<ToolbarWindowController>(t.state);
-        attach = std::make_shared<WindowAttachManager>();
+        attach = std::make_shared<WindowAttachManager>(WindowAttachServices{windows, t.screens, {}, {}});
         grabber = std::make_shared<FakeScreenGrabber>();
         grabber->content.displays = displaysOf(screens);
         grabber->content.windowIDs = {toolbar->window()->xid(), 4711};
@@ -72,17 +73,23 @@ struct Capture {
         waitUntil([] { return false; }, 200);
         drainEvents();
     }
-    // Pinned to a window whose frame the attach manager lists.
+    // Pinned to a window of the window list, at a frame in screen space.
     void pinTo(std::uint32_t windowID, Rect frame) {
         t->isAttachedToWindow = true;
         attach->targetWindowID = windowID;
-        attach->targetFrame = frame;
+        windows->list = {FakeWindowList::window(windowID, Rect())};
+        moveWindow(frame);
+    }
+    void moveWindow(Rect frame) {
+        const double h = t.screens->screens().front().frame.height();
+        windows->list.front().bounds = Rect(frame.minX(), h - frame.maxY(), frame.width(), frame.height());
     }
     QImage saved(const QString& name) const { return QImageReader(dir.filePath(name)).read(); }
 
     TestDrawingState t;
     std::unique_ptr<ToolbarWindowController> toolbar;
     bool withToolbar = true;
+    std::shared_ptr<FakeWindowList> windows = std::make_shared<FakeWindowList>();
     std::shared_ptr<WindowAttachManager> attach;
     std::shared_ptr<FakeScreenGrabber> grabber;
     std::unique_ptr<ScreenCaptureCoordinator> coordinator;
@@ -197,7 +204,7 @@ TEST(ScreenCapture, PinnedTheImageIsCroppedToTheWindowAsItWasAtTheRequest) {
     c.pinTo(77, Rect(100, 200, 300, 400));
     c.coordinator->startCapture();
     // It moves during the countdown.
-    c.attach->targetFrame = Rect(900, 100, 300, 400);
+    c.moveWindow(Rect(900, 100, 300, 400));
     c.panels.answer(c.dir.filePath("pinned.jpg"));
     c.countDown();
     ASSERT_TRUE(c.panelShown());
@@ -237,7 +244,7 @@ TEST(ScreenCapture, PinnedAcrossTwoDisplaysTheFirstItMeetsIsCapturedAndTheCropCl
 TEST(ScreenCapture, PinnedToAWindowNoLongerListedTheToolbarsDisplayIsSavedWhole) {
     Capture c({kPrimary, kSecond});
     c.pinTo(77, Rect(100, 200, 300, 400));
-    c.attach->targetFrame.reset();
+    c.windows->list.clear();
     c.toolbar->window()->setFrame(Rect(2000, 600, 640, 56));
     c.toolbar->window()->orderFront();
     c.panels.answer(c.dir.filePath("gone.jpg"));

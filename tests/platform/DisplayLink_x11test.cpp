@@ -1,0 +1,140 @@
+// The display link's ticks under a real X server: their pace and stopping.
+#include "platform/DisplayLink.h"
+#include "platform/X11ScreenProvider.h"
+#include "support/TestUtil.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+using namespace platform;
+using testing_support::waitUntil;
+
+namespace {
+
+DisplayID firstDisplay() {
+    X11ScreenProvider provider;
+    const auto screens = provider.screens();
+    return screens.empty() ? 0 : screens.front().displayID;
+}
+
+// Runs the event loop for a while without looking at anything.
+void idle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    waitUntil([&] { return t.elapsed() >= ms; }, ms + 1000);
+}
+
+class DisplayLinkSources : public testing::TestWithParam<DisplayLink::Source> {};
+
+} // namespace
+
+TEST_P(DisplayLinkSources, TicksAboutOneRefreshApartOnAMonotonicClock) {
+    std::vector<DisplayLinkFrame> frames;
+    auto link = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame& f) { frames.push_back(f); },
+                                    GetParam());
+    // Xvfb's modes give no clock: 60 Hz.
+    EXPECT_NEAR(link->refreshInterval(), 1.0 / 60, 1e-9);
+    const double before = mediaTime();
+    link->start();
+    EXPECT_TRUE(link->isRunning());
+    ASSERT_TRUE(waitUntil([&] { return frames.size() >= 31; }));
+    link->stop();
+
+    EXPECT_GE(frames.front().timestamp, before - 1.0 / 60);
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        gaps.push_back(frames[i].timestamp - frames[i - 1].timestamp);
+        EXPECT_GT(gaps.back(), 0) << "frame " << i;
+        EXPECT_NEAR(frames[i].targetTimestamp - frames[i].timestamp, frames[i].duration, 1e-9);
+    }
+    // The usual gap: a loaded machine may miss a refresh now and then.
+    std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() / 2), gaps.end());
+    EXPECT_NEAR(gaps[gaps.size() / 2], 1.0 / 60, 0.004);
+    EXPECT_LE(frames.back().timestamp, mediaTime());
+}
+
+TEST_P(DisplayLinkSources, StoppedItCallsNoMore) {
+    int calls = 0;
+    auto link = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame&) { ++calls; }, GetParam());
+    link->start();
+    ASSERT_TRUE(waitUntil([&] { return calls >= 3; }));
+    link->stop();
+    EXPECT_FALSE(link->isRunning());
+    const int atStop = calls;
+    idle(150);
+    EXPECT_EQ(calls, atStop);
+}
+
+TEST_P(DisplayLinkSources, ARequestedFrameComesOnceWithoutRunning) {
+    int calls = 0;
+    auto link = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame&) { ++calls; }, GetParam());
+    link->requestFrame();
+    link->requestFrame();
+    link->requestFrame();
+    EXPECT_FALSE(link->isRunning());
+    ASSERT_TRUE(waitUntil([&] { return calls >= 1; }));
+    idle(150);
+    EXPECT_EQ(calls, 1);
+
+    // A request while stopped after running brings one more.
+    link->start();
+    ASSERT_TRUE(waitUntil([&] { return calls >= 3; }));
+    link->stop();
+    const int atStop = calls;
+    link->requestFrame();
+    ASSERT_TRUE(waitUntil([&] { return calls > atStop; }));
+    idle(150);
+    EXPECT_EQ(calls, atStop + 1);
+}
+
+TEST_P(DisplayLinkSources, ALinkMayStopOrDestroyItselfInItsCallback) {
+    int calls = 0;
+    std::unique_ptr<DisplayLink> link;
+    link = DisplayLink::create(
+        firstDisplay(),
+        [&](const DisplayLinkFrame&) {
+            if (++calls == 2) link.reset();
+        },
+        GetParam());
+    link->start();
+    ASSERT_TRUE(waitUntil([&] { return !link; }));
+    idle(150);
+    EXPECT_EQ(calls, 2);
+
+    int others = 0;
+    std::unique_ptr<DisplayLink> other;
+    other = DisplayLink::create(
+        firstDisplay(),
+        [&](const DisplayLinkFrame&) {
+            ++others;
+            other->stop();
+        },
+        GetParam());
+    other->start();
+    ASSERT_TRUE(waitUntil([&] { return others >= 1; }));
+    idle(150);
+    EXPECT_EQ(others, 1);
+}
+
+TEST(DisplayLink, TwoLinksTickTogether) {
+    int a = 0, b = 0;
+    auto first = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame&) { ++a; });
+    auto second = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame&) { ++b; });
+    first->start();
+    second->start();
+    ASSERT_TRUE(waitUntil([&] { return a >= 10 && b >= 10; }));
+    first.reset();
+    const int bAt = b;
+    ASSERT_TRUE(waitUntil([&] { return b >= bAt + 5; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, DisplayLinkSources,
+                         testing::Values(DisplayLink::Source::automatic, DisplayLink::Source::timer),
+                         [](const testing::TestParamInfo<DisplayLink::Source>& info) {
+                             return info.param == DisplayLink::Source::timer ? std::string("Timer")
+                                                                             : std::string("Automatic");
+                         });
