@@ -32,12 +32,6 @@ constexpr double kIndicatorWidth = 6;
 constexpr double kIndicatorMinimumThumb = 16;
 constexpr double kIndicatorOpacity = 0.45;
 
-void setTextColor(QWidget* widget, const Color& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color.toQColor());
-    widget->setPalette(p);
-}
-
 } // namespace
 
 // The list's scroll indicator: a slim thumb over the rows' trailing edge,
@@ -189,13 +183,13 @@ void GIMPBrushLibraryPanel::refresh() {
     const ui::Theme theme = ui::Theme::current(this);
     const bool empty = model_.isEmpty();
     emptyText_->setText(model_.emptyText());
-    setTextColor(emptyText_, theme.secondary);
+    ui::setTextColor(emptyText_, theme.secondary);
     emptyText_->setVisible(empty);
     header_->setVisible(!empty);
     list_->setVisible(!empty);
 
     title_->setText(model_.title());
-    setTextColor(title_, theme.secondary);
+    ui::setTextColor(title_, theme.secondary);
     const bool canClear = model_.canClearAll();
     clearAll_->setEnabled(canClear);
     clearAll_->setTint(canClear ? ui::ThemeColor::secondary : ui::ThemeColor::tertiary);

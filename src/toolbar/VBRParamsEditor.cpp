@@ -14,16 +14,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-
-void setTextColor(QWidget* widget, const Color& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color.toQColor());
-    widget->setPalette(p);
-}
-
-} // namespace
-
 VBRParamsEditor::VBRParamsEditor(std::shared_ptr<DrawingState> state, QWidget* parent)
     : QWidget(parent), model_(std::move(state)) {
     platform::assertMainThread("VBRParamsEditor");
@@ -93,7 +83,7 @@ void VBRParamsEditor::applyStyle() {
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         for (QLabel* label : {labels_[i], values_[i]}) {
             label->setFont(ui::font(ui::TextStyle::caption));
-            setTextColor(label, theme.secondary);
+            ui::setTextColor(label, theme.secondary);
         }
     }
 }
