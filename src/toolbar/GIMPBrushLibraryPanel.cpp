@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
@@ -153,14 +152,7 @@ GIMPBrushLibraryPanel::GIMPBrushLibraryPanel(std::shared_ptr<DrawingState> state
     QObject::connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { revealVisibleRows(); });
 
     DrawingState& s = model_.state();
-    QPointer<GIMPBrushLibraryPanel> guard(this);
-    const auto watch = [&](auto& field) {
-        bindings_.add(field.sink(
-            [guard](const auto&) {
-                if (guard) guard->scheduleRefresh();
-            },
-            platform::Delivery::Immediate, platform::Initial::Skip));
-    };
+    const auto watch = [&](auto& field) { bindings_.add(refreshLater_.schedulingOn(field)); };
     watch(s.importedGIMPBrushes);
     watch(s.activeGIMPBrushID);
     watch(s.selectedTool);
@@ -168,15 +160,6 @@ GIMPBrushLibraryPanel::GIMPBrushLibraryPanel(std::shared_ptr<DrawingState> state
 }
 
 GIMPBrushLibraryPanel::~GIMPBrushLibraryPanel() { bindings_.clear(); }
-
-void GIMPBrushLibraryPanel::scheduleRefresh() {
-    if (refreshQueued_) return;
-    refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshQueued_ = false;
-        refresh();
-    });
-}
 
 void GIMPBrushLibraryPanel::refresh() {
     platform::assertMainThread("GIMPBrushLibraryPanel::refresh");
@@ -271,7 +254,7 @@ void GIMPBrushLibraryPanel::showEvent(QShowEvent* event) {
 void GIMPBrushLibraryPanel::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // Colours come from the palette: a light or dark desktop repaints in its own.
-    if (event->type() == QEvent::PaletteChange) scheduleRefresh();
+    if (event->type() == QEvent::PaletteChange) refreshLater_.schedule();
 }
 
 bool GIMPBrushLibraryPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -10,8 +10,6 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
-#include <QTimer>
 #include <QVBoxLayout>
 
 VBRParamsEditor::VBRParamsEditor(std::shared_ptr<DrawingState> state, QWidget* parent)
@@ -42,29 +40,13 @@ VBRParamsEditor::VBRParamsEditor(std::shared_ptr<DrawingState> state, QWidget* p
     applyStyle();
 
     DrawingState& s = model_.state();
-    QPointer<VBRParamsEditor> guard(this);
-    const auto watch = [&](auto& field) {
-        bindings_.add(field.sink(
-            [guard](const auto&) {
-                if (guard) guard->scheduleRefresh();
-            },
-            platform::Delivery::Immediate, platform::Initial::Skip));
-    };
+    const auto watch = [&](auto& field) { bindings_.add(refreshLater_.schedulingOn(field)); };
     watch(s.importedGIMPBrushes);
     watch(s.activeGIMPBrushID);
     refresh();
 }
 
 VBRParamsEditor::~VBRParamsEditor() { bindings_.clear(); }
-
-void VBRParamsEditor::scheduleRefresh() {
-    if (refreshQueued_) return;
-    refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshQueued_ = false;
-        refresh();
-    });
-}
 
 void VBRParamsEditor::refresh() {
     platform::assertMainThread("VBRParamsEditor::refresh");
