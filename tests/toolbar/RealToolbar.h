@@ -4,6 +4,7 @@
 // delegate as at launch (no tray icon, preferences in memory), a desktop
 // panel along the bottom, and a person's click.
 
+#include "platform/Geometry.h"
 #include "platform/X11.h"
 #include "support/RealProgram.h"
 #include "support/X11TestUtil.h"
@@ -29,6 +30,21 @@ struct RealToolbar : RealProgram {
     }
     static QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
 };
+
+// The panel's window is shown, exposed and where its frame says, as the
+// server has it; false without a panel.
+template <typename Panel>
+bool panelUp(const Panel* panel) {
+    if (!panel) return false;
+    platform::Window* w = panel->window();
+    if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
+    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
+}
+
+template <typename Panel>
+bool shown(const Panel* panel) {
+    return panel && panel->window()->isVisible();
+}
 
 // A desktop panel along the bottom edge, reserving its strut as docks do.
 struct BottomPanel {
