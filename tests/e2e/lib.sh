@@ -105,8 +105,7 @@ recorder_sync() {
 
 # e2e_begin NAME: keeps the script's screenshots in $out (OVERINK_E2E_OUTPUT/
 # NAME, a temporary folder without it), emptied of old shots; the programs in
-# $pids are ended and the homes in $homes removed on exit. Reads $1 of the
-# script as $overink.
+# $pids are ended and the homes in $homes removed on exit.
 e2e_begin() {
   out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1
   mkdir -p "$out"
