@@ -17,14 +17,6 @@ using namespace testing_support;
 
 namespace {
 
-QString writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(bytes);
-    return path;
-}
-
 QByteArray threeCellPipe(const QByteArray& name = "Pipe") {
     QList<QByteArray> cells;
     for (int i = 0; i < 3; ++i) {

@@ -2,13 +2,11 @@
 // compositing manager: a red stroke drawn over another program's window is
 // captured with that window, and neither the toolbar nor the countdown is in
 // the saved JPEG, while the toolbar stays on screen.
-#include "app/AppDelegate.h"
-#include "app/OverlayWindow.h"
-#include "app/OverlayWindowController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "platform/X11RootImage.h"
 #include "support/FakeDialogs.h"
+#include "support/RealProgram.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/DrawingToolbarView.h"
@@ -18,7 +16,6 @@
 
 #include <QFile>
 #include <QImageReader>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -49,34 +46,10 @@ int count(const QImage& image, QRect area, bool (*test)(QRgb)) {
     return n;
 }
 
-struct RealProgram {
-    RealProgram() {
-        AppServices s = AppServices::standard();
-        s.environment.defaults = platform::UserDefaults::inMemory();
-        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
-        s.environment.brushStoreDirectory = dir.path() + "/brushes";
-        s.claimSingleInstance = [] { return true; };
-        s.terminate = [] {};
-        delegate = std::make_unique<AppDelegate>(std::move(s));
-        delegate->applicationDidFinishLaunching();
-        drainEvents();
-    }
-    ~RealProgram() {
-        delegate.reset();
-        drainEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    platform::Window* toolbar() const { return delegate->toolbarController()->window(); }
-    std::uint32_t overlay() const {
-        const auto& table = delegate->drawingState()->overlayControllers;
-        if (table.empty()) return 0;
-        const OverlayWindow* w = static_cast<OverlayWindowController*>(table.begin()->second.get())->window();
-        return w ? w->xid() : 0;
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<AppDelegate> delegate;
-};
+std::uint32_t overlayId(const RealProgram& program) {
+    const OverlayWindow* w = program.overlay();
+    return w ? w->xid() : 0;
+}
 
 } // namespace
 
@@ -88,7 +61,7 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     RealProgram program;
     program.delegate->toggleToolbar();
     ASSERT_TRUE(waitUntil([&] { return !program.delegate->drawingState()->overlayControllers.empty(); }));
-    platform::Window* toolbar = program.toolbar();
+    platform::Window* toolbar = program.toolbarWindow();
     const QRect bar = platform::toGlobal(toolbar->frame()).toRect();
     ASSERT_TRUE(QRect(300, 26, 1320, 820).contains(bar));
     auto toolbarShows = [&] {
@@ -99,7 +72,7 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
 
     // A red stroke with the pen across the window, once the overlay takes
     // the pointer there.
-    ASSERT_TRUE(pointerReaches(QPoint(600, 700), program.overlay()));
+    ASSERT_TRUE(pointerReaches(QPoint(600, 700), overlayId(program)));
     xdotool({"mousedown", "1"});
     for (int x = 610; x <= 1300; x += 10) xdotool({"mousemove", QString::number(x), "700"});
     xdotool({"mouseup", "1"});
@@ -109,7 +82,7 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     FakeSavePanels panels;
     const QString path = program.dir.filePath("shot.jpg");
     panels.answer(path);
-    QWidget* camera = program.delegate->toolbarController()->toolbarView()->captureButton();
+    QWidget* camera = program.toolbarView()->captureButton();
     const QPoint button = camera->mapToGlobal(camera->rect().center());
     // The pointer stays on the button: the toolbar repaints as the grab
     // hides it from under the pointer.

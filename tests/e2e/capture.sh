@@ -11,62 +11,14 @@ set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 recorder=${OVERINK_CLICK_RECORDER:?}
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/${OVERINK_E2E_NAME:-capture}
-mkdir -p "$out"
-rm -f "$out"/*.png "$out"/*.jpg
-home=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-shot_until() {
-  local name=$1
-  shift
-  wait_until 5 eval 'shot "$name"; '"$*"
-}
+e2e_begin "${OVERINK_E2E_NAME:-capture}"
+rm -f "$out"/*.jpg
 # Pixels of a rectangle of an image: red ones (the pen's 255 59 48, give or
 # take antialiasing and JPEG) and ones of the recorder's green (40 160 60).
-red_in() { colour_count "$1" "$2" "$3" "$4" "$5" 'r > 200 && g < 110 && b < 110'; }
+red_in_image() { colour_count "$1" "$2" "$3" "$4" "$5" 'r > 200 && g < 110 && b < 110'; }
 green_in() {
   colour_count "$1" "$2" "$3" "$4" "$5" \
     'r >= 16 && r <= 64 && g >= 136 && g <= 184 && b >= 36 && b <= 84'
-}
-start_overink() {
-  HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-    "$overink" >>"$out/overink.log" 2>&1 &
-}
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# The toolbar: our shown window 36 pixels high (the horizontal layout).
-toolbar_geometry() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
-}
-overlay() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && { echo "$w"; return 0; }
-  done
-  return 1
 }
 save_panel() { xdotool search --all --onlyvisible --pid "$1" --name '^Save Screenshot$' 2>/dev/null | head -n1; }
 has_save_panel() { [ -n "$(save_panel "$1")" ]; }
@@ -81,14 +33,9 @@ pids+=($!)
 wait_until 5 has_line "$out/recorder.log" '^ready ' || fail "the click recorder did not start"
 
 start_overink
-program=$!
-pids+=($program)
-icon=$(wait_steady 10 3 tray_icon $program) || fail "no tray icon"
-move $icon && xdotool click 1
-geometry=$(wait_steady 10 3 toolbar_geometry $program) || fail "the tray icon showed no toolbar"
-set -- $geometry
-TX=$1 TY=$2 TW=$3 TH=$4
-over=$(wait_steady 10 2 overlay $program) || fail "the tray icon showed no overlay"
+program=${pids[-1]}
+show_toolbar $program
+over=$(wait_steady 10 2 overlays $program) || fail "the tray icon showed no overlay"
 shot_until 0-toolbar 'toolbar_shows_in "$out/0-toolbar.png"' || fail "the toolbar does not show over the window"
 
 # A red stroke with the pen across the window. Without a compositing
@@ -103,7 +50,7 @@ drag() {
   for x in $(seq 610 10 1300); do xdotool mousemove "$x" 700; pace 0.01; done
   xdotool mouseup 1
 }
-drawn() { shot_until 1-drawn '[ "$(red_in "$out/1-drawn.png" 660 1 620 700)" -ge 620 ]'; }
+drawn() { shot_until 1-drawn '[ "$(red_in_image "$out/1-drawn.png" 660 1 620 700)" -ge 620 ]'; }
 if [ -n "${OVERINK_E2E_NO_COMPOSITOR:-}" ]; then
   for attempt in 1 2 3; do drag; drawn && break; done
 else
@@ -137,14 +84,14 @@ for corner in "340 60" "1580 60" "340 800" "1580 800"; do
   set -- $corner
   [ "$(green_in "$jpeg" 10 10 "$1" "$2")" -eq 100 ] || fail "the window is missing at $1,$2"
 done
-[ "$(red_in "$jpeg" 660 1 620 700)" -ge 620 ] || fail "the stroke is missing"
-[ "$(red_in "$jpeg" 660 300 620 300)" -eq 0 ] || fail "red away from the stroke"
+[ "$(red_in_image "$jpeg" 660 1 620 700)" -ge 620 ] || fail "the stroke is missing"
+[ "$(red_in_image "$jpeg" 660 300 620 300)" -eq 0 ] || fail "red away from the stroke"
 # Neither the countdown nor the toolbar.
 [ "$(green_in "$jpeg" 260 260 830 410)" -ge $((260 * 260 * 99 / 100)) ] || fail "the countdown is in the screenshot"
 toolbar_gone_from "$jpeg" || fail "the toolbar is in the screenshot"
 # The toolbar is back on screen, and the overlays with the stroke.
 shot_until 4-after 'toolbar_shows_in "$out/4-after.png"' || fail "the toolbar did not come back"
-[ "$(red_in "$out/4-after.png" 660 1 620 700)" -ge 620 ] || fail "the stroke left the screen"
+[ "$(red_in_image "$out/4-after.png" 660 1 620 700)" -ge 620 ] || fail "the stroke left the screen"
 
 kill -TERM $program
 wait_until 5 eval '! kill -0 $program 2>/dev/null' || fail "overink ignored SIGTERM"

@@ -100,3 +100,144 @@ recorder_sync() {
   xprop -id "$2" -f _OVERINK_SENTINEL 32c -set _OVERINK_SENTINEL "$n" || return 1
   wait_until 5 has_line "$1" "^sentinel $n\$"
 }
+
+# ---- A script's frame: its output, the programs it starts, its homes ----
+
+# e2e_begin NAME: keeps the script's screenshots in $out (OVERINK_E2E_OUTPUT/
+# NAME, a temporary folder without it), emptied of old shots; the programs in
+# $pids are ended and the homes in $homes removed on exit.
+e2e_begin() {
+  out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1
+  mkdir -p "$out"
+  rm -f "$out"/*.png
+  homes=()
+  pids=()
+  trap e2e_cleanup EXIT
+}
+e2e_cleanup() {
+  local p h
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  for h in "${homes[@]}"; do rm -rf "$h"; done
+}
+fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
+shot() { import -window root "$out/$1.png"; }
+# shot_until NAME TEST...: takes the shot NAME until TEST succeeds on it.
+shot_until() {
+  local name=$1
+  shift
+  wait_until 5 eval 'shot "$name"; '"$*"
+}
+
+# new_home [dark]: a fresh home for the program in $home, removed on exit;
+# "dark" gives it the qt6ct dark palette.
+new_home() {
+  home=$(mktemp -d)
+  homes+=("$home")
+  mkdir -p "$home/.config"
+  if [ "${1:-}" = dark ]; then
+    mkdir -p "$home/.config/qt6ct"
+    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
+      >"$home/.config/qt6ct/qt6ct.conf"
+  fi
+}
+# launch_overink: starts $overink in $home (through the qt6ct plugin when
+# the home has its settings), logging to $out/overink.log; appends its pid
+# to $pids.
+launch_overink() {
+  local theme=()
+  [ -e "$home/.config/qt6ct/qt6ct.conf" ] && theme=(QT_QPA_PLATFORMTHEME=qt6ct)
+  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
+    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
+  pids+=($!)
+}
+# start_overink [dark]: launches the program in a new home.
+start_overink() {
+  new_home "${1:-}"
+  launch_overink
+}
+# The qt6ct palette plugin is installed (the dark shots need it).
+has_qt6ct() {
+  [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] ||
+    [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]
+}
+
+# ---- The program's windows ----
+
+# tray_icon_frame PID: X Y W H of the window of ours that the tray embedded.
+tray_icon_frame() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      echo "$X $Y $WIDTH $HEIGHT"
+      return 0
+    fi
+  done
+  return 1
+}
+# tray_icon PID: the tray icon's centre.
+tray_icon() {
+  local frame
+  frame=$(tray_icon_frame "$1") || return 1
+  set -- $frame
+  echo "$(($1 + $3 / 2)) $(($2 + $4 / 2))"
+}
+# shown_window PID TEST: our first shown window whose size passes the awk
+# TEST on w and h, as "ID X Y W H".
+shown_window() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    if awk -v w="$WIDTH" -v h="$HEIGHT" "BEGIN { exit !($2) }"; then echo "$w $X $Y $WIDTH $HEIGHT"; return 0; fi
+  done
+  return 1
+}
+# window_of_width PID WIDTH [MIN-HEIGHT]: our shown window of that width
+# (and at least that height), as X Y W H.
+window_of_width() {
+  local found
+  found=$(shown_window "$1" "w == $2 && h >= ${3:-1}") || return 1
+  echo "${found#* }"
+}
+# toolbar_geometry PID: the toolbar, our shown window 36 pixels high (the
+# horizontal layout), as X Y W H.
+toolbar_geometry() {
+  local found
+  found=$(shown_window "$1" 'h == 36 && w > 600') || return 1
+  echo "${found#* }"
+}
+# overlays PID: our shown windows covering the 1920x1080 screen (but its
+# bottom row), an id a line.
+overlays() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && echo "$w"
+  done
+}
+overlays_shown() { overlays "$1" | wc -l; }
+# show_toolbar PID: clicks the tray icon and waits for the toolbar to rest;
+# sets TX TY TW TH.
+show_toolbar() {
+  local icon geometry
+  # The tray host places the icon after embedding it: wait until it rests.
+  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
+  click_at $icon
+  geometry=$(wait_steady 10 3 toolbar_geometry "$1") || fail "the tray icon showed no toolbar"
+  set -- $geometry
+  TX=$1 TY=$2 TW=$3 TH=$4
+}
+
+# ---- Input and shots ----
+
+# click_at X Y [BUTTON]: a person's click, the pointer resting on the spot
+# first.
+click_at() { move "$1" "$2" && pace 0.2 && xdotool click "${3:-1}"; }
+# red_in SHOT W H X Y: the pixels of the program's red (the first drawing
+# colour, 255 59 48, give or take antialiasing) in a rectangle of a shot.
+red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
+# brightness SHOT W H X Y: the mean brightness 0..1 of a rectangle of a shot.
+brightness() { convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage -colorspace Gray -format '%[fx:mean]' info:; }
+# same_pixels PNG PNG: the two images are alike to the pixel.
+same_pixels() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }

@@ -9,58 +9,7 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/settings_panel
-mkdir -p "$out"
-rm -f "$out"/*.png
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-
-# start_overink [dark]: a fresh home.
-start_overink() {
-  local home theme=()
-  home=$(mktemp -d)
-  homes+=("$home")
-  mkdir -p "$home/.config"
-  if [ "${1:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    theme=(QT_QPA_PLATFORMTHEME=qt6ct)
-  fi
-  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
-    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
-  pids+=($!)
-}
-# The tray icon's frame (X Y W H): the window of ours that the tray embedded.
-tray_icon() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$X $Y $WIDTH $HEIGHT"
-      return 0
-    fi
-  done
-  return 1
-}
-# shown_window PID TEST: our shown window whose geometry passes the awk TEST
-# on w h, as "ID X Y W H".
-shown_window() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if awk -v w="$WIDTH" -v h="$HEIGHT" "BEGIN { exit !($2) }"; then echo "$w $X $Y $WIDTH $HEIGHT"; return 0; fi
-  done
-  return 1
-}
+e2e_begin settings_panel
 toolbar() { shown_window "$1" 'h == 36 && w > 600'; }
 overlay() { shown_window "$1" 'w == 1920 && h >= 1079'; }
 panel() { shown_window "$1" 'w == 210'; }
@@ -80,8 +29,6 @@ above() {
   [ "$pa" -gt 0 ] && [ "$pb" -gt 0 ] && [ "$pa" -gt "$pb" ]
 }
 kept_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
-# A person's click: the pointer rests on the spot first.
-click_at() { move "$1" "$2"; pace 0.2; xdotool click "${3:-1}"; }
 # Right-clicks the icon and waits for the panel; sets PX PY PW PH.
 open_panel() {
   local geometry
@@ -95,7 +42,7 @@ open_panel() {
 # ---- Light: the panel under the icon, the bottom-left spot, Quit ----
 start_overink
 pid=${pids[0]}
-icon=$(wait_steady 10 3 tray_icon "$pid") || fail "no tray icon"
+icon=$(wait_steady 10 3 tray_icon_frame "$pid") || fail "no tray icon"
 set -- $icon
 IX=$(($1 + $3 / 2)) IY=$(($2 + $4 / 2)) ibottom=$(($2 + $4))
 click_at "$IX" "$IY"
@@ -151,10 +98,10 @@ status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 
 # ---- Dark: the panel in the qt6ct palette, its smoothing section open ----
-if [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+if has_qt6ct; then
   start_overink dark
   pid=${pids[1]}
-  wait_steady 10 3 tray_icon "$pid" >/dev/null || fail "no tray icon (dark)"
+  wait_steady 10 3 tray_icon_frame "$pid" >/dev/null || fail "no tray icon (dark)"
   open_panel "$pid"
   closed=$PH
   # The middle of the section's header row, under the diagram: 14 + title
