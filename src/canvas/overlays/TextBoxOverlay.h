@@ -40,6 +40,7 @@ public:
     // The colour the text is drawn in: the toolbar's colour and opacity.
     Color textColor() const;
     bool isCaretVisible() const { return caretOn_ && hasFocus(); }
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 public Q_SLOTS:
     void copy();
@@ -55,7 +56,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
