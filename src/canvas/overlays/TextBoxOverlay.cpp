@@ -153,12 +153,24 @@ void TextBoxOverlay::paintEvent(QPaintEvent*) {
             p.fillRect(QRectF(ca.left(), ca.top(), cb.left() - ca.left() + extra, ca.height()), fill);
         }
     }
-    // The frame, dashed, and its handles.
+    // The frame, dashed over a faint solid line so it shows on any
+    // background, and its handles. Unturned, lines sit on pixel centres to
+    // stay crisp.
+    const QRectF frame = g.rotation == 0 ? QRectF(QPointF(std::floor(g.frame.left()) + 0.5, std::floor(g.frame.top()) + 0.5),
+                                                  QPointF(std::floor(g.frame.right()) + 0.5,
+                                                          std::floor(g.frame.bottom()) + 0.5))
+                                         : g.frame;
+    QColor under = palette().color(QPalette::Base);
+    under.setAlphaF(0.6f);
+    QPen underPen(under, 1);
+    underPen.setCosmetic(true);
+    p.setPen(underPen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(frame);
     QPen border(accent, 1, Qt::DashLine);
     border.setCosmetic(true);
     p.setPen(border);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(g.frame);
+    p.drawRect(frame);
     QPen handlePen(accent, 1.5);
     handlePen.setCosmetic(true);
     p.setPen(handlePen);
