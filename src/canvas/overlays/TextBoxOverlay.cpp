@@ -49,7 +49,12 @@ TextBoxOverlay::TextBoxOverlay(DrawingState& state, TextBox& textBox, std::funct
     blink_.setInterval(std::max(QGuiApplication::styleHints()->cursorFlashTime() / 2, 0));
     connect(&blink_, &QTimer::timeout, this, [this] {
         caretOn_ = !caretOn_;
-        repaintBox();
+        // Only the caret changes.
+        const TextBoxGeometry g = boxGeometry();
+        TextEditing shown;
+        shown.setText(g.text);
+        const QRectF caret = g.caretRect(shown, editing_.cursor() + preedit_.size());
+        update(g.transform().mapRect(caret).toAlignedRect().adjusted(-8, -8, 8, 8));
     });
 
     subscriptions_.push_back(textBox_.changed.connect([this] { boxChanged(); }));
@@ -263,9 +268,9 @@ void TextBoxOverlay::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent
 
 void TextBoxOverlay::mouseMoveEvent(QMouseEvent* event) {
     if (drag_ == Drag::none) {
-        const TextBoxPart part = boxGeometry().partAt(event->position());
-        setPartCursor(part);
-        if (part == TextBoxPart::none) event->ignore();
+        setPartCursor(boxGeometry().partAt(event->position()));
+        // The canvas follows hover moves too (the eraser ring).
+        event->ignore();
         return;
     }
     const QPointF p = event->position();

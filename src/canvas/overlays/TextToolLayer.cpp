@@ -36,6 +36,8 @@ TextToolLayer::TextToolLayer(DrawingState& state, TextBox& textBox, CanvasOverla
     platform::assertMainThread("TextToolLayer");
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
+    // Hover moves pass through to the canvas (its cursor, the eraser ring).
+    setMouseTracking(true);
     subscriptions_.push_back(textBox_.changed.connect([this] { syncBox(); }));
     syncBox();
 }

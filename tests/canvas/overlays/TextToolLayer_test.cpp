@@ -171,6 +171,18 @@ TEST_F(TextTool, WithAnotherToolOnlyAnOpenBoxKeepsTheLayer) {
     EXPECT_FALSE(box()->followsText()) << "a reopened text keeps its box";
 }
 
+TEST_F(TextTool, HoverMovesOverTheLayerAndTheBoxReachTheCanvas) {
+    mouse(QEvent::MouseMove, {40, 50}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(canvas.eraserCursorLocation(), QPointF(40, 50));
+    click({200, 200});
+    ASSERT_TRUE(box());
+    mouse(QEvent::MouseMove, {500, 300}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(canvas.eraserCursorLocation(), QPointF(500, 300));
+    mouse(QEvent::MouseMove, {200, 200}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(canvas.eraserCursorLocation(), QPointF(200, 200));
+    EXPECT_EQ(box()->cursor().shape(), Qt::IBeamCursor);
+}
+
 TEST_F(TextTool, KeysEditAtTheCaret) {
     openWith({200, 200}, QStringLiteral("Hello"));
     key(Qt::Key_Left);
