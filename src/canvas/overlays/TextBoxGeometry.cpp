@@ -40,7 +40,9 @@ QTransform TextBoxGeometry::transform() const {
     return layout.transform();
 }
 
-QPointF TextBoxGeometry::toLocal(QPointF canvasPoint) const { return rotatePoint(canvasPoint, frame.center(), rotation); }
+QPointF TextBoxGeometry::toLocal(QPointF canvasPoint) const {
+    return rotatePoint(canvasPoint, frame.center(), rotation);
+}
 
 double TextBoxGeometry::lineTop(int line) const {
     return frame.top() + kTextLineOrigin + line * kTextLineStep * fontSize();
@@ -98,9 +100,10 @@ TextBoxPart TextBoxGeometry::partAt(QPointF canvasPoint) const {
                              TextBoxPart::bottomRight, TextBoxPart::bottomLeft}) {
         if (distance(q, handleLocal(part)) <= kTextBoxHandleRadius) return part;
     }
-    const QRectF outer = frame.adjusted(-kTextBoxBorderBand, -kTextBoxBorderBand, kTextBoxBorderBand, kTextBoxBorderBand);
+    constexpr double b = kTextBoxBorderBand;
+    const QRectF outer = frame.adjusted(-b, -b, b, b);
     if (!platform::canvasContains(outer, q)) return TextBoxPart::none;
-    const QRectF inner = frame.adjusted(kTextBoxBorderBand, kTextBoxBorderBand, -kTextBoxBorderBand, -kTextBoxBorderBand);
+    const QRectF inner = frame.adjusted(b, b, -b, -b);
     if (inner.isValid() && platform::canvasContains(inner, q)) return TextBoxPart::inside;
     return TextBoxPart::border;
 }
@@ -160,7 +163,8 @@ double rotationTowards(const QRectF& frame, QPointF pointer) {
 
 QSizeF autoBoxSize(const QString& text, const QString& fontName, double textFontSize) {
     const double lines = static_cast<double>(std::max<qsizetype>(text.count(QLatin1Char('\n')) + 1, 1));
-    const double fs = textFontSize > 0 ? textFontSize : std::max(kNewBoxTextHeight / kTextLineStep, kTextMinimumFittedSize);
+    const double fitted = std::max(kNewBoxTextHeight / kTextLineStep, kTextMinimumFittedSize);
+    const double fs = textFontSize > 0 ? textFontSize : fitted;
     const double width = std::max(textBoxSize(text, fontName, fs), textBoxSize(QStringLiteral("M"), fontName, fs));
     const double height = std::max(kNewBoxHeight, lines * kTextLineStep * fs + kTextBoxInset);
     return QSizeF(width, height);

@@ -65,10 +65,10 @@ TextBoxOverlay::TextBoxOverlay(DrawingState& state, TextBox& textBox, std::funct
             repaintBox();
         }, Qt::QueuedConnection);
     };
-    subscriptions_.push_back(state_.textFontName.sink(later));
-    subscriptions_.push_back(state_.textFontSize.sink(later));
-    subscriptions_.push_back(state_.selectedColor.sink(later));
-    subscriptions_.push_back(state_.strokeOpacity.sink(later));
+    subscriptions_.push_back(state_.textFontName.sink(later, platform::Delivery::Immediate, platform::Initial::Skip));
+    subscriptions_.push_back(state_.textFontSize.sink(later, platform::Delivery::Immediate, platform::Initial::Skip));
+    subscriptions_.push_back(state_.selectedColor.sink(later, platform::Delivery::Immediate, platform::Initial::Skip));
+    subscriptions_.push_back(state_.strokeOpacity.sink(later, platform::Delivery::Immediate, platform::Initial::Skip));
     restartBlink();
 }
 
@@ -161,10 +161,10 @@ void TextBoxOverlay::paintEvent(QPaintEvent*) {
     // The frame, dashed over a faint solid line so it shows on any
     // background, and its handles. Unturned, lines sit on pixel centres to
     // stay crisp.
-    const QRectF frame = g.rotation == 0 ? QRectF(QPointF(std::floor(g.frame.left()) + 0.5, std::floor(g.frame.top()) + 0.5),
-                                                  QPointF(std::floor(g.frame.right()) + 0.5,
-                                                          std::floor(g.frame.bottom()) + 0.5))
-                                         : g.frame;
+    const auto centred = [](double v) { return std::floor(v) + 0.5; };
+    const QRectF frame = g.rotation != 0 ? g.frame
+                                         : QRectF(QPointF(centred(g.frame.left()), centred(g.frame.top())),
+                                                  QPointF(centred(g.frame.right()), centred(g.frame.bottom())));
     QColor under = palette().color(QPalette::Base);
     under.setAlphaF(0.6f);
     QPen underPen(under, 1);

@@ -339,23 +339,24 @@ TEST_F(TextTool, EscCommitsAndLeavesTheUserInMoveMode) {
 }
 
 TEST_F(TextTool, TheFontAndSizeFieldsApplyToTheBoxAndTheStroke) {
-    s.textFontName = QStringLiteral("DejaVu Serif");
+    const QString serif = QStringLiteral("DejaVu Serif");
+    s.textFontName = serif;
     s.textFontSize = 30;
     drainEvents();
     click({200, 200});
-    const double w = textBoxSize(QStringLiteral("M"), QStringLiteral("DejaVu Serif"), 30);
+    const double w = textBoxSize(QStringLiteral("M"), serif, 30);
     EXPECT_EQ(textBox().frame(), QRectF(200 - w / 2, 165, w, 70));
     type(QStringLiteral("Serif"));
     EXPECT_DOUBLE_EQ(box()->boxGeometry().fontSize(), 30);
-    EXPECT_DOUBLE_EQ(textBox().frame().width(), textBoxSize(QStringLiteral("Serif"), QStringLiteral("DejaVu Serif"), 30));
+    EXPECT_DOUBLE_EQ(textBox().frame().width(), textBoxSize(QStringLiteral("Serif"), serif, 30));
     // A size changed while typing resizes a following box.
     s.textFontSize = 80;
     drainEvents();
-    EXPECT_DOUBLE_EQ(textBox().frame().width(), textBoxSize(QStringLiteral("Serif"), QStringLiteral("DejaVu Serif"), 80));
+    EXPECT_DOUBLE_EQ(textBox().frame().width(), textBoxSize(QStringLiteral("Serif"), serif, 80));
     EXPECT_DOUBLE_EQ(textBox().frame().height(), 1.3 * 80 + 16);
     click({590, 390});
     ASSERT_EQ(count(), 1u);
-    EXPECT_EQ(s.strokes->front().fontName, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(s.strokes->front().fontName, serif);
     EXPECT_EQ(s.strokes->front().explicitFontSize, 80);
 }
 
