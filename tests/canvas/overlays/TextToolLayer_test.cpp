@@ -5,9 +5,11 @@
 #include "canvas/TextLayout.h"
 #include "canvas/overlays/TextBoxOverlay.h"
 #include "canvas/overlays/TextToolLayer.h"
+#include "platform/Application.h"
 #include "support/CanvasFixture.h"
 #include "support/RenderTestUtil.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -208,19 +210,26 @@ TEST_F(TextTool, KeysEditAtTheCaret) {
     EXPECT_EQ(textBox().pendingText(), QStringLiteral("elo\ne"));
 }
 
-TEST_F(TextTool, CopyPasteCutAndSelectAllWorkOnTheBoxText) {
+TEST_F(TextTool, CopyPasteCutAndSelectAllReachTheFocusedBox) {
     openWith({200, 200}, QStringLiteral("one"));
-    QMetaObject::invokeMethod(box(), "selectAll");
-    QMetaObject::invokeMethod(box(), "copy");
+    canvas.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return canvas.isActiveWindow(); }));
+    ASSERT_EQ(QApplication::focusWidget(), box()) << "an opened box takes the keyboard";
+    auto& app = platform::Application::shared();
+    EXPECT_TRUE(app.sendEditAction(platform::EditAction::selectAll));
+    EXPECT_TRUE(app.sendEditAction(platform::EditAction::copy));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("one"));
     QGuiApplication::clipboard()->setText(QStringLiteral("two\r\nthree"));
-    QMetaObject::invokeMethod(box(), "paste");
+    EXPECT_TRUE(app.sendEditAction(platform::EditAction::paste));
     EXPECT_EQ(textBox().pendingText(), QStringLiteral("two\nthree"));
     key(Qt::Key_Home, Qt::ControlModifier);
     key(Qt::Key_End, Qt::ShiftModifier);
-    QMetaObject::invokeMethod(box(), "cut");
+    EXPECT_TRUE(app.sendEditAction(platform::EditAction::cut));
     EXPECT_EQ(textBox().pendingText(), QStringLiteral("\nthree"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("two"));
+    // Ctrl+V typed into the box itself pastes as well.
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(textBox().pendingText(), QStringLiteral("two\nthree"));
 }
 
 TEST_F(TextTool, ComposedTextIsShownWhileComposingAndTypedOnCommit) {
