@@ -115,7 +115,7 @@ void TextBoxOverlay::storeText() {
 void TextBoxOverlay::fitToText() {
     const QRectF frame = textBox_.frame().normalized();
     const double rotation = textBox_.pendingRotation();
-    const QSizeF size = autoBoxSize(editing_.text() + preedit_, state_.textFontName.get(), state_.textFontSize.get());
+    const QSizeF size = autoBoxSize(boxGeometry().text, state_.textFontName.get(), state_.textFontSize.get());
     // The box grows from its (turned) top-left corner.
     const QRectF fitted = frameAnchoredAt(size, rotation, kTopLeft, anchorPoint(frame, rotation, kTopLeft));
     if (fitted != frame) textBox_.setFrame(fitted);
