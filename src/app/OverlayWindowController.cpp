@@ -417,6 +417,8 @@ std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& 
         lastRightClickTime = now;
         lastRightClickLocation = location;
     }
+    // The text tool's layer opens a box by a right-button drag.
+    if (state.selectedTool.get() == DrawingTool::text || state.isTextEditing) return event;
     return std::nullopt;
 }
 

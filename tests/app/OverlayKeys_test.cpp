@@ -311,3 +311,28 @@ TEST(OverlayKeys, RightClicksOnThePanelOrWithNothingShownGoOn) {
     drainEvents();
     EXPECT_TRUE(injectLocal(rightClick(2, Point(100, 100), nullptr)).has_value());
 }
+
+TEST(OverlayKeys, RightPressesReachTheTextToolLayerAndStillPair) {
+    OverlayHarness h;
+    h.showAll();
+    auto* overlay = h.controller(1)->window();
+    h.t.mouse->setLocation(Point(100, 100));
+    auto click = [&](double at, Point p) {
+        const bool passed = injectLocal(rightClick(at, p, overlay)).has_value();
+        drainEvents();
+        return passed;
+    };
+    // With the text tool the press goes on, so a right drag can open a box.
+    h.t->selectedTool = DrawingTool::text;
+    EXPECT_TRUE(click(10.0, Point(100, 100)));
+    EXPECT_TRUE(click(10.2, Point(104, 100)));
+    EXPECT_TRUE(h.t->rightDoubleClickLocation.get());
+
+    // An open box keeps the layer whatever the tool.
+    h.t->selectedTool = DrawingTool::pen;
+    h.t->isTextEditing = true;
+    EXPECT_TRUE(click(12.0, Point(100, 100)));
+    // Any other tool: swallowed.
+    h.t->isTextEditing = false;
+    EXPECT_FALSE(click(14.0, Point(100, 100)));
+}

@@ -9,6 +9,7 @@
 #include "canvas/overlays/LineEditOverlay.h"
 #include "canvas/overlays/PolygonEditOverlay.h"
 #include "canvas/overlays/ShapeEditOverlay.h"
+#include "canvas/overlays/TextToolLayer.h"
 
 // Each overlay is its own widget, a child of `parent`; the canvas drops it
 // by destroying the overlay, before its own children go.
@@ -55,6 +56,7 @@ std::unique_ptr<StrokeEditOverlay> EditOverlayFactory::makeFreehandEditOverlay(D
     return std::make_unique<FreehandEditOverlay>(state, stroke, std::move(onUpdate), parent);
 }
 
-std::unique_ptr<CanvasOverlay> EditOverlayFactory::makeTextToolLayer(DrawingState&, TextBox&, Action, QWidget*) {
-    return nullptr;
+std::unique_ptr<CanvasOverlay> EditOverlayFactory::makeTextToolLayer(DrawingState& state, TextBox& textBox,
+                                                                     Action onCommit, QWidget* parent) {
+    return ::makeTextToolLayer(state, textBox, std::move(onCommit), parent);
 }

@@ -21,7 +21,6 @@ public:
                                                               StrokeHandler onUpdate, QWidget* parent) override;
     std::unique_ptr<StrokeEditOverlay> makeFreehandEditOverlay(DrawingState& state, const DrawingStroke& stroke,
                                                                StrokeHandler onUpdate, QWidget* parent) override;
-    // The text tool layer is not built yet: none.
     std::unique_ptr<CanvasOverlay> makeTextToolLayer(DrawingState& state, TextBox& textBox, Action onCommit,
                                                      QWidget* parent) override;
 };
