@@ -7,7 +7,7 @@
 #include "canvas/DrawingCanvasView.h"
 
 #include "canvas/StrokeRenderer.h"
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/DrawingState.h"
 #include "model/StrokeHitIndex.h"

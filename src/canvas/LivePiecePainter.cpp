@@ -4,6 +4,7 @@
 #include "canvas/StrokePainters.h"
 #include "canvas/StrokeRenderer.h"
 #include "canvas/StrokeView.h"
+#include "geometry/ExtentBuilder.h"
 #include "model/Algorithms.h"
 #include "model/StrokeExtent.h"
 

@@ -1,9 +1,9 @@
 #include "canvas/StrokePainters.h"
 
-#include "canvas/TextLayout.h"
+#include "geometry/ExtentBuilder.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
-#include "model/StrokeExtent.h"
+#include "model/StrokeText.h"
 
 #include <QPainter>
 #include <QPen>
@@ -61,7 +61,7 @@ double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
 
 QPen linePen(const DrawingStroke& stroke, double width, Qt::PenCapStyle cap, Qt::PenJoinStyle join) {
     QPen pen(QBrush(stroke.color.toQColor()), std::max(width, 0.0), Qt::SolidLine, cap, join);
-    pen.setMiterLimit(kPainterMiterLimit);
+    pen.setMiterLimit(kMiterLimit);
     return pen;
 }
 
@@ -404,7 +404,7 @@ void addSmoothPathPieces(const std::vector<QPointF>& p, std::size_t from, std::s
 void strokeRoundPath(const QPainterPath& path, const QColor& color, double width, QPainter& painter) {
     PainterStateGuard guard(painter);
     QPen pen(QBrush(color), std::max(width, 0.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    pen.setMiterLimit(kPainterMiterLimit);
+    pen.setMiterLimit(kMiterLimit);
     strokeOrDot(painter, path, pen);
 }
 

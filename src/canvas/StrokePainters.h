@@ -11,7 +11,7 @@
 // fill a dot of the line width instead.
 //
 // The painters whose shapes are designed here answer their drawn extents
-// beside them (model/StrokeExtent.h holds the contract).
+// beside them (geometry/ExtentBuilder.h holds the contract).
 
 #include <QColor>
 #include <QPainterPath>
@@ -25,10 +25,6 @@
 
 class QPainter;
 struct DrawingStroke;
-
-// Miter joins (sharp corners and star tips) turn into bevels beyond this
-// ratio of miter length to line width.
-inline constexpr double kPainterMiterLimit = 10;
 
 // A smooth line through `points`: quadratic curves through the midpoints,
 // with round caps and joins. Fewer than two points draw nothing.

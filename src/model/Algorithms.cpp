@@ -111,22 +111,6 @@ std::optional<std::vector<QPointF>> shapeVertices(DrawingTool tool, const QRectF
     }
 }
 
-QRectF pointsBounds(const std::vector<QPointF>& pts) {
-    if (pts.empty()) return QRectF();
-    double x0 = pts[0].x(), x1 = x0, y0 = pts[0].y(), y1 = y0;
-    for (const QPointF& p : pts) {
-        x0 = std::min(x0, p.x());
-        x1 = std::max(x1, p.x());
-        y0 = std::min(y0, p.y());
-        y1 = std::max(y1, p.y());
-    }
-    return QRectF(QPointF(x0, y0), QPointF(x1, y1));
-}
-
-QRectF frameRect(QPointF a, QPointF b) {
-    return QRectF(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
-}
-
 std::vector<QPointF> polygonVertices(const DrawingStroke& stroke) {
     if (stroke.customVertices) return *stroke.customVertices;
     return shapeVertices(stroke.tool, frameRect(stroke.startPoint, stroke.endPoint)).value_or(std::vector<QPointF>{});

@@ -1,5 +1,5 @@
 #include "canvas/DrawingCanvasView.h"
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "model/DrawingState.h"
 #include "support/CanvasTestUtil.h"
 #include "support/RenderTestUtil.h"

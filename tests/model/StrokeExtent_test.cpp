@@ -1,7 +1,8 @@
-#include "canvas/TextLayout.h"
+#include "geometry/ExtentBuilder.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
 #include "model/StrokeExtent.h"
+#include "model/StrokeText.h"
 #include "support/TestStrokes.h"
 
 #include <QImage>
@@ -31,7 +32,7 @@ QRectF paintedBounds(const QPainterPath& path, double width, Qt::PenCapStyle cap
         QPen pen(Qt::black, width);
         pen.setCapStyle(cap);
         pen.setJoinStyle(Qt::SvgMiterJoin);
-        pen.setMiterLimit(kStrokeMiterLimit);
+        pen.setMiterLimit(kMiterLimit);
         p.setPen(pen);
         p.drawPath(path);
     }
