@@ -1,6 +1,7 @@
 #include "canvas/StrokePainters.h"
 
 #include "geometry/ExtentBuilder.h"
+#include "geometry/LineGeometry.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
 #include "model/StrokeText.h"
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -55,7 +57,8 @@ std::vector<QPointF>& scratchPoints(PointSlot slot) {
     return points;
 }
 
-bool isZero(QPointF v) { return v.x() == 0 && v.y() == 0; }
+const std::vector<QPointF>* armsOf(const std::optional<std::vector<QPointF>>& arms) { return arms ? &*arms : nullptr; }
+
 double length(QPointF v) { return std::hypot(v.x(), v.y()); }
 double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
 
@@ -94,20 +97,6 @@ void strokeOrDot(QPainter& painter, const QPainterPath& path, const QPen& pen) {
 // moveTo the first point, a quadratic curve through each interior point
 // ending at its midpoint with the next, a line to the last point.
 void buildSmoothPath(const std::vector<QPointF>& p, QPainterPath& path) { addSmoothPathPieces(p, 1, p.size() - 1, path); }
-
-QPointF armAt(const std::optional<std::vector<QPointF>>& arms, std::size_t i) {
-    return (arms && i < arms->size()) ? (*arms)[i] : QPointF();
-}
-
-// The edge from v[i] to v[j]: cubic when either end has an arm.
-void addEdge(QPainterPath& path, const DrawingStroke& s, const std::vector<QPointF>& v, std::size_t i,
-             std::size_t j) {
-    const QPointF out = armAt(s.bezierHandleOut, i), in = armAt(s.bezierHandleIn, j);
-    if (isZero(out) && isZero(in))
-        path.lineTo(v[j]);
-    else
-        path.cubicTo(v[i] + out, v[j] + in, v[j]);
-}
 
 // Consecutive duplicates dropped: a collected path starts with its first
 // point twice, and a zero-length step has no direction.
@@ -420,61 +409,22 @@ void drawBezierPenStroke(const DrawingStroke& stroke, QPainter& painter) {
     if (anchors.size() < 2) return;
     PainterStateGuard guard(painter);
     QPainterPath& path = scratchPath(kLinePath);
-    path.moveTo(anchors[0]);
-    for (std::size_t i = 0; i + 1 < anchors.size(); ++i) addEdge(path, stroke, anchors, i, i + 1);
+    addBezierPath(path, anchors, armsOf(stroke.bezierHandleIn), armsOf(stroke.bezierHandleOut));
     strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::RoundJoin));
 }
 
 void drawLineStroke(const DrawingStroke& stroke, QPainter& painter) {
     PainterStateGuard guard(painter);
     QPainterPath& path = scratchPath(kLinePath);
-    path.moveTo(stroke.startPoint);
-    if (stroke.controlPoint)
-        path.quadTo(*stroke.controlPoint, stroke.endPoint);
-    else
-        path.lineTo(stroke.endPoint);
+    addLinePath(path, stroke.startPoint, stroke.endPoint, stroke.controlPoint);
     strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::SvgMiterJoin));
 }
 
 void drawArrowStroke(const DrawingStroke& stroke, QPainter& painter) {
     PainterStateGuard guard(painter);
-    const QPointF s = stroke.startPoint, e = stroke.endPoint;
     QPainterPath& path = scratchPath(kLinePath);
-    path.moveTo(s);
-    QPointF direction = e - s;
-    if (stroke.controlPoint) {
-        path.quadTo(*stroke.controlPoint, e);
-        // A curve ends heading away from its control point.
-        if (!samePoint(*stroke.controlPoint, e)) direction = e - *stroke.controlPoint;
-    } else {
-        path.lineTo(e);
-    }
-    if (!isZero(direction)) {
-        // One path for line and head: a translucent arrow does not darken
-        // where they overlap, and the head's two strokes meet in a miter tip.
-        const double headLength = std::max(stroke.lineWidth * 5, 14.0);
-        const double angle = std::atan2(direction.y(), direction.x());
-        constexpr double spread = std::numbers::pi / 6;
-        auto tip = [&](double turn) {
-            return e - QPointF(std::cos(angle + turn), std::sin(angle + turn)) * headLength;
-        };
-        path.moveTo(tip(spread));
-        path.lineTo(e);
-        path.lineTo(tip(-spread));
-    }
+    addArrowPath(path, stroke.startPoint, stroke.endPoint, stroke.controlPoint, stroke.lineWidth);
     strokeOrDot(painter, path, linePen(stroke, stroke.lineWidth, Qt::RoundCap, Qt::SvgMiterJoin));
-}
-
-QPainterPath rectanglePath(const QRectF& rect) {
-    QPainterPath path;
-    path.addRect(rect);
-    return path;
-}
-
-QPainterPath ellipsePath(const QRectF& rect) {
-    QPainterPath path;
-    path.addEllipse(rect);
-    return path;
 }
 
 void drawShapeOutline(const DrawingStroke& stroke, ShapePathMaker makePath, QPainter& painter) {
@@ -489,9 +439,7 @@ void drawPolygonStroke(const DrawingStroke& stroke, QPainter& painter) {
     if (vertices.empty()) return;
     PainterStateGuard guard(painter);
     QPainterPath& path = scratchPath(kLinePath);
-    path.moveTo(vertices[0]);
-    for (std::size_t i = 0; i < vertices.size(); ++i) addEdge(path, stroke, vertices, i, (i + 1) % vertices.size());
-    path.closeSubpath();
+    addPolygonPath(path, vertices, armsOf(stroke.bezierHandleIn), armsOf(stroke.bezierHandleOut));
     if (collapsesToPoint(path)) return;
     painter.strokePath(path, linePen(stroke, stroke.lineWidth, Qt::FlatCap, Qt::SvgMiterJoin));
 }

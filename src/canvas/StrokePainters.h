@@ -13,6 +13,8 @@
 // The painters whose shapes are designed here answer their drawn extents
 // beside them (geometry/ExtentBuilder.h holds the contract).
 
+#include "geometry/ShapeGeometry.h"
+
 #include <QColor>
 #include <QPainterPath>
 #include <QPointF>
@@ -56,13 +58,8 @@ void drawLineStroke(const DrawingStroke& stroke, QPainter& painter);
 // max(5 × lineWidth, 14) long at ±30° from the line's end direction.
 void drawArrowStroke(const DrawingStroke& stroke, QPainter& painter);
 
-// Builds the outline of a frame shape in its rectangle.
-using ShapePathMaker = QPainterPath (*)(const QRectF&);
-QPainterPath rectanglePath(const QRectF& rect);
-QPainterPath ellipsePath(const QRectF& rect);
-
 // Strokes the path `makePath` builds in the rectangle spanned by
-// `startPoint` and `endPoint`.
+// `startPoint` and `endPoint` (rectanglePath, ellipsePath).
 void drawShapeOutline(const DrawingStroke& stroke, ShapePathMaker makePath, QPainter& painter);
 
 // The closed outline through a polygon shape's vertices, cubic where the
