@@ -59,4 +59,3 @@ std::vector<QPointF> dragStrokeEnd(const std::vector<QPointF>& points, bool drag
 // A closed, irregular eight-lobed blob; equal seeds give equal blobs. Lobes
 // reach up to 3 × radius from the centre.
 QPainterPath blobPath(std::int64_t seed, QPointF center, double radius);
-inline constexpr double kBlobMaxReach = 3.0;

@@ -1,8 +1,9 @@
 #include "model/StrokeExtent.h"
 
-#include "canvas/StrokePainters.h"
+#include "geometry/AirbrushGeometry.h"
 #include "geometry/BrushReach.h"
 #include "geometry/ExtentBuilder.h"
+#include "geometry/FreehandGeometry.h"
 #include "geometry/LineGeometry.h"
 #include "geometry/Points.h"
 #include "geometry/ShapeGeometry.h"
@@ -10,16 +11,7 @@
 #include "model/DrawingStroke.h"
 #include "model/StrokeText.h"
 
-#include <algorithm>
-#include <cmath>
-#include <numbers>
-
 namespace {
-
-QRectF freehandPenExtent(const DrawingStroke& s) {
-    // Round caps and joins: never further than half the width from a sample.
-    return grownBounds(s.points, s.lineWidth / 2);
-}
 
 const std::vector<QPointF>* armsOf(const std::optional<std::vector<QPointF>>& arms) { return arms ? &*arms : nullptr; }
 
@@ -31,29 +23,28 @@ QRectF drawnExtent(const DrawingStroke& s) {
         return polygonExtent(polygonVertices(s), w, armsOf(s.bezierHandleIn), armsOf(s.bezierHandleOut));
     switch (s.tool) {
     case DrawingTool::move: return QRectF();
-    case DrawingTool::pen: return freehandPenExtent(s);
+    case DrawingTool::pen: return penExtent(s.points, w);
     case DrawingTool::bezierPen: {
         const std::vector<QPointF>& anchors = s.customVertices ? *s.customVertices : s.points.get();
         return bezierPathExtent(anchors, w, armsOf(s.bezierHandleIn), armsOf(s.bezierHandleOut));
     }
-    case DrawingTool::calligraphyBrush: return calligraphyExtent(s);
-    case DrawingTool::brushPen: return brushPenExtent(s);
+    case DrawingTool::calligraphyBrush: return calligraphyExtent(s.points, w);
+    case DrawingTool::brushPen: return brushPenExtent(s.points, w);
     case DrawingTool::watercolorBrush: return texturedStrokeExtent(s.points, w, kWatercolorJitter);
     case DrawingTool::chalk: return texturedStrokeExtent(s.points, w, kChalkJitter);
-    case DrawingTool::airbrush: return airbrushExtent(s);
+    case DrawingTool::airbrush: return airbrushExtent(s.points, w);
     case DrawingTool::gimpBrush:
         // Stamped with the brush's cells, or drawn as a brush pen while
         // they are not loaded.
-        return brushPenExtent(s).united(gimpBrushStampExtent(s.points, w));
+        return brushPenExtent(s.points, w).united(gimpBrushStampExtent(s.points, w));
     case DrawingTool::line: return lineExtent(s.startPoint, s.endPoint, s.controlPoint, w);
     case DrawingTool::arrow: return arrowExtent(s.startPoint, s.endPoint, s.controlPoint, w);
     case DrawingTool::rectangle:
     case DrawingTool::ellipse: return frameShapeExtent(frameRect(s.startPoint, s.endPoint), w);
     case DrawingTool::text: return layoutText(s).inkExtent();
-    case DrawingTool::eraser: {
+    case DrawingTool::eraser:
         // The live eraser shows its dabs, four widths in radius.
         return grownBounds(s.points, w * 4);
-    }
     default: return QRectF(); // the polygon shapes are answered above
     }
 }
