@@ -153,6 +153,7 @@ QRectF penExtent(const std::vector<QPointF>& points, double width) { return grow
 // ---- Calligraphy ----
 
 void addCalligraphyOutline(const std::vector<QPointF>& points, double width, QPainterPath& path) {
+    path.setFillRule(Qt::WindingFill);
     const std::vector<QPointF>& p = distinctPoints(points);
     if (p.empty()) return;
     const double half = std::abs(width) / 2;
@@ -232,6 +233,7 @@ void addBrushPenSegments(const BrushPenShape& shape, std::size_t from, std::size
     // segment too short for the rungs at its ends (they would cross) is a
     // trapezoid across its own normal with round joints at both ends. The
     // ends are round.
+    path.setFillRule(Qt::WindingFill);
     const std::vector<QPointF>& p = shape.points;
     const std::vector<double>& w = shape.widths;
     const std::size_t n = p.size();

@@ -2,9 +2,10 @@
 
 // Freehand outlines: the pen's smooth path, the calligraphy nib's sweep and
 // the brush pen's speed-shaped ribbon, with the extents they reach. The pen
-// is stroked with round caps and joins; the calligraphy and brush pen
-// outlines are filled with the winding rule (their pieces all turn the same
-// way, so overlaps neither cancel nor darken).
+// is stroked with round caps and joins. The calligraphy and brush pen
+// outlines are pieces that all turn the same way, filled with the winding
+// rule, so that overlaps neither cancel nor darken: adding them sets that
+// rule on the path.
 
 #include <QPainterPath>
 #include <QPointF>
