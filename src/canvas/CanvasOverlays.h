@@ -2,8 +2,9 @@
 
 // The views a canvas lays over its strokes: the bezier pen's drawing
 // overlay, the edit overlays of a stroke under edit, and the text tool
-// layer with its text box. The canvas decides when each is present and
-// makes it through a CanvasOverlayFactory; without a factory none is shown.
+// layer with the canvas's text box. The canvas decides when each is present
+// and makes it through a CanvasOverlayFactory; without a factory none is
+// shown.
 //
 // Every overlay is a child widget covering the whole canvas, in canvas
 // coordinates. It should take only the presses it handles (its handles, its
@@ -13,14 +14,12 @@
 
 #include "model/DrawingStroke.h"
 
-#include <QRectF>
-#include <QString>
-
 #include <functional>
 #include <memory>
 
 class DrawingState;
 class QWidget;
+class TextBox;
 
 class CanvasOverlay {
 public:
@@ -35,27 +34,6 @@ public:
     // The stroke to show, already in the toolbar's current colour; given
     // again whenever the stroke or that colour changes.
     virtual void setStroke(const DrawingStroke& stroke) = 0;
-};
-
-// The canvas's text box as the text tool layer reads and writes it.
-class TextBoxBinding {
-public:
-    virtual ~TextBoxBinding() = default;
-    virtual QRectF textBoxFrame() const = 0;
-    virtual void setTextBoxFrame(const QRectF& frame) = 0;
-    virtual bool textBoxActive() const = 0;
-    virtual void setTextBoxActive(bool active) = 0;
-    virtual QString pendingText() const = 0;
-    virtual void setPendingText(const QString& text) = 0;
-    virtual double pendingRotation() const = 0;
-    virtual void setPendingRotation(double degrees) = 0;
-};
-
-// The text tool layer: takes right-button drags and shows the open text box.
-class TextToolLayer : public CanvasOverlay {
-public:
-    // The canvas changed the bound text box (opened, re-opened or closed it).
-    virtual void textBoxChanged() = 0;
 };
 
 class CanvasOverlayFactory {
@@ -86,10 +64,14 @@ public:
     virtual std::unique_ptr<StrokeEditOverlay> makeFreehandEditOverlay(DrawingState& state,
                                                                        const DrawingStroke& stroke,
                                                                        StrokeHandler onUpdate, QWidget* parent) = 0;
-    // onCommit: the user committed the text of the open box.
-    virtual std::unique_ptr<TextToolLayer> makeTextToolLayer(DrawingState& state, TextBoxBinding& textBox,
-                                                             Action onCommit, QWidget* parent) = 0;
+    // Takes right-button drags and shows the open text box, editing the
+    // canvas's `textBox` in place; onCommit: the user committed its text.
+    virtual std::unique_ptr<CanvasOverlay> makeTextToolLayer(DrawingState& state, TextBox& textBox, Action onCommit,
+                                                             QWidget* parent) = 0;
 };
+
+// Shows an overlay over the whole of the widget it was made in.
+void presentOverlay(CanvasOverlay& overlay);
 
 // The overlays every new canvas uses; none while no overlays are built.
 std::shared_ptr<CanvasOverlayFactory> defaultCanvasOverlayFactory();

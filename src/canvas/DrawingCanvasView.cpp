@@ -1,8 +1,10 @@
-// The canvas's composition: what it shows and in which order, the reaction
-// pass shared by the canvases of one drawing state, and the text box.
+// The canvas's composition and wiring: what it shows and in which order,
+// its reactions to the drawing state, the text box's commit, and the
+// opening and writing back of edits.
 
 #include "canvas/DrawingCanvasView.h"
 
+#include "canvas/CanvasPassGroup.h"
 #include "canvas/LoadingBrushBadge.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
@@ -15,90 +17,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-
-// The canvases of one drawing state react together: after a change, every
-// canvas first notes the watched values, then each runs its reactions. A
-// reaction that consumes a value (the delete request) therefore cannot hide
-// the change from a canvas whose turn comes later.
-class CanvasPassGroup : public std::enable_shared_from_this<CanvasPassGroup> {
-public:
-    static std::shared_ptr<CanvasPassGroup> join(const std::shared_ptr<DrawingState>& state,
-                                                 DrawingCanvasView* canvas) {
-        auto& groups = registry();
-        std::erase_if(groups, [](const std::weak_ptr<CanvasPassGroup>& g) { return g.expired(); });
-        for (const auto& weak : groups) {
-            auto group = weak.lock();
-            if (group && group->state_.lock() == state) {
-                group->canvases_.push_back(canvas);
-                return group;
-            }
-        }
-        auto group = std::make_shared<CanvasPassGroup>();
-        group->state_ = state;
-        group->canvases_.push_back(canvas);
-        std::weak_ptr<CanvasPassGroup> weakGroup = group;
-        group->willChange_ = state->willChange.connect([weakGroup] {
-            if (auto g = weakGroup.lock()) g->schedule();
-        });
-        groups.push_back(group);
-        return group;
-    }
-
-    void leave(DrawingCanvasView* canvas) {
-        std::erase_if(canvases_, [canvas](const QPointer<DrawingCanvasView>& c) { return !c || c == canvas; });
-    }
-
-    void schedule() {
-        if (scheduled_) return;
-        scheduled_ = true;
-        std::weak_ptr<CanvasPassGroup> weak = weak_from_this();
-        platform::dispatchMain([weak] {
-            if (auto g = weak.lock()) g->run();
-        });
-    }
-
-private:
-    static std::vector<std::weak_ptr<CanvasPassGroup>>& registry() {
-        static std::vector<std::weak_ptr<CanvasPassGroup>> groups;
-        return groups;
-    }
-
-    void run() {
-        scheduled_ = false;
-        const auto canvases = canvases_;
-        for (const auto& c : canvases)
-            if (c) c->takeSnapshot();
-        for (const auto& c : canvases)
-            if (c) c->runPass();
-    }
-
-    std::weak_ptr<DrawingState> state_;
-    std::vector<QPointer<DrawingCanvasView>> canvases_;
-    platform::Subscription willChange_;
-    bool scheduled_ = false;
-};
 
 namespace {
 
-// Changes are compared exactly, and a value that is not a number counts as
-// equal to itself, so it cannot start reactions over and over.
-bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
-bool same(const Color& a, const Color& b) {
-    return same(a.r, b.r) && same(a.g, b.g) && same(a.b, b.b) && same(a.a, b.a);
-}
-
-// Reactions may cause further changes; a pass settles within a few rounds.
-constexpr int kMaxRounds = 16;
-
 constexpr double kEraserCursorRadiusFactor = 4;
-
-std::uint64_t mix64(std::uint64_t z) {
-    z ^= z >> 33;
-    z *= 0xff51afd7ed558ccdULL;
-    z ^= z >> 33;
-    return z;
-}
+constexpr double kMinimumEditWidth = 1;
+constexpr double kMaximumEditWidth = 100;
 
 } // namespace
 
@@ -109,7 +33,14 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
       state_(state.get()),
       displayID_(displayID),
       factory_(defaultCanvasOverlayFactory()),
-      clock_(CanvasClock::system()) {
+      clock_(CanvasClock::system()),
+      strokes_(displayID),
+      lineEdit_(EditSlot::line, toMember(&DrawingCanvasView::lineEditUpdated),
+                [self = QPointer<DrawingCanvasView>(this)] {
+                    if (self) self->bezierEditOutsideTap();
+                }),
+      shapeEdit_(EditSlot::shape, toMember(&DrawingCanvasView::shapeEditUpdated)),
+      freehandEdit_(EditSlot::freehand, toMember(&DrawingCanvasView::freehandEditUpdated)) {
     platform::assertMainThread("DrawingCanvasView");
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
@@ -122,13 +53,13 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
     badge_->hide();
 
     if (!state) return;
-    seen_ = currentWatched();
     group_ = CanvasPassGroup::join(state, this);
-    subscriptions_.push_back(state->strokes.sink([this](const auto&) { strokesDirty_ = true; },
+    subscriptions_.push_back(textBox_.changed.connect([this] { scheduleUpdate(); }));
+    subscriptions_.push_back(state->strokes.sink([this](const auto&) { strokes_.strokesChanged(); },
                                                  platform::Delivery::Immediate, platform::Initial::Skip));
-    subscriptions_.push_back(state->currentStroke.sink([this](const auto&) { liveDirty_ = true; },
+    subscriptions_.push_back(state->currentStroke.sink([this](const auto&) { strokes_.liveStrokeChanged(); },
                                                        platform::Delivery::Immediate, platform::Initial::Skip));
-    subscriptions_.push_back(state->currentDrawingDisplayID.sink([this](const auto&) { liveDirty_ = true; },
+    subscriptions_.push_back(state->currentDrawingDisplayID.sink([this](const auto&) { strokes_.liveStrokeChanged(); },
                                                                  platform::Delivery::Immediate,
                                                                  platform::Initial::Skip));
     subscriptions_.push_back(state->endOpenEditsRequested.connect([this](std::optional<DisplayID> display) {
@@ -147,13 +78,9 @@ DrawingCanvasView::~DrawingCanvasView() {
 void DrawingCanvasView::setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory) {
     textLayer_.reset();
     bezierDrawingOverlay_.reset();
-    lineOverlay_.reset();
-    shapeOverlay_.reset();
-    freehandOverlay_.reset();
-    lineOverlayKind_ = shapeOverlayKind_ = EditKind::none;
-    lineOverlayStroke_.reset();
-    shapeOverlayStroke_.reset();
-    freehandOverlayStroke_.reset();
+    lineEdit_.dropOverlay();
+    shapeEdit_.dropOverlay();
+    freehandEdit_.dropOverlay();
     factory_ = std::move(factory);
     scheduleUpdate();
 }
@@ -162,91 +89,28 @@ void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {
     clock_ = clock ? std::move(clock) : CanvasClock::system();
 }
 
-DrawingState* DrawingCanvasView::liveState() const { return weakState_.expired() ? nullptr : state_; }
-
-// ---- Reaction pass ----
-
-DrawingCanvasView::Watched DrawingCanvasView::currentWatched() const {
-    const DrawingState& s = *state_;
-    Watched w;
-    w.isTextEditing = s.isTextEditing.get();
-    w.isAttachedToWindow = s.isAttachedToWindow.get();
-    w.isLineEditing = s.isLineEditing.get();
-    w.pendingDeleteEdit = s.pendingDeleteEdit.get();
-    w.editingLineWidthStep = s.editingLineWidthStep.get();
-    w.lineWidth = s.lineWidth.get();
-    w.selectedColor = s.selectedColor.get();
-    w.strokeOpacity = s.strokeOpacity.get();
-    w.selectedTool = s.selectedTool.get();
-    return w;
+EditSession::StrokeHandler DrawingCanvasView::toMember(void (DrawingCanvasView::*member)(const DrawingStroke&)) {
+    return [self = QPointer<DrawingCanvasView>(this), member](const DrawingStroke& stroke) {
+        if (self) (self.data()->*member)(stroke);
+    };
 }
+
+DrawingState* DrawingCanvasView::liveState() const { return weakState_.expired() ? nullptr : state_; }
 
 void DrawingCanvasView::scheduleUpdate() {
     if (group_) group_->schedule();
-}
-
-void DrawingCanvasView::takeSnapshot() {
-    if (liveState()) snapshot_ = currentWatched();
-}
-
-void DrawingCanvasView::runPass() {
-    if (inPass_ || !liveState()) return;
-    inPass_ = true;
-    Watched now = snapshot_ ? *snapshot_ : currentWatched();
-    snapshot_.reset();
-    for (int round = 0; round < kMaxRounds; ++round) {
-        const Watched old = seen_;
-        seen_ = now;
-        runReactions(old, now);
-        if (!liveState()) break;
-        now = currentWatched();
-        const Watched& s = seen_;
-        if (s.isTextEditing == now.isTextEditing && s.isAttachedToWindow == now.isAttachedToWindow &&
-            s.isLineEditing == now.isLineEditing && s.pendingDeleteEdit == now.pendingDeleteEdit &&
-            s.editingLineWidthStep == now.editingLineWidthStep && same(s.lineWidth, now.lineWidth) &&
-            same(s.selectedColor, now.selectedColor) && same(s.strokeOpacity, now.strokeOpacity) &&
-            s.selectedTool == now.selectedTool)
-            break;
-    }
-    inPass_ = false;
-    if (liveState()) refreshView();
-}
-
-void DrawingCanvasView::runReactions(const Watched& o, const Watched& n) {
-    if (o.isTextEditing != n.isTextEditing) textEditingChanged();
-    if (o.isAttachedToWindow != n.isAttachedToWindow) attachedToWindowChanged(n.isAttachedToWindow);
-    if (o.isLineEditing != n.isLineEditing) lineEditingChanged();
-    if (o.pendingDeleteEdit != n.pendingDeleteEdit) pendingDeleteEditChanged(n.pendingDeleteEdit);
-    if (o.editingLineWidthStep != n.editingLineWidthStep)
-        lineWidthStepChanged(o.editingLineWidthStep, n.editingLineWidthStep);
-    if (!same(o.lineWidth, n.lineWidth)) lineWidthChanged();
-    if (!same(o.selectedColor, n.selectedColor)) colorChanged();
-    if (!same(o.strokeOpacity, n.strokeOpacity)) colorChanged();
-    if (o.selectedTool != n.selectedTool) toolChanged(o.selectedTool);
 }
 
 // ---- What the view shows ----
 
 void DrawingCanvasView::refreshView() {
     if (!liveState()) return;
-    syncGeometry();
+    strokes_.syncGeometry(*this);
     syncClip();
-    syncStrokes();
-    syncLiveStroke();
+    strokes_.sync(*state_, *this);
     syncEraserCursor();
     syncOverlays();
     syncBadge();
-}
-
-void DrawingCanvasView::syncGeometry() {
-    const QSize logical = size();
-    const double dpr = devicePixelRatioF();
-    if (cache_.logicalSize() == logical && cache_.devicePixelRatio() == dpr) return;
-    cache_.setGeometry(logical, dpr);
-    live_.setGeometry(logical, dpr);
-    strokesDirty_ = true;
-    liveDirty_ = true;
-    update();
 }
 
 void DrawingCanvasView::syncClip() {
@@ -257,60 +121,6 @@ void DrawingCanvasView::syncClip() {
     if (clip_) overlayHost_->setMask(QRegion(clip_->toAlignedRect()));
     else overlayHost_->clearMask();
     update();
-}
-
-std::uint64_t DrawingCanvasView::stampCacheSignature() const {
-    // Brush cells arrive in the background and are announced without a
-    // field of their own; a change of what is cached shows here.
-    std::uint64_t sum = 0;
-    for (auto it = state_->gimpStampCache.constBegin(); it != state_->gimpStampCache.constEnd(); ++it) {
-        std::uint64_t h = mix64(qHash(it.key()) + 0x9e3779b97f4a7c15ULL * (it.value().size() + 1));
-        if (!it.value().empty()) h = mix64(h ^ static_cast<std::uint64_t>(it.value().front().cacheKey()));
-        sum += h;
-    }
-    return sum;
-}
-
-std::vector<QImage> DrawingCanvasView::stampsFor(const DrawingStroke& stroke) const {
-    if (!stroke.gimpBrushID) return {};
-    return state_->tintedStamps(*stroke.gimpBrushID, stroke.color, stroke.lineWidth);
-}
-
-void DrawingCanvasView::syncStrokes() {
-    const DisplayID first = state_->firstScreenDisplayID();
-    if (first != firstScreen_) {
-        firstScreen_ = first;
-        strokesDirty_ = true;
-    }
-    const std::uint64_t signature = stampCacheSignature();
-    const bool stampsChanged = signature != stampSignature_;
-    stampSignature_ = signature;
-    if (stampsChanged) liveDirty_ = true;
-    const auto stamps = [this](const DrawingStroke& s) { return stampsFor(s); };
-
-    if (strokesDirty_ || cache_.image().isNull()) {
-        strokesDirty_ = false;
-        std::vector<const DrawingStroke*> mine;
-        for (const DrawingStroke& s : state_->strokes.get())
-            if (s.displayID == displayID_ || (s.displayID == 0 && displayID_ == first)) mine.push_back(&s);
-        update(cache_.sync(mine, stamps));
-    } else if (stampsChanged) {
-        update(cache_.refreshStamps(stamps));
-    }
-}
-
-void DrawingCanvasView::syncLiveStroke() {
-    const auto& current = state_->currentStroke.get();
-    // Only the display being drawn on shows the live stroke.
-    const DrawingStroke* live =
-        current && state_->currentDrawingDisplayID.get() == displayID_ ? &*current : nullptr;
-    if (!live && !live_.isShowing()) {
-        liveDirty_ = false;
-        return;
-    }
-    if (!liveDirty_) return;
-    liveDirty_ = false;
-    update(live_.show(live, live ? stampsFor(*live) : std::vector<QImage>()));
 }
 
 void DrawingCanvasView::syncEraserCursor() {
@@ -343,35 +153,18 @@ void DrawingCanvasView::syncBadge() {
     }
 }
 
-DrawingStroke DrawingCanvasView::recoloured(const DrawingStroke& stroke) const {
-    DrawingStroke copy = stroke;
-    copy.color = state_->selectedColor.get().opacity(state_->strokeOpacity.get());
-    return copy;
-}
-
 void DrawingCanvasView::syncOverlays() {
     if (!factory_) return;
     DrawingState& s = *state_;
     QPointer<DrawingCanvasView> self(this);
-    auto strokeHandler = [self](void (DrawingCanvasView::*member)(const DrawingStroke&)) {
-        return [self, member](const DrawingStroke& stroke) {
-            if (self) (self.data()->*member)(stroke);
-        };
-    };
-    auto present = [](auto& overlay) {
-        if (overlay) {
-            overlay->widget()->setGeometry(overlay->widget()->parentWidget()->rect());
-            overlay->widget()->show();
-        }
-    };
 
     // Text tool layer: with the text tool, or while a box is open.
-    const bool wantsText = s.selectedTool.get() == DrawingTool::text || textBoxActive_;
+    const bool wantsText = s.selectedTool.get() == DrawingTool::text || textBox_.isActive();
     if (wantsText && !textLayer_) {
-        textLayer_ = factory_->makeTextToolLayer(s, *this, [self] {
+        textLayer_ = factory_->makeTextToolLayer(s, textBox_, [self] {
             if (self) self->commitPendingText();
         }, overlayHost_);
-        present(textLayer_);
+        if (textLayer_) presentOverlay(*textLayer_);
     } else if (!wantsText) {
         textLayer_.reset();
     }
@@ -380,83 +173,26 @@ void DrawingCanvasView::syncOverlays() {
     const bool wantsBezierDrawing = s.selectedTool.get() == DrawingTool::bezierPen && !s.isLineEditing.get();
     if (wantsBezierDrawing && !bezierDrawingOverlay_) {
         bezierDrawingOverlay_ =
-            factory_->makeBezierPenDrawingOverlay(s, strokeHandler(&DrawingCanvasView::bezierPathFinished), overlayHost_);
-        present(bezierDrawingOverlay_);
+            factory_->makeBezierPenDrawingOverlay(s, toMember(&DrawingCanvasView::bezierPathFinished), overlayHost_);
+        if (bezierDrawingOverlay_) presentOverlay(*bezierDrawingOverlay_);
     } else if (!wantsBezierDrawing) {
         bezierDrawingOverlay_.reset();
     }
 
-    // Each slot's overlay, by the tool of its stroke, in the current colour.
-    auto syncSlot = [&](const std::optional<DrawingStroke>& slot, std::unique_ptr<StrokeEditOverlay>& overlay,
-                        EditKind& kind, std::optional<DrawingStroke>& shown, auto&& kindOf, auto&& make) {
-        if (!slot) {
-            overlay.reset();
-            kind = EditKind::none;
-            shown.reset();
-            return;
-        }
-        const DrawingStroke stroke = recoloured(*slot);
-        const EditKind wanted = kindOf(slot->tool);
-        if (!overlay || kind != wanted) {
-            overlay = make(wanted, stroke);
-            kind = wanted;
-            shown = stroke;
-            present(overlay);
-        } else if (!shown || !(*shown == stroke)) {
-            overlay->setStroke(stroke);
-            shown = stroke;
-        }
-    };
-    syncSlot(
-        editingLineStroke_, lineOverlay_, lineOverlayKind_, lineOverlayStroke_,
-        [](DrawingTool t) { return t == DrawingTool::bezierPen ? EditKind::bezierPen : EditKind::line; },
-        [&](EditKind k, const DrawingStroke& stroke) {
-            if (k == EditKind::bezierPen)
-                return factory_->makeBezierPenEditOverlay(stroke, strokeHandler(&DrawingCanvasView::lineEditUpdated),
-                                                          [self] {
-                                                              if (self) self->bezierEditOutsideTap();
-                                                          },
-                                                          overlayHost_);
-            return factory_->makeLineEditOverlay(stroke, strokeHandler(&DrawingCanvasView::lineEditUpdated),
-                                                 overlayHost_);
-        });
-    syncSlot(
-        editingShapeStroke_, shapeOverlay_, shapeOverlayKind_, shapeOverlayStroke_,
-        [](DrawingTool t) {
-            return t == DrawingTool::rectangle ? EditKind::shape
-                   : t == DrawingTool::ellipse ? EditKind::ellipse
-                                               : EditKind::polygon;
-        },
-        [&](EditKind k, const DrawingStroke& stroke) {
-            auto onUpdate = strokeHandler(&DrawingCanvasView::shapeEditUpdated);
-            if (k == EditKind::shape) return factory_->makeShapeEditOverlay(stroke, onUpdate, overlayHost_);
-            if (k == EditKind::ellipse) return factory_->makeEllipseEditOverlay(stroke, onUpdate, overlayHost_);
-            return factory_->makePolygonEditOverlay(s, stroke, onUpdate, overlayHost_);
-        });
-    EditKind freehandKind = freehandOverlay_ ? EditKind::freehand : EditKind::none;
-    syncSlot(
-        editingFreehandStroke_, freehandOverlay_, freehandKind, freehandOverlayStroke_,
-        [](DrawingTool) { return EditKind::freehand; },
-        [&](EditKind, const DrawingStroke& stroke) {
-            return factory_->makeFreehandEditOverlay(s, stroke, strokeHandler(&DrawingCanvasView::freehandEditUpdated),
-                                                     overlayHost_);
-        });
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->syncOverlay(*factory_, s, overlayHost_);
 
     // Bottom to top: text tool layer, badge, bezier drawing, line, shape,
     // freehand.
     for (QWidget* w : {textLayer_ ? textLayer_->widget() : nullptr, static_cast<QWidget*>(badge_),
-                       bezierDrawingOverlay_ ? bezierDrawingOverlay_->widget() : nullptr,
-                       lineOverlay_ ? lineOverlay_->widget() : nullptr, shapeOverlay_ ? shapeOverlay_->widget() : nullptr,
-                       freehandOverlay_ ? freehandOverlay_->widget() : nullptr})
+                       bezierDrawingOverlay_ ? bezierDrawingOverlay_->widget() : nullptr, lineEdit_.overlayWidget(),
+                       shapeEdit_.overlayWidget(), freehandEdit_.overlayWidget()})
         if (w) w->raise();
 }
 
 // ---- Painting and pointer ----
 
 void DrawingCanvasView::paintEvent(QPaintEvent* event) {
-    if (liveState() && (cache_.logicalSize() != size() || cache_.devicePixelRatio() != devicePixelRatioF() ||
-                        cache_.image().isNull() || strokesDirty_))
-        refreshView();
+    if (liveState() && strokes_.needsSync(size(), devicePixelRatioF())) refreshView();
     QPainter p(this);
     for (const QRect& r : event->region()) {
         if (clip_) {
@@ -466,7 +202,7 @@ void DrawingCanvasView::paintEvent(QPaintEvent* event) {
             p.fillRect(r, Qt::transparent);
             p.setClipRect(*clip_);
         }
-        live_.paint(p, r, cache_.image());
+        strokes_.paint(p, r);
     }
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (liveState() && state_->selectedTool.get() == DrawingTool::eraser) drawEraserCursor(p);
@@ -497,6 +233,27 @@ void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
 }
 
+void DrawingCanvasView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    gestureStart_ = event->position();
+    handleDragChanged(CanvasDragValue{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0});
+    event->accept();
+}
+
+void DrawingCanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !gestureStart_) {
+        event->ignore();
+        return;
+    }
+    const CanvasDragValue value{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0};
+    gestureStart_.reset();
+    handleDragEnded(value);
+    event->accept();
+}
+
 void DrawingCanvasView::leaveEvent(QEvent* event) {
     hoverChanged(std::nullopt);
     QWidget::leaveEvent(event);
@@ -523,53 +280,34 @@ void DrawingCanvasView::hoverChanged(std::optional<QPointF> location) {
     platform::assertMainThread("DrawingCanvasView::hoverChanged");
     if (location) eraserCursorLocation_ = location;
     scheduleUpdate();
-    if (isDragging_) return;
+    if (gesture_.isDragging()) return;
     Qt::CursorShape shape = Qt::ArrowCursor;
-    if (location && textBoxActive_ && platform::canvasContains(textBoxFrame_, *location)) shape = Qt::IBeamCursor;
+    if (location && textBox_.isActive() && platform::canvasContains(textBox_.frame(), *location))
+        shape = Qt::IBeamCursor;
     setCursor(shape);
 }
 
 // ---- Text box ----
 
-void DrawingCanvasView::setTextBoxFrame(const QRectF& frame) {
-    textBoxFrame_ = frame;
-    scheduleUpdate();
-}
-
-void DrawingCanvasView::setTextBoxActive(bool active) {
-    textBoxActive_ = active;
-    scheduleUpdate();
-}
-
-void DrawingCanvasView::setPendingText(const QString& text) {
-    pendingText_ = text;
-    scheduleUpdate();
-}
-
-void DrawingCanvasView::setPendingRotation(double degrees) {
-    pendingRotation_ = degrees;
-    scheduleUpdate();
-}
-
 bool DrawingCanvasView::commitPendingText() {
     platform::assertMainThread("DrawingCanvasView::commitPendingText");
     DrawingState* s = liveState();
     if (!s) return false;
-    const QString trimmed = pendingText_.trimmed();
+    const QString trimmed = textBox_.pendingText().trimmed();
     if (!trimmed.isEmpty()) {
         DrawingStroke stroke;
         // Made on this canvas, whatever display was drawn on last.
         stroke.displayID = displayID_;
-        stroke.points = {textBoxFrame_.center()};
+        stroke.points = {textBox_.frame().center()};
         stroke.tool = DrawingTool::text;
         stroke.color = s->selectedColor.get().opacity(s->strokeOpacity.get());
         stroke.lineWidth = s->lineWidth.get();
-        stroke.startPoint = textBoxFrame_.topLeft();
-        stroke.endPoint = QPointF(textBoxFrame_.right(), textBoxFrame_.bottom());
+        stroke.startPoint = textBox_.frame().topLeft();
+        stroke.endPoint = QPointF(textBox_.frame().right(), textBox_.frame().bottom());
         stroke.text = trimmed;
         stroke.fontName = s->textFontName.get();
         stroke.explicitFontSize = s->textFontSize.get();
-        stroke.rotationDegrees = pendingRotation_;
+        stroke.rotationDegrees = textBox_.pendingRotation();
         stroke.gimpSpacing = 25;
         stroke.gimpCellSelection = GIMPCellSelection::sequential;
         s->addStroke(stroke);
@@ -581,12 +319,8 @@ bool DrawingCanvasView::commitPendingText() {
 void DrawingCanvasView::resetTextBox() {
     DrawingState* s = liveState();
     if (!s) return;
-    textBoxActive_ = false;
-    pendingText_.clear();
-    pendingRotation_ = 0;
+    textBox_.close();
     s->isTextEditing = false;
-    if (textLayer_) textLayer_->textBoxChanged();
-    scheduleUpdate();
 }
 
 void DrawingCanvasView::textEditingChanged() {
@@ -596,7 +330,7 @@ void DrawingCanvasView::textEditingChanged() {
         s->lastPlacedStrokeID = std::nullopt;
         return;
     }
-    if (!textBoxActive_) return;
+    if (!textBox_.isActive()) return;
     if (commitPendingText()) {
         s->selectedTool = std::nullopt;
         s->isMoveMode = true;
@@ -607,12 +341,214 @@ void DrawingCanvasView::attachedToWindowChanged(bool newValue) {
     DrawingState* s = liveState();
     if (!s || newValue) return;
     // The pinned drawing is gone: strokes under edit are dropped with it.
-    editingLineStroke_.reset();
-    editingShapeStroke_.reset();
-    editingFreehandStroke_.reset();
-    isDragging_ = false;
-    pathPoints_.clear();
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->close();
+    gesture_.abandonDrawing();
     s->isBezierEditing = false;
     if (s->isLineEditing.get()) s->isLineEditing = false;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::beginTextEdit(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::beginTextEdit");
+    DrawingState* s = liveState();
+    if (!s) return;
+    s->textFontName = stroke.fontName;
+    s->textFontSize = stroke.explicitFontSize;
+    s->selectedColor = colorCopiedFrom(stroke.color);
+    textBox_.open(QRectF(stroke.startPoint, QSizeF(std::abs(stroke.endPoint.x() - stroke.startPoint.x()),
+                                                  std::abs(stroke.endPoint.y() - stroke.startPoint.y()))),
+                  stroke.text, stroke.rotationDegrees);
+    s->isTextEditing = true;
+}
+
+bool DrawingCanvasView::isGIMPBrushReady() const {
+    DrawingState* s = liveState();
+    if (!s) return false;
+    const auto tool = s->selectedTool.get();
+    if (!tool) return false;
+    if (*tool != DrawingTool::gimpBrush) return true;
+    if (!s->activeGIMPBrushID.get()) return true;
+    return s->isActiveGIMPBrushLoaded();
+}
+
+// ---- Edits ----
+
+Color DrawingCanvasView::colorCopiedFrom(const Color& strokeColor) const {
+    // A stroke's colour carries the opacity it was drawn with; copied back
+    // as it is, the next stroke would get that opacity applied twice.
+    const double opacity = state_->strokeOpacity.get();
+    if (!(opacity > 0)) return strokeColor;
+    return strokeColor.withAlpha(std::min(strokeColor.a / opacity, 1.0));
+}
+
+void DrawingCanvasView::openEdit(std::size_t index) {
+    platform::assertMainThread("DrawingCanvasView::openEdit");
+    DrawingState* s = liveState();
+    if (!s || index >= s->strokes.get().size()) return;
+    const DrawingStroke stroke = s->strokes.get()[index];
+    switch (EditSession::slotFor(stroke.tool)) {
+    case EditSlot::line: lineEdit_.setStroke(stroke); break;
+    case EditSlot::shape: shapeEdit_.setStroke(stroke); break;
+    case EditSlot::freehand: freehandEdit_.setStroke(stroke); break;
+    }
+    s->selectedColor = colorCopiedFrom(stroke.color);
+    s->strokes.modify([index](auto& list) {
+        if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+    });
+    s->isLineEditing = true;
+    s->currentStroke = std::nullopt;
+    gesture_.clearPath();
+    scheduleUpdate();
+}
+
+EditSession* DrawingCanvasView::openEditSession() {
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_})
+        if (edit->isOpen()) return edit;
+    return nullptr;
+}
+
+void DrawingCanvasView::writeBack(EditSession& edit) {
+    DrawingState* s = liveState();
+    if (!s || !edit.isOpen()) return;
+    DrawingStroke copy = *edit.close();
+    copy.color = s->selectedColor.get().opacity(s->strokeOpacity.get());
+    // Written back on the display it was edited on.
+    if (copy.displayID == 0) copy.displayID = displayID_;
+    s->addStroke(copy);
+    s->isLineEditing = false;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::endLineEdit() { writeBack(lineEdit_); }
+void DrawingCanvasView::endShapeEdit() { writeBack(shapeEdit_); }
+void DrawingCanvasView::endFreehandEdit() { writeBack(freehandEdit_); }
+
+// In the order Esc and a change of tool end them.
+void DrawingCanvasView::closeEdits() {
+    endLineEdit();
+    endShapeEdit();
+    endFreehandEdit();
+}
+
+void DrawingCanvasView::endOpenEdits() {
+    platform::assertMainThread("DrawingCanvasView::endOpenEdits");
+    DrawingState* s = liveState();
+    if (!s) return;
+    // As Esc ends them: the text first, then the stroke under edit.
+    if (textBox_.isActive() && commitPendingText()) {
+        s->selectedTool = std::nullopt;
+        s->isMoveMode = true;
+    }
+    closeEdits();
+}
+
+void DrawingCanvasView::lineEditingChanged() {
+    DrawingState* s = liveState();
+    if (!s || s->isLineEditing.get()) return;
+    closeEdits();
+    gesture_.startEditCooldown();
+}
+
+void DrawingCanvasView::pendingDeleteEditChanged(bool newValue) {
+    DrawingState* s = liveState();
+    if (!s || !newValue) return;
+    s->pendingDeleteEdit = false;
+    if (const EditSession* edited = openEditSession()) s->purgeHistory(*edited->stroke());
+    for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->close();
+    s->isLineEditing = false;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::lineWidthStepChanged(std::int64_t oldValue, std::int64_t newValue) {
+    DrawingState* s = liveState();
+    if (!s) return;
+    const double delta = newValue > oldValue ? 1 : -1;
+    EditSession* edit = openEditSession();
+    if (!edit) return;
+    const double w = std::max(std::min(edit->stroke()->lineWidth + delta, kMaximumEditWidth), kMinimumEditWidth);
+    edit->setLineWidth(w);
+    s->lineWidth = w;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::lineWidthChanged() {
+    DrawingState* s = liveState();
+    if (!s || s->selectedTool.get() == DrawingTool::eraser) return;
+    const double width = s->lineWidth.get();
+    if (s->isLineEditing.get()) {
+        for (EditSession* edit : {&lineEdit_, &shapeEdit_, &freehandEdit_}) edit->setLineWidth(width);
+        scheduleUpdate();
+        return;
+    }
+    const auto id = s->lastPlacedStrokeID.get();
+    if (!id) return;
+    const auto& list = s->strokes.get();
+    const auto it = std::find_if(list.begin(), list.end(), [&](const DrawingStroke& st) { return st.id == *id; });
+    if (it == list.end() || it->tool == DrawingTool::text || !it->erasures.empty()) return;
+    // Every canvas runs this reaction; the first one restyles.
+    if (it->lineWidth == width) return;
+    const auto index = it - list.begin();
+    s->strokes.modify([index, width](auto& l) { l[static_cast<std::size_t>(index)].lineWidth = width; });
+}
+
+void DrawingCanvasView::colorChanged() {
+    DrawingState* s = liveState();
+    if (!s) return;
+    if (!s->isSelectionExplicit.get() && !s->selectedTool.get()) return;
+    if (s->isLineEditing.get()) return;
+    const auto id = s->lastPlacedStrokeID.get();
+    if (!id) return;
+    const Color color = s->selectedColor.get().opacity(s->strokeOpacity.get());
+    const auto& list = s->strokes.get();
+    const auto it = std::find_if(list.begin(), list.end(), [&](const DrawingStroke& st) { return st.id == *id; });
+    if (it == list.end() || it->color == color) return;
+    const auto index = it - list.begin();
+    s->strokes.modify([index, color](auto& l) { l[static_cast<std::size_t>(index)].color = color; });
+}
+
+void DrawingCanvasView::toolChanged(std::optional<DrawingTool> oldValue) {
+    DrawingState* s = liveState();
+    if (!s) return;
+    if (textBox_.isActive()) commitPendingText();
+    closeEdits();
+    if (oldValue == DrawingTool::gimpBrush) s->gimpBrushOpacity = 1.0;
+}
+
+// ---- Overlay callbacks ----
+
+void DrawingCanvasView::bezierPathFinished(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::bezierPathFinished");
+    DrawingState* s = liveState();
+    if (!s) return;
+    DrawingStroke path = stroke;
+    // Placed later by the write-back, on the display it was drawn on.
+    if (path.displayID == 0) path.displayID = displayID_;
+    lineEdit_.setStroke(std::move(path));
+    s->isLineEditing = true;
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::bezierEditOutsideTap() {
+    platform::assertMainThread("DrawingCanvasView::bezierEditOutsideTap");
+    endLineEdit();
+    gesture_.startEditCooldown();
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::lineEditUpdated(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::lineEditUpdated");
+    lineEdit_.setStroke(stroke);
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::shapeEditUpdated(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::shapeEditUpdated");
+    shapeEdit_.setStroke(stroke);
+    scheduleUpdate();
+}
+
+void DrawingCanvasView::freehandEditUpdated(const DrawingStroke& stroke) {
+    platform::assertMainThread("DrawingCanvasView::freehandEditUpdated");
+    freehandEdit_.setStroke(stroke);
     scheduleUpdate();
 }

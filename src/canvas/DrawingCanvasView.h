@@ -7,22 +7,21 @@
 // brush-loading badge and the edit overlays over them, and clips everything
 // to the pinned window's area while the drawing is pinned.
 //
-// It keeps the stroke under edit in one of three edit slots (the stroke is
-// out of DrawingState::strokes meanwhile) and the open text box, and reacts
-// to changes of the drawing state: each change is followed, on a later turn
-// of the event loop, by one reaction pass over all canvases of the state,
-// which compares the watched values with the ones seen last and runs the
-// reaction of each value that really changed, in a fixed order, with the
-// old and the new value. Equal assignments and the canvas's creation run
-// nothing.
+// The view composes and wires its parts: the strokes layer
+// (CanvasStrokesLayer), the left-button drag (CanvasGesture), the three edit
+// slots (EditSession), the text box (TextBox), and the reactions to changes
+// of the drawing state, which run in one reaction pass over all canvases of
+// the state after each change (CanvasPassGroup).
 //
 // Everything runs on the main thread. The canvas holds the state weakly;
 // once the state is gone it does nothing.
 
 #include "canvas/CanvasClock.h"
+#include "canvas/CanvasGesture.h"
 #include "canvas/CanvasOverlays.h"
-#include "canvas/LiveStrokeLayer.h"
-#include "canvas/StrokeCache.h"
+#include "canvas/CanvasStrokesLayer.h"
+#include "canvas/EditSession.h"
+#include "canvas/TextBox.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
 #include "platform/Color.h"
@@ -30,10 +29,8 @@
 #include "platform/Subscription.h"
 
 #include <QPointF>
-#include <QPointer>
+#include <QRect>
 #include <QRectF>
-#include <QString>
-#include <QUuid>
 #include <QWidget>
 
 #include <cstdint>
@@ -41,25 +38,14 @@
 #include <optional>
 #include <vector>
 
+class CanvasPassGroup;
 class DrawingState;
 class LoadingBrushBadge;
-class CanvasPassGroup;
 
-// One pointer event of a drag on the canvas, in canvas coordinates: where
-// the pointer is, where the drag began, and whether Shift is held.
-struct CanvasDragValue {
-    QPointF location;
-    QPointF startLocation;
-    bool shift = false;
-
-    QPointF translation() const { return location - startLocation; }
-};
-
-class DrawingCanvasView : public QWidget, public TextBoxBinding {
+class DrawingCanvasView : public QWidget {
     Q_OBJECT
 public:
     using DisplayID = platform::DisplayID;
-    using TimePoint = CanvasClock::TimePoint;
 
     // The canvas of `displayID`, showing the strokes of that display.
     DrawingCanvasView(const std::shared_ptr<DrawingState>& state, DisplayID displayID, QWidget* parent = nullptr);
@@ -71,7 +57,22 @@ public:
     void setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory);
     void setClock(std::shared_ptr<CanvasClock> clock);
 
+    // ---- Pointer ----
+    // Every pointer event of a left-button drag, from the press on.
+    void handleDragChanged(const CanvasDragValue& value) { gesture_.changed(value); }
+    // The release that ends the drag.
+    void handleDragEnded(const CanvasDragValue& value) { gesture_.ended(value); }
+    const CanvasGesture& gesture() const { return gesture_; }
+
+    // The pointer is over the canvas at a point, or has left it (none).
+    void hoverChanged(std::optional<QPointF> location);
+    std::optional<QPointF> eraserCursorLocation() const { return eraserCursorLocation_; }
+    void drawEraserCursor(QPainter& painter) const;
+
     // ---- Text box ----
+    // The text tool layer edits the box in place.
+    TextBox& textBox() { return textBox_; }
+    const TextBox& textBox() const { return textBox_; }
     // Turns the open text box into a text stroke of this display; true when
     // a stroke was added (blank text adds none). Closes the box either way.
     bool commitPendingText();
@@ -79,16 +80,6 @@ public:
     void resetTextBox();
     // Opens a text stroke the caller has taken out of the strokes.
     void beginTextEdit(const DrawingStroke& stroke);
-
-    // TextBoxBinding: the text tool layer reads and writes the box here.
-    QRectF textBoxFrame() const override { return textBoxFrame_; }
-    void setTextBoxFrame(const QRectF& frame) override;
-    bool textBoxActive() const override { return textBoxActive_; }
-    void setTextBoxActive(bool active) override;
-    QString pendingText() const override { return pendingText_; }
-    void setPendingText(const QString& text) override;
-    double pendingRotation() const override { return pendingRotation_; }
-    void setPendingRotation(double degrees) override;
 
     // ---- Edits ----
     // Opens the placed stroke at `index` of DrawingState::strokes in the
@@ -109,43 +100,14 @@ public:
     void shapeEditUpdated(const DrawingStroke& stroke);
     void freehandEditUpdated(const DrawingStroke& stroke);
 
-    const std::optional<DrawingStroke>& editingLineStroke() const { return editingLineStroke_; }
-    const std::optional<DrawingStroke>& editingShapeStroke() const { return editingShapeStroke_; }
-    const std::optional<DrawingStroke>& editingFreehandStroke() const { return editingFreehandStroke_; }
-    bool isEditCooldown() const { return isEditCooldown_; }
-    // Starts the 0.35 s pause; callers set the cooldown first.
-    void startEditCooldown();
+    const std::optional<DrawingStroke>& editingLineStroke() const { return lineEdit_.stroke(); }
+    const std::optional<DrawingStroke>& editingShapeStroke() const { return shapeEdit_.stroke(); }
+    const std::optional<DrawingStroke>& editingFreehandStroke() const { return freehandEdit_.stroke(); }
+    // The first slot that holds a stroke: line, shape, then freehand.
+    EditSession* openEditSession();
 
     // Whether a drag may draw with the selected tool now.
     bool isGIMPBrushReady() const;
-
-    // ---- Pointer ----
-    // Every pointer event of a left-button drag, from the press on.
-    void handleDragChanged(const CanvasDragValue& value);
-    // The release that ends the drag.
-    void handleDragEnded(const CanvasDragValue& value);
-    // Whether the point lies on the stroke, within its hit tolerance.
-    static bool hitTest(const DrawingStroke& stroke, QPointF point);
-    // The live stroke of the drag so far, ending at `end`; none without a tool.
-    std::optional<DrawingStroke> liveStroke(QPointF end) const;
-    // Whether the stroke at `index` of DrawingState::strokes, which must
-    // exist, can be opened in the text, shape or freehand edit from a click
-    // at `point`: its tool is of that kind, it has no erasures, and the
-    // point is on it.
-    bool isEditableTextStroke(std::size_t index, QPointF point) const;
-    bool isEditableShapeStroke(std::size_t index, QPointF point) const;
-    bool isEditableFreehandStroke(std::size_t index, QPointF point) const;
-    // The font size of a new text box: the box height over the lines at
-    // 1.3 line heights each, at least 6.
-    static double fontSize(const QString& text, double boxHeight);
-
-    bool isDragging() const { return isDragging_; }
-    const std::vector<QPointF>& pathPoints() const { return pathPoints_; }
-
-    // The pointer is over the canvas at a point, or has left it (none).
-    void hoverChanged(std::optional<QPointF> location);
-    std::optional<QPointF> eraserCursorLocation() const { return eraserCursorLocation_; }
-    void drawEraserCursor(QPainter& painter) const;
 
     // ---- Reactions, in the order they run ----
     void textEditingChanged();
@@ -158,8 +120,8 @@ public:
     void toolChanged(std::optional<DrawingTool> oldValue);
 
     // What the strokes layer shows now, for measurements and tests.
-    const StrokeCache& strokeCache() const { return cache_; }
-    bool isShowingLiveStroke() const { return live_.isShowing(); }
+    const StrokeCache& strokeCache() const { return strokes_.cache(); }
+    bool isShowingLiveStroke() const { return strokes_.isShowingLiveStroke(); }
     bool isLoadingBadgeVisible() const;
 
 protected:
@@ -172,54 +134,24 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    friend class CanvasGesture;
     friend class CanvasPassGroup;
 
-    // The values the reactions watch, in the order of the reactions.
-    struct Watched {
-        bool isTextEditing = false;
-        bool isAttachedToWindow = false;
-        bool isLineEditing = false;
-        bool pendingDeleteEdit = false;
-        std::int64_t editingLineWidthStep = 0;
-        double lineWidth = 0;
-        Color selectedColor;
-        double strokeOpacity = 0;
-        std::optional<DrawingTool> selectedTool;
-    };
-
+    // The state while it lives.
     DrawingState* liveState() const;
-    Watched currentWatched() const;
-    // One reaction pass: the snapshot taken with the other canvases first,
-    // then this canvas's own follow-up changes; then the view catches up.
-    void takeSnapshot();
-    void runPass();
-    void runReactions(const Watched& oldValues, const Watched& newValues);
+    // A reaction pass and, after it, a look at what the view shows.
     void scheduleUpdate();
-
     void refreshView();
-    void syncGeometry();
-    void syncStrokes();
-    void syncLiveStroke();
     void syncEraserCursor();
     void syncClip();
     void syncOverlays();
     void syncBadge();
-    std::vector<QImage> stampsFor(const DrawingStroke& stroke) const;
-    std::uint64_t stampCacheSignature() const;
 
-    void writeBack(std::optional<DrawingStroke>& slot);
-    // Whether a click now at `point` doubles the one remembered in the pair
-    // (time, location), which it then replaces.
-    bool isDoubleClick(std::optional<TimePoint>& time, QPointF& location, QPointF point) const;
-    // The index of the placed stroke being moved, by its id; none once it
-    // has left the strokes.
-    std::optional<std::size_t> draggedStrokeIndex() const;
-    // The topmost stroke of this display that `accept` takes at `point`.
-    template <typename Accept>
-    std::optional<std::size_t> topmostStroke(Accept accept) const;
-    void placeTextBox(QPointF point);
-    DrawingStroke recoloured(const DrawingStroke& stroke) const;
+    void writeBack(EditSession& edit);
+    void closeEdits();
     Color colorCopiedFrom(const Color& strokeColor) const;
+    // A stroke handler that reaches a member while the canvas lives.
+    EditSession::StrokeHandler toMember(void (DrawingCanvasView::*member)(const DrawingStroke&));
 
     std::weak_ptr<DrawingState> weakState_;
     DrawingState* state_;
@@ -229,59 +161,23 @@ private:
     std::shared_ptr<CanvasPassGroup> group_;
     std::vector<platform::Subscription> subscriptions_;
 
-    // ---- Canvas state ----
-    QPointF dragStart_;
-    std::vector<QPointF> pathPoints_;
-    bool isDragging_ = false;
-    // The placed stroke being moved, by id: it may leave the strokes mid-drag.
-    std::optional<QUuid> draggedStrokeID_;
-    QRectF textBoxFrame_;
-    bool textBoxActive_ = false;
-    QString pendingText_;
-    double pendingRotation_ = 0;
+    // ---- Parts ----
+    CanvasStrokesLayer strokes_;
+    CanvasGesture gesture_{*this};
+    TextBox textBox_;
+    EditSession lineEdit_;
+    EditSession shapeEdit_;
+    EditSession freehandEdit_;
     std::optional<QPointF> eraserCursorLocation_;
-    // Remembered clicks for double-click tests; none = long ago.
-    std::optional<TimePoint> lastTapTime_;
-    QPointF lastTapLocation_;
-    std::optional<TimePoint> lastLineTapTime_;
-    QPointF lastLineTapLocation_;
-    std::optional<TimePoint> lastFreehandTapTime_;
-    QPointF lastFreehandTapLocation_;
-    std::optional<QUuid> lastSingleClickDotID_;
-    std::optional<DrawingStroke> editingLineStroke_;
-    std::optional<DrawingStroke> editingShapeStroke_;
-    std::optional<DrawingStroke> editingFreehandStroke_;
-    bool isEditCooldown_ = false;
-    bool isEditMoveDragging_ = false;
-    std::optional<DrawingStroke> editMoveStart_;
-    // The left-button gesture in progress: where it began and Shift.
+    // The left-button press in progress, for the drag values of its events.
     std::optional<QPointF> gestureStart_;
-    bool shiftHeld_ = false;
-
-    // ---- Reaction pass ----
-    Watched seen_;
-    std::optional<Watched> snapshot_;
-    bool inPass_ = false;
 
     // ---- What the view shows ----
-    StrokeCache cache_;
-    LiveStrokeLayer live_;
-    bool strokesDirty_ = true;
-    bool liveDirty_ = true;
-    std::uint64_t stampSignature_ = 0;
-    DisplayID firstScreen_ = 0;
     std::optional<QRectF> clip_;
     QRect cursorRing_;
 
     QWidget* overlayHost_ = nullptr;
     LoadingBrushBadge* badge_ = nullptr;
-    std::unique_ptr<TextToolLayer> textLayer_;
+    std::unique_ptr<CanvasOverlay> textLayer_;
     std::unique_ptr<CanvasOverlay> bezierDrawingOverlay_;
-    enum class EditKind { none, bezierPen, line, shape, ellipse, polygon, freehand };
-    std::unique_ptr<StrokeEditOverlay> lineOverlay_;
-    EditKind lineOverlayKind_ = EditKind::none;
-    std::unique_ptr<StrokeEditOverlay> shapeOverlay_;
-    EditKind shapeOverlayKind_ = EditKind::none;
-    std::unique_ptr<StrokeEditOverlay> freehandOverlay_;
-    std::optional<DrawingStroke> lineOverlayStroke_, shapeOverlayStroke_, freehandOverlayStroke_;
 };

@@ -140,10 +140,10 @@ TEST_F(TwoCanvases, CommittedTextIsTrimmedAndPlacedOnTheCanvasItWasTypedOn) {
     s.currentDrawingDisplayID = 1; // the last drag was elsewhere
     s.strokeOpacity = 0.5;
     s.textFontSize = 30;
-    second.setTextBoxFrame(QRectF(10, 20, 200, 70));
-    second.setPendingText(QStringLiteral("  hi\n"));
-    second.setPendingRotation(15);
-    second.setTextBoxActive(true);
+    second.textBox().setFrame(QRectF(10, 20, 200, 70));
+    second.textBox().setPendingText(QStringLiteral("  hi\n"));
+    second.textBox().setPendingRotation(15);
+    second.textBox().setActive(true);
     s.isTextEditing = true;
     drainEvents();
 
@@ -161,33 +161,33 @@ TEST_F(TwoCanvases, CommittedTextIsTrimmedAndPlacedOnTheCanvasItWasTypedOn) {
     EXPECT_EQ(t0.explicitFontSize, 30);
     EXPECT_EQ(t0.rotationDegrees, 15);
     EXPECT_EQ(t0.gimpSpacing, 25);
-    EXPECT_FALSE(second.textBoxActive());
-    EXPECT_TRUE(second.pendingText().isEmpty());
-    EXPECT_EQ(second.textBoxFrame(), QRectF(10, 20, 200, 70));
+    EXPECT_FALSE(second.textBox().isActive());
+    EXPECT_TRUE(second.textBox().pendingText().isEmpty());
+    EXPECT_EQ(second.textBox().frame(), QRectF(10, 20, 200, 70));
     EXPECT_FALSE(s.isTextEditing.get());
 
-    second.setPendingText(QStringLiteral(" \n\t "));
-    second.setTextBoxActive(true);
+    second.textBox().setPendingText(QStringLiteral(" \n\t "));
+    second.textBox().setActive(true);
     EXPECT_FALSE(second.commitPendingText());
     EXPECT_EQ(s.strokes->size(), 1u);
-    EXPECT_FALSE(second.textBoxActive());
+    EXPECT_FALSE(second.textBox().isActive());
 }
 
 TEST_F(TwoCanvases, EndingTextEditingElsewhereCommitsAndLeavesTheToolOnlyForRealText) {
     s.selectedTool = DrawingTool::text;
-    first.setTextBoxFrame(QRectF(10, 10, 100, 70));
-    first.setPendingText(QStringLiteral("   "));
-    first.setTextBoxActive(true);
+    first.textBox().setFrame(QRectF(10, 10, 100, 70));
+    first.textBox().setPendingText(QStringLiteral("   "));
+    first.textBox().setActive(true);
     s.isTextEditing = true;
     drainEvents();
     s.isTextEditing = false; // Esc
     drainEvents();
     EXPECT_TRUE(s.strokes->empty());
     EXPECT_EQ(s.selectedTool.get(), DrawingTool::text);
-    EXPECT_FALSE(first.textBoxActive());
+    EXPECT_FALSE(first.textBox().isActive());
 
-    first.setPendingText(QStringLiteral("note"));
-    first.setTextBoxActive(true);
+    first.textBox().setPendingText(QStringLiteral("note"));
+    first.textBox().setActive(true);
     s.isTextEditing = true;
     drainEvents();
     s.isTextEditing = false;
@@ -219,8 +219,8 @@ TEST(CanvasReactions, RunNothingAtCreationOrOnEqualAssignments) {
     s.isLineEditing = true;
     DrawingCanvasView canvas(t.state, 1);
     canvas.resize(200, 200);
-    canvas.setTextBoxActive(true);
-    canvas.setPendingText(QStringLiteral("kept"));
+    canvas.textBox().setActive(true);
+    canvas.textBox().setPendingText(QStringLiteral("kept"));
     drainEvents();
     EXPECT_EQ(s.strokes->back().lineWidth, 3);
 
@@ -233,9 +233,9 @@ TEST(CanvasReactions, RunNothingAtCreationOrOnEqualAssignments) {
     drainEvents();
     EXPECT_EQ(s.strokes->back().lineWidth, 3);
     EXPECT_EQ(s.gimpBrushOpacity.get(), 0.5);
-    EXPECT_TRUE(canvas.textBoxActive());
-    EXPECT_EQ(canvas.pendingText(), QStringLiteral("kept"));
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.textBox().isActive());
+    EXPECT_EQ(canvas.textBox().pendingText(), QStringLiteral("kept"));
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
 
     // Real changes do run.
     s.isLineEditing = false;
@@ -278,12 +278,12 @@ TEST_F(WithOverlays, TheTextLayerIsPresentWithTheTextToolOrAnOpenBox) {
     drainEvents();
     auto* layer = overlays->overlay("text");
     ASSERT_NE(layer, nullptr);
-    EXPECT_EQ(layer->binding, static_cast<TextBoxBinding*>(&first));
+    EXPECT_EQ(layer->textBox, &first.textBox());
 
     // The layer opens a box; switching tools commits it and the layer goes.
-    layer->binding->setTextBoxFrame(QRectF(30, 30, 120, 70));
-    layer->binding->setPendingText(QStringLiteral("typed"));
-    layer->binding->setTextBoxActive(true);
+    layer->textBox->setFrame(QRectF(30, 30, 120, 70));
+    layer->textBox->setPendingText(QStringLiteral("typed"));
+    layer->textBox->setActive(true);
     s.isTextEditing = true;
     drainEvents();
     s.selectedTool = DrawingTool::rectangle;
@@ -292,12 +292,12 @@ TEST_F(WithOverlays, TheTextLayerIsPresentWithTheTextToolOrAnOpenBox) {
     EXPECT_EQ(overlays->overlay("text"), nullptr);
 
     // An open box keeps the layer whatever the tool.
-    first.setTextBoxActive(true);
+    first.textBox().setActive(true);
     drainEvents();
     ASSERT_NE(overlays->overlay("text"), nullptr);
     overlays->overlay("text")->onAction(); // the box's own commit
     drainEvents();
-    EXPECT_FALSE(first.textBoxActive());
+    EXPECT_FALSE(first.textBox().isActive());
 }
 
 TEST_F(WithOverlays, TheBezierPenDrawsUntilItsPathOpensInTheEditOverlay) {
@@ -328,7 +328,7 @@ TEST_F(WithOverlays, TheBezierPenDrawsUntilItsPathOpensInTheEditOverlay) {
     drainEvents();
     ASSERT_EQ(s.strokes->size(), 1u);
     EXPECT_EQ(s.strokes->front().displayID, 1u);
-    EXPECT_TRUE(first.isEditCooldown());
+    EXPECT_TRUE(first.gesture().isEditCooldown());
     EXPECT_NE(overlays->overlay("bezierDrawing"), nullptr);
 }
 
@@ -364,8 +364,8 @@ TEST_F(WithOverlays, EachEditSlotGetsItsOverlayInTheCurrentColour) {
 }
 
 TEST_F(TwoCanvases, HoverShowsTheTextCursorOverTheOpenBoxAndKeepsTheEraserRing) {
-    first.setTextBoxFrame(QRectF(50, 50, 100, 60));
-    first.setTextBoxActive(true);
+    first.textBox().setFrame(QRectF(50, 50, 100, 60));
+    first.textBox().setActive(true);
     first.hoverChanged(QPointF(60, 60));
     EXPECT_EQ(first.cursor().shape(), Qt::IBeamCursor);
     first.hoverChanged(QPointF(150, 60)); // the far edge is outside

@@ -1,9 +1,10 @@
+#include "canvas/CanvasHitTest.h"
 #include "canvas/DrawingCanvasView.h"
 #include "geometry/TextLayout.h"
 #include "model/DrawingState.h"
+#include "support/CanvasFixture.h"
 #include "support/CanvasTestUtil.h"
 #include "support/RenderTestUtil.h"
-#include "support/TestDrawingState.h"
 #include "support/TestStrokes.h"
 #include "support/TestUtil.h"
 
@@ -15,41 +16,8 @@ using namespace testing_support;
 
 namespace {
 
-struct Drag : ::testing::Test {
-    TestDrawingState t{twoScreens()};
-    DrawingState& s = *t.state;
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    DrawingCanvasView canvas{t.state, 1};
-
-    Drag() {
-        canvas.resize(600, 400);
-        canvas.setClock(clock);
-        t.mouse->setLocation(platform::Point{100, 100}); // over display 1
-        drainEvents();
-    }
-
-    // A press at `from`, moves through `path`, and the release at its end.
-    void press(QPointF at, bool shift = false) {
-        start_ = at;
-        canvas.handleDragChanged(CanvasDragValue{at, at, shift});
-    }
-    void move(QPointF to, bool shift = false) { canvas.handleDragChanged(CanvasDragValue{to, start_, shift}); }
-    void release(QPointF at) {
-        canvas.handleDragEnded(CanvasDragValue{at, start_, false});
-        drainEvents();
-    }
-    void drag(QPointF from, QPointF to, int steps = 10) {
-        press(from);
-        for (int i = 1; i <= steps; ++i) move(from + (to - from) * (double(i) / steps));
-        release(to);
-    }
-    void click(QPointF at) {
-        press(at);
-        release(at);
-    }
-    std::size_t count() const { return s.strokes->size(); }
-
-    QPointF start_;
+struct Drag : CanvasFixture {
+    Drag() : CanvasFixture({600, 400}) {}
 };
 
 } // namespace
@@ -58,7 +26,7 @@ TEST_F(Drag, APressWithoutMovementLeavesADot) {
     s.selectedTool = DrawingTool::pen;
     drainEvents();
     press({100, 100});
-    EXPECT_EQ(canvas.pathPoints(), (std::vector<QPointF>{{100, 100}, {100, 100}}));
+    EXPECT_EQ(canvas.gesture().pathPoints(), (std::vector<QPointF>{{100, 100}, {100, 100}}));
     ASSERT_TRUE(s.currentStroke.get());
     EXPECT_EQ(s.currentDrawingDisplayID.get(), 1u);
     release({100, 100});
@@ -66,8 +34,8 @@ TEST_F(Drag, APressWithoutMovementLeavesADot) {
     // Smoothed (the pen's default) or not, every sample is the press point.
     for (const QPointF& p : s.strokes->front().points) EXPECT_EQ(p, QPointF(100, 100));
     EXPECT_FALSE(s.currentStroke.get());
-    EXPECT_TRUE(canvas.pathPoints().empty());
-    EXPECT_FALSE(canvas.isDragging());
+    EXPECT_TRUE(canvas.gesture().pathPoints().empty());
+    EXPECT_FALSE(canvas.gesture().isDragging());
 }
 
 TEST_F(Drag, ShapesShowFromThreePointsAndAreKeptFromTwenty) {
@@ -197,7 +165,7 @@ TEST_F(Drag, UndoDuringAMoveEndsItSafely) {
     move({100, 160});
     release({100, 160});
     EXPECT_TRUE(s.strokes->empty());
-    EXPECT_FALSE(canvas.isDragging());
+    EXPECT_FALSE(canvas.gesture().isDragging());
     // The next drag starts afresh.
     s.selectedTool = DrawingTool::pen;
     drainEvents();
@@ -265,6 +233,39 @@ TEST_F(Drag, ADoubleClickOpensALineInItsEditAndTakesItsColour) {
     EXPECT_TRUE(s.isLineEditing.get());
 }
 
+TEST_F(Drag, ADoubleClickOnABezierPathsCurveOpensItButNotOneOnItsChord) {
+    s.currentDrawingDisplayID = 1;
+    // An arch from (100, 200) to (300, 200) whose top is (200, 110).
+    DrawingStroke path;
+    path.tool = DrawingTool::bezierPen;
+    path.lineWidth = 4;
+    path.points = {{100, 200}, {300, 200}};
+    path.customVertices = std::vector<QPointF>{{100, 200}, {300, 200}};
+    path.bezierHandleOut = std::vector<QPointF>{{0, -120}, {0, 0}};
+    path.bezierHandleIn = std::vector<QPointF>{{0, 0}, {0, -120}};
+    path.startPoint = QPointF(100, 200);
+    path.endPoint = QPointF(300, 200);
+    s.addStroke(path);
+    s.selectedTool = DrawingTool::pen;
+    drainEvents();
+
+    // On the chord: the first click leaves a dot, the second takes it back.
+    click({200, 200});
+    clock->advance(0.2);
+    click({200, 200});
+    EXPECT_FALSE(canvas.editingLineStroke());
+    EXPECT_EQ(count(), 1u);
+
+    clock->advance(1);
+    click({200, 112});
+    EXPECT_EQ(count(), 1u) << "a single click on the curve leaves no dot";
+    clock->advance(0.2);
+    click({200, 112});
+    ASSERT_TRUE(canvas.editingLineStroke());
+    EXPECT_EQ(canvas.editingLineStroke()->id, path.id);
+    EXPECT_EQ(count(), 0u);
+}
+
 TEST_F(Drag, AStrokeWithErasuresNeverOpens) {
     s.currentDrawingDisplayID = 1;
     DrawingStroke cut = penStroke({{50, 50}, {300, 50}}, 6);
@@ -286,21 +287,21 @@ TEST_F(Drag, ATextClickOpensABoxSizedForOneLetter) {
     s.textFontSize = 0;
     drainEvents();
     click({200, 150});
-    ASSERT_TRUE(canvas.textBoxActive());
+    ASSERT_TRUE(canvas.textBox().isActive());
     EXPECT_TRUE(s.isTextEditing.get());
-    const double size = DrawingCanvasView::fontSize(QString(), 54);
+    const double size = CanvasGesture::fontSize(QString(), 54);
     EXPECT_NEAR(size, 41.54, 0.01);
     const double w = textBoxSize(QStringLiteral("M"), s.textFontName.get(), size);
-    EXPECT_EQ(canvas.textBoxFrame(), QRectF(200 - w / 2, 115, w, 70));
-    EXPECT_DOUBLE_EQ(DrawingCanvasView::fontSize(QStringLiteral("a\nb\nc"), 39), 39 / 3.9);
-    EXPECT_EQ(DrawingCanvasView::fontSize(QStringLiteral("a\nb"), 10), 6);
+    EXPECT_EQ(canvas.textBox().frame(), QRectF(200 - w / 2, 115, w, 70));
+    EXPECT_DOUBLE_EQ(CanvasGesture::fontSize(QStringLiteral("a\nb\nc"), 39), 39 / 3.9);
+    EXPECT_EQ(CanvasGesture::fontSize(QStringLiteral("a\nb"), 10), 6);
 
     // A click inside the box does nothing; one outside commits it.
-    canvas.setPendingText(QStringLiteral("hello"));
+    canvas.textBox().setPendingText(QStringLiteral("hello"));
     click({200, 150});
-    EXPECT_TRUE(canvas.textBoxActive());
+    EXPECT_TRUE(canvas.textBox().isActive());
     click({500, 350});
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
     ASSERT_EQ(count(), 1u);
     EXPECT_EQ(s.strokes->front().text, QStringLiteral("hello"));
 }
@@ -314,13 +315,13 @@ TEST_F(Drag, TextClicksOnTextDoNothingAndDoubleClicksReopenIt) {
     s.selectedTool = DrawingTool::text;
     drainEvents();
     const QPointF on(120, 120);
-    ASSERT_TRUE(DrawingCanvasView::hitTest(text, on));
+    ASSERT_TRUE(canvasHitTest(text, on));
     click(on);
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
     clock->advance(0.2);
     click(on);
-    EXPECT_TRUE(canvas.textBoxActive());
-    EXPECT_EQ(canvas.pendingText(), QStringLiteral("Words"));
+    EXPECT_TRUE(canvas.textBox().isActive());
+    EXPECT_EQ(canvas.textBox().pendingText(), QStringLiteral("Words"));
     EXPECT_EQ(count(), 0u);
 }
 
@@ -342,7 +343,7 @@ TEST_F(Drag, WithAnEditOpenAPressOnItMovesItAndBesideItClosesIt) {
     drag({400, 300}, {450, 350});
     EXPECT_FALSE(canvas.editingLineStroke());
     EXPECT_EQ(count(), 1u) << "the press beside it only wrote it back";
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     drag({400, 300}, {450, 350});
     EXPECT_EQ(count(), 1u) << "the next press within the pause is ignored";
     clock->advance(0.35);
@@ -357,9 +358,9 @@ TEST_F(Drag, AClickInThePauseAfterAnEditDoesNothingWithTheTextTool) {
     canvas.openEdit(0);
     s.selectedTool = DrawingTool::text;
     drainEvents();
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     click({300, 300});
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
 }
 
 TEST_F(Drag, TheBezierPenAndTheMoveToolNeverDrawOnTheCanvas) {
@@ -381,8 +382,8 @@ TEST_F(Drag, TheBezierPenAndTheMoveToolNeverDrawOnTheCanvas) {
 
 TEST_F(Drag, APathDrawnBesideAnOpenTextBoxLeavesNothingBehind) {
     s.selectedTool = DrawingTool::pen;
-    canvas.setTextBoxFrame(QRectF(10, 10, 100, 70));
-    canvas.setTextBoxActive(true);
+    canvas.textBox().setFrame(QRectF(10, 10, 100, 70));
+    canvas.textBox().setActive(true);
     drainEvents();
     drag({200, 200}, {300, 250});
     EXPECT_EQ(count(), 0u);

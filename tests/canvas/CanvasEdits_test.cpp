@@ -1,7 +1,7 @@
 #include "canvas/DrawingCanvasView.h"
 #include "model/DrawingState.h"
+#include "support/CanvasFixture.h"
 #include "support/CanvasTestUtil.h"
-#include "support/TestDrawingState.h"
 #include "support/TestStrokes.h"
 #include "support/TestUtil.h"
 
@@ -11,30 +11,12 @@ using namespace testing_support;
 
 namespace {
 
-struct Edits : ::testing::Test {
-    TestDrawingState t{twoScreens()};
-    DrawingState& s = *t.state;
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    DrawingCanvasView canvas{t.state, 1};
-
-    Edits() {
-        canvas.resize(400, 300);
-        canvas.setClock(clock);
+struct Edits : CanvasFixture {
+    Edits() : CanvasFixture({400, 300}) {
         s.currentDrawingDisplayID = 1;
-        t.mouse->setLocation(platform::Point{100, 100}); // over display 1
         drainEvents();
     }
 
-    std::size_t add(DrawingStroke stroke) {
-        s.addStroke(stroke);
-        drainEvents();
-        return s.strokes->size() - 1;
-    }
-    const DrawingStroke* find(const QUuid& id) const {
-        for (const auto& x : s.strokes.get())
-            if (x.id == id) return &x;
-        return nullptr;
-    }
     void step(std::int64_t by) {
         s.editingLineWidthStep = s.editingLineWidthStep.get() + by;
         drainEvents();
@@ -72,22 +54,22 @@ TEST_F(Edits, InputPausesForAThirdOfASecondAfterAnEditCloses) {
     add(framedStroke(DrawingTool::rectangle, {10, 10}, {100, 100}));
     canvas.openEdit(0);
     drainEvents();
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
     s.isLineEditing = false; // Esc
     drainEvents();
     EXPECT_EQ(s.strokes->size(), 1u);
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     clock->advance(0.34);
-    EXPECT_TRUE(canvas.isEditCooldown());
+    EXPECT_TRUE(canvas.gesture().isEditCooldown());
     clock->advance(0.011);
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
 
     // Overlapping pauses: the earliest ends it.
     canvas.bezierEditOutsideTap();
     clock->advance(0.2);
     canvas.bezierEditOutsideTap();
     clock->advance(0.16);
-    EXPECT_FALSE(canvas.isEditCooldown());
+    EXPECT_FALSE(canvas.gesture().isEditCooldown());
 }
 
 TEST_F(Edits, WidthStepsMoveByOneWithinOneToAHundred) {
@@ -224,13 +206,13 @@ TEST_F(Edits, ReopeningTextFillsTheBoxFromTheStroke) {
     text.color = Color::rgba(0, 0, 1, 0.4);
     canvas.beginTextEdit(text);
     drainEvents();
-    EXPECT_EQ(canvas.textBoxFrame(), QRectF(40, 50, 200, 80));
-    EXPECT_EQ(canvas.pendingText(), text.text);
-    EXPECT_EQ(canvas.pendingRotation(), 12);
+    EXPECT_EQ(canvas.textBox().frame(), QRectF(40, 50, 200, 80));
+    EXPECT_EQ(canvas.textBox().pendingText(), text.text);
+    EXPECT_EQ(canvas.textBox().pendingRotation(), 12);
     EXPECT_EQ(s.textFontName.get(), QStringLiteral("Serif"));
     EXPECT_EQ(s.textFontSize.get(), 22);
     EXPECT_DOUBLE_EQ(s.selectedColor->a, 0.5);
-    EXPECT_TRUE(canvas.textBoxActive());
+    EXPECT_TRUE(canvas.textBox().isActive());
     EXPECT_TRUE(s.isTextEditing.get());
 }
 
@@ -249,16 +231,16 @@ TEST_F(Edits, AToolChangeCommitsTheTextBoxAndWritesBackEveryEdit) {
     add(framedStroke(DrawingTool::ellipse, {100, 100}, {200, 150}));
     canvas.openEdit(1);
     canvas.openEdit(0);
-    canvas.setTextBoxFrame(QRectF(10, 200, 100, 70));
-    canvas.setPendingText(QStringLiteral("x"));
-    canvas.setTextBoxActive(true);
+    canvas.textBox().setFrame(QRectF(10, 200, 100, 70));
+    canvas.textBox().setPendingText(QStringLiteral("x"));
+    canvas.textBox().setActive(true);
     drainEvents();
     s.selectedTool = DrawingTool::arrow;
     drainEvents();
     EXPECT_EQ(s.strokes->size(), 3u);
     EXPECT_FALSE(canvas.editingShapeStroke());
     EXPECT_FALSE(canvas.editingFreehandStroke());
-    EXPECT_FALSE(canvas.textBoxActive());
+    EXPECT_FALSE(canvas.textBox().isActive());
 }
 
 TEST_F(Edits, DeleteThenRedoRestoresTheStroke) {
@@ -306,9 +288,9 @@ TEST_F(Edits, OpenEditsAndTextAreWrittenBackBeforeStrokesAreSetAside) {
     s.selectedTool = DrawingTool::text;
     add(framedStroke(DrawingTool::rectangle, {10, 10}, {100, 100}));
     canvas.openEdit(0);
-    other.setTextBoxFrame(QRectF(10, 10, 120, 70));
-    other.setPendingText(QStringLiteral("pinned"));
-    other.setTextBoxActive(true);
+    other.textBox().setFrame(QRectF(10, 10, 120, 70));
+    other.textBox().setPendingText(QStringLiteral("pinned"));
+    other.textBox().setActive(true);
     drainEvents();
 
     s.hideStrokesForAttach();
@@ -318,7 +300,7 @@ TEST_F(Edits, OpenEditsAndTextAreWrittenBackBeforeStrokesAreSetAside) {
     EXPECT_TRUE(s.strokes->empty());
     drainEvents();
     EXPECT_FALSE(canvas.editingShapeStroke());
-    EXPECT_FALSE(other.textBoxActive());
+    EXPECT_FALSE(other.textBox().isActive());
 }
 
 TEST_F(Edits, ACanvasThatGoesAwayWritesItsEditBack) {

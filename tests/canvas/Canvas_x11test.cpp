@@ -43,5 +43,5 @@ TEST(CanvasOnX11, EveryPointerSampleOfADragReachesTheStroke) {
     ASSERT_EQ(stroke.points.size(), std::size_t(kMoves + 2));
     EXPECT_EQ(stroke.points.front(), QPointF(100, 150));
     EXPECT_EQ(stroke.points.back(), QPointF(100 + 6 * kMoves, 150));
-    EXPECT_FALSE(canvas.isDragging());
+    EXPECT_FALSE(canvas.gesture().isDragging());
 }

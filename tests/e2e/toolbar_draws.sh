@@ -6,6 +6,7 @@
 #   toolbar_draws.sh <overink>
 # OVERINK_E2E_OUTPUT: where the screenshots are kept.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/toolbar_draws
 mkdir -p "$out"
@@ -19,11 +20,16 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-pause() { sleep 0.1; }
-move() { xdotool mousemove --sync "$1" "$2"; pause; }
-# A person's click: the pointer rests on the spot first.
-click() { move "$1" "$2"; sleep 0.2; xdotool click 1; pause; }
+# A person's click on the toolbar: the press goes once the server would hand
+# it to the toolbar's window.
+click() { pointer_reaches "$1" "$2" "$toolbar" || fail "the pointer does not reach the toolbar at $1 $2"; xdotool click 1; }
 shot() { import -window root "$out/$1.png"; }
+# shot_until NAME TEST...: takes the shot NAME until TEST succeeds on it.
+shot_until() {
+  local name=$1
+  shift
+  wait_until 5 eval 'shot "$name"; '"$*"
+}
 # Red pixels (the default colour, 255 59 48, give or take antialiasing) in a
 # rectangle of a shot: count W H X Y.
 red_in() {
@@ -80,18 +86,20 @@ overlays_shown() {
   done
   echo $n
 }
-# Clicks the tray icon and waits for the toolbar; sets TX TY TW TH.
+# Clicks the tray icon and waits for the toolbar to rest; sets TX TY TW TH
+# and toolbar (its window).
 show_toolbar() {
   local icon geometry
-  for _ in $(seq 100); do icon=$(tray_icon "$1") && break; sleep 0.05; done
-  [ -n "$icon" ] || fail "no tray icon"
-  sleep 0.3
-  click $icon
-  for _ in $(seq 60); do geometry=$(toolbar_geometry "$1") && break; sleep 0.05; done
-  [ -n "$geometry" ] || fail "the tray icon showed no toolbar"
+  # The tray host places the icon after embedding it: wait until it rests.
+  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
+  set -- $icon
+  move "$1" "$2" || fail "the pointer does not reach the tray icon"
+  xdotool click 1
+  geometry=$(wait_steady 10 3 toolbar_geometry "${pids[-1]}") || fail "the tray icon showed no toolbar"
   set -- $geometry
   TX=$1 TY=$2 TW=$3 TH=$4
-  sleep 0.5
+  toolbar=$(xdotool search --all --onlyvisible --pid "${pids[-1]}" --name '^Overink Toolbar$' | head -1)
+  [ -n "$toolbar" ] || fail "the toolbar window has no name"
 }
 # The thickness of the red stroke across a vertical run at x: W=1 H X Y.
 thickness_at() { red_in "$1" 1 80 "$2" "$(($3 - 40))"; }
@@ -102,7 +110,7 @@ show_toolbar "$first"
 # Centred 8 pixels below the 24-pixel tray panel.
 [ "$TY" -eq 32 ] || fail "the toolbar stands at y $TY, not 8 below the panel"
 [ $((TX + TW / 2)) -eq 960 ] || fail "the toolbar is not centred"
-[ "$(overlays_shown "$first")" -eq 1 ] || fail "the tray icon showed the toolbar without the overlay"
+wait_until 5 eval '[ "$(overlays_shown "$first")" -eq 1 ]' || fail "the tray icon showed the toolbar without the overlay"
 shot 0-toolbar-light
 convert "$out/0-toolbar-light.png" -crop "${TW}x${TH}+${TX}+${TY}" +repage "$out/toolbar-light.png"
 light=$(brightness 0-toolbar-light 40 8 $((TX + 300)) $((TY + 28)))
@@ -114,28 +122,29 @@ awk -v b="$light" 'BEGIN { exit !(b > 0.6) }' || fail "the light toolbar is dark
 line_x=$((TX + 215)) mid_y=$((TY + TH / 2))
 click $line_x $mid_y
 move 400 500
-xdotool mousedown 1; pause
-for x in $(seq 420 20 900); do xdotool mousemove "$x" $((500 + (x - 400) / 100)); sleep 0.01; done
-xdotool mousemove 900 505; pause
-xdotool mouseup 1; pause
-sleep 0.3
-shot 1-line
+xdotool mousedown 1
+# The drag at a person's pace.
+for x in $(seq 420 20 900); do xdotool mousemove "$x" $((500 + (x - 400) / 100)); pace 0.01; done
+xdotool mousemove 900 505
+pace 0.05
+xdotool mouseup 1
 # A straight line: red all along, 11 pixels across.
-[ "$(red_in 1-line 400 12 450 497)" -ge 3000 ] || fail "the line tool drew no line"
+shot_until 1-line '[ "$(red_in 1-line 400 12 450 497)" -ge 3000 ]' || fail "the line tool drew no line"
 width=$(thickness_at 1-line 700 503)
 [ "$width" -ge 9 ] && [ "$width" -le 13 ] || fail "the line is $width px wide, not 11"
 [ "$(red_in 1-line 400 40 450 540)" -eq 0 ] || fail "red below the line"
 
 # The slider to about 30 points; the next line is that wide.
 click $((TX + 466)) $mid_y
-sleep 0.3
-shot 2-slider
+# The value beside the slider reads its new width.
+shot_until 2-slider '[ "$(red_in 2-slider 400 1 450 503)" -ge 380 ]' || fail "the slider click lost the first line"
 move 400 800
-xdotool mousedown 1; pause
-for x in $(seq 420 20 900); do xdotool mousemove "$x" 800; sleep 0.01; done
-xdotool mouseup 1; pause
-sleep 0.3
-shot 3-wide-line
+xdotool mousedown 1
+for x in $(seq 420 20 900); do xdotool mousemove "$x" 800; pace 0.01; done
+pace 0.05
+xdotool mouseup 1
+wide_enough() { local w; w=$(thickness_at 3-wide-line 700 800); [ "$w" -ge 27 ]; }
+shot_until 3-wide-line wide_enough || true
 wide=$(thickness_at 3-wide-line 700 800)
 [ "$wide" -ge 27 ] && [ "$wide" -le 33 ] || fail "after the slider the line is $wide px wide, not about 30"
 # (The width change also restyles the last placed stroke, the first line.)

@@ -6,6 +6,7 @@
 #include "canvas/CanvasClock.h"
 #include "canvas/CanvasOverlays.h"
 #include "canvas/DrawingCanvasView.h"
+#include "canvas/TextBox.h"
 #include "support/TestUtil.h"
 
 #include <QImage>
@@ -58,22 +59,20 @@ private:
 // and the callbacks each was given.
 class RecordingOverlayFactory : public CanvasOverlayFactory {
 public:
-    struct Overlay : StrokeEditOverlay, TextToolLayer {
+    struct Overlay : StrokeEditOverlay {
         explicit Overlay(QWidget* parent, std::string kind) : widget_(new QWidget(parent)), kind(std::move(kind)) {
             widget_->setAttribute(Qt::WA_TransparentForMouseEvents);
         }
         ~Overlay() override { delete widget_; }
         QWidget* widget() override { return widget_; }
         void setStroke(const DrawingStroke& s) override { stroke = s; }
-        void textBoxChanged() override { ++textBoxChanges; }
 
         QPointer<QWidget> widget_;
         std::string kind;
         std::optional<DrawingStroke> stroke;
-        int textBoxChanges = 0;
         StrokeHandler onStroke;
         Action onAction;
-        TextBoxBinding* binding = nullptr;
+        TextBox* textBox = nullptr;
     };
 
     std::vector<std::string> made;
@@ -114,10 +113,10 @@ public:
                                                                StrokeHandler onUpdate, QWidget* parent) override {
         return make("freehand", parent, std::move(onUpdate), {}, s);
     }
-    std::unique_ptr<TextToolLayer> makeTextToolLayer(DrawingState&, TextBoxBinding& box, Action onCommit,
+    std::unique_ptr<CanvasOverlay> makeTextToolLayer(DrawingState&, TextBox& box, Action onCommit,
                                                      QWidget* parent) override {
         auto o = make("text", parent, {}, std::move(onCommit), {});
-        o->binding = &box;
+        o->textBox = &box;
         return o;
     }
 

@@ -400,9 +400,9 @@ TEST(FontPickerPanel, AFamilyPickedHereIsTheFaceOfTheNextPlacedText) {
     EXPECT_EQ(p.t->textFontName.get(), serif);
 
     DrawingCanvasView canvas(p.t.state, 1);
-    canvas.setTextBoxFrame(QRectF(10, 20, 200, 70));
-    canvas.setPendingText(QStringLiteral("note"));
-    canvas.setTextBoxActive(true);
+    canvas.textBox().setFrame(QRectF(10, 20, 200, 70));
+    canvas.textBox().setPendingText(QStringLiteral("note"));
+    canvas.textBox().setActive(true);
     p.t->isTextEditing = true;
     ASSERT_TRUE(canvas.commitPendingText());
     ASSERT_EQ(p.t->strokes->size(), 1u);

@@ -119,9 +119,9 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
     state.strokeOpacity = 1;
     const QRectF box(100, 400, 600, 120);
     const QString text = QStringLiteral("iiiiiiii");
-    canvas->setTextBoxFrame(box);
-    canvas->setPendingText(text);
-    canvas->setTextBoxActive(true);
+    canvas->textBox().setFrame(box);
+    canvas->textBox().setPendingText(text);
+    canvas->textBox().setActive(true);
     ASSERT_TRUE(canvas->commitPendingText());
     ASSERT_EQ(state.strokes->size(), 1u);
     EXPECT_EQ(state.strokes->back().fontName, mono);

@@ -1,0 +1,98 @@
+// A canvas's placed strokes and live stroke, kept up to date and painted.
+
+#include "canvas/CanvasStrokesLayer.h"
+
+#include "model/DrawingState.h"
+
+#include <QWidget>
+
+namespace {
+
+std::uint64_t mix64(std::uint64_t z) {
+    z ^= z >> 33;
+    z *= 0xff51afd7ed558ccdULL;
+    z ^= z >> 33;
+    return z;
+}
+
+} // namespace
+
+CanvasStrokesLayer::CanvasStrokesLayer(platform::DisplayID displayID) : displayID_(displayID) {}
+
+bool CanvasStrokesLayer::needsSync(QSize logicalSize, double devicePixelRatio) const {
+    return cache_.logicalSize() != logicalSize || cache_.devicePixelRatio() != devicePixelRatio ||
+           cache_.image().isNull() || strokesDirty_;
+}
+
+void CanvasStrokesLayer::syncGeometry(QWidget& canvas) {
+    const QSize logical = canvas.size();
+    const double dpr = canvas.devicePixelRatioF();
+    if (cache_.logicalSize() == logical && cache_.devicePixelRatio() == dpr) return;
+    cache_.setGeometry(logical, dpr);
+    live_.setGeometry(logical, dpr);
+    strokesDirty_ = true;
+    liveDirty_ = true;
+    canvas.update();
+}
+
+void CanvasStrokesLayer::sync(DrawingState& state, QWidget& canvas) {
+    syncStrokes(state, canvas);
+    syncLiveStroke(state, canvas);
+}
+
+std::uint64_t CanvasStrokesLayer::stampCacheSignature(const DrawingState& state) {
+    // Brush cells arrive in the background and are announced without a
+    // field of their own; a change of what is cached shows here.
+    std::uint64_t sum = 0;
+    for (auto it = state.gimpStampCache.constBegin(); it != state.gimpStampCache.constEnd(); ++it) {
+        std::uint64_t h = mix64(qHash(it.key()) + 0x9e3779b97f4a7c15ULL * (it.value().size() + 1));
+        if (!it.value().empty()) h = mix64(h ^ static_cast<std::uint64_t>(it.value().front().cacheKey()));
+        sum += h;
+    }
+    return sum;
+}
+
+std::vector<QImage> CanvasStrokesLayer::stampsFor(DrawingState& state, const DrawingStroke& stroke) {
+    if (!stroke.gimpBrushID) return {};
+    return state.tintedStamps(*stroke.gimpBrushID, stroke.color, stroke.lineWidth);
+}
+
+void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
+    const platform::DisplayID first = state.firstScreenDisplayID();
+    if (first != firstScreen_) {
+        firstScreen_ = first;
+        strokesDirty_ = true;
+    }
+    const std::uint64_t signature = stampCacheSignature(state);
+    const bool stampsChanged = signature != stampSignature_;
+    stampSignature_ = signature;
+    if (stampsChanged) liveDirty_ = true;
+    const auto stamps = [&state](const DrawingStroke& s) { return stampsFor(state, s); };
+
+    if (strokesDirty_ || cache_.image().isNull()) {
+        strokesDirty_ = false;
+        std::vector<const DrawingStroke*> mine;
+        for (const DrawingStroke& s : state.strokes.get())
+            if (s.displayID == displayID_ || (s.displayID == 0 && displayID_ == first)) mine.push_back(&s);
+        canvas.update(cache_.sync(mine, stamps));
+    } else if (stampsChanged) {
+        canvas.update(cache_.refreshStamps(stamps));
+    }
+}
+
+void CanvasStrokesLayer::syncLiveStroke(DrawingState& state, QWidget& canvas) {
+    const auto& current = state.currentStroke.get();
+    // Only the display being drawn on shows the live stroke.
+    const DrawingStroke* live = current && state.currentDrawingDisplayID.get() == displayID_ ? &*current : nullptr;
+    if (!live && !live_.isShowing()) {
+        liveDirty_ = false;
+        return;
+    }
+    if (!liveDirty_) return;
+    liveDirty_ = false;
+    canvas.update(live_.show(live, live ? stampsFor(state, *live) : std::vector<QImage>()));
+}
+
+void CanvasStrokesLayer::paint(QPainter& painter, const QRect& logicalRect) {
+    live_.paint(painter, logicalRect, cache_.image());
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+// The strokes layer of one canvas: the placed strokes of its display kept as
+// one image (StrokeCache), with the live stroke laid over them while that
+// display is the one being drawn on (LiveStrokeLayer). It catches up with
+// the drawing state when asked and repaints only the areas that changed.
+
+#include "canvas/LiveStrokeLayer.h"
+#include "canvas/StrokeCache.h"
+#include "platform/ScreenProvider.h"
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+#include <cstdint>
+#include <vector>
+
+class DrawingState;
+class QPainter;
+class QWidget;
+
+class CanvasStrokesLayer {
+public:
+    explicit CanvasStrokesLayer(platform::DisplayID displayID);
+    CanvasStrokesLayer(const CanvasStrokesLayer&) = delete;
+    CanvasStrokesLayer& operator=(const CanvasStrokesLayer&) = delete;
+
+    // The placed strokes, or the live stroke or the display drawn on, changed.
+    void strokesChanged() { strokesDirty_ = true; }
+    void liveStrokeChanged() { liveDirty_ = true; }
+    // Whether the layer must catch up before a canvas of this size paints.
+    bool needsSync(QSize logicalSize, double devicePixelRatio) const;
+
+    // Each asks `canvas` to repaint the areas that changed.
+    void syncGeometry(QWidget& canvas);
+    void sync(DrawingState& state, QWidget& canvas);
+
+    // Paints `logicalRect`: the placed strokes and the live stroke over them.
+    void paint(QPainter& painter, const QRect& logicalRect);
+
+    const StrokeCache& cache() const { return cache_; }
+    bool isShowingLiveStroke() const { return live_.isShowing(); }
+
+private:
+    void syncStrokes(DrawingState& state, QWidget& canvas);
+    void syncLiveStroke(DrawingState& state, QWidget& canvas);
+    static std::vector<QImage> stampsFor(DrawingState& state, const DrawingStroke& stroke);
+    static std::uint64_t stampCacheSignature(const DrawingState& state);
+
+    platform::DisplayID displayID_;
+    StrokeCache cache_;
+    LiveStrokeLayer live_;
+    bool strokesDirty_ = true;
+    bool liveDirty_ = true;
+    std::uint64_t stampSignature_ = 0;
+    platform::DisplayID firstScreen_ = 0;
+};
