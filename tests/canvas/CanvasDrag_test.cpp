@@ -1,6 +1,6 @@
 #include "canvas/CanvasHitTest.h"
 #include "canvas/DrawingCanvasView.h"
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "model/DrawingState.h"
 #include "support/CanvasFixture.h"
 #include "support/CanvasTestUtil.h"
