@@ -2,7 +2,7 @@
 
 #include "canvas/overlays/TextBoxGeometry.h"
 
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "canvas/overlays/TextEditing.h"
 #include "platform/CanvasRect.h"
 

@@ -5,7 +5,7 @@
 
 #include "canvas/StrokePainters.h"
 #include "canvas/TextBox.h"
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "model/DrawingState.h"
 #include "model/DrawingStroke.h"
 #include "platform/Dispatch.h"

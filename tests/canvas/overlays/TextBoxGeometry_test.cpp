@@ -1,7 +1,7 @@
 // Where the text box's lines, caret and handles lie, and the frames that
 // moving, resizing and rotating give it.
 
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "canvas/overlays/TextBoxGeometry.h"
 #include "canvas/overlays/TextEditing.h"
 

@@ -2,7 +2,7 @@
 // turning and committing the text box, and what the committed text looks
 // like next to the box it was typed in.
 
-#include "canvas/TextLayout.h"
+#include "model/StrokeText.h"
 #include "canvas/overlays/TextBoxOverlay.h"
 #include "canvas/overlays/TextToolLayer.h"
 #include "platform/Application.h"
