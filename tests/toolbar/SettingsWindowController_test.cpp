@@ -33,7 +33,7 @@ struct SettingsWindow {
         iconFrame = icon;
         controller = std::make_unique<SettingsWindowController>(
             t.state, [this](bool open) { reported.push_back(open); }, anchor, underStatusItem,
-            SettingsPanelServices{[] {}, [] {}});
+            SettingsPanelServices{[] {}, [] {}, [] {}, [] {}});
     }
     ~SettingsWindow() {
         controller.reset();
