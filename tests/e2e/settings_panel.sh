@@ -85,8 +85,7 @@ if has_qt6ct; then
   wait_until 5 grown || { shot dark-not-grown; fail "the smoothing section did not open"; }
   pace 0.3
   shot 4-panel-dark
-  dark=$(convert "$out/4-panel-dark.png" -crop "100x20+$((PX + 50))+$((PY + 40))" +repage -colorspace Gray \
-    -format '%[fx:mean]' info:)
+  dark=$(brightness 4-panel-dark 100 20 $((PX + 50)) $((PY + 40)))
   awk -v b="$dark" 'BEGIN { exit !(b < 0.35) }' || fail "the dark panel is light ($dark)"
 else
   echo "note: qt6ct is not installed, no dark shot"

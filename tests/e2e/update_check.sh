@@ -111,8 +111,7 @@ if has_qt6ct; then
   open_settings "$pid"
   pace 0.3
   shot 4-panel-dark
-  dark=$(convert "$out/4-panel-dark.png" -crop "100x20+$((PX + 20))+$((PY + PH - 110))" +repage -colorspace Gray \
-    -format '%[fx:mean]' info:)
+  dark=$(brightness 4-panel-dark 100 20 $((PX + 20)) $((PY + PH - 110)))
   awk -v b="$dark" 'BEGIN { exit !(b < 0.35) }' || fail "the dark panel's update rows are light ($dark)"
 else
   echo "note: qt6ct is not installed, no dark shot"
