@@ -20,11 +20,7 @@
 
 namespace {
 
-constexpr int kInset = 12;
-constexpr int kHeaderBottom = 10;
-constexpr int kHeaderSpacing = 8;
 constexpr int kTitleSpacing = 1;
-constexpr int kFooterVertical = 8;
 constexpr double kTitleSize = 13;
 constexpr double kVersionSize = 10;
 constexpr double kTextSize = 10;
@@ -54,19 +50,14 @@ AboutView::AboutView(std::function<void()> onClose, Sources sources, QWidget* pa
     : QWidget(parent), onClose_(std::move(onClose)) {
     platform::assertMainThread("AboutView");
     setFixedSize(int(kWidth), int(kHeight));
-    auto* v = new QVBoxLayout(this);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(0);
-    v->addWidget(buildHeader(sources));
-    v->addWidget(new InfoPanelDivider(this));
-    v->addWidget(buildText(sources), 1);
-    v->addWidget(new InfoPanelDivider(this));
-    v->addWidget(buildFooter(sources));
+    QWidget* header = buildHeader(sources);
+    QWidget* body = buildText(sources);
+    layOutInfoPanel(this, header, body, buildFooter(sources));
 }
 
 QWidget* AboutView::buildHeader(const Sources& sources) {
     const ui::Theme theme = ui::Theme::current(this);
-    QWidget* header = makeInfoRow(this, kInset, kInset, kInset, kHeaderBottom, kHeaderSpacing);
+    QWidget* header = makeInfoHeaderRow(this);
     auto* h = static_cast<QHBoxLayout*>(header->layout());
 
     icon_ = new QLabel(header);
@@ -89,14 +80,9 @@ QWidget* AboutView::buildHeader(const Sources& sources) {
                              ui::systemFont(kVersionSize), theme.secondary, header);
     titles->addWidget(version_);
     h->addLayout(titles);
-    h->addStretch(1);
-
-    auto* close = new InfoPanelCloseButton(header);
-    QObject::connect(close, &QAbstractButton::clicked, this, [this] {
+    headerClose_ = endInfoRowWithClose(header, new InfoPanelCloseButton(header), [this] {
         if (onClose_) onClose_();
     });
-    h->addWidget(close);
-    headerClose_ = close;
     return header;
 }
 
@@ -117,7 +103,7 @@ QWidget* AboutView::buildText(const Sources& sources) {
 
     text_->document()->setDefaultFont(monospacedFont(kTextSize));
     // The padding around the text; the scroll bar stands in the right one.
-    text_->document()->setDocumentMargin(kInset);
+    text_->document()->setDocumentMargin(kInfoPanelInset);
     QPalette palette = text_->palette();
     palette.setColor(QPalette::Text, theme.secondary.toQColor());
     // The panel's material shows through.
@@ -137,16 +123,12 @@ QWidget* AboutView::buildText(const Sources& sources) {
 
 QWidget* AboutView::buildFooter(const Sources& sources) {
     const ui::Theme theme = ui::Theme::current(this);
-    QWidget* footer = makeInfoRow(this, kInset, kFooterVertical, kInset, kFooterVertical, -1);
+    QWidget* footer = makeInfoFooterRow(this);
     auto* h = static_cast<QHBoxLayout*>(footer->layout());
     notice_ = makeInfoLabel(AboutText::notice(sources.year), ui::systemFont(kNoticeSize), theme.tertiary, footer);
     h->addWidget(notice_);
-    h->addStretch(1);
-    QPushButton* close = makeInfoCloseButton(footer);
-    QObject::connect(close, &QAbstractButton::clicked, this, [this] {
+    footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
         if (onClose_) onClose_();
     });
-    h->addWidget(close);
-    footerClose_ = close;
     return footer;
 }

@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr int kInset = 12;
-constexpr int kHeaderBottom = 10;
-constexpr int kHeaderSpacing = 8;
-constexpr int kFooterVertical = 8;
 constexpr int kSectionSpacing = 14;
 constexpr int kSectionItemSpacing = 5;
 constexpr int kBulletSpacing = 4;
@@ -109,30 +105,21 @@ const std::array<HelpView::Section, 5>& HelpView::sections() {
 HelpView::HelpView(std::function<void()> onClose, QWidget* parent) : QWidget(parent), onClose_(std::move(onClose)) {
     platform::assertMainThread("HelpView");
     setFixedSize(int(kWidth), int(kHeight));
-    auto* v = new QVBoxLayout(this);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(0);
-    v->addWidget(buildHeader());
-    v->addWidget(new InfoPanelDivider(this));
-    v->addWidget(buildBody(), 1);
-    v->addWidget(new InfoPanelDivider(this));
-    v->addWidget(buildFooter());
+    QWidget* header = buildHeader();
+    QWidget* body = buildBody();
+    layOutInfoPanel(this, header, body, buildFooter());
 }
 
 QWidget* HelpView::buildHeader() {
     const ui::Theme theme = ui::Theme::current(this);
-    QWidget* header = makeInfoRow(this, kInset, kInset, kInset, kHeaderBottom, kHeaderSpacing);
+    QWidget* header = makeInfoHeaderRow(this);
     auto* h = static_cast<QHBoxLayout*>(header->layout());
     h->addWidget(new InfoPanelSymbol(QStringLiteral("questionmark.circle"), kSymbolSize, ui::ThemeColor::accent, header));
     h->addWidget(makeInfoLabel(QStringLiteral("Help"), ui::systemFont(kTitleSize, QFont::DemiBold), theme.primary,
                                header));
-    h->addStretch(1);
-    auto* close = new InfoPanelCloseButton(header);
-    QObject::connect(close, &QAbstractButton::clicked, this, [this] {
+    headerClose_ = endInfoRowWithClose(header, new InfoPanelCloseButton(header), [this] {
         if (onClose_) onClose_();
     });
-    h->addWidget(close);
-    headerClose_ = close;
     return header;
 }
 
@@ -149,7 +136,7 @@ QWidget* HelpView::buildBody() {
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
     auto* sections = new QVBoxLayout(content);
-    sections->setContentsMargins(kInset, kInset, kInset, kInset);
+    sections->setContentsMargins(kInfoPanelInset, kInfoPanelInset, kInfoPanelInset, kInfoPanelInset);
     sections->setSpacing(kSectionSpacing);
     for (const Section& s : HelpView::sections()) {
         auto* section = new QVBoxLayout;
@@ -191,15 +178,11 @@ QWidget* HelpView::buildBody() {
 
 QWidget* HelpView::buildFooter() {
     const ui::Theme theme = ui::Theme::current(this);
-    QWidget* footer = makeInfoRow(this, kInset, kFooterVertical, kInset, kFooterVertical, -1);
+    QWidget* footer = makeInfoFooterRow(this);
     auto* h = static_cast<QHBoxLayout*>(footer->layout());
     h->addWidget(makeInfoLabel(QStringLiteral("Press Esc to close"), ui::systemFont(kHintSize), theme.tertiary, footer));
-    h->addStretch(1);
-    QPushButton* close = makeInfoCloseButton(footer);
-    QObject::connect(close, &QAbstractButton::clicked, this, [this] {
+    footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
         if (onClose_) onClose_();
     });
-    h->addWidget(close);
-    footerClose_ = close;
     return footer;
 }

@@ -10,10 +10,14 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 
 namespace {
 // The small control size's text.
 constexpr double kSmallControlFontSize = 11;
+constexpr int kHeaderBottom = 10;
+constexpr int kHeaderSpacing = 8;
+constexpr int kFooterVertical = 8;
 } // namespace
 
 // ---- Background ----
@@ -132,10 +136,39 @@ QPushButton* makeInfoCloseButton(QWidget* parent) {
     return button;
 }
 
-QWidget* makeInfoRow(QWidget* parent, int left, int top, int right, int bottom, int spacing) {
+namespace {
+
+QWidget* makeInfoRow(QWidget* parent, int top, int bottom, int spacing) {
     auto* row = new QWidget(parent);
     auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(left, top, right, bottom);
+    layout->setContentsMargins(kInfoPanelInset, top, kInfoPanelInset, bottom);
     if (spacing >= 0) layout->setSpacing(spacing);
     return row;
+}
+
+} // namespace
+
+QWidget* makeInfoHeaderRow(QWidget* parent) {
+    return makeInfoRow(parent, kInfoPanelInset, kHeaderBottom, kHeaderSpacing);
+}
+
+QWidget* makeInfoFooterRow(QWidget* parent) { return makeInfoRow(parent, kFooterVertical, kFooterVertical, -1); }
+
+QAbstractButton* endInfoRowWithClose(QWidget* row, QAbstractButton* close, std::function<void()> onClick) {
+    auto* h = static_cast<QHBoxLayout*>(row->layout());
+    h->addStretch(1);
+    QObject::connect(close, &QAbstractButton::clicked, row, std::move(onClick));
+    h->addWidget(close);
+    return close;
+}
+
+void layOutInfoPanel(QWidget* panel, QWidget* header, QWidget* body, QWidget* footer) {
+    auto* v = new QVBoxLayout(panel);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    v->addWidget(header);
+    v->addWidget(new InfoPanelDivider(panel));
+    v->addWidget(body, 1);
+    v->addWidget(new InfoPanelDivider(panel));
+    v->addWidget(footer);
 }

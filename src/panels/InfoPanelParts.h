@@ -3,7 +3,7 @@
 // The pieces the help and about panels share: the background that gives the
 // panel its rounded corners and lets it be dragged, the round close button
 // of the header, the divider lines, the symbol image, labels and the
-// footer's "Close" button.
+// footer's "Close" button, and the rows and layout around them.
 
 #include "platform/Color.h"
 #include "ui/Theme.h"
@@ -15,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class TooltipChipModifier;
@@ -97,5 +98,17 @@ QLabel* makeInfoLabel(const QString& text, const QFont& font, const Color& color
 // The footer's push button "Close", at the small control size.
 QPushButton* makeInfoCloseButton(QWidget* parent);
 
-// The header and footer rows: a horizontal row with the panels' insets.
-QWidget* makeInfoRow(QWidget* parent, int left, int top, int right, int bottom, int spacing);
+// The panels' inset from their edges, around the header, the footer and the
+// body's content.
+inline constexpr int kInfoPanelInset = 12;
+
+// The header row, its items 8 apart, and the footer row: horizontal rows
+// with the panels' insets, for the caller to fill.
+QWidget* makeInfoHeaderRow(QWidget* parent);
+QWidget* makeInfoFooterRow(QWidget* parent);
+// Ends a header or footer row: a stretch, then `close` at the right, which
+// runs `onClick` when clicked. Returns `close`.
+QAbstractButton* endInfoRowWithClose(QWidget* row, QAbstractButton* close, std::function<void()> onClick);
+// Lays `panel` out top to bottom: `header`, a divider, `body` taking the
+// spare height, a divider, `footer`.
+void layOutInfoPanel(QWidget* panel, QWidget* header, QWidget* body, QWidget* footer);

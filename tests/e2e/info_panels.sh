@@ -10,47 +10,7 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/info_panels
-mkdir -p "$out"
-rm -f "$out"/*.png
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-
-# start_overink [dark]: a fresh home.
-start_overink() {
-  local home theme=()
-  home=$(mktemp -d)
-  homes+=("$home")
-  mkdir -p "$home/.config"
-  if [ "${1:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    theme=(QT_QPA_PLATFORMTHEME=qt6ct)
-  fi
-  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
-    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
-  pids+=($!)
-}
-tray_icon() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$X $Y $WIDTH $HEIGHT"
-      return 0
-    fi
-  done
-  return 1
-}
+e2e_begin info_panels
 # shown_windows PID TEST: every shown window of ours whose geometry passes
 # the awk TEST on w h, one "ID X Y W H" a line.
 shown_windows() {
@@ -60,21 +20,10 @@ shown_windows() {
     if awk -v w="$WIDTH" -v h="$HEIGHT" "BEGIN { exit !($2) }"; then echo "$w $X $Y $WIDTH $HEIGHT"; fi
   done
 }
-settings() { shown_windows "$1" 'w == 210' | grep .; }
-no_settings() { ! settings "$1" >/dev/null; }
 about() { shown_windows "$1" 'w == 346 && h == 430' | grep .; }
 no_about() { ! about "$1" >/dev/null; }
 help() { shown_windows "$1" 'w == 360 && h == 470' | grep .; }
 no_help() { ! help "$1" >/dev/null; }
-click_at() { move "$1" "$2"; pace 0.2; xdotool click "${3:-1}"; }
-# Right-clicks the icon and waits for the settings panel; sets PX PY PW PH.
-open_settings() {
-  local geometry
-  click_at "$IX" "$IY" 3
-  geometry=$(wait_steady 5 3 settings "$1") || { shot no-settings; fail "a right click on the tray icon opened no panel"; }
-  set -- $geometry
-  PX=$2 PY=$3 PW=$4 PH=$5
-}
 # The footer's buttons, 14 wide, 8 above the bottom: Help 12 in from the
 # left; About left of Quit, which is 12 in from the right, 12 apart.
 press_help() { open_settings "$1"; click_at $((PX + 12 + 7)) $((PY + PH - 8 - 7)); }
@@ -91,14 +40,12 @@ centred() {
 
 run() {
   local pid=$1 theme=$2 geometry id
-  wait_steady 10 3 tray_icon "$pid" >/dev/null || fail "no tray icon ($theme)"
-  set -- $(tray_icon "$pid")
-  IX=$(($1 + $3 / 2)) IY=$(($2 + $4 / 2))
+  await_tray_icon "$pid"
 
   # About: centred, named, closed by Esc.
   press_about "$pid"
   geometry=$(wait_steady 5 3 about "$pid") || { shot "no-about-$theme"; fail "About opened no panel ($theme)"; }
-  no_settings "$pid" || fail "the settings panel stayed open under About ($theme)"
+  no_settings_panel "$pid" || fail "the settings panel stayed open under About ($theme)"
   set -- $geometry
   id=$1
   centred 346 430 "$2" "$3" || fail "the about panel at $2,$3 is not centred in the work area ($theme)"
@@ -113,7 +60,7 @@ run() {
   press_help "$pid"
   wait_steady 5 3 help "$pid" >/dev/null || { shot "no-help-$theme"; fail "Help opened no panel ($theme)"; }
   press_help "$pid"
-  wait_until 5 no_settings "$pid" || fail "the settings panel stayed open under Help ($theme)"
+  wait_until 5 no_settings_panel "$pid" || fail "the settings panel stayed open under Help ($theme)"
   geometry=$(wait_steady 5 3 help "$pid") || fail "the second Help opened no panel ($theme)"
   [ "$(help "$pid" | wc -l)" -eq 1 ] || fail "two help panels are shown ($theme)"
   set -- $geometry
@@ -130,7 +77,7 @@ run() {
 
 start_overink
 run "${pids[0]}" light
-if [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+if has_qt6ct; then
   kill "${pids[0]}"
   wait "${pids[0]}" 2>/dev/null
   start_overink dark

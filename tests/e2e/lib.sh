@@ -200,11 +200,12 @@ window_of_width() {
   found=$(shown_window "$1" "w == $2 && h >= ${3:-1}") || return 1
   echo "${found#* }"
 }
-# toolbar_geometry PID: the toolbar, our shown window 36 pixels high (the
-# horizontal layout), as X Y W H.
+# toolbar PID: the toolbar, our shown window 36 pixels high (the horizontal
+# layout), as "ID X Y W H"; toolbar_geometry PID: as X Y W H.
+toolbar() { shown_window "$1" 'h == 36 && w > 600'; }
 toolbar_geometry() {
   local found
-  found=$(shown_window "$1" 'h == 36 && w > 600') || return 1
+  found=$(toolbar "$1") || return 1
   echo "${found#* }"
 }
 # overlays PID: our shown windows covering the 1920x1080 screen (but its
@@ -217,26 +218,77 @@ overlays() {
   done
 }
 overlays_shown() { overlays "$1" | wc -l; }
-# show_toolbar PID: clicks the tray icon and waits for the toolbar to rest;
-# sets TX TY TW TH.
-show_toolbar() {
-  local icon geometry
-  # The tray host places the icon after embedding it: wait until it rests.
+# await_tray_icon PID: waits for the tray icon to rest (the tray host places
+# it after embedding it); sets IX IY, its centre.
+await_tray_icon() {
+  local icon
   icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
-  click_at $icon
+  set -- $icon
+  IX=$1 IY=$2
+}
+# show_toolbar PID: clicks the tray icon and waits for the toolbar to rest;
+# sets IX IY and TX TY TW TH.
+show_toolbar() {
+  local geometry
+  await_tray_icon "$1"
+  click_at "$IX" "$IY"
   geometry=$(wait_steady 10 3 toolbar_geometry "$1") || fail "the tray icon showed no toolbar"
   set -- $geometry
   TX=$1 TY=$2 TW=$3 TH=$4
 }
+
+# settings_panel PID: the settings panel, our shown window 210 wide, as
+# "ID X Y W H".
+settings_panel() { shown_window "$1" 'w == 210'; }
+no_settings_panel() { ! settings_panel "$1" >/dev/null; }
+# open_settings PID: right-clicks the tray icon at IX IY and waits for the
+# settings panel to rest; sets PX PY PW PH.
+open_settings() {
+  local geometry
+  click_at "$IX" "$IY" 3
+  wait_until 5 settings_panel "$1" >/dev/null || { shot no-panel; fail "a right click on the tray icon opened no panel"; }
+  geometry=$(wait_steady 5 3 settings_panel "$1") || fail "the panel does not settle"
+  set -- $geometry
+  PX=$2 PY=$3 PW=$4 PH=$5
+}
+# alert PID: an alert of ours, a shown window that is none of the others
+# (overlay, settings panel, toolbar), as "ID X Y W H".
+alert() { shown_window "$1" '(w != 1920 && w != 210 && h != 36 && w > 100 && h > 80)'; }
+no_alert() { ! alert "$1" >/dev/null; }
+# above WINDOW OTHER: the window manager stacks WINDOW above OTHER.
+above() {
+  local id i=0 pa=0 pb=0
+  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2 | tr -d ','); do
+    i=$((i + 1))
+    [ $((id)) -eq "$1" ] && pa=$i
+    [ $((id)) -eq "$2" ] && pb=$i
+  done
+  [ "$pa" -gt 0 ] && [ "$pb" -gt 0 ] && [ "$pa" -gt "$pb" ]
+}
+# kept_above WINDOW: the window asks to stay above others.
+kept_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
 
 # ---- Input and shots ----
 
 # click_at X Y [BUTTON]: a person's click, the pointer resting on the spot
 # first.
 click_at() { move "$1" "$2" && pace 0.2 && xdotool click "${3:-1}"; }
+# drag_between X1 Y1 X2 Y2: a left-button drag in 20 steps at a person's
+# pace.
+drag_between() {
+  local i
+  move "$1" "$2"
+  xdotool mousedown 1
+  for i in $(seq 1 20); do xdotool mousemove $(($1 + ($3 - $1) * i / 20)) $(($2 + ($4 - $2) * i / 20)); pace 0.01; done
+  pace 0.05
+  xdotool mouseup 1
+}
 # red_in SHOT W H X Y: the pixels of the program's red (the first drawing
 # colour, 255 59 48, give or take antialiasing) in a rectangle of a shot.
 red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
+# white_in SHOT W H X Y: the pure white pixels (edit handles) in a
+# rectangle of a shot.
+white_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 240 && g > 240 && b > 240'; }
 # brightness SHOT W H X Y: the mean brightness 0..1 of a rectangle of a shot.
 brightness() { convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage -colorspace Gray -format '%[fx:mean]' info:; }
 # same_pixels PNG PNG: the two images are alike to the pixel.

@@ -11,37 +11,9 @@ set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 recorder=${OVERINK_CLICK_RECORDER:?the click recorder}
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/pins_to_a_window
-mkdir -p "$out"
-rm -f "$out"/*.png "$out"/*.log
-home=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-shot_until() {
-  local name=$1
-  shift
-  wait_until 5 eval 'shot "$name"; '"$*"
-}
-# Red pixels (the default colour) in a rectangle of a shot: NAME W H X Y.
-red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$overink_pid" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
+e2e_begin pins_to_a_window
+# The logs start afresh too: the program's is appended to.
+rm -f "$out"/*.log
 # geometry_of NAME: "X Y W H" of our shown window of that name.
 geometry_of() {
   local w X Y WIDTH HEIGHT SCREEN WINDOW
@@ -68,18 +40,9 @@ pids+=("$recorder_pid")
 wait_until 10 has_line "$out/recorder.log" '^ready ' || fail "the other window did not show"
 window=$(awk '/^ready / { print $2; exit }' "$out/recorder.log")
 
-mkdir -p "$home/.config"
-HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-  "$overink" >"$out/overink.log" 2>&1 &
-overink_pid=$!
-pids+=("$overink_pid")
-icon=$(wait_steady 10 3 tray_icon) || fail "no tray icon"
-set -- $icon
-move "$1" "$2" || fail "the pointer does not reach the tray icon"
-xdotool click 1
-dock=$(wait_steady 10 3 geometry_of 'Overink Toolbar') || fail "the tray icon showed no toolbar"
-set -- $dock
-TX=$1 TY=$2 TW=$3 TH=$4
+start_overink
+overink_pid=${pids[-1]}
+show_toolbar "$overink_pid"
 
 # A stroke below the window, before pinning.
 draw_line 200 500 900

@@ -10,34 +10,8 @@ set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 e2e_begin settings_panel
-toolbar() { shown_window "$1" 'h == 36 && w > 600'; }
 overlay() { shown_window "$1" 'w == 1920 && h >= 1079'; }
-panel() { shown_window "$1" 'w == 210'; }
-no_panel() { ! panel "$1" >/dev/null; }
 toolbar_at() { toolbar "$1" | awk -v x="$2" -v y="$3" '{ exit !($2 == x && $3 == y) }'; }
-# The quit alert: a shown window of ours that is none of the others.
-alert() { shown_window "$1" '(w != 1920 && w != 210 && h != 36 && w > 100 && h > 80)'; }
-no_alert() { ! alert "$1" >/dev/null; }
-# above WINDOW OTHER: the window manager stacks WINDOW above OTHER.
-above() {
-  local id i=0 pa=0 pb=0
-  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2 | tr -d ','); do
-    i=$((i + 1))
-    [ $((id)) -eq "$1" ] && pa=$i
-    [ $((id)) -eq "$2" ] && pb=$i
-  done
-  [ "$pa" -gt 0 ] && [ "$pb" -gt 0 ] && [ "$pa" -gt "$pb" ]
-}
-kept_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
-# Right-clicks the icon and waits for the panel; sets PX PY PW PH.
-open_panel() {
-  local geometry
-  click_at "$IX" "$IY" 3
-  wait_until 5 panel "$1" >/dev/null || { shot no-panel; fail "a right click on the tray icon opened no panel"; }
-  geometry=$(wait_steady 5 3 panel "$1") || fail "the panel does not settle"
-  set -- $geometry
-  PX=$2 PY=$3 PW=$4 PH=$5
-}
 
 # ---- Light: the panel under the icon, the bottom-left spot, Quit ----
 start_overink
@@ -48,7 +22,7 @@ IX=$(($1 + $3 / 2)) IY=$(($2 + $4 / 2)) ibottom=$(($2 + $4))
 click_at "$IX" "$IY"
 wait_until 5 toolbar "$pid" >/dev/null || fail "the tray icon showed no toolbar"
 pace 0.5
-open_panel "$pid"
+open_settings "$pid"
 [ "$PY" -eq $((ibottom + 6)) ] || fail "the panel's top is at $PY, not 6 under the icon's bottom $ibottom"
 [ $((PX + PW)) -le 1920 ] || fail "the panel runs off the screen"
 [ "$PH" -gt 200 ] || fail "the panel is only $PH high"
@@ -58,15 +32,15 @@ shot 1-panel-light
 # edge, 182 wide), 95 % down it (96 high, under the 14-point padding, the
 # title and 5 points).
 click_at $((PX + 14 + 33)) $((PY + 14 + 13 + 5 + 91))
-wait_until 5 no_panel "$pid" || fail "picking a spot left the panel open"
+wait_until 5 no_settings_panel "$pid" || fail "picking a spot left the panel open"
 wait_until 5 toolbar_at "$pid" 8 1036 || { shot no-move; fail "the toolbar did not move to the bottom left"; }
 shot 2-bottom-left
 
 # Quit, then Return: the default answer keeps the program.
-open_panel "$pid"
+open_settings "$pid"
 click_at $((PX + PW - 12 - 7)) $((PY + PH - 8 - 7))
 wait_until 5 alert "$pid" >/dev/null || { shot no-alert; fail "Quit asked nothing"; }
-no_panel "$pid" || fail "the panel stayed open under the alert"
+no_settings_panel "$pid" || fail "the panel stayed open under the alert"
 set -- $(alert "$pid")
 alert_id=$1
 set -- $(toolbar "$pid")
@@ -85,7 +59,7 @@ kill -0 "$pid" 2>/dev/null || fail "Return (Cancel) ended the program"
 toolbar "$pid" >/dev/null || fail "cancelling hid the toolbar"
 
 # Quit, then "Close" (the second button): the program ends, status 0.
-open_panel "$pid"
+open_settings "$pid"
 click_at $((PX + PW - 12 - 7)) $((PY + PH - 8 - 7))
 wait_until 5 alert "$pid" >/dev/null || fail "the second Quit asked nothing"
 xdotool key Tab
@@ -102,17 +76,16 @@ if has_qt6ct; then
   start_overink dark
   pid=${pids[1]}
   wait_steady 10 3 tray_icon_frame "$pid" >/dev/null || fail "no tray icon (dark)"
-  open_panel "$pid"
+  open_settings "$pid"
   closed=$PH
   # The middle of the section's header row, under the diagram: 14 + title
   # 13 + 5 + 96 + 5 + caption 13 + 10 + 2, and half its 12 points.
   click_at $((PX + 100)) $((PY + 164))
-  grown() { panel "$pid" | awk -v h="$closed" '{ exit !($5 > h + 80) }'; }
+  grown() { settings_panel "$pid" | awk -v h="$closed" '{ exit !($5 > h + 80) }'; }
   wait_until 5 grown || { shot dark-not-grown; fail "the smoothing section did not open"; }
   pace 0.3
   shot 4-panel-dark
-  dark=$(convert "$out/4-panel-dark.png" -crop "100x20+$((PX + 50))+$((PY + 40))" +repage -colorspace Gray \
-    -format '%[fx:mean]' info:)
+  dark=$(brightness 4-panel-dark 100 20 $((PX + 50)) $((PY + 40)))
   awk -v b="$dark" 'BEGIN { exit !(b < 0.35) }' || fail "the dark panel is light ($dark)"
 else
   echo "note: qt6ct is not installed, no dark shot"

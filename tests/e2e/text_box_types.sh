@@ -10,72 +10,11 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/text_box_types
-mkdir -p "$out"
-rm -f "$out"/*.png
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-# Red pixels (the default colour, 255 59 48, give or take antialiasing) in a
-# rectangle of a shot: NAME W H X Y.
-red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 200 && g < 130 && b < 120'; }
-# A person's click: the pointer rests on the spot first.
-click_at() { move "$1" "$2" && pace 0.2 && xdotool click "${3:-1}"; }
+e2e_begin text_box_types
+# Red pixels of typed text (the default colour, antialiased more than a
+# stroke) in a rectangle of a shot: NAME W H X Y.
+text_red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 200 && g < 130 && b < 120'; }
 type_text() { xdotool type --delay 60 "$1"; }
-start_overink() {
-  local home
-  home=$(mktemp -d)
-  homes+=("$home")
-  mkdir -p "$home/.config"
-  if [ "${1:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      QT_QPA_PLATFORMTHEME=qt6ct "$overink" >>"$out/overink.log" 2>&1 &
-  else
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      "$overink" >>"$out/overink.log" 2>&1 &
-  fi
-  pids+=($!)
-}
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-toolbar_geometry() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
-}
-# Clicks the tray icon and waits for the toolbar to rest; sets TX TY TW TH.
-show_toolbar() {
-  local icon geometry
-  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
-  set -- $icon
-  move "$1" "$2" || fail "the pointer does not reach the tray icon"
-  xdotool click 1
-  geometry=$(wait_steady 10 3 toolbar_geometry "${pids[-1]}") || fail "the tray icon showed no toolbar"
-  set -- $geometry
-  TX=$1 TY=$2 TW=$3 TH=$4
-}
 
 # The box's accent (the palette's highlight, blue) in a rectangle: NAME W H X Y.
 accent_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'b > 150 && r < 120'; }
@@ -92,16 +31,16 @@ click_at $(text_slot)
 click_at 600 500
 wait_until 5 eval 'shot 1-box; [ "$(accent_in 1-box 200 80 500 460)" -ge 40 ]' || fail "the click opened no box"
 type_text Hello
-hello_typed() { shot 2-typed; [ "$(red_in 2-typed 260 70 560 465)" -ge 400 ]; }
+hello_typed() { shot 2-typed; [ "$(text_red_in 2-typed 260 70 560 465)" -ge 400 ]; }
 wait_until 5 hello_typed || fail "the typed text is not in the box"
-[ "$(red_in 2-typed 1920 400 0 600)" -eq 0 ] || fail "red below the box"
+[ "$(text_red_in 2-typed 1920 400 0 600)" -eq 0 ] || fail "red below the box"
 
 # A click elsewhere commits: the text stays where it was typed, the box goes.
-typed=$(red_in 2-typed 260 70 560 465)
+typed=$(text_red_in 2-typed 260 70 560 465)
 click_at 1400 900
 committed() {
   shot 3-committed
-  [ "$(accent_in 3-committed 300 120 480 420)" -eq 0 ] && [ "$(red_in 3-committed 260 70 560 465)" -ge $((typed * 9 / 10)) ]
+  [ "$(accent_in 3-committed 300 120 480 420)" -eq 0 ] && [ "$(text_red_in 3-committed 260 70 560 465)" -ge $((typed * 9 / 10)) ]
 }
 wait_until 5 committed || fail "the text did not stay where it was typed (had $typed red pixels)"
 convert "$out/2-typed.png" -crop 90x40+580+480 +repage "$out/typed-crop.png"
@@ -119,7 +58,7 @@ xdotool mouseup 3
 wait_until 5 eval 'shot 4-dragged; [ "$(accent_in 4-dragged 410 4 296 698)" -ge 100 ]' ||
   fail "the right drag opened no box along its top edge"
 type_text Hi
-wait_until 5 eval 'shot 5-hi; [ "$(red_in 5-hi 390 90 305 705)" -ge 300 ]' || fail "no text in the dragged box"
+wait_until 5 eval 'shot 5-hi; [ "$(text_red_in 5-hi 390 90 305 705)" -ge 300 ]' || fail "no text in the dragged box"
 # The handle above the box's middle, dragged right of its centre (500, 750),
 # turns it a quarter: "Hi" then stands along the box's new right-hand top.
 move 500 674
@@ -128,24 +67,24 @@ for x in $(seq 520 20 700); do xdotool mousemove "$x" $((674 + (x - 500) * 76 / 
 xdotool mousemove 700 750
 pace 0.05
 xdotool mouseup 1
-turned() { shot 6-turned; [ "$(red_in 6-turned 90 90 470 545)" -ge 300 ] && [ "$(red_in 6-turned 100 90 305 705)" -eq 0 ]; }
+turned() { shot 6-turned; [ "$(text_red_in 6-turned 90 90 470 545)" -ge 300 ] && [ "$(text_red_in 6-turned 100 90 305 705)" -eq 0 ]; }
 wait_until 5 turned || fail "the rotate handle did not turn the box"
 xdotool key Escape
 wait_until 5 eval 'shot 7-esc; [ "$(accent_in 7-esc 420 420 290 540)" -eq 0 ]' || fail "Esc left the box open"
-[ "$(red_in 7-esc 90 90 470 545)" -ge 300 ] || fail "Esc lost the turned text"
-[ "$(red_in 7-esc 260 70 560 465)" -ge $((typed * 9 / 10)) ] || fail "the first text is gone"
+[ "$(text_red_in 7-esc 90 90 470 545)" -ge 300 ] || fail "Esc lost the turned text"
+[ "$(text_red_in 7-esc 260 70 560 465)" -ge $((typed * 9 / 10)) ] || fail "the first text is gone"
 
 kill "$first"
 wait "$first" 2>/dev/null
 
 # The box in the dark palette, through the qt6ct plugin when it is installed.
-if [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+if has_qt6ct; then
   start_overink dark
   show_toolbar "${pids[-1]}"
   click_at $(text_slot)
   click_at 600 500
   type_text Dark
-  wait_until 5 eval 'shot 8-dark; [ "$(red_in 8-dark 260 70 560 465)" -ge 300 ]' || fail "no text in the dark palette"
+  wait_until 5 eval 'shot 8-dark; [ "$(text_red_in 8-dark 260 70 560 465)" -ge 300 ]' || fail "no text in the dark palette"
 else
   echo "note: qt6ct is not installed, no dark shot"
 fi

@@ -11,19 +11,9 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/update_check
-mkdir -p "$out"
-rm -f "$out"/*.png
+e2e_begin update_check
 work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
+homes+=("$work")
 
 # The feed: one item far newer than any build.
 cat >"$work/feed.xml" <<'FEED'
@@ -64,79 +54,18 @@ pids+=($!)
 wait_until 10 test -s "$work/port" || fail "the feed server did not start"
 port=$(cat "$work/port")
 
-# start_overink HOME [dark]
-start_overink() {
-  local home=$1 theme=()
-  mkdir -p "$home/.config"
-  if [ "${2:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    theme=(QT_QPA_PLATFORMTHEME=qt6ct)
-  fi
-  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
-    OVERINK_APPCAST_URL="http://127.0.0.1:$port/feed.xml" "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
-  pids+=($!)
-}
-tray_icon() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$X $Y $WIDTH $HEIGHT"
-      return 0
-    fi
-  done
-  return 1
-}
-shown_window() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if awk -v w="$WIDTH" -v h="$HEIGHT" "BEGIN { exit !($2) }"; then echo "$w $X $Y $WIDTH $HEIGHT"; return 0; fi
-  done
-  return 1
-}
-toolbar() { shown_window "$1" 'h == 36 && w > 600'; }
-panel() { shown_window "$1" 'w == 210'; }
-no_panel() { ! panel "$1" >/dev/null; }
-# The offer: a shown window of ours that is none of the others.
-alert() { shown_window "$1" '(w != 1920 && w != 210 && h != 36 && w > 100 && h > 80)'; }
-no_alert() { ! alert "$1" >/dev/null; }
-above() {
-  local id i=0 pa=0 pb=0
-  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2 | tr -d ','); do
-    i=$((i + 1))
-    [ $((id)) -eq "$1" ] && pa=$i
-    [ $((id)) -eq "$2" ] && pb=$i
-  done
-  [ "$pa" -gt 0 ] && [ "$pb" -gt 0 ] && [ "$pa" -gt "$pb" ]
-}
-kept_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
-click_at() { move "$1" "$2"; pace 0.2; xdotool click "${3:-1}"; }
-open_panel() {
-  local geometry
-  click_at "$IX" "$IY" 3
-  wait_until 5 panel "$1" >/dev/null || { shot no-panel; fail "a right click on the tray icon opened no panel"; }
-  geometry=$(wait_steady 5 3 panel "$1") || fail "the panel does not settle"
-  set -- $geometry
-  PX=$2 PY=$3 PW=$4 PH=$5
-}
+# The program reads the feed from that server.
+export OVERINK_APPCAST_URL="http://127.0.0.1:$port/feed.xml"
 requests() { grep -c 'GET /feed.xml' "$work/requests.log" 2>/dev/null; }
 requested() { [ "$(requests)" = "$1" ]; }
 recorded() { grep -q '"updater.lastUpdateCheckDate"' "$1/.config/overink/defaults.json" 2>/dev/null; }
 
 # ---- Light ----
-home=$work/light
-start_overink "$home"
+start_overink
 pid=${pids[-1]}
-icon=$(wait_steady 10 3 tray_icon "$pid") || fail "no tray icon"
-set -- $icon
-IX=$(($1 + $3 / 2)) IY=$(($2 + $4 / 2))
-click_at "$IX" "$IY"
-wait_until 5 toolbar "$pid" >/dev/null || fail "the tray icon showed no toolbar"
+show_toolbar "$pid"
 pace 0.5
-open_panel "$pid"
+open_settings "$pid"
 pace 0.3
 shot 1-panel-light
 [ "$(requests)" = "" ] || [ "$(requests)" = 0 ] || fail "the feed was read before any check"
@@ -145,7 +74,7 @@ shot 1-panel-light
 # panel's bottom edge (footer 30, divider 8, checkbox two lines and its
 # inset, the status line).
 click_at $((PX + PW - 14 - 30)) $((PY + PH - 104))
-wait_until 5 no_panel "$pid" || { shot panel-stays; fail "Check Now left the panel open"; }
+wait_until 5 no_settings_panel "$pid" || { shot panel-stays; fail "Check Now left the panel open"; }
 wait_until 10 alert "$pid" >/dev/null || { shot no-offer; fail "the check offered nothing (feed read $(requests) times)"; }
 requested 1 || fail "the feed was read $(requests) times, not once"
 set -- $(alert "$pid")
@@ -165,7 +94,7 @@ toolbar "$pid" >/dev/null || fail "the offer hid the toolbar"
 wait_until 5 recorded "$home" || fail "the check is not recorded in the program's store"
 
 # Opened again, the panel tells when the check ran (shot).
-open_panel "$pid"
+open_settings "$pid"
 pace 0.3
 shot 3-panel-after-check
 requested 1 || fail "opening the panel read the feed again"
@@ -175,15 +104,14 @@ kill "$pid"
 wait "$pid" 2>/dev/null
 
 # ---- Dark: the panel with its update rows in the qt6ct palette ----
-if [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
-  start_overink "$work/dark" dark
+if has_qt6ct; then
+  start_overink dark
   pid=${pids[-1]}
-  wait_steady 10 3 tray_icon "$pid" >/dev/null || fail "no tray icon (dark)"
-  open_panel "$pid"
+  await_tray_icon "$pid"
+  open_settings "$pid"
   pace 0.3
   shot 4-panel-dark
-  dark=$(convert "$out/4-panel-dark.png" -crop "100x20+$((PX + 20))+$((PY + PH - 110))" +repage -colorspace Gray \
-    -format '%[fx:mean]' info:)
+  dark=$(brightness 4-panel-dark 100 20 $((PX + 20)) $((PY + PH - 110)))
   awk -v b="$dark" 'BEGIN { exit !(b < 0.35) }' || fail "the dark panel's update rows are light ($dark)"
 else
   echo "note: qt6ct is not installed, no dark shot"

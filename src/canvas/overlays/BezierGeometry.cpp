@@ -165,4 +165,34 @@ void dragHandle(std::vector<QPointF>& v, std::vector<QPointF>& in, std::vector<Q
     }
 }
 
+ArmedVertices ArmedVertices::of(const DrawingStroke& stroke, std::vector<QPointF> vertices) {
+    ArmedVertices a;
+    a.in = armsOf(stroke.bezierHandleIn, vertices.size());
+    a.out = armsOf(stroke.bezierHandleOut, vertices.size());
+    a.vertices = std::move(vertices);
+    return a;
+}
+
+std::vector<QPointF> ArmedVertices::handles() const {
+    std::vector<HandleRef> refs;
+    return vertexAndArmHandles(vertices, in, out, refs);
+}
+
+std::vector<std::pair<QPointF, QPointF>> ArmedVertices::armLines() const {
+    std::vector<std::pair<QPointF, QPointF>> lines;
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        if (!isZero(in[i])) lines.emplace_back(vertices[i], vertices[i] + in[i]);
+        if (!isZero(out[i])) lines.emplace_back(vertices[i], vertices[i] + out[i]);
+    }
+    return lines;
+}
+
+std::optional<HandleRef> ArmedVertices::drag(std::size_t handle, QPointF to) {
+    std::vector<HandleRef> refs;
+    vertexAndArmHandles(vertices, in, out, refs);
+    if (handle >= refs.size()) return std::nullopt;
+    dragHandle(vertices, in, out, refs[handle], to);
+    return refs[handle];
+}
+
 } // namespace bezier_geometry

@@ -69,4 +69,20 @@ std::vector<QPointF> vertexAndArmHandles(const std::vector<QPointF>& vertices, c
 void dragHandle(std::vector<QPointF>& vertices, std::vector<QPointF>& in, std::vector<QPointF>& out,
                 const HandleRef& ref, QPointF to);
 
+// Vertices with an in and an out arm each: what the bezier path and polygon
+// edit overlays show and drag.
+struct ArmedVertices {
+    std::vector<QPointF> vertices, in, out;
+
+    // `vertices` with the arms `stroke` gives them.
+    static ArmedVertices of(const DrawingStroke& stroke, std::vector<QPointF> vertices);
+    // The handles, as vertexAndArmHandles lists them.
+    std::vector<QPointF> handles() const;
+    // A line from each vertex to every arm tip of it that is not zero.
+    std::vector<std::pair<QPointF, QPointF>> armLines() const;
+    // Drags handle `handle` (of handles()) to `to`; what that handle is, or
+    // none when there is no such handle.
+    std::optional<HandleRef> drag(std::size_t handle, QPointF to);
+};
+
 } // namespace bezier_geometry

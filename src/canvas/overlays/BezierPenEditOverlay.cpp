@@ -18,21 +18,12 @@ constexpr double kClickTravel = 5;
 constexpr double kDoubleClickSeconds = 0.35;
 constexpr double kDoubleClickDistance = 20;
 
-struct Path {
-    std::vector<QPointF> anchors, in, out;
-};
+// A path's anchors with their arms.
+ArmedVertices pathOf(const DrawingStroke& s) { return ArmedVertices::of(s, anchors(s)); }
 
-Path pathOf(const DrawingStroke& s) {
-    Path p;
-    p.anchors = anchors(s);
-    p.in = armsOf(s.bezierHandleIn, p.anchors.size());
-    p.out = armsOf(s.bezierHandleOut, p.anchors.size());
-    return p;
-}
-
-DrawingStroke withPath(const DrawingStroke& s, Path p) {
+DrawingStroke withPath(const DrawingStroke& s, ArmedVertices p) {
     DrawingStroke result = s;
-    setAnchors(result, std::move(p.anchors), std::move(p.in), std::move(p.out));
+    setAnchors(result, std::move(p.vertices), std::move(p.in), std::move(p.out));
     return result;
 }
 
@@ -46,34 +37,21 @@ BezierPenEditOverlay::BezierPenEditOverlay(const DrawingStroke& stroke, StrokeHa
 
 double BezierPenEditOverlay::clickTravel() const { return kClickTravel; }
 
-std::vector<QPointF> BezierPenEditOverlay::handles(const DrawingStroke& stroke) const {
-    const Path p = pathOf(stroke);
-    std::vector<HandleRef> refs;
-    return vertexAndArmHandles(p.anchors, p.in, p.out, refs);
-}
+std::vector<QPointF> BezierPenEditOverlay::handles(const DrawingStroke& stroke) const { return pathOf(stroke).handles(); }
 
 std::vector<std::pair<QPointF, QPointF>> BezierPenEditOverlay::arms(const DrawingStroke& stroke) const {
-    const Path p = pathOf(stroke);
-    std::vector<std::pair<QPointF, QPointF>> lines;
-    for (std::size_t i = 0; i < p.anchors.size(); ++i) {
-        if (!isZero(p.in[i])) lines.emplace_back(p.anchors[i], p.anchors[i] + p.in[i]);
-        if (!isZero(p.out[i])) lines.emplace_back(p.anchors[i], p.anchors[i] + p.out[i]);
-    }
-    return lines;
+    return pathOf(stroke).armLines();
 }
 
 DrawingStroke BezierPenEditOverlay::dragged(const DrawingStroke& start, std::size_t handle, QPointF to) const {
-    Path p = pathOf(start);
-    std::vector<HandleRef> refs;
-    vertexAndArmHandles(p.anchors, p.in, p.out, refs);
-    if (handle >= refs.size()) return start;
-    const HandleRef ref = refs[handle];
-    const bool closed = isClosed(p.anchors);
-    dragHandle(p.anchors, p.in, p.out, ref, to);
+    ArmedVertices p = pathOf(start);
+    const bool closed = isClosed(p.vertices);
+    const auto ref = p.drag(handle, to);
+    if (!ref) return start;
     // The two ends of a closed path are one vertex.
-    const std::size_t last = p.anchors.size() - 1;
-    if (closed && ref.kind == HandleRef::vertex && (ref.index == 0 || ref.index == last))
-        p.anchors[0] = p.anchors[last] = to;
+    const std::size_t last = p.vertices.size() - 1;
+    if (closed && ref->kind == HandleRef::vertex && (ref->index == 0 || ref->index == last))
+        p.vertices[0] = p.vertices[last] = to;
     return withPath(start, std::move(p));
 }
 
@@ -83,18 +61,18 @@ BezierPenEditOverlay::Grab BezierPenEditOverlay::grabOffHandles(QPointF point) c
 }
 
 DrawingStroke BezierPenEditOverlay::moved(const DrawingStroke& start, QPointF by) const {
-    Path p = pathOf(start);
-    for (QPointF& a : p.anchors) a += by;
+    ArmedVertices p = pathOf(start);
+    for (QPointF& a : p.vertices) a += by;
     return withPath(start, std::move(p));
 }
 
 std::optional<DrawingStroke> BezierPenEditOverlay::doubleClicked(QPointF point) const {
-    Path p = pathOf(stroke());
-    if (const auto i = edit_handles::handleAt(p.anchors, point)) {
-        const bool closed = isClosed(p.anchors);
-        const std::size_t last = p.anchors.size() - 1;
+    ArmedVertices p = pathOf(stroke());
+    if (const auto i = edit_handles::handleAt(p.vertices, point)) {
+        const bool closed = isClosed(p.vertices);
+        const std::size_t last = p.vertices.size() - 1;
         // On a closed path the ends are one vertex, with the neighbours of both.
-        std::vector<QPointF> ring = p.anchors;
+        std::vector<QPointF> ring = p.vertices;
         if (closed) ring.pop_back();
         const std::size_t at = (closed && *i == last) ? 0 : *i;
         if (isZero(p.in[*i]) && isZero(p.out[*i])) {

@@ -13,19 +13,10 @@ using namespace bezier_geometry;
 
 namespace {
 
-struct Outline {
-    std::vector<QPointF> vertices, in, out;
-};
+// A polygon's vertices with their arms.
+ArmedVertices outlineOf(const DrawingStroke& s) { return ArmedVertices::of(s, polygonVertices(s)); }
 
-Outline outlineOf(const DrawingStroke& s) {
-    Outline o;
-    o.vertices = polygonVertices(s);
-    o.in = armsOf(s.bezierHandleIn, o.vertices.size());
-    o.out = armsOf(s.bezierHandleOut, o.vertices.size());
-    return o;
-}
-
-DrawingStroke withOutline(const DrawingStroke& s, Outline o) {
+DrawingStroke withOutline(const DrawingStroke& s, ArmedVertices o) {
     DrawingStroke result = s;
     result.customVertices = std::move(o.vertices);
     result.bezierHandleIn = std::move(o.in);
@@ -49,33 +40,22 @@ PolygonEditOverlay::PolygonEditOverlay(DrawingState& state, const DrawingStroke&
 }
 
 std::vector<QPointF> PolygonEditOverlay::handles(const DrawingStroke& stroke) const {
-    const Outline o = outlineOf(stroke);
-    std::vector<HandleRef> refs;
-    return vertexAndArmHandles(o.vertices, o.in, o.out, refs);
+    return outlineOf(stroke).handles();
 }
 
 std::vector<std::pair<QPointF, QPointF>> PolygonEditOverlay::arms(const DrawingStroke& stroke) const {
-    const Outline o = outlineOf(stroke);
-    std::vector<std::pair<QPointF, QPointF>> lines;
-    for (std::size_t i = 0; i < o.vertices.size(); ++i) {
-        if (!isZero(o.in[i])) lines.emplace_back(o.vertices[i], o.vertices[i] + o.in[i]);
-        if (!isZero(o.out[i])) lines.emplace_back(o.vertices[i], o.vertices[i] + o.out[i]);
-    }
-    return lines;
+    return outlineOf(stroke).armLines();
 }
 
 DrawingStroke PolygonEditOverlay::dragged(const DrawingStroke& start, std::size_t handle, QPointF to) const {
-    Outline o = outlineOf(start);
-    std::vector<HandleRef> refs;
-    vertexAndArmHandles(o.vertices, o.in, o.out, refs);
-    if (handle >= refs.size()) return start;
-    dragHandle(o.vertices, o.in, o.out, refs[handle], to);
+    ArmedVertices o = outlineOf(start);
+    if (!o.drag(handle, to)) return start;
     return withOutline(start, std::move(o));
 }
 
 bool PolygonEditOverlay::toggleVertexAt(QPointF point) {
     platform::assertMainThread("PolygonEditOverlay::toggleVertexAt");
-    Outline o = outlineOf(stroke());
+    ArmedVertices o = outlineOf(stroke());
     const auto i = edit_handles::handleAt(o.vertices, toStroke(point));
     if (!i) return false;
     if (isZero(o.in[*i]) && isZero(o.out[*i])) {

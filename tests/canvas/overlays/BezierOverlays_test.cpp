@@ -1,10 +1,9 @@
 #include "canvas/overlays/BezierGeometry.h"
 #include "canvas/overlays/BezierPenDrawingOverlay.h"
 #include "canvas/overlays/BezierPenEditOverlay.h"
-#include "canvas/overlays/OverlayPointer.h"
+#include "canvas/overlays/OverlayHost.h"
 #include "model/DrawingState.h"
 #include "support/CanvasTestUtil.h"
-#include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -16,32 +15,19 @@ using namespace bezier_geometry;
 
 namespace {
 
-void expectNear(QPointF actual, QPointF expected, double tolerance = 1e-9) {
-    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
-    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
-}
-
-struct BezierPen : ::testing::Test {
-    TestDrawingState t;
-    DrawingState& s = *t.state;
+struct BezierPen : OverlayHost {
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    QWidget host;
-    OverlayPointer pointer{host};
     std::vector<DrawingStroke> finished;
 
     BezierPen() {
-        host.resize(400, 300);
         s.selectedTool = DrawingTool::bezierPen;
         s.selectedColor = Color::rgba(0, 0, 1, 1);
         s.strokeOpacity = 0.5;
         s.lineWidth = 6;
     }
     BezierPenDrawingOverlay* pen() {
-        auto* o = new BezierPenDrawingOverlay(
-            s, [this](const DrawingStroke& p) { finished.push_back(p); }, &host, clock);
-        o->setGeometry(host.rect());
-        o->show();
-        return o;
+        return show(new BezierPenDrawingOverlay(
+            s, [this](const DrawingStroke& p) { finished.push_back(p); }, &host, clock));
     }
     // Clicks far enough apart in time not to pair up.
     void slowClick(QPointF at) {
@@ -71,15 +57,10 @@ std::vector<QPointF> samples(const DrawingStroke& path, int perSegment) {
 double distanceToPath(const DrawingStroke& path, QPointF p) { return nearestOnPath(path, p)->distance; }
 
 struct BezierEdit : BezierPen {
-    std::vector<DrawingStroke> reports;
     int outsideTaps = 0;
 
     BezierPenEditOverlay* edit(const DrawingStroke& path) {
-        auto* o = new BezierPenEditOverlay(
-            path, [this](const DrawingStroke& p) { reports.push_back(p); }, [this] { ++outsideTaps; }, &host, clock);
-        o->setGeometry(host.rect());
-        o->show();
-        return o;
+        return show(new BezierPenEditOverlay(path, recorder(), [this] { ++outsideTaps; }, &host, clock));
     }
 };
 

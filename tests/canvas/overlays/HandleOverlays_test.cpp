@@ -1,12 +1,10 @@
 #include "canvas/overlays/EllipseEditOverlay.h"
 #include "canvas/overlays/FreehandEditOverlay.h"
 #include "canvas/overlays/LineEditOverlay.h"
+#include "canvas/overlays/OverlayHost.h"
 #include "canvas/overlays/PolygonEditOverlay.h"
 #include "canvas/overlays/ShapeEditOverlay.h"
-#include "canvas/overlays/OverlayPointer.h"
 #include "model/Algorithms.h"
-#include "model/DrawingState.h"
-#include "support/TestDrawingState.h"
 #include "support/TestStrokes.h"
 #include "support/TestUtil.h"
 
@@ -18,30 +16,8 @@ using namespace testing_support;
 
 namespace {
 
-void expectNear(QPointF actual, QPointF expected, double tolerance = 1e-9) {
-    EXPECT_NEAR(actual.x(), expected.x(), tolerance);
-    EXPECT_NEAR(actual.y(), expected.y(), tolerance);
-}
-
 // A host the size of a canvas, an overlay over it, and what it reported.
-struct Overlays : ::testing::Test {
-    TestDrawingState t;
-    DrawingState& s = *t.state;
-    QWidget host;
-    OverlayPointer pointer{host};
-    std::vector<DrawingStroke> reports;
-    Overlays() { host.resize(400, 300); }
-
-    CanvasOverlayFactory::StrokeHandler recorder() {
-        return [this](const DrawingStroke& stroke) { reports.push_back(stroke); };
-    }
-    template <typename T>
-    T* show(T* overlay) {
-        overlay->setGeometry(host.rect());
-        overlay->show();
-        return overlay;
-    }
-};
+struct Overlays : OverlayHost {};
 
 } // namespace
 
