@@ -48,7 +48,8 @@ void BM_StartupLoad_50Brushes_24Cells(benchmark::State& state) {
         record.spacing = 20;
         for (int c = 0; c < 24; ++c) {
             const QString name = uuidText(record.id) + QStringLiteral("_%1.png").arg(c);
-            GIMPBrushParser::writePNG(roundCell(48 + (b + c) % 32), t.brushStore + '/' + name);
+            if (!GIMPBrushParser::writePNG(roundCell(48 + (b + c) % 32), t.brushStore + '/' + name))
+                qFatal("cannot write a cell into %s", qPrintable(t.brushStore));
             record.cellFilenames.append(name);
         }
         brushes.push_back(record);

@@ -30,7 +30,8 @@ struct LargeStore {
         if (bitmaps) {
             QDir().mkpath(t.brushStore);
             const QString sample = t.dir->path() + "/sample.png";
-            GIMPBrushParser::writePNG(testing_support::roundCell(24), sample);
+            if (!GIMPBrushParser::writePNG(testing_support::roundCell(24), sample))
+                qFatal("cannot write %s", qPrintable(sample));
             QFile f(sample);
             f.open(QIODevice::ReadOnly);
             cell = f.readAll();

@@ -3,7 +3,7 @@
 // again to the same records, with nothing skipped the second time.
 
 #include "brushes/BrushFiles.h"
-#include "brushes/BrushRecords.h"
+#include "model/BrushRecords.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,22 +1,17 @@
 // Writes the seed corpora of the brush fuzzers: good files of every kind,
 // version, bytes per pixel and shape, made here rather than copied.
 //   seeds_brushes <seeds-dir>   (writes <seeds-dir>/fuzz_gbr, fuzz_gih, fuzz_vbr)
+#include "SeedFiles.h"
 #include "support/BrushFileWriter.h"
 
 #include <QDir>
-#include <QFile>
 
-#include <cstdio>
 #include <cstring>
 
+using namespace seeds;
 using namespace testing_support;
 
 namespace {
-
-bool write(const QString& dir, const QString& name, const QByteArray& bytes) {
-    QFile f(dir + '/' + name);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 QByteArray rawParams(double radius, double hardness, double aspect, double angle, double tableHardness,
                      std::int32_t spikes, std::uint8_t shape) {
@@ -27,14 +22,7 @@ QByteArray rawParams(double radius, double hardness, double aspect, double angle
     return out;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <seeds-dir>\n", argv[0]);
-        return 2;
-    }
-    const QString root = QString::fromLocal8Bit(argv[1]);
+bool writeSeeds(const QString& root) {
     const QString gbr = root + "/fuzz_gbr", gih = root + "/fuzz_gih", vbr = root + "/fuzz_vbr";
     for (const QString& d : {gbr, gih, vbr}) QDir().mkpath(d);
     bool ok = true;
@@ -50,7 +38,7 @@ int main(int argc, char** argv) {
             f.name = "Seed " + QByteArray::number(bpp);
             f.pixels = brushPixels(f.width, f.height, bpp, int(bpp * 7 + version));
             const QByteArray file = gbrFile(f);
-            ok &= write(gbr, QString("v%1-bpp%2.gbr").arg(version).arg(bpp), file);
+            ok &= writeSeed(gbr, QString("v%1-bpp%2.gbr").arg(version).arg(bpp), file);
             cells.append(file);
         }
     }
@@ -58,18 +46,18 @@ int main(int argc, char** argv) {
     large.width = large.height = 24;
     large.bytesPerPixel = 4;
     large.name = "Caf\xC3\xA9 round";
-    ok &= write(gbr, "v2-large.gbr", gbrFile(large));
+    ok &= writeSeed(gbr, "v2-large.gbr", gbrFile(large));
 
-    ok &= write(gih, "one-cell.gih", gihFile("Single", gihParameters(1), {cells[0]}));
-    ok &= write(gih, "mixed.gih", gihFile("Mixed", gihParameters(6, "0.5", "random"), cells));
-    ok &= write(gih, "grey.gih", gihFile("Grey", gihParameters(3, "1", "angular"), {cells[0], cells[3], cells[0]}));
-    ok &= write(gih, "rgba.gih", gihFile("Colour", gihParameters(2, "2.5", "constant"), {cells[2], cells[5]}));
-    ok &= write(gih, "rgb.gih", gihFile("Rgb", "2 ncells:2 select0:incremental", {cells[1], cells[4]}));
+    ok &= writeSeed(gih, "one-cell.gih", gihFile("Single", gihParameters(1), {cells[0]}));
+    ok &= writeSeed(gih, "mixed.gih", gihFile("Mixed", gihParameters(6, "0.5", "random"), cells));
+    ok &= writeSeed(gih, "grey.gih", gihFile("Grey", gihParameters(3, "1", "angular"), {cells[0], cells[3], cells[0]}));
+    ok &= writeSeed(gih, "rgba.gih", gihFile("Colour", gihParameters(2, "2.5", "constant"), {cells[2], cells[5]}));
+    ok &= writeSeed(gih, "rgb.gih", gihFile("Rgb", "2 ncells:2 select0:incremental", {cells[1], cells[4]}));
 
     VbrFields v10;
     v10.version = "1.0";
     v10.name = "Round";
-    ok &= write(vbr, "v1.0.vbr", vbrFile(v10));
+    ok &= writeSeed(vbr, "v1.0.vbr", vbrFile(v10));
     const char* shapes[] = {"circle", "square", "diamond"};
     for (const char* shape : shapes) {
         for (const char* spikes : {"2", "5", "20"}) {
@@ -80,11 +68,14 @@ int main(int argc, char** argv) {
             v.hardness = "0.75";
             v.aspectRatio = "1.5";
             v.angle = "30";
-            ok &= write(vbr, QString("v1.5-%1-%2.vbr").arg(shape, spikes), vbrFile(v));
+            ok &= writeSeed(vbr, QString("v1.5-%1-%2.vbr").arg(shape, spikes), vbrFile(v));
         }
     }
-    ok &= write(vbr, "raw-soft.bin", rawParams(10, 0.5, 1, 0, 0.5, 2, 0));
-    ok &= write(vbr, "raw-star.bin", rawParams(20, 0.2, 2, 45, 1, 7, 2));
-    if (!ok) std::fprintf(stderr, "seeds_brushes: could not write the seeds under %s\n", argv[1]);
-    return ok ? 0 : 1;
+    ok &= writeSeed(vbr, "raw-soft.bin", rawParams(10, 0.5, 1, 0, 0.5, 2, 0));
+    ok &= writeSeed(vbr, "raw-star.bin", rawParams(20, 0.2, 2, 45, 1, 7, 2));
+    return ok;
 }
+
+} // namespace
+
+int main(int argc, char** argv) { return seeds::run(argc, argv, "seeds_brushes", writeSeeds); }

@@ -2,7 +2,8 @@
 // the program writes them (and as a later version might), the preference
 // lists kept inside them, and brush indexes, made here rather than copied.
 //   seeds_stored <seeds-dir>   (writes <seeds-dir>/fuzz_preferences, fuzz_brush_index)
-#include "colorpicker/SavedHarmony.h"
+#include "SeedFiles.h"
+#include "model/SavedHarmony.h"
 #include "model/FontPreset.h"
 #include "platform/UserDefaults.h"
 #include "support/BrushStoreFiles.h"
@@ -14,16 +15,10 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <cstdio>
-
+using namespace seeds;
 using namespace testing_support;
 
 namespace {
-
-bool write(const QString& dir, const QString& name, const QByteArray& bytes) {
-    QFile f(dir + '/' + name);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 std::vector<SavedHarmony> harmonies() {
     return {{QUuid::createUuid(), "Dusk", HarmonyType::doubleSplitComplementary, 0.95, 1.0 / 3, 0.1},
@@ -54,29 +49,22 @@ QByteArray preferencesFile() {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <seeds-dir>\n", argv[0]);
-        return 2;
-    }
-    const QString root = QString::fromLocal8Bit(argv[1]);
+bool writeSeeds(const QString& root) {
     const QString prefs = root + "/fuzz_preferences", index = root + "/fuzz_brush_index";
     for (const QString& d : {prefs, index}) QDir().mkpath(d);
     bool ok = true;
 
-    ok &= write(prefs, "defaults.json", preferencesFile());
-    ok &= write(prefs, "later-version.json", R"({
+    ok &= writeSeed(prefs, "defaults.json", preferencesFile());
+    ok &= writeSeed(prefs, "later-version.json", R"({
     "overink.lineWidth": {"double": 1000000},
     "overink.future": {"int64": 12345678901234567890},
     "overink.twoTags": {"double": 3, "unit": "pt"},
     "overink.badData": {"data": "@@"},
     "caf\u00e9 \"key\"": { "a" : [1, {"b": "}]\"{["}], "c" : null }
 })");
-    ok &= write(prefs, "harmonies.json", *encodeSavedHarmonies(harmonies()));
-    ok &= write(prefs, "presets.json", *encodeFontPresets(presets()));
-    ok &= write(prefs, "empty-list.json", "[]");
+    ok &= writeSeed(prefs, "harmonies.json", *encodeSavedHarmonies(harmonies()));
+    ok &= writeSeed(prefs, "presets.json", *encodeFontPresets(presets()));
+    ok &= writeSeed(prefs, "empty-list.json", "[]");
 
     const auto bitmap = [] {
         ImportedGIMPBrush b;
@@ -91,13 +79,16 @@ int main(int argc, char** argv) {
         return b;
     }();
     auto shipped = parametricBrush(3, 0.75, QString("round.vbr"));
-    ok &= write(index, "two.json", encodeBrushIndex({bitmap, shipped}));
-    ok &= write(index, "empty.json", encodeBrushIndex({}));
+    ok &= writeSeed(index, "two.json", encodeBrushIndex({bitmap, shipped}));
+    ok &= writeSeed(index, "empty.json", encodeBrushIndex({}));
     QJsonArray withBad = QJsonDocument::fromJson(encodeBrushIndex({bitmap, shipped})).array();
     QJsonObject bad = shipped.toJson();
     bad.insert("selection", "sideways");
     withBad.append(bad);
-    ok &= write(index, "bad-record.json", QJsonDocument(withBad).toJson());
-    if (!ok) std::fprintf(stderr, "seeds_stored: could not write the seeds under %s\n", argv[1]);
-    return ok ? 0 : 1;
+    ok &= writeSeed(index, "bad-record.json", QJsonDocument(withBad).toJson());
+    return ok;
 }
+
+} // namespace
+
+int main(int argc, char** argv) { return seeds::run(argc, argv, "seeds_stored", writeSeeds); }

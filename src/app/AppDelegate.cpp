@@ -4,22 +4,47 @@
 #include "app/ToolbarPlacement.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "capture/WindowAttachManager.h"
+#include "panels/InfoPanels.h"
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"
 #include "platform/LoginItem.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "platform/X11Mouse.h"
+#include "platform/X11ScreenGrabber.h"
 #include "platform/X11ScreenProvider.h"
+#include "platform/X11WindowList.h"
 #include "toolbar/SettingsWindowController.h"
 #include "toolbar/ToolbarWindowController.h"
 #include "ui/AnchorRef.h"
 #include "ui/NotificationNames.h"
 
+#include <QCoreApplication>
+
 using platform::Event;
+using platform::Point;
+using platform::Rect;
+using platform::Size;
 
 namespace {
 constexpr double kStatusButtonMargin = 3;
+// The toolbar's size for picking when there is no toolbar window.
+constexpr Size kFallbackToolbarSize{200, 50};
+// The overlay keeps this far inside the pinned window's frame.
+constexpr double kAttachedOverlayInset = 2;
+// The strip along the pinned window's top that lets clicks through to its
+// title bar.
+constexpr double kTitleStripHeight = 26;
+
+AttachEdge opposite(AttachEdge e) {
+    switch (e) {
+    case AttachEdge::top: return AttachEdge::bottom;
+    case AttachEdge::bottom: return AttachEdge::top;
+    case AttachEdge::left: return AttachEdge::right;
+    case AttachEdge::right: return AttachEdge::left;
+    }
+    return e;
+}
 } // namespace
 
 AppServices AppServices::standard() {
@@ -34,10 +59,16 @@ AppServices AppServices::standard() {
     s.sendEditAction = [&app](platform::EditAction action) { return app.sendEditAction(action); };
     s.willPowerOff = &app.willPowerOff;
     s.activate = [&app] { app.activate(); };
+    s.screenGrabber = std::make_shared<platform::X11ScreenGrabber>();
     s.makeStatusItem = [](platform::ScreenProvider& screens) {
         return std::make_unique<platform::StatusItem>(QStringLiteral("pencil.tip.crop.circle"),
                                                       QStringLiteral("Overink"), screens);
     };
+    s.windowList = std::make_shared<platform::X11WindowList>(s.environment.screens);
+    s.makeDisplayLink = [](platform::DisplayID display, platform::DisplayLink::Callback callback) {
+        return platform::DisplayLink::create(display, std::move(callback));
+    };
+    s.mediaTime = platform::mediaTime;
     return s;
 }
 
@@ -49,18 +80,22 @@ AppDelegate::AppDelegate(AppServices services)
             OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID));
     };
     drawingState_ = DrawingState::create(services_.environment);
-    attachManager_ = std::make_shared<WindowAttachManager>();
+    infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);
+    attachManager_ = std::make_shared<WindowAttachManager>(WindowAttachServices{
+        services_.windowList, services_.environment.screens, services_.makeDisplayLink, services_.mediaTime});
     const auto weak = lifetime_.ref();
     captureCoordinator_ = std::make_shared<ScreenCaptureCoordinator>(
         drawingState_, attachManager_, [weak]() -> ToolbarWindowController* {
             AppDelegate* self = weak.get();
             return self ? self->toolbarController_.get() : nullptr;
-        });
+        },
+        services_.environment.screens, services_.screenGrabber);
 }
 
 AppDelegate::~AppDelegate() {
     lifetime_.end();
     // Controllers go before the state they were made for.
+    infoPanels_.reset();
     settingsController_.reset();
     toolbarController_.reset();
     if (drawingState_) {
@@ -257,9 +292,19 @@ void AppDelegate::toggleSettingsPanel() {
         anchor->externalFrame = [item] { return item->buttonFrame(); };
         anchored = true;
     }
-    // Its Quit asks for termination the way the rest of the program does.
-    settingsController_ = std::make_unique<SettingsWindowController>(
-        drawingState_, nullptr, anchor, anchored, SettingsPanelServices{services_.activate, services_.terminate});
+    // Its Quit asks for termination the way the rest of the program does;
+    // its help and about panels are kept here, since it goes away with every
+    // closing.
+    const auto weak = lifetime_.ref();
+    SettingsPanelServices panelServices{services_.activate, services_.terminate,
+                                        [weak] {
+                                            if (AppDelegate* self = weak.get()) self->infoPanels_->openHelp();
+                                        },
+                                        [weak] {
+                                            if (AppDelegate* self = weak.get()) self->infoPanels_->openAbout();
+                                        }};
+    settingsController_ =
+        std::make_unique<SettingsWindowController>(drawingState_, nullptr, anchor, anchored, std::move(panelServices));
     settingsController_->showWindow();
 }
 
@@ -273,6 +318,14 @@ void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
     if (!window) return;
     drawingState_->isToolbarVisible = true;
     const platform::Rect frame = window->frame();
+    // Beside the pinned window while it is still listed; the edge was
+    // chosen when its frame last changed.
+    if (const auto pinned = pinnedToolbarOrigin(drawingState_->isAttachedToWindow, *attachManager_, frame.size)) {
+        window->setFrame(platform::Rect(*pinned, frame.size));
+        window->orderFront();
+        if (services_.activate) services_.activate();
+        return;
+    }
     const platform::Point origin = dockedToolbarOrigin(drawingState_->toolbarDockPosition, screen->visibleFrame,
                                                        screen->frame, frame.size);
     window->setFrame(platform::Rect(origin, frame.size));
@@ -290,10 +343,132 @@ void AppDelegate::rebuildToolbar() {
     if (wasVisible) showToolbar(std::nullopt);
 }
 
-// ---- Pinning: not built yet ----
-void AppDelegate::beginWindowPick() {}
-void AppDelegate::endWindowPick() { pickMonitor.cancel(); }
-void AppDelegate::detachCleanup() {}
+// ---- Pinning ----
+
+std::optional<platform::Screen> AppDelegate::screenFor(const Rect& frame) const {
+    const platform::ScreenProvider& provider = drawingState_->screenProvider();
+    const auto screens = provider.screens();
+    for (const platform::Screen& s : screens)
+        if (s.frame.intersects(frame)) return s;
+    if (auto main = provider.mainScreen()) return main;
+    if (!screens.empty()) return screens.front();
+    return std::nullopt;
+}
+
+void AppDelegate::beginWindowPick() {
+    platform::assertMainThread("AppDelegate::beginWindowPick");
+    const auto weak = lifetime_.ref();
+    // Replacing the token removes a monitor left from an earlier pick.
+    pickMonitor = platform::EventMonitor::addGlobal(platform::EventMasks::leftMouseDown, [weak](const Event&) {
+        platform::assertMainThread("pick monitor");
+        if (AppDelegate* self = weak.get()) self->pickWindow();
+    });
+}
+
+void AppDelegate::endWindowPick() {
+    platform::assertMainThread("AppDelegate::endWindowPick");
+    pickMonitor.cancel();
+}
+
+void AppDelegate::pickWindow() {
+    platform::assertMainThread("AppDelegate::pickWindow");
+    // The monitor goes on a later turn once picking ends: a second click
+    // before that must not set aside the (by then empty) drawing again and
+    // lose the strokes set aside by the first.
+    if (!drawingState_->isPickingAttachWindow || drawingState_->isAttachedToWindow) return;
+
+    const Point p = drawingState_->mouse().location();
+    const auto screens = drawingState_->screenProvider().screens();
+    const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height();
+    const auto pid = static_cast<std::int32_t>(QCoreApplication::applicationPid());
+    const auto picked = attachManager_->windowUnderPoint(Point(p.x, primaryHeight - p.y), pid);
+    // Not a window to pin to: picking goes on.
+    if (!picked) return;
+
+    const auto screen = screenFor(picked->frame);
+    platform::Window* toolbar = toolbarController_ ? toolbarController_->window() : nullptr;
+    const Size toolbarSize = toolbar ? toolbar->frame().size : kFallbackToolbarSize;
+    const AttachEdge edge = WindowAttachManager::chooseEdge(picked->frame, screen ? screen->visibleFrame : Rect(),
+                                                            toolbarSize);
+
+    const auto weak = lifetime_.ref();
+    attachManager_->attach(picked->windowID, edge, picked->frame, [weak](const Rect& frame) {
+        if (AppDelegate* self = weak.get()) self->positionToolbarForAttachedWindow(frame);
+    });
+    attachManager_->onWindowGone = [weak] {
+        if (AppDelegate* self = weak.get()) self->drawingState_->isAttachedToWindow = false;
+    };
+    preAttachToolbarScreen =
+        toolbar ? toolbar->screen(drawingState_->screenProvider()) : std::optional<platform::Screen>();
+    // Open edits end and are set aside with the rest.
+    drawingState_->hideStrokesForAttach();
+    strokesSetAside_ = true;
+    positionToolbarForAttachedWindow(picked->frame);
+    drawingState_->isAttachedToWindow = true;
+    drawingState_->isPickingAttachWindow = false;
+}
+
+void AppDelegate::positionToolbarForAttachedWindow(const Rect& windowFrame) {
+    platform::assertMainThread("AppDelegate::positionToolbarForAttachedWindow");
+    platform::Window* toolbar = toolbarController_ ? toolbarController_->window() : nullptr;
+    if (!toolbar) return;
+    const auto screen = screenFor(windowFrame);
+    const Size size = toolbar->frame().size;
+    AttachEdge edge = attachManager_->attachEdge;
+    // The toolbar stays on its edge while it fits there; otherwise it moves
+    // to the opposite edge if it fits there, and stays put if neither does.
+    if (screen) {
+        const Rect& visible = screen->visibleFrame;
+        const auto fits = [&](AttachEdge e) {
+            return visible.contains(Rect(WindowAttachManager::toolbarOrigin(windowFrame, e, size), size));
+        };
+        if (!fits(edge) && fits(opposite(edge))) edge = opposite(edge);
+    }
+    attachManager_->attachEdge = edge;
+    const Size current = toolbar->frame().size;
+    toolbar->setFrame(Rect(WindowAttachManager::toolbarOrigin(windowFrame, edge, current), current));
+    updateCanvasConstraint(windowFrame);
+}
+
+void AppDelegate::updateCanvasConstraint(const Rect& windowFrame) {
+    platform::assertMainThread("AppDelegate::updateCanvasConstraint");
+    const auto screen = screenFor(windowFrame);
+    const platform::DisplayID display = screen ? screen->displayID : 0;
+    const Rect inset = windowFrame.insetBy(kAttachedOverlayInset, kAttachedOverlayInset);
+    const QRectF canvasArea(0, 0, inset.width(), inset.height());
+    // Written only when it changes: observers are not stirred every frame.
+    if (drawingState_->canvasConstraintFrame.get() != canvasArea) drawingState_->canvasConstraintFrame = canvasArea;
+    drawingState_->setAttachedOverlayFrame(inset, display);
+    const std::vector<QRectF> strip{QRectF(0, 0, inset.width(), kTitleStripHeight)};
+    if (drawingState_->overlayPassthroughRects != strip) {
+        drawingState_->overlayPassthroughRects = strip;
+        passthroughRectsChanged();
+    }
+}
+
+void AppDelegate::detachCleanup() {
+    platform::assertMainThread("AppDelegate::detachCleanup");
+    // Runs for every false value, the one at launch included: strokes come
+    // back only when a pin set them aside, or a drawing made since would be
+    // replaced by an empty list.
+    if (strokesSetAside_) {
+        drawingState_->restoreStrokesAfterAttach();
+        strokesSetAside_ = false;
+    }
+    attachManager_->detach();
+    drawingState_->canvasConstraintFrame = std::nullopt;
+    drawingState_->overlayPassthroughRects.clear();
+    passthroughRectsChanged();
+    drawingState_->restoreOverlayFrames();
+    platform::Window* toolbar = toolbarController_ ? toolbarController_->window() : nullptr;
+    if (toolbar && toolbar->isVisible()) showToolbar(preAttachToolbarScreen);
+    preAttachToolbarScreen.reset();
+}
+
+void AppDelegate::passthroughRectsChanged() {
+    for (const auto& [id, controller] : drawingState_->overlayControllers)
+        if (auto* overlay = dynamic_cast<OverlayWindowController*>(controller.get())) overlay->passthroughRectsChanged();
+}
 
 void AppDelegate::handleCaptureRequest() {
     if (captureCoordinator_) captureCoordinator_->startCapture();

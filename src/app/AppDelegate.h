@@ -2,15 +2,19 @@
 
 #include "model/DrawingState.h"
 #include "platform/Application.h"
+#include "platform/DisplayLink.h"
 #include "platform/Event.h"
 #include "platform/Lifetime.h"
+#include "platform/ScreenGrabber.h"
 #include "platform/StatusItem.h"
 #include "platform/Subscription.h"
+#include "platform/WindowList.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class InfoPanels;
 class ScreenCaptureCoordinator;
 class SettingsWindowController;
 class ToolbarWindowController;
@@ -33,9 +37,18 @@ struct AppServices {
     std::function<void()> activate;
     // The tray icon (or its launcher); none: no status item at all.
     std::function<std::unique_ptr<platform::StatusItem>(platform::ScreenProvider&)> makeStatusItem;
+    // Other programs' windows and the display links that follow a pinned
+    // one; none: no window can be pinned.
+    std::shared_ptr<platform::WindowList> windowList;
+    platform::DisplayLinkFactory makeDisplayLink;
+    // Seconds on the display links' clock; empty: platform::mediaTime.
+    std::function<double()> mediaTime;
+    // Takes the screenshots; none: a capture stops after its countdown.
+    std::shared_ptr<platform::ScreenGrabber> screenGrabber;
 
-    // The program's own: the X11 screens and pointer, the stored preferences,
-    // the login item and the application object.
+    // The program's own: the X11 screens, pointer, window list and screen
+    // grab, the stored preferences, the login item and the application
+    // object.
     static AppServices standard();
 };
 
@@ -74,9 +87,20 @@ public:
     // when the old one was.
     void rebuildToolbar();
 
-    // ---- Pinning (not built yet: they do nothing) ----
+    // ---- Pinning to another program's window ----
+    // Picking started: the next click on another program's window pins.
     void beginWindowPick();
     void endWindowPick();
+    // The pick monitor's handler: pins to the window under the pointer, if
+    // one qualifies; otherwise picking goes on.
+    void pickWindow();
+    // The toolbar beside the pinned window's frame (flipping to the opposite
+    // edge when it would leave the visible frame there and fits on the
+    // other), then the overlay fitted to it.
+    void positionToolbarForAttachedWindow(const platform::Rect& windowFrame);
+    void updateCanvasConstraint(const platform::Rect& windowFrame);
+    // Pinning ended: strokes, tracking, canvas area, overlay frame and
+    // toolbar go back to how they were.
     void detachCleanup();
     void handleCaptureRequest();
 
@@ -84,6 +108,8 @@ public:
     platform::StatusItem* statusItem() const { return statusItem_.get(); }
     ToolbarWindowController* toolbarController() const { return toolbarController_.get(); }
     SettingsWindowController* settingsController() const { return settingsController_.get(); }
+    // The help and about panels the settings panel opens; they outlive it.
+    InfoPanels* infoPanels() const { return infoPanels_.get(); }
     const std::shared_ptr<WindowAttachManager>& attachManager() const { return attachManager_; }
     const std::shared_ptr<ScreenCaptureCoordinator>& captureCoordinator() const { return captureCoordinator_; }
     // Whether launch went past the single-instance check.
@@ -93,11 +119,17 @@ private:
     void installKeyEquivalentMonitor();
     void installSettingsRightClickMonitors();
     std::optional<platform::Event> handleKeyEquivalent(const platform::Event& event);
+    // The first screen meeting the frame, else the main screen, else the
+    // first one.
+    std::optional<platform::Screen> screenFor(const platform::Rect& frame) const;
+    // The overlays' input regions follow the passthrough rectangles at once.
+    void passthroughRectsChanged();
 
     AppServices services_;
     std::unique_ptr<platform::StatusItem> statusItem_;
     std::unique_ptr<ToolbarWindowController> toolbarController_;
     std::unique_ptr<SettingsWindowController> settingsController_;
+    std::unique_ptr<InfoPanels> infoPanels_;
     std::shared_ptr<DrawingState> drawingState_;
     platform::Subscription dockPositionObserver;
     std::shared_ptr<WindowAttachManager> attachManager_;
@@ -105,6 +137,9 @@ private:
     platform::Subscription pickObserver;
     platform::Subscription detachObserver;
     std::optional<platform::Screen> preAttachToolbarScreen;
+    // Strokes were set aside by a pin and not yet brought back: only then
+    // does a detach replace the strokes with them.
+    bool strokesSetAside_ = false;
     std::shared_ptr<ScreenCaptureCoordinator> captureCoordinator_;
     platform::Subscription captureObserver;
     platform::Subscription settingsRightClickLocal;

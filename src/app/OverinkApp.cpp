@@ -1,6 +1,8 @@
 #include "app/OverinkApp.h"
 
 #include "app/AppDelegate.h"
+#include "panels/ApplicationIcon.h"
+#include "platform/Bundle.h"
 #include "platform/Application.h"
 #include "platform/DisplayCheck.h"
 #include "platform/UserDefaults.h"
@@ -40,6 +42,8 @@ int OverinkApp::main(int argc, char** argv) {
     // their default title from it. No separate display name: Qt would append
     // it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Overink"));
+    // Every window's icon (window lists, task switchers) and the about panel's.
+    QApplication::setWindowIcon(ApplicationIcon::icon(platform::Bundle::main()));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { platform::UserDefaults::flushAll(); });
 
     AppDelegate delegate(AppServices::standard());

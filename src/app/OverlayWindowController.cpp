@@ -10,13 +10,10 @@
 #include "platform/Dispatch.h"
 #include "platform/EventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/PanelKeyboard.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 
 #include <cmath>
 
@@ -84,8 +81,6 @@ void OverlayWindowController::setUp() {
         });
     };
     observers.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
-    observers.onChangeLater(state->overlayPassthroughRects, weak,
-                            [](OverlayWindowController& c) { c.updateInputRegion(); });
     screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
     frameWatch_ = window_->frameChanged.connect(rebuild);
 
@@ -248,6 +243,11 @@ void OverlayWindowController::buttonReleased() {
     if (regionLive_ && regionPending_) updateInputRegion();
 }
 
+void OverlayWindowController::passthroughRectsChanged() {
+    platform::assertMainThread("OverlayWindowController::passthroughRectsChanged");
+    updateInputRegion();
+}
+
 void OverlayWindowController::updateInputRegion() {
     auto state = drawingState_.lock();
     if (!window_ || !state || closed_ || !regionLive_) return;
@@ -297,7 +297,7 @@ QRegion OverlayWindowController::pointerRegion() {
     in.hasContentView = window_->contentView() != nullptr;
     in.windowFrame = window_->frame();
     in.screens = screens;
-    in.passthroughRects = state->overlayPassthroughRects.get();
+    in.passthroughRects = state->overlayPassthroughRects;
     in.pixels = host->size() * dpr;
     in.locationAt = [rootOrigin, dpr](QPoint p) { return platform::toScreen(QPointF(rootOrigin + p) / dpr); };
     platform::Window* w = window_.get();
@@ -334,7 +334,7 @@ bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location)
     input.hasContentView = window_->contentView() != nullptr;
     input.windowFrame = window_->frame();
     input.screens = screens;
-    input.passthroughRects = state->overlayPassthroughRects.get();
+    input.passthroughRects = state->overlayPassthroughRects;
     input.location = location;
     input.viewPoint = window_->convertScreenToContent(location);
     const DisplayID display = displayID_;
@@ -354,15 +354,13 @@ constexpr double kTrackpadPointsPerStep = 5.0;
 constexpr std::uint64_t kShift = platform::ModifierFlags::shift;
 constexpr std::uint64_t kCommand = platform::ModifierFlags::command;
 
-// A text field of ours outside the overlays (the toolbar's typed width, the
-// font search, a harmony's name) keeps Delete and Esc for itself.
-bool textFieldHasFocus() {
+// A modal alert or file dialog takes Esc to cancel itself, and a text field
+// of ours outside the overlays (the toolbar's typed width, the font search,
+// a harmony's name) keeps Delete and Esc for itself.
+bool keysBelongElsewhere() {
+    if (QApplication::activeModalWidget()) return true;
     QWidget* focus = QApplication::focusWidget();
-    if (!focus) return false;
-    const bool entry = qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
-                       qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QAbstractSpinBox*>(focus);
-    if (!entry) return false;
-    return !dynamic_cast<OverlayWindow*>(platform::Window::fromWidget(focus));
+    return ui::isTextEntry(focus) && !dynamic_cast<OverlayWindow*>(platform::Window::fromWidget(focus));
 }
 
 } // namespace
@@ -418,6 +416,8 @@ std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& 
         lastRightClickTime = now;
         lastRightClickLocation = location;
     }
+    // The text tool's layer opens a box by a right-button drag.
+    if (state.selectedTool.get() == DrawingTool::text || state.isTextEditing) return event;
     return std::nullopt;
 }
 
@@ -464,7 +464,7 @@ std::optional<Event> OverlayWindowController::handleKeyDown(const Event& event, 
         if (escape && modifiers == kShift) return std::nullopt;
         return event;
     }
-    if ((escape || (deleteKey && modifiers == 0)) && textFieldHasFocus()) return event;
+    if ((escape || (deleteKey && modifiers == 0)) && keysBelongElsewhere()) return event;
     if (escape) return escapeChain(event, *state);
     if (deleteKey && modifiers == 0) return deleteRule(event, *state);
     return event;

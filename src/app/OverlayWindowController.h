@@ -80,6 +80,9 @@ public:
     bool shouldAcceptMouse() const;
     // The window pixels at which the rule takes the pointer (pointerRegion).
     QRegion pointerRegion();
+    // The drawing state's passthrough rectangles changed: the input region
+    // follows at once, not at the next pointer movement.
+    void passthroughRectsChanged();
     void updateMouseMonitors(bool active);
     // Follows the pointer's buttons (not its movements: the input region
     // routes each click) and applies the rule.

@@ -48,7 +48,7 @@ QWidget* PassthroughHostingView::hitTest(const QPointF& point) const {
 
     ClickPointerInput input;
     input.modes = PointerModes::of(*state);
-    input.passthroughRects = state->overlayPassthroughRects.get();
+    input.passthroughRects = state->overlayPassthroughRects;
     input.viewPoint = viewPoint;
     const platform::DisplayID display = displayID_;
     input.strokeUnderPoint = [&state, display](QPointF p) { return state->hasStroke(p, display); };

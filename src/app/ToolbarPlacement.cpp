@@ -1,5 +1,7 @@
 #include "app/ToolbarPlacement.h"
 
+#include "capture/WindowAttachManager.h"
+
 namespace {
 constexpr double kMargin = 8;
 constexpr double kTakenBottom = 20;
@@ -31,4 +33,12 @@ platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform
     case P::bottomRightH: return {right, bottomTaken ? top : bottom};
     }
     return {centre, top};
+}
+
+std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, const WindowAttachManager& manager,
+                                                   platform::Size toolbarSize) {
+    if (!isAttachedToWindow || manager.targetWindowID == 0) return std::nullopt;
+    const auto frame = manager.windowFrame(manager.targetWindowID);
+    if (!frame) return std::nullopt;
+    return WindowAttachManager::toolbarOrigin(*frame, manager.attachEdge, toolbarSize);
 }

@@ -1,10 +1,14 @@
 #pragma once
 
-// Where the toolbar window goes at a dock position: the bottom-left corner
-// of its frame, in y-up screen space.
+// Where the toolbar window goes, at a dock position or beside the pinned
+// window: the bottom-left corner of its frame, in y-up screen space.
 
 #include "model/ToolbarDockPosition.h"
 #include "platform/Geometry.h"
+
+#include <optional>
+
+class WindowAttachManager;
 
 // The bottom counts as taken when the visible frame starts more than 20
 // points above the screen's bottom (a panel reserves that edge); exactly 20
@@ -15,3 +19,9 @@ bool isScreenBottomTaken(const platform::Rect& visibleFrame, const platform::Rec
 // go to the top row while the bottom is taken.
 platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& visibleFrame,
                                     const platform::Rect& screenFrame, platform::Size toolbarSize);
+
+// Beside the pinned window, at the manager's current edge (not tested again
+// here), while a window is pinned and still listed; none: the dock position
+// applies.
+std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, const WindowAttachManager& manager,
+                                                   platform::Size toolbarSize);

@@ -6,7 +6,7 @@
 // the brush preview. Each painter draws into the painter it is given, in the
 // stroke's own coordinates (the renderer has already applied the stroke's
 // offset), leaves the painter's state as it found it, and repaints a stroke
-// with identical pixels. Their drawn extents are in BrushStrokeExtent.h.
+// with identical pixels. Their drawn extents are in geometry/BrushReach.h.
 
 #include "model/BrushRecords.h"
 #include "platform/Color.h"

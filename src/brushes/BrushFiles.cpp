@@ -207,10 +207,9 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
     record.id = QUuid::createUuid();
     for (std::size_t i = 0; i < parsed->cells.size(); ++i) {
         const QString name = cellFileName(record.id, static_cast<int>(i));
-        try {
-            writePNG(parsed->cells[i], folder + QLatin1Char('/') + name);
+        if (writePNG(parsed->cells[i], folder + QLatin1Char('/') + name)) {
             record.cellFilenames.append(name);
-        } catch (const GIMPBrushError&) {
+        } else {
             // The brush keeps its other cells; positions are not renumbered.
             platform::SystemLog::warning(
                 QStringLiteral("Cell %1 of brush file %2 left out: cannot write %3").arg(i).arg(path, name));
@@ -221,11 +220,7 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
     if (const auto preview = brushEngine::renderBrushPreview(parsed->cells, parsed->selection,
                                                                      QSize(kPreviewWidth, kPreviewHeight))) {
         const QString name = thumbnailFileName(record.id);
-        try {
-            writePNG(*preview, folder + QLatin1Char('/') + name);
-            record.thumbnailFilename = name;
-        } catch (const GIMPBrushError&) {
-        }
+        if (writePNG(*preview, folder + QLatin1Char('/') + name)) record.thumbnailFilename = name;
     }
 
     const QFileInfo info(path);

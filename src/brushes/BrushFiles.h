@@ -62,8 +62,8 @@ QSet<QString> identifiersIn(const QByteArray& text);
 // "gbr", "gih" or "vbr" after lowercasing; none for any other extension.
 std::optional<QString> acceptedExtension(const QString& path);
 
-// Writes an image as a PNG file; throws GIMPBrushError on failure.
-using PngWriter = std::function<void(const QImage&, const QString&)>;
+// Writes an image as a PNG file; whether it was written whole.
+using PngWriter = std::function<bool(const QImage&, const QString&)>;
 
 // Reads and parses one brush file and writes its cells and its preview into
 // `folder`. The record to append to the index, or none when the file is

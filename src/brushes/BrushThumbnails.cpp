@@ -6,12 +6,9 @@
 #include "brushes/BrushFiles.h"
 #include "brushes/GIMPBrushParser.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QHash>
-#include <QImageWriter>
 #include <QMutex>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -82,22 +79,6 @@ std::optional<QImage> renderThumbnail(const ImportedGIMPBrush& brush, const QStr
     return image;
 }
 
-bool writePNGAtomically(const QImage& image, const QString& path) {
-    if (image.isNull()) return false;
-    QByteArray png;
-    {
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        if (!writer.write(image)) return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // An unfinished file is discarded with the QSaveFile.
-    if (file.write(png) != png.size()) return false;
-    return file.commit();
-}
-
 Ticket beginRender(const QUuid& brushID) {
     Ledger& l = ledger();
     const QMutexLocker lock(&l.state);
@@ -113,7 +94,7 @@ bool writeIfCurrent(const Ticket& ticket, const QImage& image, const QString& pa
         const QMutexLocker lock(&l.state);
         if (l.retired.contains(ticket.brushID) || l.latest.value(ticket.brushID) != ticket.serial) return false;
     }
-    if (!writePNGAtomically(image, path)) return false;
+    if (!GIMPBrushParser::writePNG(image, path)) return false;
     {
         // Retired while the file was being written: retire() may already
         // have looked for the file before it existed.

@@ -28,10 +28,6 @@ inline constexpr int kMaxCells = 4;
 // drawn. Any thread; reads only files.
 std::optional<QImage> renderThumbnail(const ImportedGIMPBrush& brush, const QString& folder, QSize pixels);
 
-// Writes the image as a PNG through a temporary file renamed over `path`,
-// so that no reader ever sees half a file. False when it cannot.
-bool writePNGAtomically(const QImage& image, const QString& path);
-
 // One render of a brush's thumbnail, numbered in the order renders begin.
 struct Ticket {
     QUuid brushID;

@@ -327,13 +327,10 @@ void DrawingState::rerenderVBRBrush(const QUuid& id, const VBRParams& params, bo
     platform::runInBackground(
         [cell = *image, folder = gimpBrushesDirectory(), name = cellFiles.front()] {
             QDir().mkpath(folder);
-            try {
-                GIMPBrushParser::writePNG(cell, storePath(folder, name));
-            } catch (const GIMPBrushError&) {
-                // The stored parameters still render the brush; the file is only a fallback.
+            // The stored parameters still render the brush; the file is only a fallback.
+            if (!GIMPBrushParser::writePNG(cell, storePath(folder, name)))
                 platform::SystemLog::warning(QStringLiteral("Cannot rewrite the cell image %1 of a parametric brush")
                                                  .arg(storePath(folder, name)));
-            }
         },
         platform::TaskPriority::Utility);
 }

@@ -54,8 +54,9 @@ public:
     // Anti-aliased radial fall-off, indexed by four times the distance from
     // the centre; every entry in 0…1.
     static std::vector<float> vbrCoverage(double radius, double hardness);
-    // Throws GIMPBrushError (encodeFailed) when the file cannot be written.
-    static void writePNG(const QImage& image, const QString& path);
+    // Writes through a temporary file renamed into place: false (and the old
+    // file, if any, untouched) when the image is empty or cannot be written.
+    [[nodiscard]] static bool writePNG(const QImage& image, const QString& path);
     // Any image back to a cell mask of the same size: light or opaque pixels
     // become coverage. A mask written by writePNG comes back unchanged.
     static std::optional<QImage> maskImage(const QImage& image);

@@ -3,7 +3,10 @@
 
 #include "brushes/GIMPBrushParser.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImageWriter>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -222,9 +225,21 @@ std::optional<QImage> GIMPBrushParser::renderVBR(const VBRParams& params) {
     return image;
 }
 
-void GIMPBrushParser::writePNG(const QImage& image, const QString& path) {
-    QImageWriter writer(path, "png");
-    if (image.isNull() || !writer.write(image)) throw GIMPBrushError(GIMPBrushError::Code::encodeFailed);
+bool GIMPBrushParser::writePNG(const QImage& image, const QString& path) {
+    if (image.isNull()) return false;
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(image)) return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    // An unfinished file is discarded with the QSaveFile, so a reader never
+    // meets half a cell.
+    if (file.write(png) != png.size()) return false;
+    return file.commit();
 }
 
 std::optional<QImage> GIMPBrushParser::maskImage(const QImage& image) {

@@ -4,6 +4,7 @@
 #include "brushes/BrushEngine.h"
 #include "brushes/StampHash.h"
 #include "brushes/StampPainting.h"
+#include "geometry/BrushReach.h"
 #include "model/DrawingStroke.h"
 #include "platform/Dispatch.h"
 #include "platform/StampMemoryBudget.h"
@@ -37,7 +38,8 @@ struct KindConstants {
     double jitter;
 };
 KindConstants constantsOf(int kind) {
-    return kind == kWatercolorKind ? KindConstants{0.09, 0.42, 0.1} : KindConstants{0.22, 0.85, 0.24};
+    return kind == kWatercolorKind ? KindConstants{0.09, 0.42, kWatercolorJitter}
+                                   : KindConstants{0.22, 0.85, kChalkJitter};
 }
 
 // A component within 0…1; not a number counts as white.

@@ -6,7 +6,7 @@
 #include "canvas/CanvasHitTest.h"
 #include "canvas/DrawingCanvasView.h"
 #include "canvas/StrokeRenderer.h"
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"

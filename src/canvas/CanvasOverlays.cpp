@@ -1,4 +1,8 @@
+// Presenting overlays, and the factory new canvases use.
+
 #include "canvas/CanvasOverlays.h"
+
+#include "canvas/overlays/EditOverlayFactory.h"
 
 #include <QWidget>
 
@@ -8,4 +12,4 @@ void presentOverlay(CanvasOverlay& overlay) {
     w->show();
 }
 
-std::shared_ptr<CanvasOverlayFactory> defaultCanvasOverlayFactory() { return nullptr; }
+std::shared_ptr<CanvasOverlayFactory> defaultCanvasOverlayFactory() { return std::make_shared<EditOverlayFactory>(); }

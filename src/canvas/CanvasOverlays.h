@@ -73,5 +73,5 @@ public:
 // Shows an overlay over the whole of the widget it was made in.
 void presentOverlay(CanvasOverlay& overlay);
 
-// The overlays every new canvas uses; none while no overlays are built.
+// The overlays every new canvas uses.
 std::shared_ptr<CanvasOverlayFactory> defaultCanvasOverlayFactory();

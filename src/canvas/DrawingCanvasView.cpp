@@ -51,6 +51,8 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
 
     overlayHost_ = new QWidget(this);
     overlayHost_->setAttribute(Qt::WA_NoSystemBackground);
+    // Hover moves an overlay leaves alone go on to the canvas.
+    overlayHost_->setMouseTracking(true);
     overlayHost_->setGeometry(rect());
     badge_ = new LoadingBrushBadge(overlayHost_);
     badge_->hide();

@@ -4,6 +4,8 @@
 #include "canvas/StrokePainters.h"
 #include "canvas/StrokeRenderer.h"
 #include "canvas/StrokeView.h"
+#include "geometry/ExtentBuilder.h"
+#include "geometry/FreehandGeometry.h"
 #include "model/Algorithms.h"
 #include "model/StrokeExtent.h"
 
@@ -319,7 +321,7 @@ public:
     }
 
     QRectF finalExtent() override {
-        return run_.points.empty() ? QRectF() : calligraphyExtent(run_).adjusted(-1, -1, 1, 1);
+        return run_.points.empty() ? QRectF() : calligraphyExtent(run_.points, run_.lineWidth).adjusted(-1, -1, 1, 1);
     }
 
     QRectF drawFinal(QPainter& painter) override {
@@ -334,9 +336,7 @@ public:
     // A touch without travel shows the nib's imprint until the pointer moves.
     QRectF tailExtent() override {
         if (distinct_.size() != 1) return QRectF();
-        DrawingStroke dot = opaqueStyle_;
-        dot.points = distinct_;
-        return calligraphyExtent(dot).adjusted(-1, -1, 1, 1);
+        return calligraphyExtent(distinct_, opaqueStyle_.lineWidth).adjusted(-1, -1, 1, 1);
     }
 
     void drawTail(QPainter& painter) override {
@@ -364,7 +364,7 @@ public:
     bool accept(const DrawingStroke& stroke, const std::vector<QImage>& stamps) override {
         if (!sameStyle(stroke, style_) || !stamps.empty() || !seen_.extendedBy(stroke)) return false;
         seen_.catchUp(stroke);
-        shape_ = brushPenShape(stroke);
+        shape_ = brushPenShape(stroke.points, stroke.lineWidth);
         // Segment i is settled once the sample after it is known and sample
         // i + 1 lies beyond the end taper's reach.
         const std::size_t n = shape_.points.size();

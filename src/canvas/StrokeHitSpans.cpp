@@ -1,8 +1,8 @@
 #include "canvas/StrokeHitSpans.h"
 
-#include "canvas/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/StrokeHitIndex.h"
+#include "model/StrokeText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,30 +5,28 @@
 // stroke's colour, antialiased; each leaves the painter's state as it found
 // it and never fails. Painting a stroke twice gives the same pixels.
 //
+// A painter sets up its pen or brush and draws the outline that geometry/
+// builds for its kind; the drawn extent of that outline is defined beside it
+// in the same geometry file, so what is drawn and how far it reaches come
+// from one place (model/StrokeExtent.h answers it per stroke).
+//
 // Line work always sets its cap, join and miter limit explicitly (Qt's
 // default pen is square-capped and bevel-joined). Qt draws nothing for a
 // zero-length path, so where a path collapses to one point the painters
 // fill a dot of the line width instead.
-//
-// The painters whose shapes are designed here answer their drawn extents
-// beside them (model/StrokeExtent.h holds the contract).
+
+#include "geometry/FreehandGeometry.h"
+#include "geometry/ShapeGeometry.h"
 
 #include <QColor>
 #include <QPainterPath>
-#include <QPointF>
 #include <QRectF>
-#include <QString>
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class QPainter;
 struct DrawingStroke;
-
-// Miter joins (sharp corners and star tips) turn into bevels beyond this
-// ratio of miter length to line width.
-inline constexpr double kPainterMiterLimit = 10;
 
 // A smooth line through `points`: quadratic curves through the midpoints,
 // with round caps and joins. Fewer than two points draw nothing.
@@ -38,18 +36,14 @@ void drawPenStroke(const DrawingStroke& stroke, QPainter& painter);
 // with the arms of `bezierHandleIn` / `bezierHandleOut`.
 void drawBezierPenStroke(const DrawingStroke& stroke, QPainter& painter);
 
-// A flat nib `lineWidth` long held at −45° swept along `points`: thick
-// across the nib's direction, thin along it, never thinner than 0.08 of the
-// width.
+// The calligraphy nib's outline along `points`, filled.
 void drawCalligraphyStroke(const DrawingStroke& stroke, QPainter& painter);
 
-// A filled outline along `points` whose width follows the pointer speed
-// (fast samples are thinner), smoothed from sample to sample, tapering at
-// both ends.
+// The brush pen's speed-shaped outline along `points`, filled.
 void drawBrushPenStroke(const DrawingStroke& stroke, QPainter& painter);
 
-// Soft spray along `points`: stacked strokes of decreasing width at low
-// opacity, sprinkled with seeded speckle blobs.
+// Soft spray along `points`: overlapping soft dabs at low opacity,
+// sprinkled with seeded speckle blobs.
 void drawAirbrushStroke(const DrawingStroke& stroke, QPainter& painter);
 
 // `startPoint` to `endPoint`, straight, or the quadratic curve with
@@ -60,13 +54,8 @@ void drawLineStroke(const DrawingStroke& stroke, QPainter& painter);
 // max(5 × lineWidth, 14) long at ±30° from the line's end direction.
 void drawArrowStroke(const DrawingStroke& stroke, QPainter& painter);
 
-// Builds the outline of a frame shape in its rectangle.
-using ShapePathMaker = QPainterPath (*)(const QRectF&);
-QPainterPath rectanglePath(const QRectF& rect);
-QPainterPath ellipsePath(const QRectF& rect);
-
 // Strokes the path `makePath` builds in the rectangle spanned by
-// `startPoint` and `endPoint`.
+// `startPoint` and `endPoint` (rectanglePath, ellipsePath).
 void drawShapeOutline(const DrawingStroke& stroke, ShapePathMaker makePath, QPainter& painter);
 
 // The closed outline through a polygon shape's vertices, cubic where the
@@ -79,30 +68,13 @@ void drawTextStroke(const DrawingStroke& stroke, QPainter& painter);
 
 // ---- Pieces of growing strokes ----
 // The live stroke grows by a few samples per pointer event; these let it
-// draw only the pieces that changed, exactly as the painters above would.
+// draw only the pieces that changed, exactly as the painters above would,
+// with the pen's smooth path pieces and the brush pen's segments that
+// geometry/FreehandGeometry.h builds.
 
-// Pieces `from` … `to` (1 … points − 1) of the pen's smooth path: piece k
-// ends at the midpoint of points k and k + 1, the last at the last point.
-void addSmoothPathPieces(const std::vector<QPointF>& points, std::size_t from, std::size_t to, QPainterPath& path);
 // Strokes a path as the pen does, with round caps and joins, and a dot
 // where it collapses to one point.
 void strokeRoundPath(const QPainterPath& path, const QColor& color, double width, QPainter& painter);
-
-// A brush pen stroke's samples (repeats dropped), the width at each and
-// their distance along the path. The width at a sample depends on the
-// stroke's length only within `taper` of either end.
-struct BrushPenShape {
-    std::vector<QPointF> points;
-    std::vector<double> widths;
-    std::vector<double> travelled;
-    double width = 0;
-    double taper = 0;
-};
-BrushPenShape brushPenShape(const DrawingStroke& stroke);
-// The outline of segments [from, to) (segment i joins samples i and i + 1),
-// with the round start when `from` is 0 and the round end when `to` is the
-// last segment.
-void addBrushPenSegments(const BrushPenShape& shape, std::size_t from, std::size_t to, QPainterPath& path);
 
 // How much of an airbrush stroke has been drawn: its soft dabs and its
 // speckle places. Both walk the path from its first point at fixed
@@ -113,12 +85,3 @@ struct AirbrushProgress {
 };
 // Draws what lies beyond `progress` and moves it on; answers the area drawn.
 QRectF drawAirbrushStrokeFrom(const DrawingStroke& stroke, QPainter& painter, AirbrushProgress& progress);
-
-// ---- Drawn extents of the freehand painters designed here ----
-
-// The nib reaches half its length times (cos 45° + 0.08) along each axis.
-QRectF calligraphyExtent(const DrawingStroke& stroke);
-// Never wider than the line width.
-QRectF brushPenExtent(const DrawingStroke& stroke);
-// The widest soft layer, or the farthest speckle with its blob's spikes.
-QRectF airbrushExtent(const DrawingStroke& stroke);

@@ -1,7 +1,7 @@
 #include "canvas/StrokeView.h"
 
-#include "brushes/BrushStrokeExtent.h"
 #include "canvas/StrokeRenderer.h"
+#include "geometry/BrushReach.h"
 #include "model/StrokeExtent.h"
 
 #include <QPainter>
@@ -63,7 +63,7 @@ LayerBuffer& layerBuffer() {
 QRect layerRect(const DrawingStroke& stroke, bool stamped, const QPainter& painter) {
     QRectF extent = shownDrawnExtent(stroke);
     if (stamped) {
-        const QRectF cells = brushEngine::gimpBrushStampExtent(stroke);
+        const QRectF cells = gimpBrushStampExtent(stroke.points, stroke.lineWidth);
         if (!cells.isNull()) extent |= cells.translated(stroke.offset.width(), stroke.offset.height());
     }
     if (extent.isNull()) return QRect();

@@ -1,14 +1,130 @@
 #pragma once
 
-#include <cstdint>
+// Follows another program's window that the toolbar is pinned to, and the
+// geometry of placing the toolbar beside it.
 
-// Follows the window the toolbar is pinned to. Idle for now: nothing is
-// pinned yet.
+#include "capture/MotionPredictor.h"
+#include "platform/DisplayLink.h"
+#include "platform/Geometry.h"
+#include "platform/ScreenProvider.h"
+#include "platform/WindowList.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The edge of the pinned window beside which the toolbar sits; `top` is the
+// side of its largest y in screen space.
+enum class AttachEdge { top, bottom, left, right };
+
+// What the manager reads the windows, the screens and the time from. The
+// program passes the real ones; without a window list no window is ever
+// found, and without a display-link factory tracking never ticks.
+struct WindowAttachServices {
+    std::shared_ptr<platform::WindowList> windowList;
+    std::shared_ptr<platform::ScreenProvider> screens;
+    platform::DisplayLinkFactory makeDisplayLink;
+    // Seconds on the display links' clock; empty: platform::mediaTime.
+    std::function<double()> clock;
+};
+
+// Follows one window: on every refresh of the display it was on when pinned,
+// it reads the window's frame, feeds the origin to the motion predictor and
+// reports a smoothed frame, predicted for the moment it will be shown. When
+// the window is no longer listed it stops and says so.
+//
+// Two coordinate systems meet here: the window list's (y down, origin at
+// the top-left of the primary display) and screen space (y up, origin at the
+// primary's bottom-left). Every frame taken or reported is in screen space.
+// Main thread only.
 class WindowAttachManager {
 public:
+    WindowAttachManager() : WindowAttachManager(WindowAttachServices{}) {}
+    explicit WindowAttachManager(WindowAttachServices services);
+    ~WindowAttachManager();
+
+    WindowAttachManager(const WindowAttachManager&) = delete;
+    WindowAttachManager& operator=(const WindowAttachManager&) = delete;
+
+    using FrameHandler = std::function<void(const platform::Rect&)>;
+
+    AttachEdge attachEdge = AttachEdge::top;
     // The pinned window's number; 0 when none.
     std::uint32_t targetWindowID = 0;
+    std::unique_ptr<platform::DisplayLink> displayLink;
+    UKFPredictor predictor;
+    platform::Size lastKnownSize;
+    // Clock seconds of the last measurement.
+    double lastMeasurementDate = 0;
+    platform::Point lastRenderedOrigin{-1000000000, -1000000000};
+    platform::Size lastRenderedSize;
+    // Receives every reported frame.
+    FrameHandler onFrameChanged;
+    // Called once, after tracking has stopped, when the window can no longer
+    // be found.
+    std::function<void()> onWindowGone;
 
-    // Stops following; harmless when nothing is followed.
-    void detach() { targetWindowID = 0; }
+    // Starts following the window (frame: its frame now), replacing any
+    // earlier tracking. Reports nothing yet: the first report can come with
+    // the first refresh.
+    void attach(std::uint32_t windowID, AttachEdge edge, const platform::Rect& frame, FrameHandler onFrameChanged);
+    // Stops following; calls neither handler. Harmless when idle.
+    void detach();
+    // The display link's callback: one step.
+    void tick(const platform::DisplayLinkFrame& frame);
+    // Measures, predicts, smooths and reports when the window moved by more
+    // than 0.1 point or changed size.
+    void step(const platform::DisplayLinkFrame& frame);
+
+    // ---- Geometry ----
+    // A window's frame; none when it is no longer listed.
+    std::optional<platform::Rect> windowFrame(std::uint32_t windowID) const;
+    // The frame of one entry of the window list.
+    std::optional<platform::Rect> frame(const platform::WindowInfo& info) const;
+    struct PickedWindow {
+        std::uint32_t windowID = 0;
+        platform::Rect frame;
+    };
+    // The front-most window on screen at a point (window-list coordinates)
+    // that another process owns, at layer 0, more than 50 points wide and
+    // high; none when there is none.
+    std::optional<PickedWindow> windowUnderPoint(platform::Point point, std::int32_t excludingPID) const;
+    // The first of top, bottom, right, left at which a toolbar of the size
+    // lies within the visible frame (touching its edges counts as inside);
+    // top when none does.
+    static AttachEdge chooseEdge(const platform::Rect& windowFrame, const platform::Rect& visibleFrame,
+                                 platform::Size toolbarSize);
+    // The toolbar's origin centred along the edge, 4 points outside it.
+    static platform::Point toolbarOrigin(const platform::Rect& windowFrame, AttachEdge edge, platform::Size size);
+    // A window-list rectangle in screen space: (x, H − y − h, w, h), H the
+    // primary display's height (0 without screens).
+    platform::Rect flipToScreen(const platform::Rect& rect) const;
+
+    // How far ahead to predict when the frame being prepared is shown in
+    // `untilShown` seconds (not positive: already late).
+    static double lookAhead(double untilShown);
+    // The share of the way from the last reported origin to the prediction
+    // covered after dt seconds.
+    static double smoothingFactor(double dt);
+
+    // Smallest time step fed to the predictor, and the look-ahead's margin
+    // and cap, seconds.
+    static constexpr double kMinStep = 0.001;
+    static constexpr double kLookAheadMargin = 0.03;
+    static constexpr double kMaxLookAhead = 0.055;
+    // Time constant of the smoothing towards the prediction, seconds.
+    static constexpr double kSmoothing = 0.03;
+    // Closer than this to the prediction, the reported origin jumps to it.
+    static constexpr double kSnapDistance = 0.75;
+    // Moves of at most this much, at an unchanged size, are not reported.
+    static constexpr double kMinMove = 0.1;
+    static constexpr double kMinPickableSize = 50;
+    static constexpr double kToolbarGap = 4;
+
+private:
+    double now() const;
+    std::optional<platform::Screen> screenFor(const platform::Rect& frame) const;
+
+    WindowAttachServices services_;
 };

@@ -1,5 +1,6 @@
 #include "model/Algorithms.h"
 
+#include "geometry/AirbrushGeometry.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
 
@@ -109,22 +110,6 @@ std::optional<std::vector<QPointF>> shapeVertices(DrawingTool tool, const QRectF
     case DrawingTool::star: return starVertices(5, rect, 0.382, up);
     default: return std::nullopt;
     }
-}
-
-QRectF pointsBounds(const std::vector<QPointF>& pts) {
-    if (pts.empty()) return QRectF();
-    double x0 = pts[0].x(), x1 = x0, y0 = pts[0].y(), y1 = y0;
-    for (const QPointF& p : pts) {
-        x0 = std::min(x0, p.x());
-        x1 = std::max(x1, p.x());
-        y0 = std::min(y0, p.y());
-        y1 = std::max(y1, p.y());
-    }
-    return QRectF(QPointF(x0, y0), QPointF(x1, y1));
-}
-
-QRectF frameRect(QPointF a, QPointF b) {
-    return QRectF(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
 }
 
 std::vector<QPointF> polygonVertices(const DrawingStroke& stroke) {
@@ -264,22 +249,7 @@ std::vector<QPointF> dragStrokeEnd(const std::vector<QPointF>& points, bool drag
 }
 
 QPainterPath blobPath(std::int64_t seed, QPointF center, double radius) {
-    // Unsigned arithmetic: the seeded products wrap around instead of
-    // overflowing.
-    const std::uint64_t base = static_cast<std::uint64_t>(seed) * 13u;
-    QPointF pts[8];
-    for (std::uint64_t k = 0; k < 8; ++k) {
-        const std::uint64_t h = (base + k) * 23721u;
-        const auto u = [h](std::uint64_t x) { return static_cast<double>((h + x) & 0xFFFFu) / 65535.0; };
-        const double jitter = (u(7431) - 0.5) * 0.28;
-        const double theta = static_cast<double>(k) * std::numbers::pi / 4 + jitter;
-        const double v = u(13240);
-        const double factor = v > 0.78 ? 1.6 + 1.4 * u(19049) : 0.35 + 0.75 * v / 0.78;
-        pts[k] = center + QPointF(std::cos(theta), std::sin(theta)) * (factor * radius);
-    }
-    const auto mid = [&pts](int a, int b) { return (pts[a] + pts[b]) / 2; };
-    QPainterPath path(mid(7, 0));
-    for (int k = 0; k < 8; ++k) path.quadTo(pts[k], mid(k, (k + 1) % 8));
-    path.closeSubpath();
-    return path;
+    // The airbrush's speckles are these blobs, so the outline lives with its
+    // geometry.
+    return blobOutline(seed, center, radius);
 }

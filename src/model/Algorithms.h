@@ -2,7 +2,11 @@
 
 // Pure geometry shared by the hit test, the live-stroke builder, the painters
 // and the edit overlays. Everything is in canvas coordinates: Qt's logical
-// pixels with y growing downward, so an angle of −π/2 points up.
+// pixels with y growing downward, so an angle of −π/2 points up. The point
+// helpers that stroke geometry needs as well (pointsBounds, frameRect) come
+// from geometry/Points.h.
+
+#include "geometry/Points.h"
 
 #include <QPainterPath>
 #include <QPointF>
@@ -29,13 +33,6 @@ std::vector<QPointF> starVertices(int points, const QRectF& rect, double innerRa
 // The regular vertices of a polygon shape tool in `rect`; none for a tool
 // that is no polygon shape.
 std::optional<std::vector<QPointF>> shapeVertices(DrawingTool tool, const QRectF& rect);
-
-// The smallest rectangle holding the points; null for none.
-QRectF pointsBounds(const std::vector<QPointF>& points);
-
-// The frame two opposite corners span: origin at the smaller x and y, size
-// the absolute differences.
-QRectF frameRect(QPointF a, QPointF b);
 
 // The outline vertices of a polygon-shape stroke: its edited vertices, else
 // the regular shape of its frame; empty for a stroke without either.
@@ -76,4 +73,3 @@ std::vector<QPointF> dragStrokeEnd(const std::vector<QPointF>& points, bool drag
 // A closed, irregular eight-lobed blob; equal seeds give equal blobs. Lobes
 // reach up to 3 × radius from the centre.
 QPainterPath blobPath(std::int64_t seed, QPointF center, double radius);
-inline constexpr double kBlobMaxReach = 3.0;

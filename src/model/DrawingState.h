@@ -121,7 +121,7 @@ public:
     // While pinned, the window's area in canvas coordinates; none: everywhere.
     platform::Published<std::optional<QRectF>> canvasConstraintFrame{std::nullopt, this};
     // Canvas areas where clicks always pass through (a pinned window's title strip).
-    platform::Published<std::vector<QRectF>> overlayPassthroughRects{{}, this};
+    std::vector<QRectF> overlayPassthroughRects;
 
     platform::Published<bool> isBezierEditing{false, this};
     // A right double-click left for the polygon edit overlay, which resets it.

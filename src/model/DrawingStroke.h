@@ -1,5 +1,6 @@
 #pragma once
 
+#include "geometry/Points.h"
 #include "model/BrushRecords.h"
 #include "model/DrawingTool.h"
 #include "model/ErasureStamp.h"
@@ -69,9 +70,6 @@ struct DrawingStroke {
     // Every field compared exactly.
     friend bool operator==(const DrawingStroke& a, const DrawingStroke& b);
 };
-
-// Exact point comparison: QPointF's operator== is fuzzy.
-inline bool samePoint(const QPointF& a, const QPointF& b) { return a.x() == b.x() && a.y() == b.y(); }
 
 // The stroke list grows by moving its elements, never by copying them.
 static_assert(std::is_nothrow_move_constructible_v<DrawingStroke>);

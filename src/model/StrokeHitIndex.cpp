@@ -1,8 +1,8 @@
 #include "model/StrokeHitIndex.h"
 
-#include "canvas/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
+#include "model/StrokeText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -20,8 +20,10 @@ QString UpdatesSettingsRowsModel::lastCheckedText(const QDateTime& now) const {
 
 void UpdatesSettingsRowsModel::checkNow() {
     platform::assertMainThread("UpdatesSettingsRowsModel::checkNow");
-    if (onDismiss_) onDismiss_();
+    // Closing the panel may take these rows with it: nothing of them is
+    // touched after the call.
     std::weak_ptr<UpdateManager> weak = updater_;
+    if (const auto dismiss = onDismiss_) dismiss();
     platform::dispatchMainAfter(kCheckDelay, [weak] {
         if (auto m = weak.lock()) m->checkForUpdates();
     });

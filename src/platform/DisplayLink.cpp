@@ -182,7 +182,9 @@ public:
         : callback_(std::move(callback)), interval_(displayRefreshInterval(display)) {
         timer_.setSingleShot(true);
         timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { deliver(nextTick_); });
+        // A timer that fires a little early still reports no tick in the
+        // future.
+        QObject::connect(&timer_, &QTimer::timeout, [this] { deliver(std::min(nextTick_, mediaTime())); });
         watchdog_.setSingleShot(true);
         QObject::connect(&watchdog_, &QTimer::timeout, [this] { presentFailed(); });
         if (source == Source::automatic) present_ = PresentSource::shared();
@@ -239,7 +241,7 @@ private:
         // last one, so that a timer firing early does not tick twice.
         const double earliest = std::max(now, lastTick_ + interval_ / 2);
         nextTick_ = *phase_ + (std::floor((earliest - *phase_) / interval_) + 1) * interval_;
-        timer_.start(std::chrono::milliseconds(std::lround(std::max(0.0, nextTick_ - now) * 1000)));
+        timer_.start(std::chrono::milliseconds(static_cast<long>(std::ceil(std::max(0.0, nextTick_ - now) * 1000))));
     }
 
     void vblank(std::uint64_t ust) {

@@ -131,6 +131,12 @@ public:
     QPointF convertScreenToContent(const Point& p) const;
     Rect convertContentRectToScreen(const QRectF& r) const;
 
+    // Takes the window off the screen for a screenshot without a compositing
+    // manager: an empty bounding shape, which no repaint undoes, until it is
+    // given back its own shape. It stays mapped, so the window manager keeps
+    // it as it is.
+    bool isHiddenFromScreen() const { return hiddenFromScreen_; }
+    void setHiddenFromScreen(bool hidden);
 
     // Whether this window currently shows only its painted pixels (no
     // compositing manager). X then clips its input to those pixels too, so
@@ -190,6 +196,7 @@ private:
     QRect wantedGeometry_;
 
     bool shaped_ = false;
+    bool hiddenFromScreen_ = false;
     bool shapeInitialised_ = false;
     QRegion pendingDirty_;
     bool shapeUpdateQueued_ = false;

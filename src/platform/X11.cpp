@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <xcb/xinput.h>
+
 namespace platform::x11 {
 
 xcb_connection_t* connection() {
@@ -150,6 +152,18 @@ bool compositingManagerRunning() {
 
 void flush() {
     if (auto* c = connection()) xcb_flush(c);
+}
+
+void selectXInputEvents(xcb_connection_t* c, xcb_window_t window, std::uint32_t mask) {
+    // The request takes the device's header and its mask words in one block.
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } sel{};
+    sel.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+    sel.head.mask_len = 1;
+    sel.mask = mask;
+    xcb_input_xi_select_events(c, window, 1, &sel.head);
 }
 
 } // namespace platform::x11

@@ -65,6 +65,10 @@ void setWindowClass(xcb_window_t window);
 inline constexpr char kWindowInstance[] = "overink";
 inline constexpr char kWindowClass[] = "Overink";
 
+// Selects the XInput 2 events of `mask` (XCB_INPUT_XI_EVENT_MASK_…, 0 for
+// none) from every master device on `window`, through connection `c`.
+void selectXInputEvents(xcb_connection_t* c, xcb_window_t window, std::uint32_t mask);
+
 // Whether a compositing manager owns _NET_WM_CM_S<screen>.
 bool compositingManagerRunning();
 

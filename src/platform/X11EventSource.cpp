@@ -80,17 +80,12 @@ void X11EventSource::setRawMotionWanted(bool wanted) {
 
 void X11EventSource::selectRawInput(bool on) {
     if (!connection_ || !haveXInput_) return;
-    struct {
-        xcb_input_event_mask_t head;
-        std::uint32_t mask;
-    } sel{};
-    sel.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
-    sel.head.mask_len = 1;
-    sel.mask = on ? (XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
-                     XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE |
-                     (rawMotion_ ? XCB_INPUT_XI_EVENT_MASK_RAW_MOTION : 0))
-                  : 0;
-    xcb_input_xi_select_events(connection_, x11::root(), 1, &sel.head);
+    const std::uint32_t mask =
+        on ? (XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
+              XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE |
+              (rawMotion_ ? XCB_INPUT_XI_EVENT_MASK_RAW_MOTION : 0))
+           : 0;
+    x11::selectXInputEvents(connection_, x11::root(), mask);
     xcb_flush(connection_);
 }
 

@@ -116,15 +116,10 @@ X11InputWindow::X11InputWindow(std::uint32_t owner) : owner_(owner) {
                       XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     // The events Qt reads for its own windows.
     if (Router::xinputOpcode()) {
-        struct {
-            xcb_input_event_mask_t head;
-            std::uint32_t mask;
-        } sel{};
-        sel.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
-        sel.head.mask_len = 1;
-        sel.mask = XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_BUTTON_RELEASE |
-                   XCB_INPUT_XI_EVENT_MASK_MOTION | XCB_INPUT_XI_EVENT_MASK_ENTER | XCB_INPUT_XI_EVENT_MASK_LEAVE;
-        xcb_input_xi_select_events(c, id_, 1, &sel.head);
+        x11::selectXInputEvents(c, id_,
+                                XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_BUTTON_RELEASE |
+                                    XCB_INPUT_XI_EVENT_MASK_MOTION | XCB_INPUT_XI_EVENT_MASK_ENTER |
+                                    XCB_INPUT_XI_EVENT_MASK_LEAVE);
     }
     x11::setWindowName(id_, QStringLiteral("Overink Input"));
     x11::setWindowClass(id_);

@@ -3,47 +3,18 @@
 #include "platform/Strut.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
+#include "platform/X11Monitors.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
-#include <xcb/randr.h>
-
 #include <algorithm>
 
 namespace platform {
 
 namespace {
-
-struct Monitor {
-    QRect rect; // root coordinates, device pixels
-    DisplayID id = 0;
-    QString name;
-    bool primary = false;
-};
-
-std::vector<Monitor> randrMonitors() {
-    std::vector<Monitor> out;
-    auto* c = x11::connection();
-    if (!c) return out;
-    auto r = x11::reply(xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, x11::root(), 1), nullptr));
-    if (!r) return out;
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(r.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
-        const auto* m = it.data;
-        Monitor mon;
-        mon.rect = QRect(m->x, m->y, m->width, m->height);
-        mon.primary = m->primary;
-        mon.name = x11::atomName(m->name);
-        const int outputs = xcb_randr_monitor_info_outputs_length(m);
-        mon.id = outputs > 0 ? xcb_randr_monitor_info_outputs(m)[0] : m->name;
-        if (mon.id == 0) mon.id = m->name;
-        out.push_back(mon);
-    }
-    std::stable_partition(out.begin(), out.end(), [](const Monitor& m) { return m.primary; });
-    return out;
-}
 
 // Struts of every client the window manager lists, or of the root's children
 // when no window manager keeps a list.
@@ -88,17 +59,8 @@ QRect workArea() {
                  static_cast<int>(areas[desk * 4 + 2]), static_cast<int>(areas[desk * 4 + 3]));
 }
 
-// Qt's global coordinates are logical pixels; the X root's are device pixels.
-double scaleFactor() {
-    auto* s = QGuiApplication::primaryScreen();
-    return s ? s->devicePixelRatio() : 1.0;
-}
-
-QRect logical(const QRect& device, double scale) {
-    if (scale == 1.0) return device;
-    return QRectF(device.x() / scale, device.y() / scale, device.width() / scale, device.height() / scale)
-        .toAlignedRect();
-}
+using x11::logicalRect;
+using x11::Monitor;
 
 std::vector<Screen> qtScreens() {
     std::vector<Screen> out;
@@ -136,14 +98,14 @@ std::vector<Screen> X11ScreenProvider::screens() const { return last_.empty() ? 
 
 std::vector<Screen> X11ScreenProvider::readScreens() const {
     if (!x11::available()) return qtScreens();
-    const auto monitors = randrMonitors();
+    const auto monitors = x11::monitors();
     if (monitors.empty()) return qtScreens();
     auto* xs = x11::screen();
     const QSize rootSize(xs->width_in_pixels, xs->height_in_pixels);
     const auto reserved = struts(rootSize);
     const QRect area = reserved.empty() ? workArea() : QRect();
-    const double scale = scaleFactor();
-    const QRect primary = logical(monitors.front().rect, scale);
+    const double scale = x11::rootScaleFactor();
+    const QRect primary = logicalRect(monitors.front().rect, scale);
 
     std::vector<Screen> out;
     for (const Monitor& m : monitors) {
@@ -151,8 +113,8 @@ std::vector<Screen> X11ScreenProvider::readScreens() const {
         if (reserved.empty() && area.isValid() && area.intersects(m.rect)) visible = m.rect.intersected(area);
         Screen s;
         s.displayID = m.id;
-        s.frame = toScreen(QRectF(logical(m.rect, scale)), primary);
-        s.visibleFrame = toScreen(QRectF(logical(visible, scale)), primary);
+        s.frame = toScreen(QRectF(logicalRect(m.rect, scale)), primary);
+        s.visibleFrame = toScreen(QRectF(logicalRect(visible, scale)), primary);
         s.localizedName = m.name;
         s.scale = scale;
         out.push_back(s);
@@ -173,8 +135,8 @@ std::optional<Screen> X11ScreenProvider::mainScreen() const {
 
 QRect X11ScreenProvider::primaryRootRect() const {
     if (x11::available()) {
-        const auto monitors = randrMonitors();
-        if (!monitors.empty()) return logical(monitors.front().rect, scaleFactor());
+        const auto monitors = x11::monitors();
+        if (!monitors.empty()) return logicalRect(monitors.front().rect, x11::rootScaleFactor());
     }
     auto* s = QGuiApplication::primaryScreen();
     return s ? s->geometry() : QRect();

@@ -190,14 +190,7 @@ QWidget* DrawingToolbarView::makeToolSlot(DrawingTool tool) {
 void DrawingToolbarView::follow() {
     if (!state_) return;
     DrawingState& s = *state_;
-    auto watch = [this](auto& field) {
-        QPointer<DrawingToolbarView> guard(this);
-        bindings_.add(field.sink(
-            [guard](const auto&) {
-                if (guard) guard->scheduleRefresh();
-            },
-            platform::Delivery::Immediate, platform::Initial::Skip));
-    };
+    auto watch = [this](auto& field) { bindings_.add(refreshLater_.schedulingOn(field)); };
     watch(s.selectedTool);
     watch(s.selectedColor);
     watch(s.lineWidth);
@@ -217,7 +210,8 @@ void DrawingToolbarView::follow() {
     watch(fontPickerIsOpen);
     watch(shapeSubmenuIsOpen);
     watch(gimpBrushPanelIsOpen);
-    bindings_.connect(s.screenProvider().screensChanged, this, [](DrawingToolbarView& v) { v.scheduleRefresh(); });
+    bindings_.connect(s.screenProvider().screensChanged, this,
+                      [](DrawingToolbarView& v) { v.refreshLater_.schedule(); });
     bindings_.connect(platform::compositingChanged(), this, [](DrawingToolbarView& v, bool) { v.update(); });
 
     // The selected tool's own reaction, on every real change.
@@ -227,15 +221,6 @@ void DrawingToolbarView::follow() {
             if (guard) guard->selectedToolChanged(tool);
         },
         platform::Delivery::MainQueue, platform::Initial::Skip));
-}
-
-void DrawingToolbarView::scheduleRefresh() {
-    if (refreshQueued_) return;
-    refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshQueued_ = false;
-        refresh();
-    });
 }
 
 void DrawingToolbarView::applyDockPosition() {

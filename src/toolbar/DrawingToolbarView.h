@@ -11,6 +11,7 @@
 #include "ui/AnchorRef.h"
 #include "ui/AnchoredPanelController.h"
 #include "ui/Bindings.h"
+#include "ui/DeferredRefresh.h"
 #include "ui/PanelOpenDirection.h"
 
 #include <QBoxLayout>
@@ -137,7 +138,6 @@ private:
     QWidget* makeToolSlot(DrawingTool tool);
     SymbolButton* makeActionButton(const QString& symbol, std::function<void()> action);
     void applyDockPosition();
-    void scheduleRefresh();
     void follow();
     template <typename Controller, typename Make>
     void togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen, Make make);
@@ -177,6 +177,6 @@ private:
     std::unique_ptr<ColorPickerWindowController> colorPickerWC_;
 
     std::optional<DrawingTool> lastSelectedTool_;
-    bool refreshQueued_ = false;
+    ui::DeferredRefresh refreshLater_{this, [this] { refresh(); }};
     ui::Bindings bindings_;
 };

@@ -71,12 +71,6 @@ protected:
     }
 };
 
-void setTextColor(QWidget* widget, const Color& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color.toQColor());
-    widget->setPalette(p);
-}
-
 } // namespace
 
 FontPickerPanel::FontPickerPanel(platform::Published<QString>& fontName, platform::Published<double>& fontSize,
@@ -272,8 +266,8 @@ void FontPickerPanel::showFavorites(const std::vector<FontPreset>& presets) {
 
 void FontPickerPanel::applyStyle() {
     const ui::Theme theme = ui::Theme::current(this);
-    setTextColor(pointsLabel_, theme.secondary);
-    setTextColor(favoritesHeading_, theme.secondary);
+    ui::setTextColor(pointsLabel_, theme.secondary);
+    ui::setTextColor(favoritesHeading_, theme.secondary);
 }
 
 QSize FontPickerPanel::sizeHint() const { return QSize(static_cast<int>(kWidth), layout()->sizeHint().height()); }

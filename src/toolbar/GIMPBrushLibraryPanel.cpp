@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
@@ -31,12 +30,6 @@ constexpr int kRowPitch = int(GIMPBrushRow::kRowHeight) + 1; // a row and its di
 constexpr double kIndicatorWidth = 6;
 constexpr double kIndicatorMinimumThumb = 16;
 constexpr double kIndicatorOpacity = 0.45;
-
-void setTextColor(QWidget* widget, const Color& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color.toQColor());
-    widget->setPalette(p);
-}
 
 } // namespace
 
@@ -159,14 +152,7 @@ GIMPBrushLibraryPanel::GIMPBrushLibraryPanel(std::shared_ptr<DrawingState> state
     QObject::connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { revealVisibleRows(); });
 
     DrawingState& s = model_.state();
-    QPointer<GIMPBrushLibraryPanel> guard(this);
-    const auto watch = [&](auto& field) {
-        bindings_.add(field.sink(
-            [guard](const auto&) {
-                if (guard) guard->scheduleRefresh();
-            },
-            platform::Delivery::Immediate, platform::Initial::Skip));
-    };
+    const auto watch = [&](auto& field) { bindings_.add(refreshLater_.schedulingOn(field)); };
     watch(s.importedGIMPBrushes);
     watch(s.activeGIMPBrushID);
     watch(s.selectedTool);
@@ -175,27 +161,18 @@ GIMPBrushLibraryPanel::GIMPBrushLibraryPanel(std::shared_ptr<DrawingState> state
 
 GIMPBrushLibraryPanel::~GIMPBrushLibraryPanel() { bindings_.clear(); }
 
-void GIMPBrushLibraryPanel::scheduleRefresh() {
-    if (refreshQueued_) return;
-    refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshQueued_ = false;
-        refresh();
-    });
-}
-
 void GIMPBrushLibraryPanel::refresh() {
     platform::assertMainThread("GIMPBrushLibraryPanel::refresh");
     const ui::Theme theme = ui::Theme::current(this);
     const bool empty = model_.isEmpty();
     emptyText_->setText(model_.emptyText());
-    setTextColor(emptyText_, theme.secondary);
+    ui::setTextColor(emptyText_, theme.secondary);
     emptyText_->setVisible(empty);
     header_->setVisible(!empty);
     list_->setVisible(!empty);
 
     title_->setText(model_.title());
-    setTextColor(title_, theme.secondary);
+    ui::setTextColor(title_, theme.secondary);
     const bool canClear = model_.canClearAll();
     clearAll_->setEnabled(canClear);
     clearAll_->setTint(canClear ? ui::ThemeColor::secondary : ui::ThemeColor::tertiary);
@@ -277,7 +254,7 @@ void GIMPBrushLibraryPanel::showEvent(QShowEvent* event) {
 void GIMPBrushLibraryPanel::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // Colours come from the palette: a light or dark desktop repaints in its own.
-    if (event->type() == QEvent::PaletteChange) scheduleRefresh();
+    if (event->type() == QEvent::PaletteChange) refreshLater_.schedule();
 }
 
 bool GIMPBrushLibraryPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -8,6 +8,7 @@
 
 #include "toolbar/GIMPBrushLibraryModel.h"
 #include "ui/Bindings.h"
+#include "ui/DeferredRefresh.h"
 
 #include <QHash>
 #include <QUuid>
@@ -57,13 +58,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void scheduleRefresh();
     void rebuildRows(const std::vector<ImportedGIMPBrush>& brushes);
     void fitListHeight();
     // Rows in or near the list's visible part start loading their thumbnail.
     void revealVisibleRows();
 
     GIMPBrushLibraryModel model_;
+    ui::DeferredRefresh refreshLater_{this, [this] { refresh(); }};
     ui::Bindings bindings_;
 
     BorderlessButton* import_ = nullptr;
@@ -79,5 +80,4 @@ private:
     std::vector<GIMPBrushRow*> rows_;
     QHash<QUuid, GIMPBrushRow*> rowsByID_;
     QHash<QUuid, PanelDivider*> dividersByID_;
-    bool refreshQueued_ = false;
 };

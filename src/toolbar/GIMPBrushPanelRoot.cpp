@@ -18,12 +18,6 @@
 
 namespace {
 
-void setTextColor(QWidget* widget, const Color& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color.toQColor());
-    widget->setPalette(p);
-}
-
 // The integer part, for a number shown as a percentage; what is not a
 // number shows as 0.
 long long integerPart(double v) { return std::isfinite(v) ? static_cast<long long>(std::clamp(v, -1e15, 1e15)) : 0; }
@@ -107,7 +101,7 @@ void GIMPBrushPanelRoot::applyStyle() {
     const ui::Theme theme = ui::Theme::current(this);
     for (QLabel* label : {opacityTitle_, opacityValue_, spacingTitle_, spacingValue_}) {
         label->setFont(ui::font(ui::TextStyle::caption));
-        setTextColor(label, theme.secondary);
+        ui::setTextColor(label, theme.secondary);
     }
 }
 

@@ -54,18 +54,7 @@ void PanelSlider::paintEvent(QPaintEvent*) {
     const double y = height() / 2.0 - half;
     const QRectF track(kInset - half, y, std::max(0.0, width() - 2 * kInset) + kTrackThickness, kTrackThickness);
     const QRectF filled(track.left(), y, knob.x() - track.left(), kTrackThickness);
-    p.setPen(Qt::NoPen);
-    p.setBrush(ToolbarPainting::qcolor(theme.tertiary));
-    p.drawRoundedRect(track, half, half);
-    p.setBrush(ToolbarPainting::qcolor(theme.accent));
-    p.drawRoundedRect(filled, half, half);
-
-    const double r = kKnobDiameter / 2;
-    p.setBrush(QColor(0, 0, 0, 40));
-    p.drawEllipse(knob + QPointF(0, 0.5), r + 0.5, r + 0.5);
-    p.setBrush(theme.dark ? QColor(204, 204, 204) : QColor(255, 255, 255));
-    p.setPen(QPen(ToolbarPainting::qcolor(theme.tertiary), 0.5));
-    p.drawEllipse(knob, r - 0.25, r - 0.25);
+    ToolbarPainting::paintSlider(p, theme, track, filled, knob, kKnobDiameter);
 }
 
 void PanelSlider::mousePressEvent(QMouseEvent* event) {

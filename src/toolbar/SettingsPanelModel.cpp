@@ -10,7 +10,9 @@
 #include <algorithm>
 
 SettingsPanelServices SettingsPanelServices::standard() {
-    return {[] { platform::Application::shared().activate(); }, [] { platform::Application::shared().terminate(); }};
+    // No help or about panel without the delegate that keeps them.
+    return {[] { platform::Application::shared().activate(); }, [] { platform::Application::shared().terminate(); },
+            {}, {}};
 }
 
 double SettingsPanelModel::smoothingToolIndent(double pickerWidth) {
@@ -55,11 +57,13 @@ void SettingsPanelModel::setLaunchAtLogin(bool on) {
 void SettingsPanelModel::openHelp() {
     platform::assertMainThread("SettingsPanelModel::openHelp");
     dismiss();
+    if (services_.openHelp) services_.openHelp();
 }
 
 void SettingsPanelModel::openAbout() {
     platform::assertMainThread("SettingsPanelModel::openAbout");
     dismiss();
+    if (services_.openAbout) services_.openAbout();
 }
 
 void SettingsPanelModel::quit() {

@@ -37,6 +37,10 @@ struct SettingsPanelServices {
     std::function<void()> activate;
     // Asks the application to terminate (the delegate decides).
     std::function<void()> terminate;
+    // Open the help or the about panel, which the application delegate keeps
+    // (they outlive this panel); none: nothing opens.
+    std::function<void()> openHelp;
+    std::function<void()> openAbout;
 
     static SettingsPanelServices standard();
 };
@@ -75,7 +79,7 @@ public:
     // The state's observer registers or unregisters the login item.
     void setLaunchAtLogin(bool on);
 
-    // The help and about panels are still to come: both close the panel.
+    // Close this panel, then open the help or the about panel.
     void openHelp();
     void openAbout();
     // Closes the panel, then asks for confirmation on the next turn (the

@@ -2,6 +2,7 @@
 #include "toolbar/SettingsPanelRoot.h"
 
 #include "model/DrawingState.h"
+#include "panels/UpdatesSettingsRows.h"
 #include "platform/Compositing.h"
 #include "platform/Dispatch.h"
 #include "toolbar/DockSpots.h"
@@ -73,7 +74,8 @@ private:
 } // namespace
 
 SettingsPanelRoot::SettingsPanelRoot(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
-                                     SettingsPanelServices services, QWidget* parent)
+                                     SettingsPanelServices services, UpdateManagerSource updateManager,
+                                     QWidget* parent)
     : QWidget(parent), model_(std::move(state), std::move(dismissBox), std::move(services)) {
     platform::assertMainThread("SettingsPanelRoot");
     setAttribute(Qt::WA_TranslucentBackground);
@@ -98,6 +100,11 @@ SettingsPanelRoot::SettingsPanelRoot(std::shared_ptr<DrawingState> state, std::s
     QObject::connect(sectionAnimation_, &QVariantAnimation::finished, this, [this] {
         setSectionProgress(smoothingExpanded_ ? 1 : 0);
     });
+
+    if (updateManager) {
+        if (auto manager = updateManager())
+            setUpdateRows(new UpdatesSettingsRows(std::move(manager), [this] { model_.dismiss(); }));
+    }
 
     bindState();
     // Without a compositing manager the background is opaque.
@@ -135,8 +142,8 @@ QWidget* SettingsPanelRoot::buildSections() {
     v->addSpacing(kSwitchTopPadding);
     v->addWidget(launchAtLogin_);
 
-    // The update rows' place: empty (and so without its divider) until the
-    // rows are given.
+    // The update rows' place: hidden, with its divider, while there are no
+    // rows.
     updateSlot_ = new QWidget(sections);
     updateRowsLayout_ = new QVBoxLayout(updateSlot_);
     updateRowsLayout_->setContentsMargins(0, kDividerPadding, 0, 0);
@@ -269,9 +276,8 @@ bool SettingsPanelRoot::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void SettingsPanelRoot::setUpdateRows(QWidget* rows) {
-    platform::assertMainThread("SettingsPanelRoot::setUpdateRows");
-    if (!rows) return;
+void SettingsPanelRoot::setUpdateRows(UpdatesSettingsRows* rows) {
+    updateRows_ = rows;
     updateRowsLayout_->addWidget(rows);
     updateSlot_->show();
 }

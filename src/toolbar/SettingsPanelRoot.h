@@ -2,15 +2,17 @@
 
 // The settings panel's content, 210 points wide on a rounded background:
 // the toolbar-position diagram, the collapsible "Stroke Smoothing" section
-// (algorithm and smoothed tools), the tooltip and login switches, the place
-// of the update rows, and a footer with Help, About and Quit. Controls that
-// lead elsewhere close the panel first.
+// (algorithm and smoothed tools), the tooltip and login switches, the update
+// rows, and a footer with Help, About and Quit. Controls that lead elsewhere
+// close the panel first.
 
+#include "panels/UpdateManager.h"
 #include "toolbar/SettingsPanelModel.h"
 #include "ui/Bindings.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -21,6 +23,7 @@ class SettingsDivider;
 class SettingsFooterButton;
 class SettingsSectionHeader;
 class ToolbarPositionDiagramView;
+class UpdatesSettingsRows;
 
 class SettingsPanelRoot : public QWidget {
 public:
@@ -28,8 +31,14 @@ public:
     // The section opens and closes over this long.
     static constexpr int kSectionAnimationMs = 150;
 
+    // Where the update rows find their manager: the program's shared one,
+    // which the first content built in a run thus creates. Tests bring
+    // their own; an empty source leaves the rows out.
+    using UpdateManagerSource = std::function<std::shared_ptr<UpdateManager>()>;
+
     SettingsPanelRoot(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
-                      SettingsPanelServices services = SettingsPanelServices::standard(), QWidget* parent = nullptr);
+                      SettingsPanelServices services = SettingsPanelServices::standard(),
+                      UpdateManagerSource updateManager = &UpdateManager::shared, QWidget* parent = nullptr);
     ~SettingsPanelRoot() override;
 
     SettingsPanelModel& model() { return model_; }
@@ -45,8 +54,8 @@ public:
     // The tool checkboxes' indent now.
     double smoothingToolIndent() const;
 
-    // The update rows go here; the divider above them shows with them.
-    void setUpdateRows(QWidget* rows);
+    // The update rows, built with the content, if it has them.
+    UpdatesSettingsRows* updateRows() const { return updateRows_; }
 
     ToolbarPositionDiagramView* diagram() const { return diagram_; }
     SettingsSectionHeader* smoothingHeader() const { return smoothingHeader_; }
@@ -71,6 +80,8 @@ private:
     QWidget* buildSmoothingRows(QWidget* parent);
     QWidget* buildFooter();
     void bindState();
+    // The rows go in their place; the divider above them shows with them.
+    void setUpdateRows(UpdatesSettingsRows* rows);
     void setSectionProgress(double progress);
     void measurePicker();
 
@@ -88,6 +99,7 @@ private:
     SettingsCheckbox* launchAtLogin_ = nullptr;
     QWidget* updateSlot_ = nullptr;
     QVBoxLayout* updateRowsLayout_ = nullptr;
+    UpdatesSettingsRows* updateRows_ = nullptr;
     SettingsFooterButton* help_ = nullptr;
     SettingsFooterButton* about_ = nullptr;
     SettingsFooterButton* quit_ = nullptr;

@@ -23,6 +23,11 @@ QPainterPath roundedRect(const QRectF& rect, double radius);
 // selected.
 void paintHighlight(QPainter& painter, const QRectF& frame, bool selected, const ui::Theme& theme);
 
+// A slider: its rounded track, filled with the accent colour over `filled`,
+// and its knob of that diameter at `knob`, lifted by a faint shadow.
+void paintSlider(QPainter& painter, const ui::Theme& theme, const QRectF& track, const QRectF& filled, QPointF knob,
+                 double knobDiameter);
+
 // A colour of the theme at an opacity.
 QColor qcolor(const Color& color, double opacity = 1);
 

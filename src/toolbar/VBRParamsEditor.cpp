@@ -10,19 +10,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
-#include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-
-void setTextColor(QWidget* widget, const Color& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color.toQColor());
-    widget->setPalette(p);
-}
-
-} // namespace
 
 VBRParamsEditor::VBRParamsEditor(std::shared_ptr<DrawingState> state, QWidget* parent)
     : QWidget(parent), model_(std::move(state)) {
@@ -52,29 +40,13 @@ VBRParamsEditor::VBRParamsEditor(std::shared_ptr<DrawingState> state, QWidget* p
     applyStyle();
 
     DrawingState& s = model_.state();
-    QPointer<VBRParamsEditor> guard(this);
-    const auto watch = [&](auto& field) {
-        bindings_.add(field.sink(
-            [guard](const auto&) {
-                if (guard) guard->scheduleRefresh();
-            },
-            platform::Delivery::Immediate, platform::Initial::Skip));
-    };
+    const auto watch = [&](auto& field) { bindings_.add(refreshLater_.schedulingOn(field)); };
     watch(s.importedGIMPBrushes);
     watch(s.activeGIMPBrushID);
     refresh();
 }
 
 VBRParamsEditor::~VBRParamsEditor() { bindings_.clear(); }
-
-void VBRParamsEditor::scheduleRefresh() {
-    if (refreshQueued_) return;
-    refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] {
-        refreshQueued_ = false;
-        refresh();
-    });
-}
 
 void VBRParamsEditor::refresh() {
     platform::assertMainThread("VBRParamsEditor::refresh");
@@ -93,7 +65,7 @@ void VBRParamsEditor::applyStyle() {
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         for (QLabel* label : {labels_[i], values_[i]}) {
             label->setFont(ui::font(ui::TextStyle::caption));
-            setTextColor(label, theme.secondary);
+            ui::setTextColor(label, theme.secondary);
         }
     }
 }

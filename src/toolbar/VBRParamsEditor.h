@@ -8,6 +8,7 @@
 
 #include "toolbar/VBRParamsEditorModel.h"
 #include "ui/Bindings.h"
+#include "ui/DeferredRefresh.h"
 
 #include <QWidget>
 
@@ -40,13 +41,12 @@ protected:
 
 private:
     static std::size_t index(Parameter parameter) { return static_cast<std::size_t>(parameter); }
-    void scheduleRefresh();
     void applyStyle();
 
     VBRParamsEditorModel model_;
+    ui::DeferredRefresh refreshLater_{this, [this] { refresh(); }};
     ui::Bindings bindings_;
     std::array<QLabel*, 5> labels_{};
     std::array<QLabel*, 5> values_{};
     std::array<PanelSlider*, 5> sliders_{};
-    bool refreshQueued_ = false;
 };

@@ -68,19 +68,7 @@ void WidthSlider::paintEvent(QPaintEvent*) {
         track = QRectF(kInset - half, y, kTravel + kTrackThickness, kTrackThickness);
         filled = QRectF(track.left(), y, knob.x() - track.left(), kTrackThickness);
     }
-    p.setPen(Qt::NoPen);
-    p.setBrush(ToolbarPainting::qcolor(theme.tertiary));
-    p.drawRoundedRect(track, half, half);
-    p.setBrush(ToolbarPainting::qcolor(theme.accent));
-    p.drawRoundedRect(filled, half, half);
-
-    // The knob, lifted by a faint shadow.
-    const double r = kKnobDiameter / 2;
-    p.setBrush(QColor(0, 0, 0, 40));
-    p.drawEllipse(knob + QPointF(0, 0.5), r + 0.5, r + 0.5);
-    p.setBrush(theme.dark ? QColor(204, 204, 204) : QColor(255, 255, 255));
-    p.setPen(QPen(ToolbarPainting::qcolor(theme.tertiary), 0.5));
-    p.drawEllipse(knob, r - 0.25, r - 0.25);
+    ToolbarPainting::paintSlider(p, theme, track, filled, knob, kKnobDiameter);
 }
 
 void WidthSlider::mousePressEvent(QMouseEvent* event) {

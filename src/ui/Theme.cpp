@@ -149,4 +149,10 @@ void drawSymbol(QPainter& painter, const QRectF& frame, const QString& name, con
     painter.drawImage(box.topLeft(), image);
 }
 
+void setTextColor(QWidget* widget, const Color& color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, color.toQColor());
+    widget->setPalette(p);
+}
+
 } // namespace ui

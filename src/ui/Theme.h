@@ -87,4 +87,7 @@ QRectF snapToDevicePixels(const QPainter& painter, const QRectF& rect);
 void drawSymbol(QPainter& painter, const QRectF& frame, const QString& name, const Color& tint, double pointSize,
                 SymbolWeight weight = SymbolWeight::regular);
 
+// Sets the widget's text (its palette's window text) in that colour.
+void setTextColor(QWidget* widget, const Color& color);
+
 } // namespace ui

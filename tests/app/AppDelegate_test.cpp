@@ -1,6 +1,7 @@
 // Launch, quitting, key equivalents, the status item and the settings panel.
 #include "app/AppDelegate.h"
 
+#include "capture/CountdownOverlayController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeEventMonitor.h"
@@ -101,10 +102,12 @@ TEST(Launch, OnlyTheStatusItemShowsAndEverythingIsWired) {
     EXPECT_TRUE(app.state().overlayControllers.empty());
     EXPECT_FALSE(app.state().isQuittingIntentionally);
 
+    // The capture button's request starts a countdown.
     auto& capture = *app.delegate->captureCoordinator();
-    EXPECT_EQ(capture.toolbarController(), app.delegate->toolbarController());
     platform::NotificationCenter::defaultCenter().post(Notifications::screenCaptureRequested);
-    EXPECT_EQ(capture.captureRequests(), 1);
+    ASSERT_TRUE(capture.countdownController());
+    capture.countdownController()->cancel();
+    EXPECT_FALSE(capture.countdownController());
 }
 
 TEST(Quitting, CmdQClearsAndHidesButKeepsRunning) {

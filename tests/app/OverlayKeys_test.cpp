@@ -2,10 +2,12 @@
 #include "OverlayTestSupport.h"
 
 #include "toolbar/FontPickerPanel.h"
+#include "platform/Dispatch.h"
 #include "ui/OpenPanelRegistry.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +190,23 @@ TEST(OverlayKeys, OurTextFieldsKeepDeleteAndEsc) {
     EXPECT_TRUE(h.t->strokes->empty());
 }
 
+TEST(OverlayKeys, AModalAlertGetsEscToCancelItself) {
+    OverlayHarness h;
+    h.showAll();
+    h.t->isLineEditing = true;
+    bool passed = false;
+    QMessageBox box(QMessageBox::Question, "Update", "Install?", QMessageBox::Ok | QMessageBox::Cancel);
+    platform::dispatchMain([&] {
+        if (!waitUntil([] { return QApplication::activeModalWidget() != nullptr; })) return;
+        passed = passes(Key::escape);
+        // What a passed Esc does in the alert.
+        box.reject();
+    });
+    box.exec();
+    EXPECT_TRUE(passed);
+    EXPECT_TRUE(h.t->isLineEditing) << "the overlays' Esc chain did not run";
+}
+
 TEST(OverlayKeys, TheFontPickersSearchAndSizeFieldsKeepDeleteAndEsc) {
     OverlayHarness h;
     h.showAll();
@@ -291,4 +310,29 @@ TEST(OverlayKeys, RightClicksOnThePanelOrWithNothingShownGoOn) {
     h.t->hideOverlays();
     drainEvents();
     EXPECT_TRUE(injectLocal(rightClick(2, Point(100, 100), nullptr)).has_value());
+}
+
+TEST(OverlayKeys, RightPressesReachTheTextToolLayerAndStillPair) {
+    OverlayHarness h;
+    h.showAll();
+    auto* overlay = h.controller(1)->window();
+    h.t.mouse->setLocation(Point(100, 100));
+    auto click = [&](double at, Point p) {
+        const bool passed = injectLocal(rightClick(at, p, overlay)).has_value();
+        drainEvents();
+        return passed;
+    };
+    // With the text tool the press goes on, so a right drag can open a box.
+    h.t->selectedTool = DrawingTool::text;
+    EXPECT_TRUE(click(10.0, Point(100, 100)));
+    EXPECT_TRUE(click(10.2, Point(104, 100)));
+    EXPECT_TRUE(h.t->rightDoubleClickLocation.get());
+
+    // An open box keeps the layer whatever the tool.
+    h.t->selectedTool = DrawingTool::pen;
+    h.t->isTextEditing = true;
+    EXPECT_TRUE(click(12.0, Point(100, 100)));
+    // Any other tool: swallowed.
+    h.t->isTextEditing = false;
+    EXPECT_FALSE(click(14.0, Point(100, 100)));
 }

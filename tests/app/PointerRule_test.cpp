@@ -72,6 +72,7 @@ TEST(PointerRule, EdgesPassthroughStripsAndOtherDisplaysPassClicksThrough) {
     EXPECT_TRUE(h.takesPointer());
     // A pinned window's title strip passes clicks through in draw mode too.
     h.t->overlayPassthroughRects = {QRectF(400, 200, 300, 26)};
+    h.controller(1)->passthroughRectsChanged();
     h.movePointer(OverlayHarness::onDisplay1({450, 210}));
     EXPECT_FALSE(h.takesPointer());
     h.movePointer(OverlayHarness::onDisplay1({450, 226})); // the strip's lower edge is outside it
@@ -204,10 +205,10 @@ TEST(PointerRule, ReleasesAndPassthroughChangesActWithoutAnyMovement) {
     ASSERT_TRUE(h.takesPointer());
     // A pinned window's title strip set while the pointer rests over it.
     h.t->overlayPassthroughRects = {QRectF(400, 200, 300, 26)};
-    drainEvents();
+    h.controller(1)->passthroughRectsChanged();
     EXPECT_FALSE(h.takesPointer());
-    h.t->overlayPassthroughRects = std::vector<QRectF>();
-    drainEvents();
+    h.t->overlayPassthroughRects.clear();
+    h.controller(1)->passthroughRectsChanged();
     EXPECT_TRUE(h.takesPointer());
 
     // A live stroke whose drag ended out of the canvas's sight stays while a
@@ -225,7 +226,7 @@ TEST(PointerRule, ReleasesAndPassthroughChangesActWithoutAnyMovement) {
     // A region change put off during a drag arrives with the release.
     h.t.mouse->setPressedButtons(1);
     h.t->overlayPassthroughRects = {QRectF(400, 200, 300, 26)};
-    drainEvents();
+    h.controller(1)->passthroughRectsChanged();
     EXPECT_TRUE(h.takesPointer());
     h.t.mouse->setPressedButtons(0);
     injectLocal(mouseEvent(platform::EventType::leftMouseUp, Point(5, 5)));

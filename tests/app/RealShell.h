@@ -1,19 +1,12 @@
 #pragma once
 
 // The real shell (the application delegate with the program's own services)
-// in the test process, on the session's X server.
+// in the test process, on the session's X server, and where the server has
+// a window of it.
 
-#include "app/AppDelegate.h"
-#include "app/OverlayWindow.h"
-#include "app/OverlayWindowController.h"
 #include "platform/X11.h"
-#include "support/TestUtil.h"
+#include "support/RealProgram.h"
 #include "support/X11TestUtil.h"
-
-#include <QCoreApplication>
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace testing_support {
 
@@ -27,31 +20,7 @@ inline QRect serverGeometry(const platform::Window& w) {
     return QRect(t->dst_x, t->dst_y, g->width, g->height);
 }
 
-struct RealShell {
-    RealShell() {
-        AppServices s = AppServices::standard();
-        s.environment.defaults = platform::UserDefaults::inMemory();
-        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
-        s.environment.brushStoreDirectory = dir.path() + "/brushes";
-        s.claimSingleInstance = [] { return true; };
-        s.terminate = [] {};
-        delegate = std::make_unique<AppDelegate>(std::move(s));
-        delegate->applicationDidFinishLaunching();
-        drainEvents();
-    }
-    ~RealShell() {
-        delegate.reset();
-        drainEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    DrawingState& state() const { return *delegate->drawingState(); }
-    OverlayWindow* overlay() const {
-        const auto& table = state().overlayControllers;
-        return table.empty() ? nullptr : static_cast<OverlayWindowController*>(table.begin()->second.get())->window();
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<AppDelegate> delegate;
-};
+// The shell with its tray icon, as at launch.
+using RealShell = RealProgram;
 
 } // namespace testing_support

@@ -87,7 +87,7 @@ TEST_F(BrushStoreFaults, CellsThatAreNotSmallRegularImagesAreSkippedWithoutBlock
         ASSERT_TRUE(huge.resize(brushFiles::kMaxCellFileBytes + 1)); // sparse: costs no disk
     }
     // A small file that decodes to an image too large for any cell.
-    GIMPBrushParser::writePNG(solidCell(brushFiles::kMaxCellSide + 1, 2), path(cells[3]));
+    ASSERT_TRUE(GIMPBrushParser::writePNG(solidCell(brushFiles::kMaxCellSide + 1, 2), path(cells[3])));
     QFile::remove(path(cells[4]));
     ASSERT_TRUE(QDir().mkpath(path(cells[4])));
 

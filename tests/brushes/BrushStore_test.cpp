@@ -135,10 +135,10 @@ TEST_F(BrushStore, LoadingSkipsUnknownBrushesAndBrushesAlreadyCached) {
 TEST_F(BrushStore, NamesFromTheIndexThatLeaveTheFolderAreNeitherReadNorDeleted) {
     QDir().mkpath(t.brushStore);
     const QString outside = t.dir->path() + "/outside.png";
-    GIMPBrushParser::writePNG(solidCell(4, 4), outside);
+    ASSERT_TRUE(GIMPBrushParser::writePNG(solidCell(4, 4), outside));
     const QString nested = t.brushStore + "/sub";
     QDir().mkpath(nested);
-    GIMPBrushParser::writePNG(solidCell(4, 4), nested + "/x.png");
+    ASSERT_TRUE(GIMPBrushParser::writePNG(solidCell(4, 4), nested + "/x.png"));
 
     auto brush = storeBitmapBrush(t.brushStore, 1, "hostile");
     brush.cellFilenames = QStringList{"../outside.png", outside, ".", "..", "sub/x.png", ""} + brush.cellFilenames;
@@ -158,7 +158,7 @@ TEST_F(BrushStore, NamesFromTheIndexThatLeaveTheFolderAreNeitherReadNorDeleted) 
 TEST_F(BrushStore, DeletionRemovesFilesCachesAndRecordAndDropsTheActiveBrush) {
     auto a = storeBitmapBrush(t.brushStore, 2, "a");
     a.thumbnailFilename = uuidText(a.id) + "_thumb.png";
-    GIMPBrushParser::writePNG(solidCell(8, 8), path(*a.thumbnailFilename));
+    ASSERT_TRUE(GIMPBrushParser::writePNG(solidCell(8, 8), path(*a.thumbnailFilename)));
     const auto b = storeBitmapBrush(t.brushStore, 1, "b");
     t.defaults->setString("overink.selectedTool", rawValueText(DrawingTool::gimpBrush));
     const auto s = startWith({a, b}, a.id);

@@ -105,23 +105,6 @@ TEST(BrushThumbnails, ALargeParametricBrushLooksAsIfRenderedInFull) {
     }
 }
 
-TEST(BrushThumbnails, WritesAreAtomicAndReportFailure) {
-    QTemporaryDir dir;
-    const QString path = dir.path() + "/A_thumb.png";
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old contents");
-    old.close();
-    ASSERT_TRUE(thumbs::writePNGAtomically(whiteImage(), path));
-    EXPECT_EQ(QImageReader(path).size(), kPixels);
-    // Nothing but the file itself is left in the folder.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"A_thumb.png"});
-
-    EXPECT_FALSE(thumbs::writePNGAtomically(whiteImage(), dir.path() + "/missing/B_thumb.png"));
-    EXPECT_FALSE(thumbs::writePNGAtomically(QImage(), dir.path() + "/C_thumb.png"));
-    EXPECT_FALSE(QFile::exists(dir.path() + "/C_thumb.png"));
-}
-
 TEST(BrushThumbnails, OnlyTheLatestRenderOfABrushWritesAndNoneAfterItIsRetired) {
     QTemporaryDir dir;
     const QUuid id = QUuid::createUuid();

@@ -1,6 +1,8 @@
 #include "brushes/GIMPBrushParser.h"
 
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -263,7 +265,7 @@ TEST(GIMPBrushRendering, PngRoundTripAndWriteFailure) {
     for (const VBRParams& p : {VBRParams{VBRShape::circle, 10, 2, 0.5, 1, 0}, VBRParams{VBRShape::diamond, 30, 5, 0.2, 2, 70}}) {
         const QImage mask = *GIMPBrushParser::renderVBR(p);
         const QString path = dir.filePath("cell.png");
-        GIMPBrushParser::writePNG(mask, path);
+        ASSERT_TRUE(GIMPBrushParser::writePNG(mask, path));
         const QImage loaded(path);
         ASSERT_FALSE(loaded.isNull());
         const auto back = GIMPBrushParser::maskImage(loaded);
@@ -272,13 +274,20 @@ TEST(GIMPBrushRendering, PngRoundTripAndWriteFailure) {
         EXPECT_EQ(*back, mask);
     }
     const QImage mask = *GIMPBrushParser::renderVBR({});
-    EXPECT_THROW(GIMPBrushParser::writePNG(mask, dir.filePath("missing/cell.png")), GIMPBrushError);
-    try {
-        GIMPBrushParser::writePNG(QImage(), dir.filePath("empty.png"));
-        ADD_FAILURE() << "an empty image was written";
-    } catch (const GIMPBrushError& e) {
-        EXPECT_EQ(e.code(), GIMPBrushError::Code::encodeFailed);
-    }
+    EXPECT_FALSE(GIMPBrushParser::writePNG(mask, dir.filePath("missing/cell.png")));
+    EXPECT_FALSE(GIMPBrushParser::writePNG(QImage(), dir.filePath("empty.png")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("empty.png")));
+
+    // A rewrite replaces the old file whole and leaves nothing else behind.
+    QTemporaryDir other;
+    const QString path = other.filePath("A_thumb.png");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents");
+    old.close();
+    ASSERT_TRUE(GIMPBrushParser::writePNG(mask, path));
+    EXPECT_EQ(QImage(path).size(), mask.size());
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"A_thumb.png"});
 }
 
 TEST(GIMPBrushRendering, MaskFromOtherImages) {

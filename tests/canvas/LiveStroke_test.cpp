@@ -104,6 +104,31 @@ TEST_F(LiveCanvas, GrowingStrokesLookAsIfDrawnWholeAlsoAtHalfOpacity) {
     }
 }
 
+TEST_F(LiveCanvas, ABrushPensSharpTurnsAreSolidWhileItIsDrawn) {
+    // Round joints overlap the outline's ribbons at sharp turns; filled with
+    // any rule but the winding one, the overlaps would show as holes until
+    // the release. A slow zigzag: wide legs, sharp corners.
+    s.selectedTool = DrawingTool::brushPen;
+    s.lineWidth = 24;
+    std::vector<QPointF> zigzag;
+    for (int leg = 0; leg < 8; ++leg) {
+        const QPointF a(40 + leg * 40, leg % 2 ? 80 : 240), b(80 + leg * 40, leg % 2 ? 240 : 80);
+        for (int i = 0; i < 40; ++i) zigzag.push_back(a + (b - a) * (i / 40.0));
+    }
+    drag(zigzag);
+    ASSERT_TRUE(s.currentStroke.get());
+    const QImage whole = drawnWhole(), live = canvasImage(canvas);
+    int solid = 0, holes = 0;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x) {
+            if (qAlpha(whole.pixel(x, y)) < 255) continue;
+            ++solid;
+            holes += qAlpha(live.pixel(x, y)) < 192;
+        }
+    EXPECT_GT(solid, 5000);
+    EXPECT_EQ(holes, 0);
+}
+
 TEST_F(LiveCanvas, ABrushWithCellsIsStampedLiveAsWhenPlaced) {
     const QUuid brush = QUuid::createUuid();
     QImage cell(12, 12, QImage::Format_RGBA8888_Premultiplied);

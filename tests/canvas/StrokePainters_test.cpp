@@ -1,6 +1,6 @@
 #include "canvas/StrokePainters.h"
 #include "canvas/StrokeRenderer.h"
-#include "canvas/TextLayout.h"
+#include "model/StrokeText.h"
 #include "support/RenderTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -383,15 +383,6 @@ TEST(TextPainter, RotatedTextErasuresCutWhereItsTextIs) {
     const QImage cut = renderStroke(s);
     EXPECT_EQ(alphaAt(cut, target.x(), target.y()), 0);
     EXPECT_GT(paintedCount(cut), paintedCount(whole) * 8 / 10);
-}
-
-TEST(TextPainter, TextBoxSizeAddsEighteenToTheWidestLine) {
-    const double wide = measureTextLine("abcdef", "", 20).width();
-    EXPECT_GT(wide, 20);
-    EXPECT_DOUBLE_EQ(textBoxSize("ab\nabcdef\n", "", 20), wide + 18);
-    EXPECT_DOUBLE_EQ(textBoxSize("", "", 20), 18);
-    EXPECT_DOUBLE_EQ(textBoxSize("abc", "No Such Font Family 7", 20), textBoxSize("abc", "", 20));
-    EXPECT_NEAR(textBoxSize("M", "", 40) - 18, 2 * (textBoxSize("M", "", 20) - 18), 1e-9);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "model/DrawingState.h"
 #include "platform/NotificationCenter.h"
+#include "support/ColorPickerKeyRequests.h"
 #include "support/TestDrawingState.h"
 #include "ui/NotificationNames.h"
 
@@ -12,6 +13,7 @@
 
 #include <QStringList>
 
+using testing_support::ColorPickerKeyRequests;
 using testing_support::TestDrawingState;
 
 namespace {
@@ -23,15 +25,6 @@ struct SelectionWrites {
     explicit SelectionWrites(DrawingState& s)
         : sub(s.selectedColor.sink([this](const Color& c) { colors.push_back(c); }, platform::Delivery::Immediate,
                                    platform::Initial::Skip)) {}
-};
-
-// The key requests the model posts, in order.
-struct KeyRequests {
-    QStringList posted;
-    platform::Subscription request = platform::NotificationCenter::defaultCenter().addObserver(
-        Notifications::colorPickerRequestKey, [this](const platform::Notification& n) { posted << n.name; });
-    platform::Subscription resign = platform::NotificationCenter::defaultCenter().addObserver(
-        Notifications::colorPickerResignKey, [this](const platform::Notification& n) { posted << n.name; });
 };
 
 SavedHarmony harmony(HarmonyType type, double h, double s, double b, const QString& name = {}) {
@@ -177,7 +170,7 @@ TEST(ColorPickerModel, RenamingAsksForTheKeyboardAndGivesItBack) {
     const auto b = harmony(HarmonyType::tetradic, 0.2, 1, 1, "keep");
     t->savedHarmonies = {a, b};
     ColorPickerModel model(t.state);
-    KeyRequests keys;
+    ColorPickerKeyRequests keys;
 
     model.beginRename(a);
     EXPECT_EQ(model.renamingHarmonyID.get(), a.id);

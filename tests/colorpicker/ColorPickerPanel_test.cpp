@@ -11,6 +11,7 @@
 #include "colorpicker/PickerSymbolButton.h"
 #include "model/DrawingState.h"
 #include "platform/NotificationCenter.h"
+#include "support/ColorPickerKeyRequests.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "ui/NotificationNames.h"
@@ -27,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+using testing_support::ColorPickerKeyRequests;
 using testing_support::TestDrawingState;
 using testing_support::waitUntil;
 
@@ -68,14 +70,6 @@ bool key(QWidget* w, int k, const QString& text = {}) {
     QApplication::sendEvent(w, &e);
     return e.isAccepted();
 }
-
-struct KeyRequests {
-    QStringList posted;
-    platform::Subscription request = platform::NotificationCenter::defaultCenter().addObserver(
-        Notifications::colorPickerRequestKey, [this](const platform::Notification& n) { posted << n.name; });
-    platform::Subscription resign = platform::NotificationCenter::defaultCenter().addObserver(
-        Notifications::colorPickerResignKey, [this](const platform::Notification& n) { posted << n.name; });
-};
 
 SavedHarmony harmony(HarmonyType type, double h, const QString& name = {}) {
     return SavedHarmony{QUuid::createUuid(), name, type, h, 0.8, 0.9};
@@ -267,7 +261,7 @@ TEST(ColorPickerPanel, RenamingTakesTheKeyboardAndKeepsEscAndDelete) {
     auto& panel = p.open();
     panel.activateWindow();
     QApplication::setActiveWindow(&panel);
-    KeyRequests keys;
+    ColorPickerKeyRequests keys;
 
     SavedHarmonyRow* row = panel.harmonyRows()[0];
     click(row->renameButton(), row->renameButton()->rect().center());
@@ -317,7 +311,7 @@ TEST(ColorPickerPanel, DeletingTheHarmonyUnderRenameGivesTheKeyboardBack) {
     auto& panel = p.open();
     panel.activateWindow();
     QApplication::setActiveWindow(&panel);
-    KeyRequests keys;
+    ColorPickerKeyRequests keys;
 
     SavedHarmonyRow* row = panel.harmonyRows()[1];
     click(row->renameButton(), row->renameButton()->rect().center());

@@ -10,29 +10,14 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/brush_library_draws
-mkdir -p "$out"
-rm -f "$out"/*.png
+e2e_begin brush_library_draws
 gimp=/usr/share/gimp/2.0/brushes
 charcoal=$gimp/Sketch/Charcoal-01.gbr
 pencil=$gimp/Sketch/Pencil-02.gih
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
 [ -r "$charcoal" ] && [ -r "$pencil" ] || fail "GIMP's brushes are missing (gimp-data, scripts/install-deps test)"
-shot() { import -window root "$out/$1.png"; }
 # Red pixels (the default colour, 255 59 48, give or take the brush's
 # coverage) in W H X Y of a shot.
-red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 200 && g < 170 && b < 160 && r - g > 60'; }
-brightness() { convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage -colorspace Gray -format '%[fx:mean]' info:; }
-# A person's click: the pointer rests on the spot first.
-click_at() { move "$1" "$2" && pace 0.2 && xdotool click 1; }
+brush_red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 200 && g < 170 && b < 160 && r - g > 60'; }
 drag() { # X1 Y X2: a horizontal drag with the left button
   move "$1" "$2"
   xdotool mousedown 1
@@ -40,28 +25,6 @@ drag() { # X1 Y X2: a horizontal drag with the left button
   for x in $(seq "$1" 20 "$3"); do xdotool mousemove "$x" "$2"; pace 0.01; done
   xdotool mouseup 1
 }
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# Our shown window of the given width (and at least the given height):
-# prints X Y W H.
-window_of_width() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq "$2" ] && [ "$HEIGHT" -ge "${3:-1}" ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
-}
-toolbar() { window_of_width "$1" 730 36; }
 brush_panel() { window_of_width "$1" 240 100; }
 no_brush_panel() { ! brush_panel "$1" >/dev/null; }
 file_dialog() { xdotool search --onlyvisible --name "Import GIMP Brushes" 2>/dev/null | head -1; }
@@ -70,29 +33,9 @@ no_file_dialog() { [ -z "$(file_dialog)" ]; }
 # the toolbar and opens the brush panel: sets PID HOME_DIR TX TY TH and
 # PX PY PH.
 start() {
-  local home geometry
-  home=$(mktemp -d)
-  homes+=("$home")
-  mkdir -p "$home/.config"
-  if [ "${1:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      QT_QPA_PLATFORMTHEME=qt6ct "$overink" >>"$out/overink.log" 2>&1 &
-  else
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      "$overink" >>"$out/overink.log" 2>&1 &
-  fi
-  PID=$!
-  pids+=($PID)
-  HOME_DIR=$home
-  local icon
-  icon=$(wait_steady 10 3 tray_icon $PID) || fail "no tray icon"
-  click_at $icon
-  geometry=$(wait_steady 10 3 toolbar $PID) || fail "the tray icon showed no toolbar"
-  set -- $geometry
-  TX=$1 TY=$2 TH=$4
+  start_overink "${1:-}"
+  PID=${pids[-1]} HOME_DIR=$home
+  show_toolbar $PID
   open_panel
 }
 # The brush slot spans 161…195 from the toolbar's left, its chevron the
@@ -142,7 +85,7 @@ wait_until 5 no_file_dialog || fail "the file dialog stayed"
 wait_until 10 stored "Charcoal 01" || fail "Charcoal 01 was not imported"
 wait_until 10 stored "Pencil 02" || fail "Pencil 02 was not imported"
 shot 3-imported
-[ "$(red_in 3-imported 420 40 290 930)" -eq 0 ] || fail "a drag drew while the file dialog was up"
+[ "$(brush_red_in 3-imported 420 40 290 930)" -eq 0 ] || fail "a drag drew while the file dialog was up"
 
 # Twelve rows now; the list scrolls, the imported two are at its end.
 open_panel
@@ -167,14 +110,13 @@ wait_until 5 no_brush_panel $PID || fail "Esc left the brush panel open"
 drag 400 700 1200
 pace 0.3
 shot 6-drawn
-drawn=$(red_in 6-drawn 800 60 400 670)
+drawn=$(brush_red_in 6-drawn 800 60 400 670)
 [ "$drawn" -ge 1500 ] || fail "the brush drew $drawn red pixels along the drag"
-[ "$(red_in 6-drawn 800 40 400 760)" -eq 0 ] || fail "red below the stroke"
+[ "$(brush_red_in 6-drawn 800 40 400 760)" -eq 0 ] || fail "red below the stroke"
 kill "$PID"
 wait "$PID" 2>/dev/null
 
-if [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] || \
-   [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+if has_qt6ct; then
   start dark
   shot 7-panel-dark
   convert "$out/7-panel-dark.png" -crop "240x${PH}+${PX}+${PY}" +repage "$out/panel-dark.png"

@@ -8,47 +8,9 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/color_picker_draws
-mkdir -p "$out"
-rm -f "$out"/*.png
-home=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-# The program's red (the first drawing colour) and the cyan the wheel gives
-# 60 points below its centre (about 79, 255, 255).
-red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
+e2e_begin color_picker_draws
+# The cyan the wheel gives 60 points below its centre (about 79, 255, 255).
 cyan_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r < 130 && g > 220 && b > 220'; }
-# A person's click: the pointer rests on the spot first.
-click_at() { move "$1" "$2" && pace 0.2 && xdotool click 1; }
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# Our shown window of the given width (and at least the given height):
-# prints X Y W H.
-window_of_width() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq "$2" ] && [ "$HEIGHT" -ge "${3:-1}" ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
-}
-toolbar() { window_of_width "$1" 730 36; }
 picker() { window_of_width "$1" 246 300; }
 no_picker() { ! picker "$1" >/dev/null; }
 # xs PNG Y X0 X1 AWK-CONDITION: the x of each pixel of row Y between X0 and
@@ -71,15 +33,9 @@ stroke_drawn() {
   [ "$(cyan_in "$1" 500 16 450 792)" -ge 1500 ] && [ "$(red_in "$1" 500 16 450 792)" -eq 0 ]
 }
 
-HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-  "$overink" >>"$out/overink.log" 2>&1 &
-pid=$!
-pids+=($pid)
-icon=$(wait_steady 10 3 tray_icon $pid) || fail "no tray icon"
-click_at $icon
-geometry=$(wait_steady 10 3 toolbar $pid) || fail "the tray icon showed no toolbar"
-set -- $geometry
-TX=$1 TY=$2 TW=$3 TH=$4
+start_overink
+pid=${pids[0]}
+show_toolbar $pid
 mid_y=$((TY + TH / 2))
 
 # The swatch: the 16-point square of the drawing colour (red at first).

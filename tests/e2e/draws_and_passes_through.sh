@@ -11,53 +11,7 @@ set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 recorder=${OVERINK_CLICK_RECORDER:?}
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/draws_and_passes_through
-mkdir -p "$out"
-rm -f "$out"/*.png
-home=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-# Red pixels (the default colour, 255 59 48, give or take antialiasing) in
-# a rectangle of the shot: count W H X Y.
-red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
-# shot_until NAME TEST...: takes the shot NAME until TEST succeeds on it.
-shot_until() {
-  local name=$1
-  shift
-  wait_until 5 eval 'shot "$name"; '"$*"
-}
-start_overink() {
-  HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-    "$overink" >>"$out/overink.log" 2>&1 &
-}
-# The tray icon's centre: the window of ours that the tray embedded.
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# Our mapped windows covering the 1920x1080 screen (but its bottom row).
-overlays() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && echo "$w"
-  done
-}
-overlays_shown() { overlays "$1" | wc -l; }
+e2e_begin draws_and_passes_through
 overlays_shown_are() { [ "$(overlays_shown "$1")" -eq "$2" ]; }
 not_under_pointer() { ! under_pointer_is "$1"; }
 running() { kill -0 "$1" 2>/dev/null; }
@@ -70,9 +24,9 @@ wait_until 5 has_line "$out/recorder.log" '^ready ' || fail "the click recorder 
 other=$(awk '$1 == "ready" { print $2; exit }' "$out/recorder.log")
 clicks_on_other() { grep -c '^press ' "$out/recorder.log"; }
 
-start_overink
-first=$!
-pids+=($first)
+new_home
+launch_overink
+first=${pids[-1]}
 # The tray host places the icon after embedding it: wait until it rests.
 icon=$(wait_steady 10 3 tray_icon $first) || fail "no tray icon"
 set -- $icon
@@ -126,9 +80,9 @@ xdotool click 1
 wait_until 5 overlays_shown_are $first 0 || fail "the tray icon did not hide the overlay"
 shot 4-hidden
 
-# A second copy ends at once; the first keeps running.
-start_overink
-second=$!
+# A second copy, in the same home, ends at once; the first keeps running.
+launch_overink
+second=${pids[-1]}
 wait_until 3 ended $second || { kill $second; fail "a second copy kept running"; }
 wait $second
 [ $? -eq 0 ] || fail "the second copy failed"

@@ -12,22 +12,7 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/font_picker_picks
-mkdir -p "$out"
-rm -f "$out"/*.png
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-# A person's click: the pointer rests on the spot first.
-click_at() { move "$1" "$2" && pace 0.2 && xdotool click 1; }
-brightness() { convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage -colorspace Gray -format '%[fx:mean]' info:; }
+e2e_begin font_picker_picks
 # Pixels of a shot's rectangle that stand out from the panel's background
 # (text, symbols): count SHOT W H X Y.
 ink_in() {
@@ -36,57 +21,8 @@ ink_in() {
   convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage -colorspace Gray txt:- |
     awk -v bg="$bg" 'NR > 1 { split($2, c, /[(),]/); d = c[2] - bg; if (d < 0) d = -d; if (d > 60) n++ } END { print n + 0 }'
 }
-# Starts overink in a fresh home; "dark" gives it the qt6ct dark palette.
-start_overink() {
-  local home
-  home=$(mktemp -d)
-  homes+=("$home")
-  mkdir -p "$home/.config"
-  if [ "${1:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      QT_QPA_PLATFORMTHEME=qt6ct "$overink" >>"$out/overink.log" 2>&1 &
-  else
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      "$overink" >>"$out/overink.log" 2>&1 &
-  fi
-  pids+=($!)
-}
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# Our shown window of the given width (and at least the given height):
-# prints X Y W H.
-window_of_width() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq "$2" ] && [ "$HEIGHT" -ge "${3:-1}" ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
-}
-toolbar() { window_of_width "$1" 730 36; }
 picker() { window_of_width "$1" 260 100; }
 no_picker() { ! picker "$1" >/dev/null; }
-# Shows the toolbar from the tray; sets TX TY TH.
-show_toolbar() {
-  local icon geometry
-  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
-  click_at $icon
-  geometry=$(wait_steady 10 3 toolbar "$1") || fail "the tray icon showed no toolbar"
-  set -- $geometry
-  TX=$1 TY=$2 TH=$4
-}
 # Holds the text tool (toolbar items from the left: its slot spans
 # 309…333) until the picker is up; sets PX PY PH.
 hold_text_tool() {
@@ -132,7 +68,7 @@ click_at $((PX + 100)) $((list_y + 14))
 checked() {
   shot 3-picked
   convert "$out/3-picked.png" -crop "236x28+$((PX + 12))+${list_y}" +repage "$out/row-after.png"
-  ! [ "$(compare -metric AE "$out/row-before.png" "$out/row-after.png" null: 2>&1)" = 0 ] &&
+  ! same_pixels "$out/row-before.png" "$out/row-after.png" &&
     [ "$(ink_in 3-picked 16 16 $((PX + 260 - 12 - 16)) $((list_y + 6)))" -ge 8 ]
 }
 wait_until 5 checked || fail "the picked family is not checked"
@@ -155,8 +91,7 @@ kill "$first"
 wait "$first" 2>/dev/null
 
 # The dark palette, through the qt6ct plugin when it is installed.
-if [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] || \
-   [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+if has_qt6ct; then
   start_overink dark
   show_toolbar "${pids[1]}"
   hold_text_tool "${pids[1]}"

@@ -100,3 +100,196 @@ recorder_sync() {
   xprop -id "$2" -f _OVERINK_SENTINEL 32c -set _OVERINK_SENTINEL "$n" || return 1
   wait_until 5 has_line "$1" "^sentinel $n\$"
 }
+
+# ---- A script's frame: its output, the programs it starts, its homes ----
+
+# e2e_begin NAME: keeps the script's screenshots in $out (OVERINK_E2E_OUTPUT/
+# NAME, a temporary folder without it), emptied of old shots; the programs in
+# $pids are ended and the homes in $homes removed on exit.
+e2e_begin() {
+  out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1
+  mkdir -p "$out"
+  rm -f "$out"/*.png
+  homes=()
+  pids=()
+  trap e2e_cleanup EXIT
+}
+e2e_cleanup() {
+  local p h
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  for h in "${homes[@]}"; do rm -rf "$h"; done
+}
+fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
+shot() { import -window root "$out/$1.png"; }
+# shot_until NAME TEST...: takes the shot NAME until TEST succeeds on it.
+shot_until() {
+  local name=$1
+  shift
+  wait_until 5 eval 'shot "$name"; '"$*"
+}
+
+# new_home [dark]: a fresh home for the program in $home, removed on exit;
+# "dark" gives it the qt6ct dark palette.
+new_home() {
+  home=$(mktemp -d)
+  homes+=("$home")
+  mkdir -p "$home/.config"
+  if [ "${1:-}" = dark ]; then
+    mkdir -p "$home/.config/qt6ct"
+    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
+      >"$home/.config/qt6ct/qt6ct.conf"
+  fi
+}
+# launch_overink: starts $overink in $home (through the qt6ct plugin when
+# the home has its settings), logging to $out/overink.log; appends its pid
+# to $pids.
+launch_overink() {
+  local theme=()
+  [ -e "$home/.config/qt6ct/qt6ct.conf" ] && theme=(QT_QPA_PLATFORMTHEME=qt6ct)
+  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
+    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
+  pids+=($!)
+}
+# start_overink [dark]: launches the program in a new home.
+start_overink() {
+  new_home "${1:-}"
+  launch_overink
+}
+# The qt6ct palette plugin is installed (the dark shots need it).
+has_qt6ct() {
+  [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] ||
+    [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]
+}
+
+# ---- The program's windows ----
+
+# tray_icon_frame PID: X Y W H of the window of ours that the tray embedded.
+tray_icon_frame() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      echo "$X $Y $WIDTH $HEIGHT"
+      return 0
+    fi
+  done
+  return 1
+}
+# tray_icon PID: the tray icon's centre.
+tray_icon() {
+  local frame
+  frame=$(tray_icon_frame "$1") || return 1
+  set -- $frame
+  echo "$(($1 + $3 / 2)) $(($2 + $4 / 2))"
+}
+# shown_window PID TEST: our first shown window whose size passes the awk
+# TEST on w and h, as "ID X Y W H".
+shown_window() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    if awk -v w="$WIDTH" -v h="$HEIGHT" "BEGIN { exit !($2) }"; then echo "$w $X $Y $WIDTH $HEIGHT"; return 0; fi
+  done
+  return 1
+}
+# window_of_width PID WIDTH [MIN-HEIGHT]: our shown window of that width
+# (and at least that height), as X Y W H.
+window_of_width() {
+  local found
+  found=$(shown_window "$1" "w == $2 && h >= ${3:-1}") || return 1
+  echo "${found#* }"
+}
+# toolbar PID: the toolbar, our shown window 36 pixels high (the horizontal
+# layout), as "ID X Y W H"; toolbar_geometry PID: as X Y W H.
+toolbar() { shown_window "$1" 'h == 36 && w > 600'; }
+toolbar_geometry() {
+  local found
+  found=$(toolbar "$1") || return 1
+  echo "${found#* }"
+}
+# overlays PID: our shown windows covering the 1920x1080 screen (but its
+# bottom row), an id a line.
+overlays() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && echo "$w"
+  done
+}
+overlays_shown() { overlays "$1" | wc -l; }
+# await_tray_icon PID: waits for the tray icon to rest (the tray host places
+# it after embedding it); sets IX IY, its centre.
+await_tray_icon() {
+  local icon
+  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
+  set -- $icon
+  IX=$1 IY=$2
+}
+# show_toolbar PID: clicks the tray icon and waits for the toolbar to rest;
+# sets IX IY and TX TY TW TH.
+show_toolbar() {
+  local geometry
+  await_tray_icon "$1"
+  click_at "$IX" "$IY"
+  geometry=$(wait_steady 10 3 toolbar_geometry "$1") || fail "the tray icon showed no toolbar"
+  set -- $geometry
+  TX=$1 TY=$2 TW=$3 TH=$4
+}
+
+# settings_panel PID: the settings panel, our shown window 210 wide, as
+# "ID X Y W H".
+settings_panel() { shown_window "$1" 'w == 210'; }
+no_settings_panel() { ! settings_panel "$1" >/dev/null; }
+# open_settings PID: right-clicks the tray icon at IX IY and waits for the
+# settings panel to rest; sets PX PY PW PH.
+open_settings() {
+  local geometry
+  click_at "$IX" "$IY" 3
+  wait_until 5 settings_panel "$1" >/dev/null || { shot no-panel; fail "a right click on the tray icon opened no panel"; }
+  geometry=$(wait_steady 5 3 settings_panel "$1") || fail "the panel does not settle"
+  set -- $geometry
+  PX=$2 PY=$3 PW=$4 PH=$5
+}
+# alert PID: an alert of ours, a shown window that is none of the others
+# (overlay, settings panel, toolbar), as "ID X Y W H".
+alert() { shown_window "$1" '(w != 1920 && w != 210 && h != 36 && w > 100 && h > 80)'; }
+no_alert() { ! alert "$1" >/dev/null; }
+# above WINDOW OTHER: the window manager stacks WINDOW above OTHER.
+above() {
+  local id i=0 pa=0 pb=0
+  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2 | tr -d ','); do
+    i=$((i + 1))
+    [ $((id)) -eq "$1" ] && pa=$i
+    [ $((id)) -eq "$2" ] && pb=$i
+  done
+  [ "$pa" -gt 0 ] && [ "$pb" -gt 0 ] && [ "$pa" -gt "$pb" ]
+}
+# kept_above WINDOW: the window asks to stay above others.
+kept_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+
+# ---- Input and shots ----
+
+# click_at X Y [BUTTON]: a person's click, the pointer resting on the spot
+# first.
+click_at() { move "$1" "$2" && pace 0.2 && xdotool click "${3:-1}"; }
+# drag_between X1 Y1 X2 Y2: a left-button drag in 20 steps at a person's
+# pace.
+drag_between() {
+  local i
+  move "$1" "$2"
+  xdotool mousedown 1
+  for i in $(seq 1 20); do xdotool mousemove $(($1 + ($3 - $1) * i / 20)) $(($2 + ($4 - $2) * i / 20)); pace 0.01; done
+  pace 0.05
+  xdotool mouseup 1
+}
+# red_in SHOT W H X Y: the pixels of the program's red (the first drawing
+# colour, 255 59 48, give or take antialiasing) in a rectangle of a shot.
+red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
+# white_in SHOT W H X Y: the pure white pixels (edit handles) in a
+# rectangle of a shot.
+white_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 240 && g > 240 && b > 240'; }
+# brightness SHOT W H X Y: the mean brightness 0..1 of a rectangle of a shot.
+brightness() { convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage -colorspace Gray -format '%[fx:mean]' info:; }
+# same_pixels PNG PNG: the two images are alike to the pixel.
+same_pixels() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }

@@ -9,99 +9,20 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/settings_panel
-mkdir -p "$out"
-rm -f "$out"/*.png
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-
-# start_overink [dark]: a fresh home.
-start_overink() {
-  local home theme=()
-  home=$(mktemp -d)
-  homes+=("$home")
-  mkdir -p "$home/.config"
-  if [ "${1:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    theme=(QT_QPA_PLATFORMTHEME=qt6ct)
-  fi
-  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
-    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
-  pids+=($!)
-}
-# The tray icon's frame (X Y W H): the window of ours that the tray embedded.
-tray_icon() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$X $Y $WIDTH $HEIGHT"
-      return 0
-    fi
-  done
-  return 1
-}
-# shown_window PID TEST: our shown window whose geometry passes the awk TEST
-# on w h, as "ID X Y W H".
-shown_window() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    if awk -v w="$WIDTH" -v h="$HEIGHT" "BEGIN { exit !($2) }"; then echo "$w $X $Y $WIDTH $HEIGHT"; return 0; fi
-  done
-  return 1
-}
-toolbar() { shown_window "$1" 'h == 36 && w > 600'; }
+e2e_begin settings_panel
 overlay() { shown_window "$1" 'w == 1920 && h >= 1079'; }
-panel() { shown_window "$1" 'w == 210'; }
-no_panel() { ! panel "$1" >/dev/null; }
 toolbar_at() { toolbar "$1" | awk -v x="$2" -v y="$3" '{ exit !($2 == x && $3 == y) }'; }
-# The quit alert: a shown window of ours that is none of the others.
-alert() { shown_window "$1" '(w != 1920 && w != 210 && h != 36 && w > 100 && h > 80)'; }
-no_alert() { ! alert "$1" >/dev/null; }
-# above WINDOW OTHER: the window manager stacks WINDOW above OTHER.
-above() {
-  local id i=0 pa=0 pb=0
-  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2 | tr -d ','); do
-    i=$((i + 1))
-    [ $((id)) -eq "$1" ] && pa=$i
-    [ $((id)) -eq "$2" ] && pb=$i
-  done
-  [ "$pa" -gt 0 ] && [ "$pb" -gt 0 ] && [ "$pa" -gt "$pb" ]
-}
-kept_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
-# A person's click: the pointer rests on the spot first.
-click_at() { move "$1" "$2"; pace 0.2; xdotool click "${3:-1}"; }
-# Right-clicks the icon and waits for the panel; sets PX PY PW PH.
-open_panel() {
-  local geometry
-  click_at "$IX" "$IY" 3
-  wait_until 5 panel "$1" >/dev/null || { shot no-panel; fail "a right click on the tray icon opened no panel"; }
-  geometry=$(wait_steady 5 3 panel "$1") || fail "the panel does not settle"
-  set -- $geometry
-  PX=$2 PY=$3 PW=$4 PH=$5
-}
 
 # ---- Light: the panel under the icon, the bottom-left spot, Quit ----
 start_overink
 pid=${pids[0]}
-icon=$(wait_steady 10 3 tray_icon "$pid") || fail "no tray icon"
+icon=$(wait_steady 10 3 tray_icon_frame "$pid") || fail "no tray icon"
 set -- $icon
 IX=$(($1 + $3 / 2)) IY=$(($2 + $4 / 2)) ibottom=$(($2 + $4))
 click_at "$IX" "$IY"
 wait_until 5 toolbar "$pid" >/dev/null || fail "the tray icon showed no toolbar"
 pace 0.5
-open_panel "$pid"
+open_settings "$pid"
 [ "$PY" -eq $((ibottom + 6)) ] || fail "the panel's top is at $PY, not 6 under the icon's bottom $ibottom"
 [ $((PX + PW)) -le 1920 ] || fail "the panel runs off the screen"
 [ "$PH" -gt 200 ] || fail "the panel is only $PH high"
@@ -111,15 +32,15 @@ shot 1-panel-light
 # edge, 182 wide), 95 % down it (96 high, under the 14-point padding, the
 # title and 5 points).
 click_at $((PX + 14 + 33)) $((PY + 14 + 13 + 5 + 91))
-wait_until 5 no_panel "$pid" || fail "picking a spot left the panel open"
+wait_until 5 no_settings_panel "$pid" || fail "picking a spot left the panel open"
 wait_until 5 toolbar_at "$pid" 8 1036 || { shot no-move; fail "the toolbar did not move to the bottom left"; }
 shot 2-bottom-left
 
 # Quit, then Return: the default answer keeps the program.
-open_panel "$pid"
+open_settings "$pid"
 click_at $((PX + PW - 12 - 7)) $((PY + PH - 8 - 7))
 wait_until 5 alert "$pid" >/dev/null || { shot no-alert; fail "Quit asked nothing"; }
-no_panel "$pid" || fail "the panel stayed open under the alert"
+no_settings_panel "$pid" || fail "the panel stayed open under the alert"
 set -- $(alert "$pid")
 alert_id=$1
 set -- $(toolbar "$pid")
@@ -138,7 +59,7 @@ kill -0 "$pid" 2>/dev/null || fail "Return (Cancel) ended the program"
 toolbar "$pid" >/dev/null || fail "cancelling hid the toolbar"
 
 # Quit, then "Close" (the second button): the program ends, status 0.
-open_panel "$pid"
+open_settings "$pid"
 click_at $((PX + PW - 12 - 7)) $((PY + PH - 8 - 7))
 wait_until 5 alert "$pid" >/dev/null || fail "the second Quit asked nothing"
 xdotool key Tab
@@ -151,21 +72,20 @@ status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 
 # ---- Dark: the panel in the qt6ct palette, its smoothing section open ----
-if [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+if has_qt6ct; then
   start_overink dark
   pid=${pids[1]}
-  wait_steady 10 3 tray_icon "$pid" >/dev/null || fail "no tray icon (dark)"
-  open_panel "$pid"
+  wait_steady 10 3 tray_icon_frame "$pid" >/dev/null || fail "no tray icon (dark)"
+  open_settings "$pid"
   closed=$PH
   # The middle of the section's header row, under the diagram: 14 + title
   # 13 + 5 + 96 + 5 + caption 13 + 10 + 2, and half its 12 points.
   click_at $((PX + 100)) $((PY + 164))
-  grown() { panel "$pid" | awk -v h="$closed" '{ exit !($5 > h + 80) }'; }
+  grown() { settings_panel "$pid" | awk -v h="$closed" '{ exit !($5 > h + 80) }'; }
   wait_until 5 grown || { shot dark-not-grown; fail "the smoothing section did not open"; }
   pace 0.3
   shot 4-panel-dark
-  dark=$(convert "$out/4-panel-dark.png" -crop "100x20+$((PX + 50))+$((PY + 40))" +repage -colorspace Gray \
-    -format '%[fx:mean]' info:)
+  dark=$(brightness 4-panel-dark 100 20 $((PX + 50)) $((PY + 40)))
   awk -v b="$dark" 'BEGIN { exit !(b < 0.35) }' || fail "the dark panel is light ($dark)"
 else
   echo "note: qt6ct is not installed, no dark shot"

@@ -8,44 +8,7 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/shape_submenu_draws
-mkdir -p "$out"
-rm -f "$out"/*.png
-home=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
-red_in() { colour_count "$out/$1.png" "$2" "$3" "$4" "$5" 'r > 220 && g < 110 && b < 100'; }
-# A person's click: the pointer rests on the spot first.
-click_at() { move "$1" "$2" && pace 0.2 && xdotool click 1; }
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# Our shown window of the given width (and at least the given height):
-# prints X Y W H.
-window_of_width() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq "$2" ] && [ "$HEIGHT" -ge "${3:-1}" ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
-}
-toolbar() { window_of_width "$1" 730 36; }
+e2e_begin shape_submenu_draws
 submenu() { window_of_width "$1" 34 8; }
 no_submenu() { ! submenu "$1" >/dev/null; }
 # The star's upper edge between its right inner corner and right tip is
@@ -57,17 +20,10 @@ star_drawn() {
     [ "$(red_in "$1" 12 12 594 394)" -eq 0 ] && [ "$(red_in "$1" 12 12 894 694)" -eq 0 ] &&
     [ "$(red_in "$1" 12 20 594 540)" -eq 0 ] && [ "$(red_in "$1" 30 30 735 535)" -eq 0 ]
 }
-same_pixels() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
 
-HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-  "$overink" >>"$out/overink.log" 2>&1 &
-pid=$!
-pids+=($pid)
-icon=$(wait_steady 10 3 tray_icon $pid) || fail "no tray icon"
-click_at $icon
-geometry=$(wait_steady 10 3 toolbar $pid) || fail "the tray icon showed no toolbar"
-set -- $geometry
-TX=$1 TY=$2 TH=$4
+start_overink
+pid=${pids[0]}
+show_toolbar $pid
 # Items from the left (12-point padding, 8 between items): the shape slot
 # spans 267…301, its chevron the last 10 points.
 slot_x=$((TX + 267)) mid_y=$((TY + TH / 2))

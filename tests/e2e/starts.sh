@@ -9,13 +9,7 @@ trap 'rm -rf "$home"' EXIT
 HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home "$overink" &
 pid=$!
 # The tray host embeds a window of ours once the launch is done.
-has_tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$pid" 2>/dev/null); do
-    xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '=' && return 0
-  done
-  return 1
-}
+has_tray_icon() { tray_icon_frame "$pid" >/dev/null; }
 running() { kill -0 $pid 2>/dev/null; }
 launched_or_ended() { has_tray_icon || ! running; }
 wait_until 10 launched_or_ended

@@ -8,105 +8,18 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/toolbar_draws
-mkdir -p "$out"
-rm -f "$out"/*.png
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
+e2e_begin toolbar_draws
 # A person's click on the toolbar: the press goes once the server would hand
 # it to the toolbar's window.
 click() { pointer_reaches "$1" "$2" "$toolbar" || fail "the pointer does not reach the toolbar at $1 $2"; xdotool click 1; }
-shot() { import -window root "$out/$1.png"; }
-# shot_until NAME TEST...: takes the shot NAME until TEST succeeds on it.
-shot_until() {
-  local name=$1
-  shift
-  wait_until 5 eval 'shot "$name"; '"$*"
-}
-# Red pixels (the default colour, 255 59 48, give or take antialiasing) in a
-# rectangle of a shot: count W H X Y.
-red_in() {
-  convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage txt:- |
-    awk 'NR > 1 { split($2, c, /[(),]/); if (c[2] > 220 && c[3] < 110 && c[4] < 100) n++ } END { print n + 0 }'
-}
-# Mean brightness 0..1 of a rectangle: W H X Y.
-brightness() { convert "$out/$1.png" -crop "$2x$3+$4+$5" +repage -colorspace Gray -format '%[fx:mean]' info:; }
-# Starts overink in a fresh home; "dark" gives it the qt6ct dark palette.
-start_overink() {
-  local home
-  home=$(mktemp -d)
-  homes+=("$home")
-  mkdir -p "$home/.config"
-  if [ "${1:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      QT_QPA_PLATFORMTHEME=qt6ct "$overink" >>"$out/overink.log" 2>&1 &
-  else
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RUNTIME_DIR=$home \
-      "$overink" >>"$out/overink.log" 2>&1 &
-  fi
-  pids+=($!)
-}
-# The tray icon's centre: the window of ours that the tray embedded.
-tray_icon() {
-  local w
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# The toolbar: our shown window 36 pixels high (the horizontal layout).
-toolbar_geometry() {
-  local w
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
-}
-# Our shown windows covering the 1920x1080 screen (but its bottom row).
-overlays_shown() {
-  local w n=0
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -ge 1079 ] && n=$((n + 1))
-  done
-  echo $n
-}
-# Clicks the tray icon and waits for the toolbar to rest; sets TX TY TW TH
-# and toolbar (its window).
-show_toolbar() {
-  local icon geometry
-  # The tray host places the icon after embedding it: wait until it rests.
-  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
-  set -- $icon
-  move "$1" "$2" || fail "the pointer does not reach the tray icon"
-  xdotool click 1
-  geometry=$(wait_steady 10 3 toolbar_geometry "${pids[-1]}") || fail "the tray icon showed no toolbar"
-  set -- $geometry
-  TX=$1 TY=$2 TW=$3 TH=$4
-  toolbar=$(xdotool search --all --onlyvisible --pid "${pids[-1]}" --name '^Overink Toolbar$' | head -1)
-  [ -n "$toolbar" ] || fail "the toolbar window has no name"
-}
 # The thickness of the red stroke across a vertical run at x: W=1 H X Y.
 thickness_at() { red_in "$1" 1 80 "$2" "$(($3 - 40))"; }
 
 start_overink
 first=${pids[0]}
 show_toolbar "$first"
+toolbar=$(xdotool search --all --onlyvisible --pid "$first" --name '^Overink Toolbar$' | head -1)
+[ -n "$toolbar" ] || fail "the toolbar window has no name"
 # Centred 8 pixels below the 24-pixel tray panel.
 [ "$TY" -eq 32 ] || fail "the toolbar stands at y $TY, not 8 below the panel"
 [ $((TX + TW / 2)) -eq 960 ] || fail "the toolbar is not centred"
@@ -154,8 +67,7 @@ kill "$first"
 wait "$first" 2>/dev/null
 
 # The dark palette, through the qt6ct plugin when it is installed.
-if [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] || \
-   [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
+if has_qt6ct; then
   start_overink dark
   show_toolbar "${pids[1]}"
   shot 4-toolbar-dark

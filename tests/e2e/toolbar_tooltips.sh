@@ -10,58 +10,14 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
-out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/toolbar_tooltips
-mkdir -p "$out"
-rm -f "$out"/*.png
-homes=()
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  for h in "${homes[@]}"; do rm -rf "$h"; done
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "screenshots in $out" >&2; exit 1; }
-shot() { import -window root "$out/$1.png"; }
+e2e_begin toolbar_tooltips
 
-# start_overink DOCK [dark]: a fresh home whose toolbar stands at DOCK.
-start_overink() {
-  local home
-  home=$(mktemp -d)
-  homes+=("$home")
+# start_overink_at DOCK [dark]: a fresh home whose toolbar stands at DOCK.
+start_overink_at() {
+  new_home "${2:-}"
   mkdir -p "$home/.config/overink"
   printf '{ "overink.toolbarDockPosition": { "string": "%s" } }\n' "$1" >"$home/.config/overink/defaults.json"
-  local theme=()
-  if [ "${2:-}" = dark ]; then
-    mkdir -p "$home/.config/qt6ct"
-    printf '[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\nstyle=Fusion\n' \
-      >"$home/.config/qt6ct/qt6ct.conf"
-    theme=(QT_QPA_PLATFORMTHEME=qt6ct)
-  fi
-  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
-    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
-  pids+=($!)
-}
-# The tray icon's centre: the window of ours that the tray embedded.
-tray_icon() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      return 0
-    fi
-  done
-  return 1
-}
-# The toolbar: our shown window 36 pixels high (the horizontal layout).
-toolbar_geometry() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && { echo "$X $Y $WIDTH $HEIGHT"; return 0; }
-  done
-  return 1
+  launch_overink
 }
 # chip_geometry PID TEXT: our shown window titled with TEXT, as X Y W H.
 chip_geometry() {
@@ -83,19 +39,6 @@ brightness_now() {
 }
 brighter_than() { awk -v b="$(brightness_now "$@" 2>/dev/null)" -v t="$5" 'BEGIN { exit !(b > t) }'; }
 darker_than() { awk -v b="$(brightness_now "$1" "$2" "$3" "$4" 2>/dev/null)" -v t="$5" 'BEGIN { exit !(b < t) }'; }
-# Clicks the tray icon and waits for the toolbar; sets TX TY TW TH.
-show_toolbar() {
-  local icon geometry
-  icon=$(wait_steady 10 3 tray_icon "$1") || fail "no tray icon"
-  move $icon
-  pace 0.2
-  xdotool click 1
-  wait_until 5 toolbar_geometry "$1" >/dev/null || fail "the tray icon showed no toolbar"
-  geometry=$(wait_steady 5 3 toolbar_geometry "$1") || fail "the toolbar does not settle"
-  set -- $geometry
-  TX=$1 TY=$2 TW=$3 TH=$4
-}
-
 # check_undo_chip PID SIDE NAME: rests on the undo button, checks its chip on
 # SIDE (below or above the toolbar), shoots it, leaves and sees it go.
 check_undo_chip() {
@@ -136,19 +79,18 @@ check_undo_chip() {
   wait_until 3 no_chip "$pid" Undo || { shot "$name-stays"; fail "the chip stays after the pointer left ($name)"; }
 }
 
-start_overink topCenterH
+start_overink_at topCenterH
 show_toolbar "${pids[0]}"
 check_undo_chip "${pids[0]}" below light-top
 kill "${pids[0]}"
 wait "${pids[0]}" 2>/dev/null
 
-if [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] || \
-   [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]; then
-  start_overink bottomCenterH dark
+if has_qt6ct; then
+  start_overink_at bottomCenterH dark
   show_toolbar "${pids[1]}"
   check_undo_chip "${pids[1]}" above dark-bottom
 else
-  start_overink bottomCenterH
+  start_overink_at bottomCenterH
   show_toolbar "${pids[1]}"
   check_undo_chip "${pids[1]}" above light-bottom
   echo "note: qt6ct is not installed, no dark shot"

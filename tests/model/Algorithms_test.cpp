@@ -1,3 +1,4 @@
+#include "geometry/AirbrushGeometry.h"
 #include "model/Algorithms.h"
 #include "model/DrawingTool.h"
 

@@ -45,7 +45,7 @@ TEST(DrawingStateCreation, EmptyStoreGivesTheInitialValuesAndWritesNothing) {
     EXPECT_TRUE(s.hiddenDisplayIDs->empty());
     EXPECT_EQ(s.currentDrawingDisplayID.get(), 0u);
     EXPECT_FALSE(s.currentOverlayFrame);
-    EXPECT_TRUE(s.strokesHiddenForAttach.empty() && s.overlayPassthroughRects->empty());
+    EXPECT_TRUE(s.strokesHiddenForAttach.empty() && s.overlayPassthroughRects.empty());
     EXPECT_FALSE(t.defaults->contains("overink.selectedTool"));
     EXPECT_FALSE(t.defaults->contains("overink.launchAtLogin"));
 }

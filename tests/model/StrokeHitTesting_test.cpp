@@ -1,5 +1,5 @@
-#include "canvas/TextLayout.h"
 #include "model/StrokeHitIndex.h"
+#include "model/StrokeText.h"
 #include "support/TestDrawingState.h"
 #include "support/TestStrokes.h"
 

@@ -70,3 +70,14 @@ TEST(UpdatesSettingsRows, CheckNowClosesThePanelThenChecksOnceItIsGone) {
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].messageText.toStdString(), "Updates are not configured.");
 }
+
+TEST(UpdatesSettingsRows, TheCheckStillStartsWhenClosingThePanelTakesTheRowsWithIt) {
+    testing_support::FakeAlerts alerts;
+    auto manager = makeManager(platform::UserDefaults::inMemory());
+    std::unique_ptr<UpdatesSettingsRowsModel> rows;
+    rows = std::make_unique<UpdatesSettingsRowsModel>(manager, [&rows] { rows.reset(); });
+    rows->checkNow();
+    EXPECT_EQ(rows, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return alerts.shown.size() == 1u; }));
+    EXPECT_EQ(alerts.shown[0].messageText.toStdString(), "Updates are not configured.");
+}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace platform;
@@ -44,15 +45,15 @@ TEST_P(DisplayLinkSources, TicksAboutOneRefreshApartOnAMonotonicClock) {
     link->stop();
 
     EXPECT_GE(frames.front().timestamp, before - 1.0 / 60);
-    double total = 0;
+    std::vector<double> gaps;
     for (std::size_t i = 1; i < frames.size(); ++i) {
-        const double gap = frames[i].timestamp - frames[i - 1].timestamp;
-        EXPECT_GT(gap, 0) << "frame " << i;
+        gaps.push_back(frames[i].timestamp - frames[i - 1].timestamp);
+        EXPECT_GT(gaps.back(), 0) << "frame " << i;
         EXPECT_NEAR(frames[i].targetTimestamp - frames[i].timestamp, frames[i].duration, 1e-9);
-        total += gap;
     }
-    // The average pace, loose enough for a loaded machine.
-    EXPECT_NEAR(total / static_cast<double>(frames.size() - 1), 1.0 / 60, 0.006);
+    // The usual gap: a loaded machine may miss a refresh now and then.
+    std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() / 2), gaps.end());
+    EXPECT_NEAR(gaps[gaps.size() / 2], 1.0 / 60, 0.004);
     EXPECT_LE(frames.back().timestamp, mediaTime());
 }
 

@@ -236,7 +236,9 @@ TEST(Window, ClicksLandInsideTheMouseRegionAndPassThroughOutsideIt) {
     // not even drawn, yet the region decides.
     TestWindow over(QRect(150, 150, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(0, 0, 50, 50));
     over.window.setMouseRegion(QRegion(100, 100, 200, 100) + QRegion(0, 0, 50, 50));
-    if (over.window.isShapedToPaintedPixels()) EXPECT_TRUE(waitUntil([&] { return over.window.inputWindowId() != 0; }));
+    if (over.window.isShapedToPaintedPixels()) {
+        EXPECT_TRUE(waitUntil([&] { return over.window.inputWindowId() != 0; }));
+    }
     clickAt(300, 300); // inside, unpainted
     EXPECT_TRUE(over.gotPressAt(QPoint(300, 300)));
     clickAt(170, 170); // inside, painted

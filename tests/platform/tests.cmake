@@ -12,7 +12,7 @@ add_dependencies(x11_platform click_recorder)
 # The same windows without a compositing manager: bounding shapes and input
 # windows.
 overink_x11_cases(x11_platform x11_platform_no_compositor
-  SESSION_OPTIONS --no-compositor FILTER Window.*:NoCompositor.*)
+  SESSION_OPTIONS --no-compositor FILTER Window.*:NoCompositor.*:ScreenGrab.*)
 
 # A copy of the program that claims the single instance.
 add_executable(instance_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/InstanceProbe.cpp)
@@ -23,8 +23,11 @@ add_dependencies(x11_platform instance_probe)
 # Without a tray host the status item falls back to its launcher button.
 overink_x11_cases(x11_platform x11_platform_no_tray SESSION_OPTIONS --no-tray FILTER NoTray.*)
 
+# Without a window manager the window list falls back to the X server's own.
+overink_x11_cases(x11_platform x11_platform_no_wm SESSION_OPTIONS --no-wm --no-tray FILTER NoWindowManager.*)
+
 # Those cases skip themselves in the full session.
-set(x11_default_filter -NoCompositor.*:NoTray.*)
+set(x11_default_filter -NoCompositor.*:NoTray.*:NoWindowManager.*)
 
 # A program whose background work never ends, for the quitting test.
 add_executable(quit_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/QuitProbe.cpp)

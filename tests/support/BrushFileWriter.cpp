@@ -1,5 +1,9 @@
 #include "support/BrushFileWriter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace testing_support {
 
 namespace {
@@ -70,6 +74,14 @@ QByteArray vbrFile(const VbrFields& fields) {
                fields.angle + '\n';
     }
     return out;
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(bytes);
+    return path;
 }
 
 } // namespace testing_support

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 #include <cstdint>
 
@@ -44,5 +45,8 @@ struct VbrFields {
     QByteArray angle = "0";
 };
 QByteArray vbrFile(const VbrFields& fields);
+
+// Writes the bytes as a file at `path`, making its folder; returns the path.
+QString writeFile(const QString& path, const QByteArray& bytes);
 
 } // namespace testing_support

@@ -40,7 +40,8 @@ ImportedGIMPBrush storeBitmapBrush(const QString& folder, int cells, const QStri
     b.selection = GIMPCellSelection::sequential;
     for (int i = 0; i < cells; ++i) {
         const QString file = uuidText(b.id) + QStringLiteral("_%1.png").arg(i);
-        GIMPBrushParser::writePNG(solidCell(side, side, 40 + i), folder + '/' + file);
+        if (!GIMPBrushParser::writePNG(solidCell(side, side, 40 + i), folder + '/' + file))
+            qFatal("cannot write a test cell into %s", qPrintable(folder));
         b.cellFilenames.append(file);
     }
     return b;

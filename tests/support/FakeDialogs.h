@@ -69,6 +69,7 @@ public:
     FakeSavePanels() {
         platform::SavePanel::setRunnerForTesting([this](const platform::SavePanel& p) {
             shown.push_back(p);
+            if (whileShown) whileShown(p);
             platform::SavePanel::Result r;
             if (answers_.empty()) return r;
             if (!answers_.front().isNull()) {
@@ -84,6 +85,8 @@ public:
     void cancel() { answers_.push_back(QString()); }
 
     std::vector<platform::SavePanel> shown;
+    // Runs while a panel is "up".
+    std::function<void(const platform::SavePanel&)> whileShown;
 
 private:
     std::deque<QString> answers_; // null: cancelled

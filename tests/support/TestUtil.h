@@ -20,6 +20,18 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     return true;
 }
 
+// Runs the event loop for `ms` and whether `holds` stayed true all along:
+// for what must not change once it is so.
+inline bool holdsFor(const std::function<bool()>& holds, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (!holds()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return holds();
+}
+
 // Lets queued main-thread work (and finished background work) run.
 inline void drainEvents(int rounds = 3) {
     for (int i = 0; i < rounds; ++i) {

@@ -28,14 +28,6 @@ using Parameter = VBRParamsEditorModel::Parameter;
 
 namespace {
 
-// Shown, exposed and where its frame says, as the server has it.
-bool panelUp(const GIMPBrushPanelWindowController* panel) {
-    if (!panel) return false;
-    platform::Window* w = panel->window();
-    if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
-}
-
 // The panel with the shipped brushes, opened by a click on the chevron.
 GIMPBrushPanelWindowController* openPanel(RealToolbar& t) {
     DrawingToolbarView& v = *t.view();

@@ -25,16 +25,6 @@ using platform::Rect;
 
 namespace {
 
-// Shown, exposed and where its frame says, as the server has it.
-bool panelUp(const ui::AnchoredPanelController* panel) {
-    if (!panel) return false;
-    platform::Window* w = panel->window();
-    if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
-}
-
-bool shown(const ui::AnchoredPanelController* panel) { return panel && panel->window()->isVisible(); }
-
 // A pen stroke dragged across the overlay from `from`, `steps` moves of 8
 // points to the right.
 void drawStroke(QPoint from, int steps = 20) {

@@ -5,8 +5,8 @@
 #include "toolbar/FontPickerPanel.h"
 
 #include "canvas/DrawingCanvasView.h"
-#include "canvas/TextLayout.h"
 #include "model/DrawingState.h"
+#include "model/StrokeText.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "toolbar/BorderlessButton.h"

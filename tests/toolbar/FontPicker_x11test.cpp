@@ -4,7 +4,7 @@
 #include "RealToolbar.h"
 #include "app/OverlayWindowController.h"
 #include "canvas/DrawingCanvasView.h"
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 #include "model/DrawingState.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"

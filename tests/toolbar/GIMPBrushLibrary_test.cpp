@@ -62,14 +62,6 @@ struct Library {
     }
 };
 
-QString writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(bytes);
-    return path;
-}
-
 QByteArray smallGbr(const QByteArray& name) {
     GbrFields f;
     f.width = f.height = 10;

@@ -97,7 +97,9 @@ TEST(BrushPanelWindow, OnABottomToolbarItGrowsUpwardsOnceTheListHasSettled) {
     w.t->importedGIMPBrushes = brushes(3);
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-    if (timer.elapsed() < 70) EXPECT_EQ(w.frame(), before) << "not before the list had time to lay out";
+    if (timer.elapsed() < 70) {
+        EXPECT_EQ(w.frame(), before) << "not before the list had time to lay out";
+    }
     EXPECT_GE(refitTime(w, before, timer), 79);
     EXPECT_NEAR(w.frame().height(), before.height() + 2 * 47, 1);
     EXPECT_EQ(w.frame().minY(), before.minY()) << "the edge on the toolbar stays";

@@ -24,16 +24,6 @@ namespace {
 // The chevron of a family slot, on the root window.
 QPoint chevronOf(const ToolSlotView* slot) { return slot->mapToGlobal(QPoint(29, 12)); }
 
-// Shown, exposed and where its frame says, as the server has it.
-bool panelUp(const ui::AnchoredPanelController* panel) {
-    if (!panel) return false;
-    platform::Window* w = panel->window();
-    if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
-}
-
-bool shown(const ui::AnchoredPanelController* panel) { return panel && panel->window()->isVisible(); }
-
 } // namespace
 
 TEST(PanelsOnX11, ClicksOpenTheShapeSubmenuAndPickTheStar) {

@@ -4,42 +4,22 @@
 // delegate as at launch (no tray icon, preferences in memory), a desktop
 // panel along the bottom, and a person's click.
 
-#include "app/AppDelegate.h"
+#include "platform/Geometry.h"
 #include "platform/X11.h"
-#include "support/TestUtil.h"
+#include "support/RealProgram.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/DrawingToolbarView.h"
-#include "toolbar/ToolbarWindowController.h"
 
 #include <QCursor>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <QWindow>
 
 namespace testing_support {
 
-struct RealToolbar {
-    // `withTrayIcon`: the program's tray icon too (a tray host embeds it).
-    explicit RealToolbar(bool withTrayIcon = false) {
-        AppServices s = AppServices::standard();
-        s.environment.defaults = platform::UserDefaults::inMemory();
-        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
-        s.environment.brushStoreDirectory = dir.path() + "/brushes";
-        s.claimSingleInstance = [] { return true; };
-        s.terminate = [] {};
-        if (!withTrayIcon) s.makeStatusItem = nullptr;
-        delegate = std::make_unique<AppDelegate>(std::move(s));
-        delegate->applicationDidFinishLaunching();
-        drainEvents();
-    }
-    ~RealToolbar() {
-        delegate.reset();
-        drainEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    DrawingState& state() const { return *delegate->drawingState(); }
-    platform::Window* window() const { return delegate->toolbarController()->window(); }
-    DrawingToolbarView* view() const { return delegate->toolbarController()->toolbarView(); }
+struct RealToolbar : RealProgram {
+    explicit RealToolbar(bool withTrayIcon = false) : RealProgram(withTrayIcon) {}
+    platform::Window* window() const { return toolbarWindow(); }
+    DrawingToolbarView* view() const { return toolbarView(); }
     // Shown, mapped where it was put, and settled.
     bool showAndSettle() {
         delegate->toggleToolbar();
@@ -49,10 +29,22 @@ struct RealToolbar {
         return shown && settle();
     }
     static QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<AppDelegate> delegate;
 };
+
+// The panel's window is shown, exposed and where its frame says, as the
+// server has it; false without a panel.
+template <typename Panel>
+bool panelUp(const Panel* panel) {
+    if (!panel) return false;
+    platform::Window* w = panel->window();
+    if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
+    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
+}
+
+template <typename Panel>
+bool shown(const Panel* panel) {
+    return panel && panel->window()->isVisible();
+}
 
 // A desktop panel along the bottom edge, reserving its strut as docks do.
 struct BottomPanel {

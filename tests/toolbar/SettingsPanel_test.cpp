@@ -1,5 +1,6 @@
 // The settings panel's content offscreen: the position diagram, the
 // smoothing section, the switches and the footer's actions.
+#include "panels/UpdatesSettingsRows.h"
 #include "toolbar/SettingsControls.h"
 #include "toolbar/SettingsPanelRoot.h"
 #include "toolbar/ToolbarPositionDiagramView.h"
@@ -11,6 +12,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLayout>
+
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -33,11 +37,17 @@ platform::Screen screenWithBottomPanel() {
 struct Settings {
     explicit Settings(std::vector<platform::Screen> screens = {TestDrawingState::defaultScreen()})
         : t(std::move(screens)), box(std::make_shared<DismissBox>()) {
-        box->dismiss = [this] { ++dismissed; };
+        box->dismiss = [this] {
+            ++dismissed;
+            calls.push_back("dismiss");
+        };
         SettingsPanelServices services;
         services.activate = [this] { ++activated; };
         services.terminate = [this] { ++terminated; };
-        root = std::make_unique<SettingsPanelRoot>(t.state, box, services);
+        services.openHelp = [this] { calls.push_back("help"); };
+        services.openAbout = [this] { calls.push_back("about"); };
+        // A manager of its own without a feed, rather than the program's.
+        root = std::make_unique<SettingsPanelRoot>(t.state, box, services, [this] { return updates; });
         root->show();
         drainEvents();
     }
@@ -64,10 +74,14 @@ struct Settings {
 
     TestDrawingState t;
     std::shared_ptr<DismissBox> box;
+    std::shared_ptr<UpdateManager> updates = UpdateManager::create(
+        std::make_shared<platform::Updater>(platform::UpdaterEnvironment{}), {});
     std::unique_ptr<SettingsPanelRoot> root;
     int dismissed = 0;
     int activated = 0;
     int terminated = 0;
+    // Closing the panel and opening the help or about panel, in order.
+    std::vector<std::string> calls;
 };
 
 // Counts the assignments of a published field.
@@ -273,7 +287,7 @@ TEST(SettingsSwitches, EachClickWritesOnceAndTheLoginSwitchManagesTheAutostartFi
 
 // ---- Footer ----
 
-TEST(SettingsFooter, HelpAndAboutOnlyCloseThePanelForNow) {
+TEST(SettingsFooter, HelpAndAboutCloseThePanelThenOpenTheirs) {
     Settings s;
     EXPECT_EQ(s.root->helpButton()->symbol(), "questionmark.circle");
     EXPECT_EQ(s.root->helpButton()->chip()->text(), "Help");
@@ -284,10 +298,23 @@ TEST(SettingsFooter, HelpAndAboutOnlyCloseThePanelForNow) {
     click(s.root->helpButton());
     click(s.root->aboutButton());
     drainEvents();
-    EXPECT_EQ(s.dismissed, 2);
+    EXPECT_EQ(s.calls, (std::vector<std::string>{"dismiss", "help", "dismiss", "about"}));
     EXPECT_EQ(s.terminated, 0);
-    // The update rows' place stays empty, and so does its divider.
-    EXPECT_FALSE(s.root->updateRowsSlot()->isVisible());
+    // The update rows sit in their place, under its divider.
+    ASSERT_NE(s.root->updateRows(), nullptr);
+    EXPECT_TRUE(s.root->updateRowsSlot()->isVisible());
+    EXPECT_TRUE(s.root->updateRowsSlot()->isAncestorOf(s.root->updateRows()));
+    EXPECT_EQ(&s.root->updateRows()->model().updater(), s.updates.get());
+}
+
+TEST(SettingsUpdateRows, CheckNowClosesThePanelAndTheCheckFollows) {
+    Settings s;
+    FakeAlerts alerts;
+    click(s.root->updateRows()->checkNowButton());
+    EXPECT_EQ(s.dismissed, 1);
+    EXPECT_TRUE(alerts.shown.empty()) << "the check waits for the panel to go";
+    ASSERT_TRUE(waitUntil([&] { return alerts.shown.size() == 1u; }));
+    EXPECT_EQ(alerts.shown[0].messageText.toStdString(), "Updates are not configured.");
 }
 
 TEST(SettingsQuit, TheAlertCancelsByDefaultAndCloseEndsTheProgram) {

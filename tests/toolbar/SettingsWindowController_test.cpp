@@ -33,7 +33,7 @@ struct SettingsWindow {
         iconFrame = icon;
         controller = std::make_unique<SettingsWindowController>(
             t.state, [this](bool open) { reported.push_back(open); }, anchor, underStatusItem,
-            SettingsPanelServices{[] {}, [] {}});
+            SettingsPanelServices{[] {}, [] {}, [] {}, [] {}});
     }
     ~SettingsWindow() {
         controller.reset();
@@ -55,7 +55,8 @@ struct SettingsWindow {
 TEST(SettingsWindow, IsFittedToItsContentAndHangsSixPointsUnderTheIcon) {
     SettingsWindow w(Rect(700, 878, 22, 22));
     const double h = w.controller->fittedHeight();
-    EXPECT_EQ(h, w.controller->root()->sizeHint().height());
+    // The update rows' checkbox label wraps at the panel's width.
+    EXPECT_EQ(h, w.controller->root()->heightForWidth(210));
     EXPECT_GT(h, 150);
     EXPECT_EQ(w.frame(), Rect(711 - 105, 878 - h - 6, 210, h));
     EXPECT_FALSE(w.shown()) << "not shown on creation";

@@ -21,14 +21,6 @@ namespace {
 
 SettingsWindowController* settingsPanel(const RealToolbar& t) { return t.delegate->settingsController(); }
 
-// Shown, exposed and where its frame says, as the server has it.
-bool panelUp(const SettingsWindowController* panel) {
-    if (!panel) return false;
-    platform::Window* w = panel->window();
-    if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
-}
-
 DockSpotButton* bar(const SettingsWindowController& panel, P position) {
     for (DockSpotButton* b : panel.root()->diagram()->buttons())
         if (b->position() == position) return b;

@@ -1,19 +1,14 @@
 // The toolbar's tooltip chips on a real X server: the real pointer resting
 // on a control shows its chip beside the toolbar, on the side the dock
 // position opens to, and leaving takes it down.
-#include "app/AppDelegate.h"
 #include "model/DrawingState.h"
-#include "support/TestUtil.h"
-#include "support/X11TestUtil.h"
-#include "toolbar/DrawingToolbarView.h"
+#include "toolbar/RealToolbar.h"
 #include "toolbar/SymbolButton.h"
 #include "toolbar/ToolButton.h"
-#include "toolbar/ToolbarWindowController.h"
 #include "ui/TooltipChip.h"
 #include "ui/TooltipManager.h"
 #include "ui/TooltipPanel.h"
 
-#include <QTemporaryDir>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -23,38 +18,12 @@ using platform::Rect;
 
 namespace {
 
-struct RealToolbar {
-    RealToolbar() {
-        AppServices s = AppServices::standard();
-        s.environment.defaults = platform::UserDefaults::inMemory();
-        s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
-        s.environment.brushStoreDirectory = dir.path() + "/brushes";
-        s.claimSingleInstance = [] { return true; };
-        s.terminate = [] {};
-        s.makeStatusItem = nullptr;
-        delegate = std::make_unique<AppDelegate>(std::move(s));
-        delegate->applicationDidFinishLaunching();
-        drainEvents();
-    }
-    ~RealToolbar() {
-        delegate.reset();
-        drainEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    DrawingState& state() const { return *delegate->drawingState(); }
-    platform::Window* window() const { return delegate->toolbarController()->window(); }
-    DrawingToolbarView* view() const { return delegate->toolbarController()->toolbarView(); }
-    bool show() {
-        delegate->toggleToolbar();
-        return waitUntil([&] { return window()->isVisible() && window()->windowHandle()->isExposed(); }) &&
-               waitUntilPlaced(window()->xid(), window()->widget()->geometry());
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<AppDelegate> delegate;
-};
-
-QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
+// Shown, and the server has it where it was put.
+bool show(RealToolbar& t) {
+    t.delegate->toggleToolbar();
+    return waitUntil([&] { return t.window()->isVisible() && t.window()->windowHandle()->isExposed(); }) &&
+           waitUntilPlaced(t.window()->xid(), t.window()->widget()->geometry());
+}
 
 TooltipPanel* shownChip() {
     TooltipPanel* panel = TooltipManager::shared().panel();
@@ -72,10 +41,10 @@ bool chipSettled(const QString& text) {
 
 TEST(ToolbarTooltipsOnX11, RestingOnUndoShowsItsChipBelowTheToolbarUntilThePointerLeaves) {
     RealToolbar t;
-    ASSERT_TRUE(t.show());
+    ASSERT_TRUE(show(t));
     SymbolButton* undo = t.view()->undoButton();
     EXPECT_FALSE(undo->isEnabled()) << "nothing to undo: the chip shows all the same";
-    ASSERT_TRUE(moveMouse(centreOf(undo)));
+    ASSERT_TRUE(moveMouse(RealToolbar::centreOf(undo)));
     ASSERT_TRUE(chipSettled("Undo"));
 
     const Rect chip = shownChip()->frame();
@@ -86,23 +55,23 @@ TEST(ToolbarTooltipsOnX11, RestingOnUndoShowsItsChipBelowTheToolbarUntilThePoint
     EXPECT_EQ(shownChip()->level(), platform::WindowLevel::popUp);
     EXPECT_FALSE(shownChip()->isKeyWindow());
 
-    ASSERT_TRUE(moveMouse(centreOf(undo) + QPoint(0, 200)));
+    ASSERT_TRUE(moveMouse(RealToolbar::centreOf(undo) + QPoint(0, 200)));
     EXPECT_TRUE(waitUntil([] { return shownChip() == nullptr; }, 2000));
 }
 
 TEST(ToolbarTooltipsOnX11, TheChipFollowsThePointerAlongTheToolbarAndItsDockPosition) {
     RealToolbar t;
     t.state().toolbarDockPosition = ToolbarDockPosition::middleLeftV;
-    ASSERT_TRUE(t.show());
+    ASSERT_TRUE(show(t));
     ASSERT_TRUE(waitUntil([&] { return t.view()->isVerticalLayout(); }));
     const std::vector<ToolButton*>& tools = t.view()->toolButtons();
     ASSERT_GE(tools.size(), 2u);
-    ASSERT_TRUE(moveMouse(centreOf(tools[0])));
+    ASSERT_TRUE(moveMouse(RealToolbar::centreOf(tools[0])));
     ASSERT_TRUE(chipSettled(displayName(tools[0]->tool())));
     EXPECT_EQ(shownChip()->frame().minX(), t.window()->frame().maxX() + 4) << "to the right of a left toolbar";
 
     // Straight on to the next control: its chip replaces the first one.
-    ASSERT_TRUE(moveMouse(centreOf(tools[1])));
+    ASSERT_TRUE(moveMouse(RealToolbar::centreOf(tools[1])));
     ASSERT_TRUE(chipSettled(displayName(tools[1]->tool())));
     const Rect anchor = *tools[1]->chip()->anchor()->frameOnScreen();
     EXPECT_NEAR(shownChip()->frame().midY(), anchor.midY(), 0.5);
@@ -111,14 +80,14 @@ TEST(ToolbarTooltipsOnX11, TheChipFollowsThePointerAlongTheToolbarAndItsDockPosi
 TEST(ToolbarTooltipsOnX11, WithTooltipsOffRestingShowsNothing) {
     RealToolbar t;
     t.state().showTooltips = false;
-    ASSERT_TRUE(t.show());
+    ASSERT_TRUE(show(t));
     // The pointer's arrival asks for nothing: no chip is even scheduled.
     SymbolButton* undo = t.view()->undoButton();
-    ASSERT_TRUE(moveMouse(centreOf(undo)));
+    ASSERT_TRUE(moveMouse(RealToolbar::centreOf(undo)));
     ASSERT_TRUE(waitUntil([&] { return undo->chip()->isHovered(); }));
     EXPECT_EQ(TooltipManager::shared().currentID(), nullptr);
     EXPECT_FALSE(TooltipManager::shared().hasShowTimer());
     t.state().showTooltips = true;
-    ASSERT_TRUE(moveMouse(centreOf(t.view()->redoButton())));
+    ASSERT_TRUE(moveMouse(RealToolbar::centreOf(t.view()->redoButton())));
     EXPECT_TRUE(chipSettled("Redo"));
 }

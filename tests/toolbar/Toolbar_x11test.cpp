@@ -74,7 +74,8 @@ TEST(ToolbarOnX11, ClicksSelectToolsAndTheTypedWidthTakesTheKeyboard) {
 
     // Esc in the field drops the text and nothing else: the tool stays.
     clickOn(v);
-    ASSERT_TRUE(waitUntil([&] { return value->field()->hasFocus(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return value->field()->hasFocus(); }, 3000))
+        << "editing " << value->isEditingThickness() << ", key " << t.window()->isKeyWindow();
     xdotool({"type", "--delay", "50", "60"});
     pressKey("Escape");
     EXPECT_TRUE(waitUntil([&] { return !value->isEditingThickness(); }, 2000));

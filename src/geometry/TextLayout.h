@@ -1,6 +1,6 @@
 #pragma once
 
-// Text measurement and the layout of a text stroke, shared by the hit test,
+// Text measurement and the layout of a text box, shared by the hit test,
 // the drawn extent and the text painter so that what is hit is what is drawn.
 //
 // Sizes are in pixels (one canvas point = one logical pixel). Fonts are
@@ -18,8 +18,6 @@
 #include <QTransform>
 
 #include <vector>
-
-struct DrawingStroke;
 
 // Layout constants of a text box.
 inline constexpr double kTextBoxInset = 16;          // taken off the box's width and height
@@ -76,11 +74,6 @@ struct TextLayout {
 // `explicitFontSize` > 0 is used as it is; otherwise the text is fitted.
 TextLayout layoutText(QPointF start, QPointF end, const QString& text, const QString& fontName,
                       double explicitFontSize, double rotationDegrees);
-TextLayout layoutText(const DrawingStroke& stroke);
-
-// The hit test of a text stroke: only its measured lines count, no
-// tolerance. `p` is already corrected for the stroke's offset.
-bool textStroke(const DrawingStroke& stroke, QPointF p);
 
 // The width of a text box for `text` in the named font (the system font
 // when the name is empty or names no font) at `fontSize`: its widest line

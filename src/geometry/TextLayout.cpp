@@ -1,6 +1,5 @@
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 
-#include "model/DrawingStroke.h"
 #include "platform/CanvasRect.h"
 
 #include <QFontDatabase>
@@ -160,16 +159,6 @@ QRectF TextLayout::inkExtent() const {
     QRectF extent;
     for (const Line& line : lines) extent = extent.united(t.mapRect(line.rect.united(line.ink)));
     return extent;
-}
-
-TextLayout layoutText(const DrawingStroke& stroke) {
-    return layoutText(stroke.startPoint, stroke.endPoint, stroke.text, stroke.fontName, stroke.explicitFontSize,
-                      stroke.rotationDegrees);
-}
-
-bool textStroke(const DrawingStroke& stroke, QPointF p) {
-    if (stroke.text.isEmpty()) return false;
-    return layoutText(stroke).contains(p);
 }
 
 double textBoxSize(const QString& text, const QString& fontName, double fontSize) {

@@ -1,4 +1,4 @@
-#include "canvas/TextLayout.h"
+#include "geometry/TextLayout.h"
 
 #include <QImage>
 #include <QPainter>
@@ -70,6 +70,15 @@ TEST(TextSize, AFontThatIsNotInstalledFallsBackToTheSystemFont) {
     EXPECT_EQ(measureTextLine(kLine, missing, 12), measureTextLine(kLine, QString(), 12));
     EXPECT_EQ(textSize(kLine, 200, 80, missing), textSize(kLine, 200, 80, QString()));
     EXPECT_EQ(resolvedTextFont(missing).family(), resolvedTextFont(QString()).family());
+}
+
+TEST(TextBoxSize, AddsEighteenToTheWidestLine) {
+    const double wide = measureTextLine("abcdef", "", 20).width();
+    EXPECT_GT(wide, 20);
+    EXPECT_DOUBLE_EQ(textBoxSize("ab\nabcdef\n", "", 20), wide + 18);
+    EXPECT_DOUBLE_EQ(textBoxSize("", "", 20), 18);
+    EXPECT_DOUBLE_EQ(textBoxSize("abc", "No Such Font Family 7", 20), textBoxSize("abc", "", 20));
+    EXPECT_NEAR(textBoxSize("M", "", 40) - 18, 2 * (textBoxSize("M", "", 20) - 18), 1e-9);
 }
 
 TEST(RotatePoint, UndoesTheDrawnRotation) {

@@ -1,0 +1,268 @@
+// Screenshot cost: reading a 1920×1080 and a 3840×2160 display from the X
+// server and writing it as a JPEG, beside a plain QScreen::grabWindow +
+// QImageWriter baseline, on a busy desktop picture. Also how long a window
+// left out of the image is hidden. Runs itself inside a private 3840×2160 X
+// session (scripts/x11-session, with its compositing manager).
+#include "capture/ScreenshotFile.h"
+#include "platform/Window.h"
+#include "platform/X11RootImage.h"
+#include "platform/X11ScreenGrabber.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImageWriter>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+QTemporaryDir& outDir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QRect area(int height) { return QRect(0, 0, height * 16 / 9, height); }
+
+// A desktop-like picture: gradients, text, photos of noise, window frames.
+class Desktop : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QLinearGradient g(0, 0, width(), height());
+        g.setColorAt(0, QColor(30, 60, 120));
+        g.setColorAt(1, QColor(200, 120, 60));
+        p.fillRect(rect(), g);
+        std::mt19937 rng(3);
+        std::uniform_int_distribution<int> pos(0, 3700), len(200, 900), col(0, 255);
+        for (int i = 0; i < 40; ++i) {
+            const QRect w(pos(rng), pos(rng) / 2, len(rng), len(rng) / 2);
+            p.fillRect(w, QColor(240, 240, 240));
+            p.fillRect(w.adjusted(0, 0, 0, -w.height() + 28), QColor(60, 60, 70));
+            p.setPen(Qt::black);
+            for (int y = w.top() + 46; y < w.bottom(); y += 18)
+                p.drawText(w.left() + 8, y, QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789"));
+        }
+        QImage noise(640, 400, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, qRgb((x + col(rng) / 4) % 256, (y + col(rng) / 4) % 256, col(rng) / 2));
+        for (int i = 0; i < 6; ++i) p.drawImage(QPoint(pos(rng), pos(rng) / 2), noise);
+    }
+};
+
+void settleEvents(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+platform::X11ScreenGrabber& grabber() {
+    static platform::X11ScreenGrabber g(false);
+    return g;
+}
+
+// The display of that height, as the grabber lists it.
+std::optional<platform::CapturableDisplay> display(int height) {
+    std::optional<platform::ShareableContent> content;
+    grabber().shareableContent([&](auto r) { content = r.content; });
+    while (!content) QCoreApplication::processEvents();
+    for (const auto& d : content->displays)
+        if (int(d.frame.height()) == height) return d;
+    return std::nullopt;
+}
+
+QImage captureNow(const platform::ContentFilter& filter, QSize size) {
+    std::optional<QImage> image;
+    grabber().captureImage(filter, {size.width(), size.height()}, [&](auto r) { image = r.image; });
+    while (!image) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    return *image;
+}
+
+// The program's own road from display to file, nothing left out.
+void BM_GrabAndEncode(benchmark::State& state) {
+    const auto d = display(int(state.range(0)));
+    if (!d) return state.SkipWithError("no such display");
+    const QString path = outDir().filePath("shot.jpg");
+    for (auto _ : state) {
+        const QImage image = captureNow({*d, {}}, area(int(state.range(0))).size());
+        if (auto error = writeJPEG(image, path)) state.SkipWithError(error->toUtf8().constData());
+    }
+    state.counters["jpeg_kB"] = QFileInfo(path).size() / 1024.0;
+}
+
+void BM_BaselineGrabWindowAndImageWriter(benchmark::State& state) {
+    const QRect r = area(int(state.range(0)));
+    const QString path = outDir().filePath("baseline.jpg");
+    for (auto _ : state) {
+        const QImage image =
+            QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+        QImageWriter writer(path, "jpeg");
+        if (!writer.write(image)) state.SkipWithError("write failed");
+    }
+}
+
+// The read alone, as a capture makes it once an excluded window is hidden:
+// with shared memory set up beforehand, or through the reply.
+void BM_GrabOnly(benchmark::State& state) {
+    const QRect r = area(int(state.range(0)));
+    const auto method =
+        state.range(1) ? platform::x11::RootReadMethod::sharedMemory : platform::x11::RootReadMethod::request;
+    platform::x11::RootImageReader reader(r.size(), method);
+    for (auto _ : state) benchmark::DoNotOptimize(reader.read(r));
+    state.SetLabel(state.range(1) ? "MIT-SHM" : "GetImage reply");
+}
+
+// Setting up the shared memory, as each capture does before hiding anything.
+void BM_SharedMemorySetUp(benchmark::State& state) {
+    const QRect r = area(int(state.range(0)));
+    for (auto _ : state) platform::x11::RootImageReader reader(r.size(), platform::x11::RootReadMethod::sharedMemory);
+}
+
+void BM_EncodeOnly(benchmark::State& state) {
+    const QImage image = platform::x11::readRootImage(area(int(state.range(0))));
+    const QString path = outDir().filePath("encode.jpg");
+    for (auto _ : state) writeJPEG(image, path);
+}
+
+// Watches one root pixel through a connection of its own, on a thread of
+// its own, and measures the longest time it was not the given colour.
+class PixelWatch {
+public:
+    PixelWatch(QPoint at, std::uint32_t rgb) : at_(at), rgb_(rgb & 0xFFFFFF) {
+        thread_ = std::thread([this] { run(); });
+    }
+    ~PixelWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    void reset() { longestUs_ = 0; }
+    double longestAbsenceMs() const { return longestUs_ / 1000.0; }
+
+private:
+    void run() {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        using Clock = std::chrono::steady_clock;
+        std::optional<Clock::time_point> gone;
+        while (!stop_) {
+            auto* r = xcb_get_image_reply(c,
+                                          xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, std::int16_t(at_.x()),
+                                                        std::int16_t(at_.y()), 1, 1, ~0u),
+                                          nullptr);
+            if (!r) break;
+            std::uint32_t pixel = 0;
+            std::memcpy(&pixel, xcb_get_image_data(r), 4);
+            std::free(r);
+            const auto now = Clock::now();
+            if ((pixel & 0xFFFFFF) != rgb_) {
+                if (!gone) gone = now;
+                const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now - *gone).count();
+                if (us > longestUs_) longestUs_ = us;
+            } else {
+                gone.reset();
+            }
+        }
+        xcb_disconnect(c);
+    }
+
+    QPoint at_;
+    std::uint32_t rgb_;
+    std::atomic<bool> stop_{false};
+    std::atomic<long long> longestUs_{0};
+    std::thread thread_;
+};
+
+// The whole capture of a display with one of our windows left out, and
+// how long that window was gone from the screen: the wait until the screen
+// shows what it covered, and the shared-memory read.
+void BM_CaptureLeavingAWindowOut(benchmark::State& state) {
+    // At (640, 104) in the root: on both displays.
+    platform::Window toolbar(platform::Rect(640, 2000, 640, 56));
+    toolbar.setBackgroundColor(Color::rgba(1, 0, 1));
+    toolbar.setOpaque(true);
+    toolbar.setLevel(platform::WindowLevel::panel);
+    toolbar.orderFront();
+    settleEvents(500);
+    const int height = int(state.range(0));
+    const auto d = display(height);
+    if (!d) return state.SkipWithError("no such display");
+    const platform::ContentFilter filter{*d, {toolbar.xid()}};
+    PixelWatch watch(QPoint(940, 130), 0xFF00FF);
+    double hidden = 0;
+    for (auto _ : state) {
+        watch.reset();
+        QElapsedTimer t;
+        t.start();
+        const QImage image = captureNow(filter, area(height).size());
+        state.SetIterationTime(t.nsecsElapsed() / 1e9);
+        if (image.pixel(940, 130) == qRgb(255, 0, 255)) state.SkipWithError("the window is in the image");
+        settleEvents(50);
+        hidden += watch.longestAbsenceMs();
+    }
+    state.counters["hidden_ms"] = hidden / double(state.iterations());
+}
+
+BENCHMARK(BM_GrabAndEncode)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_BaselineGrabWindowAndImageWriter)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_GrabOnly)
+    ->Args({1080, 1})
+    ->Args({1080, 0})
+    ->Args({2160, 1})
+    ->Args({2160, 0})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SharedMemorySetUp)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeOnly)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CaptureLeavingAWindowOut)
+    ->Arg(1080)
+    ->Arg(2160)
+    ->Iterations(20)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("OVERINK_BENCH_SESSION")) {
+        // Into a private X session of the size measured.
+        qputenv("OVERINK_BENCH_SESSION", "1");
+        std::vector<char*> args{const_cast<char*>(OVERINK_X11_SESSION), const_cast<char*>("--size"),
+                                const_cast<char*>("3840x2160"), const_cast<char*>("--")};
+        for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
+        args.push_back(nullptr);
+        execv(OVERINK_X11_SESSION, args.data());
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    // A 1920×1080 display at the top-left of the 3840×2160 one.
+    QProcess::execute("xrandr", {"--setmonitor", "bench1080", "1920/508x1080/286+0+0", "none"});
+    Desktop desktop;
+    desktop.setWindowFlags(Qt::FramelessWindowHint);
+    // A row short of the screen: the window manager lifts a focused
+    // screen-sized window above every other.
+    desktop.setGeometry(0, 0, 3840, 2159);
+    desktop.show();
+    settleEvents(1500);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,174 @@
+// Window's X shapes: the input region, the painted-pixel bounding shape
+// used without a compositing manager, and hiding a window from the screen
+// while it stays mapped.
+#include "platform/Window.h"
+
+#include "platform/PaintedArea.h"
+#include "platform/X11.h"
+#include "platform/X11InputWindow.h"
+
+#include <QBackingStore>
+#include <QTimer>
+#include <QWidget>
+
+#include <xcb/shape.h>
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+xcb_rectangle_t toXcb(const QRect& r) {
+    return xcb_rectangle_t{static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
+                           static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height())};
+}
+
+void shapeRects(xcb_window_t id, xcb_shape_op_t op, xcb_shape_kind_t kind, const std::vector<QRect>& rects) {
+    std::vector<xcb_rectangle_t> xr;
+    xr.reserve(rects.size());
+    for (const QRect& r : rects) xr.push_back(toXcb(r));
+    xcb_shape_rectangles(x11::connection(), op, kind, XCB_CLIP_ORDERING_UNSORTED, id, 0, 0,
+                         static_cast<std::uint32_t>(xr.size()), xr.data());
+}
+} // namespace
+
+void Window::applyInputShape() {
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    // Shaped to its pixels, the window itself takes no input: the input-only
+    // window over it carries the region.
+    const std::optional<QRegion> own = shaped_ ? std::optional<QRegion>(QRegion()) : mouseRegion_;
+    if (!own) {
+        // No input shape at all: the window's own (bounding) area, which
+        // follows every resize.
+        xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id, 0, 0, XCB_NONE);
+    } else {
+        std::vector<QRect> rects(own->begin(), own->end());
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, rects);
+    }
+    x11::flush();
+    updateInputWindow();
+}
+
+void Window::updateInputWindow() {
+    const bool want = shaped_ && xid() != XCB_NONE && isVisible() && !closed_ &&
+                      !(mouseRegion_ && mouseRegion_->isEmpty());
+    if (!want) {
+        if (inputWindow_) inputWindow_->setShown(false);
+        return;
+    }
+    if (!inputWindow_) inputWindow_ = std::make_unique<X11InputWindow>(xid());
+    const qreal dpr = host_->devicePixelRatioF();
+    const QPoint origin = host_->mapToGlobal(QPoint(0, 0));
+    inputWindow_->setGeometry(QRect(QPoint(qRound(origin.x() * dpr), qRound(origin.y() * dpr)), host_->size() * dpr));
+    inputWindow_->setRegion(mouseRegion_);
+    inputWindow_->setShown(true);
+}
+
+std::uint32_t Window::inputWindowId() const {
+    return inputWindow_ && inputWindow_->isShown() ? inputWindow_->id() : 0;
+}
+
+bool Window::translucent() const { return !opaque_ && background_.a < 1.0; }
+
+void Window::updateShapeMode() {
+    const bool want = x11::available() && translucent() && !x11::compositingManagerRunning();
+    const xcb_window_t id = xid();
+    if (want == shaped_ && (shapeInitialised_ || !want)) return;
+    shaped_ = want;
+    if (id != XCB_NONE && !hiddenFromScreen_) {
+        if (want) {
+            shapeInitialised_ = false;
+            scheduleShapeUpdate(QRegion(host_->rect()));
+        } else {
+            xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0, XCB_NONE);
+            x11::flush();
+        }
+        applyInputShape();
+    }
+}
+
+void Window::scheduleShapeUpdate(const QRegion& dirty) {
+    pendingDirty_ += dirty;
+    if (shapeUpdateQueued_) return;
+    shapeUpdateQueued_ = true;
+    // Paint events arrive before the widgets paint; read the pixels once the
+    // whole repaint has reached the backing store.
+    QTimer::singleShot(0, this, [this] {
+        shapeUpdateQueued_ = false;
+        updateBoundingShape();
+    });
+}
+
+void Window::setHiddenFromScreen(bool hidden) {
+    if (hidden == hiddenFromScreen_) return;
+    hiddenFromScreen_ = hidden;
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    if (hidden) {
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, {});
+    } else if (shaped_) {
+        shapeInitialised_ = false;
+        updateBoundingShape();
+    } else {
+        xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0, XCB_NONE);
+    }
+    x11::flush();
+}
+
+void Window::updateBoundingShape() {
+    const xcb_window_t id = xid();
+    QRegion dirty = std::exchange(pendingDirty_, QRegion());
+    if (!shaped_ || id == XCB_NONE) return;
+    // Repaints while hidden are read whole once the window shows again.
+    if (hiddenFromScreen_) {
+        shapeInitialised_ = false;
+        return;
+    }
+    const qreal dpr = host_->devicePixelRatioF();
+    QImage image;
+    if (QBackingStore* bs = host_->backingStore(); bs && bs->paintDevice() &&
+                                                     bs->paintDevice()->devType() == QInternal::Image) {
+        image = *static_cast<QImage*>(bs->paintDevice());
+    }
+    const QRect full(QPoint(0, 0), host_->size() * dpr);
+    if (image.isNull() || image.size() != full.size()) {
+        // No image-backed store yet (or of another kind): render the window.
+        image = QImage(full.size(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        host_->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        dirty = QRegion(host_->rect());
+        shapeInitialised_ = false;
+    }
+    if (!shapeInitialised_) {
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, paintedRects(image, full));
+        shapeInitialised_ = true;
+    } else {
+        std::vector<QRect> area;
+        std::vector<QRect> painted;
+        for (const QRect& r : dirty) {
+            const QRect device = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr)
+                                     .toAlignedRect()
+                                     .intersected(full);
+            if (device.isEmpty()) continue;
+            area.push_back(device);
+            auto rects = paintedRects(image, device);
+            painted.insert(painted.end(), rects.begin(), rects.end());
+        }
+        if (area.empty()) return;
+        // What is painted joins first, and only what is no longer painted
+        // leaves: a pixel that stays painted never drops out of the shape in
+        // between. The pointer resting on it would see the window leave and
+        // come back, and a control repainting on that would start it again.
+        QRegion cleared;
+        for (const QRect& r : area) cleared += r;
+        for (const QRect& r : painted) cleared -= r;
+        if (!painted.empty()) shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_BOUNDING, painted);
+        if (!cleared.isEmpty())
+            shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, std::vector<QRect>(cleared.begin(), cleared.end()));
+    }
+    x11::flush();
+}
+
+} // namespace platform

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/ScreenGrabber.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace platform {
+
+// Captures displays from the X server: the root window's pixels, which show
+// what the user sees (a compositing manager that paints onto the root, or
+// onto its overlay window, puts the composited picture there), read through
+// MIT-SHM where the server offers it.
+//
+// A window left out of the image is hidden only while the image is taken:
+// made fully transparent when a compositing manager runs, given an empty
+// bounding shape when none does (unmapping it would make the window manager
+// forget and re-manage it). The grab waits until what lay beneath has shown
+// through, at most a quarter of a second, and puts the window back right
+// after. Only this program's own windows can be left out.
+//
+// In a Wayland session the X server sees none of the other programs'
+// windows: every request fails with permissionDenied.
+class X11ScreenGrabber : public ScreenGrabber {
+public:
+    explicit X11ScreenGrabber(bool waylandSession);
+    // The session as the environment describes it.
+    X11ScreenGrabber();
+    ~X11ScreenGrabber() override;
+
+    void shareableContent(std::function<void(ContentResult)> done) override;
+    void captureImage(const ContentFilter& filter, const CaptureConfiguration& configuration,
+                      std::function<void(ImageResult)> done) override;
+
+    class PendingGrab;
+
+private:
+    bool wayland_;
+    // Parent of the pending grabs and of queued answers: both end with it.
+    std::unique_ptr<QObject> context_;
+};
+
+} // namespace platform
