@@ -4,5 +4,9 @@
 
 QWidget* makeOverlayCanvas(const std::shared_ptr<DrawingState>& state, platform::DisplayID displayID,
                            QWidget* parent) {
-    return new DrawingCanvasView(state, displayID, parent);
+    auto* canvas = new DrawingCanvasView(state, displayID, parent);
+    canvas->setDisplayLinkFactory([](platform::DisplayID display, platform::DisplayLink::Callback callback) {
+        return platform::DisplayLink::create(display, std::move(callback));
+    });
+    return canvas;
 }

@@ -18,7 +18,6 @@
 #include <cmath>
 
 using platform::Event;
-using platform::EventMasks::mouseMoved;
 using platform::EventMasks::leftMouseUp;
 using platform::EventMasks::otherMouseUp;
 using platform::EventMasks::rightMouseUp;
@@ -189,18 +188,21 @@ void OverlayWindowController::installMouseMoveMonitors() {
     platform::assertMainThread("OverlayWindowController::installMouseMoveMonitors");
     if (hasMouseMoveMonitors() || closed_) return;
     std::weak_ptr<OverlayWindowController> weak = weak_from_this();
-    // Clicks are routed by the input region, not by these: they clear a live
-    // stroke left over once no button is held, and notice passthrough
-    // rectangles that changed. A moved event is one with no button held, so
-    // the event itself tells the pointer's state: no query of the server per
-    // movement.
-    mouseMoveGlobal = platform::EventMonitor::addGlobal(mouseMoved, [weak](const Event& e) {
-        platform::assertMainThread("overlay global move");
-        if (auto self = weak.lock()) self->applyPointerRule({e.locationOnScreen, 0});
-    });
-    mouseMoveLocal = platform::EventMonitor::addLocal(mouseMoved, [weak](const Event& e) -> std::optional<Event> {
-        platform::assertMainThread("overlay local move");
-        if (auto self = weak.lock()) self->applyPointerRule({e.locationOnScreen, 0});
+    // Clicks are routed by the input region, so the pointer's movements are
+    // not followed at all: with nothing moving, nothing runs. A button's
+    // release, wherever it lands, ends a live stroke left over from a drag
+    // whose own release never reached the canvas, and brings a rebuild put
+    // off during the drag. Checked on a later turn, once the canvas has had
+    // the release.
+    auto released = [weak] {
+        platform::dispatchMain([weak] {
+            if (auto self = weak.lock()) self->buttonReleased();
+        });
+    };
+    constexpr platform::EventMask ups = leftMouseUp | rightMouseUp | otherMouseUp;
+    mouseMoveGlobal = platform::EventMonitor::addGlobal(ups, [released](const Event&) { released(); });
+    mouseMoveLocal = platform::EventMonitor::addLocal(ups, [released](const Event& e) -> std::optional<Event> {
+        released();
         return e;
     });
     updateMousePassthrough();
@@ -233,14 +235,12 @@ void OverlayWindowController::updateMousePassthrough() {
     updateInputRegion();
 }
 
-void OverlayWindowController::applyPointerRule(const platform::Mouse::State& pointer) {
+void OverlayWindowController::buttonReleased() {
     auto state = drawingState_.lock();
-    if (!window_ || !state || closed_ || pointer.buttons != 0) return;
+    if (!window_ || !state || closed_) return;
+    if (QGuiApplication::mouseButtons() != Qt::NoButton || state->mouse().pressedButtons() != 0) return;
     if (state->currentStroke.get()) state->currentStroke = std::nullopt;
-    // The passthrough rectangles are a plain field: a change shows here; so
-    // does a release that went unseen.
-    if (regionLive_ && (regionPending_ || state->overlayPassthroughRects != regionPassthroughRects_))
-        updateInputRegion();
+    if (regionLive_ && regionPending_) updateInputRegion();
 }
 
 void OverlayWindowController::passthroughRectsChanged() {
@@ -285,7 +285,6 @@ QRegion OverlayWindowController::pointerRegion() {
     auto state = drawingState_.lock();
     if (!state || !window_) return {};
     const std::vector<platform::Screen> screens = state->screenProvider().screens();
-    regionPassthroughRects_ = state->overlayPassthroughRects;
     QWidget* host = window_->widget();
     const qreal dpr = host->devicePixelRatioF();
     // The pointer on a pixel reports that pixel's root position in logical
@@ -298,7 +297,7 @@ QRegion OverlayWindowController::pointerRegion() {
     in.hasContentView = window_->contentView() != nullptr;
     in.windowFrame = window_->frame();
     in.screens = screens;
-    in.passthroughRects = regionPassthroughRects_;
+    in.passthroughRects = state->overlayPassthroughRects;
     in.pixels = host->size() * dpr;
     in.locationAt = [rootOrigin, dpr](QPoint p) { return platform::toScreen(QPointF(rootOrigin + p) / dpr); };
     platform::Window* w = window_.get();

@@ -84,6 +84,8 @@ public:
     // follows at once, not at the next pointer movement.
     void passthroughRectsChanged();
     void updateMouseMonitors(bool active);
+    // Follows the pointer's buttons (not its movements: the input region
+    // routes each click) and applies the rule.
     void installMouseMoveMonitors();
     bool hasMouseMoveMonitors() const { return mouseMoveGlobal.isActive() || mouseMoveLocal.isActive(); }
 
@@ -105,7 +107,9 @@ private:
     OverlayWindowController(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
                             DisplayID displayID);
     void setUp();
-    void applyPointerRule(const platform::Mouse::State& pointer);
+    // A button went up somewhere: a live stroke left over goes, and a
+    // rebuild put off while it was held happens.
+    void buttonReleased();
     // Rebuilds the window's input region while the rule applies.
     void updateInputRegion();
     // Puts the rebuild off until no button is held.
@@ -138,7 +142,6 @@ private:
     bool regionPending_ = false;
     platform::Subscription releaseLocal_;
     platform::Subscription releaseGlobal_;
-    std::vector<QRectF> regionPassthroughRects_;
     StrokeCoverage coverage_;
     platform::Subscription frameWatch_;
     platform::Subscription screensWatch_;

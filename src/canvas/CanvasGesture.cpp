@@ -160,7 +160,7 @@ std::optional<DrawingStroke> CanvasGesture::liveStroke(QPointF end) const {
         stroke.points = pathPoints_;
     } else {
         switch (s->smoothingAlgorithm.get()) {
-        case SmoothingAlgorithm::chaikin: stroke.points = chaikinSmooth(pathPoints_, 2); break;
+        case SmoothingAlgorithm::chaikin: stroke.points = chaikin_.update(pathPoints_); break;
         case SmoothingAlgorithm::bSpline: stroke.points = bSplineSmooth(pathPoints_, 6); break;
         case SmoothingAlgorithm::catmullRom: stroke.points = catmullRomSmooth(pathPoints_, 6); break;
         }

@@ -9,6 +9,7 @@
 // Clicks open edits, place text boxes and take back dots.
 
 #include "canvas/CanvasClock.h"
+#include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
 
@@ -120,6 +121,8 @@ private:
     DragMode mode_ = DragMode::idle;
     QPointF dragStart_;
     std::vector<QPointF> pathPoints_;
+    // The smoothed path of the drag so far, extended sample by sample.
+    mutable GrowingChaikinSmooth chaikin_;
     bool shiftHeld_ = false;
     // The placed stroke being moved, by id: it may leave the strokes mid-drag.
     std::optional<QUuid> movedStrokeID_;

@@ -20,8 +20,8 @@ std::uint64_t mix64(std::uint64_t z) {
 CanvasStrokesLayer::CanvasStrokesLayer(platform::DisplayID displayID) : displayID_(displayID) {}
 
 bool CanvasStrokesLayer::needsSync(QSize logicalSize, double devicePixelRatio) const {
-    return cache_.logicalSize() != logicalSize || cache_.devicePixelRatio() != devicePixelRatio ||
-           cache_.image().isNull() || strokesDirty_;
+    // The image stays null while nothing is drawn.
+    return cache_.logicalSize() != logicalSize || cache_.devicePixelRatio() != devicePixelRatio || strokesDirty_;
 }
 
 void CanvasStrokesLayer::syncGeometry(QWidget& canvas) {
@@ -69,7 +69,7 @@ void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
     if (stampsChanged) liveDirty_ = true;
     const auto stamps = [&state](const DrawingStroke& s) { return stampsFor(state, s); };
 
-    if (strokesDirty_ || cache_.image().isNull()) {
+    if (strokesDirty_) {
         strokesDirty_ = false;
         std::vector<const DrawingStroke*> mine;
         for (const DrawingStroke& s : state.strokes.get())
@@ -80,10 +80,22 @@ void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
     }
 }
 
-void CanvasStrokesLayer::syncLiveStroke(DrawingState& state, QWidget& canvas) {
+const DrawingStroke* CanvasStrokesLayer::liveStrokeOf(const DrawingState& state) const {
     const auto& current = state.currentStroke.get();
     // Only the display being drawn on shows the live stroke.
-    const DrawingStroke* live = current && state.currentDrawingDisplayID.get() == displayID_ ? &*current : nullptr;
+    return current && state.currentDrawingDisplayID.get() == displayID_ ? &*current : nullptr;
+}
+
+bool CanvasStrokesLayer::isLiveStrokeBehind(const DrawingState& state) const {
+    return liveDirty_ && (liveStrokeOf(state) || live_.isShowing());
+}
+
+bool CanvasStrokesLayer::isLiveStrokeGrowing(const DrawingState& state) const {
+    return liveStrokeOf(state) && live_.isShowing();
+}
+
+void CanvasStrokesLayer::syncLiveStroke(DrawingState& state, QWidget& canvas) {
+    const DrawingStroke* live = liveStrokeOf(state);
     if (!live && !live_.isShowing()) {
         liveDirty_ = false;
         return;

@@ -35,6 +35,12 @@ public:
     // Each asks `canvas` to repaint the areas that changed.
     void syncGeometry(QWidget& canvas);
     void sync(DrawingState& state, QWidget& canvas);
+    void syncStrokes(DrawingState& state, QWidget& canvas);
+    void syncLiveStroke(DrawingState& state, QWidget& canvas);
+    // Whether the live stroke shown differs from the state's; and whether
+    // it is one more step of the stroke shown (not its start or end).
+    bool isLiveStrokeBehind(const DrawingState& state) const;
+    bool isLiveStrokeGrowing(const DrawingState& state) const;
 
     // Paints `logicalRect`: the placed strokes and the live stroke over them.
     void paint(QPainter& painter, const QRect& logicalRect);
@@ -43,8 +49,7 @@ public:
     bool isShowingLiveStroke() const { return live_.isShowing(); }
 
 private:
-    void syncStrokes(DrawingState& state, QWidget& canvas);
-    void syncLiveStroke(DrawingState& state, QWidget& canvas);
+    const DrawingStroke* liveStrokeOf(const DrawingState& state) const;
     static std::vector<QImage> stampsFor(DrawingState& state, const DrawingStroke& stroke);
     static std::uint64_t stampCacheSignature(const DrawingState& state);
 

@@ -35,6 +35,9 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
       factory_(defaultCanvasOverlayFactory()),
       clock_(CanvasClock::system()),
       strokes_(displayID),
+      pacer_([this] {
+          if (liveState()) strokes_.syncLiveStroke(*state_, *this);
+      }),
       lineEdit_(EditSlot::line, toMember(&DrawingCanvasView::lineEditUpdated),
                 [self = QPointer<DrawingCanvasView>(this)] {
                     if (self) self->bezierEditOutsideTap();
@@ -87,6 +90,10 @@ void DrawingCanvasView::setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> 
     scheduleUpdate();
 }
 
+void DrawingCanvasView::setDisplayLinkFactory(const platform::DisplayLinkFactory& factory) {
+    pacer_.useDisplayLink(factory, displayID_);
+}
+
 void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {
     clock_ = clock ? std::move(clock) : CanvasClock::system();
 }
@@ -109,7 +116,17 @@ void DrawingCanvasView::refreshView() {
     if (!liveState()) return;
     strokes_.syncGeometry(*this);
     syncClip();
-    strokes_.sync(*state_, *this);
+    strokes_.syncStrokes(*state_, *this);
+    // Each step of a drag reaches the state as it comes; drawing it waits
+    // for its frame. A stroke's start and end are drawn at once.
+    if (strokes_.isLiveStrokeBehind(*state_)) {
+        if (!strokes_.isLiveStrokeGrowing(*state_)) {
+            pacer_.shown();
+            strokes_.syncLiveStroke(*state_, *this);
+        } else if (pacer_.changed()) {
+            strokes_.syncLiveStroke(*state_, *this);
+        }
+    }
     syncEraserCursor();
     syncOverlays();
     syncBadge();

@@ -21,6 +21,7 @@
 #include "canvas/CanvasOverlays.h"
 #include "canvas/CanvasStrokesLayer.h"
 #include "canvas/EditSession.h"
+#include "canvas/FramePacer.h"
 #include "canvas/TextBox.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
@@ -56,6 +57,10 @@ public:
     // The maker of the overlays (none: no overlays are shown).
     void setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory);
     void setClock(std::shared_ptr<CanvasClock> clock);
+    // Paces the drawing of a drag by the display's refreshes, through links
+    // from `factory`; without one every step is drawn as it comes.
+    void setDisplayLinkFactory(const platform::DisplayLinkFactory& factory);
+    const FramePacer& framePacer() const { return pacer_; }
 
     // ---- Pointer ----
     // Every pointer event of a left-button drag, from the press on.
@@ -163,6 +168,7 @@ private:
 
     // ---- Parts ----
     CanvasStrokesLayer strokes_;
+    FramePacer pacer_;
     CanvasGesture gesture_{*this};
     TextBox textBox_;
     EditSession lineEdit_;

@@ -100,9 +100,10 @@ public:
     bool accept(const DrawingStroke& stroke, const std::vector<QImage>& stamps) override {
         if (!sameStyle(stroke, style_) || !stamps.empty() || !startsWith(stroke.points, drawnFrom_)) return false;
         points_ = &stroke.points.get();
+        learnSettling(*points_);
         // Smoothing may still move the last samples; their pieces wait.
         const std::size_t n = points_->size();
-        last_ = n >= kSettling + 3 ? n - kSettling - 2 : 0;
+        last_ = n >= settling_ + 3 ? n - settling_ - 2 : 0;
         return true;
     }
 
@@ -136,9 +137,41 @@ public:
     }
 
 private:
-    // Smoothing redraws the path's end as samples arrive: this many of the
-    // last smoothed samples are never taken as settled.
+    // Smoothing redraws the path's end as samples arrive: at most this many
+    // of the last smoothed samples are not yet taken as settled.
     static constexpr std::size_t kSettling = 48;
+    // How far back a smoothing moves points is fixed by its kind; once a
+    // long enough path has shown it, the unsettled end (the tail drawn
+    // afresh every frame) shrinks to that. Should a point move farther back
+    // after all, the drawn prefix no longer matches and the stroke is drawn
+    // anew: never wrong, only slower.
+    static constexpr int kLearningUpdates = 8;
+    static constexpr std::size_t kSettlingMargin = 4;
+    void learnSettling(const std::vector<QPointF>& now) {
+        if (!recent_.empty() && recentStart_ + recent_.size() <= now.size()) {
+            std::size_t depth = 0;
+            for (std::size_t i = 0; i < recent_.size(); ++i) {
+                if (now[recentStart_ + i] != recent_[i]) {
+                    depth = recent_.size() - i;
+                    break;
+                }
+            }
+            maxDepth_ = std::max(maxDepth_, depth);
+            // Only paths longer than any reach count: a short one cannot
+            // show how far back a change goes.
+            if (recentStart_ > 0) ++updates_;
+        }
+        recentStart_ = now.size() > kSettling ? now.size() - kSettling : 0;
+        recent_.assign(now.begin() + static_cast<std::ptrdiff_t>(recentStart_), now.end());
+        settling_ = updates_ >= kLearningUpdates && maxDepth_ + kSettlingMargin < kSettling
+                        ? maxDepth_ + kSettlingMargin
+                        : kSettling;
+    }
+    std::vector<QPointF> recent_;     // the last points of the previous update
+    std::size_t recentStart_ = 0;     // their index in the path
+    std::size_t maxDepth_ = 0;        // the farthest back a point moved
+    int updates_ = 0;
+    std::size_t settling_ = kSettling;
     // The next run begins one piece back, inside what is drawn.
     std::size_t from() const { return std::max<std::size_t>(1, done_); }
 

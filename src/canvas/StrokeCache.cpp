@@ -283,6 +283,13 @@ QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, cons
         return QRegion();
     }
     lastDrawCount_ = 0;
+    // A canvas with nothing drawn holds no image: a display-sized buffer is
+    // made when the first stroke comes and freed when the last one goes.
+    if (strokes.empty()) {
+        const bool had = !image_.isNull();
+        clear();
+        return had ? QRegion(QRect(QPoint(0, 0), logicalSize_)) : QRegion();
+    }
 
     // The strokes that stayed as they were, in the same place, at the bottom.
     std::size_t prefix = 0;

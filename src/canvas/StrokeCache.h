@@ -55,7 +55,8 @@ public:
     // have loaded since) and redraws the strokes whose stamps changed.
     QRegion refreshStamps(const StampSource& stamps);
 
-    // Device pixels (the image's own ratio is 1); null before the first sync.
+    // Device pixels (the image's own ratio is 1); null while no stroke is
+    // drawn.
     const QImage& image() const { return image_; }
     std::size_t strokeCount() const { return entries_.size(); }
     // How many strokes the last sync or refresh drew, for measurements.

@@ -145,6 +145,30 @@ std::vector<QPointF> chaikinSmooth(const std::vector<QPointF>& points, int itera
     return cur;
 }
 
+const std::vector<QPointF>& GrowingChaikinSmooth::update(const std::vector<QPointF>& points) {
+    const std::size_t n = points.size();
+    const bool grown = inputs_ >= 2 && n >= inputs_ && points.front() == first_ && points[inputs_ - 1] == last_;
+    if (grown && n == inputs_) return out_;
+    if (!grown) {
+        out_ = chaikinSmooth(points, 2);
+    } else {
+        // With k inputs, the first 4k − 3 outputs depend only on them. The
+        // rest is what two iterations over the inputs from k − 2 on give
+        // from their sixth output on.
+        const std::size_t k = inputs_;
+        const std::vector<QPointF> window(points.begin() + static_cast<std::ptrdiff_t>(k - 2), points.end());
+        const std::vector<QPointF> end = chaikinSmooth(window, 2);
+        out_.resize(4 * k - 3);
+        out_.insert(out_.end(), end.begin() + 5, end.end());
+    }
+    inputs_ = n;
+    if (n > 0) {
+        first_ = points.front();
+        last_ = points.back();
+    }
+    return out_;
+}
+
 std::vector<QPointF> bSplineSmooth(const std::vector<QPointF>& points, int samplesPerSegment) {
     return sampleCubic(points, samplesPerSegment, [](double t) {
         const double t2 = t * t, t3 = t2 * t;

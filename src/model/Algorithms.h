@@ -46,6 +46,20 @@ bool isNearPolygonEdge(QPointF p, const std::vector<QPointF>& vertices, double t
 // A negative iteration count leaves the points unchanged.
 std::vector<QPointF> chaikinSmooth(const std::vector<QPointF>& points, int iterations);
 
+// Two Chaikin iterations over a path that grows at its end, as a drag's
+// samples do: a new sample moves only the last few output points, so the
+// rest is kept and only the end is cut again. The same points as
+// chaikinSmooth(points, 2).
+class GrowingChaikinSmooth {
+public:
+    const std::vector<QPointF>& update(const std::vector<QPointF>& points);
+
+private:
+    std::vector<QPointF> out_;
+    std::size_t inputs_ = 0;
+    QPointF first_, last_;
+};
+
 // Uniform cubic B-spline and Catmull-Rom with clamped ends; (n−1)·s + 1
 // points out. Fewer than two points, or fewer than one sample per segment,
 // leave the points unchanged.

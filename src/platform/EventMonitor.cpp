@@ -194,6 +194,7 @@ public:
     void setWantsMotion(bool wants) {
         wantsMotion_ = wants;
         if (!retained_) return;
+        X11EventSource::instance().setRawMotionWanted(wants);
         if (wants && !poll_.isActive()) {
             poll_.start();
         } else if (!wants) {
@@ -201,7 +202,10 @@ public:
         }
     }
     ~GlobalSource() {
-        if (retained_) X11EventSource::instance().releaseRawInput();
+        if (retained_) {
+            X11EventSource::instance().setRawMotionWanted(false);
+            X11EventSource::instance().releaseRawInput();
+        }
         if (keySymbols_) xcb_key_symbols_free(keySymbols_);
     }
 

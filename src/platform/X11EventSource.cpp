@@ -72,12 +72,18 @@ void X11EventSource::releaseRawInput() {
     if (rawUsers_ > 0 && --rawUsers_ == 0) selectRawInput(false);
 }
 
+void X11EventSource::setRawMotionWanted(bool wanted) {
+    if (rawMotion_ == wanted) return;
+    rawMotion_ = wanted;
+    if (rawUsers_ > 0) selectRawInput(true);
+}
+
 void X11EventSource::selectRawInput(bool on) {
     if (!connection_ || !haveXInput_) return;
     const std::uint32_t mask =
         on ? (XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
               XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE |
-              XCB_INPUT_XI_EVENT_MASK_RAW_MOTION)
+              (rawMotion_ ? XCB_INPUT_XI_EVENT_MASK_RAW_MOTION : 0))
            : 0;
     x11::selectXInputEvents(connection_, x11::root(), mask);
     xcb_flush(connection_);

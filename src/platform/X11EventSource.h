@@ -34,6 +34,8 @@ public:
     // Raw input is selected only while someone wants it (global monitors).
     void retainRawInput();
     void releaseRawInput();
+    // Raw motion too: every movement of the pointer wakes us while selected.
+    void setRawMotionWanted(bool wanted);
 
     Signal<bool> compositingChanged; // a compositing manager started (true) or stopped
     Signal<bool> trayHostChanged;    // a system-tray host appeared (true) or went away
@@ -54,6 +56,7 @@ private:
     std::uint8_t xfixesFirstEvent_ = 0;
     bool haveXInput_ = false;
     int rawUsers_ = 0;
+    bool rawMotion_ = false;
     xcb_atom_t cmSelection_ = 0, traySelection_ = 0, stackingAtom_ = 0;
 };
 

@@ -72,6 +72,7 @@ TEST(PointerRule, EdgesPassthroughStripsAndOtherDisplaysPassClicksThrough) {
     EXPECT_TRUE(h.takesPointer());
     // A pinned window's title strip passes clicks through in draw mode too.
     h.t->overlayPassthroughRects = {QRectF(400, 200, 300, 26)};
+    h.controller(1)->passthroughRectsChanged();
     h.movePointer(OverlayHarness::onDisplay1({450, 210}));
     EXPECT_FALSE(h.takesPointer());
     h.movePointer(OverlayHarness::onDisplay1({450, 226})); // the strip's lower edge is outside it
@@ -195,4 +196,40 @@ TEST(PointerRule, AWholeDisplaysOverlayLeavesOutItsBottomRow) {
     EXPECT_FALSE(h.takesPointer());
     h.movePointer(Point(100, 2));
     EXPECT_TRUE(h.takesPointer());
+}
+
+TEST(PointerRule, ReleasesAndPassthroughChangesActWithoutAnyMovement) {
+    OverlayHarness h;
+    h.showAll();
+    h.t.mouse->setLocation(OverlayHarness::onDisplay1({450, 210}));
+    ASSERT_TRUE(h.takesPointer());
+    // A pinned window's title strip set while the pointer rests over it.
+    h.t->overlayPassthroughRects = {QRectF(400, 200, 300, 26)};
+    h.controller(1)->passthroughRectsChanged();
+    EXPECT_FALSE(h.takesPointer());
+    h.t->overlayPassthroughRects.clear();
+    h.controller(1)->passthroughRectsChanged();
+    EXPECT_TRUE(h.takesPointer());
+
+    // A live stroke whose drag ended out of the canvas's sight stays while a
+    // button is held and goes with the release, wherever that lands.
+    h.t.mouse->setPressedButtons(1);
+    h.t->currentStroke = penStrokeOn(1, {{1, 1}});
+    injectLocal(mouseEvent(platform::EventType::leftMouseUp, Point(5, 5)));
+    drainEvents();
+    EXPECT_TRUE(h.t->currentStroke.get()) << "the server still reports the button held";
+    h.t.mouse->setPressedButtons(0);
+    injectLocal(mouseEvent(platform::EventType::leftMouseUp, Point(5, 5)));
+    drainEvents();
+    EXPECT_FALSE(h.t->currentStroke.get());
+
+    // A region change put off during a drag arrives with the release.
+    h.t.mouse->setPressedButtons(1);
+    h.t->overlayPassthroughRects = {QRectF(400, 200, 300, 26)};
+    h.controller(1)->passthroughRectsChanged();
+    EXPECT_TRUE(h.takesPointer());
+    h.t.mouse->setPressedButtons(0);
+    injectLocal(mouseEvent(platform::EventType::leftMouseUp, Point(5, 5)));
+    drainEvents();
+    EXPECT_FALSE(h.takesPointer());
 }

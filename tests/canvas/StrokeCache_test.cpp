@@ -298,3 +298,21 @@ TEST(CanvasStrokeCache, TheCanvasRepaintsOnlyWhereStrokesChanged) {
     EXPECT_TRUE(QRect(490, 390, 40, 40).contains(log.painted.boundingRect())) << log.painted.boundingRect().x();
     EXPECT_EQ(canvas.strokeCache().lastDrawCount(), 1u);
 }
+
+TEST(CanvasStrokeCache, HoldsAnImageOnlyWhileSomethingIsDrawn) {
+    StrokeCache cache;
+    cache.setGeometry(QSize(400, 300), 2);
+    EXPECT_TRUE(cache.sync({}, {}).isEmpty());
+    EXPECT_TRUE(cache.image().isNull()) << "a shown overlay with nothing drawn costs no buffer";
+
+    std::vector<DrawingStroke> strokes{penStroke({QPointF(20, 20), QPointF(60, 40)}, 4)};
+    cache.sync(pointers(strokes), {});
+    ASSERT_EQ(cache.image().size(), QSize(800, 600));
+    EXPECT_GT(alphaAt(cache.image(), 80, 60), 0);
+
+    // The last stroke gone: the image goes, and the whole canvas repaints.
+    EXPECT_EQ(cache.sync({}, {}), QRegion(0, 0, 400, 300));
+    EXPECT_TRUE(cache.image().isNull());
+    cache.sync(pointers(strokes), {});
+    EXPECT_GT(alphaAt(cache.image(), 80, 60), 0);
+}

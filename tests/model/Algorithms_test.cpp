@@ -82,6 +82,30 @@ TEST(ShapeGeometry, PolygonEdgeProximityIncludesTheClosingEdgeButNotTheInside) {
     EXPECT_TRUE(isNearPolygonEdge({50, 3}, {{0, 0}, {100, 0}}, 12));
 }
 
+TEST(Smoothing, GrowingChaikinMatchesTheWholePathAtEveryStepAndAfterARestart) {
+    GrowingChaikinSmooth growing;
+    std::vector<QPointF> path;
+    unsigned seed = 7;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return double((seed >> 8) % 1000) / 10.0;
+    };
+    for (int round = 0; round < 3; ++round) {
+        // A new drag: the path starts over (at the same point in round 2).
+        path.clear();
+        for (int i = 0; i < 120; ++i) {
+            path.emplace_back(round == 2 && i == 0 ? 0.0 : next(), next());
+            const auto& smoothed = growing.update(path);
+            ASSERT_EQ(smoothed, chaikinSmooth(path, 2)) << "round " << round << ", " << path.size() << " points";
+        }
+        // Asked again with nothing new: the same points.
+        EXPECT_EQ(growing.update(path), chaikinSmooth(path, 2));
+    }
+    // A shorter path is smoothed afresh.
+    path.resize(3);
+    EXPECT_EQ(growing.update(path), chaikinSmooth(path, 2));
+}
+
 TEST(Smoothing, ChaikinDoublesThePointsPerIterationAndKeepsTheEnds) {
     const std::vector<QPointF> in{{0, 0}, {100, 0}, {100, 100}};
     const auto once = chaikinSmooth(in, 1);

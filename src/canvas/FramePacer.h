@@ -1,0 +1,61 @@
+#pragma once
+
+// When a canvas shows what a drag changed: a change after a pause at once,
+// so that a single move is not delayed; later ones at most once a display
+// refresh, late in the frame (shortly before the refresh), so that the
+// frame carries the newest sample. Every change still reaches the drawing
+// state as it comes; only the drawing and the flush to the X server wait.
+
+#include "platform/DisplayLink.h"
+
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class FramePacer {
+public:
+    using Present = std::function<void()>;
+
+    // `present` shows what changed; without a display link every change is
+    // shown at once.
+    explicit FramePacer(Present present);
+    ~FramePacer();
+    FramePacer(const FramePacer&) = delete;
+    FramePacer& operator=(const FramePacer&) = delete;
+
+    // Paces by the refreshes of `display`, through a link from `factory`.
+    void useDisplayLink(const platform::DisplayLinkFactory& factory, platform::DisplayID display);
+
+    // Something to show changed. True: show it now; false: present() runs
+    // when its frame comes.
+    bool changed();
+    // What changed was shown some other way; no frame is owed for it.
+    void shown();
+
+    bool isPending() const { return pending_; }
+    // The link runs only while changes come in.
+    bool isLinkRunning() const { return link_ && link_->isRunning(); }
+
+    // How long before a refresh a paced frame is drawn and flushed.
+    static constexpr double kLateMargin = 0.004;
+
+private:
+    void frame(const platform::DisplayLinkFrame& f);
+    void arm(double now);
+    void fire();
+    double interval() const;
+    // The first moment at or after `t` that is kLateMargin before a refresh.
+    double lateAtOrAfter(double t) const;
+
+    Present present_;
+    std::unique_ptr<platform::DisplayLink> link_;
+    QTimer late_;
+    bool pending_ = false;
+    bool phaseKnown_ = false;
+    double lastRefresh_ = 0;
+    double frameInterval_ = 0;
+    double lastChange_ = -1e9;
+    double lastPresent_ = -1e9;
+    int idleFrames_ = 0;
+};
