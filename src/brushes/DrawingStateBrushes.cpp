@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -162,10 +163,13 @@ void DrawingState::loadGIMPBrushStamps(std::optional<QUuid> id) {
 void DrawingState::startStampLoads(std::vector<ImportedGIMPBrush> brushes) {
     // A task per chunk, not per brush: a hundred thousand tiny tasks would
     // keep start-up queueing them and the pool's threads fighting over the
-    // queue.
-    constexpr std::size_t kChunk = 256;
-    for (std::size_t first = 0; first < brushes.size(); first += kChunk) {
-        const auto end = brushes.begin() + std::ptrdiff_t(std::min(first + kChunk, brushes.size()));
+    // queue. A few chunks per thread at least, so that a small library still
+    // loads on every core.
+    constexpr std::size_t kMaxChunk = 256;
+    const auto threads = static_cast<std::size_t>(std::max(QThread::idealThreadCount(), 1));
+    const std::size_t chunkSize = std::clamp<std::size_t>(brushes.size() / (4 * threads), 1, kMaxChunk);
+    for (std::size_t first = 0; first < brushes.size(); first += chunkSize) {
+        const auto end = brushes.begin() + std::ptrdiff_t(std::min(first + chunkSize, brushes.size()));
         std::vector<ImportedGIMPBrush> chunk(std::make_move_iterator(brushes.begin() + std::ptrdiff_t(first)),
                                              std::make_move_iterator(end));
         std::vector<std::pair<QUuid, std::uint64_t>> tokens;
