@@ -155,6 +155,7 @@ std::optional<DrawingStroke> CanvasGesture::liveStroke(QPointF end) const {
     const DrawingTool tool = *selected;
 
     DrawingStroke stroke;
+    stroke.id = liveStrokeID_;
     stroke.displayID = 0;
     if (keepsRawPoints(tool) || !s->smoothingEnabledTools->count(tool)) {
         stroke.points = pathPoints_;
@@ -260,6 +261,7 @@ void CanvasGesture::begin(const CanvasDragValue& value, DrawingState& s) {
     }
     if (!drawing) return;
     mode_ = DragMode::drawing;
+    liveStrokeID_ = QUuid::createUuid();
     // The first point goes in twice: here and as the event's own sample.
     pathPoints_ = {value.location};
     draw(value.location, s);

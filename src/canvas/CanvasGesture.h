@@ -121,6 +121,8 @@ private:
     DragMode mode_ = DragMode::idle;
     QPointF dragStart_;
     std::vector<QPointF> pathPoints_;
+    // One stroke grows through a drag: every live version of it keeps this.
+    QUuid liveStrokeID_;
     // The smoothed path of the drag so far, extended sample by sample.
     mutable GrowingChaikinSmooth chaikin_;
     bool shiftHeld_ = false;

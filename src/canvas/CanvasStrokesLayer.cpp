@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 
 std::uint64_t mix64(std::uint64_t z) {
@@ -17,7 +19,14 @@ std::uint64_t mix64(std::uint64_t z) {
 
 } // namespace
 
-CanvasStrokesLayer::CanvasStrokesLayer(platform::DisplayID displayID) : displayID_(displayID) {}
+CanvasStrokesLayer::CanvasStrokesLayer(platform::DisplayID displayID) : displayID_(displayID) {
+    // A stroke just placed is the live stroke drawn to its end: its pixels
+    // move over from the live layer rather than being drawn again, which for
+    // a long stroke costs more than all of its drawing while it grew.
+    cache_.setPrepainted([this](const DrawingStroke& stroke, QPainter& painter, const QRect& clip) {
+        return live_.layOn(stroke, painter, clip, handedOver_);
+    });
+}
 
 bool CanvasStrokesLayer::needsSync(QSize logicalSize, double devicePixelRatio) const {
     // The image stays null while nothing is drawn.
@@ -75,6 +84,7 @@ void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
         for (const DrawingStroke& s : state.strokes.get())
             if (s.displayID == displayID_ || (s.displayID == 0 && displayID_ == first)) mine.push_back(&s);
         canvas.update(cache_.sync(mine, stamps));
+        if (!handedOver_.isEmpty()) canvas.update(std::exchange(handedOver_, QRegion()));
     } else if (stampsChanged) {
         canvas.update(cache_.refreshStamps(stamps));
     }

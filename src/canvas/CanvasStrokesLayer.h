@@ -60,4 +60,5 @@ private:
     bool liveDirty_ = true;
     std::uint64_t stampSignature_ = 0;
     platform::DisplayID firstScreen_ = 0;
+    QRegion handedOver_; // where the live stroke showed before it was placed
 };

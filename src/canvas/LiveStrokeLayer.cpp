@@ -116,6 +116,7 @@ QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QIm
         opacity_ = merges_ ? colourOpacity(stroke->color) : 1.0;
     }
     showing_ = true;
+    shownID_ = stroke->id;
 
     if (merges_) {
         // The run is drawn apart and merged in, so that it and what is drawn
@@ -158,6 +159,34 @@ QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QIm
         dirty += toLogical(tailRect_);
     }
     return dirty;
+}
+
+bool LiveStrokeLayer::layOn(const DrawingStroke& stroke, QPainter& target, const QRect& deviceClip, QRegion& shown) {
+    static const std::vector<QImage> noStamps;
+    // Stamped strokes and erasers are drawn differently live; a stroke that
+    // moved or was cut since is no longer the one shown.
+    if (!showing_ || !merges_ || cuts_ || stroke.id != shownID_ || stroke.gimpBrushID || !stroke.erasures.empty() ||
+        !stroke.offset.isNull())
+        return false;
+    if (!painter_->accept(stroke, noStamps)) return false;
+    shown += show(&stroke, noStamps);
+    // The final part and the tail as one shape, then the colour's opacity.
+    if (!tailRect_.isEmpty()) {
+        mergeMax(layer_, tail_, tailRect_.topLeft(), tailRect_);
+        layerBounds_ |= tailRect_;
+    }
+    const QRect from = layerBounds_ & deviceClip;
+    if (!from.isEmpty()) {
+        target.save();
+        target.resetTransform();
+        target.setClipRect(deviceClip);
+        target.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        target.setOpacity(opacity_);
+        target.drawImage(from.topLeft(), layer_, from);
+        target.restore();
+    }
+    shown += show(nullptr, noStamps);
+    return true;
 }
 
 void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QImage& strokes) {

@@ -42,6 +42,14 @@ public:
 
     bool isShowing() const { return showing_; }
 
+    // Lays `stroke`, when it is the stroke shown brought to its end, onto
+    // `target` (device pixels, within `deviceClip`) as the canvas shows it,
+    // and stops showing it, adding the area it showed to `shown`. Answers
+    // false, changing nothing, for a stroke that drawing afresh would not
+    // match pixel for pixel within antialiasing: another stroke, a stamped
+    // one, an eraser's.
+    bool layOn(const DrawingStroke& stroke, QPainter& target, const QRect& deviceClip, QRegion& shown);
+
     // Paints `logicalRect` of the canvas: the placed strokes from `strokes`
     // (device pixels, as StrokeCache keeps them; null paints none) with the
     // live stroke laid over them. Replaces what the target held there.
@@ -59,6 +67,7 @@ private:
     bool cuts_ = false;      // an eraser: dabs cut the strokes beneath
     bool merges_ = false;    // one outline drawn in overlapping runs
     double opacity_ = 1;     // laid on with this opacity
+    QUuid shownID_;          // the stroke shown
     std::unique_ptr<LivePiecePainter> painter_;
     QImage layer_;           // device size; the final part of the stroke
     QRect layerBounds_;      // where layer_ holds pixels

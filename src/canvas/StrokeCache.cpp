@@ -175,6 +175,9 @@ void StrokeCache::drawOnTop(Entry& entry, QPainter& painter) {
         return;
     }
     saveBeneath(entry);
+    // Clipped to the stroke's own area: what is laid must come off again
+    // with the copy of what lay beneath.
+    if (prepainted_ && prepainted_(entry.view.stroke, painter, entry.device & image_.rect())) return;
     entry.view.render(painter);
     ++lastDrawCount_;
 }

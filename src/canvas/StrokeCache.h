@@ -34,6 +34,11 @@ public:
     // The tinted brush cells a stroke is stamped with (empty for most).
     using StampSource = std::function<std::vector<QImage>(const DrawingStroke&)>;
 
+    // Lays a stroke whose pixels are drawn already (the live stroke just
+    // placed) onto the image through `devicePainter`, within `deviceClip`;
+    // answers false where it cannot, and the stroke is drawn afresh.
+    using Prepainted = std::function<bool(const DrawingStroke&, QPainter& devicePainter, const QRect& deviceClip)>;
+
     // The most the copies of pixels beneath the top strokes may hold.
     static constexpr std::size_t kBackupBudgetBytes = 48u << 20;
     // Copies are kept for this many of the topmost strokes at most: a few
@@ -66,6 +71,9 @@ public:
     // Frees the image and forgets the strokes.
     void clear();
 
+    // Asked first whenever a stroke is added on top.
+    void setPrepainted(Prepainted prepainted) { prepainted_ = std::move(prepainted); }
+
 private:
     struct Entry {
         StrokeView view;
@@ -97,4 +105,5 @@ private:
     std::vector<Entry> entries_;
     std::size_t lastDrawCount_ = 0;
     std::size_t backupBytes_ = 0;
+    Prepainted prepainted_;
 };

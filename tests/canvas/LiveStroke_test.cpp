@@ -203,3 +203,53 @@ TEST_F(LiveCanvas, EachPointerEventRepaintsOnlyTheEndOfALongStroke) {
     EXPECT_LT(repainted.width() * repainted.height(), 160 * 160) << repainted.width() << "×" << repainted.height();
     EXPECT_TRUE(repainted.contains(path.back().toPoint()));
 }
+
+TEST_F(LiveCanvas, AStrokeTakesItsLivePixelsAtTheReleaseAndLooksAsIfDrawnWhole) {
+    // Placing a long stroke takes the live layer's pixels instead of drawing
+    // it again; the placed picture must still be the stroke's, for strokes
+    // of one outline and for stamped ones, which are drawn afresh.
+    const std::vector<DrawingTool> tools = {DrawingTool::pen, DrawingTool::calligraphyBrush, DrawingTool::line,
+                                            DrawingTool::chalk};
+    unsigned seed = 11;
+    for (DrawingTool tool : tools) {
+        s.selectedTool = tool;
+        s.strokeOpacity = 0.5;
+        s.lineWidth = 9;
+        s.smoothingEnabledTools = DrawingToolSet{DrawingTool::pen};
+        // Something beneath, which the half-opaque stroke must show through.
+        s.addStroke(penStroke({QPointF(20, 160), QPointF(400, 160)}, 30));
+        drainEvents();
+        const std::vector<QPointF> path = scribble(seed++);
+        drag(path);
+        canvas.handleDragEnded(CanvasDragValue{path.back(), path.front(), false});
+        drainEvents();
+        ASSERT_EQ(s.strokes->size(), 2u) << rawValue(tool);
+        EXPECT_FALSE(s.currentStroke.get());
+        QImage expected(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        {
+            QPainter p(&expected);
+            for (const DrawingStroke& st : s.strokes.get()) {
+                std::vector<QImage> stamps;
+                if (st.gimpBrushID) stamps = s.tintedStamps(*st.gimpBrushID, st.color, st.lineWidth);
+                StrokeView{st, stamps}.render(p);
+            }
+        }
+        const auto [painted, differing] = difference(expected, canvasImage(canvas));
+        EXPECT_GT(painted, 1000) << rawValue(tool);
+        EXPECT_LE(differing * 100, painted) << rawValue(tool) << ": " << differing << " of " << painted;
+
+        // Taken away again, it leaves nothing of itself behind.
+        s.undo();
+        drainEvents();
+        QImage beneath(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+        beneath.fill(Qt::transparent);
+        {
+            QPainter p(&beneath);
+            StrokeView{s.strokes.get().front(), {}}.render(p);
+        }
+        EXPECT_EQ(difference(beneath, canvasImage(canvas)).second, 0) << rawValue(tool);
+        s.strokes.set({});
+        drainEvents();
+    }
+}
