@@ -4,8 +4,18 @@
 // our windows. Without a compositing manager X clips a window's input to its
 // painted pixels; this window carries the input region instead, and its
 // pointer events reach Qt as the owner window's own.
+//
+// It stands where the X server has the owner, which it learns from the
+// owner's own configure events in the order the server sent them, not from
+// Qt's idea of the owner's place: that idea runs ahead of the server when
+// the program moves the window and behind it when the window manager does.
+// Each pointer event's position in the owner is taken from its root position
+// and the owner's place at that moment, so that no event lands off by the
+// distance of a move still under way.
 
+#include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QRegion>
 
 #include <cstdint>
@@ -23,10 +33,15 @@ public:
     X11InputWindow& operator=(const X11InputWindow&) = delete;
 
     std::uint32_t id() const { return id_; }
+    std::uint32_t owner() const { return owner_; }
     bool isShown() const { return shown_; }
 
-    // In root coordinates, device pixels: the owner's own geometry.
-    void setGeometry(const QRect& root);
+    // The owner's size, in device pixels; the window stands at the owner's
+    // place on the server.
+    void setSize(const QSize& size);
+    // Where the server has the owner's top-left corner (root coordinates),
+    // as last learnt; none before the first look.
+    std::optional<QPoint> ownerOrigin() const { return ownerOrigin_; }
     // Relative to the window; none: all of it.
     void setRegion(const std::optional<QRegion>& region);
     void setShown(bool shown);
@@ -37,10 +52,18 @@ public:
     // Every input window that exists, for telling our windows from others.
     static std::vector<std::uint32_t> all();
 
+    // The owner moved to `origin` (root coordinates), or (none) somewhere the
+    // server must be asked about.
+    void ownerMoved(std::optional<QPoint> origin);
+
 private:
+    void place();
+
     std::uint32_t owner_ = 0;
     std::uint32_t id_ = 0;
-    QRect geometry_;
+    QSize size_;
+    std::optional<QPoint> ownerOrigin_;
+    QRect placed_;
     bool shown_ = false;
 };
 
