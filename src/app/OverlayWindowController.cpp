@@ -24,10 +24,12 @@ using platform::EventMasks::rightMouseUp;
 using platform::EventType;
 
 std::shared_ptr<OverlayWindowController> OverlayWindowController::create(
-    const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID) {
+    const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID,
+    std::function<bool()> isMouseOverStatusItem) {
     platform::assertMainThread("OverlayWindowController::create");
     std::shared_ptr<OverlayWindowController> controller(
         new OverlayWindowController(screen, drawingState, displayID));
+    controller->isMouseOverStatusItem_ = std::move(isMouseOverStatusItem);
     // The monitors and subscriptions hold the controller weakly, so they are
     // made once it is owned.
     controller->setUp();
@@ -386,11 +388,14 @@ std::optional<Event> OverlayWindowController::handleEvent(const Event& event) {
 std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& event, DrawingState& state) {
     if (!state.isLineEditing && !state.isBezierEditing && !state.isOverlayVisible) return event;
 
-    // Clicks above the visible frame (the panel with the tray) are left alone.
+    // The status item keeps its right clicks (its margin reaches into the
+    // visible frame), and so do the desktop's panels on every edge, where
+    // the tray may sit.
+    if (isMouseOverStatusItem_ && isMouseOverStatusItem_()) return event;
     const platform::Point pointer = state.mouse().location();
     for (const platform::Screen& screen : state.screenProvider().screens()) {
         if (!screen.frame.contains(pointer)) continue;
-        if (pointer.y > screen.visibleFrame.maxY()) return event;
+        if (!screen.visibleFrame.contains(pointer)) return event;
         break;
     }
 

@@ -12,6 +12,7 @@
 #include <QPointF>
 #include <QRegion>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -38,9 +39,12 @@ public:
     using DisplayID = platform::DisplayID;
 
     // Covers the screen's whole frame; the window is not shown yet.
+    // `isMouseOverStatusItem` tells whether the pointer is over the status
+    // item (with its margin), whose right clicks are never the overlay's.
     static std::shared_ptr<OverlayWindowController> create(const platform::Screen& screen,
                                                            const std::shared_ptr<DrawingState>& drawingState,
-                                                           DisplayID displayID);
+                                                           DisplayID displayID,
+                                                           std::function<bool()> isMouseOverStatusItem = {});
     ~OverlayWindowController() override;
 
     OverlayWindowController(const OverlayWindowController&) = delete;
@@ -125,6 +129,7 @@ private:
 
     std::weak_ptr<DrawingState> drawingState_;
     DisplayID displayID_ = 0;
+    std::function<bool()> isMouseOverStatusItem_;
     platform::WindowPtr<OverlayWindow> window_;
     PassthroughHostingView* hostingView_ = nullptr;
     bool closed_ = false;
