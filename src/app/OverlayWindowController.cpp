@@ -64,7 +64,10 @@ void OverlayWindowController::setUp() {
 
     // Every flag that changes the rule applies it again, on a later turn.
     using platform::Initial;
-    auto reapply = [](OverlayWindowController& c) { c.updateMousePassthrough(); };
+    auto reapply = [](OverlayWindowController& c) {
+        c.updateActivation();
+        c.updateMousePassthrough();
+    };
     observers.onChangeLater(state->captureAll, weak, reapply, Initial::Include);
     observers.onChangeLater(state->isPickingAttachWindow, weak, reapply, Initial::Include);
     observers.onChangeLater(state->selectedTool, weak, reapply, Initial::Include);
@@ -101,6 +104,15 @@ void OverlayWindowController::setUp() {
         if (!self) return e;
         return self->handleEvent(e);
     });
+}
+
+void OverlayWindowController::updateActivation() {
+    auto state = drawingState_.lock();
+    if (!window_ || !state || closed_) return;
+    // In passthrough a press only grabs a placed stroke, and a click there
+    // must not take the keyboard from the program the user types in.
+    const PointerModes m = PointerModes::of(*state);
+    window_->setNonActivatingPanel(!m.takesEverywhere());
 }
 
 void OverlayWindowController::recomputeMonitorFlag() {

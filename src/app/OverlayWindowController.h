@@ -120,6 +120,8 @@ private:
     void waitForRelease();
     bool shouldAcceptMouse(const platform::Point& location) const;
     void recomputeMonitorFlag();
+    // Whether a press here takes the keyboard: only in draw mode.
+    void updateActivation();
 
     std::optional<platform::Event> handleRightMouseDown(const platform::Event& event, DrawingState& state);
     std::optional<platform::Event> handleScroll(const platform::Event& event, DrawingState& state);
@@ -150,4 +152,5 @@ private:
     StrokeCoverage coverage_;
     platform::Subscription frameWatch_;
     platform::Subscription screensWatch_;
+
 };

@@ -49,11 +49,6 @@ QRect pixelsOfContentRect(const QRectF& r, const PointerRegionInput& in) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-bool takesEverywhere(const PointerModes& m) {
-    return m.isTextEditing || m.selectedTool == DrawingTool::text || m.isLineEditing || m.isBezierEditing ||
-           (m.selectedTool && !m.isMoveMode);
-}
-
 } // namespace
 
 QRegion pointerRegion(const PointerRegionInput& in) {
@@ -72,7 +67,7 @@ QRegion pointerRegion(const PointerRegionInput& in) {
         covered += part;
     }
     for (const QRectF& r : in.passthroughRects) allowed -= QRegion(pixelsOfContentRect(r, in));
-    if (allowed.isEmpty() || takesEverywhere(m)) return allowed;
+    if (allowed.isEmpty() || m.takesEverywhere()) return allowed;
 
     // Passthrough: only where a placed stroke takes the pointer.
     if (!in.strokeRegion) return {};

@@ -18,6 +18,11 @@ PointerModes PointerModes::of(const DrawingState& state) {
     return m;
 }
 
+bool PointerModes::takesEverywhere() const {
+    return isTextEditing || selectedTool == DrawingTool::text || isLineEditing || isBezierEditing ||
+           (selectedTool && !isMoveMode);
+}
+
 namespace {
 
 constexpr PointerDecision accept(PointerStep step) { return {true, step}; }

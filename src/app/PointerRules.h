@@ -33,6 +33,9 @@ struct PointerModes {
     bool isMoveMode = false;
 
     static PointerModes of(const DrawingState& state);
+    // Draw mode, an edit or the text tool: the overlay takes the pointer all
+    // over its visible area.
+    bool takesEverywhere() const;
 };
 
 // Whether a placed stroke of the overlay's display lies under a point of

@@ -1,6 +1,7 @@
 #include "platform/Alert.h"
 
 #include "platform/Dispatch.h"
+#include "platform/KeyboardDialog.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -15,7 +16,7 @@ Alert::Runner& runner() {
 }
 
 int runMessageBox(const Alert& alert) {
-    QMessageBox box;
+    KeyboardDialog<QMessageBox> box;
     box.setWindowTitle(QStringLiteral("Overink"));
     box.setText(alert.messageText);
     box.setInformativeText(alert.informativeText);

@@ -1,6 +1,7 @@
 #include "platform/SavePanel.h"
 
 #include "platform/Dispatch.h"
+#include "platform/KeyboardDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -18,7 +19,7 @@ SavePanel::Runner& runner() {
 SavePanel::Result SavePanel::runModal() {
     assertMainThread("SavePanel::runModal");
     if (runner()) return runner()(*this);
-    QFileDialog dialog(nullptr, title, directory);
+    KeyboardDialog<QFileDialog> dialog(nullptr, title, directory);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!canCreateDirectories) dialog.setOption(QFileDialog::ReadOnly);

@@ -13,6 +13,18 @@ wait_until() {
   done
 }
 
+# holds_for SECONDS COMMAND [ARGS...]: runs COMMAND every 50 ms for SECONDS
+# and fails (status 1) as soon as it fails: a state that must not change.
+holds_for() {
+  local deadline=$(( $(date +%s%N) + ${1%.*} * 1000000000 ))
+  shift
+  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+    "$@" || return 1
+    sleep 0.05
+  done
+  "$@"
+}
+
 # wait_steady SECONDS POLLS COMMAND [ARGS...]: runs COMMAND every 100 ms until
 # it prints the same non-empty output POLLS times in a row, then prints that
 # output; status 1 at the deadline. For state another program settles in
@@ -164,15 +176,24 @@ has_qt6ct() {
 
 # ---- The program's windows ----
 
-# tray_icon_frame PID: X Y W H of the window of ours that the tray embedded.
+# tray_icon_frame PID: X Y W H of the window of ours that the tray embedded:
+# the one held in the tray's window (trayer's), whatever other windows of
+# ours carry an embedding property (a panel that once held a field does).
 tray_icon_frame() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  local w t top trays= X Y WIDTH HEIGHT SCREEN WINDOW
+  for t in $(xdotool search --class '^trayer$' 2>/dev/null); do
+    top=$(toplevel_of "$t") && trays="$trays $top"
+  done
+  [ -n "$trays" ] || return 1
   for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$X $Y $WIDTH $HEIGHT"
-      return 0
-    fi
+    top=$(toplevel_of "$w") || continue
+    case " $trays " in
+      *" $top "*)
+        [ "$top" = "$((w))" ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        echo "$X $Y $WIDTH $HEIGHT"
+        return 0 ;;
+    esac
   done
   return 1
 }
