@@ -88,6 +88,12 @@ void OverlayWindowController::setUp() {
     observers.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
     screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
     frameWatch_ = window_->frameChanged.connect(rebuild);
+    // At once, not on a later turn: the region must leave a window that
+    // shows its place before the first click on it can arrive.
+    ourWindowsWatch_ = platform::Window::arrangementChanged().connect([weak](platform::Window* changed) {
+        auto self = weak.lock();
+        if (self && changed != self->window_.get()) self->ourWindowsChanged();
+    });
 
     // The pointer is followed only while the toolbar and this overlay are
     // meant to be shown.
@@ -104,6 +110,20 @@ void OverlayWindowController::setUp() {
         if (!self) return e;
         return self->handleEvent(e);
     });
+}
+
+std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
+    std::vector<platform::Rect> frames;
+    for (platform::Window* w : platform::Window::all()) {
+        if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->ignoresMouseEvents())
+            frames.push_back(w->frame());
+    }
+    return frames;
+}
+
+void OverlayWindowController::ourWindowsChanged() {
+    if (closed_ || framesOfOurWindows() == ourWindows_) return;
+    updateInputRegion();
 }
 
 void OverlayWindowController::updateActivation() {
@@ -184,6 +204,7 @@ void OverlayWindowController::close() {
     removeMouseMoveMonitors();
     frameWatch_.cancel();
     screensWatch_.cancel();
+    ourWindowsWatch_.cancel();
     observers.clear();
     closed_ = true;
     if (window_) window_->close();
@@ -311,6 +332,8 @@ QRegion OverlayWindowController::pointerRegion() {
     in.hasContentView = window_->contentView() != nullptr;
     in.windowFrame = window_->frame();
     in.screens = screens;
+    ourWindows_ = framesOfOurWindows();
+    in.ourWindows = ourWindows_;
     in.passthroughRects = state->overlayPassthroughRects;
     in.pixels = host->size() * dpr;
     in.locationAt = [rootOrigin, dpr](QPoint p) { return platform::toScreen(QPointF(rootOrigin + p) / dpr); };
@@ -348,6 +371,8 @@ bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location)
     input.hasContentView = window_->contentView() != nullptr;
     input.windowFrame = window_->frame();
     input.screens = screens;
+    const std::vector<platform::Rect> ours = framesOfOurWindows();
+    input.ourWindows = ours;
     input.passthroughRects = state->overlayPassthroughRects;
     input.location = location;
     input.viewPoint = window_->convertScreenToContent(location);

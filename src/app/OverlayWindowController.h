@@ -120,6 +120,12 @@ private:
     void waitForRelease();
     bool shouldAcceptMouse(const platform::Point& location) const;
     void recomputeMonitorFlag();
+    // The frames of our shown windows above the overlays that take the
+    // pointer; the region leaves them to their windows.
+    static std::vector<platform::Rect> framesOfOurWindows();
+    // A window of ours moved, showed or hid: the region follows when it
+    // changes what the overlay must leave to them.
+    void ourWindowsChanged();
     // Whether a press here takes the keyboard: only in draw mode.
     void updateActivation();
 
@@ -152,5 +158,6 @@ private:
     StrokeCoverage coverage_;
     platform::Subscription frameWatch_;
     platform::Subscription screensWatch_;
-
+    platform::Subscription ourWindowsWatch_;
+    std::vector<platform::Rect> ourWindows_;
 };

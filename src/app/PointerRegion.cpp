@@ -66,6 +66,7 @@ QRegion pointerRegion(const PointerRegionInput& in) {
         allowed -= part - QRegion(pixelsOf(screen.visibleFrame, in));
         covered += part;
     }
+    for (const platform::Rect& frame : in.ourWindows) allowed -= QRegion(pixelsOf(frame, in));
     for (const QRectF& r : in.passthroughRects) allowed -= QRegion(pixelsOfContentRect(r, in));
     if (allowed.isEmpty() || m.takesEverywhere()) return allowed;
 
