@@ -150,6 +150,13 @@ Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(thi
     subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
     QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         const bool key = focus && focus == windowHandle();
+        // A non-activating window takes the keyboard while it holds it (or
+        // is about to), and never again through a click once the keyboard
+        // is elsewhere, also when it was asked for and went elsewhere.
+        if (nonActivating_ && keyRequested_ != key) {
+            keyRequested_ = key;
+            applyFlags();
+        }
         if (key == wasKey_) return;
         wasKey_ = key;
         if (key) {
@@ -158,10 +165,6 @@ Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(thi
             history.insert(history.begin(), this);
             didBecomeKey.emit();
         } else {
-            if (nonActivating_ && keyRequested_) {
-                keyRequested_ = false;
-                applyFlags();
-            }
             didResignKey.emit();
         }
     });

@@ -120,14 +120,28 @@ void askWindowManager(xcb_window_t id, std::uint32_t time) {
     x11::flush();
 }
 
+// Whether the focus is on a window of ours.
+bool ours(xcb_window_t focus) {
+    const auto all = x11::ourWindows();
+    return std::find(all.begin(), all.end(), focus) != all.end();
+}
+
+// Takes the focus directly: with the user's time, or the server's own when
+// the focus is ours already and only moves between our windows (a window
+// manager may have given it to us after the user's input).
+void takeFocus(xcb_window_t id, std::uint32_t userTime) {
+    setFocus(id, ours(focusedXWindow()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
+}
+
 void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request) {
     // A newer request came while this one waited for its window.
     if (request != gRequests) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
-    if (focusedXWindow() == id) return;
+    const xcb_window_t focus = focusedXWindow();
+    if (focus == id) return;
     const std::uint32_t time = requestTime();
-    if (cause == WindowActivation::Cause::press || !windowManagerRunning()) {
-        setFocus(id, time);
+    if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus)) {
+        takeFocus(id, time);
         return;
     }
     askWindowManager(id, time);
@@ -137,7 +151,7 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     QPointer<QWindow> target = window;
     QTimer::singleShot(kWindowManagerGraceMs, window, [target, id, time, request] {
         if (request != gRequests || !target || !target->isVisible() || focusedXWindow() == id) return;
-        setFocus(id, time);
+        takeFocus(id, time);
     });
 }
 
