@@ -88,6 +88,9 @@ void OverlayWindowController::setUp() {
     observers.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
     screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
     frameWatch_ = window_->frameChanged.connect(rebuild);
+    placementWatch_ = window_->placedOnServer.connect([weak] {
+        if (auto self = weak.lock()) self->updateInputRegion();
+    });
     // At once, not on a later turn: the region must leave a window that
     // shows its place before the first click on it can arrive.
     ourWindowsWatch_ = platform::Window::arrangementChanged().connect([weak](platform::Window* changed) {
@@ -178,8 +181,23 @@ void OverlayWindowController::setWindowFrame(const platform::Rect& frame, bool d
 void OverlayWindowController::showWindow() {
     platform::assertMainThread("OverlayWindowController::showWindow");
     if (!window_) return;
+    shownAt_.start();
+    std::weak_ptr<OverlayWindowController> weak = weak_from_this();
+    // A window manager that keeps the window elsewhere is not waited for
+    // beyond this.
+    platform::dispatchMainAfter(kPlacementWaitSeconds, [weak] {
+        if (auto self = weak.lock()) self->updateInputRegion();
+    });
     window_->orderFront();
     platform::Application::shared().activate();
+}
+
+bool OverlayWindowController::awaitsPlacement() const {
+    // Until the server has the window at its frame (a window manager may
+    // first show it below a panel it overlaps, until the window asks again),
+    // it takes no click: a stroke begun there would move with the window as
+    // it takes its place.
+    return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < kPlacementWaitSeconds * 1000;
 }
 
 void OverlayWindowController::orderFront() {
@@ -203,6 +221,7 @@ void OverlayWindowController::close() {
     eventMonitor.cancel();
     removeMouseMoveMonitors();
     frameWatch_.cancel();
+    placementWatch_.cancel();
     screensWatch_.cancel();
     ourWindowsWatch_.cancel();
     observers.clear();
@@ -295,7 +314,7 @@ void OverlayWindowController::updateInputRegion() {
     regionPending_ = false;
     releaseLocal_.cancel();
     releaseGlobal_.cancel();
-    window_->setMouseRegion(pointerRegion());
+    window_->setMouseRegion(awaitsPlacement() ? QRegion() : pointerRegion());
 }
 
 void OverlayWindowController::waitForRelease() {

@@ -9,6 +9,7 @@
 #include "platform/Subscription.h"
 #include "ui/Bindings.h"
 
+#include <QElapsedTimer>
 #include <QPointF>
 #include <QRegion>
 
@@ -128,6 +129,9 @@ private:
     void ourWindowsChanged();
     // Whether a press here takes the keyboard: only in draw mode.
     void updateActivation();
+    // Shown, and not yet where the server should have it.
+    bool awaitsPlacement() const;
+    static constexpr double kPlacementWaitSeconds = 1.0;
 
     std::optional<platform::Event> handleRightMouseDown(const platform::Event& event, DrawingState& state);
     std::optional<platform::Event> handleScroll(const platform::Event& event, DrawingState& state);
@@ -157,6 +161,8 @@ private:
     platform::Subscription releaseGlobal_;
     StrokeCoverage coverage_;
     platform::Subscription frameWatch_;
+    platform::Subscription placementWatch_;
+    QElapsedTimer shownAt_;
     platform::Subscription screensWatch_;
     platform::Subscription ourWindowsWatch_;
     std::vector<platform::Rect> ourWindows_;

@@ -3,6 +3,7 @@
 #include "platform/Window.h"
 
 #include "platform/Dispatch.h"
+#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
@@ -172,6 +173,8 @@ Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(thi
 
 Window::~Window() {
     inputWindow_.reset();
+    placementWatch_.cancel();
+    if (followedId_) ServerPlacement::forget(followedId_);
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
     auto& history = keyHistory();
@@ -236,6 +239,13 @@ void Window::setContentView(QWidget* view) {
 QWidget* Window::contentView() const { return content_.data(); }
 
 Rect Window::frame() const { return toScreen(QRectF(host_->geometry())); }
+
+bool Window::standsAtFrame() const {
+    if (!followedId_) return true;
+    const auto origin = ServerPlacement::origin(followedId_);
+    const QPointF wanted = QPointF(wantedGeometry_.topLeft()) * host_->devicePixelRatioF();
+    return origin && *origin == wanted.toPoint();
+}
 
 void Window::setFrame(const Rect& frame) {
     const QRect g = toGlobal(frame.standardized()).toRect();
@@ -330,6 +340,14 @@ void Window::applyFlags() {
 
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
+    if (const std::uint32_t id = xid(); id != XCB_NONE && id != followedId_) {
+        if (followedId_) ServerPlacement::forget(followedId_);
+        followedId_ = id;
+        ServerPlacement::follow(id);
+        placementWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
+            if (window == followedId_) placedOnServer.emit();
+        });
+    }
     applyStickyAndSkip();
     applyName();
     applyInputShape();

@@ -75,6 +75,11 @@ public:
 
     Rect frame() const;
     void setFrame(const Rect& frame);
+    // Whether the X server has the window where its frame says. A window
+    // manager may first put a new window elsewhere (below a desktop panel it
+    // overlaps) until the window asks again; Qt's idea of the place can be
+    // wrong in both directions meanwhile. True off X.
+    bool standsAtFrame() const;
 
     int level() const { return level_; }
     void setLevel(int level);
@@ -177,6 +182,8 @@ public:
     Signal<> didResignKey;
     Signal<> willClose;
     Signal<> frameChanged;
+    // The server moved the window (standsAtFrame() may have changed).
+    Signal<> placedOnServer;
 
     // Any window of ours was shown or hidden, moved or resized, or changed
     // its level or whether it takes the pointer.
@@ -241,6 +248,8 @@ private:
     bool shapeUpdateQueued_ = false;
     std::unique_ptr<X11InputWindow> inputWindow_;
     std::vector<Subscription> subscriptions_;
+    Subscription placementWatch_;
+    std::uint32_t followedId_ = 0;
 };
 
 } // namespace platform

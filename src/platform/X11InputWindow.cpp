@@ -1,5 +1,6 @@
 #include "platform/X11InputWindow.h"
 
+#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 
 #include <QAbstractNativeEventFilter>
@@ -17,18 +18,14 @@ namespace platform {
 
 namespace {
 
-// Input window → its object, and owner → the same object, for the filter.
+// Input window → its object, for the filter.
 std::map<xcb_window_t, X11InputWindow*>& byInput() {
-    static std::map<xcb_window_t, X11InputWindow*> map;
-    return map;
-}
-std::map<xcb_window_t, X11InputWindow*>& byOwner() {
     static std::map<xcb_window_t, X11InputWindow*> map;
     return map;
 }
 
 // Hands the input window's pointer events to Qt as its owner's, placed in
-// the owner by their root position, and follows the owner's moves.
+// the owner by their root position.
 class Router : public QAbstractNativeEventFilter {
 public:
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -52,25 +49,6 @@ public:
                 e->event_x = static_cast<std::int16_t>(e->root_x - origin->x());
                 e->event_y = static_cast<std::int16_t>(e->root_y - origin->y());
             }
-            break;
-        }
-        case XCB_CONFIGURE_NOTIFY: {
-            const auto* e = reinterpret_cast<const xcb_configure_notify_event_t*>(ev);
-            const auto it = byOwner().find(e->window);
-            if (it == byOwner().end() || e->event != e->window) break;
-            // A window manager's own notice (sent, not generated) gives the
-            // place on the root; the server's gives it in the parent, which
-            // for a framed window is the frame: then the server is asked.
-            if (ev->response_type & 0x80)
-                it->second->ownerMoved(QPoint(e->x, e->y));
-            else
-                it->second->ownerMoved(std::nullopt);
-            break;
-        }
-        case XCB_REPARENT_NOTIFY: {
-            const auto* e = reinterpret_cast<const xcb_reparent_notify_event_t*>(ev);
-            if (const auto it = byOwner().find(e->window); it != byOwner().end() && e->event == e->window)
-                it->second->ownerMoved(std::nullopt);
             break;
         }
         case XCB_GE_GENERIC: {
@@ -134,15 +112,6 @@ void installRouter() {
     QCoreApplication::instance()->installNativeEventFilter(&router);
 }
 
-// Where the server has `window`'s top-left corner on the root.
-std::optional<QPoint> rootOrigin(xcb_window_t window) {
-    auto* c = x11::connection();
-    auto r = x11::reply(
-        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, x11::root(), 0, 0), nullptr));
-    if (!r) return std::nullopt;
-    return QPoint(r->dst_x, r->dst_y);
-}
-
 // The child of the root that holds `window`: the window manager's frame, or
 // the window itself when it is not reparented.
 xcb_window_t topLevelOf(xcb_window_t window) {
@@ -181,15 +150,17 @@ X11InputWindow::X11InputWindow(std::uint32_t owner) : owner_(owner) {
     x11::setWindowName(id_, QStringLiteral("Overink Input"));
     x11::setWindowClass(id_);
     byInput()[id_] = this;
-    byOwner()[owner_] = this;
-    ownerOrigin_ = rootOrigin(owner_);
+    // The owner's window follows its place on the server; so does this one.
+    ServerPlacement::follow(owner_);
+    ownerWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
+        if (window == owner_) place();
+    });
     x11::flush();
 }
 
 X11InputWindow::~X11InputWindow() {
     if (id_ == XCB_NONE) return;
     byInput().erase(id_);
-    if (const auto it = byOwner().find(owner_); it != byOwner().end() && it->second == this) byOwner().erase(it);
     if (auto* c = x11::connection()) {
         xcb_destroy_window(c, id_);
         xcb_flush(c);
@@ -202,15 +173,12 @@ void X11InputWindow::setSize(const QSize& size) {
     place();
 }
 
-void X11InputWindow::ownerMoved(std::optional<QPoint> origin) {
-    if (id_ == XCB_NONE) return;
-    ownerOrigin_ = origin ? origin : rootOrigin(owner_);
-    place();
-}
+std::optional<QPoint> X11InputWindow::ownerOrigin() const { return ServerPlacement::origin(owner_); }
 
 void X11InputWindow::place() {
-    if (!ownerOrigin_ || size_.isEmpty()) return;
-    const QRect root(*ownerOrigin_, size_);
+    const auto origin = ownerOrigin();
+    if (id_ == XCB_NONE || !origin || size_.isEmpty()) return;
+    const QRect root(*origin, size_);
     if (root == placed_) return;
     placed_ = root;
     const std::uint32_t values[] = {static_cast<std::uint32_t>(root.x()), static_cast<std::uint32_t>(root.y()),
@@ -242,7 +210,7 @@ void X11InputWindow::setShown(bool shown) {
     if (id_ == XCB_NONE || shown == shown_) return;
     shown_ = shown;
     if (shown) {
-        ownerMoved(std::nullopt);
+        place();
         xcb_map_window(x11::connection(), id_);
         restack();
     } else {

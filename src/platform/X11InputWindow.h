@@ -5,13 +5,12 @@
 // painted pixels; this window carries the input region instead, and its
 // pointer events reach Qt as the owner window's own.
 //
-// It stands where the X server has the owner, which it learns from the
-// owner's own configure events in the order the server sent them, not from
-// Qt's idea of the owner's place: that idea runs ahead of the server when
-// the program moves the window and behind it when the window manager does.
-// Each pointer event's position in the owner is taken from its root position
-// and the owner's place at that moment, so that no event lands off by the
-// distance of a move still under way.
+// It stands where the X server has the owner (ServerPlacement), not where
+// Qt believes the owner is. Each pointer event's position in the owner is
+// taken from its root position and the owner's place at that moment, so that
+// no event lands off by the distance of a move still under way.
+
+#include "platform/Subscription.h"
 
 #include <QPoint>
 #include <QRect>
@@ -40,8 +39,8 @@ public:
     // place on the server.
     void setSize(const QSize& size);
     // Where the server has the owner's top-left corner (root coordinates),
-    // as last learnt; none before the first look.
-    std::optional<QPoint> ownerOrigin() const { return ownerOrigin_; }
+    // as last learnt.
+    std::optional<QPoint> ownerOrigin() const;
     // Relative to the window; none: all of it.
     void setRegion(const std::optional<QRegion>& region);
     void setShown(bool shown);
@@ -52,19 +51,15 @@ public:
     // Every input window that exists, for telling our windows from others.
     static std::vector<std::uint32_t> all();
 
-    // The owner moved to `origin` (root coordinates), or (none) somewhere the
-    // server must be asked about.
-    void ownerMoved(std::optional<QPoint> origin);
-
 private:
     void place();
 
     std::uint32_t owner_ = 0;
     std::uint32_t id_ = 0;
     QSize size_;
-    std::optional<QPoint> ownerOrigin_;
     QRect placed_;
     bool shown_ = false;
+    Subscription ownerWatch_;
 };
 
 } // namespace platform
