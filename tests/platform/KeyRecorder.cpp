@@ -97,6 +97,8 @@ int main(int argc, char** argv) {
     if (argc < 5) return 2;
     Editor w;
     w.setWindowTitle(QStringLiteral("Editor stand-in"));
+    // Placed exactly where asked, as the click recorder is.
+    w.setWindowFlags(Qt::FramelessWindowHint);
     w.setAutoFillBackground(true);
     QPalette pal = w.palette();
     pal.setColor(QPalette::Window, QColor(230, 220, 120));
