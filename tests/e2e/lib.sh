@@ -83,7 +83,16 @@ toplevel_of() {
   done
   echo $((w))
 }
-under_pointer_is() { [ "$(window_under_pointer)" = "$(toplevel_of "$1")" ]; }
+# under_pointer_is WINDOW: a press here would go to WINDOW; without a
+# compositing manager an overlay's clicks go to the input-only window laid
+# over it ("Overink Input"), which counts as the overlay's.
+under_pointer_is() {
+  local under
+  under=$(window_under_pointer)
+  [ "$under" = "$(toplevel_of "$1")" ] && return 0
+  xdotool search --name '^Overink Input$' 2>/dev/null | grep -qx "$under" || return 1
+  [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "Overink Overlay" ]
+}
 
 # pointer_reaches X Y WINDOW: moves the pointer to X Y and waits until a press
 # there would go to WINDOW's top-level window.
@@ -116,10 +125,11 @@ recorder_sync() {
 # ---- A script's frame: its output, the programs it starts, its homes ----
 
 # e2e_begin NAME: keeps the script's screenshots in $out (OVERINK_E2E_OUTPUT/
-# NAME, a temporary folder without it), emptied of old shots; the programs in
+# NAME, a temporary folder without it; NAME-VARIANT for a run in another
+# session layout, OVERINK_E2E_VARIANT), emptied of old shots; the programs in
 # $pids are ended and the homes in $homes removed on exit.
 e2e_begin() {
-  out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1
+  out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1${OVERINK_E2E_VARIANT:+-$OVERINK_E2E_VARIANT}
   mkdir -p "$out"
   rm -f "$out"/*.png
   homes=()
