@@ -31,6 +31,9 @@ overink_x11_cases(x11_platform x11_platform_no_tray SESSION_OPTIONS --no-tray FI
 # Without a window manager the window list falls back to the X server's own.
 overink_x11_cases(x11_platform x11_platform_no_wm SESSION_OPTIONS --no-wm --no-tray FILTER NoWindowManager.*)
 
+# Our windows hand the keyboard among themselves without a window manager too.
+overink_x11_cases(x11_platform x11_platform_keyboard_no_wm SESSION_OPTIONS --no-wm --no-tray FILTER WindowKeyboard.*)
+
 # Those cases skip themselves in the full session.
 set(x11_default_filter -NoCompositor.*:NoTray.*:NoWindowManager.*)
 
