@@ -16,9 +16,12 @@ namespace platform {
 // A window left out of the image is hidden only while the image is taken:
 // made fully transparent when a compositing manager runs, given an empty
 // bounding shape when none does (unmapping it would make the window manager
-// forget and re-manage it). The grab waits until what lay beneath has shown
-// through, at most a quarter of a second, and puts the window back right
-// after. Only this program's own windows can be left out.
+// forget and re-manage it). The grab waits until the X server reports (DAMAGE)
+// that the screen was drawn again wherever the windows showed, and no longer
+// shows them; without a compositing manager, until the programs beneath have
+// also been quiet there for a moment. It waits a quarter of a second at
+// most, and puts the windows back right after the read. Only this program's
+// own windows can be left out.
 //
 // In a Wayland session the X server sees none of the other programs'
 // windows: every request fails with permissionDenied.
