@@ -104,6 +104,8 @@ void ScreenCaptureCoordinator::countdownFinished(const Target& target) {
     platform::dispatchMainAfter(kCaptureDelay, [weak, target, excluding] {
         if (auto* self = weak.get()) self->performCapture(target, excluding);
     });
+    // Ready while the countdown leaves the screen, not after.
+    if (grabber_) grabber_->prepare(captureSize(target.screen.frame.size, target.screen.scale));
 }
 
 void ScreenCaptureCoordinator::performCapture(const Target& target, const std::vector<std::uint32_t>& excluding) {

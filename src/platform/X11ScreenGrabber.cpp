@@ -28,6 +28,8 @@ CaptureError waylandError() {
 
 CaptureError failure(const QString& description) { return {CaptureError::Kind::failed, description}; }
 
+constexpr int kPreparedKeptMs = 3000;
+
 // The window's ancestor that is a child of the root: the window manager's
 // frame, or the window itself when nothing reparented it.
 xcb_window_t topLevelOf(xcb_window_t window) {
@@ -231,9 +233,10 @@ void restore(const HiddenWindow& h) {
 class X11ScreenGrabber::PendingGrab : public QObject {
 public:
     PendingGrab(QObject* parent, QRect display, std::vector<HiddenWindow> hidden, CaptureConfiguration configuration,
-                std::function<void(ImageResult)> done)
+                std::unique_ptr<x11::RootImageReader> reader, std::function<void(ImageResult)> done)
         : QObject(parent),
           display_(display),
+          reader_(std::move(reader)),
           hidden_(std::move(hidden)),
           configuration_(configuration),
           done_(std::move(done)) {
@@ -250,10 +253,10 @@ public:
 
     void start() {
         // Shared memory is ready before anything is hidden, so that the read
-        // is quick while a window is away; setting it up costs more than it
-        // saves on a read alone.
-        reader_ = std::make_unique<x11::RootImageReader>(
-            display_.size(), hidden_.empty() ? x11::RootReadMethod::request : x11::RootReadMethod::automatic);
+        // is quick while a window is away.
+        if (!reader_ || reader_->largest().width() < display_.width() ||
+            reader_->largest().height() < display_.height())
+            reader_ = std::make_unique<x11::RootImageReader>(display_.size());
         if (mustRedraw_.isEmpty()) {
             // Nothing of ours shows there: hidden or not, the screen is the same.
             for (auto& h : hidden_) hide(h, x11::compositingManagerRunning());
@@ -307,7 +310,7 @@ private:
         watch_.reset();
         QString error;
         // Back on screen as soon as the server has the pixels.
-        QImage image = reader_->read(display_, &error, [this] { putBack(); });
+        QImage image = reader_->readInPlace(display_, &error, [this] { putBack(); });
         putBack();
         reader_.reset();
         if (!image.isNull() && configuration_.width > 0 && configuration_.height > 0 &&
@@ -333,10 +336,10 @@ private:
     }
 
     QRect display_;
+    std::unique_ptr<x11::RootImageReader> reader_;
     std::vector<HiddenWindow> hidden_;
     CaptureConfiguration configuration_;
     std::function<void(ImageResult)> done_;
-    std::unique_ptr<x11::RootImageReader> reader_;
     std::unique_ptr<x11::DamageWatch> watch_;
     QRegion mustRedraw_;
     QRect checkArea_;
@@ -415,8 +418,22 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
         }
         hidden.push_back(std::move(h));
     }
-    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration, std::move(done));
+    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration,
+                                 std::move(prepared_), std::move(done));
     grab->start();
+}
+
+void X11ScreenGrabber::prepare(QSize imageSize) {
+    assertMainThread("X11ScreenGrabber::prepare");
+    if (wayland_ || !x11::available() || imageSize.isEmpty()) return;
+    prepared_ = std::make_unique<x11::RootImageReader>(imageSize);
+    // Memory the size of a display is not kept for an image never asked for.
+    if (!dropPrepared_) {
+        dropPrepared_ = std::make_unique<QTimer>();
+        dropPrepared_->setSingleShot(true);
+        QObject::connect(dropPrepared_.get(), &QTimer::timeout, [this] { prepared_.reset(); });
+    }
+    dropPrepared_->start(kPreparedKeptMs);
 }
 
 } // namespace platform

@@ -3,10 +3,15 @@
 #include "platform/ScreenGrabber.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
 namespace platform {
+
+namespace x11 {
+class RootImageReader;
+}
 
 // Captures displays from the X server: the root window's pixels, which show
 // what the user sees (a compositing manager that paints onto the root, or
@@ -35,6 +40,9 @@ public:
     void shareableContent(std::function<void(ContentResult)> done) override;
     void captureImage(const ContentFilter& filter, const CaptureConfiguration& configuration,
                       std::function<void(ImageResult)> done) override;
+    // Sets up the shared memory the next image is read into; kept for a few
+    // seconds.
+    void prepare(QSize imageSize) override;
 
     class PendingGrab;
 
@@ -42,6 +50,8 @@ private:
     bool wayland_;
     // Parent of the pending grabs and of queued answers: both end with it.
     std::unique_ptr<QObject> context_;
+    std::unique_ptr<x11::RootImageReader> prepared_;
+    std::unique_ptr<QTimer> dropPrepared_;
 };
 
 } // namespace platform
