@@ -6,6 +6,7 @@
 // maim. Runs itself inside a private 3840×2160 X session
 // (scripts/x11-session, with its compositing manager, or without one when
 // given --without-compositor).
+#include "capture/CountdownOverlayController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "capture/ScreenshotFile.h"
 #include "model/DrawingState.h"
@@ -23,6 +24,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -266,8 +268,28 @@ public:
             done(std::move(r));
         });
     }
+    void prepare(QSize size) override { grabber().prepare(size); }
     std::optional<std::chrono::steady_clock::time_point> imageAt;
     QImage image;
+};
+
+// Notes when a widget is hidden.
+class HideWatch : public QObject {
+public:
+    HideWatch(QWidget* widget, std::optional<std::chrono::steady_clock::time_point>* at) : widget_(widget), at_(at) {
+        widget_->installEventFilter(this);
+    }
+    ~HideWatch() override {
+        if (widget_) widget_->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide && !*at_) *at_ = std::chrono::steady_clock::now();
+        return false;
+    }
+
+private:
+    QPointer<QWidget> widget_;
+    std::optional<std::chrono::steady_clock::time_point>* at_;
 };
 
 double msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
@@ -308,8 +330,11 @@ void BM_CountdownEndToImage(benchmark::State& state) {
         panelAt.reset();
         coordinator.startCapture();
         if (!coordinator.countdownController()) return state.SkipWithError("no countdown");
-        while (coordinator.countdownController()) QCoreApplication::processEvents();
-        const auto end = std::chrono::steady_clock::now();
+        // The countdown ends as its panel closes, just before it says so.
+        std::optional<std::chrono::steady_clock::time_point> endAt;
+        HideWatch watch(coordinator.countdownController()->window()->widget(), &endAt);
+        while (!endAt) QCoreApplication::processEvents();
+        const auto end = *endAt;
         while (!panelAt) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         if (!grabber->imageAt) return state.SkipWithError("no image");
         state.SetIterationTime(msBetween(end, *grabber->imageAt) / 1000);
