@@ -75,6 +75,12 @@ move $CX $((TY + TH + 120))
 pace 0.2
 move $CX $((TY + TH / 2))
 shot_until 2-chip 'chip_shows_in "$out/2-chip.png"' || fail "no tooltip chip under the camera button"
+# A second click on the camera button starts nothing new: the countdown
+# goes on, and no save panel comes before it ends.
+xdotool click 1
+shot_until 2-second-click '[ "$(green_in "$out/2-second-click.png" 20 20 890 530)" -eq 0 ]' ||
+  fail "the countdown ended at a second click"
+has_save_panel $program && fail "a second click skipped the countdown"
 wait_until 10 has_save_panel $program || fail "no save panel after the countdown"
 panel=$(save_panel $program)
 shot 3-save-panel
