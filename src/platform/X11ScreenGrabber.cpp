@@ -307,7 +307,8 @@ private:
     void finish() {
         quiet_.stop();
         deadline_.stop();
-        watch_.reset();
+        // Not ended here: this may run inside its own report.
+        if (watch_) watch_->onDrawn = nullptr;
         QString error;
         // Back on screen as soon as the server has the pixels.
         QImage image = reader_->readInPlace(display_, &error, [this] { putBack(); });
