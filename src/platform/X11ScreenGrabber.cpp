@@ -9,6 +9,7 @@
 #include "platform/X11Monitors.h"
 #include "platform/X11RootImage.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -247,7 +248,7 @@ public:
         quiet_.setSingleShot(true);
         QObject::connect(&quiet_, &QTimer::timeout, this, [this] { check(); });
         deadline_.setSingleShot(true);
-        QObject::connect(&deadline_, &QTimer::timeout, this, [this] { finish(); });
+        QObject::connect(&deadline_, &QTimer::timeout, this, [this] { deadlinePassed(); });
     }
     ~PendingGrab() override { putBack(); }
 
@@ -270,6 +271,7 @@ public:
         for (auto& h : hidden_) hide(h, compositing_);
         hiddenNow_ = true;
         x11::flush();
+        clock_.start();
         deadline_.start(kLongestHideMs);
         // Without reports of drawing there is nothing to wait for but time.
         if (!watch_->isWatching()) quiet_.start(kUnreportedMs);
@@ -281,7 +283,25 @@ private:
     // repaints of one may follow the X server's own background.
     static constexpr int kQuietMs = 15;
     static constexpr int kUnreportedMs = 100;
+    // The wait ends here unless the screen still shows the windows (a
+    // compositing manager starved of time), which it waits out longer.
     static constexpr int kLongestHideMs = 250;
+    static constexpr int kLongestWhileShownMs = 1000;
+
+    bool screenStillShowsThem() const {
+        const QImage now = x11::readRootImage(checkArea_, nullptr, x11::RootReadMethod::request);
+        return std::any_of(hidden_.begin(), hidden_.end(),
+                           [&](const HiddenWindow& h) { return stillShows(h, now, checkArea_.topLeft()); });
+    }
+
+    void deadlinePassed() {
+        const qint64 left = kLongestWhileShownMs - clock_.elapsed();
+        if (left > 0 && screenStillShowsThem()) {
+            deadline_.start(int(std::min<qint64>(left, kQuietMs)));
+            return;
+        }
+        finish();
+    }
 
     void check() {
         if (!hiddenNow_ || !done_) return;
@@ -298,9 +318,7 @@ private:
         }
         // A drawing of the area may still be of the windows: one the
         // compositing manager made before it learnt that they are hidden.
-        const QImage now = x11::readRootImage(checkArea_, nullptr, x11::RootReadMethod::request);
-        for (const auto& h : hidden_)
-            if (stillShows(h, now, checkArea_.topLeft())) return;
+        if (screenStillShowsThem()) return;
         finish();
     }
 
@@ -348,6 +366,7 @@ private:
     bool hiddenNow_ = false;
     QTimer quiet_;
     QTimer deadline_;
+    QElapsedTimer clock_;
 };
 
 X11ScreenGrabber::X11ScreenGrabber(bool waylandSession)

@@ -25,7 +25,8 @@ class RootImageReader;
 // that the screen was drawn again wherever the windows showed, and no longer
 // shows them; without a compositing manager, until the programs beneath have
 // also been quiet there for a moment. It waits a quarter of a second at
-// most, and puts the windows back right after the read. Only this program's
+// most (a second while the screen still plainly shows the windows), and
+// puts the windows back right after the read. Only this program's
 // own windows can be left out.
 //
 // In a Wayland session the X server sees none of the other programs'
