@@ -3,12 +3,19 @@
 #include "support/TestUtil.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::Alert;
 
@@ -86,4 +93,104 @@ TEST(FilePanels, OpenPanelsCompleteLaterAndSavePanelsAnswerAtOnce) {
     EXPECT_EQ(r.response, platform::ModalResponse::ok);
     EXPECT_EQ(r.path, QString("/tmp/shot.jpg"));
     EXPECT_EQ(s.runModal().response, platform::ModalResponse::cancel);
+}
+
+namespace {
+
+// The file panel on screen, once there is one.
+QFileDialog* shownFileDialog() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) return d;
+    return nullptr;
+}
+
+// Names of the files in a folder that something opened, from the moment
+// the watch starts.
+class OpenWatch {
+public:
+    explicit OpenWatch(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        if (fd_ >= 0) inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_OPEN | IN_ACCESS);
+    }
+    ~OpenWatch() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+    QStringList opened() {
+        alignas(inotify_event) char buffer[8192];
+        for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                // Nameless events are the folder itself being listed.
+                if (e->len > 0 && !(e->mask & IN_ISDIR) && !names_.contains(e->name)) names_ << e->name;
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return names_;
+    }
+
+private:
+    int fd_;
+    QStringList names_;
+};
+
+// Waits, inside the panel's own event loop, until the panel lists every one
+// of `names` with its kind, records the kinds and closes the panel.
+void whenListed(const QString& folder, const QStringList& names, std::map<QString, QString>& kinds) {
+    QTimer::singleShot(0, [=, &kinds] {
+        QFileDialog* dialog = nullptr;
+        const bool listed = testing_support::waitUntil([&] {
+            dialog = shownFileDialog();
+            auto* model = dialog ? dialog->findChild<QFileSystemModel*>() : nullptr;
+            if (!model) return false;
+            for (const QString& name : names) {
+                const QModelIndex index = model->index(folder + QLatin1Char('/') + name);
+                if (!index.isValid() || model->type(index).isEmpty()) return false;
+                kinds[name] = model->type(index);
+            }
+            return true;
+        }, 10000);
+        EXPECT_TRUE(listed) << folder.toStdString();
+        if (dialog) dialog->reject();
+    });
+}
+
+} // namespace
+
+// Browsing a folder never reads its files: one that never answers
+// (/proc/kmsg, a dead network mount) would hold the program for good, and
+// some lose what is read from them. Kinds still come from the names.
+TEST(FilePanels, BrowsingAFolderOpensNoneOfItsFiles) {
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path())); // the panels remember where they were
+    QTemporaryDir dir;
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write("notes", "plain words, no name to tell them by");
+    write("picture", QByteArray::fromHex("89504e470d0a1a0a0000000d49484452"));
+    write("shot.jpg", QByteArray::fromHex("ffd8ffe000104a464946"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    const QStringList names{"notes", "picture", "shot.jpg", "pipe", "folder"};
+
+    OpenWatch watch(dir.path());
+    ASSERT_TRUE(watch.ok());
+    std::map<QString, QString> kinds;
+    whenListed(dir.path(), names, kinds);
+    platform::SavePanel save;
+    save.directory = dir.path();
+    EXPECT_EQ(save.runModal().response, platform::ModalResponse::cancel);
+    EXPECT_EQ(watch.opened(), QStringList()) << "the save panel";
+    EXPECT_EQ(kinds["shot.jpg"], "JPEG image");
+    EXPECT_EQ(kinds["folder"], "Folder");
+
+    whenListed(dir.path(), names, kinds);
+    platform::OpenPanel open;
+    open.directory = dir.path();
+    bool done = false;
+    open.begin([&](platform::ModalResponse, const QStringList&) { done = true; });
+    EXPECT_TRUE(testing_support::waitUntil([&] { return done; }, 15000));
+    EXPECT_EQ(watch.opened(), QStringList()) << "the open panel";
 }
