@@ -67,7 +67,7 @@ TEST(ScreenshotFile, ALinkAtTheChosenNameIsReplacedNeverWrittenThrough) {
     EXPECT_EQ(writeJPEG(greenImage(), planted), std::nullopt);
     EXPECT_TRUE(isJpegFile(planted));
     EXPECT_EQ(contents(victim), "someone else's file");
-    EXPECT_EQ(leftOver(dir, {"dangling.jpg", "planted.jpg", "victim"}), QStringList());
+    EXPECT_EQ(leftOver(dir, {"dangling.jpg", "planted.jpg", "victim"}).join(" ").toStdString(), "");
 }
 
 // A file the user chose to replace keeps its permissions; a folder, a FIFO
@@ -97,7 +97,7 @@ TEST(ScreenshotFile, ReplacesARegularFileAndLeavesSpecialFilesAlone) {
     EXPECT_TRUE(S_ISFIFO(after.st_mode));
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_TRUE(QFileInfo("/dev/null").exists() && !QFileInfo("/dev/null").isFile());
-    EXPECT_EQ(leftOver(dir, {"earlier.jpg", "pipe.jpg", "folder.jpg"}), QStringList());
+    EXPECT_EQ(leftOver(dir, {"earlier.jpg", "pipe.jpg", "folder.jpg"}).join(" ").toStdString(), "");
 }
 
 // A write the disk refuses part way says why, in the system's words, and
@@ -118,7 +118,7 @@ TEST(ScreenshotFile, AWriteThatFailsPartWayGivesTheReasonAndKeepsTheEarlierFile)
     };
     EXPECT_EQ(writeJPEG(greenImage(), path, fullDisk), QStringLiteral("No space left on device"));
     EXPECT_EQ(contents(path), "the earlier screenshot");
-    EXPECT_EQ(leftOver(dir, {"shot.jpg"}), QStringList());
+    EXPECT_EQ(leftOver(dir, {"shot.jpg"}).join(" ").toStdString(), "");
 
     // A write interrupted by a signal is tried again.
     bool interrupted = false;
@@ -132,7 +132,7 @@ TEST(ScreenshotFile, AWriteThatFailsPartWayGivesTheReasonAndKeepsTheEarlierFile)
     };
     EXPECT_EQ(writeJPEG(greenImage(), path, once), std::nullopt);
     EXPECT_TRUE(isJpegFile(path));
-    EXPECT_EQ(leftOver(dir, {"shot.jpg"}), QStringList());
+    EXPECT_EQ(leftOver(dir, {"shot.jpg"}).join(" ").toStdString(), "");
 }
 
 // The same on a real file system that is full (where mount namespaces are

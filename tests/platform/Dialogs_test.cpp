@@ -1,5 +1,7 @@
 #include "platform/Alert.h"
 #include "support/FakeDialogs.h"
+#include "support/FileOpenWatch.h"
+#include "support/ShownDialogs.h"
 #include "support/TestUtil.h"
 
 #include <QApplication>
@@ -10,26 +12,18 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
-#include <sys/inotify.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using platform::Alert;
+using testing_support::FileOpenWatch;
+using testing_support::shownFileDialog;
+using testing_support::whenAlertShows;
 
 namespace {
-// Acts on the alert once it is up. Each try schedules the next one itself:
-// a poll that held itself would never be freed.
-void whenAlertShows(std::function<void(QMessageBox*)> act, int tries = 0) {
-    QTimer::singleShot(10, [act = std::move(act), tries]() mutable {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return act(box);
-        if (tries + 1 < 200) whenAlertShows(std::move(act), tries + 1);
-    });
-}
-
 Alert quitAlert() {
     Alert a;
     a.messageText = "Close Overink?";
@@ -55,6 +49,38 @@ TEST(Alert, AnswersWithTheButtonsPositionInTheOrderAdded) {
         QApplication::sendEvent(box, &esc);
     });
     EXPECT_EQ(alert.runModal(), Alert::firstButtonReturn);
+}
+
+// Alerts show text from outside the program (an update feed, paths, the
+// system's errors) exactly as written: markup there draws no link and loads
+// no file, not even one that would never answer.
+TEST(Alert, MarkupInItsTextsIsShownAsWrittenAndLoadsNothing) {
+    QTemporaryDir dir;
+    QImage(4, 4, QImage::Format_RGB32).save(dir.filePath("picture.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+    FileOpenWatch watch(dir.path(), "pipe");
+    ASSERT_TRUE(watch.ok());
+    const QString image = QUrl::fromLocalFile(dir.filePath("picture.png")).toString();
+    const QString fifo = QUrl::fromLocalFile(dir.filePath("pipe")).toString();
+
+    Alert alert;
+    alert.messageText = QStringLiteral("<b>1.6</b> <img src=\"%1\">").arg(fifo);
+    alert.informativeText =
+        QStringLiteral("<img src=\"%1\"> & <a href=\"https://elsewhere.example\">notes</a>").arg(image);
+    alert.addButton("OK");
+    bool looked = false;
+    whenAlertShows([&](QMessageBox* box) {
+        looked = true;
+        for (const QString& text : {alert.messageText, alert.informativeText}) {
+            QLabel* label = testing_support::alertLabel(box, text);
+            ASSERT_TRUE(label) << text.toStdString();
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << text.toStdString();
+        }
+        testing_support::clickAlertButton(box, "OK");
+    });
+    EXPECT_EQ(alert.runModal(), Alert::firstButtonReturn);
+    EXPECT_TRUE(looked);
+    EXPECT_EQ(watch.opened().join(" ").toStdString(), "");
 }
 
 TEST(Alert, TestsAnswerThroughTheFake) {
@@ -96,42 +122,6 @@ TEST(FilePanels, OpenPanelsCompleteLaterAndSavePanelsAnswerAtOnce) {
 }
 
 namespace {
-
-// The file panel on screen, once there is one.
-QFileDialog* shownFileDialog() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) return d;
-    return nullptr;
-}
-
-// Names of the files in a folder that something opened, from the moment
-// the watch starts.
-class OpenWatch {
-public:
-    explicit OpenWatch(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        if (fd_ >= 0) inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_OPEN | IN_ACCESS);
-    }
-    ~OpenWatch() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    bool ok() const { return fd_ >= 0; }
-    QStringList opened() {
-        alignas(inotify_event) char buffer[8192];
-        for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-            for (char* p = buffer; p < buffer + n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(p);
-                // Nameless events are the folder itself being listed.
-                if (e->len > 0 && !(e->mask & IN_ISDIR) && !names_.contains(e->name)) names_ << e->name;
-                p += sizeof(inotify_event) + e->len;
-            }
-        }
-        return names_;
-    }
-
-private:
-    int fd_;
-    QStringList names_;
-};
 
 // Waits, inside the panel's own event loop, until the panel lists every one
 // of `names` with its kind, records the kinds and closes the panel.
@@ -175,14 +165,14 @@ TEST(FilePanels, BrowsingAFolderOpensNoneOfItsFiles) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     const QStringList names{"notes", "picture", "shot.jpg", "pipe", "folder"};
 
-    OpenWatch watch(dir.path());
+    FileOpenWatch watch(dir.path());
     ASSERT_TRUE(watch.ok());
     std::map<QString, QString> kinds;
     whenListed(dir.path(), names, kinds);
     platform::SavePanel save;
     save.directory = dir.path();
     EXPECT_EQ(save.runModal().response, platform::ModalResponse::cancel);
-    EXPECT_EQ(watch.opened(), QStringList()) << "the save panel";
+    EXPECT_EQ(watch.opened().join(" ").toStdString(), "") << "the save panel";
     EXPECT_EQ(kinds["shot.jpg"], "JPEG image");
     EXPECT_EQ(kinds["folder"], "Folder");
 
@@ -192,5 +182,5 @@ TEST(FilePanels, BrowsingAFolderOpensNoneOfItsFiles) {
     bool done = false;
     open.begin([&](platform::ModalResponse, const QStringList&) { done = true; });
     EXPECT_TRUE(testing_support::waitUntil([&] { return done; }, 15000));
-    EXPECT_EQ(watch.opened(), QStringList()) << "the open panel";
+    EXPECT_EQ(watch.opened().join(" ").toStdString(), "") << "the open panel";
 }
