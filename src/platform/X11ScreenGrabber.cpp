@@ -325,8 +325,11 @@ private:
     void finish() {
         quiet_.stop();
         deadline_.stop();
-        // Not ended here: this may run inside its own report.
-        if (watch_) watch_->onDrawn = nullptr;
+        // Ended on a later turn: this may run inside its own report.
+        if (watch_) {
+            watch_->onDrawn = nullptr;
+            QTimer::singleShot(0, [watch = watch_.release()] { delete watch; });
+        }
         QString error;
         // Back on screen as soon as the server has the pixels.
         QImage image = reader_->readInPlace(display_, &error, [this] { putBack(); });
