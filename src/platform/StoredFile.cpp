@@ -241,6 +241,7 @@ ReadResult read(const QString& path, qint64 maxBytes) {
     if (st.st_size > maxBytes) {
         ReadResult result = refused(QStringLiteral("%1 bytes, more than the %2 allowed").arg(st.st_size).arg(maxBytes));
         result.tooLarge = true;
+        result.size = st.st_size;
         return result;
     }
 
@@ -263,7 +264,9 @@ ReadResult read(const QString& path, qint64 maxBytes) {
     }
     if (total > maxBytes) return refused(QStringLiteral("it grew past the %1 bytes allowed").arg(maxBytes));
     bytes.truncate(static_cast<qsizetype>(total));
-    return {ReadResult::Status::read, std::move(bytes), {}};
+    ReadResult result{ReadResult::Status::read, std::move(bytes), {}};
+    result.size = total;
+    return result;
 }
 
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* reason) {

@@ -18,6 +18,8 @@ struct ReadResult {
     QString reason;
     // Refused only for being larger than the bound.
     bool tooLarge = false;
+    // The file's size, once it was found to be a regular file.
+    qint64 size = -1;
 
     bool ok() const { return status == Status::read; }
 };
