@@ -98,6 +98,24 @@ TEST_F(BrushIndexFaults, AnIndexThatCannotBeKeptAsideIsNotWrittenOver) {
     EXPECT_EQ(again->importedGIMPBrushes.get()[0].id, a.id);
 }
 
+// A quarantined index that cannot be read might name any image: while one
+// is there, the images no record names stay.
+TEST_F(BrushIndexFaults, AQuarantinedIndexThatCannotBeReadKeepsEveryImage) {
+    const auto recorded = storeBitmapBrush(t.brushStore, 1, "recorded");
+    const auto lost = storeBitmapBrush(t.brushStore, 2, "in the copy");
+    writeIndexFile(t.brushStore, {recorded});
+    const QString copy = path("brushes.json.bad");
+    writeFile(copy, encodeBrushIndex({lost}));
+    QFile::setPermissions(copy, QFileDevice::WriteOwner);
+    auto s = t.makeAnother();
+    {
+        WithoutPermissionOverride unprivileged;
+        s->removeUnrecordedBrushFiles();
+    }
+    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_TRUE(allExist(lost.cellFilenames + recorded.cellFilenames));
+}
+
 // A store of a hundred thousand brushes whose cell images are gone logged a
 // line per brush (sixty thousand lines in three seconds).
 TEST_F(BrushIndexFaults, ManyBrushesWithoutImagesLogOneLinePerCause) {
