@@ -98,6 +98,26 @@ TEST_F(BrushIndexFaults, AnIndexThatCannotBeKeptAsideIsNotWrittenOver) {
     EXPECT_EQ(again->importedGIMPBrushes.get()[0].id, a.id);
 }
 
+// The index behind a link to something that is not a regular file (here a
+// folder) is not written through: the link goes aside, the index is written
+// in its place, and what the link led to is left as it was.
+TEST_F(BrushIndexFaults, AnIndexLinkedToAFolderIsReplacedNotWrittenThrough) {
+    const QString elsewhere = t.dir->path() + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir().mkpath(t.brushStore));
+    ASSERT_TRUE(QFile::link(elsewhere, index()));
+    LogCapture log;
+    auto s = t.makeAnother();
+    importOne(s);
+    EXPECT_FALSE(QFileInfo(index()).isSymLink());
+    const auto written = decodeBrushIndex(readFile(index()));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->brushes.size(), 1u);
+    EXPECT_EQ(QFileInfo(index() + ".bad").symLinkTarget(), elsewhere);
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+    EXPECT_EQ(log.countLines({index(), elsewhere, "a folder", "moved to"}), 1);
+}
+
 // A quarantined index that cannot be read might name any image: while one
 // is there, the images no record names stay.
 TEST_F(BrushIndexFaults, AQuarantinedIndexThatCannotBeReadKeepsEveryImage) {
