@@ -285,9 +285,12 @@ int drag(int x, int y, int w, int moves, int moveUs, int probeX, int probeY, con
             for (int py = y0; py <= y1 && !painted; ++py)
                 painted = !after.data.empty() && !before.data.empty() && after.at(px, py) != before.at(px, py);
         shown += painted;
-        if (pixelX < 0 && !after.data.empty() && after.at(s.x, s.y) != before.at(s.x, s.y)) {
-            pixelX = s.x;
-            pixelY = s.y;
+        // Smoothing rounds the peaks off; the middle of the segment from the
+        // sample before is on the stroke.
+        const int midX = s.x - kStep / 2, midY = s.top ? s.y + kAmplitude / 2 : s.y - kAmplitude / 2;
+        if (pixelX < 0 && !after.data.empty() && after.at(midX, midY) != before.at(midX, midY)) {
+            pixelX = midX;
+            pixelY = midY;
         }
     }
     std::printf(" checked=%d shown=%d pixel=%d,%d\n", checked, shown, pixelX, pixelY);
