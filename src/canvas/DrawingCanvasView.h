@@ -19,6 +19,7 @@
 #include "canvas/CanvasClock.h"
 #include "canvas/CanvasGesture.h"
 #include "canvas/CanvasOverlays.h"
+#include "canvas/CanvasPointerIntake.h"
 #include "canvas/CanvasStrokesLayer.h"
 #include "canvas/EditSession.h"
 #include "canvas/FramePacer.h"
@@ -65,6 +66,8 @@ public:
     // ---- Pointer ----
     // Every pointer event of a left-button drag, from the press on.
     void handleDragChanged(const CanvasDragValue& value) { gesture_.changed(value); }
+    // Several of them that came together, oldest first.
+    void handleDragChanged(std::span<const CanvasDragValue> values) { gesture_.changed(values); }
     // The release that ends the drag.
     void handleDragEnded(const CanvasDragValue& value) { gesture_.ended(value); }
     const CanvasGesture& gesture() const { return gesture_; }
@@ -175,8 +178,7 @@ private:
     EditSession shapeEdit_;
     EditSession freehandEdit_;
     std::optional<QPointF> eraserCursorLocation_;
-    // The left-button press in progress, for the drag values of its events.
-    std::optional<QPointF> gestureStart_;
+    CanvasPointerIntake intake_{*this, gesture_, pacer_};
 
     // ---- What the view shows ----
     std::optional<QRectF> clip_;

@@ -34,6 +34,8 @@ public:
     void shown();
 
     bool isPending() const { return pending_; }
+    // Whether a change now would wait for a frame rather than show at once.
+    bool wouldWait() const;
     // The link runs only while changes come in.
     bool isLinkRunning() const { return link_ && link_->isRunning(); }
 
