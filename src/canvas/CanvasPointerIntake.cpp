@@ -26,9 +26,13 @@ bool CanvasPointerIntake::press(const QMouseEvent& event) {
     if (event.button() != Qt::LeftButton) return false;
     start_ = event.position();
     last_ = event.position();
+    tap_.reset();
     held_.clear();
     gesture_.changed(CanvasDragValue{event.position(), *start_, shiftOf(event)});
-    if (QWindow* window = canvas_.window()->windowHandle())
+    // A pen's or a touch's drag comes as Qt's mouse events made from its
+    // own; the tap would take the pointer's moves alongside them.
+    QWindow* window = canvas_.window()->windowHandle();
+    if (window && event.source() == Qt::MouseEventNotSynthesized)
         tap_ = platform::PointerMotionTap::start(
             window, [this](const std::vector<platform::PointerSample>& samples,
                            platform::PointerMotionTap::Delivery delivery) { take(samples, delivery); });
