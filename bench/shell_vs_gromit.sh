@@ -90,10 +90,11 @@ cpu_total() { awk '{ s = 0; for (i = 1; i <= NF; ++i) if ($i ~ /^cpu[0-9]=/) { s
 
 # Layout on the 1920x1080 screen: the measured strokes on the left (undone
 # after each run), the scenes' strokes in a strip on the right, the click
-# that times a release between the two.
-drag_area="40 70 1416"
+# that times a release between the two, far enough from both that it is
+# not taken for a click on a stroke.
+drag_area="40 70 1360"
 scene_box="1470 60 430 980"
-probe="1462 500"
+probe="1431 500"
 lat_x=60; lat_y=110
 
 # Keysyms: z, Control_L, Shift_L, F8, F9.
