@@ -8,7 +8,8 @@
 // to the pinned window's area while the drawing is pinned.
 //
 // The view composes and wires its parts: the strokes layer
-// (CanvasStrokesLayer), the left-button drag (CanvasGesture), the three edit
+// (CanvasStrokesLayer), the left-button drag (CanvasGesture, fed by
+// CanvasPointerIntake), the frames it is drawn in (FramePacer), the three edit
 // slots (EditSession), the text box (TextBox), and the reactions to changes
 // of the drawing state, which run in one reaction pass over all canvases of
 // the state after each change (CanvasPassGroup).
