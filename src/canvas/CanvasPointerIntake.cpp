@@ -34,7 +34,7 @@ bool CanvasPointerIntake::press(const QMouseEvent& event) {
     QWindow* window = canvas_.window()->windowHandle();
     if (window && event.source() == Qt::MouseEventNotSynthesized)
         tap_ = platform::PointerMotionTap::start(
-            window, [this](const std::vector<platform::PointerSample>& samples,
+            window, event.timestamp(), [this](const std::vector<platform::PointerSample>& samples,
                            platform::PointerMotionTap::Delivery delivery) { take(samples, delivery); });
     return true;
 }

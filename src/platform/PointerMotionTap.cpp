@@ -60,16 +60,30 @@ public:
     }
 
     void add(const std::shared_ptr<State>& tap) { taps_.push_back(tap); }
+
+    // Whether the last button event X sent is the left press at `time`:
+    // then the moves to come are that press's drag.
+    bool lastButtonIsLeftPressAt(std::uint32_t time) const {
+        return !lastButton_.known || (lastButton_.press && lastButton_.detail == 1 && lastButton_.time == time);
+    }
     void remove(const State* tap) {
         std::erase_if(taps_, [tap](const std::shared_ptr<State>& t) { return t.get() == tap; });
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (taps_.empty() || type != "xcb_generic_event_t") return false;
+        if (type != "xcb_generic_event_t") return false;
         auto* ev = static_cast<xcb_generic_event_t*>(message);
         const std::uint8_t kind = ev->response_type & 0x7f;
-        if (kind == XCB_GE_GENERIC && reinterpret_cast<xcb_ge_generic_event_t*>(ev)->extension == xinputOpcode()) {
-            const auto eventType = reinterpret_cast<xcb_ge_generic_event_t*>(ev)->event_type;
+        const bool xinput =
+            kind == XCB_GE_GENERIC && reinterpret_cast<xcb_ge_generic_event_t*>(ev)->extension == xinputOpcode();
+        const auto eventType = xinput ? reinterpret_cast<xcb_ge_generic_event_t*>(ev)->event_type : 0;
+        if (eventType == XCB_INPUT_BUTTON_PRESS || eventType == XCB_INPUT_BUTTON_RELEASE) {
+            const auto* b = reinterpret_cast<const xcb_input_button_press_event_t*>(ev);
+            if (b->deviceid != b->sourceid)
+                lastButton_ = {true, eventType == XCB_INPUT_BUTTON_PRESS, b->detail, b->time};
+        }
+        if (taps_.empty()) return false;
+        if (xinput) {
             if (eventType == XCB_INPUT_MOTION) return take(reinterpret_cast<xcb_input_motion_event_t*>(ev));
             if (eventType == XCB_INPUT_RAW_MOTION) return false;
             // Anything else (a button, a crossing) comes after the moves
@@ -137,11 +151,17 @@ private:
     }
 
     std::vector<std::shared_ptr<State>> taps_;
+    struct {
+        bool known = false;
+        bool press = false;
+        std::uint32_t detail = 0;
+        std::uint32_t time = 0;
+    } lastButton_;
 };
 
 } // namespace
 
-std::unique_ptr<PointerMotionTap> PointerMotionTap::start(QWindow* window, Handler handler) {
+std::unique_ptr<PointerMotionTap> PointerMotionTap::start(QWindow* window, std::uint64_t pressTime, Handler handler) {
     assertMainThread("PointerMotionTap::start");
     if (!window || !handler || !x11::available() || !xinputOpcode()) return nullptr;
     auto state = std::make_shared<State>();
@@ -149,7 +169,9 @@ std::unique_ptr<PointerMotionTap> PointerMotionTap::start(QWindow* window, Handl
     state->qwindow = window;
     state->handler = std::move(handler);
     if (state->window == XCB_NONE) return nullptr;
-    MotionFilter::shared().add(state);
+    MotionFilter& filter = MotionFilter::shared();
+    state->open = filter.lastButtonIsLeftPressAt(static_cast<std::uint32_t>(pressTime));
+    filter.add(state);
     return std::unique_ptr<PointerMotionTap>(new PointerMotionTap(std::move(state)));
 }
 

@@ -7,6 +7,7 @@
 
 #include <QPointF>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,9 +31,13 @@ public:
 
     // While the tap lives, the moves with the left button held that X sends
     // to `window` go to `handler` instead of Qt, oldest first. The left
-    // button's release closes the tap. None without an X server with
-    // XInput 2.
-    static std::unique_ptr<PointerMotionTap> start(QWindow* window, Handler handler);
+    // button's release closes the tap. `pressTime` is the X time of the
+    // press that starts the drag (QMouseEvent::timestamp()): when Qt hands
+    // that press over late, behind a burst of input, X may already have
+    // sent the release and the next press, and the moves that follow are
+    // not this drag's; the tap then takes none. None without an X server
+    // with XInput 2.
+    static std::unique_ptr<PointerMotionTap> start(QWindow* window, std::uint64_t pressTime, Handler handler);
     ~PointerMotionTap();
 
     PointerMotionTap(const PointerMotionTap&) = delete;
