@@ -234,4 +234,9 @@ std::vector<std::uint32_t> X11InputWindow::all() {
     return ids;
 }
 
+std::uint32_t X11InputWindow::ownerOf(std::uint32_t id) {
+    const auto it = byInput().find(id);
+    return it == byInput().end() ? 0 : it->second->owner();
+}
+
 } // namespace platform
