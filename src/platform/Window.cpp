@@ -144,6 +144,12 @@ Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(thi
 
     auto& source = X11EventSource::instance();
     subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
+    // The server says at once when the focus goes; Qt only a moment later.
+    subscriptions_.push_back(WindowActivation::focusLeft().connect([this](std::uint32_t window) {
+        if (window != xid() || !nonActivating_ || !keyRequested_) return;
+        keyRequested_ = false;
+        applyFlags();
+    }));
     QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         const bool key = focus && focus == windowHandle();
         // A non-activating window takes the keyboard while it holds it (or

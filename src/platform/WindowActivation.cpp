@@ -37,6 +37,15 @@ public:
         if (type != "xcb_generic_event_t") return false;
         const auto* ev = static_cast<const xcb_generic_event_t*>(message);
         switch (ev->response_type & 0x7f) {
+        case XCB_FOCUS_OUT: {
+            const auto* f = reinterpret_cast<const xcb_focus_out_event_t*>(ev);
+            // A grab's coming and going, or the focus moving within the
+            // window, leaves the window with the focus.
+            if ((f->mode == XCB_NOTIFY_MODE_NORMAL || f->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
+                f->detail != XCB_NOTIFY_DETAIL_INFERIOR && f->detail != XCB_NOTIFY_DETAIL_POINTER)
+                WindowActivation::focusLeft().emit(f->event);
+            break;
+        }
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE:
         case XCB_BUTTON_PRESS:
@@ -159,7 +168,7 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
 class PendingActivation : public QObject {
 public:
     PendingActivation(QWindow* window, WindowActivation::Cause cause, std::uint64_t request)
-        : QObject(window), window_(window), cause_(cause), request_(request) {
+        : QObject(window), window_(window), cause_(cause), request_(request), focusWhenAsked_(focusedXWindow()) {
         window->installEventFilter(this);
         QTimer::singleShot(kMapWaitMs, this, [this] { deleteLater(); });
     }
@@ -172,7 +181,10 @@ protected:
                 if (done_ || !window_) return;
                 if (!isViewable(static_cast<xcb_window_t>(window_->winId()))) return;
                 done_ = true;
-                activateNow(window_, cause_, request_);
+                // The user gave the keyboard to another program meanwhile:
+                // the keys go there.
+                const xcb_window_t focus = focusedXWindow();
+                if (focus == focusWhenAsked_ || ours(focus)) activateNow(window_, cause_, request_);
                 deleteLater();
             });
         }
@@ -183,6 +195,7 @@ private:
     QPointer<QWindow> window_;
     WindowActivation::Cause cause_;
     std::uint64_t request_;
+    xcb_window_t focusWhenAsked_;
     bool done_ = false;
 };
 
@@ -197,6 +210,11 @@ void WindowActivation::install() {
 }
 
 std::uint32_t WindowActivation::userTime() { return gUserTime; }
+
+Signal<std::uint32_t>& WindowActivation::focusLeft() {
+    static Signal<std::uint32_t> signal;
+    return signal;
+}
 
 void WindowActivation::activate(QWindow* window, Cause cause) {
     if (!window) return;

@@ -10,6 +10,8 @@
 // that a window manager can tell it from focus stealing, and the X server
 // refuses it once the user has chosen another program since then.
 
+#include "platform/Signal.h"
+
 #include <cstdint>
 
 class QWindow;
@@ -46,6 +48,10 @@ public:
     // Whether the X input focus is on `window` (on one of our windows for
     // none). Off X: whether Qt has the window (any of ours) focused.
     static bool holdsFocus(const QWindow* window = nullptr);
+
+    // An X window of ours lost the focus, as the server tells it (Qt waits
+    // a moment before it says so, in case the focus comes back).
+    static Signal<std::uint32_t>& focusLeft();
 };
 
 } // namespace platform
