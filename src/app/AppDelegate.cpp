@@ -321,16 +321,24 @@ void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
     // Beside the pinned window while it is still listed; the edge was
     // chosen when its frame last changed.
     if (const auto pinned = pinnedToolbarOrigin(drawingState_->isAttachedToWindow, *attachManager_, frame.size)) {
+        setToolbarMovedToTopRow(false);
         window->setFrame(platform::Rect(*pinned, frame.size));
         window->orderFront();
         if (services_.activate) services_.activate();
         return;
     }
-    const platform::Point origin = dockedToolbarOrigin(drawingState_->toolbarDockPosition, screen->visibleFrame,
-                                                       screen->frame, frame.size);
+    const ToolbarDockPosition position = drawingState_->toolbarDockPosition;
+    // Its panels and chips open towards the row it stands in.
+    setToolbarMovedToTopRow(dockedToolbarMovesToTopRow(position, screen->visibleFrame, screen->frame));
+    const platform::Point origin = dockedToolbarOrigin(position, screen->visibleFrame, screen->frame, frame.size);
     window->setFrame(platform::Rect(origin, frame.size));
     window->orderFront();
     if (services_.activate) services_.activate();
+}
+
+void AppDelegate::setToolbarMovedToTopRow(bool moved) {
+    // Assigned on a change only: the toolbar follows every assignment.
+    if (drawingState_->isToolbarMovedToTopRow != moved) drawingState_->isToolbarMovedToTopRow = moved;
 }
 
 void AppDelegate::rebuildToolbar() {
@@ -425,6 +433,8 @@ void AppDelegate::positionToolbarForAttachedWindow(const Rect& windowFrame) {
         if (!fits(edge) && fits(opposite(edge))) edge = opposite(edge);
     }
     attachManager_->attachEdge = edge;
+    // Beside the window it stands in no row of the screen.
+    setToolbarMovedToTopRow(false);
     const Size current = toolbar->frame().size;
     toolbar->setFrame(Rect(WindowAttachManager::toolbarOrigin(windowFrame, edge, current), current));
     updateCanvasConstraint(windowFrame);

@@ -15,6 +15,11 @@ class WindowAttachManager;
 // counts as free.
 bool isScreenBottomTaken(const platform::Rect& visibleFrame, const platform::Rect& screenFrame);
 
+// Whether a toolbar docked at `position` goes to the top row: one of the
+// three horizontal bottom positions, while the bottom is taken.
+bool dockedToolbarMovesToTopRow(ToolbarDockPosition position, const platform::Rect& visibleFrame,
+                                const platform::Rect& screenFrame);
+
 // 8 points in from the visible frame; the three horizontal bottom positions
 // go to the top row while the bottom is taken.
 platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& visibleFrame,

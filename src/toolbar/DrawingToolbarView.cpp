@@ -21,6 +21,7 @@
 #include "toolbar/WidthSlider.h"
 #include "ui/NotificationNames.h"
 #include "ui/Theme.h"
+#include "ui/TooltipChipModifier.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -205,6 +206,7 @@ void DrawingToolbarView::follow() {
     watch(s.toolbarShapeOrder);
     watch(s.showTooltips);
     watch(s.toolbarDockPosition);
+    watch(s.isToolbarMovedToTopRow);
     watch(colorPickerIsOpen);
     watch(penSubmenuIsOpen);
     watch(fontPickerIsOpen);
@@ -226,7 +228,7 @@ void DrawingToolbarView::follow() {
 void DrawingToolbarView::applyDockPosition() {
     const ToolbarDockPosition position = state_ ? state_->toolbarDockPosition.get() : ToolbarDockPosition::topCenterH;
     const bool vertical = isVertical(position);
-    direction_ = panelOpenDirection(position);
+    direction_ = state_ ? toolbarPanelDirection(*state_) : panelOpenDirection(position);
     if (layoutApplied_ && vertical == vertical_) return;
     layoutApplied_ = true;
     vertical_ = vertical;
@@ -338,7 +340,7 @@ std::function<void(bool)> DrawingToolbarView::openFlagSetter(platform::Published
 
 template <typename Controller, typename Make>
 void DrawingToolbarView::togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen,
-                                     Make make) {
+                                     QWidget* control, Make make) {
     if (isOpen) {
         // The flag is cleared by the close routine, on a later turn.
         if (controller) controller->closePanel();
@@ -352,11 +354,12 @@ void DrawingToolbarView::togglePanel(std::unique_ptr<Controller>& controller, pl
     opened->showWindow();
     controller = std::move(opened);
     isOpen = true;
+    if (TooltipChipModifier* chip = TooltipChipModifier::of(control)) chip->withdraw();
 }
 
 void DrawingToolbarView::openPenSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openPenSubmenu");
-    togglePanel(penSubmenuWC_, penSubmenuIsOpen, [this]() -> std::unique_ptr<PenSubmenuWindowController> {
+    togglePanel(penSubmenuWC_, penSubmenuIsOpen, penSlot_, [this]() -> std::unique_ptr<PenSubmenuWindowController> {
         if (!state_) return nullptr;
         return std::make_unique<PenSubmenuWindowController>(state_, penRef, openFlagSetter(penSubmenuIsOpen));
     });
@@ -364,7 +367,8 @@ void DrawingToolbarView::openPenSubmenu() {
 
 void DrawingToolbarView::openShapeSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openShapeSubmenu");
-    togglePanel(shapeSubmenuWC_, shapeSubmenuIsOpen, [this]() -> std::unique_ptr<ShapeSubmenuWindowController> {
+    using Controller = ShapeSubmenuWindowController;
+    togglePanel(shapeSubmenuWC_, shapeSubmenuIsOpen, shapeSlot_, [this]() -> std::unique_ptr<Controller> {
         if (!state_) return nullptr;
         return std::make_unique<ShapeSubmenuWindowController>(state_, shapeRef, openFlagSetter(shapeSubmenuIsOpen));
     });
@@ -372,7 +376,7 @@ void DrawingToolbarView::openShapeSubmenu() {
 
 void DrawingToolbarView::openFontPicker() {
     platform::assertMainThread("DrawingToolbarView::openFontPicker");
-    togglePanel(fontPickerWC_, fontPickerIsOpen, [this]() -> std::unique_ptr<FontPickerWindowController> {
+    togglePanel(fontPickerWC_, fontPickerIsOpen, textSlot_, [this]() -> std::unique_ptr<FontPickerWindowController> {
         if (!state_) return nullptr;
         return std::make_unique<FontPickerWindowController>(state_, fontRef, openFlagSetter(fontPickerIsOpen));
     });
@@ -380,19 +384,20 @@ void DrawingToolbarView::openFontPicker() {
 
 void DrawingToolbarView::openGIMPBrushPanel() {
     platform::assertMainThread("DrawingToolbarView::openGIMPBrushPanel");
-    togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, [this]() -> std::unique_ptr<GIMPBrushPanelWindowController> {
+    using Controller = GIMPBrushPanelWindowController;
+    togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, gimpSlot_, [this]() -> std::unique_ptr<Controller> {
         if (!state_) return nullptr;
-        return std::make_unique<GIMPBrushPanelWindowController>(state_, gimpBrushRef,
-                                                                openFlagSetter(gimpBrushPanelIsOpen));
+        return std::make_unique<Controller>(state_, gimpBrushRef, openFlagSetter(gimpBrushPanelIsOpen));
     });
 }
 
 void DrawingToolbarView::toggleColorPicker() {
     platform::assertMainThread("DrawingToolbarView::toggleColorPicker");
-    togglePanel(colorPickerWC_, colorPickerIsOpen, [this]() -> std::unique_ptr<ColorPickerWindowController> {
+    using Controller = ColorPickerWindowController;
+    togglePanel(colorPickerWC_, colorPickerIsOpen, swatch_, [this]() -> std::unique_ptr<Controller> {
         if (!state_) return nullptr;
-        return std::make_unique<ColorPickerWindowController>(state_, swatchRef, openFlagSetter(colorPickerIsOpen),
-                                                             panelOpenDirection(state_->toolbarDockPosition));
+        return std::make_unique<Controller>(state_, swatchRef, openFlagSetter(colorPickerIsOpen),
+                                            toolbarPanelDirection(*state_));
     });
 }
 

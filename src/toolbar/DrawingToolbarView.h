@@ -139,8 +139,10 @@ private:
     SymbolButton* makeActionButton(const QString& symbol, std::function<void()> action);
     void applyDockPosition();
     void follow();
+    // `control`: the control the panel opens from, whose chip would cover it.
     template <typename Controller, typename Make>
-    void togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen, Make make);
+    void togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen, QWidget* control,
+                     Make make);
     // Sets `isOpen` while this view exists.
     std::function<void(bool)> openFlagSetter(platform::Published<bool>& isOpen);
 

@@ -51,6 +51,8 @@ void TooltipChipModifier::update(const QString& text, std::optional<bool> showTo
     if (settingChanged && control_ && control_->isVisible()) applySetting();
 }
 
+void TooltipChipModifier::withdraw() { manager().withdraw(anchor_.get()); }
+
 void TooltipChipModifier::applySetting() {
     if (text_.isEmpty() || !showTooltips_) return;
     manager().applyShowTooltips(*showTooltips_);

@@ -37,6 +37,11 @@ public:
     // around it applied.
     void update(const QString& text, std::optional<bool> showTooltips, TooltipPlacement placement);
 
+    // The control opened a panel: its chip goes at once. The pointer still
+    // rests on the control, and the chip comes back only after it leaves
+    // and enters again.
+    void withdraw();
+
     const QString& text() const { return text_; }
     bool showTooltips() const { return showTooltips_.value_or(true); }
     bool carriesSetting() const { return showTooltips_.has_value(); }

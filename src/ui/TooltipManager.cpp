@@ -86,6 +86,21 @@ void TooltipManager::hide(const AnchorRef* anchor) {
     phase_ = Phase::pending;
 }
 
+void TooltipManager::withdraw(const AnchorRef* anchor) {
+    platform::assertMainThread("TooltipManager::withdraw");
+    if (!currentID_ || currentID_ != anchor) return;
+    cancelTimers();
+    currentID_ = nullptr;
+    phase_ = Phase::pending;
+    // A fade in progress and its completion end here too.
+    ++token_;
+    fadeTimer_.reset();
+    if (panel_) {
+        panel_->setAlphaValue(0);
+        panel_->orderOut();
+    }
+}
+
 void TooltipManager::present() {
     platform::assertMainThread("TooltipManager::present");
     if (!pendingAnchor_) return;

@@ -6,7 +6,14 @@
 
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
+#include "colorpicker/ColorPickerWindowController.h"
+#include "toolbar/DrawingToolbarView.h"
+#include "toolbar/FontPickerWindowController.h"
+#include "toolbar/SubmenuWindowController.h"
+#include "toolbar/ToolButton.h"
+#include "toolbar/ToolSlotView.h"
 #include "toolbar/ToolbarWindowController.h"
+#include "ui/TooltipChipModifier.h"
 
 #include <gtest/gtest.h>
 
@@ -113,4 +120,46 @@ TEST(RebuildToolbar, ADockPositionChangeKeepsTheToolbarShownOrHidden) {
     const Rect frame = d.toolbar()->frame();
     EXPECT_EQ(frame.origin, platform::Point(1440 - frame.width() - 8, 8));
     EXPECT_LT(frame.height(), frame.width());
+}
+
+TEST(ShowToolbar, ABottomToolbarMovedToTheTopRowOpensItsPanelsAndChipsBelowIt) {
+    Delegate d;
+    d.setScreen(Rect(0, 0, 1440, 900), Rect(0, 70, 1440, 805));
+    d.state().toolbarDockPosition = P::bottomCenterH;
+    drainEvents();
+    d.delegate->toggleToolbar();
+    drainEvents();
+    const Rect bar = d.toolbar()->frame();
+    ASSERT_EQ(bar.maxY(), 875 - 8) << "in the top row";
+    DrawingToolbarView* view = d.delegate->toolbarController()->toolbarView();
+    EXPECT_EQ(view->direction(), PanelOpenDirection::below);
+    EXPECT_EQ(view->penSlot()->chip()->placement(), TooltipPlacement::toolbar(PanelOpenDirection::below));
+    EXPECT_EQ(view->toolButtons().front()->chip()->placement(), TooltipPlacement::toolbar(PanelOpenDirection::below));
+
+    view->openPenSubmenu();
+    ASSERT_TRUE(view->penSubmenuWC());
+    EXPECT_EQ(view->penSubmenuWC()->window()->frame().maxY(), bar.minY()) << "hanging under the toolbar";
+    view->openPenSubmenu();
+    view->toggleColorPicker();
+    ASSERT_TRUE(view->colorPickerWC());
+    EXPECT_EQ(view->colorPickerWC()->window()->frame().maxY(), bar.minY());
+    view->toggleColorPicker();
+    view->openFontPicker();
+    ASSERT_TRUE(view->fontPickerWC());
+    EXPECT_EQ(view->fontPickerWC()->window()->frame().maxY(), bar.minY());
+    view->openFontPicker();
+    drainEvents();
+
+    // With the bottom free again the toolbar goes back down and its panels
+    // stand on it.
+    d.setScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
+    d.delegate->showToolbar(std::nullopt);
+    drainEvents();
+    EXPECT_FALSE(d.state().isToolbarMovedToTopRow);
+    EXPECT_EQ(view->direction(), PanelOpenDirection::above);
+    view->openShapeSubmenu();
+    ASSERT_TRUE(view->shapeSubmenuWC());
+    EXPECT_EQ(view->shapeSubmenuWC()->window()->frame().minY(), d.toolbar()->frame().maxY());
+    view->openShapeSubmenu();
+    drainEvents();
 }

@@ -156,6 +156,13 @@ start_overink() {
   new_home "${1:-}"
   launch_overink
 }
+# start_overink_at DOCK [dark]: the same, its toolbar docked at DOCK.
+start_overink_at() {
+  new_home "${2:-}"
+  mkdir -p "$home/.config/overink"
+  printf '{ "overink.toolbarDockPosition": { "string": "%s" } }\n' "$1" >"$home/.config/overink/defaults.json"
+  launch_overink
+}
 # The qt6ct palette plugin is installed (the dark shots need it).
 has_qt6ct() {
   [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] ||
@@ -236,6 +243,22 @@ show_toolbar() {
   set -- $geometry
   TX=$1 TY=$2 TW=$3 TH=$4
 }
+
+# chip_geometry PID TEXT: the tooltip chip of ours titled with TEXT, as X Y
+# W H; no_chip PID TEXT: there is none.
+chip_geometry() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+      "$2"|"$2 "*)
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        echo "$X $Y $WIDTH $HEIGHT"
+        return 0 ;;
+    esac
+  done
+  return 1
+}
+no_chip() { ! chip_geometry "$1" "$2" >/dev/null; }
 
 # settings_panel PID: the settings panel, our shown window 210 wide, as
 # "ID X Y W H".
