@@ -97,5 +97,5 @@ void GIMPBrushPanelWindowController::repositionToContent() {
     const double fitting = root->hasHeightForWidth() ? root->heightForWidth(width) : root->sizeHint().height();
     const double height = std::max(1.0, fitting);
     if (std::abs(height - frame.height()) <= 1) return;
-    window()->setFrame(ui::resizedPanelFrame(frame, height, direction_));
+    window()->setFrame(keptOnDisplay(ui::resizedPanelFrame(frame, height, direction_)));
 }
