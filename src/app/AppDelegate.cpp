@@ -317,6 +317,10 @@ void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
     platform::Window* window = toolbarController_ ? toolbarController_->window() : nullptr;
     if (!window) return;
     drawingState_->isToolbarVisible = true;
+    const ToolbarDockPosition position = drawingState_->toolbarDockPosition;
+    // Every control stays on the screen: a toolbar longer than the visible
+    // frame allows breaks into lines.
+    toolbarController_->fitToLength(dockedToolbarMaxLength(position, screen->visibleFrame));
     const platform::Rect frame = window->frame();
     // Beside the pinned window while it is still listed; the edge was
     // chosen when its frame last changed.
@@ -327,7 +331,6 @@ void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
         if (services_.activate) services_.activate();
         return;
     }
-    const ToolbarDockPosition position = drawingState_->toolbarDockPosition;
     // Its panels and chips open towards the row it stands in.
     setToolbarMovedToTopRow(dockedToolbarMovesToTopRow(position, screen->visibleFrame, screen->frame));
     const platform::Point origin = dockedToolbarOrigin(position, screen->visibleFrame, screen->frame, frame.size);

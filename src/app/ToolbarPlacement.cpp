@@ -42,6 +42,10 @@ platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform
     return {centre, top};
 }
 
+double dockedToolbarMaxLength(ToolbarDockPosition position, const platform::Rect& visibleFrame) {
+    return (isVertical(position) ? visibleFrame.height() : visibleFrame.width()) - 2 * kMargin;
+}
+
 std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, const WindowAttachManager& manager,
                                                    platform::Size toolbarSize) {
     if (!isAttachedToWindow || manager.targetWindowID == 0) return std::nullopt;

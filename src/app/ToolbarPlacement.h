@@ -25,6 +25,10 @@ bool dockedToolbarMovesToTopRow(ToolbarDockPosition position, const platform::Re
 platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& visibleFrame,
                                     const platform::Rect& screenFrame, platform::Size toolbarSize);
 
+// The longest a toolbar docked at `position` may be along its stacking axis
+// to stay 8 points inside the visible frame at both ends.
+double dockedToolbarMaxLength(ToolbarDockPosition position, const platform::Rect& visibleFrame);
+
 // Beside the pinned window, at the manager's current edge (not tested again
 // here), while a window is pinned and still listed; none: the dock position
 // applies.

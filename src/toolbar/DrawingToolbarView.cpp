@@ -89,7 +89,7 @@ void DrawingToolbarView::build() {
         switch (item.kind) {
         case ToolbarItemKind::canvasVisibility:
             canvas_ = new CanvasVisibilityControl(state_, this);
-            layout_->addWidget(canvas_);
+            addItem(canvas_);
             break;
         case ToolbarItemKind::lock:
             lock_ = makeActionButton({}, [this] {
@@ -105,13 +105,13 @@ void DrawingToolbarView::build() {
             break;
         case ToolbarItemKind::divider:
             dividers_.push_back(new GroupDivider(this));
-            layout_->addWidget(dividers_.back());
+            addItem(dividers_.back());
             break;
-        case ToolbarItemKind::toolSlot: layout_->addWidget(makeToolSlot(item.tool)); break;
+        case ToolbarItemKind::toolSlot: addItem(makeToolSlot(item.tool)); break;
         case ToolbarItemKind::colorSwatch:
             swatch_ = new ColorSwatchView(swatchRef, this);
             bindings_.add(swatch_->tapped.connect([this] { toggleColorPicker(); }));
-            layout_->addWidget(swatch_);
+            addItem(swatch_);
             break;
         case ToolbarItemKind::widthControl:
             widthIcon_ = new WidthIcon(this);
@@ -120,9 +120,9 @@ void DrawingToolbarView::build() {
             bindings_.add(slider_->valueChanged.connect([this](double v) {
                 if (state_) state_->lineWidth = v;
             }));
-            layout_->addWidget(widthIcon_);
-            layout_->addWidget(slider_);
-            layout_->addWidget(value_);
+            addItem(widthIcon_);
+            addItem(slider_);
+            addItem(value_);
             break;
         case ToolbarItemKind::redo:
             redo_ = makeActionButton(QStringLiteral("arrow.uturn.forward"),
@@ -150,7 +150,7 @@ SymbolButton* DrawingToolbarView::makeActionButton(const QString& symbol, std::f
         platform::assertMainThread("toolbar button");
         action();
     });
-    layout_->addWidget(button);
+    addItem(button);
     return button;
 }
 
@@ -225,6 +225,8 @@ void DrawingToolbarView::follow() {
         platform::Delivery::MainQueue, platform::Initial::Skip));
 }
 
+void DrawingToolbarView::addItem(QWidget* item) { items_.push_back(item); }
+
 void DrawingToolbarView::applyDockPosition() {
     const ToolbarDockPosition position = state_ ? state_->toolbarDockPosition.get() : ToolbarDockPosition::topCenterH;
     const bool vertical = isVertical(position);
@@ -232,15 +234,56 @@ void DrawingToolbarView::applyDockPosition() {
     if (layoutApplied_ && vertical == vertical_) return;
     layoutApplied_ = true;
     vertical_ = vertical;
-    layout_->setDirection(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     const QMarginsF padding = toolbarPadding(position);
     layout_->setContentsMargins(int(padding.left()), int(padding.top()), int(padding.right()), int(padding.bottom()));
-    // Centred across the stacking axis.
-    const Qt::Alignment across = vertical ? Qt::AlignHCenter : Qt::AlignVCenter;
-    for (int i = 0; i < layout_->count(); ++i) layout_->itemAt(i)->setAlignment(across);
     for (GroupDivider* d : dividers_) d->setVerticalToolbar(vertical);
     slider_->setVertical(vertical);
-    layout_->invalidate();
+    arrangeLines();
+}
+
+void DrawingToolbarView::setMaxLength(std::optional<double> length) {
+    platform::assertMainThread("DrawingToolbarView::setMaxLength");
+    if (length == maxLength_) return;
+    maxLength_ = length;
+    if (layoutApplied_)
+        arrangeLines();
+    else
+        applyDockPosition();
+}
+
+void DrawingToolbarView::arrangeLines() {
+    // The lines stand side by side across the stacking axis.
+    layout_->setDirection(vertical_ ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    while (QLayoutItem* line = layout_->takeAt(0)) delete line;
+
+    std::vector<ToolbarLineItem> lengths;
+    for (QWidget* item : items_) {
+        const QSize hint = item->sizeHint();
+        lengths.push_back({double(vertical_ ? hint.height() : hint.width()), dynamic_cast<GroupDivider*>(item) != nullptr});
+    }
+    const QMargins padding = layout_->contentsMargins();
+    const double along = vertical_ ? padding.top() + padding.bottom() : padding.left() + padding.right();
+    lineStarts_ = maxLength_ ? toolbarLineStarts(lengths, M::itemSpacing, *maxLength_ - along) : std::vector<std::size_t>{0};
+
+    const Qt::Alignment across = vertical_ ? Qt::AlignHCenter : Qt::AlignVCenter;
+    QBoxLayout* line = nullptr;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (std::find(lineStarts_.begin(), lineStarts_.end(), i) != lineStarts_.end()) {
+            // Shorter lines keep to the start, lined up with the first.
+            if (line) line->addStretch(1);
+            line = new QBoxLayout(vertical_ ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+            line->setSpacing(int(M::itemSpacing));
+            line->setContentsMargins(0, 0, 0, 0);
+            layout_->addLayout(line);
+        }
+        line->addWidget(items_[i], 0, across);
+        // A divider where a line breaks is left out: the break parts the
+        // groups.
+        items_[i]->setVisible(isShownInLines(lengths, lineStarts_, i));
+    }
+    if (line && lineStarts_.size() > 1) line->addStretch(1);
+    // The new size holds at once: the window is fitted to it next.
+    layout_->activate();
     adjustSize();
 }
 
@@ -297,13 +340,6 @@ void DrawingToolbarView::refresh() {
     capture_->chip()->update(s.isAttachedToWindow ? QStringLiteral("Capture window + drawing (3s)")
                                                   : QStringLiteral("Capture screen + drawing (3s)"),
                              tips, placement);
-}
-
-std::vector<QWidget*> DrawingToolbarView::itemWidgets() const {
-    std::vector<QWidget*> list;
-    for (int i = 0; i < layout_->count(); ++i)
-        if (QWidget* w = layout_->itemAt(i)->widget()) list.push_back(w);
-    return list;
 }
 
 // ---- Actions ----

@@ -163,3 +163,46 @@ TEST(ShowToolbar, ABottomToolbarMovedToTheTopRowOpensItsPanelsAndChipsBelowIt) {
     view->openShapeSubmenu();
     drainEvents();
 }
+
+TEST(ShowToolbar, AToolbarLongerThanTheScreenBreaksIntoLinesThatKeepEveryControlOnIt) {
+    Delegate d;
+    // 1024×600 with a 24-point panel along the top.
+    d.setScreen(Rect(0, 0, 1024, 600), Rect(0, 0, 1024, 576));
+    d.state().toolbarDockPosition = P::middleLeftV;
+    drainEvents();
+    d.delegate->toggleToolbar();
+    drainEvents();
+    const Rect visible(0, 0, 1024, 576);
+    const Rect bar = d.toolbar()->frame();
+    EXPECT_TRUE(visible.insetBy(8, 8).contains(bar)) << "the toolbar stays 8 points inside the visible frame";
+    EXPECT_EQ(bar.origin.x, 8);
+    EXPECT_NEAR(bar.origin.y, 288 - bar.height() / 2, 0.5) << "whole pixels";
+    DrawingToolbarView* view = d.delegate->toolbarController()->toolbarView();
+    EXPECT_EQ(view->lineStarts().size(), 2u);
+    EXPECT_EQ(QSize(int(bar.width()), int(bar.height())), view->size()) << "the window is the toolbar";
+    int dividers = 0;
+    for (QWidget* item : view->itemWidgets()) {
+        if (dynamic_cast<GroupDivider*>(item)) {
+            dividers += item->isVisibleTo(view);
+            continue;
+        }
+        EXPECT_TRUE(item->isVisibleTo(view));
+        EXPECT_TRUE(view->rect().contains(item->geometry())) << item->accessibleName().toStdString();
+    }
+    EXPECT_EQ(dividers, 4) << "the divider where the columns part is left out";
+    const QRect capture = view->captureButton()->geometry();
+    EXPECT_GE(capture.left(), view->width() / 2) << "the last control heads the second column's end";
+
+    // A narrow screen breaks a horizontal toolbar into rows; a wide one
+    // gives the single row back.
+    d.state().toolbarDockPosition = P::topCenterH;
+    drainEvents();
+    d.setScreen(Rect(0, 0, 480, 800), Rect(0, 0, 480, 800));
+    d.delegate->showToolbar(std::nullopt);
+    EXPECT_TRUE(Rect(0, 0, 480, 800).contains(d.toolbar()->frame()));
+    EXPECT_GT(d.delegate->toolbarController()->toolbarView()->lineStarts().size(), 1u);
+    d.setScreen(Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1080));
+    d.delegate->showToolbar(std::nullopt);
+    EXPECT_EQ(d.delegate->toolbarController()->toolbarView()->lineStarts().size(), 1u);
+    EXPECT_EQ(d.toolbar()->frame().height(), 36);
+}
