@@ -71,6 +71,8 @@ private:
     // A leave is handled on the next turn, so that the pointer arriving on
     // another control in the same move first hands the chip over.
     bool leavePending_ = false;
+    // The control opened a panel; set until the pointer leaves it.
+    bool withdrawn_ = false;
 };
 
 // The modifier for a control whose anchor another part of the toolbar keeps

@@ -13,6 +13,18 @@ wait_until() {
   done
 }
 
+# holds_for SECONDS COMMAND [ARGS...]: runs COMMAND every 50 ms for SECONDS;
+# status 1 as soon as it fails once. For what must stay so, not just become
+# so.
+holds_for() {
+  local deadline=$(( $(date +%s%N) + ${1%.*} * 1000000000 ))
+  shift
+  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+    "$@" || return 1
+    sleep 0.05
+  done
+}
+
 # wait_steady SECONDS POLLS COMMAND [ARGS...]: runs COMMAND every 100 ms until
 # it prints the same non-empty output POLLS times in a row, then prints that
 # output; status 1 at the deadline. For state another program settles in

@@ -45,6 +45,8 @@ shot 1-chip
 xdotool click 1
 menu=$(wait_steady 5 2 submenu $pid) || fail "the chevron opened no submenu"
 wait_until 1 no_chip $pid Pen || { shot 2-chip-stays; fail "the chip stays over the submenu it opened"; }
+# The pointer still rests on the control: the chip stays away.
+holds_for 1 no_chip $pid Pen || { shot 2-chip-back; fail "the chip came back over the submenu"; }
 set -- $menu
 [ "$2" -eq $((TY + TH)) ] || { shot 2-submenu; fail "the submenu's top is at y $2, not on the toolbar's bottom $((TY + TH))"; }
 shot 2-submenu
@@ -61,6 +63,7 @@ settled_chip $pid Color
 xdotool click 1
 panel=$(wait_steady 5 2 picker $pid) || fail "the swatch opened no colour picker"
 wait_until 1 no_chip $pid Color || { shot 3-chip-stays; fail "the swatch's chip stays over the colour picker"; }
+holds_for 1 no_chip $pid Color || { shot 3-chip-back; fail "the swatch's chip came back over the colour picker"; }
 set -- $panel
 [ "$2" -eq $((TY + TH)) ] || { shot 3-picker; fail "the colour picker's top is at y $2, not on the toolbar's bottom"; }
 shot 3-picker
@@ -74,6 +77,7 @@ xdotool mousedown 1
 panel=$(wait_steady 5 2 font_picker $pid) || { xdotool mouseup 1; fail "holding the text tool opened no font picker"; }
 xdotool mouseup 1
 wait_until 1 no_chip $pid "Text (hold for font)" || { shot 4-chip-stays; fail "the text tool's chip stays over the font picker"; }
+holds_for 1 no_chip $pid "Text (hold for font)" || { shot 4-chip-back; fail "the text tool's chip came back over the font picker"; }
 set -- $panel
 [ "$2" -eq $((TY + TH)) ] || { shot 4-font-picker; fail "the font picker's top is at y $2, not on the toolbar's bottom"; }
 shot 4-font-picker
