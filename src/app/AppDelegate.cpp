@@ -131,7 +131,9 @@ void AppDelegate::setupApplication() {
         });
     }
 
-    // 6. The parametric brushes that ship with the program.
+    // 6. The parametric brushes that ship with the program, once the store
+    // is tidied: only now is no other copy of the program importing into it.
+    drawingState_->removeUnrecordedBrushFiles();
     drawingState_->installBundledGIMPBrushes();
 
     // 7. The status item.

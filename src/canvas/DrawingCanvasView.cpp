@@ -37,6 +37,8 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
       clock_(CanvasClock::system()),
       strokes_(displayID),
       pacer_([this] {
+          // Moves held for this frame go in first.
+          intake_.takeHeld();
           if (liveState()) strokes_.syncLiveStroke(*state_, *this);
       }),
       lineEdit_(EditSlot::line, toMember(&DrawingCanvasView::lineEditUpdated),
@@ -243,9 +245,7 @@ void DrawingCanvasView::showEvent(QShowEvent* event) {
 }
 
 void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
-    if (gestureStart_ && (event->buttons() & Qt::LeftButton)) {
-        handleDragChanged(
-            CanvasDragValue{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0});
+    if (intake_.move(*event)) {
         event->accept();
         return;
     }
@@ -254,24 +254,13 @@ void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void DrawingCanvasView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    gestureStart_ = event->position();
-    handleDragChanged(CanvasDragValue{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0});
-    event->accept();
+    if (intake_.press(*event)) event->accept();
+    else event->ignore();
 }
 
 void DrawingCanvasView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !gestureStart_) {
-        event->ignore();
-        return;
-    }
-    const CanvasDragValue value{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0};
-    gestureStart_.reset();
-    handleDragEnded(value);
-    event->accept();
+    if (intake_.release(*event)) event->accept();
+    else event->ignore();
 }
 
 void DrawingCanvasView::leaveEvent(QEvent* event) {

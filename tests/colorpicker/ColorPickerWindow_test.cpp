@@ -229,7 +229,7 @@ TEST(ColorPickerWindow, EscClosesItAndGoesNoFurtherAndTheOwnerHearsLater) {
     EXPECT_EQ(p.reported, std::vector<bool>{false});
 }
 
-// R31: once the picker is gone from the screen its click monitor lets every
+// Once the picker is gone from the screen its click monitor lets every
 // click through, also when it closed within the 0.2 s hold.
 TEST(ColorPickerWindow, ClicksElsewhereCloseItAndAClosedPickerKeepsNoClick) {
     Toolbar across;
@@ -305,7 +305,7 @@ TEST(ColorPickerWindow, EditsReachTheDrawingStateAtOnceAndAReopeningStartsFromTh
     EXPECT_EQ(p.t->selectedColor.get(), cyan) << "read back, written back the same";
 }
 
-// R19 through the picker: the harmony name field takes the keyboard on its
+// Through the picker: the harmony name field takes the keyboard on its
 // request, keeps Esc and Delete, and gives the keyboard back.
 TEST(ColorPickerWindow, TheNameFieldTakesTheKeyboardAndTheFirstEscIsItsOwn) {
     Toolbar across;
