@@ -382,6 +382,8 @@ void CanvasGesture::endEditMove(DrawingState& s) {
 void CanvasGesture::placeTextBox(QPointF p, DrawingState& s) {
     const double fs = s.textFontSize.get() > 0 ? s.textFontSize.get() : fontSize(QString(), kDefaultTextBoxHeight);
     const double w = textBoxSize(QStringLiteral("M"), s.textFontName.get(), fs);
+    // It follows its text within its display's visible part.
+    canvas_.textBox().setBounds(canvas_.visibleCanvasArea());
     canvas_.textBox().open(QRectF(p.x() - w / 2, p.y() - kTextBoxLift, w, kTextBoxHeight), QString(), 0);
     s.isTextEditing = true;
 }

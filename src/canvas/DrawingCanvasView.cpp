@@ -6,6 +6,7 @@
 
 #include "canvas/CanvasPassGroup.h"
 #include "canvas/LoadingBrushBadge.h"
+#include "canvas/overlays/TextBoxGeometry.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
 #include "platform/Dispatch.h"
@@ -314,7 +315,9 @@ bool DrawingCanvasView::commitPendingText() {
         stroke.endPoint = QPointF(textBox_.frame().right(), textBox_.frame().bottom());
         stroke.text = trimmed;
         stroke.fontName = s->textFontName.get();
-        stroke.explicitFontSize = s->textFontSize.get();
+        // A box that stopped at the display's width holds its text fitted.
+        stroke.explicitFontSize = boxExplicitFontSize(s->textFontSize.get(), textBox_.isTextFitted(), trimmed,
+                                                      textBox_.frame(), stroke.fontName);
         stroke.rotationDegrees = textBox_.pendingRotation();
         stroke.gimpSpacing = 25;
         stroke.gimpCellSelection = GIMPCellSelection::sequential;
@@ -322,6 +325,18 @@ bool DrawingCanvasView::commitPendingText() {
     }
     resetTextBox();
     return !trimmed.isEmpty();
+}
+
+QRectF DrawingCanvasView::visibleCanvasArea() const {
+    const QRectF canvas(rect());
+    const DrawingState* s = liveState();
+    if (!s) return canvas;
+    for (const platform::Screen& screen : s->screenProvider().screens()) {
+        if (screen.displayID != displayID_) continue;
+        const QRectF global = platform::toGlobal(screen.visibleFrame, s->screenProvider().primaryRootRect());
+        return QRectF(mapFromGlobal(global.topLeft()), global.size()).intersected(canvas);
+    }
+    return canvas;
 }
 
 void DrawingCanvasView::resetTextBox() {

@@ -89,6 +89,10 @@ public:
     void resetTextBox();
     // Opens a text stroke the caller has taken out of the strokes.
     void beginTextEdit(const DrawingStroke& stroke);
+    // The part of the canvas on its display's visible frame (the screen less
+    // the desktop's panels), canvas coordinates: where a new text box may
+    // reach. The whole canvas when the display is not found.
+    QRectF visibleCanvasArea() const;
 
     // ---- Edits ----
     // Opens the placed stroke at `index` of DrawingState::strokes in the

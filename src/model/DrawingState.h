@@ -106,6 +106,10 @@ public:
     // The toolbar's lock: every click passes through the overlays.
     platform::Published<bool> captureAll{false, this};
     platform::Published<bool> isToolbarVisible{false, this};
+    // A bottom-row horizontal toolbar stands in the top row because the
+    // bottom of its screen is taken: its panels and chips open below it, as
+    // for the top row. Set by every placement of the toolbar.
+    platform::Published<bool> isToolbarMovedToTopRow{false, this};
 
     // ---- Editing flags ----
     // A text box is open; turning false commits its text.
