@@ -235,7 +235,6 @@ void WindowActivation::activate(QWindow* window, Cause cause) {
 }
 
 void WindowActivation::handOver(QWindow* window) {
-    ++gRequests;
     if (!window) return;
     if (!x11::available()) {
         window->requestActivate();
