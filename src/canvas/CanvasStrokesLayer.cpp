@@ -68,7 +68,8 @@ std::vector<QImage> CanvasStrokesLayer::stampsFor(DrawingState& state, const Dra
 
 void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
     const platform::DisplayID first = state.firstScreenDisplayID();
-    if (first != firstScreen_) {
+    const bool firstChanged = first != firstScreen_;
+    if (firstChanged) {
         firstScreen_ = first;
         strokesDirty_ = true;
     }
@@ -80,14 +81,38 @@ void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
 
     if (strokesDirty_) {
         strokesDirty_ = false;
+        const std::size_t unchanged = stampsChanged || firstChanged ? 0 : unchangedSinceSync(state, first);
         std::vector<const DrawingStroke*> mine;
+        mine.reserve(cache_.strokeCount() + 1);
         for (const DrawingStroke& s : state.strokes.get())
             if (s.displayID == displayID_ || (s.displayID == 0 && displayID_ == first)) mine.push_back(&s);
-        canvas.update(cache_.sync(mine, stamps));
+        canvas.update(cache_.sync(mine, stamps, unchanged));
+        syncedRevision_ = state.strokes.revision();
         if (!handedOver_.isEmpty()) canvas.update(std::exchange(handedOver_, QRegion()));
     } else if (stampsChanged) {
         canvas.update(cache_.refreshStamps(stamps));
     }
+}
+
+std::size_t CanvasStrokesLayer::unchangedSinceSync(const DrawingState& state, platform::DisplayID first) const {
+    // A stroke added on top of the drawing, or the top one taken away (the
+    // strokes placed and undone one after the other), leaves every stroke
+    // beneath it as it was; anything else is compared stroke by stroke.
+    if (!syncedRevision_) return 0;
+    const auto changes = state.strokes.changesSince(*syncedRevision_);
+    if (!changes) return 0;
+    std::size_t count = cache_.strokeCount(), unchanged = count;
+    for (const StrokeChange& c : *changes) {
+        if (c.displayID != displayID_ && !(c.displayID == 0 && displayID_ == first)) continue;
+        if (!c.atEnd) return 0;
+        if (c.kind == StrokeChange::Kind::added) {
+            ++count;
+        } else {
+            if (count == 0) return 0;
+            unchanged = std::min(unchanged, --count);
+        }
+    }
+    return unchanged;
 }
 
 const DrawingStroke* CanvasStrokesLayer::liveStrokeOf(const DrawingState& state) const {

@@ -14,6 +14,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class DrawingState;
@@ -52,6 +53,9 @@ private:
     const DrawingStroke* liveStrokeOf(const DrawingState& state) const;
     static std::vector<QImage> stampsFor(DrawingState& state, const DrawingStroke& stroke);
     static std::uint64_t stampCacheSignature(const DrawingState& state);
+    // How many of the cache's bottom strokes the changes since the last sync
+    // left alone; 0 when that is not known.
+    std::size_t unchangedSinceSync(const DrawingState& state, platform::DisplayID first) const;
 
     platform::DisplayID displayID_;
     StrokeCache cache_;
@@ -60,5 +64,7 @@ private:
     bool liveDirty_ = true;
     std::uint64_t stampSignature_ = 0;
     platform::DisplayID firstScreen_ = 0;
+    // The strokes' revision the cache was last brought in line with.
+    std::optional<std::uint64_t> syncedRevision_;
     QRegion handedOver_; // where the live stroke showed before it was placed
 };

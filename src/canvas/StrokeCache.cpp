@@ -280,7 +280,8 @@ void StrokeCache::changedArea(const Entry& old, const Entry& now, std::vector<QR
     }
 }
 
-QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, const StampSource& stamps) {
+QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, const StampSource& stamps,
+                          std::size_t unchanged) {
     if (logicalSize_.isEmpty()) {
         clear();
         return QRegion();
@@ -295,7 +296,8 @@ QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, cons
     }
 
     // The strokes that stayed as they were, in the same place, at the bottom.
-    std::size_t prefix = 0;
+    std::size_t prefix = std::min({unchanged, entries_.size(), strokes.size()});
+    if (prefix > 0 && entries_[prefix - 1].view.stroke.id != strokes[prefix - 1]->id) prefix = 0;
     while (prefix < entries_.size() && prefix < strokes.size()) {
         const DrawingStroke& s = *strokes[prefix];
         const Entry& e = entries_[prefix];

@@ -53,8 +53,11 @@ public:
 
     // Brings the image in line with `strokes`, the canvas's strokes in
     // drawing order. Answers the area whose pixels changed, in logical
-    // pixels.
-    QRegion sync(const std::vector<const DrawingStroke*>& strokes, const StampSource& stamps);
+    // pixels. The caller may vouch that the first `unchanged` strokes are
+    // the ones drawn last, as they were (stamps included): they are not
+    // compared again.
+    QRegion sync(const std::vector<const DrawingStroke*>& strokes, const StampSource& stamps,
+                 std::size_t unchanged = 0);
 
     // Asks again for the stamps of every stroke with a brush (its cells may
     // have loaded since) and redraws the strokes whose stamps changed.
