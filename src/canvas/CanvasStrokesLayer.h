@@ -53,9 +53,17 @@ private:
     const DrawingStroke* liveStrokeOf(const DrawingState& state) const;
     static std::vector<QImage> stampsFor(DrawingState& state, const DrawingStroke& stroke);
     static std::uint64_t stampCacheSignature(const DrawingState& state);
-    // How many of the cache's bottom strokes the changes since the last sync
-    // left alone; 0 when that is not known.
-    std::size_t unchangedSinceSync(const DrawingState& state, platform::DisplayID first) const;
+    // The strokes over the cache's bottom ones that the changes since the
+    // last sync left alone, and how many of those there are; none when
+    // that is not known.
+    struct Above {
+        std::size_t kept = 0;
+        std::vector<const DrawingStroke*> strokes;
+    };
+    std::optional<Above> changedAboveSinceSync(const DrawingState& state, platform::DisplayID first) const;
+    bool isMine(platform::DisplayID stroke, platform::DisplayID first) const {
+        return stroke == displayID_ || (stroke == 0 && displayID_ == first);
+    }
 
     platform::DisplayID displayID_;
     StrokeCache cache_;
