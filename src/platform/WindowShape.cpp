@@ -37,7 +37,7 @@ void Window::applyInputShape() {
     if (id == XCB_NONE) return;
     // Shaped to its pixels, the window itself takes no input: the input-only
     // window over it carries the region.
-    const std::optional<QRegion> own = shaped_ ? std::optional<QRegion>(QRegion()) : mouseRegion_;
+    const std::optional<QRegion> own = shaped_ ? std::optional<QRegion>(QRegion()) : mouseRegion();
     if (!own) {
         // No input shape at all: the window's own (bounding) area, which
         // follows every resize.
@@ -50,9 +50,28 @@ void Window::applyInputShape() {
     updateInputWindow();
 }
 
+void Window::applyInputShapeChange(const QRegion& added, const QRegion& removed) {
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    if (shaped_) {
+        // The input-only window carries the region; hidden, it is shown with
+        // the whole of it.
+        if (inputWindow_ && inputWindow_->isShown())
+            inputWindow_->changeRegion(added, removed);
+        else
+            updateInputWindow();
+        return;
+    }
+    if (!added.isEmpty())
+        shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_INPUT, std::vector<QRect>(added.begin(), added.end()));
+    if (!removed.isEmpty())
+        shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_INPUT, std::vector<QRect>(removed.begin(), removed.end()));
+    x11::flush();
+}
+
 void Window::updateInputWindow() {
     const bool want = shaped_ && xid() != XCB_NONE && isVisible() && !closed_ &&
-                      !(mouseRegion_ && mouseRegion_->isEmpty());
+                      !(mouseRegion() && mouseRegion()->isEmpty());
     if (!want) {
         if (inputWindow_) inputWindow_->setShown(false);
         return;
@@ -61,7 +80,7 @@ void Window::updateInputWindow() {
     const qreal dpr = host_->devicePixelRatioF();
     const QPoint origin = host_->mapToGlobal(QPoint(0, 0));
     inputWindow_->setGeometry(QRect(QPoint(qRound(origin.x() * dpr), qRound(origin.y() * dpr)), host_->size() * dpr));
-    inputWindow_->setRegion(mouseRegion_);
+    inputWindow_->setRegion(mouseRegion());
     inputWindow_->setShown(true);
 }
 
