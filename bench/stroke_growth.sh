@@ -81,8 +81,9 @@ for scene in $scenes; do
   printf '    release: quiet after %s ms; CPU ms program %s  X %s%s\n' "$(field release_ms < "$work/edit" | spread)" \
     "$(field release_cpu_ms0 < "$work/edit" | spread)" "$(field release_cpu_ms1 < "$work/edit" | spread)" \
     "${compositor:+  compositor $(field release_cpu_ms2 < "$work/edit" | spread)}"
-  printf '    undo: pixels after %s ms, quiet after %s ms; CPU ms program %s  X %s%s\n' \
-    "$(field undo_pixels_ms < "$work/edit" | spread)" "$(field undo_ms < "$work/edit" | spread)" \
+  printf '    undo: pixels after %s ms (all of them %s), quiet after %s ms; CPU ms program %s  X %s%s\n' \
+    "$(field undo_pixels_ms < "$work/edit" | spread)" "$(field undo_all_pixels_ms < "$work/edit" | spread)" \
+    "$(field undo_ms < "$work/edit" | spread)" \
     "$(field undo_cpu_ms0 < "$work/edit" | spread)" "$(field undo_cpu_ms1 < "$work/edit" | spread)" \
     "${compositor:+  compositor $(field undo_cpu_ms2 < "$work/edit" | spread)}"
   echo "    stroke pixels painted before the undo: $(field painted < "$work/edit" | tr '\n' ' ')"

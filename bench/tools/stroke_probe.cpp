@@ -11,7 +11,8 @@
 //       and an undo (Ctrl+Z); prints the CPU per move of each pid during
 //       the drag, and for the release and the undo the wall time until
 //       every pid went quiet, each pid's CPU meanwhile, and for the undo the
-//       time from the key to the stroke's pixels gone
+//       time from the key to the stroke's pixels gone (four on the stroke,
+//       and every pixel of the area it covered)
 // Processes are quiet once their CPU time has not grown for kQuiet seconds.
 // Needs a running X server with XTest.
 #include <xcb/xcb.h>
@@ -73,6 +74,24 @@ std::uint8_t keycodeOf(std::uint32_t keysym) {
         if (syms[k * r->keysyms_per_keycode] == keysym) found = static_cast<std::uint8_t>(first + k);
     std::free(r);
     return found;
+}
+
+// The screen's pixels (RGB) of a rectangle of the root.
+std::vector<std::uint32_t> grab(int x, int y, int w, int h) {
+    std::vector<std::uint32_t> out;
+    auto* r = xcb_get_image_reply(
+        conn, xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(x),
+                            static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h),
+                            ~0u),
+        nullptr);
+    if (!r) return out;
+    if (xcb_get_image_data_length(r) >= w * h * 4) {
+        out.resize(std::size_t(w) * std::size_t(h));
+        std::memcpy(out.data(), xcb_get_image_data(r), out.size() * 4);
+        for (auto& v : out) v &= 0xffffff;
+    }
+    std::free(r);
+    return out;
 }
 
 std::uint32_t pixelAt(int x, int y) {
@@ -211,6 +230,11 @@ int edit(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
         probes.push_back({(path[i].x + path[i + 1].x) / 2, (path[i].y + path[i + 1].y) / 2});
     std::vector<std::uint32_t> before;
     for (const Sample& s : probes) before.push_back(pixelAt(s.x, s.y));
+    // And the whole area the stroke covers.
+    int bottom = 0;
+    for (const Sample& s : path) bottom = std::max(bottom, s.y);
+    const int ax = x - 10, ay = y - 10, aw = w + 20, ah = bottom - y + 20;
+    const std::vector<std::uint32_t> area = grab(ax, ay, aw, ah);
 
     moveTo(path[0].x, path[0].y);
     send();
@@ -267,8 +291,17 @@ int edit(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
             break;
         }
     }
+    // Every pixel of the area as it was before the stroke.
+    double whole = -1;
+    while (now() - t0 < 5) {
+        if (grab(ax, ay, aw, ah) == area) {
+            whole = now();
+            break;
+        }
+    }
     quiet = quietSince(pids, t0);
-    std::printf(" undo_pixels_ms=%.1f undo_ms=%.1f", shown < 0 ? -1.0 : (shown - t0) * 1000, (quiet - t0) * 1000);
+    std::printf(" undo_pixels_ms=%.1f undo_all_pixels_ms=%.1f undo_ms=%.1f", shown < 0 ? -1.0 : (shown - t0) * 1000,
+                whole < 0 ? -1.0 : (whole - t0) * 1000, (quiet - t0) * 1000);
     if (std::getenv("STROKE_PROBE_TIMES")) std::printf(" undo_at=%.6f,%.6f", t0, quiet);
     printCpu("undo_cpu_ms", pids, cpu, 1e-6);
     std::printf("\n");

@@ -166,9 +166,10 @@ void DrawingState::undo() {
     // newer, so the stroke the user is looking at gets its dabs back first.
     std::ptrdiff_t index = -1;
     if (const auto lastID = lastPlacedStrokeID.get()) {
+        // From the top, where the last placed stroke usually is.
         const auto& list = strokes.get();
-        const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == *lastID; });
-        if (it != list.end() && displayMatches(it->displayID, target) && !it->erasures.empty()) {
+        const auto it = std::find_if(list.rbegin(), list.rend(), [&](const auto& s) { return s.id == *lastID; });
+        if (it != list.rend() && displayMatches(it->displayID, target) && !it->erasures.empty()) {
             index = newestIndex(undoOps, [&](const DrawingOp& op) {
                 const auto* e = op.asErase();
                 return e && std::any_of(e->records.begin(), e->records.end(),

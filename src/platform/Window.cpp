@@ -3,6 +3,7 @@
 #include "platform/Window.h"
 
 #include "platform/Dispatch.h"
+#include "platform/PaintedMask.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
@@ -125,7 +126,8 @@ private:
     Window* owner_;
 };
 
-Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(this)) {
+Window::Window(const Rect& contentRect)
+    : host_(std::make_unique<WindowHost>(this)), paintedMask_(std::make_unique<PaintedMask>()) {
     assertMainThread("Window");
     registry().push_back(this);
     watchStacking();

@@ -20,6 +20,7 @@ class QTimer;
 
 namespace platform {
 
+class PaintedMask;
 class X11InputWindow;
 
 // Window levels: ordinary windows stand at 0; anything above stays over
@@ -213,6 +214,8 @@ private:
     QRegion pendingDirty_;
     bool shapeUpdateQueued_ = false;
     std::unique_ptr<X11InputWindow> inputWindow_;
+    // What the bounding shape holds while shaped to the painted pixels.
+    std::unique_ptr<PaintedMask> paintedMask_;
     std::vector<Subscription> subscriptions_;
 };
 

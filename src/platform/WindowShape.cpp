@@ -3,7 +3,7 @@
 // while it stays mapped.
 #include "platform/Window.h"
 
-#include "platform/PaintedArea.h"
+#include "platform/PaintedMask.h"
 #include "platform/X11.h"
 #include "platform/X11InputWindow.h"
 
@@ -161,31 +161,29 @@ void Window::updateBoundingShape() {
         shapeInitialised_ = false;
     }
     if (!shapeInitialised_) {
-        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, paintedRects(image, full));
+        std::vector<QRect> painted, cleared;
+        paintedMask_->clear();
+        paintedMask_->update(image, full, painted, cleared);
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, painted);
         shapeInitialised_ = true;
     } else {
-        std::vector<QRect> area;
-        std::vector<QRect> painted;
+        // Only the pixels that turned: the server's work for each change
+        // grows with the whole shape, and most repaints turn few pixels
+        // (the new tail of a stroke) or none at all.
+        std::vector<QRect> painted, cleared;
         for (const QRect& r : dirty) {
             const QRect device = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr)
                                      .toAlignedRect()
                                      .intersected(full);
-            if (device.isEmpty()) continue;
-            area.push_back(device);
-            auto rects = paintedRects(image, device);
-            painted.insert(painted.end(), rects.begin(), rects.end());
+            if (!device.isEmpty()) paintedMask_->update(image, device, painted, cleared);
         }
-        if (area.empty()) return;
         // What is painted joins first, and only what is no longer painted
         // leaves: a pixel that stays painted never drops out of the shape in
         // between. The pointer resting on it would see the window leave and
         // come back, and a control repainting on that would start it again.
-        QRegion cleared;
-        for (const QRect& r : area) cleared += r;
-        for (const QRect& r : painted) cleared -= r;
         if (!painted.empty()) shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_BOUNDING, painted);
-        if (!cleared.isEmpty())
-            shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, std::vector<QRect>(cleared.begin(), cleared.end()));
+        if (!cleared.empty()) shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, cleared);
+        if (painted.empty() && cleared.empty()) return;
     }
     x11::flush();
 }
