@@ -2,7 +2,7 @@
 # What one stroke costs as the drawing grows, in the real program, in a
 # private X session (bench/tools/stroke_probe.cpp sends the input):
 #  - placing: the program's CPU per stroke while the scene grows, strokes of
-#    STROKE_MOVES moves 1 ms apart (10 moves: about 71 strokes a second),
+#    STROKE_MOVES moves 1 ms apart (9 moves: about 71 strokes a second),
 #    per block of strokes, and how far behind the input it was at the end;
 #  - at each scene size, a paced stroke of 2,000 moves (4 ms apart): CPU per
 #    move of the program and the X server (and the compositor), then its
@@ -13,7 +13,7 @@
 # Figures are the median [min-max] of the runs, with the load average.
 #   bench/stroke_growth.sh <build-dir> [--no-compositor]
 # OVERINK_BENCH_RUNS (default 5), OVERINK_BENCH_SCENES (default "200 20000")
-# and STROKE_MOVES (default 10) shorten a run; OVERINK_BIN runs another
+# and STROKE_MOVES (default 9) shorten a run; OVERINK_BIN runs another
 # build of the program (for before and after).
 set -u
 build=$(cd "${1:-build}" && pwd)
@@ -25,7 +25,7 @@ overink=${OVERINK_BIN:-$build/src/overink}
 probe=$build/bench/stroke_probe
 runs=${OVERINK_BENCH_RUNS:-5}
 scenes=${OVERINK_BENCH_SCENES:-200 20000}
-moves=${STROKE_MOVES:-10}
+moves=${STROKE_MOVES:-9}
 xserver=$(echo "$OVERINK_X11_SESSION_PIDS" | cut -d' ' -f1)
 compositor=
 for p in $OVERINK_X11_SESSION_PIDS; do [ "$(cat /proc/$p/comm 2>/dev/null)" = xcompmgr ] && compositor=$p; done

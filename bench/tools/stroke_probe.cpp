@@ -125,14 +125,16 @@ long long cpuNs(int pid) {
 }
 
 // Waits until every pid is quiet; answers when their CPU time last grew.
-double quietSince(const std::vector<int>& pids, double from) {
+// `atFrom`: their total CPU time at `from`, when it was read then (growth
+// since is noticed at the call).
+double quietSince(const std::vector<int>& pids, double from, long long atFrom = -1) {
     const auto total = [&] {
         long long sum = 0;
         for (int p : pids) sum += cpuNs(p);
         return sum;
     };
     long long last = total();
-    double grew = from;
+    double grew = atFrom >= 0 && last != atFrom ? now() : from;
     while (now() - grew < kQuiet) {
         sleepUntil(now() + 0.001);
         const long long c = total();
@@ -299,7 +301,9 @@ int edit(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
             break;
         }
     }
-    quiet = quietSince(pids, t0);
+    long long atKey = 0;
+    for (long long c : cpu) atKey += c;
+    quiet = quietSince(pids, t0, atKey);
     std::printf(" undo_pixels_ms=%.1f undo_all_pixels_ms=%.1f undo_ms=%.1f", shown < 0 ? -1.0 : (shown - t0) * 1000,
                 whole < 0 ? -1.0 : (whole - t0) * 1000, (quiet - t0) * 1000);
     if (std::getenv("STROKE_PROBE_TIMES")) std::printf(" undo_at=%.6f,%.6f", t0, quiet);
