@@ -3,6 +3,7 @@
 #include "platform/Window.h"
 
 #include "platform/Dispatch.h"
+#include "platform/PaintedMask.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
@@ -125,7 +126,8 @@ private:
     Window* owner_;
 };
 
-Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(this)) {
+Window::Window(const Rect& contentRect)
+    : host_(std::make_unique<WindowHost>(this)), paintedMask_(std::make_unique<PaintedMask>()) {
     assertMainThread("Window");
     registry().push_back(this);
     watchStacking();
@@ -235,10 +237,32 @@ void Window::setIgnoresMouseEvents(bool ignores) {
     setMouseRegion(ignores ? std::optional<QRegion>(QRegion()) : std::nullopt);
 }
 
+const std::optional<QRegion>& Window::mouseRegion() const {
+    if (!mouseRegionChanges_.empty()) {
+        QRegion r = mouseRegion_.value_or(QRegion());
+        for (const auto& [added, removed] : mouseRegionChanges_) r = (r | added) - removed;
+        mouseRegionChanges_.clear();
+        mouseRegion_ = std::move(r);
+    }
+    return mouseRegion_;
+}
+
 void Window::setMouseRegion(const std::optional<QRegion>& region) {
-    if (region == mouseRegion_) return;
+    if (region == mouseRegion()) return;
     mouseRegion_ = region;
+    ++mouseRegionRevision_;
     applyInputShape();
+}
+
+void Window::changeMouseRegion(const QRegion& added, const QRegion& removed) {
+    if (!mouseRegion_) {
+        setMouseRegion((QRegion(QRect(QPoint(0, 0), host_->size() * host_->devicePixelRatioF())) | added) - removed);
+        return;
+    }
+    if (added.isEmpty() && removed.isEmpty()) return;
+    mouseRegionChanges_.emplace_back(added, removed);
+    ++mouseRegionRevision_;
+    applyInputShapeChange(added, removed);
 }
 
 void Window::setBackgroundColor(const Color& color) {
