@@ -266,6 +266,8 @@ void Window::setHasShadow(bool shadow) {
 
 void Window::setAlphaValue(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
+    // A fade must not bring a window back into a screenshot.
+    if (hiddenByOpacity_) return;
     host_->setWindowOpacity(alpha_);
 }
 

@@ -131,10 +131,10 @@ public:
     QPointF convertScreenToContent(const Point& p) const;
     Rect convertContentRectToScreen(const QRectF& r) const;
 
-    // Takes the window off the screen for a screenshot without a compositing
-    // manager: an empty bounding shape, which no repaint undoes, until it is
-    // given back its own shape. It stays mapped, so the window manager keeps
-    // it as it is.
+    // Takes the window off the screen for a screenshot: fully transparent
+    // while a compositing manager runs, else an empty bounding shape, which
+    // no repaint undoes. It stays mapped, so the window manager keeps it as
+    // it is. Alpha values set meanwhile take effect once it is shown again.
     bool isHiddenFromScreen() const { return hiddenFromScreen_; }
     void setHiddenFromScreen(bool hidden);
 
@@ -197,6 +197,9 @@ private:
 
     bool shaped_ = false;
     bool hiddenFromScreen_ = false;
+    bool hiddenByOpacity_ = false;
+    // The opacity property the window had before it was hidden by opacity.
+    std::optional<std::uint32_t> opacityBeforeHiding_;
     bool shapeInitialised_ = false;
     QRegion pendingDirty_;
     bool shapeUpdateQueued_ = false;

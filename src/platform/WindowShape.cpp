@@ -1,6 +1,6 @@
 // Window's X shapes: the input region, the painted-pixel bounding shape
 // used without a compositing manager, and hiding a window from the screen
-// while it stays mapped.
+// (by shape or opacity) while it stays mapped.
 #include "platform/Window.h"
 
 #include "platform/PaintedArea.h"
@@ -105,8 +105,26 @@ void Window::setHiddenFromScreen(bool hidden) {
     hiddenFromScreen_ = hidden;
     const xcb_window_t id = xid();
     if (id == XCB_NONE) return;
-    if (hidden) {
+    auto* c = x11::connection();
+    const xcb_atom_t opacity = x11::atom("_NET_WM_WINDOW_OPACITY");
+    if (hidden && x11::compositingManagerRunning()) {
+        hiddenByOpacity_ = true;
+        const auto was = x11::property32(id, opacity, XCB_ATOM_CARDINAL, 1);
+        opacityBeforeHiding_ = was.empty() ? std::nullopt : std::optional(was.front());
+        const std::uint32_t none = 0;
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, opacity, XCB_ATOM_CARDINAL, 32, 1, &none);
+    } else if (hidden) {
         shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, {});
+    } else if (std::exchange(hiddenByOpacity_, false)) {
+        if (opacityBeforeHiding_) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, opacity, XCB_ATOM_CARDINAL, 32, 1,
+                                &*opacityBeforeHiding_);
+        } else {
+            xcb_delete_property(c, id, opacity);
+        }
+        opacityBeforeHiding_.reset();
+        // An alpha set while hidden (a fade going on) is applied now.
+        host_->setWindowOpacity(alpha_);
     } else if (shaped_) {
         shapeInitialised_ = false;
         updateBoundingShape();

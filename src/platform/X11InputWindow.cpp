@@ -191,4 +191,9 @@ std::vector<std::uint32_t> X11InputWindow::all() {
     return ids;
 }
 
+std::uint32_t X11InputWindow::ownerOf(std::uint32_t id) {
+    const auto it = owners().find(id);
+    return it == owners().end() ? 0 : it->second;
+}
+
 } // namespace platform

@@ -36,6 +36,8 @@ public:
 
     // Every input window that exists, for telling our windows from others.
     static std::vector<std::uint32_t> all();
+    // The window whose events an input window's become; 0 for any other.
+    static std::uint32_t ownerOf(std::uint32_t id);
 
 private:
     std::uint32_t owner_ = 0;
