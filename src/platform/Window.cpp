@@ -67,23 +67,29 @@ bool stackedInLevelOrder() {
 // put our levels back in order whenever it restacks. A manager that insists
 // on another order (one that lifts a focused screen-sized window above
 // everything) would answer every correction with a restack of its own, so
-// only a few corrections a second are made.
+// only a few corrections a second are made. The input windows follow their
+// owners at every restack all the same: one left behind would take the
+// clicks meant for the window now above its owner.
 void watchStacking() {
     static bool queued = false;
+    static bool deferred = false;
     static QElapsedTimer budgetStart;
     static int corrections = 0;
     constexpr int kCorrectionsPerSecond = 4;
     static std::function<void()> check = [] {
         queued = false;
         Window::restackInputWindows();
-        if (stackedInLevelOrder()) return;
+        if (deferred || stackedInLevelOrder()) return;
         if (!budgetStart.isValid() || budgetStart.elapsed() >= 1000) {
             budgetStart.start();
             corrections = 0;
         }
         if (++corrections > kCorrectionsPerSecond) {
-            queued = true;
-            QTimer::singleShot(int(1000 - std::min<qint64>(budgetStart.elapsed(), 1000)), qApp, [] { check(); });
+            deferred = true;
+            QTimer::singleShot(int(1000 - std::min<qint64>(budgetStart.elapsed(), 1000)), qApp, [] {
+                deferred = false;
+                check();
+            });
             return;
         }
         Window::restackAll();
