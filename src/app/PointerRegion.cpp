@@ -51,7 +51,7 @@ QRect pixelsOfContentRect(const QRectF& r, const PointerRegionInput& in) {
 
 } // namespace
 
-QRegion pointerRegion(const PointerRegionInput& in) {
+PointerRegionParts pointerRegionParts(const PointerRegionInput& in) {
     const PointerModes& m = in.modes;
     if (m.captureAll || m.isPickingAttachWindow || m.isImportingBrushes || !in.hasContentView) return {};
     if (in.pixels.isEmpty() || !in.locationAt || !in.viewPointOf) return {};
@@ -68,9 +68,14 @@ QRegion pointerRegion(const PointerRegionInput& in) {
     }
     for (const platform::Rect& frame : in.ourWindows) allowed -= QRegion(pixelsOf(frame, in));
     for (const QRectF& r : in.passthroughRects) allowed -= QRegion(pixelsOfContentRect(r, in));
-    if (allowed.isEmpty() || m.takesEverywhere()) return allowed;
+    if (allowed.isEmpty()) return {};
+    return {allowed, !m.takesEverywhere()};
+}
 
+QRegion pointerRegion(const PointerRegionInput& in) {
+    PointerRegionParts parts = pointerRegionParts(in);
+    if (!parts.overStrokesOnly) return parts.allowed;
     // Passthrough: only where a placed stroke takes the pointer.
     if (!in.strokeRegion) return {};
-    return in.strokeRegion() & allowed;
+    return in.strokeRegion() & parts.allowed;
 }

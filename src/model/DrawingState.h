@@ -9,6 +9,7 @@
 #include "model/SavedHarmony.h"
 #include "model/SmoothingAlgorithm.h"
 #include "model/StrokeHitIndex.h"
+#include "model/StrokeList.h"
 #include "model/TintedStampCache.h"
 #include "model/ToolbarDockPosition.h"
 #include "platform/Color.h"
@@ -95,7 +96,7 @@ public:
 
     // ---- Strokes and live stroke ----
     // Every placed stroke of every display, in drawing order (later on top).
-    platform::Published<std::vector<DrawingStroke>> strokes{{}, this};
+    StrokeList strokes{{}, this};
     // The live stroke of the drag in progress.
     platform::Published<std::optional<DrawingStroke>> currentStroke{std::nullopt, this};
 

@@ -43,6 +43,8 @@ public:
     std::optional<QPoint> ownerOrigin() const;
     // Relative to the window; none: all of it.
     void setRegion(const std::optional<QRegion>& region);
+    // Adds pixels to the region set last, then takes others away.
+    void changeRegion(const QRegion& added, const QRegion& removed);
     void setShown(bool shown);
     // Puts the window just above its owner (above the window manager's frame
     // of the owner, if it has one).

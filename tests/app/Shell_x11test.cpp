@@ -118,7 +118,9 @@ TEST(OverlayOnX11, TheTrayIconTogglesOverlaysAndItsRightClickTheSettingsPanelOnc
     // Under the tray icon with the tray at the top; wherever the tray is,
     // beside the icon and inside the screen.
     const platform::Rect panel = first->window()->frame();
-    if (qgetenv("OVERINK_X11_TRAY_EDGE") == "top") EXPECT_LE(panel.maxY(), last->minY());
+    if (qgetenv("OVERINK_X11_TRAY_EDGE") == "top") {
+        EXPECT_LE(panel.maxY(), last->minY());
+    }
     EXPECT_FALSE(panel.intersects(*last));
     EXPECT_TRUE(platform::Rect(0, 0, 1920, 1080).contains(panel));
 
