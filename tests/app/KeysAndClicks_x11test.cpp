@@ -1,12 +1,15 @@
 // Where keys and clicks go on a real desktop, whatever its layout (the tray
 // on any edge, with or without a compositing manager or a window manager):
-// the program takes the keyboard where it activates itself and keeps it
-// while it shows a window, even with another program (a stand-in for the
-// user's editor) holding the keyboard before; a click meant for the toolbar
-// never reaches an overlay; the status item keeps its right clicks.
+// the program takes the keyboard where it activates itself (the toolbar, a
+// panel, the countdown shown) and keeps it while it shows a window, even
+// with another program (a stand-in for the user's editor) holding the
+// keyboard before; a click meant for the toolbar never reaches an overlay;
+// the status item keeps its right clicks.
 #include "app/RealShell.h"
+#include "capture/ScreenCaptureCoordinator.h"
 #include "platform/StatusItem.h"
 #include "platform/X11.h"
+#include "support/FakeScreenGrabber.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/CanvasVisibilityControl.h"
@@ -142,6 +145,12 @@ private:
     std::thread thread_;
 };
 
+// A screen grab that is asked and never answers: whether a capture went
+// ahead, with nothing shown for it.
+struct UnansweredGrabber : FakeScreenGrabber {
+    void shareableContent(std::function<void(ContentResult)>) override { ++contentRequests; }
+};
+
 } // namespace
 
 TEST(FocusOnX11, ShiftEscHidesTheOverlaysAndTheNextBringsThemBackAlsoAfterTheEyeButton) {
@@ -195,6 +204,31 @@ TEST(FocusOnX11, TheSettingsPanelOpenedFromTheStatusItemClosesOnEsc) {
     ASSERT_TRUE(waitUntil(programHoldsKeyboard)) << "showing the panel activates the program";
     pressKey("Escape");
     EXPECT_TRUE(waitUntil([&] { return !panelShown(); }));
+    EXPECT_FALSE(editor.gotEscape());
+}
+
+TEST(FocusOnX11, EscDuringTheCountdownCancelsTheCaptureAfterTheUserTypedElsewhere) {
+    Editor editor;
+    ASSERT_TRUE(editor.ready());
+    auto grabber = std::make_shared<UnansweredGrabber>();
+    RealShell shell(true, [&](AppServices& s) { s.screenGrabber = grabber; });
+    const auto item = statusItemSpot(shell);
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(showByStatusItem(shell, *item));
+    ASSERT_TRUE(waitUntil(programHoldsKeyboard));
+
+    // The user goes back to typing in the other program, then starts a
+    // capture with the toolbar's camera (a click that takes no keyboard).
+    ASSERT_TRUE(editor.window.takeKeyboard());
+    ASSERT_TRUE(pointerReaches(centreOf(shell.toolbarView()->captureButton()), shell.toolbarWindow()->xid()));
+    click();
+    const auto counting = [&] { return shell.delegate->captureCoordinator()->countdownController() != nullptr; };
+    ASSERT_TRUE(waitUntil(counting));
+    EXPECT_TRUE(waitUntil(programHoldsKeyboard)) << "showing the countdown activates the program";
+    pressKey("Escape");
+    EXPECT_TRUE(waitUntil([&] { return !counting(); }));
+    // The three seconds and a margin: no capture.
+    EXPECT_TRUE(holdsFor([&] { return grabber->contentRequests == 0; }, 3500)) << "the capture went ahead after Esc";
     EXPECT_FALSE(editor.gotEscape());
 }
 

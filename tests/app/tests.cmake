@@ -23,9 +23,9 @@ overink_x11_cases(x11_app x11_app_tray_left SESSION_OPTIONS --tray-edge left
 overink_x11_cases(x11_app x11_app_tray_right SESSION_OPTIONS --tray-edge right
   FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
 overink_x11_cases(x11_app x11_app_no_wm SESSION_OPTIONS --no-wm --no-tray
-  FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*)
+  FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
 overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --no-tray --no-compositor
-  FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*)
+  FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
 
 # That case skips itself where a window manager runs.
 set(x11_default_filter -NoWindowManager.*)
