@@ -32,7 +32,6 @@ std::vector<Window*>& registry() {
     return windows;
 }
 
-
 bool windowManagerRunning() {
     return !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty();
 }
