@@ -108,7 +108,7 @@ TEST(OverlayOnX11, TheTrayIconTogglesOverlaysAndItsRightClickTheSettingsPanelOnc
     // The overlay covers the tray, yet the tray keeps its clicks.
     EXPECT_TRUE(pointerReaches(icon, iconWindow));
     click(3);
-    EXPECT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(waitUntil([&] {
         auto* c = shell.delegate->settingsController();
         return c && c->window()->isVisible();
     }));
