@@ -10,8 +10,5 @@ OverlayWindow::OverlayWindow(const platform::Rect& contentRect) : platform::Wind
     setOpaque(false);
     setBackgroundColor(Color{0, 0, 0, 0});
     setHasShadow(false);
-    // Clicks go through until the controller applies the pointer rule: the
-    // window may be on screen before that, and would take every click on
-    // it meanwhile, the desktop panels' included.
-    setIgnoresMouseEvents(true);
+    setIgnoresMouseEvents(false);
 }

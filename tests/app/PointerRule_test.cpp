@@ -159,19 +159,6 @@ TEST(PointerRule, MovementIsFollowedOnlyWhileToolbarAndOverlayAreShown) {
     EXPECT_EQ(platform::EventMonitor::shared().localMonitorCount(), monitors);
 }
 
-TEST(PointerRule, ANewOverlayLetsEveryClickThroughUntilTheRuleApplies) {
-    OverlayHarness h;
-    h.t->isToolbarVisible = true;
-    h.t->showOverlays();
-    // Shown at once; the rule comes on a later turn. Meanwhile a click on
-    // it (on a desktop panel's tray, say) goes to whatever lies below.
-    auto* c = h.controller(1);
-    ASSERT_TRUE(c && c->isWindowVisible());
-    EXPECT_TRUE(c->window()->ignoresMouseEvents());
-    drainEvents();
-    EXPECT_FALSE(c->window()->ignoresMouseEvents()) << "draw mode, once the rule applies";
-}
-
 TEST(PointerRule, AClosedControllerNeverChangesItsWindowAgain) {
     OverlayHarness h;
     h.showAll();
