@@ -8,6 +8,7 @@
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
+#include "platform/X11ShapeStaging.h"
 
 #include <QApplication>
 #include <QChildEvent>

@@ -23,6 +23,7 @@ namespace platform {
 
 class PaintedMask;
 class X11InputWindow;
+class X11ShapeStaging;
 
 // Window levels: ordinary windows stand at 0; anything above stays over
 // every ordinary window, and our own windows are kept in level order.
@@ -267,6 +268,9 @@ private:
     std::unique_ptr<X11InputWindow> inputWindow_;
     // What the bounding shape holds while shaped to the painted pixels.
     std::unique_ptr<PaintedMask> paintedMask_;
+    // Where that shape is built before it reaches the window; made on first
+    // use.
+    std::unique_ptr<X11ShapeStaging> shapeStaging_;
     std::vector<Subscription> subscriptions_;
     Subscription placementWatch_;
     std::uint32_t followedId_ = 0;

@@ -6,6 +6,7 @@
 #include "platform/PaintedMask.h"
 #include "platform/X11.h"
 #include "platform/X11InputWindow.h"
+#include "platform/X11ShapeStaging.h"
 
 #include <QBackingStore>
 #include <QTimer>
@@ -181,7 +182,8 @@ void Window::updateBoundingShape() {
         std::vector<QRect> painted, cleared;
         paintedMask_->clear();
         paintedMask_->update(image, full, painted, cleared);
-        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, painted);
+        if (!shapeStaging_) shapeStaging_ = std::make_unique<X11ShapeStaging>();
+        shapeStaging_->set(id, painted);
         shapeInitialised_ = true;
     } else {
         // Only the pixels that turned: the server's work for each change
@@ -194,13 +196,12 @@ void Window::updateBoundingShape() {
                                      .intersected(full);
             if (!device.isEmpty()) paintedMask_->update(image, device, painted, cleared);
         }
-        // What is painted joins first, and only what is no longer painted
-        // leaves: a pixel that stays painted never drops out of the shape in
+        // What is painted and what is no longer reach the window in one
+        // change: a pixel that stays painted never drops out of the shape in
         // between. The pointer resting on it would see the window leave and
         // come back, and a control repainting on that would start it again.
-        if (!painted.empty()) shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_BOUNDING, painted);
-        if (!cleared.empty()) shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, cleared);
         if (painted.empty() && cleared.empty()) return;
+        shapeStaging_->change(id, painted, cleared);
     }
     x11::flush();
 }
