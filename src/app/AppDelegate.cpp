@@ -75,9 +75,14 @@ AppServices AppServices::standard() {
 AppDelegate::AppDelegate(AppServices services)
     : services_(std::move(services)) {
     platform::assertMainThread("AppDelegate");
-    services_.environment.overlayControllerFactory = [](DrawingState& state, const platform::Screen& screen) {
+    const auto weakSelf = lifetime_.ref();
+    services_.environment.overlayControllerFactory = [weakSelf](DrawingState& state, const platform::Screen& screen) {
+        auto overStatusItem = [weakSelf] {
+            AppDelegate* self = weakSelf.get();
+            return self && self->isMouseOverStatusButton();
+        };
         return std::static_pointer_cast<OverlayController>(
-            OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID));
+            OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID, overStatusItem));
     };
     drawingState_ = DrawingState::create(services_.environment);
     infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);

@@ -76,11 +76,9 @@ void InfoPanelWindowController::showWindow() {
     } else {
         window_->orderFront();
     }
-    OpenPanelRegistry::shared().registerPanel(this);
-    // X sends keys to the focused window only. When activating the
-    // application gives no window of ours the keyboard, the panel takes it,
-    // so that its Esc still arrives.
-    if (!acceptsKeyboard_ && !platform::Window::keyWindow() && !anotherWindowTakesKeyboard()) window_->makeKey();
+    // Activating the application gives this panel the keyboard when no
+    // window of ours holds it, so that its Esc arrives.
+    OpenPanelRegistry::shared().registerPanel(this, window_.get());
 
     const auto weak = lifetime_.ref();
     monitors.push_back(
@@ -89,13 +87,6 @@ void InfoPanelWindowController::showWindow() {
             InfoPanelWindowController* self = weak.get();
             return self ? self->handleKeyDown(e) : std::optional<Event>(e);
         }));
-}
-
-bool InfoPanelWindowController::anotherWindowTakesKeyboard() const {
-    for (platform::Window* w : platform::Window::all()) {
-        if (w != window_.get() && w->isVisible() && w->canBecomeKey() && !w->isNonActivatingPanel()) return true;
-    }
-    return false;
 }
 
 void InfoPanelWindowController::closePanel() {

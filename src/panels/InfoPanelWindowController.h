@@ -65,9 +65,6 @@ public:
 
 private:
     std::optional<platform::Event> handleKeyDown(const platform::Event& event);
-    // Whether a window of ours other than the panel takes the keyboard when
-    // the application is activated.
-    bool anotherWindowTakesKeyboard() const;
 
     std::vector<platform::Subscription> monitors;
     std::function<void(bool)> isOpen_;

@@ -156,7 +156,7 @@ void AnchoredPanelController::showWindow() {
     platform::assertMainThread("AnchoredPanelController::showWindow");
     window_->orderFront();
     // Listed before its monitors exist, so the overlays leave Esc to it.
-    OpenPanelRegistry::shared().registerPanel(this);
+    OpenPanelRegistry::shared().registerPanel(this, window_.get());
     installMonitors();
     keyboard_->start();
     if (growth_ && content_ && !contentWatcher_) {
