@@ -249,6 +249,10 @@ QWidget* Window::contentView() const { return content_.data(); }
 
 Rect Window::frame() const { return toScreen(QRectF(host_->geometry())); }
 
+Rect Window::requestedFrame() const {
+    return wantedGeometry_.isNull() ? frame() : toScreen(QRectF(wantedGeometry_));
+}
+
 bool Window::standsAtFrame() const {
     if (!followedId_) return true;
     const auto origin = ServerPlacement::origin(followedId_);
@@ -447,6 +451,19 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Move:
         if (watched == host_.get()) {
             updateInputWindow();
+            // A window manager may still place a shown window of ours after
+            // its first expose (below a panel, at the work area's corner):
+            // it is asked once more for the frame we set, and again only
+            // after the window got there.
+            if (host_->pos() == wantedGeometry_.topLeft()) {
+                reclaimedGeometry_ = QRect();
+            } else if (!wantedGeometry_.isNull() && host_->isVisible() && reclaimedGeometry_ != wantedGeometry_) {
+                reclaimedGeometry_ = wantedGeometry_;
+                QTimer::singleShot(0, this, [this] {
+                    if (!wantedGeometry_.isNull() && host_->geometry() != wantedGeometry_)
+                        host_->setGeometry(wantedGeometry_);
+                });
+            }
             frameChanged.emit();
             arrangementChanged().emit(this);
         }

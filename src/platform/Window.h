@@ -77,6 +77,10 @@ public:
 
     Rect frame() const;
     void setFrame(const Rect& frame);
+    // The frame last set, wherever a window manager has the window for the
+    // moment (it may place a new window elsewhere first); frame() before
+    // any. A new frame worked out from the present one starts from this.
+    Rect requestedFrame() const;
     // Whether the X server has the window where its frame says. A window
     // manager may first put a new window elsewhere (below a desktop panel it
     // overlaps) until the window asks again; Qt's idea of the place can be
@@ -256,6 +260,10 @@ private:
     bool inputShapeSentWhileMapped_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;
+    // The frame asked for again after a window manager moved the window
+    // elsewhere, until the window is back there: asked for once, never
+    // fought over.
+    QRect reclaimedGeometry_;
 
     bool shaped_ = false;
     bool hiddenFromScreen_ = false;

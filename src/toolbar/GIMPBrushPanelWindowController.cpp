@@ -91,7 +91,7 @@ void GIMPBrushPanelWindowController::repositionToContent() {
     platform::assertMainThread("GIMPBrushPanelWindowController::repositionToContent");
     if (!window() || !content()) return;
     QWidget* root = content();
-    const platform::Rect frame = window()->frame();
+    const platform::Rect frame = window()->requestedFrame();
     const int width = int(std::lround(frame.width()));
     if (QLayout* layout = root->layout()) layout->activate();
     const double fitting = root->hasHeightForWidth() ? root->heightForWidth(width) : root->sizeHint().height();

@@ -136,7 +136,7 @@ void AnchoredPanelController::resizeToContent(double height) {
     platform::assertMainThread("AnchoredPanelController::resizeToContent");
     if (!window_ || !window_->isVisible()) return;
     window_->setFrame(keptOnDisplay(
-        resizedPanelFrame(window_->frame(), height, growth_.value_or(PanelOpenDirection::below))));
+        resizedPanelFrame(window_->requestedFrame(), height, growth_.value_or(PanelOpenDirection::below))));
 }
 
 void AnchoredPanelController::contentLayoutChanged() {

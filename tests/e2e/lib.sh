@@ -126,12 +126,14 @@ recorder_sync() {
 
 # e2e_begin NAME: keeps the script's screenshots in $out (OVERINK_E2E_OUTPUT/
 # NAME, a temporary folder without it; NAME-VARIANT for a run in another
-# session layout, OVERINK_E2E_VARIANT), emptied of old shots; the programs in
-# $pids are ended and the homes in $homes removed on exit.
+# session layout, OVERINK_E2E_VARIANT), emptied of old shots and logs; the
+# programs in $pids are ended and the homes in $homes removed on exit.
 e2e_begin() {
   out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1${OVERINK_E2E_VARIANT:+-$OVERINK_E2E_VARIANT}
   mkdir -p "$out"
-  rm -f "$out"/*.png
+  # A program started in the background opens its log only once it runs:
+  # a look before that must find nothing, not the last run's lines.
+  rm -f "$out"/*.png "$out"/*.log
   homes=()
   pids=()
   trap e2e_cleanup EXIT

@@ -320,3 +320,19 @@ TEST(Window, ARegionChangedPieceByPieceIsTheOneTheServerRoutesBy) {
     over.window.setMouseRegion(QRegion(0, 0, 40, 40));
     EXPECT_TRUE(waitUntil([&] { return serverInputShape(carrier()) == QRegion(0, 0, 40, 40); }));
 }
+
+TEST(Window, AMoveOfTheWindowManagersOwnAfterTheFirstExposeIsUndone) {
+    TestWindow panel(QRect(600, 300, 200, 150), WindowLevel::panel, Qt::darkCyan);
+    ASSERT_TRUE(panel.placed);
+    // The manager moves the shown window on its own (late placement), as
+    // any other client's configure request would have it do.
+    int moves = 0;
+    Subscription watch = panel.window.frameChanged.connect([&] { ++moves; });
+    ASSERT_TRUE(testing_support::xdotool({"windowmove", QString::number(panel.window.xid()), "0", "24"}));
+    ASSERT_TRUE(waitUntil([&] { return moves > 0; })) << "the program hears of the move";
+    // Meanwhile a frame worked out from the present one starts where the
+    // program put it, and the window goes back there.
+    EXPECT_EQ(panel.window.requestedFrame(), screenRect(QRect(600, 300, 200, 150)));
+    EXPECT_TRUE(waitUntilPlaced(panel.window.xid(), QRect(600, 300, 200, 150)));
+    EXPECT_EQ(panel.window.frame(), screenRect(QRect(600, 300, 200, 150)));
+}

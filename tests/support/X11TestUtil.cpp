@@ -166,6 +166,10 @@ bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs) {
 }
 
 bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs) {
+    return waitUntilPlaced(window, std::function<QRect()>([geometry] { return geometry; }), timeoutMs);
+}
+
+bool waitUntilPlaced(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs) {
     auto* c = x11::connection();
     if (!c || !window) return false;
     const bool managed =
@@ -176,7 +180,7 @@ bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs)
         auto at = x11::reply(
             xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, x11::root(), 0, 0), nullptr));
         auto size = x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-        if (!at || !size || QRect(at->dst_x, at->dst_y, size->width, size->height) != geometry) return false;
+        if (!at || !size || QRect(at->dst_x, at->dst_y, size->width, size->height) != geometry()) return false;
         if (!managed) return true;
         const auto clients =
             x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);

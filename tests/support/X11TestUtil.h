@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -55,6 +56,10 @@ bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs = 5000);
 // Waits until `window` is mapped at `geometry` (root coordinates) and, when a
 // window manager runs, managed by it and every event about it handled.
 bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs = 5000);
+// The same for a window of ours that may still move or resize on its own
+// (a panel fitting its content, a frame the manager placed asked for
+// again): `geometry` says where the program has it now, read at each look.
+bool waitUntilPlaced(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs = 5000);
 
 // Runs the event loop for `ms`. Pacing only (a person's pace, the gap that
 // separates two clicks), never a wait before a look.

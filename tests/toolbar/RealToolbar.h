@@ -38,7 +38,7 @@ bool panelUp(const Panel* panel) {
     if (!panel) return false;
     platform::Window* w = panel->window();
     if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
+    return waitUntilPlaced(w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
 }
 
 template <typename Panel>

@@ -28,7 +28,7 @@ bool panelUp(const SettingsWindowController* panel) {
     if (!panel) return false;
     platform::Window* w = panel->window();
     if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), platform::toGlobal(w->frame()).toRect(), 3000);
+    return waitUntilPlaced(w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
 }
 
 UpdatesSettingsRows* openRows(RealToolbar& t) {

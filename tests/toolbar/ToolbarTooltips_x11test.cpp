@@ -22,7 +22,7 @@ namespace {
 bool show(RealToolbar& t) {
     t.delegate->toggleToolbar();
     return waitUntil([&] { return t.window()->isVisible() && t.window()->windowHandle()->isExposed(); }) &&
-           waitUntilPlaced(t.window()->xid(), t.window()->widget()->geometry());
+           waitUntilPlaced(t.window()->xid(), [&] { return t.window()->widget()->geometry(); });
 }
 
 TooltipPanel* shownChip() {
@@ -34,7 +34,7 @@ TooltipPanel* shownChip() {
 bool chipSettled(const QString& text) {
     const bool up = waitUntil(
         [&] { return shownChip() && shownChip()->chip()->text() == text && shownChip()->alphaValue() == 1; }, 3000);
-    return up && waitUntilPlaced(shownChip()->xid(), shownChip()->widget()->geometry());
+    return up && waitUntilPlaced(shownChip()->xid(), [] { return shownChip() ? shownChip()->widget()->geometry() : QRect(); });
 }
 
 } // namespace
