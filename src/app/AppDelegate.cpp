@@ -125,7 +125,7 @@ void AppDelegate::setupApplication() {
 
     // 5. The session ends: let the termination that follows through.
     if (services_.willPowerOff) {
-        powerOffObserver = services_.willPowerOff->connect([alive] {
+        powerOffObserver_ = services_.willPowerOff->connect([alive] {
             platform::assertMainThread("power-off");
             if (AppDelegate* self = alive()) self->drawingState_->isQuittingIntentionally = true;
         });
@@ -137,11 +137,11 @@ void AppDelegate::setupApplication() {
     // 7. The status item.
     if (services_.makeStatusItem) statusItem_ = services_.makeStatusItem(*services_.environment.screens);
     if (statusItem_) {
-        statusItemClicks.push_back(statusItem_->leftClicked.connect([alive] {
+        statusItemClicks_.push_back(statusItem_->leftClicked.connect([alive] {
             platform::assertMainThread("status item left click");
             if (AppDelegate* self = alive()) self->toggleToolbar();
         }));
-        statusItemClicks.push_back(statusItem_->rightClicked.connect([alive] {
+        statusItemClicks_.push_back(statusItem_->rightClicked.connect([alive] {
             platform::assertMainThread("status item right click");
             if (AppDelegate* self = alive()) self->toggleSettingsPanel();
         }));
@@ -157,7 +157,7 @@ void AppDelegate::setupApplication() {
 
     // 11. Screenshots asked for by the toolbar.
     std::weak_ptr<ScreenCaptureCoordinator> coordinator = captureCoordinator_;
-    captureObserver = platform::NotificationCenter::defaultCenter().addObserver(
+    captureObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
         Notifications::screenCaptureRequested, [alive, coordinator](const platform::Notification&) {
             platform::assertMainThread("capture request");
             if (!alive()) return;
@@ -167,13 +167,13 @@ void AppDelegate::setupApplication() {
     // 12. The dock position, picking and pinning flags, on later turns.
     using platform::Delivery;
     using platform::Initial;
-    dockPositionObserver = drawingState_->toolbarDockPosition.sink(
+    dockPositionObserver_ = drawingState_->toolbarDockPosition.sink(
         [alive](const ToolbarDockPosition&) {
             platform::assertMainThread("dock position");
             if (AppDelegate* self = alive()) self->rebuildToolbar();
         },
         Delivery::MainQueue, Initial::Skip);
-    pickObserver = drawingState_->isPickingAttachWindow.sink(
+    pickObserver_ = drawingState_->isPickingAttachWindow.sink(
         [alive](bool picking) {
             platform::assertMainThread("picking flag");
             AppDelegate* self = alive();
@@ -184,7 +184,7 @@ void AppDelegate::setupApplication() {
                 self->endWindowPick();
         },
         Delivery::MainQueue, Initial::Include);
-    detachObserver = drawingState_->isAttachedToWindow.sink(
+    detachObserver_ = drawingState_->isAttachedToWindow.sink(
         [alive](bool attached) {
             platform::assertMainThread("attachment flag");
             AppDelegate* self = alive();
@@ -209,8 +209,8 @@ platform::TerminateReply AppDelegate::applicationShouldTerminate() {
 
 void AppDelegate::installKeyEquivalentMonitor() {
     const auto weak = lifetime_.ref();
-    keyEquivalentMonitor = platform::EventMonitor::addLocal(
-        platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
+    keyEquivalentMonitor_ =
+        platform::EventMonitor::addLocal(platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("key equivalent");
             AppDelegate* self = weak.get();
             return self ? self->handleKeyEquivalent(e) : std::optional<Event>(e);
@@ -240,7 +240,7 @@ std::optional<Event> AppDelegate::handleKeyEquivalent(const Event& event) {
 
 void AppDelegate::installSettingsRightClickMonitors() {
     const auto weak = lifetime_.ref();
-    settingsRightClickLocal = platform::EventMonitor::addLocal(
+    settingsRightClickLocal_ = platform::EventMonitor::addLocal(
         platform::EventMasks::rightMouseDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("status item right click (local)");
             AppDelegate* self = weak.get();
@@ -248,7 +248,7 @@ void AppDelegate::installSettingsRightClickMonitors() {
             self->toggleSettingsPanel();
             return std::nullopt;
         });
-    settingsRightClickGlobal =
+    settingsRightClickGlobal_ =
         platform::EventMonitor::addGlobal(platform::EventMasks::rightMouseDown, [weak](const Event&) {
             platform::assertMainThread("status item right click (global)");
             AppDelegate* self = weak.get();
@@ -359,7 +359,7 @@ void AppDelegate::beginWindowPick() {
     platform::assertMainThread("AppDelegate::beginWindowPick");
     const auto weak = lifetime_.ref();
     // Replacing the token removes a monitor left from an earlier pick.
-    pickMonitor = platform::EventMonitor::addGlobal(platform::EventMasks::leftMouseDown, [weak](const Event&) {
+    pickMonitor_ = platform::EventMonitor::addGlobal(platform::EventMasks::leftMouseDown, [weak](const Event&) {
         platform::assertMainThread("pick monitor");
         if (AppDelegate* self = weak.get()) self->pickWindow();
     });
@@ -367,7 +367,7 @@ void AppDelegate::beginWindowPick() {
 
 void AppDelegate::endWindowPick() {
     platform::assertMainThread("AppDelegate::endWindowPick");
-    pickMonitor.cancel();
+    pickMonitor_.cancel();
 }
 
 void AppDelegate::pickWindow() {
@@ -398,7 +398,7 @@ void AppDelegate::pickWindow() {
     attachManager_->onWindowGone = [weak] {
         if (AppDelegate* self = weak.get()) self->drawingState_->isAttachedToWindow = false;
     };
-    preAttachToolbarScreen =
+    preAttachToolbarScreen_ =
         toolbar ? toolbar->screen(drawingState_->screenProvider()) : std::optional<platform::Screen>();
     // Open edits end and are set aside with the rest.
     drawingState_->hideStrokesForAttach();
@@ -461,8 +461,8 @@ void AppDelegate::detachCleanup() {
     passthroughRectsChanged();
     drawingState_->restoreOverlayFrames();
     platform::Window* toolbar = toolbarController_ ? toolbarController_->window() : nullptr;
-    if (toolbar && toolbar->isVisible()) showToolbar(preAttachToolbarScreen);
-    preAttachToolbarScreen.reset();
+    if (toolbar && toolbar->isVisible()) showToolbar(preAttachToolbarScreen_);
+    preAttachToolbarScreen_.reset();
 }
 
 void AppDelegate::passthroughRectsChanged() {

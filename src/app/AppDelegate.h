@@ -131,22 +131,22 @@ private:
     std::unique_ptr<SettingsWindowController> settingsController_;
     std::unique_ptr<InfoPanels> infoPanels_;
     std::shared_ptr<DrawingState> drawingState_;
-    platform::Subscription dockPositionObserver;
+    platform::Subscription dockPositionObserver_;
     std::shared_ptr<WindowAttachManager> attachManager_;
-    platform::Subscription pickMonitor;
-    platform::Subscription pickObserver;
-    platform::Subscription detachObserver;
-    std::optional<platform::Screen> preAttachToolbarScreen;
+    platform::Subscription pickMonitor_;
+    platform::Subscription pickObserver_;
+    platform::Subscription detachObserver_;
+    std::optional<platform::Screen> preAttachToolbarScreen_;
     // Strokes were set aside by a pin and not yet brought back: only then
     // does a detach replace the strokes with them.
     bool strokesSetAside_ = false;
     std::shared_ptr<ScreenCaptureCoordinator> captureCoordinator_;
-    platform::Subscription captureObserver;
-    platform::Subscription settingsRightClickLocal;
-    platform::Subscription settingsRightClickGlobal;
-    platform::Subscription keyEquivalentMonitor;
-    platform::Subscription powerOffObserver;
-    std::vector<platform::Subscription> statusItemClicks;
+    platform::Subscription captureObserver_;
+    platform::Subscription settingsRightClickLocal_;
+    platform::Subscription settingsRightClickGlobal_;
+    platform::Subscription keyEquivalentMonitor_;
+    platform::Subscription powerOffObserver_;
+    std::vector<platform::Subscription> statusItemClicks_;
     bool launched_ = false;
     // Handlers hold the delegate through this, and do nothing once it is gone.
     platform::Lifetime<AppDelegate> lifetime_{this};

@@ -47,12 +47,12 @@ OverlayWindowController::OverlayWindowController(const platform::Screen& screen,
 }
 
 OverlayWindowController::~OverlayWindowController() {
-    eventMonitor.cancel();
-    mouseMoveGlobal.cancel();
-    mouseMoveLocal.cancel();
+    eventMonitor_.cancel();
+    mouseMoveGlobal_.cancel();
+    mouseMoveLocal_.cancel();
     releaseLocal_.cancel();
     releaseGlobal_.cancel();
-    observers.clear();
+    observers_.clear();
 }
 
 void OverlayWindowController::setUp() {
@@ -63,15 +63,15 @@ void OverlayWindowController::setUp() {
     // Every flag that changes the rule applies it again, on a later turn.
     using platform::Initial;
     auto reapply = [](OverlayWindowController& c) { c.updateMousePassthrough(); };
-    observers.onChangeLater(state->captureAll, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isPickingAttachWindow, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->selectedTool, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isMoveMode, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isLineEditing, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isBezierEditing, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isTextEditing, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->captureAll, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isPickingAttachWindow, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->selectedTool, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isMoveMode, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isLineEditing, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isBezierEditing, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isTextEditing, weak, reapply, Initial::Include);
     // A modal file panel is up: the overlays step aside.
-    observers.onChangeLater(state->isImportingBrushes, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isImportingBrushes, weak, reapply, Initial::Include);
 
     // What else the region depends on: the strokes, the screens' visible
     // frames, the window's own frame.
@@ -80,20 +80,20 @@ void OverlayWindowController::setUp() {
             if (auto self = weak.lock()) self->updateInputRegion();
         });
     };
-    observers.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
+    observers_.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
     screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
     frameWatch_ = window_->frameChanged.connect(rebuild);
 
     // The pointer is followed only while the toolbar and this overlay are
     // meant to be shown.
     auto monitorFlag = [](OverlayWindowController& c) { c.recomputeMonitorFlag(); };
-    observers.onChangeLater(state->isToolbarVisible, weak, monitorFlag, Initial::Include);
-    observers.onChangeLater(state->isOverlayVisible, weak, monitorFlag, Initial::Include);
-    observers.onChangeLater(state->hiddenDisplayIDs, weak, monitorFlag, Initial::Include);
+    observers_.onChangeLater(state->isToolbarVisible, weak, monitorFlag, Initial::Include);
+    observers_.onChangeLater(state->isOverlayVisible, weak, monitorFlag, Initial::Include);
+    observers_.onChangeLater(state->hiddenDisplayIDs, weak, monitorFlag, Initial::Include);
 
     constexpr platform::EventMask watched =
         platform::EventMasks::rightMouseDown | platform::EventMasks::keyDown | platform::EventMasks::scrollWheel;
-    eventMonitor = platform::EventMonitor::addLocal(watched, [weak](const Event& e) -> std::optional<Event> {
+    eventMonitor_ = platform::EventMonitor::addLocal(watched, [weak](const Event& e) -> std::optional<Event> {
         platform::assertMainThread("overlay event monitor");
         auto self = weak.lock();
         if (!self) return e;
@@ -166,11 +166,11 @@ void OverlayWindowController::setWindowLevel(int level) {
 
 void OverlayWindowController::close() {
     platform::assertMainThread("OverlayWindowController::close");
-    eventMonitor.cancel();
+    eventMonitor_.cancel();
     removeMouseMoveMonitors();
     frameWatch_.cancel();
     screensWatch_.cancel();
-    observers.clear();
+    observers_.clear();
     closed_ = true;
     if (window_) window_->close();
 }
@@ -200,8 +200,8 @@ void OverlayWindowController::installMouseMoveMonitors() {
         });
     };
     constexpr platform::EventMask ups = leftMouseUp | rightMouseUp | otherMouseUp;
-    mouseMoveGlobal = platform::EventMonitor::addGlobal(ups, [released](const Event&) { released(); });
-    mouseMoveLocal = platform::EventMonitor::addLocal(ups, [released](const Event& e) -> std::optional<Event> {
+    mouseMoveGlobal_ = platform::EventMonitor::addGlobal(ups, [released](const Event&) { released(); });
+    mouseMoveLocal_ = platform::EventMonitor::addLocal(ups, [released](const Event& e) -> std::optional<Event> {
         released();
         return e;
     });
@@ -210,8 +210,8 @@ void OverlayWindowController::installMouseMoveMonitors() {
 
 void OverlayWindowController::removeMouseMoveMonitors() {
     platform::assertMainThread("OverlayWindowController::removeMouseMoveMonitors");
-    mouseMoveGlobal.cancel();
-    mouseMoveLocal.cancel();
+    mouseMoveGlobal_.cancel();
+    mouseMoveLocal_.cancel();
     // Until the rule is applied again, every click goes through.
     regionLive_ = false;
     regionPending_ = false;

@@ -87,7 +87,7 @@ public:
     // Follows the pointer's buttons (not its movements: the input region
     // routes each click) and applies the rule.
     void installMouseMoveMonitors();
-    bool hasMouseMoveMonitors() const { return mouseMoveGlobal.isActive() || mouseMoveLocal.isActive(); }
+    bool hasMouseMoveMonitors() const { return mouseMoveGlobal_.isActive() || mouseMoveLocal_.isActive(); }
 
     // ---- Keys, scrolling, right clicks ----
     // The local monitor's handler: the event to pass on, or none to swallow.
@@ -129,10 +129,10 @@ private:
     PassthroughHostingView* hostingView_ = nullptr;
     bool closed_ = false;
 
-    platform::Subscription eventMonitor;
-    ui::Bindings observers;
-    platform::Subscription mouseMoveGlobal;
-    platform::Subscription mouseMoveLocal;
+    platform::Subscription eventMonitor_;
+    ui::Bindings observers_;
+    platform::Subscription mouseMoveGlobal_;
+    platform::Subscription mouseMoveLocal_;
     std::optional<bool> monitorFlag_;
 
     // Whether the input region follows the rule (from the rule's first

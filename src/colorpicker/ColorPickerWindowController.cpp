@@ -28,7 +28,7 @@ ColorPickerWindowController::ColorPickerWindowController(const std::shared_ptr<D
 ColorPickerWindowController::~ColorPickerWindowController() {
     platform::assertMainThread("~ColorPickerWindowController");
     lifetime_.end();
-    keyGateObservers.clear();
+    keyGateObservers_.clear();
 }
 
 ColorPickerPanel* ColorPickerWindowController::panel() const { return root_->panel(); }
@@ -44,14 +44,14 @@ void ColorPickerWindowController::place() {
 // Kept for the controller's life: the keyboard is only ever taken while the
 // panel is shown, and given back when it closes.
 void ColorPickerWindowController::installKeyGateObservers() {
-    if (!keyGateObservers.empty()) return;
+    if (!keyGateObservers_.empty()) return;
     auto& center = platform::NotificationCenter::defaultCenter();
     const auto weak = lifetime_.ref();
-    keyGateObservers.push_back(center.addObserver(Notifications::colorPickerRequestKey, [weak](const auto&) {
+    keyGateObservers_.push_back(center.addObserver(Notifications::colorPickerRequestKey, [weak](const auto&) {
         platform::assertMainThread("colour picker key request");
         if (ColorPickerWindowController* self = weak.get()) self->acceptKeyRequest();
     }));
-    keyGateObservers.push_back(center.addObserver(Notifications::colorPickerResignKey, [weak](const auto&) {
+    keyGateObservers_.push_back(center.addObserver(Notifications::colorPickerResignKey, [weak](const auto&) {
         platform::assertMainThread("colour picker key resign");
         if (ColorPickerWindowController* self = weak.get()) self->resignKeyRequest();
     }));

@@ -61,8 +61,8 @@ InfoPanelWindowController::~InfoPanelWindowController() {
     // Scheduled closes and dismiss calls find the controller gone from here.
     lifetime_.end();
     OpenPanelRegistry::shared().unregisterPanel(this);
-    for (auto& monitor : monitors) monitor.cancel();
-    monitors.clear();
+    for (auto& monitor : monitors_) monitor.cancel();
+    monitors_.clear();
     // The window goes with its controller: an owner that lets go of an open
     // panel takes it off the screen.
     window_.reset();
@@ -83,7 +83,7 @@ void InfoPanelWindowController::showWindow() {
     if (!acceptsKeyboard_ && !platform::Window::keyWindow() && !anotherWindowTakesKeyboard()) window_->makeKey();
 
     const auto weak = lifetime_.ref();
-    monitors.push_back(
+    monitors_.push_back(
         platform::EventMonitor::addLocal(platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("information panel key monitor");
             InfoPanelWindowController* self = weak.get();
@@ -102,8 +102,8 @@ void InfoPanelWindowController::closePanel() {
     platform::assertMainThread("InfoPanelWindowController::closePanel");
     if (!window_ || !window_->isVisible()) return;
     OpenPanelRegistry::shared().unregisterPanel(this);
-    for (auto& monitor : monitors) monitor.cancel();
-    monitors.clear();
+    for (auto& monitor : monitors_) monitor.cancel();
+    monitors_.clear();
     window_->close();
     platform::dispatchMain([isOpen = isOpen_] {
         if (isOpen) isOpen(false);

@@ -69,7 +69,7 @@ private:
     // the application is activated.
     bool anotherWindowTakesKeyboard() const;
 
-    std::vector<platform::Subscription> monitors;
+    std::vector<platform::Subscription> monitors_;
     std::function<void(bool)> isOpen_;
     std::shared_ptr<DismissRef> dismissRef_;
     bool acceptsKeyboard_;

@@ -10,8 +10,8 @@ InfoPanels::InfoPanels(const platform::ScreenProvider& screens) : screens_(scree
 InfoPanels::~InfoPanels() {
     platform::assertMainThread("~InfoPanels");
     lifetime_.end();
-    helpWC_.reset();
-    aboutWC_.reset();
+    helpController_.reset();
+    aboutController_.reset();
 }
 
 void InfoPanels::openHelp() { open(Kind::help); }

@@ -49,14 +49,14 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
     });
 
     const std::weak_ptr<DrawingState> weakState = drawingState;
-    escapeMonitor = platform::EventMonitor::addLocal(
+    escapeMonitor_ = platform::EventMonitor::addLocal(
         platform::EventMasks::keyDown, [weakState](const platform::Event& e) -> std::optional<platform::Event> {
             platform::assertMainThread("toolbar key monitor");
             return handleKeyDown(e, weakState);
         });
 
     if (drawingState) {
-        importObserver = drawingState->isImportingBrushes.sink(
+        importObserver_ = drawingState->isImportingBrushes.sink(
             [weak](bool importing) {
                 platform::assertMainThread("toolbar importing flag");
                 if (ToolbarWindowController* self = weak.get()) self->setImportingBrushes(importing);
@@ -68,7 +68,7 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
 ToolbarWindowController::~ToolbarWindowController() {
     platform::assertMainThread("~ToolbarWindowController");
     lifetime_.end();
-    escapeMonitor.cancel();
+    escapeMonitor_.cancel();
 }
 
 DrawingToolbarView* ToolbarWindowController::toolbarView() const {

@@ -63,8 +63,8 @@ private:
     void makeKey();
     void resignKey();
 
-    platform::Subscription importObserver;
-    platform::Subscription escapeMonitor;
+    platform::Subscription importObserver_;
+    platform::Subscription escapeMonitor_;
     platform::Subscription requestKeyObserver_;
     platform::Subscription resignKeyObserver_;
     platform::WindowPtr<> window_;

@@ -167,7 +167,7 @@ void AnchoredPanelController::installMonitors() {
     heldClickMonitors_.clear();
 
     const auto weak = lifetime_.ref();
-    monitors.push_back(
+    monitors_.push_back(
         platform::EventMonitor::addLocal(platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("panel key monitor");
             AnchoredPanelController* self = weak.get();
@@ -199,15 +199,15 @@ void AnchoredPanelController::installMonitors() {
 
 void AnchoredPanelController::recordClickMonitors() {
     if (window_ && window_->isVisible()) {
-        for (auto& m : heldClickMonitors_) monitors.push_back(std::move(m));
+        for (auto& m : heldClickMonitors_) monitors_.push_back(std::move(m));
     }
     // A panel closed during the hold drops them here.
     heldClickMonitors_.clear();
 }
 
 void AnchoredPanelController::removePanelMonitors() {
-    for (auto& m : monitors) m.cancel();
-    monitors.clear();
+    for (auto& m : monitors_) m.cancel();
+    monitors_.clear();
 }
 
 void AnchoredPanelController::closePanel() {

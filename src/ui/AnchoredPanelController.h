@@ -140,7 +140,7 @@ private:
     std::function<void(bool)> setPanelIsOpen_;
     Options options_;
     std::shared_ptr<DismissBox> dismissBox_;
-    std::vector<platform::Subscription> monitors;
+    std::vector<platform::Subscription> monitors_;
     // Click monitors installed but not yet recorded.
     std::vector<platform::Subscription> heldClickMonitors_;
     platform::DispatchHandle hold_;
