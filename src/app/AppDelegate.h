@@ -1,5 +1,7 @@
 #pragma once
 
+// The application delegate: launch, the status item, the toolbar and settings windows, and the shell's monitors.
+
 #include "model/DrawingState.h"
 #include "platform/Application.h"
 #include "platform/DisplayLink.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// Making the drawing canvas an overlay window hosts.
+
 #include "platform/ScreenProvider.h"
 
 #include <memory>

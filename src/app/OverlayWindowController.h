@@ -1,5 +1,7 @@
 #pragma once
 
+// The controller of one display's overlay window and its pointer rule.
+
 #include "app/OverlayWindow.h"
 #include "app/StrokeCoverage.h"
 #include "model/OverlayController.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The countdown panel shown before a screenshot.
+
 #include "platform/Lifetime.h"
 #include "platform/ScreenProvider.h"
 #include "platform/Subscription.h"

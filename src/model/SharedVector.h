@@ -1,5 +1,7 @@
 #pragma once
 
+// A vector whose copies share one buffer until one of them changes.
+
 #include <cstddef>
 #include <initializer_list>
 #include <memory>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The painted pixels of an image, as rectangles.
+
 #include <QImage>
 #include <QRect>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The registry of open pop-up panels.
+
 #include <functional>
 #include <vector>
 
