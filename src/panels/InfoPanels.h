@@ -32,8 +32,8 @@ public:
     bool showHelp() const { return showHelp_; }
     bool showAbout() const { return showAbout_; }
     // The panel of each kind last opened, none before the first request.
-    InfoPanelWindowController* helpWC() const { return helpController_.get(); }
-    InfoPanelWindowController* aboutWC() const { return aboutController_.get(); }
+    InfoPanelWindowController* helpController() const { return helpController_.get(); }
+    InfoPanelWindowController* aboutController() const { return aboutController_.get(); }
 
 private:
     enum class Kind { help, about };
