@@ -75,10 +75,7 @@ AppServices AppServices::standard() {
 AppDelegate::AppDelegate(AppServices services)
     : services_(std::move(services)) {
     platform::assertMainThread("AppDelegate");
-    services_.environment.overlayControllerFactory = [](DrawingState& state, const platform::Screen& screen) {
-        return std::static_pointer_cast<OverlayController>(
-            OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID));
-    };
+    services_.environment.overlayControllerFactory = OverlayWindowController::factory();
     drawingState_ = DrawingState::create(services_.environment);
     infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);
     attachManager_ = std::make_shared<WindowAttachManager>(WindowAttachServices{

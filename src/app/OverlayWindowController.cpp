@@ -5,6 +5,7 @@
 #include "app/PassthroughHostingView.h"
 #include "app/PointerRegion.h"
 #include "app/PointerRules.h"
+#include "canvas/CanvasPassGroup.h"
 #include "model/DrawingState.h"
 #include "platform/Application.h"
 #include "platform/Dispatch.h"
@@ -23,25 +24,36 @@ using platform::EventMasks::otherMouseUp;
 using platform::EventMasks::rightMouseUp;
 using platform::EventType;
 
-std::shared_ptr<OverlayWindowController> OverlayWindowController::create(
-    const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID) {
+std::shared_ptr<OverlayWindowController>
+OverlayWindowController::create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
+                                DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup) {
     platform::assertMainThread("OverlayWindowController::create");
     std::shared_ptr<OverlayWindowController> controller(
-        new OverlayWindowController(screen, drawingState, displayID));
+        new OverlayWindowController(screen, drawingState, displayID, std::move(passGroup)));
     // The monitors and subscriptions hold the controller weakly, so they are
     // made once it is owned.
     controller->setUp();
     return controller;
 }
 
+OverlayWindowController::Factory OverlayWindowController::factory() {
+    // Made with the first controller, when the state exists.
+    auto group = std::make_shared<std::shared_ptr<CanvasPassGroup>>();
+    return [group](DrawingState& state, const platform::Screen& screen) {
+        auto shared = state.shared_from_this();
+        if (!*group) *group = CanvasPassGroup::make(shared);
+        return std::static_pointer_cast<OverlayController>(create(screen, shared, screen.displayID, *group));
+    };
+}
+
 OverlayWindowController::OverlayWindowController(const platform::Screen& screen,
-                                                 const std::shared_ptr<DrawingState>& drawingState,
-                                                 DisplayID displayID)
+                                                 const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID,
+                                                 std::shared_ptr<CanvasPassGroup> passGroup)
     : drawingState_(drawingState), displayID_(displayID) {
     // The whole display, panel areas included: the rule lets clicks through
     // outside the visible frame.
     window_ = platform::makeWindow<OverlayWindow>(windowFrameFor(screen.frame, drawingState->screenProvider()));
-    QWidget* canvas = makeOverlayCanvas(drawingState, displayID, nullptr);
+    QWidget* canvas = makeOverlayCanvas(drawingState, displayID, std::move(passGroup));
     hostingView_ = new PassthroughHostingView(canvas, drawingState, displayID);
     window_->setContentView(hostingView_);
 }

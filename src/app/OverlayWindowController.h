@@ -14,10 +14,12 @@
 #include <QPointF>
 #include <QRegion>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class CanvasPassGroup;
 class DrawingState;
 
 class PassthroughHostingView;
@@ -39,10 +41,17 @@ class OverlayWindowController : public OverlayController,
 public:
     using DisplayID = platform::DisplayID;
 
-    // Covers the screen's whole frame; the window is not shown yet.
+    using Factory = std::function<std::shared_ptr<OverlayController>(DrawingState&, const platform::Screen&)>;
+
+    // Covers the screen's whole frame; the window is not shown yet. Its
+    // canvas reacts to changes in the passes of `passGroup`.
     static std::shared_ptr<OverlayWindowController> create(const platform::Screen& screen,
                                                            const std::shared_ptr<DrawingState>& drawingState,
-                                                           DisplayID displayID);
+                                                           DisplayID displayID,
+                                                           std::shared_ptr<CanvasPassGroup> passGroup);
+    // The overlay controllers of one drawing state, for its environment:
+    // it owns the reaction pass group that their canvases share.
+    static Factory factory();
     ~OverlayWindowController() override;
 
     OverlayWindowController(const OverlayWindowController&) = delete;
@@ -107,7 +116,7 @@ public:
 
 private:
     OverlayWindowController(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
-                            DisplayID displayID);
+                            DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup);
     void setUp();
     // A button went up somewhere: a live stroke left over goes, and a
     // rebuild put off while it was held happens.

@@ -9,6 +9,7 @@
 // Clicks open edits, place text boxes and take back dots.
 
 #include "canvas/CanvasClock.h"
+#include "canvas/CanvasGestureHost.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
@@ -21,7 +22,6 @@
 #include <optional>
 #include <vector>
 
-class DrawingCanvasView;
 class DrawingState;
 
 // One pointer event of a drag on the canvas, in canvas coordinates: where
@@ -45,8 +45,8 @@ public:
         drawing,    // collects the live stroke of the selected tool
     };
 
-    // The gesture of `canvas`, which owns it.
-    explicit CanvasGesture(DrawingCanvasView& canvas);
+    // The gesture of `host`, which owns it.
+    explicit CanvasGesture(CanvasGestureHost& host);
     CanvasGesture(const CanvasGesture&) = delete;
     CanvasGesture& operator=(const CanvasGesture&) = delete;
 
@@ -116,7 +116,7 @@ private:
     void placeTextBox(QPointF point, DrawingState& s);
     void reopenText(std::size_t index, DrawingState& s);
 
-    DrawingCanvasView& canvas_;
+    CanvasGestureHost& host_;
 
     DragMode mode_ = DragMode::idle;
     QPointF dragStart_;
