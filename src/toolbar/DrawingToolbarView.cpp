@@ -1,16 +1,12 @@
 #include "toolbar/DrawingToolbarView.h"
 
-#include "colorpicker/ColorPickerWindowController.h"
 #include "model/DrawingState.h"
 #include "platform/Compositing.h"
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
 #include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/ColorSwatchView.h"
-#include "toolbar/FontPickerWindowController.h"
-#include "toolbar/GIMPBrushPanelWindowController.h"
 #include "toolbar/LeadingControls.h"
-#include "toolbar/SubmenuWindowController.h"
 #include "toolbar/TextToolSlot.h"
 #include "toolbar/ToolButton.h"
 #include "toolbar/ToolFamilies.h"
@@ -67,8 +63,11 @@ void GroupDivider::paintEvent(QPaintEvent*) {
 
 // ---- Toolbar ----
 
-DrawingToolbarView::DrawingToolbarView(std::shared_ptr<DrawingState> state, QWidget* parent)
-    : QWidget(parent), state_(std::move(state)), layout_(new QBoxLayout(QBoxLayout::LeftToRight, this)) {
+DrawingToolbarView::DrawingToolbarView(std::shared_ptr<DrawingState> state, ToolbarPanels& panels, QWidget* parent)
+    : QWidget(parent),
+      state_(std::move(state)),
+      panels_(panels),
+      layout_(new QBoxLayout(QBoxLayout::LeftToRight, this)) {
     platform::assertMainThread("DrawingToolbarView");
     setAttribute(Qt::WA_TranslucentBackground);
     layout_->setSpacing(int(M::itemSpacing));
@@ -313,15 +312,12 @@ void DrawingToolbarView::selectTool(DrawingTool tool) {
 
 void DrawingToolbarView::selectPenFamilyTool(DrawingTool tool) {
     selectTool(tool);
-    // The open flag is left to the close routine.
-    if (penSubmenuWC_) penSubmenuWC_->closePanel();
-    penSubmenuWC_.reset();
+    panels_.drop(ToolbarPanel::penSubmenu);
 }
 
 void DrawingToolbarView::selectShapeFamilyTool(DrawingTool tool) {
     selectTool(tool);
-    if (shapeSubmenuWC_) shapeSubmenuWC_->closePanel();
-    shapeSubmenuWC_.reset();
+    panels_.drop(ToolbarPanel::shapeSubmenu);
 }
 
 // An open brush panel stays open.
@@ -336,64 +332,35 @@ std::function<void(bool)> DrawingToolbarView::openFlagSetter(platform::Published
     };
 }
 
-template <typename Controller, typename Make>
-void DrawingToolbarView::togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen,
-                                     Make make) {
-    if (isOpen) {
-        // The flag is cleared by the close routine, on a later turn.
-        if (controller) controller->closePanel();
-        controller.reset();
-        return;
-    }
-    // A closed controller left from the last opening ends here.
-    controller.reset();
-    std::unique_ptr<Controller> opened = make();
-    if (!opened) return;
-    opened->showWindow();
-    controller = std::move(opened);
-    isOpen = true;
+void DrawingToolbarView::togglePanel(ToolbarPanel panel, platform::Published<bool>& isOpen,
+                                     const std::shared_ptr<AnchorRef>& anchor) {
+    // The flag is cleared by the close routine, on a later turn.
+    if (panels_.toggle(panel, isOpen.get(), anchor, openFlagSetter(isOpen))) isOpen = true;
 }
 
 void DrawingToolbarView::openPenSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openPenSubmenu");
-    togglePanel(penSubmenuWC_, penSubmenuIsOpen, [this]() -> std::unique_ptr<PenSubmenuWindowController> {
-        if (!state_) return nullptr;
-        return std::make_unique<PenSubmenuWindowController>(state_, penRef, openFlagSetter(penSubmenuIsOpen));
-    });
+    togglePanel(ToolbarPanel::penSubmenu, penSubmenuIsOpen, penRef);
 }
 
 void DrawingToolbarView::openShapeSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openShapeSubmenu");
-    togglePanel(shapeSubmenuWC_, shapeSubmenuIsOpen, [this]() -> std::unique_ptr<ShapeSubmenuWindowController> {
-        if (!state_) return nullptr;
-        return std::make_unique<ShapeSubmenuWindowController>(state_, shapeRef, openFlagSetter(shapeSubmenuIsOpen));
-    });
+    togglePanel(ToolbarPanel::shapeSubmenu, shapeSubmenuIsOpen, shapeRef);
 }
 
 void DrawingToolbarView::openFontPicker() {
     platform::assertMainThread("DrawingToolbarView::openFontPicker");
-    togglePanel(fontPickerWC_, fontPickerIsOpen, [this]() -> std::unique_ptr<FontPickerWindowController> {
-        if (!state_) return nullptr;
-        return std::make_unique<FontPickerWindowController>(state_, fontRef, openFlagSetter(fontPickerIsOpen));
-    });
+    togglePanel(ToolbarPanel::fontPicker, fontPickerIsOpen, fontRef);
 }
 
 void DrawingToolbarView::openGIMPBrushPanel() {
     platform::assertMainThread("DrawingToolbarView::openGIMPBrushPanel");
-    togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, [this]() -> std::unique_ptr<GIMPBrushPanelWindowController> {
-        if (!state_) return nullptr;
-        return std::make_unique<GIMPBrushPanelWindowController>(state_, gimpBrushRef,
-                                                                openFlagSetter(gimpBrushPanelIsOpen));
-    });
+    togglePanel(ToolbarPanel::gimpBrushPanel, gimpBrushPanelIsOpen, gimpBrushRef);
 }
 
 void DrawingToolbarView::toggleColorPicker() {
     platform::assertMainThread("DrawingToolbarView::toggleColorPicker");
-    togglePanel(colorPickerWC_, colorPickerIsOpen, [this]() -> std::unique_ptr<ColorPickerWindowController> {
-        if (!state_) return nullptr;
-        return std::make_unique<ColorPickerWindowController>(state_, swatchRef, openFlagSetter(colorPickerIsOpen),
-                                                             panelOpenDirection(state_->toolbarDockPosition));
-    });
+    togglePanel(ToolbarPanel::colorPicker, colorPickerIsOpen, swatchRef);
 }
 
 void DrawingToolbarView::performStateAction(StateAction action) {

@@ -8,6 +8,7 @@
 
 #include "model/DrawingTool.h"
 #include "platform/Published.h"
+#include "toolbar/ToolbarPanels.h"
 #include "ui/AnchorRef.h"
 #include "ui/AnchoredPanelController.h"
 #include "ui/Bindings.h"
@@ -22,18 +23,14 @@
 #include <vector>
 
 class CanvasVisibilityControl;
-class ColorPickerWindowController;
 class ColorSwatchView;
 class DrawingState;
-class FontPickerWindowController;
-class GIMPBrushPanelWindowController;
-class PenSubmenuWindowController;
-class ShapeSubmenuWindowController;
 class SymbolButton;
 class TextToolSlot;
 class ThicknessValue;
 class ToolButton;
 class ToolSlotView;
+class ToolbarPanels;
 class WidthIcon;
 class WidthSlider;
 
@@ -56,7 +53,8 @@ private:
 
 class DrawingToolbarView : public QWidget {
 public:
-    explicit DrawingToolbarView(std::shared_ptr<DrawingState> state, QWidget* parent = nullptr);
+    // Its controls open their panels through `panels`, which outlives it.
+    DrawingToolbarView(std::shared_ptr<DrawingState> state, ToolbarPanels& panels, QWidget* parent = nullptr);
     ~DrawingToolbarView() override;
 
     // ---- The toolbar's own state ----
@@ -92,13 +90,8 @@ public:
     // brings them back.
     void selectedToolChanged(std::optional<DrawingTool> tool);
 
-    // The panels' controllers: none before the first opening; a closed one
-    // may stay until the next toggle drops it.
-    PenSubmenuWindowController* penSubmenuWC() const { return penSubmenuWC_.get(); }
-    ShapeSubmenuWindowController* shapeSubmenuWC() const { return shapeSubmenuWC_.get(); }
-    FontPickerWindowController* fontPickerWC() const { return fontPickerWC_.get(); }
-    GIMPBrushPanelWindowController* gimpBrushPanelWC() const { return gimpBrushPanelWC_.get(); }
-    ColorPickerWindowController* colorPickerWC() const { return colorPickerWC_.get(); }
+    // The panels' controllers.
+    ToolbarPanels& panels() const { return panels_; }
 
     // Derives every control's form from the state now (otherwise done on the
     // turn after each change).
@@ -139,12 +132,12 @@ private:
     SymbolButton* makeActionButton(const QString& symbol, std::function<void()> action);
     void applyDockPosition();
     void follow();
-    template <typename Controller, typename Make>
-    void togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen, Make make);
+    void togglePanel(ToolbarPanel panel, platform::Published<bool>& isOpen, const std::shared_ptr<AnchorRef>& anchor);
     // Sets `isOpen` while this view exists.
     std::function<void(bool)> openFlagSetter(platform::Published<bool>& isOpen);
 
     std::shared_ptr<DrawingState> state_;
+    ToolbarPanels& panels_;
     QBoxLayout* layout_;
     bool vertical_ = false;
     bool layoutApplied_ = false;
@@ -167,14 +160,6 @@ private:
     SymbolButton* undo_ = nullptr;
     SymbolButton* clear_ = nullptr;
     SymbolButton* capture_ = nullptr;
-
-    // Ended before the controls (children of the view's widget), so no
-    // panel outlives the control it hangs from.
-    std::unique_ptr<PenSubmenuWindowController> penSubmenuWC_;
-    std::unique_ptr<ShapeSubmenuWindowController> shapeSubmenuWC_;
-    std::unique_ptr<FontPickerWindowController> fontPickerWC_;
-    std::unique_ptr<GIMPBrushPanelWindowController> gimpBrushPanelWC_;
-    std::unique_ptr<ColorPickerWindowController> colorPickerWC_;
 
     std::optional<DrawingTool> lastSelectedTool_;
     ui::DeferredRefresh refreshLater_{this, [this] { refresh(); }};

@@ -5,6 +5,7 @@
 #include "platform/EventMonitor.h"
 #include "platform/NotificationCenter.h"
 #include "toolbar/DrawingToolbarView.h"
+#include "toolbar/ToolbarPanels.h"
 #include "ui/NotificationNames.h"
 #include "ui/OpenPanelRegistry.h"
 
@@ -23,7 +24,8 @@ platform::Size ToolbarWindowController::windowSize(QSize intrinsic) {
 
 ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingState>& drawingState) {
     platform::assertMainThread("ToolbarWindowController");
-    auto* view = new DrawingToolbarView(drawingState);
+    panels_ = std::make_unique<ToolbarPanels>(drawingState);
+    auto* view = new DrawingToolbarView(drawingState, *panels_);
     const platform::Size size = windowSize(view->sizeHint());
     window_ = platform::makeWindow(platform::Rect(0, 0, size.width, size.height));
     window_->setTitle(QStringLiteral("Overink Toolbar"));

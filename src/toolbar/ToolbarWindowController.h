@@ -21,6 +21,7 @@
 
 class DrawingState;
 class DrawingToolbarView;
+class ToolbarPanels;
 
 class ToolbarWindowController {
 public:
@@ -37,6 +38,7 @@ public:
 
     platform::Window* window() const { return window_.get(); }
     DrawingToolbarView* toolbarView() const;
+    ToolbarPanels& panels() const { return *panels_; }
 
     // The toolbar's intrinsic size, or the fallback in both dimensions when
     // either is not positive.
@@ -68,6 +70,9 @@ private:
     platform::Subscription requestKeyObserver_;
     platform::Subscription resignKeyObserver_;
     platform::WindowPtr<> window_;
+    // The toolbar's pop-up panels; declared after the window so that they
+    // end before the controls they hang from.
+    std::unique_ptr<ToolbarPanels> panels_;
     // Where the keyboard was before the field asked for it.
     QPointer<platform::Window> previousKeyWindow_;
     platform::Lifetime<ToolbarWindowController> lifetime_{this};

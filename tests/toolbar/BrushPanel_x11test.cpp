@@ -34,8 +34,8 @@ GIMPBrushPanelWindowController* openPanel(RealToolbar& t) {
     if (!waitUntil([&] { return t.state().importedGIMPBrushes->size() >= 10; }, 10000)) return nullptr;
     drainEvents();
     clickOn(v.gimpBrushSlot()->mapToGlobal(QPoint(29, 12)));
-    if (!waitUntil([&] { return panelUp(v.gimpBrushPanelWC()); }, 3000)) return nullptr;
-    return v.gimpBrushPanelWC();
+    if (!waitUntil([&] { return panelUp(v.panels().gimpBrushPanel()); }, 3000)) return nullptr;
+    return v.panels().gimpBrushPanel();
 }
 
 VBRParams storedParams(const DrawingState& state, const QUuid& id) {

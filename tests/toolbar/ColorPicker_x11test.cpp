@@ -40,8 +40,8 @@ void drawStroke(QPoint from, int steps = 20) {
 // Opens the picker with a click on the swatch and waits until it is up.
 ColorPickerWindowController* openPicker(RealToolbar& t) {
     clickOn(RealToolbar::centreOf(t.view()->swatch()));
-    if (!waitUntil([&] { return panelUp(t.view()->colorPickerWC()); }, 3000)) return nullptr;
-    return t.view()->colorPickerWC();
+    if (!waitUntil([&] { return panelUp(t.view()->panels().colorPicker()); }, 3000)) return nullptr;
+    return t.view()->panels().colorPicker();
 }
 
 } // namespace
@@ -85,9 +85,9 @@ TEST(ColorPickerOnX11, ASecondClickOnTheSwatchClosesItAndAClickOnTheOverlayOnlyC
     ASSERT_TRUE(openPicker(t));
     paceNewClick();
     clickOn(RealToolbar::centreOf(t.view()->swatch()));
-    EXPECT_TRUE(waitUntil([&] { return !t.view()->colorPickerWC() && !t.view()->colorPickerIsOpen; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !t.view()->panels().colorPicker() && !t.view()->colorPickerIsOpen; }, 3000));
     ASSERT_TRUE(settle());
-    EXPECT_FALSE(t.view()->colorPickerWC()) << "closed once, not reopened";
+    EXPECT_FALSE(t.view()->panels().colorPicker()) << "closed once, not reopened";
 
     paceNewClick();
     ColorPickerWindowController* picker = openPicker(t);

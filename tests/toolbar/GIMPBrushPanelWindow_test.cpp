@@ -188,7 +188,7 @@ TEST(BrushPanelWindow, TheChevronTogglesThePanelAndImportClosesIt) {
     ToolbarWindow w(P::topCenterH);
     DrawingToolbarView& v = w.view();
     click(v.gimpBrushSlot(), QPointF(29, 12));
-    GIMPBrushPanelWindowController* panel = v.gimpBrushPanelWC();
+    GIMPBrushPanelWindowController* panel = v.panels().gimpBrushPanel();
     ASSERT_TRUE(panel);
     EXPECT_TRUE(panel->window()->isVisible());
     EXPECT_TRUE(v.gimpBrushPanelIsOpen);
@@ -205,10 +205,10 @@ TEST(BrushPanelWindow, TheChevronTogglesThePanelAndImportClosesIt) {
     EXPECT_FALSE(w.t->isImportingBrushes.get()) << "the cancelled file panel brought the overlays back";
 
     click(v.gimpBrushSlot(), QPointF(29, 12));
-    ASSERT_TRUE(v.gimpBrushPanelWC());
-    EXPECT_TRUE(v.gimpBrushPanelWC()->window()->isVisible());
+    ASSERT_TRUE(v.panels().gimpBrushPanel());
+    EXPECT_TRUE(v.panels().gimpBrushPanel()->window()->isVisible());
     click(v.gimpBrushSlot(), QPointF(29, 12));
-    EXPECT_FALSE(v.gimpBrushPanelWC());
+    EXPECT_FALSE(v.panels().gimpBrushPanel());
     drainEvents();
     EXPECT_FALSE(v.gimpBrushPanelIsOpen);
     EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
