@@ -3,6 +3,7 @@
 #include "platform/Dispatch.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -17,8 +18,20 @@ Alert::Runner& runner() {
 int runMessageBox(const Alert& alert) {
     QMessageBox box;
     box.setWindowTitle(QStringLiteral("Overink"));
+    // Alerts carry text from outside (an update feed's versions, paths, the
+    // system's error strings): shown as written, never as markup, which
+    // could name files to load (a FIFO that never answers, /dev/zero) and
+    // draw links. Each label is made plain before it is given any text.
+    box.setTextFormat(Qt::PlainText);
     box.setText(alert.messageText);
-    box.setInformativeText(alert.informativeText);
+    if (!alert.informativeText.isEmpty()) {
+        box.setInformativeText(QStringLiteral(" "));
+        for (QLabel* label : box.findChildren<QLabel*>()) {
+            label->setTextFormat(Qt::PlainText);
+            label->setOpenExternalLinks(false);
+        }
+        box.setInformativeText(alert.informativeText);
+    }
     switch (alert.alertStyle) {
     case Alert::Style::warning: box.setIcon(QMessageBox::Warning); break;
     case Alert::Style::informational: box.setIcon(QMessageBox::Information); break;

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <optional>
 
 namespace platform {
 
@@ -68,10 +69,20 @@ QRectF toGlobal(const Rect& r, const QRect& primary) {
     return QRectF(s.minX() + primary.x(), bottom - s.maxY(), s.width(), s.height());
 }
 
+namespace {
+std::optional<QRect>& notedPrimary() {
+    static std::optional<QRect> rect;
+    return rect;
+}
+} // namespace
+
 QRect primaryRootRect() {
+    if (const auto& noted = notedPrimary()) return *noted;
     if (auto* screen = QGuiApplication::primaryScreen()) return screen->geometry();
     return QRect();
 }
+
+void notePrimaryRootRect(const QRect& primaryInRoot) { notedPrimary() = primaryInRoot; }
 
 Point toScreen(const QPointF& global) { return toScreen(global, primaryRootRect()); }
 QPointF toGlobal(const Point& p) { return toGlobal(p, primaryRootRect()); }

@@ -83,8 +83,13 @@ QPointF toGlobal(const Point& p, const QRect& primaryInRoot);
 Rect toScreen(const QRectF& global, const QRect& primaryInRoot);
 QRectF toGlobal(const Rect& r, const QRect& primaryInRoot);
 
-// The primary monitor's rectangle in root coordinates, read afresh from Qt.
+// The primary monitor's rectangle in root coordinates: the one the screen
+// list last read from the X server, so that conversions agree with the
+// screens' frames (Qt's stand-in screen keeps a stale frame once the server
+// lists no monitor); Qt's primary screen until a list has been read.
 QRect primaryRootRect();
+// Called by the screen list each time it takes a new reading.
+void notePrimaryRootRect(const QRect& primaryInRoot);
 Point toScreen(const QPointF& global);
 QPointF toGlobal(const Point& p);
 Rect toScreen(const QRectF& global);

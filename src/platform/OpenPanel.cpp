@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/Dispatch.h"
+#include "platform/NameOnlyIconProvider.h"
 
 #include <QFileDialog>
 
@@ -29,6 +30,8 @@ void OpenPanel::begin(Completion completion) {
     }
     auto* dialog = new QFileDialog(nullptr, title.isEmpty() ? message : (message.isEmpty() ? title : title + QStringLiteral(" — ") + message),
                                    directory);
+    // Set before the first listing arrives: no file of a browsed folder is read.
+    dialog->setIconProvider(&NameOnlyIconProvider::shared());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     if (canChooseDirectories && !canChooseFiles)

@@ -1,6 +1,7 @@
 #include "platform/SavePanel.h"
 
 #include "platform/Dispatch.h"
+#include "platform/NameOnlyIconProvider.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -19,6 +20,8 @@ SavePanel::Result SavePanel::runModal() {
     assertMainThread("SavePanel::runModal");
     if (runner()) return runner()(*this);
     QFileDialog dialog(nullptr, title, directory);
+    // Set before the first listing arrives: no file of a browsed folder is read.
+    dialog.setIconProvider(&NameOnlyIconProvider::shared());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!canCreateDirectories) dialog.setOption(QFileDialog::ReadOnly);

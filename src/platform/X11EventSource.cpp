@@ -4,6 +4,7 @@
 
 #include <QSocketNotifier>
 
+#include <xcb/randr.h>
 #include <xcb/xfixes.h>
 #include <xcb/xinput.h>
 
@@ -55,7 +56,16 @@ void X11EventSource::open() {
             xinputOpcode_ = ext->major_opcode;
         }
     }
-    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    if (const auto* ext = xcb_get_extension_data(c, &xcb_randr_id); ext && ext->present) {
+        auto v = x11::reply(xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr));
+        if (v) {
+            randrFirstEvent_ = ext->first_event;
+            xcb_randr_select_input(c, root,
+                                   XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                       XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+        }
+    }
+    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &rootMask);
     xcb_flush(c);
 
@@ -118,6 +128,11 @@ void X11EventSource::readEvents() {
             const bool owned = sn->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && sn->owner != XCB_NONE;
             if (sn->selection == cmSelection_) compositingChanged.emit(owned);
             if (sn->selection == traySelection_) trayHostChanged.emit(owned);
+        } else if (randrFirstEvent_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                        type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
+            screenLayoutChanged.emit();
+        } else if (type == XCB_CONFIGURE_NOTIFY) {
+            if (reinterpret_cast<xcb_configure_notify_event_t*>(ev)->window == x11::root()) screenLayoutChanged.emit();
         } else if (type == XCB_PROPERTY_NOTIFY) {
             auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
             if (pn->window == x11::root()) {

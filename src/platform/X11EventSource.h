@@ -24,7 +24,8 @@ struct RawInput {
 
 // Our own X connection for what Qt's does not pass on: XI2 raw input on the
 // root, owner changes of the compositing-manager and system-tray selections,
-// and restacking of the window manager's clients. Read on the main thread
+// restacking of the window manager's clients, and changes of the screen's
+// size and RandR layout. Read on the main thread
 // through a socket notifier.
 class X11EventSource {
 public:
@@ -43,6 +44,7 @@ public:
     Signal<bool> trayHostChanged;    // a system-tray host appeared (true) or went away
     Signal<> stackingChanged;        // the window manager restacked its clients
     Signal<xcb_atom_t> rootPropertyChanged;
+    Signal<> screenLayoutChanged; // the root's size, or RandR's screens, outputs or monitors changed
     Signal<const RawInput&> rawInput;
     Signal<> batchEnded; // after each batch of events read in one go
 
@@ -56,6 +58,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     std::uint8_t xinputOpcode_ = 0;
     std::uint8_t xfixesFirstEvent_ = 0;
+    std::uint8_t randrFirstEvent_ = 0;
     bool haveXInput_ = false;
     int rawUsers_ = 0;
     bool rawMotion_ = false;

@@ -12,6 +12,43 @@
 
 namespace platform::x11 {
 
+namespace {
+
+// The output that stands for the whole screen when no monitor is listed: the
+// primary output, else the first one, so that the display keeps the
+// identifier its monitor had; the root window when there is no output.
+Monitor wholeRoot(xcb_connection_t* c, QSize size) {
+    Monitor whole;
+    whole.rect = QRect(QPoint(0, 0), size);
+    whole.primary = true;
+    whole.id = root();
+    xcb_randr_output_t output = XCB_NONE;
+    if (auto p = reply(xcb_randr_get_output_primary_reply(c, xcb_randr_get_output_primary(c, root()), nullptr)))
+        output = p->output;
+    if (output == XCB_NONE) {
+        auto res = reply(xcb_randr_get_screen_resources_current_reply(
+            c, xcb_randr_get_screen_resources_current(c, root()), nullptr));
+        if (res && xcb_randr_get_screen_resources_current_outputs_length(res.get()) > 0)
+            output = xcb_randr_get_screen_resources_current_outputs(res.get())[0];
+    }
+    if (output == XCB_NONE) return whole;
+    whole.id = output;
+    if (auto info = reply(xcb_randr_get_output_info_reply(c, xcb_randr_get_output_info(c, output, XCB_CURRENT_TIME),
+                                                          nullptr)))
+        whole.name = QString::fromUtf8(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
+                                       xcb_randr_get_output_info_name_length(info.get()));
+    return whole;
+}
+
+} // namespace
+
+QSize rootSize() {
+    auto* c = connection();
+    if (!c) return {};
+    auto g = reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, root()), nullptr));
+    return g ? QSize(g->width, g->height) : QSize();
+}
+
 std::vector<Monitor> monitors() {
     std::vector<Monitor> out;
     auto* c = connection();
@@ -28,6 +65,12 @@ std::vector<Monitor> monitors() {
         mon.id = outputs > 0 ? xcb_randr_monitor_info_outputs(m)[0] : m->name;
         if (mon.id == 0) mon.id = m->name;
         out.push_back(mon);
+    }
+    // A server may list no monitor at all (every output off, the user's own
+    // monitors deleted). The whole root still shows windows, and Qt's stand-in
+    // screen keeps the last monitor's frame: the root stands in instead.
+    if (out.empty()) {
+        if (const QSize size = rootSize(); !size.isEmpty()) out.push_back(wholeRoot(c, size));
     }
     std::stable_partition(out.begin(), out.end(), [](const Monitor& m) { return m.primary; });
     return out;

@@ -6,6 +6,7 @@
 #include "platform/ScreenProvider.h"
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <vector>
@@ -21,8 +22,13 @@ struct Monitor {
 
 // Primary first; empty without an X connection or RandR monitors. A
 // monitor's identifier is its first output, or its name atom when it has
-// none.
+// none. When the server lists no monitor, the whole root is one, named and
+// identified by the primary (else the first) output.
 std::vector<Monitor> monitors();
+
+// The root window's size now (the connection's setup keeps the size it had
+// when the program started); empty without an X connection.
+QSize rootSize();
 
 // Qt's global coordinates are logical pixels; the X root's are device pixels.
 double rootScaleFactor();

@@ -2,6 +2,7 @@
 #include "platform/X11RootImage.h"
 
 #include "platform/X11.h"
+#include "platform/X11Monitors.h"
 
 #include <QtEndian>
 
@@ -193,7 +194,8 @@ QImage RootImageReader::read(const QRect& area, QString* error, const std::funct
         if (error) *error = QStringLiteral("no connection to an X server");
         return {};
     }
-    const QRect a = area.intersected(QRect(0, 0, s->width_in_pixels, s->height_in_pixels));
+    // The root's size now: the connection's setup keeps the size at start.
+    const QRect a = area.intersected(QRect(QPoint(0, 0), rootSize()));
     if (a.isEmpty()) {
         if (error) *error = QStringLiteral("the area lies outside the screen");
         return {};

@@ -85,7 +85,7 @@ std::vector<Screen> qtScreens() {
 } // namespace
 
 X11ScreenProvider::X11ScreenProvider() : context_(std::make_unique<QObject>()) {
-    last_ = readScreens();
+    adopt(read());
     watchQtScreens();
 }
 
@@ -94,14 +94,15 @@ X11ScreenProvider::~X11ScreenProvider() = default;
 // Reading the monitors and every panel's struts takes several round trips,
 // and the pointer rule asks on every movement: answer from what the last
 // change left, read again whenever the screens or the panels change.
-std::vector<Screen> X11ScreenProvider::screens() const { return last_.empty() ? readScreens() : last_; }
+std::vector<Screen> X11ScreenProvider::screens() const {
+    return last_.screens.empty() ? read().screens : last_.screens;
+}
 
-std::vector<Screen> X11ScreenProvider::readScreens() const {
-    if (!x11::available()) return qtScreens();
+X11ScreenProvider::Reading X11ScreenProvider::read() {
+    if (!x11::available()) return {qtScreens(), std::nullopt};
     const auto monitors = x11::monitors();
-    if (monitors.empty()) return qtScreens();
-    auto* xs = x11::screen();
-    const QSize rootSize(xs->width_in_pixels, xs->height_in_pixels);
+    if (monitors.empty()) return {qtScreens(), std::nullopt};
+    const QSize rootSize = x11::rootSize();
     const auto reserved = struts(rootSize);
     const QRect area = reserved.empty() ? workArea() : QRect();
     const double scale = x11::rootScaleFactor();
@@ -119,7 +120,12 @@ std::vector<Screen> X11ScreenProvider::readScreens() const {
         s.scale = scale;
         out.push_back(s);
     }
-    return out;
+    return {std::move(out), primary};
+}
+
+void X11ScreenProvider::adopt(Reading reading) {
+    last_ = std::move(reading);
+    if (last_.primaryInRoot) notePrimaryRootRect(*last_.primaryInRoot);
 }
 
 std::optional<Screen> X11ScreenProvider::mainScreen() const {
@@ -134,10 +140,7 @@ std::optional<Screen> X11ScreenProvider::mainScreen() const {
 }
 
 QRect X11ScreenProvider::primaryRootRect() const {
-    if (x11::available()) {
-        const auto monitors = x11::monitors();
-        if (!monitors.empty()) return logicalRect(monitors.front().rect, x11::rootScaleFactor());
-    }
+    if (last_.primaryInRoot) return *last_.primaryInRoot;
     auto* s = QGuiApplication::primaryScreen();
     return s ? s->geometry() : QRect();
 }
@@ -160,6 +163,9 @@ void X11ScreenProvider::watchQtScreens() {
     rootWatch_ = X11EventSource::instance().rootPropertyChanged.connect([this](xcb_atom_t atom) {
         if (atom == x11::atom("_NET_CLIENT_LIST") || atom == x11::atom("_NET_WORKAREA")) scheduleCheck();
     });
+    // Qt says nothing once the server lists no monitor, not even when the
+    // root changes size: the server's own notices are watched too.
+    layoutWatch_ = X11EventSource::instance().screenLayoutChanged.connect([this] { scheduleCheck(); });
 }
 
 void X11ScreenProvider::scheduleCheck() {
@@ -168,9 +174,9 @@ void X11ScreenProvider::scheduleCheck() {
     checkPending_ = true;
     QTimer::singleShot(0, context_.get(), [this] {
         checkPending_ = false;
-        auto now = readScreens();
-        if (now == last_) return;
-        last_ = std::move(now);
+        Reading now = read();
+        if (now.screens == last_.screens && now.primaryInRoot == last_.primaryInRoot) return;
+        adopt(std::move(now));
         screensChanged.emit();
     });
 }

@@ -5,8 +5,10 @@
 #include "platform/ScreenProvider.h"
 
 #include <QObject>
+#include <QRect>
 
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -24,14 +26,22 @@ public:
     QRect primaryRootRect() const override;
 
 private:
-    std::vector<Screen> readScreens() const;
+    // The screens, and the primary monitor's rectangle in root coordinates
+    // that their frames are measured from (none when Qt's screens stand in).
+    struct Reading {
+        std::vector<Screen> screens;
+        std::optional<QRect> primaryInRoot;
+    };
+    static Reading read();
+    void adopt(Reading reading);
     void watchQtScreens();
     void scheduleCheck();
 
     std::unique_ptr<QObject> context_;
-    std::vector<Screen> last_;
+    Reading last_;
     bool checkPending_ = false;
     Subscription rootWatch_;
+    Subscription layoutWatch_;
 };
 
 } // namespace platform

@@ -52,7 +52,11 @@ QMenu* CanvasVisibilityControl::buildMenu() {
     const std::weak_ptr<DrawingState> weak = state;
     bool first = true;
     for (const CanvasMenuEntry& entry : canvasMenuEntries(*state)) {
-        QAction* action = menu_->addAction(platform::symbolIcon(entry.symbol, tint), entry.title);
+        // A display's name comes from the X server: an ampersand in it is
+        // shown, not taken for a keyboard mnemonic.
+        QString title = entry.title;
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = menu_->addAction(platform::symbolIcon(entry.symbol, tint), title);
         const auto display = entry.displayID;
         QObject::connect(action, &QAction::triggered, menu_, [weak, display] {
             platform::assertMainThread("canvas menu");

@@ -53,6 +53,14 @@ std::vector<QRect> overlayGeometries(const RealShell& shell) {
     return rects;
 }
 
+// The same as text, for failure messages.
+std::string shown(const RealShell& shell) {
+    std::string out;
+    for (QRect r : overlayGeometries(shell))
+        out += QStringLiteral("%1x%2+%3+%4 ").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y()).toStdString();
+    return out;
+}
+
 } // namespace
 
 TEST(OverlayOnX11, ShownOverlaysFollowAMonitorSplitAndMerge) {
@@ -85,4 +93,60 @@ TEST(OverlayOnX11, ShownOverlaysFollowAMonitorSplitAndMerge) {
     }));
     xdotool({"mousemove", "1700", "600", "mousedown", "1", "mousemove", "1740", "640", "mouseup", "1"});
     EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == before + 1; }));
+}
+
+namespace {
+
+// A stroke dragged at a root point records.
+bool drawsAt(RealShell& shell, int x, int y) {
+    const std::size_t before = shell.state().strokes->size();
+    const bool takesPen = waitUntil([&] {
+        const auto& region = shell.overlay()->mouseRegion();
+        return !region || region->contains(QPoint(x, y));
+    });
+    const QString from = QString::number(x), to = QString::number(x + 40);
+    xdotool({"mousemove", from, QString::number(y), "mousedown", "1", "mousemove", to, QString::number(y + 40),
+             "mouseup", "1"});
+    return takesPen && waitUntil([&] { return shell.state().strokes->size() == before + 1; });
+}
+
+// The output turned off and the user's monitors deleted: the server lists no
+// monitor at all. Turned back on by the destructor.
+struct NoMonitors {
+    explicit NoMonitors(SplitScreen& split) {
+        ok = xrandr({"--output", "screen", "--off", "--fb", "1920x1080"});
+        split.merge();
+    }
+    ~NoMonitors() { xrandr({"--output", "screen", "--auto"}); }
+    bool ok = false;
+};
+
+} // namespace
+
+// With no monitor listed the whole screen is one display: one overlay over
+// all of it that takes the pen everywhere, and follows the screen's size.
+TEST(OverlayOnX11, WithNoMonitorListedOneOverlayCoversTheWholeScreen) {
+    RealShell shell;
+    shell.delegate->toggleToolbar();
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    SplitScreen split;
+    ASSERT_TRUE(split.ok);
+    ASSERT_TRUE(waitUntil([&] { return overlayGeometries(shell).size() == 2; }));
+
+    NoMonitors none(split);
+    ASSERT_TRUE(none.ok);
+    EXPECT_TRUE(waitUntil([&] { return overlayGeometries(shell) == std::vector<QRect>{QRect(0, 0, 1920, 1079)}; }))
+        << "overlays: " << shown(shell);
+    ASSERT_EQ(shell.state().overlayControllers.size(), 1u);
+    EXPECT_TRUE(drawsAt(shell, 300, 600)) << "left half";
+    EXPECT_TRUE(drawsAt(shell, 1500, 600)) << "right half";
+
+    // Smaller and back: the overlay takes each size.
+    ASSERT_TRUE(xrandr({"--fb", "1280x720"}));
+    EXPECT_TRUE(waitUntil([&] { return overlayGeometries(shell) == std::vector<QRect>{QRect(0, 0, 1280, 719)}; }))
+        << "overlays: " << shown(shell);
+    ASSERT_TRUE(xrandr({"--fb", "1920x1080"}));
+    EXPECT_TRUE(waitUntil([&] { return overlayGeometries(shell) == std::vector<QRect>{QRect(0, 0, 1920, 1079)}; }))
+        << "overlays: " << shown(shell);
+    EXPECT_TRUE(drawsAt(shell, 1700, 900));
 }

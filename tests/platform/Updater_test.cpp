@@ -3,14 +3,20 @@
 #include "platform/Updater.h"
 #include "support/AppcastFeeds.h"
 #include "support/FakeDialogs.h"
+#include "support/FileOpenWatch.h"
 #include "support/LocalHttpServer.h"
+#include "support/ShownDialogs.h"
 #include "support/TestUtil.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTcpServer>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using platform::Updater;
 using platform::UpdaterEnvironment;
@@ -128,6 +134,39 @@ TEST_F(UpdaterTest, APageThatCannotBeOpenedIsNamedInAnAlert) {
     EXPECT_EQ(alerts.shown[1].messageText.toStdString(), "The page could not be opened.");
     EXPECT_TRUE(alerts.shown[1].informativeText.contains("https://overink.example/download/1.6"));
     EXPECT_EQ(delegate->calls, (Calls{"showUpdate", "willShowAlert", "didShowAlert", "finish"}));
+}
+
+// A feed's version shown in the real alert is text, whatever it holds:
+// an image it names is not loaded (a FIFO there would hold the program for
+// good, /dev/zero would exhaust its memory) and a link is not drawn.
+TEST_F(UpdaterTest, AFeedsMarkupIsShownAsWrittenAndLoadsNothing) {
+    QTemporaryDir dir;
+    QImage(4, 4, QImage::Format_RGB32).save(dir.filePath("picture.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+    testing_support::FileOpenWatch watch(dir.path(), "pipe");
+    const QString shortVersion =
+        QStringLiteral("<img src=\"%1\"><img src=\"%2\"><a href=\"https://elsewhere.example\">1.6</a>")
+            .arg(QUrl::fromLocalFile(dir.filePath("picture.png")).toString(),
+                 QUrl::fromLocalFile(dir.filePath("pipe")).toString());
+    serveFeed("/feed", {item("160", shortVersion)});
+    auto updater = makeUpdater(server.url("/feed").toString());
+    platform::Alert::setRunnerForTesting(nullptr); // the real alert
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    testing_support::whenAlertShows([&](QMessageBox* box) {
+        for (QLabel* label : box->findChildren<QLabel*>())
+            if (label->text().contains(shortVersion)) {
+                shown = label->text();
+                format = label->textFormat();
+            }
+        testing_support::clickAlertButton(box, "Cancel");
+    });
+    ASSERT_TRUE(check(*updater));
+    EXPECT_EQ(shown.toStdString(), ("Overink " + shortVersion + " is now available; you have 1.5. Would you like to "
+                                    "open its download page?").toStdString());
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(watch.opened().join(" ").toStdString(), "");
+    EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(UpdaterTest, TheSameOrAnOlderVersionIsUpToDate) {

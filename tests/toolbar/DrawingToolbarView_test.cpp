@@ -13,6 +13,7 @@
 #include "ui/NotificationNames.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -354,6 +355,21 @@ TEST(LeadingControlsView, TheShowHideControlBecomesAMenuWithStrokesOnTwoDisplays
     menu = canvas->buildMenu();
     menu->actions().at(0)->trigger();
     EXPECT_FALSE(h.t->isOverlayVisible);
+}
+
+// A display's name is the X server's: the menu shows it as written, an
+// ampersand included, and makes no keyboard mnemonic of it.
+TEST(LeadingControlsView, TheMenuShowsDisplayNamesAsWritten) {
+    const QString name = QStringLiteral("Left & <b>Right</b>");
+    ToolbarHarness h({FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1440, 900), "Built-in"),
+                      FakeScreenProvider::makeScreen(2, platform::Rect(1440, 0, 1920, 1080), name)});
+    h.t->strokes = {strokeOn(1), strokeOn(2)};
+    h.settle();
+    CanvasVisibilityControl* canvas = h.view->canvasControl();
+    ASSERT_TRUE(canvas->isMenu());
+    QAction* entry = canvas->buildMenu()->actions().at(3);
+    EXPECT_TRUE(QKeySequence::mnemonic(entry->text()).isEmpty()) << entry->text().toStdString();
+    EXPECT_EQ(entry->text().replace("&&", "&"), name);
 }
 
 TEST(SelectedTool, ChoosingAToolWhileTheOverlaysAreHiddenShowsThem) {
