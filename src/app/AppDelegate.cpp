@@ -162,32 +162,22 @@ void AppDelegate::setupApplication() {
         });
 
     // 12. The dock position, picking and pinning flags, on later turns.
-    using platform::Delivery;
     using platform::Initial;
-    dockPositionObserver_ = drawingState_->toolbarDockPosition.sink(
-        [alive](const ToolbarDockPosition&) {
-            platform::assertMainThread("dock position");
-            if (AppDelegate* self = alive()) self->rebuildToolbar();
+    stateBindings_.followLater(drawingState_->toolbarDockPosition, weak,
+                               [](AppDelegate& self, const ToolbarDockPosition&) { self.rebuildToolbar(); });
+    stateBindings_.followLater(
+        drawingState_->isPickingAttachWindow, weak,
+        [](AppDelegate& self, bool picking) {
+            if (picking) self.beginWindowPick();
+            else self.endWindowPick();
         },
-        Delivery::MainQueue, Initial::Skip);
-    pickObserver_ = drawingState_->isPickingAttachWindow.sink(
-        [alive](bool picking) {
-            platform::assertMainThread("picking flag");
-            AppDelegate* self = alive();
-            if (!self) return;
-            if (picking)
-                self->beginWindowPick();
-            else
-                self->endWindowPick();
+        Initial::Include);
+    stateBindings_.followLater(
+        drawingState_->isAttachedToWindow, weak,
+        [](AppDelegate& self, bool attached) {
+            if (!attached) self.detachCleanup();
         },
-        Delivery::MainQueue, Initial::Include);
-    detachObserver_ = drawingState_->isAttachedToWindow.sink(
-        [alive](bool attached) {
-            platform::assertMainThread("attachment flag");
-            AppDelegate* self = alive();
-            if (self && !attached) self->detachCleanup();
-        },
-        Delivery::MainQueue, Initial::Include);
+        Initial::Include);
 }
 
 platform::TerminateReply AppDelegate::applicationShouldTerminate() {

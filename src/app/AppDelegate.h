@@ -11,6 +11,7 @@
 #include "platform/StatusItem.h"
 #include "platform/Subscription.h"
 #include "platform/WindowList.h"
+#include "ui/Bindings.h"
 
 #include <functional>
 #include <memory>
@@ -133,11 +134,10 @@ private:
     std::unique_ptr<SettingsWindowController> settingsController_;
     std::unique_ptr<InfoPanels> infoPanels_;
     std::shared_ptr<DrawingState> drawingState_;
-    platform::Subscription dockPositionObserver_;
     std::shared_ptr<WindowAttachManager> attachManager_;
+    // The dock position, picking and pinning flags.
+    ui::Bindings stateBindings_;
     platform::Subscription pickMonitor_;
-    platform::Subscription pickObserver_;
-    platform::Subscription detachObserver_;
     std::optional<platform::Screen> preAttachToolbarScreen_;
     // Strokes were set aside by a pin and not yet brought back: only then
     // does a detach replace the strokes with them.

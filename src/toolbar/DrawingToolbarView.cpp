@@ -214,12 +214,9 @@ void DrawingToolbarView::follow() {
     bindings_.connect(platform::compositingChanged(), this, [](DrawingToolbarView& v, bool) { v.update(); });
 
     // The selected tool's own reaction, on every real change.
-    QPointer<DrawingToolbarView> guard(this);
-    bindings_.add(s.selectedTool.sink(
-        [guard](const std::optional<DrawingTool>& tool) {
-            if (guard) guard->selectedToolChanged(tool);
-        },
-        platform::Delivery::MainQueue, platform::Initial::Skip));
+    bindings_.followLater(s.selectedTool, this, [](DrawingToolbarView& v, const std::optional<DrawingTool>& tool) {
+        v.selectedToolChanged(tool);
+    });
 }
 
 void DrawingToolbarView::applyDockPosition() {

@@ -58,12 +58,10 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
         });
 
     if (drawingState) {
-        importObserver_ = drawingState->isImportingBrushes.sink(
-            [weak](bool importing) {
-                platform::assertMainThread("toolbar importing flag");
-                if (ToolbarWindowController* self = weak.get()) self->setImportingBrushes(importing);
-            },
-            platform::Delivery::MainQueue, platform::Initial::Include);
+        importBinding_.followLater(
+            drawingState->isImportingBrushes, weak,
+            [](ToolbarWindowController& self, bool importing) { self.setImportingBrushes(importing); },
+            platform::Initial::Include);
     }
 }
 

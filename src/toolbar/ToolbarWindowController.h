@@ -12,6 +12,7 @@
 #include "platform/Lifetime.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
+#include "ui/Bindings.h"
 
 #include <QPointer>
 #include <QSize>
@@ -65,7 +66,7 @@ private:
     void makeKey();
     void resignKey();
 
-    platform::Subscription importObserver_;
+    ui::Bindings importBinding_;
     platform::Subscription escapeMonitor_;
     platform::Subscription requestKeyObserver_;
     platform::Subscription resignKeyObserver_;
