@@ -1,9 +1,19 @@
 // Screenshot cost: reading a 1920×1080 and a 3840×2160 display from the X
 // server and writing it as a JPEG, beside a plain QScreen::grabWindow +
 // QImageWriter baseline, on a busy desktop picture. Also how long a window
-// left out of the image is hidden. Runs itself inside a private 3840×2160 X
-// session (scripts/x11-session, with its compositing manager).
+// left out of the image is hidden, and the program's own road from the
+// countdown's end to the image in memory beside whole runs of scrot and
+// maim. Runs itself inside a private 3840×2160 X session
+// (scripts/x11-session, with its compositing manager, or without one when
+// given --without-compositor).
+#include "capture/CountdownOverlayController.h"
+#include "capture/ScreenCaptureCoordinator.h"
 #include "capture/ScreenshotFile.h"
+#include "model/DrawingState.h"
+#include "platform/SavePanel.h"
+#include "platform/X11ScreenProvider.h"
+#include "support/TestDrawingState.h"
+#include "toolbar/ToolbarWindowController.h"
 #include "platform/Window.h"
 #include "platform/X11RootImage.h"
 #include "platform/X11ScreenGrabber.h"
@@ -14,6 +24,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -23,6 +34,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -193,8 +205,10 @@ private:
 // how long that window was gone from the screen: the wait until the screen
 // shows what it covered, and the shared-memory read.
 void BM_CaptureLeavingAWindowOut(benchmark::State& state) {
-    // At (640, 104) in the root: on both displays.
-    platform::Window toolbar(platform::Rect(640, 2000, 640, 56));
+    // At (640, 104) in the root: on both displays. (Placed in root
+    // coordinates: which display counts as the primary depends on who
+    // listed the displays last.)
+    platform::Window toolbar(platform::toScreen(QRectF(640, 104, 640, 56)));
     toolbar.setBackgroundColor(Color::rgba(1, 0, 1));
     toolbar.setOpaque(true);
     toolbar.setLevel(platform::WindowLevel::panel);
@@ -219,6 +233,174 @@ void BM_CaptureLeavingAWindowOut(benchmark::State& state) {
     state.counters["hidden_ms"] = hidden / double(state.iterations());
 }
 
+// The real coordinator's displays narrowed to the one measured, so that the
+// toolbar's display is that one.
+class OneScreen : public platform::ScreenProvider {
+public:
+    explicit OneScreen(int height) : height_(height) {}
+    std::vector<platform::Screen> screens() const override {
+        std::vector<platform::Screen> out;
+        for (const auto& s : real_.screens())
+            if (int(s.frame.height()) == height_) out.push_back(s);
+        return out;
+    }
+    std::optional<platform::Screen> mainScreen() const override {
+        const auto all = screens();
+        if (all.empty()) return std::nullopt;
+        return all.front();
+    }
+    QRect primaryRootRect() const override { return real_.primaryRootRect(); }
+
+private:
+    platform::X11ScreenProvider real_;
+    int height_;
+};
+
+// The X11 grabber, noting when each image reached memory.
+class TimedGrabber : public platform::ScreenGrabber {
+public:
+    void shareableContent(std::function<void(ContentResult)> done) override {
+        grabber().shareableContent(std::move(done));
+    }
+    void captureImage(const platform::ContentFilter& filter, const platform::CaptureConfiguration& configuration,
+                      std::function<void(ImageResult)> done) override {
+        grabber().captureImage(filter, configuration, [this, done = std::move(done)](ImageResult r) {
+            imageAt = std::chrono::steady_clock::now();
+            image = r.image;
+            done(std::move(r));
+        });
+    }
+    void prepare(QSize size) override { grabber().prepare(size); }
+    std::optional<std::chrono::steady_clock::time_point> imageAt;
+    QImage image;
+};
+
+// Notes when a widget is hidden.
+class HideWatch : public QObject {
+public:
+    HideWatch(QWidget* widget, std::optional<std::chrono::steady_clock::time_point>* at) : widget_(widget), at_(at) {
+        widget_->installEventFilter(this);
+    }
+    ~HideWatch() override {
+        if (widget_) widget_->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide && !*at_) *at_ = std::chrono::steady_clock::now();
+        return false;
+    }
+
+private:
+    QPointer<QWidget> widget_;
+    std::optional<std::chrono::steady_clock::time_point>* at_;
+};
+
+double msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+void minMaxStatistics(benchmark::internal::Benchmark* b) {
+    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    b->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+}
+
+// A screenshot as the toolbar's camera button takes it, from the moment the
+// countdown completes (its panel closed) to the image in memory: the pause
+// that lets the countdown leave the screen, the grab with the toolbar left
+// out, and the read. The save panel is answered at once; the time to it is
+// reported too.
+void BM_CountdownEndToImage(benchmark::State& state) {
+    const int height = int(state.range(0));
+    testing_support::TestDrawingState t;
+    auto toolbar = std::make_unique<ToolbarWindowController>(t.state);
+    // At (640, 104) in the root: on both displays.
+    toolbar->window()->setFrame(platform::toScreen(
+        QRectF(640, 104, toolbar->window()->frame().width(), toolbar->window()->frame().height())));
+    toolbar->window()->orderFront();
+    settleEvents(500);
+    auto grabber = std::make_shared<TimedGrabber>();
+    ScreenCaptureCoordinator coordinator(t.state, {}, [&] { return toolbar.get(); }, std::make_shared<OneScreen>(height),
+                                         grabber, 0.01);
+    std::optional<std::chrono::steady_clock::time_point> panelAt;
+    platform::SavePanel::setRunnerForTesting([&](const platform::SavePanel&) {
+        panelAt = std::chrono::steady_clock::now();
+        return platform::SavePanel::Result{};
+    });
+    const QRect bar = toolbar->window()->widget()->geometry();
+    if (!area(height).contains(bar)) return state.SkipWithError("the toolbar is not on the display");
+    double toPanel = 0;
+    for (auto _ : state) {
+        grabber->imageAt.reset();
+        panelAt.reset();
+        coordinator.startCapture();
+        if (!coordinator.countdownController()) return state.SkipWithError("no countdown");
+        // The countdown ends as its panel closes, just before it says so.
+        std::optional<std::chrono::steady_clock::time_point> endAt;
+        HideWatch watch(coordinator.countdownController()->window()->widget(), &endAt);
+        while (!endAt) QCoreApplication::processEvents();
+        const auto end = *endAt;
+        while (!panelAt) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        if (!grabber->imageAt) return state.SkipWithError("no image");
+        state.SetIterationTime(msBetween(end, *grabber->imageAt) / 1000);
+        toPanel += msBetween(end, *panelAt);
+        if (grabber->image.size() != area(height).size()) state.SkipWithError("an image of another size");
+        else if (grabber->image.pixel(bar.center()) == qRgb(255, 0, 255)) state.SkipWithError("the toolbar is in the image");
+        // The toolbar back on screen before the next one.
+        settleEvents(100);
+    }
+    platform::SavePanel::setRunnerForTesting(nullptr);
+    state.counters["to_save_panel_ms"] = toPanel / double(state.iterations());
+    // Off the screen before the next benchmark looks at it.
+    toolbar.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    settleEvents(200);
+}
+
+// A whole run of another screenshot program (grab, JPEG, file) on the same
+// display.
+void runTool(benchmark::State& state, const QString& program, const QStringList& wholeScreen,
+             const QStringList& region1080) {
+    const int height = int(state.range(0));
+    const QString path = outDir().filePath(program + ".jpg");
+    QStringList args = height == 1080 ? region1080 : wholeScreen;
+    args << path;
+    for (auto _ : state) {
+        QFile::remove(path);
+        QProcess p;
+        QElapsedTimer t;
+        t.start();
+        p.start(program, args);
+        if (!p.waitForFinished(30000) || p.exitCode() != 0 || !QFileInfo::exists(path))
+            return state.SkipWithError((program + " failed: " + p.readAllStandardError()).toUtf8().constData());
+        state.SetIterationTime(t.nsecsElapsed() / 1e9);
+    }
+}
+void BM_Scrot(benchmark::State& state) { runTool(state, "scrot", {}, {"-a", "0,0,1920,1080"}); }
+void BM_Maim(benchmark::State& state) { runTool(state, "maim", {}, {"-g", "1920x1080+0+0"}); }
+
+BENCHMARK(BM_CountdownEndToImage)
+    ->Arg(1080)
+    ->Arg(2160)
+    ->Iterations(5)
+    ->Repetitions(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(minMaxStatistics);
+BENCHMARK(BM_Scrot)
+    ->Arg(1080)
+    ->Arg(2160)
+    ->Iterations(5)
+    ->Repetitions(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(minMaxStatistics);
+BENCHMARK(BM_Maim)
+    ->Arg(1080)
+    ->Arg(2160)
+    ->Iterations(5)
+    ->Repetitions(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(minMaxStatistics);
 BENCHMARK(BM_GrabAndEncode)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_BaselineGrabWindowAndImageWriter)->Arg(1080)->Arg(2160)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_GrabOnly)
@@ -243,8 +425,12 @@ int main(int argc, char** argv) {
         // Into a private X session of the size measured.
         qputenv("OVERINK_BENCH_SESSION", "1");
         std::vector<char*> args{const_cast<char*>(OVERINK_X11_SESSION), const_cast<char*>("--size"),
-                                const_cast<char*>("3840x2160"), const_cast<char*>("--")};
-        for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
+                                const_cast<char*>("3840x2160")};
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], "--without-compositor") == 0) args.push_back(const_cast<char*>("--no-compositor"));
+        args.push_back(const_cast<char*>("--"));
+        for (int i = 0; i < argc; ++i)
+            if (std::strcmp(argv[i], "--without-compositor") != 0) args.push_back(argv[i]);
         args.push_back(nullptr);
         execv(OVERINK_X11_SESSION, args.data());
         return 1;

@@ -1,8 +1,8 @@
 // The overlay's input region: the pointer rule evaluated for every pixel
-// of a 1920×1080 overlay at once, over 2,000 placed strokes. Rebuilt
-// whenever the strokes or the rule's inputs change; each stroke's spans are
-// computed once, when it is placed or changed, and counted into the
-// overlay's coverage once, when it is shown.
+// of a 1920×1080 overlay at once, over 200 to 20,000 placed strokes. Built
+// whole when the rule's inputs change, and kept up stroke by stroke when
+// only the strokes do; each stroke's spans are computed once, when it is
+// placed or changed, and counted into the overlay's coverage once.
 #include "app/OverlayWindowController.h"
 #include "app/PointerRegion.h"
 #include "app/StrokeCoverage.h"
@@ -14,6 +14,8 @@
 #include "GuiBenchmarkMain.h"
 
 #include <QCoreApplication>
+
+#include <chrono>
 
 #include <benchmark/benchmark.h>
 
@@ -58,6 +60,43 @@ void BM_RegionRebuildAfterAStrokeChanged(benchmark::State& st) {
     }
 }
 
+// One stroke placed in passthrough (the region follows the strokes), and
+// the window's region brought in line: the cost of that stroke alone,
+// whatever lies beneath. Undone again untimed, so every placement meets
+// the same drawing.
+void BM_RegionOneStrokePlaced(benchmark::State& st) {
+    Scene scene(static_cast<int>(st.range(0)));
+    const auto extra = mixedStrokes(64, QSize(1920, 1080), 99);
+    std::size_t i = 0;
+    for (auto _ : st) {
+        DrawingStroke s = extra[i++ % extra.size()];
+        s.id = QUuid::createUuid();
+        const auto start = std::chrono::steady_clock::now();
+        scene.t->addStroke(s);
+        scene.controller->updateMousePassthrough();
+        st.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        scene.t->undo();
+        scene.controller->updateMousePassthrough();
+    }
+}
+
+// The same stroke's undo, timed; its placement untimed.
+void BM_RegionOneStrokeUndone(benchmark::State& st) {
+    Scene scene(static_cast<int>(st.range(0)));
+    const auto extra = mixedStrokes(64, QSize(1920, 1080), 99);
+    std::size_t i = 0;
+    for (auto _ : st) {
+        DrawingStroke s = extra[i++ % extra.size()];
+        s.id = QUuid::createUuid();
+        scene.t->addStroke(s);
+        scene.controller->updateMousePassthrough();
+        const auto start = std::chrono::steady_clock::now();
+        scene.t->undo();
+        scene.controller->updateMousePassthrough();
+        st.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+
 // The spans of every stroke from nothing, as when an overlay is first shown.
 void BM_SpansOfEveryStroke(benchmark::State& st) {
     const auto strokes = mixedStrokes(static_cast<int>(st.range(0)), QSize(1920, 1080));
@@ -86,6 +125,8 @@ void BM_CoverageOfEveryStroke(benchmark::State& st) {
 
 BENCHMARK(BM_RegionRebuild)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegionRebuildAfterAStrokeChanged)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegionOneStrokePlaced)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_RegionOneStrokeUndone)->Arg(200)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_SpansOfEveryStroke)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CoverageOfEveryStroke)->Arg(2000)->Unit(benchmark::kMillisecond);
 

@@ -1,17 +1,31 @@
-// Scripted pointer input for bench/shell_vs_gromit.sh, sent through XTest at
-// precise times, and what the screen shows of it:
-//   pointer_bench scene <strokes> <moves> <x> <y> <w> <h> <move-us> <seed>
-//       draws strokes (press, moves, release) inside a box
-//   pointer_bench drag <x> <y> <w> <moves> <move-us> [pid...]
+// Scripted input for bench/shell_vs_gromit.sh, sent through XTest at precise
+// times, and what the screen shows of it:
+//   pointer_bench scene <strokes> <moves> <x> <y> <w> <h> <move-us> <seed> [pid...]
+//       draws strokes (press, moves, release) inside a box; prints the rate
+//       they were sent at, each pid's CPU per stroke (up to when the first
+//       pid has gone quiet), how long after the last release that was (the
+//       lag) and a pixel the last stroke painted
+//   pointer_bench drag <x> <y> <w> <moves> <move-us> <probe-x> <probe-y> [pid...]
 //       one paced stroke of <moves> moves along a zigzag in rows; prints the
 //       CPU per move of each pid (from the press to the frame after the
-//       release), then how many of the moves the picture shows
-//   pointer_bench latency <x> <y> <dx> <moves> <move-us>
-//       one stroke along a horizontal line, <dx> pixels a move; after each
-//       move the pixel at the new position is polled until it changes;
-//       prints the input-to-pixel latencies' p50, p99 and max in ms
+//       release), how many of the moves the picture shows, a pixel the
+//       stroke painted, and the release's cost: a click at the probe follows
+//       the release at once, timed to its pixel
+//   pointer_bench key <keysym> <modifier-keysym|0> <probe-x> <probe-y>
+//   pointer_bench click <x> <y> <probe-x> <probe-y>
+//       a key (with a modifier held) or a click, timed to the probe pixel's
+//       change; keysyms are numbers (0x7a is z)
+//   pointer_bench red <x> <y> <w>
+//       the middle of the rightmost run of red pixels on a row
+//   pointer_bench latency <x> <y> <dx> <moves> <move-us> [closed]
+//       one stroke along a horizontal line, <dx> pixels a move; the pixel at
+//       each move's position is polled until it changes; prints the
+//       input-to-pixel latencies' p50, p99 and max in ms. Open loop, moves
+//       go out every <move-us> whatever is shown; closed loop, each move
+//       waits for the last one's pixel (and <move-us> after it was sent)
 // Needs a running X server with XTest.
 #include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
 #include <algorithm>
@@ -84,6 +98,23 @@ Pixels grab(int x, int y, int w, int h) {
     std::free(r);
     return p;
 }
+std::uint32_t pixel(int x, int y) {
+    const Pixels p = grab(x, y, 1, 1);
+    return p.data.empty() ? 0xffffffffu : p.data[0];
+}
+
+// Polls a pixel until it is no longer `from`; the seconds that took from
+// `since`, or a negative number after `giveUp` seconds.
+double waitChange(int x, int y, std::uint32_t from, double since, double giveUp) {
+    for (;;) {
+        const std::uint32_t v = pixel(x, y);
+        const double at = now();
+        if (v != from) return at - since;
+        if (at - since > giveUp) return -1;
+        // Polls leave the server some room.
+        sleepUntil(at + 0.0002);
+    }
+}
 
 // CPU time of a process and all its threads, in nanoseconds.
 long long cpuNs(int pid) {
@@ -103,17 +134,40 @@ long long cpuNs(int pid) {
     return sum;
 }
 
-int scene(int strokes, int moves, int x, int y, int w, int h, int moveUs, unsigned seed) {
+// Waits until `pid` uses less than a tenth of a core over 100 ms (or 120 s
+// have passed); answers when that quiet stretch began.
+double waitQuiet(int pid) {
+    constexpr double kWindow = 0.1;
+    const double start = now();
+    double t0 = now();
+    long long c0 = cpuNs(pid);
+    for (;;) {
+        sleepUntil(t0 + kWindow);
+        const double t1 = now();
+        const long long c1 = cpuNs(pid);
+        if (double(c1 - c0) * 1e-9 < 0.1 * (t1 - t0) || t1 - start > 120) return t0;
+        t0 = t1;
+        c0 = c1;
+    }
+}
+
+int scene(int strokes, int moves, int x, int y, int w, int h, int moveUs, unsigned seed, const std::vector<int>& pids) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> unit(0, 1);
     const double step = moveUs * 1e-6;
+    constexpr double kGap = 0.002;
+    std::vector<long long> cpu0;
+    for (int pid : pids) cpu0.push_back(cpuNs(pid));
+    const double start = now();
+    double t = start;
+    int lastX = 0, lastY = 0;
     for (int s = 0; s < strokes; ++s) {
         // A wandering curve of `moves` steps of about 3 pixels.
         double px = x + 20 + unit(rng) * (w - 40), py = y + 20 + unit(rng) * (h - 40);
         double heading = unit(rng) * 2 * M_PI;
         moveTo(int(px), int(py));
         send();
-        double t = now() + 0.004;
+        t += kGap;
         sleepUntil(t);
         press();
         send();
@@ -121,17 +175,27 @@ int scene(int strokes, int moves, int x, int y, int w, int h, int moveUs, unsign
             heading += (unit(rng) - 0.5) * 0.5;
             px = std::clamp(px + 3 * std::cos(heading), double(x), double(x + w - 1));
             py = std::clamp(py + 3 * std::sin(heading), double(y), double(y + h - 1));
+            lastX = int(std::lround(px));
+            lastY = int(std::lround(py));
             t += step;
             sleepUntil(t);
-            moveTo(int(std::lround(px)), int(std::lround(py)));
+            moveTo(lastX, lastY);
             send();
         }
-        sleepUntil(t + step);
+        t += step;
+        sleepUntil(t);
         release();
         send();
-        sleepUntil(t + step + 0.004);
+        t += kGap;
+        sleepUntil(t);
     }
     sync();
+    const double sent = now();
+    const double quiet = pids.empty() ? sent : waitQuiet(pids[0]);
+    std::printf("strokes=%d rate=%.1f lag=%.2f", strokes, strokes / (sent - start), std::max(0.0, quiet - sent));
+    for (std::size_t i = 0; i < pids.size(); ++i)
+        std::printf(" cpu%zu=%.3f", i, double(cpuNs(pids[i]) - cpu0[i]) / std::max(strokes, 1) * 1e-6);
+    std::printf(" pixel=%d,%d\n", lastX, lastY);
     return 0;
 }
 
@@ -161,11 +225,12 @@ std::vector<Sample> zigzag(int x, int y, int w, int moves) {
     return path;
 }
 
-int drag(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pids) {
+int drag(int x, int y, int w, int moves, int moveUs, int probeX, int probeY, const std::vector<int>& pids) {
     const auto path = zigzag(x, y, w, moves);
     int bottom = 0;
     for (const Sample& s : path) bottom = std::max(bottom, s.y);
     const Pixels before = grab(x - 10, y - 10, w + 20, bottom - y + 20);
+    const std::uint32_t probeBefore = pixel(probeX, probeY);
     moveTo(path[0].x, path[0].y);
     send();
     sync();
@@ -185,17 +250,31 @@ int drag(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
     const double sent = now() - (t - moves * step);
     t += step;
     sleepUntil(t);
+    std::vector<long long> cpu1;
+    for (int pid : pids) cpu1.push_back(cpuNs(pid));
+    // The release, and at once a click elsewhere: its dot shows once the
+    // release has been dealt with.
     release();
+    moveTo(probeX, probeY);
+    press();
+    moveTo(probeX + 1, probeY);
+    const double released = now();
+    send();
+    const double releaseSeconds = waitChange(probeX, probeY, probeBefore, released, 5);
+    fake(XCB_BUTTON_RELEASE, 1);
     send();
     sync();
+    const double releaseCpu = pids.empty() ? 0 : double(cpuNs(pids[0]) - cpu1[0]) * 1e-6;
     // A frame or two for the last move to reach the screen.
     sleepUntil(now() + 0.1);
     std::printf("rate=%.0f", moves / sent);
     for (std::size_t i = 0; i < pids.size(); ++i)
-        std::printf(" cpu%zu=%.1f", i, double(cpuNs(pids[i]) - cpu0[i]) / moves / 1000.0);
+        std::printf(" cpu%zu=%.1f", i, double(cpu1[i] - cpu0[i]) / moves / 1000.0);
+    std::printf(" release=%.1f releasecpu=%.1f", releaseSeconds * 1000, releaseCpu);
     sleepUntil(now() + 0.4);
     const Pixels after = grab(before.x, before.y, before.w, before.h);
     int checked = 0, shown = 0;
+    int pixelX = -1, pixelY = -1;
     for (const Sample& s : path) {
         if (!s.checked) continue;
         ++checked;
@@ -206,8 +285,74 @@ int drag(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
             for (int py = y0; py <= y1 && !painted; ++py)
                 painted = !after.data.empty() && !before.data.empty() && after.at(px, py) != before.at(px, py);
         shown += painted;
+        // Smoothing rounds the peaks off; the middle of the segment from the
+        // sample before is on the stroke.
+        const int midX = s.x - kStep / 2, midY = s.top ? s.y + kAmplitude / 2 : s.y - kAmplitude / 2;
+        if (pixelX < 0 && !after.data.empty() && after.at(midX, midY) != before.at(midX, midY)) {
+            pixelX = midX;
+            pixelY = midY;
+        }
     }
-    std::printf(" checked=%d shown=%d\n", checked, shown);
+    std::printf(" checked=%d shown=%d pixel=%d,%d\n", checked, shown, pixelX, pixelY);
+    return 0;
+}
+
+xcb_keycode_t keycodeOf(std::uint32_t keysym) {
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn);
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+    const xcb_keycode_t code = codes ? codes[0] : 0;
+    std::free(codes);
+    xcb_key_symbols_free(symbols);
+    return code;
+}
+
+int key(std::uint32_t keysym, std::uint32_t modifier, int probeX, int probeY) {
+    const xcb_keycode_t k = keycodeOf(keysym), m = modifier ? keycodeOf(modifier) : 0;
+    if (!k || (modifier && !m)) {
+        std::fprintf(stderr, "pointer_bench: no key for keysym 0x%x\n", k ? modifier : keysym);
+        return 1;
+    }
+    const std::uint32_t from = pixel(probeX, probeY);
+    if (m) fake(XCB_KEY_PRESS, m);
+    fake(XCB_KEY_PRESS, k);
+    const double pressed = now();
+    send();
+    const double seconds = waitChange(probeX, probeY, from, pressed, 5);
+    fake(XCB_KEY_RELEASE, k);
+    if (m) fake(XCB_KEY_RELEASE, m);
+    send();
+    sync();
+    std::printf("ms=%.1f\n", seconds * 1000);
+    return 0;
+}
+
+int click(int x, int y, int probeX, int probeY) {
+    const std::uint32_t from = pixel(probeX, probeY);
+    moveTo(x, y);
+    send();
+    sync();
+    sleepUntil(now() + 0.1);
+    press();
+    release();
+    const double clicked = now();
+    send();
+    const double seconds = waitChange(probeX, probeY, from, clicked, 5);
+    std::printf("ms=%.1f\n", seconds * 1000);
+    return 0;
+}
+
+int red(int x, int y, int w) {
+    const Pixels row = grab(x, y, w, 1);
+    int end = -1, begin = -1;
+    for (int px = x + w - 1; px >= x && !row.data.empty(); --px) {
+        const std::uint32_t v = row.at(px, y);
+        const bool isRed = (v >> 16 & 0xff) > 220 && (v >> 8 & 0xff) < 110 && (v & 0xff) < 100;
+        if (isRed && end < 0) end = px;
+        if (isRed) begin = px;
+        if (!isRed && end >= 0) break;
+    }
+    if (end < 0) return 1;
+    std::printf("%d\n", (begin + end) / 2);
     return 0;
 }
 
@@ -218,7 +363,7 @@ double percentile(std::vector<double> v, double p) {
     return v[i];
 }
 
-int latency(int x, int y, int dx, int moves, int moveUs) {
+int latency(int x, int y, int dx, int moves, int moveUs, bool closed) {
     const int x1 = x + dx * moves;
     const Pixels baseline = grab(x, y, x1 - x + 1, 1);
     moveTo(x, y);
@@ -240,12 +385,12 @@ int latency(int x, int y, int dx, int moves, int moveUs) {
     int sentCount = 0;
     constexpr double kGiveUp = 0.25;
     while (sentCount < moves || !pending.empty()) {
-        if (sentCount < moves && now() >= next) {
+        if (sentCount < moves && now() >= next && (!closed || pending.empty())) {
             ++sentCount;
             moveTo(x + dx * sentCount, y);
             send();
             pending.push_back({x + dx * sentCount, now()});
-            next += step;
+            next = closed ? now() + step : next + step;
             continue;
         }
         if (pending.empty()) {
@@ -268,7 +413,7 @@ int latency(int x, int y, int dx, int moves, int moveUs) {
             return false;
         });
         // Polls leave the server some room.
-        sleepUntil(std::min(next, now() + 0.0001));
+        sleepUntil(closed || pending.empty() ? now() + 0.0001 : std::min(next, now() + 0.0001));
     }
     release();
     send();
@@ -281,9 +426,14 @@ int latency(int x, int y, int dx, int moves, int moveUs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    auto arg = [&](int i) { return i < argc ? std::atoi(argv[i]) : 0; };
+    auto arg = [&](int i) { return i < argc ? int(std::strtol(argv[i], nullptr, 0)) : 0; };
+    auto pidsFrom = [&](int first) {
+        std::vector<int> pids;
+        for (int i = first; i < argc; ++i) pids.push_back(arg(i));
+        return pids;
+    };
     if (argc < 2) {
-        std::fprintf(stderr, "usage: pointer_bench scene|drag|latency ...\n");
+        std::fprintf(stderr, "usage: pointer_bench scene|drag|key|click|red|latency ...\n");
         return 2;
     }
     conn = xcb_connect(nullptr, nullptr);
@@ -294,13 +444,13 @@ int main(int argc, char** argv) {
     root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
     const std::string cmd = argv[1];
     if (cmd == "scene" && argc >= 10)
-        return scene(arg(2), arg(3), arg(4), arg(5), arg(6), arg(7), arg(8), unsigned(arg(9)));
-    if (cmd == "drag" && argc >= 7) {
-        std::vector<int> pids;
-        for (int i = 7; i < argc; ++i) pids.push_back(arg(i));
-        return drag(arg(2), arg(3), arg(4), arg(5), arg(6), pids);
-    }
-    if (cmd == "latency" && argc >= 7) return latency(arg(2), arg(3), arg(4), arg(5), arg(6));
+        return scene(arg(2), arg(3), arg(4), arg(5), arg(6), arg(7), arg(8), unsigned(arg(9)), pidsFrom(10));
+    if (cmd == "drag" && argc >= 9) return drag(arg(2), arg(3), arg(4), arg(5), arg(6), arg(7), arg(8), pidsFrom(9));
+    if (cmd == "key" && argc >= 6) return key(std::uint32_t(arg(2)), std::uint32_t(arg(3)), arg(4), arg(5));
+    if (cmd == "click" && argc >= 6) return click(arg(2), arg(3), arg(4), arg(5));
+    if (cmd == "red" && argc >= 5) return red(arg(2), arg(3), arg(4));
+    if (cmd == "latency" && argc >= 7)
+        return latency(arg(2), arg(3), arg(4), arg(5), arg(6), argc >= 8 && std::string(argv[7]) == "closed");
     std::fprintf(stderr, "pointer_bench: bad arguments\n");
     return 2;
 }

@@ -128,7 +128,9 @@ void AppDelegate::setupApplication() {
         });
     }
 
-    // 6. The parametric brushes that ship with the program.
+    // 6. The parametric brushes that ship with the program, once the store
+    // is tidied: only now is no other copy of the program importing into it.
+    drawingState_->removeUnrecordedBrushFiles();
     drawingState_->installBundledGIMPBrushes();
 
     // 7. The status item.
@@ -304,20 +306,31 @@ void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
     platform::Window* window = toolbarController_ ? toolbarController_->window() : nullptr;
     if (!window) return;
     drawingState_->isToolbarVisible = true;
+    const ToolbarDockPosition position = drawingState_->toolbarDockPosition;
+    // Every control stays on the screen: a toolbar longer than the visible
+    // frame allows breaks into lines.
+    toolbarController_->fitToLength(dockedToolbarMaxLength(position, screen->visibleFrame));
     const platform::Rect frame = window->frame();
     // Beside the pinned window while it is still listed; the edge was
     // chosen when its frame last changed.
     if (const auto pinned = pinnedToolbarOrigin(drawingState_->isAttachedToWindow, *attachManager_, frame.size)) {
+        setToolbarMovedToTopRow(false);
         window->setFrame(platform::Rect(*pinned, frame.size));
         window->orderFront();
         if (services_.activate) services_.activate();
         return;
     }
-    const platform::Point origin = dockedToolbarOrigin(drawingState_->toolbarDockPosition, screen->visibleFrame,
-                                                       screen->frame, frame.size);
+    // Its panels and chips open towards the row it stands in.
+    setToolbarMovedToTopRow(dockedToolbarMovesToTopRow(position, screen->visibleFrame, screen->frame));
+    const platform::Point origin = dockedToolbarOrigin(position, screen->visibleFrame, screen->frame, frame.size);
     window->setFrame(platform::Rect(origin, frame.size));
     window->orderFront();
     if (services_.activate) services_.activate();
+}
+
+void AppDelegate::setToolbarMovedToTopRow(bool moved) {
+    // Assigned on a change only: the toolbar follows every assignment.
+    if (drawingState_->isToolbarMovedToTopRow != moved) drawingState_->isToolbarMovedToTopRow = moved;
 }
 
 void AppDelegate::rebuildToolbar() {
@@ -412,6 +425,8 @@ void AppDelegate::positionToolbarForAttachedWindow(const Rect& windowFrame) {
         if (!fits(edge) && fits(opposite(edge))) edge = opposite(edge);
     }
     attachManager_->attachEdge = edge;
+    // Beside the window it stands in no row of the screen.
+    setToolbarMovedToTopRow(false);
     const Size current = toolbar->frame().size;
     toolbar->setFrame(Rect(WindowAttachManager::toolbarOrigin(windowFrame, edge, current), current));
     updateCanvasConstraint(windowFrame);

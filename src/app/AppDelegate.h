@@ -125,6 +125,9 @@ private:
     // The first screen meeting the frame, else the main screen, else the
     // first one.
     std::optional<platform::Screen> screenFor(const platform::Rect& frame) const;
+    // Records whether the toolbar stands in the top row for a bottom dock
+    // position.
+    void setToolbarMovedToTopRow(bool moved);
     // The overlays' input regions follow the passthrough rectangles at once.
     void passthroughRectsChanged();
 

@@ -272,7 +272,7 @@ void OverlayWindowController::updateInputRegion() {
     regionPending_ = false;
     releaseLocal_.cancel();
     releaseGlobal_.cancel();
-    window_->setMouseRegion(pointerRegion());
+    applyInputRegion(*state);
 }
 
 void OverlayWindowController::waitForRelease() {
@@ -291,44 +291,6 @@ void OverlayWindowController::waitForRelease() {
         return e;
     });
     releaseGlobal_ = platform::EventMonitor::addGlobal(ups, [rebuild](const Event&) { rebuild(); });
-}
-
-QRegion OverlayWindowController::pointerRegion() {
-    auto state = drawingState_.lock();
-    if (!state || !window_) return {};
-    const std::vector<platform::Screen> screens = state->screenProvider().screens();
-    QWidget* host = window_->widget();
-    const qreal dpr = host->devicePixelRatioF();
-    // The pointer on a pixel reports that pixel's root position in logical
-    // coordinates, as the mouse does.
-    const QPointF origin = host->mapToGlobal(QPointF(0, 0)) * dpr;
-    const QPoint rootOrigin(qRound(origin.x()), qRound(origin.y()));
-
-    PointerRegionInput in;
-    in.modes = PointerModes::of(*state);
-    in.hasContentView = window_->contentView() != nullptr;
-    in.windowFrame = window_->frame();
-    in.screens = screens;
-    in.passthroughRects = state->overlayPassthroughRects;
-    in.pixels = host->size() * dpr;
-    in.locationAt = [rootOrigin, dpr](QPoint p) { return platform::toScreen(QPointF(rootOrigin + p) / dpr); };
-    platform::Window* w = window_.get();
-    in.viewPointOf = [w](const platform::Point& location) { return w->convertScreenToContent(location); };
-    in.strokeRegion = [this, &state, dpr, host] {
-        QWidget* content = window_->contentView();
-        if (!content) return QRegion();
-        // Shared by every overlay and kept while they are hidden: showing
-        // them again costs no stroke its spans.
-        static StrokeHitSpanCache cache;
-        std::vector<StrokeCoverage::Entry> list;
-        list.reserve(state->strokes->size());
-        for (const DrawingStroke& s : state->strokes.get())
-            if (state->displayMatches(s.displayID, displayID_)) list.emplace_back(s.id, cache.spans(s, 1.0 / dpr));
-        cache.keepOnly(state->strokes.get());
-        coverage_.update(list, content->size() * dpr);
-        return coverage_.region(content->mapTo(host, QPoint(0, 0)) * dpr);
-    };
-    return ::pointerRegion(in);
 }
 
 bool OverlayWindowController::shouldAcceptMouse() const {

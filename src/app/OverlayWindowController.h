@@ -3,6 +3,7 @@
 // The controller of one display's overlay window and its pointer rule.
 
 #include "app/OverlayWindow.h"
+#include "app/PointerRegion.h"
 #include "app/StrokeCoverage.h"
 #include "model/OverlayController.h"
 #include "platform/Event.h"
@@ -121,8 +122,26 @@ private:
     // A button went up somewhere: a live stroke left over goes, and a
     // rebuild put off while it was held happens.
     void buttonReleased();
-    // Rebuilds the window's input region while the rule applies.
+    // Brings the window's input region in line with the rule while it
+    // applies.
     void updateInputRegion();
+    void applyInputRegion(DrawingState& state);
+
+    // What the region is worked out from, but for the strokes.
+    struct RegionSetting {
+        PointerRegionInput input;
+        std::vector<platform::Screen> screens;
+        double dpr = 1;
+        // The content view's pixels and where they lie in the window's.
+        QSize contentPixels;
+        QPoint contentOffset;
+        platform::DisplayID firstScreen = 0;
+    };
+    RegionSetting regionSetting(DrawingState& state) const;
+    // Counts this display's strokes into the coverage afresh, or only the
+    // ones changed since the last count (none when that cannot be done).
+    void countEveryStroke(DrawingState& state, const RegionSetting& setting);
+    std::optional<StrokeCoverage::Turned> countChangedStrokes(DrawingState& state, const RegionSetting& setting);
     // Puts the rebuild off until no button is held.
     void waitForRelease();
     bool shouldAcceptMouse(const platform::Point& location) const;
@@ -154,6 +173,25 @@ private:
     platform::Subscription releaseLocal_;
     platform::Subscription releaseGlobal_;
     StrokeCoverage coverage_;
+    // What the coverage counts: the strokes at this revision, at this scale,
+    // with display 0 taken as this first screen's.
+    struct CountedStrokes {
+        std::uint64_t revision = 0;
+        double scale = 1;
+        platform::DisplayID firstScreen = 0;
+    };
+    std::optional<CountedStrokes> counted_;
+    // What the window's region was last made from, and the window's and
+    // the coverage's counts of changes then: while all of them still hold,
+    // a change of the strokes changes only the pixels they turned.
+    struct AppliedRegion {
+        QRegion allowed;
+        bool overStrokesOnly = false;
+        QPoint contentOffset;
+        std::uint64_t windowRevision = 0;
+        std::uint64_t coverageGeneration = 0;
+    };
+    std::optional<AppliedRegion> applied_;
     platform::Subscription frameWatch_;
     platform::Subscription screensWatch_;
 };

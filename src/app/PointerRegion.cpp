@@ -56,7 +56,7 @@ bool takesEverywhere(const PointerModes& m) {
 
 } // namespace
 
-QRegion pointerRegion(const PointerRegionInput& in) {
+PointerRegionParts pointerRegionParts(const PointerRegionInput& in) {
     const PointerModes& m = in.modes;
     if (m.captureAll || m.isPickingAttachWindow || m.isImportingBrushes || !in.hasContentView) return {};
     if (in.pixels.isEmpty() || !in.locationAt || !in.viewPointOf) return {};
@@ -72,9 +72,14 @@ QRegion pointerRegion(const PointerRegionInput& in) {
         covered += part;
     }
     for (const QRectF& r : in.passthroughRects) allowed -= QRegion(pixelsOfContentRect(r, in));
-    if (allowed.isEmpty() || takesEverywhere(m)) return allowed;
+    if (allowed.isEmpty()) return {};
+    return {allowed, !takesEverywhere(m)};
+}
 
+QRegion pointerRegion(const PointerRegionInput& in) {
+    PointerRegionParts parts = pointerRegionParts(in);
+    if (!parts.overStrokesOnly) return parts.allowed;
     // Passthrough: only where a placed stroke takes the pointer.
     if (!in.strokeRegion) return {};
-    return in.strokeRegion() & allowed;
+    return in.strokeRegion() & parts.allowed;
 }

@@ -39,3 +39,14 @@ struct PointerRegionInput {
 // Exactly the window pixels p for which windowPointerRule, with the pointer
 // at locationAt(p) (viewPointOf that in the content), accepts.
 QRegion pointerRegion(const PointerRegionInput& input);
+
+// The same in two parts: the pixels where the rule may take the pointer at
+// all (the flags, the window, the screens' visible frames, the passthrough
+// rectangles), and whether there it takes it only over a placed stroke.
+// pointerRegion is `allowed`, or strokeRegion() & `allowed` when only over
+// strokes. strokeRegion is not asked.
+struct PointerRegionParts {
+    QRegion allowed;
+    bool overStrokesOnly = false;
+};
+PointerRegionParts pointerRegionParts(const PointerRegionInput& input);

@@ -1,8 +1,10 @@
 #include "app/StrokeCoverage.h"
 
+#include <algorithm>
 #include <bit>
 
 void StrokeCoverage::clear() {
+    ++generation_;
     size_ = QSize();
     words_ = 0;
     counts_.clear();
@@ -13,7 +15,94 @@ void StrokeCoverage::clear() {
     counted_.clear();
 }
 
+StrokeCoverage::Turned StrokeCoverage::change(const std::vector<QUuid>& removed, const std::vector<Entry>& added) {
+    Turned turned;
+    ++generation_;
+    if (size_.isEmpty()) return turned;
+    // Every span the change touches, merged row by row, and whether each of
+    // its pixels was covered before.
+    std::vector<PixelSpan> touched;
+    std::vector<SharedSpans> goes;
+    for (const QUuid& id : removed) {
+        const auto it = counted_.find(id);
+        if (it == counted_.end()) continue;
+        goes.push_back(it->second.spans);
+        touched.insert(touched.end(), it->second.spans->begin(), it->second.spans->end());
+    }
+    for (const auto& [id, spans] : added) {
+        if (!spans) continue;
+        if (const auto it = counted_.find(id); it != counted_.end()) {
+            goes.push_back(it->second.spans);
+            touched.insert(touched.end(), it->second.spans->begin(), it->second.spans->end());
+        }
+        touched.insert(touched.end(), spans->begin(), spans->end());
+    }
+    const int w = size_.width(), h = size_.height();
+    std::erase_if(touched, [&](PixelSpan& s) {
+        s.x0 = std::max(0, s.x0);
+        s.x1 = std::min(w, s.x1);
+        return s.y < 0 || s.y >= h || s.x1 <= s.x0;
+    });
+    std::sort(touched.begin(), touched.end(),
+              [](const PixelSpan& a, const PixelSpan& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
+    std::vector<PixelSpan> merged;
+    for (const PixelSpan& s : touched) {
+        if (!merged.empty() && merged.back().y == s.y && s.x0 <= merged.back().x1)
+            merged.back().x1 = std::max(merged.back().x1, s.x1);
+        else
+            merged.push_back(s);
+    }
+    std::vector<bool> before;
+    for (const PixelSpan& s : merged)
+        for (int x = s.x0; x < s.x1; ++x) before.push_back(covered(x, s.y));
+
+    for (const QUuid& id : removed) {
+        const auto it = counted_.find(id);
+        if (it == counted_.end()) continue;
+        apply(*it->second.spans, false);
+        counted_.erase(it);
+    }
+    for (const auto& [id, spans] : added) {
+        if (!spans) continue;
+        auto it = counted_.find(id);
+        if (it != counted_.end()) {
+            apply(*it->second.spans, false);
+            it->second.spans = spans;
+        } else {
+            counted_.emplace(id, Counted{spans, 0});
+        }
+        apply(*spans, true);
+    }
+
+    // Runs of pixels that turned, per direction.
+    const auto emit = [](std::vector<PixelSpan>& out, int y, int x0, int x1) {
+        if (!out.empty() && out.back().y == y && out.back().x1 == x0)
+            out.back().x1 = x1;
+        else
+            out.push_back({y, x0, x1});
+    };
+    std::size_t k = 0;
+    for (const PixelSpan& s : merged) {
+        for (int x = s.x0; x < s.x1; ++x, ++k) {
+            const bool now = covered(x, s.y);
+            if (now == before[k]) continue;
+            emit(now ? turned.covered : turned.uncovered, s.y, x, x + 1);
+        }
+    }
+    return turned;
+}
+
+QRegion StrokeCoverage::regionOf(const std::vector<PixelSpan>& spans, QPoint offset) {
+    std::vector<QRect> rects;
+    rects.reserve(spans.size());
+    for (const PixelSpan& s : spans) rects.emplace_back(offset.x() + s.x0, offset.y() + s.y, s.x1 - s.x0, 1);
+    QRegion region;
+    if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
+    return region;
+}
+
 void StrokeCoverage::update(const std::vector<Entry>& strokes, QSize size) {
+    ++generation_;
     if (size != size_) {
         clear();
         size_ = size;

@@ -23,13 +23,36 @@ public:
     // (spans outside are cut off). A stroke whose span list is the one
     // counted before costs nothing; a new size counts everything again.
     void update(const std::vector<Entry>& strokes, QSize size);
+
+    // The pixels whose covered state a change turned, each list sorted by
+    // row, then column, its spans neither overlapping nor touching.
+    struct Turned {
+        std::vector<PixelSpan> covered;
+        std::vector<PixelSpan> uncovered;
+        bool empty() const { return covered.empty() && uncovered.empty(); }
+    };
+    // Takes these strokes away (ids not counted are passed by), then counts
+    // these (a stroke counted already is counted again with its new spans):
+    // the cost is that of their spans, however many strokes are counted.
+    Turned change(const std::vector<QUuid>& removed, const std::vector<Entry>& added);
+
     // The covered pixels, moved by `offset`, as a banded region.
     QRegion region(QPoint offset) const;
+    // Spans as a banded region, moved by `offset`.
+    static QRegion regionOf(const std::vector<PixelSpan>& spans, QPoint offset);
     void clear();
 
+    QSize size() const { return size_; }
+    bool contains(const QUuid& id) const { return counted_.count(id) != 0; }
     std::size_t strokeCount() const { return counted_.size(); }
+    // Counts every change, for telling whether anyone changed the coverage
+    // since one looked.
+    std::uint64_t generation() const { return generation_; }
 
 private:
+    bool covered(int x, int y) const {
+        return (bits_[static_cast<std::size_t>(y) * words_ + (static_cast<std::size_t>(x) >> 6)] >> (x & 63)) & 1;
+    }
     void apply(const std::vector<PixelSpan>& spans, bool add);
 
     struct Counted {

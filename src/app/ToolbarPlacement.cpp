@@ -11,13 +11,20 @@ bool isScreenBottomTaken(const platform::Rect& visibleFrame, const platform::Rec
     return visibleFrame.minY() > screenFrame.minY() + kTakenBottom;
 }
 
+bool dockedToolbarMovesToTopRow(ToolbarDockPosition position, const platform::Rect& visibleFrame,
+                                const platform::Rect& screenFrame) {
+    using P = ToolbarDockPosition;
+    const bool bottomRow = position == P::bottomCenterH || position == P::bottomLeftH || position == P::bottomRightH;
+    return bottomRow && isScreenBottomTaken(visibleFrame, screenFrame);
+}
+
 platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& v,
                                     const platform::Rect& f, platform::Size size) {
     using P = ToolbarDockPosition;
     const double w = size.width, h = size.height;
     const double left = v.minX() + kMargin, right = v.maxX() - w - kMargin, centre = v.midX() - w / 2;
     const double top = v.maxY() - h - kMargin, bottom = v.minY() + kMargin, middle = v.midY() - h / 2;
-    const bool bottomTaken = isScreenBottomTaken(v, f);
+    const bool toTop = dockedToolbarMovesToTopRow(position, v, f);
     switch (position) {
     case P::topCenterH: return {centre, top};
     case P::topLeftH:
@@ -28,11 +35,15 @@ platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform
     case P::middleRightV: return {right, middle};
     case P::bottomLeftV: return {left, bottom};
     case P::bottomRightV: return {right, bottom};
-    case P::bottomCenterH: return {centre, bottomTaken ? top : bottom};
-    case P::bottomLeftH: return {left, bottomTaken ? top : bottom};
-    case P::bottomRightH: return {right, bottomTaken ? top : bottom};
+    case P::bottomCenterH: return {centre, toTop ? top : bottom};
+    case P::bottomLeftH: return {left, toTop ? top : bottom};
+    case P::bottomRightH: return {right, toTop ? top : bottom};
     }
     return {centre, top};
+}
+
+double dockedToolbarMaxLength(ToolbarDockPosition position, const platform::Rect& visibleFrame) {
+    return (isVertical(position) ? visibleFrame.height() : visibleFrame.width()) - 2 * kMargin;
 }
 
 std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, const WindowAttachManager& manager,

@@ -15,10 +15,19 @@ class WindowAttachManager;
 // counts as free.
 bool isScreenBottomTaken(const platform::Rect& visibleFrame, const platform::Rect& screenFrame);
 
+// Whether a toolbar docked at `position` goes to the top row: one of the
+// three horizontal bottom positions, while the bottom is taken.
+bool dockedToolbarMovesToTopRow(ToolbarDockPosition position, const platform::Rect& visibleFrame,
+                                const platform::Rect& screenFrame);
+
 // 8 points in from the visible frame; the three horizontal bottom positions
 // go to the top row while the bottom is taken.
 platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& visibleFrame,
                                     const platform::Rect& screenFrame, platform::Size toolbarSize);
+
+// The longest a toolbar docked at `position` may be along its stacking axis
+// to stay 8 points inside the visible frame at both ends.
+double dockedToolbarMaxLength(ToolbarDockPosition position, const platform::Rect& visibleFrame);
 
 // Beside the pinned window, at the manager's current edge (not tested again
 // here), while a window is pinned and still listed; none: the dock position

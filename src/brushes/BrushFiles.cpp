@@ -3,6 +3,7 @@
 #include "brushes/BrushEngine.h"
 #include "brushes/GIMPBrushParser.h"
 #include "platform/Dispatch.h"
+#include "platform/GroupedLog.h"
 #include "platform/JsonText.h"
 #include "platform/StoredFile.h"
 #include "platform/SystemLog.h"
@@ -20,7 +21,11 @@
 #include <cstring>
 #include <utility>
 
+#include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brushFiles {
 
@@ -85,11 +90,74 @@ QString storeImageName(const ImageKey& key) {
 
 bool isStoreImageName(const QString& name) { return storeImageKey(name).has_value(); }
 
+namespace {
+
+// A file a write left unfinished (the program killed during it): a store
+// image name followed by QSaveFile's ".XXXXXX".
+bool isUnfinishedImageName(QByteArrayView name) {
+    constexpr qsizetype kSuffix = 7;
+    if (name.size() <= kSuffix || name[name.size() - kSuffix] != '.') return false;
+    for (qsizetype i = name.size() - kSuffix + 1; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+    }
+    const QByteArrayView image = name.first(name.size() - kSuffix);
+    return storeImageKey(image.data(), image.size()).has_value();
+}
+
+// Whether a directory entry is a regular file (not a folder, not a link).
+bool isRegularEntry(const QString& folder, const dirent* entry) {
+    if (entry->d_type == DT_REG) return true;
+    if (entry->d_type != DT_UNKNOWN) return false;
+    struct stat st {};
+    return ::lstat(QFile::encodeName(folder + QLatin1Char('/') + QFile::decodeName(entry->d_name)).constData(), &st) ==
+               0 &&
+           S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+std::optional<QSet<QString>> identifiersInFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? std::optional<QSet<QString>>(QSet<QString>()) : std::nullopt;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return std::nullopt;
+    // A FIFO, a device or a folder holds no index.
+    if (!S_ISREG(st.st_mode)) return QSet<QString>();
+    // In pieces, whatever the size: an index too large to be read at start
+    // is the one whose brushes most need keeping. Each piece starts with the
+    // end of the previous one, so that an identifier across the seam is found.
+    constexpr qsizetype kPiece = qsizetype(1) << 20, kSeam = 35;
+    QSet<QString> ids;
+    QByteArray buffer;
+    for (;;) {
+        const qsizetype kept = buffer.size();
+        buffer.resize(kept + kPiece);
+        const ssize_t n = ::read(fd, buffer.data() + kept, std::size_t(kPiece));
+        if (n < 0) {
+            if (errno == EINTR) {
+                buffer.truncate(kept);
+                continue;
+            }
+            return std::nullopt;
+        }
+        buffer.truncate(kept + n);
+        if (n == 0) break;
+        ids.unite(identifiersIn(buffer));
+        buffer = buffer.right(kSeam);
+    }
+    return ids;
+}
+
 QStringList unrecordedImageFiles(const QString& folder, const std::vector<ImportedGIMPBrush>& brushes) {
     // One pass of readdir rather than QDir, which would stat every entry: the
     // store may hold hundreds of thousands of files, and this runs at start.
     QSet<ImageKey> candidates;
-    QStringList indexCopies;
+    QStringList indexCopies, unfinished;
     const QByteArray index = QByteArray(kIndexFileName) + '.';
     DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) return {};
@@ -100,23 +168,17 @@ QStringList unrecordedImageFiles(const QString& folder, const std::vector<Import
             indexCopies.append(folder + QLatin1Char('/') + QFile::decodeName(entry->d_name));
             continue;
         }
+        // Only files: a folder that happens to match the naming is not ours,
+        // and a link is the user's.
+        if (isUnfinishedImageName(name)) {
+            if (isRegularEntry(folder, entry)) unfinished.append(QFile::decodeName(entry->d_name));
+            continue;
+        }
         const auto key = storeImageKey(entry->d_name, length);
-        if (!key) continue;
-        // Only files: a folder that happens to match the naming is not ours.
-        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
-        if (entry->d_type == DT_UNKNOWN && !QFileInfo(folder + QLatin1Char('/') + entry->d_name).isFile()) continue;
-        candidates.insert(*key);
+        if (key && isRegularEntry(folder, entry)) candidates.insert(*key);
     }
     ::closedir(dir);
 
-    // Images that a quarantined copy of the index still names stay: that
-    // copy may yet be repaired by hand.
-    QSet<QUuid> kept;
-    for (const QString& copy : indexCopies) {
-        const auto file = platform::storedFile::read(copy, kMaxIndexFileBytes);
-        if (!file.ok()) continue;
-        for (const QString& id : identifiersIn(file.bytes)) kept.insert(QUuid::fromString(id));
-    }
     // The naming has one spelling per key, so equal keys are equal names.
     const auto forget = [&candidates](const QString& name) {
         if (const auto key = storeImageKey(name)) candidates.remove(*key);
@@ -126,9 +188,24 @@ QStringList unrecordedImageFiles(const QString& folder, const std::vector<Import
         for (const QString& cell : b.cellFilenames) forget(cell);
         if (b.thumbnailFilename) forget(*b.thumbnailFilename);
     }
-    QStringList result;
-    for (const ImageKey& key : candidates) {
-        if (!kept.contains(key.first)) result.append(storeImageName(key));
+    QStringList result = unfinished;
+    if (!candidates.isEmpty()) {
+        // Images that a quarantined copy of the index still names stay: that
+        // copy may yet be repaired by hand. A copy that cannot be read might
+        // name any of them, so then none is removed.
+        QSet<QUuid> kept;
+        bool complete = true;
+        for (const QString& copy : indexCopies) {
+            const auto ids = identifiersInFile(copy);
+            if (!ids) {
+                complete = false;
+                break;
+            }
+            for (const QString& id : *ids) kept.insert(QUuid::fromString(id));
+        }
+        for (const ImageKey& key : candidates) {
+            if (complete && !kept.contains(key.first)) result.append(storeImageName(key));
+        }
     }
     result.sort();
     return result;
@@ -188,16 +265,43 @@ std::optional<QString> acceptedExtension(const QString& path) {
     return std::nullopt;
 }
 
+void ImportProblems::merge(const ImportProblems& other) {
+    skippedFiles.merge(other.skippedFiles);
+    leftOutCells.merge(other.leftOutCells);
+}
+
+void ImportProblems::log() const {
+    skippedFiles.warn([](qsizetype count, const QString& cause) {
+        return QStringLiteral("%1 not imported (%2)").arg(platform::GroupedLog::counted(count, "brush file"), cause);
+    });
+    leftOutCells.warn([](qsizetype count, const QString& cause) {
+        return QStringLiteral("%1 of imported brushes left out (%2)").arg(platform::GroupedLog::counted(count, "cell"), cause);
+    });
+}
+
 std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QString& folder, bool bundled,
-                                                 const PngWriter& writePNG) {
-    auto skip = [&path](const QString& reason) {
-        platform::SystemLog::warning(QStringLiteral("Brush file %1 not imported: %2").arg(path, reason));
+                                                 const PngWriter& writePNG, ImportProblems* problems) {
+    ImportProblems own;
+    ImportProblems& found = problems ? *problems : own;
+    struct LogAtEnd {
+        const ImportProblems* own;
+        ~LogAtEnd() {
+            if (own) own->log();
+        }
+    } logAtEnd{problems ? nullptr : &own};
+
+    auto skip = [&](const QString& cause, const QString& detail = {}) {
+        found.skippedFiles.add(cause, detail.isEmpty() ? path : QStringLiteral("%1 (%2)").arg(path, detail));
         return std::nullopt;
     };
     const auto ext = acceptedExtension(path);
     if (!ext) return skip(QStringLiteral("not a .gbr, .gih or .vbr file"));
-    // Regular files only, never waiting on a FIFO or reading a device.
+    if (platform::backgroundWorkCancelled()) return std::nullopt;
+    // Regular files only, never waiting on a FIFO or reading a device, and
+    // never more than the bound.
     const auto file = platform::storedFile::read(path, kMaxBrushFileBytes);
+    if (file.tooLarge)
+        return skip(QStringLiteral("more than %1 bytes").arg(kMaxBrushFileBytes), QStringLiteral("%1 bytes").arg(file.size));
     if (!file.ok()) return skip(file.reason);
 
     const auto parsed = GIMPBrushParser::parse(file.bytes, *ext);
@@ -205,18 +309,26 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
 
     ImportedGIMPBrush record;
     record.id = QUuid::createUuid();
+    // Quitting abandons the file: what it wrote goes, so no cell is left
+    // behind for a record that will never exist.
+    const auto abandon = [&] {
+        for (const QString& name : record.cellFilenames) QFile::remove(folder + QLatin1Char('/') + name);
+        return std::nullopt;
+    };
     for (std::size_t i = 0; i < parsed->cells.size(); ++i) {
+        if (platform::backgroundWorkCancelled()) return abandon();
         const QString name = cellFileName(record.id, static_cast<int>(i));
         if (writePNG(parsed->cells[i], folder + QLatin1Char('/') + name)) {
             record.cellFilenames.append(name);
         } else {
             // The brush keeps its other cells; positions are not renumbered.
-            platform::SystemLog::warning(
-                QStringLiteral("Cell %1 of brush file %2 left out: cannot write %3").arg(i).arg(path, name));
+            found.leftOutCells.add(QStringLiteral("cannot write their images"),
+                                   QStringLiteral("cell %1 of %2 as %3").arg(QString::number(i), path, name));
         }
     }
     if (record.cellFilenames.isEmpty()) return skip(QStringLiteral("none of its cells could be written"));
 
+    if (platform::backgroundWorkCancelled()) return abandon();
     if (const auto preview = brushEngine::renderBrushPreview(parsed->cells, parsed->selection,
                                                                      QSize(kPreviewWidth, kPreviewHeight))) {
         const QString name = thumbnailFileName(record.id);
@@ -238,67 +350,73 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
     return importBrushFile(path, folder, bundled, &GIMPBrushParser::writePNG);
 }
 
-namespace {
-
-// One cell image, or why it cannot be used.
-std::optional<QImage> readCell(const QString& path, QString& reason) {
-    const auto file = platform::storedFile::read(path, kMaxCellFileBytes);
-    if (!file.ok()) {
-        reason = file.reason;
+std::optional<QImage> readStoreImage(const QString& path, ImageProblem* problem) {
+    auto refuse = [problem](QString cause, QString detail = {}) -> std::optional<QImage> {
+        if (problem) *problem = {std::move(cause), std::move(detail)};
         return std::nullopt;
-    }
+    };
+    const auto file = platform::storedFile::read(path, kMaxCellFileBytes);
+    if (file.tooLarge)
+        return refuse(QStringLiteral("more than %1 bytes").arg(kMaxCellFileBytes), QStringLiteral("%1 bytes").arg(file.size));
+    if (!file.ok()) return refuse(file.reason);
     QBuffer buffer;
     buffer.setData(file.bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     // The size from the header, before anything is decoded.
     const QSize size = reader.size();
-    if (!size.isValid()) {
-        reason = QStringLiteral("not an image");
-        return std::nullopt;
-    }
-    if (size.width() > kMaxCellSide || size.height() > kMaxCellSide) {
-        reason = QStringLiteral("%1 x %2 pixels, more than %3 on a side")
-                     .arg(size.width())
-                     .arg(size.height())
-                     .arg(kMaxCellSide);
-        return std::nullopt;
-    }
-    const QImage decoded = reader.read();
-    if (decoded.isNull()) {
-        reason = reader.errorString();
-        return std::nullopt;
-    }
-    auto mask = GIMPBrushParser::maskImage(decoded);
-    if (!mask) reason = QStringLiteral("cannot be converted to a cell mask");
+    if (!size.isValid()) return refuse(QStringLiteral("not an image"));
+    if (size.width() > kMaxCellSide || size.height() > kMaxCellSide)
+        return refuse(QStringLiteral("more than %1 pixels on a side").arg(kMaxCellSide),
+                      QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()));
+    QImage decoded = reader.read();
+    if (decoded.isNull()) return refuse(reader.errorString());
+    return decoded;
+}
+
+std::optional<QImage> readCellMask(const QString& path, ImageProblem* problem) {
+    const auto image = readStoreImage(path, problem);
+    if (!image) return std::nullopt;
+    auto mask = GIMPBrushParser::maskImage(*image);
+    if (!mask && problem) *problem = {QStringLiteral("cannot be converted to a cell mask"), {}};
     return mask;
 }
 
-} // namespace
-
-std::vector<QImage> loadBrushCells(const ImportedGIMPBrush& brush, const QString& folder) {
+std::vector<QImage> loadBrushCells(const ImportedGIMPBrush& brush, const QString& folder,
+                                   platform::GroupedLog* skipped) {
     if (brush.vbr) {
         if (auto image = GIMPBrushParser::renderVBR(*brush.vbr)) return {std::move(*image)};
     }
     std::vector<QImage> cells;
-    QStringList skipped;
+    platform::GroupedLog problems;
+    // With many brushes to load, each names its brush.
+    const QString owner = skipped ? QStringLiteral("brush \"%1\"").arg(brush.name) : QString();
+    const auto describe = [&owner](const QString& file, const QString& detail) {
+        QStringList notes;
+        if (!detail.isEmpty()) notes.append(detail);
+        if (!owner.isEmpty()) notes.append(owner);
+        return notes.isEmpty() ? file : QStringLiteral("%1 (%2)").arg(file, notes.join(QStringLiteral("; ")));
+    };
     for (const QString& name : brush.cellFilenames) {
+        if (platform::backgroundWorkCancelled()) break;
         if (!isPlainFileName(name)) {
-            skipped.append(QStringLiteral("\"%1\" (not a plain file name in the store)").arg(name));
+            problems.add(QStringLiteral("not a plain file name in the store"), describe(QLatin1Char('"') + name + QLatin1Char('"'), {}));
             continue;
         }
         const QString path = folder + QLatin1Char('/') + name;
-        QString reason;
-        if (auto mask = readCell(path, reason)) cells.push_back(std::move(*mask));
-        else skipped.append(QStringLiteral("%1 (%2)").arg(path, reason));
+        ImageProblem problem;
+        if (auto mask = readCellMask(path, &problem)) cells.push_back(std::move(*mask));
+        else problems.add(problem.cause, describe(path, problem.detail));
     }
-    if (!skipped.isEmpty()) {
-        // One line per brush, however many of its cells were skipped.
-        platform::SystemLog::warning(QStringLiteral("Brush \"%1\" (%2): skipped %3 of %4 cell images: %5")
-                                         .arg(brush.name, uuidText(brush.id))
-                                         .arg(skipped.size())
-                                         .arg(brush.cellFilenames.size())
-                                         .arg(skipped.join(QStringLiteral("; "))));
+    if (skipped) {
+        skipped->merge(problems);
+    } else {
+        const QString brushText = QStringLiteral("Brush \"%1\" (%2)").arg(brush.name, uuidText(brush.id));
+        const qsizetype total = brush.cellFilenames.size();
+        problems.warn([&](qsizetype count, const QString& cause) {
+            return QStringLiteral("%1: %2 of %3 cell images skipped (%4)")
+                .arg(brushText, QString::number(count), QString::number(total), cause);
+        });
     }
     return cells;
 }

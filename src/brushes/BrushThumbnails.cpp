@@ -44,12 +44,9 @@ Ledger& ledger() {
 }
 
 std::optional<QImage> cellFromFile(const QString& path) {
-    QFile file(path);
     cellReadCount.fetch_add(1, std::memory_order_relaxed);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QImage decoded = QImage::fromData(file.readAll());
-    if (decoded.isNull()) return std::nullopt;
-    return GIMPBrushParser::maskImage(decoded);
+    // Bounded, and never blocking on a FIFO nor reading a device without end.
+    return brushFiles::readCellMask(path);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// The brush store operations of the drawing state: library order, reading the
-// index at start, loading cells in the background, deletion, the index file,
-// import, the install of the shipped brushes, re-rendering a parametric brush
-// and tinted cells.
+// The brush store operations of the drawing state: library order, loading
+// cells in the background, deletion, import, the install of the shipped
+// brushes, re-rendering a parametric brush and tinted cells. The index file
+// is DrawingStateBrushIndex.cpp.
 
 #include "brushes/BrushEngine.h"
 #include "brushes/BrushFiles.h"
@@ -10,6 +10,7 @@
 #include "model/DrawingState.h"
 #include "platform/Bundle.h"
 #include "platform/Dispatch.h"
+#include "platform/GroupedLog.h"
 #include "platform/StoredFile.h"
 #include "platform/SystemLog.h"
 
@@ -29,16 +30,6 @@ QString storePath(const QString& folder, const QString& name) { return folder + 
 // Removes a file named by the index, if the name is one the store may use.
 void removeStoreFile(const QString& folder, const QString& name) {
     if (brushFiles::isPlainFileName(name)) QFile::remove(storePath(folder, name));
-}
-
-bool allFinite(std::initializer_list<double> values) {
-    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-}
-
-// JSON has no form for infinities and NaN.
-bool encodable(const ImportedGIMPBrush& b) {
-    if (!allFinite({b.diameter, b.spacing, b.opacity})) return false;
-    return !b.vbr || allFinite({b.vbr->radius, b.vbr->hardness, b.vbr->aspectRatio, b.vbr->angle});
 }
 
 // A colour component as a key byte: × 255 to the nearest integer.
@@ -67,81 +58,6 @@ bool DrawingState::isActiveGIMPBrushLoaded() const {
     return it != gimpStampCache.constEnd() && !it->empty();
 }
 
-void DrawingState::loadBrushIndex() {
-    using platform::SystemLog;
-    namespace storedFile = platform::storedFile;
-    const QString path = storePath(gimpBrushesDirectory(), QString::fromLatin1(brushFiles::kIndexFileName));
-    const auto file = storedFile::read(path, brushFiles::kMaxIndexFileBytes);
-    if (file.status == storedFile::ReadResult::Status::missing) return;
-    if (!file.ok()) {
-        brushIndexUnreadable_ = file.reason;
-        SystemLog::error(QStringLiteral("Brush index %1 cannot be read (%2); the brush list starts empty")
-                             .arg(path, file.reason));
-        return;
-    }
-
-    auto decoded = brushFiles::decodeBrushIndexConcurrently(file.bytes);
-    if (!decoded || decoded->skippedRecords > 0) {
-        // The next index write would lose what could not be read: keep the
-        // file as it was beside the store.
-        QString why;
-        const QString copy = storedFile::quarantine(path, storedFile::SetAside::copy, &why);
-        const QString kept = copy.isEmpty() ? QStringLiteral("it could not be kept aside: %1").arg(why)
-                                            : QStringLiteral("it is kept as %1").arg(copy);
-        if (!decoded) {
-            SystemLog::error(QStringLiteral("Brush index %1 is not a JSON array of brushes; the brush list starts "
-                                            "empty and %2")
-                                 .arg(path, kept));
-        } else {
-            SystemLog::warning(QStringLiteral("Brush index %1: %2 of %3 records cannot be decoded and are left out; %4")
-                                   .arg(path)
-                                   .arg(decoded->skippedRecords)
-                                   .arg(decoded->skippedRecords + qsizetype(decoded->brushes.size()))
-                                   .arg(kept));
-        }
-    }
-    if (!decoded) return;
-
-    importedGIMPBrushes.setSilently(std::move(decoded->brushes));
-    // Only after a read in which every record decoded, and before any import
-    // writes new files.
-    if (decoded->skippedRecords == 0) removeUnrecordedBrushFiles();
-    readActiveBrushPreference();
-
-    // The active brush first: the others may be many.
-    const auto& list = importedGIMPBrushes.get();
-    if (const auto active = activeGIMPBrushID.get()) loadGIMPBrushStamps(active);
-    std::vector<ImportedGIMPBrush> rest;
-    rest.reserve(list.size());
-    QSet<QUuid> seen;
-    seen.reserve(qsizetype(list.size()));
-    for (const auto& brush : list) {
-        // A second record with the same identifier loads like the first.
-        if (stampLoads_.contains(brush.id) || seen.contains(brush.id)) continue;
-        seen.insert(brush.id);
-        rest.push_back(brush);
-    }
-    startStampLoads(std::move(rest));
-}
-
-void DrawingState::removeUnrecordedBrushFiles() {
-    const QString folder = gimpBrushesDirectory();
-    const QStringList unrecorded = brushFiles::unrecordedImageFiles(folder, importedGIMPBrushes.get());
-    if (unrecorded.isEmpty()) return;
-    QStringList failed;
-    for (const QString& name : unrecorded) {
-        QFile file(storePath(folder, name));
-        if (!file.remove()) failed.append(QStringLiteral("%1 (%2)").arg(name, file.errorString()));
-    }
-    const qsizetype removed = unrecorded.size() - failed.size();
-    const QString failures = failed.isEmpty() ? QString() : QStringLiteral("; cannot remove ") + failed.join(", ");
-    platform::SystemLog::info(QStringLiteral("Brush store %1: removed %2 image files that no brush of the index "
-                                             "names%3")
-                                  .arg(folder)
-                                  .arg(removed)
-                                  .arg(failures));
-}
-
 void DrawingState::loadGIMPBrushStamps(std::optional<QUuid> id) {
     platform::assertMainThread("DrawingState::loadGIMPBrushStamps");
     if (!id || gimpStampCache.contains(*id)) return;
@@ -168,6 +84,17 @@ void DrawingState::startStampLoads(std::vector<ImportedGIMPBrush> brushes) {
     constexpr std::size_t kMaxChunk = 256;
     const auto threads = static_cast<std::size_t>(std::max(QThread::idealThreadCount(), 1));
     const std::size_t chunkSize = std::clamp<std::size_t>(brushes.size() / (4 * threads), 1, kMaxChunk);
+    // Cells that cannot be loaded are logged once all chunks are in, one line
+    // per cause: a store whose files are gone has as many as it has brushes.
+    // In index order, whichever chunk finishes first.
+    struct Skipped {
+        std::vector<platform::GroupedLog> chunks;
+        std::size_t chunksLeft = 0;
+    };
+    auto skipped = std::make_shared<Skipped>();
+    skipped->chunksLeft = (brushes.size() + chunkSize - 1) / chunkSize;
+    skipped->chunks.resize(skipped->chunksLeft);
+    const QString folder = gimpBrushesDirectory();
     for (std::size_t first = 0; first < brushes.size(); first += chunkSize) {
         const auto end = brushes.begin() + std::ptrdiff_t(std::min(first + chunkSize, brushes.size()));
         std::vector<ImportedGIMPBrush> chunk(std::make_move_iterator(brushes.begin() + std::ptrdiff_t(first)),
@@ -178,19 +105,32 @@ void DrawingState::startStampLoads(std::vector<ImportedGIMPBrush> brushes) {
             tokens.emplace_back(b.id, ++lastStampLoad_);
             stampLoads_.insert(b.id, tokens.back().second);
         }
+        using ChunkResult = std::pair<std::vector<std::vector<QImage>>, platform::GroupedLog>;
         platform::runInBackground(
             weak_from_this(),
-            [chunk = std::move(chunk), folder = gimpBrushesDirectory()] {
-                std::vector<std::vector<QImage>> cells;
-                cells.reserve(chunk.size());
-                for (const auto& b : chunk) cells.push_back(brushFiles::loadBrushCells(b, folder));
-                return cells;
+            [chunk = std::move(chunk), folder] {
+                ChunkResult result;
+                result.first.reserve(chunk.size());
+                for (const auto& b : chunk) {
+                    if (platform::backgroundWorkCancelled()) break;
+                    result.first.push_back(brushFiles::loadBrushCells(b, folder, &result.second));
+                }
+                return result;
             },
-            [tokens = std::move(tokens)](DrawingState& state, std::vector<std::vector<QImage>> cells) {
+            [tokens = std::move(tokens), skipped, folder, part = first / chunkSize](DrawingState& state,
+                                                                                   ChunkResult result) {
                 bool stored = false;
-                for (std::size_t i = 0; i < tokens.size(); ++i)
-                    stored |= state.storeStampLoad(tokens[i].first, tokens[i].second, std::move(cells[i]));
+                for (std::size_t i = 0; i < std::min(tokens.size(), result.first.size()); ++i)
+                    stored |= state.storeStampLoad(tokens[i].first, tokens[i].second, std::move(result.first[i]));
                 if (stored) state.willChange.emit();
+                skipped->chunks[part] = std::move(result.second);
+                if (--skipped->chunksLeft > 0) return;
+                platform::GroupedLog all;
+                for (const auto& chunk : skipped->chunks) all.merge(chunk);
+                all.warn([&folder](qsizetype count, const QString& cause) {
+                    return QStringLiteral("Brush store %1: %2 skipped (%3)")
+                        .arg(folder, platform::GroupedLog::counted(count, "cell image"), cause);
+                });
             },
             platform::TaskPriority::Utility);
     }
@@ -233,44 +173,59 @@ void DrawingState::deleteGIMPBrush(const ImportedGIMPBrush& brushRef) {
     if (activeGIMPBrushID.get() == brush.id) dropActiveBrush();
 }
 
-void DrawingState::saveGIMPBrushManifest() {
-    platform::assertMainThread("DrawingState::saveGIMPBrushManifest");
-    const QString folder = gimpBrushesDirectory();
-    QDir().mkpath(folder);
-    const auto& list = importedGIMPBrushes.get();
-    if (!std::all_of(list.begin(), list.end(), encodable)) return;
-    if (!brushIndexWriter_)
-        brushIndexWriter_ = std::make_unique<platform::ThrottledFileWriter>(
-            storePath(folder, QString::fromLatin1(brushFiles::kIndexFileName)));
-    brushIndexWriter_->write(encodeBrushIndex(list));
+namespace {
+
+// One import: its files, the next to read, and what it could not use.
+struct ImportRun {
+    std::weak_ptr<DrawingState> state;
+    QStringList paths;
+    qsizetype next = 0;
+    QString folder;
+    bool bundled = false;
+    brushFiles::ImportProblems problems;
+};
+
+// Imports the run's next file in the background, hands its record over,
+// then goes on with the next; runs to the end even when the state is gone,
+// and logs what it could not use once, at the end.
+void importNext(std::shared_ptr<ImportRun> run) {
+    if (run->next >= run->paths.size()) {
+        if (auto state = run->state.lock()) state->saveGIMPBrushManifest();
+        run->problems.log();
+        return;
+    }
+    const QString path = run->paths[run->next++];
+    platform::runInBackground(
+        [path, folder = run->folder, bundled = run->bundled] {
+            brushFiles::ImportProblems problems;
+            auto record = brushFiles::importBrushFile(path, folder, bundled, &GIMPBrushParser::writePNG, &problems);
+            return std::make_pair(std::move(record), std::move(problems));
+        },
+        // One brush at a time: the next file is read once this record is in.
+        [run](std::pair<std::optional<ImportedGIMPBrush>, brushFiles::ImportProblems> result) {
+            run->problems.merge(result.second);
+            if (auto state = run->state.lock(); state && result.first) {
+                state->importedGIMPBrushes.modify([&](auto& list) { list.push_back(*result.first); });
+                state->loadGIMPBrushStamps(result.first->id);
+            }
+            importNext(run);
+        },
+        platform::TaskPriority::UserInitiated);
 }
+
+} // namespace
 
 void DrawingState::importGIMPBrushes(const QStringList& paths, bool bundled) {
     platform::assertMainThread("DrawingState::importGIMPBrushes");
     const QString folder = gimpBrushesDirectory();
     QDir().mkpath(folder);
-    importFrom(weak_from_this(), paths, 0, folder, bundled);
-}
-
-void DrawingState::importFrom(std::weak_ptr<DrawingState> weak, QStringList paths, qsizetype index, QString folder,
-                              bool bundled) {
-    if (index >= paths.size()) {
-        if (auto state = weak.lock()) state->saveGIMPBrushManifest();
-        return;
-    }
-    const QString path = paths[index];
-    platform::runInBackground(
-        [path, folder, bundled] { return brushFiles::importBrushFile(path, folder, bundled); },
-        // One brush at a time: the next file is read once this record is in.
-        [weak = std::move(weak), paths = std::move(paths), index, folder, bundled](
-            std::optional<ImportedGIMPBrush> record) mutable {
-            if (auto state = weak.lock(); state && record) {
-                state->importedGIMPBrushes.modify([&](auto& list) { list.push_back(*record); });
-                state->loadGIMPBrushStamps(record->id);
-            }
-            importFrom(std::move(weak), std::move(paths), index + 1, std::move(folder), bundled);
-        },
-        platform::TaskPriority::UserInitiated);
+    writeBrushIndexBeforeImport();
+    auto run = std::make_shared<ImportRun>();
+    run->state = weak_from_this();
+    run->paths = paths;
+    run->folder = folder;
+    run->bundled = bundled;
+    importNext(std::move(run));
 }
 
 void DrawingState::installBundledGIMPBrushes() {

@@ -54,8 +54,10 @@ public:
     // Anti-aliased radial fall-off, indexed by four times the distance from
     // the centre; every entry in 0…1.
     static std::vector<float> vbrCoverage(double radius, double hardness);
-    // Writes through a temporary file renamed into place: false (and the old
-    // file, if any, untouched) when the image is empty or cannot be written.
+    // Writes through a temporary file renamed into place, as every stored
+    // file is (a link is followed only onto a regular file): false (and the
+    // old file, if any, untouched) when the image is empty or cannot be
+    // written.
     [[nodiscard]] static bool writePNG(const QImage& image, const QString& path);
     // Any image back to a cell mask of the same size: light or opaque pixels
     // become coverage. A mask written by writePNG comes back unchanged.

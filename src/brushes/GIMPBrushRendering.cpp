@@ -2,11 +2,13 @@
 // writing a cell to PNG and turning any image back into a cell mask.
 
 #include "brushes/GIMPBrushParser.h"
+#include "platform/StoredFile.h"
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -234,12 +236,11 @@ bool GIMPBrushParser::writePNG(const QImage& image, const QString& path) {
         QImageWriter writer(&buffer, "png");
         if (!writer.write(image)) return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // An unfinished file is discarded with the QSaveFile, so a reader never
-    // meets half a cell.
-    if (file.write(png) != png.size()) return false;
-    return file.commit();
+    // Into the store as it is: a folder removed meanwhile is not made again.
+    if (!QFileInfo(path).absoluteDir().exists()) return false;
+    // In one step, so a reader never meets half a cell, and never through a
+    // link onto anything but a regular file.
+    return platform::storedFile::writeAtomically(path, png);
 }
 
 std::optional<QImage> GIMPBrushParser::maskImage(const QImage& image) {

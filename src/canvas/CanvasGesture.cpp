@@ -200,6 +200,41 @@ std::optional<DrawingStroke> CanvasGesture::liveStroke(QPointF end) const {
 
 // ---- Pointer events ----
 
+void CanvasGesture::changed(std::span<const CanvasDragValue> values) {
+    platform::assertMainThread("CanvasGesture::changed");
+    DrawingState* s = host_.liveState();
+    if (!s || values.empty()) return;
+    if (mode_ != DragMode::drawing || values.size() == 1 || !draws(*s)) {
+        for (const CanvasDragValue& value : values) changed(value);
+        return;
+    }
+    // What each event would do in turn, with the live stroke published for
+    // the last event that publishes one.
+    const CanvasDragValue& last = values.back();
+    shiftHeld_ = last.shift;
+    s->currentDrawingDisplayID = host_.displayID();
+    host_.dragMovedTo(last.location);
+    host_.scheduleUpdate();
+    const auto tool = s->selectedTool.get();
+    const bool nearStartHidden = tool && isLineOrShapeTool(*tool);
+    std::optional<std::size_t> published;
+    for (std::size_t i = values.size(); i-- > 0;) {
+        if (!nearStartHidden || distance(dragStart_, values[i].location) >= kLiveShapeDistance) {
+            published = i;
+            break;
+        }
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        pathPoints_.push_back(values[i].location);
+        if (published == i) {
+            // The shape's box squares with the Shift of its own event.
+            shiftHeld_ = values[i].shift;
+            s->currentStroke = liveStroke(values[i].location);
+            shiftHeld_ = last.shift;
+        }
+    }
+}
+
 void CanvasGesture::changed(const CanvasDragValue& value) {
     platform::assertMainThread("CanvasGesture::changed");
     DrawingState* s = host_.liveState();
@@ -347,6 +382,8 @@ void CanvasGesture::endEditMove(DrawingState& s) {
 void CanvasGesture::placeTextBox(QPointF p, DrawingState& s) {
     const double fs = s.textFontSize.get() > 0 ? s.textFontSize.get() : fontSize(QString(), kDefaultTextBoxHeight);
     const double w = textBoxSize(QStringLiteral("M"), s.textFontName.get(), fs);
+    // It follows its text within its display's visible part.
+    host_.textBox().setBounds(host_.visibleCanvasArea());
     host_.textBox().open(QRectF(p.x() - w / 2, p.y() - kTextBoxLift, w, kTextBoxHeight), QString(), 0);
     s.isTextEditing = true;
 }

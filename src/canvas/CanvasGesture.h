@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <vector>
 
 class DrawingState;
@@ -52,6 +53,10 @@ public:
 
     // Every pointer event of a left-button drag, from the press on.
     void changed(const CanvasDragValue& value);
+    // Several events of a drag that came together, oldest first: as many
+    // calls of changed() would, but a stroke being drawn takes them all in
+    // before its live stroke is published, once.
+    void changed(std::span<const CanvasDragValue> values);
     // The release that ends the drag.
     void ended(const CanvasDragValue& value);
     // The window the drawing was pinned to is gone, and with it the stroke

@@ -8,6 +8,7 @@
 #include "platform/ScreenProvider.h"
 
 #include <QPointF>
+#include <QRectF>
 
 #include <cstddef>
 #include <functional>
@@ -50,6 +51,8 @@ public:
     virtual TextBox& textBox() = 0;
     virtual bool commitPendingText() = 0;
     virtual void beginTextEdit(const DrawingStroke& stroke) = 0;
+    // Where a new text box may reach, canvas coordinates.
+    virtual QRectF visibleCanvasArea() const = 0;
 
     // ---- What the canvas shows of the drag ----
     // The pointer moved in a drag: the eraser ring follows.

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 #include <utility>
 
 namespace {
@@ -68,7 +70,8 @@ std::vector<QImage> CanvasStrokesLayer::stampsFor(DrawingState& state, const Dra
 
 void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
     const platform::DisplayID first = state.firstScreenDisplayID();
-    if (first != firstScreen_) {
+    const bool firstChanged = first != firstScreen_;
+    if (firstChanged) {
         firstScreen_ = first;
         strokesDirty_ = true;
     }
@@ -80,14 +83,52 @@ void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
 
     if (strokesDirty_) {
         strokesDirty_ = false;
-        std::vector<const DrawingStroke*> mine;
-        for (const DrawingStroke& s : state.strokes.get())
-            if (s.displayID == displayID_ || (s.displayID == 0 && displayID_ == first)) mine.push_back(&s);
-        canvas.update(cache_.sync(mine, stamps));
+        std::optional<Above> above;
+        if (!stampsChanged && !firstChanged) above = changedAboveSinceSync(state, first);
+        if (above) {
+            canvas.update(cache_.syncAbove(above->kept, above->strokes, stamps));
+        } else {
+            std::vector<const DrawingStroke*> mine;
+            mine.reserve(cache_.strokeCount() + 1);
+            for (const DrawingStroke& s : state.strokes.get())
+                if (isMine(s.displayID, first)) mine.push_back(&s);
+            canvas.update(cache_.sync(mine, stamps));
+        }
+        syncedRevision_ = state.strokes.revision();
         if (!handedOver_.isEmpty()) canvas.update(std::exchange(handedOver_, QRegion()));
     } else if (stampsChanged) {
         canvas.update(cache_.refreshStamps(stamps));
     }
+}
+
+std::optional<CanvasStrokesLayer::Above> CanvasStrokesLayer::changedAboveSinceSync(const DrawingState& state,
+                                                                                 platform::DisplayID first) const {
+    // Strokes added on top of the drawing, or the top ones taken away (the
+    // strokes placed and undone one after the other), leave every stroke
+    // beneath as it was; anything else is compared stroke by stroke.
+    if (!syncedRevision_) return std::nullopt;
+    const auto changes = state.strokes.changesSince(*syncedRevision_);
+    if (!changes) return std::nullopt;
+    std::size_t count = cache_.strokeCount(), kept = count;
+    for (const StrokeChange& c : *changes) {
+        if (!isMine(c.displayID, first)) continue;
+        if (!c.atEnd) return std::nullopt;
+        if (c.kind == StrokeChange::Kind::added) {
+            ++count;
+        } else {
+            if (count == 0) return std::nullopt;
+            kept = std::min(kept, --count);
+        }
+    }
+    // The strokes above are the last ones of this display.
+    Above above;
+    above.kept = kept;
+    const auto& list = state.strokes.get();
+    for (std::size_t i = list.size(); i-- > 0 && above.strokes.size() < count - kept;)
+        if (isMine(list[i].displayID, first)) above.strokes.push_back(&list[i]);
+    if (above.strokes.size() != count - kept) return std::nullopt;
+    std::reverse(above.strokes.begin(), above.strokes.end());
+    return above;
 }
 
 const DrawingStroke* CanvasStrokesLayer::liveStrokeOf(const DrawingState& state) const {

@@ -14,6 +14,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class DrawingState;
@@ -52,6 +53,17 @@ private:
     const DrawingStroke* liveStrokeOf(const DrawingState& state) const;
     static std::vector<QImage> stampsFor(DrawingState& state, const DrawingStroke& stroke);
     static std::uint64_t stampCacheSignature(const DrawingState& state);
+    // The strokes over the cache's bottom ones that the changes since the
+    // last sync left alone, and how many of those there are; none when
+    // that is not known.
+    struct Above {
+        std::size_t kept = 0;
+        std::vector<const DrawingStroke*> strokes;
+    };
+    std::optional<Above> changedAboveSinceSync(const DrawingState& state, platform::DisplayID first) const;
+    bool isMine(platform::DisplayID stroke, platform::DisplayID first) const {
+        return stroke == displayID_ || (stroke == 0 && displayID_ == first);
+    }
 
     platform::DisplayID displayID_;
     StrokeCache cache_;
@@ -60,5 +72,7 @@ private:
     bool liveDirty_ = true;
     std::uint64_t stampSignature_ = 0;
     platform::DisplayID firstScreen_ = 0;
+    // The strokes' revision the cache was last brought in line with.
+    std::optional<std::uint64_t> syncedRevision_;
     QRegion handedOver_; // where the live stroke showed before it was placed
 };

@@ -6,6 +6,7 @@
 
 #include "canvas/CanvasPassGroup.h"
 #include "canvas/LoadingBrushBadge.h"
+#include "canvas/overlays/TextBoxGeometry.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
 #include "platform/Dispatch.h"
@@ -36,6 +37,8 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
       clock_(CanvasClock::system()),
       strokes_(displayID),
       pacer_([this] {
+          // Moves held for this frame go in first.
+          intake_.takeHeld();
           if (liveState()) strokes_.syncLiveStroke(*state_, *this);
       }),
       lineEdit_(EditSlot::line, toMember(&DrawingCanvasView::lineEditUpdated),
@@ -253,9 +256,7 @@ void DrawingCanvasView::showEvent(QShowEvent* event) {
 }
 
 void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
-    if (gestureStart_ && (event->buttons() & Qt::LeftButton)) {
-        handleDragChanged(
-            CanvasDragValue{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0});
+    if (intake_.move(*event)) {
         event->accept();
         return;
     }
@@ -264,24 +265,13 @@ void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void DrawingCanvasView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
-    }
-    gestureStart_ = event->position();
-    handleDragChanged(CanvasDragValue{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0});
-    event->accept();
+    if (intake_.press(*event)) event->accept();
+    else event->ignore();
 }
 
 void DrawingCanvasView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !gestureStart_) {
-        event->ignore();
-        return;
-    }
-    const CanvasDragValue value{event->position(), *gestureStart_, (event->modifiers() & Qt::ShiftModifier) != 0};
-    gestureStart_.reset();
-    handleDragEnded(value);
-    event->accept();
+    if (intake_.release(*event)) event->accept();
+    else event->ignore();
 }
 
 void DrawingCanvasView::leaveEvent(QEvent* event) {
@@ -336,7 +326,9 @@ bool DrawingCanvasView::commitPendingText() {
         stroke.endPoint = QPointF(textBox_.frame().right(), textBox_.frame().bottom());
         stroke.text = trimmed;
         stroke.fontName = s->textFontName.get();
-        stroke.explicitFontSize = s->textFontSize.get();
+        // A box that stopped at the display's width holds its text fitted.
+        stroke.explicitFontSize = boxExplicitFontSize(s->textFontSize.get(), textBox_.isTextFitted(), trimmed,
+                                                      textBox_.frame(), stroke.fontName);
         stroke.rotationDegrees = textBox_.pendingRotation();
         stroke.gimpSpacing = 25;
         stroke.gimpCellSelection = GIMPCellSelection::sequential;
@@ -344,6 +336,18 @@ bool DrawingCanvasView::commitPendingText() {
     }
     resetTextBox();
     return !trimmed.isEmpty();
+}
+
+QRectF DrawingCanvasView::visibleCanvasArea() const {
+    const QRectF canvas(rect());
+    const DrawingState* s = liveState();
+    if (!s) return canvas;
+    for (const platform::Screen& screen : s->screenProvider().screens()) {
+        if (screen.displayID != displayID_) continue;
+        const QRectF global = platform::toGlobal(screen.visibleFrame, s->screenProvider().primaryRootRect());
+        return QRectF(mapFromGlobal(global.topLeft()), global.size()).intersected(canvas);
+    }
+    return canvas;
 }
 
 void DrawingCanvasView::resetTextBox() {

@@ -8,7 +8,8 @@
 // to the pinned window's area while the drawing is pinned.
 //
 // The view composes and wires its parts: the strokes layer
-// (CanvasStrokesLayer), the left-button drag (CanvasGesture), the three edit
+// (CanvasStrokesLayer), the left-button drag (CanvasGesture, fed by
+// CanvasPointerIntake), the frames it is drawn in (FramePacer), the three edit
 // slots (EditSession), the text box (TextBox), and the reactions to changes
 // of the drawing state, which run in one reaction pass over all canvases of
 // the state after each change (CanvasPassGroup).
@@ -19,6 +20,7 @@
 #include "canvas/CanvasClock.h"
 #include "canvas/CanvasGesture.h"
 #include "canvas/CanvasOverlays.h"
+#include "canvas/CanvasPointerIntake.h"
 #include "canvas/CanvasStrokesLayer.h"
 #include "canvas/EditSession.h"
 #include "canvas/FramePacer.h"
@@ -68,6 +70,8 @@ public:
     // ---- Pointer ----
     // Every pointer event of a left-button drag, from the press on.
     void handleDragChanged(const CanvasDragValue& value) { gesture_.changed(value); }
+    // Several of them that came together, oldest first.
+    void handleDragChanged(std::span<const CanvasDragValue> values) { gesture_.changed(values); }
     // The release that ends the drag.
     void handleDragEnded(const CanvasDragValue& value) { gesture_.ended(value); }
     const CanvasGesture& gesture() const { return gesture_; }
@@ -88,6 +92,10 @@ public:
     void resetTextBox();
     // Opens a text stroke the caller has taken out of the strokes.
     void beginTextEdit(const DrawingStroke& stroke) override;
+    // The part of the canvas on its display's visible frame (the screen less
+    // the desktop's panels), canvas coordinates: where a new text box may
+    // reach. The whole canvas when the display is not found.
+    QRectF visibleCanvasArea() const override;
 
     // ---- Edits ----
     // Opens the placed stroke at `index` of DrawingState::strokes in the
@@ -181,8 +189,7 @@ private:
     EditSession shapeEdit_;
     EditSession freehandEdit_;
     std::optional<QPointF> eraserCursorLocation_;
-    // The left-button press in progress, for the drag values of its events.
-    std::optional<QPointF> gestureStart_;
+    CanvasPointerIntake intake_{*this, gesture_, pacer_};
 
     // ---- What the view shows ----
     std::optional<QRectF> clip_;

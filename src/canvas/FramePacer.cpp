@@ -56,6 +56,10 @@ bool FramePacer::changed() {
     return false;
 }
 
+bool FramePacer::wouldWait() const {
+    return link_ && (pending_ || platform::mediaTime() - lastChange_ <= interval());
+}
+
 void FramePacer::shown() {
     pending_ = false;
     late_.stop();
@@ -75,10 +79,14 @@ void FramePacer::frame(const platform::DisplayLinkFrame& f) {
 
 void FramePacer::arm(double now) {
     // The next late moment, at least a third of a refresh after the last
-    // frame shown: one frame a refresh while changes stream in, and the
-    // frame at once after a pause delays the next one by no more than a
-    // refresh.
-    const double due = lateAtOrAfter(std::max(now, lastPresent_ + interval() / 3));
+    // frame shown, so that one frame a refresh goes out while changes
+    // stream in; but never more than a refresh after the last frame. A
+    // frame shown at once after a pause, just before a late moment, would
+    // otherwise put the next one off to the late moment after, and so would
+    // a refresh reported late (a server's vblank timer under load): the
+    // change would miss its frame.
+    const double late = lateAtOrAfter(std::max(now, lastPresent_ + interval() / 3));
+    const double due = std::min(late, lastPresent_ + interval());
     late_.start(static_cast<int>(std::max(0.0, (due - now) * 1000)));
 }
 

@@ -3,8 +3,10 @@
 // When a canvas shows what a drag changed: a change after a pause at once,
 // so that a single move is not delayed; later ones at most once a display
 // refresh, late in the frame (shortly before the refresh), so that the
-// frame carries the newest sample. Every change still reaches the drawing
-// state as it comes; only the drawing and the flush to the X server wait.
+// frame carries the newest sample. A change the canvas takes reaches the
+// drawing state at once; the drawing and the flush to the X server wait.
+// (The canvas takes a drag's moves that would wait anyway together, when
+// their frame comes.)
 
 #include "platform/DisplayLink.h"
 
@@ -34,6 +36,8 @@ public:
     void shown();
 
     bool isPending() const { return pending_; }
+    // Whether a change now would wait for a frame rather than show at once.
+    bool wouldWait() const;
     // The link runs only while changes come in.
     bool isLinkRunning() const { return link_ && link_->isRunning(); }
 

@@ -1,5 +1,7 @@
 #include "canvas/LoadingBrushBadge.h"
 
+#include "platform/Color.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -89,7 +91,8 @@ void LoadingBrushBadge::paintEvent(QPaintEvent*) {
                    centre + QPointF(std::cos(angle), std::sin(angle)) * outer);
     }
 
-    p.setPen(secondary);
+    // The caption reads as text on the plate, whatever shows through it.
+    p.setPen(legibleOn(Color::fromQColor(secondary), Color::fromQColor(fill)).toQColor());
     p.setFont(captionFont(font()));
     const QRect textRect(0, kPadding + kSpinnerSide + kSpacing, width(), QFontMetrics(captionFont(font())).height());
     p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, caption());

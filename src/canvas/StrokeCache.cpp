@@ -100,12 +100,14 @@ void StrokeCache::setGeometry(QSize logicalSize, double devicePixelRatio) {
     // Extents in device pixels change with the ratio.
     entries_.clear();
     backupBytes_ = 0;
+    backupFloor_ = 0;
 }
 
 void StrokeCache::clear() {
     image_ = QImage();
     entries_.clear();
     backupBytes_ = 0;
+    backupFloor_ = 0;
 }
 
 QRect StrokeCache::deviceRect(const QRectF& e) const {
@@ -158,7 +160,10 @@ void StrokeCache::trimBackups() {
     // Only the topmost strokes can be undone one after the other; below them
     // a copy would wait for a change that rarely comes.
     const std::size_t keepFrom = entries_.size() > kBackupStrokes ? entries_.size() - kBackupStrokes : 0;
-    dropBeneath(0, keepFrom);
+    // Only from where copies may be: a pass over every stroke would cost
+    // each addition more as the drawing grows.
+    dropBeneath(std::min(backupFloor_, keepFrom), keepFrom);
+    backupFloor_ = std::max(backupFloor_, keepFrom);
     // The lowest strokes are the least likely to be undone or changed next.
     for (std::size_t i = keepFrom; i < entries_.size() && backupBytes_ > kBackupBudgetBytes; ++i) dropBeneath(i, i + 1);
 }
@@ -170,6 +175,8 @@ bool StrokeCache::restoreBeneath(const Entry& entry) {
 }
 
 void StrokeCache::drawOnTop(Entry& entry, QPainter& painter) {
+    // The top entry.
+    backupFloor_ = std::min(backupFloor_, entries_.size() - 1);
     if (!entry.device.intersects(image_.rect())) {
         entry.beneath = QImage();
         return;
@@ -281,19 +288,6 @@ void StrokeCache::changedArea(const Entry& old, const Entry& now, std::vector<QR
 }
 
 QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, const StampSource& stamps) {
-    if (logicalSize_.isEmpty()) {
-        clear();
-        return QRegion();
-    }
-    lastDrawCount_ = 0;
-    // A canvas with nothing drawn holds no image: a display-sized buffer is
-    // made when the first stroke comes and freed when the last one goes.
-    if (strokes.empty()) {
-        const bool had = !image_.isNull();
-        clear();
-        return had ? QRegion(QRect(QPoint(0, 0), logicalSize_)) : QRegion();
-    }
-
     // The strokes that stayed as they were, in the same place, at the bottom.
     std::size_t prefix = 0;
     while (prefix < entries_.size() && prefix < strokes.size()) {
@@ -303,11 +297,33 @@ QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, cons
         if (s.gimpBrushID && !sameStampImages(stampsOf(s, stamps), e.view.tintedStamps)) break;
         ++prefix;
     }
+    return syncAbove(prefix, std::vector<const DrawingStroke*>(strokes.begin() + static_cast<std::ptrdiff_t>(prefix),
+                                                                strokes.end()),
+                     stamps);
+}
+
+QRegion StrokeCache::syncAbove(std::size_t bottom, const std::vector<const DrawingStroke*>& above,
+                               const StampSource& stamps) {
+    if (logicalSize_.isEmpty()) {
+        clear();
+        return QRegion();
+    }
+    lastDrawCount_ = 0;
+    const std::size_t prefix = std::min(bottom, entries_.size());
+    const std::size_t total = prefix + above.size();
+    // A canvas with nothing drawn holds no image: a display-sized buffer is
+    // made when the first stroke comes and freed when the last one goes.
+    if (total == 0) {
+        const bool had = !image_.isNull();
+        clear();
+        return had ? QRegion(QRect(QPoint(0, 0), logicalSize_)) : QRegion();
+    }
+    // The stroke at index i ≥ prefix.
+    const auto stroke = [&](std::size_t i) -> const DrawingStroke& { return *above[i - prefix]; };
 
     if (image_.isNull()) {
         entries_.resize(prefix);
-        for (std::size_t i = prefix; i < strokes.size(); ++i)
-            entries_.push_back(makeEntry(*strokes[i], stampsOf(*strokes[i], stamps)));
+        for (std::size_t i = prefix; i < total; ++i) entries_.push_back(makeEntry(stroke(i), stampsOf(stroke(i), stamps)));
         return rebuild();
     }
 
@@ -324,8 +340,8 @@ QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, cons
 
     if (prefix == entries_.size()) {
         // Additions on top: drawn over what is there.
-        for (std::size_t i = prefix; i < strokes.size(); ++i) {
-            entries_.push_back(makeEntry(*strokes[i], stampsOf(*strokes[i], stamps)));
+        for (std::size_t i = prefix; i < total; ++i) {
+            entries_.push_back(makeEntry(stroke(i), stampsOf(stroke(i), stamps)));
             Entry& e = entries_.back();
             QPainter p(&image_);
             p.scale(dpr_, dpr_);
@@ -346,14 +362,14 @@ QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, cons
     for (std::size_t i = prefix; i < entries_.size(); ++i) oldIndex.insert(entries_[i].view.stroke.id, i);
     std::vector<bool> kept(entries_.size(), false);
     std::vector<Entry> next;
-    next.reserve(strokes.size());
+    next.reserve(total);
     for (std::size_t i = 0; i < prefix; ++i) next.push_back(std::move(entries_[i]));
     std::vector<QRect> dirty = std::move(touched);
     std::size_t lastKept = 0;
     bool anyKept = false;
     bool freshTop = false;
-    for (std::size_t j = prefix; j < strokes.size(); ++j) {
-        const DrawingStroke& s = *strokes[j];
+    for (std::size_t j = prefix; j < total; ++j) {
+        const DrawingStroke& s = stroke(j);
         std::vector<QImage> st = stampsOf(s, stamps);
         const auto it = oldIndex.constFind(s.id);
         freshTop = false;

@@ -55,6 +55,11 @@ public:
     // drawing order. Answers the area whose pixels changed, in logical
     // pixels.
     QRegion sync(const std::vector<const DrawingStroke*>& strokes, const StampSource& stamps);
+    // The same, for a caller who knows that the `bottom` strokes drawn last
+    // are still there as they were (stamps included), and that `above` are
+    // the strokes over them now: the ones below are neither compared nor
+    // even looked at.
+    QRegion syncAbove(std::size_t bottom, const std::vector<const DrawingStroke*>& above, const StampSource& stamps);
 
     // Asks again for the stamps of every stroke with a brush (its cells may
     // have loaded since) and redraws the strokes whose stamps changed.
@@ -105,5 +110,7 @@ private:
     std::vector<Entry> entries_;
     std::size_t lastDrawCount_ = 0;
     std::size_t backupBytes_ = 0;
+    // No stroke below this index keeps a copy of what lies beneath it.
+    std::size_t backupFloor_ = 0;
     Prepainted prepainted_;
 };

@@ -41,6 +41,7 @@ public:
     SharedSpans spans(const DrawingStroke& stroke, double scale);
     // Forgets every stroke but these.
     void keepOnly(const std::vector<DrawingStroke>& strokes);
+    void forget(const QUuid& id) { entries_.erase(id); }
     std::size_t size() const { return entries_.size(); }
 
 private:

@@ -22,8 +22,15 @@ void TextBox::setPendingRotation(double degrees) {
     changed.emit();
 }
 
+void TextBox::setTextFitted(bool fitted) {
+    if (fitted == textFitted_) return;
+    textFitted_ = fitted;
+    changed.emit();
+}
+
 void TextBox::open(const QRectF& frame, const QString& text, double rotation) {
     frame_ = frame;
+    textFitted_ = false;
     pendingText_ = text;
     pendingRotation_ = rotation;
     active_ = true;
@@ -32,6 +39,7 @@ void TextBox::open(const QRectF& frame, const QString& text, double rotation) {
 
 void TextBox::close() {
     active_ = false;
+    textFitted_ = false;
     pendingText_.clear();
     pendingRotation_ = 0;
     changed.emit();

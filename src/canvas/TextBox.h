@@ -10,6 +10,8 @@
 #include <QRectF>
 #include <QString>
 
+#include <optional>
+
 class TextBox {
 public:
     TextBox() = default;
@@ -27,6 +29,16 @@ public:
     double pendingRotation() const { return pendingRotation_; }
     void setPendingRotation(double degrees);
 
+    // Where a box that follows its text may reach: the visible part of its
+    // display, canvas coordinates; none: anywhere.
+    const std::optional<QRectF>& bounds() const { return bounds_; }
+    void setBounds(std::optional<QRectF> bounds) { bounds_ = bounds; }
+    // The box stopped at the bounds' width although its text wants more: the
+    // text is fitted into it, as in a resized box, never drawn larger than
+    // the box holds.
+    bool isTextFitted() const { return textFitted_; }
+    void setTextFitted(bool fitted);
+
     // Opens the box at `frame` holding `text`, turned by `rotation`.
     void open(const QRectF& frame, const QString& text, double rotation);
     // Closes the box and empties it; the frame stays.
@@ -39,4 +51,6 @@ private:
     bool active_ = false;
     QString pendingText_;
     double pendingRotation_ = 0;
+    std::optional<QRectF> bounds_;
+    bool textFitted_ = false;
 };

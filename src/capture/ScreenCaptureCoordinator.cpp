@@ -13,6 +13,8 @@
 #include "platform/SavePanel.h"
 #include "platform/SystemLog.h"
 #include "toolbar/ToolbarWindowController.h"
+#include "ui/TooltipManager.h"
+#include "ui/TooltipPanel.h"
 #include "ui/WindowLevels.h"
 
 #include <QDir>
@@ -98,12 +100,17 @@ void ScreenCaptureCoordinator::countdownFinished(const Target& target) {
     ToolbarWindowController* controller = toolbarController();
     platform::Window* toolbar = controller ? controller->window() : nullptr;
     if (!toolbar) return;
-    // The toolbar is neither hidden nor moved here; the grab leaves it out.
+    // The toolbar is neither hidden nor moved here; the grab leaves it out,
+    // and the tooltip chip with it (the pointer often rests on the camera).
     std::vector<std::uint32_t> excluding{toolbar->xid()};
+    if (const TooltipPanel* chip = TooltipManager::shared().panel(); chip && chip->xid() != 0)
+        excluding.push_back(chip->xid());
     const auto weak = lifetime_.ref();
     platform::dispatchMainAfter(kCaptureDelay, [weak, target, excluding] {
         if (auto* self = weak.get()) self->performCapture(target, excluding);
     });
+    // Ready while the countdown leaves the screen, not after.
+    if (grabber_) grabber_->prepare(captureSize(target.screen.frame.size, target.screen.scale));
 }
 
 void ScreenCaptureCoordinator::performCapture(const Target& target, const std::vector<std::uint32_t>& excluding) {

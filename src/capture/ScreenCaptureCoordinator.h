@@ -21,10 +21,11 @@ class WindowAttachManager;
 
 // Takes one annotated screenshot, from the request to the saved file: the
 // pinned window's area when the drawing is pinned to a window, else the
-// toolbar's whole display, after a three-second countdown. The toolbar stays
-// on screen and is only left out of the image; the overlays and their
-// drawing are in it. The image is saved as a JPEG file through a save panel.
-// Only the countdown is guarded: a request during it is ignored.
+// toolbar's whole display, after a three-second countdown. The toolbar and
+// the tooltip chip stay on screen and are only left out of the image; the
+// overlays and their drawing are in it. The image is saved as a JPEG file
+// through a save panel. Only the countdown is guarded: a request during it
+// is ignored.
 class ScreenCaptureCoordinator {
 public:
     // `toolbarControllerProvider` answers the toolbar's current controller,

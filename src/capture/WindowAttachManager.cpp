@@ -44,6 +44,9 @@ void WindowAttachManager::attach(std::uint32_t windowID, AttachEdge edge, const 
     predictor = UKFPredictor();
     predictor.reset(frame.origin.x, frame.origin.y);
     onFrameChanged = std::move(frameHandler);
+    waitingForWindow_ = false;
+    frameWhileWaiting_.reset();
+    stillRefreshes_ = 0;
 
     // Bound to the display the window is on now, even if it moves to
     // another later.
@@ -62,19 +65,32 @@ void WindowAttachManager::detach() {
     onFrameChanged = nullptr;
     onWindowGone = nullptr;
     predictor = UKFPredictor();
+    waitingForWindow_ = false;
+    frameWhileWaiting_.reset();
+    stillRefreshes_ = 0;
 }
 
 void WindowAttachManager::tick(const platform::DisplayLinkFrame& frame) { step(frame); }
 
 void WindowAttachManager::step(const platform::DisplayLinkFrame& link) {
     platform::assertMainThread("WindowAttachManager::step");
-    const auto measured = windowFrame(targetWindowID);
-    if (!measured) {
+    const auto place = windowPlace(targetWindowID);
+    if (!place) {
         const auto gone = std::move(onWindowGone);
         detach();
         if (gone) gone();
         return;
     }
+    // A minimised window (the window manager's animation of it included) is
+    // not followed: the toolbar and the drawing stay where they were.
+    if (!place->isShown) {
+        waitingForWindow_ = true;
+        frameWhileWaiting_.reset();
+        stillRefreshes_ = 0;
+        return;
+    }
+    if (waitingForWindow_ && !isBack(place->bounds)) return;
+    const std::optional<Rect> measured = place->bounds;
 
     const double t = now();
     const double dt = std::max(t - lastMeasurementDate, kMinStep);
@@ -99,6 +115,25 @@ void WindowAttachManager::step(const platform::DisplayLinkFrame& link) {
         const FrameHandler handler = onFrameChanged;
         handler(Rect(s, lastKnownSize));
     }
+}
+
+bool WindowAttachManager::isBack(const Rect& frame) {
+    const Rect left(lastRenderedOrigin, lastRenderedSize);
+    const bool inPlace = std::abs(frame.minX() - left.minX()) <= kBackTolerance &&
+                         std::abs(frame.minY() - left.minY()) <= kBackTolerance &&
+                         std::abs(frame.width() - left.width()) <= kBackTolerance &&
+                         std::abs(frame.height() - left.height()) <= kBackTolerance;
+    stillRefreshes_ = frameWhileWaiting_ && *frameWhileWaiting_ == frame ? stillRefreshes_ + 1 : 0;
+    frameWhileWaiting_ = frame;
+    if (!inPlace && stillRefreshes_ < kStillRefreshes) return false;
+    waitingForWindow_ = false;
+    frameWhileWaiting_.reset();
+    stillRefreshes_ = 0;
+    // Its motion before it went says nothing about where it goes now.
+    predictor = UKFPredictor();
+    predictor.reset(frame.origin.x, frame.origin.y);
+    lastMeasurementDate = now();
+    return true;
 }
 
 double WindowAttachManager::lookAhead(double untilShown) {
@@ -127,6 +162,13 @@ std::optional<Rect> WindowAttachManager::windowFrame(std::uint32_t windowID) con
     const auto bounds = services_.windowList->bounds(windowID);
     if (!bounds) return std::nullopt;
     return flipToScreen(*bounds);
+}
+
+std::optional<platform::WindowPlace> WindowAttachManager::windowPlace(std::uint32_t windowID) const {
+    if (!services_.windowList || windowID == 0) return std::nullopt;
+    auto place = services_.windowList->place(windowID);
+    if (place) place->bounds = flipToScreen(place->bounds);
+    return place;
 }
 
 std::optional<WindowAttachManager::PickedWindow> WindowAttachManager::windowUnderPoint(Point point,

@@ -31,8 +31,9 @@ struct WindowAttachServices {
 
 // Follows one window: on every refresh of the display it was on when pinned,
 // it reads the window's frame, feeds the origin to the motion predictor and
-// reports a smoothed frame, predicted for the moment it will be shown. When
-// the window is no longer listed it stops and says so.
+// reports a smoothed frame, predicted for the moment it will be shown. While
+// the window is minimised (or on another desktop) nothing is reported, until
+// it is back. When the window is no longer listed it stops and says so.
 //
 // Two coordinate systems meet here: the window list's (y down, origin at
 // the top-left of the primary display) and screen space (y up, origin at the
@@ -80,6 +81,9 @@ public:
     // ---- Geometry ----
     // A window's frame; none when it is no longer listed.
     std::optional<platform::Rect> windowFrame(std::uint32_t windowID) const;
+    // Its frame (screen space) and whether it shows; none when no longer
+    // listed.
+    std::optional<platform::WindowPlace> windowPlace(std::uint32_t windowID) const;
     // The frame of one entry of the window list.
     std::optional<platform::Rect> frame(const platform::WindowInfo& info) const;
     struct PickedWindow {
@@ -122,9 +126,23 @@ public:
     static constexpr double kMinPickableSize = 50;
     static constexpr double kToolbarGap = 4;
 
+    // While the window is back from being minimised but not yet in place:
+    // how close to where it was counts as back, and how many refreshes
+    // standing still elsewhere (it was moved meanwhile) do.
+    static constexpr double kBackTolerance = 1;
+    static constexpr int kStillRefreshes = 6;
+
 private:
+    // Whether a window that showed again is back: where it was when it went,
+    // or standing still after the window manager's restore animation. Then
+    // following resumes from there.
+    bool isBack(const platform::Rect& frame);
     double now() const;
     std::optional<platform::Screen> screenFor(const platform::Rect& frame) const;
 
     WindowAttachServices services_;
+    // Set while the window does not show, until it is back.
+    bool waitingForWindow_ = false;
+    std::optional<platform::Rect> frameWhileWaiting_;
+    int stillRefreshes_ = 0;
 };

@@ -295,9 +295,7 @@ void ColorPickerPanel::applyStyle() {
     savedHeader_->setFont(header);
     setTextColor(savedHeader_, style.secondary);
     emptyText_->setFont(style.caption2);
-    QColor faint = style.secondary;
-    faint.setAlphaF(faint.alphaF() * 0.5f);
-    setTextColor(emptyText_, faint);
+    setTextColor(emptyText_, style.faint);
     QColor line = style.primary;
     line.setAlphaF(line.alphaF() * 0.15f);
     setTextColor(divider_, line);

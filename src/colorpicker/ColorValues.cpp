@@ -96,9 +96,10 @@ QString colorCodeString(const Color& color, ColorCodeFormat format) {
 }
 
 Color contrastColor(const Color& on) {
-    const Color c = pickerComponents(on);
-    const double luma = 0.299 * c.r + 0.587 * c.g + 0.114 * c.b;
-    return luma > 0.5 ? Color::black() : Color::white();
+    // Whichever stands out more: one of the two always reaches 4.58:1, where
+    // a brightness threshold leaves white on a bright red at 3.6:1.
+    const Color c = pickerComponents(on).withAlpha(1);
+    return contrastRatio(Color::black(), c) > contrastRatio(Color::white(), c) ? Color::black() : Color::white();
 }
 
 bool colorMatchesSelection(const Color& color, const Color& selection) {

@@ -30,7 +30,8 @@ Color pickerComponents(const Color& color);
 // The colour's code in `format`: numbers truncated toward zero, separated by
 // single spaces, hues followed by a degree sign.
 QString colorCodeString(const Color& color, ColorCodeFormat format);
-// Black on light colours, white on dark ones (luma 0.5 gives white).
+// Black or white, whichever stands out more from the colour (opacity
+// ignored): text in it reads at 4.58:1 or more.
 Color contrastColor(const Color& on);
 // Whether `color` counts as `selection`: every sRGB component within 0.01,
 // opacity ignored.

@@ -12,6 +12,7 @@ PickerStyle pickerStyle(const QWidget* widget) {
     PickerStyle style;
     style.primary = theme.primary.toQColor();
     style.secondary = theme.secondary.toQColor();
+    style.faint = theme.legible(theme.secondary.opacity(0.5)).toQColor();
     style.menu = ui::systemFont(11);
     // Asked once: the font database's answer costs more than a paint.
     static const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -12,6 +12,7 @@ class QWidget;
 struct PickerStyle {
     QColor primary;   // text and outlines
     QColor secondary; // labels, symbols and hints that step back
+    QColor faint;     // text that steps back further, still legible
     QFont menu;       // pop-up menus, size 11
     QFont mono;       // code texts and the percentage, monospaced size 11
     QFont caption;    // "Opacity", the section header

@@ -3,6 +3,7 @@
 #include "colorpicker/ColorPickerModel.h"
 #include "colorpicker/PickerStyle.h"
 #include "colorpicker/PickerSymbolButton.h"
+#include "ui/Theme.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -17,6 +18,8 @@ constexpr int kPadding = 4;
 constexpr int kSpacing = 4;
 constexpr double kDot = 10;
 constexpr double kCornerRadius = 4;
+// The row's plate: the primary colour this faint over the panel.
+constexpr double kPlateOpacity = 0.05;
 constexpr double kButtonSymbol = 8;
 
 // The harmony's colours as a row of dots; taps go through to the row.
@@ -184,8 +187,11 @@ QRect SavedHarmonyRow::tapArea() const { return stack_->geometry(); }
 
 void SavedHarmonyRow::applyStyle() {
     const PickerStyle style = pickerStyle(this);
+    // The name reads on the row's plate, a shade off the panel.
+    const ui::Theme theme = ui::Theme::current(this);
+    const Color plate = composited(theme.primary.opacity(kPlateOpacity), theme.material);
     QPalette labelPalette = nameLabel_->palette();
-    labelPalette.setColor(QPalette::WindowText, style.secondary);
+    labelPalette.setColor(QPalette::WindowText, theme.legible(theme.secondary, plate).toQColor());
     nameLabel_->setPalette(labelPalette);
     nameLabel_->setFont(style.caption2);
     renameButton_->setTint(style.secondary);
@@ -209,7 +215,7 @@ void SavedHarmonyRow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QColor background = pickerStyle(this).primary;
-    background.setAlphaF(background.alphaF() * 0.05f);
+    background.setAlphaF(background.alphaF() * float(kPlateOpacity));
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
     p.fillPath(shape, background);

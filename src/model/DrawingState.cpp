@@ -21,18 +21,25 @@ std::ptrdiff_t newestIndex(const std::vector<DrawingOp>& stack, Pred accept) {
     return -1;
 }
 
-// Applies `change` to the first stroke named by each record of a pass;
-// records whose stroke is gone are skipped. Whether any stroke was found.
+// Applies `change` to the first stroke named by each record of a pass, in
+// place; records whose stroke is gone are skipped, and when none is found
+// the strokes are left alone.
 template <typename Change>
-bool changeRecordedStrokes(std::vector<DrawingStroke>& list, const DrawingOp::Erase& pass, Change change) {
-    bool found = false;
+void changeRecordedStrokes(StrokeList& strokes, const DrawingOp::Erase& pass, Change change) {
+    std::vector<std::pair<std::size_t, const ErasureRecord*>> found;
+    const auto& list = strokes.get();
     for (const auto& record : pass.records) {
         const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == record.strokeID; });
-        if (it == list.end()) continue;
-        change(*it, record);
-        found = true;
+        if (it != list.end()) found.emplace_back(static_cast<std::size_t>(it - list.begin()), &record);
     }
-    return found;
+    if (found.empty()) return;
+    strokes.edit([&](StrokeList::Editor& e) {
+        for (const auto& [index, record] : found) {
+            DrawingStroke s = e.list()[index];
+            change(s, *record);
+            e.replace(index, std::move(s));
+        }
+    });
 }
 
 void pushBounded(std::vector<DrawingOp>& stack, const DrawingOp& op) {
@@ -128,13 +135,8 @@ void DrawingState::addStroke(const DrawingStroke& stroke) {
     platform::assertMainThread("DrawingState::addStroke");
     DrawingStroke copy = stroke;
     if (copy.displayID == 0) copy.displayID = currentDrawingDisplayID.get();
-    // One pass over the list: a copy sized for the new stroke, not a copy
-    // that the append then reallocates.
-    std::vector<DrawingStroke> list;
-    list.reserve(strokes->size() + 1);
-    list.insert(list.end(), strokes->begin(), strokes->end());
-    list.push_back(copy);
-    strokes = std::move(list);
+    // In place: the cost of an addition must not grow with the drawing.
+    strokes.append(copy);
     lastPlacedStrokeID = copy.id;
     redoStack.set({});
     pushUndo(DrawingOp::add(copy));
@@ -164,9 +166,10 @@ void DrawingState::undo() {
     // newer, so the stroke the user is looking at gets its dabs back first.
     std::ptrdiff_t index = -1;
     if (const auto lastID = lastPlacedStrokeID.get()) {
+        // From the top, where the last placed stroke usually is.
         const auto& list = strokes.get();
-        const auto it = std::find_if(list.begin(), list.end(), [&](const auto& s) { return s.id == *lastID; });
-        if (it != list.end() && displayMatches(it->displayID, target) && !it->erasures.empty()) {
+        const auto it = std::find_if(list.rbegin(), list.rend(), [&](const auto& s) { return s.id == *lastID; });
+        if (it != list.rend() && displayMatches(it->displayID, target) && !it->erasures.empty()) {
             index = newestIndex(undoOps, [&](const DrawingOp& op) {
                 const auto* e = op.asErase();
                 return e && std::any_of(e->records.begin(), e->records.end(),
@@ -185,21 +188,15 @@ void DrawingState::undo() {
     if (const auto* add = op.asAdd()) {
         const auto& list = strokes.get();
         const auto it = std::find_if(list.rbegin(), list.rend(), [&](const auto& s) { return s.id == add->stroke.id; });
-        if (it != list.rend()) {
-            const auto pos = std::next(it).base() - list.begin();
-            strokes.modify([pos](auto& l) { l.erase(l.begin() + pos); });
-        }
+        if (it != list.rend()) strokes.remove(static_cast<std::size_t>(std::next(it).base() - list.begin()));
         if (lastPlacedStrokeID.get() == add->stroke.id) lastPlacedStrokeID = std::nullopt;
     } else if (const auto* erase = op.asErase()) {
         // Every dab of the pass goes; the record's own list is not consulted.
-        auto list = strokes.get();
-        if (changeRecordedStrokes(list, *erase, [&](DrawingStroke& s, const ErasureRecord&) {
-                if (std::any_of(s.erasures.begin(), s.erasures.end(),
-                                [&](const ErasureStamp& e) { return e.passID == erase->passID; }))
-                    std::erase_if(s.erasures.mutableVector(),
-                                  [&](const ErasureStamp& e) { return e.passID == erase->passID; });
-            }))
-            strokes = std::move(list);
+        changeRecordedStrokes(strokes, *erase, [&](DrawingStroke& s, const ErasureRecord&) {
+            if (std::any_of(s.erasures.begin(), s.erasures.end(),
+                            [&](const ErasureStamp& e) { return e.passID == erase->passID; }))
+                std::erase_if(s.erasures.mutableVector(), [&](const ErasureStamp& e) { return e.passID == erase->passID; });
+        });
     }
 
     redoStack.modify([&](auto& stack) { pushBounded(stack, op); });
@@ -218,17 +215,16 @@ void DrawingState::redo() {
     if (const auto* add = op.asAdd()) {
         // A stroke is never in the list twice: a copy still there (the same
         // stroke re-added after an edit) gives way to the restored one.
-        strokes.modify([&](auto& list) {
-            std::erase_if(list, [&](const DrawingStroke& s) { return s.id == add->stroke.id; });
-            list.push_back(add->stroke);
+        strokes.edit([&](StrokeList::Editor& e) {
+            for (std::size_t i = e.list().size(); i-- > 0;)
+                if (e.list()[i].id == add->stroke.id) e.remove(i);
+            e.append(add->stroke);
         });
         lastPlacedStrokeID = add->stroke.id;
     } else if (const auto* erase = op.asErase()) {
-        auto list = strokes.get();
-        if (changeRecordedStrokes(list, *erase, [](DrawingStroke& s, const ErasureRecord& record) {
-                s.erasures.insert(s.erasures.end(), record.stamps.begin(), record.stamps.end());
-            }))
-            strokes = std::move(list);
+        changeRecordedStrokes(strokes, *erase, [](DrawingStroke& s, const ErasureRecord& record) {
+            s.erasures.insert(s.erasures.end(), record.stamps.begin(), record.stamps.end());
+        });
     }
     pushUndo(op);
 }

@@ -11,6 +11,7 @@
 #include "model/SavedHarmony.h"
 #include "model/SmoothingAlgorithm.h"
 #include "model/StrokeHitIndex.h"
+#include "model/StrokeList.h"
 #include "model/TintedStampCache.h"
 #include "model/ToolbarDockPosition.h"
 #include "platform/Color.h"
@@ -97,7 +98,7 @@ public:
 
     // ---- Strokes and live stroke ----
     // Every placed stroke of every display, in drawing order (later on top).
-    platform::Published<std::vector<DrawingStroke>> strokes{{}, this};
+    StrokeList strokes{{}, this};
     // The live stroke of the drag in progress.
     platform::Published<std::optional<DrawingStroke>> currentStroke{std::nullopt, this};
 
@@ -108,6 +109,10 @@ public:
     // The toolbar's lock: every click passes through the overlays.
     platform::Published<bool> captureAll{false, this};
     platform::Published<bool> isToolbarVisible{false, this};
+    // A bottom-row horizontal toolbar stands in the top row because the
+    // bottom of its screen is taken: its panels and chips open below it, as
+    // for the top row. Set by every placement of the toolbar.
+    platform::Published<bool> isToolbarMovedToTopRow{false, this};
 
     // ---- Editing flags ----
     // A text box is open; turning false commits its text.
@@ -204,6 +209,12 @@ public:
     void loadGIMPBrushStamps(std::optional<QUuid> id);
     void deleteGIMPBrush(const ImportedGIMPBrush& brush);
     void saveGIMPBrushManifest();
+    // Removes the store's images that no record of the index names (left by
+    // a killed import, or by imports whose index could not be written), and
+    // files whose writing was cut short. Only after an index read in which
+    // every record decoded, and only before this run imports anything: the
+    // program calls it once it knows no other copy of it uses the store.
+    void removeUnrecordedBrushFiles();
     void importGIMPBrushes(const QStringList& paths, bool bundled);
     void installBundledGIMPBrushes();
     void rerenderVBRBrush(const QUuid& id, const VBRParams& params, bool write);
@@ -289,17 +300,17 @@ private:
     // Brush store (brushes/DrawingStateBrushes.cpp).
     // The loads of many brushes at once (the index at start), in chunks.
     void startStampLoads(std::vector<ImportedGIMPBrush> brushes);
-    // Removes the store's images that no record of the index names (left by
-    // a killed import, or by imports whose index could not be written).
-    void removeUnrecordedBrushFiles();
+    QString brushIndexPath() const;
+    // Copies an index that cannot be used to "brushes.json.bad" before
+    // anything writes over it; when that fails, the index is not written in
+    // this run. What became of it, for the log.
+    QString keepUnusedIndexAside(const QString& path);
+    // An import writes cells before their record: the index must exist first.
+    void writeBrushIndexBeforeImport();
     void finishStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells);
     // Stores a load's result unless it was overtaken; whether it was stored.
     bool storeStampLoad(const QUuid& id, std::uint64_t token, std::vector<QImage> cells);
     void dropActiveBrush();
-    // Imports paths[index] in the background, hands its record over, then
-    // goes on with the next; runs to the end even when the state is gone.
-    static void importFrom(std::weak_ptr<DrawingState> weak, QStringList paths, qsizetype index, QString folder,
-                           bool bundled);
 
     DrawingStateEnvironment env_;
     // The load of each brush in flight; a result whose token is no longer
@@ -310,6 +321,12 @@ private:
     // Why the index file could not be read at start; empty when it was read
     // (or is missing).
     QString brushIndexUnreadable_;
+    // The index could not be used nor copied aside: never written over.
+    bool brushIndexKeptFromWrites_ = false;
+    // Every record of the index decoded at start, and the store has not been
+    // tidied since.
+    bool brushIndexReadWhole_ = false;
+    bool brushImportsStarted_ = false;
     platform::Subscription screensChangedSubscription_;
     // Hit extents of the strokes, kept until they change; after `strokes`.
     StrokeHitIndex hitIndex_{strokes};

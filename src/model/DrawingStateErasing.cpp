@@ -51,9 +51,11 @@ void DrawingState::applyEraserStamps(const std::vector<ErasureStamp>& stamps, Di
         else runs.back().unite(squares.back());
     }
 
-    std::vector<DrawingStroke> list = strokes.get();
+    const std::vector<DrawingStroke>& list = strokes.get();
     std::vector<ErasureRecord> records;
-    for (auto& stroke : list) {
+    std::vector<std::size_t> cut; // the index of each record's stroke
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const DrawingStroke& stroke = list[i];
         if (stroke.displayID != displayID && !(stroke.displayID == 0 && displayID == first)) continue;
         // What the stroke's pixels reach, not only its bounding rectangle,
         // so that whatever the live eraser visibly cut stays cut.
@@ -67,13 +69,20 @@ void DrawingState::applyEraserStamps(const std::vector<ErasureStamp>& stamps, Di
             }
         }
         if (hit.empty()) continue;
-        stroke.erasures.insert(stroke.erasures.end(), hit.begin(), hit.end());
         records.push_back(ErasureRecord{stroke.id, std::move(hit)});
+        cut.push_back(i);
     }
     // A pass that cut nothing leaves the history alone, pending redo included.
     if (records.empty()) return;
 
-    strokes = std::move(list);
+    // Only the strokes cut change, in place.
+    strokes.edit([&](StrokeList::Editor& e) {
+        for (std::size_t k = 0; k < cut.size(); ++k) {
+            DrawingStroke s = e.list()[cut[k]];
+            s.erasures.insert(s.erasures.end(), records[k].stamps.begin(), records[k].stamps.end());
+            e.replace(cut[k], std::move(s));
+        }
+    });
     redoStack.set({});
     pushUndo(DrawingOp::erase(passID, displayID, std::move(records)));
 }

@@ -2,6 +2,7 @@
 
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
+#include "model/StrokeList.h"
 #include "model/StrokeText.h"
 
 #include <algorithm>
@@ -116,31 +117,39 @@ QRectF hitExtent(const DrawingStroke& s) {
     }
 }
 
-StrokeHitIndex::StrokeHitIndex(platform::Published<std::vector<DrawingStroke>>& strokes) : strokes_(strokes) {
-    subscription_ = strokes.sink(
-        [this](const std::vector<DrawingStroke>& incoming) {
-            stale_ = true;
-            announced_ = true;
-            announcedData_ = incoming.data();
-            announcedSize_ = incoming.size();
-        },
-        platform::Delivery::Immediate, platform::Initial::Skip);
-}
+StrokeHitIndex::StrokeHitIndex(const StrokeList& strokes) : strokes_(strokes) {}
 
 const std::vector<QRectF>& StrokeHitIndex::extents() const {
     const auto& list = strokes_.get();
-    // A list stored without notice (setSilently) shows at least in its size.
-    if (!stale_ && extents_.size() == list.size()) return extents_;
-    extents_.clear();
-    extents_.reserve(list.size());
-    for (const auto& s : list) extents_.push_back(hitExtent(s));
-    // Storing a list moves its buffer: until the announced list is the one
-    // in place, the next call rebuilds again.
-    const bool current =
-        !announced_ || (list.size() == announcedSize_ && (announcedSize_ == 0 || list.data() == announcedData_));
-    if (current) {
-        stale_ = false;
-        announced_ = false;
+    const std::uint64_t now = strokes_.revision();
+    if (revision_ == now && extents_.size() == list.size()) return extents_;
+    bool caughtUp = false;
+    if (revision_) {
+        if (const auto changes = strokes_.changesSince(*revision_)) {
+            caughtUp = true;
+            for (const StrokeChange& c : *changes) {
+                const auto at = extents_.begin() + static_cast<std::ptrdiff_t>(std::min(c.index, extents_.size()));
+                if (c.kind == StrokeChange::Kind::removed) {
+                    if (at == extents_.end()) {
+                        caughtUp = false;
+                        break;
+                    }
+                    extents_.erase(at);
+                } else {
+                    // Filled in below, once every change is in place.
+                    extents_.insert(at, QRectF(0, 0, -1, -1));
+                }
+            }
+        }
     }
+    if (caughtUp && extents_.size() == list.size()) {
+        for (std::size_t i = 0; i < extents_.size(); ++i)
+            if (extents_[i].width() < 0) extents_[i] = hitExtent(list[i]);
+    } else {
+        extents_.clear();
+        extents_.reserve(list.size());
+        for (const auto& s : list) extents_.push_back(hitExtent(s));
+    }
+    revision_ = now;
     return extents_;
 }

@@ -1,15 +1,16 @@
 #pragma once
 
 // Whether the pointer is over a placed stroke. The overlays ask on every
-// pointer move, over every stroke, so each stroke's hit extent is kept until
-// the strokes change and most strokes are passed by with one rectangle test.
+// pointer move, over every stroke, so each stroke's hit extent is kept (and
+// kept up to date stroke by stroke) and most strokes are passed by with one
+// rectangle test.
 
-#include "platform/Published.h"
-#include "platform/Subscription.h"
 
 #include <QPointF>
 #include <QRectF>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 struct DrawingStroke;
@@ -26,24 +27,21 @@ bool strokeHitTest(const DrawingStroke& stroke, QPointF point);
 // never be hit.
 QRectF hitExtent(const DrawingStroke& stroke);
 
+class StrokeList;
+
 class StrokeHitIndex {
 public:
-    explicit StrokeHitIndex(platform::Published<std::vector<DrawingStroke>>& strokes);
+    explicit StrokeHitIndex(const StrokeList& strokes);
     StrokeHitIndex(const StrokeHitIndex&) = delete;
     StrokeHitIndex& operator=(const StrokeHitIndex&) = delete;
 
     // hitExtent of each stroke, in the order of the strokes as they are now.
+    // Catches up with the strokes changed since the last call, one by one.
     const std::vector<QRectF>& extents() const;
 
 private:
-    const platform::Published<std::vector<DrawingStroke>>& strokes_;
-    platform::Subscription subscription_;
+    const StrokeList& strokes_;
     mutable std::vector<QRectF> extents_;
-    mutable bool stale_ = true;
-    mutable bool announced_ = false;
-    // The list announced last. Subscribers hear of a change before it is
-    // stored; a rebuild in that window reads the old list and must not count
-    // as current.
-    const DrawingStroke* announcedData_ = nullptr;
-    std::size_t announcedSize_ = 0;
+    // The strokes' revision the extents are of; none: never built.
+    mutable std::optional<std::uint64_t> revision_;
 };

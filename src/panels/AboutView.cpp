@@ -125,7 +125,7 @@ QWidget* AboutView::buildFooter(const Sources& sources) {
     const ui::Theme theme = ui::Theme::current(this);
     QWidget* footer = makeInfoFooterRow(this);
     auto* h = static_cast<QHBoxLayout*>(footer->layout());
-    notice_ = makeInfoLabel(AboutText::notice(sources.year), ui::systemFont(kNoticeSize), theme.tertiary, footer);
+    notice_ = makeInfoLabel(AboutText::notice(sources.year), ui::systemFont(kNoticeSize), theme.legible(theme.tertiary), footer);
     h->addWidget(notice_);
     footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
         if (onClose_) onClose_();

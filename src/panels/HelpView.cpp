@@ -180,7 +180,7 @@ QWidget* HelpView::buildFooter() {
     const ui::Theme theme = ui::Theme::current(this);
     QWidget* footer = makeInfoFooterRow(this);
     auto* h = static_cast<QHBoxLayout*>(footer->layout());
-    h->addWidget(makeInfoLabel(QStringLiteral("Press Esc to close"), ui::systemFont(kHintSize), theme.tertiary, footer));
+    h->addWidget(makeInfoLabel(QStringLiteral("Press Esc to close"), ui::systemFont(kHintSize), theme.legible(theme.tertiary), footer));
     footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
         if (onClose_) onClose_();
     });

@@ -49,7 +49,9 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setFont(font());
-        p.setPen(ui::Theme::current(this).color(role_).toQColor());
+        // A faint role still reads as text.
+        const ui::Theme theme = ui::Theme::current(this);
+        p.setPen(theme.legible(theme.color(role_)).toQColor());
         const QString shown = QFontMetrics(font()).elidedText(text_, Qt::ElideRight, width());
         p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shown);
     }
@@ -59,8 +61,9 @@ private:
     QString text_;
 };
 
-// A plain button whose label is its text: the accent colour while it can be
-// used, the secondary colour while it is disabled.
+// A plain button whose label is its text: the accent colour (as dark or as
+// light as reading it takes) while it can be used, the secondary colour
+// while it is disabled.
 class CheckNowButton : public QAbstractButton {
 public:
     explicit CheckNowButton(QWidget* parent) : QAbstractButton(parent) {
@@ -73,7 +76,7 @@ public:
     }
     Color ink() const {
         const ui::Theme theme = ui::Theme::current(this);
-        return isEnabled() ? theme.accent : theme.secondary;
+        return isEnabled() ? theme.legible(theme.accent) : theme.secondary;
     }
     QSize sizeHint() const override { return textSize(font(), text()); }
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -2,7 +2,9 @@
 
 #include "platform/Dispatch.h"
 #include "platform/SystemLog.h"
+#include "platform/ThrottledFileWriter.h"
 #include "platform/UnixSignals.h"
+#include "platform/UserDefaults.h"
 #include "platform/Xdg.h"
 #include "platform/Window.h"
 
@@ -20,6 +22,8 @@
 #include <QWindow>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -116,7 +120,21 @@ int Application::run(ApplicationDelegate* delegate) {
     QTimer::singleShot(0, qApp, [this] {
         if (delegate_) delegate_->applicationDidFinishLaunching();
     });
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    // Quitting gave running background work its grace (and asked long work
+    // to stop). Work still running would meet the teardown that follows (the
+    // application object, the statics) half way and crash: the stored files
+    // are flushed and the process ends here instead.
+    if (!waitForBackgroundWork(100)) {
+        UserDefaults::flushAll();
+        ThrottledFileWriter::flushAll();
+        SystemLog::warning(QStringLiteral("%1 background tasks still running at quit: ending at once, leaving what "
+                                          "they were writing unrecorded")
+                               .arg(runningBackgroundWork()));
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 void Application::terminate() {

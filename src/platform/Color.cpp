@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 double colorHueTurns(double r, double g, double b) {
     const double max = std::max({r, g, b});
@@ -42,3 +43,58 @@ Color colorFromHSB(double hue, double saturation, double brightness, double alph
     }
 }
 
+
+Color composited(const Color& top, const Color& bottom) {
+    const double a = top.a + bottom.a * (1 - top.a);
+    if (a <= 0) return Color::clear();
+    const auto mix = [&](double t, double b) { return (t * top.a + b * bottom.a * (1 - top.a)) / a; };
+    return Color{mix(top.r, bottom.r), mix(top.g, bottom.g), mix(top.b, bottom.b), a};
+}
+
+double relativeLuminance(const Color& c) {
+    const auto linear = [](double v) {
+        v = std::clamp(v, 0.0, 1.0);
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+}
+
+double contrastRatio(const Color& a, const Color& b) {
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Color legibleOn(const Color& ink, const Color& background) {
+    // What the text may stand on: the background over black and over white
+    // when something shows through it.
+    std::vector<Color> grounds{composited(background, Color::black())};
+    if (background.a < 1) grounds.push_back(composited(background, Color::white()));
+    const auto worst = [&](const Color& c) {
+        double least = 21;
+        for (const Color& g : grounds) least = std::min(least, contrastRatio(composited(c, g), g));
+        return least;
+    };
+    if (worst(ink) >= kLegibleContrast) return ink;
+    // Translucent ink first grows more opaque, which keeps its look.
+    if (ink.a < 1 && worst(ink.withAlpha(1)) >= kLegibleContrast) {
+        double low = ink.a, high = 1;
+        for (int i = 0; i < 30; ++i) {
+            const double mid = (low + high) / 2;
+            (worst(ink.withAlpha(mid)) >= kLegibleContrast ? high : low) = mid;
+        }
+        return ink.withAlpha(high);
+    }
+    const Color strong = worst(Color::black()) >= worst(Color::white()) ? Color::black() : Color::white();
+    const Color solid = composited(ink, grounds.front()).withAlpha(1);
+    const auto towards = [&](double t) {
+        return Color{solid.r + (strong.r - solid.r) * t, solid.g + (strong.g - solid.g) * t,
+                     solid.b + (strong.b - solid.b) * t, 1};
+    };
+    if (worst(towards(1)) < kLegibleContrast) return strong;
+    double low = 0, high = 1;
+    for (int i = 0; i < 30; ++i) {
+        const double mid = (low + high) / 2;
+        (worst(towards(mid)) >= kLegibleContrast ? high : low) = mid;
+    }
+    return towards(high);
+}

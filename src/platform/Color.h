@@ -1,6 +1,7 @@
 #pragma once
 
-// Colours in sRGB doubles, and their hue, saturation and brightness form.
+// Colours in sRGB doubles, their hue, saturation and brightness form, and
+// how well text in one stands out from another.
 
 #include <QColor>
 
@@ -42,3 +43,22 @@ double colorHueTurns(double r, double g, double b);
 HueSaturationBrightness hsbComponents(double r, double g, double b);
 // A hue of 1 is red again, like 0.
 Color colorFromHSB(double hue, double saturation, double brightness, double alpha = 1);
+
+// `top` painted over `bottom` (source over); the result is opaque when
+// `bottom` is.
+Color composited(const Color& top, const Color& bottom);
+// The relative luminance of the opaque colour, 0 (black) to 1 (white), and
+// the contrast ratio of two opaque colours, 1 to 21 (WCAG 2).
+double relativeLuminance(const Color& c);
+double contrastRatio(const Color& a, const Color& b);
+
+// The least text contrast of our panels: 4.5:1, the figure for body text,
+// with a little room so that rounding to 8 bits never falls below it.
+inline constexpr double kLegibleContrast = 4.6;
+// Text in `ink` as it should be drawn on `background` to stand out from it
+// by kLegibleContrast: `ink` itself when it does already; otherwise more
+// opaque, just as far as it takes, or, when even opaque it is too faint,
+// opaque and moved towards black or white (whichever stands out more). A
+// translucent background counts with whatever may show through it, black
+// or white.
+Color legibleOn(const Color& ink, const Color& background);

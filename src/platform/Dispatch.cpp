@@ -19,9 +19,12 @@ namespace platform {
 namespace {
 
 // How long quitting waits for background work that is already running. Each
-// task is bounded (stored files are read only when regular and small), so
-// this is a grace period, not a promise to finish.
+// task is bounded (stored files are read only when regular and small) and
+// long ones stop between their steps once quitting begins, so this is a
+// grace period, not a promise to finish.
 constexpr int kQuitGraceMs = 2000;
+
+std::atomic<bool> quitting{false};
 
 // The pool is never destroyed: ~QCoreApplication waits for Qt's global pool
 // without a limit, and a task that cannot finish must not keep the program
@@ -41,6 +44,7 @@ void dropQueuedWorkAtQuit() {
     if (connected || !app || !isMainThread()) return;
     connected = true;
     QObject::connect(app, &QCoreApplication::aboutToQuit, [] {
+        quitting = true;
         pool().clear();
         pool().waitForDone(kQuitGraceMs);
     });
@@ -129,6 +133,8 @@ void concurrentFor(qsizetype count, std::function<void(qsizetype)> body) {
     std::unique_lock lock(shared->mutex);
     shared->idle.wait(lock, [&] { return shared->helping == 0; });
 }
+
+bool backgroundWorkCancelled() { return quitting.load(std::memory_order_relaxed); }
 
 bool waitForBackgroundWork(int msecs) { return pool().waitForDone(msecs); }
 

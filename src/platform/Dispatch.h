@@ -96,6 +96,10 @@ void runInBackgroundVoid(std::weak_ptr<Owner> owner, Work work, Done done,
 // this never waits on work queued before it.
 void concurrentFor(qsizetype count, std::function<void(qsizetype)> body);
 
+// Whether the application is quitting: long background work checks it
+// between its steps and stops early, leaving nothing half recorded.
+bool backgroundWorkCancelled();
+
 // Waits until no background work is queued or running, at most `msecs`
 // (-1: no limit). Whether it all finished.
 bool waitForBackgroundWork(int msecs = -1);

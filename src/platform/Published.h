@@ -57,20 +57,7 @@ public:
 
     void set(T newValue) {
         if (owner_) owner_->willChange.emit();
-        if (!subscribers_->empty()) {
-            const auto snapshot = *subscribers_;
-            for (const auto& s : snapshot) {
-                if (!s->alive) continue;
-                if (s->delivery == Delivery::Immediate) {
-                    s->handler(newValue);
-                } else {
-                    std::weak_ptr<Subscriber> weak = s;
-                    dispatchMain([weak, copy = newValue] {
-                        if (auto strong = weak.lock(); strong && strong->alive) strong->handler(copy);
-                    });
-                }
-            }
-        }
+        notify(newValue);
         T old = std::exchange(value_, std::move(newValue));
         if (didSet_) didSet_(old);
     }
@@ -84,6 +71,22 @@ public:
         set(std::move(copy));
     }
 
+    // Changes the stored value in place, then notifies as an assignment
+    // does, except that handlers reading the field see the new value too:
+    // for large values (a list of thousands of items) that a copy per change
+    // would cost more than the change itself. With a did-set observer,
+    // which needs the old value, it is an ordinary modify().
+    template <typename F>
+    void modifyInPlace(F&& change) {
+        if (didSet_) {
+            modify(std::forward<F>(change));
+            return;
+        }
+        if (owner_) owner_->willChange.emit();
+        std::forward<F>(change)(value_);
+        notify(value_);
+    }
+
     // Stores without notifying anyone: for initialisers that read stored
     // values and must not run observers.
     void setSilently(T newValue) { value_ = std::move(newValue); }
@@ -94,18 +97,58 @@ public:
 
     [[nodiscard]] Subscription sink(Handler handler, Delivery delivery = Delivery::Immediate,
                                     Initial initial = Initial::Include) {
-        auto sub = std::make_shared<Subscriber>(Subscriber{std::move(handler), delivery, true});
-        subscribers_->push_back(sub);
-        if (initial == Initial::Include) {
-            if (delivery == Delivery::Immediate) {
-                sub->handler(value_);
-            } else {
-                std::weak_ptr<Subscriber> weak = sub;
-                dispatchMain([weak, copy = value_] {
-                    if (auto strong = weak.lock(); strong && strong->alive) strong->handler(copy);
-                });
-            }
+        return add(std::make_shared<Subscriber>(Subscriber{std::move(handler), {}, delivery, true}), initial);
+    }
+
+    // Like sink, for handlers that only need to know of the assignment: a
+    // later delivery carries no copy of the value.
+    [[nodiscard]] Subscription sinkChange(std::function<void()> handler, Delivery delivery = Delivery::Immediate,
+                                          Initial initial = Initial::Include) {
+        return add(std::make_shared<Subscriber>(Subscriber{{}, std::move(handler), delivery, true}), initial);
+    }
+
+    std::size_t subscriberCount() const { return subscribers_->size(); }
+
+private:
+    // One of the two handlers is set: the value's, or a bare one.
+    struct Subscriber {
+        Handler handler;
+        std::function<void()> bare;
+        Delivery delivery;
+        bool alive;
+    };
+    using Subscribers = std::vector<std::shared_ptr<Subscriber>>;
+
+    void deliver(const std::shared_ptr<Subscriber>& s, const T& value) {
+        if (s->delivery == Delivery::Immediate) {
+            if (s->bare)
+                s->bare();
+            else
+                s->handler(value);
+            return;
         }
+        std::weak_ptr<Subscriber> weak = s;
+        if (s->bare) {
+            dispatchMain([weak] {
+                if (auto strong = weak.lock(); strong && strong->alive) strong->bare();
+            });
+        } else {
+            dispatchMain([weak, copy = value] {
+                if (auto strong = weak.lock(); strong && strong->alive) strong->handler(copy);
+            });
+        }
+    }
+
+    void notify(const T& value) {
+        if (subscribers_->empty()) return;
+        const auto snapshot = *subscribers_;
+        for (const auto& s : snapshot)
+            if (s->alive) deliver(s, value);
+    }
+
+    Subscription add(std::shared_ptr<Subscriber> sub, Initial initial) {
+        subscribers_->push_back(sub);
+        if (initial == Initial::Include) deliver(sub, value_);
         std::weak_ptr<Subscribers> weakList = subscribers_;
         std::weak_ptr<Subscriber> weakSub = sub;
         return Subscription([weakList, weakSub] {
@@ -117,16 +160,6 @@ public:
             }
         });
     }
-
-    std::size_t subscriberCount() const { return subscribers_->size(); }
-
-private:
-    struct Subscriber {
-        Handler handler;
-        Delivery delivery;
-        bool alive;
-    };
-    using Subscribers = std::vector<std::shared_ptr<Subscriber>>;
 
     T value_;
     ObservableObject* owner_;

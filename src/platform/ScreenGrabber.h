@@ -71,6 +71,9 @@ public:
     virtual void shareableContent(std::function<void(ContentResult)> done) = 0;
     virtual void captureImage(const ContentFilter& filter, const CaptureConfiguration& configuration,
                               std::function<void(ImageResult)> done) = 0;
+    // An image of about this many pixels will be asked for in a moment: what
+    // makes taking it quick may be set up now.
+    virtual void prepare(QSize) {}
 };
 
 } // namespace platform

@@ -16,6 +16,10 @@ struct ReadResult {
     QByteArray bytes;
     // Why the file was refused (or why it is missing), for the log.
     QString reason;
+    // Refused only for being larger than the bound.
+    bool tooLarge = false;
+    // The file's size, once it was found to be a regular file.
+    qint64 size = -1;
 
     bool ok() const { return status == Status::read; }
 };
@@ -30,6 +34,19 @@ ReadResult read(const QString& path, qint64 maxBytes);
 // Replaces the file with `bytes` in one step (QSaveFile), creating its folder
 // when needed. On failure the previous file is left as it was and `reason`
 // says why (a short write, a full disk and a size limit included).
+//
+// A symbolic link at the path is never written through onto something that
+// is not a regular file:
+// - a link to a regular file: the target is replaced in one step in its own
+//   folder and the link stays (a target folder that cannot be written fails
+//   the write, link untouched);
+// - a link to a device, FIFO, socket or folder: the link itself is moved
+//   aside as "NAME.bad" (as quarantine() does), logged with its target, and
+//   a regular file is written at the path;
+// - a dangling link: written through (creating the target) when the target's
+//   folder exists and belongs to this user; otherwise the write fails and the
+//   link is left alone.
+// Anything else at the path (a FIFO, a device) is replaced by the new file.
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
 
 enum class SetAside { copy, move };
@@ -41,6 +58,10 @@ inline constexpr int kKeptCopies = 5;
 // "NAME.bad" is first renamed with its time ("NAME.yyyyMMdd-HHmmss.bad", UTC),
 // and only the newest kKeptCopies copies are kept. Returns the copy's path,
 // or an empty string with `reason` set when the copy could not be made.
+// Only regular files are copied (never a FIFO or a device behind a link). A
+// link to a regular file is kept in place, its target copied, even when asked
+// to move: the next write replaces the target through the link. Any other
+// link is moved as it is, never followed.
 QString quarantine(const QString& path, SetAside how, QString* reason = nullptr);
 
 } // namespace platform::storedFile

@@ -208,7 +208,8 @@ void UserDefaults::load() {
                              .arg(path_, reason));
         return;
     }
-    // Keep the unreadable file for inspection instead of overwriting it.
+    // Keep the unreadable file for inspection instead of overwriting it (its
+    // target copied, when it is a link: the link stays for the next save).
     QString why;
     movedAside_ = storedFile::quarantine(path_, storedFile::SetAside::move, &why);
     if (movedAside_.isEmpty()) {
@@ -216,7 +217,7 @@ void UserDefaults::load() {
                                         "preference starts from its default")
                              .arg(path_, reason, why));
     } else {
-        SystemLog::error(QStringLiteral("Preferences file %1 cannot be read (%2); moved to %3; every preference "
+        SystemLog::error(QStringLiteral("Preferences file %1 cannot be read (%2); kept as %3; every preference "
                                         "starts from its default")
                              .arg(path_, reason, movedAside_));
     }

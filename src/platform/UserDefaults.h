@@ -31,8 +31,10 @@ public:
     // An empty store that never touches the disk (tests).
     static std::shared_ptr<UserDefaults> inMemory();
     // A store backed by `path`. A file that cannot be read or decoded is
-    // moved aside (to "<path>.bad", earlier copies kept under their time) and
-    // the store starts empty; either is logged.
+    // moved aside (to "<path>.bad", earlier copies kept under their time; the
+    // target copied when the path is a link to it) and the store starts
+    // empty; either is logged. Saves follow storedFile::writeAtomically's
+    // rules for links.
     static std::shared_ptr<UserDefaults> fileBacked(const QString& path);
     // The program's store: $XDG_CONFIG_HOME/overink/defaults.json.
     static std::shared_ptr<UserDefaults> standard();

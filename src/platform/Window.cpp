@@ -3,6 +3,7 @@
 #include "platform/Window.h"
 
 #include "platform/Dispatch.h"
+#include "platform/PaintedMask.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
@@ -66,23 +67,29 @@ bool stackedInLevelOrder() {
 // put our levels back in order whenever it restacks. A manager that insists
 // on another order (one that lifts a focused screen-sized window above
 // everything) would answer every correction with a restack of its own, so
-// only a few corrections a second are made.
+// only a few corrections a second are made. The input windows follow their
+// owners at every restack all the same: one left behind would take the
+// clicks meant for the window now above its owner.
 void watchStacking() {
     static bool queued = false;
+    static bool deferred = false;
     static QElapsedTimer budgetStart;
     static int corrections = 0;
     constexpr int kCorrectionsPerSecond = 4;
     static std::function<void()> check = [] {
         queued = false;
         Window::restackInputWindows();
-        if (stackedInLevelOrder()) return;
+        if (deferred || stackedInLevelOrder()) return;
         if (!budgetStart.isValid() || budgetStart.elapsed() >= 1000) {
             budgetStart.start();
             corrections = 0;
         }
         if (++corrections > kCorrectionsPerSecond) {
-            queued = true;
-            QTimer::singleShot(int(1000 - std::min<qint64>(budgetStart.elapsed(), 1000)), qApp, [] { check(); });
+            deferred = true;
+            QTimer::singleShot(int(1000 - std::min<qint64>(budgetStart.elapsed(), 1000)), qApp, [] {
+                deferred = false;
+                check();
+            });
             return;
         }
         Window::restackAll();
@@ -125,7 +132,8 @@ private:
     Window* owner_;
 };
 
-Window::Window(const Rect& contentRect) : host_(std::make_unique<WindowHost>(this)) {
+Window::Window(const Rect& contentRect)
+    : host_(std::make_unique<WindowHost>(this)), paintedMask_(std::make_unique<PaintedMask>()) {
     assertMainThread("Window");
     registry().push_back(this);
     watchStacking();
@@ -235,10 +243,32 @@ void Window::setIgnoresMouseEvents(bool ignores) {
     setMouseRegion(ignores ? std::optional<QRegion>(QRegion()) : std::nullopt);
 }
 
+const std::optional<QRegion>& Window::mouseRegion() const {
+    if (!mouseRegionChanges_.empty()) {
+        QRegion r = mouseRegion_.value_or(QRegion());
+        for (const auto& [added, removed] : mouseRegionChanges_) r = (r | added) - removed;
+        mouseRegionChanges_.clear();
+        mouseRegion_ = std::move(r);
+    }
+    return mouseRegion_;
+}
+
 void Window::setMouseRegion(const std::optional<QRegion>& region) {
-    if (region == mouseRegion_) return;
+    if (region == mouseRegion()) return;
     mouseRegion_ = region;
+    ++mouseRegionRevision_;
     applyInputShape();
+}
+
+void Window::changeMouseRegion(const QRegion& added, const QRegion& removed) {
+    if (!mouseRegion_) {
+        setMouseRegion((QRegion(QRect(QPoint(0, 0), host_->size() * host_->devicePixelRatioF())) | added) - removed);
+        return;
+    }
+    if (added.isEmpty() && removed.isEmpty()) return;
+    mouseRegionChanges_.emplace_back(added, removed);
+    ++mouseRegionRevision_;
+    applyInputShapeChange(added, removed);
 }
 
 void Window::setBackgroundColor(const Color& color) {
@@ -260,6 +290,8 @@ void Window::setHasShadow(bool shadow) {
 
 void Window::setAlphaValue(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
+    // A fade must not bring a window back into a screenshot.
+    if (hiddenByOpacity_) return;
     host_->setWindowOpacity(alpha_);
 }
 

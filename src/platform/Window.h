@@ -22,6 +22,7 @@ class QTimer;
 
 namespace platform {
 
+class PaintedMask;
 class X11InputWindow;
 
 // Window levels: ordinary windows stand at 0; anything above stays over
@@ -78,13 +79,20 @@ public:
     // On: the window is invisible to the pointer (an empty X input shape), so
     // every click goes to whatever lies below. Off: the whole window takes
     // the pointer, whatever its size.
-    bool ignoresMouseEvents() const { return mouseRegion_ && mouseRegion_->isEmpty(); }
+    bool ignoresMouseEvents() const { return mouseRegion() && mouseRegion()->isEmpty(); }
     void setIgnoresMouseEvents(bool ignores);
     // The pixels (device pixels, from the window's top-left) at which the
     // window takes the pointer; elsewhere clicks go to whatever lies below,
     // decided by the X server at the moment of each click. None: all of it.
-    const std::optional<QRegion>& mouseRegion() const { return mouseRegion_; }
+    const std::optional<QRegion>& mouseRegion() const;
     void setMouseRegion(const std::optional<QRegion>& region);
+    // Adds pixels to the region and then takes others away, telling the X
+    // server only of them: a change of a few pixels costs a few pixels,
+    // however large the region. Without a region, one is set.
+    void changeMouseRegion(const QRegion& added, const QRegion& removed);
+    // Counts the region's changes, so that whoever changes it piece by
+    // piece can tell whether anyone else set it meanwhile.
+    std::uint64_t mouseRegionRevision() const { return mouseRegionRevision_; }
 
     // The host fills itself with this colour; a translucent colour (the
     // default, clear) lets the content view paint on a transparent window.
@@ -133,10 +141,10 @@ public:
     QPointF convertScreenToContent(const Point& p) const;
     Rect convertContentRectToScreen(const QRectF& r) const;
 
-    // Takes the window off the screen for a screenshot without a compositing
-    // manager: an empty bounding shape, which no repaint undoes, until it is
-    // given back its own shape. It stays mapped, so the window manager keeps
-    // it as it is.
+    // Takes the window off the screen for a screenshot: fully transparent
+    // while a compositing manager runs, else an empty bounding shape, which
+    // no repaint undoes. It stays mapped, so the window manager keeps it as
+    // it is. Alpha values set meanwhile take effect once it is shown again.
     bool isHiddenFromScreen() const { return hiddenFromScreen_; }
     void setHiddenFromScreen(bool hidden);
 
@@ -168,6 +176,7 @@ private:
     void nativeWindowCreated();
     void applyFlags();
     void applyInputShape();
+    void applyInputShapeChange(const QRegion& added, const QRegion& removed);
     void applyStickyAndSkip();
     void applyName();
     void updateShapeMode();
@@ -182,7 +191,11 @@ private:
     QString title_ = QStringLiteral("Overink");
     QPointer<QWidget> content_;
     int level_ = WindowLevel::normal;
-    std::optional<QRegion> mouseRegion_;
+    // The region as last set, and the changes made to it since, applied
+    // when it is asked for.
+    mutable std::optional<QRegion> mouseRegion_;
+    mutable std::vector<std::pair<QRegion, QRegion>> mouseRegionChanges_;
+    std::uint64_t mouseRegionRevision_ = 0;
     Color background_ = Color{0, 0, 0, 0};
     bool opaque_ = false;
     bool shadow_ = true;
@@ -199,10 +212,15 @@ private:
 
     bool shaped_ = false;
     bool hiddenFromScreen_ = false;
+    bool hiddenByOpacity_ = false;
+    // The opacity property the window had before it was hidden by opacity.
+    std::optional<std::uint32_t> opacityBeforeHiding_;
     bool shapeInitialised_ = false;
     QRegion pendingDirty_;
     bool shapeUpdateQueued_ = false;
     std::unique_ptr<X11InputWindow> inputWindow_;
+    // What the bounding shape holds while shaped to the painted pixels.
+    std::unique_ptr<PaintedMask> paintedMask_;
     std::vector<Subscription> subscriptions_;
 };
 

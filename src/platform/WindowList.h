@@ -35,6 +35,11 @@ struct WindowInfo {
     bool isDesktopElement = false;
 };
 
+struct WindowPlace {
+    Rect bounds;
+    bool isShown = true;
+};
+
 // The program uses the X11 implementation; tests inject a fake.
 class WindowList {
 public:
@@ -46,6 +51,14 @@ public:
     // it is closed or withdrawn. Asked on every refresh while pinned: one
     // round trip to the server at most.
     virtual std::optional<Rect> bounds(std::uint32_t number) const = 0;
+    // The same bounds, and whether the window shows: false while it is
+    // minimised (also while the window manager animates it there) or on
+    // another desktop. One round trip as well.
+    virtual std::optional<WindowPlace> place(std::uint32_t number) const {
+        const auto b = bounds(number);
+        if (!b) return std::nullopt;
+        return WindowPlace{*b, true};
+    }
 };
 
 } // namespace platform

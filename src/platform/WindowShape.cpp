@@ -1,9 +1,9 @@
 // Window's X shapes: the input region, the painted-pixel bounding shape
 // used without a compositing manager, and hiding a window from the screen
-// while it stays mapped.
+// (by shape or opacity) while it stays mapped.
 #include "platform/Window.h"
 
-#include "platform/PaintedArea.h"
+#include "platform/PaintedMask.h"
 #include "platform/X11.h"
 #include "platform/X11InputWindow.h"
 
@@ -37,7 +37,7 @@ void Window::applyInputShape() {
     if (id == XCB_NONE) return;
     // Shaped to its pixels, the window itself takes no input: the input-only
     // window over it carries the region.
-    const std::optional<QRegion> own = shaped_ ? std::optional<QRegion>(QRegion()) : mouseRegion_;
+    const std::optional<QRegion> own = shaped_ ? std::optional<QRegion>(QRegion()) : mouseRegion();
     if (!own) {
         // No input shape at all: the window's own (bounding) area, which
         // follows every resize.
@@ -50,9 +50,28 @@ void Window::applyInputShape() {
     updateInputWindow();
 }
 
+void Window::applyInputShapeChange(const QRegion& added, const QRegion& removed) {
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE) return;
+    if (shaped_) {
+        // The input-only window carries the region; hidden, it is shown with
+        // the whole of it.
+        if (inputWindow_ && inputWindow_->isShown())
+            inputWindow_->changeRegion(added, removed);
+        else
+            updateInputWindow();
+        return;
+    }
+    if (!added.isEmpty())
+        shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_INPUT, std::vector<QRect>(added.begin(), added.end()));
+    if (!removed.isEmpty())
+        shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_INPUT, std::vector<QRect>(removed.begin(), removed.end()));
+    x11::flush();
+}
+
 void Window::updateInputWindow() {
     const bool want = shaped_ && xid() != XCB_NONE && isVisible() && !closed_ &&
-                      !(mouseRegion_ && mouseRegion_->isEmpty());
+                      !(mouseRegion() && mouseRegion()->isEmpty());
     if (!want) {
         if (inputWindow_) inputWindow_->setShown(false);
         return;
@@ -61,7 +80,7 @@ void Window::updateInputWindow() {
     const qreal dpr = host_->devicePixelRatioF();
     const QPoint origin = host_->mapToGlobal(QPoint(0, 0));
     inputWindow_->setGeometry(QRect(QPoint(qRound(origin.x() * dpr), qRound(origin.y() * dpr)), host_->size() * dpr));
-    inputWindow_->setRegion(mouseRegion_);
+    inputWindow_->setRegion(mouseRegion());
     inputWindow_->setShown(true);
 }
 
@@ -105,8 +124,26 @@ void Window::setHiddenFromScreen(bool hidden) {
     hiddenFromScreen_ = hidden;
     const xcb_window_t id = xid();
     if (id == XCB_NONE) return;
-    if (hidden) {
+    auto* c = x11::connection();
+    const xcb_atom_t opacity = x11::atom("_NET_WM_WINDOW_OPACITY");
+    if (hidden && x11::compositingManagerRunning()) {
+        hiddenByOpacity_ = true;
+        const auto was = x11::property32(id, opacity, XCB_ATOM_CARDINAL, 1);
+        opacityBeforeHiding_ = was.empty() ? std::nullopt : std::optional(was.front());
+        const std::uint32_t none = 0;
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, opacity, XCB_ATOM_CARDINAL, 32, 1, &none);
+    } else if (hidden) {
         shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, {});
+    } else if (std::exchange(hiddenByOpacity_, false)) {
+        if (opacityBeforeHiding_) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, opacity, XCB_ATOM_CARDINAL, 32, 1,
+                                &*opacityBeforeHiding_);
+        } else {
+            xcb_delete_property(c, id, opacity);
+        }
+        opacityBeforeHiding_.reset();
+        // An alpha set while hidden (a fade going on) is applied now.
+        host_->setWindowOpacity(alpha_);
     } else if (shaped_) {
         shapeInitialised_ = false;
         updateBoundingShape();
@@ -142,31 +179,29 @@ void Window::updateBoundingShape() {
         shapeInitialised_ = false;
     }
     if (!shapeInitialised_) {
-        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, paintedRects(image, full));
+        std::vector<QRect> painted, cleared;
+        paintedMask_->clear();
+        paintedMask_->update(image, full, painted, cleared);
+        shapeRects(id, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, painted);
         shapeInitialised_ = true;
     } else {
-        std::vector<QRect> area;
-        std::vector<QRect> painted;
+        // Only the pixels that turned: the server's work for each change
+        // grows with the whole shape, and most repaints turn few pixels
+        // (the new tail of a stroke) or none at all.
+        std::vector<QRect> painted, cleared;
         for (const QRect& r : dirty) {
             const QRect device = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr)
                                      .toAlignedRect()
                                      .intersected(full);
-            if (device.isEmpty()) continue;
-            area.push_back(device);
-            auto rects = paintedRects(image, device);
-            painted.insert(painted.end(), rects.begin(), rects.end());
+            if (!device.isEmpty()) paintedMask_->update(image, device, painted, cleared);
         }
-        if (area.empty()) return;
         // What is painted joins first, and only what is no longer painted
         // leaves: a pixel that stays painted never drops out of the shape in
         // between. The pointer resting on it would see the window leave and
         // come back, and a control repainting on that would start it again.
-        QRegion cleared;
-        for (const QRect& r : area) cleared += r;
-        for (const QRect& r : painted) cleared -= r;
         if (!painted.empty()) shapeRects(id, XCB_SHAPE_SO_UNION, XCB_SHAPE_SK_BOUNDING, painted);
-        if (!cleared.isEmpty())
-            shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, std::vector<QRect>(cleared.begin(), cleared.end()));
+        if (!cleared.empty()) shapeRects(id, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING, cleared);
+        if (painted.empty() && cleared.empty()) return;
     }
     x11::flush();
 }

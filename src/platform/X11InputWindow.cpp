@@ -147,20 +147,35 @@ void X11InputWindow::setGeometry(const QRect& root) {
     x11::flush();
 }
 
+namespace {
+
+// A region's rectangles, which QRegion keeps in y-x bands, as one shape
+// request.
+void shapeRegion(xcb_window_t id, xcb_shape_op_t op, const QRegion& region) {
+    std::vector<xcb_rectangle_t> rects;
+    rects.reserve(static_cast<std::size_t>(region.rectCount()));
+    for (const QRect& r : region)
+        rects.push_back({static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
+                         static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height())});
+    xcb_shape_rectangles(x11::connection(), op, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_YX_BANDED, id, 0, 0,
+                         static_cast<std::uint32_t>(rects.size()), rects.data());
+}
+
+} // namespace
+
 void X11InputWindow::setRegion(const std::optional<QRegion>& region) {
     if (id_ == XCB_NONE) return;
-    auto* c = x11::connection();
-    if (!region) {
-        xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id_, 0, 0, XCB_NONE);
-    } else {
-        std::vector<xcb_rectangle_t> rects;
-        rects.reserve(static_cast<std::size_t>(region->rectCount()));
-        for (const QRect& r : *region)
-            rects.push_back({static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
-                             static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height())});
-        xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_YX_BANDED, id_, 0, 0,
-                             static_cast<std::uint32_t>(rects.size()), rects.data());
-    }
+    if (!region)
+        xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id_, 0, 0, XCB_NONE);
+    else
+        shapeRegion(id_, XCB_SHAPE_SO_SET, *region);
+    x11::flush();
+}
+
+void X11InputWindow::changeRegion(const QRegion& added, const QRegion& removed) {
+    if (id_ == XCB_NONE) return;
+    if (!added.isEmpty()) shapeRegion(id_, XCB_SHAPE_SO_UNION, added);
+    if (!removed.isEmpty()) shapeRegion(id_, XCB_SHAPE_SO_SUBTRACT, removed);
     x11::flush();
 }
 
@@ -189,6 +204,11 @@ std::vector<std::uint32_t> X11InputWindow::all() {
     std::vector<std::uint32_t> ids;
     for (const auto& [id, owner] : owners()) ids.push_back(id);
     return ids;
+}
+
+std::uint32_t X11InputWindow::ownerOf(std::uint32_t id) {
+    const auto it = owners().find(id);
+    return it == owners().end() ? 0 : it->second;
 }
 
 } // namespace platform

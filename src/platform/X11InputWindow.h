@@ -29,6 +29,8 @@ public:
     void setGeometry(const QRect& root);
     // Relative to the window; none: all of it.
     void setRegion(const std::optional<QRegion>& region);
+    // Adds pixels to the region set last, then takes others away.
+    void changeRegion(const QRegion& added, const QRegion& removed);
     void setShown(bool shown);
     // Puts the window just above its owner (above the window manager's frame
     // of the owner, if it has one).
@@ -36,6 +38,8 @@ public:
 
     // Every input window that exists, for telling our windows from others.
     static std::vector<std::uint32_t> all();
+    // The window whose events an input window's become; 0 for any other.
+    static std::uint32_t ownerOf(std::uint32_t id);
 
 private:
     std::uint32_t owner_ = 0;

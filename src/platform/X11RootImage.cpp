@@ -139,11 +139,15 @@ public:
         if (attached_) std::memset(address_, 0, size);
     }
     ~SharedSegment() {
-        if (attached_) {
-            xcb_shm_detach(c_, seg_);
-            xcb_flush(c_);
-        }
+        detachFromServer();
         if (address_) shmdt(address_);
+    }
+    // The server no longer writes here; the memory stays ours.
+    void detachFromServer() {
+        if (!attached_) return;
+        attached_ = false;
+        xcb_shm_detach(c_, seg_);
+        xcb_flush(c_);
     }
     SharedSegment(const SharedSegment&) = delete;
     SharedSegment& operator=(const SharedSegment&) = delete;
@@ -162,7 +166,7 @@ private:
     bool attached_ = false;
 };
 
-RootImageReader::RootImageReader(QSize largest, RootReadMethod method) : method_(method) {
+RootImageReader::RootImageReader(QSize largest, RootReadMethod method) : largest_(largest), method_(method) {
     auto* c = connection();
     if (!c || method == RootReadMethod::request) return;
     const bool large = qint64(largest.width()) * largest.height() >= kSharedMemoryThreshold;
@@ -223,6 +227,40 @@ QImage RootImageReader::read(const QRect& area, QString* error, const std::funct
         return {};
     }
     return readThroughReply(c, a, layout, error, whenRead);
+}
+
+QImage RootImageReader::readInPlace(const QRect& area, QString* error, const std::function<void()>& whenRead) {
+    auto* c = connection();
+    xcb_screen_t* s = screen();
+    const PixelLayout layout = rootLayout();
+    const bool native = layout.bitsPerPixel == 32 && layout.lsbFirst == (QSysInfo::ByteOrder == QSysInfo::LittleEndian) &&
+                        layout.red == 0xff0000 && layout.green == 0x00ff00 && layout.blue == 0x0000ff;
+    if (!c || !s || !segment_ || !native) return read(area, error, whenRead);
+    const QRect a = area.intersected(QRect(0, 0, s->width_in_pixels, s->height_in_pixels));
+    if (a.isEmpty() || segment_->size() < std::size_t(a.width()) * a.height() * 4) return read(area, error, whenRead);
+    xcb_generic_error_t* e = nullptr;
+    auto r = reply(xcb_shm_get_image_reply(
+        c,
+        xcb_shm_get_image(c, root(), static_cast<std::int16_t>(a.x()), static_cast<std::int16_t>(a.y()),
+                          static_cast<std::uint16_t>(a.width()), static_cast<std::uint16_t>(a.height()), ~0u,
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->seg(), 0),
+        &e));
+    if (whenRead) whenRead();
+    if (!r) {
+        if (error)
+            *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
+        std::free(e);
+        return {};
+    }
+    SharedSegment* segment = segment_.release();
+    segment->detachFromServer();
+    QImage image(segment->data(), a.width(), a.height(), a.width() * 4, QImage::Format_RGB32,
+                 [](void* held) { delete static_cast<SharedSegment*>(held); }, segment);
+    if (image.isNull()) {
+        delete segment;
+        if (error) *error = QStringLiteral("no memory for a %1×%2 image").arg(a.width()).arg(a.height());
+    }
+    return image;
 }
 
 QImage readRootImage(const QRect& area, QString* error, RootReadMethod method) {

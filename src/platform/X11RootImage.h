@@ -34,11 +34,17 @@ public:
     // `whenRead` runs once the server has answered, before the pixels are
     // converted: the screen may change from then on.
     QImage read(const QRect& area, QString* error = nullptr, const std::function<void()>& whenRead = {});
+    // The same, read once into shared memory that then belongs to the image
+    // (nothing is copied); the reader reads through replies afterwards.
+    QImage readInPlace(const QRect& area, QString* error = nullptr, const std::function<void()>& whenRead = {});
     bool usesSharedMemory() const;
+    // The largest area it was made for.
+    QSize largest() const { return largest_; }
 
 private:
     class SharedSegment;
     std::unique_ptr<SharedSegment> segment_;
+    QSize largest_;
     RootReadMethod method_;
     QString setupError_;
 };

@@ -5,6 +5,7 @@
 #include "platform/Dispatch.h"
 #include "platform/Window.h"
 #include "platform/X11.h"
+#include "platform/X11DamageWatch.h"
 #include "platform/X11Monitors.h"
 #include "platform/X11RootImage.h"
 
@@ -15,22 +16,11 @@
 #include <xcb/shape.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform {
 
 namespace {
-
-// How the grab waits for an excluded window to vanish from the screen: the
-// area it covered is read every few milliseconds; once it has changed it must
-// stay unchanged for a while (programs beneath repaint what was uncovered);
-// if it never changes the window showed nothing there.
-constexpr int kPollMs = 4;
-// A compositing manager shows each frame whole; without one, the programs
-// beneath repaint what was uncovered one by one.
-constexpr qint64 kSettledMsComposited = 8;
-constexpr qint64 kSettledMs = 20;
-constexpr qint64 kUnchangedMs = 100;
-constexpr qint64 kLongestHideMs = 250;
 
 CaptureError waylandError() {
     return {CaptureError::Kind::permissionDenied,
@@ -38,6 +28,8 @@ CaptureError waylandError() {
 }
 
 CaptureError failure(const QString& description) { return {CaptureError::Kind::failed, description}; }
+
+constexpr int kPreparedKeptMs = 3000;
 
 // The window's ancestor that is a child of the root: the window manager's
 // frame, or the window itself when nothing reparented it.
@@ -91,9 +83,15 @@ struct HiddenWindow {
     QPointer<Window> window;
     xcb_window_t client = XCB_NONE;
     xcb_window_t topLevel = XCB_NONE;
-    QRect area; // root pixels
+    QRect area; // root pixels of the top-level window, on the display
+    // Where the window shows on the display (root pixels): its painted
+    // pixels when shaped to them. The screen must be drawn there again.
+    QRegion shows;
+    // The window's own pixels at `lookAt` (root pixels), and whether their
+    // alpha can be read; null when they could not be.
+    QImage look;
+    QPoint lookAt;
     bool byOpacity = false;
-    std::optional<std::uint32_t> clientOpacity;
     std::optional<std::uint32_t> topOpacity;
     bool wasShaped = false;
     std::uint8_t ordering = XCB_CLIP_ORDERING_UNSORTED;
@@ -116,24 +114,79 @@ void setOpacity(xcb_window_t w, std::optional<std::uint32_t> value) {
     }
 }
 
-// A compositing manager reads the opacity on the top-level window; window
-// managers copy the client's there too, but not always at once. Without one
-// the window loses its shape, which its repaints (the pointer just left it)
-// must not give back; the window manager's frame is emptied at once too.
+// The client's position on the root and the region it shows there (its
+// bounding shape, the whole window when it has none).
+std::optional<QRegion> shownRegion(xcb_window_t client, QPoint* origin) {
+    auto* c = x11::connection();
+    auto at = x11::reply(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, client, x11::root(), 0, 0), nullptr));
+    auto rects = x11::reply(
+        xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, client, XCB_SHAPE_SK_BOUNDING), nullptr));
+    if (!at || !rects) return std::nullopt;
+    *origin = QPoint(at->dst_x, at->dst_y);
+    QRegion region;
+    const auto* r = xcb_shape_get_rectangles_rectangles(rects.get());
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(rects.get()); ++i)
+        region += QRect(r[i].x, r[i].y, r[i].width, r[i].height).translated(*origin);
+    return region;
+}
+
+// The window's own pixels: what a compositing manager would show of it, or
+// what it shows without one. Only 32-bit pixels in the server's usual
+// layout are read; the alpha is real only for windows of depth 32.
+QImage ownPixels(xcb_window_t window, QSize size) {
+    auto* c = x11::connection();
+    auto r = x11::reply(xcb_get_image_reply(
+        c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, static_cast<std::uint16_t>(size.width()),
+                      static_cast<std::uint16_t>(size.height()), ~0u),
+        nullptr));
+    if (!r || xcb_get_setup(c)->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) return {};
+    if (xcb_get_image_data_length(r.get()) < size.width() * size.height() * 4) return {};
+    QImage image(size, r->depth == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const auto* data = xcb_get_image_data(r.get());
+    for (int y = 0; y < size.height(); ++y) std::memcpy(image.scanLine(y), data + y * size.width() * 4, size.width() * 4);
+    return image;
+}
+
+// Whether the screen still shows the window: most of its opaque pixels are
+// there as they are. (A window that has nothing opaque tells nothing.)
+bool stillShows(const HiddenWindow& h, const QImage& screen, QPoint screenAt) {
+    if (h.look.isNull()) return false;
+    const bool alpha = h.look.format() == QImage::Format_ARGB32;
+    qint64 opaque = 0, same = 0;
+    for (const QRect& r : h.shows) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const int ly = y - h.lookAt.y(), sy = y - screenAt.y();
+            if (ly < 0 || ly >= h.look.height() || sy < 0 || sy >= screen.height()) continue;
+            const auto* own = reinterpret_cast<const QRgb*>(h.look.constScanLine(ly));
+            const auto* seen = reinterpret_cast<const QRgb*>(screen.constScanLine(sy));
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const int lx = x - h.lookAt.x(), sx = x - screenAt.x();
+                if (lx < 0 || lx >= h.look.width() || sx < 0 || sx >= screen.width()) continue;
+                if (alpha && qAlpha(own[lx]) != 255) continue;
+                ++opaque;
+                if ((own[lx] & 0xFFFFFF) == (seen[sx] & 0xFFFFFF)) ++same;
+            }
+        }
+    }
+    return opaque > 0 && same * 2 > opaque;
+}
+
+// The window leaves the screen: by opacity while a compositing manager
+// runs, which reads it on the top-level window (window managers copy the
+// client's there, but not always at once); else by shape, the window
+// manager's frame emptied at once too.
 void hide(HiddenWindow& h, bool compositing) {
     auto* c = x11::connection();
     h.byOpacity = compositing;
-    if (compositing) {
-        h.clientOpacity = opacityOf(h.client);
-        setOpacity(h.client, 0u);
-        if (h.topLevel != h.client) {
-            h.topOpacity = opacityOf(h.topLevel);
-            setOpacity(h.topLevel, 0u);
-        }
-        return;
-    }
     if (h.window) h.window->setHiddenFromScreen(true);
     if (h.topLevel == h.client) return;
+    if (compositing) {
+        h.topOpacity = opacityOf(h.topLevel);
+        setOpacity(h.topLevel, 0u);
+        return;
+    }
     auto extents = x11::reply(xcb_shape_query_extents_reply(c, xcb_shape_query_extents(c, h.topLevel), nullptr));
     h.wasShaped = extents && extents->bounding_shaped;
     if (h.wasShaped) {
@@ -155,15 +208,12 @@ void restore(const HiddenWindow& h) {
     auto* c = x11::connection();
     std::vector<xcb_void_cookie_t> cookies;
     const xcb_atom_t a = x11::atom("_NET_WM_WINDOW_OPACITY");
-    auto putOpacity = [&](xcb_window_t w, std::optional<std::uint32_t> v) {
-        cookies.push_back(v ? xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, w, a, XCB_ATOM_CARDINAL, 32, 1, &*v)
-                            : xcb_delete_property_checked(c, w, a));
-    };
-    if (h.byOpacity) {
-        putOpacity(h.client, h.clientOpacity);
-        if (h.topLevel != h.client) putOpacity(h.topLevel, h.topOpacity);
-    } else if (h.topLevel == h.client) {
-        // The window's own shape, below.
+    if (h.topLevel == h.client) {
+        // The window's own, below.
+    } else if (h.byOpacity) {
+        cookies.push_back(h.topOpacity ? xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, h.topLevel, a,
+                                                                     XCB_ATOM_CARDINAL, 32, 1, &*h.topOpacity)
+                                       : xcb_delete_property_checked(c, h.topLevel, a));
     } else if (h.wasShaped) {
         cookies.push_back(xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.ordering,
                                                        h.topLevel, 0, 0, static_cast<std::uint32_t>(h.shape.size()),
@@ -173,65 +223,116 @@ void restore(const HiddenWindow& h) {
             xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.topLevel, 0, 0, XCB_NONE));
     }
     for (auto cookie : cookies) std::free(xcb_request_check(c, cookie));
-    if (!h.byOpacity && h.window) h.window->setHiddenFromScreen(false);
+    if (h.window) h.window->setHiddenFromScreen(false);
 }
 
 } // namespace
 
-// One capture under way: hides the excluded windows, waits for the screen to
-// show what they covered, reads the display and puts the windows back.
+// One capture under way: hides the excluded windows, waits until the X
+// server reports the screen drawn again where they showed and no longer
+// showing them, reads the display and puts the windows back.
 class X11ScreenGrabber::PendingGrab : public QObject {
 public:
     PendingGrab(QObject* parent, QRect display, std::vector<HiddenWindow> hidden, CaptureConfiguration configuration,
-                std::function<void(ImageResult)> done)
+                std::unique_ptr<x11::RootImageReader> reader, std::function<void(ImageResult)> done)
         : QObject(parent),
           display_(display),
+          reader_(std::move(reader)),
           hidden_(std::move(hidden)),
           configuration_(configuration),
           done_(std::move(done)) {
-        for (const auto& h : hidden_) sampleArea_ |= h.area;
-        timer_.setInterval(kPollMs);
-        QObject::connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+        for (const auto& h : hidden_) {
+            mustRedraw_ += h.shows;
+            checkArea_ |= h.shows.boundingRect();
+        }
+        quiet_.setSingleShot(true);
+        QObject::connect(&quiet_, &QTimer::timeout, this, [this] { check(); });
+        deadline_.setSingleShot(true);
+        QObject::connect(&deadline_, &QTimer::timeout, this, [this] { deadlinePassed(); });
     }
     ~PendingGrab() override { putBack(); }
 
     void start() {
         // Shared memory is ready before anything is hidden, so that the read
-        // is quick while a window is away; setting it up costs more than it
-        // saves on a read alone.
-        reader_ = std::make_unique<x11::RootImageReader>(
-            display_.size(), hidden_.empty() ? x11::RootReadMethod::request : x11::RootReadMethod::automatic);
-        if (hidden_.empty()) {
+        // is quick while a window is away.
+        if (!reader_ || reader_->largest().width() < display_.width() ||
+            reader_->largest().height() < display_.height())
+            reader_ = std::make_unique<x11::RootImageReader>(display_.size());
+        if (mustRedraw_.isEmpty()) {
+            // Nothing of ours shows there: hidden or not, the screen is the same.
+            for (auto& h : hidden_) hide(h, x11::compositingManagerRunning());
+            hiddenNow_ = !hidden_.empty();
             QTimer::singleShot(0, this, [this] { finish(); });
             return;
         }
-        before_ = x11::readRootImage(sampleArea_, nullptr, x11::RootReadMethod::request);
-        const bool compositing = x11::compositingManagerRunning();
-        settledMs_ = compositing ? kSettledMsComposited : kSettledMs;
-        for (auto& h : hidden_) hide(h, compositing);
+        compositing_ = x11::compositingManagerRunning();
+        watch_ = std::make_unique<x11::DamageWatch>();
+        watch_->onDrawn = [this] { check(); };
+        for (auto& h : hidden_) hide(h, compositing_);
         hiddenNow_ = true;
         x11::flush();
         clock_.start();
-        timer_.start();
+        deadline_.start(kLongestHideMs);
+        // Without reports of drawing there is nothing to wait for but time.
+        if (!watch_->isWatching()) quiet_.start(kUnreportedMs);
     }
 
 private:
-    void poll() {
-        const QImage now = x11::readRootImage(sampleArea_, nullptr, x11::RootReadMethod::request);
-        const qint64 t = clock_.elapsed();
-        if (now != before_) {
-            lastChange_ = t;
-            before_ = now;
+    // A compositing manager draws each frame whole; without one the
+    // programs beneath repaint what was uncovered one by one, and the
+    // repaints of one may follow the X server's own background.
+    static constexpr int kQuietMs = 15;
+    static constexpr int kUnreportedMs = 100;
+    // The wait ends here unless the screen still shows the windows (a
+    // compositing manager starved of time), which it waits out longer.
+    static constexpr int kLongestHideMs = 250;
+    static constexpr int kLongestWhileShownMs = 1000;
+
+    bool screenStillShowsThem() const {
+        const QImage now = x11::readRootImage(checkArea_, nullptr, x11::RootReadMethod::request);
+        return std::any_of(hidden_.begin(), hidden_.end(),
+                           [&](const HiddenWindow& h) { return stillShows(h, now, checkArea_.topLeft()); });
+    }
+
+    void deadlinePassed() {
+        const qint64 left = kLongestWhileShownMs - clock_.elapsed();
+        if (left > 0 && screenStillShowsThem()) {
+            deadline_.start(int(std::min<qint64>(left, kQuietMs)));
+            return;
         }
-        const bool settled = lastChange_ ? t - *lastChange_ >= settledMs_ : t >= kUnchangedMs;
-        if (settled || t >= kLongestHideMs) finish();
+        finish();
+    }
+
+    void check() {
+        if (!hiddenNow_ || !done_) return;
+        if (watch_->isWatching()) {
+            if (!(mustRedraw_ - watch_->drawn()).isEmpty()) return;
+            if (!compositing_) {
+                const qint64 since = watch_->lastDrawnIn(mustRedraw_);
+                const qint64 wait = kQuietMs - (since < 0 ? kQuietMs : watch_->elapsed() - since);
+                if (wait > 0) {
+                    quiet_.start(int(wait));
+                    return;
+                }
+            }
+        }
+        // A drawing of the area may still be of the windows: one the
+        // compositing manager made before it learnt that they are hidden.
+        if (screenStillShowsThem()) return;
+        finish();
     }
 
     void finish() {
-        timer_.stop();
+        quiet_.stop();
+        deadline_.stop();
+        // Ended on a later turn: this may run inside its own report.
+        if (watch_) {
+            watch_->onDrawn = nullptr;
+            QTimer::singleShot(0, [watch = watch_.release()] { delete watch; });
+        }
         QString error;
         // Back on screen as soon as the server has the pixels.
-        QImage image = reader_->read(display_, &error, [this] { putBack(); });
+        QImage image = reader_->readInPlace(display_, &error, [this] { putBack(); });
         putBack();
         reader_.reset();
         if (!image.isNull() && configuration_.width > 0 && configuration_.height > 0 &&
@@ -239,6 +340,7 @@ private:
             image = image.scaled(configuration_.width, configuration_.height, Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
         auto done = std::move(done_);
+        done_ = nullptr;
         deleteLater();
         if (!done) return;
         if (image.isNull()) {
@@ -256,17 +358,18 @@ private:
     }
 
     QRect display_;
+    std::unique_ptr<x11::RootImageReader> reader_;
     std::vector<HiddenWindow> hidden_;
     CaptureConfiguration configuration_;
     std::function<void(ImageResult)> done_;
-    std::unique_ptr<x11::RootImageReader> reader_;
-    QRect sampleArea_;
-    QImage before_;
+    std::unique_ptr<x11::DamageWatch> watch_;
+    QRegion mustRedraw_;
+    QRect checkArea_;
+    bool compositing_ = false;
     bool hiddenNow_ = false;
-    QTimer timer_;
+    QTimer quiet_;
+    QTimer deadline_;
     QElapsedTimer clock_;
-    std::optional<qint64> lastChange_;
-    qint64 settledMs_ = kSettledMs;
 };
 
 X11ScreenGrabber::X11ScreenGrabber(bool waylandSession)
@@ -326,10 +429,34 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
         const auto area = rootGeometry(h.topLevel);
         if (!area || !area->intersects(monitor->rect)) continue;
         h.area = area->intersected(monitor->rect);
+        // A window at alpha 0 (about to fade in) shows nothing yet; it is
+        // kept off the screen all the same.
+        if (w->alphaValue() > 0) {
+            if (const auto shows = shownRegion(id, &h.lookAt)) {
+                h.shows = *shows & h.area;
+                if (const auto own = rootGeometry(id)) h.look = ownPixels(id, own->size());
+            } else {
+                h.shows = h.area;
+            }
+        }
         hidden.push_back(std::move(h));
     }
-    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration, std::move(done));
+    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration,
+                                 std::move(prepared_), std::move(done));
     grab->start();
+}
+
+void X11ScreenGrabber::prepare(QSize imageSize) {
+    assertMainThread("X11ScreenGrabber::prepare");
+    if (wayland_ || !x11::available() || imageSize.isEmpty()) return;
+    prepared_ = std::make_unique<x11::RootImageReader>(imageSize);
+    // Memory the size of a display is not kept for an image never asked for.
+    if (!dropPrepared_) {
+        dropPrepared_ = std::make_unique<QTimer>();
+        dropPrepared_->setSingleShot(true);
+        QObject::connect(dropPrepared_.get(), &QTimer::timeout, [this] { prepared_.reset(); });
+    }
+    dropPrepared_->start(kPreparedKeptMs);
 }
 
 } // namespace platform

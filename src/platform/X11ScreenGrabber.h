@@ -5,10 +5,15 @@
 #include "platform/ScreenGrabber.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
 namespace platform {
+
+namespace x11 {
+class RootImageReader;
+}
 
 // Captures displays from the X server: the root window's pixels, which show
 // what the user sees (a compositing manager that paints onto the root, or
@@ -18,9 +23,13 @@ namespace platform {
 // A window left out of the image is hidden only while the image is taken:
 // made fully transparent when a compositing manager runs, given an empty
 // bounding shape when none does (unmapping it would make the window manager
-// forget and re-manage it). The grab waits until what lay beneath has shown
-// through, at most a quarter of a second, and puts the window back right
-// after. Only this program's own windows can be left out.
+// forget and re-manage it). The grab waits until the X server reports (DAMAGE)
+// that the screen was drawn again wherever the windows showed, and no longer
+// shows them; without a compositing manager, until the programs beneath have
+// also been quiet there for a moment. It waits a quarter of a second at
+// most (a second while the screen still plainly shows the windows), and
+// puts the windows back right after the read. Only this program's
+// own windows can be left out.
 //
 // In a Wayland session the X server sees none of the other programs'
 // windows: every request fails with permissionDenied.
@@ -34,6 +43,9 @@ public:
     void shareableContent(std::function<void(ContentResult)> done) override;
     void captureImage(const ContentFilter& filter, const CaptureConfiguration& configuration,
                       std::function<void(ImageResult)> done) override;
+    // Sets up the shared memory the next image is read into; kept for a few
+    // seconds.
+    void prepare(QSize imageSize) override;
 
     class PendingGrab;
 
@@ -41,6 +53,8 @@ private:
     bool wayland_;
     // Parent of the pending grabs and of queued answers: both end with it.
     std::unique_ptr<QObject> context_;
+    std::unique_ptr<x11::RootImageReader> prepared_;
+    std::unique_ptr<QTimer> dropPrepared_;
 };
 
 } // namespace platform

@@ -124,15 +124,29 @@ QPoint X11WindowList::primaryOrigin() const {
 }
 
 std::optional<Rect> X11WindowList::bounds(std::uint32_t number) const {
-    assertMainThread("X11WindowList::bounds");
+    const auto p = place(number);
+    if (!p) return std::nullopt;
+    return p->bounds;
+}
+
+std::optional<WindowPlace> X11WindowList::place(std::uint32_t number) const {
+    assertMainThread("X11WindowList::place");
     xcb_connection_t* c = x11::connection();
     if (!c || number == XCB_NONE) return std::nullopt;
-    // All four requests go out before the first reply is read.
+    // Every request goes out before the first reply is read. The state is
+    // asked after the frame: a window manager that marks a window minimised
+    // before it animates the frame away is never seen mid-way as shown.
     const auto list =
         askProperty(c, x11::root(), "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW, kMaxWindows);
     const Asking asking = askFrame(c, number);
+    const auto wmState = askProperty(c, number, "WM_STATE", x11::atom("WM_STATE"), 1);
+    const auto netState = askProperty(c, number, "_NET_WM_STATE", XCB_ATOM_ATOM, 64);
+    const auto attributes = xcb_get_window_attributes(c, number);
     const auto listReply = propertyReply(c, list);
     const Reading reading = readFrame(c, asking);
+    const auto wm = items32(propertyReply(c, wmState).get(), x11::atom("WM_STATE"));
+    const auto states = items32(propertyReply(c, netState).get(), XCB_ATOM_ATOM);
+    const auto mapped = replyOf<xcb_get_window_attributes_reply_t>(c, attributes, xcb_get_window_attributes_reply);
 
     // A window the window manager no longer lists has been closed or
     // withdrawn, even if it still exists. Without a window manager's list,
@@ -145,8 +159,14 @@ std::optional<Rect> X11WindowList::bounds(std::uint32_t number) const {
     if (!frame) return std::nullopt;
     const double scale = scaleFactor();
     const QPoint origin = primaryOrigin();
-    return Rect(frame->x() / scale - origin.x(), frame->y() / scale - origin.y(), frame->width() / scale,
-                frame->height() / scale);
+    WindowPlace place;
+    place.bounds = Rect(frame->x() / scale - origin.x(), frame->y() / scale - origin.y(), frame->width() / scale,
+                        frame->height() / scale);
+    constexpr std::uint32_t kIconicState = 3;
+    const bool iconic = !wm.empty() && wm.front() == kIconicState;
+    const bool hidden = std::find(states.begin(), states.end(), x11::atom("_NET_WM_STATE_HIDDEN")) != states.end();
+    place.isShown = !iconic && !hidden && (!mapped || mapped->map_state == XCB_MAP_STATE_VIEWABLE);
+    return place;
 }
 
 std::vector<WindowInfo> X11WindowList::windows() const {

@@ -26,6 +26,7 @@ public:
 
     std::vector<WindowInfo> windows() const override;
     std::optional<Rect> bounds(std::uint32_t number) const override;
+    std::optional<WindowPlace> place(std::uint32_t number) const override;
 
 private:
     // The primary display's top-left in root coordinates, kept until the

@@ -57,8 +57,9 @@ void BorderlessButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const ui::Theme theme = ui::Theme::current(this);
-    const Color tint =
-        theme.color(isEnabled() ? tint_ : ui::ThemeColor::tertiary).opacity(isDown() ? kPressedOpacity : 1);
+    // Its label reads as text in any tint while it can be used.
+    const Color tint = (isEnabled() ? theme.legible(theme.color(tint_)) : theme.tertiary)
+                           .opacity(isDown() ? kPressedOpacity : 1);
     double x = 0;
     if (const double side = symbolSide(); side > 0) {
         ui::drawSymbol(p, QRectF(0, (height() - side) / 2, side, side), symbol_, tint, labelPixelSize());

@@ -3,8 +3,10 @@
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
 #include "platform/SymbolIcon.h"
+#include "platform/Window.h"
 #include "toolbar/LeadingControls.h"
 #include "toolbar/ToolbarPainting.h"
+#include "ui/AnchoredPanelPlacement.h"
 
 CanvasVisibilityControl::CanvasVisibilityControl(const std::shared_ptr<DrawingState>& state, QWidget* parent)
     : SymbolButton(parent), state_(state) {
@@ -73,16 +75,18 @@ QMenu* CanvasVisibilityControl::buildMenu() {
     return menu_;
 }
 
+platform::Rect CanvasVisibilityControl::menuFrame(QSize size) const {
+    const platform::Rect control = platform::toScreen(QRectF(QPointF(mapToGlobal(QPoint(0, 0))), QSizeF(this->size())));
+    const platform::Window* toolbar = platform::Window::fromWidget(this);
+    const auto state = state_.lock();
+    return ui::toolbarMenuFrame(direction_, platform::Size(size.width(), size.height()), control,
+                                toolbar ? toolbar->frame() : control,
+                                state ? ui::visibleFrameHolding(state->screenProvider(), control) : std::nullopt);
+}
+
 void CanvasVisibilityControl::popUpMenu() {
     QMenu* m = buildMenu();
     if (!m) return;
-    const QSize size = m->sizeHint();
-    QPoint at;
-    switch (direction_) {
-    case PanelOpenDirection::below: at = mapToGlobal(QPoint(0, height())); break;
-    case PanelOpenDirection::above: at = mapToGlobal(QPoint(0, -size.height())); break;
-    case PanelOpenDirection::toRight: at = mapToGlobal(QPoint(width(), 0)); break;
-    case PanelOpenDirection::toLeft: at = mapToGlobal(QPoint(-size.width(), 0)); break;
-    }
-    m->popup(at);
+    const QRectF frame = platform::toGlobal(menuFrame(m->sizeHint()));
+    m->popup(frame.topLeft().toPoint());
 }

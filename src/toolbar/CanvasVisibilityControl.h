@@ -26,6 +26,9 @@ public:
     // The menu as it would open now (for the menu form), filled afresh.
     QMenu* buildMenu();
     QMenu* menu() const { return menu_; }
+    // Where a menu of `size` pops up (screen space): clear of the toolbar
+    // window on the side its panels open to, on the control's display.
+    platform::Rect menuFrame(QSize size) const;
 
 private:
     void clickedNow();

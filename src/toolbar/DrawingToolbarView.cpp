@@ -17,6 +17,7 @@
 #include "toolbar/WidthSlider.h"
 #include "ui/NotificationNames.h"
 #include "ui/Theme.h"
+#include "ui/TooltipChipModifier.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -87,7 +88,7 @@ void DrawingToolbarView::build() {
         switch (item.kind) {
         case ToolbarItemKind::canvasVisibility:
             canvas_ = new CanvasVisibilityControl(state_, this);
-            layout_->addWidget(canvas_);
+            addItem(canvas_);
             break;
         case ToolbarItemKind::lock:
             lock_ = makeActionButton({}, [this] {
@@ -103,13 +104,13 @@ void DrawingToolbarView::build() {
             break;
         case ToolbarItemKind::divider:
             dividers_.push_back(new GroupDivider(this));
-            layout_->addWidget(dividers_.back());
+            addItem(dividers_.back());
             break;
-        case ToolbarItemKind::toolSlot: layout_->addWidget(makeToolSlot(item.tool)); break;
+        case ToolbarItemKind::toolSlot: addItem(makeToolSlot(item.tool)); break;
         case ToolbarItemKind::colorSwatch:
             swatch_ = new ColorSwatchView(swatchRef, this);
             bindings_.add(swatch_->tapped.connect([this] { toggleColorPicker(); }));
-            layout_->addWidget(swatch_);
+            addItem(swatch_);
             break;
         case ToolbarItemKind::widthControl:
             widthIcon_ = new WidthIcon(this);
@@ -118,9 +119,9 @@ void DrawingToolbarView::build() {
             bindings_.add(slider_->valueChanged.connect([this](double v) {
                 if (state_) state_->lineWidth = v;
             }));
-            layout_->addWidget(widthIcon_);
-            layout_->addWidget(slider_);
-            layout_->addWidget(value_);
+            addItem(widthIcon_);
+            addItem(slider_);
+            addItem(value_);
             break;
         case ToolbarItemKind::redo:
             redo_ = makeActionButton(QStringLiteral("arrow.uturn.forward"),
@@ -148,7 +149,7 @@ SymbolButton* DrawingToolbarView::makeActionButton(const QString& symbol, std::f
         platform::assertMainThread("toolbar button");
         action();
     });
-    layout_->addWidget(button);
+    addItem(button);
     return button;
 }
 
@@ -204,6 +205,7 @@ void DrawingToolbarView::follow() {
     watch(s.toolbarShapeOrder);
     watch(s.showTooltips);
     watch(s.toolbarDockPosition);
+    watch(s.isToolbarMovedToTopRow);
     watch(colorPickerIsOpen);
     watch(penSubmenuIsOpen);
     watch(fontPickerIsOpen);
@@ -219,22 +221,65 @@ void DrawingToolbarView::follow() {
     });
 }
 
+void DrawingToolbarView::addItem(QWidget* item) { items_.push_back(item); }
+
 void DrawingToolbarView::applyDockPosition() {
     const ToolbarDockPosition position = state_ ? state_->toolbarDockPosition.get() : ToolbarDockPosition::topCenterH;
     const bool vertical = isVertical(position);
-    direction_ = panelOpenDirection(position);
+    direction_ = state_ ? toolbarPanelDirection(*state_) : panelOpenDirection(position);
     if (layoutApplied_ && vertical == vertical_) return;
     layoutApplied_ = true;
     vertical_ = vertical;
-    layout_->setDirection(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     const QMarginsF padding = toolbarPadding(position);
     layout_->setContentsMargins(int(padding.left()), int(padding.top()), int(padding.right()), int(padding.bottom()));
-    // Centred across the stacking axis.
-    const Qt::Alignment across = vertical ? Qt::AlignHCenter : Qt::AlignVCenter;
-    for (int i = 0; i < layout_->count(); ++i) layout_->itemAt(i)->setAlignment(across);
     for (GroupDivider* d : dividers_) d->setVerticalToolbar(vertical);
     slider_->setVertical(vertical);
-    layout_->invalidate();
+    arrangeLines();
+}
+
+void DrawingToolbarView::setMaxLength(std::optional<double> length) {
+    platform::assertMainThread("DrawingToolbarView::setMaxLength");
+    if (length == maxLength_) return;
+    maxLength_ = length;
+    if (layoutApplied_)
+        arrangeLines();
+    else
+        applyDockPosition();
+}
+
+void DrawingToolbarView::arrangeLines() {
+    // The lines stand side by side across the stacking axis.
+    layout_->setDirection(vertical_ ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    while (QLayoutItem* line = layout_->takeAt(0)) delete line;
+
+    std::vector<ToolbarLineItem> lengths;
+    for (QWidget* item : items_) {
+        const QSize hint = item->sizeHint();
+        lengths.push_back({double(vertical_ ? hint.height() : hint.width()), dynamic_cast<GroupDivider*>(item) != nullptr});
+    }
+    const QMargins padding = layout_->contentsMargins();
+    const double along = vertical_ ? padding.top() + padding.bottom() : padding.left() + padding.right();
+    lineStarts_ = maxLength_ ? toolbarLineStarts(lengths, M::itemSpacing, *maxLength_ - along) : std::vector<std::size_t>{0};
+
+    const Qt::Alignment across = vertical_ ? Qt::AlignHCenter : Qt::AlignVCenter;
+    QBoxLayout* line = nullptr;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (std::find(lineStarts_.begin(), lineStarts_.end(), i) != lineStarts_.end()) {
+            // Shorter lines keep to the start, lined up with the first.
+            if (line) line->addStretch(1);
+            line = new QBoxLayout(vertical_ ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+            line->setSpacing(int(M::itemSpacing));
+            line->setContentsMargins(0, 0, 0, 0);
+            layout_->addLayout(line);
+        }
+        line->addWidget(items_[i], 0, across);
+        // A divider where a line breaks is left out: the break parts the
+        // groups.
+        items_[i]->setVisible(isShownInLines(lengths, lineStarts_, i));
+    }
+    if (line && lineStarts_.size() > 1) line->addStretch(1);
+    // The new size holds at once: the window is fitted to it next.
+    layout_->activate();
     adjustSize();
 }
 
@@ -293,13 +338,6 @@ void DrawingToolbarView::refresh() {
                              tips, placement);
 }
 
-std::vector<QWidget*> DrawingToolbarView::itemWidgets() const {
-    std::vector<QWidget*> list;
-    for (int i = 0; i < layout_->count(); ++i)
-        if (QWidget* w = layout_->itemAt(i)->widget()) list.push_back(w);
-    return list;
-}
-
 // ---- Actions ----
 
 void DrawingToolbarView::selectTool(DrawingTool tool) {
@@ -330,34 +368,36 @@ std::function<void(bool)> DrawingToolbarView::openFlagSetter(platform::Published
 }
 
 void DrawingToolbarView::togglePanel(ToolbarPanel panel, platform::Published<bool>& isOpen,
-                                     const std::shared_ptr<AnchorRef>& anchor) {
+                                     const std::shared_ptr<AnchorRef>& anchor, QWidget* control) {
     // The flag is cleared by the close routine, on a later turn.
-    if (panels_.toggle(panel, isOpen.get(), anchor, openFlagSetter(isOpen))) isOpen = true;
+    if (!panels_.toggle(panel, isOpen.get(), anchor, openFlagSetter(isOpen))) return;
+    isOpen = true;
+    if (TooltipChipModifier* chip = TooltipChipModifier::of(control)) chip->withdraw();
 }
 
 void DrawingToolbarView::openPenSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openPenSubmenu");
-    togglePanel(ToolbarPanel::penSubmenu, penSubmenuIsOpen, penRef);
+    togglePanel(ToolbarPanel::penSubmenu, penSubmenuIsOpen, penRef, penSlot_);
 }
 
 void DrawingToolbarView::openShapeSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openShapeSubmenu");
-    togglePanel(ToolbarPanel::shapeSubmenu, shapeSubmenuIsOpen, shapeRef);
+    togglePanel(ToolbarPanel::shapeSubmenu, shapeSubmenuIsOpen, shapeRef, shapeSlot_);
 }
 
 void DrawingToolbarView::openFontPicker() {
     platform::assertMainThread("DrawingToolbarView::openFontPicker");
-    togglePanel(ToolbarPanel::fontPicker, fontPickerIsOpen, fontRef);
+    togglePanel(ToolbarPanel::fontPicker, fontPickerIsOpen, fontRef, textSlot_);
 }
 
 void DrawingToolbarView::openGIMPBrushPanel() {
     platform::assertMainThread("DrawingToolbarView::openGIMPBrushPanel");
-    togglePanel(ToolbarPanel::gimpBrushPanel, gimpBrushPanelIsOpen, gimpBrushRef);
+    togglePanel(ToolbarPanel::gimpBrushPanel, gimpBrushPanelIsOpen, gimpBrushRef, gimpSlot_);
 }
 
 void DrawingToolbarView::toggleColorPicker() {
     platform::assertMainThread("DrawingToolbarView::toggleColorPicker");
-    togglePanel(ToolbarPanel::colorPicker, colorPickerIsOpen, swatchRef);
+    togglePanel(ToolbarPanel::colorPicker, colorPickerIsOpen, swatchRef, swatch_);
 }
 
 void DrawingToolbarView::performStateAction(StateAction action) {

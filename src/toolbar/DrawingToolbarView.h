@@ -3,8 +3,10 @@
 // The toolbar: show/hide, lock and pin | the tool slots | the colour swatch |
 // the width icon, slider and value | redo, undo, clear all | capture, laid
 // out across or down by the dock position, on a rounded panel of the
-// theme's material. Every control follows the drawing state; the toolbar's
-// own state is which of its panels are open and the anchors they open from.
+// theme's material; a toolbar longer than its screen allows breaks into
+// lines side by side. Every control follows the drawing state; the
+// toolbar's own state is which of its panels are open and the anchors they
+// open from.
 
 #include "model/DrawingTool.h"
 #include "platform/Published.h"
@@ -100,8 +102,16 @@ public:
     bool isVerticalLayout() const { return vertical_; }
     PanelOpenDirection direction() const { return direction_; }
     // The laid-out items, first to last (the width control as its three
-    // parts).
-    std::vector<QWidget*> itemWidgets() const;
+    // parts); a divider where the toolbar breaks into lines is hidden.
+    std::vector<QWidget*> itemWidgets() const { return items_; }
+
+    // The longest the toolbar may be along its stacking axis, paddings
+    // included (its screen's visible length less the margins); none:
+    // unlimited. A longer toolbar breaks into lines.
+    void setMaxLength(std::optional<double> length);
+    std::optional<double> maxLength() const { return maxLength_; }
+    // The index of each line's first item; {0}: one line.
+    const std::vector<std::size_t>& lineStarts() const { return lineStarts_; }
 
     // ---- Controls ----
     CanvasVisibilityControl* canvasControl() const { return canvas_; }
@@ -128,17 +138,27 @@ protected:
 
 private:
     void build();
+    void addItem(QWidget* item);
+    // Breaks the items into lines for the orientation and the longest
+    // length, and lays them out.
+    void arrangeLines();
     QWidget* makeToolSlot(DrawingTool tool);
     SymbolButton* makeActionButton(const QString& symbol, std::function<void()> action);
     void applyDockPosition();
     void follow();
-    void togglePanel(ToolbarPanel panel, platform::Published<bool>& isOpen, const std::shared_ptr<AnchorRef>& anchor);
+    // `control`: the control the panel opens from, whose chip would cover it.
+    void togglePanel(ToolbarPanel panel, platform::Published<bool>& isOpen, const std::shared_ptr<AnchorRef>& anchor,
+                     QWidget* control);
     // Sets `isOpen` while this view exists.
     std::function<void(bool)> openFlagSetter(platform::Published<bool>& isOpen);
 
     std::shared_ptr<DrawingState> state_;
     ToolbarPanels& panels_;
+    // Across the stacking axis: the lines, each a box of items along it.
     QBoxLayout* layout_;
+    std::vector<QWidget*> items_;
+    std::optional<double> maxLength_;
+    std::vector<std::size_t> lineStarts_{0};
     bool vertical_ = false;
     bool layoutApplied_ = false;
     PanelOpenDirection direction_ = PanelOpenDirection::below;

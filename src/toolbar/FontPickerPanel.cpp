@@ -268,6 +268,7 @@ void FontPickerPanel::applyStyle() {
     const ui::Theme theme = ui::Theme::current(this);
     ui::setTextColor(pointsLabel_, theme.secondary);
     ui::setTextColor(favoritesHeading_, theme.secondary);
+    ui::makePlaceholderLegible(search_);
 }
 
 QSize FontPickerPanel::sizeHint() const { return QSize(static_cast<int>(kWidth), layout()->sizeHint().height()); }

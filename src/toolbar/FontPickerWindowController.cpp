@@ -9,7 +9,7 @@ FontPickerWindowController::FontPickerWindowController(const std::shared_ptr<Dra
                                                        std::function<void(bool)> isOpen)
     : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Fonts"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
       state_(state),
-      direction_(panelOpenDirection(state->toolbarDockPosition)),
+      direction_(toolbarPanelDirection(*state)),
       root_(new FontPickerRoot(state)) {
     platform::assertMainThread("FontPickerWindowController");
     window()->widget()->setAccessibleName(QStringLiteral("Font picker"));

@@ -26,7 +26,7 @@ long long integerPart(double v) { return std::isfinite(v) ? static_cast<long lon
 
 GIMPBrushPanelRoot::GIMPBrushPanelRoot(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
                                        QWidget* parent)
-    : PanelChrome(kCornerRadius, panelOpenDirection(state->toolbarDockPosition), parent), state_(std::move(state)) {
+    : PanelChrome(kCornerRadius, toolbarPanelDirection(*state), parent), state_(std::move(state)) {
     platform::assertMainThread("GIMPBrushPanelRoot");
     setFixedWidth(kWidth);
     auto* layout = new QVBoxLayout(this);
@@ -48,8 +48,11 @@ GIMPBrushPanelRoot::GIMPBrushPanelRoot(std::shared_ptr<DrawingState> state, std:
         root.spacingValue_->setText(spacingText(v));
         root.spacingSlider_->setValue(v);
     });
-    bindings_.bind(s.toolbarDockPosition, this, [](GIMPBrushPanelRoot& root, ToolbarDockPosition position) {
-        root.setDirection(panelOpenDirection(position));
+    bindings_.bind(s.toolbarDockPosition, this, [&s](GIMPBrushPanelRoot& root, ToolbarDockPosition position) {
+        root.setDirection(panelOpenDirection(position, s.isToolbarMovedToTopRow));
+    });
+    bindings_.bind(s.isToolbarMovedToTopRow, this, [&s](GIMPBrushPanelRoot& root, bool moved) {
+        root.setDirection(panelOpenDirection(s.toolbarDockPosition, moved));
     });
     bindings_.add(opacitySlider_->valueChanged.connect([this](double v) { state_->gimpBrushOpacity = v; }));
     bindings_.add(spacingSlider_->valueChanged.connect([this](double v) { state_->gimpBrushSpacing = v; }));

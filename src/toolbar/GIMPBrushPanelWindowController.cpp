@@ -15,7 +15,7 @@ GIMPBrushPanelWindowController::GIMPBrushPanelWindowController(const std::shared
                                                                std::function<void(bool)> isOpen)
     : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Brushes"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
       observedState_(state),
-      direction_(panelOpenDirection(state->toolbarDockPosition)),
+      direction_(toolbarPanelDirection(*state)),
       root_(new GIMPBrushPanelRoot(state, dismissBox())) {
     platform::assertMainThread("GIMPBrushPanelWindowController");
     window()->widget()->setAccessibleName(QStringLiteral("Brushes"));
@@ -36,7 +36,7 @@ GIMPBrushPanelWindowController::~GIMPBrushPanelWindowController() {
 void GIMPBrushPanelWindowController::place() {
     const auto state = observedState_.lock();
     if (!state) return;
-    placeBesideAnchor(panelOpenDirection(state->toolbarDockPosition), ui::PanelAlignment::centred(),
+    placeBesideAnchor(toolbarPanelDirection(*state), ui::PanelAlignment::centred(),
                       state->screenProvider());
 }
 
@@ -94,5 +94,5 @@ void GIMPBrushPanelWindowController::repositionToContent() {
     const double fitting = root->hasHeightForWidth() ? root->heightForWidth(width) : root->sizeHint().height();
     const double height = std::max(1.0, fitting);
     if (std::abs(height - frame.height()) <= 1) return;
-    window()->setFrame(ui::resizedPanelFrame(frame, height, direction_));
+    window()->setFrame(keptOnDisplay(ui::resizedPanelFrame(frame, height, direction_)));
 }

@@ -68,12 +68,13 @@ void GIMPBrushRowModel::loadThumbnail() {
 
     // A parametric brush is always rendered: its file may predate an edit.
     if (!brush_.vbr) {
-        QImage stored;
-        if (stored.load(thumbnailPath())) {
+        // Read as the store reads its cells: a FIFO or a link to a device
+        // there would otherwise block or exhaust the main thread.
+        if (auto stored = brushFiles::readStoreImage(thumbnailPath())) {
             // Newer than any render still on its way.
             latestRender_.reset();
             renderPending_ = false;
-            setImage(std::move(stored));
+            setImage(std::move(*stored));
             return;
         }
     }

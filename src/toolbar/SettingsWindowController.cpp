@@ -59,6 +59,8 @@ void SettingsWindowController::place() {
     if (anchoredToStatusItem_ && anchor) {
         const platform::Rect f = window()->frame();
         window()->setFrame(platform::Rect(originUnderStatusItem(*anchor, f.height(), screens.screens()), f.size));
+        // As its content grows it stays on the icon's display.
+        keepOnDisplay(ui::visibleFrameHolding(screens, *anchor));
         return;
     }
     placeOnMainScreen(screens);

@@ -21,15 +21,19 @@ void SubmenuItem::setTool(DrawingTool tool) {
 
 SubmenuContainer::SubmenuContainer(const std::shared_ptr<DrawingState>& state, QWidget* parent)
     : PanelChrome(kCornerRadius,
-                  panelOpenDirection(state ? state->toolbarDockPosition.get() : ToolbarDockPosition::topCenterH),
+                  state ? toolbarPanelDirection(*state) : PanelOpenDirection::below,
                   parent),
       state_(state),
       stack_(new QVBoxLayout(this)) {
     stack_->setSpacing(int(kSpacing));
     stack_->setContentsMargins(0, int(kVerticalPadding), 0, int(kVerticalPadding));
     if (!state_) return;
-    bindings_.bind(state_->toolbarDockPosition, this, [](SubmenuContainer& c, ToolbarDockPosition position) {
-        c.setDirection(panelOpenDirection(position));
+    DrawingState* s = state_.get();
+    bindings_.bind(s->toolbarDockPosition, this, [s](SubmenuContainer& c, ToolbarDockPosition position) {
+        c.setDirection(panelOpenDirection(position, s->isToolbarMovedToTopRow));
+    });
+    bindings_.bind(s->isToolbarMovedToTopRow, this, [s](SubmenuContainer& c, bool moved) {
+        c.setDirection(panelOpenDirection(s->toolbarDockPosition, moved));
     });
     bindings_.onChangeLater(state_->selectedTool, this, [](SubmenuContainer& c) { c.refreshItems(); });
     bindings_.onChangeLater(state_->showTooltips, this, [](SubmenuContainer& c) { c.refreshItems(); });

@@ -33,6 +33,6 @@ SubmenuWindowController::SubmenuWindowController(const std::shared_ptr<DrawingSt
 void SubmenuWindowController::place() {
     const auto state = state_.lock();
     if (!state) return;
-    placeBesideAnchor(panelOpenDirection(state->toolbarDockPosition), ui::PanelAlignment::centred(),
+    placeBesideAnchor(toolbarPanelDirection(*state), ui::PanelAlignment::centred(),
                       state->screenProvider());
 }

@@ -16,11 +16,15 @@ ToolButton::ToolButton(DrawingTool tool, bool isSelected, std::function<void()> 
     if (!state) return;
     DrawingState* s = state.get();
     bindings_.bind(state->showTooltips, this,
-                   [s](ToolButton& b, bool show) { b.updateChip(show, s->toolbarDockPosition); });
-    bindings_.bind(state->toolbarDockPosition, this,
-                   [s](ToolButton& b, ToolbarDockPosition p) { b.updateChip(s->showTooltips, p); });
+                   [s](ToolButton& b, bool show) { b.updateChip(show, toolbarPanelDirection(*s)); });
+    bindings_.bind(state->toolbarDockPosition, this, [s](ToolButton& b, ToolbarDockPosition p) {
+        b.updateChip(s->showTooltips, panelOpenDirection(p, s->isToolbarMovedToTopRow));
+    });
+    bindings_.bind(state->isToolbarMovedToTopRow, this, [s](ToolButton& b, bool moved) {
+        b.updateChip(s->showTooltips, panelOpenDirection(s->toolbarDockPosition, moved));
+    });
 }
 
-void ToolButton::updateChip(bool showTooltips, ToolbarDockPosition position) {
-    chip()->update(displayName(tool_), showTooltips, TooltipPlacement::toolbar(panelOpenDirection(position)));
+void ToolButton::updateChip(bool showTooltips, PanelOpenDirection direction) {
+    chip()->update(displayName(tool_), showTooltips, TooltipPlacement::toolbar(direction));
 }

@@ -7,6 +7,7 @@
 #include "model/DrawingTool.h"
 #include "toolbar/SymbolButton.h"
 #include "ui/Bindings.h"
+#include "ui/PanelOpenDirection.h"
 
 #include <functional>
 #include <memory>
@@ -15,8 +16,8 @@ class DrawingState;
 
 class ToolButton : public SymbolButton {
 public:
-    // The state supplies the tooltip setting and the dock position, and the
-    // button follows both.
+    // The state supplies the tooltip setting, the dock position and the row
+    // the toolbar stands in, and the button follows them.
     ToolButton(DrawingTool tool, bool isSelected, std::function<void()> action,
                const std::shared_ptr<DrawingState>& state, QWidget* parent = nullptr);
 
@@ -26,7 +27,7 @@ public:
     void setSelected(bool selected) { setHighlighted(selected); }
 
 private:
-    void updateChip(bool showTooltips, ToolbarDockPosition position);
+    void updateChip(bool showTooltips, PanelOpenDirection direction);
 
     DrawingTool tool_;
     std::function<void()> action_;

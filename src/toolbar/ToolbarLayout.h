@@ -53,3 +53,25 @@ std::vector<ToolbarItem> toolbarItems();
 
 // Left, top, right, bottom.
 QMarginsF toolbarPadding(ToolbarDockPosition position);
+
+// One laid-out item of the toolbar: its length along the toolbar, and
+// whether it is a group divider.
+struct ToolbarLineItem {
+    double length = 0;
+    bool divider = false;
+};
+
+// Where a toolbar too long for its screen breaks into lines (columns of a
+// vertical toolbar, rows of a horizontal one), so that every control stays
+// on the screen: as few lines as keep each within `maxLength` (its items
+// `spacing` apart), as even as they can be. Lines break at group dividers,
+// which are then left out; only when that cannot fit do they break between
+// other items. Returns the index of each line's first item, {0} for one
+// line.
+std::vector<std::size_t> toolbarLineStarts(const std::vector<ToolbarLineItem>& items, double spacing,
+                                           double maxLength);
+
+// Whether the item at `index` is shown with those lines: a divider at
+// either end of a line is not.
+bool isShownInLines(const std::vector<ToolbarLineItem>& items, const std::vector<std::size_t>& starts,
+                    std::size_t index);

@@ -59,7 +59,7 @@ bool ToolbarPanels::toggle(ToolbarPanel panel, bool isOpen, std::shared_ptr<Anch
     case ToolbarPanel::colorPicker:
         return toggle(colorPicker_, isOpen, [&] {
             return std::make_unique<ColorPickerWindowController>(state_, std::move(anchor), std::move(setOpen),
-                                                                 panelOpenDirection(state_->toolbarDockPosition));
+                                                                 toolbarPanelDirection(*state_));
         });
     }
     return false;

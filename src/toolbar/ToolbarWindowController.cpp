@@ -10,6 +10,7 @@
 #include "ui/OpenPanelRegistry.h"
 
 #include <QApplication>
+#include <QLayout>
 
 namespace {
 bool gAllowsKey = false;
@@ -118,6 +119,19 @@ std::optional<platform::Event> ToolbarWindowController::handleKeyDown(const plat
     if (!s || s->isOverlayVisible) return event;
     s->showOverlays();
     return std::nullopt;
+}
+
+void ToolbarWindowController::fitToLength(std::optional<double> length) {
+    platform::assertMainThread("ToolbarWindowController::fitToLength");
+    DrawingToolbarView* view = toolbarView();
+    if (!window_ || !view) return;
+    view->setMaxLength(length);
+    // The window's own layout takes the view's new size now, not on a later
+    // turn: it would hold the window at the old size meanwhile.
+    if (QLayout* host = window_->widget()->layout()) host->activate();
+    const platform::Rect frame = window_->frame();
+    const platform::Size size = windowSize(view->sizeHint());
+    if (size != frame.size) window_->setFrame(platform::Rect(frame.origin, size));
 }
 
 void ToolbarWindowController::setImportingBrushes(bool importing) {

@@ -61,6 +61,11 @@ public:
     // A modal panel came up (true) or went (false).
     void setImportingBrushes(bool importing);
 
+    // The toolbar may be at most `length` long along its stacking axis (none:
+    // unlimited); a longer one breaks into lines. The window takes the
+    // toolbar's new size, keeping its origin.
+    void fitToLength(std::optional<double> length);
+
 private:
     void applyKeyPermission();
     void makeKey();

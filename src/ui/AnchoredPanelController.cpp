@@ -115,21 +115,28 @@ void AnchoredPanelController::placeBesideAnchor(PanelOpenDirection direction, Pa
     const auto frames = anchorFrames();
     if (!frames) return placeOnMainScreen(screens);
     const platform::Rect f = window_->frame();
-    window_->setFrame(
-        platform::Rect(anchoredPanelOrigin(direction, f.size, frames->anchor, frames->window, alignment), f.size));
+    displayFrame_ = visibleFrameHolding(screens, frames->anchor);
+    window_->setFrame(keptOnDisplay(
+        platform::Rect(anchoredPanelOrigin(direction, f.size, frames->anchor, frames->window, alignment), f.size)));
 }
 
 void AnchoredPanelController::placeOnMainScreen(const platform::ScreenProvider& screens) {
     const auto main = screens.mainScreen();
     if (!main || !window_) return;
     const platform::Rect f = window_->frame();
-    window_->setFrame(platform::Rect(fallbackPanelOrigin(f.size, main->visibleFrame), f.size));
+    displayFrame_ = main->visibleFrame;
+    window_->setFrame(keptOnDisplay(platform::Rect(fallbackPanelOrigin(f.size, main->visibleFrame), f.size)));
+}
+
+platform::Rect AnchoredPanelController::keptOnDisplay(const platform::Rect& frame) const {
+    return displayFrame_ ? keptInside(frame, *displayFrame_) : frame;
 }
 
 void AnchoredPanelController::resizeToContent(double height) {
     platform::assertMainThread("AnchoredPanelController::resizeToContent");
     if (!window_ || !window_->isVisible()) return;
-    window_->setFrame(resizedPanelFrame(window_->frame(), height, growth_.value_or(PanelOpenDirection::below)));
+    window_->setFrame(keptOnDisplay(
+        resizedPanelFrame(window_->frame(), height, growth_.value_or(PanelOpenDirection::below))));
 }
 
 void AnchoredPanelController::contentLayoutChanged() {

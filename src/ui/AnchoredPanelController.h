@@ -103,8 +103,13 @@ public:
     void closePanel();
 
     // The content asks for `height`: a shown panel takes it, keeping the
-    // edge that touches the toolbar. Nothing while the panel is not shown.
+    // edge that touches the toolbar, and stays on its display. Nothing while
+    // the panel is not shown.
     void resizeToContent(double height);
+
+    // The visible frame of the display the panel was placed on; none before
+    // it was placed there.
+    const std::optional<platform::Rect>& displayFrame() const { return displayFrame_; }
 
 protected:
     // Makes `root` the panel's content and fits the panel to it once: `width`
@@ -116,12 +121,18 @@ protected:
 
     // Against the toolbar window on `direction`'s side, lined up with the
     // control; without a usable anchor at the top of the main screen; with
-    // neither, the frame stays as it is.
+    // neither, the frame stays as it is. Where that would leave it partly
+    // off the visible frame of the anchor's display, it is moved inside.
     void placeBesideAnchor(PanelOpenDirection direction, PanelAlignment alignment,
                            const platform::ScreenProvider& screens);
     // Centred on the main screen, its top 60 points below the top of the
-    // visible area; without a main screen the frame stays as it is.
+    // visible area, and inside that area; without a main screen the frame
+    // stays as it is.
     void placeOnMainScreen(const platform::ScreenProvider& screens);
+    // From now on the panel's frames are kept inside `visibleFrame`.
+    void keepOnDisplay(std::optional<platform::Rect> visibleFrame) { displayFrame_ = visibleFrame; }
+    // `frame` moved inside the display's visible frame, when there is one.
+    platform::Rect keptOnDisplay(const platform::Rect& frame) const;
 
 private:
     class ContentWatcher;
@@ -148,6 +159,7 @@ private:
     QPointer<QWidget> content_;
     double contentWidth_ = 0;
     std::optional<PanelOpenDirection> growth_;
+    std::optional<platform::Rect> displayFrame_;
     std::unique_ptr<ContentWatcher> contentWatcher_;
     platform::Lifetime<AnchoredPanelController> lifetime_{this};
 };

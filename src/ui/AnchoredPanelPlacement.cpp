@@ -1,6 +1,8 @@
 // The anchored panels' placement formulas.
 #include "ui/AnchoredPanelPlacement.h"
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -23,6 +25,13 @@ platform::Point anchoredPanelOrigin(PanelOpenDirection direction, platform::Size
     return {alongX, toolbar.minY() - h};
 }
 
+platform::Rect toolbarMenuFrame(PanelOpenDirection direction, platform::Size size, const platform::Rect& anchor,
+                                const platform::Rect& toolbar, const std::optional<platform::Rect>& visible) {
+    const platform::Rect frame(anchoredPanelOrigin(direction, size, anchor, toolbar, PanelAlignment::fromAnchorMinX(0)),
+                               size);
+    return visible ? keptInside(frame, *visible) : frame;
+}
+
 platform::Point fallbackPanelOrigin(platform::Size size, const platform::Rect& visibleFrame) {
     return {visibleFrame.midX() - size.width / 2, visibleFrame.maxY() - size.height - kFallbackTopGap};
 }
@@ -30,6 +39,25 @@ platform::Point fallbackPanelOrigin(platform::Size size, const platform::Rect& v
 platform::Rect resizedPanelFrame(const platform::Rect& frame, double height, PanelOpenDirection direction) {
     const double y = direction == PanelOpenDirection::above ? frame.minY() : frame.maxY() - height;
     return platform::Rect(frame.minX(), y, frame.width(), height);
+}
+
+std::optional<platform::Rect> visibleFrameHolding(const platform::ScreenProvider& screens, const platform::Rect& rect) {
+    const auto list = screens.screens();
+    const platform::Point centre(rect.midX(), rect.midY());
+    for (const auto& s : list)
+        if (s.frame.contains(centre)) return s.visibleFrame;
+    for (const auto& s : list)
+        if (s.frame.intersects(rect)) return s.visibleFrame;
+    if (const auto main = screens.mainScreen()) return main->visibleFrame;
+    return std::nullopt;
+}
+
+platform::Rect keptInside(const platform::Rect& frame, const platform::Rect& visible) {
+    // The left and top bounds last, so that they win for a frame larger
+    // than the visible one.
+    const double x = std::max(visible.minX(), std::min(frame.minX(), visible.maxX() - frame.width()));
+    const double y = std::min(visible.maxY() - frame.height(), std::max(frame.minY(), visible.minY()));
+    return platform::Rect(platform::Point(x, y), frame.size);
 }
 
 } // namespace ui

@@ -1,10 +1,12 @@
 #pragma once
 
 // Where an anchored panel goes: against the edge of the toolbar window on
-// the side it opens to, lined up with its control along the toolbar; and
-// how it keeps that edge when its height changes. Screen space, y up.
+// the side it opens to, lined up with its control along the toolbar; how it
+// keeps that edge when its height changes; and how it stays on its display.
+// Screen space, y up.
 
 #include "platform/Geometry.h"
+#include "platform/ScreenProvider.h"
 #include "ui/PanelOpenDirection.h"
 
 #include <optional>
@@ -26,9 +28,16 @@ struct PanelAlignment {
 
 // The origin of a panel of `size` opening to `direction` of the control at
 // `anchor` on the toolbar window `toolbar`: it touches the toolbar window,
-// not the control, and is never clamped to a screen.
+// not the control. Not yet kept on a display (keptInside()).
 platform::Point anchoredPanelOrigin(PanelOpenDirection direction, platform::Size size, const platform::Rect& anchor,
                                     const platform::Rect& toolbar, PanelAlignment alignment);
+
+// The frame of a pop-up menu of `size` opening to `direction` of the control
+// at `anchor` on the toolbar window `toolbar`: clear of the toolbar window
+// like a panel, its left edge on the control's beside a horizontal toolbar,
+// centred on the control beside a vertical one, and kept inside `visible`.
+platform::Rect toolbarMenuFrame(PanelOpenDirection direction, platform::Size size, const platform::Rect& anchor,
+                                const platform::Rect& toolbar, const std::optional<platform::Rect>& visible);
 
 // Without a usable anchor: centred across the visible frame, its top 60
 // points below the visible frame's top.
@@ -38,5 +47,15 @@ platform::Point fallbackPanelOrigin(platform::Size size, const platform::Rect& v
 // toolbar (opening above) keeps its bottom edge and grows upwards; every
 // other keeps its top edge.
 platform::Rect resizedPanelFrame(const platform::Rect& frame, double height, PanelOpenDirection direction);
+
+// The visible frame of the display that holds `rect`: the first screen
+// whose frame contains its centre, else the first it overlaps, else the
+// main screen; none without screens.
+std::optional<platform::Rect> visibleFrameHolding(const platform::ScreenProvider& screens, const platform::Rect& rect);
+
+// `frame` moved as little as it takes to lie inside `visible`; exactly as it
+// is when it does already. Larger than `visible`, it starts at its left and
+// top edges, where a panel's content begins.
+platform::Rect keptInside(const platform::Rect& frame, const platform::Rect& visible);
 
 } // namespace ui

@@ -83,8 +83,10 @@ public:
     template <typename T, typename Owner, typename React>
     void onChangeLater(platform::Published<T>& field, Owner owner, React react,
                        platform::Initial initial = platform::Initial::Skip) {
-        subscriptions_.push_back(field.sink(
-            [guard = detail::guardOf(std::move(owner)), react = std::move(react)](const T&) {
+        // Delivered without a copy of the value, which may be large (the
+        // strokes) and is not read.
+        subscriptions_.push_back(field.sinkChange(
+            [guard = detail::guardOf(std::move(owner)), react = std::move(react)] {
                 platform::assertMainThread("binding");
                 if (auto w = detail::lock(guard)) react(*w);
             },

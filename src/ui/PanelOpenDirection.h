@@ -35,3 +35,16 @@ inline constexpr std::array<PanelOpenDirection, 12> kPanelOpenDirections = {
 constexpr PanelOpenDirection panelOpenDirection(ToolbarDockPosition position) {
     return kPanelOpenDirections[static_cast<std::size_t>(position)];
 }
+
+// The direction of a toolbar at `position` that may stand in another row
+// than its position names: a bottom-row horizontal toolbar moved to the top
+// row (the bottom being taken) opens below it, as the top row does.
+constexpr PanelOpenDirection panelOpenDirection(ToolbarDockPosition position, bool movedToTopRow) {
+    const PanelOpenDirection direction = panelOpenDirection(position);
+    return movedToTopRow && direction == PanelOpenDirection::above ? PanelOpenDirection::below : direction;
+}
+
+class DrawingState;
+// The direction of the toolbar where it stands now: its dock position and
+// the row it was placed in.
+PanelOpenDirection toolbarPanelDirection(const DrawingState& state);

@@ -39,8 +39,9 @@ Theme Theme::fromPalette(const QPalette& palette, bool compositing) {
     const QColor window = palette.color(QPalette::Active, QPalette::Window);
     t.dark = luminance(window) < 0.5;
     const Color text = Color::fromQColor(palette.color(QPalette::Active, QPalette::WindowText));
+    t.material = Color::fromQColor(window).withAlpha(compositing ? kMaterialAlpha : 1);
     t.primary = text.withAlpha(1);
-    t.secondary = text.withAlpha(t.dark ? 0.55 : 0.5);
+    t.secondary = legibleOn(text.withAlpha(t.dark ? 0.55 : 0.5), t.material);
     t.tertiary = text.withAlpha(t.dark ? 0.25 : 0.26);
     t.accent = Color::fromQColor(palette.color(QPalette::Active, QPalette::Highlight)).withAlpha(1);
     t.orange = kOrange.in(t.dark);
@@ -48,7 +49,6 @@ Theme Theme::fromPalette(const QPalette& palette, bool compositing) {
     t.green = kGreen.in(t.dark);
     t.blue = kBlue.in(t.dark);
     t.red = kRed.in(t.dark);
-    t.material = Color::fromQColor(window).withAlpha(compositing ? kMaterialAlpha : 1);
     return t;
 }
 
@@ -147,6 +147,16 @@ void drawSymbol(QPainter& painter, const QRectF& frame, const QString& name, con
     QImage image = *it;
     image.setDevicePixelRatio(dpr);
     painter.drawImage(box.topLeft(), image);
+}
+
+void makePlaceholderLegible(QWidget* field) {
+    QPalette p = field->palette();
+    const Color placeholder = Color::fromQColor(p.color(QPalette::Active, QPalette::PlaceholderText));
+    const Color base = Color::fromQColor(p.color(QPalette::Active, QPalette::Base));
+    const QColor legible = legibleOn(placeholder, base).toQColor();
+    if (p.color(QPalette::PlaceholderText) == legible) return;
+    p.setColor(QPalette::PlaceholderText, legible);
+    field->setPalette(p);
 }
 
 void setTextColor(QWidget* widget, const Color& color) {

@@ -42,7 +42,8 @@ enum class ThemeColor {
 
 struct Theme {
     Color accent;
-    // Text and symbols: full, softer, faint.
+    // Text and symbols: full, softer (legible as text on the material),
+    // faint (for symbols and lines; text in it goes through legible()).
     Color primary;
     Color secondary;
     Color tertiary;
@@ -64,6 +65,10 @@ struct Theme {
     static Theme current(const QWidget* widget = nullptr);
 
     Color color(ThemeColor role) const;
+    // Text in `ink` as it must be drawn on the material (or on
+    // `background`) to read well: at least 4.5:1 against it.
+    Color legible(const Color& ink) const { return legibleOn(ink, material); }
+    Color legible(const Color& ink, const Color& background) const { return legibleOn(ink, background); }
 };
 
 // Text styles as pixel sizes (one point is one logical pixel).
@@ -89,5 +94,7 @@ void drawSymbol(QPainter& painter, const QRectF& frame, const QString& name, con
 
 // Sets the widget's text (its palette's window text) in that colour.
 void setTextColor(QWidget* widget, const Color& color);
+// Gives a text field's placeholder a colour that reads well on the field.
+void makePlaceholderLegible(QWidget* field);
 
 } // namespace ui

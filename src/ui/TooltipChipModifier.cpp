@@ -51,6 +51,13 @@ void TooltipChipModifier::update(const QString& text, std::optional<bool> showTo
     if (settingChanged && control_ && control_->isVisible()) applySetting();
 }
 
+void TooltipChipModifier::withdraw() {
+    // Windows coming up around the pointer may report it leaving and
+    // entering again without a move: no chip until it really left.
+    withdrawn_ = true;
+    manager().withdraw(anchor_.get());
+}
+
 void TooltipChipModifier::applySetting() {
     if (text_.isEmpty() || !showTooltips_) return;
     manager().applyShowTooltips(*showTooltips_);
@@ -58,7 +65,7 @@ void TooltipChipModifier::applySetting() {
 
 void TooltipChipModifier::pointerEntered() {
     hovered_ = true;
-    if (!text_.isEmpty()) manager().request(text_, anchor_, placement_);
+    if (!text_.isEmpty() && !withdrawn_) manager().request(text_, anchor_, placement_);
 }
 
 void TooltipChipModifier::pointerLeft() {
@@ -77,6 +84,7 @@ void TooltipChipModifier::pointerLeft() {
             self->hovered_ = true;
             return;
         }
+        self->withdrawn_ = false;
         self->manager().hide(self->anchor_.get());
     });
 }

@@ -37,6 +37,11 @@ public:
     // around it applied.
     void update(const QString& text, std::optional<bool> showTooltips, TooltipPlacement placement);
 
+    // The control opened a panel: its chip goes at once. The pointer still
+    // rests on the control, and the chip comes back only after it leaves
+    // and enters again.
+    void withdraw();
+
     const QString& text() const { return text_; }
     bool showTooltips() const { return showTooltips_.value_or(true); }
     bool carriesSetting() const { return showTooltips_.has_value(); }
@@ -66,6 +71,8 @@ private:
     // A leave is handled on the next turn, so that the pointer arriving on
     // another control in the same move first hands the chip over.
     bool leavePending_ = false;
+    // The control opened a panel; set until the pointer leaves it.
+    bool withdrawn_ = false;
 };
 
 // The modifier for a control whose anchor another part of the toolbar keeps

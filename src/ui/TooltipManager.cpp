@@ -2,6 +2,7 @@
 
 #include "platform/Dispatch.h"
 #include "platform/X11ScreenProvider.h"
+#include "ui/AnchoredPanelPlacement.h"
 #include "ui/TooltipChip.h"
 #include "ui/TooltipPanel.h"
 
@@ -84,6 +85,21 @@ void TooltipManager::hide(const AnchorRef* anchor) {
     if (phase_ == Phase::visible) fade(0, hideFadeDuration, orderOutCompletion());
     currentID_ = nullptr;
     phase_ = Phase::pending;
+}
+
+void TooltipManager::withdraw(const AnchorRef* anchor) {
+    platform::assertMainThread("TooltipManager::withdraw");
+    if (!currentID_ || currentID_ != anchor) return;
+    cancelTimers();
+    currentID_ = nullptr;
+    phase_ = Phase::pending;
+    // A fade in progress and its completion end here too.
+    ++token_;
+    fadeTimer_.reset();
+    if (panel_) {
+        panel_->setAlphaValue(0);
+        panel_->orderOut();
+    }
 }
 
 void TooltipManager::present() {
@@ -206,14 +222,7 @@ void TooltipManager::ensurePanel() {
 }
 
 Rect TooltipManager::visibleFrame(const platform::ScreenProvider& screens, const Rect& rect) {
-    const auto list = screens.screens();
-    const Point centre(rect.midX(), rect.midY());
-    for (const auto& s : list)
-        if (s.frame.contains(centre)) return s.visibleFrame;
-    for (const auto& s : list)
-        if (s.frame.intersects(rect)) return s.visibleFrame;
-    if (const auto main = screens.mainScreen()) return main->visibleFrame;
-    return Rect(0, 0, 10000, 10000);
+    return ui::visibleFrameHolding(screens, rect).value_or(Rect(0, 0, 10000, 10000));
 }
 
 Point TooltipManager::chipOrigin(TooltipPlacement placement, const Rect& anchor, const Rect& window, const Size& chip,

@@ -60,6 +60,9 @@ public:
     void request(const QString& text, const std::shared_ptr<AnchorRef>& anchor, TooltipPlacement placement);
     // Hides or calls off the chip if it belongs to `anchor`.
     void hide(const AnchorRef* anchor);
+    // Takes the chip of `anchor` down at once, without a fade (its control
+    // opened a panel the chip would cover), or calls it off.
+    void withdraw(const AnchorRef* anchor);
     // Shows the scheduled chip; run by the show timer. Nothing when its
     // anchor has no view or the view is in no shown window.
     void present();

@@ -4,6 +4,7 @@
 #include "capture/CountdownOverlayController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
+#include "support/BrushStoreFiles.h"
 #include "support/FakeEventMonitor.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
@@ -26,7 +27,9 @@ namespace {
 // The delegate over fake screens and pointer; terminate() asks the delegate
 // as the application object would and records its answers.
 struct Launched {
-    explicit Launched(bool anotherCopyRuns = false) {
+    // `prepare` sets up the files the program finds at its start.
+    explicit Launched(bool anotherCopyRuns = false, const std::function<void(TestDrawingState&)>& prepare = {}) {
+        if (prepare) prepare(t);
         AppServices s;
         s.environment = t.environment();
         s.claimSingleInstance = [anotherCopyRuns] { return !anotherCopyRuns; };
@@ -90,6 +93,21 @@ TEST(Launch, ASecondCopyEndsBeforeShowingAnything) {
     EXPECT_FALSE(app.delegate->statusItem());
     EXPECT_FALSE(app.delegate->toolbarController());
     EXPECT_EQ(platform::EventMonitor::shared().localMonitorCount(), monitors);
+}
+
+// Images no record names are removed at start, but only by the copy that
+// keeps running: a second copy's start would remove the cells the first one
+// is importing before their record is in.
+TEST(Launch, OnlyTheCopyThatRunsRemovesImagesNoRecordNames) {
+    for (const bool anotherCopyRuns : {true, false}) {
+        QStringList cells;
+        Launched app(anotherCopyRuns, [&cells](TestDrawingState& t) {
+            writeIndexFile(t.brushStore, {});
+            cells = storeBitmapBrush(t.brushStore, 2, "being imported").cellFilenames;
+        });
+        for (const QString& cell : cells)
+            EXPECT_EQ(QFile::exists(app.t.brushStore + '/' + cell), anotherCopyRuns) << anotherCopyRuns;
+    }
 }
 
 TEST(Launch, OnlyTheStatusItemShowsAndEverythingIsWired) {

@@ -7,6 +7,7 @@
 #include "platform/StatusItem.h"
 #include "platform/X11.h"
 #include "support/TestStrokes.h"
+#include "support/X11TestUtil.h"
 
 #include <QLineF>
 #include <QSystemTrayIcon>
@@ -51,6 +52,9 @@ TEST(OverlayOnX11, ClicksRightAfterAJumpOffAStrokeReachAnotherProgram) {
     RealShell shell;
     shell.delegate->toggleToolbar();
     passthroughWithAStroke(shell);
+    // The window manager copies the overlay's input shape onto its frame
+    // once it has handled the change: until then its frame takes the press.
+    ASSERT_TRUE(pointerReaches(QPoint(350, 820), recorder.window()));
     int arrived = 0;
     for (int i = 0; i < 20; ++i) {
         moveMouse(600 + 10 * i, 600); // on the stroke: the overlay takes the pointer here
@@ -74,6 +78,8 @@ TEST(OverlayOnX11, AJumpOffAStrokeOntoTheTrayIconReachesTheIcon) {
         // The overlay covers the tray, but not where the panel's strip is,
         // whatever the stacking of the two.
         EXPECT_FALSE(shell.overlay()->mouseRegion()->contains(shell.overlay()->widget()->mapFromGlobal(*icon)));
+        // And the server has the overlay's input shape so (see above).
+        EXPECT_TRUE(pointerReaches(*icon, trayIconWindow()));
         moveMouse(600 + 10 * i, 600);
         xdotool({"mousemove", QString::number(icon->x()), QString::number(icon->y()), "click", "1"});
         // The icon's click hides the toolbar and the overlays.

@@ -4,6 +4,7 @@
 #include "app/OverlayWindowController.h"
 #include "app/PointerRegion.h"
 #include "app/StrokeCoverage.h"
+#include "canvas/StrokeRenderer.h"
 #include "model/DrawingState.h"
 #include "support/RandomStrokes.h"
 #include "support/TestDrawingState.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace testing_support;
@@ -140,6 +142,79 @@ TEST(PointerRegion, TheWindowsRegionFollowsStrokesAndFlagsWhileTheRuleApplies) {
     ASSERT_TRUE(w->mouseRegion());
     EXPECT_TRUE(w->mouseRegion()->contains(QPoint(300, 100)));
     EXPECT_TRUE(w->mouseRegion()->contains(QPoint(300, 300)));
+}
+
+TEST(PointerRegion, KeptUpStrokeByStrokeItAlwaysEqualsARegionBuiltAfresh) {
+    Overlay o, fresh;
+    OverlayWindow* w = o.controller->window();
+    for (Overlay* overlay : {&o, &fresh}) {
+        overlay->t->selectedTool = std::nullopt;
+        overlay->t->isMoveMode = true;
+        overlay->t->overlayPassthroughRects = {QRectF(100.5, 150.25, 300, 26)};
+        // Undo and redo act on the display under the pointer.
+        overlay->t.mouse->setLocation(platform::Point{100, 500});
+    }
+    drainEvents();
+    DrawingState& s = *o.t.state;
+    std::mt19937 rng(1207);
+    const auto unit = [&] { return std::uniform_real_distribution<double>(0, 1)(rng); };
+    for (int step = 0; step < 140; ++step) {
+        SCOPED_TRACE(step);
+        // Several changes sometimes come within one turn.
+        const int changes = unit() < 0.3 ? 3 : 1;
+        for (int k = 0; k < changes; ++k) {
+            const double pick = unit();
+            const std::size_t n = s.strokes->size();
+            if (pick < 0.35 || n == 0) {
+                // Mostly this display's; display 0 is the first screen's
+                // (display 2 here), so neither those nor display 2's count.
+                s.currentDrawingDisplayID = unit() < 0.15 ? 2 : 1;
+                DrawingStroke stroke = randomStroke(mixedTool(step + k), rng, QSizeF(800, 600), 10 + step % 30);
+                if (unit() < 0.1) stroke.displayID = 0;
+                s.addStroke(stroke);
+            } else if (pick < 0.55) {
+                s.undo();
+            } else if (pick < 0.65) {
+                s.redo();
+            } else if (pick < 0.75) {
+                DrawingStroke eraser;
+                eraser.lineWidth = 30;
+                eraser.points = wanderingPath(rng, QSizeF(800, 600), 30, 8);
+                s.applyEraserStamps(erasureStamps(eraser), 1);
+            } else if (pick < 0.87) {
+                // A move: offset, then sometimes baked in.
+                const std::size_t i = static_cast<std::size_t>(unit() * static_cast<double>(n));
+                DrawingStroke moved = s.strokes->at(i);
+                moved.offset = QSizeF(unit() * 60 - 30, unit() * 60 - 30);
+                if (unit() < 0.5) moved.bakeOffset();
+                if (unit() < 0.1) moved.displayID = 2;
+                s.strokes.replace(i, moved);
+            } else if (pick < 0.92) {
+                // A stroke brought to the top, through a whole-list change.
+                const std::size_t i = static_cast<std::size_t>(unit() * static_cast<double>(n));
+                s.strokes.modify([i](auto& l) { std::rotate(l.begin() + static_cast<std::ptrdiff_t>(i), l.begin() + static_cast<std::ptrdiff_t>(i) + 1, l.end()); });
+            } else if (pick < 0.96) {
+                // Draw mode for a while: the strokes change meanwhile.
+                s.selectedTool = DrawingTool::pen;
+                s.isMoveMode = false;
+                drainEvents();
+                s.addStroke(randomStroke(DrawingTool::pen, rng, QSizeF(800, 600), 20));
+                s.undo();
+                s.selectedTool = std::nullopt;
+                s.isMoveMode = true;
+            } else if (step % 40 == 0) {
+                s.clearAll();
+            }
+        }
+        drainEvents();
+        fresh.t->strokes = s.strokes.get();
+        drainEvents();
+        ASSERT_TRUE(w->mouseRegion());
+        const QRegion differ = *w->mouseRegion() ^ fresh.controller->pointerRegion();
+        ASSERT_TRUE(differ.isEmpty()) << differ.rectCount() << " rectangles differ around " << differ.boundingRect().x()
+                                      << ", " << differ.boundingRect().y() << " with " << s.strokes->size()
+                                      << " strokes";
+    }
 }
 
 TEST(StrokeCoverage, CountsStrokesOneByOneAndMergesEqualRows) {

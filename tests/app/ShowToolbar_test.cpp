@@ -6,7 +6,14 @@
 
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
+#include "colorpicker/ColorPickerWindowController.h"
+#include "toolbar/DrawingToolbarView.h"
+#include "toolbar/FontPickerWindowController.h"
+#include "toolbar/SubmenuWindowController.h"
+#include "toolbar/ToolButton.h"
+#include "toolbar/ToolSlotView.h"
 #include "toolbar/ToolbarWindowController.h"
+#include "ui/TooltipChipModifier.h"
 
 #include <gtest/gtest.h>
 
@@ -113,4 +120,89 @@ TEST(RebuildToolbar, ADockPositionChangeKeepsTheToolbarShownOrHidden) {
     const Rect frame = d.toolbar()->frame();
     EXPECT_EQ(frame.origin, platform::Point(1440 - frame.width() - 8, 8));
     EXPECT_LT(frame.height(), frame.width());
+}
+
+TEST(ShowToolbar, ABottomToolbarMovedToTheTopRowOpensItsPanelsAndChipsBelowIt) {
+    Delegate d;
+    d.setScreen(Rect(0, 0, 1440, 900), Rect(0, 70, 1440, 805));
+    d.state().toolbarDockPosition = P::bottomCenterH;
+    drainEvents();
+    d.delegate->toggleToolbar();
+    drainEvents();
+    const Rect bar = d.toolbar()->frame();
+    ASSERT_EQ(bar.maxY(), 875 - 8) << "in the top row";
+    DrawingToolbarView* view = d.delegate->toolbarController()->toolbarView();
+    EXPECT_EQ(view->direction(), PanelOpenDirection::below);
+    EXPECT_EQ(view->penSlot()->chip()->placement(), TooltipPlacement::toolbar(PanelOpenDirection::below));
+    EXPECT_EQ(view->toolButtons().front()->chip()->placement(), TooltipPlacement::toolbar(PanelOpenDirection::below));
+
+    view->openPenSubmenu();
+    ASSERT_TRUE(view->panels().penSubmenu());
+    EXPECT_EQ(view->panels().penSubmenu()->window()->frame().maxY(), bar.minY()) << "hanging under the toolbar";
+    view->openPenSubmenu();
+    view->toggleColorPicker();
+    ASSERT_TRUE(view->panels().colorPicker());
+    EXPECT_EQ(view->panels().colorPicker()->window()->frame().maxY(), bar.minY());
+    view->toggleColorPicker();
+    view->openFontPicker();
+    ASSERT_TRUE(view->panels().fontPicker());
+    EXPECT_EQ(view->panels().fontPicker()->window()->frame().maxY(), bar.minY());
+    view->openFontPicker();
+    drainEvents();
+
+    // With the bottom free again the toolbar goes back down and its panels
+    // stand on it.
+    d.setScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
+    d.delegate->showToolbar(std::nullopt);
+    drainEvents();
+    EXPECT_FALSE(d.state().isToolbarMovedToTopRow);
+    EXPECT_EQ(view->direction(), PanelOpenDirection::above);
+    view->openShapeSubmenu();
+    ASSERT_TRUE(view->panels().shapeSubmenu());
+    EXPECT_EQ(view->panels().shapeSubmenu()->window()->frame().minY(), d.toolbar()->frame().maxY());
+    view->openShapeSubmenu();
+    drainEvents();
+}
+
+TEST(ShowToolbar, AToolbarLongerThanTheScreenBreaksIntoLinesThatKeepEveryControlOnIt) {
+    Delegate d;
+    // 1024×600 with a 24-point panel along the top.
+    d.setScreen(Rect(0, 0, 1024, 600), Rect(0, 0, 1024, 576));
+    d.state().toolbarDockPosition = P::middleLeftV;
+    drainEvents();
+    d.delegate->toggleToolbar();
+    drainEvents();
+    const Rect visible(0, 0, 1024, 576);
+    const Rect bar = d.toolbar()->frame();
+    EXPECT_TRUE(visible.insetBy(8, 8).contains(bar)) << "the toolbar stays 8 points inside the visible frame";
+    EXPECT_EQ(bar.origin.x, 8);
+    EXPECT_NEAR(bar.origin.y, 288 - bar.height() / 2, 0.5) << "whole pixels";
+    DrawingToolbarView* view = d.delegate->toolbarController()->toolbarView();
+    EXPECT_EQ(view->lineStarts().size(), 2u);
+    EXPECT_EQ(QSize(int(bar.width()), int(bar.height())), view->size()) << "the window is the toolbar";
+    int dividers = 0;
+    for (QWidget* item : view->itemWidgets()) {
+        if (dynamic_cast<GroupDivider*>(item)) {
+            dividers += item->isVisibleTo(view);
+            continue;
+        }
+        EXPECT_TRUE(item->isVisibleTo(view));
+        EXPECT_TRUE(view->rect().contains(item->geometry())) << item->accessibleName().toStdString();
+    }
+    EXPECT_EQ(dividers, 4) << "the divider where the columns part is left out";
+    const QRect capture = view->captureButton()->geometry();
+    EXPECT_GE(capture.left(), view->width() / 2) << "the last control heads the second column's end";
+
+    // A narrow screen breaks a horizontal toolbar into rows; a wide one
+    // gives the single row back.
+    d.state().toolbarDockPosition = P::topCenterH;
+    drainEvents();
+    d.setScreen(Rect(0, 0, 480, 800), Rect(0, 0, 480, 800));
+    d.delegate->showToolbar(std::nullopt);
+    EXPECT_TRUE(Rect(0, 0, 480, 800).contains(d.toolbar()->frame()));
+    EXPECT_GT(d.delegate->toolbarController()->toolbarView()->lineStarts().size(), 1u);
+    d.setScreen(Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1080));
+    d.delegate->showToolbar(std::nullopt);
+    EXPECT_EQ(d.delegate->toolbarController()->toolbarView()->lineStarts().size(), 1u);
+    EXPECT_EQ(d.toolbar()->frame().height(), 36);
 }

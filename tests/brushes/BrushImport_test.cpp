@@ -3,6 +3,7 @@
 #include "platform/Bundle.h"
 #include "support/BrushFileWriter.h"
 #include "support/BrushStoreFiles.h"
+#include "support/LogCapture.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 
@@ -68,6 +69,28 @@ TEST_F(BrushImport, ACellThatFailsToWriteIsLeftOutWithoutRenumberingTheOthers) {
     const auto failAll = [](const QImage&, const QString&) { return false; };
     EXPECT_FALSE(brushFiles::importBrushFile(file, t.brushStore, false, failAll));
     EXPECT_EQ(QDir(t.brushStore).entryList(QDir::Files).size(), 3);
+}
+
+// Brush files were read whole up to 1 GiB. The bound is checked before a
+// byte is read; it admits one cell of the largest size the store loads.
+TEST_F(BrushImport, BrushFilesAreBoundedBeforeTheyAreRead) {
+    GbrFields f;
+    f.width = f.height = std::uint32_t(brushFiles::kMaxCellSide);
+    f.bytesPerPixel = 4;
+    f.pixels = QByteArray(qsizetype(f.width) * f.height * 4, '\0');
+    const QString file = writeFile(sources + "/largest.gbr", gbrFile(f));
+    QDir().mkpath(t.brushStore);
+    const auto largest = brushFiles::importBrushFile(file, t.brushStore, false);
+    ASSERT_TRUE(largest);
+    EXPECT_EQ(QImageReader(path(largest->cellFilenames[0])).size(), QSize(4096, 4096));
+
+    {
+        QFile grown(file);
+        ASSERT_TRUE(grown.resize(brushFiles::kMaxBrushFileBytes + 1));
+    }
+    LogCapture log;
+    EXPECT_FALSE(brushFiles::importBrushFile(file, t.brushStore, false));
+    EXPECT_EQ(log.countLines({"1 brush file not imported (more than 68157440 bytes)", file, "68157441 bytes"}), 1);
 }
 
 TEST_F(BrushImport, RecordTakesTheParsedBrushAndItsNameOrElseTheFileName) {
@@ -141,7 +164,10 @@ TEST_F(BrushImport, FilesAreStillWrittenWhenTheStateGoesAwayButNothingIsRecorded
     // Each brush leaves a cell and a preview.
     ASSERT_TRUE(waitUntil([&] { return QDir(t.brushStore).entryList({"*.png"}, QDir::Files).size() == 4; }));
     drainEvents();
-    EXPECT_FALSE(QFile::exists(path("brushes.json")));
+    // The index was written before the first cell, and holds no record.
+    const auto index = decodeBrushIndex(readFile(path("brushes.json")));
+    ASSERT_TRUE(index);
+    EXPECT_TRUE(index->brushes.empty());
 }
 
 TEST_F(BrushImport, InstallDeletesBrushesNoLongerShippedAndImportsTheMissingOnesInNameOrder) {

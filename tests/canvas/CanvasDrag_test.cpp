@@ -54,6 +54,45 @@ TEST_F(Drag, ShapesShowFromThreePointsAndAreKeptFromTwenty) {
     EXPECT_EQ(count(), 1u);
 }
 
+TEST_F(Drag, MovesThatCameTogetherGoInAtOnceEachInItsPlace) {
+    s.selectedTool = DrawingTool::pen;
+    drainEvents();
+    const std::vector<QPointF> path = {{100, 100}, {110, 104}, {121, 110}, {130, 118}, {142, 121}, {150, 130}};
+    // One event at a time...
+    press(path[0]);
+    for (std::size_t i = 1; i < path.size(); ++i) move(path[i]);
+    ASSERT_TRUE(s.currentStroke.get());
+    const std::vector<QPointF> oneByOne = s.currentStroke.get()->points;
+    release(path.back());
+    // ... and all the moves in one go: the same stroke, published once.
+    press(path[0]);
+    int published = 0;
+    auto counting = s.currentStroke.sink([&](const auto&) { ++published; }, platform::Delivery::Immediate,
+                                         platform::Initial::Skip);
+    std::vector<CanvasDragValue> moves;
+    for (std::size_t i = 1; i < path.size(); ++i) moves.push_back(CanvasDragValue{path[i], path[0], false});
+    canvas.handleDragChanged(moves);
+    EXPECT_EQ(published, 1);
+    ASSERT_TRUE(s.currentStroke.get());
+    EXPECT_EQ(s.currentStroke.get()->points, oneByOne);
+    std::vector<QPointF> collected = {path[0]};
+    collected.insert(collected.end(), path.begin(), path.end());
+    EXPECT_EQ(canvas.gesture().pathPoints(), collected) << "every sample, in order";
+
+    // A shape whose last move of the lot comes back near its start shows
+    // the last one that was far enough, as one event at a time would.
+    release(path.back());
+    s.selectedTool = DrawingTool::rectangle;
+    drainEvents();
+    press({100, 100});
+    const std::vector<CanvasDragValue> shape = {{{130, 120}, {100, 100}, false}, {{150, 140}, {100, 100}, false},
+                                                {{101, 101}, {100, 100}, false}};
+    canvas.handleDragChanged(shape);
+    ASSERT_TRUE(s.currentStroke.get());
+    EXPECT_EQ(s.currentStroke.get()->endPoint, QPointF(150, 140));
+    release({101, 101});
+}
+
 TEST_F(Drag, ShiftSquaresShapesButNotLines) {
     s.selectedTool = DrawingTool::ellipse;
     drainEvents();

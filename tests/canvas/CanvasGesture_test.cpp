@@ -39,6 +39,7 @@ public:
     TextBox& textBox() override { return textBox_; }
     bool commitPendingText() override { return false; }
     void beginTextEdit(const DrawingStroke&) override {}
+    QRectF visibleCanvasArea() const override { return QRectF(0, 0, 1000, 800); }
     void dragMovedTo(QPointF location) override { ring = location; }
     void scheduleUpdate() override { ++updates; }
     void showMoveCursor(bool grabbing) override { cursors.push_back(grabbing); }

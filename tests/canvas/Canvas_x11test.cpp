@@ -1,11 +1,14 @@
 // The canvas on a real X server: a drag with the real pointer becomes one
-// stroke with a sample for every move.
+// stroke with a sample for every move, however fast the moves come, taken
+// from the X connection without a mouse event for each.
 #include "canvas/DrawingCanvasView.h"
 #include "model/DrawingState.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
+#include <QEvent>
+#include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -44,4 +47,60 @@ TEST(CanvasOnX11, EveryPointerSampleOfADragReachesTheStroke) {
     EXPECT_EQ(stroke.points.front(), QPointF(100, 150));
     EXPECT_EQ(stroke.points.back(), QPointF(100 + 6 * kMoves, 150));
     EXPECT_FALSE(canvas.gesture().isDragging());
+}
+
+namespace {
+
+// Counts the mouse moves of a drag that reach a widget as Qt's events.
+class DragMoveCounter : public QObject {
+public:
+    int moves = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove && (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton))
+            ++moves;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(CanvasOnX11, ABurstOfMovesReachesThePacedStrokeInOrderWithoutAMouseEventEach) {
+    TestDrawingState t;
+    DrawingState& s = *t.state;
+    s.selectedTool = DrawingTool::pen;
+    s.smoothingEnabledTools = DrawingToolSet{};
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setGeometry(100, 100, 600, 400);
+    DrawingCanvasView canvas(t.state, 1, &window);
+    canvas.resize(600, 400);
+    // Paced by the display's refreshes, as on screen: moves wait for frames.
+    canvas.setDisplayLinkFactory([](platform::DisplayID display, platform::DisplayLink::Callback callback) {
+        return platform::DisplayLink::create(display, std::move(callback));
+    });
+    DragMoveCounter counter;
+    canvas.installEventFilter(&counter);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(waitUntilPlaced(static_cast<std::uint32_t>(window.winId()), QRect(100, 100, 600, 400)));
+    const QPoint origin = canvas.mapToGlobal(QPoint(0, 0));
+
+    constexpr int kMoves = 60;
+    ASSERT_TRUE(pointerReaches(origin + QPoint(50, 200), static_cast<std::uint32_t>(window.winId())));
+    xdotool({"mousedown", "1"});
+    ASSERT_TRUE(waitUntil([&] { return canvas.gesture().isDragging(); }));
+    // One xdotool run: the moves come as fast as the server takes them.
+    QStringList burst;
+    for (int i = 1; i <= kMoves; ++i)
+        burst << "mousemove" << QString::number(origin.x() + 50 + 8 * i)
+              << QString::number(origin.y() + 200 + (i % 2 ? 30 : 0));
+    xdotool(burst);
+    xdotool({"mouseup", "1"});
+    ASSERT_TRUE(waitUntil([&] { return s.strokes->size() == 1; }));
+    const auto& points = s.strokes->front().points.get();
+    ASSERT_EQ(points.size(), std::size_t(kMoves + 2));
+    for (int i = 1; i <= kMoves; ++i)
+        ASSERT_EQ(points[std::size_t(i + 1)], QPointF(50 + 8 * i, 200 + (i % 2 ? 30 : 0))) << "move " << i;
+    // Qt makes up one move to where the release is; the rest never became
+    // mouse events.
+    EXPECT_LE(counter.moves, 1);
 }

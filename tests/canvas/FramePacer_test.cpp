@@ -21,10 +21,10 @@ public:
     void stop() override { running_ = false; }
     void requestFrame() override {}
     double refreshInterval() const override { return kInterval; }
-    // A refresh happening now.
-    void refresh() {
-        const double now = platform::mediaTime();
-        if (running_) callback_({now, now + kInterval, kInterval});
+    // A refresh happening now, or reported with another time.
+    void refresh() { refreshAt(platform::mediaTime()); }
+    void refreshAt(double timestamp) {
+        if (running_) callback_({timestamp, timestamp + kInterval, kInterval});
     }
     static constexpr double kInterval = 0.25;
 
@@ -80,6 +80,20 @@ TEST(FramePacer, AfterAPauseAtOnceThenOneFrameARefreshLateInIt) {
     p.link->refresh();
     p.link->refresh();
     EXPECT_FALSE(p.pacer.isLinkRunning());
+}
+
+TEST(FramePacer, NoChangeWaitsMoreThanARefreshAfterTheLastFrame) {
+    Paced p;
+    // A change after a pause shows at once, a little before a late moment
+    // (the refreshes' phase is known from an earlier drag).
+    EXPECT_TRUE(p.pacer.changed());
+    const double shown = platform::mediaTime();
+    p.link->refreshAt(shown - ManualLink::kInterval + FramePacer::kLateMargin + ManualLink::kInterval / 5);
+    // The next change may not show at that late moment, so soon after the
+    // last frame, but it must not wait for the one after it either.
+    EXPECT_FALSE(p.pacer.changed());
+    ASSERT_TRUE(waitUntil([&] { return p.presented == 1; }));
+    EXPECT_LE(platform::mediaTime() - shown, ManualLink::kInterval + 0.02) << "the change missed a frame";
 }
 
 TEST(FramePacer, WithoutALinkEveryChangeShowsAtOnce) {

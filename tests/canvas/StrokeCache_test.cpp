@@ -89,7 +89,14 @@ void randomEdit(DrawingState& s, std::mt19937& rng, QSizeF area, int step) {
     switch (k) {
     case 0:
     case 1:
-    case 2: s.addStroke(randomStroke(mixedTool(step), rng, area)); break;
+    case 2: {
+        // Now and then on another display, which this canvas leaves out.
+        const platform::DisplayID display = u(rng) < 0.25 ? 2 : 1;
+        s.currentDrawingDisplayID = display;
+        s.addStroke(randomStroke(mixedTool(step), rng, area));
+        s.currentDrawingDisplayID = 1;
+        break;
+    }
     case 3: s.undo(); break;
     case 4: s.redo(); break;
     case 5: {

@@ -2,6 +2,7 @@
 // compositing manager: a red stroke drawn over another program's window is
 // captured with that window, and neither the toolbar nor the countdown is in
 // the saved JPEG, while the toolbar stays on screen.
+#include "capture/CountdownOverlayController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
 #include "platform/X11RootImage.h"
@@ -92,6 +93,15 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
         << "the camera button started no countdown";
     // The countdown's dark disc over the window, left of its digit.
     EXPECT_TRUE(waitUntil([&] { return qGreen(rootPixel(QPoint(900, 540))) < 130; }, 2000)) << "the countdown shows";
+    // A second click on the camera starts nothing new: the same countdown
+    // goes on, and the save panel waits for its end.
+    const CountdownOverlayController* running = program.delegate->captureCoordinator()->countdownController();
+    clickAt(button.x(), button.y());
+    EXPECT_TRUE(holdsFor(
+        [&] {
+            return program.delegate->captureCoordinator()->countdownController() == running && panels.shown.empty();
+        },
+        1000));
 
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(path); }, 8000));
     const QImage shot = QImageReader(path).read();

@@ -177,6 +177,10 @@ TEST(ScreenCapture, RetinaDisplaysAreCapturedAtTheirPixelSize) {
     c.panels.cancel();
     c.coordinator->startCapture();
     c.countDown();
+    // Made ready as the countdown ends, while the pause lets it leave the
+    // screen.
+    EXPECT_EQ(c.grabber->prepared, std::vector<QSize>{QSize(3024, 1964)});
+    EXPECT_EQ(c.grabber->contentRequests, 0);
     ASSERT_TRUE(c.panelShown());
     EXPECT_EQ(c.grabber->configurations.front().width, 3024);
     EXPECT_EQ(c.grabber->configurations.front().height, 1964);

@@ -219,3 +219,64 @@ TEST(WindowAttachTracking, AttachReplacesAndDetachStopsQuietly) {
     t.manager.detach();
     EXPECT_FALSE(t.manager.windowFrame(0));
 }
+
+// Minimising a pinned window: the window manager marks it minimised, then
+// animates its frame away (and back when it is restored). The toolbar and
+// the drawing stay where they were meanwhile; following resumes once the
+// window is back where it was, or stands still where it was put.
+TEST(WindowAttachTracking, AMinimisedWindowIsNotFollowedUntilItIsBack) {
+    Tracking t;
+    t.pin(7, Rect(600, 400, 600, 400));
+    for (int i = 0; i < 3; ++i) t.tick();
+    ASSERT_TRUE(t.reports.empty());
+
+    auto* w = t.windows->find(7);
+    w->isOnScreen = false;
+    for (Rect step : {Rect(650, 600, 600, 400), Rect(800, 1100, 600, 400), Rect(820, 1436, 600, 400)}) {
+        w->bounds = step;
+        t.tick();
+    }
+    EXPECT_TRUE(t.reports.empty()) << "the minimising animation is not followed";
+
+    // Restored: shown again, animated back from where it went.
+    w->isOnScreen = true;
+    for (Rect step : {Rect(820, 1436, 600, 400), Rect(800, 1100, 600, 400), Rect(650, 600, 600, 400),
+                      Rect(600, 400, 600, 400)}) {
+        w->bounds = step;
+        t.tick();
+    }
+    EXPECT_TRUE(t.reports.empty()) << "nor the restoring one";
+    EXPECT_EQ(t.manager.attachEdge, AttachEdge::top);
+
+    // Back in place, it is followed again at once.
+    w->bounds = Rect(660, 400, 600, 400);
+    t.tick();
+    ASSERT_FALSE(t.reports.empty());
+    for (int i = 0; i < 120; ++i) t.tick();
+    EXPECT_NEAR(t.reports.back().origin.x, 660, 0.1);
+}
+
+TEST(WindowAttachTracking, AWindowRestoredElsewhereIsFollowedOnceItStandsStill) {
+    Tracking t;
+    t.pin(7, Rect(600, 400, 600, 400));
+    auto* w = t.windows->find(7);
+    w->isOnScreen = false;
+    t.tick();
+    // Moved while minimised, then shown there.
+    w->isOnScreen = true;
+    w->bounds = Rect(100, 300, 600, 400);
+    for (int i = 0; i < WindowAttachManager::kStillRefreshes; ++i) t.tick();
+    EXPECT_TRUE(t.reports.empty());
+    for (int i = 0; i < 120; ++i) t.tick();
+    ASSERT_FALSE(t.reports.empty());
+    EXPECT_NEAR(t.reports.back().origin.x, 100, 0.1);
+    EXPECT_NEAR(t.reports.back().origin.y, 380, 0.1);
+    // A window that closes while minimised still ends the pin.
+    int gone = 0;
+    t.manager.onWindowGone = [&] { ++gone; };
+    w->isOnScreen = false;
+    t.tick();
+    t.windows->remove(7);
+    t.tick();
+    EXPECT_EQ(gone, 1);
+}

@@ -341,7 +341,7 @@ TEST(ColorPickerPanel, DeletingTheHarmonyUnderRenameGivesTheKeyboardBack) {
     EXPECT_EQ(p.t->savedHarmonies.get()[0].name, "a");
 }
 
-// R9: a stored list with a bad record still shows its good ones, and the
+// A stored list with a bad record still shows its good ones, and the
 // next save keeps them.
 TEST(ColorPickerPanel, SavedHarmoniesFromStorageSurviveABadRecord) {
     TestDrawingState t;

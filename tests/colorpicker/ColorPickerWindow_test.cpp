@@ -34,19 +34,29 @@ namespace Key = platform::KeyCode;
 
 namespace {
 
-// A toolbar window with a 16-point swatch, across the top of the screen or
-// down its right edge.
+// A toolbar window with a 16-point swatch on the edge of the screen whose
+// panels open to `direction`: across the top or the bottom, down the left
+// or the right edge.
 struct Toolbar {
-    explicit Toolbar(bool vertical = false)
-        : window(platform::makeWindow(vertical ? Rect(1380, 200, 40, 600) : Rect(300, 800, 700, 36))) {
+    explicit Toolbar(D direction = D::below) : window(platform::makeWindow(frameFor(direction))) {
         auto* content = new QWidget;
         window->setContentView(content);
         swatch = new QWidget(content);
+        const bool vertical = direction == D::toRight || direction == D::toLeft;
         swatch->setGeometry(vertical ? QRect(12, 400, 16, 16) : QRect(400, 10, 16, 16));
         anchor->nsView = swatch;
     }
     Rect frame() const { return window->frame(); }
     Rect swatchFrame() const { return *anchor->frameOnScreen(); }
+    static Rect frameFor(D direction) {
+        switch (direction) {
+        case D::below: return Rect(300, 800, 700, 36);
+        case D::above: return Rect(300, 8, 700, 36);
+        case D::toRight: return Rect(8, 200, 40, 600);
+        case D::toLeft: return Rect(1380, 200, 40, 600);
+        }
+        return Rect(300, 800, 700, 36);
+    }
 
     platform::WindowPtr<> window;
     QWidget* swatch = nullptr;
@@ -112,20 +122,18 @@ void letTimePass(double seconds) {
 } // namespace
 
 TEST(ColorPickerWindow, OpensAgainstTheToolbarOnEachSideWithItsCornersSquareThere) {
-    Toolbar across;
-    Toolbar down(true);
     struct Case {
         D direction;
-        Toolbar* toolbar;
         ui::PanelChrome::Corners corners;
     };
-    for (const Case& c : {Case{D::below, &across, {0, 0, 10, 10}}, Case{D::above, &across, {10, 10, 0, 0}},
-                          Case{D::toRight, &down, {0, 10, 10, 0}}, Case{D::toLeft, &down, {10, 0, 0, 10}}}) {
+    for (const Case& c : {Case{D::below, {0, 0, 10, 10}}, Case{D::above, {10, 10, 0, 0}},
+                          Case{D::toRight, {0, 10, 10, 0}}, Case{D::toLeft, {10, 0, 0, 10}}}) {
         SCOPED_TRACE(int(c.direction));
-        Picker p(c.direction, c.toolbar->anchor);
+        Toolbar toolbar(c.direction);
+        Picker p(c.direction, toolbar.anchor);
         const Rect f = p.frame();
-        const Rect w = c.toolbar->frame();
-        const Rect r = c.toolbar->swatchFrame();
+        const Rect w = toolbar.frame();
+        const Rect r = toolbar.swatchFrame();
         const double h = f.height();
         EXPECT_EQ(f.width(), 246);
         EXPECT_EQ(h, p.controller->root()->sizeHint().height()) << "fitted to its content";
@@ -168,11 +176,10 @@ TEST(ColorPickerWindow, WithoutAUsableAnchorItOpensNearTheTopOfTheMainScreen) {
 }
 
 TEST(ColorPickerWindow, GrowsAwayFromTheToolbarKeepingTheEdgeThatTouchesIt) {
-    Toolbar across;
-    Toolbar down(true);
     for (D direction : {D::above, D::below, D::toRight}) {
         SCOPED_TRACE(int(direction));
-        Picker p(direction, direction == D::toRight ? down.anchor : across.anchor);
+        Toolbar toolbar(direction);
+        Picker p(direction, toolbar.anchor);
         p.controller->showWindow();
         const Rect before = p.frame();
         p.saveHarmony();
@@ -222,7 +229,7 @@ TEST(ColorPickerWindow, EscClosesItAndGoesNoFurtherAndTheOwnerHearsLater) {
     EXPECT_EQ(p.reported, std::vector<bool>{false});
 }
 
-// R31: once the picker is gone from the screen its click monitor lets every
+// Once the picker is gone from the screen its click monitor lets every
 // click through, also when it closed within the 0.2 s hold.
 TEST(ColorPickerWindow, ClicksElsewhereCloseItAndAClosedPickerKeepsNoClick) {
     Toolbar across;
@@ -298,7 +305,7 @@ TEST(ColorPickerWindow, EditsReachTheDrawingStateAtOnceAndAReopeningStartsFromTh
     EXPECT_EQ(p.t->selectedColor.get(), cyan) << "read back, written back the same";
 }
 
-// R19 through the picker: the harmony name field takes the keyboard on its
+// Through the picker: the harmony name field takes the keyboard on its
 // request, keeps Esc and Delete, and gives the keyboard back.
 TEST(ColorPickerWindow, TheNameFieldTakesTheKeyboardAndTheFirstEscIsItsOwn) {
     Toolbar across;

@@ -90,6 +90,12 @@ TEST(ColorPanelHelpers, ContrastAndSelectionMatch) {
     EXPECT_EQ(contrastColor(Color{1, 1, 0, 0.2}), Color::black());
     EXPECT_EQ(contrastColor(Color{0, 0, 0.9, 1}), Color::white());
     EXPECT_EQ(contrastColor(Color{0.4, 0.4, 0.4, 1}), Color::white());
+    // The first drawing colour is bright enough for black (5.9:1), though
+    // its luma (0.45) is below one half; white would be 3.6:1.
+    EXPECT_EQ(contrastColor(Color::red()), Color::black());
+    for (double v = 0; v <= 1; v += 0.05)
+        for (const Color c : {Color{v, 0, 0, 1}, Color{0, v, 0, 1}, Color{0, 0, v, 1}, Color{v, v, 1 - v, 1}})
+            EXPECT_GE(contrastRatio(contrastColor(c), c), 4.58);
 
     const Color sel{0.5, 0.5, 0.5, 1};
     EXPECT_TRUE(colorMatchesSelection(Color{0.509, 0.491, 0.509, 0.1}, sel));

@@ -2,7 +2,8 @@
 # A screenshot end to end: the toolbar's camera button, after the
 # countdown, saves through the save panel a JPEG of the display that shows
 # another program's window and the red stroke drawn over it, but neither the
-# toolbar nor the countdown; the toolbar stays on screen.
+# toolbar, nor the camera button's tooltip chip, nor the countdown; the
+# toolbar stays on screen.
 #   capture.sh <overink>
 # OVERINK_CLICK_RECORDER: a window of another process. OVERINK_E2E_OUTPUT:
 # where the screenshots are kept. OVERINK_E2E_NAME: the output's folder.
@@ -65,6 +66,21 @@ move $((TX + TW - 24)) $((TY + TH / 2)) && xdotool click 1
 # The countdown: a dark disc in the middle of the screen, over the window.
 shot_until 2-countdown '[ "$(green_in "$out/2-countdown.png" 20 20 890 530)" -eq 0 ]' ||
   fail "no countdown over the window"
+# The pointer leaves the camera button and comes back while the countdown
+# runs, so that its tooltip chip (held for 3 s) is up when the grab comes.
+# The chip hangs under the toolbar, centred on the button.
+CX=$((TX + TW - 24))
+chip_shows_in() { [ "$(green_in "$1" 60 12 $((CX - 30)) $((TY + TH + 9)))" -lt 360 ]; }
+move $CX $((TY + TH + 120))
+pace 0.2
+move $CX $((TY + TH / 2))
+shot_until 2-chip 'chip_shows_in "$out/2-chip.png"' || fail "no tooltip chip under the camera button"
+# A second click on the camera button starts nothing new: the countdown
+# goes on, and no save panel comes before it ends.
+xdotool click 1
+shot_until 2-second-click '[ "$(green_in "$out/2-second-click.png" 20 20 890 530)" -eq 0 ]' ||
+  fail "the countdown ended at a second click"
+has_save_panel $program && fail "a second click skipped the countdown"
 wait_until 10 has_save_panel $program || fail "no save panel after the countdown"
 panel=$(save_panel $program)
 shot 3-save-panel
@@ -89,6 +105,7 @@ done
 # Neither the countdown nor the toolbar.
 [ "$(green_in "$jpeg" 260 260 830 410)" -ge $((260 * 260 * 99 / 100)) ] || fail "the countdown is in the screenshot"
 toolbar_gone_from "$jpeg" || fail "the toolbar is in the screenshot"
+[ "$(green_in "$jpeg" 60 12 $((CX - 30)) $((TY + TH + 9)))" -ge 713 ] || fail "the tooltip chip is in the screenshot"
 # The toolbar is back on screen, and the overlays with the stroke.
 shot_until 4-after 'toolbar_shows_in "$out/4-after.png"' || fail "the toolbar did not come back"
 [ "$(red_in_image "$out/4-after.png" 660 1 620 700)" -ge 620 ] || fail "the stroke left the screen"

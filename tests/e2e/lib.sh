@@ -13,6 +13,18 @@ wait_until() {
   done
 }
 
+# holds_for SECONDS COMMAND [ARGS...]: runs COMMAND every 50 ms for SECONDS;
+# status 1 as soon as it fails once. For what must stay so, not just become
+# so.
+holds_for() {
+  local deadline=$(( $(date +%s%N) + ${1%.*} * 1000000000 ))
+  shift
+  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+    "$@" || return 1
+    sleep 0.05
+  done
+}
+
 # wait_steady SECONDS POLLS COMMAND [ARGS...]: runs COMMAND every 100 ms until
 # it prints the same non-empty output POLLS times in a row, then prints that
 # output; status 1 at the deadline. For state another program settles in
@@ -156,6 +168,13 @@ start_overink() {
   new_home "${1:-}"
   launch_overink
 }
+# start_overink_at DOCK [dark]: the same, its toolbar docked at DOCK.
+start_overink_at() {
+  new_home "${2:-}"
+  mkdir -p "$home/.config/overink"
+  printf '{ "overink.toolbarDockPosition": { "string": "%s" } }\n' "$1" >"$home/.config/overink/defaults.json"
+  launch_overink
+}
 # The qt6ct palette plugin is installed (the dark shots need it).
 has_qt6ct() {
   [ -e "$(qtpaths6 --plugin-dir 2>/dev/null)/platformthemes/libqt6ct.so" ] ||
@@ -236,6 +255,22 @@ show_toolbar() {
   set -- $geometry
   TX=$1 TY=$2 TW=$3 TH=$4
 }
+
+# chip_geometry PID TEXT: the tooltip chip of ours titled with TEXT, as X Y
+# W H; no_chip PID TEXT: there is none.
+chip_geometry() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+      "$2"|"$2 "*)
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        echo "$X $Y $WIDTH $HEIGHT"
+        return 0 ;;
+    esac
+  done
+  return 1
+}
+no_chip() { ! chip_geometry "$1" "$2" >/dev/null; }
 
 # settings_panel PID: the settings panel, our shown window 210 wide, as
 # "ID X Y W H".

@@ -31,8 +31,9 @@ HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_RU
   "$overink" >"$home/log" 2>&1 &
 pid=$!
 logged() { grep -q "$1" "$home/log"; }
-wait_until 20 logged 'Brush "Hostile".*skipped 2 of 2 cell images' || fail "the skipped cells were not logged"
-logged "$store/${id}_0.png (not a regular file)" || fail "the FIFO was not named in the log"
+wait_until 20 logged 'Brush "Hostile".*2 of 2 cell images skipped (not a regular file)' ||
+  fail "the skipped cells were not logged"
+logged "not a regular file): $store/${id}_0.png, $store/${id}_1.png" || fail "the FIFO was not named in the log"
 logged "overink.lineWidth.*brought to 100" || fail "the stored width was not brought into range"
 kill -0 "$pid" 2>/dev/null || fail "overink exited early"
 

@@ -12,27 +12,6 @@ set -u
 overink=$1
 e2e_begin toolbar_tooltips
 
-# start_overink_at DOCK [dark]: a fresh home whose toolbar stands at DOCK.
-start_overink_at() {
-  new_home "${2:-}"
-  mkdir -p "$home/.config/overink"
-  printf '{ "overink.toolbarDockPosition": { "string": "%s" } }\n' "$1" >"$home/.config/overink/defaults.json"
-  launch_overink
-}
-# chip_geometry PID TEXT: our shown window titled with TEXT, as X Y W H.
-chip_geometry() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-      "$2"|"$2 "*)
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        echo "$X $Y $WIDTH $HEIGHT"
-        return 0 ;;
-    esac
-  done
-  return 1
-}
-no_chip() { ! chip_geometry "$1" "$2" >/dev/null; }
 # Mean brightness 0..1 of a rectangle of the screen as it is now: W H X Y.
 brightness_now() {
   import -window root -crop "$1x$2+$3+$4" +repage -colorspace Gray -format '%[fx:mean]' info: 2>/dev/null

@@ -2,7 +2,8 @@
 // at the geometry given on the command line that reports, on stdout and in
 // the order the X server delivered them, every press it receives and every
 // change of its _OVERINK_SENTINEL property.
-//   click_recorder X Y W H
+//   click_recorder X Y W H [decorated]
+// With "decorated" the window manager gives it a title bar and borders.
 // Output: "ready WINDOW" once shown, "press BUTTON X Y" (X button number,
 // root coordinates), "sentinel N" for the Nth property change. A test that
 // sets the property after some input and then sees "sentinel N" knows that
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 5) return 2;
     Recorder w;
-    w.setWindowFlags(Qt::FramelessWindowHint);
+    if (argc < 6 || qstrcmp(argv[5], "decorated") != 0) w.setWindowFlags(Qt::FramelessWindowHint);
     w.setAutoFillBackground(true);
     QPalette pal = w.palette();
     pal.setColor(QPalette::Window, QColor(40, 160, 60));

@@ -10,10 +10,14 @@
 #include "support/X11TestUtil.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace platform;
 using testing_support::drainEvents;
@@ -139,6 +143,68 @@ TEST(ScreenGrab, AnExcludedWindowIsLeftOutOnlyForTheGrab) {
     EXPECT_TRUE(excluded.window.isVisible());
     EXPECT_EQ(rootPixel(corner), cornerBefore) << "its shape is restored, not removed";
     EXPECT_TRUE(holdsFor([&] { return near(rootPixel(excluded.centre), kMagenta); }, 200)) << "and it stays";
+}
+
+// A window that fades (a tooltip chip coming or going) changes its alpha
+// while the grab has it hidden: it stays out of the image, and shows again
+// afterwards at the alpha set last.
+TEST(ScreenGrab, AnExcludedWindowFadingDuringTheGrabStaysOutOfTheImage) {
+    ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(other.ready());
+    OwnWindow fading(QRect(400, 400, 300, 100));
+    ASSERT_TRUE(near(rootPixel(fading.centre), kMagenta));
+
+    X11ScreenGrabber grabber(false);
+    const auto listed = content(grabber);
+    ASSERT_FALSE(listed.content.displays.empty());
+    const ContentFilter filter{listed.content.displays.front(), {fading.window.xid()}};
+    QTimer fade;
+    int step = 0;
+    QObject::connect(&fade, &QTimer::timeout, [&] { fading.window.setAlphaValue(++step % 2 ? 0.97 : 1.0); });
+    fade.start(1);
+    const auto result = capture(grabber, filter, {1920, 1080});
+    fade.stop();
+    ASSERT_FALSE(result.error) << result.error->description.toStdString();
+    EXPECT_GT(step, 0) << "the fade went on during the grab";
+    EXPECT_TRUE(near(result.image.pixel(fading.centre), kGreen, 24)) << "the fading window is not in the image";
+
+    fading.window.setAlphaValue(1.0);
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(fading.centre), kMagenta); }, 1000)) << "it shows again";
+}
+
+// The session's compositing manager, found among the helpers the private X
+// session started; 0 without one.
+pid_t compositingManagerPid() {
+    for (const QString& p : qEnvironmentVariable("OVERINK_X11_SESSION_PIDS").split(' ', Qt::SkipEmptyParts)) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(p));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "xcompmgr") return p.toInt();
+    }
+    return 0;
+}
+
+// A compositing manager starved of time (a loaded machine) repaints late,
+// here 0.4 s:
+// the grab waits for its repaint rather than taking the unchanged screen,
+// window and all, for one the window never showed on.
+TEST(ScreenGrab, AnExcludedWindowStaysOutWhenTheCompositingManagerIsSlow) {
+    const pid_t manager = compositingManagerPid();
+    if (!manager) GTEST_SKIP() << "no compositing manager in this session";
+    ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(other.ready());
+    OwnWindow excluded(QRect(400, 400, 300, 100));
+    ASSERT_TRUE(near(rootPixel(excluded.centre), kMagenta));
+
+    X11ScreenGrabber grabber(false);
+    const auto listed = content(grabber);
+    ASSERT_FALSE(listed.content.displays.empty());
+    const ContentFilter filter{listed.content.displays.front(), {excluded.window.xid()}};
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    QTimer::singleShot(400, [manager] { ::kill(manager, SIGCONT); });
+    const auto result = capture(grabber, filter, {1920, 1080});
+    ::kill(manager, SIGCONT);
+    ASSERT_FALSE(result.error) << result.error->description.toStdString();
+    EXPECT_TRUE(near(result.image.pixel(excluded.centre), kGreen, 24)) << "the excluded window is not in the image";
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(excluded.centre), kMagenta); }, 1000)) << "it shows again";
 }
 
 TEST(ScreenGrab, TheImageIsScaledToTheConfiguredSize) {

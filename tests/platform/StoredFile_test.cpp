@@ -1,6 +1,8 @@
 #include "platform/JsonText.h"
 #include "platform/StoredFile.h"
 #include "platform/UserDefaults.h"
+#include "support/LogCapture.h"
+#include "support/WithoutPermissionOverride.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -9,9 +11,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace storedFile = platform::storedFile;
 
@@ -31,6 +38,28 @@ QByteArray contents(const QString& path) {
 QStringList copiesIn(const QString& folder) {
     QStringList names = QDir(folder).entryList({"*.bad"}, QDir::Files, QDir::Name);
     return names;
+}
+
+bool makeFifo(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
+
+// A listening Unix socket's file; closed with the test's process.
+bool makeSocket(const QString& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (fd < 0 || name.size() >= qsizetype(sizeof address.sun_path)) return false;
+    std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
+    return ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
+bool isFifo(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+bool isSocket(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
 } // namespace
@@ -128,6 +157,117 @@ TEST(StoredFile, EachUnreadablePreferencesFileIsKept) {
     const QStringList copies = copiesIn(dir.path());
     ASSERT_EQ(copies.size(), 2);
     EXPECT_EQ(contents(dir.filePath(copies[0])), "{ torn");
+}
+
+// A link to a regular file (a preferences file kept with the user's other
+// dotfiles) is written through, its target replaced in one step where it is.
+TEST(StoredFileLinks, ALinkToARegularFileIsWrittenThroughAndStays) {
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("dotfiles"));
+    const QString target = dir.filePath("dotfiles/overink.json"), path = dir.filePath("config/defaults.json");
+    writeFile(target, "old");
+    QDir().mkpath(dir.filePath("config"));
+    ASSERT_TRUE(QFile::link("../dotfiles/overink.json", path));
+    QFile reader(target);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+
+    QString reason;
+    EXPECT_TRUE(storedFile::writeAtomically(path, "new", &reason)) << reason.toStdString();
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
+    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(reader.readAll(), "old"); // replaced, not rewritten in place
+    EXPECT_EQ(QDir(dir.filePath("config")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{"defaults.json"});
+
+    // A chain of links ends at the same file.
+    ASSERT_TRUE(QFile::link(path, dir.filePath("config/second.json")));
+    EXPECT_TRUE(storedFile::writeAtomically(dir.filePath("config/second.json"), "newer"));
+    EXPECT_EQ(contents(target), "newer");
+    EXPECT_TRUE(QFileInfo(dir.filePath("config/second.json")).isSymLink());
+
+    // The target's folder cannot be written: the write fails and says so,
+    // and nothing changes.
+    QFile::setPermissions(dir.filePath("dotfiles"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    {
+        testing_support::WithoutPermissionOverride readOnly;
+        reason.clear();
+        EXPECT_FALSE(storedFile::writeAtomically(path, "lost", &reason));
+    }
+    QFile::setPermissions(dir.filePath("dotfiles"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(reason.contains(target)) << reason.toStdString();
+    EXPECT_EQ(contents(target), "newer");
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
+    EXPECT_TRUE(copiesIn(dir.filePath("config")).isEmpty());
+}
+
+// Writing through a link replaced whatever it led to: with a link to a
+// device, a program run as root replaced the device. Links to anything but
+// a regular file are moved aside instead, and their targets stay untouched.
+TEST(StoredFileLinks, ALinkToAnythingButARegularFileIsMovedAsideNotWrittenThrough) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    const QString fifo = dir.filePath("fifo"), socket = dir.filePath("socket"), folder = dir.filePath("folder");
+    ASSERT_TRUE(makeFifo(fifo));
+    ASSERT_TRUE(makeSocket(socket));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    testing_support::LogCapture log;
+    int round = 0;
+    for (const QString& target : {fifo, socket, folder}) {
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::link(target, path));
+        const QByteArray bytes = "saved " + QByteArray::number(++round);
+        QString reason;
+        EXPECT_TRUE(storedFile::writeAtomically(path, bytes, &reason)) << reason.toStdString();
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
+        EXPECT_EQ(contents(path), bytes);
+        EXPECT_EQ(QFileInfo(path + ".bad").symLinkTarget(), target);
+        EXPECT_EQ(log.countLines({path, target, "moved to " + path + ".bad"}), 1);
+    }
+    EXPECT_TRUE(isFifo(fifo));
+    EXPECT_TRUE(isSocket(socket));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_TRUE(QDir(folder).isEmpty());
+    // Each moved link is kept, the newest as ".bad".
+    EXPECT_EQ(QDir(dir.path()).entryList({"defaults.json.*bad"}, QDir::AllEntries | QDir::System).size(), 3);
+
+    // A FIFO that is not a link is simply replaced, as before.
+    QFile::remove(path);
+    ASSERT_TRUE(makeFifo(path));
+    EXPECT_TRUE(storedFile::writeAtomically(path, "plain"));
+    EXPECT_EQ(contents(path), "plain");
+}
+
+// A dangling link is written through only into a folder of this user's.
+TEST(StoredFileLinks, ADanglingLinkIsWrittenThroughOnlyIntoTheUsersOwnFolder) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("brushes.json");
+    QDir().mkpath(dir.filePath("mine"));
+    ASSERT_TRUE(QFile::link(dir.filePath("mine/index.json"), path));
+    EXPECT_TRUE(storedFile::writeAtomically(path, "[]"));
+    EXPECT_EQ(contents(dir.filePath("mine/index.json")), "[]");
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+
+    // A folder that does not exist is not made.
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link(dir.filePath("gone/index.json"), path));
+    QString reason;
+    EXPECT_FALSE(storedFile::writeAtomically(path, "[]", &reason));
+    EXPECT_TRUE(reason.contains("does not exist")) << reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("gone")));
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), dir.filePath("gone/index.json"));
+
+    // Another user's folder: that user chose where the link leads.
+    QDir().mkpath(dir.filePath("theirs"));
+    const QByteArray theirs = QFile::encodeName(dir.filePath("theirs"));
+    if (::chown(theirs.constData(), ::geteuid() == 0 ? 65534 : 0, gid_t(-1)) != 0)
+        GTEST_SKIP() << "cannot give a folder to another user here";
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link(dir.filePath("theirs/index.json"), path));
+    reason.clear();
+    EXPECT_FALSE(storedFile::writeAtomically(path, "[]", &reason));
+    EXPECT_TRUE(reason.contains("another user")) << reason.toStdString();
+    EXPECT_TRUE(QDir(dir.filePath("theirs")).isEmpty());
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
 }
 
 TEST(JsonText, MembersAndElementsAreFoundWithTheirExactText) {

@@ -322,3 +322,42 @@ TEST(UserDefaults, StrangeFilesAtThePathNeitherHangNorAreLost) {
     EXPECT_EQ(QFileInfo(path + ".bad").size(), big.size());
     EXPECT_EQ(log.countLines({path, "more than", path + ".bad"}), 1);
 }
+
+// Preferences kept behind a link: a link to a regular file is read and saved
+// through, an unreadable target kept aside by copy so the link stays; a link
+// to a FIFO (as to a device) is never written through.
+TEST(UserDefaults, APreferencesLinkIsFollowedOnlyToARegularFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json"), target = dir.filePath("dotfiles/overink.json");
+    QDir().mkpath(dir.filePath("dotfiles"));
+    writeFile(target, "{ torn");
+    ASSERT_TRUE(QFile::link(target, path));
+    {
+        auto d = UserDefaults::fileBacked(path);
+        EXPECT_EQ(d->movedAsidePath(), path + ".bad");
+        EXPECT_EQ(contents(path + ".bad"), "{ torn");
+        EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
+        d->setDouble("overink.lineWidth", 4);
+        EXPECT_TRUE(d->flush());
+    }
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
+    EXPECT_EQ(UserDefaults::fileBacked(target)->doubleValue("overink.lineWidth"), 4);
+
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link(fifo, path));
+    testing_support::LogCapture log;
+    {
+        auto d = UserDefaults::fileBacked(path);
+        d->setDouble("overink.lineWidth", 5);
+        EXPECT_TRUE(d->flush());
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the link's target was replaced";
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(UserDefaults::fileBacked(path)->doubleValue("overink.lineWidth"), 5);
+    EXPECT_EQ(QFileInfo(path + ".bad").symLinkTarget(), fifo);
+    EXPECT_EQ(log.countLines({path, fifo, "moved to " + path + ".bad"}), 1);
+}

@@ -176,6 +176,7 @@ TEST(X11WindowList, AMinimisedWindowStaysListedButIsNotOnScreen) {
     ExternalWindow window(OVERINK_CLICK_RECORDER, QRect(300, 300, 300, 200));
     ASSERT_TRUE(window.ready());
     const std::uint32_t id = window.window();
+    ASSERT_TRUE(waitUntil([&] { return f.list.place(id) && f.list.place(id)->isShown; }));
     // ICCCM's request to iconify.
     sendClientMessage(id, "WM_CHANGE_STATE", {3});
     ASSERT_TRUE(waitUntil([&] {
@@ -183,6 +184,12 @@ TEST(X11WindowList, AMinimisedWindowStaysListedButIsNotOnScreen) {
         return info && !info->isOnScreen;
     }));
     EXPECT_TRUE(f.list.bounds(id));
+    ASSERT_TRUE(f.list.place(id));
+    EXPECT_FALSE(f.list.place(id)->isShown);
+
+    // Restored.
+    ASSERT_TRUE(testing_support::xdotool({QStringLiteral("windowactivate"), QString::number(id)}));
+    EXPECT_TRUE(waitUntil([&] { return f.list.place(id) && f.list.place(id)->isShown; }));
 }
 
 TEST(X11WindowList, AWindowKeptAboveIsNotAnOrdinaryWindow) {

@@ -6,6 +6,8 @@
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
+#include <xcb/shape.h>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
@@ -79,6 +81,19 @@ int stackIndex(unsigned long id) {
     const auto s = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
     auto it = std::find(s.begin(), s.end(), id);
     return it == s.end() ? -1 : int(it - s.begin());
+}
+
+// The input shape the X server holds for a window.
+QRegion serverInputShape(xcb_window_t id) {
+    auto* c = x11::connection();
+    auto reply = x11::reply(
+        xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, id, XCB_SHAPE_SK_INPUT), nullptr));
+    QRegion region;
+    if (!reply) return region;
+    const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(reply.get());
+    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply.get()); ++i)
+        region += QRect(r[i].x, r[i].y, r[i].width, r[i].height);
+    return region;
 }
 
 } // namespace
@@ -243,7 +258,10 @@ TEST(Window, ClicksLandInsideTheMouseRegionAndPassThroughOutsideIt) {
     EXPECT_TRUE(over.gotPressAt(QPoint(300, 300)));
     clickAt(170, 170); // inside, painted
     EXPECT_TRUE(over.gotPressAt(QPoint(170, 170)));
-    clickAt(300, 400); // outside
+    // Outside: the window manager's frame takes the window's input shape
+    // only once it has handled the change.
+    ASSERT_TRUE(pointerReaches(QPoint(300, 400), below.window()));
+    click();
     EXPECT_TRUE(below.waitForPress(QPoint(300, 400)));
     EXPECT_EQ(over.probe->presses.size(), 2u);
 
@@ -259,12 +277,46 @@ TEST(Window, ClicksLandInsideTheMouseRegionAndPassThroughOutsideIt) {
 
     // The whole window, then nothing.
     over.window.setMouseRegion(std::nullopt);
-    clickAt(500, 500);
+    ASSERT_TRUE(pointerReaches(QPoint(500, 500), over.window.xid()));
+    click();
     EXPECT_TRUE(over.gotPressAt(QPoint(500, 500)));
     over.window.setIgnoresMouseEvents(true);
     EXPECT_EQ(over.window.inputWindowId(), 0u);
     below.clearPresses();
-    clickAt(420, 420);
+    ASSERT_TRUE(pointerReaches(QPoint(420, 420), below.window()));
+    click();
     EXPECT_TRUE(below.waitForPress(QPoint(420, 420)));
 }
 
+
+TEST(Window, ARegionChangedPieceByPieceIsTheOneTheServerRoutesBy) {
+    ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));
+    ASSERT_TRUE(below.ready());
+    TestWindow over(QRect(150, 150, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(0, 0, 50, 50));
+    over.window.setMouseRegion(QRegion(0, 0, 50, 50));
+    const auto carrier = [&] {
+        return over.window.isShapedToPaintedPixels() ? over.window.inputWindowId() : over.window.xid();
+    };
+    ASSERT_TRUE(waitUntil([&] { return carrier() != 0; }));
+    over.window.changeMouseRegion(QRegion(100, 100, 200, 100) + QRegion(10, 300, 30, 30), QRegion(20, 20, 10, 10));
+    over.window.changeMouseRegion(QRegion(), QRegion(150, 100, 20, 100));
+    over.window.changeMouseRegion(QRegion(20, 20, 5, 5), QRegion());
+    const QRegion expected = QRegion(0, 0, 50, 50) - QRegion(20, 20, 10, 10) + QRegion(20, 20, 5, 5) +
+                             QRegion(100, 100, 50, 100) + QRegion(170, 100, 130, 100) + QRegion(10, 300, 30, 30);
+    ASSERT_TRUE(over.window.mouseRegion());
+    EXPECT_TRUE((*over.window.mouseRegion() ^ expected).isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return (serverInputShape(carrier()) ^ expected).isEmpty(); }))
+        << serverInputShape(carrier()).rectCount() << " rectangles on the server";
+
+    clickAt(150 + 120, 150 + 150); // added
+    EXPECT_TRUE(over.gotPressAt(QPoint(270, 300)));
+    clickAt(150 + 160, 150 + 150); // taken away again
+    EXPECT_TRUE(below.waitForPress(QPoint(310, 300)));
+    clickAt(150 + 27, 150 + 27); // taken away
+    EXPECT_TRUE(below.waitForPress(QPoint(177, 177)));
+    EXPECT_EQ(over.probe->presses.size(), 1u);
+
+    // Set whole again, it is the region set.
+    over.window.setMouseRegion(QRegion(0, 0, 40, 40));
+    EXPECT_TRUE(waitUntil([&] { return serverInputShape(carrier()) == QRegion(0, 0, 40, 40); }));
+}

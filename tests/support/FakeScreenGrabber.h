@@ -24,6 +24,7 @@ public:
     std::optional<QImage> picture;
 
     int contentRequests = 0;
+    std::vector<QSize> prepared;
     std::vector<platform::ContentFilter> filters;
     std::vector<platform::CaptureConfiguration> configurations;
 
@@ -48,6 +49,8 @@ public:
         }
         later([done = std::move(done), r] { done(r); });
     }
+
+    void prepare(QSize imageSize) override { prepared.push_back(imageSize); }
 
 private:
     template <typename F> void later(F f) {

@@ -25,6 +25,14 @@ public:
         return std::nullopt;
     }
 
+    // Shown while it is on screen (isOnScreen false: minimised).
+    std::optional<platform::WindowPlace> place(std::uint32_t number) const override {
+        ++boundsQueries;
+        for (const auto& w : list)
+            if (w.number == number) return platform::WindowPlace{w.bounds, w.isOnScreen};
+        return std::nullopt;
+    }
+
     platform::WindowInfo* find(std::uint32_t number) {
         const auto it = std::find_if(list.begin(), list.end(), [&](const auto& w) { return w.number == number; });
         return it == list.end() ? nullptr : &*it;

@@ -22,16 +22,18 @@ using D = PanelOpenDirection;
 
 namespace {
 
-// The real toolbar window, shown at a given frame, so that its controls are
-// usable anchors.
+// The real toolbar window, shown at a frame on the edge its position names,
+// so that its controls are usable anchors.
 struct ToolbarWindow {
     explicit ToolbarWindow(P position = P::topCenterH)
         : t({TestDrawingState::defaultScreen()}, platform::UserDefaults::inMemory(), fakeOverlayControllers()) {
         t->toolbarDockPosition = position;
         controller = std::make_unique<ToolbarWindowController>(t.state);
         const platform::Size size = controller->window()->frame().size;
-        controller->window()->setFrame(isVertical(position) ? Rect(1380, 200, size.width, size.height)
-                                                            : Rect(300, 850, size.width, size.height));
+        const D side = panelOpenDirection(position);
+        const double x = side == D::toRight ? 8 : side == D::toLeft ? 1380 : 300;
+        const double y = side == D::above ? 8 : isVertical(position) ? 200 : 850;
+        controller->window()->setFrame(Rect(x, y, size.width, size.height));
         controller->window()->orderFront();
         drainEvents();
     }

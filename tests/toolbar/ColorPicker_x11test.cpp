@@ -100,7 +100,7 @@ TEST(ColorPickerOnX11, ASecondClickOnTheSwatchClosesItAndAClickOnTheOverlayOnlyC
     EXPECT_TRUE(t.state().strokes->empty());
 }
 
-// R19: while a harmony's name is typed, Delete and Esc are the field's; the
+// While a harmony's name is typed, Delete and Esc are the field's; the
 // overlay's Delete (undo the last stroke) and the picker's Esc wait.
 TEST(ColorPickerOnX11, TheNameFieldKeepsDeleteAndTheFirstEsc) {
     RealToolbar t;

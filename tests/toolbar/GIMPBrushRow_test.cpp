@@ -4,6 +4,7 @@
 #include "brushes/BrushThumbnails.h"
 #include "model/DrawingState.h"
 #include "support/BrushStoreFiles.h"
+#include "support/FifoUnblocker.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "toolbar/GIMPBrushRow.h"
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace testing_support;
 namespace thumbs = brushThumbnails;
@@ -61,6 +64,28 @@ TEST_F(Rows, AStoredThumbnailOfABrushOfFilesIsShownWithoutRendering) {
     ASSERT_FALSE(model->image().isNull());
     EXPECT_EQ(model->image().pixelColor(10, 10), QColor(Qt::green));
     EXPECT_EQ(model->imageSize(), kTile);
+}
+
+// The stored thumbnail was loaded whatever the path named: a FIFO there
+// blocked the main thread for good. Behind such a link it counts as
+// missing, and the render writes a regular file in the link's place.
+TEST_F(Rows, AThumbnailBehindALinkToAFifoIsRenderedAndWrittenAsARegularFile) {
+    const ImportedGIMPBrush brush = storeBitmapBrush(store, 1);
+    const QString fifo = store + "/elsewhere";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, thumbPath(store, brush)));
+    const auto model = GIMPBrushRowModel::create(brush, store);
+    {
+        FifoUnblocker guard(fifo);
+        show(*model);
+        EXPECT_FALSE(guard.fired()) << "the main thread waited on the FIFO";
+    }
+    EXPECT_EQ(model->image().size(), QSize(416, 76));
+    EXPECT_FALSE(QFileInfo(thumbPath(store, brush)).isSymLink());
+    EXPECT_EQ(QImageReader(thumbPath(store, brush)).size(), QSize(416, 76));
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(Rows, AMissingThumbnailIsRenderedAtTwiceTheTileAndWrittenBack) {

@@ -86,6 +86,39 @@ TEST(ToolbarLayout, PaddingIsLongAlongTheToolbar) {
     }
 }
 
+TEST(ToolbarLayout, ATooLongToolbarBreaksEvenlyAtItsDividersAndOnlyThenElsewhere) {
+    // Three groups of 24-point controls, 8 apart, parted by 3-point dividers.
+    const ToolbarLineItem c{24, false}, d{3, true};
+    const std::vector<ToolbarLineItem> items = {c, c, c, d, c, c, c, c, c, d, c, c};
+    // 10 controls and 2 dividers with 11 gaps: 246 + 88 = 334.
+    EXPECT_EQ(toolbarLineStarts(items, 8, 334), std::vector<std::size_t>{0}) << "it fits";
+    // Two lines at a divider, the more even of the two breaks: 88 | 227
+    // rather than 259 | 56.
+    EXPECT_EQ(toolbarLineStarts(items, 8, 240), (std::vector<std::size_t>{0, 3}));
+    EXPECT_FALSE(isShownInLines(items, {0, 3}, 3)) << "the divider at the break is left out";
+    EXPECT_TRUE(isShownInLines(items, {0, 3}, 9));
+    EXPECT_TRUE(isShownInLines(items, {0, 3}, 4));
+    // Fewer lines come first: two lines broken inside a group (163 | 163)
+    // rather than three at the dividers.
+    EXPECT_EQ(toolbarLineStarts(items, 8, 184), (std::vector<std::size_t>{0, 6}));
+    // Where two lines cannot hold it, three at both dividers (88, 152, 56).
+    EXPECT_EQ(toolbarLineStarts(items, 8, 160), (std::vector<std::size_t>{0, 3, 9}));
+    // The five-control group alone is too long: it breaks inside, and the
+    // lines stay as few as can be.
+    const auto starts = toolbarLineStarts(items, 8, 120);
+    ASSERT_EQ(starts.size(), 3u);
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::size_t to = i + 1 < starts.size() ? starts[i + 1] : items.size();
+        double length = -8;
+        for (std::size_t k = starts[i]; k < to; ++k)
+            if (isShownInLines(items, starts, k)) length += items[k].length + 8;
+        EXPECT_LE(length, 120) << "line " << i;
+    }
+    // A control longer than any line: the closest breaking, never a crash.
+    EXPECT_FALSE(toolbarLineStarts({{500, false}, {3, true}, {24, false}}, 8, 100).empty());
+    EXPECT_EQ(toolbarLineStarts({}, 8, 100), std::vector<std::size_t>{0});
+}
+
 TEST(ThicknessText, TypedTextsBecomeClampedWidthsOrNothing) {
     const std::pair<const char*, std::optional<double>> table[] = {
         {"150", 100}, {"0", 1},      {"-3", 1},         {"inf", 100},     {"nan", 100},  {"1e1", 10},

@@ -127,8 +127,12 @@ TEST(ToolbarOnX11, TheShowHideMenuListsEachDisplayHoldingStrokes) {
     QAction* rightEntry = menu->actions().value(3);
     ASSERT_TRUE(rightEntry);
     EXPECT_EQ(rightEntry->text(), screens[1].localizedName);
-    // The menu opens below the control, over everything of ours.
-    EXPECT_GE(menu->geometry().top(), control->mapToGlobal(QPoint(0, control->height())).y() - 1);
+    // The menu opens below the toolbar, clear of it, lined up with the
+    // control.
+    const QRect bar = t.window()->widget()->frameGeometry();
+    EXPECT_GE(menu->geometry().top(), bar.bottom() + 1);
+    EXPECT_LE(menu->geometry().top(), bar.bottom() + 2);
+    EXPECT_EQ(menu->geometry().left(), control->mapToGlobal(QPoint(0, 0)).x());
     clickOn(menu->mapToGlobal(menu->actionGeometry(rightEntry).center()));
     EXPECT_TRUE(waitUntil([&] { return t.state().hiddenDisplayIDs->count(screens[1].displayID) == 1; }, 3000));
     EXPECT_TRUE(t.state().isOverlayVisible) << "the left display's overlay is still shown";

@@ -224,3 +224,72 @@ TEST(AnchoredPanel, WithoutAnchorItOpensNearTheTopOfTheMainScreen) {
     MainScreenPanel unplaced(none);
     EXPECT_EQ(unplaced.window()->frame().size, platform::Size(200, 100));
 }
+
+namespace {
+
+// A 200-wide panel of a given height beside a control of a vertical
+// toolbar window standing at the right edge of a 1024×600 screen.
+class SidePanel : public ui::AnchoredPanelController {
+public:
+    SidePanel(std::shared_ptr<AnchorRef> anchor, const platform::ScreenProvider& screens, double height)
+        : AnchoredPanelController(makePanelWindow(QStringLiteral("side"), 200, height), std::move(anchor), nullptr,
+                                  Options{0, false}),
+          screens_(screens) {
+        followContentHeight(PanelOpenDirection::toLeft);
+        place();
+    }
+    void place() override { placeBesideAnchor(PanelOpenDirection::toLeft, ui::PanelAlignment::centred(), screens_); }
+
+private:
+    const platform::ScreenProvider& screens_;
+};
+
+struct SideToolbar {
+    explicit SideToolbar(double controlY) {
+        platform::Screen screen = FakeScreenProvider::makeScreen(1, Rect(0, 0, 1024, 600));
+        screen.visibleFrame = Rect(0, 0, 1024, 576);
+        screens = std::make_shared<FakeScreenProvider>(std::vector{screen});
+        toolbar->setFrame(Rect(964, 8, 52, 560));
+        auto* content = new QWidget;
+        toolbar->setContentView(content);
+        auto* control = new QWidget(content);
+        // Widget space runs downwards from the window's top (y 568).
+        control->setGeometry(14, int(568 - controlY - 24), 24, 24);
+        anchor->nsView = control;
+        toolbar->orderFront();
+        drainEvents();
+    }
+    ~SideToolbar() {
+        toolbar.reset();
+        drainEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    std::shared_ptr<FakeScreenProvider> screens;
+    platform::WindowPtr<> toolbar = platform::makeWindow(Rect(0, 0, 52, 560));
+    std::shared_ptr<AnchorRef> anchor = std::make_shared<AnchorRef>();
+};
+
+} // namespace
+
+TEST(AnchoredPanel, APanelThatWouldLeaveItsDisplayIsMovedOntoItAndStaysThereAsItGrows) {
+    // Beside a control near the bottom the panel centred on it would hang
+    // below the visible frame: it is lifted just inside, still against the
+    // toolbar.
+    SideToolbar low(20);
+    ASSERT_EQ(ui::AnchoredPanelController::anchorFrames(low.anchor.get())->anchor, Rect(978, 20, 24, 24));
+    SidePanel panel(low.anchor, *low.screens, 300);
+    EXPECT_EQ(panel.window()->frame(), Rect(964 - 200, 0, 200, 300));
+    panel.showWindow();
+    // Growing keeps the top edge, then the bottom is brought back inside.
+    panel.resizeToContent(400);
+    EXPECT_EQ(panel.window()->frame(), Rect(964 - 200, 0, 200, 400));
+    // Taller than the visible frame: its top edge on the frame's top.
+    panel.resizeToContent(700);
+    EXPECT_EQ(panel.window()->frame().maxY(), 576);
+    panel.closePanel();
+
+    // Where the formula fits, it holds to the point.
+    SideToolbar middle(300);
+    SidePanel exact(middle.anchor, *middle.screens, 300);
+    EXPECT_EQ(exact.window()->frame(), Rect(764, 312 - 150, 200, 300));
+}

@@ -2,11 +2,14 @@
 #include "ui/AnchoredPanelPlacement.h"
 #include "ui/PanelChrome.h"
 
+#include "support/FakePlatform.h"
+
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
+using testing_support::FakeScreenProvider;
 using platform::Point;
 using platform::Rect;
 using platform::Size;
@@ -69,6 +72,50 @@ TEST(AnchoredPanelPlacement, AGrowingPanelKeepsTheEdgeThatTouchesTheToolbar) {
     for (D d : {D::below, D::toLeft, D::toRight})
         EXPECT_EQ(ui::resizedPanelFrame(frame, 420, d), Rect(590, 480, 260, 420));
     EXPECT_EQ(ui::resizedPanelFrame(frame, 200, D::below), Rect(590, 700, 260, 200));
+}
+
+TEST(AnchoredPanelPlacement, AFrameOffItsDisplayIsMovedInsideAndOneThatFitsStaysExactly) {
+    const Rect visible(0, 24, 1024, 576);
+    // Inside, or touching the edges: left exactly as it is.
+    EXPECT_EQ(ui::keptInside(Rect(36.5, 100.25, 260, 300), visible), Rect(36.5, 100.25, 260, 300));
+    EXPECT_EQ(ui::keptInside(Rect(0, 24, 1024, 576), visible), Rect(0, 24, 1024, 576));
+    // Partly off an edge: moved along that axis alone, just inside.
+    EXPECT_EQ(ui::keptInside(Rect(900, 300, 260, 100), visible), Rect(764, 300, 260, 100));
+    EXPECT_EQ(ui::keptInside(Rect(-30, 300, 260, 100), visible), Rect(0, 300, 260, 100));
+    EXPECT_EQ(ui::keptInside(Rect(300, -109, 34, 242), visible), Rect(300, 24, 34, 242));
+    EXPECT_EQ(ui::keptInside(Rect(300, 500, 34, 242), visible), Rect(300, 600 - 242, 34, 242));
+    // Larger than the visible frame: its left and top edges win.
+    EXPECT_EQ(ui::keptInside(Rect(-50, -50, 1100, 700), visible), Rect(0, 600 - 700, 1100, 700));
+}
+
+TEST(AnchoredPanelPlacement, ThePanelsDisplayIsTheOneHoldingItsAnchor) {
+    platform::Screen left = FakeScreenProvider::makeScreen(1, Rect(0, 0, 1920, 1080));
+    left.visibleFrame = Rect(0, 0, 1920, 1050);
+    platform::Screen right = FakeScreenProvider::makeScreen(2, Rect(1920, 0, 1024, 600));
+    right.visibleFrame = Rect(1920, 0, 1024, 576);
+    FakeScreenProvider screens({left, right});
+    EXPECT_EQ(ui::visibleFrameHolding(screens, Rect(2000, 300, 34, 24)), right.visibleFrame);
+    // Across the seam: the screen holding its centre.
+    EXPECT_EQ(ui::visibleFrameHolding(screens, Rect(1900, 300, 60, 24)), right.visibleFrame);
+    // Its centre on no screen: the first it meets, else the main screen.
+    EXPECT_EQ(ui::visibleFrameHolding(screens, Rect(2900, 590, 100, 100)), right.visibleFrame);
+    EXPECT_EQ(ui::visibleFrameHolding(screens, Rect(5000, 5000, 10, 10)), left.visibleFrame);
+    EXPECT_EQ(ui::visibleFrameHolding(FakeScreenProvider(), Rect(0, 0, 10, 10)), std::nullopt);
+}
+
+TEST(AnchoredPanelPlacement, TheToolbarsMenuOpensClearOfTheToolbarAndOnItsDisplay) {
+    const Size menu(180, 90);
+    // Under the toolbar window, not under the control inside its padding.
+    const Rect below = ui::toolbarMenuFrame(D::below, menu, kTopControl, kTopToolbar, std::nullopt);
+    EXPECT_EQ(below, Rect(500, 900 - 90, 180, 90));
+    EXPECT_EQ(ui::toolbarMenuFrame(D::above, menu, kTopControl, kTopToolbar, std::nullopt).minY(), 936);
+    const Rect left = ui::toolbarMenuFrame(D::toLeft, menu, kSideControl, kSideToolbar, std::nullopt);
+    EXPECT_EQ(left.maxX(), kSideToolbar.minX());
+    EXPECT_EQ(left.midY(), kSideControl.midY());
+    // A control near the display's edge: the menu is moved onto it.
+    const Rect kept = ui::toolbarMenuFrame(D::below, menu, Rect(1880, 906, 24, 24), Rect(1300, 900, 620, 36),
+                                           Rect(0, 0, 1920, 1050));
+    EXPECT_EQ(kept, Rect(1920 - 180, 810, 180, 90));
 }
 
 TEST(PanelChrome, TheCornersOnTheToolbarsSideAreSquare) {

@@ -108,7 +108,8 @@ TEST(AnchoredPanelRecipe, FittedOnceToItsContentThenFollowingItAwayFromTheToolba
 
 TEST(AnchoredPanelRecipe, PlacedAgainstTheToolbarWindowAndAtTheFallbackWithoutAUsableAnchor) {
     Finish finish;
-    FakeScreenProvider screens({FakeScreenProvider::makeScreen(1, Rect(0, 0, 1440, 900))});
+    // A screen with room for the panel on either side of the toolbar.
+    FakeScreenProvider screens({FakeScreenProvider::makeScreen(1, Rect(0, 0, 1440, 1000))});
     // A toolbar window across y 800…836 with a 34-point control at x 500.
     auto toolbar = platform::makeWindow(Rect(300, 800, 700, 36));
     auto* content = new QWidget;
@@ -133,14 +134,14 @@ TEST(AnchoredPanelRecipe, PlacedAgainstTheToolbarWindowAndAtTheFallbackWithoutAU
     anchor->nsView = &stray;
     EXPECT_FALSE(panel.anchorFrames());
     panel.placeBesideAnchor(D::below, ui::PanelAlignment::centred(), screens);
-    EXPECT_EQ(panel.window()->frame(), Rect(720 - 17, 900 - 122 - 60, 34, 122));
+    EXPECT_EQ(panel.window()->frame(), Rect(720 - 17, 1000 - 122 - 60, 34, 122));
     anchor->nsView = control;
     delete control;
     EXPECT_FALSE(panel.anchorFrames());
     // Without a main screen either, the panel stays where it is.
     FakeScreenProvider none;
     panel.placeBesideAnchor(D::below, ui::PanelAlignment::centred(), none);
-    EXPECT_EQ(panel.window()->frame(), Rect(720 - 17, 900 - 122 - 60, 34, 122));
+    EXPECT_EQ(panel.window()->frame(), Rect(720 - 17, 1000 - 122 - 60, 34, 122));
 }
 
 namespace {

@@ -250,3 +250,52 @@ TEST(TooltipChipModifier, AControlThatLosesItsTextLosesItsChip) {
     h.clock->advance(1);
     EXPECT_EQ(h.shownText(), "");
 }
+
+TEST(TooltipChipModifier, AControlThatOpensAPanelTakesItsChipDownAtOnce) {
+    Harness h;
+    TooltipChipModifier* undo = h.attach(h.undo, "Undo");
+    TooltipChipModifier* redo = h.attach(h.redo, "Redo");
+    h.show();
+    enter(h.undo);
+    h.clock->advance(0.6);
+    ASSERT_EQ(h.shownText(), "Undo");
+
+    // Another control's withdrawal leaves the chip alone.
+    redo->withdraw();
+    EXPECT_EQ(h.shownText(), "Undo");
+    // Gone without a fade, and no timer left to bring it back while the
+    // pointer rests on the control.
+    undo->withdraw();
+    EXPECT_EQ(h.shownText(), "");
+    EXPECT_EQ(h.manager.currentID(), nullptr);
+    EXPECT_EQ(h.clock->runningTimers(), 0u);
+    h.clock->advance(3.5);
+    EXPECT_EQ(h.shownText(), "");
+    // The panel's window coming up reports a leave and an enter while the
+    // pointer rests on the control: the chip stays away.
+    QCursor::setPos(h.undo->mapToGlobal(h.undo->rect().center()));
+    leave(h.undo);
+    drainEvents();
+    enter(h.undo);
+    h.clock->advance(0.5);
+    EXPECT_EQ(h.shownText(), "");
+
+    // Back after the pointer leaves and comes again.
+    QCursor::setPos(0, 0);
+    leave(h.undo);
+    drainEvents();
+    enter(h.undo);
+    h.clock->advance(0.4);
+    EXPECT_EQ(h.shownText(), "Undo");
+
+    // A chip still waiting for its delay is called off as well.
+    leave(h.undo);
+    drainEvents();
+    h.clock->advance(0.3);
+    enter(h.redo);
+    h.clock->advance(0.1);
+    redo->withdraw();
+    h.clock->advance(1);
+    EXPECT_EQ(h.shownText(), "");
+    EXPECT_EQ(h.clock->runningTimers(), 0u);
+}

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -168,4 +169,42 @@ QSizeF autoBoxSize(const QString& text, const QString& fontName, double textFont
     const double width = std::max(textBoxSize(text, fontName, fs), textBoxSize(QStringLiteral("M"), fontName, fs));
     const double height = std::max(kNewBoxHeight, lines * kTextLineStep * fs + kTextBoxInset);
     return QSizeF(width, height);
+}
+
+FollowedTextFrame followedTextFrame(const QRectF& frame, double rotation, QSizeF wanted,
+                                    const std::optional<QRectF>& bounds) {
+    const QPointF topLeft(0, 0);
+    const QPointF corner = anchorPoint(frame, rotation, topLeft);
+    if (!bounds || bounds->isEmpty()) return {frameAnchoredAt(wanted, rotation, topLeft, corner), false};
+    // The widest box at this height whose turned outline fits the bounds.
+    const double a = rotation * std::numbers::pi / 180;
+    const double c = std::abs(std::cos(a)), s = std::abs(std::sin(a));
+    constexpr double kNoTurn = 1e-9;
+    double widest = std::numeric_limits<double>::infinity();
+    if (c > kNoTurn) widest = std::min(widest, (bounds->width() - wanted.height() * s) / c);
+    if (s > kNoTurn) widest = std::min(widest, (bounds->height() - wanted.height() * c) / s);
+    widest = std::max(widest, kTextBoxMinimumSide);
+    const bool fitted = wanted.width() > widest;
+    const QSizeF size(std::min(wanted.width(), widest), wanted.height());
+    const QRectF grown = frameAnchoredAt(size, rotation, topLeft, corner);
+
+    TextLayout turn;
+    turn.center = grown.center();
+    turn.rotationDegrees = rotation;
+    const QRectF outline = turn.transform().mapRect(grown);
+    // The right and bottom edges first, so that the left and top ones win
+    // for an outline larger than the bounds.
+    double dx = std::min(0.0, bounds->right() - outline.right());
+    dx = std::max(dx, bounds->left() - outline.left());
+    double dy = std::min(0.0, bounds->bottom() - outline.bottom());
+    dy = std::max(dy, bounds->top() - outline.top());
+    return {grown.translated(dx, dy), fitted};
+}
+
+double boxExplicitFontSize(double chosen, bool textFitted, const QString& text, const QRectF& frame,
+                           const QString& fontName) {
+    if (chosen <= 0 || !textFitted) return chosen;
+    const double w = std::max(std::abs(frame.width()) - kTextBoxInset, 1.0);
+    const double h = std::max(std::abs(frame.height()) - kTextBoxInset, 1.0);
+    return std::min(chosen, textSize(text, w, h, fontName));
 }

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QTransform>
 
+#include <optional>
+
 class TextEditing;
 
 inline constexpr double kTextBoxMinimumSide = 30;
@@ -64,3 +66,22 @@ double rotationTowards(const QRectF& frame, QPointF pointer);
 // the box's font size (one "M" when empty), as high as a new box or as its
 // lines need.
 QSizeF autoBoxSize(const QString& text, const QString& fontName, double textFontSize);
+
+// Where a box that follows its text goes: `wanted` grown from the turned
+// top-left corner of `frame`, no wider than its turned outline can be
+// within `bounds`, and moved as little as it takes to lie within them (a
+// box that reaches the right edge widens to the left from there).
+// `textFitted`: the text wants more width than that, so it is fitted into
+// the box.
+struct FollowedTextFrame {
+    QRectF frame;
+    bool textFitted = false;
+};
+FollowedTextFrame followedTextFrame(const QRectF& frame, double rotation, QSizeF wanted,
+                                    const std::optional<QRectF>& bounds);
+
+// The explicit font size a box's text is drawn and committed with: the
+// chosen one (0: fitted to the box), but no larger than the box holds once
+// its text is fitted into it.
+double boxExplicitFontSize(double chosen, bool textFitted, const QString& text, const QRectF& frame,
+                           const QString& fontName);

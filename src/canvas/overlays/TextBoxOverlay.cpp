@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr QPointF kTopLeft(0, 0);
-
 QString plainLines(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -86,7 +84,8 @@ TextBoxGeometry TextBoxOverlay::boxGeometry() const {
     g.text = editing_.text();
     if (!preedit_.isEmpty()) g.text.insert(editing_.cursor(), preedit_);
     g.fontName = state_.textFontName.get();
-    g.explicitFontSize = state_.textFontSize.get();
+    g.explicitFontSize =
+        boxExplicitFontSize(state_.textFontSize.get(), textBox_.isTextFitted(), g.text, g.frame, g.fontName);
     return g;
 }
 
@@ -116,9 +115,12 @@ void TextBoxOverlay::fitToText() {
     const QRectF frame = textBox_.frame().normalized();
     const double rotation = textBox_.pendingRotation();
     const QSizeF size = autoBoxSize(boxGeometry().text, state_.textFontName.get(), state_.textFontSize.get());
-    // The box grows from its (turned) top-left corner.
-    const QRectF fitted = frameAnchoredAt(size, rotation, kTopLeft, anchorPoint(frame, rotation, kTopLeft));
-    if (fitted != frame) textBox_.setFrame(fitted);
+    // The box grows from its (turned) top-left corner, and never off its
+    // display: at the edge it widens to the left, and once it spans the
+    // display its text is fitted into it.
+    const FollowedTextFrame followed = followedTextFrame(frame, rotation, size, textBox_.bounds());
+    textBox_.setTextFitted(followed.textFitted);
+    if (followed.frame != frame) textBox_.setFrame(followed.frame);
 }
 
 void TextBoxOverlay::restartBlink() {
@@ -286,6 +288,7 @@ void TextBoxOverlay::mouseMoveEvent(QMouseEvent* event) {
     case Drag::move: textBox_.setFrame(frameAtStart_.translated(p - dragStart_)); break;
     case Drag::resize:
         followsText_ = false;
+        textBox_.setTextFitted(false);
         textBox_.setFrame(resizedFrame(frameAtStart_, rotation, dragPart_, p));
         break;
     case Drag::rotate: textBox_.setPendingRotation(rotationTowards(textBox_.frame(), p)); break;

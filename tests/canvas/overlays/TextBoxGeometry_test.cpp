@@ -155,3 +155,37 @@ TEST(TextBoxGeometry, AFollowingBoxIsAsWideAsItsTextAndAsHighAsItsLines) {
     expectNear(anchorPoint(after, 40, QPointF(0, 0)), corner);
     EXPECT_DOUBLE_EQ(after.width(), 180);
 }
+
+TEST(TextBoxGeometry, AFollowingBoxStaysWithinItsBoundsTurnedOrNot) {
+    const QRectF bounds(0, 0, 1024, 576);
+    // Unturned: grown from the top-left while there is room, then pushed
+    // left from the right edge, and at most as wide as the bounds.
+    EXPECT_EQ(followedTextFrame(QRectF(100, 50, 40, 70), 0, QSizeF(300, 70), bounds).frame, QRectF(100, 50, 300, 70));
+    const FollowedTextFrame pushed = followedTextFrame(QRectF(900, 50, 40, 70), 0, QSizeF(300, 70), bounds);
+    EXPECT_EQ(pushed.frame, QRectF(724, 50, 300, 70));
+    EXPECT_FALSE(pushed.textFitted);
+    const FollowedTextFrame capped = followedTextFrame(pushed.frame, 0, QSizeF(1500, 70), bounds);
+    EXPECT_EQ(capped.frame, QRectF(0, 50, 1024, 70));
+    EXPECT_TRUE(capped.textFitted);
+    // Lines that reach past the bottom lift the box.
+    EXPECT_EQ(followedTextFrame(QRectF(100, 500, 40, 70), 0, QSizeF(200, 124), bounds).frame,
+              QRectF(100, 452, 200, 124));
+    // Without bounds it grows freely.
+    EXPECT_EQ(followedTextFrame(QRectF(900, 50, 40, 70), 0, QSizeF(300, 70), std::nullopt).frame,
+              QRectF(900, 50, 300, 70));
+
+    // Turned a quarter, its width runs down the screen: capped by the
+    // height, its turned outline inside the bounds.
+    const FollowedTextFrame upright = followedTextFrame(QRectF(400, 200, 40, 70), 90, QSizeF(2000, 70), bounds);
+    EXPECT_TRUE(upright.textFitted);
+    EXPECT_NEAR(upright.frame.width(), 576, kEps);
+    TextLayout turn;
+    turn.center = upright.frame.center();
+    turn.rotationDegrees = 90;
+    const QRectF outline = turn.transform().mapRect(upright.frame);
+    EXPECT_TRUE(bounds.adjusted(-kEps, -kEps, kEps, kEps).contains(outline));
+    // A chosen font size gives way only while the text is fitted.
+    EXPECT_EQ(boxExplicitFontSize(60, false, QStringLiteral("wide wide wide"), QRectF(0, 0, 100, 70), QString()), 60);
+    EXPECT_LT(boxExplicitFontSize(60, true, QStringLiteral("wide wide wide"), QRectF(0, 0, 100, 70), QString()), 60);
+    EXPECT_EQ(boxExplicitFontSize(0, true, QStringLiteral("wide"), QRectF(0, 0, 100, 70), QString()), 0);
+}

@@ -395,3 +395,73 @@ TEST_F(TextTool, TheCommittedTextIsHitWhereItIsDrawnTurned) {
     EXPECT_EQ(textBox().pendingText(), QStringLiteral("WWWWWWWW"));
     EXPECT_EQ(count(), 0u);
 }
+
+TEST_F(TextTool, ANewBoxWidensRightToItsDisplaysEdgeThenLeftAndThenFitsItsText) {
+    // A panel takes the right of display 1: its visible frame ends at x 550,
+    // within the canvas.
+    platform::Screen one = FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1440, 900));
+    one.visibleFrame = platform::Rect(0, 0, 550, 900);
+    t.screens->setScreens({one, twoScreens()[1]});
+    const double edge = canvas.mapFromGlobal(QPointF(550, 0)).x();
+    ASSERT_GT(edge, 300);
+    ASSERT_LT(edge, 600);
+    EXPECT_EQ(canvas.visibleCanvasArea(), QRectF(QPointF(canvas.mapFromGlobal(QPointF(0, 0)).x(), 0), QPointF(edge, 400))
+                                              .intersected(QRectF(0, 0, 600, 400)));
+
+    click({edge - 80, 200});
+    type(QStringLiteral("Hi"));
+    const double left = textBox().frame().left();
+    EXPECT_LE(textBox().frame().right(), edge) << "room enough: it grows to the right";
+    // At the edge the box widens to the left, its right edge on the edge.
+    type(QStringLiteral(" there"));
+    EXPECT_DOUBLE_EQ(textBox().frame().right(), edge);
+    EXPECT_LT(textBox().frame().left(), left);
+    EXPECT_FALSE(textBox().isTextFitted());
+    EXPECT_NEAR(box()->boxGeometry().fontSize(), kNewBoxFontSize, 1e-9);
+
+    // Spanning the visible width it stops, and the text is fitted into it.
+    type(QStringLiteral(", and a line far too long for this display"));
+    const QRectF spanning = textBox().frame();
+    EXPECT_DOUBLE_EQ(spanning.left(), canvas.visibleCanvasArea().left());
+    EXPECT_DOUBLE_EQ(spanning.right(), edge);
+    EXPECT_DOUBLE_EQ(spanning.height(), 70);
+    EXPECT_TRUE(textBox().isTextFitted());
+    EXPECT_LT(box()->boxGeometry().fontSize(), kNewBoxFontSize);
+    type(QStringLiteral(" even longer"));
+    EXPECT_EQ(textBox().frame(), spanning);
+
+    // Committed, the text lies within the box it was typed in.
+    click({50, 380});
+    ASSERT_EQ(count(), 1u);
+    const DrawingStroke& text = s.strokes->front();
+    EXPECT_EQ(QRectF(text.startPoint, text.endPoint), spanning);
+    const QRectF ink = layoutText(text.startPoint, text.endPoint, text.text, text.fontName, text.explicitFontSize, 0)
+                           .inkExtent();
+    EXPECT_TRUE(spanning.adjusted(-1, -1, 1, 1).contains(ink)) << "the committed text is whole";
+}
+
+TEST_F(TextTool, AFollowingBoxWithAChosenSizeDrawsItsTextNoLargerThanTheDisplayHolds) {
+    s.textFontSize = 60;
+    drainEvents();
+    click({300, 200});
+    type(QStringLiteral("A chosen size holds while the text fits the display"));
+    ASSERT_TRUE(textBox().isTextFitted());
+    const QRectF frame = textBox().frame();
+    EXPECT_TRUE(canvas.visibleCanvasArea().contains(frame));
+    EXPECT_LT(box()->boxGeometry().fontSize(), 60);
+    EXPECT_EQ(s.textFontSize.get(), 60) << "the chosen size itself stays";
+    // Shortened again, the box follows its text at the chosen size.
+    for (int i = 0; i < 40; ++i) key(Qt::Key_Backspace);
+    EXPECT_FALSE(textBox().isTextFitted());
+    EXPECT_EQ(box()->boxGeometry().fontSize(), 60);
+    type(QStringLiteral(" and then runs on and on and on past the display's edge"));
+    click({50, 380});
+    ASSERT_EQ(count(), 1u);
+    const DrawingStroke& text = s.strokes->front();
+    EXPECT_GT(text.explicitFontSize, 0);
+    EXPECT_LT(text.explicitFontSize, 60);
+    const QRectF box(text.startPoint, text.endPoint);
+    const QRectF ink = layoutText(text.startPoint, text.endPoint, text.text, text.fontName, text.explicitFontSize, 0)
+                           .inkExtent();
+    EXPECT_TRUE(box.adjusted(-1, -1, 1, 1).contains(ink));
+}

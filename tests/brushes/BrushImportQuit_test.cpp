@@ -1,0 +1,141 @@
+// Quitting while a large brush import runs: the program ends at once and
+// cleanly, and the store holds no record without its cells; cells without a
+// record are removed by the next start.
+#include "brushes/BrushFiles.h"
+#include "support/BrushFileWriter.h"
+#include "support/BrushStoreFiles.h"
+#include "support/TestDrawingState.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace testing_support;
+
+namespace {
+
+// A pipe of many large cells of noise: each cell takes a while to write.
+QByteArray slowPipe(int cells, int side) {
+    QRandomGenerator random(7);
+    QList<QByteArray> list;
+    for (int i = 0; i < cells; ++i) {
+        GbrFields f;
+        f.width = f.height = std::uint32_t(side);
+        f.name = "cell";
+        f.pixels.resize(qsizetype(side) * side);
+        random.fillRange(reinterpret_cast<quint32*>(f.pixels.data()), f.pixels.size() / 4);
+        list.append(gbrFile(f));
+    }
+    QByteArray parameters = gihParameters(cells, "0.25", "incremental");
+    parameters.replace("cellwidth:8 cellheight:8",
+                       "cellwidth:" + QByteArray::number(side) + " cellheight:" + QByteArray::number(side));
+    return gihFile("Slow pipe", parameters, list);
+}
+
+QStringList storeImages(const QString& store) {
+    return QDir(store).entryList(QDir::Files | QDir::System | QDir::Hidden).filter(QRegularExpression("\\.png"));
+}
+
+} // namespace
+
+TEST(BrushImportQuit, QuittingAtAnyMomentOfAnImportEndsCleanlyAndLosesNothing) {
+    QTemporaryDir dir;
+    // Quick brushes recorded at once, and slow ones that are being written
+    // when the quit comes.
+    const QString slow = writeFile(dir.filePath("slow.gih"), slowPipe(16, 1024));
+    VbrFields quickFields;
+    const QString quick = writeFile(dir.filePath("quick.vbr"), vbrFile(quickFields));
+    QRandomGenerator random(11);
+    for (int run = 0; run < 10; ++run) {
+        const QString store = dir.filePath(QStringLiteral("store%1").arg(run));
+        QProcess probe;
+        probe.setProcessChannelMode(QProcess::SeparateChannels);
+        probe.start(OVERINK_IMPORT_QUIT_PROBE, {store, quick, quick, slow, quick, slow});
+        ASSERT_TRUE(probe.waitForStarted());
+        while (!probe.readAllStandardOutput().contains("importing")) ASSERT_TRUE(probe.waitForReadyRead(20000));
+        QThread::msleep(random.bounded(0, 3000));
+        ::kill(pid_t(probe.processId()), SIGTERM);
+        QElapsedTimer quitting;
+        quitting.start();
+        ASSERT_TRUE(probe.waitForFinished(20000)) << "run " << run;
+        const QByteArray out = probe.readAllStandardOutput(), err = probe.readAllStandardError();
+        const QString context = QStringLiteral("run %1\n%2%3").arg(run).arg(QString::fromLocal8Bit(out),
+                                                                              QString::fromLocal8Bit(err));
+        EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << context.toStdString();
+        EXPECT_EQ(probe.exitCode(), 0) << context.toStdString();
+        EXPECT_LT(quitting.elapsed(), 6000) << context.toStdString();
+        // Either all work had ended before the teardown, or the program ended
+        // at once without one.
+        EXPECT_TRUE(out.contains("ended with 0 tasks running") || err.contains("ending at once"))
+            << context.toStdString();
+
+        // Every record's cells are there.
+        auto t = std::make_unique<TestDrawingState>();
+        t->brushStore = store;
+        const auto index = decodeBrushIndex(readFile(store + "/brushes.json"));
+        if (QFile::exists(store + "/brushes.json")) {
+            ASSERT_TRUE(index) << context.toStdString();
+            for (const auto& brush : index->brushes) {
+                EXPECT_EQ(brush.cellFilenames.size(), brush.vbr ? 1 : 16) << context.toStdString();
+                for (const QString& cell : brush.cellFilenames)
+                    EXPECT_TRUE(QFileInfo(store + '/' + cell).isFile()) << context.toStdString();
+            }
+        }
+        // The next start removes whatever no record names.
+        t->state = t->makeAnother();
+        t->state->removeUnrecordedBrushFiles();
+        QStringList named;
+        for (const auto& brush : t->state->importedGIMPBrushes.get()) {
+            named += brush.cellFilenames;
+            if (brush.thumbnailFilename) named.append(*brush.thumbnailFilename);
+        }
+        named.sort();
+        EXPECT_EQ(storeImages(store), named) << context.toStdString();
+        t.reset();
+        QDir(store).removeRecursively();
+    }
+}
+
+// A single step longer than the grace quitting gives (one huge cell being
+// encoded): the program does not wait for it, nor tear itself down under it.
+TEST(BrushImportQuit, AStepLongerThanTheGraceEndsTheProgramAtOnce) {
+    QTemporaryDir dir;
+    GbrFields huge;
+    huge.width = huge.height = 4096;
+    huge.pixels.resize(4096 * 4096);
+    QRandomGenerator(5).fillRange(reinterpret_cast<quint32*>(huge.pixels.data()), huge.pixels.size() / 4);
+    const QString file = writeFile(dir.filePath("huge.gbr"), gbrFile(huge));
+    const QString store = dir.filePath("store");
+    QProcess probe;
+    probe.start(OVERINK_IMPORT_QUIT_PROBE, {store, file});
+    ASSERT_TRUE(probe.waitForStarted());
+    while (!probe.readAllStandardOutput().contains("importing")) ASSERT_TRUE(probe.waitForReadyRead(20000));
+    // Past the reading and parsing, into the cell's encoding.
+    QThread::msleep(1500);
+    ::kill(pid_t(probe.processId()), SIGTERM);
+    QElapsedTimer quitting;
+    quitting.start();
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    const QByteArray err = probe.readAllStandardError();
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << err.toStdString();
+    EXPECT_EQ(probe.exitCode(), 0);
+    EXPECT_LT(quitting.elapsed(), 4000);
+    const auto index = decodeBrushIndex(readFile(store + "/brushes.json"));
+    ASSERT_TRUE(index) << "the index is written before the first cell";
+    EXPECT_TRUE(index->brushes.empty());
+    TestDrawingState t;
+    t.brushStore = store;
+    t.makeAnother()->removeUnrecordedBrushFiles();
+    EXPECT_EQ(storeImages(store), QStringList());
+}
+
