@@ -12,9 +12,9 @@
 #include "toolbar/ToolFamilies.h"
 #include "toolbar/ToolSlotView.h"
 #include "toolbar/ToolbarLayout.h"
-#include "toolbar/ToolbarPainting.h"
 #include "toolbar/WidthControl.h"
 #include "toolbar/WidthSlider.h"
+#include "ui/ControlPainting.h"
 #include "ui/NotificationNames.h"
 #include "ui/Theme.h"
 #include "ui/TooltipChipModifier.h"
@@ -59,7 +59,7 @@ void GroupDivider::paintEvent(QPaintEvent*) {
     const QRectF line = vertical_ ? QRectF(0, M::dividerPadding, M::dividerLength, 1)
                                   : QRectF(M::dividerPadding, 0, 1, M::dividerLength);
     // One device pixel or more, never smeared over two.
-    p.fillRect(ui::snapToDevicePixels(p, line), ToolbarPainting::qcolor(theme.primary, kDividerOpacity));
+    p.fillRect(ui::snapToDevicePixels(p, line), ControlPainting::qcolor(theme.primary, kDividerOpacity));
 }
 
 // ---- Toolbar ----
@@ -430,7 +430,7 @@ void DrawingToolbarView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const ui::Theme theme = ui::Theme::current(this);
     const QRectF bounds(rect());
-    const QPainterPath panel = ToolbarPainting::roundedRect(bounds, M::cornerRadius);
+    const QPainterPath panel = ControlPainting::roundedRect(bounds, M::cornerRadius);
     // The shadow falls 4 points down and is drawn only within the window,
     // which is exactly the toolbar: it shows at the rounded corners. Without
     // a compositing manager its soft pixels would show as solid, so it is
@@ -440,11 +440,12 @@ void DrawingToolbarView::paintEvent(QPaintEvent*) {
         for (int i = steps; i >= 1; --i) {
             const double grow = i * kShadowRadius / (2 * steps);
             const double alpha = kShadowOpacity / steps * (1 - double(i - 1) / steps);
-            p.fillPath(ToolbarPainting::roundedRect(bounds.translated(0, kShadowOffset).adjusted(-grow, -grow, grow, grow),
-                                                    M::cornerRadius + grow),
-                       QColor::fromRgbF(0, 0, 0, float(alpha)));
+            p.fillPath(
+                ControlPainting::roundedRect(bounds.translated(0, kShadowOffset).adjusted(-grow, -grow, grow, grow),
+                                             M::cornerRadius + grow),
+                QColor::fromRgbF(0, 0, 0, float(alpha)));
         }
         p.setCompositionMode(QPainter::CompositionMode_Source);
     }
-    p.fillPath(panel, ToolbarPainting::qcolor(theme.material));
+    p.fillPath(panel, ControlPainting::qcolor(theme.material));
 }

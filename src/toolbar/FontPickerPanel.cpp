@@ -3,10 +3,10 @@
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/FontFamilyListView.h"
 #include "toolbar/FontFavoriteRow.h"
 #include "toolbar/SizeStepper.h"
+#include "ui/BorderlessButton.h"
 #include "ui/Theme.h"
 
 #include <QCheckBox>

@@ -3,19 +3,19 @@
 // its editor's slider drags and writes the brush's cell at the end, a brush
 // imported while it is open gets a row, and that row's delete control
 // appears under the pointer and deletes it.
+#include "RealToolbar.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingState.h"
 #include "support/BrushFileWriter.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
-#include "RealToolbar.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
 #include "toolbar/GIMPBrushPanelWindowController.h"
 #include "toolbar/GIMPBrushRow.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/ToolSlotView.h"
 #include "toolbar/VBRParamsEditor.h"
+#include "ui/PanelSlider.h"
 
 #include <QFile>
 #include <QImageReader>

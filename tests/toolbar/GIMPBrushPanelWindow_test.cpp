@@ -4,14 +4,14 @@
 #include "model/DrawingState.h"
 #include "support/BrushStoreFiles.h"
 #include "support/FakeDialogs.h"
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
 #include "toolbar/GIMPBrushPanelWindowController.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/ToolSlotView.h"
 #include "toolbar/ToolbarWindowController.h"
+#include "ui/BorderlessButton.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/PanelSlider.h"
 
 #include "ToolbarTestSupport.h"
 

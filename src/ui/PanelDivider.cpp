@@ -1,7 +1,7 @@
 // The panels' horizontal hairline.
-#include "toolbar/PanelDivider.h"
+#include "ui/PanelDivider.h"
 
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/Theme.h"
 
 #include <QPainter>
@@ -21,5 +21,5 @@ QSize PanelDivider::sizeHint() const { return QSize(1, int(kThickness + 2 * padd
 void PanelDivider::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const ui::Theme theme = ui::Theme::current(this);
-    p.fillRect(QRectF(0, padding_, width(), kThickness), ToolbarPainting::qcolor(theme.primary, kOpacity));
+    p.fillRect(QRectF(0, padding_, width(), kThickness), ControlPainting::qcolor(theme.primary, kOpacity));
 }

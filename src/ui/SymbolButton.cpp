@@ -1,7 +1,7 @@
-#include "toolbar/SymbolButton.h"
+#include "ui/SymbolButton.h"
 
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 
 #include <QPainter>
 
@@ -49,7 +49,7 @@ void SymbolButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const ui::Theme theme = ui::Theme::current(this);
     const QRectF frame(0, 0, kSide, kSide);
-    ToolbarPainting::paintHighlight(p, frame, highlighted_, theme);
+    ControlPainting::paintHighlight(p, frame, highlighted_, theme);
     double opacity = 1;
     if (!isEnabled())
         opacity = kDisabledOpacity;
