@@ -5,9 +5,9 @@
 #include "colorpicker/OpacityPreviewView.h"
 #include "colorpicker/PickerStyle.h"
 #include "colorpicker/SavedHarmonyRow.h"
-#include "colorpicker/PickerSymbolButton.h"
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
+#include "ui/SymbolButton.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -172,7 +172,7 @@ QWidget* ColorPickerPanel::buildSavedHarmonies() {
     auto* header = new QHBoxLayout();
     header->setSpacing(6);
     savedHeader_ = new QLabel(QStringLiteral("Saved Harmonies"), box);
-    saveButton_ = new PickerSymbolButton(QStringLiteral("plus"), kSaveSymbol, box);
+    saveButton_ = makePickerSymbolButton(QStringLiteral("plus"), kSaveSymbol, box);
     header->addWidget(savedHeader_, 0, Qt::AlignVCenter);
     header->addStretch(1);
     header->addWidget(saveButton_, 0, Qt::AlignVCenter);
@@ -274,7 +274,7 @@ void ColorPickerPanel::updateSaveButton(std::size_t savedCount) {
     const bool full = savedCount >= ColorPickerModel::maxSavedHarmonies;
     const PickerStyle style = pickerStyle(this);
     saveButton_->setEnabled(!full);
-    saveButton_->setTint(full ? style.secondary : style.primary);
+    saveButton_->setColor(full ? style.secondary : style.primary);
     setHelpText(saveButton_, full ? QStringLiteral("Maximum of 8 saved harmonies") : QStringLiteral("Save current harmony"));
 }
 

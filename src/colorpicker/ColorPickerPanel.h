@@ -25,7 +25,7 @@ class QLabel;
 class QSlider;
 class QVBoxLayout;
 class SavedHarmonyRow;
-class PickerSymbolButton;
+class SymbolButton;
 
 class ColorPickerPanel : public QWidget {
 public:
@@ -60,7 +60,7 @@ public:
     HarmonySwatchRowView* swatchRow() const { return swatchRow_; }
     QSlider* opacitySlider() const { return opacitySlider_; }
     QLabel* opacityPercent() const { return opacityPercent_; }
-    PickerSymbolButton* saveButton() const { return saveButton_; }
+    SymbolButton* saveButton() const { return saveButton_; }
     QLabel* emptyHarmoniesText() const { return emptyText_; }
     const std::vector<SavedHarmonyRow*>& harmonyRows() const { return rows_; }
 
@@ -92,7 +92,7 @@ private:
     QSlider* opacitySlider_ = nullptr;
     QWidget* divider_ = nullptr;
     QLabel* savedHeader_ = nullptr;
-    PickerSymbolButton* saveButton_ = nullptr;
+    SymbolButton* saveButton_ = nullptr;
     QLabel* emptyText_ = nullptr;
     QWidget* rowsBox_ = nullptr;
     QVBoxLayout* rowsLayout_ = nullptr;

@@ -16,6 +16,7 @@
 #include "toolbar/WidthSlider.h"
 #include "ui/ControlPainting.h"
 #include "ui/NotificationNames.h"
+#include "ui/PanelDivider.h"
 #include "ui/Theme.h"
 #include "ui/TooltipChipModifier.h"
 
@@ -30,7 +31,6 @@ constexpr double kShadowRadius = 12;
 constexpr double kShadowOffset = 4;
 constexpr double kActionPointSize = 12;
 constexpr double kLeadingPointSize = 13;
-constexpr double kDividerOpacity = 0.15;
 } // namespace
 
 // ---- Group divider ----
@@ -59,7 +59,7 @@ void GroupDivider::paintEvent(QPaintEvent*) {
     const QRectF line = vertical_ ? QRectF(0, M::dividerPadding, M::dividerLength, 1)
                                   : QRectF(M::dividerPadding, 0, 1, M::dividerLength);
     // One device pixel or more, never smeared over two.
-    p.fillRect(ui::snapToDevicePixels(p, line), ControlPainting::qcolor(theme.primary, kDividerOpacity));
+    p.fillRect(ui::snapToDevicePixels(p, line), PanelDivider::color(theme, PanelDivider::Shade::medium));
 }
 
 // ---- Toolbar ----

@@ -7,7 +7,6 @@
 #include "colorpicker/ColorPickerRoot.h"
 #include "colorpicker/ColorValues.h"
 #include "colorpicker/ColorWheelView.h"
-#include "colorpicker/PickerSymbolButton.h"
 #include "colorpicker/SavedHarmonyRow.h"
 #include "model/DrawingState.h"
 #include "platform/EventMonitor.h"
@@ -17,6 +16,7 @@
 #include "support/TestUtil.h"
 #include "ui/NotificationNames.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/SymbolButton.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -2,18 +2,18 @@
 // with the real pointer: where it opens, a pick on the wheel that the next
 // stroke takes, Esc, and a harmony's name field that keeps Delete and Esc
 // from the overlay under it.
+#include "RealToolbar.h"
 #include "colorpicker/ColorPickerPanel.h"
 #include "colorpicker/ColorPickerWindowController.h"
 #include "colorpicker/ColorValues.h"
 #include "colorpicker/ColorWheelView.h"
-#include "colorpicker/PickerSymbolButton.h"
 #include "colorpicker/SavedHarmonyRow.h"
 #include "model/DrawingState.h"
 #include "platform/Geometry.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
-#include "RealToolbar.h"
 #include "toolbar/ColorSwatchView.h"
+#include "ui/SymbolButton.h"
 
 #include <QLabel>
 #include "ui/OpenPanelRegistry.h"
