@@ -414,7 +414,7 @@ void AppDelegate::positionToolbarForAttachedWindow(const Rect& windowFrame) {
     if (!toolbar) return;
     const auto screen = screenFor(windowFrame);
     const Size size = toolbar->frame().size;
-    AttachEdge edge = attachManager_->attachEdge;
+    AttachEdge edge = attachManager_->attachEdge();
     // The toolbar stays on its edge while it fits there; otherwise it moves
     // to the opposite edge if it fits there, and stays put if neither does.
     if (screen) {
@@ -424,7 +424,7 @@ void AppDelegate::positionToolbarForAttachedWindow(const Rect& windowFrame) {
         };
         if (!fits(edge) && fits(opposite(edge))) edge = opposite(edge);
     }
-    attachManager_->attachEdge = edge;
+    attachManager_->setAttachEdge(edge);
     // Beside the window it stands in no row of the screen.
     setToolbarMovedToTopRow(false);
     const Size current = toolbar->frame().size;

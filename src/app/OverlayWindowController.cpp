@@ -447,7 +447,7 @@ std::optional<Event> OverlayWindowController::handleKeyDown(const Event& event, 
 std::optional<Event> OverlayWindowController::escapeChain(const Event& event, DrawingState& state) {
     const std::uint64_t modifiers = event.deviceIndependentModifiers();
     // An open panel closes itself first, Shift+Esc included.
-    if (!OpenPanelRegistry::shared().open.empty()) return event;
+    if (OpenPanelRegistry::shared().isAnyOpen()) return event;
     if (state.isPickingAttachWindow) {
         state.isPickingAttachWindow = false;
         return std::nullopt;

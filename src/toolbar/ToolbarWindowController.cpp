@@ -114,7 +114,7 @@ std::optional<platform::Event> ToolbarWindowController::handleKeyDown(const plat
     if (event.keyCode != platform::KeyCode::escape) return event;
     if (event.deviceIndependentModifiers() != platform::ModifierFlags::shift) return event;
     // An open panel takes Shift+Esc for itself (it closes and the key stops).
-    if (!OpenPanelRegistry::shared().open.empty()) return event;
+    if (OpenPanelRegistry::shared().isAnyOpen()) return event;
     const auto s = state.lock();
     if (!s || s->isOverlayVisible) return event;
     s->showOverlays();

@@ -21,7 +21,8 @@ public:
     void unregisterPanel(Identity panel);
 
     // Oldest first.
-    std::vector<Identity> open;
+    const std::vector<Identity>& openPanels() const { return open_; }
+    bool isAnyOpen() const { return !open_.empty(); }
 
     // How the application is asked whether it is active and activated;
     // replaced by tests.
@@ -30,4 +31,6 @@ public:
 
 private:
     OpenPanelRegistry();
+
+    std::vector<Identity> open_;
 };

@@ -83,7 +83,7 @@ struct Picker {
     Rect frame() const { return controller->window()->frame(); }
     bool shown() const { return controller->window()->isVisible(); }
     bool listed() const {
-        const auto& open = OpenPanelRegistry::shared().open;
+        const auto& open = OpenPanelRegistry::shared().openPanels();
         return std::find(open.begin(), open.end(), controller.get()) != open.end();
     }
     // A saved harmony more: the content grows by a row.

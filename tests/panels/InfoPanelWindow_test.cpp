@@ -22,7 +22,7 @@ namespace Key = platform::KeyCode;
 namespace {
 
 bool listed(const void* panel) {
-    const auto& open = OpenPanelRegistry::shared().open;
+    const auto& open = OpenPanelRegistry::shared().openPanels();
     return std::find(open.begin(), open.end(), panel) != open.end();
 }
 

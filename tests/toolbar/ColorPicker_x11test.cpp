@@ -72,7 +72,7 @@ TEST(ColorPickerOnX11, TheSwatchOpensItUnderItselfAndAPickOnTheWheelIsTheNextStr
     // Esc closes it; the next stroke has the colour.
     pressKey("Escape");
     EXPECT_TRUE(waitUntil([&] { return !shown(picker) && !t.view()->colorPickerIsOpen; }, 3000));
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
     paceNewClick();
     drawStroke(QPoint(600, 600));
     ASSERT_TRUE(waitUntil([&] { return t.state().strokes->size() == 1; }, 3000));

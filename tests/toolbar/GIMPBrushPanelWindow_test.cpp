@@ -192,7 +192,7 @@ TEST(BrushPanelWindow, TheChevronTogglesThePanelAndImportClosesIt) {
     ASSERT_TRUE(panel);
     EXPECT_TRUE(panel->window()->isVisible());
     EXPECT_TRUE(v.gimpBrushPanelIsOpen);
-    const auto& open = OpenPanelRegistry::shared().open;
+    const auto& open = OpenPanelRegistry::shared().openPanels();
     EXPECT_NE(std::find(open.begin(), open.end(), panel), open.end());
     drainEvents();
     EXPECT_TRUE(v.gimpBrushSlot()->isPanelOpen());
@@ -211,5 +211,5 @@ TEST(BrushPanelWindow, TheChevronTogglesThePanelAndImportClosesIt) {
     EXPECT_FALSE(v.panels().gimpBrushPanel());
     drainEvents();
     EXPECT_FALSE(v.gimpBrushPanelIsOpen);
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 }

@@ -27,7 +27,7 @@ namespace Mod = platform::ModifierFlags;
 namespace {
 
 bool listed(const void* panel) {
-    const auto& open = OpenPanelRegistry::shared().open;
+    const auto& open = OpenPanelRegistry::shared().openPanels();
     return std::find(open.begin(), open.end(), panel) != open.end();
 }
 
@@ -60,7 +60,7 @@ TEST(PanelToggles, AChevronOpensItsSubmenuAndTheNextTapClosesIt) {
     h.settle();
     EXPECT_FALSE(v.penSubmenuIsOpen);
     EXPECT_FALSE(v.penSlot()->isPanelOpen());
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 
     // The font picker toggles from the text slot's hold the same way.
     v.openFontPicker();
@@ -88,7 +88,7 @@ TEST(PanelToggles, AfterEscTheClosedControllerStaysUntilTheNextTapOpensANewOne) 
     ASSERT_TRUE(v.panels().shapeSubmenu());
     EXPECT_TRUE(shown(v.panels().shapeSubmenu()));
     EXPECT_TRUE(v.shapeSubmenuIsOpen);
-    EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u) << "only the new one";
+    EXPECT_EQ(OpenPanelRegistry::shared().openPanels().size(), 1u) << "only the new one";
 }
 
 TEST(PanelToggles, APickClosesTheSubmenuAndTheSlotShowsIt) {
@@ -123,7 +123,7 @@ TEST(PanelToggles, TheFamilySlotsIconClosesItsSubmenuAndDropsIt) {
     EXPECT_FALSE(v.panels().penSubmenu());
     h.settle();
     EXPECT_FALSE(v.penSubmenuIsOpen);
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
     // The other family's icon leaves this family's submenu alone.
     v.openPenSubmenu();
     click(v.shapeSlot(), QPointF(5, 5));
@@ -184,7 +184,7 @@ TEST(PanelToggles, TheSwatchOpensTheColourPickerAndItsNextTapClosesIt) {
     h.settle();
     EXPECT_FALSE(v.colorPickerIsOpen);
     EXPECT_FALSE(v.swatch()->isPickerOpen());
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 
     // Esc closes it; the closed picker stays until the next tap makes a new one.
     click(v.swatch());
@@ -195,7 +195,7 @@ TEST(PanelToggles, TheSwatchOpensTheColourPickerAndItsNextTapClosesIt) {
     EXPECT_FALSE(v.colorPickerIsOpen);
     click(v.swatch());
     ASSERT_TRUE(shown(v.panels().colorPicker()));
-    EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u);
+    EXPECT_EQ(OpenPanelRegistry::shared().openPanels().size(), 1u);
 }
 
 TEST(PanelToggles, TheColourPickerOpensTowardsTheMiddleOfTheScreenFromEachDockPosition) {

@@ -48,7 +48,7 @@ TEST(PanelsOnX11, ClicksOpenTheShapeSubmenuAndPickTheStar) {
     EXPECT_TRUE(waitUntil([&] { return !shown(&menu) && !v.shapeSubmenuIsOpen; }, 3000));
     EXPECT_EQ(t.state().toolbarShapeOrder.get().front(), DrawingTool::star);
     EXPECT_EQ(v.shapeSlot()->shownTool(), DrawingTool::star);
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 }
 
 TEST(PanelsOnX11, ClicksOnAnotherControlOnlyCloseTheOpenPanel) {
