@@ -3,23 +3,18 @@
 // The floating panel that shows the help or the about content: centred in
 // the visible frame of the main screen, at the panel level, dragged by its
 // background and left open by clicks elsewhere. It closes through its
-// content's close controls, Esc, or its owner.
+// content's close controls, Esc, or its owner (ui::PanelController).
 
-#include "platform/Event.h"
 #include "platform/Geometry.h"
-#include "platform/Lifetime.h"
 #include "platform/ScreenProvider.h"
-#include "platform/Subscription.h"
-#include "platform/Window.h"
 #include "ui/DismissBox.h"
+#include "ui/PanelController.h"
 
 #include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
-#include <optional>
-#include <vector>
 
 class QWidget;
 
@@ -28,7 +23,7 @@ class QWidget;
 // nothing.
 using DismissRef = DismissBox;
 
-class InfoPanelWindowController {
+class InfoPanelWindowController : public ui::PanelController {
 public:
     // Builds the hosted content from the action that closes the panel; the
     // action stays callable for as long as the content keeps it.
@@ -46,34 +41,29 @@ public:
                               const ContentFactory& content);
     // Leaves no registry entry and no monitor behind, and takes the panel
     // off the screen with it.
-    ~InfoPanelWindowController();
+    ~InfoPanelWindowController() override;
 
     InfoPanelWindowController(const InfoPanelWindowController&) = delete;
     InfoPanelWindowController& operator=(const InfoPanelWindowController&) = delete;
 
-    platform::Window* window() const { return window_.get(); }
     // The hosted content (owned by the window).
     QWidget* content() const { return content_.data(); }
     bool acceptsKeyboard() const { return acceptsKeyboard_; }
-    const std::shared_ptr<DismissRef>& dismissRef() const { return dismissRef_; }
+    const std::shared_ptr<DismissRef>& dismissRef() const { return dismissBox(); }
 
-    // Shows the panel, lists it as open and starts watching for Esc.
-    void showWindow();
-    // When the panel is shown: leaves the registry, stops watching, closes
-    // the window and tells the owner on a later turn. Otherwise nothing.
-    void closePanel();
+protected:
+    // Made key when it accepts the keyboard, else only ordered front.
+    void bringForward() override;
+    // X sends keys to the focused window only: when activating the
+    // application gives no window of ours the keyboard, the panel takes it,
+    // so that its Esc still arrives.
+    void didList() override;
 
 private:
-    std::optional<platform::Event> handleKeyDown(const platform::Event& event);
     // Whether a window of ours other than the panel takes the keyboard when
     // the application is activated.
     bool anotherWindowTakesKeyboard() const;
 
-    std::vector<platform::Subscription> monitors_;
-    std::function<void(bool)> isOpen_;
-    std::shared_ptr<DismissRef> dismissRef_;
     bool acceptsKeyboard_;
-    platform::WindowPtr<> window_;
     QPointer<QWidget> content_;
-    platform::Lifetime<InfoPanelWindowController> lifetime_{this};
 };
