@@ -60,8 +60,9 @@ void setTextColor(QWidget* widget, const QColor& color) {
 
 } // namespace
 
-ColorPickerPanel::ColorPickerPanel(std::shared_ptr<DrawingState> state, std::function<void()> dismiss, QWidget* parent)
-    : QWidget(parent), model_(std::move(state)), dismiss_(std::move(dismiss)) {
+ColorPickerPanel::ColorPickerPanel(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
+                                   QWidget* parent)
+    : QWidget(parent), model_(std::move(state)), dismissBox_(std::move(dismissBox)) {
     platform::assertMainThread("ColorPickerPanel");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(padding, padding, padding, padding);

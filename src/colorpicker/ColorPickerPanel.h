@@ -8,6 +8,7 @@
 #include "model/SavedHarmony.h"
 #include "platform/Signal.h"
 #include "ui/Bindings.h"
+#include "ui/DismissBox.h"
 
 #include <QWidget>
 
@@ -36,12 +37,13 @@ public:
     // The slider works in thousandths of full opacity.
     static constexpr int sliderScale = 1000;
 
-    // `dismiss` closes the window that hosts the content; no control of the
+    // `dismissBox` closes the window that hosts the content; no control of the
     // content closes it today (the host's Esc and outside-click monitors
     // do). The content takes the keyboard only while a harmony's name is
     // edited, through the "ColorPickerRequestKey"/"ColorPickerResignKey"
     // notifications.
-    ColorPickerPanel(std::shared_ptr<DrawingState> state, std::function<void()> dismiss, QWidget* parent = nullptr);
+    ColorPickerPanel(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
+                     QWidget* parent = nullptr);
     ~ColorPickerPanel() override;
 
     ColorPickerModel& model() { return model_; }
@@ -79,7 +81,7 @@ private:
     void updateSaveButton(std::size_t savedCount);
 
     ColorPickerModel model_;
-    std::function<void()> dismiss_;
+    std::shared_ptr<DismissBox> dismissBox_;
     ui::Bindings bindings_;
 
     QComboBox* harmonyMenu_ = nullptr;

@@ -9,14 +9,12 @@
 
 ColorPickerWindowController::ColorPickerWindowController(const std::shared_ptr<DrawingState>& state,
                                                          std::shared_ptr<AnchorRef> anchorRef,
-                                                         std::function<void(bool)> isOpen,
-                                                         PanelOpenDirection direction)
-    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Colors"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
+                                                         std::function<void(bool)> isOpen, PanelOpenDirection direction)
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Colors"), kWidth), std::move(anchorRef),
+                              std::move(isOpen), Options{}),
       state_(state),
       direction_(direction),
-      root_(new ColorPickerRoot(state, direction, [box = dismissBox()] {
-          if (box->dismiss) box->dismiss();
-      })) {
+      root_(new ColorPickerRoot(state, direction, dismissBox())) {
     platform::assertMainThread("ColorPickerWindowController");
     window()->widget()->setAccessibleName(QStringLiteral("Color picker"));
     setContent(root_, kWidth);

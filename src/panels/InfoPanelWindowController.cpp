@@ -38,16 +38,15 @@ InfoPanelWindowController::InfoPanelWindowController(platform::Size size, std::f
     : PanelController(makeInfoPanelWindow(size, acceptsKeyboard, title), std::move(isOpen), infoPanelOptions()),
       acceptsKeyboard_(acceptsKeyboard) {
     platform::assertMainThread("InfoPanelWindowController");
-    // The content gets an action that goes through the box, which holds this
-    // controller weakly: no cycle between them.
+    // The content gets the box, which holds this controller weakly: no cycle
+    // between them.
     auto background = new InfoPanelBackground(kCornerRadius);
     background->setFixedSize(int(size.width), int(size.height));
     auto* layout = new QVBoxLayout(background);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    const std::shared_ptr<DismissRef> box = dismissRef();
     if (content) {
-        QWidget* root = content([box] { (*box)(); });
+        QWidget* root = content(dismissRef());
         if (root) {
             layout->addWidget(root);
             content_ = root;

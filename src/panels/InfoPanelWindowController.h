@@ -18,16 +18,12 @@
 
 class QWidget;
 
-// The box whose closure the hosted content calls to close its panel; it
-// holds the controller weakly, so a call after the controller is gone does
-// nothing.
-using DismissRef = DismissBox;
-
 class InfoPanelWindowController : public ui::PanelController {
 public:
-    // Builds the hosted content from the action that closes the panel; the
-    // action stays callable for as long as the content keeps it.
-    using ContentFactory = std::function<QWidget*(std::function<void()> dismiss)>;
+    // Builds the hosted content from the box that closes the panel; the box
+    // holds the controller weakly, so a call after the controller is gone
+    // does nothing.
+    using ContentFactory = std::function<QWidget*(std::shared_ptr<DismissRef> dismiss)>;
 
     static constexpr double kCornerRadius = 10;
 

@@ -123,12 +123,12 @@ TEST(TextContrast, TheToolbarAndItsPanelsReadInBothPalettes) {
             expectLegible("brush panel", palette.name, brushes, 5);
         }
         {
-            ColorPickerRoot colors(t.state, PanelOpenDirection::below, [] {});
+            ColorPickerRoot colors(t.state, PanelOpenDirection::below, box);
             expectLegible("colour picker", palette.name, colors, 8);
         }
         t->savedHarmonies = std::vector<SavedHarmony>{};
         {
-            ColorPickerRoot empty(t.state, PanelOpenDirection::below, [] {});
+            ColorPickerRoot empty(t.state, PanelOpenDirection::below, box);
             expectLegible("colour picker without harmonies", palette.name, empty, 8);
         }
         {
@@ -155,7 +155,7 @@ TEST(TextContrast, TheSettingsAndInformationPanelsReadInBothPalettes) {
         const FakeScreenProvider screens({TestDrawingState::defaultScreen()});
         for (bool about : {true, false}) {
             InfoPanelWindowController panel(platform::Size(480, 560), nullptr, false, QStringLiteral("info"), screens,
-                                            [about](std::function<void()> dismiss) -> QWidget* {
+                                            [about](std::shared_ptr<DismissRef> dismiss) -> QWidget* {
                                                 if (about) return new AboutView(std::move(dismiss));
                                                 return new HelpView(std::move(dismiss));
                                             });

@@ -37,6 +37,7 @@ namespace {
 struct Panel {
     TestDrawingState t;
     int dismissals = 0;
+    std::shared_ptr<DismissBox> dismissBox = std::make_shared<DismissBox>();
     std::unique_ptr<ColorPickerPanel> panel;
 
     explicit Panel(Color selection = Color{1, 0, 0, 1}, std::vector<SavedHarmony> saved = {}) {
@@ -44,7 +45,8 @@ struct Panel {
         t->savedHarmonies = std::move(saved);
     }
     ColorPickerPanel& open() {
-        panel = std::make_unique<ColorPickerPanel>(t.state, [this] { ++dismissals; });
+        dismissBox->dismiss = [this] { ++dismissals; };
+        panel = std::make_unique<ColorPickerPanel>(t.state, dismissBox);
         panel->show();
         settle();
         return *panel;

@@ -40,7 +40,7 @@ struct Harness {
     explicit Harness(const platform::ScreenProvider& screens, platform::Size size = {360, 470}) {
         controller = std::make_unique<InfoPanelWindowController>(
             size, [this](bool open) { reported.push_back(open); }, false, QStringLiteral("Test panel"), screens,
-            [this](std::function<void()> dismiss) {
+            [this](std::shared_ptr<DismissRef> dismiss) {
                 this->dismiss = std::move(dismiss);
                 return new QLabel(QStringLiteral("content"));
             });
@@ -53,7 +53,7 @@ struct Harness {
     bool shown() const { return controller && controller->window()->isVisible(); }
 
     std::unique_ptr<InfoPanelWindowController> controller;
-    std::function<void()> dismiss;
+    std::shared_ptr<DismissRef> dismiss;
     std::vector<bool> reported;
 };
 
@@ -117,12 +117,12 @@ TEST(InfoPanelWindow, TheContentsDismissClosesAndIsHarmlessOnceTheControllerIsGo
     Harness h(s);
     ASSERT_TRUE(h.dismiss);
     // A dismiss before the panel shows changes nothing.
-    h.dismiss();
+    (*h.dismiss)();
     drainEvents();
     EXPECT_TRUE(h.reported.empty());
 
     h.controller->showWindow();
-    h.dismiss();
+    (*h.dismiss)();
     EXPECT_FALSE(h.shown());
     EXPECT_TRUE(h.reported.empty());
     drainEvents();
@@ -130,7 +130,7 @@ TEST(InfoPanelWindow, TheContentsDismissClosesAndIsHarmlessOnceTheControllerIsGo
 
     auto dismiss = h.dismiss;
     h.controller.reset();
-    dismiss();
+    (*dismiss)();
     drainEvents();
     EXPECT_EQ(h.reported, std::vector<bool>{false});
 }
