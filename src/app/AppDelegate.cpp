@@ -75,7 +75,11 @@ AppServices AppServices::standard() {
 AppDelegate::AppDelegate(AppServices services)
     : services_(std::move(services)) {
     platform::assertMainThread("AppDelegate");
-    services_.environment.overlayControllerFactory = OverlayWindowController::factory();
+    const auto weakSelf = lifetime_.ref();
+    services_.environment.overlayControllerFactory = OverlayWindowController::factory([weakSelf] {
+        AppDelegate* self = weakSelf.get();
+        return self && self->isMouseOverStatusButton();
+    });
     drawingState_ = DrawingState::create(services_.environment);
     infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);
     attachManager_ = std::make_shared<WindowAttachManager>(WindowAttachServices{

@@ -2,6 +2,8 @@
 
 OverlayWindow::OverlayWindow(const platform::Rect& contentRect) : platform::Window(contentRect) {
     setTitle(QStringLiteral("Overink Overlay"));
+    // The window manager keeps the toolbar and the panels above it.
+    setBaseWindow(true);
     setCanBecomeKey(true);
     setCanBecomeMain(false);
     setLevel(platform::WindowLevel::overlay);

@@ -6,7 +6,8 @@
 
 // The borderless window laid over one whole display: transparent, without
 // shadow, at the overlay level, above ordinary windows and below the toolbar
-// and panels. It may take the keyboard but never becomes a main window.
+// and panels, which the window manager itself keeps above it. It may take
+// the keyboard but never becomes a main window.
 class OverlayWindow : public platform::Window {
 public:
     explicit OverlayWindow(const platform::Rect& contentRect);

@@ -26,23 +26,26 @@ using platform::EventType;
 
 std::shared_ptr<OverlayWindowController>
 OverlayWindowController::create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
-                                DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup) {
+                                DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup,
+                                std::function<bool()> isMouseOverStatusItem) {
     platform::assertMainThread("OverlayWindowController::create");
     std::shared_ptr<OverlayWindowController> controller(
         new OverlayWindowController(screen, drawingState, displayID, std::move(passGroup)));
+    controller->isMouseOverStatusItem_ = std::move(isMouseOverStatusItem);
     // The monitors and subscriptions hold the controller weakly, so they are
     // made once it is owned.
     controller->setUp();
     return controller;
 }
 
-OverlayWindowController::Factory OverlayWindowController::factory() {
+OverlayWindowController::Factory OverlayWindowController::factory(std::function<bool()> isMouseOverStatusItem) {
     // Made with the first controller, when the state exists.
     auto group = std::make_shared<std::shared_ptr<CanvasPassGroup>>();
-    return [group](DrawingState& state, const platform::Screen& screen) {
+    return [group, isMouseOverStatusItem](DrawingState& state, const platform::Screen& screen) {
         auto shared = state.shared_from_this();
         if (!*group) *group = CanvasPassGroup::make(shared);
-        return std::static_pointer_cast<OverlayController>(create(screen, shared, screen.displayID, *group));
+        return std::static_pointer_cast<OverlayController>(
+            create(screen, shared, screen.displayID, *group, isMouseOverStatusItem));
     };
 }
 
@@ -74,7 +77,10 @@ void OverlayWindowController::setUp() {
 
     // Every flag that changes the rule applies it again, on a later turn.
     using platform::Initial;
-    auto reapply = [](OverlayWindowController& c) { c.updateMousePassthrough(); };
+    auto reapply = [](OverlayWindowController& c) {
+        c.updateActivation();
+        c.updateMousePassthrough();
+    };
     observers_.onChangeLater(state->captureAll, weak, reapply, Initial::Include);
     observers_.onChangeLater(state->isPickingAttachWindow, weak, reapply, Initial::Include);
     observers_.onChangeLater(state->selectedTool, weak, reapply, Initial::Include);
@@ -95,6 +101,15 @@ void OverlayWindowController::setUp() {
     observers_.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
     screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
     frameWatch_ = window_->frameChanged.connect(rebuild);
+    placementWatch_ = window_->placedOnServer.connect([weak] {
+        if (auto self = weak.lock()) self->updateInputRegion();
+    });
+    // At once, not on a later turn: the region must leave a window that
+    // shows its place before the first click on it can arrive.
+    ourWindowsWatch_ = platform::Window::arrangementChanged().connect([weak](platform::Window* changed) {
+        auto self = weak.lock();
+        if (self && changed != self->window_.get()) self->ourWindowsChanged();
+    });
 
     // The pointer is followed only while the toolbar and this overlay are
     // meant to be shown.
@@ -111,6 +126,29 @@ void OverlayWindowController::setUp() {
         if (!self) return e;
         return self->handleEvent(e);
     });
+}
+
+std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
+    std::vector<platform::Rect> frames;
+    for (platform::Window* w : platform::Window::all()) {
+        if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->ignoresMouseEvents())
+            frames.push_back(w->frame());
+    }
+    return frames;
+}
+
+void OverlayWindowController::ourWindowsChanged() {
+    if (closed_ || framesOfOurWindows() == ourWindows_) return;
+    updateInputRegion();
+}
+
+void OverlayWindowController::updateActivation() {
+    auto state = drawingState_.lock();
+    if (!window_ || !state || closed_) return;
+    // In passthrough a press only grabs a placed stroke, and a click there
+    // must not take the keyboard from the program the user types in.
+    const PointerModes m = PointerModes::of(*state);
+    window_->setNonActivatingPanel(!m.takesEverywhere());
 }
 
 void OverlayWindowController::recomputeMonitorFlag() {
@@ -156,8 +194,23 @@ void OverlayWindowController::setWindowFrame(const platform::Rect& frame, bool d
 void OverlayWindowController::showWindow() {
     platform::assertMainThread("OverlayWindowController::showWindow");
     if (!window_) return;
+    shownAt_.start();
+    std::weak_ptr<OverlayWindowController> weak = weak_from_this();
+    // A window manager that keeps the window elsewhere is not waited for
+    // beyond this.
+    platform::dispatchMainAfter(kPlacementWaitSeconds, [weak] {
+        if (auto self = weak.lock()) self->updateInputRegion();
+    });
     window_->orderFront();
     platform::Application::shared().activate();
+}
+
+bool OverlayWindowController::awaitsPlacement() const {
+    // Until the server has the window at its frame (a window manager may
+    // first show it below a panel it overlaps, until the window asks again),
+    // it takes no click: a stroke begun there would move with the window as
+    // it takes its place.
+    return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < kPlacementWaitSeconds * 1000;
 }
 
 void OverlayWindowController::orderFront() {
@@ -181,7 +234,9 @@ void OverlayWindowController::close() {
     eventMonitor_.cancel();
     removeMouseMoveMonitors();
     frameWatch_.cancel();
+    placementWatch_.cancel();
     screensWatch_.cancel();
+    ourWindowsWatch_.cancel();
     observers_.clear();
     closed_ = true;
     if (window_) window_->close();
@@ -308,6 +363,8 @@ bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location)
     input.hasContentView = window_->contentView() != nullptr;
     input.windowFrame = window_->frame();
     input.screens = screens;
+    const std::vector<platform::Rect> ours = framesOfOurWindows();
+    input.ourWindows = ours;
     input.passthroughRects = state->overlayPassthroughRects;
     input.location = location;
     input.viewPoint = window_->convertScreenToContent(location);
@@ -360,11 +417,14 @@ std::optional<Event> OverlayWindowController::handleEvent(const Event& event) {
 std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& event, DrawingState& state) {
     if (!state.isLineEditing && !state.isBezierEditing && !state.isOverlayVisible) return event;
 
-    // Clicks above the visible frame (the panel with the tray) are left alone.
+    // The status item keeps its right clicks (its margin reaches into the
+    // visible frame), and so do the desktop's panels on every edge, where
+    // the tray may sit.
+    if (isMouseOverStatusItem_ && isMouseOverStatusItem_()) return event;
     const platform::Point pointer = state.mouse().location();
     for (const platform::Screen& screen : state.screenProvider().screens()) {
         if (!screen.frame.contains(pointer)) continue;
-        if (pointer.y > screen.visibleFrame.maxY()) return event;
+        if (!screen.visibleFrame.contains(pointer)) return event;
         break;
     }
 

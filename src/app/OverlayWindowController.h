@@ -12,6 +12,7 @@
 #include "platform/Subscription.h"
 #include "ui/Bindings.h"
 
+#include <QElapsedTimer>
 #include <QPointF>
 #include <QRegion>
 
@@ -46,13 +47,16 @@ public:
 
     // Covers the screen's whole frame; the window is not shown yet. Its
     // canvas reacts to changes in the passes of `passGroup`.
+    // `isMouseOverStatusItem` tells whether the pointer is over the status
+    // item (with its margin), whose right clicks are never the overlay's.
     static std::shared_ptr<OverlayWindowController> create(const platform::Screen& screen,
                                                            const std::shared_ptr<DrawingState>& drawingState,
                                                            DisplayID displayID,
-                                                           std::shared_ptr<CanvasPassGroup> passGroup);
+                                                           std::shared_ptr<CanvasPassGroup> passGroup,
+                                                           std::function<bool()> isMouseOverStatusItem = {});
     // The overlay controllers of one drawing state, for its environment:
     // it owns the reaction pass group that their canvases share.
-    static Factory factory();
+    static Factory factory(std::function<bool()> isMouseOverStatusItem = {});
     ~OverlayWindowController() override;
 
     OverlayWindowController(const OverlayWindowController&) = delete;
@@ -131,6 +135,8 @@ private:
     struct RegionSetting {
         PointerRegionInput input;
         std::vector<platform::Screen> screens;
+        // Our windows above the overlays that keep their clicks.
+        std::vector<platform::Rect> ourWindows;
         double dpr = 1;
         // The content view's pixels and where they lie in the window's.
         QSize contentPixels;
@@ -146,6 +152,17 @@ private:
     void waitForRelease();
     bool shouldAcceptMouse(const platform::Point& location) const;
     void recomputeMonitorFlag();
+    // The frames of our shown windows above the overlays that take the
+    // pointer; the region leaves them to their windows.
+    static std::vector<platform::Rect> framesOfOurWindows();
+    // A window of ours moved, showed or hid: the region follows when it
+    // changes what the overlay must leave to them.
+    void ourWindowsChanged();
+    // Whether a press here takes the keyboard: only in draw mode.
+    void updateActivation();
+    // Shown, and not yet where the server should have it.
+    bool awaitsPlacement() const;
+    static constexpr double kPlacementWaitSeconds = 1.0;
 
     std::optional<platform::Event> handleRightMouseDown(const platform::Event& event, DrawingState& state);
     std::optional<platform::Event> handleScroll(const platform::Event& event, DrawingState& state);
@@ -155,6 +172,7 @@ private:
 
     std::weak_ptr<DrawingState> drawingState_;
     DisplayID displayID_ = 0;
+    std::function<bool()> isMouseOverStatusItem_;
     platform::WindowPtr<OverlayWindow> window_;
     PassthroughHostingView* hostingView_ = nullptr;
     bool closed_ = false;
@@ -193,5 +211,9 @@ private:
     };
     std::optional<AppliedRegion> applied_;
     platform::Subscription frameWatch_;
+    platform::Subscription placementWatch_;
+    QElapsedTimer shownAt_;
     platform::Subscription screensWatch_;
+    platform::Subscription ourWindowsWatch_;
+    std::vector<platform::Rect> ourWindows_;
 };

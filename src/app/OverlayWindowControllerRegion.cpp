@@ -26,6 +26,8 @@ OverlayWindowController::RegionSetting OverlayWindowController::regionSetting(Dr
     in.hasContentView = window_->contentView() != nullptr;
     in.windowFrame = window_->frame();
     in.screens = r.screens;
+    r.ourWindows = framesOfOurWindows();
+    in.ourWindows = r.ourWindows;
     in.passthroughRects = state.overlayPassthroughRects;
     in.pixels = host->size() * dpr;
     in.locationAt = [rootOrigin, dpr](QPoint p) { return platform::toScreen(QPointF(rootOrigin + p) / dpr); };
@@ -89,7 +91,14 @@ std::optional<StrokeCoverage::Turned> OverlayWindowController::countChangedStrok
 }
 
 void OverlayWindowController::applyInputRegion(DrawingState& state) {
+    if (awaitsPlacement()) {
+        // No click until the server has the window where it belongs.
+        window_->setMouseRegion(QRegion());
+        applied_.reset();
+        return;
+    }
     const RegionSetting r = regionSetting(state);
+    ourWindows_ = r.ourWindows;
     const PointerRegionParts parts = pointerRegionParts(r.input);
     const bool sameBasis = applied_ && applied_->allowed == parts.allowed &&
                            applied_->overStrokesOnly == parts.overStrokesOnly &&

@@ -40,25 +40,32 @@ QWidget* PassthroughHostingView::ownHitTest(const QPointF& viewPoint) const {
     return child ? child : const_cast<PassthroughHostingView*>(this);
 }
 
-QWidget* PassthroughHostingView::hitTest(const QPointF& point) const {
-    platform::assertMainThread("PassthroughHostingView::hitTest");
+std::optional<PointerDecision> PassthroughHostingView::decide(const QPointF& viewPoint) const {
     const auto state = drawingState_.lock();
-    if (!state) return nullptr;
-    const QPointF viewPoint = parentWidget() ? mapFromParent(point) : point;
-
+    if (!state) return std::nullopt;
     ClickPointerInput input;
     input.modes = PointerModes::of(*state);
     input.passthroughRects = state->overlayPassthroughRects;
     input.viewPoint = viewPoint;
     const platform::DisplayID display = displayID_;
     input.strokeUnderPoint = [&state, display](QPointF p) { return state->hasStroke(p, display); };
-    return clickPointerRule(input).accepts ? ownHitTest(viewPoint) : nullptr;
+    return clickPointerRule(input);
 }
 
-void PassthroughHostingView::mouseDown() {
-    // The first click on an inactive overlay both gives it the keyboard and
-    // reaches the canvas.
-    if (platform::Window* w = platform::Window::fromWidget(this); w && !w->isKeyWindow()) w->makeKey();
+QWidget* PassthroughHostingView::hitTest(const QPointF& point) const {
+    platform::assertMainThread("PassthroughHostingView::hitTest");
+    const QPointF viewPoint = parentWidget() ? mapFromParent(point) : point;
+    const auto decision = decide(viewPoint);
+    return decision && decision->accepts ? ownHitTest(viewPoint) : nullptr;
+}
+
+void PassthroughHostingView::mouseDown(const PointerDecision& decision) {
+    // A press in draw mode (or an edit) both gives the overlay the keyboard
+    // and reaches the canvas. Grabbing a placed stroke in passthrough leaves
+    // the keyboard where the user has it.
+    if (decision.step == PointerStep::strokeUnderPoint || decision.step == PointerStep::strokeInProgress) return;
+    if (platform::Window* w = platform::Window::fromWidget(this); w && !w->holdsKeyboardFocus())
+        w->makeKey(platform::WindowActivation::Cause::press);
 }
 
 bool PassthroughHostingView::eventFilter(QObject* watched, QEvent* event) {
@@ -72,13 +79,13 @@ bool PassthroughHostingView::eventFilter(QObject* watched, QEvent* event) {
         auto* w = static_cast<QWidget*>(watched);
         const auto* m = static_cast<QMouseEvent*>(event);
         const QPointF inView = w == this ? m->position() : w->mapTo(this, m->position());
-        const QPointF inParent = parentWidget() ? mapToParent(inView) : inView;
-        if (!hitTest(inParent)) {
+        const auto decision = decide(inView);
+        if (!decision || !decision->accepts || !ownHitTest(inView)) {
             turningAwayPress_ = true;
             return true;
         }
         turningAwayPress_ = false;
-        if (event->type() == QEvent::MouseButtonPress) mouseDown();
+        if (event->type() == QEvent::MouseButtonPress) mouseDown(*decision);
         return false;
     }
     case QEvent::MouseMove:

@@ -2,12 +2,14 @@
 
 // The overlay window's content view, which passes clicks it does not take.
 
+#include "app/PointerRules.h"
 #include "platform/ScreenProvider.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class DrawingState;
 
@@ -37,8 +39,10 @@ protected:
 private:
     // The platform hit test: the deepest view under the point, none outside.
     QWidget* ownHitTest(const QPointF& viewPoint) const;
+    // The click rule at a point of this view; none without a drawing state.
+    std::optional<PointerDecision> decide(const QPointF& viewPoint) const;
     void watch(QWidget* w);
-    void mouseDown();
+    void mouseDown(const PointerDecision& decision);
 
     QPointer<QWidget> root_;
     std::weak_ptr<DrawingState> drawingState_;

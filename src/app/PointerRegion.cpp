@@ -49,11 +49,6 @@ QRect pixelsOfContentRect(const QRectF& r, const PointerRegionInput& in) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-bool takesEverywhere(const PointerModes& m) {
-    return m.isTextEditing || m.selectedTool == DrawingTool::text || m.isLineEditing || m.isBezierEditing ||
-           (m.selectedTool && !m.isMoveMode);
-}
-
 } // namespace
 
 PointerRegionParts pointerRegionParts(const PointerRegionInput& in) {
@@ -71,9 +66,10 @@ PointerRegionParts pointerRegionParts(const PointerRegionInput& in) {
         allowed -= part - QRegion(pixelsOf(screen.visibleFrame, in));
         covered += part;
     }
+    for (const platform::Rect& frame : in.ourWindows) allowed -= QRegion(pixelsOf(frame, in));
     for (const QRectF& r : in.passthroughRects) allowed -= QRegion(pixelsOfContentRect(r, in));
     if (allowed.isEmpty()) return {};
-    return {allowed, !takesEverywhere(m)};
+    return {allowed, !m.takesEverywhere()};
 }
 
 QRegion pointerRegion(const PointerRegionInput& in) {

@@ -20,6 +20,7 @@ struct PointerRegionInput {
     bool hasContentView = true;
     platform::Rect windowFrame;
     std::span<const platform::Screen> screens;
+    std::span<const platform::Rect> ourWindows;
     std::span<const QRectF> passthroughRects;
 
     // The window's pixels (device pixels, top-left origin), and for each the

@@ -18,6 +18,11 @@ PointerModes PointerModes::of(const DrawingState& state) {
     return m;
 }
 
+bool PointerModes::takesEverywhere() const {
+    return isTextEditing || selectedTool == DrawingTool::text || isLineEditing || isBezierEditing ||
+           (selectedTool && !isMoveMode);
+}
+
 namespace {
 
 constexpr PointerDecision accept(PointerStep step) { return {true, step}; }
@@ -61,6 +66,8 @@ PointerDecision windowPointerRule(const WindowPointerInput& in) {
         if (!screen.visibleFrame.contains(in.location)) return refuse(PointerStep::outsideVisibleFrame);
         break;
     }
+    for (const platform::Rect& frame : in.ourWindows)
+        if (frame.contains(in.location)) return refuse(PointerStep::ourWindow);
     if (inPassthroughRect(in.passthroughRects, in.viewPoint)) return refuse(PointerStep::passthroughRect);
     // A live stroke is no reason to take the pointer here: the rule is never
     // applied while a button is held, so one left over is stale.

@@ -33,6 +33,9 @@ struct PointerModes {
     bool isMoveMode = false;
 
     static PointerModes of(const DrawingState& state);
+    // Draw mode, an edit or the text tool: the overlay takes the pointer all
+    // over its visible area.
+    bool takesEverywhere() const;
 };
 
 // Whether a placed stroke of the overlay's display lies under a point of
@@ -40,7 +43,7 @@ struct PointerModes {
 // step left the decision open.
 using StrokeUnderPoint = std::function<bool(QPointF viewPoint)>;
 
-// The step that decided, in the order the rules ask them. The first six are
+// The step that decided, in the order the rules ask them. The first seven are
 // the window rule's alone, the stroke in progress the click rule's alone.
 enum class PointerStep {
     lockOn,
@@ -49,6 +52,7 @@ enum class PointerStep {
     noContentView,
     outsideWindow,
     outsideVisibleFrame,
+    ourWindow,
     passthroughRect,
     strokeInProgress,
     textEditing,
@@ -74,6 +78,10 @@ struct WindowPointerInput {
     // In the provider's order: the first screen holding the pointer says
     // whether it is inside the visible area.
     std::span<const platform::Screen> screens;
+    // The frames of our windows above the overlays that take the pointer
+    // (the toolbar, panels): their clicks are theirs, however the window
+    // manager stacks them.
+    std::span<const platform::Rect> ourWindows;
     std::span<const QRectF> passthroughRects; // content coordinates
     platform::Point location;
     QPointF viewPoint;

@@ -19,8 +19,10 @@ CountdownOverlayController::CountdownOverlayController(const platform::Screen& s
           platform::Rect(screen.frame.midX() - kSide / 2, screen.frame.midY() - kSide / 2, kSide, kSide))) {
     platform::assertMainThread("CountdownOverlayController");
     window_->setLevel(platform::WindowLevel::popUp);
+    // It holds the keyboard while it counts (the program activates itself
+    // for it), so that Esc reaches it, but a click never gives it the
+    // keyboard.
     window_->setNonActivatingPanel(true);
-    window_->setCanBecomeKey(false);
     window_->setIgnoresMouseEvents(true);
     window_->setBackgroundColor(Color::clear());
     window_->setOpaque(false);
@@ -40,7 +42,7 @@ CountdownOverlayController::~CountdownOverlayController() {
 void CountdownOverlayController::showWindow() {
     platform::assertMainThread("CountdownOverlayController::showWindow");
     window_->orderFront();
-    OpenPanelRegistry::shared().registerPanel(this);
+    OpenPanelRegistry::shared().registerPanel(this, window_.get());
     installCancelMonitors();
     startTimer();
 }

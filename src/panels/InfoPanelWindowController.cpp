@@ -72,14 +72,3 @@ void InfoPanelWindowController::bringForward() {
         window()->orderFront();
     }
 }
-
-void InfoPanelWindowController::didList() {
-    if (!acceptsKeyboard_ && !platform::Window::keyWindow() && !anotherWindowTakesKeyboard()) window()->makeKey();
-}
-
-bool InfoPanelWindowController::anotherWindowTakesKeyboard() const {
-    for (platform::Window* w : platform::Window::all()) {
-        if (w != window() && w->isVisible() && w->canBecomeKey() && !w->isNonActivatingPanel()) return true;
-    }
-    return false;
-}

@@ -50,16 +50,8 @@ public:
 protected:
     // Made key when it accepts the keyboard, else only ordered front.
     void bringForward() override;
-    // X sends keys to the focused window only: when activating the
-    // application gives no window of ours the keyboard, the panel takes it,
-    // so that its Esc still arrives.
-    void didList() override;
 
 private:
-    // Whether a window of ours other than the panel takes the keyboard when
-    // the application is activated.
-    bool anotherWindowTakesKeyboard() const;
-
     bool acceptsKeyboard_;
     QPointer<QWidget> content_;
 };

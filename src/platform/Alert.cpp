@@ -1,6 +1,7 @@
 #include "platform/Alert.h"
 
 #include "platform/Dispatch.h"
+#include "platform/KeyboardDialog.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -16,7 +17,7 @@ Alert::Runner& runner() {
 }
 
 int runMessageBox(const Alert& alert) {
-    QMessageBox box;
+    KeyboardDialog<QMessageBox> box;
     box.setWindowTitle(QStringLiteral("Overink"));
     // Alerts carry text from outside (an update feed's versions, paths, the
     // system's error strings): shown as written, never as markup, which

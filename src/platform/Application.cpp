@@ -7,6 +7,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/Xdg.h"
 #include "platform/Window.h"
+#include "platform/WindowActivation.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -157,22 +158,29 @@ void Application::powerOff() {
     }
 }
 
-void Application::activate() {
-    if (Window::keyWindow()) return;
-    if (Window* last = Window::fromQWindow(lastKey.data());
-        last && last->isVisible() && last->canBecomeKey() && !last->isNonActivatingPanel()) {
-        last->makeKey();
+void Application::activate(Window* shown) {
+    assertMainThread("Application::activate");
+    if (isActive()) return;
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible() && modal->windowHandle()) {
+        WindowActivation::activate(modal->windowHandle());
         return;
     }
-    for (Window* w : Window::all()) {
-        if (w->isVisible() && w->canBecomeKey() && !w->isNonActivatingPanel()) {
-            w->makeKey();
-            return;
-        }
+    auto holds = [](Window* w) { return w && w->isVisible() && w->canBecomeKey(); };
+    Window* target = holds(shown) ? shown : nullptr;
+    if (!target) {
+        if (Window* last = Window::fromQWindow(lastKey.data()); holds(last)) target = last;
     }
+    if (!target) {
+        for (Window* w : Window::all())
+            if (holds(w)) {
+                target = w;
+                break;
+            }
+    }
+    if (target) target->makeKey();
 }
 
-bool Application::isActive() const { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
+bool Application::isActive() const { return WindowActivation::holdsFocus(); }
 
 bool Application::claimSingleInstance(const QString& identifier) {
     if (instanceLock_ >= 0) return true;

@@ -11,6 +11,8 @@
 
 namespace platform {
 
+class Window;
+
 enum class TerminateReply { now, cancel };
 enum class EditAction { copy, paste, cut, selectAll };
 
@@ -39,9 +41,13 @@ public:
     // Asks the delegate; quits unless it cancels.
     void terminate();
 
-    // Gives keyboard focus to one of our windows (the last key window that is
-    // still shown, else the first shown window that can take it).
-    void activate();
+    // Unless one of our windows holds the keyboard already, gives it to one:
+    // a modal dialog (it takes typing), else `shown` (a panel being shown),
+    // else the window that had it last while still shown, else the first
+    // shown window that can hold it. With the time of the user's input that
+    // led here.
+    void activate(Window* shown = nullptr);
+    // Whether one of our windows holds the X keyboard focus.
     bool isActive() const;
 
     // Claims the single running instance of `identifier` for this user and X

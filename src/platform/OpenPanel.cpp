@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/Dispatch.h"
+#include "platform/KeyboardDialog.h"
 #include "platform/NameOnlyIconProvider.h"
 
 #include <QFileDialog>
@@ -28,7 +29,7 @@ void OpenPanel::begin(Completion completion) {
         presenter()(*this, std::move(completion));
         return;
     }
-    auto* dialog = new QFileDialog(nullptr, title.isEmpty() ? message : (message.isEmpty() ? title : title + QStringLiteral(" — ") + message),
+    auto* dialog = new KeyboardDialog<QFileDialog>(nullptr, title.isEmpty() ? message : (message.isEmpty() ? title : title + QStringLiteral(" — ") + message),
                                    directory);
     // Set before the first listing arrives: no file of a browsed folder is read.
     dialog->setIconProvider(&NameOnlyIconProvider::shared());
@@ -46,12 +47,12 @@ void OpenPanel::begin(Completion completion) {
         const bool ok = result == QDialog::Accepted;
         completion(ok ? ModalResponse::ok : ModalResponse::cancel, ok ? dialog->selectedFiles() : QStringList());
         // As a closing panel does, the keyboard goes back to the window of
-        // ours that had it (Esc and the editing keys need it there).
+        // ours that had it (Esc and the editing keys need it there), if it
+        // has not gone there already.
         Application::shared().activate();
     });
     dialog->show();
     dialog->raise();
-    dialog->activateWindow();
 }
 
 void OpenPanel::setPresenterForTesting(Presenter p) { presenter() = std::move(p); }

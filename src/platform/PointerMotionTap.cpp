@@ -4,6 +4,7 @@
 #include "platform/PointerMotionTap.h"
 
 #include "platform/Dispatch.h"
+#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 #include "platform/X11InputWindow.h"
 
@@ -126,8 +127,13 @@ private:
         const bool left = xcb_input_button_press_button_mask_length(m) > 0 && (buttons[0] & (1u << 1));
         if (!tap->open || !left || !tap->qwindow) return false;
         const double dpr = tap->qwindow->devicePixelRatio();
-        tap->held.push_back({QPointF(m->event_x / 65536.0, m->event_y / 65536.0) / dpr,
-                             (m->mods.effective & XCB_MOD_MASK_SHIFT) != 0});
+        QPointF at(m->event_x / 65536.0, m->event_y / 65536.0);
+        // Through the input-only window laid over it: placed in the window
+        // by the root position and where the server has the window.
+        if (m->event != tap->window)
+            if (const auto origin = ServerPlacement::origin(tap->window))
+                at = QPointF(m->root_x / 65536.0, m->root_y / 65536.0) - QPointF(*origin);
+        tap->held.push_back({at / dpr, (m->mods.effective & XCB_MOD_MASK_SHIFT) != 0});
         if (!tap->flushPosted) {
             tap->flushPosted = true;
             // Once the whole read has gone through the filter.

@@ -1,6 +1,7 @@
 #include "platform/SavePanel.h"
 
 #include "platform/Dispatch.h"
+#include "platform/KeyboardDialog.h"
 #include "platform/NameOnlyIconProvider.h"
 
 #include <QDir>
@@ -19,7 +20,7 @@ SavePanel::Runner& runner() {
 SavePanel::Result SavePanel::runModal() {
     assertMainThread("SavePanel::runModal");
     if (runner()) return runner()(*this);
-    QFileDialog dialog(nullptr, title, directory);
+    KeyboardDialog<QFileDialog> dialog(nullptr, title, directory);
     // Set before the first listing arrives: no file of a browsed folder is read.
     dialog.setIconProvider(&NameOnlyIconProvider::shared());
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -4,6 +4,7 @@
 
 #include "platform/Dispatch.h"
 #include "platform/PaintedMask.h"
+#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
@@ -35,15 +36,20 @@ bool windowManagerRunning() {
     return !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty();
 }
 
-void raiseWindow(xcb_window_t id) {
+// Raises the window to the top of its layer, or (with a sibling) puts it
+// just below that sibling.
+void restackWindow(xcb_window_t id, xcb_window_t below = XCB_NONE) {
     if (id == XCB_NONE) return;
+    const std::uint32_t mode = below == XCB_NONE ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
     if (windowManagerRunning()) {
         // Source 2 (a pager-like tool) is honoured without focus-stealing
-        // checks; sibling none + Above raises to the top of its layer.
-        x11::sendRootMessage(id, x11::atom("_NET_RESTACK_WINDOW"), 2, XCB_NONE, XCB_STACK_MODE_ABOVE);
-    } else {
-        const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
+        // checks.
+        x11::sendRootMessage(id, x11::atom("_NET_RESTACK_WINDOW"), 2, below, mode);
+    } else if (below == XCB_NONE) {
         xcb_configure_window(x11::connection(), id, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+    } else {
+        const std::uint32_t values[] = {below, mode};
+        xcb_configure_window(x11::connection(), id, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
     }
 }
 
@@ -136,6 +142,7 @@ Window::Window(const Rect& contentRect)
     : host_(std::make_unique<WindowHost>(this)), paintedMask_(std::make_unique<PaintedMask>()) {
     assertMainThread("Window");
     registry().push_back(this);
+    WindowActivation::install();
     watchStacking();
     host_->installEventFilter(this);
     applyFlags();
@@ -144,17 +151,29 @@ Window::Window(const Rect& contentRect)
 
     auto& source = X11EventSource::instance();
     subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
+    // The server says at once when the focus goes; Qt only a moment later.
+    subscriptions_.push_back(WindowActivation::focusLeft().connect([this](std::uint32_t window) {
+        if (window != xid() || !nonActivating_ || !keyRequested_) return;
+        keyRequested_ = false;
+        applyFlags();
+    }));
     QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         const bool key = focus && focus == windowHandle();
+        // A non-activating window takes the keyboard while it holds it (or
+        // is about to), and never again through a click once the keyboard
+        // is elsewhere, also when it was asked for and went elsewhere.
+        if (nonActivating_ && keyRequested_ != key) {
+            keyRequested_ = key;
+            applyFlags();
+        }
         if (key == wasKey_) return;
         wasKey_ = key;
         if (key) {
+            auto& history = keyHistory();
+            history.erase(std::remove(history.begin(), history.end(), this), history.end());
+            history.insert(history.begin(), this);
             didBecomeKey.emit();
         } else {
-            if (nonActivating_ && keyRequested_) {
-                keyRequested_ = false;
-                applyFlags();
-            }
             didResignKey.emit();
         }
     });
@@ -162,8 +181,12 @@ Window::Window(const Rect& contentRect)
 
 Window::~Window() {
     inputWindow_.reset();
+    placementWatch_.cancel();
+    if (followedId_) ServerPlacement::forget(followedId_);
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
+    auto& history = keyHistory();
+    history.erase(std::remove(history.begin(), history.end(), this), history.end());
     host_->removeEventFilter(this);
     host_.reset();
 }
@@ -225,6 +248,13 @@ QWidget* Window::contentView() const { return content_.data(); }
 
 Rect Window::frame() const { return toScreen(QRectF(host_->geometry())); }
 
+bool Window::standsAtFrame() const {
+    if (!followedId_) return true;
+    const auto origin = ServerPlacement::origin(followedId_);
+    const QPointF wanted = QPointF(wantedGeometry_.topLeft()) * host_->devicePixelRatioF();
+    return origin && *origin == wanted.toPoint();
+}
+
 void Window::setFrame(const Rect& frame) {
     const QRect g = toGlobal(frame.standardized()).toRect();
     wantedGeometry_ = g;
@@ -236,7 +266,21 @@ void Window::setLevel(int level) {
     if (level == level_) return;
     level_ = level;
     applyFlags();
-    if (isVisible()) restackAll();
+    if (isVisible()) {
+        applyTransience();
+        restackAll();
+    }
+    arrangementChanged().emit(this);
+}
+
+void Window::setBaseWindow(bool base) {
+    base_ = base;
+    applyFlags();
+}
+
+Signal<Window*>& Window::arrangementChanged() {
+    static Signal<Window*> signal;
+    return signal;
 }
 
 void Window::setIgnoresMouseEvents(bool ignores) {
@@ -255,9 +299,11 @@ const std::optional<QRegion>& Window::mouseRegion() const {
 
 void Window::setMouseRegion(const std::optional<QRegion>& region) {
     if (region == mouseRegion()) return;
+    const bool ignored = ignoresMouseEvents();
     mouseRegion_ = region;
     ++mouseRegionRevision_;
     applyInputShape();
+    if (ignored != ignoresMouseEvents()) arrangementChanged().emit(this);
 }
 
 void Window::changeMouseRegion(const QRegion& added, const QRegion& removed) {
@@ -301,12 +347,17 @@ void Window::setCanBecomeKey(bool can) {
 }
 
 void Window::setNonActivatingPanel(bool on) {
+    if (on == nonActivating_) return;
+    // A window that holds the keyboard keeps it.
+    if (on && isKeyWindow()) keyRequested_ = true;
     nonActivating_ = on;
     applyFlags();
 }
 
 void Window::applyFlags() {
-    Qt::WindowFlags f = Qt::Tool | Qt::FramelessWindowHint;
+    // A base window is an ordinary one; a tool window is a transient for
+    // the window manager (see applyTransience()).
+    Qt::WindowFlags f = (base_ ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint;
     if (level_ > WindowLevel::normal) f |= Qt::WindowStaysOnTopHint;
     if (!shadow_) f |= Qt::NoDropShadowWindowHint;
     if (!canBecomeKey_ || (nonActivating_ && !keyRequested_)) f |= Qt::WindowDoesNotAcceptFocus;
@@ -321,11 +372,39 @@ void Window::applyFlags() {
 
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
+    if (const std::uint32_t id = xid(); id != XCB_NONE && id != followedId_) {
+        if (followedId_) ServerPlacement::forget(followedId_);
+        followedId_ = id;
+        ServerPlacement::follow(id);
+        placementWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
+            if (window == followedId_) placedOnServer.emit();
+        });
+    }
     applyStickyAndSkip();
     applyName();
     applyInputShape();
     shapeInitialised_ = false;
     updateShapeMode();
+}
+
+void Window::applyTransience() {
+    const xcb_window_t id = xid();
+    if (id == XCB_NONE || base_) return;
+    // Above the overlays: transient for the whole window group (the root as
+    // the target says so), which window managers keep above the group's
+    // ordinary windows, the overlays. Otherwise the client leader Qt names,
+    // which no manager stacks anything against, so that an alert stays
+    // above windows lowered for it.
+    xcb_window_t target = x11::root();
+    if (level_ <= WindowLevel::overlay) {
+        const auto leader = x11::property32(id, x11::atom("WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 1);
+        target = leader.empty() ? XCB_NONE : leader.front();
+    }
+    if (target == XCB_NONE)
+        xcb_delete_property(x11::connection(), id, XCB_ATOM_WM_TRANSIENT_FOR);
+    else
+        x11::setProperty32(id, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {target});
+    x11::flush();
 }
 
 void Window::applyStickyAndSkip() {
@@ -361,12 +440,14 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
             if (shaped_) scheduleShapeUpdate(QRegion(host_->rect()));
             updateInputWindow();
             frameChanged.emit();
+            arrangementChanged().emit(this);
         }
         break;
     case QEvent::Move:
         if (watched == host_.get()) {
             updateInputWindow();
             frameChanged.emit();
+            arrangementChanged().emit(this);
         }
         break;
     case QEvent::Show:
@@ -383,6 +464,7 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         if (watched == host_.get()) {
             if (inputWindow_) inputWindow_->setShown(false);
             inputShapeSentWhileMapped_ = false;
+            arrangementChanged().emit(this);
         }
         break;
     case QEvent::Expose:
@@ -411,23 +493,19 @@ void Window::orderFront() {
     if (closed_) closed_ = false;
     if (!host_->isVisible()) {
         host_->show();
+        // Qt names its own transient target as it maps the window.
+        applyTransience();
+        arrangementChanged().emit(this);
     } else {
-        if (level_ <= WindowLevel::normal) raiseWindow(xid());
+        if (level_ <= WindowLevel::normal) restackWindow(xid());
         restackAll();
     }
 }
 
-void Window::orderOut() { host_->hide(); }
-
-void Window::makeKey() {
-    if (!canBecomeKey_) return;
-    if (nonActivating_ && !keyRequested_) {
-        keyRequested_ = true;
-        applyFlags();
-    }
+void Window::orderOut() {
     if (!host_->isVisible()) return;
-    host_->activateWindow();
-    if (QWindow* w = host_->windowHandle()) w->requestActivate();
+    handOverKeyboard();
+    host_->hide();
 }
 
 void Window::makeKeyAndOrderFront() {
@@ -445,6 +523,7 @@ bool Window::isVisible() const { return host_->isVisible(); }
 void Window::close() {
     if (closed_) return;
     willClose.emit();
+    if (host_->isVisible()) handOverKeyboard();
     closed_ = true;
     if (inputWindow_) inputWindow_->setShown(false);
     host_->hide();
@@ -490,8 +569,14 @@ void Window::restackAll() {
     std::vector<Window*> high;
     for (Window* w : registry())
         if (w->level_ > WindowLevel::normal && w->isVisible() && w->xid() != XCB_NONE) high.push_back(w);
-    std::stable_sort(high.begin(), high.end(), [](Window* a, Window* b) { return a->level_ < b->level_; });
-    for (Window* w : high) raiseWindow(w->xid());
+    // Highest first; of equal levels the newest on top.
+    std::reverse(high.begin(), high.end());
+    std::stable_sort(high.begin(), high.end(), [](Window* a, Window* b) { return a->level_ > b->level_; });
+    xcb_window_t above = XCB_NONE;
+    for (Window* w : high) {
+        restackWindow(w->xid(), above);
+        above = w->xid();
+    }
     restackInputWindows();
 }
 

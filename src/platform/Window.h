@@ -6,6 +6,7 @@
 #include "platform/Geometry.h"
 #include "platform/ScreenProvider.h"
 #include "platform/Signal.h"
+#include "platform/WindowActivation.h"
 
 #include <QObject>
 #include <QPointer>
@@ -39,6 +40,11 @@ inline constexpr int popUp = 1001;
 // here joins a registry in creation order, so the application can find and
 // restack all of its windows. Shown on every desktop and left out of
 // taskbars and pagers. Showing never activates; only makeKey() does.
+//
+// The window manager keeps every window of ours above the overlay level
+// over the base windows (the overlays) by itself: they are transients of the
+// program's window group, so no raise of a base window (a click on it, its
+// activation) ever puts it over them.
 class Window : public QObject {
     Q_OBJECT
 public:
@@ -72,9 +78,20 @@ public:
 
     Rect frame() const;
     void setFrame(const Rect& frame);
+    // Whether the X server has the window where its frame says. A window
+    // manager may first put a new window elsewhere (below a desktop panel it
+    // overlaps) until the window asks again; Qt's idea of the place can be
+    // wrong in both directions meanwhile. True off X.
+    bool standsAtFrame() const;
 
     int level() const { return level_; }
     void setLevel(int level);
+
+    // A base window is an ordinary window for the window manager, which keeps
+    // our windows above the overlay level over it. Set before the window is
+    // first shown.
+    bool isBaseWindow() const { return base_; }
+    void setBaseWindow(bool base);
 
     // On: the window is invisible to the pointer (an empty X input shape), so
     // every click goes to whatever lies below. Off: the whole window takes
@@ -116,19 +133,34 @@ public:
     bool canBecomeMain() const { return canBecomeMain_; }
     void setCanBecomeMain(bool can) { canBecomeMain_ = can; }
     // A non-activating panel takes clicks without taking focus; it becomes
-    // key only through makeKey().
+    // key only through makeKey(), and holds the keyboard until the user
+    // gives it to another window.
     bool isNonActivatingPanel() const { return nonActivating_; }
     void setNonActivatingPanel(bool on);
 
     // Shows the window (if hidden) and raises it among its level, without
     // activating it.
     void orderFront();
+    // Hides the window. When it holds the keyboard, the keyboard first goes
+    // to another shown window of ours (the one that had it last), so the
+    // program stays active while it shows a window.
     void orderOut();
-    void makeKey();
+    // Takes the keyboard for this window, with the time of the user's input
+    // that led here. Keys go to the window itself, not to a control of it,
+    // unless a control already has the focus (a field that asked).
+    void makeKey(WindowActivation::Cause cause = WindowActivation::Cause::request);
     void makeKeyAndOrderFront();
+    // Whether Qt has this window focused.
     bool isKeyWindow() const;
+    // Whether the X server has the keyboard focus on this window now.
+    bool holdsKeyboardFocus() const;
+    // When `leaving` (a window of ours about to go off screen, a dialog
+    // included) holds the keyboard, gives it to another shown window of ours:
+    // the one that had it last, else the first that can hold it.
+    static void handOverKeyboardFrom(const QWindow* leaving);
     bool isVisible() const;
-    // Hides the window for good; `willClose` fires first.
+    // Hides the window for good; `willClose` fires first. The keyboard is
+    // handed on as by orderOut().
     void close();
 
     // The screen holding most of the window; none when off every screen.
@@ -160,9 +192,16 @@ public:
     Signal<> didResignKey;
     Signal<> willClose;
     Signal<> frameChanged;
+    // The server moved the window (standsAtFrame() may have changed).
+    Signal<> placedOnServer;
 
-    // Restacks our windows above level 0 in level order (lowest first, so the
-    // highest ends on top). Runs after every show, raise and level change.
+    // Any window of ours was shown or hidden, moved or resized, or changed
+    // its level or whether it takes the pointer.
+    static Signal<Window*>& arrangementChanged();
+
+    // Restacks our windows above level 0 in level order, from the highest
+    // down, so that no window ever passes over a higher one on the way. Runs
+    // after every show, raise and level change.
     static void restackAll();
     // Puts each input-only window back just above its owner, after the
     // window manager restacked.
@@ -175,6 +214,14 @@ private:
     friend class WindowHost;
     void nativeWindowCreated();
     void applyFlags();
+    // Tells the window manager which of our windows this one stays above.
+    void applyTransience();
+    // Moves the keyboard to another shown window of ours when this one has it.
+    void handOverKeyboard();
+    // Our windows, the one that had the keyboard most recently first.
+    static std::vector<Window*>& keyHistory();
+    // Lets the window hold the keyboard with no control of it focused.
+    void prepareForKeyboard();
     void applyInputShape();
     void applyInputShapeChange(const QRegion& added, const QRegion& removed);
     void applyStickyAndSkip();
@@ -203,6 +250,7 @@ private:
     bool canBecomeKey_ = true;
     bool canBecomeMain_ = false;
     bool nonActivating_ = false;
+    bool base_ = false;
     bool keyRequested_ = false;
     bool wasKey_ = false;
     bool closed_ = false;
@@ -222,6 +270,8 @@ private:
     // What the bounding shape holds while shaped to the painted pixels.
     std::unique_ptr<PaintedMask> paintedMask_;
     std::vector<Subscription> subscriptions_;
+    Subscription placementWatch_;
+    std::uint32_t followedId_ = 0;
 };
 
 } // namespace platform

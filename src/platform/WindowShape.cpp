@@ -77,9 +77,8 @@ void Window::updateInputWindow() {
         return;
     }
     if (!inputWindow_) inputWindow_ = std::make_unique<X11InputWindow>(xid());
-    const qreal dpr = host_->devicePixelRatioF();
-    const QPoint origin = host_->mapToGlobal(QPoint(0, 0));
-    inputWindow_->setGeometry(QRect(QPoint(qRound(origin.x() * dpr), qRound(origin.y() * dpr)), host_->size() * dpr));
+    // It stands where the server has this window (see X11InputWindow).
+    inputWindow_->setSize(host_->size() * host_->devicePixelRatioF());
     inputWindow_->setRegion(mouseRegion());
     inputWindow_->setShown(true);
 }

@@ -1,5 +1,6 @@
 #include "platform/X11InputWindow.h"
 
+#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 
 #include <QAbstractNativeEventFilter>
@@ -10,48 +11,69 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace platform {
 
 namespace {
 
-// Input window → owner, for the event filter.
-std::map<xcb_window_t, xcb_window_t>& owners() {
-    static std::map<xcb_window_t, xcb_window_t> map;
+// Input window → its object, for the filter.
+std::map<xcb_window_t, X11InputWindow*>& byInput() {
+    static std::map<xcb_window_t, X11InputWindow*> map;
     return map;
 }
 
-// Hands the input window's pointer events to Qt as its owner's: the two
-// windows have the same geometry, so only the event's window changes.
+// Hands the input window's pointer events to Qt as its owner's, placed in
+// the owner by their root position.
 class Router : public QAbstractNativeEventFilter {
 public:
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t" || owners().empty()) return false;
+        if (type != "xcb_generic_event_t" || byInput().empty()) return false;
         auto* ev = static_cast<xcb_generic_event_t*>(message);
         switch (ev->response_type & 0x7f) {
         case XCB_BUTTON_PRESS:
         case XCB_BUTTON_RELEASE:
-        case XCB_MOTION_NOTIFY:
-            retarget(reinterpret_cast<xcb_button_press_event_t*>(ev)->event);
+        case XCB_MOTION_NOTIFY: {
+            auto* e = reinterpret_cast<xcb_button_press_event_t*>(ev);
+            if (const auto origin = retarget(e->event)) {
+                e->event_x = static_cast<std::int16_t>(e->root_x - origin->x());
+                e->event_y = static_cast<std::int16_t>(e->root_y - origin->y());
+            }
             break;
+        }
         case XCB_ENTER_NOTIFY:
-        case XCB_LEAVE_NOTIFY:
-            retarget(reinterpret_cast<xcb_enter_notify_event_t*>(ev)->event);
+        case XCB_LEAVE_NOTIFY: {
+            auto* e = reinterpret_cast<xcb_enter_notify_event_t*>(ev);
+            if (const auto origin = retarget(e->event)) {
+                e->event_x = static_cast<std::int16_t>(e->root_x - origin->x());
+                e->event_y = static_cast<std::int16_t>(e->root_y - origin->y());
+            }
             break;
+        }
         case XCB_GE_GENERIC: {
             auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
             if (ge->extension != xinputOpcode()) break;
             switch (ge->event_type) {
             case XCB_INPUT_BUTTON_PRESS:
             case XCB_INPUT_BUTTON_RELEASE:
-            case XCB_INPUT_MOTION:
-                retarget(reinterpret_cast<xcb_input_button_press_event_t*>(ev)->event);
+            case XCB_INPUT_MOTION: {
+                auto* e = reinterpret_cast<xcb_input_button_press_event_t*>(ev);
+                if (const auto origin = retarget(e->event)) {
+                    e->event_x = e->root_x - (origin->x() << 16);
+                    e->event_y = e->root_y - (origin->y() << 16);
+                }
                 break;
+            }
             case XCB_INPUT_ENTER:
-            case XCB_INPUT_LEAVE:
-                retarget(reinterpret_cast<xcb_input_enter_event_t*>(ev)->event);
+            case XCB_INPUT_LEAVE: {
+                auto* e = reinterpret_cast<xcb_input_enter_event_t*>(ev);
+                if (const auto origin = retarget(e->event)) {
+                    e->event_x = e->root_x - (origin->x() << 16);
+                    e->event_y = e->root_y - (origin->y() << 16);
+                }
                 break;
+            }
             default:
                 break;
             }
@@ -72,9 +94,13 @@ public:
     }
 
 private:
-    static void retarget(xcb_window_t& window) {
-        const auto it = owners().find(window);
-        if (it != owners().end()) window = it->second;
+    // An event of an input window becomes its owner's; the owner's place,
+    // when known, puts the event where it is in the owner.
+    static std::optional<QPoint> retarget(xcb_window_t& window) {
+        const auto it = byInput().find(window);
+        if (it == byInput().end()) return std::nullopt;
+        window = it->second->owner();
+        return it->second->ownerOrigin();
     }
 };
 
@@ -123,22 +149,38 @@ X11InputWindow::X11InputWindow(std::uint32_t owner) : owner_(owner) {
     }
     x11::setWindowName(id_, QStringLiteral("Overink Input"));
     x11::setWindowClass(id_);
-    owners()[id_] = owner_;
+    byInput()[id_] = this;
+    // The owner's window follows its place on the server; so does this one.
+    ServerPlacement::follow(owner_);
+    ownerWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
+        if (window == owner_) place();
+    });
     x11::flush();
 }
 
 X11InputWindow::~X11InputWindow() {
     if (id_ == XCB_NONE) return;
-    owners().erase(id_);
+    byInput().erase(id_);
     if (auto* c = x11::connection()) {
         xcb_destroy_window(c, id_);
         xcb_flush(c);
     }
 }
 
-void X11InputWindow::setGeometry(const QRect& root) {
-    if (id_ == XCB_NONE || root == geometry_ || root.isEmpty()) return;
-    geometry_ = root;
+void X11InputWindow::setSize(const QSize& size) {
+    if (id_ == XCB_NONE || size.isEmpty()) return;
+    size_ = size;
+    place();
+}
+
+std::optional<QPoint> X11InputWindow::ownerOrigin() const { return ServerPlacement::origin(owner_); }
+
+void X11InputWindow::place() {
+    const auto origin = ownerOrigin();
+    if (id_ == XCB_NONE || !origin || size_.isEmpty()) return;
+    const QRect root(*origin, size_);
+    if (root == placed_) return;
+    placed_ = root;
     const std::uint32_t values[] = {static_cast<std::uint32_t>(root.x()), static_cast<std::uint32_t>(root.y()),
                                     static_cast<std::uint32_t>(root.width()), static_cast<std::uint32_t>(root.height())};
     xcb_configure_window(x11::connection(), id_,
@@ -183,6 +225,7 @@ void X11InputWindow::setShown(bool shown) {
     if (id_ == XCB_NONE || shown == shown_) return;
     shown_ = shown;
     if (shown) {
+        place();
         xcb_map_window(x11::connection(), id_);
         restack();
     } else {
@@ -202,13 +245,13 @@ void X11InputWindow::restack() {
 
 std::vector<std::uint32_t> X11InputWindow::all() {
     std::vector<std::uint32_t> ids;
-    for (const auto& [id, owner] : owners()) ids.push_back(id);
+    for (const auto& [id, window] : byInput()) ids.push_back(id);
     return ids;
 }
 
 std::uint32_t X11InputWindow::ownerOf(std::uint32_t id) {
-    const auto it = owners().find(id);
-    return it == owners().end() ? 0 : it->second;
+    const auto it = byInput().find(id);
+    return it == byInput().end() ? 0 : it->second->owner();
 }
 
 } // namespace platform

@@ -4,8 +4,17 @@
 // our windows. Without a compositing manager X clips a window's input to its
 // painted pixels; this window carries the input region instead, and its
 // pointer events reach Qt as the owner window's own.
+//
+// It stands where the X server has the owner (ServerPlacement), not where
+// Qt believes the owner is. Each pointer event's position in the owner is
+// taken from its root position and the owner's place at that moment, so that
+// no event lands off by the distance of a move still under way.
 
+#include "platform/Subscription.h"
+
+#include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QRegion>
 
 #include <cstdint>
@@ -23,10 +32,15 @@ public:
     X11InputWindow& operator=(const X11InputWindow&) = delete;
 
     std::uint32_t id() const { return id_; }
+    std::uint32_t owner() const { return owner_; }
     bool isShown() const { return shown_; }
 
-    // In root coordinates, device pixels: the owner's own geometry.
-    void setGeometry(const QRect& root);
+    // The owner's size, in device pixels; the window stands at the owner's
+    // place on the server.
+    void setSize(const QSize& size);
+    // Where the server has the owner's top-left corner (root coordinates),
+    // as last learnt.
+    std::optional<QPoint> ownerOrigin() const;
     // Relative to the window; none: all of it.
     void setRegion(const std::optional<QRegion>& region);
     // Adds pixels to the region set last, then takes others away.
@@ -42,10 +56,14 @@ public:
     static std::uint32_t ownerOf(std::uint32_t id);
 
 private:
+    void place();
+
     std::uint32_t owner_ = 0;
     std::uint32_t id_ = 0;
-    QRect geometry_;
+    QSize size_;
+    QRect placed_;
     bool shown_ = false;
+    Subscription ownerWatch_;
 };
 
 } // namespace platform

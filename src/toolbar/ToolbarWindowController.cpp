@@ -38,7 +38,6 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
     window_->setCanBecomeMain(false);
     window_->widget()->setAccessibleName(QStringLiteral("Overink toolbar"));
     window_->setContentView(view);
-    applyKeyPermission();
 
     const auto weak = lifetime_.ref();
     auto& center = platform::NotificationCenter::defaultCenter();
@@ -76,15 +75,10 @@ DrawingToolbarView* ToolbarWindowController::toolbarView() const {
     return window_ ? static_cast<DrawingToolbarView*>(window_->contentView()) : nullptr;
 }
 
-void ToolbarWindowController::applyKeyPermission() {
-    if (window_) window_->setCanBecomeKey(gAllowsKey);
-}
-
 void ToolbarWindowController::setKeyState(bool allows, platform::WeakRef<ToolbarWindowController> controller) {
     gAllowsKey = allows;
     ToolbarWindowController* self = controller.get();
     if (!self || !self->window_) return;
-    self->applyKeyPermission();
     if (allows)
         self->makeKey();
     else

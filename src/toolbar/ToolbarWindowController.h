@@ -1,11 +1,13 @@
 #pragma once
 
 // The toolbar's floating window: a borderless, non-activating panel at the
-// toolbar level, exactly the size of the toolbar, that takes the keyboard
-// only while the typed-width field asks for it. It brings hidden overlays
-// back on Shift+Esc and steps out of the way (level 0, pointer ignored)
-// while a modal open or save panel is up. The application delegate places,
-// shows and closes it.
+// toolbar level, exactly the size of the toolbar. A click on it never takes
+// the keyboard; the program gives it the keyboard when it activates itself
+// (keys then reach the program, no control of the toolbar shows the focus),
+// and the typed-width field takes typing only while it asks for it. It
+// brings hidden overlays back on Shift+Esc and steps out of the way (level
+// 0, pointer ignored) while a modal open or save panel is up. The
+// application delegate places, shows and closes it.
 
 #include "platform/Event.h"
 #include "platform/Geometry.h"
@@ -45,8 +47,8 @@ public:
     // either is not positive.
     static platform::Size windowSize(QSize intrinsic);
 
-    // Whether toolbar windows may take the keyboard: one flag for all of
-    // them, kept from one controller to the next.
+    // Whether the toolbar's typed-width field may take typing: one flag for
+    // all toolbar windows, kept from one controller to the next.
     static bool allowsKey();
 
     // Sets the flag (even when the controller is gone), then, for a request,
@@ -67,7 +69,6 @@ public:
     void fitToLength(std::optional<double> length);
 
 private:
-    void applyKeyPermission();
     void makeKey();
     void resignKey();
 

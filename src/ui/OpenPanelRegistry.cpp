@@ -12,13 +12,13 @@ OpenPanelRegistry& OpenPanelRegistry::shared() {
 
 OpenPanelRegistry::OpenPanelRegistry()
     : isApplicationActive([] { return platform::Application::shared().isActive(); }),
-      activateApplication([] { platform::Application::shared().activate(); }) {}
+      activateApplication([](platform::Window* shown) { platform::Application::shared().activate(shown); }) {}
 
-void OpenPanelRegistry::registerPanel(Identity panel) {
+void OpenPanelRegistry::registerPanel(Identity panel, platform::Window* window) {
     platform::assertMainThread("OpenPanelRegistry::registerPanel");
     if (std::find(open_.begin(), open_.end(), panel) != open_.end()) return;
     open_.push_back(panel);
-    if (!isApplicationActive()) activateApplication();
+    if (!isApplicationActive()) activateApplication(window);
 }
 
 void OpenPanelRegistry::unregisterPanel(Identity panel) {

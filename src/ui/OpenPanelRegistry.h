@@ -5,18 +5,24 @@
 #include <functional>
 #include <vector>
 
+namespace platform {
+class Window;
+}
+
 // The pop-up panels that are open, each named by the address of the object
 // that owns it (its window controller). While any is listed, a plain Esc on
 // an overlay is left to the panel. Registering a panel activates the
-// application, so the panel can take the keyboard.
+// application when none of its windows holds the keyboard, giving it to the
+// panel's window, so that the panel's Esc reaches it.
 class OpenPanelRegistry {
 public:
     using Identity = const void*;
 
     static OpenPanelRegistry& shared();
 
-    // Listed once; registering again changes nothing.
-    void registerPanel(Identity panel);
+    // Listed once; registering again changes nothing. `window`: the panel's
+    // own, which takes the keyboard when the application is activated.
+    void registerPanel(Identity panel, platform::Window* window = nullptr);
     // Harmless for an identity that is not listed.
     void unregisterPanel(Identity panel);
 
@@ -27,7 +33,7 @@ public:
     // How the application is asked whether it is active and activated;
     // replaced by tests.
     std::function<bool()> isApplicationActive;
-    std::function<void()> activateApplication;
+    std::function<void(platform::Window* shown)> activateApplication;
 
 private:
     OpenPanelRegistry();

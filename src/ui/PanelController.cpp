@@ -56,8 +56,9 @@ void PanelController::showWindow() {
     platform::assertMainThread("PanelController::showWindow");
     bringForward();
     // Listed before its monitors exist, so the overlays leave Esc to it.
-    OpenPanelRegistry::shared().registerPanel(this);
-    didList();
+    // Activating the application gives this panel the keyboard when no
+    // window of ours holds it, so that its Esc arrives.
+    OpenPanelRegistry::shared().registerPanel(this, window_.get());
     installMonitors();
     didShow();
 }

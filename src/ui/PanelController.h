@@ -72,8 +72,6 @@ public:
 protected:
     // Shows the window; by default without making it key.
     virtual void bringForward();
-    // Once listed as open, before the monitors are installed.
-    virtual void didList() {}
     // Once shown and watched.
     virtual void didShow() {}
     // While shown, as the panel closes, before its monitors go.

@@ -10,6 +10,7 @@
 #include "support/X11TestUtil.h"
 
 #include <QLineF>
+#include <QProcess>
 #include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
@@ -20,16 +21,24 @@ namespace {
 
 // The tray icon's centre in root coordinates, once the tray has placed it.
 std::optional<QPoint> trayIcon(RealShell& shell) {
-    auto* item = shell.delegate->statusItem();
-    if (!item) return std::nullopt;
-    // The tray host places the icon after embedding it; wait until it rests.
-    const auto last = waitUntilSteady([&]() -> std::optional<platform::Rect> {
-        const auto f = item->buttonFrame();
-        if (f && f->maxX() <= 1920) return f;
-        return std::nullopt;
-    });
-    if (!last) return std::nullopt;
-    return platform::toGlobal(platform::Point{last->midX(), last->midY()}).toPoint();
+    const auto spot = statusItemSpot(shell);
+    if (!spot || !shell.delegate->statusItem()->isInTray()) return std::nullopt;
+    return spot->centre;
+}
+
+// Runs xdotool while this process goes on with its own events, as the
+// program does while a person draws.
+bool xdotoolMeanwhile(const QStringList& args) {
+    QProcess p;
+    p.start("xdotool", args);
+    return waitUntil([&] { return p.state() == QProcess::NotRunning; }, 10000) && p.exitCode() == 0;
+}
+
+// A quick stroke: a jump to its start, as a pen lands, and four steps.
+QStringList quickStroke(QPoint start) {
+    QStringList s{"mousemove", QString::number(start.x()), QString::number(start.y()), "mousedown", "1"};
+    for (int k = 1; k <= 4; ++k) s << "mousemove" << QString::number(start.x() + 10 * k) << QString::number(start.y() + 15 * k);
+    return s << "mouseup" << "1";
 }
 
 // Shows the overlays in passthrough mode with one stroke across the middle,
@@ -84,6 +93,9 @@ TEST(OverlayOnX11, AJumpOffAStrokeOntoTheTrayIconReachesTheIcon) {
         xdotool({"mousemove", QString::number(icon->x()), QString::number(icon->y()), "click", "1"});
         // The icon's click hides the toolbar and the overlays.
         if (waitUntil([&] { return shell.state().overlayControllers.empty(); }, 2000)) ++toggled;
+        // The next click on the icon is a click of its own, not the second
+        // half of a double click.
+        paceNewClick();
     }
     EXPECT_EQ(toggled, 20);
 }
@@ -125,4 +137,30 @@ TEST(OverlayOnX11, TwentyQuickStrokesRightAfterTheTrayClickAreAllDrawn) {
         if (!drawn) lost += QString::number(i) + " ";
     }
     EXPECT_TRUE(lost.isEmpty()) << "strokes not drawn: " << lost.toStdString();
+}
+
+TEST(OverlayOnX11, TheFirstStrokesTheOverlayTakesLandUnderThePointer) {
+    RealShell shell;
+    const auto item = statusItemSpot(shell);
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(shell.state().selectedTool.get()) << "the pen at first";
+    ASSERT_TRUE(pointerReaches(item->centre, item->window));
+    click();
+    // A person draws as soon as the overlay takes the pointer, whatever the
+    // window manager still does about it (one may first put a window that
+    // overlaps a panel into the space the panel leaves).
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->xid(); }));
+    const QPoint first(300, 400);
+    ASSERT_TRUE(pointerReaches(first, shell.overlay()->xid(), 10000));
+    for (int i = 0; i < 8; ++i) {
+        const QPoint start = i == 0 ? first : QPoint(300 + 150 * i, 400 + 40 * (i % 3));
+        ASSERT_TRUE(xdotoolMeanwhile(quickStroke(start)));
+        ASSERT_TRUE(waitUntil([&] { return shell.state().strokes->size() == std::size_t(i + 1); }, 3000))
+            << "stroke " << i << " was lost";
+        // The overlay covers the display from its top-left corner: canvas
+        // points are root points.
+        const QPointF drawn = shell.state().strokes->back().points.front();
+        EXPECT_LT(QLineF(drawn, QPointF(start)).length(), 2) << "stroke " << i << " starts at " << drawn.x() << ", "
+                                                              << drawn.y() << " for " << start.x() << ", " << start.y();
+    }
 }

@@ -336,3 +336,41 @@ TEST(OverlayKeys, RightPressesReachTheTextToolLayerAndStillPair) {
     h.t->isTextEditing = false;
     EXPECT_FALSE(click(14.0, Point(100, 100)));
 }
+
+TEST(OverlayKeys, RightPressesOnTheStatusItemOrAPanelOnAnyEdgeGoOn) {
+    // Panels on all four edges of the display, as desktops put them, and a
+    // status item wherever the test says the pointer is over it.
+    platform::Screen screen = FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1440, 900));
+    screen.visibleFrame = platform::Rect(24, 24, 1392, 852);
+    bool overStatusItem = false;
+    TestDrawingState t({screen}, platform::UserDefaults::inMemory(),
+                       OverlayWindowController::factory([&overStatusItem] { return overStatusItem; }));
+    t->isToolbarVisible = true;
+    t->showOverlays();
+    drainEvents();
+    auto* overlay = static_cast<OverlayWindowController*>(t->overlayControllers.at(1).get())->window();
+    ASSERT_EQ(t->selectedTool.get(), DrawingTool::pen) << "draw mode";
+    double at = 0;
+    auto passesAt = [&](Point p) {
+        t.mouse->setLocation(p);
+        at += 1;
+        const bool passed = injectLocal(rightClick(at, p, overlay)).has_value();
+        drainEvents();
+        return passed;
+    };
+    EXPECT_TRUE(passesAt(Point(700, 890))) << "the top panel";
+    EXPECT_TRUE(passesAt(Point(700, 10))) << "the bottom panel";
+    EXPECT_TRUE(passesAt(Point(10, 450))) << "the left panel";
+    EXPECT_TRUE(passesAt(Point(1430, 450))) << "the right panel";
+    EXPECT_TRUE(passesAt(Point(700, 23.5))) << "the bottom panel's last row";
+    EXPECT_FALSE(passesAt(Point(700, 24))) << "the visible frame's first row";
+    EXPECT_FALSE(passesAt(Point(700, 450)));
+
+    // The status item's margin reaches into the visible frame.
+    overStatusItem = true;
+    EXPECT_TRUE(passesAt(Point(1400, 875)));
+    overStatusItem = false;
+    EXPECT_FALSE(passesAt(Point(1400, 875)));
+    t->hideOverlays();
+    drainEvents();
+}

@@ -144,6 +144,41 @@ TEST(PointerRegion, TheWindowsRegionFollowsStrokesAndFlagsWhileTheRuleApplies) {
     EXPECT_TRUE(w->mouseRegion()->contains(QPoint(300, 300)));
 }
 
+TEST(PointerRegion, OurWindowsAboveTheOverlaysKeepTheirClicksWhereverTheyGo) {
+    Overlay o;
+    OverlayWindow* w = o.controller->window();
+    drainEvents();
+    ASSERT_TRUE(w->mouseRegion());
+    // Display 1 is 600 high: a frame's y-up top edge at 536 is row 64.
+    const QPoint onToolbar(200, 80), belowIt(200, 120);
+    ASSERT_TRUE(w->mouseRegion()->contains(onToolbar)) << "draw mode";
+
+    // Shown, the toolbar's frame leaves the region at once, before any
+    // click on it can arrive, however the window manager stacks the two.
+    platform::Window toolbar(Rect(100, 500, 300, 36));
+    toolbar.setLevel(platform::WindowLevel::panel);
+    toolbar.orderFront();
+    EXPECT_FALSE(w->mouseRegion()->contains(onToolbar));
+    EXPECT_TRUE(w->mouseRegion()->contains(belowIt));
+    std::mt19937 rng(5);
+    EXPECT_EQ(o.disagreements(rng, 11), 0) << "the rule agrees";
+
+    // It follows the window.
+    toolbar.setFrame(Rect(100, 460, 300, 36));
+    EXPECT_TRUE(w->mouseRegion()->contains(onToolbar));
+    EXPECT_FALSE(w->mouseRegion()->contains(belowIt));
+
+    // A window that lets the pointer through (a tooltip chip) keeps
+    // nothing; nor does a hidden one.
+    platform::Window chip(Rect(150, 500, 100, 30));
+    chip.setLevel(platform::WindowLevel::popUp);
+    chip.setIgnoresMouseEvents(true);
+    chip.orderFront();
+    EXPECT_TRUE(w->mouseRegion()->contains(onToolbar));
+    toolbar.orderOut();
+    EXPECT_TRUE(w->mouseRegion()->contains(belowIt));
+}
+
 TEST(PointerRegion, KeptUpStrokeByStrokeItAlwaysEqualsARegionBuiltAfresh) {
     Overlay o, fresh;
     OverlayWindow* w = o.controller->window();

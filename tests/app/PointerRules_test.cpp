@@ -32,6 +32,7 @@ struct Situation {
     bool hasContentView = true;
     Rect windowFrame{0, 1, 1440, 899};
     std::vector<Screen> screens{screen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 876))};
+    std::vector<Rect> ourWindows;
     std::vector<QRectF> passthroughRects;
     Point location{200, 500};
     bool strokeUnderPoint = false;
@@ -48,7 +49,7 @@ struct Situation {
     }
     PointerDecision window() const {
         return windowPointerRule(
-            {modes, hasContentView, windowFrame, screens, passthroughRects, location, viewPoint(), strokeTest()});
+            {modes, hasContentView, windowFrame, screens, ourWindows, passthroughRects, location, viewPoint(), strokeTest()});
     }
     PointerDecision click() const { return clickPointerRule({modes, passthroughRects, viewPoint(), strokeTest()}); }
 };
@@ -133,6 +134,15 @@ TEST(PointerRules, TheWindowRuleStepByStep) {
              editingEverything(s);
              s.screens.clear();
              s.location = Point(200, 880);
+         }, {true, Step::textEditing}},
+        {"one of our windows (the toolbar, a panel)", [](Situation& s) {
+             editingEverything(s);
+             s.ourWindows = {Rect(1000, 800, 300, 36), Rect(150, 450, 100, 100)};
+             s.passthroughRects = {QRectF(0, 0, 1440, 900)};
+         }, {false, Step::ourWindow}},
+        {"one of our windows: its right and top edges are outside it", [](Situation& s) {
+             editingEverything(s);
+             s.ourWindows = {Rect(100, 400, 100, 100), Rect(150, 400, 100, 100)};
          }, {true, Step::textEditing}},
         {"a passthrough rectangle", [](Situation& s) {
              editingEverything(s);

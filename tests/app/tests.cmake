@@ -1,7 +1,31 @@
-# The shell's x11 tests use the other-process window of the platform tests.
-target_compile_definitions(x11_app PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
-add_dependencies(x11_app click_recorder)
+# The shell's x11 tests use the other-process windows of the platform tests:
+# one that records clicks, and a stand-in for the user's editor.
+target_compile_definitions(x11_app PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>"
+  OVERINK_KEY_RECORDER="$<TARGET_FILE:key_recorder>")
+add_dependencies(x11_app click_recorder key_recorder)
 
 # Without a compositing manager overlays are shaped to their pixels and their
 # input region lies on an input-only window over them.
-overink_x11_cases(x11_app x11_app_no_compositor SESSION_OPTIONS --no-compositor FILTER OverlayOnX11.*)
+overink_x11_cases(x11_app x11_app_no_compositor SESSION_OPTIONS --no-compositor
+  FILTER OverlayOnX11.*:FocusOnX11.*:StackingOnX11.*)
+
+# Where keys and clicks go depends on the desktop's layout: the tray and its
+# panel at the bottom (with and without a compositing manager), on the left
+# and right (where a window manager pushes new windows off the panel), and no
+# window manager at all (the status item then floats as a launcher).
+set(layout_cases
+  FocusOnX11.*:StackingOnX11.*:OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:OverlayOnX11.*OntoTheTrayIcon*)
+overink_x11_cases(x11_app x11_app_tray_bottom SESSION_OPTIONS --tray-edge bottom FILTER ${layout_cases})
+overink_x11_cases(x11_app x11_app_tray_bottom_no_compositor SESSION_OPTIONS --tray-edge bottom --no-compositor
+  FILTER ${layout_cases})
+overink_x11_cases(x11_app x11_app_tray_left SESSION_OPTIONS --tray-edge left
+  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
+overink_x11_cases(x11_app x11_app_tray_right SESSION_OPTIONS --tray-edge right
+  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
+overink_x11_cases(x11_app x11_app_no_wm SESSION_OPTIONS --no-wm --no-tray
+  FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
+overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --no-tray --no-compositor
+  FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
+
+# That case skips itself where a window manager runs.
+set(x11_default_filter -NoWindowManager.*)

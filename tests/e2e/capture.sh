@@ -7,7 +7,6 @@
 #   capture.sh <overink>
 # OVERINK_CLICK_RECORDER: a window of another process. OVERINK_E2E_OUTPUT:
 # where the screenshots are kept. OVERINK_E2E_NAME: the output's folder.
-# OVERINK_E2E_NO_COMPOSITOR: set when no compositing manager runs.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
@@ -39,10 +38,9 @@ show_toolbar $program
 over=$(wait_steady 10 2 overlays $program) || fail "the tray icon showed no overlay"
 shot_until 0-toolbar 'toolbar_shows_in "$out/0-toolbar.png"' || fail "the toolbar does not show over the window"
 
-# A red stroke with the pen across the window. Without a compositing
-# manager the overlay takes the pointer through an input-only window of its
-# own, which this script cannot name: there the drag is tried again until it
-# draws.
+# A red stroke with the pen across the window, as soon as the overlay takes
+# the pointer there (without a compositing manager through an input-only
+# window laid over it).
 drag() {
   move 600 700
   # A person's pause between reaching a spot and pressing there.
@@ -52,12 +50,8 @@ drag() {
   xdotool mouseup 1
 }
 drawn() { shot_until 1-drawn '[ "$(red_in_image "$out/1-drawn.png" 660 1 620 700)" -ge 620 ]'; }
-if [ -n "${OVERINK_E2E_NO_COMPOSITOR:-}" ]; then
-  for attempt in 1 2 3; do drag; drawn && break; done
-else
-  pointer_reaches 600 700 "$over" || fail "the overlay does not take the pointer for drawing"
-  drag
-fi
+pointer_reaches 600 700 "$over" || fail "the overlay does not take the pointer for drawing"
+drag
 drawn || fail "no red stroke along the drag"
 
 # The camera button, the last item (24-pixel buttons, 12 of padding); the
@@ -84,8 +78,8 @@ has_save_panel $program && fail "a second click skipped the countdown"
 wait_until 10 has_save_panel $program || fail "no save panel after the countdown"
 panel=$(save_panel $program)
 shot 3-save-panel
-# The proposed name is replaced by a path of our own.
-xdotool windowactivate --sync "$panel" 2>/dev/null
+# The panel takes the keyboard by itself; the proposed name is replaced by a
+# path of our own.
 wait_until 5 focus_is "$panel" || fail "the save panel does not have the keyboard"
 xdotool key ctrl+a
 xdotool type --delay 5 "$out/screenshot.jpg"

@@ -3,5 +3,5 @@
 # manager: the toolbar is then left out by its shape.
 #   capture_without_compositor.sh <overink>
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-OVERINK_E2E_NAME=capture_without_compositor OVERINK_E2E_NO_COMPOSITOR=1 \
+OVERINK_E2E_NAME=capture_without_compositor \
   exec "$here/../../scripts/x11-session" --no-compositor -- "$here/capture.sh" "$@"

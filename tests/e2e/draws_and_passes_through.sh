@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The first usable program, end to end: the tray icon shows an overlay on
 # which a drag draws a red stroke over another program's window; Esc lets
-# clicks through except on the stroke; Ctrl+Z removes the stroke; the tray
-# icon hides the overlays again; a second copy ends at once; SIGTERM ends
+# clicks through except on the stroke; Ctrl+Z removes the stroke and
+# Ctrl+Shift+Z brings it back; a click on the stroke never takes the
+# keyboard from the other program; the tray icon hides the overlays again; a second copy ends at once; SIGTERM ends
 # the first.
 #   draws_and_passes_through.sh <overink>
 # OVERINK_CLICK_RECORDER: a window of another process that reports its
@@ -55,23 +56,33 @@ recorder_sync "$out/recorder.log" "$other" || fail "the click recorder does not 
 # Esc: clicks pass through, except on the stroke.
 wait_until 5 focus_is "$overlay" || fail "the overlay does not have the keyboard"
 xdotool key Escape
-pointer_reaches 500 400 "$other" || fail "after Esc the overlay still takes the pointer beside the stroke"
-xdotool click 1
-wait_until 5 has_line "$out/recorder.log" '^press 1 500 400$' ||
-  fail "after Esc a click beside the stroke did not reach the other window"
 pointer_reaches 700 600 "$overlay" || fail "after Esc the overlay does not take the pointer on the stroke"
 xdotool click 1
 recorder_sync "$out/recorder.log" "$other" || fail "the click recorder does not answer"
 has_line "$out/recorder.log" '^press 1 700 600$' && fail "a click on the stroke reached the other window"
-
-# The click on the stroke gave the overlay the keyboard; the stroke is as it was.
-wait_until 5 focus_is "$overlay" || fail "the click on the stroke did not give the overlay the keyboard"
 shot 2-passthrough
-[ "$(red_in 2-passthrough 380 1 510 600)" -ge 370 ] || fail "the stroke changed after the clicks"
+[ "$(red_in 2-passthrough 380 1 510 600)" -ge 370 ] || fail "the stroke changed after the click"
 
-# Ctrl+Z undoes.
+# The program kept the keyboard: Ctrl+Z undoes, Ctrl+Shift+Z redoes.
+wait_until 5 focus_is "$overlay" || fail "the overlay lost the keyboard"
 xdotool key ctrl+z
 shot_until 3-undone '[ "$(red_in 3-undone 400 40 500 580)" -eq 0 ]' || fail "Ctrl+Z left the stroke"
+xdotool key ctrl+shift+z
+shot_until 3-redone '[ "$(red_in 3-redone 380 1 510 600)" -ge 370 ]' || fail "Ctrl+Shift+Z did not bring the stroke back"
+
+# Beside the stroke a click reaches the other program, which takes the
+# keyboard; a click on the stroke then moves nothing of the keyboard: an
+# overlay letting clicks through never takes it from another program.
+pointer_reaches 500 400 "$other" || fail "after Esc the overlay still takes the pointer beside the stroke"
+xdotool click 1
+wait_until 5 has_line "$out/recorder.log" '^press 1 500 400$' ||
+  fail "after Esc a click beside the stroke did not reach the other window"
+wait_until 5 focus_is "$other" || fail "the other program did not take the keyboard"
+pointer_reaches 700 600 "$overlay" || fail "the overlay does not take the pointer on the stroke"
+xdotool click 1
+recorder_sync "$out/recorder.log" "$other" || fail "the click recorder does not answer"
+has_line "$out/recorder.log" '^press 1 700 600$' && fail "a click on the stroke reached the other window"
+holds_for 1 focus_is "$other" || fail "a click on the stroke in passthrough took the keyboard from the other program"
 
 # The tray icon hides the overlay again: the overlay over the tray lets the
 # icon have the click.

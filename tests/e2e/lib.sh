@@ -83,7 +83,16 @@ toplevel_of() {
   done
   echo $((w))
 }
-under_pointer_is() { [ "$(window_under_pointer)" = "$(toplevel_of "$1")" ]; }
+# under_pointer_is WINDOW: a press here would go to WINDOW; without a
+# compositing manager an overlay's clicks go to the input-only window laid
+# over it ("Overink Input"), which counts as the overlay's.
+under_pointer_is() {
+  local under
+  under=$(window_under_pointer)
+  [ "$under" = "$(toplevel_of "$1")" ] && return 0
+  xdotool search --name '^Overink Input$' 2>/dev/null | grep -qx "$under" || return 1
+  [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "Overink Overlay" ]
+}
 
 # pointer_reaches X Y WINDOW: moves the pointer to X Y and waits until a press
 # there would go to WINDOW's top-level window.
@@ -116,10 +125,11 @@ recorder_sync() {
 # ---- A script's frame: its output, the programs it starts, its homes ----
 
 # e2e_begin NAME: keeps the script's screenshots in $out (OVERINK_E2E_OUTPUT/
-# NAME, a temporary folder without it), emptied of old shots; the programs in
+# NAME, a temporary folder without it; NAME-VARIANT for a run in another
+# session layout, OVERINK_E2E_VARIANT), emptied of old shots; the programs in
 # $pids are ended and the homes in $homes removed on exit.
 e2e_begin() {
-  out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1
+  out=${OVERINK_E2E_OUTPUT:-$(mktemp -d)}/$1${OVERINK_E2E_VARIANT:+-$OVERINK_E2E_VARIANT}
   mkdir -p "$out"
   rm -f "$out"/*.png
   homes=()
@@ -183,15 +193,24 @@ has_qt6ct() {
 
 # ---- The program's windows ----
 
-# tray_icon_frame PID: X Y W H of the window of ours that the tray embedded.
+# tray_icon_frame PID: X Y W H of the window of ours that the tray embedded:
+# the one held in the tray's window (trayer's), whatever other windows of
+# ours carry an embedding property (a panel that once held a field does).
 tray_icon_frame() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  local w t top trays= X Y WIDTH HEIGHT SCREEN WINDOW
+  for t in $(xdotool search --class '^trayer$' 2>/dev/null); do
+    top=$(toplevel_of "$t") && trays="$trays $top"
+  done
+  [ -n "$trays" ] || return 1
   for w in $(xdotool search --pid "$1" 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      echo "$X $Y $WIDTH $HEIGHT"
-      return 0
-    fi
+    top=$(toplevel_of "$w") || continue
+    case " $trays " in
+      *" $top "*)
+        [ "$top" = "$((w))" ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        echo "$X $Y $WIDTH $HEIGHT"
+        return 0 ;;
+    esac
   done
   return 1
 }

@@ -9,6 +9,11 @@ target_link_libraries(click_recorder PRIVATE Qt6::Widgets PkgConfig::XCB)
 target_compile_definitions(x11_platform PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
 add_dependencies(x11_platform click_recorder)
 
+# A stand-in for the program the user types in: holds the keyboard and
+# reports the keys that reach it.
+add_executable(key_recorder ${CMAKE_CURRENT_SOURCE_DIR}/platform/KeyRecorder.cpp)
+target_link_libraries(key_recorder PRIVATE Qt6::Widgets PkgConfig::XCB)
+
 # The same windows without a compositing manager: bounding shapes and input
 # windows.
 overink_x11_cases(x11_platform x11_platform_no_compositor
@@ -25,6 +30,9 @@ overink_x11_cases(x11_platform x11_platform_no_tray SESSION_OPTIONS --no-tray FI
 
 # Without a window manager the window list falls back to the X server's own.
 overink_x11_cases(x11_platform x11_platform_no_wm SESSION_OPTIONS --no-wm --no-tray FILTER NoWindowManager.*)
+
+# Our windows hand the keyboard among themselves without a window manager too.
+overink_x11_cases(x11_platform x11_platform_keyboard_no_wm SESSION_OPTIONS --no-wm --no-tray FILTER WindowKeyboard.*)
 
 # Those cases skip themselves in the full session.
 set(x11_default_filter -NoCompositor.*:NoTray.*:NoWindowManager.*)

@@ -13,13 +13,15 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace testing_support {
 
 struct RealProgram {
     // `withTrayIcon`: the program's tray icon too (a tray host embeds it).
-    explicit RealProgram(bool withTrayIcon = true) {
+    // `adjust` may swap a service for a test's own.
+    explicit RealProgram(bool withTrayIcon = true, const std::function<void(AppServices&)>& adjust = {}) {
         AppServices s = AppServices::standard();
         s.environment.defaults = platform::UserDefaults::inMemory();
         s.environment.loginItem = std::make_shared<platform::LoginItem>(dir.path() + "/autostart", "overink");
@@ -27,6 +29,7 @@ struct RealProgram {
         s.claimSingleInstance = [] { return true; };
         s.terminate = [] {};
         if (!withTrayIcon) s.makeStatusItem = nullptr;
+        if (adjust) adjust(s);
         delegate = std::make_unique<AppDelegate>(std::move(s));
         delegate->applicationDidFinishLaunching();
         drainEvents();

@@ -237,7 +237,25 @@ void ExternalWindow::read() {
         if (parts.size() == 2 && parts[0] == "ready") window_ = parts[1].toUInt();
         if (parts.size() == 2 && parts[0] == "sentinel") sentinelsSeen_ = parts[1].toInt();
         if (parts.size() == 4 && parts[0] == "press") presses_.emplace_back(parts[2].toInt(), parts[3].toInt());
+        if (parts.size() == 3 && parts[0] == "key") keys_.push_back(parts[1].toUInt(nullptr, 16));
     }
+}
+
+const std::vector<std::uint32_t>& ExternalWindow::keys() {
+    read();
+    return keys_;
+}
+
+bool ExternalWindow::holdsKeyboard() const {
+    auto* c = x11::connection();
+    auto r = x11::reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return r && window_ && r->focus == window_;
+}
+
+bool ExternalWindow::takeKeyboard() {
+    if (!window_) return false;
+    xdotool({"windowfocus", QString::number(window_)});
+    return waitUntil([&] { return holdsKeyboard(); });
 }
 
 const std::vector<QPoint>& ExternalWindow::presses() {

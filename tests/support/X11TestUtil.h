@@ -96,8 +96,9 @@ std::uint32_t trayIconWindow();
 
 namespace testing_support {
 
-// An ordinary window of another process (tests/platform/ClickRecorder.cpp)
-// that reports the presses it receives.
+// An ordinary window of another process that reports the presses it
+// receives (tests/platform/ClickRecorder.cpp), or those and the keys (the
+// stand-in for the user's editor, tests/platform/KeyRecorder.cpp).
 class ExternalWindow {
 public:
     // Returns once the window is shown and placed (or the program failed).
@@ -116,6 +117,14 @@ public:
     bool sync(int timeoutMs = 5000);
     void clearPresses() { presses_.clear(); }
 
+    // The keys that reached the window so far (X keysyms), in order.
+    const std::vector<std::uint32_t>& keys();
+    // Whether the X server has the keyboard focus on the window.
+    bool holdsKeyboard() const;
+    // Gives the window the keyboard, as the user going back to the program
+    // does; true once it has it.
+    bool takeKeyboard();
+
 private:
     void read();
     std::unique_ptr<QProcess> process_;
@@ -123,6 +132,7 @@ private:
     std::uint32_t window_ = 0;
     bool placed_ = false;
     std::vector<QPoint> presses_;
+    std::vector<std::uint32_t> keys_;
     int sentinelsSent_ = 0;
     int sentinelsSeen_ = 0;
 };

@@ -62,20 +62,22 @@ TEST(ToolbarWindow, AToolbarWithoutASizeGetsTheFallbackInBothDimensions) {
     EXPECT_EQ(ToolbarWindowController::windowSize(QSize(729, 36)), platform::Size(729, 36));
 }
 
-TEST(ToolbarWindow, TakesTheKeyboardOnlyBetweenARequestAndItsReleaseAcrossRebuilds) {
+TEST(ToolbarWindow, TheFieldMayTypeOnlyBetweenARequestAndItsReleaseAcrossRebuilds) {
     ToolbarWindow w;
+    // The window may always hold the keyboard for the program (no click
+    // gives it the keyboard); only the field's typing waits for a request.
+    EXPECT_TRUE(w.window().canBecomeKey());
     EXPECT_FALSE(ToolbarWindowController::allowsKey());
-    EXPECT_FALSE(w.window().canBecomeKey());
     post(Notifications::toolbarRequestKey);
     EXPECT_TRUE(ToolbarWindowController::allowsKey());
-    EXPECT_TRUE(w.window().canBecomeKey());
 
     // The permission is one for all toolbar windows: a rebuilt one has it.
     w.controller = std::make_unique<ToolbarWindowController>(w.t.state);
-    EXPECT_TRUE(w.window().canBecomeKey());
+    EXPECT_TRUE(ToolbarWindowController::allowsKey());
     post(Notifications::toolbarResignKey);
     EXPECT_FALSE(ToolbarWindowController::allowsKey());
-    EXPECT_FALSE(w.window().canBecomeKey());
+    EXPECT_TRUE(w.window().canBecomeKey());
+    EXPECT_TRUE(w.window().isNonActivatingPanel());
 
     // With no controller left, the flag still follows the notifications.
     platform::WeakRef<ToolbarWindowController> gone;

@@ -18,13 +18,19 @@ TEST(OpenPanelRegistry, RegisteringActivatesOnlyTheFirstTime) {
     bool active = false;
     int activations = 0;
     registry.isApplicationActive = [&] { return active; };
-    registry.activateApplication = [&] { ++activations; };
+    platform::Window* handed = nullptr;
+    registry.activateApplication = [&](platform::Window* shown) {
+        ++activations;
+        handed = shown;
+    };
 
     int a = 0, b = 0;
-    registry.registerPanel(&a);
+    Window panel(Rect(0, 0, 100, 40));
+    registry.registerPanel(&a, &panel);
     EXPECT_EQ(activations, 1);
+    EXPECT_EQ(handed, &panel) << "the panel being shown takes the keyboard";
     // The application lost focus meanwhile; the same panel again changes nothing.
-    registry.registerPanel(&a);
+    registry.registerPanel(&a, &panel);
     EXPECT_EQ(activations, 1);
     EXPECT_EQ(registry.openPanels(), std::vector<OpenPanelRegistry::Identity>{&a});
     // Already active: listed, not activated again.

@@ -1,0 +1,261 @@
+// Taking the X input focus for our windows with the user's input time, and
+// handing it between them.
+#include "platform/WindowActivation.h"
+
+#include "platform/X11.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+
+#include <xcb/xinput.h>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+// How long the window manager has to give the focus before it is taken
+// directly, and how long a window that is not on screen yet is waited for.
+constexpr int kWindowManagerGraceMs = 150;
+constexpr int kMapWaitMs = 2000;
+
+std::uint32_t gUserTime = 0;
+// Counts the requests: only the newest one may still take the focus
+// directly, an older one's window having been superseded.
+std::uint64_t gRequests = 0;
+
+// Notes the server time of every key and button event as Qt reads it.
+class UserTimeFilter : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* ev = static_cast<const xcb_generic_event_t*>(message);
+        switch (ev->response_type & 0x7f) {
+        case XCB_FOCUS_OUT: {
+            const auto* f = reinterpret_cast<const xcb_focus_out_event_t*>(ev);
+            // A grab's coming and going, or the focus moving within the
+            // window, leaves the window with the focus.
+            if ((f->mode == XCB_NOTIFY_MODE_NORMAL || f->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
+                f->detail != XCB_NOTIFY_DETAIL_INFERIOR && f->detail != XCB_NOTIFY_DETAIL_POINTER)
+                WindowActivation::focusLeft().emit(f->event);
+            break;
+        }
+        case XCB_KEY_PRESS:
+        case XCB_KEY_RELEASE:
+        case XCB_BUTTON_PRESS:
+        case XCB_BUTTON_RELEASE:
+            note(reinterpret_cast<const xcb_button_press_event_t*>(ev)->time);
+            break;
+        case XCB_GE_GENERIC: {
+            const auto* ge = reinterpret_cast<const xcb_ge_generic_event_t*>(ev);
+            if (ge->extension != xinputOpcode()) break;
+            switch (ge->event_type) {
+            case XCB_INPUT_KEY_PRESS:
+            case XCB_INPUT_KEY_RELEASE:
+            case XCB_INPUT_BUTTON_PRESS:
+            case XCB_INPUT_BUTTON_RELEASE:
+            case XCB_INPUT_TOUCH_BEGIN:
+                note(reinterpret_cast<const xcb_input_button_press_event_t*>(ev)->time);
+                break;
+            default:
+                break;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    static void note(std::uint32_t time) {
+        // Server time wraps after 49 days: a time "before" the last one by
+        // more than half the range is after it.
+        if (time && (gUserTime == 0 || std::int32_t(time - gUserTime) > 0)) gUserTime = time;
+    }
+    static std::uint8_t xinputOpcode() {
+        static const std::uint8_t opcode = [] {
+            auto* c = x11::connection();
+            const auto* ext = c ? xcb_get_extension_data(c, &xcb_input_id) : nullptr;
+            return ext && ext->present ? ext->major_opcode : std::uint8_t(0);
+        }();
+        return opcode;
+    }
+};
+
+bool windowManagerRunning() {
+    return !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty();
+}
+
+bool isViewable(xcb_window_t id) {
+    auto* c = x11::connection();
+    auto r = x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
+    return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+xcb_window_t focusedXWindow() {
+    auto* c = x11::connection();
+    auto r = x11::reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return r ? r->focus : xcb_window_t(XCB_NONE);
+}
+
+// The time to ask with: the user's, or the server's own when no input has
+// reached us yet.
+std::uint32_t requestTime() { return gUserTime ? gUserTime : std::uint32_t(XCB_CURRENT_TIME); }
+
+void setFocus(xcb_window_t id, std::uint32_t time) {
+    // A window that is not (or no longer) viewable would make the request
+    // fail with an error.
+    if (!isViewable(id)) return;
+    xcb_set_input_focus(x11::connection(), XCB_INPUT_FOCUS_PARENT, id, time);
+    x11::flush();
+}
+
+void askWindowManager(xcb_window_t id, std::uint32_t time) {
+    // Window managers compare this with the times of other programs' input.
+    if (time != XCB_CURRENT_TIME) x11::setProperty32(id, x11::atom("_NET_WM_USER_TIME"), XCB_ATOM_CARDINAL, {time});
+    const QWindow* focus = QGuiApplication::focusWindow();
+    const std::uint32_t current = focus && focus->handle() ? std::uint32_t(focus->winId()) : 0;
+    // Source 2: the request carries out the user's own input (a click on our
+    // tray icon or window, a key); 1 when no input of the user's is known.
+    x11::sendRootMessage(id, x11::atom("_NET_ACTIVE_WINDOW"), gUserTime ? 2 : 1, time, current);
+    x11::flush();
+}
+
+// Whether the focus is on a window of ours.
+bool ours(xcb_window_t focus) {
+    const auto all = x11::ourWindows();
+    return std::find(all.begin(), all.end(), focus) != all.end();
+}
+
+// Takes the focus directly: with the user's time, or the server's own when
+// the focus is ours already and only moves between our windows (a window
+// manager may have given it to us after the user's input).
+void takeFocus(xcb_window_t id, std::uint32_t userTime) {
+    setFocus(id, ours(focusedXWindow()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
+}
+
+void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request) {
+    // A newer request came while this one waited for its window.
+    if (request != gRequests) return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_window_t focus = focusedXWindow();
+    if (focus == id) return;
+    const std::uint32_t time = requestTime();
+    if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus)) {
+        takeFocus(id, time);
+        return;
+    }
+    askWindowManager(id, time);
+    // A manager that refuses (or is slow to answer) is not waited for: the
+    // same request goes straight to the server, which refuses it by itself
+    // when the user has given the focus elsewhere since `time`.
+    QPointer<QWindow> target = window;
+    QTimer::singleShot(kWindowManagerGraceMs, window, [target, id, time, request] {
+        if (request != gRequests || !target || !target->isVisible() || focusedXWindow() == id) return;
+        takeFocus(id, time);
+    });
+}
+
+// Holds a request for a window until the server has it on screen.
+class PendingActivation : public QObject {
+public:
+    PendingActivation(QWindow* window, WindowActivation::Cause cause, std::uint64_t request)
+        : QObject(window), window_(window), cause_(cause), request_(request), focusWhenAsked_(focusedXWindow()) {
+        window->installEventFilter(this);
+        QTimer::singleShot(kMapWaitMs, this, [this] { deleteLater(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::Expose && window_->isExposed() && !done_) {
+            // Exposed means mapped; the server says whether it is viewable.
+            QTimer::singleShot(0, this, [this] {
+                if (done_ || !window_) return;
+                if (!isViewable(static_cast<xcb_window_t>(window_->winId()))) return;
+                done_ = true;
+                // The user gave the keyboard to another program meanwhile:
+                // the keys go there.
+                const xcb_window_t focus = focusedXWindow();
+                if (focus == focusWhenAsked_ || ours(focus)) activateNow(window_, cause_, request_);
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWindow> window_;
+    WindowActivation::Cause cause_;
+    std::uint64_t request_;
+    xcb_window_t focusWhenAsked_;
+    bool done_ = false;
+};
+
+} // namespace
+
+void WindowActivation::install() {
+    static bool installed = false;
+    if (installed || !QCoreApplication::instance() || !x11::available()) return;
+    installed = true;
+    static UserTimeFilter filter;
+    QCoreApplication::instance()->installNativeEventFilter(&filter);
+}
+
+std::uint32_t WindowActivation::userTime() { return gUserTime; }
+
+Signal<std::uint32_t>& WindowActivation::focusLeft() {
+    static Signal<std::uint32_t> signal;
+    return signal;
+}
+
+void WindowActivation::activate(QWindow* window, Cause cause) {
+    if (!window) return;
+    if (!x11::available()) {
+        // Off X (offscreen rendering) Qt keeps the focus by itself.
+        window->requestActivate();
+        return;
+    }
+    install();
+    if (!window->isVisible()) return;
+    const std::uint64_t request = ++gRequests;
+    if (!isViewable(static_cast<xcb_window_t>(window->winId()))) {
+        // Asked for as it shows: the request waits until it is on screen.
+        new PendingActivation(window, cause, request);
+        return;
+    }
+    activateNow(window, cause, request);
+}
+
+void WindowActivation::handOver(QWindow* window) {
+    if (!window) return;
+    if (!x11::available()) {
+        window->requestActivate();
+        return;
+    }
+    // The focus is ours to pass on: the server's own time, so that no focus
+    // change made since the user's last input (a window manager giving us
+    // the focus) can make it refuse.
+    setFocus(static_cast<xcb_window_t>(window->winId()), XCB_CURRENT_TIME);
+}
+
+bool WindowActivation::holdsFocus(const QWindow* window) {
+    if (!x11::available()) {
+        const QWindow* focus = QGuiApplication::focusWindow();
+        return window ? focus == window : focus != nullptr;
+    }
+    const xcb_window_t focus = focusedXWindow();
+    if (focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT) return false;
+    if (window) return window->handle() && focus == static_cast<xcb_window_t>(window->winId());
+    const auto ours = x11::ourWindows();
+    return std::find(ours.begin(), ours.end(), focus) != ours.end();
+}
+
+} // namespace platform
