@@ -49,11 +49,9 @@ public:
     // canvas reacts to changes in the passes of `passGroup`.
     // `isMouseOverStatusItem` tells whether the pointer is over the status
     // item (with its margin), whose right clicks are never the overlay's.
-    static std::shared_ptr<OverlayWindowController> create(const platform::Screen& screen,
-                                                           const std::shared_ptr<DrawingState>& drawingState,
-                                                           DisplayID displayID,
-                                                           std::shared_ptr<CanvasPassGroup> passGroup,
-                                                           std::function<bool()> isMouseOverStatusItem = {});
+    static std::shared_ptr<OverlayWindowController>
+    create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID,
+           std::shared_ptr<CanvasPassGroup> passGroup, std::function<bool()> isMouseOverStatusItem = {});
     // The overlay controllers of one drawing state, for its environment:
     // it owns the reaction pass group that their canvases share.
     static Factory factory(std::function<bool()> isMouseOverStatusItem = {});
