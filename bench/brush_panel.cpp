@@ -12,9 +12,9 @@
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
 #include "toolbar/GIMPBrushRow.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/VBRParamsEditor.h"
 #include "ui/DismissBox.h"
+#include "ui/PanelSlider.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -24,10 +24,7 @@ namespace {
 struct Scene {
     explicit Scene(bool passthrough)
         : t({FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1920, 1080))}, platform::UserDefaults::inMemory(),
-            [](DrawingState& s, const platform::Screen& screen) {
-                return std::static_pointer_cast<OverlayController>(
-                    OverlayWindowController::create(screen, s.shared_from_this(), screen.displayID));
-            }) {
+            OverlayWindowController::factory()) {
         std::mt19937 rng(7);
         for (int i = 0; i < 1000; ++i) {
             DrawingStroke s = randomStroke(mixedTool(i), rng, QSizeF(1920, 1080));

@@ -90,7 +90,7 @@ Errors simulate(Motion m, double rate) {
         if (now < 0.25) continue; // the filter settling after the pin
         const Point real = truth(m, now + tau);
         e.predicted.push_back(std::hypot(shown.x - real.x, shown.y - real.y));
-        const Mat ahead = UKFPredictor::transition(tau).multiplied(manager.predictor.x);
+        const Mat ahead = UKFPredictor::transition(tau).multiplied(manager.predictor().x);
         e.unsmoothed.push_back(std::hypot(ahead(0, 0) - real.x, ahead(1, 0) - real.y));
         e.last.push_back(std::hypot(measured.x - real.x, measured.y - real.y));
     }

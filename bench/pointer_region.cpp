@@ -26,10 +26,7 @@ namespace {
 struct Scene {
     explicit Scene(int strokes)
         : t({FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, 1920, 1080))}, platform::UserDefaults::inMemory(),
-            [](DrawingState& s, const platform::Screen& screen) {
-                return std::static_pointer_cast<OverlayController>(
-                    OverlayWindowController::create(screen, s.shared_from_this(), screen.displayID));
-            }) {
+            OverlayWindowController::factory()) {
         t->strokes = mixedStrokes(strokes, QSize(1920, 1080));
         t->isToolbarVisible = true;
         t->showOverlays();

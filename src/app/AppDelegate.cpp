@@ -76,14 +76,10 @@ AppDelegate::AppDelegate(AppServices services)
     : services_(std::move(services)) {
     platform::assertMainThread("AppDelegate");
     const auto weakSelf = lifetime_.ref();
-    services_.environment.overlayControllerFactory = [weakSelf](DrawingState& state, const platform::Screen& screen) {
-        auto overStatusItem = [weakSelf] {
-            AppDelegate* self = weakSelf.get();
-            return self && self->isMouseOverStatusButton();
-        };
-        return std::static_pointer_cast<OverlayController>(
-            OverlayWindowController::create(screen, state.shared_from_this(), screen.displayID, overStatusItem));
-    };
+    services_.environment.overlayControllerFactory = OverlayWindowController::factory([weakSelf] {
+        AppDelegate* self = weakSelf.get();
+        return self && self->isMouseOverStatusButton();
+    });
     drawingState_ = DrawingState::create(services_.environment);
     infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);
     attachManager_ = std::make_shared<WindowAttachManager>(WindowAttachServices{
@@ -130,7 +126,7 @@ void AppDelegate::setupApplication() {
 
     // 5. The session ends: let the termination that follows through.
     if (services_.willPowerOff) {
-        powerOffObserver = services_.willPowerOff->connect([alive] {
+        powerOffObserver_ = services_.willPowerOff->connect([alive] {
             platform::assertMainThread("power-off");
             if (AppDelegate* self = alive()) self->drawingState_->isQuittingIntentionally = true;
         });
@@ -144,11 +140,11 @@ void AppDelegate::setupApplication() {
     // 7. The status item.
     if (services_.makeStatusItem) statusItem_ = services_.makeStatusItem(*services_.environment.screens);
     if (statusItem_) {
-        statusItemClicks.push_back(statusItem_->leftClicked.connect([alive] {
+        statusItemClicks_.push_back(statusItem_->leftClicked.connect([alive] {
             platform::assertMainThread("status item left click");
             if (AppDelegate* self = alive()) self->toggleToolbar();
         }));
-        statusItemClicks.push_back(statusItem_->rightClicked.connect([alive] {
+        statusItemClicks_.push_back(statusItem_->rightClicked.connect([alive] {
             platform::assertMainThread("status item right click");
             if (AppDelegate* self = alive()) self->toggleSettingsPanel();
         }));
@@ -164,7 +160,7 @@ void AppDelegate::setupApplication() {
 
     // 11. Screenshots asked for by the toolbar.
     std::weak_ptr<ScreenCaptureCoordinator> coordinator = captureCoordinator_;
-    captureObserver = platform::NotificationCenter::defaultCenter().addObserver(
+    captureObserver_ = platform::NotificationCenter::defaultCenter().addObserver(
         Notifications::screenCaptureRequested, [alive, coordinator](const platform::Notification&) {
             platform::assertMainThread("capture request");
             if (!alive()) return;
@@ -172,32 +168,22 @@ void AppDelegate::setupApplication() {
         });
 
     // 12. The dock position, picking and pinning flags, on later turns.
-    using platform::Delivery;
     using platform::Initial;
-    dockPositionObserver = drawingState_->toolbarDockPosition.sink(
-        [alive](const ToolbarDockPosition&) {
-            platform::assertMainThread("dock position");
-            if (AppDelegate* self = alive()) self->rebuildToolbar();
+    stateBindings_.followLater(drawingState_->toolbarDockPosition, weak,
+                               [](AppDelegate& self, const ToolbarDockPosition&) { self.rebuildToolbar(); });
+    stateBindings_.followLater(
+        drawingState_->isPickingAttachWindow, weak,
+        [](AppDelegate& self, bool picking) {
+            if (picking) self.beginWindowPick();
+            else self.endWindowPick();
         },
-        Delivery::MainQueue, Initial::Skip);
-    pickObserver = drawingState_->isPickingAttachWindow.sink(
-        [alive](bool picking) {
-            platform::assertMainThread("picking flag");
-            AppDelegate* self = alive();
-            if (!self) return;
-            if (picking)
-                self->beginWindowPick();
-            else
-                self->endWindowPick();
+        Initial::Include);
+    stateBindings_.followLater(
+        drawingState_->isAttachedToWindow, weak,
+        [](AppDelegate& self, bool attached) {
+            if (!attached) self.detachCleanup();
         },
-        Delivery::MainQueue, Initial::Include);
-    detachObserver = drawingState_->isAttachedToWindow.sink(
-        [alive](bool attached) {
-            platform::assertMainThread("attachment flag");
-            AppDelegate* self = alive();
-            if (self && !attached) self->detachCleanup();
-        },
-        Delivery::MainQueue, Initial::Include);
+        Initial::Include);
 }
 
 platform::TerminateReply AppDelegate::applicationShouldTerminate() {
@@ -216,8 +202,8 @@ platform::TerminateReply AppDelegate::applicationShouldTerminate() {
 
 void AppDelegate::installKeyEquivalentMonitor() {
     const auto weak = lifetime_.ref();
-    keyEquivalentMonitor = platform::EventMonitor::addLocal(
-        platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
+    keyEquivalentMonitor_ =
+        platform::EventMonitor::addLocal(platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("key equivalent");
             AppDelegate* self = weak.get();
             return self ? self->handleKeyEquivalent(e) : std::optional<Event>(e);
@@ -247,7 +233,7 @@ std::optional<Event> AppDelegate::handleKeyEquivalent(const Event& event) {
 
 void AppDelegate::installSettingsRightClickMonitors() {
     const auto weak = lifetime_.ref();
-    settingsRightClickLocal = platform::EventMonitor::addLocal(
+    settingsRightClickLocal_ = platform::EventMonitor::addLocal(
         platform::EventMasks::rightMouseDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("status item right click (local)");
             AppDelegate* self = weak.get();
@@ -255,7 +241,7 @@ void AppDelegate::installSettingsRightClickMonitors() {
             self->toggleSettingsPanel();
             return std::nullopt;
         });
-    settingsRightClickGlobal =
+    settingsRightClickGlobal_ =
         platform::EventMonitor::addGlobal(platform::EventMasks::rightMouseDown, [weak](const Event&) {
             platform::assertMainThread("status item right click (global)");
             AppDelegate* self = weak.get();
@@ -377,7 +363,7 @@ void AppDelegate::beginWindowPick() {
     platform::assertMainThread("AppDelegate::beginWindowPick");
     const auto weak = lifetime_.ref();
     // Replacing the token removes a monitor left from an earlier pick.
-    pickMonitor = platform::EventMonitor::addGlobal(platform::EventMasks::leftMouseDown, [weak](const Event&) {
+    pickMonitor_ = platform::EventMonitor::addGlobal(platform::EventMasks::leftMouseDown, [weak](const Event&) {
         platform::assertMainThread("pick monitor");
         if (AppDelegate* self = weak.get()) self->pickWindow();
     });
@@ -385,7 +371,7 @@ void AppDelegate::beginWindowPick() {
 
 void AppDelegate::endWindowPick() {
     platform::assertMainThread("AppDelegate::endWindowPick");
-    pickMonitor.cancel();
+    pickMonitor_.cancel();
 }
 
 void AppDelegate::pickWindow() {
@@ -416,7 +402,7 @@ void AppDelegate::pickWindow() {
     attachManager_->onWindowGone = [weak] {
         if (AppDelegate* self = weak.get()) self->drawingState_->isAttachedToWindow = false;
     };
-    preAttachToolbarScreen =
+    preAttachToolbarScreen_ =
         toolbar ? toolbar->screen(drawingState_->screenProvider()) : std::optional<platform::Screen>();
     // Open edits end and are set aside with the rest.
     drawingState_->hideStrokesForAttach();
@@ -432,7 +418,7 @@ void AppDelegate::positionToolbarForAttachedWindow(const Rect& windowFrame) {
     if (!toolbar) return;
     const auto screen = screenFor(windowFrame);
     const Size size = toolbar->frame().size;
-    AttachEdge edge = attachManager_->attachEdge;
+    AttachEdge edge = attachManager_->attachEdge();
     // The toolbar stays on its edge while it fits there; otherwise it moves
     // to the opposite edge if it fits there, and stays put if neither does.
     if (screen) {
@@ -442,7 +428,7 @@ void AppDelegate::positionToolbarForAttachedWindow(const Rect& windowFrame) {
         };
         if (!fits(edge) && fits(opposite(edge))) edge = opposite(edge);
     }
-    attachManager_->attachEdge = edge;
+    attachManager_->setAttachEdge(edge);
     // Beside the window it stands in no row of the screen.
     setToolbarMovedToTopRow(false);
     const Size current = toolbar->frame().size;
@@ -481,8 +467,8 @@ void AppDelegate::detachCleanup() {
     passthroughRectsChanged();
     drawingState_->restoreOverlayFrames();
     platform::Window* toolbar = toolbarController_ ? toolbarController_->window() : nullptr;
-    if (toolbar && toolbar->isVisible()) showToolbar(preAttachToolbarScreen);
-    preAttachToolbarScreen.reset();
+    if (toolbar && toolbar->isVisible()) showToolbar(preAttachToolbarScreen_);
+    preAttachToolbarScreen_.reset();
 }
 
 void AppDelegate::passthroughRectsChanged() {

@@ -1,5 +1,7 @@
 #pragma once
 
+// The application delegate: launch, the status item, the toolbar and settings windows, and the shell's monitors.
+
 #include "model/DrawingState.h"
 #include "platform/Application.h"
 #include "platform/DisplayLink.h"
@@ -9,6 +11,7 @@
 #include "platform/StatusItem.h"
 #include "platform/Subscription.h"
 #include "platform/WindowList.h"
+#include "ui/Bindings.h"
 
 #include <functional>
 #include <memory>
@@ -134,22 +137,21 @@ private:
     std::unique_ptr<SettingsWindowController> settingsController_;
     std::unique_ptr<InfoPanels> infoPanels_;
     std::shared_ptr<DrawingState> drawingState_;
-    platform::Subscription dockPositionObserver;
     std::shared_ptr<WindowAttachManager> attachManager_;
-    platform::Subscription pickMonitor;
-    platform::Subscription pickObserver;
-    platform::Subscription detachObserver;
-    std::optional<platform::Screen> preAttachToolbarScreen;
+    // The dock position, picking and pinning flags.
+    ui::Bindings stateBindings_;
+    platform::Subscription pickMonitor_;
+    std::optional<platform::Screen> preAttachToolbarScreen_;
     // Strokes were set aside by a pin and not yet brought back: only then
     // does a detach replace the strokes with them.
     bool strokesSetAside_ = false;
     std::shared_ptr<ScreenCaptureCoordinator> captureCoordinator_;
-    platform::Subscription captureObserver;
-    platform::Subscription settingsRightClickLocal;
-    platform::Subscription settingsRightClickGlobal;
-    platform::Subscription keyEquivalentMonitor;
-    platform::Subscription powerOffObserver;
-    std::vector<platform::Subscription> statusItemClicks;
+    platform::Subscription captureObserver_;
+    platform::Subscription settingsRightClickLocal_;
+    platform::Subscription settingsRightClickGlobal_;
+    platform::Subscription keyEquivalentMonitor_;
+    platform::Subscription powerOffObserver_;
+    std::vector<platform::Subscription> statusItemClicks_;
     bool launched_ = false;
     // Handlers hold the delegate through this, and do nothing once it is gone.
     platform::Lifetime<AppDelegate> lifetime_{this};

@@ -1,5 +1,7 @@
 #pragma once
 
+// The transparent window over one whole display.
+
 #include "platform/Window.h"
 
 // The borderless window laid over one whole display: transparent, without

@@ -5,6 +5,7 @@
 #include "app/PassthroughHostingView.h"
 #include "app/PointerRegion.h"
 #include "app/PointerRules.h"
+#include "canvas/CanvasPassGroup.h"
 #include "model/DrawingState.h"
 #include "platform/Application.h"
 #include "platform/Dispatch.h"
@@ -23,12 +24,13 @@ using platform::EventMasks::otherMouseUp;
 using platform::EventMasks::rightMouseUp;
 using platform::EventType;
 
-std::shared_ptr<OverlayWindowController> OverlayWindowController::create(
-    const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID,
-    std::function<bool()> isMouseOverStatusItem) {
+std::shared_ptr<OverlayWindowController>
+OverlayWindowController::create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
+                                DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup,
+                                std::function<bool()> isMouseOverStatusItem) {
     platform::assertMainThread("OverlayWindowController::create");
     std::shared_ptr<OverlayWindowController> controller(
-        new OverlayWindowController(screen, drawingState, displayID));
+        new OverlayWindowController(screen, drawingState, displayID, std::move(passGroup)));
     controller->isMouseOverStatusItem_ = std::move(isMouseOverStatusItem);
     // The monitors and subscriptions hold the controller weakly, so they are
     // made once it is owned.
@@ -36,25 +38,36 @@ std::shared_ptr<OverlayWindowController> OverlayWindowController::create(
     return controller;
 }
 
+OverlayWindowController::Factory OverlayWindowController::factory(std::function<bool()> isMouseOverStatusItem) {
+    // Made with the first controller, when the state exists.
+    auto group = std::make_shared<std::shared_ptr<CanvasPassGroup>>();
+    return [group, isMouseOverStatusItem](DrawingState& state, const platform::Screen& screen) {
+        auto shared = state.shared_from_this();
+        if (!*group) *group = CanvasPassGroup::make(shared);
+        return std::static_pointer_cast<OverlayController>(
+            create(screen, shared, screen.displayID, *group, isMouseOverStatusItem));
+    };
+}
+
 OverlayWindowController::OverlayWindowController(const platform::Screen& screen,
-                                                 const std::shared_ptr<DrawingState>& drawingState,
-                                                 DisplayID displayID)
+                                                 const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID,
+                                                 std::shared_ptr<CanvasPassGroup> passGroup)
     : drawingState_(drawingState), displayID_(displayID) {
     // The whole display, panel areas included: the rule lets clicks through
     // outside the visible frame.
     window_ = platform::makeWindow<OverlayWindow>(windowFrameFor(screen.frame, drawingState->screenProvider()));
-    QWidget* canvas = makeOverlayCanvas(drawingState, displayID, nullptr);
+    QWidget* canvas = makeOverlayCanvas(drawingState, displayID, std::move(passGroup));
     hostingView_ = new PassthroughHostingView(canvas, drawingState, displayID);
     window_->setContentView(hostingView_);
 }
 
 OverlayWindowController::~OverlayWindowController() {
-    eventMonitor.cancel();
-    mouseMoveGlobal.cancel();
-    mouseMoveLocal.cancel();
+    eventMonitor_.cancel();
+    mouseMoveGlobal_.cancel();
+    mouseMoveLocal_.cancel();
     releaseLocal_.cancel();
     releaseGlobal_.cancel();
-    observers.clear();
+    observers_.clear();
 }
 
 void OverlayWindowController::setUp() {
@@ -68,15 +81,15 @@ void OverlayWindowController::setUp() {
         c.updateActivation();
         c.updateMousePassthrough();
     };
-    observers.onChangeLater(state->captureAll, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isPickingAttachWindow, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->selectedTool, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isMoveMode, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isLineEditing, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isBezierEditing, weak, reapply, Initial::Include);
-    observers.onChangeLater(state->isTextEditing, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->captureAll, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isPickingAttachWindow, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->selectedTool, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isMoveMode, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isLineEditing, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isBezierEditing, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isTextEditing, weak, reapply, Initial::Include);
     // A modal file panel is up: the overlays step aside.
-    observers.onChangeLater(state->isImportingBrushes, weak, reapply, Initial::Include);
+    observers_.onChangeLater(state->isImportingBrushes, weak, reapply, Initial::Include);
 
     // What else the region depends on: the strokes, the screens' visible
     // frames, the window's own frame.
@@ -85,7 +98,7 @@ void OverlayWindowController::setUp() {
             if (auto self = weak.lock()) self->updateInputRegion();
         });
     };
-    observers.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
+    observers_.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
     screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
     frameWatch_ = window_->frameChanged.connect(rebuild);
     placementWatch_ = window_->placedOnServer.connect([weak] {
@@ -101,13 +114,13 @@ void OverlayWindowController::setUp() {
     // The pointer is followed only while the toolbar and this overlay are
     // meant to be shown.
     auto monitorFlag = [](OverlayWindowController& c) { c.recomputeMonitorFlag(); };
-    observers.onChangeLater(state->isToolbarVisible, weak, monitorFlag, Initial::Include);
-    observers.onChangeLater(state->isOverlayVisible, weak, monitorFlag, Initial::Include);
-    observers.onChangeLater(state->hiddenDisplayIDs, weak, monitorFlag, Initial::Include);
+    observers_.onChangeLater(state->isToolbarVisible, weak, monitorFlag, Initial::Include);
+    observers_.onChangeLater(state->isOverlayVisible, weak, monitorFlag, Initial::Include);
+    observers_.onChangeLater(state->hiddenDisplayIDs, weak, monitorFlag, Initial::Include);
 
     constexpr platform::EventMask watched =
         platform::EventMasks::rightMouseDown | platform::EventMasks::keyDown | platform::EventMasks::scrollWheel;
-    eventMonitor = platform::EventMonitor::addLocal(watched, [weak](const Event& e) -> std::optional<Event> {
+    eventMonitor_ = platform::EventMonitor::addLocal(watched, [weak](const Event& e) -> std::optional<Event> {
         platform::assertMainThread("overlay event monitor");
         auto self = weak.lock();
         if (!self) return e;
@@ -218,13 +231,13 @@ void OverlayWindowController::setWindowLevel(int level) {
 
 void OverlayWindowController::close() {
     platform::assertMainThread("OverlayWindowController::close");
-    eventMonitor.cancel();
+    eventMonitor_.cancel();
     removeMouseMoveMonitors();
     frameWatch_.cancel();
     placementWatch_.cancel();
     screensWatch_.cancel();
     ourWindowsWatch_.cancel();
-    observers.clear();
+    observers_.clear();
     closed_ = true;
     if (window_) window_->close();
 }
@@ -254,8 +267,8 @@ void OverlayWindowController::installMouseMoveMonitors() {
         });
     };
     constexpr platform::EventMask ups = leftMouseUp | rightMouseUp | otherMouseUp;
-    mouseMoveGlobal = platform::EventMonitor::addGlobal(ups, [released](const Event&) { released(); });
-    mouseMoveLocal = platform::EventMonitor::addLocal(ups, [released](const Event& e) -> std::optional<Event> {
+    mouseMoveGlobal_ = platform::EventMonitor::addGlobal(ups, [released](const Event&) { released(); });
+    mouseMoveLocal_ = platform::EventMonitor::addLocal(ups, [released](const Event& e) -> std::optional<Event> {
         released();
         return e;
     });
@@ -264,8 +277,8 @@ void OverlayWindowController::installMouseMoveMonitors() {
 
 void OverlayWindowController::removeMouseMoveMonitors() {
     platform::assertMainThread("OverlayWindowController::removeMouseMoveMonitors");
-    mouseMoveGlobal.cancel();
-    mouseMoveLocal.cancel();
+    mouseMoveGlobal_.cancel();
+    mouseMoveLocal_.cancel();
     // Until the rule is applied again, every click goes through.
     regionLive_ = false;
     regionPending_ = false;
@@ -494,7 +507,7 @@ std::optional<Event> OverlayWindowController::handleKeyDown(const Event& event, 
 std::optional<Event> OverlayWindowController::escapeChain(const Event& event, DrawingState& state) {
     const std::uint64_t modifiers = event.deviceIndependentModifiers();
     // An open panel closes itself first, Shift+Esc included.
-    if (!OpenPanelRegistry::shared().open.empty()) return event;
+    if (OpenPanelRegistry::shared().isAnyOpen()) return event;
     if (state.isPickingAttachWindow) {
         state.isPickingAttachWindow = false;
         return std::nullopt;

@@ -1,5 +1,7 @@
 #pragma once
 
+// The controller of one display's overlay window and its pointer rule.
+
 #include "app/OverlayWindow.h"
 #include "app/PointerRegion.h"
 #include "app/StrokeCoverage.h"
@@ -19,6 +21,7 @@
 #include <optional>
 #include <vector>
 
+class CanvasPassGroup;
 class DrawingState;
 
 class PassthroughHostingView;
@@ -40,13 +43,18 @@ class OverlayWindowController : public OverlayController,
 public:
     using DisplayID = platform::DisplayID;
 
-    // Covers the screen's whole frame; the window is not shown yet.
+    using Factory = std::function<std::shared_ptr<OverlayController>(DrawingState&, const platform::Screen&)>;
+
+    // Covers the screen's whole frame; the window is not shown yet. Its
+    // canvas reacts to changes in the passes of `passGroup`.
     // `isMouseOverStatusItem` tells whether the pointer is over the status
     // item (with its margin), whose right clicks are never the overlay's.
-    static std::shared_ptr<OverlayWindowController> create(const platform::Screen& screen,
-                                                           const std::shared_ptr<DrawingState>& drawingState,
-                                                           DisplayID displayID,
-                                                           std::function<bool()> isMouseOverStatusItem = {});
+    static std::shared_ptr<OverlayWindowController>
+    create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID,
+           std::shared_ptr<CanvasPassGroup> passGroup, std::function<bool()> isMouseOverStatusItem = {});
+    // The overlay controllers of one drawing state, for its environment:
+    // it owns the reaction pass group that their canvases share.
+    static Factory factory(std::function<bool()> isMouseOverStatusItem = {});
     ~OverlayWindowController() override;
 
     OverlayWindowController(const OverlayWindowController&) = delete;
@@ -93,7 +101,7 @@ public:
     // Follows the pointer's buttons (not its movements: the input region
     // routes each click) and applies the rule.
     void installMouseMoveMonitors();
-    bool hasMouseMoveMonitors() const { return mouseMoveGlobal.isActive() || mouseMoveLocal.isActive(); }
+    bool hasMouseMoveMonitors() const { return mouseMoveGlobal_.isActive() || mouseMoveLocal_.isActive(); }
 
     // ---- Keys, scrolling, right clicks ----
     // The local monitor's handler: the event to pass on, or none to swallow.
@@ -111,7 +119,7 @@ public:
 
 private:
     OverlayWindowController(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
-                            DisplayID displayID);
+                            DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup);
     void setUp();
     // A button went up somewhere: a live stroke left over goes, and a
     // rebuild put off while it was held happens.
@@ -167,10 +175,10 @@ private:
     PassthroughHostingView* hostingView_ = nullptr;
     bool closed_ = false;
 
-    platform::Subscription eventMonitor;
-    ui::Bindings observers;
-    platform::Subscription mouseMoveGlobal;
-    platform::Subscription mouseMoveLocal;
+    platform::Subscription eventMonitor_;
+    ui::Bindings observers_;
+    platform::Subscription mouseMoveGlobal_;
+    platform::Subscription mouseMoveLocal_;
     std::optional<bool> monitorFlag_;
 
     // Whether the input region follows the rule (from the rule's first

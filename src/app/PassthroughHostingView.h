@@ -1,5 +1,7 @@
 #pragma once
 
+// The overlay window's content view, which passes clicks it does not take.
+
 #include "app/PointerRules.h"
 #include "platform/ScreenProvider.h"
 

@@ -48,8 +48,8 @@ double dockedToolbarMaxLength(ToolbarDockPosition position, const platform::Rect
 
 std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, const WindowAttachManager& manager,
                                                    platform::Size toolbarSize) {
-    if (!isAttachedToWindow || manager.targetWindowID == 0) return std::nullopt;
-    const auto frame = manager.windowFrame(manager.targetWindowID);
+    if (!isAttachedToWindow || manager.targetWindowID() == 0) return std::nullopt;
+    const auto frame = manager.windowFrame(manager.targetWindowID());
     if (!frame) return std::nullopt;
-    return WindowAttachManager::toolbarOrigin(*frame, manager.attachEdge, toolbarSize);
+    return WindowAttachManager::toolbarOrigin(*frame, manager.attachEdge(), toolbarSize);
 }

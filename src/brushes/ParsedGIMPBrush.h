@@ -1,5 +1,7 @@
 #pragma once
 
+// A decoded GIMP brush file.
+
 #include "model/BrushRecords.h"
 
 #include <QImage>

@@ -4,8 +4,9 @@
 #include "canvas/CanvasGesture.h"
 
 #include "canvas/CanvasHitTest.h"
-#include "canvas/DrawingCanvasView.h"
+#include "canvas/EditSession.h"
 #include "canvas/StrokeRenderer.h"
+#include "canvas/TextBox.h"
 #include "geometry/TextLayout.h"
 #include "model/Algorithms.h"
 #include "model/DrawingState.h"
@@ -64,7 +65,7 @@ DrawingStroke movedBy(const DrawingStroke& s, QPointF t) {
 
 } // namespace
 
-CanvasGesture::CanvasGesture(DrawingCanvasView& canvas) : canvas_(canvas) {}
+CanvasGesture::CanvasGesture(CanvasGestureHost& host) : host_(host) {}
 
 // ---- Helpers ----
 
@@ -74,7 +75,7 @@ double CanvasGesture::fontSize(const QString& text, double boxHeight) {
 }
 
 bool CanvasGesture::isDoubleClick(std::optional<TimePoint>& time, QPointF& location, QPointF point) const {
-    const TimePoint now = canvas_.clock_->now();
+    const TimePoint now = host_.now();
     const bool isDouble = time && std::chrono::duration<double>(now - *time).count() < kDoubleClickSeconds &&
                           distance(point, location) < kDoubleClickDistance;
     location = point;
@@ -95,7 +96,7 @@ template <typename Accept>
 std::optional<std::size_t> CanvasGesture::topmostStroke(const DrawingState& s, Accept accept) const {
     // Only this display's strokes take a press on this canvas.
     const auto& list = s.strokes.get();
-    const auto display = canvas_.displayID();
+    const auto display = host_.displayID();
     const auto first = s.firstScreenDisplayID();
     for (std::size_t i = list.size(); i-- > 0;) {
         const auto d = list[i].displayID;
@@ -106,25 +107,25 @@ std::optional<std::size_t> CanvasGesture::topmostStroke(const DrawingState& s, A
 }
 
 bool CanvasGesture::isEditableTextStroke(std::size_t index, QPointF point) const {
-    const DrawingStroke& s = canvas_.state_->strokes.get().at(index);
+    const DrawingStroke& s = host_.liveState()->strokes.get().at(index);
     return s.tool == DrawingTool::text && s.erasures.empty() && canvasHitTest(s, point);
 }
 
 bool CanvasGesture::isEditableShapeStroke(std::size_t index, QPointF point) const {
-    const DrawingStroke& s = canvas_.state_->strokes.get().at(index);
+    const DrawingStroke& s = host_.liveState()->strokes.get().at(index);
     return (s.tool == DrawingTool::bezierPen || isLineOrShapeTool(s.tool)) && s.erasures.empty() &&
            canvasHitTest(s, point);
 }
 
 bool CanvasGesture::isEditableFreehandStroke(std::size_t index, QPointF point) const {
-    const DrawingStroke& s = canvas_.state_->strokes.get().at(index);
+    const DrawingStroke& s = host_.liveState()->strokes.get().at(index);
     return isFreehandTool(s.tool) && s.erasures.empty() && canvasHitTest(s, point);
 }
 
 bool CanvasGesture::draws(const DrawingState& s) const {
     // The move tool draws nothing, nor does the text tool by dragging.
     const auto tool = s.selectedTool.get();
-    return tool != DrawingTool::text && tool != DrawingTool::move && canvas_.isGIMPBrushReady();
+    return tool != DrawingTool::text && tool != DrawingTool::move && host_.isGIMPBrushReady();
 }
 
 void CanvasGesture::discardPath(DrawingState& s) {
@@ -134,7 +135,7 @@ void CanvasGesture::discardPath(DrawingState& s) {
 
 void CanvasGesture::startEditCooldown() {
     isEditCooldown_ = true;
-    canvas_.clock_->after(kEditCooldownSeconds, &canvas_, [this] { isEditCooldown_ = false; });
+    host_.after(kEditCooldownSeconds, [this] { isEditCooldown_ = false; });
 }
 
 void CanvasGesture::abandonDrawing() {
@@ -148,7 +149,7 @@ void CanvasGesture::abandonDrawing() {
 // ---- The live stroke ----
 
 std::optional<DrawingStroke> CanvasGesture::liveStroke(QPointF end) const {
-    DrawingState* s = canvas_.liveState();
+    DrawingState* s = host_.liveState();
     if (!s) return std::nullopt;
     const auto selected = s->selectedTool.get();
     if (!selected) return std::nullopt;
@@ -201,7 +202,7 @@ std::optional<DrawingStroke> CanvasGesture::liveStroke(QPointF end) const {
 
 void CanvasGesture::changed(std::span<const CanvasDragValue> values) {
     platform::assertMainThread("CanvasGesture::changed");
-    DrawingState* s = canvas_.liveState();
+    DrawingState* s = host_.liveState();
     if (!s || values.empty()) return;
     if (mode_ != DragMode::drawing || values.size() == 1 || !draws(*s)) {
         for (const CanvasDragValue& value : values) changed(value);
@@ -211,9 +212,9 @@ void CanvasGesture::changed(std::span<const CanvasDragValue> values) {
     // the last event that publishes one.
     const CanvasDragValue& last = values.back();
     shiftHeld_ = last.shift;
-    s->currentDrawingDisplayID = canvas_.displayID();
-    canvas_.eraserCursorLocation_ = last.location;
-    canvas_.scheduleUpdate();
+    s->currentDrawingDisplayID = host_.displayID();
+    host_.dragMovedTo(last.location);
+    host_.scheduleUpdate();
     const auto tool = s->selectedTool.get();
     const bool nearStartHidden = tool && isLineOrShapeTool(*tool);
     std::optional<std::size_t> published;
@@ -236,18 +237,17 @@ void CanvasGesture::changed(std::span<const CanvasDragValue> values) {
 
 void CanvasGesture::changed(const CanvasDragValue& value) {
     platform::assertMainThread("CanvasGesture::changed");
-    DrawingState* s = canvas_.liveState();
+    DrawingState* s = host_.liveState();
     if (!s) return;
     shiftHeld_ = value.shift;
 
     // With the bezier pen and nothing open, its drawing overlay owns the
     // pointer: the canvas does nothing.
-    if (s->selectedTool.get() == DrawingTool::bezierPen && !canvas_.openEditSession() && mode_ == DragMode::idle)
-        return;
+    if (s->selectedTool.get() == DrawingTool::bezierPen && !host_.openEditSession() && mode_ == DragMode::idle) return;
 
-    s->currentDrawingDisplayID = canvas_.displayID();
-    canvas_.eraserCursorLocation_ = value.location;
-    canvas_.scheduleUpdate();
+    s->currentDrawingDisplayID = host_.displayID();
+    host_.dragMovedTo(value.location);
+    host_.scheduleUpdate();
 
     switch (mode_) {
     case DragMode::idle: begin(value, *s); return;
@@ -266,7 +266,7 @@ void CanvasGesture::begin(const CanvasDragValue& value, DrawingState& s) {
     if (isEditCooldown_) return;
     // While pinned, only presses inside the window's area count.
     if (s.canvasConstraintFrame.get() && !platform::canvasContains(*s.canvasConstraintFrame.get(), start)) return;
-    if (canvas_.openEditSession()) {
+    if (host_.openEditSession()) {
         pressWithEditOpen(start);
         return;
     }
@@ -303,22 +303,22 @@ void CanvasGesture::begin(const CanvasDragValue& value, DrawingState& s) {
 }
 
 void CanvasGesture::pressWithEditOpen(QPointF start) {
-    DrawingState& s = *canvas_.state_;
-    const EditSession& line = canvas_.lineEdit_;
-    const bool bezierPath = line.stroke() && line.stroke()->tool == DrawingTool::bezierPen;
+    DrawingState& s = *host_.liveState();
+    const std::optional<DrawingStroke>& line = host_.editingLineStroke();
+    const bool bezierPath = line && line->tool == DrawingTool::bezierPen;
     if (s.selectedTool.get() == DrawingTool::bezierPen || bezierPath) {
         // The bezier edit overlay handles presses on its path.
-        if (!line.stroke() || canvasHitTest(*line.stroke(), start)) return;
-        canvas_.endLineEdit();
+        if (!line || canvasHitTest(*line, start)) return;
+        host_.endLineEdit();
     } else {
-        const DrawingStroke& e = *canvas_.openEditSession()->stroke();
+        const DrawingStroke& e = *host_.openEditSession()->stroke();
         if (canvasHitTest(e, start)) {
             mode_ = DragMode::editMove;
             dragStart_ = start;
             editMoveStart_ = e;
             return;
         }
-        canvas_.closeEdits();
+        host_.closeEdits();
     }
     // A press beside the stroke only closes its edit.
     startEditCooldown();
@@ -327,7 +327,7 @@ void CanvasGesture::pressWithEditOpen(QPointF start) {
 void CanvasGesture::moveEditedStroke(QPointF location) {
     if (!editMoveStart_) return;
     // Into the slot that holds the stroke under edit; none once it is gone.
-    if (EditSession* edit = canvas_.openEditSession()) edit->setStroke(movedBy(*editMoveStart_, location - dragStart_));
+    if (EditSession* edit = host_.openEditSession()) edit->setStroke(movedBy(*editMoveStart_, location - dragStart_));
 }
 
 void CanvasGesture::moveStroke(QPointF location, DrawingState& s) {
@@ -338,7 +338,7 @@ void CanvasGesture::moveStroke(QPointF location, DrawingState& s) {
         mode_ = DragMode::idle;
         return;
     }
-    canvas_.setCursor(Qt::ClosedHandCursor);
+    host_.showMoveCursor(true);
     const QPointF t = location - dragStart_;
     s.strokes.modify([i, t](auto& list) { list[*i].offset = QSizeF(t.x(), t.y()); });
 }
@@ -354,16 +354,16 @@ void CanvasGesture::draw(QPointF location, DrawingState& s) {
 
 void CanvasGesture::ended(const CanvasDragValue& value) {
     platform::assertMainThread("CanvasGesture::ended");
-    DrawingState* s = canvas_.liveState();
+    DrawingState* s = host_.liveState();
     if (!s) return;
-    canvas_.scheduleUpdate();
+    host_.scheduleUpdate();
     const double d = std::hypot(value.translation().x(), value.translation().y());
     const QPointF p = value.startLocation;
     const auto tool = s->selectedTool.get();
 
     if (mode_ == DragMode::editMove) return endEditMove(*s);
     // The tool and the box as they are now: Esc may have changed them.
-    if (tool == DrawingTool::text || canvas_.textBox().isActive()) return endWithTextTool(d, p, *s);
+    if (tool == DrawingTool::text || host_.textBox().isActive()) return endWithTextTool(d, p, *s);
     const DragMode mode = std::exchange(mode_, DragMode::idle);
     if (mode == DragMode::idle) return;
     if (mode == DragMode::strokeMove) return endStrokeMove(d, p, *s);
@@ -383,15 +383,15 @@ void CanvasGesture::placeTextBox(QPointF p, DrawingState& s) {
     const double fs = s.textFontSize.get() > 0 ? s.textFontSize.get() : fontSize(QString(), kDefaultTextBoxHeight);
     const double w = textBoxSize(QStringLiteral("M"), s.textFontName.get(), fs);
     // It follows its text within its display's visible part.
-    canvas_.textBox().setBounds(canvas_.visibleCanvasArea());
-    canvas_.textBox().open(QRectF(p.x() - w / 2, p.y() - kTextBoxLift, w, kTextBoxHeight), QString(), 0);
+    host_.textBox().setBounds(host_.visibleCanvasArea());
+    host_.textBox().open(QRectF(p.x() - w / 2, p.y() - kTextBoxLift, w, kTextBoxHeight), QString(), 0);
     s.isTextEditing = true;
 }
 
 void CanvasGesture::reopenText(std::size_t index, DrawingState& s) {
     const DrawingStroke text = s.strokes.get()[index];
     s.strokes.modify([index](auto& list) { list.erase(list.begin() + static_cast<std::ptrdiff_t>(index)); });
-    canvas_.beginTextEdit(text);
+    host_.beginTextEdit(text);
 }
 
 void CanvasGesture::endWithTextTool(double d, QPointF p, DrawingState& s) {
@@ -402,16 +402,16 @@ void CanvasGesture::endWithTextTool(double d, QPointF p, DrawingState& s) {
     mode_ = DragMode::idle;
     movedStrokeID_.reset();
     if (d >= kClickDistance) {
-        canvas_.setCursor(Qt::ArrowCursor);
+        host_.showMoveCursor(false);
         if (moved) s.strokes.modify([moved](auto& list) { list[*moved].bakeOffset(); });
         return;
     }
     // A stroke pressed but not moved springs back.
     if (moved) s.strokes.modify([moved](auto& list) { list[*moved].offset = QSizeF(0, 0); });
     if (isEditCooldown_) return;
-    const TextBox& box = canvas_.textBox();
+    const TextBox& box = host_.textBox();
     if (box.isActive()) {
-        if (!platform::canvasContains(box.frame(), p)) canvas_.commitPendingText();
+        if (!platform::canvasContains(box.frame(), p)) host_.commitPendingText();
         return;
     }
     if (isDoubleClick(lastTapTime_, lastTapLocation_, p)) {
@@ -431,7 +431,7 @@ void CanvasGesture::endWithTextTool(double d, QPointF p, DrawingState& s) {
 void CanvasGesture::endStrokeMove(double d, QPointF p, DrawingState& s) {
     const auto index = movedStrokeIndex(s);
     movedStrokeID_.reset();
-    canvas_.setCursor(Qt::ArrowCursor);
+    host_.showMoveCursor(false);
     if (!index) {
         discardPath(s);
         return;
@@ -443,7 +443,7 @@ void CanvasGesture::endStrokeMove(double d, QPointF p, DrawingState& s) {
                            isLineOrShapeTool(moved.tool) || isFreehandTool(moved.tool);
         if (opens && isDoubleClick(lastLineTapTime_, lastLineTapLocation_, p)) {
             if (moved.tool == DrawingTool::text) reopenText(i, s);
-            else canvas_.openEdit(i);
+            else host_.openEdit(i);
             return;
         }
     }
@@ -455,7 +455,7 @@ void CanvasGesture::endStrokeMove(double d, QPointF p, DrawingState& s) {
         // width changes apply to it.
         s.lastPlacedStrokeID = placed.id;
         s.isSelectionExplicit = true;
-        s.selectedColor = canvas_.colorCopiedFrom(placed.color);
+        s.selectedColor = host_.colorCopiedFrom(placed.color);
     } else {
         // A move is not undoable itself, but it ends the redo history.
         s.redoStack.set({});
@@ -465,7 +465,7 @@ void CanvasGesture::endStrokeMove(double d, QPointF p, DrawingState& s) {
 
 void CanvasGesture::endEraserPass(DrawingState& s) {
     // The pass itself is never kept as a stroke.
-    if (const auto& live = s.currentStroke.get()) s.applyEraserStamps(erasureStamps(*live), canvas_.displayID());
+    if (const auto& live = s.currentStroke.get()) s.applyEraserStamps(erasureStamps(*live), host_.displayID());
     discardPath(s);
 }
 
@@ -474,21 +474,20 @@ void CanvasGesture::endClick(QPointF p, std::optional<DrawingTool> tool, Drawing
     // would take the click as a stroke to open, and a double-click would
     // never take the dot back.
     const auto& list = s.strokes.get();
-    const bool secondOfTwo = lastSingleClickDotID_ && !list.empty() && list.back().id == *lastSingleClickDotID_ &&
-                             lastFreehandTapTime_ &&
-                             std::chrono::duration<double>(canvas_.clock_->now() - *lastFreehandTapTime_).count() <
-                                 kDoubleClickSeconds &&
-                             distance(p, lastFreehandTapLocation_) < kDoubleClickDistance;
+    const bool secondOfTwo =
+        lastSingleClickDotID_ && !list.empty() && list.back().id == *lastSingleClickDotID_ && lastFreehandTapTime_ &&
+        std::chrono::duration<double>(host_.now() - *lastFreehandTapTime_).count() < kDoubleClickSeconds &&
+        distance(p, lastFreehandTapLocation_) < kDoubleClickDistance;
     const auto editable = [&](auto isEditable) {
         return secondOfTwo ? std::nullopt : topmostStroke(s, [&](std::size_t k) { return (this->*isEditable)(k, p); });
     };
     if (const auto i = editable(&CanvasGesture::isEditableShapeStroke)) {
-        if (isDoubleClick(lastLineTapTime_, lastLineTapLocation_, p)) canvas_.openEdit(*i);
+        if (isDoubleClick(lastLineTapTime_, lastLineTapLocation_, p)) host_.openEdit(*i);
         else discardPath(s);
         return;
     }
     if (const auto i = editable(&CanvasGesture::isEditableFreehandStroke)) {
-        if (isDoubleClick(lastLineTapTime_, lastLineTapLocation_, p)) canvas_.openEdit(*i);
+        if (isDoubleClick(lastLineTapTime_, lastLineTapLocation_, p)) host_.openEdit(*i);
         else discardPath(s);
         return;
     }

@@ -9,6 +9,7 @@
 // Clicks open edits, place text boxes and take back dots.
 
 #include "canvas/CanvasClock.h"
+#include "canvas/CanvasGestureHost.h"
 #include "model/Algorithms.h"
 #include "model/DrawingStroke.h"
 #include "model/DrawingTool.h"
@@ -22,7 +23,6 @@
 #include <span>
 #include <vector>
 
-class DrawingCanvasView;
 class DrawingState;
 
 // One pointer event of a drag on the canvas, in canvas coordinates: where
@@ -46,8 +46,8 @@ public:
         drawing,    // collects the live stroke of the selected tool
     };
 
-    // The gesture of `canvas`, which owns it.
-    explicit CanvasGesture(DrawingCanvasView& canvas);
+    // The gesture of `host`, which owns it.
+    explicit CanvasGesture(CanvasGestureHost& host);
     CanvasGesture(const CanvasGesture&) = delete;
     CanvasGesture& operator=(const CanvasGesture&) = delete;
 
@@ -121,7 +121,7 @@ private:
     void placeTextBox(QPointF point, DrawingState& s);
     void reopenText(std::size_t index, DrawingState& s);
 
-    DrawingCanvasView& canvas_;
+    CanvasGestureHost& host_;
 
     DragMode mode_ = DragMode::idle;
     QPointF dragStart_;

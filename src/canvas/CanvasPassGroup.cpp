@@ -70,11 +70,6 @@ void runReactions(DrawingCanvasView& c, const Watched& o, const Watched& n) {
 // Reactions may cause further changes; a pass settles within a few rounds.
 constexpr int kMaxRounds = 16;
 
-std::vector<std::weak_ptr<CanvasPassGroup>>& registry() {
-    static std::vector<std::weak_ptr<CanvasPassGroup>> groups;
-    return groups;
-}
-
 } // namespace
 
 struct CanvasPassGroup::Member {
@@ -84,29 +79,23 @@ struct CanvasPassGroup::Member {
     bool inPass = false;
 };
 
-std::shared_ptr<CanvasPassGroup> CanvasPassGroup::join(const std::shared_ptr<DrawingState>& state,
-                                                       DrawingCanvasView* canvas) {
-    auto member = std::make_shared<Member>();
-    member->canvas = canvas;
-    member->seen = watchedIn(*state);
-    auto& groups = registry();
-    std::erase_if(groups, [](const std::weak_ptr<CanvasPassGroup>& g) { return g.expired(); });
-    for (const auto& weak : groups) {
-        auto group = weak.lock();
-        if (group && group->state_.lock() == state) {
-            group->members_.push_back(std::move(member));
-            return group;
-        }
-    }
-    auto group = std::make_shared<CanvasPassGroup>();
+std::shared_ptr<CanvasPassGroup> CanvasPassGroup::make(const std::shared_ptr<DrawingState>& state) {
+    std::shared_ptr<CanvasPassGroup> group(new CanvasPassGroup());
     group->state_ = state;
-    group->members_.push_back(std::move(member));
     std::weak_ptr<CanvasPassGroup> weakGroup = group;
     group->willChange_ = state->willChange.connect([weakGroup] {
         if (auto g = weakGroup.lock()) g->schedule();
     });
-    groups.push_back(group);
     return group;
+}
+
+void CanvasPassGroup::join(DrawingCanvasView* canvas) {
+    auto state = state_.lock();
+    if (!state) return;
+    auto member = std::make_shared<Member>();
+    member->canvas = canvas;
+    member->seen = watchedIn(*state);
+    members_.push_back(std::move(member));
 }
 
 void CanvasPassGroup::leave(DrawingCanvasView* canvas) {
@@ -125,10 +114,11 @@ void CanvasPassGroup::schedule() {
 void CanvasPassGroup::run() {
     scheduled_ = false;
     // A reaction may close a canvas; its member then holds no canvas.
+    const auto state = state_.lock();
+    if (!state) return;
     const auto members = members_;
     for (const auto& m : members)
-        if (m->canvas)
-            if (DrawingState* s = m->canvas->liveState()) m->snapshot = watchedIn(*s);
+        if (m->canvas) m->snapshot = watchedIn(*state);
     for (const auto& m : members)
         if (m->canvas) runPass(*m);
 }
@@ -137,8 +127,9 @@ void CanvasPassGroup::runPass(Member& m) {
     // The snapshot taken with the other canvases first, then this canvas's
     // own follow-up changes; then its view catches up.
     DrawingCanvasView* canvas = m.canvas;
-    DrawingState* s = canvas->liveState();
-    if (m.inPass || !s) return;
+    const auto state = state_.lock();
+    if (m.inPass || !state) return;
+    const DrawingState* s = state.get();
     m.inPass = true;
     Watched now = m.snapshot ? *m.snapshot : watchedIn(*s);
     m.snapshot.reset();
@@ -146,10 +137,10 @@ void CanvasPassGroup::runPass(Member& m) {
         const Watched old = m.seen;
         m.seen = now;
         runReactions(*canvas, old, now);
-        if (!m.canvas || !(s = canvas->liveState())) break;
+        if (!m.canvas) break;
         now = watchedIn(*s);
         if (same(m.seen, now)) break;
     }
     m.inPass = false;
-    if (m.canvas && canvas->liveState()) canvas->refreshView();
+    if (m.canvas) canvas->refreshView();
 }

@@ -18,12 +18,19 @@
 class DrawingCanvasView;
 class DrawingState;
 
+// Made by whoever makes the canvases of a state (the overlay windows'
+// factory), which hands it to each canvas it makes.
 class CanvasPassGroup : public std::enable_shared_from_this<CanvasPassGroup> {
 public:
-    // The group of the state's canvases, made on the first join; the
-    // canvas's reactions start from the state as it is now.
-    static std::shared_ptr<CanvasPassGroup> join(const std::shared_ptr<DrawingState>& state,
-                                                 DrawingCanvasView* canvas);
+    // The group of `state`'s canvases, empty; it watches the state for
+    // changes as long as it lives.
+    static std::shared_ptr<CanvasPassGroup> make(const std::shared_ptr<DrawingState>& state);
+
+    CanvasPassGroup(const CanvasPassGroup&) = delete;
+    CanvasPassGroup& operator=(const CanvasPassGroup&) = delete;
+
+    // The canvas's reactions start from the state as it is now.
+    void join(DrawingCanvasView* canvas);
     void leave(DrawingCanvasView* canvas);
     // Asks for a pass on a later turn of the event loop.
     void schedule();
@@ -31,8 +38,9 @@ public:
 private:
     struct Member;
 
+    CanvasPassGroup() = default;
     void run();
-    static void runPass(Member& member);
+    void runPass(Member& member);
 
     std::weak_ptr<DrawingState> state_;
     std::vector<std::shared_ptr<Member>> members_;

@@ -27,8 +27,8 @@ constexpr double kMaximumEditWidth = 100;
 
 } // namespace
 
-DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state, DisplayID displayID,
-                                     QWidget* parent)
+DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state, DisplayID displayID, QWidget* parent,
+                                     std::shared_ptr<CanvasPassGroup> passGroup)
     : QWidget(parent),
       weakState_(state),
       state_(state.get()),
@@ -61,7 +61,8 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
     badge_->hide();
 
     if (!state) return;
-    group_ = CanvasPassGroup::join(state, this);
+    group_ = passGroup ? std::move(passGroup) : CanvasPassGroup::make(state);
+    group_->join(this);
     subscriptions_.push_back(textBox_.changed.connect([this] { scheduleUpdate(); }));
     subscriptions_.push_back(state->strokes.sink([this](const auto&) { strokes_.strokesChanged(); },
                                                  platform::Delivery::Immediate, platform::Initial::Skip));
@@ -108,6 +109,16 @@ EditSession::StrokeHandler DrawingCanvasView::toMember(void (DrawingCanvasView::
 }
 
 DrawingState* DrawingCanvasView::liveState() const { return weakState_.expired() ? nullptr : state_; }
+
+CanvasClock::TimePoint DrawingCanvasView::now() const { return clock_->now(); }
+
+void DrawingCanvasView::after(double seconds, std::function<void()> work) {
+    clock_->after(seconds, this, std::move(work));
+}
+
+void DrawingCanvasView::dragMovedTo(QPointF location) { eraserCursorLocation_ = location; }
+
+void DrawingCanvasView::showMoveCursor(bool grabbing) { setCursor(grabbing ? Qt::ClosedHandCursor : Qt::ArrowCursor); }
 
 void DrawingCanvasView::scheduleUpdate() {
     if (group_) group_->schedule();

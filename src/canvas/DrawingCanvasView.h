@@ -45,16 +45,19 @@ class CanvasPassGroup;
 class DrawingState;
 class LoadingBrushBadge;
 
-class DrawingCanvasView : public QWidget {
+class DrawingCanvasView : public QWidget, private CanvasGestureHost {
     Q_OBJECT
 public:
     using DisplayID = platform::DisplayID;
 
-    // The canvas of `displayID`, showing the strokes of that display.
-    DrawingCanvasView(const std::shared_ptr<DrawingState>& state, DisplayID displayID, QWidget* parent = nullptr);
+    // The canvas of `displayID`, showing the strokes of that display. Its
+    // reactions run in the passes of `passGroup`, shared with the state's
+    // other canvases; without one the canvas has a group of its own.
+    DrawingCanvasView(const std::shared_ptr<DrawingState>& state, DisplayID displayID, QWidget* parent = nullptr,
+                      std::shared_ptr<CanvasPassGroup> passGroup = nullptr);
     ~DrawingCanvasView() override;
 
-    DisplayID displayID() const { return displayID_; }
+    DisplayID displayID() const override { return displayID_; }
 
     // The maker of the overlays (none: no overlays are shown).
     void setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory);
@@ -80,26 +83,26 @@ public:
 
     // ---- Text box ----
     // The text tool layer edits the box in place.
-    TextBox& textBox() { return textBox_; }
+    TextBox& textBox() override { return textBox_; }
     const TextBox& textBox() const { return textBox_; }
     // Turns the open text box into a text stroke of this display; true when
     // a stroke was added (blank text adds none). Closes the box either way.
-    bool commitPendingText();
+    bool commitPendingText() override;
     // Closes the box and ends text editing; the frame is kept.
     void resetTextBox();
     // Opens a text stroke the caller has taken out of the strokes.
-    void beginTextEdit(const DrawingStroke& stroke);
+    void beginTextEdit(const DrawingStroke& stroke) override;
     // The part of the canvas on its display's visible frame (the screen less
     // the desktop's panels), canvas coordinates: where a new text box may
     // reach. The whole canvas when the display is not found.
-    QRectF visibleCanvasArea() const;
+    QRectF visibleCanvasArea() const override;
 
     // ---- Edits ----
     // Opens the placed stroke at `index` of DrawingState::strokes in the
     // edit slot its tool belongs to, taking it out of the strokes.
-    void openEdit(std::size_t index);
+    void openEdit(std::size_t index) override;
     // Write the slot's stroke back as a new addition in the current colour.
-    void endLineEdit();
+    void endLineEdit() override;
     void endShapeEdit();
     void endFreehandEdit();
     // Writes back every slot and commits the text box, as Esc would; run
@@ -113,14 +116,14 @@ public:
     void shapeEditUpdated(const DrawingStroke& stroke);
     void freehandEditUpdated(const DrawingStroke& stroke);
 
-    const std::optional<DrawingStroke>& editingLineStroke() const { return lineEdit_.stroke(); }
+    const std::optional<DrawingStroke>& editingLineStroke() const override { return lineEdit_.stroke(); }
     const std::optional<DrawingStroke>& editingShapeStroke() const { return shapeEdit_.stroke(); }
     const std::optional<DrawingStroke>& editingFreehandStroke() const { return freehandEdit_.stroke(); }
     // The first slot that holds a stroke: line, shape, then freehand.
-    EditSession* openEditSession();
+    EditSession* openEditSession() override;
 
     // Whether a drag may draw with the selected tool now.
-    bool isGIMPBrushReady() const;
+    bool isGIMPBrushReady() const override;
 
     // ---- Reactions, in the order they run ----
     void textEditingChanged();
@@ -131,6 +134,8 @@ public:
     void lineWidthChanged();
     void colorChanged();
     void toolChanged(std::optional<DrawingTool> oldValue);
+    // After the reactions of a pass: what the view shows catches up.
+    void refreshView();
 
     // What the strokes layer shows now, for measurements and tests.
     const StrokeCache& strokeCache() const { return strokes_.cache(); }
@@ -147,22 +152,23 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    friend class CanvasGesture;
-    friend class CanvasPassGroup;
-
-    // The state while it lives.
-    DrawingState* liveState() const;
+    // ---- For the gesture ----
+    DrawingState* liveState() const override;
+    CanvasClock::TimePoint now() const override;
+    void after(double seconds, std::function<void()> work) override;
+    Color colorCopiedFrom(const Color& strokeColor) const override;
+    void closeEdits() override;
+    void dragMovedTo(QPointF location) override;
     // A reaction pass and, after it, a look at what the view shows.
-    void scheduleUpdate();
-    void refreshView();
+    void scheduleUpdate() override;
+    void showMoveCursor(bool grabbing) override;
+
     void syncEraserCursor();
     void syncClip();
     void syncOverlays();
     void syncBadge();
 
     void writeBack(EditSession& edit);
-    void closeEdits();
-    Color colorCopiedFrom(const Color& strokeColor) const;
     // A stroke handler that reaches a member while the canvas lives.
     EditSession::StrokeHandler toMember(void (DrawingCanvasView::*member)(const DrawingStroke&));
 

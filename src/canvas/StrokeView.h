@@ -1,5 +1,7 @@
 #pragma once
 
+// What draws one stroke: the stroke and its scaled, tinted brush cells.
+
 #include "model/DrawingStroke.h"
 
 #include <QImage>

@@ -34,7 +34,7 @@ CountdownOverlayController::CountdownOverlayController(const platform::Screen& s
 CountdownOverlayController::~CountdownOverlayController() {
     platform::assertMainThread("~CountdownOverlayController");
     lifetime_.end();
-    timer.reset();
+    timer_.reset();
     OpenPanelRegistry::shared().unregisterPanel(this);
     removeMonitors();
 }
@@ -49,14 +49,14 @@ void CountdownOverlayController::showWindow() {
 
 void CountdownOverlayController::installCancelMonitors() {
     const auto weak = lifetime_.ref();
-    monitors.push_back(
+    monitors_.push_back(
         platform::EventMonitor::addLocal(platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
             platform::assertMainThread("countdown key monitor");
             if (e.keyCode != platform::KeyCode::escape) return e;
             if (auto* self = weak.get()) self->scheduleCancel();
             return std::nullopt;
         }));
-    monitors.push_back(platform::EventMonitor::addGlobal(
+    monitors_.push_back(platform::EventMonitor::addGlobal(
         platform::EventMasks::leftMouseDown | platform::EventMasks::rightMouseDown, [weak](const Event&) {
             platform::assertMainThread("countdown click monitor");
             if (auto* self = weak.get()) self->scheduleCancel();
@@ -73,26 +73,26 @@ void CountdownOverlayController::scheduleCancel() {
 }
 
 void CountdownOverlayController::removeMonitors() {
-    for (auto& m : monitors) m.cancel();
-    monitors.clear();
+    for (auto& m : monitors_) m.cancel();
+    monitors_.clear();
 }
 
 void CountdownOverlayController::startTimer() {
     ticks_ = 0;
-    timer = std::make_unique<QTimer>();
-    timer->setInterval(static_cast<int>(tickSeconds_ * 1000));
+    timer_ = std::make_unique<QTimer>();
+    timer_->setInterval(static_cast<int>(tickSeconds_ * 1000));
     const auto weak = lifetime_.ref();
-    QObject::connect(timer.get(), &QTimer::timeout, [weak] {
+    QObject::connect(timer_.get(), &QTimer::timeout, [weak] {
         auto* self = weak.get();
         if (!self) return;
         // Completing may close the countdown, and its owner may let it go.
         const bool done = self->tick();
-        if (done && weak.get() && self->timer) self->timer->stop();
+        if (done && weak.get() && self->timer_) self->timer_->stop();
     });
-    timer->start();
+    timer_->start();
 }
 
-bool CountdownOverlayController::isTimerRunning() const { return timer && timer->isActive(); }
+bool CountdownOverlayController::isTimerRunning() const { return timer_ && timer_->isActive(); }
 
 bool CountdownOverlayController::tick() {
     ticks_ += 1;
@@ -115,10 +115,10 @@ void CountdownOverlayController::cancel() {
 
 void CountdownOverlayController::close() {
     platform::assertMainThread("CountdownOverlayController::close");
-    if (timer) {
-        timer->stop();
+    if (timer_) {
+        timer_->stop();
         // Deleted on a later turn: close() may run inside its own timeout.
-        timer.release()->deleteLater();
+        timer_.release()->deleteLater();
     }
     OpenPanelRegistry::shared().unregisterPanel(this);
     removeMonitors();

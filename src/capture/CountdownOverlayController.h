@@ -1,5 +1,7 @@
 #pragma once
 
+// The countdown panel shown before a screenshot.
+
 #include "platform/Lifetime.h"
 #include "platform/ScreenProvider.h"
 #include "platform/Subscription.h"
@@ -49,7 +51,7 @@ public:
     bool didFire() const { return didFire_; }
     int ticks() const { return ticks_; }
     bool isTimerRunning() const;
-    std::size_t monitorCount() const { return monitors.size(); }
+    std::size_t monitorCount() const { return monitors_.size(); }
 
 private:
     void installCancelMonitors();
@@ -57,8 +59,8 @@ private:
     void startTimer();
     void scheduleCancel();
 
-    std::vector<platform::Subscription> monitors;
-    std::unique_ptr<QTimer> timer;
+    std::vector<platform::Subscription> monitors_;
+    std::unique_ptr<QTimer> timer_;
     std::function<void()> onComplete_;
     std::function<void()> onCancel_;
     bool didFire_ = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+// The countdown's face: a fading digit on a dark disc.
+
 #include <QImage>
 #include <QVariantAnimation>
 #include <QWidget>

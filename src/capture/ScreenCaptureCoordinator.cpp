@@ -63,8 +63,8 @@ void ScreenCaptureCoordinator::startCapture() {
     std::optional<Target> target;
     // The pinned window's frame, read now: a window that moves during the
     // countdown is cropped where it was.
-    if (const auto manager = attachManager_.lock(); wasAttached && manager && manager->targetWindowID != 0) {
-        if (const auto frame = manager->windowFrame(manager->targetWindowID)) {
+    if (const auto manager = attachManager_.lock(); wasAttached && manager && manager->targetWindowID() != 0) {
+        if (const auto frame = manager->windowFrame(manager->targetWindowID())) {
             const auto meets = std::find_if(screens.begin(), screens.end(),
                                             [&](const platform::Screen& s) { return s.frame.intersects(*frame); });
             if (const auto screen = meets != screens.end() ? std::optional(*meets) : mainOrFirst())

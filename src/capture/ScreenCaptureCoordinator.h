@@ -1,5 +1,7 @@
 #pragma once
 
+// Taking one annotated screenshot, from the request to the saved file.
+
 #include "platform/Geometry.h"
 #include "platform/Lifetime.h"
 #include "platform/ScreenGrabber.h"

@@ -12,7 +12,7 @@ using platform::Rect;
 using platform::Size;
 
 WindowAttachManager::WindowAttachManager(WindowAttachServices services) : services_(std::move(services)) {
-    lastMeasurementDate = now();
+    lastMeasurementDate_ = now();
 }
 
 WindowAttachManager::~WindowAttachManager() = default;
@@ -34,16 +34,16 @@ std::optional<platform::Screen> WindowAttachManager::screenFor(const Rect& frame
 void WindowAttachManager::attach(std::uint32_t windowID, AttachEdge edge, const Rect& frame,
                                  FrameHandler frameHandler) {
     platform::assertMainThread("WindowAttachManager::attach");
-    displayLink.reset();
-    targetWindowID = windowID;
-    attachEdge = edge;
-    lastKnownSize = frame.size;
-    lastRenderedSize = frame.size;
-    lastRenderedOrigin = frame.origin;
-    lastMeasurementDate = now();
-    predictor = UKFPredictor();
-    predictor.reset(frame.origin.x, frame.origin.y);
-    onFrameChanged = std::move(frameHandler);
+    displayLink_.reset();
+    targetWindowID_ = windowID;
+    attachEdge_ = edge;
+    lastKnownSize_ = frame.size;
+    lastRenderedSize_ = frame.size;
+    lastRenderedOrigin_ = frame.origin;
+    lastMeasurementDate_ = now();
+    predictor_ = UKFPredictor();
+    predictor_.reset(frame.origin.x, frame.origin.y);
+    onFrameChanged_ = std::move(frameHandler);
     waitingForWindow_ = false;
     frameWhileWaiting_.reset();
     stillRefreshes_ = 0;
@@ -52,19 +52,20 @@ void WindowAttachManager::attach(std::uint32_t windowID, AttachEdge edge, const 
     // another later.
     const auto screen = screenFor(frame);
     if (!screen || !services_.makeDisplayLink) return;
-    displayLink = services_.makeDisplayLink(screen->displayID, [this](const platform::DisplayLinkFrame& f) { tick(f); });
-    if (displayLink) displayLink->start();
+    displayLink_ =
+        services_.makeDisplayLink(screen->displayID, [this](const platform::DisplayLinkFrame& f) { tick(f); });
+    if (displayLink_) displayLink_->start();
 }
 
 void WindowAttachManager::detach() {
     platform::assertMainThread("WindowAttachManager::detach");
     // The link may be the one calling (the window went away during a tick);
     // it allows that.
-    displayLink.reset();
-    targetWindowID = 0;
-    onFrameChanged = nullptr;
+    displayLink_.reset();
+    targetWindowID_ = 0;
+    onFrameChanged_ = nullptr;
     onWindowGone = nullptr;
-    predictor = UKFPredictor();
+    predictor_ = UKFPredictor();
     waitingForWindow_ = false;
     frameWhileWaiting_.reset();
     stillRefreshes_ = 0;
@@ -74,7 +75,7 @@ void WindowAttachManager::tick(const platform::DisplayLinkFrame& frame) { step(f
 
 void WindowAttachManager::step(const platform::DisplayLinkFrame& link) {
     platform::assertMainThread("WindowAttachManager::step");
-    const auto place = windowPlace(targetWindowID);
+    const auto place = windowPlace(targetWindowID_);
     if (!place) {
         const auto gone = std::move(onWindowGone);
         detach();
@@ -93,32 +94,32 @@ void WindowAttachManager::step(const platform::DisplayLinkFrame& link) {
     const std::optional<Rect> measured = place->bounds;
 
     const double t = now();
-    const double dt = std::max(t - lastMeasurementDate, kMinStep);
-    lastMeasurementDate = t;
-    lastKnownSize = measured->size;
-    predictor.update(measured->origin.x, measured->origin.y, dt);
+    const double dt = std::max(t - lastMeasurementDate_, kMinStep);
+    lastMeasurementDate_ = t;
+    lastKnownSize_ = measured->size;
+    predictor_.update(measured->origin.x, measured->origin.y, dt);
 
     // Ahead to the moment the frame being prepared is shown, plus a margin.
-    const Mat ahead = UKFPredictor::transition(lookAhead(link.targetTimestamp - now())).multiplied(predictor.x);
+    const Mat ahead = UKFPredictor::transition(lookAhead(link.targetTimestamp - now())).multiplied(predictor_.x);
     const Point p(ahead(0, 0), ahead(1, 0));
 
-    const Point r = lastRenderedOrigin;
+    const Point r = lastRenderedOrigin_;
     const double a = smoothingFactor(dt);
     Point s(r.x + a * (p.x - r.x), r.y + a * (p.y - r.y));
     if (std::hypot(s.x - p.x, s.y - p.y) < kSnapDistance) s = p;
-    if (std::hypot(s.x - r.x, s.y - r.y) <= kMinMove && lastRenderedSize == lastKnownSize) return;
+    if (std::hypot(s.x - r.x, s.y - r.y) <= kMinMove && lastRenderedSize_ == lastKnownSize_) return;
 
-    lastRenderedOrigin = s;
-    lastRenderedSize = lastKnownSize;
-    if (onFrameChanged) {
+    lastRenderedOrigin_ = s;
+    lastRenderedSize_ = lastKnownSize_;
+    if (onFrameChanged_) {
         // A copy: the handler may replace the field.
-        const FrameHandler handler = onFrameChanged;
-        handler(Rect(s, lastKnownSize));
+        const FrameHandler handler = onFrameChanged_;
+        handler(Rect(s, lastKnownSize_));
     }
 }
 
 bool WindowAttachManager::isBack(const Rect& frame) {
-    const Rect left(lastRenderedOrigin, lastRenderedSize);
+    const Rect left(lastRenderedOrigin_, lastRenderedSize_);
     const bool inPlace = std::abs(frame.minX() - left.minX()) <= kBackTolerance &&
                          std::abs(frame.minY() - left.minY()) <= kBackTolerance &&
                          std::abs(frame.width() - left.width()) <= kBackTolerance &&
@@ -130,9 +131,9 @@ bool WindowAttachManager::isBack(const Rect& frame) {
     frameWhileWaiting_.reset();
     stillRefreshes_ = 0;
     // Its motion before it went says nothing about where it goes now.
-    predictor = UKFPredictor();
-    predictor.reset(frame.origin.x, frame.origin.y);
-    lastMeasurementDate = now();
+    predictor_ = UKFPredictor();
+    predictor_.reset(frame.origin.x, frame.origin.y);
+    lastMeasurementDate_ = now();
     return true;
 }
 

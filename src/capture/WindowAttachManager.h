@@ -50,26 +50,24 @@ public:
 
     using FrameHandler = std::function<void(const platform::Rect&)>;
 
-    AttachEdge attachEdge = AttachEdge::top;
-    // The pinned window's number; 0 when none.
-    std::uint32_t targetWindowID = 0;
-    std::unique_ptr<platform::DisplayLink> displayLink;
-    UKFPredictor predictor;
-    platform::Size lastKnownSize;
-    // Clock seconds of the last measurement.
-    double lastMeasurementDate = 0;
-    platform::Point lastRenderedOrigin{-1000000000, -1000000000};
-    platform::Size lastRenderedSize;
-    // Receives every reported frame.
-    FrameHandler onFrameChanged;
-    // Called once, after tracking has stopped, when the window can no longer
-    // be found.
+    // Set by the owner: called once, after tracking has stopped, when the
+    // window can no longer be found.
     std::function<void()> onWindowGone;
+
+    // The edge the toolbar sits beside; the owner moves it to the opposite
+    // edge when the toolbar no longer fits.
+    AttachEdge attachEdge() const { return attachEdge_; }
+    void setAttachEdge(AttachEdge edge) { attachEdge_ = edge; }
+    // The pinned window's number; 0 when none.
+    std::uint32_t targetWindowID() const { return targetWindowID_; }
+    const UKFPredictor& predictor() const { return predictor_; }
+    // Whether frames are reported to a handler (between attach and detach).
+    bool reportsFrames() const { return bool(onFrameChanged_); }
 
     // Starts following the window (frame: its frame now), replacing any
     // earlier tracking. Reports nothing yet: the first report can come with
     // the first refresh.
-    void attach(std::uint32_t windowID, AttachEdge edge, const platform::Rect& frame, FrameHandler onFrameChanged);
+    void attach(std::uint32_t windowID, AttachEdge edge, const platform::Rect& frame, FrameHandler frameHandler);
     // Stops following; calls neither handler. Harmless when idle.
     void detach();
     // The display link's callback: one step.
@@ -145,4 +143,15 @@ private:
     bool waitingForWindow_ = false;
     std::optional<platform::Rect> frameWhileWaiting_;
     int stillRefreshes_ = 0;
+    AttachEdge attachEdge_ = AttachEdge::top;
+    std::uint32_t targetWindowID_ = 0;
+    std::unique_ptr<platform::DisplayLink> displayLink_;
+    UKFPredictor predictor_;
+    platform::Size lastKnownSize_;
+    // Clock seconds of the last measurement.
+    double lastMeasurementDate_ = 0;
+    platform::Point lastRenderedOrigin_{-1000000000, -1000000000};
+    platform::Size lastRenderedSize_;
+    // Receives every reported frame.
+    FrameHandler onFrameChanged_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+// The formats a colour's code is written in.
+
 #include "platform/RawValues.h"
 
 #include <QString>

@@ -5,9 +5,9 @@
 #include "colorpicker/OpacityPreviewView.h"
 #include "colorpicker/PickerStyle.h"
 #include "colorpicker/SavedHarmonyRow.h"
-#include "colorpicker/PickerSymbolButton.h"
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
+#include "ui/SymbolButton.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -60,8 +60,9 @@ void setTextColor(QWidget* widget, const QColor& color) {
 
 } // namespace
 
-ColorPickerPanel::ColorPickerPanel(std::shared_ptr<DrawingState> state, std::function<void()> dismiss, QWidget* parent)
-    : QWidget(parent), model_(std::move(state)), dismiss_(std::move(dismiss)) {
+ColorPickerPanel::ColorPickerPanel(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
+                                   QWidget* parent)
+    : QWidget(parent), model_(std::move(state)), dismissBox_(std::move(dismissBox)) {
     platform::assertMainThread("ColorPickerPanel");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(padding, padding, padding, padding);
@@ -172,7 +173,7 @@ QWidget* ColorPickerPanel::buildSavedHarmonies() {
     auto* header = new QHBoxLayout();
     header->setSpacing(6);
     savedHeader_ = new QLabel(QStringLiteral("Saved Harmonies"), box);
-    saveButton_ = new PickerSymbolButton(QStringLiteral("plus"), kSaveSymbol, box);
+    saveButton_ = makePickerSymbolButton(QStringLiteral("plus"), kSaveSymbol, box);
     header->addWidget(savedHeader_, 0, Qt::AlignVCenter);
     header->addStretch(1);
     header->addWidget(saveButton_, 0, Qt::AlignVCenter);
@@ -274,7 +275,7 @@ void ColorPickerPanel::updateSaveButton(std::size_t savedCount) {
     const bool full = savedCount >= ColorPickerModel::maxSavedHarmonies;
     const PickerStyle style = pickerStyle(this);
     saveButton_->setEnabled(!full);
-    saveButton_->setTint(full ? style.secondary : style.primary);
+    saveButton_->setColor(full ? style.secondary : style.primary);
     setHelpText(saveButton_, full ? QStringLiteral("Maximum of 8 saved harmonies") : QStringLiteral("Save current harmony"));
 }
 

@@ -8,6 +8,7 @@
 #include "model/SavedHarmony.h"
 #include "platform/Signal.h"
 #include "ui/Bindings.h"
+#include "ui/DismissBox.h"
 
 #include <QWidget>
 
@@ -25,7 +26,7 @@ class QLabel;
 class QSlider;
 class QVBoxLayout;
 class SavedHarmonyRow;
-class PickerSymbolButton;
+class SymbolButton;
 
 class ColorPickerPanel : public QWidget {
 public:
@@ -36,12 +37,13 @@ public:
     // The slider works in thousandths of full opacity.
     static constexpr int sliderScale = 1000;
 
-    // `dismiss` closes the window that hosts the content; no control of the
+    // `dismissBox` closes the window that hosts the content; no control of the
     // content closes it today (the host's Esc and outside-click monitors
     // do). The content takes the keyboard only while a harmony's name is
     // edited, through the "ColorPickerRequestKey"/"ColorPickerResignKey"
     // notifications.
-    ColorPickerPanel(std::shared_ptr<DrawingState> state, std::function<void()> dismiss, QWidget* parent = nullptr);
+    ColorPickerPanel(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
+                     QWidget* parent = nullptr);
     ~ColorPickerPanel() override;
 
     ColorPickerModel& model() { return model_; }
@@ -60,7 +62,7 @@ public:
     HarmonySwatchRowView* swatchRow() const { return swatchRow_; }
     QSlider* opacitySlider() const { return opacitySlider_; }
     QLabel* opacityPercent() const { return opacityPercent_; }
-    PickerSymbolButton* saveButton() const { return saveButton_; }
+    SymbolButton* saveButton() const { return saveButton_; }
     QLabel* emptyHarmoniesText() const { return emptyText_; }
     const std::vector<SavedHarmonyRow*>& harmonyRows() const { return rows_; }
 
@@ -79,7 +81,7 @@ private:
     void updateSaveButton(std::size_t savedCount);
 
     ColorPickerModel model_;
-    std::function<void()> dismiss_;
+    std::shared_ptr<DismissBox> dismissBox_;
     ui::Bindings bindings_;
 
     QComboBox* harmonyMenu_ = nullptr;
@@ -92,7 +94,7 @@ private:
     QSlider* opacitySlider_ = nullptr;
     QWidget* divider_ = nullptr;
     QLabel* savedHeader_ = nullptr;
-    PickerSymbolButton* saveButton_ = nullptr;
+    SymbolButton* saveButton_ = nullptr;
     QLabel* emptyText_ = nullptr;
     QWidget* rowsBox_ = nullptr;
     QVBoxLayout* rowsLayout_ = nullptr;

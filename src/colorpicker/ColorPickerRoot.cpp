@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 ColorPickerRoot::ColorPickerRoot(std::shared_ptr<DrawingState> state, PanelOpenDirection direction,
-                                 std::function<void()> dismiss, QWidget* parent)
+                                 std::shared_ptr<DismissBox> dismissBox, QWidget* parent)
     : PanelChrome(kCornerRadius, direction, parent),
-      panel_(new ColorPickerPanel(std::move(state), std::move(dismiss), this)) {
+      panel_(new ColorPickerPanel(std::move(state), std::move(dismissBox), this)) {
     platform::assertMainThread("ColorPickerRoot");
     auto* layout = new QVBoxLayout(this);
     // The content decides the size the panel is fitted to.

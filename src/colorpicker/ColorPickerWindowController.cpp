@@ -9,14 +9,12 @@
 
 ColorPickerWindowController::ColorPickerWindowController(const std::shared_ptr<DrawingState>& state,
                                                          std::shared_ptr<AnchorRef> anchorRef,
-                                                         std::function<void(bool)> isOpen,
-                                                         PanelOpenDirection direction)
-    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Colors"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
+                                                         std::function<void(bool)> isOpen, PanelOpenDirection direction)
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Colors"), kWidth), std::move(anchorRef),
+                              std::move(isOpen), Options{}),
       state_(state),
       direction_(direction),
-      root_(new ColorPickerRoot(state, direction, [box = dismissBox()] {
-          if (box->dismiss) box->dismiss();
-      })) {
+      root_(new ColorPickerRoot(state, direction, dismissBox())) {
     platform::assertMainThread("ColorPickerWindowController");
     window()->widget()->setAccessibleName(QStringLiteral("Color picker"));
     setContent(root_, kWidth);
@@ -28,7 +26,7 @@ ColorPickerWindowController::ColorPickerWindowController(const std::shared_ptr<D
 ColorPickerWindowController::~ColorPickerWindowController() {
     platform::assertMainThread("~ColorPickerWindowController");
     lifetime_.end();
-    keyGateObservers.clear();
+    keyGateObservers_.clear();
 }
 
 ColorPickerPanel* ColorPickerWindowController::panel() const { return root_->panel(); }
@@ -44,14 +42,14 @@ void ColorPickerWindowController::place() {
 // Kept for the controller's life: the keyboard is only ever taken while the
 // panel is shown, and given back when it closes.
 void ColorPickerWindowController::installKeyGateObservers() {
-    if (!keyGateObservers.empty()) return;
+    if (!keyGateObservers_.empty()) return;
     auto& center = platform::NotificationCenter::defaultCenter();
     const auto weak = lifetime_.ref();
-    keyGateObservers.push_back(center.addObserver(Notifications::colorPickerRequestKey, [weak](const auto&) {
+    keyGateObservers_.push_back(center.addObserver(Notifications::colorPickerRequestKey, [weak](const auto&) {
         platform::assertMainThread("colour picker key request");
         if (ColorPickerWindowController* self = weak.get()) self->acceptKeyRequest();
     }));
-    keyGateObservers.push_back(center.addObserver(Notifications::colorPickerResignKey, [weak](const auto&) {
+    keyGateObservers_.push_back(center.addObserver(Notifications::colorPickerResignKey, [weak](const auto&) {
         platform::assertMainThread("colour picker key resign");
         if (ColorPickerWindowController* self = weak.get()) self->resignKeyRequest();
     }));

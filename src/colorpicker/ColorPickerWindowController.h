@@ -44,6 +44,6 @@ private:
     std::weak_ptr<DrawingState> state_;
     PanelOpenDirection direction_;
     ColorPickerRoot* root_;
-    std::vector<platform::Subscription> keyGateObservers;
+    std::vector<platform::Subscription> keyGateObservers_;
     platform::Lifetime<ColorPickerWindowController> lifetime_{this};
 };

@@ -1,11 +1,14 @@
 // The colour picker's colours, fonts and help texts.
 #include "colorpicker/PickerStyle.h"
 
+#include "ui/SymbolButton.h"
 #include "ui/Theme.h"
 #include "ui/TooltipChipModifier.h"
 
 #include <QFontDatabase>
 #include <QWidget>
+
+#include <cmath>
 
 PickerStyle pickerStyle(const QWidget* widget) {
     const ui::Theme theme = ui::Theme::current(widget);
@@ -33,4 +36,17 @@ void setHelpText(QWidget* widget, const QString& text) {
 QString helpText(const QWidget* widget) {
     const TooltipChipModifier* chip = TooltipChipModifier::of(widget);
     return chip ? chip->text() : QString();
+}
+
+SymbolButton* makePickerSymbolButton(const QString& symbol, double symbolSize, QWidget* parent) {
+    constexpr int kRoom = 2;
+    // The symbol's box is 1.25 times its point size.
+    constexpr double kBoxPerPoint = 1.25;
+    auto* button = new SymbolButton(parent);
+    button->setSymbol(symbol);
+    button->setPointSize(symbolSize / kBoxPerPoint);
+    button->setSide(std::ceil(symbolSize) + 2 * kRoom);
+    button->setDisabledOpacity(1);
+    button->setCursor(Qt::ArrowCursor);
+    return button;
 }

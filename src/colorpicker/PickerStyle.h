@@ -1,13 +1,14 @@
 #pragma once
 
 // The colours and fonts of the colour picker, taken in this one place from
-// the theme of the widget that draws, and its help texts.
+// the theme of the widget that draws, its help texts and its symbol buttons.
 
 #include <QColor>
 #include <QFont>
 #include <QString>
 
 class QWidget;
+class SymbolButton;
 
 struct PickerStyle {
     QColor primary;   // text and outlines
@@ -26,3 +27,8 @@ PickerStyle pickerStyle(const QWidget* widget);
 // tooltip setting that the toolbar applies.
 void setHelpText(QWidget* widget, const QString& text);
 QString helpText(const QWidget* widget);
+
+// A button that is only a symbol `symbolSize` points wide, with a little room
+// around it for the pointer; its colour (SymbolButton::setColor) comes from
+// the style. It dims while held down, not while disabled.
+SymbolButton* makePickerSymbolButton(const QString& symbol, double symbolSize, QWidget* parent);

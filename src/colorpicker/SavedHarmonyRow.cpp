@@ -2,7 +2,7 @@
 
 #include "colorpicker/ColorPickerModel.h"
 #include "colorpicker/PickerStyle.h"
-#include "colorpicker/PickerSymbolButton.h"
+#include "ui/SymbolButton.h"
 #include "ui/Theme.h"
 
 #include <QEvent>
@@ -109,9 +109,9 @@ SavedHarmonyRow::SavedHarmonyRow(ColorPickerModel& model, QWidget* parent) : QWi
     nameLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
     nameLabel_->setTextFormat(Qt::PlainText);
     nameLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    renameButton_ = new PickerSymbolButton(QStringLiteral("pencil"), kButtonSymbol, stack_);
+    renameButton_ = makePickerSymbolButton(QStringLiteral("pencil"), kButtonSymbol, stack_);
     setHelpText(renameButton_, QStringLiteral("Rename"));
-    deleteButton_ = new PickerSymbolButton(QStringLiteral("xmark"), kButtonSymbol, stack_);
+    deleteButton_ = makePickerSymbolButton(QStringLiteral("xmark"), kButtonSymbol, stack_);
 
     QObject::connect(renameButton_, &QAbstractButton::clicked, this, [this] { model_.beginRename(harmony_); });
     QObject::connect(deleteButton_, &QAbstractButton::clicked, this, [this] { model_.deleteSavedHarmony(harmony_); });
@@ -194,8 +194,8 @@ void SavedHarmonyRow::applyStyle() {
     labelPalette.setColor(QPalette::WindowText, theme.legible(theme.secondary, plate).toQColor());
     nameLabel_->setPalette(labelPalette);
     nameLabel_->setFont(style.caption2);
-    renameButton_->setTint(style.secondary);
-    deleteButton_->setTint(style.secondary);
+    renameButton_->setColor(style.secondary);
+    deleteButton_->setColor(style.secondary);
     if (field_) {
         field_->setFont(style.caption2);
         QPalette p = field_->palette();

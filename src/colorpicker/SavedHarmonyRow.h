@@ -16,7 +16,7 @@
 class ColorPickerModel;
 class QLabel;
 class QHBoxLayout;
-class PickerSymbolButton;
+class SymbolButton;
 
 // The rename field: Return and Esc end the renaming (Esc stays with the
 // field, it does not close the picker), and it reports losing the keyboard.
@@ -58,8 +58,8 @@ public:
     std::size_t index() const { return index_; }
     HarmonyNameField* renameField() const { return field_; }
     bool isRenameFieldFocused() const;
-    PickerSymbolButton* renameButton() const { return renameButton_; }
-    PickerSymbolButton* deleteButton() const { return deleteButton_; }
+    SymbolButton* renameButton() const { return renameButton_; }
+    SymbolButton* deleteButton() const { return deleteButton_; }
     QLabel* nameLabel() const { return nameLabel_; }
     // Where a tap applies the harmony, in the row's coordinates.
     QRect tapArea() const;
@@ -82,7 +82,7 @@ private:
     QWidget* dots_;
     QLabel* nameLabel_;
     QPointer<HarmonyNameField> field_;
-    PickerSymbolButton* renameButton_;
-    PickerSymbolButton* deleteButton_;
+    SymbolButton* renameButton_;
+    SymbolButton* deleteButton_;
     bool pressed_ = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+// One undoable change of the drawing, and what an eraser pass added to a stroke.
+
 #include "model/DrawingStroke.h"
 #include "model/ErasureStamp.h"
 #include "platform/ScreenProvider.h"

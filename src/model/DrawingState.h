@@ -1,5 +1,7 @@
 #pragma once
 
+// The one drawing state: strokes, history, tools and preferences, published to every view.
+
 #include "model/BrushRecords.h"
 #include "model/DrawingOp.h"
 #include "model/DrawingStroke.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// One drawn item and its fields.
+
 #include "geometry/Points.h"
 #include "model/BrushRecords.h"
 #include "model/DrawingTool.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The drawing tools, their stored names, labels and families.
+
 #include <QString>
 #include <QStringView>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// One eraser dab kept on a stroke.
+
 #include <QPointF>
 #include <QUuid>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// A favourite font and size of the font picker, and its stored list.
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The kinds of colour harmony and their hue offsets.
+
 #include <QString>
 #include <QStringView>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// An overlay window's controller as the drawing state sees it.
+
 #include "platform/Geometry.h"
 
 // The controller of one display's overlay window, as the drawing state sees

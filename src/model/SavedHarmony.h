@@ -1,5 +1,7 @@
 #pragma once
 
+// A colour harmony the user saved, and its stored list.
+
 #include "model/HarmonyType.h"
 #include "platform/Color.h"
 

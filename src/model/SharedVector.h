@@ -1,5 +1,7 @@
 #pragma once
 
+// A vector whose copies share one buffer until one of them changes.
+
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
@@ -16,10 +18,13 @@
 template <typename T>
 class SharedVector {
 public:
+    // NOLINTBEGIN(readability-identifier-naming): the standard containers'
+    // names, so that generic code takes a SharedVector like a vector.
     using value_type = T;
     using size_type = std::size_t;
     using const_iterator = typename std::vector<T>::const_iterator;
     using iterator = typename std::vector<T>::iterator;
+    // NOLINTEND(readability-identifier-naming)
 
     SharedVector() = default;
     SharedVector(std::initializer_list<T> init) : data_(std::make_shared<std::vector<T>>(init)) {}
@@ -34,7 +39,7 @@ public:
     }
 
     // ---- reading ----
-    const std::vector<T>& get() const { return data_ ? *data_ : empty_(); }
+    const std::vector<T>& get() const { return data_ ? *data_ : emptyVector(); }
     operator const std::vector<T>&() const { return get(); }
     size_type size() const { return data_ ? data_->size() : 0; }
     bool empty() const { return size() == 0; }
@@ -56,11 +61,13 @@ public:
         else if (data_.use_count() > 1) data_ = std::make_shared<std::vector<T>>(*data_);
         return *data_;
     }
+    // NOLINTBEGIN(readability-identifier-naming): as above.
     void push_back(const T& v) { mutableVector().push_back(v); }
     void push_back(T&& v) { mutableVector().push_back(std::move(v)); }
     template <typename... A>
     T& emplace_back(A&&... a) { return mutableVector().emplace_back(std::forward<A>(a)...); }
     void pop_back() { mutableVector().pop_back(); }
+    // NOLINTEND(readability-identifier-naming)
     void reserve(size_type n) { mutableVector().reserve(n); }
     void resize(size_type n) { mutableVector().resize(n); }
     void resize(size_type n, const T& v) { mutableVector().resize(n, v); }
@@ -92,7 +99,7 @@ public:
     friend bool operator==(const SharedVector& a, const std::vector<T>& b) { return a.get() == b; }
 
 private:
-    static const std::vector<T>& empty_() {
+    static const std::vector<T>& emptyVector() {
         static const std::vector<T> e;
         return e;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+// The smoothing algorithms of live freehand strokes.
+
 #include <QString>
 #include <QStringView>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Brush cells scaled and tinted, kept within the stamp memory budget.
+
 #include "platform/StampMemoryBudget.h"
 
 #include <QHashFunctions>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Where the toolbar docks on a screen.
+
 #include <QString>
 #include <QStringView>
 

@@ -46,8 +46,8 @@ AboutView::Sources AboutView::Sources::standard() {
     return {&platform::Bundle::main(), QApplication::windowIcon(), QDate::currentDate().year()};
 }
 
-AboutView::AboutView(std::function<void()> onClose, Sources sources, QWidget* parent)
-    : QWidget(parent), onClose_(std::move(onClose)) {
+AboutView::AboutView(std::shared_ptr<DismissRef> dismiss, Sources sources, QWidget* parent)
+    : QWidget(parent), dismiss_(std::move(dismiss)) {
     platform::assertMainThread("AboutView");
     setFixedSize(int(kWidth), int(kHeight));
     QWidget* header = buildHeader(sources);
@@ -81,7 +81,7 @@ QWidget* AboutView::buildHeader(const Sources& sources) {
     titles->addWidget(version_);
     h->addLayout(titles);
     headerClose_ = endInfoRowWithClose(header, new InfoPanelCloseButton(header), [this] {
-        if (onClose_) onClose_();
+        if (dismiss_) (*dismiss_)();
     });
     return header;
 }
@@ -128,7 +128,7 @@ QWidget* AboutView::buildFooter(const Sources& sources) {
     notice_ = makeInfoLabel(AboutText::notice(sources.year), ui::systemFont(kNoticeSize), theme.legible(theme.tertiary), footer);
     h->addWidget(notice_);
     footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
-        if (onClose_) onClose_();
+        if (dismiss_) (*dismiss_)();
     });
     return footer;
 }

@@ -2,12 +2,14 @@
 
 // The about panel's content: the application's icon, name, version and
 // build; the about document, selectable and scrolling; the maker's notice
-// and a "Close" button. Both close controls call `onClose`.
+// and a "Close" button. Both close controls call `dismiss`.
+
+#include "ui/DismissBox.h"
 
 #include <QIcon>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
 class QAbstractButton;
 class QLabel;
@@ -33,7 +35,8 @@ public:
         static Sources standard();
     };
 
-    explicit AboutView(std::function<void()> onClose, Sources sources = Sources::standard(), QWidget* parent = nullptr);
+    explicit AboutView(std::shared_ptr<DismissRef> dismiss, Sources sources = Sources::standard(),
+                       QWidget* parent = nullptr);
 
     QAbstractButton* headerCloseButton() const { return headerClose_; }
     QAbstractButton* footerCloseButton() const { return footerClose_; }
@@ -47,7 +50,7 @@ private:
     QWidget* buildText(const Sources& sources);
     QWidget* buildFooter(const Sources& sources);
 
-    std::function<void()> onClose_;
+    std::shared_ptr<DismissRef> dismiss_;
     QAbstractButton* headerClose_ = nullptr;
     QAbstractButton* footerClose_ = nullptr;
     QLabel* icon_ = nullptr;

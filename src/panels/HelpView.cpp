@@ -102,7 +102,8 @@ const std::array<HelpView::Section, 5>& HelpView::sections() {
     return list;
 }
 
-HelpView::HelpView(std::function<void()> onClose, QWidget* parent) : QWidget(parent), onClose_(std::move(onClose)) {
+HelpView::HelpView(std::shared_ptr<DismissRef> dismiss, QWidget* parent)
+    : QWidget(parent), dismiss_(std::move(dismiss)) {
     platform::assertMainThread("HelpView");
     setFixedSize(int(kWidth), int(kHeight));
     QWidget* header = buildHeader();
@@ -118,7 +119,7 @@ QWidget* HelpView::buildHeader() {
     h->addWidget(makeInfoLabel(QStringLiteral("Help"), ui::systemFont(kTitleSize, QFont::DemiBold), theme.primary,
                                header));
     headerClose_ = endInfoRowWithClose(header, new InfoPanelCloseButton(header), [this] {
-        if (onClose_) onClose_();
+        if (dismiss_) (*dismiss_)();
     });
     return header;
 }
@@ -182,7 +183,7 @@ QWidget* HelpView::buildFooter() {
     auto* h = static_cast<QHBoxLayout*>(footer->layout());
     h->addWidget(makeInfoLabel(QStringLiteral("Press Esc to close"), ui::systemFont(kHintSize), theme.legible(theme.tertiary), footer));
     footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
-        if (onClose_) onClose_();
+        if (dismiss_) (*dismiss_)();
     });
     return footer;
 }

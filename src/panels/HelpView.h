@@ -3,13 +3,15 @@
 // The help panel's content: a header with the help symbol, the title and a
 // close button; the five sections on the program's modes in a scrolling
 // body; a footer with the Esc hint and a "Close" button. Both close
-// controls call `onClose`.
+// controls call `dismiss`.
+
+#include "ui/DismissBox.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <array>
-#include <functional>
+#include <memory>
 #include <vector>
 
 class QAbstractButton;
@@ -29,7 +31,7 @@ public:
     };
     static const std::array<Section, 5>& sections();
 
-    explicit HelpView(std::function<void()> onClose, QWidget* parent = nullptr);
+    explicit HelpView(std::shared_ptr<DismissRef> dismiss, QWidget* parent = nullptr);
 
     QAbstractButton* headerCloseButton() const { return headerClose_; }
     QAbstractButton* footerCloseButton() const { return footerClose_; }
@@ -42,7 +44,7 @@ private:
     QWidget* buildBody();
     QWidget* buildFooter();
 
-    std::function<void()> onClose_;
+    std::shared_ptr<DismissRef> dismiss_;
     QAbstractButton* headerClose_ = nullptr;
     QAbstractButton* footerClose_ = nullptr;
     QScrollArea* body_ = nullptr;

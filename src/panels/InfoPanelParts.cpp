@@ -5,6 +5,7 @@
 #include "platform/Dispatch.h"
 #include "platform/Window.h"
 #include "ui/PanelChrome.h"
+#include "ui/PanelDivider.h"
 #include "ui/TooltipChipModifier.h"
 
 #include <QHBoxLayout>
@@ -101,20 +102,6 @@ void InfoPanelSymbol::paintEvent(QPaintEvent*) {
     ui::drawSymbol(p, QRectF(rect()), name_, theme.color(color_), pointSize_);
 }
 
-// ---- Divider ----
-
-InfoPanelDivider::InfoPanelDivider(QWidget* parent) : QWidget(parent) {
-    setFixedHeight(1);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void InfoPanelDivider::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const ui::Theme theme = ui::Theme::current(this);
-    p.fillRect(rect(), theme.primary.withAlpha(theme.dark ? 0.15 : 0.1).toQColor());
-}
-
 // ---- Labels, buttons, rows ----
 
 QLabel* makeInfoLabel(const QString& text, const QFont& font, const Color& color, QWidget* parent) {
@@ -167,8 +154,8 @@ void layOutInfoPanel(QWidget* panel, QWidget* header, QWidget* body, QWidget* fo
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
     v->addWidget(header);
-    v->addWidget(new InfoPanelDivider(panel));
+    v->addWidget(new PanelDivider(PanelDivider::Shade::themed, panel));
     v->addWidget(body, 1);
-    v->addWidget(new InfoPanelDivider(panel));
+    v->addWidget(new PanelDivider(PanelDivider::Shade::themed, panel));
     v->addWidget(footer);
 }

@@ -2,8 +2,8 @@
 
 // The pieces the help and about panels share: the background that gives the
 // panel its rounded corners and lets it be dragged, the round close button
-// of the header, the divider lines, the symbol image, labels and the
-// footer's "Close" button, and the rows and layout around them.
+// of the header, the symbol image, labels and the footer's "Close" button,
+// and the rows and layout around them.
 
 #include "platform/Color.h"
 #include "ui/Theme.h"
@@ -80,15 +80,6 @@ private:
     QString name_;
     double pointSize_;
     ui::ThemeColor color_;
-};
-
-// A one-point line across the panel.
-class InfoPanelDivider : public QWidget {
-public:
-    explicit InfoPanelDivider(QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // A label in `font` and `color` (alpha included), taking no clicks, so a

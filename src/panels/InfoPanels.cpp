@@ -10,8 +10,8 @@ InfoPanels::InfoPanels(const platform::ScreenProvider& screens) : screens_(scree
 InfoPanels::~InfoPanels() {
     platform::assertMainThread("~InfoPanels");
     lifetime_.end();
-    helpWC_.reset();
-    aboutWC_.reset();
+    helpController_.reset();
+    aboutController_.reset();
 }
 
 void InfoPanels::openHelp() { open(Kind::help); }
@@ -39,11 +39,11 @@ void InfoPanels::open(Kind kind) {
     if (kind == Kind::help) {
         held = std::make_unique<InfoPanelWindowController>(
             platform::Size(HelpView::kWidth, HelpView::kHeight), isOpen, false, QStringLiteral("Overink Help"),
-            screens_, [](std::function<void()> dismiss) { return new HelpView(std::move(dismiss)); });
+            screens_, [](std::shared_ptr<DismissRef> dismiss) { return new HelpView(std::move(dismiss)); });
     } else {
         held = std::make_unique<InfoPanelWindowController>(
             platform::Size(AboutView::kWidth, AboutView::kHeight), isOpen, false, QStringLiteral("Overink About"),
-            screens_, [](std::function<void()> dismiss) { return new AboutView(std::move(dismiss)); });
+            screens_, [](std::shared_ptr<DismissRef> dismiss) { return new AboutView(std::move(dismiss)); });
     }
     held->showWindow();
     flag(kind) = true;

@@ -32,22 +32,22 @@ public:
     bool showHelp() const { return showHelp_; }
     bool showAbout() const { return showAbout_; }
     // The panel of each kind last opened, none before the first request.
-    InfoPanelWindowController* helpWC() const { return helpWC_.get(); }
-    InfoPanelWindowController* aboutWC() const { return aboutWC_.get(); }
+    InfoPanelWindowController* helpController() const { return helpController_.get(); }
+    InfoPanelWindowController* aboutController() const { return aboutController_.get(); }
 
 private:
     enum class Kind { help, about };
     void open(Kind kind);
     bool& flag(Kind kind) { return kind == Kind::help ? showHelp_ : showAbout_; }
     std::unique_ptr<InfoPanelWindowController>& controller(Kind kind) {
-        return kind == Kind::help ? helpWC_ : aboutWC_;
+        return kind == Kind::help ? helpController_ : aboutController_;
     }
 
     const platform::ScreenProvider& screens_;
     bool showHelp_ = false;
     bool showAbout_ = false;
-    std::unique_ptr<InfoPanelWindowController> helpWC_;
-    std::unique_ptr<InfoPanelWindowController> aboutWC_;
+    std::unique_ptr<InfoPanelWindowController> helpController_;
+    std::unique_ptr<InfoPanelWindowController> aboutController_;
     // Counts the panels opened of each kind: a panel that has been replaced
     // no longer speaks for its kind's flag.
     unsigned helpOpenings_ = 0;

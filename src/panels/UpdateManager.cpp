@@ -25,12 +25,9 @@ std::shared_ptr<UpdateManager> UpdateManager::create(std::shared_ptr<platform::U
     manager->controller_->startUpdater(manager);
     // The handler hears the value before the updater stores it, so it reads
     // the updater again on the next turn rather than trusting its argument.
-    std::weak_ptr<UpdateManager> weak = manager;
-    manager->observation_ = manager->controller_->canCheckForUpdates.sink([weak](bool) {
-        platform::dispatchMain([weak] {
-            if (auto m = weak.lock()) m->canCheck = m->controller_->canCheckForUpdates.get();
-        });
-    });
+    manager->observation_.onChangeLater(
+        manager->controller_->canCheckForUpdates, std::weak_ptr<UpdateManager>(manager),
+        [](UpdateManager& m) { m.canCheck = m.controller_->canCheckForUpdates.get(); }, platform::Initial::Include);
     return manager;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Published.h"
 #include "platform/Subscription.h"
 #include "platform/Updater.h"
+#include "ui/Bindings.h"
 #include "ui/WindowLevels.h"
 
 #include <functional>
@@ -70,6 +71,6 @@ private:
 
     std::shared_ptr<platform::Updater> controller_;
     FloatingWindows floatingWindows_;
-    platform::Subscription observation_;
+    ui::Bindings observation_;
     LoweredWindows loweredWindows_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+// Modal alerts with buttons.
+
 #include <QString>
 
 #include <functional>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The running program: its event loop, delegate, activation and windows.
+
 #include "platform/Signal.h"
 #include "platform/Subscription.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The program's resources and version strings.
+
 #include <QString>
 #include <QStringList>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Main-thread checks, main-queue dispatch and background work.
+
 #include <QtGlobal>
 
 #include <functional>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Input events with fixed raw values: types, masks, modifier flags and key codes.
+
 #include "platform/Geometry.h"
 
 #include <QPointer>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Local and global monitors of input events.
+
 #include "platform/Event.h"
 #include "platform/Subscription.h"
 

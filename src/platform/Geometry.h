@@ -1,5 +1,7 @@
 #pragma once
 
+// Screen-space points, sizes and rectangles, y up.
+
 #include <QPointF>
 #include <QRect>
 #include <QRectF>

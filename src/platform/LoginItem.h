@@ -1,5 +1,7 @@
 #pragma once
 
+// Starting the program at login.
+
 #include <QString>
 
 namespace platform {

@@ -1,5 +1,7 @@
 #pragma once
 
+// The pointer's place and buttons as the window server sees them.
+
 #include "platform/Geometry.h"
 
 #include <cstdint>

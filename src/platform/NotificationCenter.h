@@ -1,5 +1,7 @@
 #pragma once
 
+// Named notifications between components.
+
 #include "platform/Signal.h"
 
 #include <QHash>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The modal chooser of files to open.
+
 #include <QString>
 #include <QStringList>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Published fields, their subscriptions and the objects that own them.
+
 #include "platform/Dispatch.h"
 #include "platform/Signal.h"
 #include "platform/Subscription.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The modal chooser of a file to write.
+
 #include "platform/OpenPanel.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The displays and their frames.
+
 #include "platform/Geometry.h"
 #include "platform/Signal.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Synchronous multi-slot signals.
+
 #include "platform/Subscription.h"
 
 #include <algorithm>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The application's icon in the system tray.
+
 #include "platform/Geometry.h"
 #include "platform/ScreenProvider.h"
 #include "platform/Signal.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// Screen edges reserved by desktop panels, and the visible frame they leave.
+
 #include <QRect>
 #include <QSize>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// One registration with a publisher, removed when destroyed.
+
 #include <functional>
 #include <utility>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The program's own symbol set, tinted when drawn.
+
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>

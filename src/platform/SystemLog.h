@@ -1,5 +1,7 @@
 #pragma once
 
+// Messages for the system log.
+
 #include <QString>
 
 namespace platform {

@@ -1,5 +1,7 @@
 #pragma once
 
+// Keeping a file up to date with at most one write per interval.
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Termination signals delivered on the main thread.
+
 #include "platform/Signal.h"
 
 #include <memory>

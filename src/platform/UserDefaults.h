@@ -1,5 +1,7 @@
 #pragma once
 
+// The typed store of preferences.
+
 #include <QByteArray>
 #include <QHash>
 #include <QJsonValue>

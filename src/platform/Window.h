@@ -1,5 +1,7 @@
 #pragma once
 
+// The program's windows: levels, input shapes, key status and the window registry.
+
 #include "platform/Color.h"
 #include "platform/Geometry.h"
 #include "platform/ScreenProvider.h"

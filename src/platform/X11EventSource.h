@@ -1,5 +1,7 @@
 #pragma once
 
+// Raw input from the X server, whichever window it goes to.
+
 #include "platform/Signal.h"
 
 #include <xcb/xcb.h>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The pointer as the X server reports it.
+
 #include "platform/Mouse.h"
 
 namespace platform {

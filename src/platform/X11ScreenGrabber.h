@@ -1,5 +1,7 @@
 #pragma once
 
+// Capturing displays from the X server.
+
 #include "platform/ScreenGrabber.h"
 
 #include <QObject>

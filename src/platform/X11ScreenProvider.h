@@ -1,5 +1,7 @@
 #pragma once
 
+// The displays as RandR monitors.
+
 #include "platform/ScreenProvider.h"
 
 #include <QObject>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The user's home and XDG folders.
+
 #include <QString>
 
 namespace platform::xdg {

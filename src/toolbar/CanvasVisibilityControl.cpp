@@ -5,8 +5,8 @@
 #include "platform/SymbolIcon.h"
 #include "platform/Window.h"
 #include "toolbar/LeadingControls.h"
-#include "toolbar/ToolbarPainting.h"
 #include "ui/AnchoredPanelPlacement.h"
+#include "ui/ControlPainting.h"
 
 CanvasVisibilityControl::CanvasVisibilityControl(const std::shared_ptr<DrawingState>& state, QWidget* parent)
     : SymbolButton(parent), state_(state) {
@@ -50,7 +50,7 @@ QMenu* CanvasVisibilityControl::buildMenu() {
     if (!state) return nullptr;
     if (!menu_) menu_ = new QMenu();
     menu_->clear();
-    const QColor tint = ToolbarPainting::qcolor(ui::Theme::current(this).primary);
+    const QColor tint = ControlPainting::qcolor(ui::Theme::current(this).primary);
     const std::weak_ptr<DrawingState> weak = state;
     bool first = true;
     for (const CanvasMenuEntry& entry : canvasMenuEntries(*state)) {

@@ -4,8 +4,8 @@
 // while drawings lie on two or more displays, a menu of the same look that
 // also shows or hides each of those displays.
 
-#include "toolbar/SymbolButton.h"
 #include "ui/PanelOpenDirection.h"
+#include "ui/SymbolButton.h"
 
 #include <QMenu>
 #include <QPointer>

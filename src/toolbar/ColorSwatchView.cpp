@@ -1,7 +1,7 @@
 #include "toolbar/ColorSwatchView.h"
 
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/Theme.h"
 
 #include <QMouseEvent>
@@ -38,16 +38,16 @@ void ColorSwatchView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const ui::Theme theme = ui::Theme::current(this);
     const QRectF frame(0, 0, kSide, kSide);
-    const QPainterPath shape = ToolbarPainting::roundedRect(frame, kRadius);
+    const QPainterPath shape = ControlPainting::roundedRect(frame, kRadius);
     p.fillPath(shape, color_.toQColor());
     // The outline is laid just inside the edge: the widget is only as large
     // as the swatch, and would cut off its outer half.
     const double width = pickerOpen_ ? kOpenOutline : kClosedOutline;
-    const QPen pen = pickerOpen_ ? QPen(ToolbarPainting::qcolor(theme.accent), width)
-                                 : QPen(ToolbarPainting::qcolor(theme.primary, kClosedOutlineOpacity), width);
+    const QPen pen = pickerOpen_ ? QPen(ControlPainting::qcolor(theme.accent), width)
+                                 : QPen(ControlPainting::qcolor(theme.primary, kClosedOutlineOpacity), width);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    p.drawPath(ToolbarPainting::roundedRect(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2),
+    p.drawPath(ControlPainting::roundedRect(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2),
                                             kRadius - width / 2));
 }
 

@@ -1,25 +1,22 @@
 #include "toolbar/DrawingToolbarView.h"
 
-#include "colorpicker/ColorPickerWindowController.h"
 #include "model/DrawingState.h"
 #include "platform/Compositing.h"
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
 #include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/ColorSwatchView.h"
-#include "toolbar/FontPickerWindowController.h"
-#include "toolbar/GIMPBrushPanelWindowController.h"
 #include "toolbar/LeadingControls.h"
-#include "toolbar/SubmenuWindowController.h"
 #include "toolbar/TextToolSlot.h"
 #include "toolbar/ToolButton.h"
 #include "toolbar/ToolFamilies.h"
 #include "toolbar/ToolSlotView.h"
 #include "toolbar/ToolbarLayout.h"
-#include "toolbar/ToolbarPainting.h"
 #include "toolbar/WidthControl.h"
 #include "toolbar/WidthSlider.h"
+#include "ui/ControlPainting.h"
 #include "ui/NotificationNames.h"
+#include "ui/PanelDivider.h"
 #include "ui/Theme.h"
 #include "ui/TooltipChipModifier.h"
 
@@ -34,7 +31,6 @@ constexpr double kShadowRadius = 12;
 constexpr double kShadowOffset = 4;
 constexpr double kActionPointSize = 12;
 constexpr double kLeadingPointSize = 13;
-constexpr double kDividerOpacity = 0.15;
 } // namespace
 
 // ---- Group divider ----
@@ -63,13 +59,16 @@ void GroupDivider::paintEvent(QPaintEvent*) {
     const QRectF line = vertical_ ? QRectF(0, M::dividerPadding, M::dividerLength, 1)
                                   : QRectF(M::dividerPadding, 0, 1, M::dividerLength);
     // One device pixel or more, never smeared over two.
-    p.fillRect(ui::snapToDevicePixels(p, line), ToolbarPainting::qcolor(theme.primary, kDividerOpacity));
+    p.fillRect(ui::snapToDevicePixels(p, line), PanelDivider::color(theme, PanelDivider::Shade::medium));
 }
 
 // ---- Toolbar ----
 
-DrawingToolbarView::DrawingToolbarView(std::shared_ptr<DrawingState> state, QWidget* parent)
-    : QWidget(parent), state_(std::move(state)), layout_(new QBoxLayout(QBoxLayout::LeftToRight, this)) {
+DrawingToolbarView::DrawingToolbarView(std::shared_ptr<DrawingState> state, ToolbarPanels& panels, QWidget* parent)
+    : QWidget(parent),
+      state_(std::move(state)),
+      panels_(panels),
+      layout_(new QBoxLayout(QBoxLayout::LeftToRight, this)) {
     platform::assertMainThread("DrawingToolbarView");
     setAttribute(Qt::WA_TranslucentBackground);
     layout_->setSpacing(int(M::itemSpacing));
@@ -217,12 +216,9 @@ void DrawingToolbarView::follow() {
     bindings_.connect(platform::compositingChanged(), this, [](DrawingToolbarView& v, bool) { v.update(); });
 
     // The selected tool's own reaction, on every real change.
-    QPointer<DrawingToolbarView> guard(this);
-    bindings_.add(s.selectedTool.sink(
-        [guard](const std::optional<DrawingTool>& tool) {
-            if (guard) guard->selectedToolChanged(tool);
-        },
-        platform::Delivery::MainQueue, platform::Initial::Skip));
+    bindings_.followLater(s.selectedTool, this, [](DrawingToolbarView& v, const std::optional<DrawingTool>& tool) {
+        v.selectedToolChanged(tool);
+    });
 }
 
 void DrawingToolbarView::addItem(QWidget* item) { items_.push_back(item); }
@@ -351,15 +347,12 @@ void DrawingToolbarView::selectTool(DrawingTool tool) {
 
 void DrawingToolbarView::selectPenFamilyTool(DrawingTool tool) {
     selectTool(tool);
-    // The open flag is left to the close routine.
-    if (penSubmenuWC_) penSubmenuWC_->closePanel();
-    penSubmenuWC_.reset();
+    panels_.drop(ToolbarPanel::penSubmenu);
 }
 
 void DrawingToolbarView::selectShapeFamilyTool(DrawingTool tool) {
     selectTool(tool);
-    if (shapeSubmenuWC_) shapeSubmenuWC_->closePanel();
-    shapeSubmenuWC_.reset();
+    panels_.drop(ToolbarPanel::shapeSubmenu);
 }
 
 // An open brush panel stays open.
@@ -374,67 +367,37 @@ std::function<void(bool)> DrawingToolbarView::openFlagSetter(platform::Published
     };
 }
 
-template <typename Controller, typename Make>
-void DrawingToolbarView::togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen,
-                                     QWidget* control, Make make) {
-    if (isOpen) {
-        // The flag is cleared by the close routine, on a later turn.
-        if (controller) controller->closePanel();
-        controller.reset();
-        return;
-    }
-    // A closed controller left from the last opening ends here.
-    controller.reset();
-    std::unique_ptr<Controller> opened = make();
-    if (!opened) return;
-    opened->showWindow();
-    controller = std::move(opened);
+void DrawingToolbarView::togglePanel(ToolbarPanel panel, platform::Published<bool>& isOpen,
+                                     const std::shared_ptr<AnchorRef>& anchor, QWidget* control) {
+    // The flag is cleared by the close routine, on a later turn.
+    if (!panels_.toggle(panel, isOpen.get(), anchor, openFlagSetter(isOpen))) return;
     isOpen = true;
     if (TooltipChipModifier* chip = TooltipChipModifier::of(control)) chip->withdraw();
 }
 
 void DrawingToolbarView::openPenSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openPenSubmenu");
-    togglePanel(penSubmenuWC_, penSubmenuIsOpen, penSlot_, [this]() -> std::unique_ptr<PenSubmenuWindowController> {
-        if (!state_) return nullptr;
-        return std::make_unique<PenSubmenuWindowController>(state_, penRef, openFlagSetter(penSubmenuIsOpen));
-    });
+    togglePanel(ToolbarPanel::penSubmenu, penSubmenuIsOpen, penRef, penSlot_);
 }
 
 void DrawingToolbarView::openShapeSubmenu() {
     platform::assertMainThread("DrawingToolbarView::openShapeSubmenu");
-    using Controller = ShapeSubmenuWindowController;
-    togglePanel(shapeSubmenuWC_, shapeSubmenuIsOpen, shapeSlot_, [this]() -> std::unique_ptr<Controller> {
-        if (!state_) return nullptr;
-        return std::make_unique<ShapeSubmenuWindowController>(state_, shapeRef, openFlagSetter(shapeSubmenuIsOpen));
-    });
+    togglePanel(ToolbarPanel::shapeSubmenu, shapeSubmenuIsOpen, shapeRef, shapeSlot_);
 }
 
 void DrawingToolbarView::openFontPicker() {
     platform::assertMainThread("DrawingToolbarView::openFontPicker");
-    togglePanel(fontPickerWC_, fontPickerIsOpen, textSlot_, [this]() -> std::unique_ptr<FontPickerWindowController> {
-        if (!state_) return nullptr;
-        return std::make_unique<FontPickerWindowController>(state_, fontRef, openFlagSetter(fontPickerIsOpen));
-    });
+    togglePanel(ToolbarPanel::fontPicker, fontPickerIsOpen, fontRef, textSlot_);
 }
 
 void DrawingToolbarView::openGIMPBrushPanel() {
     platform::assertMainThread("DrawingToolbarView::openGIMPBrushPanel");
-    using Controller = GIMPBrushPanelWindowController;
-    togglePanel(gimpBrushPanelWC_, gimpBrushPanelIsOpen, gimpSlot_, [this]() -> std::unique_ptr<Controller> {
-        if (!state_) return nullptr;
-        return std::make_unique<Controller>(state_, gimpBrushRef, openFlagSetter(gimpBrushPanelIsOpen));
-    });
+    togglePanel(ToolbarPanel::gimpBrushPanel, gimpBrushPanelIsOpen, gimpBrushRef, gimpSlot_);
 }
 
 void DrawingToolbarView::toggleColorPicker() {
     platform::assertMainThread("DrawingToolbarView::toggleColorPicker");
-    using Controller = ColorPickerWindowController;
-    togglePanel(colorPickerWC_, colorPickerIsOpen, swatch_, [this]() -> std::unique_ptr<Controller> {
-        if (!state_) return nullptr;
-        return std::make_unique<Controller>(state_, swatchRef, openFlagSetter(colorPickerIsOpen),
-                                            toolbarPanelDirection(*state_));
-    });
+    togglePanel(ToolbarPanel::colorPicker, colorPickerIsOpen, swatchRef, swatch_);
 }
 
 void DrawingToolbarView::performStateAction(StateAction action) {
@@ -467,7 +430,7 @@ void DrawingToolbarView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const ui::Theme theme = ui::Theme::current(this);
     const QRectF bounds(rect());
-    const QPainterPath panel = ToolbarPainting::roundedRect(bounds, M::cornerRadius);
+    const QPainterPath panel = ControlPainting::roundedRect(bounds, M::cornerRadius);
     // The shadow falls 4 points down and is drawn only within the window,
     // which is exactly the toolbar: it shows at the rounded corners. Without
     // a compositing manager its soft pixels would show as solid, so it is
@@ -477,11 +440,12 @@ void DrawingToolbarView::paintEvent(QPaintEvent*) {
         for (int i = steps; i >= 1; --i) {
             const double grow = i * kShadowRadius / (2 * steps);
             const double alpha = kShadowOpacity / steps * (1 - double(i - 1) / steps);
-            p.fillPath(ToolbarPainting::roundedRect(bounds.translated(0, kShadowOffset).adjusted(-grow, -grow, grow, grow),
-                                                    M::cornerRadius + grow),
-                       QColor::fromRgbF(0, 0, 0, float(alpha)));
+            p.fillPath(
+                ControlPainting::roundedRect(bounds.translated(0, kShadowOffset).adjusted(-grow, -grow, grow, grow),
+                                             M::cornerRadius + grow),
+                QColor::fromRgbF(0, 0, 0, float(alpha)));
         }
         p.setCompositionMode(QPainter::CompositionMode_Source);
     }
-    p.fillPath(panel, ToolbarPainting::qcolor(theme.material));
+    p.fillPath(panel, ControlPainting::qcolor(theme.material));
 }

@@ -10,6 +10,7 @@
 
 #include "model/DrawingTool.h"
 #include "platform/Published.h"
+#include "toolbar/ToolbarPanels.h"
 #include "ui/AnchorRef.h"
 #include "ui/AnchoredPanelController.h"
 #include "ui/Bindings.h"
@@ -24,18 +25,14 @@
 #include <vector>
 
 class CanvasVisibilityControl;
-class ColorPickerWindowController;
 class ColorSwatchView;
 class DrawingState;
-class FontPickerWindowController;
-class GIMPBrushPanelWindowController;
-class PenSubmenuWindowController;
-class ShapeSubmenuWindowController;
 class SymbolButton;
 class TextToolSlot;
 class ThicknessValue;
 class ToolButton;
 class ToolSlotView;
+class ToolbarPanels;
 class WidthIcon;
 class WidthSlider;
 
@@ -58,7 +55,8 @@ private:
 
 class DrawingToolbarView : public QWidget {
 public:
-    explicit DrawingToolbarView(std::shared_ptr<DrawingState> state, QWidget* parent = nullptr);
+    // Its controls open their panels through `panels`, which outlives it.
+    DrawingToolbarView(std::shared_ptr<DrawingState> state, ToolbarPanels& panels, QWidget* parent = nullptr);
     ~DrawingToolbarView() override;
 
     // ---- The toolbar's own state ----
@@ -94,13 +92,8 @@ public:
     // brings them back.
     void selectedToolChanged(std::optional<DrawingTool> tool);
 
-    // The panels' controllers: none before the first opening; a closed one
-    // may stay until the next toggle drops it.
-    PenSubmenuWindowController* penSubmenuWC() const { return penSubmenuWC_.get(); }
-    ShapeSubmenuWindowController* shapeSubmenuWC() const { return shapeSubmenuWC_.get(); }
-    FontPickerWindowController* fontPickerWC() const { return fontPickerWC_.get(); }
-    GIMPBrushPanelWindowController* gimpBrushPanelWC() const { return gimpBrushPanelWC_.get(); }
-    ColorPickerWindowController* colorPickerWC() const { return colorPickerWC_.get(); }
+    // The panels' controllers.
+    ToolbarPanels& panels() const { return panels_; }
 
     // Derives every control's form from the state now (otherwise done on the
     // turn after each change).
@@ -154,13 +147,13 @@ private:
     void applyDockPosition();
     void follow();
     // `control`: the control the panel opens from, whose chip would cover it.
-    template <typename Controller, typename Make>
-    void togglePanel(std::unique_ptr<Controller>& controller, platform::Published<bool>& isOpen, QWidget* control,
-                     Make make);
+    void togglePanel(ToolbarPanel panel, platform::Published<bool>& isOpen, const std::shared_ptr<AnchorRef>& anchor,
+                     QWidget* control);
     // Sets `isOpen` while this view exists.
     std::function<void(bool)> openFlagSetter(platform::Published<bool>& isOpen);
 
     std::shared_ptr<DrawingState> state_;
+    ToolbarPanels& panels_;
     // Across the stacking axis: the lines, each a box of items along it.
     QBoxLayout* layout_;
     std::vector<QWidget*> items_;
@@ -187,14 +180,6 @@ private:
     SymbolButton* undo_ = nullptr;
     SymbolButton* clear_ = nullptr;
     SymbolButton* capture_ = nullptr;
-
-    // Ended before the controls (children of the view's widget), so no
-    // panel outlives the control it hangs from.
-    std::unique_ptr<PenSubmenuWindowController> penSubmenuWC_;
-    std::unique_ptr<ShapeSubmenuWindowController> shapeSubmenuWC_;
-    std::unique_ptr<FontPickerWindowController> fontPickerWC_;
-    std::unique_ptr<GIMPBrushPanelWindowController> gimpBrushPanelWC_;
-    std::unique_ptr<ColorPickerWindowController> colorPickerWC_;
 
     std::optional<DrawingTool> lastSelectedTool_;
     ui::DeferredRefresh refreshLater_{this, [this] { refresh(); }};

@@ -1,8 +1,8 @@
 // A favourite's row in the font picker.
 #include "toolbar/FontFavoriteRow.h"
 
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/FontPickerModel.h"
+#include "ui/BorderlessButton.h"
 #include "ui/Theme.h"
 
 #include <QFontMetricsF>

@@ -3,10 +3,11 @@
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/FontFamilyListView.h"
 #include "toolbar/FontFavoriteRow.h"
 #include "toolbar/SizeStepper.h"
+#include "ui/BorderlessButton.h"
+#include "ui/PanelDivider.h"
 #include "ui/Theme.h"
 
 #include <QCheckBox>
@@ -36,22 +37,6 @@ constexpr int kHeadingTopPadding = 7;
 constexpr int kHeadingBottomPadding = 2;
 constexpr int kBelowFavorites = 6;
 constexpr double kBodyPixelSize = 13;
-constexpr double kSeparatorOpacity = 0.15;
-
-// A hairline between the panel's parts.
-class Divider : public QWidget {
-public:
-    explicit Divider(QWidget* parent) : QWidget(parent) {
-        setFixedHeight(1);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), ui::Theme::current(this).primary.opacity(kSeparatorOpacity).toQColor());
-    }
-};
 
 // The size field: Esc drops what was typed and then goes on to the panel,
 // which ends the typing.
@@ -102,16 +87,16 @@ FontPickerPanel::FontPickerPanel(platform::Published<QString>& fontName, platfor
         refreshFamilies();
     });
 
-    column->addWidget(new Divider(this));
+    column->addWidget(new PanelDivider(PanelDivider::Shade::medium, this));
     list_ = new FontFamilyListView(this);
     list_->onPick = [this](const QString& entry) {
         platform::assertMainThread("font family tap");
         model_.selectFamily(entry);
     };
     column->addWidget(list_);
-    column->addWidget(new Divider(this));
+    column->addWidget(new PanelDivider(PanelDivider::Shade::medium, this));
     column->addWidget(buildSizeSection());
-    column->addWidget(new Divider(this));
+    column->addWidget(new PanelDivider(PanelDivider::Shade::medium, this));
     column->addWidget(buildSaveButton());
     column->addWidget(buildFavorites());
 
@@ -198,7 +183,7 @@ QWidget* FontPickerPanel::buildFavorites() {
     auto* v = new QVBoxLayout(favorites_);
     v->setContentsMargins(0, 0, 0, kBelowFavorites);
     v->setSpacing(0);
-    v->addWidget(new Divider(favorites_));
+    v->addWidget(new PanelDivider(PanelDivider::Shade::medium, favorites_));
     favoritesHeading_ = new QLabel(QStringLiteral("Favorites"), favorites_);
     favoritesHeading_->setFont(ui::font(ui::TextStyle::caption));
     favoritesHeading_->setContentsMargins(kSectionHorizontalPadding, kHeadingTopPadding, kSectionHorizontalPadding,

@@ -3,10 +3,10 @@
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/GIMPBrushRow.h"
-#include "toolbar/PanelDivider.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/BorderlessButton.h"
+#include "ui/ControlPainting.h"
+#include "ui/PanelDivider.h"
 #include "ui/Theme.h"
 
 #include <QEvent>
@@ -65,7 +65,7 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
-        p.setBrush(ToolbarPainting::qcolor(ui::Theme::current(this).secondary, kIndicatorOpacity));
+        p.setBrush(ControlPainting::qcolor(ui::Theme::current(this).secondary, kIndicatorOpacity));
         p.drawRoundedRect(thumb, thumb.width() / 2, thumb.width() / 2);
     }
     void mousePressEvent(QMouseEvent* event) override {

@@ -4,9 +4,9 @@
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
-#include "toolbar/PanelDivider.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/VBRParamsEditor.h"
+#include "ui/PanelDivider.h"
+#include "ui/PanelSlider.h"
 #include "ui/Theme.h"
 
 #include <QEvent>

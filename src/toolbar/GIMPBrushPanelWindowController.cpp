@@ -53,25 +53,22 @@ void GIMPBrushPanelWindowController::startObservingState() {
     if (!state) return;
     lastCount_ = state->importedGIMPBrushes->size();
     const auto weak = lifetime_.ref();
-    observation_.push_back(state->importedGIMPBrushes.sink(
-        [weak](const std::vector<ImportedGIMPBrush>& list) {
-            platform::assertMainThread("brush panel watch");
-            GIMPBrushPanelWindowController* self = weak.get();
+    observation_.bind(
+        state->importedGIMPBrushes, weak,
+        [](GIMPBrushPanelWindowController& self, const std::vector<ImportedGIMPBrush>& list) {
             // A brush changed in place (an edit, a new opacity) leaves the
             // count, and the panel, alone.
-            if (!self || list.size() == self->lastCount_) return;
-            self->lastCount_ = list.size();
-            self->contentMayHaveChanged();
+            if (list.size() == self.lastCount_) return;
+            self.lastCount_ = list.size();
+            self.contentMayHaveChanged();
         },
-        platform::Delivery::Immediate, platform::Initial::Skip));
+        platform::Initial::Skip);
     // The editor comes and goes with the active brush, and the empty store's
     // line with the tool: the panel follows them too, or the editor's
     // sliders would be cut off when a parametric brush is chosen in it.
-    const auto refit = [weak](const auto&) {
-        if (GIMPBrushPanelWindowController* self = weak.get()) self->contentMayHaveChanged();
-    };
-    observation_.push_back(state->activeGIMPBrushID.sink(refit, platform::Delivery::Immediate, platform::Initial::Skip));
-    observation_.push_back(state->selectedTool.sink(refit, platform::Delivery::Immediate, platform::Initial::Skip));
+    const auto refit = [](GIMPBrushPanelWindowController& self, const auto&) { self.contentMayHaveChanged(); };
+    observation_.bind(state->activeGIMPBrushID, weak, refit, platform::Initial::Skip);
+    observation_.bind(state->selectedTool, weak, refit, platform::Initial::Skip);
 }
 
 void GIMPBrushPanelWindowController::stopObservingState() {

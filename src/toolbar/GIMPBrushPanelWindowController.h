@@ -10,6 +10,7 @@
 #include "platform/Lifetime.h"
 #include "platform/Subscription.h"
 #include "ui/AnchoredPanelController.h"
+#include "ui/Bindings.h"
 
 #include <cstddef>
 #include <functional>
@@ -41,7 +42,7 @@ public:
 
     // (Re)starts the watch.
     void startObservingState();
-    bool isObservingState() const { return !observation_.empty(); }
+    bool isObservingState() const { return observation_.size() > 0; }
     // A re-fit is waiting for the content to settle.
     bool isRefitPending() const { return pendingRefit_.isPending(); }
     // Fits the panel's height to the content at the panel's width, when it
@@ -56,7 +57,7 @@ private:
     std::weak_ptr<DrawingState> observedState_;
     PanelOpenDirection direction_;
     GIMPBrushPanelRoot* root_;
-    std::vector<platform::Subscription> observation_;
+    ui::Bindings observation_;
     std::size_t lastCount_ = 0;
     platform::DispatchHandle pendingRefit_;
     platform::Subscription closeSubscription_;

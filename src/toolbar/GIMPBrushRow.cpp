@@ -2,7 +2,7 @@
 #include "toolbar/GIMPBrushRow.h"
 
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/Theme.h"
 
 #include <QMouseEvent>
@@ -142,14 +142,12 @@ void GIMPBrushRow::paintEvent(QPaintEvent*) {
         ui::drawSymbol(p, tile, QStringLiteral("paintbrush.pointed"), theme.secondary.opacity(kPlaceholderOpacity),
                        kPlaceholderPointSize);
     }
-    if (active_)
-        p.fillRect(tile, ToolbarPainting::qcolor(theme.accent, kActiveTintOpacity));
-    else if (hovered_)
-        p.fillRect(tile, ToolbarPainting::qcolor(theme.secondary, kHoverTintOpacity));
+    if (active_) p.fillRect(tile, ControlPainting::qcolor(theme.accent, kActiveTintOpacity));
+    else if (hovered_) p.fillRect(tile, ControlPainting::qcolor(theme.secondary, kHoverTintOpacity));
     p.restore();
 
-    QPen border = active_ ? QPen(ToolbarPainting::qcolor(theme.accent), kActiveBorder)
-                          : QPen(ToolbarPainting::qcolor(kGray, kPlainBorderOpacity), kPlainBorder);
+    QPen border = active_ ? QPen(ControlPainting::qcolor(theme.accent), kActiveBorder)
+                          : QPen(ControlPainting::qcolor(kGray, kPlainBorderOpacity), kPlainBorder);
     p.setPen(border);
     p.setBrush(Qt::NoBrush);
     p.drawPath(shape);

@@ -1,4 +1,4 @@
-// The settings panel's checkboxes, section header, footer buttons and dividers.
+// The settings panel's checkboxes, section header and footer buttons.
 #include "toolbar/SettingsControls.h"
 
 #include "platform/Dispatch.h"
@@ -122,36 +122,16 @@ void SettingsSectionHeader::paintEvent(QPaintEvent*) {
 
 // ---- Footer button ----
 
-SettingsFooterButton::SettingsFooterButton(const QString& symbol, const QString& helpText, QWidget* parent)
-    : QAbstractButton(parent), symbol_(symbol), chip_(TooltipChipModifier::attach(this)) {
-    platform::assertMainThread("SettingsFooterButton");
-    setFocusPolicy(Qt::NoFocus);
-    setFixedSize(sizeHint());
+SymbolButton* makeSettingsFooterButton(const QString& symbol, const QString& helpText, QWidget* parent) {
+    platform::assertMainThread("makeSettingsFooterButton");
+    constexpr double kSymbolSize = 12;
+    auto* button = new SymbolButton(parent);
+    button->setSymbol(symbol);
+    button->setTint(ui::ThemeColor::secondary);
+    button->setPointSize(kSymbolSize);
+    button->setSide(ui::symbolBoxSide(kSymbolSize));
+    button->setDisabledOpacity(kDisabledOpacity);
     // A help text: it follows the setting the controls around it applied.
-    chip_->update(helpText, std::nullopt, TooltipPlacement::side());
-}
-
-QSize SettingsFooterButton::sizeHint() const {
-    const int side = int(ui::symbolBoxSide(kSymbolSize));
-    return QSize(side, side);
-}
-
-void SettingsFooterButton::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const ui::Theme theme = ui::Theme::current(this);
-    ui::drawSymbol(p, QRectF(rect()), symbol_, theme.secondary.opacity(labelOpacity(*this)), kSymbolSize);
-}
-
-// ---- Divider ----
-
-SettingsDivider::SettingsDivider(QWidget* parent) : QWidget(parent) {
-    setFixedHeight(1);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void SettingsDivider::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const ui::Theme theme = ui::Theme::current(this);
-    p.fillRect(rect(), theme.primary.withAlpha(theme.dark ? 0.15 : 0.1).toQColor());
+    button->chip()->update(helpText, std::nullopt, TooltipPlacement::side());
+    return button;
 }

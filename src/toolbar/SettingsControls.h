@@ -1,9 +1,10 @@
 #pragma once
 
 // The settings panel's own controls: its checkboxes (optionally with a
-// symbol before the label), the collapsible section's header, the footer's
-// symbol buttons and the dividers.
+// symbol before the label), the collapsible section's header and the
+// footer's symbol buttons.
 
+#include "ui/SymbolButton.h"
 #include "ui/Theme.h"
 
 #include <QAbstractButton>
@@ -66,34 +67,6 @@ private:
     double angle_ = 0;
 };
 
-// A plain button whose label is a symbol at size 12 in the secondary colour,
-// with a help text.
-class SettingsFooterButton : public QAbstractButton {
-public:
-    static constexpr double kSymbolSize = 12;
-
-    SettingsFooterButton(const QString& symbol, const QString& helpText, QWidget* parent = nullptr);
-
-    const QString& symbol() const { return symbol_; }
-    TooltipChipModifier* chip() const { return chip_; }
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
-
-private:
-    QString symbol_;
-    TooltipChipModifier* chip_;
-};
-
-// A one-point line across its width.
-class SettingsDivider : public QWidget {
-public:
-    explicit SettingsDivider(QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
+// A footer button: a symbol at size 12 in the secondary colour, in a frame
+// just its size, with a help text.
+SymbolButton* makeSettingsFooterButton(const QString& symbol, const QString& helpText, QWidget* parent);

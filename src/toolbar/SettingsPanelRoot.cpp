@@ -9,6 +9,7 @@
 #include "toolbar/SettingsControls.h"
 #include "toolbar/ToolbarPositionDiagramView.h"
 #include "ui/PanelChrome.h"
+#include "ui/PanelDivider.h"
 #include "ui/Theme.h"
 
 #include <QComboBox>
@@ -86,7 +87,7 @@ SettingsPanelRoot::SettingsPanelRoot(std::shared_ptr<DrawingState> state, std::s
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildSections());
-    layout->addWidget(new SettingsDivider(this));
+    layout->addWidget(new PanelDivider(PanelDivider::Shade::themed, this));
     layout->addWidget(buildFooter());
 
     sectionAnimation_ = new QVariantAnimation(this);
@@ -148,7 +149,7 @@ QWidget* SettingsPanelRoot::buildSections() {
     updateRowsLayout_ = new QVBoxLayout(updateSlot_);
     updateRowsLayout_->setContentsMargins(0, kDividerPadding, 0, 0);
     updateRowsLayout_->setSpacing(0);
-    updateRowsLayout_->addWidget(new SettingsDivider(updateSlot_));
+    updateRowsLayout_->addWidget(new PanelDivider(PanelDivider::Shade::themed, updateSlot_));
     updateRowsLayout_->addSpacing(kDividerPadding);
     updateSlot_->hide();
     v->addWidget(updateSlot_);
@@ -203,9 +204,9 @@ QWidget* SettingsPanelRoot::buildFooter() {
     h->setContentsMargins(kFooterHorizontalPadding, kFooterVerticalPadding, kFooterHorizontalPadding,
                           kFooterVerticalPadding);
     h->setSpacing(kFooterSpacing);
-    help_ = new SettingsFooterButton(QStringLiteral("questionmark.circle"), QStringLiteral("Help"), footer);
-    about_ = new SettingsFooterButton(QStringLiteral("info.circle"), QStringLiteral("About Overink"), footer);
-    quit_ = new SettingsFooterButton(QStringLiteral("power"), QStringLiteral("Quit Overink"), footer);
+    help_ = makeSettingsFooterButton(QStringLiteral("questionmark.circle"), QStringLiteral("Help"), footer);
+    about_ = makeSettingsFooterButton(QStringLiteral("info.circle"), QStringLiteral("About Overink"), footer);
+    quit_ = makeSettingsFooterButton(QStringLiteral("power"), QStringLiteral("Quit Overink"), footer);
     QObject::connect(help_, &QAbstractButton::clicked, this, [this] { model_.openHelp(); });
     QObject::connect(about_, &QAbstractButton::clicked, this, [this] { model_.openAbout(); });
     QObject::connect(quit_, &QAbstractButton::clicked, this, [this] { model_.quit(); });

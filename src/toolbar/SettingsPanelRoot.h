@@ -19,9 +19,8 @@ class QComboBox;
 class QVariantAnimation;
 class QVBoxLayout;
 class SettingsCheckbox;
-class SettingsDivider;
-class SettingsFooterButton;
 class SettingsSectionHeader;
+class SymbolButton;
 class ToolbarPositionDiagramView;
 class UpdatesSettingsRows;
 
@@ -66,9 +65,9 @@ public:
     SettingsCheckbox* showTooltipsCheckbox() const { return showTooltips_; }
     SettingsCheckbox* launchAtLoginCheckbox() const { return launchAtLogin_; }
     QWidget* updateRowsSlot() const { return updateSlot_; }
-    SettingsFooterButton* helpButton() const { return help_; }
-    SettingsFooterButton* aboutButton() const { return about_; }
-    SettingsFooterButton* quitButton() const { return quit_; }
+    SymbolButton* helpButton() const { return help_; }
+    SymbolButton* aboutButton() const { return about_; }
+    SymbolButton* quitButton() const { return quit_; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -100,9 +99,9 @@ private:
     QWidget* updateSlot_ = nullptr;
     QVBoxLayout* updateRowsLayout_ = nullptr;
     UpdatesSettingsRows* updateRows_ = nullptr;
-    SettingsFooterButton* help_ = nullptr;
-    SettingsFooterButton* about_ = nullptr;
-    SettingsFooterButton* quit_ = nullptr;
+    SymbolButton* help_ = nullptr;
+    SymbolButton* about_ = nullptr;
+    SymbolButton* quit_ = nullptr;
     QVariantAnimation* sectionAnimation_ = nullptr;
     ui::Bindings bindings_;
 };

@@ -6,9 +6,9 @@
 
 #include "model/DrawingTool.h"
 #include "platform/Signal.h"
-#include "toolbar/SymbolButton.h"
 #include "ui/Bindings.h"
 #include "ui/PanelChrome.h"
+#include "ui/SymbolButton.h"
 
 #include <QVBoxLayout>
 

@@ -7,8 +7,8 @@
 
 #include "platform/Signal.h"
 #include "toolbar/LongPress.h"
-#include "toolbar/SymbolButton.h"
 #include "ui/AnchorRef.h"
+#include "ui/SymbolButton.h"
 
 #include <QTimer>
 

@@ -5,9 +5,9 @@
 // is the tool's name, placed on the side the toolbar's panels open to.
 
 #include "model/DrawingTool.h"
-#include "toolbar/SymbolButton.h"
 #include "ui/Bindings.h"
 #include "ui/PanelOpenDirection.h"
+#include "ui/SymbolButton.h"
 
 #include <functional>
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "platform/Dispatch.h"
 #include "toolbar/ToolFamilies.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/Theme.h"
 
 #include <QMouseEvent>
@@ -45,7 +45,7 @@ void ToolSlotView::setPanelOpen(bool open) {
 void ToolSlotView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const ui::Theme theme = ui::Theme::current(this);
-    ToolbarPainting::paintHighlight(p, QRectF(rect()), selected_, theme);
+    ControlPainting::paintHighlight(p, QRectF(rect()), selected_, theme);
     ui::drawSymbol(p, QRectF(0, 0, kIconWidth, kHeight), toolbarIconName(shown_), theme.primary, kIconPointSize);
     const Color chevron = panelOpen_ ? theme.accent : theme.secondary.opacity(kClosedChevronOpacity);
     ui::drawSymbol(p, QRectF(kIconWidth, 0, kChevronWidth, kHeight), QStringLiteral("chevron.down"), chevron,

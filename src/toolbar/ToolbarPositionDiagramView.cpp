@@ -3,7 +3,7 @@
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/Theme.h"
 #include "ui/TooltipChipModifier.h"
 
@@ -56,7 +56,7 @@ void DockSpotButton::paintEvent(QPaintEvent*) {
     // The miniature dims everything in it while it does not react.
     if (!isEnabled()) p.setOpacity(ToolbarPositionDiagramView::kDimmedOpacity);
     const Color fill = current_ ? theme.accent : theme.secondary.opacity(kBarOpacity);
-    p.fillPath(ToolbarPainting::roundedRect(barRect(), kBarRadius), fill.toQColor());
+    p.fillPath(ControlPainting::roundedRect(barRect(), kBarRadius), fill.toQColor());
 }
 
 // ---- Miniature ----
@@ -76,10 +76,11 @@ protected:
         if (dimmed) p.setOpacity(kDimmedOpacity);
         const ui::Theme theme = ui::Theme::current(this);
         const QRectF r = QRectF(rect());
-        p.fillPath(ToolbarPainting::roundedRect(r, kCornerRadius), theme.secondary.opacity(kMiniatureFillOpacity).toQColor());
+        p.fillPath(ControlPainting::roundedRect(r, kCornerRadius),
+                   theme.secondary.opacity(kMiniatureFillOpacity).toQColor());
         QPen pen(theme.secondary.opacity(kMiniatureStrokeOpacity).toQColor(), 1);
         p.setPen(pen);
-        p.drawPath(ToolbarPainting::roundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius));
+        p.drawPath(ControlPainting::roundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius));
     }
     void resizeEvent(QResizeEvent*) override { diagram_->layOutButtons(); }
 

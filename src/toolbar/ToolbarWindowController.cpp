@@ -5,6 +5,7 @@
 #include "platform/EventMonitor.h"
 #include "platform/NotificationCenter.h"
 #include "toolbar/DrawingToolbarView.h"
+#include "toolbar/ToolbarPanels.h"
 #include "ui/NotificationNames.h"
 #include "ui/OpenPanelRegistry.h"
 
@@ -24,7 +25,8 @@ platform::Size ToolbarWindowController::windowSize(QSize intrinsic) {
 
 ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingState>& drawingState) {
     platform::assertMainThread("ToolbarWindowController");
-    auto* view = new DrawingToolbarView(drawingState);
+    panels_ = std::make_unique<ToolbarPanels>(drawingState);
+    auto* view = new DrawingToolbarView(drawingState, *panels_);
     const platform::Size size = windowSize(view->sizeHint());
     window_ = platform::makeWindow(platform::Rect(0, 0, size.width, size.height));
     window_->setTitle(QStringLiteral("Overink Toolbar"));
@@ -49,26 +51,24 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
     });
 
     const std::weak_ptr<DrawingState> weakState = drawingState;
-    escapeMonitor = platform::EventMonitor::addLocal(
+    escapeMonitor_ = platform::EventMonitor::addLocal(
         platform::EventMasks::keyDown, [weakState](const platform::Event& e) -> std::optional<platform::Event> {
             platform::assertMainThread("toolbar key monitor");
             return handleKeyDown(e, weakState);
         });
 
     if (drawingState) {
-        importObserver = drawingState->isImportingBrushes.sink(
-            [weak](bool importing) {
-                platform::assertMainThread("toolbar importing flag");
-                if (ToolbarWindowController* self = weak.get()) self->setImportingBrushes(importing);
-            },
-            platform::Delivery::MainQueue, platform::Initial::Include);
+        importBinding_.followLater(
+            drawingState->isImportingBrushes, weak,
+            [](ToolbarWindowController& self, bool importing) { self.setImportingBrushes(importing); },
+            platform::Initial::Include);
     }
 }
 
 ToolbarWindowController::~ToolbarWindowController() {
     platform::assertMainThread("~ToolbarWindowController");
     lifetime_.end();
-    escapeMonitor.cancel();
+    escapeMonitor_.cancel();
 }
 
 DrawingToolbarView* ToolbarWindowController::toolbarView() const {
@@ -108,7 +108,7 @@ std::optional<platform::Event> ToolbarWindowController::handleKeyDown(const plat
     if (event.keyCode != platform::KeyCode::escape) return event;
     if (event.deviceIndependentModifiers() != platform::ModifierFlags::shift) return event;
     // An open panel takes Shift+Esc for itself (it closes and the key stops).
-    if (!OpenPanelRegistry::shared().open.empty()) return event;
+    if (OpenPanelRegistry::shared().isAnyOpen()) return event;
     const auto s = state.lock();
     if (!s || s->isOverlayVisible) return event;
     s->showOverlays();

@@ -14,6 +14,7 @@
 #include "platform/Lifetime.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
+#include "ui/Bindings.h"
 
 #include <QPointer>
 #include <QSize>
@@ -23,6 +24,7 @@
 
 class DrawingState;
 class DrawingToolbarView;
+class ToolbarPanels;
 
 class ToolbarWindowController {
 public:
@@ -39,6 +41,7 @@ public:
 
     platform::Window* window() const { return window_.get(); }
     DrawingToolbarView* toolbarView() const;
+    ToolbarPanels& panels() const { return *panels_; }
 
     // The toolbar's intrinsic size, or the fallback in both dimensions when
     // either is not positive.
@@ -69,11 +72,14 @@ private:
     void makeKey();
     void resignKey();
 
-    platform::Subscription importObserver;
-    platform::Subscription escapeMonitor;
+    ui::Bindings importBinding_;
+    platform::Subscription escapeMonitor_;
     platform::Subscription requestKeyObserver_;
     platform::Subscription resignKeyObserver_;
     platform::WindowPtr<> window_;
+    // The toolbar's pop-up panels; declared after the window so that they
+    // end before the controls they hang from.
+    std::unique_ptr<ToolbarPanels> panels_;
     // Where the keyboard was before the field asked for it.
     QPointer<platform::Window> previousKeyWindow_;
     platform::Lifetime<ToolbarWindowController> lifetime_{this};

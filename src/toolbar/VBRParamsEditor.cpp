@@ -3,8 +3,8 @@
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
-#include "toolbar/PanelDivider.h"
-#include "toolbar/PanelSlider.h"
+#include "ui/PanelDivider.h"
+#include "ui/PanelSlider.h"
 #include "ui/Theme.h"
 
 #include <QEvent>

@@ -4,7 +4,7 @@
 #include "platform/Dispatch.h"
 #include "platform/NotificationCenter.h"
 #include "toolbar/ThicknessText.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/NotificationNames.h"
 #include "ui/Theme.h"
 
@@ -99,7 +99,7 @@ void ThicknessValue::beginThicknessTyping() {
     // The field's colour follows the theme at the time it opens.
     QPalette palette = field_->palette();
     const ui::Theme theme = ui::Theme::current(this);
-    palette.setColor(QPalette::Text, ToolbarPainting::qcolor(theme.secondary));
+    palette.setColor(QPalette::Text, ControlPainting::qcolor(theme.secondary));
     palette.setColor(QPalette::Base, Qt::transparent);
     field_->setPalette(palette);
     field_->show();
@@ -152,7 +152,7 @@ void ThicknessValue::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const ui::Theme theme = ui::Theme::current(this);
     p.setFont(ui::font(kValueStyle));
-    p.setPen(ToolbarPainting::qcolor(theme.secondary));
+    p.setPen(ControlPainting::qcolor(theme.secondary));
     p.drawText(QRectF(rect()), Qt::AlignRight | Qt::AlignVCenter, labelText());
 }
 

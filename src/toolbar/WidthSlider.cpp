@@ -1,7 +1,7 @@
 #include "toolbar/WidthSlider.h"
 
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/Theme.h"
 
 #include <QMouseEvent>
@@ -68,7 +68,7 @@ void WidthSlider::paintEvent(QPaintEvent*) {
         track = QRectF(kInset - half, y, kTravel + kTrackThickness, kTrackThickness);
         filled = QRectF(track.left(), y, knob.x() - track.left(), kTrackThickness);
     }
-    ToolbarPainting::paintSlider(p, theme, track, filled, knob, kKnobDiameter);
+    ControlPainting::paintSlider(p, theme, track, filled, knob, kKnobDiameter);
 }
 
 void WidthSlider::mousePressEvent(QMouseEvent* event) {

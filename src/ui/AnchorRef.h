@@ -1,5 +1,7 @@
 #pragma once
 
+// Anchor references: where the control that opened a panel is.
+
 #include "platform/Geometry.h"
 
 #include <QPointer>

@@ -2,15 +2,11 @@
 
 // The base of the panels that open beside the control that opened them.
 
-#include "platform/Dispatch.h"
-#include "platform/Event.h"
 #include "platform/Lifetime.h"
 #include "platform/ScreenProvider.h"
-#include "platform/Subscription.h"
-#include "platform/Window.h"
 #include "ui/AnchorRef.h"
 #include "ui/AnchoredPanelPlacement.h"
-#include "ui/DismissBox.h"
+#include "ui/PanelController.h"
 #include "ui/PanelKeyboard.h"
 
 #include <QPointer>
@@ -18,66 +14,37 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class QWidget;
 
 namespace ui {
 
-// Owns a pop-up panel's window and what every such panel does the same way:
-// while shown it is listed in OpenPanelRegistry, Esc (with any modifiers)
-// closes it and goes no further, and a click elsewhere in the application
-// closes it and is consumed; a click inside the panel, in one of its
-// pop-ups (a menu of its content) or within 6 points of its anchor is left
-// alone (the anchor's control toggles the panel itself).
-// Clicks in other applications are not watched unless the panel asks.
-// Monitor handlers never close the panel themselves: they schedule the
-// close, so the event in flight is finished first. After closing, and after
-// destruction, no monitor and no registry entry is left. The panel's text
-// fields get the keyboard through its PanelKeyboard; while one has it, Esc
-// is the field's.
+// A pop-up panel (PanelController) placed beside the control that opened
+// it, its anchor: a click within 6 points of the anchor is also left alone
+// (the anchor's control toggles the panel itself). The panel's text fields
+// get the keyboard through its PanelKeyboard; while one has it, Esc is the
+// field's. It may follow its content's height and keeps on its display.
 //
 // A derived panel makes its window with makePanelWindow(), hosts its root
 // view with setContent() (handing the root dismissBox() when it closes
 // itself), then places the panel, typically with placeBesideAnchor().
 // Main thread only.
-class AnchoredPanelController {
+class AnchoredPanelController : public PanelController {
 public:
-    struct Options {
-        // Seconds after showing before the click monitors join the panel's
-        // recorded monitors. They watch from the start; until then closing
-        // leaves them to the end of the hold, which removes them since the
-        // panel is no longer visible (meanwhile they let every click pass).
-        // 0: recorded at once.
-        double clickMonitorHold = 0.2;
-        // Clicks bound for other applications close the panel too (they
-        // cannot be consumed).
-        bool watchesOtherApplications = false;
-    };
-
     // Clicks this close to the anchor belong to the anchor's control.
     static constexpr double kAnchorSlack = 6;
     // Content heights up to this are taken for a content not laid out yet.
     static constexpr double kMinimumTrackedHeight = 10;
 
-    // A borderless, clear, shadowless panel at the panel level, `width` wide,
-    // that takes the keyboard only when asked and, without a compositing
-    // manager, takes clicks on its painted pixels only (never holding the
-    // pointer). Not shown.
-    static platform::WindowPtr<> makePanelWindow(const QString& title, double width, double height = 100);
-
     // `setPanelIsOpen` receives false on a later turn after the panel closed.
     AnchoredPanelController(platform::WindowPtr<> window, std::shared_ptr<AnchorRef> anchorRef,
                             std::function<void(bool)> setPanelIsOpen, Options options);
-    virtual ~AnchoredPanelController();
+    ~AnchoredPanelController() override;
 
     AnchoredPanelController(const AnchoredPanelController&) = delete;
     AnchoredPanelController& operator=(const AnchoredPanelController&) = delete;
 
-    platform::Window* window() const { return window_.get(); }
     const std::shared_ptr<AnchorRef>& anchorRef() const { return anchorRef_; }
-    // For the content: closes this panel while it exists.
-    const std::shared_ptr<DismissBox>& dismissBox() const { return dismissBox_; }
     PanelKeyboard& keyboard() const { return *keyboard_; }
     QWidget* content() const { return content_.data(); }
 
@@ -94,14 +61,6 @@ public:
     // Sets the panel's frame beside its anchor, or at its fallback place.
     virtual void place() = 0;
 
-    // Shows the panel without making it key, lists it as open, installs its
-    // monitors, then starts following its content's height (when it does).
-    void showWindow();
-    // When the panel is shown: leaves the registry, gives the keyboard back,
-    // removes the recorded monitors, closes the window and tells the owner
-    // on a later turn. Does nothing on a panel that is not shown.
-    void closePanel();
-
     // The content asks for `height`: a shown panel takes it, keeping the
     // edge that touches the toolbar, and stays on its display. Nothing while
     // the panel is not shown.
@@ -112,6 +71,14 @@ public:
     const std::optional<platform::Rect>& displayFrame() const { return displayFrame_; }
 
 protected:
+    // Shown: the fields may take the keyboard, and the panel starts
+    // following its content's height (when it does).
+    void didShow() override;
+    // The keyboard goes back.
+    void willClose() override;
+    bool leavesEscape() const override;
+    bool leavesPanelOpen(const platform::Event& event) const override;
+
     // Makes `root` the panel's content and fits the panel to it once: `width`
     // wide, as high as the root asks to be at that width. Returns the height.
     double setContent(QWidget* root, double width);
@@ -137,24 +104,9 @@ protected:
 private:
     class ContentWatcher;
 
-    void installMonitors();
-    void recordClickMonitors();
-    void removePanelMonitors();
-    void scheduleClose();
     void contentLayoutChanged();
-    bool leavesPanelOpen(const platform::Event& event) const;
-    std::optional<platform::Event> handleEscapeKey(const platform::Event& event);
-    std::optional<platform::Event> handleOutsideClick(const platform::Event& event);
 
-    platform::WindowPtr<> window_;
     std::shared_ptr<AnchorRef> anchorRef_;
-    std::function<void(bool)> setPanelIsOpen_;
-    Options options_;
-    std::shared_ptr<DismissBox> dismissBox_;
-    std::vector<platform::Subscription> monitors;
-    // Click monitors installed but not yet recorded.
-    std::vector<platform::Subscription> heldClickMonitors_;
-    platform::DispatchHandle hold_;
     std::unique_ptr<PanelKeyboard> keyboard_;
     QPointer<QWidget> content_;
     double contentWidth_ = 0;

@@ -6,6 +6,7 @@
 // blocks.
 
 #include "platform/Dispatch.h"
+#include "platform/Lifetime.h"
 #include "platform/Published.h"
 #include "platform/Signal.h"
 #include "platform/Subscription.h"
@@ -40,10 +41,20 @@ template <typename O>
 std::shared_ptr<O> lock(const std::weak_ptr<O>& guard) {
     return guard.lock();
 }
+// An object that ends its own life tokens (platform::Lifetime) through a
+// WeakRef.
+template <typename O>
+platform::WeakRef<O> guardOf(platform::WeakRef<O> owner) {
+    return owner;
+}
+template <typename O>
+O* lock(const platform::WeakRef<O>& guard) {
+    return guard.get();
+}
 } // namespace detail
 
-// `Owner` is a widget pointer or a weak_ptr to the owning object; handlers
-// receive the owner by reference.
+// `Owner` is a widget pointer, a weak_ptr to the owning object or a WeakRef
+// from its Lifetime; handlers receive the owner by reference.
 class Bindings {
 public:
     Bindings() = default;
@@ -78,6 +89,19 @@ public:
             [guard = detail::guardOf(std::move(owner)), react = std::move(react)] {
                 platform::assertMainThread("binding");
                 if (auto w = detail::lock(guard)) react(*w);
+            },
+            platform::Delivery::MainQueue, initial));
+    }
+
+    // Calls `react(owner, value)` on a later turn of the main loop after
+    // each assignment of `field`, with the value assigned.
+    template <typename T, typename Owner, typename React>
+    void followLater(platform::Published<T>& field, Owner owner, React react,
+                     platform::Initial initial = platform::Initial::Skip) {
+        subscriptions_.push_back(field.sink(
+            [guard = detail::guardOf(std::move(owner)), react = std::move(react)](const T& value) {
+                platform::assertMainThread("binding");
+                if (auto w = detail::lock(guard)) react(*w, value);
             },
             platform::Delivery::MainQueue, initial));
     }

@@ -16,12 +16,12 @@ OpenPanelRegistry::OpenPanelRegistry()
 
 void OpenPanelRegistry::registerPanel(Identity panel, platform::Window* window) {
     platform::assertMainThread("OpenPanelRegistry::registerPanel");
-    if (std::find(open.begin(), open.end(), panel) != open.end()) return;
-    open.push_back(panel);
+    if (std::find(open_.begin(), open_.end(), panel) != open_.end()) return;
+    open_.push_back(panel);
     if (!isApplicationActive()) activateApplication(window);
 }
 
 void OpenPanelRegistry::unregisterPanel(Identity panel) {
     platform::assertMainThread("OpenPanelRegistry::unregisterPanel");
-    std::erase(open, panel);
+    std::erase(open_, panel);
 }

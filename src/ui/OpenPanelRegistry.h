@@ -1,5 +1,7 @@
 #pragma once
 
+// The registry of open pop-up panels.
+
 #include <functional>
 #include <vector>
 
@@ -25,7 +27,8 @@ public:
     void unregisterPanel(Identity panel);
 
     // Oldest first.
-    std::vector<Identity> open;
+    const std::vector<Identity>& openPanels() const { return open_; }
+    bool isAnyOpen() const { return !open_.empty(); }
 
     // How the application is asked whether it is active and activated;
     // replaced by tests.
@@ -34,4 +37,6 @@ public:
 
 private:
     OpenPanelRegistry();
+
+    std::vector<Identity> open_;
 };

@@ -213,10 +213,10 @@ TEST(StatusItem, ARightClickWithinThreePointsTogglesTheSettingsPanel) {
     EXPECT_TRUE(app.delegate->isMouseOverStatusButton());
     EXPECT_FALSE(app.rightClickAtPointer()) << "the monitor takes it";
     EXPECT_TRUE(app.settingsShown());
-    EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u);
+    EXPECT_EQ(OpenPanelRegistry::shared().openPanels().size(), 1u);
     EXPECT_FALSE(app.rightClickAtPointer());
     EXPECT_FALSE(app.settingsShown());
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 
     app.pointerBesideStatusButton(4);
     EXPECT_FALSE(app.delegate->isMouseOverStatusButton());
@@ -239,7 +239,7 @@ TEST(StatusItem, AfterThePanelClosedOnEscOneRightClickOpensItAgain) {
     ASSERT_TRUE(app.settingsShown());
     EXPECT_FALSE(app.keyPasses(Key::escape, 0, {}));
     EXPECT_FALSE(app.settingsShown());
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
     app.rightClickAtPointer();
     EXPECT_TRUE(app.settingsShown());
     // A click elsewhere in the application closes it too.

@@ -15,8 +15,8 @@
 #include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/DrawingToolbarView.h"
 #include "toolbar/SettingsWindowController.h"
-#include "toolbar/SymbolButton.h"
 #include "toolbar/ToolButton.h"
+#include "ui/SymbolButton.h"
 
 #include <QProcess>
 

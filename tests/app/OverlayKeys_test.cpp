@@ -344,10 +344,7 @@ TEST(OverlayKeys, RightPressesOnTheStatusItemOrAPanelOnAnyEdgeGoOn) {
     screen.visibleFrame = platform::Rect(24, 24, 1392, 852);
     bool overStatusItem = false;
     TestDrawingState t({screen}, platform::UserDefaults::inMemory(),
-                       [&overStatusItem](DrawingState& s, const platform::Screen& sc) {
-                           return std::static_pointer_cast<OverlayController>(OverlayWindowController::create(
-                               sc, s.shared_from_this(), sc.displayID, [&overStatusItem] { return overStatusItem; }));
-                       });
+                       OverlayWindowController::factory([&overStatusItem] { return overStatusItem; }));
     t->isToolbarVisible = true;
     t->showOverlays();
     drainEvents();

@@ -23,10 +23,7 @@ struct OverlayHarness {
     OverlayHarness()
         : t({screenWithPanel(1, platform::Rect(0, 0, 1440, 900)),
              screenWithPanel(2, platform::Rect(1440, 0, 1280, 800))},
-            platform::UserDefaults::inMemory(), [](DrawingState& s, const platform::Screen& screen) {
-                return std::static_pointer_cast<OverlayController>(
-                    OverlayWindowController::create(screen, s.shared_from_this(), screen.displayID));
-            }) {}
+            platform::UserDefaults::inMemory(), OverlayWindowController::factory()) {}
     ~OverlayHarness() {
         t->hideOverlays();
         drainEvents();

@@ -110,8 +110,8 @@ TEST(Pinning, AClickOnAWindowPinsTheToolbarAndTheDrawingToIt) {
     EXPECT_TRUE(p.state().isAttachedToWindow);
     EXPECT_FALSE(p.state().isPickingAttachWindow);
     EXPECT_EQ(platform::EventMonitor::shared().globalMonitorCount(), globals);
-    EXPECT_EQ(p.manager().targetWindowID, 7u);
-    EXPECT_EQ(p.manager().attachEdge, AttachEdge::top);
+    EXPECT_EQ(p.manager().targetWindowID(), 7u);
+    EXPECT_EQ(p.manager().attachEdge(), AttachEdge::top);
     ASSERT_EQ(p.links.liveCount(), 1);
     EXPECT_EQ(p.links.records.back()->display, 1u);
 
@@ -130,7 +130,7 @@ TEST(Pinning, AClickOnAWindowPinsTheToolbarAndTheDrawingToIt) {
     p.state().isAttachedToWindow = false;
     drainEvents();
     EXPECT_EQ(p.state().strokes->size(), 2u);
-    EXPECT_EQ(p.manager().targetWindowID, 0u);
+    EXPECT_EQ(p.manager().targetWindowID(), 0u);
     EXPECT_EQ(p.links.liveCount(), 0);
     EXPECT_FALSE(p.state().canvasConstraintFrame.get());
     EXPECT_TRUE(p.state().overlayPassthroughRects.empty());
@@ -158,7 +158,7 @@ TEST(Pinning, ClicksThatFindNoWindowKeepPickingAndEscEndsIt) {
     // 51 × 51 is large enough.
     p.addWindow(4, Rect(100, 300, 51, 51));
     p.clickAt(Point(120, 320));
-    EXPECT_EQ(p.manager().targetWindowID, 4u);
+    EXPECT_EQ(p.manager().targetWindowID(), 4u);
     p.state().isAttachedToWindow = false;
     drainEvents();
 
@@ -193,11 +193,11 @@ TEST(Pinning, TheToolbarAndOverlayFollowTheWindowAndFlipAtTheScreenTop) {
     const Rect high(400, 900 - 400 - 10, 600, 400);
     p.moveWindow(7, high);
     p.refresh();
-    EXPECT_EQ(p.manager().attachEdge, AttachEdge::bottom);
+    EXPECT_EQ(p.manager().attachEdge(), AttachEdge::bottom);
     EXPECT_TRUE(near(p.toolbar()->frame().origin, WindowAttachManager::toolbarOrigin(high, AttachEdge::bottom, size)));
     p.moveWindow(7, moved);
     p.refresh();
-    EXPECT_EQ(p.manager().attachEdge, AttachEdge::bottom);
+    EXPECT_EQ(p.manager().attachEdge(), AttachEdge::bottom);
 
     // A resize changes the canvas area and the passthrough strip at once.
     p.moveWindow(7, Rect(400, 300, 700, 500));

@@ -33,11 +33,7 @@ std::vector<platform::Screen> scene() {
 }
 
 struct Overlay {
-    Overlay()
-        : t(scene(), platform::UserDefaults::inMemory(), [](DrawingState& s, const platform::Screen& screen) {
-              return std::static_pointer_cast<OverlayController>(
-                  OverlayWindowController::create(screen, s.shared_from_this(), screen.displayID));
-          }) {
+    Overlay() : t(scene(), platform::UserDefaults::inMemory(), OverlayWindowController::factory()) {
         t->isToolbarVisible = true;
         t->showOverlays();
         drainEvents();

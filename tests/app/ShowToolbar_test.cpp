@@ -137,16 +137,16 @@ TEST(ShowToolbar, ABottomToolbarMovedToTheTopRowOpensItsPanelsAndChipsBelowIt) {
     EXPECT_EQ(view->toolButtons().front()->chip()->placement(), TooltipPlacement::toolbar(PanelOpenDirection::below));
 
     view->openPenSubmenu();
-    ASSERT_TRUE(view->penSubmenuWC());
-    EXPECT_EQ(view->penSubmenuWC()->window()->frame().maxY(), bar.minY()) << "hanging under the toolbar";
+    ASSERT_TRUE(view->panels().penSubmenu());
+    EXPECT_EQ(view->panels().penSubmenu()->window()->frame().maxY(), bar.minY()) << "hanging under the toolbar";
     view->openPenSubmenu();
     view->toggleColorPicker();
-    ASSERT_TRUE(view->colorPickerWC());
-    EXPECT_EQ(view->colorPickerWC()->window()->frame().maxY(), bar.minY());
+    ASSERT_TRUE(view->panels().colorPicker());
+    EXPECT_EQ(view->panels().colorPicker()->window()->frame().maxY(), bar.minY());
     view->toggleColorPicker();
     view->openFontPicker();
-    ASSERT_TRUE(view->fontPickerWC());
-    EXPECT_EQ(view->fontPickerWC()->window()->frame().maxY(), bar.minY());
+    ASSERT_TRUE(view->panels().fontPicker());
+    EXPECT_EQ(view->panels().fontPicker()->window()->frame().maxY(), bar.minY());
     view->openFontPicker();
     drainEvents();
 
@@ -158,8 +158,8 @@ TEST(ShowToolbar, ABottomToolbarMovedToTheTopRowOpensItsPanelsAndChipsBelowIt) {
     EXPECT_FALSE(d.state().isToolbarMovedToTopRow);
     EXPECT_EQ(view->direction(), PanelOpenDirection::above);
     view->openShapeSubmenu();
-    ASSERT_TRUE(view->shapeSubmenuWC());
-    EXPECT_EQ(view->shapeSubmenuWC()->window()->frame().minY(), d.toolbar()->frame().maxY());
+    ASSERT_TRUE(view->panels().shapeSubmenu());
+    EXPECT_EQ(view->panels().shapeSubmenu()->window()->frame().minY(), d.toolbar()->frame().maxY());
     view->openShapeSubmenu();
     drainEvents();
 }

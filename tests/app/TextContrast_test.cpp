@@ -13,6 +13,7 @@
 #include "toolbar/GIMPBrushPanelRoot.h"
 #include "toolbar/SettingsControls.h"
 #include "toolbar/SettingsPanelRoot.h"
+#include "toolbar/ToolbarPanels.h"
 #include "ui/TooltipChip.h"
 
 #include "support/TestDrawingState.h"
@@ -104,7 +105,8 @@ TEST(TextContrast, TheToolbarAndItsPanelsReadInBothPalettes) {
         t->savedHarmonies = {harmony()};
         auto box = std::make_shared<DismissBox>();
         {
-            DrawingToolbarView toolbar(t.state);
+            ToolbarPanels panels(t.state);
+            DrawingToolbarView toolbar(t.state, panels);
             expectLegible("toolbar", palette.name, toolbar); // the width's value
         }
         {
@@ -121,12 +123,12 @@ TEST(TextContrast, TheToolbarAndItsPanelsReadInBothPalettes) {
             expectLegible("brush panel", palette.name, brushes, 5);
         }
         {
-            ColorPickerRoot colors(t.state, PanelOpenDirection::below, [] {});
+            ColorPickerRoot colors(t.state, PanelOpenDirection::below, box);
             expectLegible("colour picker", palette.name, colors, 8);
         }
         t->savedHarmonies = std::vector<SavedHarmony>{};
         {
-            ColorPickerRoot empty(t.state, PanelOpenDirection::below, [] {});
+            ColorPickerRoot empty(t.state, PanelOpenDirection::below, box);
             expectLegible("colour picker without harmonies", palette.name, empty, 8);
         }
         {
@@ -153,7 +155,7 @@ TEST(TextContrast, TheSettingsAndInformationPanelsReadInBothPalettes) {
         const FakeScreenProvider screens({TestDrawingState::defaultScreen()});
         for (bool about : {true, false}) {
             InfoPanelWindowController panel(platform::Size(480, 560), nullptr, false, QStringLiteral("info"), screens,
-                                            [about](std::function<void()> dismiss) -> QWidget* {
+                                            [about](std::shared_ptr<DismissRef> dismiss) -> QWidget* {
                                                 if (about) return new AboutView(std::move(dismiss));
                                                 return new HelpView(std::move(dismiss));
                                             });

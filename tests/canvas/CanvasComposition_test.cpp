@@ -1,3 +1,7 @@
+// Composing a display's canvas: placed and live strokes, erasures, clips
+// and overlays, and the reactions shared by the canvases of one state.
+
+#include "canvas/CanvasPassGroup.h"
 #include "canvas/DrawingCanvasView.h"
 #include "canvas/StrokeRenderer.h"
 #include "model/DrawingState.h"
@@ -16,8 +20,10 @@ namespace {
 struct TwoCanvases : ::testing::Test {
     TestDrawingState t{twoScreens()};
     DrawingState& s = *t.state;
-    DrawingCanvasView first{t.state, 1};
-    DrawingCanvasView second{t.state, 2};
+    // The canvases of one state react in one pass, as the overlays' do.
+    std::shared_ptr<CanvasPassGroup> group = CanvasPassGroup::make(t.state);
+    DrawingCanvasView first{t.state, 1, nullptr, group};
+    DrawingCanvasView second{t.state, 2, nullptr, group};
 
     TwoCanvases() {
         first.resize(400, 300);

@@ -11,9 +11,9 @@
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/DrawingToolbarView.h"
-#include "toolbar/SymbolButton.h"
 #include "toolbar/ToolbarWindowController.h"
 #include "ui/NotificationNames.h"
+#include "ui/SymbolButton.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -35,7 +35,7 @@ struct Countdown {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     bool listed() const {
-        const auto& open = OpenPanelRegistry::shared().open;
+        const auto& open = OpenPanelRegistry::shared().openPanels();
         return std::find(open.begin(), open.end(), controller.get()) != open.end();
     }
     // Whether the key went on to a window.
@@ -186,7 +186,7 @@ TEST(CountdownPanel, ReleasedWhileRunningLeavesNoMonitorOrListing) {
     c.controller->showWindow();
     const void* identity = c.controller.get();
     c.controller.reset();
-    const auto& open = OpenPanelRegistry::shared().open;
+    const auto& open = OpenPanelRegistry::shared().openPanels();
     EXPECT_EQ(std::find(open.begin(), open.end(), identity), open.end());
     EXPECT_EQ(platform::EventMonitor::shared().localMonitorCount(), c.localBefore);
     EXPECT_EQ(platform::EventMonitor::shared().globalMonitorCount(), c.globalBefore);

@@ -76,9 +76,9 @@ struct Capture {
     // Pinned to a window of the window list, at a frame in screen space.
     void pinTo(std::uint32_t windowID, Rect frame) {
         t->isAttachedToWindow = true;
-        attach->targetWindowID = windowID;
         windows->list = {FakeWindowList::window(windowID, Rect())};
         moveWindow(frame);
+        attach->attach(windowID, AttachEdge::top, frame, nullptr);
     }
     void moveWindow(Rect frame) {
         const double h = t.screens->screens().front().frame.height();

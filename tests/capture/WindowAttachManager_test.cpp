@@ -132,7 +132,7 @@ TEST(WindowAttachTracking, AttachWatchesTheWindowsDisplayAndReportsOnlyChanges) 
     ASSERT_EQ(t.links.records.size(), 1u);
     EXPECT_EQ(t.links.records[0]->display, 2u);
     EXPECT_TRUE(t.links.records[0]->running);
-    EXPECT_EQ(t.manager.targetWindowID, 7u);
+    EXPECT_EQ(t.manager.targetWindowID(), 7u);
 
     // The same frame: nothing to say, tick after tick; one query each.
     for (int i = 0; i < 5; ++i) t.tick();
@@ -181,16 +181,16 @@ TEST(WindowAttachTracking, AWindowThatGoesEndsTrackingOnceBeforeSayingSo) {
     std::uint32_t targetWhenCalled = 99;
     t.manager.onWindowGone = [&] {
         ++gone;
-        targetWhenCalled = t.manager.targetWindowID;
+        targetWhenCalled = t.manager.targetWindowID();
     };
     t.tick();
     t.windows->remove(7);
     t.tick();
     EXPECT_EQ(gone, 1);
     EXPECT_EQ(targetWhenCalled, 0u);
-    EXPECT_EQ(t.manager.targetWindowID, 0u);
+    EXPECT_EQ(t.manager.targetWindowID(), 0u);
     EXPECT_FALSE(t.manager.onWindowGone);
-    EXPECT_FALSE(t.manager.predictor.isInitialized);
+    EXPECT_FALSE(t.manager.predictor().isInitialized);
     EXPECT_EQ(t.links.liveCount(), 0);
     EXPECT_EQ(t.links.tick(t.now + 1), 0);
     EXPECT_EQ(gone, 1);
@@ -204,17 +204,17 @@ TEST(WindowAttachTracking, AttachReplacesAndDetachStopsQuietly) {
     t.pin(8, Rect(300, 300, 400, 300));
     // The old link is gone, the handler of window-gone stays.
     EXPECT_EQ(t.links.liveCount(), 1);
-    EXPECT_EQ(t.manager.targetWindowID, 8u);
+    EXPECT_EQ(t.manager.targetWindowID(), 8u);
     EXPECT_TRUE(t.manager.onWindowGone);
-    EXPECT_EQ(t.manager.predictor.x(0, 0), 300);
+    EXPECT_EQ(t.manager.predictor().x(0, 0), 300);
 
-    t.manager.attachEdge = AttachEdge::left;
+    t.manager.setAttachEdge(AttachEdge::left);
     t.manager.detach();
     EXPECT_EQ(t.links.liveCount(), 0);
-    EXPECT_EQ(t.manager.targetWindowID, 0u);
-    EXPECT_FALSE(t.manager.onFrameChanged);
+    EXPECT_EQ(t.manager.targetWindowID(), 0u);
+    EXPECT_FALSE(t.manager.reportsFrames());
     EXPECT_FALSE(t.manager.onWindowGone);
-    EXPECT_EQ(t.manager.attachEdge, AttachEdge::left);
+    EXPECT_EQ(t.manager.attachEdge(), AttachEdge::left);
     EXPECT_EQ(gone, 0);
     t.manager.detach();
     EXPECT_FALSE(t.manager.windowFrame(0));
@@ -246,7 +246,7 @@ TEST(WindowAttachTracking, AMinimisedWindowIsNotFollowedUntilItIsBack) {
         t.tick();
     }
     EXPECT_TRUE(t.reports.empty()) << "nor the restoring one";
-    EXPECT_EQ(t.manager.attachEdge, AttachEdge::top);
+    EXPECT_EQ(t.manager.attachEdge(), AttachEdge::top);
 
     // Back in place, it is followed again at once.
     w->bounds = Rect(660, 400, 600, 400);

@@ -8,13 +8,13 @@
 #include "colorpicker/HarmonySwatchRowView.h"
 #include "colorpicker/PickerStyle.h"
 #include "colorpicker/SavedHarmonyRow.h"
-#include "colorpicker/PickerSymbolButton.h"
 #include "model/DrawingState.h"
 #include "platform/NotificationCenter.h"
 #include "support/ColorPickerKeyRequests.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "ui/NotificationNames.h"
+#include "ui/SymbolButton.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,6 +37,7 @@ namespace {
 struct Panel {
     TestDrawingState t;
     int dismissals = 0;
+    std::shared_ptr<DismissBox> dismissBox = std::make_shared<DismissBox>();
     std::unique_ptr<ColorPickerPanel> panel;
 
     explicit Panel(Color selection = Color{1, 0, 0, 1}, std::vector<SavedHarmony> saved = {}) {
@@ -44,7 +45,8 @@ struct Panel {
         t->savedHarmonies = std::move(saved);
     }
     ColorPickerPanel& open() {
-        panel = std::make_unique<ColorPickerPanel>(t.state, [this] { ++dismissals; });
+        dismissBox->dismiss = [this] { ++dismissals; };
+        panel = std::make_unique<ColorPickerPanel>(t.state, dismissBox);
         panel->show();
         settle();
         return *panel;
@@ -172,17 +174,17 @@ TEST(ColorPickerPanel, TheEighthSavedHarmonyDisablesTheSaveButton) {
     Panel p(Color{1, 0, 0, 1}, seven);
     auto& panel = p.open();
     const PickerStyle style = pickerStyle(&panel);
-    PickerSymbolButton* save = panel.saveButton();
+    SymbolButton* save = panel.saveButton();
     EXPECT_TRUE(save->isEnabled());
     EXPECT_EQ(helpText(save), "Save current harmony");
-    EXPECT_EQ(save->tint(), style.primary);
+    EXPECT_EQ(save->color(), style.primary);
     EXPECT_TRUE(save->toolTip().isEmpty());
 
     click(save, save->rect().center());
     EXPECT_EQ(p.t->savedHarmonies->size(), 8u);
     EXPECT_FALSE(save->isEnabled());
     EXPECT_EQ(helpText(save), "Maximum of 8 saved harmonies");
-    EXPECT_EQ(save->tint(), style.secondary);
+    EXPECT_EQ(save->color(), style.secondary);
     click(save, save->rect().center());
     EXPECT_EQ(p.t->savedHarmonies->size(), 8u);
     EXPECT_EQ(panel.harmonyRows().size(), 8u);

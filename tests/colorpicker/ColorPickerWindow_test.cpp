@@ -7,7 +7,6 @@
 #include "colorpicker/ColorPickerRoot.h"
 #include "colorpicker/ColorValues.h"
 #include "colorpicker/ColorWheelView.h"
-#include "colorpicker/PickerSymbolButton.h"
 #include "colorpicker/SavedHarmonyRow.h"
 #include "model/DrawingState.h"
 #include "platform/EventMonitor.h"
@@ -17,6 +16,7 @@
 #include "support/TestUtil.h"
 #include "ui/NotificationNames.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/SymbolButton.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -83,7 +83,7 @@ struct Picker {
     Rect frame() const { return controller->window()->frame(); }
     bool shown() const { return controller->window()->isVisible(); }
     bool listed() const {
-        const auto& open = OpenPanelRegistry::shared().open;
+        const auto& open = OpenPanelRegistry::shared().openPanels();
         return std::find(open.begin(), open.end(), controller.get()) != open.end();
     }
     // A saved harmony more: the content grows by a row.

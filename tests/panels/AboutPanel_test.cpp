@@ -104,7 +104,9 @@ TEST(AboutText, TheDocumentKeepsItsSectionsRulesAndColumn) {
 
 TEST(AboutView, FixedSizeSelectableTextAndBothCloseControls) {
     int closed = 0;
-    AboutView view([&] { ++closed; }, sources(kVersioned));
+    auto dismiss = std::make_shared<DismissRef>();
+    dismiss->dismiss = [&] { ++closed; };
+    AboutView view(dismiss, sources(kVersioned));
     view.show();
     drainEvents();
     EXPECT_EQ(view.size(), QSize(346, 430));

@@ -30,7 +30,9 @@ TEST(HelpView, FiveSectionsWithTheirBulletsAndEmDashes) {
 
 TEST(HelpView, FixedSizeWrappedBulletsAndBothCloseControls) {
     int closed = 0;
-    HelpView view([&] { ++closed; });
+    auto dismiss = std::make_shared<DismissRef>();
+    dismiss->dismiss = [&] { ++closed; };
+    HelpView view(dismiss);
     view.show();
     drainEvents();
     EXPECT_EQ(view.size(), QSize(360, 470));

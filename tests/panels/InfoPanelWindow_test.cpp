@@ -22,7 +22,7 @@ namespace Key = platform::KeyCode;
 namespace {
 
 bool listed(const void* panel) {
-    const auto& open = OpenPanelRegistry::shared().open;
+    const auto& open = OpenPanelRegistry::shared().openPanels();
     return std::find(open.begin(), open.end(), panel) != open.end();
 }
 
@@ -40,7 +40,7 @@ struct Harness {
     explicit Harness(const platform::ScreenProvider& screens, platform::Size size = {360, 470}) {
         controller = std::make_unique<InfoPanelWindowController>(
             size, [this](bool open) { reported.push_back(open); }, false, QStringLiteral("Test panel"), screens,
-            [this](std::function<void()> dismiss) {
+            [this](std::shared_ptr<DismissRef> dismiss) {
                 this->dismiss = std::move(dismiss);
                 return new QLabel(QStringLiteral("content"));
             });
@@ -53,7 +53,7 @@ struct Harness {
     bool shown() const { return controller && controller->window()->isVisible(); }
 
     std::unique_ptr<InfoPanelWindowController> controller;
-    std::function<void()> dismiss;
+    std::shared_ptr<DismissRef> dismiss;
     std::vector<bool> reported;
 };
 
@@ -117,12 +117,12 @@ TEST(InfoPanelWindow, TheContentsDismissClosesAndIsHarmlessOnceTheControllerIsGo
     Harness h(s);
     ASSERT_TRUE(h.dismiss);
     // A dismiss before the panel shows changes nothing.
-    h.dismiss();
+    (*h.dismiss)();
     drainEvents();
     EXPECT_TRUE(h.reported.empty());
 
     h.controller->showWindow();
-    h.dismiss();
+    (*h.dismiss)();
     EXPECT_FALSE(h.shown());
     EXPECT_TRUE(h.reported.empty());
     drainEvents();
@@ -130,7 +130,7 @@ TEST(InfoPanelWindow, TheContentsDismissClosesAndIsHarmlessOnceTheControllerIsGo
 
     auto dismiss = h.dismiss;
     h.controller.reset();
-    dismiss();
+    (*dismiss)();
     drainEvents();
     EXPECT_EQ(h.reported, std::vector<bool>{false});
 }
@@ -157,14 +157,14 @@ TEST(InfoPanels, OpeningTwiceShowsOneAndTheFlagsFollowTheNewest) {
     EXPECT_FALSE(panels->showAbout());
 
     panels->openAbout();
-    InfoPanelWindowController* first = panels->aboutWC();
+    InfoPanelWindowController* first = panels->aboutController();
     ASSERT_TRUE(first);
     EXPECT_TRUE(panels->showAbout());
     EXPECT_EQ(first->window()->frame(), Rect(800 - 173, 485 - 215, 346, 430));
     EXPECT_EQ(first->window()->title(), "Overink About");
 
     panels->openAbout();
-    InfoPanelWindowController* second = panels->aboutWC();
+    InfoPanelWindowController* second = panels->aboutController();
     drainEvents();
     // The first one's late close does not clear the flag of the second.
     EXPECT_TRUE(panels->showAbout());
@@ -177,15 +177,15 @@ TEST(InfoPanels, OpeningTwiceShowsOneAndTheFlagsFollowTheNewest) {
 
     panels->openHelp();
     EXPECT_TRUE(panels->showHelp());
-    EXPECT_EQ(panels->helpWC()->window()->frame(), Rect(800 - 180, 485 - 235, 360, 470));
-    EXPECT_EQ(panels->helpWC()->window()->title(), "Overink Help");
+    EXPECT_EQ(panels->helpController()->window()->frame(), Rect(800 - 180, 485 - 235, 360, 470));
+    EXPECT_EQ(panels->helpController()->window()->title(), "Overink Help");
     EXPECT_TRUE(second->window()->isVisible());
 
     // Esc closes the newest panel first: each panel has its own monitor and
     // the first one swallows the key.
     EXPECT_FALSE(injectLocal(keyEvent(Key::escape)).has_value());
     drainEvents();
-    EXPECT_EQ(int(second->window()->isVisible()) + int(panels->helpWC()->window()->isVisible()), 1);
+    EXPECT_EQ(int(second->window()->isVisible()) + int(panels->helpController()->window()->isVisible()), 1);
 
     second->closePanel();
     EXPECT_TRUE(panels->showAbout());
@@ -193,8 +193,8 @@ TEST(InfoPanels, OpeningTwiceShowsOneAndTheFlagsFollowTheNewest) {
     EXPECT_FALSE(panels->showAbout());
 
     // The owner going away takes the open help panel with it.
-    const void* help = panels->helpWC();
-    panels->helpWC()->showWindow();
+    const void* help = panels->helpController();
+    panels->helpController()->showWindow();
     panels.reset();
     drainEvents();
     EXPECT_FALSE(listed(help));

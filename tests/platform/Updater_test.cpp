@@ -41,8 +41,7 @@ public:
     Calls calls;
 };
 
-class UpdaterTest : public ::testing::Test {
-protected:
+struct UpdaterTest : ::testing::Test {
     std::unique_ptr<Updater> makeUpdater(const QString& feed, int timeoutMs = 10'000) {
         UpdaterEnvironment env;
         env.defaults = defaults;

@@ -60,14 +60,14 @@ private:
 class RecordingOverlayFactory : public CanvasOverlayFactory {
 public:
     struct Overlay : StrokeEditOverlay {
-        explicit Overlay(QWidget* parent, std::string kind) : widget_(new QWidget(parent)), kind(std::move(kind)) {
-            widget_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        explicit Overlay(QWidget* parent, std::string kind) : view(new QWidget(parent)), kind(std::move(kind)) {
+            view->setAttribute(Qt::WA_TransparentForMouseEvents);
         }
-        ~Overlay() override { delete widget_; }
-        QWidget* widget() override { return widget_; }
+        ~Overlay() override { delete view; }
+        QWidget* widget() override { return view; }
         void setStroke(const DrawingStroke& s) override { stroke = s; }
 
-        QPointer<QWidget> widget_;
+        QPointer<QWidget> view;
         std::string kind;
         std::optional<DrawingStroke> stroke;
         StrokeHandler onStroke;

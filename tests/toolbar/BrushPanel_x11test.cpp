@@ -3,19 +3,19 @@
 // its editor's slider drags and writes the brush's cell at the end, a brush
 // imported while it is open gets a row, and that row's delete control
 // appears under the pointer and deletes it.
+#include "RealToolbar.h"
 #include "brushes/GIMPBrushParser.h"
 #include "model/DrawingState.h"
 #include "support/BrushFileWriter.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
-#include "RealToolbar.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
 #include "toolbar/GIMPBrushPanelWindowController.h"
 #include "toolbar/GIMPBrushRow.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/ToolSlotView.h"
 #include "toolbar/VBRParamsEditor.h"
+#include "ui/PanelSlider.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -34,8 +34,8 @@ GIMPBrushPanelWindowController* openPanel(RealToolbar& t) {
     if (!waitUntil([&] { return t.state().importedGIMPBrushes->size() >= 10; }, 10000)) return nullptr;
     drainEvents();
     clickOn(v.gimpBrushSlot()->mapToGlobal(QPoint(29, 12)));
-    if (!waitUntil([&] { return panelUp(v.gimpBrushPanelWC()); }, 3000)) return nullptr;
-    return v.gimpBrushPanelWC();
+    if (!waitUntil([&] { return panelUp(v.panels().gimpBrushPanel()); }, 3000)) return nullptr;
+    return v.panels().gimpBrushPanel();
 }
 
 VBRParams storedParams(const DrawingState& state, const QUuid& id) {

@@ -2,18 +2,18 @@
 // with the real pointer: where it opens, a pick on the wheel that the next
 // stroke takes, Esc, and a harmony's name field that keeps Delete and Esc
 // from the overlay under it.
+#include "RealToolbar.h"
 #include "colorpicker/ColorPickerPanel.h"
 #include "colorpicker/ColorPickerWindowController.h"
 #include "colorpicker/ColorValues.h"
 #include "colorpicker/ColorWheelView.h"
-#include "colorpicker/PickerSymbolButton.h"
 #include "colorpicker/SavedHarmonyRow.h"
 #include "model/DrawingState.h"
 #include "platform/Geometry.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
-#include "RealToolbar.h"
 #include "toolbar/ColorSwatchView.h"
+#include "ui/SymbolButton.h"
 
 #include <QLabel>
 #include "ui/OpenPanelRegistry.h"
@@ -40,8 +40,8 @@ void drawStroke(QPoint from, int steps = 20) {
 // Opens the picker with a click on the swatch and waits until it is up.
 ColorPickerWindowController* openPicker(RealToolbar& t) {
     clickOn(RealToolbar::centreOf(t.view()->swatch()));
-    if (!waitUntil([&] { return panelUp(t.view()->colorPickerWC()); }, 3000)) return nullptr;
-    return t.view()->colorPickerWC();
+    if (!waitUntil([&] { return panelUp(t.view()->panels().colorPicker()); }, 3000)) return nullptr;
+    return t.view()->panels().colorPicker();
 }
 
 } // namespace
@@ -72,7 +72,7 @@ TEST(ColorPickerOnX11, TheSwatchOpensItUnderItselfAndAPickOnTheWheelIsTheNextStr
     // Esc closes it; the next stroke has the colour.
     pressKey("Escape");
     EXPECT_TRUE(waitUntil([&] { return !shown(picker) && !t.view()->colorPickerIsOpen; }, 3000));
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
     paceNewClick();
     drawStroke(QPoint(600, 600));
     ASSERT_TRUE(waitUntil([&] { return t.state().strokes->size() == 1; }, 3000));
@@ -85,9 +85,9 @@ TEST(ColorPickerOnX11, ASecondClickOnTheSwatchClosesItAndAClickOnTheOverlayOnlyC
     ASSERT_TRUE(openPicker(t));
     paceNewClick();
     clickOn(RealToolbar::centreOf(t.view()->swatch()));
-    EXPECT_TRUE(waitUntil([&] { return !t.view()->colorPickerWC() && !t.view()->colorPickerIsOpen; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !t.view()->panels().colorPicker() && !t.view()->colorPickerIsOpen; }, 3000));
     ASSERT_TRUE(settle());
-    EXPECT_FALSE(t.view()->colorPickerWC()) << "closed once, not reopened";
+    EXPECT_FALSE(t.view()->panels().colorPicker()) << "closed once, not reopened";
 
     paceNewClick();
     ColorPickerWindowController* picker = openPicker(t);

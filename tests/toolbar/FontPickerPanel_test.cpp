@@ -9,11 +9,11 @@
 #include "model/StrokeText.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/FontFamilyListView.h"
 #include "toolbar/FontFavoriteRow.h"
 #include "toolbar/SizeStepper.h"
 #include "toolbar/ToolbarTestSupport.h"
+#include "ui/BorderlessButton.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -73,11 +73,11 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
     moveMouse(RealToolbar::centreOf(v.textSlot()));
     pace(200);
     xdotool({"mousedown", "1"});
-    ASSERT_TRUE(waitUntil([&] { return pickerUp(v.fontPickerWC()); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return pickerUp(v.panels().fontPicker()); }, 3000));
     xdotool({"mouseup", "1"});
     ASSERT_TRUE(settle());
-    ASSERT_TRUE(v.fontPickerWC());
-    FontPickerWindowController& picker = *v.fontPickerWC();
+    ASSERT_TRUE(v.panels().fontPicker());
+    FontPickerWindowController& picker = *v.panels().fontPicker();
     FontPickerPanel* panel = picker.root()->panel();
     EXPECT_EQ(state.selectedTool.get(), DrawingTool::text) << "the hold still counts as a click";
     EXPECT_TRUE(panel->searchText().isEmpty());

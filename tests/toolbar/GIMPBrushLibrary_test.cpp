@@ -9,10 +9,10 @@
 #include "support/FakeDialogs.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/GIMPBrushRow.h"
 #include "toolbar/ToolbarTestSupport.h"
+#include "ui/BorderlessButton.h"
 #include "ui/DismissBox.h"
 
 #include <QDir>

@@ -6,10 +6,10 @@
 #include "support/TestUtil.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/ToolbarTestSupport.h"
 #include "toolbar/VBRParamsEditor.h"
 #include "ui/DismissBox.h"
+#include "ui/PanelSlider.h"
 
 #include <QLabel>
 

@@ -4,14 +4,14 @@
 #include "model/DrawingState.h"
 #include "support/BrushStoreFiles.h"
 #include "support/FakeDialogs.h"
-#include "toolbar/BorderlessButton.h"
 #include "toolbar/GIMPBrushLibraryPanel.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
 #include "toolbar/GIMPBrushPanelWindowController.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/ToolSlotView.h"
 #include "toolbar/ToolbarWindowController.h"
+#include "ui/BorderlessButton.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/PanelSlider.h"
 
 #include "ToolbarTestSupport.h"
 
@@ -188,11 +188,11 @@ TEST(BrushPanelWindow, TheChevronTogglesThePanelAndImportClosesIt) {
     ToolbarWindow w(P::topCenterH);
     DrawingToolbarView& v = w.view();
     click(v.gimpBrushSlot(), QPointF(29, 12));
-    GIMPBrushPanelWindowController* panel = v.gimpBrushPanelWC();
+    GIMPBrushPanelWindowController* panel = v.panels().gimpBrushPanel();
     ASSERT_TRUE(panel);
     EXPECT_TRUE(panel->window()->isVisible());
     EXPECT_TRUE(v.gimpBrushPanelIsOpen);
-    const auto& open = OpenPanelRegistry::shared().open;
+    const auto& open = OpenPanelRegistry::shared().openPanels();
     EXPECT_NE(std::find(open.begin(), open.end(), panel), open.end());
     drainEvents();
     EXPECT_TRUE(v.gimpBrushSlot()->isPanelOpen());
@@ -205,11 +205,11 @@ TEST(BrushPanelWindow, TheChevronTogglesThePanelAndImportClosesIt) {
     EXPECT_FALSE(w.t->isImportingBrushes.get()) << "the cancelled file panel brought the overlays back";
 
     click(v.gimpBrushSlot(), QPointF(29, 12));
-    ASSERT_TRUE(v.gimpBrushPanelWC());
-    EXPECT_TRUE(v.gimpBrushPanelWC()->window()->isVisible());
+    ASSERT_TRUE(v.panels().gimpBrushPanel());
+    EXPECT_TRUE(v.panels().gimpBrushPanel()->window()->isVisible());
     click(v.gimpBrushSlot(), QPointF(29, 12));
-    EXPECT_FALSE(v.gimpBrushPanelWC());
+    EXPECT_FALSE(v.panels().gimpBrushPanel());
     drainEvents();
     EXPECT_FALSE(v.gimpBrushPanelIsOpen);
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 }

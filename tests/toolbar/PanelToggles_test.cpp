@@ -27,7 +27,7 @@ namespace Mod = platform::ModifierFlags;
 namespace {
 
 bool listed(const void* panel) {
-    const auto& open = OpenPanelRegistry::shared().open;
+    const auto& open = OpenPanelRegistry::shared().openPanels();
     return std::find(open.begin(), open.end(), panel) != open.end();
 }
 
@@ -45,7 +45,7 @@ TEST(PanelToggles, AChevronOpensItsSubmenuAndTheNextTapClosesIt) {
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;
     click(v.penSlot(), QPointF(29, 12));
-    PenSubmenuWindowController* menu = v.penSubmenuWC();
+    PenSubmenuWindowController* menu = v.panels().penSubmenu();
     ASSERT_TRUE(menu);
     EXPECT_TRUE(shown(menu));
     EXPECT_TRUE(v.penSubmenuIsOpen);
@@ -55,20 +55,20 @@ TEST(PanelToggles, AChevronOpensItsSubmenuAndTheNextTapClosesIt) {
     EXPECT_TRUE(v.penSlot()->isPanelOpen()) << "the chevron turns accent";
 
     click(v.penSlot(), QPointF(29, 12));
-    EXPECT_FALSE(v.penSubmenuWC());
+    EXPECT_FALSE(v.panels().penSubmenu());
     EXPECT_TRUE(v.penSubmenuIsOpen) << "cleared on a later turn";
     h.settle();
     EXPECT_FALSE(v.penSubmenuIsOpen);
     EXPECT_FALSE(v.penSlot()->isPanelOpen());
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 
     // The font picker toggles from the text slot's hold the same way.
     v.openFontPicker();
-    ASSERT_TRUE(shown(v.fontPickerWC()));
+    ASSERT_TRUE(shown(v.panels().fontPicker()));
     EXPECT_TRUE(v.fontPickerIsOpen);
     v.openFontPicker();
     h.settle();
-    EXPECT_FALSE(v.fontPickerWC());
+    EXPECT_FALSE(v.panels().fontPicker());
     EXPECT_FALSE(v.fontPickerIsOpen);
 }
 
@@ -76,31 +76,31 @@ TEST(PanelToggles, AfterEscTheClosedControllerStaysUntilTheNextTapOpensANewOne) 
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;
     v.openShapeSubmenu();
-    ShapeSubmenuWindowController* first = v.shapeSubmenuWC();
+    ShapeSubmenuWindowController* first = v.panels().shapeSubmenu();
     ASSERT_TRUE(shown(first));
     EXPECT_FALSE(injectLocal(keyEvent(Key::escape, Mod::command)).has_value());
     h.settle();
     EXPECT_FALSE(shown(first));
     EXPECT_FALSE(v.shapeSubmenuIsOpen);
-    EXPECT_EQ(v.shapeSubmenuWC(), first) << "kept, closed";
+    EXPECT_EQ(v.panels().shapeSubmenu(), first) << "kept, closed";
 
     v.openShapeSubmenu();
-    ASSERT_TRUE(v.shapeSubmenuWC());
-    EXPECT_TRUE(shown(v.shapeSubmenuWC()));
+    ASSERT_TRUE(v.panels().shapeSubmenu());
+    EXPECT_TRUE(shown(v.panels().shapeSubmenu()));
     EXPECT_TRUE(v.shapeSubmenuIsOpen);
-    EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u) << "only the new one";
+    EXPECT_EQ(OpenPanelRegistry::shared().openPanels().size(), 1u) << "only the new one";
 }
 
 TEST(PanelToggles, APickClosesTheSubmenuAndTheSlotShowsIt) {
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;
     v.openShapeSubmenu();
-    SubmenuRoot* root = v.shapeSubmenuWC()->root();
+    SubmenuRoot* root = v.panels().shapeSubmenu()->root();
     ASSERT_FALSE(root->items().empty());
     SubmenuItem* star = root->items().back();
     ASSERT_EQ(star->tool(), T::star);
     click(star);
-    EXPECT_FALSE(shown(v.shapeSubmenuWC()));
+    EXPECT_FALSE(shown(v.panels().shapeSubmenu()));
     h.settle();
     EXPECT_FALSE(v.shapeSubmenuIsOpen);
     EXPECT_EQ(h.t->selectedTool.get(), T::star);
@@ -109,7 +109,7 @@ TEST(PanelToggles, APickClosesTheSubmenuAndTheSlotShowsIt) {
 
     // Reopened, it offers the rectangle in the star's place.
     v.openShapeSubmenu();
-    EXPECT_EQ(v.shapeSubmenuWC()->root()->items().front()->tool(), T::rectangle);
+    EXPECT_EQ(v.panels().shapeSubmenu()->root()->items().front()->tool(), T::rectangle);
 }
 
 TEST(PanelToggles, TheFamilySlotsIconClosesItsSubmenuAndDropsIt) {
@@ -117,17 +117,17 @@ TEST(PanelToggles, TheFamilySlotsIconClosesItsSubmenuAndDropsIt) {
     DrawingToolbarView& v = *h.view;
     h.t->selectedTool = T::line;
     v.openPenSubmenu();
-    ASSERT_TRUE(shown(v.penSubmenuWC()));
+    ASSERT_TRUE(shown(v.panels().penSubmenu()));
     click(v.penSlot(), QPointF(5, 5));
     EXPECT_EQ(h.t->selectedTool.get(), T::pen);
-    EXPECT_FALSE(v.penSubmenuWC());
+    EXPECT_FALSE(v.panels().penSubmenu());
     h.settle();
     EXPECT_FALSE(v.penSubmenuIsOpen);
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
     // The other family's icon leaves this family's submenu alone.
     v.openPenSubmenu();
     click(v.shapeSlot(), QPointF(5, 5));
-    EXPECT_TRUE(shown(v.penSubmenuWC()));
+    EXPECT_TRUE(shown(v.panels().penSubmenu()));
 }
 
 TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
@@ -137,7 +137,7 @@ TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
     drainEvents();
     DrawingToolbarView& v = *window.toolbarView();
     v.openShapeSubmenu();
-    ASSERT_TRUE(shown(v.shapeSubmenuWC()));
+    ASSERT_TRUE(shown(v.panels().shapeSubmenu()));
     // Past the hold: the click monitor is the panel's for good.
     bool held = false;
     platform::dispatchMainAfter(0.25, [&] { held = true; });
@@ -147,11 +147,11 @@ TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
     EXPECT_TRUE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, Point(shape.maxX() + 5, shape.midY())))
                     .has_value());
     drainEvents();
-    EXPECT_TRUE(shown(v.shapeSubmenuWC()));
+    EXPECT_TRUE(shown(v.panels().shapeSubmenu()));
     // On the swatch: consumed, the submenu closes, no colour picker.
     EXPECT_FALSE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, centreOf(v.swatchRef))).has_value());
     drainEvents();
-    EXPECT_FALSE(shown(v.shapeSubmenuWC()));
+    EXPECT_FALSE(shown(v.panels().shapeSubmenu()));
     EXPECT_FALSE(v.shapeSubmenuIsOpen);
     EXPECT_FALSE(v.colorPickerIsOpen);
     // Now the swatch's click goes through to the swatch.
@@ -162,7 +162,7 @@ TEST(PanelToggles, TheSwatchOpensTheColourPickerAndItsNextTapClosesIt) {
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;
     click(v.swatch());
-    ColorPickerWindowController* picker = v.colorPickerWC();
+    ColorPickerWindowController* picker = v.panels().colorPicker();
     ASSERT_TRUE(picker);
     EXPECT_TRUE(shown(picker));
     EXPECT_TRUE(v.colorPickerIsOpen);
@@ -179,23 +179,23 @@ TEST(PanelToggles, TheSwatchOpensTheColourPickerAndItsNextTapClosesIt) {
     EXPECT_EQ(v.swatch()->color(), (Color{0, 1, 1, 1}));
 
     click(v.swatch());
-    EXPECT_FALSE(v.colorPickerWC());
+    EXPECT_FALSE(v.panels().colorPicker());
     EXPECT_TRUE(v.colorPickerIsOpen) << "cleared on a later turn";
     h.settle();
     EXPECT_FALSE(v.colorPickerIsOpen);
     EXPECT_FALSE(v.swatch()->isPickerOpen());
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 
     // Esc closes it; the closed picker stays until the next tap makes a new one.
     click(v.swatch());
-    picker = v.colorPickerWC();
+    picker = v.panels().colorPicker();
     EXPECT_FALSE(injectLocal(keyEvent(Key::escape)).has_value());
     h.settle();
     EXPECT_FALSE(shown(picker));
     EXPECT_FALSE(v.colorPickerIsOpen);
     click(v.swatch());
-    ASSERT_TRUE(shown(v.colorPickerWC()));
-    EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u);
+    ASSERT_TRUE(shown(v.panels().colorPicker()));
+    EXPECT_EQ(OpenPanelRegistry::shared().openPanels().size(), 1u);
 }
 
 TEST(PanelToggles, TheColourPickerOpensTowardsTheMiddleOfTheScreenFromEachDockPosition) {
@@ -214,9 +214,9 @@ TEST(PanelToggles, TheColourPickerOpensTowardsTheMiddleOfTheScreenFromEachDockPo
         h.t->toolbarDockPosition = position;
         h.settle();
         v.toggleColorPicker();
-        ASSERT_TRUE(shown(v.colorPickerWC()));
-        EXPECT_EQ(v.colorPickerWC()->direction(), direction);
-        EXPECT_EQ(v.colorPickerWC()->root()->corners(), ui::PanelChrome::corners(direction, 10));
+        ASSERT_TRUE(shown(v.panels().colorPicker()));
+        EXPECT_EQ(v.panels().colorPicker()->direction(), direction);
+        EXPECT_EQ(v.panels().colorPicker()->root()->corners(), ui::PanelChrome::corners(direction, 10));
         v.toggleColorPicker();
         h.settle();
         EXPECT_FALSE(v.colorPickerIsOpen);
@@ -226,13 +226,13 @@ TEST(PanelToggles, TheColourPickerOpensTowardsTheMiddleOfTheScreenFromEachDockPo
 TEST(PanelToggles, ShiftEscClosesAnOpenPanelAndGoesNoFurther) {
     ToolbarHarness h;
     h.view->openPenSubmenu();
-    ASSERT_TRUE(shown(h.view->penSubmenuWC()));
+    ASSERT_TRUE(shown(h.view->panels().penSubmenu()));
     // A toolbar window made after the panel: its Shift+Esc monitor runs first.
     ToolbarWindowController toolbar(h.t.state);
     ASSERT_FALSE(h.t->isOverlayVisible);
     EXPECT_FALSE(injectLocal(keyEvent(Key::escape, Mod::shift)).has_value());
     h.settle();
-    EXPECT_FALSE(shown(h.view->penSubmenuWC()));
+    EXPECT_FALSE(shown(h.view->panels().penSubmenu()));
     EXPECT_FALSE(h.t->isOverlayVisible) << "the key went no further";
     // With no panel open, Shift+Esc is the toolbar's again.
     EXPECT_FALSE(injectLocal(keyEvent(Key::escape, Mod::shift)).has_value());

@@ -31,8 +31,8 @@ TEST(PanelsOnX11, ClicksOpenTheShapeSubmenuAndPickTheStar) {
     ASSERT_TRUE(t.showAndSettle());
     DrawingToolbarView& v = *t.view();
     clickOn(chevronOf(v.shapeSlot()));
-    ASSERT_TRUE(waitUntil([&] { return panelUp(v.shapeSubmenuWC()); }, 3000));
-    ShapeSubmenuWindowController& menu = *v.shapeSubmenuWC();
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().shapeSubmenu()); }, 3000));
+    ShapeSubmenuWindowController& menu = *v.panels().shapeSubmenu();
     // Right under the slot, as wide as it, on the toolbar's bottom edge.
     const Rect slot = *v.shapeRef->frameOnScreen();
     EXPECT_EQ(menu.window()->frame().minX(), slot.minX());
@@ -48,7 +48,7 @@ TEST(PanelsOnX11, ClicksOpenTheShapeSubmenuAndPickTheStar) {
     EXPECT_TRUE(waitUntil([&] { return !shown(&menu) && !v.shapeSubmenuIsOpen; }, 3000));
     EXPECT_EQ(t.state().toolbarShapeOrder.get().front(), DrawingTool::star);
     EXPECT_EQ(v.shapeSlot()->shownTool(), DrawingTool::star);
-    EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+    EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
 }
 
 TEST(PanelsOnX11, ClicksOnAnotherControlOnlyCloseTheOpenPanel) {
@@ -56,22 +56,22 @@ TEST(PanelsOnX11, ClicksOnAnotherControlOnlyCloseTheOpenPanel) {
     ASSERT_TRUE(t.showAndSettle());
     DrawingToolbarView& v = *t.view();
     clickOn(chevronOf(v.penSlot()));
-    ASSERT_TRUE(waitUntil([&] { return panelUp(v.penSubmenuWC()); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().penSubmenu()); }, 3000));
     paceNewClick();
 
     // The shape chevron's click closes the pen submenu and goes no further.
     clickOn(chevronOf(v.shapeSlot()));
-    EXPECT_TRUE(waitUntil([&] { return !shown(v.penSubmenuWC()) && !v.penSubmenuIsOpen; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !shown(v.panels().penSubmenu()) && !v.penSubmenuIsOpen; }, 3000));
     ASSERT_TRUE(settle());
     EXPECT_FALSE(v.shapeSubmenuIsOpen);
-    EXPECT_FALSE(v.shapeSubmenuWC());
+    EXPECT_FALSE(v.panels().shapeSubmenu());
     paceNewClick();
     // The next one opens it; the one after that, on its own chevron, closes it.
     clickOn(chevronOf(v.shapeSlot()));
-    ASSERT_TRUE(waitUntil([&] { return panelUp(v.shapeSubmenuWC()); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().shapeSubmenu()); }, 3000));
     paceNewClick();
     clickOn(chevronOf(v.shapeSlot()));
-    EXPECT_TRUE(waitUntil([&] { return !v.shapeSubmenuWC() && !v.shapeSubmenuIsOpen; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !v.panels().shapeSubmenu() && !v.shapeSubmenuIsOpen; }, 3000));
 }
 
 TEST(PanelsOnX11, ClicksInAnotherProgramLeaveThePanelOpen) {
@@ -83,13 +83,13 @@ TEST(PanelsOnX11, ClicksInAnotherProgramLeaveThePanelOpen) {
     ASSERT_TRUE(other.ready());
     DrawingToolbarView& v = *t.view();
     clickOn(chevronOf(v.penSlot()));
-    ASSERT_TRUE(waitUntil([&] { return panelUp(v.penSubmenuWC()); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().penSubmenu()); }, 3000));
     paceNewClick();
 
     clickOn(QPoint(400, 650));
     EXPECT_TRUE(other.waitForPress(QPoint(400, 650)));
     ASSERT_TRUE(settle());
-    EXPECT_TRUE(shown(v.penSubmenuWC())) << "clicks elsewhere are not ours to see";
+    EXPECT_TRUE(shown(v.panels().penSubmenu())) << "clicks elsewhere are not ours to see";
     EXPECT_TRUE(v.penSubmenuIsOpen);
 }
 
@@ -99,9 +99,9 @@ TEST(PanelsOnX11, ShiftEscClosesTheOpenPanelAndNothingElse) {
     ASSERT_TRUE(t.state().isOverlayVisible);
     DrawingToolbarView& v = *t.view();
     clickOn(chevronOf(v.penSlot()));
-    ASSERT_TRUE(waitUntil([&] { return panelUp(v.penSubmenuWC()); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().penSubmenu()); }, 3000));
     pressKey("shift+Escape");
-    EXPECT_TRUE(waitUntil([&] { return !shown(v.penSubmenuWC()) && !v.penSubmenuIsOpen; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !shown(v.panels().penSubmenu()) && !v.penSubmenuIsOpen; }, 3000));
     ASSERT_TRUE(settle());
     EXPECT_TRUE(t.state().isOverlayVisible) << "the overlays did not see it";
 }
@@ -111,8 +111,8 @@ TEST(PanelsOnX11, TheFontSearchFieldTakesTheKeyboardAndKeepsTheFirstEsc) {
     ASSERT_TRUE(t.showAndSettle());
     DrawingToolbarView& v = *t.view();
     v.openFontPicker();
-    ASSERT_TRUE(waitUntil([&] { return panelUp(v.fontPickerWC()); }, 3000));
-    FontPickerWindowController& picker = *v.fontPickerWC();
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().fontPicker()); }, 3000));
+    FontPickerWindowController& picker = *v.panels().fontPicker();
     QLineEdit* search = picker.root()->panel()->searchField();
     // The overlay the toolbar came with has the keyboard.
     platform::Window* before = platform::Window::keyWindow();

@@ -109,7 +109,7 @@ TEST(SettingsWindow, ClicksInOtherProgramsAndEscCloseItWithoutAnyMonitorLeft) {
     {
         SettingsWindow w(Rect(700, 878, 22, 22));
         w.controller->showWindow();
-        EXPECT_EQ(OpenPanelRegistry::shared().open.size(), 1u);
+        EXPECT_EQ(OpenPanelRegistry::shared().openPanels().size(), 1u);
         // On the icon (the tray host's) the click is left to the icon.
         w.t.mouse->setLocation(Point(712, 889));
         injectGlobal(mouseEvent(platform::EventType::rightMouseDown, Point(712, 889)));
@@ -118,7 +118,7 @@ TEST(SettingsWindow, ClicksInOtherProgramsAndEscCloseItWithoutAnyMonitorLeft) {
         injectGlobal(mouseEvent(platform::EventType::leftMouseDown, Point(100, 100)));
         drainEvents();
         EXPECT_FALSE(w.shown());
-        EXPECT_TRUE(OpenPanelRegistry::shared().open.empty());
+        EXPECT_TRUE(OpenPanelRegistry::shared().openPanels().empty());
         EXPECT_EQ(w.reported, std::vector<bool>{false});
         // Closing again changes nothing.
         w.controller->closePanel();

@@ -129,6 +129,15 @@ TEST(ThicknessText, TypedTextsBecomeClampedWidthsOrNothing) {
     for (const auto& [text, width] : table) EXPECT_EQ(parseTypedThickness(text), width) << '"' << text << '"';
 }
 
+TEST(ThicknessText, WidthsJustInsideTheRangeAreKeptAsTyped) {
+    // The clamps bite at 1 and 100 exactly, not a point further in.
+    const std::pair<const char*, double> table[] = {
+        {"1", 1},       {"1.01", 1.01}, {"1.5", 1.5}, {"1.99", 1.99}, {"2", 2},
+        {"0.99", 1},    {"99", 99},     {"99.5", 99.5}, {"100", 100}, {"100.5", 100},
+    };
+    for (const auto& [text, width] : table) EXPECT_EQ(parseTypedThickness(text), width) << '"' << text << '"';
+}
+
 TEST(ThicknessText, TheFieldAndLabelTruncateTowardZero) {
     EXPECT_EQ(thicknessFieldText(12.9), "12");
     EXPECT_EQ(thicknessFieldText(4.7), "4");

@@ -6,6 +6,7 @@
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "toolbar/DrawingToolbarView.h"
+#include "toolbar/ToolbarPanels.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -30,8 +31,11 @@ inline void click(QWidget* w) { click(w, QRectF(w->rect()).center()); }
 struct ToolbarHarness {
     explicit ToolbarHarness(std::vector<platform::Screen> screens = {TestDrawingState::defaultScreen()})
         : t(std::move(screens), platform::UserDefaults::inMemory(), fakeOverlayControllers()),
-          view(std::make_unique<DrawingToolbarView>(t.state)) {}
+          panels(std::make_unique<ToolbarPanels>(t.state)),
+          view(std::make_unique<DrawingToolbarView>(t.state, *panels)) {}
     ~ToolbarHarness() {
+        // The panels end before the controls they hang from.
+        panels.reset();
         view.reset();
         drainEvents();
     }
@@ -39,6 +43,7 @@ struct ToolbarHarness {
     void settle() { drainEvents(); }
 
     TestDrawingState t;
+    std::unique_ptr<ToolbarPanels> panels;
     std::unique_ptr<DrawingToolbarView> view;
 };
 

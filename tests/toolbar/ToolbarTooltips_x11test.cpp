@@ -3,8 +3,8 @@
 // position opens to, and leaving takes it down.
 #include "model/DrawingState.h"
 #include "toolbar/RealToolbar.h"
-#include "toolbar/SymbolButton.h"
 #include "toolbar/ToolButton.h"
+#include "ui/SymbolButton.h"
 #include "ui/TooltipChip.h"
 #include "ui/TooltipManager.h"
 #include "ui/TooltipPanel.h"

@@ -6,9 +6,9 @@
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
-#include "toolbar/PanelSlider.h"
 #include "toolbar/ToolbarTestSupport.h"
 #include "toolbar/VBRParamsEditor.h"
+#include "ui/PanelSlider.h"
 
 #include <QDir>
 #include <QFile>

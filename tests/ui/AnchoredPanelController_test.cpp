@@ -62,7 +62,7 @@ struct PanelHarness {
     }
     bool shown() const { return panel && panel->window()->isVisible(); }
     bool listed() const {
-        const auto& open = OpenPanelRegistry::shared().open;
+        const auto& open = OpenPanelRegistry::shared().openPanels();
         return std::find(open.begin(), open.end(), panel.get()) != open.end();
     }
     // Whether the click went on to its window.
@@ -119,7 +119,7 @@ TEST(AnchoredPanel, DestroyingAnOpenPanelLeavesNoMonitorNorEntry) {
         const void* identity = h.panel.get();
         h.panel.reset();
         EXPECT_EQ(Monitors{}, h.before);
-        const auto& open = OpenPanelRegistry::shared().open;
+        const auto& open = OpenPanelRegistry::shared().openPanels();
         EXPECT_EQ(std::find(open.begin(), open.end(), identity), open.end());
         // Nothing scheduled before the end touches it afterwards.
         letTimePass(0.25);

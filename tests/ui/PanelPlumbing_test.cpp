@@ -32,19 +32,19 @@ TEST(OpenPanelRegistry, RegisteringActivatesOnlyTheFirstTime) {
     // The application lost focus meanwhile; the same panel again changes nothing.
     registry.registerPanel(&a, &panel);
     EXPECT_EQ(activations, 1);
-    EXPECT_EQ(registry.open, std::vector<OpenPanelRegistry::Identity>{&a});
+    EXPECT_EQ(registry.openPanels(), std::vector<OpenPanelRegistry::Identity>{&a});
     // Already active: listed, not activated again.
     active = true;
     registry.registerPanel(&b);
     EXPECT_EQ(activations, 1);
-    EXPECT_EQ(registry.open, (std::vector<OpenPanelRegistry::Identity>{&a, &b}));
+    EXPECT_EQ(registry.openPanels(), (std::vector<OpenPanelRegistry::Identity>{&a, &b}));
 
     registry.unregisterPanel(&a);
     registry.unregisterPanel(&a);
     registry.unregisterPanel(&registry);
-    EXPECT_EQ(registry.open, std::vector<OpenPanelRegistry::Identity>{&b});
+    EXPECT_EQ(registry.openPanels(), std::vector<OpenPanelRegistry::Identity>{&b});
     registry.unregisterPanel(&b);
-    EXPECT_TRUE(registry.open.empty());
+    EXPECT_TRUE(registry.openPanels().empty());
 
     registry.isApplicationActive = savedActive;
     registry.activateApplication = savedActivate;

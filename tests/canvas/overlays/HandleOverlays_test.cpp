@@ -1,3 +1,7 @@
+// The edit overlays' handles: which one a press takes, and what dragging
+// each reports.
+
+#include "canvas/overlays/EditHandles.h"
 #include "canvas/overlays/EllipseEditOverlay.h"
 #include "canvas/overlays/FreehandEditOverlay.h"
 #include "canvas/overlays/LineEditOverlay.h"
@@ -20,6 +24,25 @@ namespace {
 struct Overlays : OverlayHost {};
 
 } // namespace
+
+TEST(EditHandles, APressTakesTheNearestHandleStrictlyWithinTwelvePoints) {
+    using edit_handles::handleAt;
+    const QPointF press(0, 0);
+    EXPECT_EQ(handleAt({QPointF(11.99, 0)}, press), 0u);
+    EXPECT_EQ(handleAt({QPointF(12, 0)}, press), std::nullopt) << "the edge of the reach is out";
+    EXPECT_EQ(handleAt({QPointF(0, -12)}, press), std::nullopt);
+    EXPECT_EQ(handleAt({}, press), std::nullopt);
+    // The nearest wins whatever its place in the list.
+    EXPECT_EQ(handleAt({QPointF(3, 4), QPointF(6, 8)}, press), 0u);
+    EXPECT_EQ(handleAt({QPointF(6, 8), QPointF(3, 4)}, press), 1u);
+    EXPECT_EQ(handleAt({QPointF(20, 0), QPointF(0, 11)}, press), 1u);
+    // Of equally near ones, the last: it is drawn on top of the others.
+    EXPECT_EQ(handleAt({QPointF(-5, 0), QPointF(5, 0)}, press), 1u);
+    EXPECT_EQ(handleAt({QPointF(5, 0), QPointF(-5, 0), QPointF(0, 7)}, press), 1u);
+    EXPECT_EQ(handleAt({QPointF(0, 2), QPointF(3, 4), QPointF(4, 3), QPointF(9, 0)}, press), 0u);
+    EXPECT_EQ(handleAt({QPointF(4, 3), QPointF(0, 2), QPointF(3, 4), QPointF(0, -2)}, press), 3u);
+    EXPECT_EQ(handleAt({QPointF(1, 1), QPointF(1, 1), QPointF(1, 1)}, press), 2u);
+}
 
 TEST_F(Overlays, ALineEndDragReportsOnceAtTheReleaseWithTheExactEnd) {
     const DrawingStroke line = framedStroke(DrawingTool::line, {50, 50}, {250, 150});

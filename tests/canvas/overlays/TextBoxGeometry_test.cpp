@@ -52,6 +52,26 @@ TEST(TextBoxGeometry, TheCaretSitsOnTheLinesTheTextStrokeIsLaidOutIn) {
     EXPECT_EQ(g.positionAt(e, QPointF(g.lineLeft(), g.frame.top() - 100)), 0);     // above: the first
 }
 
+TEST(TextBoxGeometry, APressAnywhereInALinesBandLandsOnThatLine) {
+    // Each line owns the band from its top to the next line's top, so a
+    // press on its lower part (below the glyphs' middle) stays on it.
+    const TextBoxGeometry g = box(QRectF(20, 30, 300, 200), QStringLiteral("ab\ncd\nef"), 0, 20);
+    TextEditing e;
+    e.setText(g.text);
+    const double step = g.lineTop(1) - g.lineTop(0);
+    ASSERT_GT(step, 0);
+    const double x = g.lineLeft(); // the start of whichever line is hit
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(0) + 0.1 * step)), 0);
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(0) + 0.6 * step)), 0);
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(0) + 0.95 * step)), 0);
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(1) - 0.01)), 0);
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(1))), 3);
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(1) + 0.95 * step)), 3);
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(2) + 0.7 * step)), 6);
+    // Between the first line's top and the box's top: still the first line.
+    EXPECT_EQ(g.positionAt(e, QPointF(x, g.lineTop(0) - 1)), 0);
+}
+
 TEST(TextBoxGeometry, HandlesAndTheBorderAreFoundUnderTheBoxRotation) {
     const QRectF frame(100, 100, 200, 80);
     const TextBoxGeometry flat = box(frame, QStringLiteral("a"));
@@ -62,6 +82,12 @@ TEST(TextBoxGeometry, HandlesAndTheBorderAreFoundUnderTheBoxRotation) {
     EXPECT_EQ(flat.partAt(QPointF(300, 180)), TextBoxPart::bottomRight);
     EXPECT_EQ(flat.partAt(QPointF(100, 100)), TextBoxPart::topLeft);
     EXPECT_EQ(flat.partAt(QPointF(200, 100 - kTextBoxRotateHandleLift)), TextBoxPart::rotate);
+    // A handle reaches 8 points around its centre, beyond the border band.
+    EXPECT_EQ(flat.partAt(QPointF(92.1, 100)), TextBoxPart::topLeft);
+    EXPECT_EQ(flat.partAt(QPointF(91.9, 100)), TextBoxPart::none);
+    EXPECT_EQ(flat.partAt(QPointF(300, 187.9)), TextBoxPart::bottomRight);
+    EXPECT_EQ(flat.partAt(QPointF(207.9, 100 - kTextBoxRotateHandleLift)), TextBoxPart::rotate);
+    EXPECT_EQ(flat.partAt(QPointF(208.1, 100 - kTextBoxRotateHandleLift)), TextBoxPart::none);
 
     // Turned a quarter clockwise about (200, 140): the top edge faces right.
     const TextBoxGeometry turned = box(frame, QStringLiteral("a"), 90);

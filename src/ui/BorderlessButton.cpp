@@ -1,8 +1,8 @@
 // The panels' label-only buttons.
-#include "toolbar/BorderlessButton.h"
+#include "ui/BorderlessButton.h"
 
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -66,7 +66,7 @@ void BorderlessButton::paintEvent(QPaintEvent*) {
         x = side + kSymbolSpacing;
     }
     p.setFont(font());
-    p.setPen(ToolbarPainting::qcolor(tint));
+    p.setPen(ControlPainting::qcolor(tint));
     const QRectF textRect(x, 0, width() - x, height());
     p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                QFontMetricsF(font()).elidedText(text(), Qt::ElideRight, textRect.width()));

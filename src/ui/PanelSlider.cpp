@@ -1,8 +1,8 @@
 // The panels' continuous slider.
-#include "toolbar/PanelSlider.h"
+#include "ui/PanelSlider.h"
 
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 #include "ui/Theme.h"
 
 #include <QMouseEvent>
@@ -54,7 +54,7 @@ void PanelSlider::paintEvent(QPaintEvent*) {
     const double y = height() / 2.0 - half;
     const QRectF track(kInset - half, y, std::max(0.0, width() - 2 * kInset) + kTrackThickness, kTrackThickness);
     const QRectF filled(track.left(), y, knob.x() - track.left(), kTrackThickness);
-    ToolbarPainting::paintSlider(p, theme, track, filled, knob, kKnobDiameter);
+    ControlPainting::paintSlider(p, theme, track, filled, knob, kKnobDiameter);
 }
 
 void PanelSlider::mousePressEvent(QMouseEvent* event) {

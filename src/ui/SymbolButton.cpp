@@ -1,13 +1,13 @@
-#include "toolbar/SymbolButton.h"
+// The plain square symbol button of the toolbar and the panels.
+#include "ui/SymbolButton.h"
 
 #include "platform/Dispatch.h"
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 
 #include <QPainter>
 
 namespace {
-// How a plain button dims its label while disabled and while pressed.
-constexpr double kDisabledOpacity = 0.3;
+// How a plain button dims its label while pressed.
 constexpr double kPressedOpacity = 0.6;
 } // namespace
 
@@ -19,7 +19,7 @@ SymbolButton::SymbolButton(QWidget* parent, std::shared_ptr<AnchorRef> chipAncho
     setAttribute(Qt::WA_Hover, false);
 }
 
-QSize SymbolButton::sizeHint() const { return QSize(int(kSide), int(kSide)); }
+QSize SymbolButton::sizeHint() const { return QSize(int(side_), int(side_)); }
 
 void SymbolButton::setSymbol(const QString& name) {
     if (name == symbol_) return;
@@ -30,6 +30,25 @@ void SymbolButton::setSymbol(const QString& name) {
 void SymbolButton::setTint(ui::ThemeColor tint) {
     if (tint == tint_) return;
     tint_ = tint;
+    update();
+}
+
+void SymbolButton::setColor(const QColor& color) {
+    if (color == color_) return;
+    color_ = color;
+    update();
+}
+
+void SymbolButton::setSide(double side) {
+    if (side == side_) return;
+    side_ = side;
+    setFixedSize(sizeHint());
+    update();
+}
+
+void SymbolButton::setDisabledOpacity(double opacity) {
+    if (opacity == disabledOpacity_) return;
+    disabledOpacity_ = opacity;
     update();
 }
 
@@ -48,12 +67,9 @@ void SymbolButton::setHighlighted(bool on) {
 void SymbolButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const ui::Theme theme = ui::Theme::current(this);
-    const QRectF frame(0, 0, kSide, kSide);
-    ToolbarPainting::paintHighlight(p, frame, highlighted_, theme);
-    double opacity = 1;
-    if (!isEnabled())
-        opacity = kDisabledOpacity;
-    else if (isDown())
-        opacity = kPressedOpacity;
-    ui::drawSymbol(p, frame, symbol_, theme.color(tint_).opacity(opacity), pointSize_);
+    const QRectF frame(0, 0, side_, side_);
+    ControlPainting::paintHighlight(p, frame, highlighted_, theme);
+    const double opacity = !isEnabled() ? disabledOpacity_ : isDown() ? kPressedOpacity : 1;
+    const Color color = color_.isValid() ? Color::fromQColor(color_) : theme.color(tint_);
+    ui::drawSymbol(p, frame, symbol_, color.opacity(opacity), pointSize_);
 }

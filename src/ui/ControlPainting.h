@@ -1,6 +1,6 @@
 #pragma once
 
-// Painting shared by the toolbar's controls.
+// Painting shared by the controls of the toolbar and the panels.
 
 #include "ui/Theme.h"
 
@@ -9,7 +9,7 @@
 
 class QPainter;
 
-namespace ToolbarPainting {
+namespace ControlPainting {
 
 inline constexpr double kHighlightRadius = 5;
 inline constexpr double kHighlightStroke = 1.5;
@@ -31,4 +31,4 @@ void paintSlider(QPainter& painter, const ui::Theme& theme, const QRectF& track,
 // A colour of the theme at an opacity.
 QColor qcolor(const Color& color, double opacity = 1);
 
-} // namespace ToolbarPainting
+} // namespace ControlPainting

@@ -1,13 +1,15 @@
 #pragma once
 
-// The toolbar's square, icon-only button: a tinted symbol centred in a
-// 24-point frame that takes clicks over its whole square, in the plain style
-// (no chrome), optionally with the selected look of a tool.
+// The square, icon-only button of the toolbar and the panels: a tinted
+// symbol centred in a frame (24 points unless set) that takes clicks over
+// its whole square, in the plain style (no chrome), optionally with the
+// selected look of a tool.
 
 #include "ui/Theme.h"
 #include "ui/TooltipChipModifier.h"
 
 #include <QAbstractButton>
+#include <QColor>
 
 #include <optional>
 
@@ -22,8 +24,17 @@ public:
     const QString& symbol() const { return symbol_; }
     void setTint(ui::ThemeColor tint);
     ui::ThemeColor tint() const { return tint_; }
+    // A colour of the panel's own instead of the theme's tint; an invalid
+    // colour goes back to the tint.
+    void setColor(const QColor& color);
+    const QColor& color() const { return color_; }
     void setPointSize(double size);
     double pointSize() const { return pointSize_; }
+    // The frame's side, which the button takes as its fixed size.
+    void setSide(double side);
+    double side() const { return side_; }
+    // The label's opacity while disabled (pressed, it is always 0.6).
+    void setDisabledOpacity(double opacity);
     // The selected look of a tool's label.
     void setHighlighted(bool on);
     bool isHighlighted() const { return highlighted_; }
@@ -42,7 +53,10 @@ protected:
 private:
     QString symbol_;
     ui::ThemeColor tint_ = ui::ThemeColor::primary;
+    QColor color_;
     double pointSize_ = 13;
+    double side_ = kSide;
+    double disabledOpacity_ = 0.3;
     bool highlighted_ = false;
     TooltipChipModifier* chip_;
 };

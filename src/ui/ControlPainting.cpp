@@ -1,10 +1,10 @@
-#include "toolbar/ToolbarPainting.h"
+#include "ui/ControlPainting.h"
 
 #include <QPainter>
 
 #include <algorithm>
 
-namespace ToolbarPainting {
+namespace ControlPainting {
 
 QPainterPath roundedRect(const QRectF& rect, double radius) {
     QPainterPath path;
@@ -47,4 +47,4 @@ void paintSlider(QPainter& painter, const ui::Theme& theme, const QRectF& track,
 
 QColor qcolor(const Color& color, double opacity) { return color.opacity(opacity).toQColor(); }
 
-} // namespace ToolbarPainting
+} // namespace ControlPainting

@@ -1,0 +1,164 @@
+// Showing and closing pop-up panels, and their Esc and outside-click
+// monitors.
+#include "ui/PanelController.h"
+
+#include "platform/EventMonitor.h"
+#include "ui/OpenPanelRegistry.h"
+
+#include <QWindow>
+
+using platform::Event;
+
+namespace ui {
+
+platform::WindowPtr<> PanelController::makePanelWindow(const QString& title, double width, double height) {
+    auto window = platform::makeWindow(platform::Rect(0, 0, width, height));
+    window->setTitle(title);
+    window->setLevel(platform::WindowLevel::panel);
+    window->setOpaque(false);
+    window->setBackgroundColor(Color::clear());
+    window->setHasShadow(false);
+    // Key only when one of its fields asks (PanelKeyboard).
+    window->setNonActivatingPanel(true);
+    window->setCanBecomeMain(false);
+    return window;
+}
+
+PanelController::PanelController(platform::WindowPtr<> window, std::function<void(bool)> setPanelIsOpen,
+                                 Options options)
+    : window_(std::move(window)),
+      setPanelIsOpen_(std::move(setPanelIsOpen)),
+      options_(options),
+      dismissBox_(std::make_shared<DismissBox>()) {
+    platform::assertMainThread("PanelController");
+    const auto weak = lifetime_.ref();
+    dismissBox_->dismiss = [weak] {
+        if (PanelController* self = weak.get()) self->closePanel();
+    };
+}
+
+PanelController::~PanelController() {
+    platform::assertMainThread("~PanelController");
+    // Scheduled closes, dismiss calls and the hold find the panel gone from
+    // here on.
+    lifetime_.end();
+    hold_.cancel();
+    OpenPanelRegistry::shared().unregisterPanel(this);
+    removePanelMonitors();
+    heldClickMonitors_.clear();
+}
+
+// ---- Showing and closing ----
+
+void PanelController::bringForward() { window_->orderFront(); }
+
+void PanelController::showWindow() {
+    platform::assertMainThread("PanelController::showWindow");
+    bringForward();
+    // Listed before its monitors exist, so the overlays leave Esc to it.
+    // Activating the application gives this panel the keyboard when no
+    // window of ours holds it, so that its Esc arrives.
+    OpenPanelRegistry::shared().registerPanel(this, window_.get());
+    installMonitors();
+    didShow();
+}
+
+void PanelController::installMonitors() {
+    // Shown again: the monitors of the last showing go first, never doubled.
+    removePanelMonitors();
+    hold_.cancel();
+    heldClickMonitors_.clear();
+
+    const auto weak = lifetime_.ref();
+    monitors_.push_back(
+        platform::EventMonitor::addLocal(platform::EventMasks::keyDown, [weak](const Event& e) -> std::optional<Event> {
+            platform::assertMainThread("panel key monitor");
+            PanelController* self = weak.get();
+            return self ? self->handleEscapeKey(e) : std::optional<Event>(e);
+        }));
+    if (!options_.closesOnOutsideClick) return;
+
+    constexpr platform::EventMask clicks = platform::EventMasks::leftMouseDown | platform::EventMasks::rightMouseDown;
+    heldClickMonitors_.push_back(
+        platform::EventMonitor::addLocal(clicks, [weak](const Event& e) -> std::optional<Event> {
+            platform::assertMainThread("panel click monitor");
+            PanelController* self = weak.get();
+            return self ? self->handleOutsideClick(e) : std::optional<Event>(e);
+        }));
+    if (options_.watchesOtherApplications) {
+        heldClickMonitors_.push_back(platform::EventMonitor::addGlobal(clicks, [weak](const Event& e) {
+            platform::assertMainThread("panel global click monitor");
+            if (PanelController* self = weak.get()) self->handleOutsideClick(e);
+        }));
+    }
+
+    if (options_.clickMonitorHold <= 0) {
+        recordClickMonitors();
+        return;
+    }
+    hold_ = platform::dispatchMainAfter(options_.clickMonitorHold, [weak] {
+        if (PanelController* self = weak.get()) self->recordClickMonitors();
+    });
+}
+
+void PanelController::recordClickMonitors() {
+    if (window_ && window_->isVisible()) {
+        for (auto& m : heldClickMonitors_) monitors_.push_back(std::move(m));
+    }
+    // A panel closed during the hold drops them here.
+    heldClickMonitors_.clear();
+}
+
+void PanelController::removePanelMonitors() {
+    for (auto& m : monitors_) m.cancel();
+    monitors_.clear();
+}
+
+void PanelController::closePanel() {
+    platform::assertMainThread("PanelController::closePanel");
+    if (!window_ || !window_->isVisible()) return;
+    OpenPanelRegistry::shared().unregisterPanel(this);
+    willClose();
+    removePanelMonitors();
+    window_->close();
+    auto setOpen = setPanelIsOpen_;
+    platform::dispatchMain([setOpen] {
+        if (setOpen) setOpen(false);
+    });
+}
+
+void PanelController::scheduleClose() {
+    const auto weak = lifetime_.ref();
+    platform::dispatchMain([weak] {
+        if (PanelController* self = weak.get()) self->closePanel();
+    });
+}
+
+// ---- Monitors ----
+
+std::optional<Event> PanelController::handleEscapeKey(const Event& event) {
+    if (event.keyCode != platform::KeyCode::escape) return event;
+    if (leavesEscape()) return event;
+    // Esc with any modifiers: the panel takes it and nothing else sees it.
+    scheduleClose();
+    return std::nullopt;
+}
+
+bool PanelController::leavesPanelOpen(const Event& event) const {
+    // The panel's own pop-ups (menus, lists) are windows of their own, made
+    // for the panel: their clicks are the panel's.
+    const QWindow* panel = window_->windowHandle();
+    for (const QWindow* w = event.qtWindow.data(); w && panel; w = w->transientParent())
+        if (w == panel) return true;
+    return window_->frame().contains(event.locationOnScreen);
+}
+
+std::optional<Event> PanelController::handleOutsideClick(const Event& event) {
+    // A panel that is no longer shown keeps no click from anyone.
+    if (!window_ || !window_->isVisible()) return event;
+    if (leavesPanelOpen(event)) return event;
+    scheduleClose();
+    return std::nullopt;
+}
+
+} // namespace ui
