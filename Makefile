@@ -38,7 +38,7 @@ run:
 	$(BUILD)/src/overink
 
 test: test-deps build
-	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure -L 'unit|x11|e2e'
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure -L 'unit|x11|e2e|style'
 
 # Unit tests and fuzz targets under AddressSanitizer and UBSan (clang).
 asan-build: test-deps
