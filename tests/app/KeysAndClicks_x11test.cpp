@@ -71,7 +71,11 @@ struct Editor {
 bool showByStatusItem(RealShell& shell, const StatusItemSpot& item) {
     if (!pointerReaches(item.centre, item.window)) return false;
     click();
-    return waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible() && shell.toolbarWindow()->isVisible(); });
+    if (!waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible() && shell.toolbarWindow()->isVisible(); }))
+        return false;
+    // Until then the window manager's frame of the overlay may take the
+    // clicks meant for the tray (see waitUntilManaged).
+    return waitUntilManaged(shell.overlay()->xid());
 }
 
 // Runs xdotool while this process goes on with its own events, as the

@@ -104,6 +104,9 @@ TEST(OverlayOnX11, TheTrayIconTogglesOverlaysAndItsRightClickTheSettingsPanelOnc
     click();
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     EXPECT_TRUE(shell.delegate->toolbarController()->window()->isVisible());
+    // Until then the window manager's frame of the overlay may take the
+    // click over the tray (see waitUntilManaged).
+    ASSERT_TRUE(waitUntilManaged(shell.overlay()->xid()));
 
     // The overlay covers the tray, yet the tray keeps its clicks.
     EXPECT_TRUE(pointerReaches(icon, iconWindow));

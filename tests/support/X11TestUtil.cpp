@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace testing_support {
 
@@ -165,11 +166,17 @@ bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs) {
     }, timeoutMs);
 }
 
-bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs) {
-    return waitUntilPlaced(window, std::function<QRect()>([geometry] { return geometry; }), timeoutMs);
+namespace {
+
+// Whether the window manager, if one runs, lists `window` among its clients.
+bool managedBy(bool managed, std::uint32_t window) {
+    if (!managed) return true;
+    const auto clients = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    return std::find(clients.begin(), clients.end(), window) != clients.end();
 }
 
-bool waitUntilPlaced(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs) {
+// `geometry` empty: wherever the window is.
+bool waitUntilMapped(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs) {
     auto* c = x11::connection();
     if (!c || !window) return false;
     const bool managed =
@@ -177,17 +184,27 @@ bool waitUntilPlaced(std::uint32_t window, const std::function<QRect()>& geometr
     const bool placed = waitUntil([&] {
         auto attributes = x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
         if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return false;
+        if (!geometry) return managedBy(managed, window);
         auto at = x11::reply(
             xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, x11::root(), 0, 0), nullptr));
         auto size = x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
         if (!at || !size || QRect(at->dst_x, at->dst_y, size->width, size->height) != geometry()) return false;
-        if (!managed) return true;
-        const auto clients =
-            x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
-        return std::find(clients.begin(), clients.end(), window) != clients.end();
+        return managedBy(managed, window);
     }, timeoutMs);
     return placed && settle(timeoutMs);
 }
+
+} // namespace
+
+bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs) {
+    return waitUntilMapped(window, [geometry] { return geometry; }, timeoutMs);
+}
+
+bool waitUntilPlaced(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs) {
+    return waitUntilMapped(window, geometry, timeoutMs);
+}
+
+bool waitUntilManaged(std::uint32_t window, int timeoutMs) { return waitUntilMapped(window, {}, timeoutMs); }
 
 void pace(int ms) {
     QElapsedTimer t;

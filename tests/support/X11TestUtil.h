@@ -60,6 +60,11 @@ bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs 
 // (a panel fitting its content, a frame the manager placed asked for
 // again): `geometry` says where the program has it now, read at each look.
 bool waitUntilPlaced(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs = 5000);
+// The same wherever the window is. (While the window manager is still
+// handling a new window's first placement and input region, its frame
+// around the window may take the clicks over the whole area for a moment,
+// the window's holes in its input region included.)
+bool waitUntilManaged(std::uint32_t window, int timeoutMs = 5000);
 
 // Runs the event loop for `ms`. Pacing only (a person's pace, the gap that
 // separates two clicks), never a wait before a look.
