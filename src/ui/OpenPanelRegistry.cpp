@@ -4,6 +4,7 @@
 #include "platform/Dispatch.h"
 
 #include <algorithm>
+#include <utility>
 
 OpenPanelRegistry& OpenPanelRegistry::shared() {
     static OpenPanelRegistry registry;
@@ -11,14 +12,19 @@ OpenPanelRegistry& OpenPanelRegistry::shared() {
 }
 
 OpenPanelRegistry::OpenPanelRegistry()
-    : isApplicationActive([] { return platform::Application::shared().isActive(); }),
-      activateApplication([](platform::Window* shown) { platform::Application::shared().activate(shown); }) {}
+    : application_{[] { return platform::Application::shared().isActive(); },
+                   [](platform::Window* shown) { platform::Application::shared().activate(shown); }} {}
+
+OpenPanelRegistry::Application OpenPanelRegistry::replaceApplication(Application application) {
+    std::swap(application, application_);
+    return application;
+}
 
 void OpenPanelRegistry::registerPanel(Identity panel, platform::Window* window) {
     platform::assertMainThread("OpenPanelRegistry::registerPanel");
     if (std::find(open_.begin(), open_.end(), panel) != open_.end()) return;
     open_.push_back(panel);
-    if (!isApplicationActive()) activateApplication(window);
+    if (!application_.isActive()) application_.activate(window);
 }
 
 void OpenPanelRegistry::unregisterPanel(Identity panel) {

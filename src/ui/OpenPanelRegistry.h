@@ -30,13 +30,18 @@ public:
     const std::vector<Identity>& openPanels() const { return open_; }
     bool isAnyOpen() const { return !open_.empty(); }
 
-    // How the application is asked whether it is active and activated;
-    // replaced by tests.
-    std::function<bool()> isApplicationActive;
-    std::function<void(platform::Window* shown)> activateApplication;
+    // How the application is asked whether it is active and activated.
+    struct Application {
+        std::function<bool()> isActive;
+        std::function<void(platform::Window* shown)> activate;
+    };
+    // Puts `application` in place of the real one (tests do); returns the
+    // one it replaced.
+    Application replaceApplication(Application application);
 
 private:
     OpenPanelRegistry();
 
+    Application application_;
     std::vector<Identity> open_;
 };

@@ -13,16 +13,14 @@ namespace Level = platform::WindowLevel;
 
 TEST(OpenPanelRegistry, RegisteringActivatesOnlyTheFirstTime) {
     auto& registry = OpenPanelRegistry::shared();
-    const auto savedActive = registry.isApplicationActive;
-    const auto savedActivate = registry.activateApplication;
     bool active = false;
     int activations = 0;
-    registry.isApplicationActive = [&] { return active; };
     platform::Window* handed = nullptr;
-    registry.activateApplication = [&](platform::Window* shown) {
+    const auto activate = [&](platform::Window* shown) {
         ++activations;
         handed = shown;
     };
+    const auto saved = registry.replaceApplication({[&] { return active; }, activate});
 
     int a = 0, b = 0;
     Window panel(Rect(0, 0, 100, 40));
@@ -46,8 +44,7 @@ TEST(OpenPanelRegistry, RegisteringActivatesOnlyTheFirstTime) {
     registry.unregisterPanel(&b);
     EXPECT_TRUE(registry.openPanels().empty());
 
-    registry.isApplicationActive = savedActive;
-    registry.activateApplication = savedActivate;
+    registry.replaceApplication(saved);
 }
 
 TEST(WindowLevels, AlertsLowerEverythingFromTheOverlaysUpAndRestoreIt) {
