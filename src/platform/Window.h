@@ -223,6 +223,8 @@ private:
     void applyTransience();
     // Moves the keyboard to another shown window of ours when this one has it.
     void handOverKeyboard();
+    // Keeps our levels in order whenever anything restacks.
+    static void watchStacking();
     // Our windows, the one that had the keyboard most recently first.
     static std::vector<Window*>& keyHistory();
     // Lets the window hold the keyboard with no control of it focused.

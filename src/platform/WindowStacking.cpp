@@ -1,0 +1,133 @@
+// Window's place among our windows: kept in level order above the overlays
+// whoever restacks, with each input-only window just above its owner.
+#include "platform/Window.h"
+
+#include "platform/X11.h"
+#include "platform/X11EventSource.h"
+#include "platform/X11InputWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <functional>
+
+namespace platform {
+
+namespace {
+
+bool windowManagerRunning() {
+    return !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty();
+}
+
+// Raises the window to the top of its layer, or (with a sibling) puts it
+// just below that sibling.
+void restackWindow(xcb_window_t id, xcb_window_t below = XCB_NONE) {
+    if (id == XCB_NONE) return;
+    const std::uint32_t mode = below == XCB_NONE ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
+    if (windowManagerRunning()) {
+        // Source 2 (a pager-like tool) is honoured without focus-stealing
+        // checks.
+        x11::sendRootMessage(id, x11::atom("_NET_RESTACK_WINDOW"), 2, below, mode);
+    } else if (below == XCB_NONE) {
+        xcb_configure_window(x11::connection(), id, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+    } else {
+        const std::uint32_t values[] = {below, mode};
+        xcb_configure_window(x11::connection(), id, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    }
+}
+
+// True when the window manager's stacking keeps our windows above level 0
+// in level order.
+bool stackedInLevelOrder() {
+    const auto stacking = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    std::vector<std::pair<std::size_t, int>> placed; // position (bottom first), level
+    for (Window* w : Window::all()) {
+        if (w->level() <= WindowLevel::normal || !w->isVisible()) continue;
+        auto it = std::find(stacking.begin(), stacking.end(), w->xid());
+        if (it != stacking.end()) placed.emplace_back(static_cast<std::size_t>(it - stacking.begin()), w->level());
+    }
+    std::sort(placed.begin(), placed.end());
+    for (std::size_t i = 1; i < placed.size(); ++i)
+        if (placed[i - 1].second > placed[i].second) return false;
+    return true;
+}
+
+// The window manager raises windows on its own (on a click, when mapping);
+// put our levels back in order whenever it restacks. A manager that insists
+// on another order (one that lifts a focused screen-sized window above
+// everything) would answer every correction with a restack of its own, so
+// only a few corrections a second are made. The input windows follow their
+// owners at every restack all the same: one left behind would take the
+// clicks meant for the window now above its owner.
+} // namespace
+
+void Window::watchStacking() {
+    static bool queued = false;
+    static bool deferred = false;
+    static QElapsedTimer budgetStart;
+    static int corrections = 0;
+    constexpr int kCorrectionsPerSecond = 4;
+    static std::function<void()> check = [] {
+        queued = false;
+        Window::restackInputWindows();
+        if (deferred || stackedInLevelOrder()) return;
+        if (!budgetStart.isValid() || budgetStart.elapsed() >= 1000) {
+            budgetStart.start();
+            corrections = 0;
+        }
+        if (++corrections > kCorrectionsPerSecond) {
+            deferred = true;
+            QTimer::singleShot(int(1000 - std::min<qint64>(budgetStart.elapsed(), 1000)), qApp, [] {
+                deferred = false;
+                check();
+            });
+            return;
+        }
+        Window::restackAll();
+    };
+    static Subscription watch = X11EventSource::instance().stackingChanged.connect([] {
+        if (queued) return;
+        queued = true;
+        QTimer::singleShot(0, qApp, [] { check(); });
+    });
+}
+
+void Window::orderFront() {
+    if (closed_) closed_ = false;
+    if (!host_->isVisible()) {
+        host_->show();
+        // Qt names its own transient target as it maps the window.
+        applyTransience();
+        arrangementChanged().emit(this);
+    } else {
+        if (level_ <= WindowLevel::normal) restackWindow(xid());
+        restackAll();
+    }
+}
+
+void Window::restackAll() {
+    std::vector<Window*> high;
+    for (Window* w : all())
+        if (w->level_ > WindowLevel::normal && w->isVisible() && w->xid() != XCB_NONE) high.push_back(w);
+    // Highest first; of equal levels the newest on top.
+    std::reverse(high.begin(), high.end());
+    std::stable_sort(high.begin(), high.end(), [](Window* a, Window* b) { return a->level_ > b->level_; });
+    xcb_window_t above = XCB_NONE;
+    for (Window* w : high) {
+        restackWindow(w->xid(), above);
+        above = w->xid();
+    }
+    restackInputWindows();
+}
+
+void Window::restackInputWindows() {
+    // Input windows are not the window manager's: each follows its owner.
+    for (Window* w : all())
+        if (w->inputWindow_) w->inputWindow_->restack();
+    x11::flush();
+}
+
+} // namespace platform
