@@ -24,6 +24,8 @@
 //       go out every <move-us> whatever is shown; closed loop, each move
 //       waits for the last one's pixel (and <move-us> after it was sent)
 // Needs a running X server with XTest.
+#include "FakePointer.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
@@ -43,33 +45,7 @@
 
 namespace {
 
-xcb_connection_t* conn = nullptr;
-xcb_window_t root = 0;
-
-double now() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
-}
-
-void sleepUntil(double t) {
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(t);
-    ts.tv_nsec = static_cast<long>((t - double(ts.tv_sec)) * 1e9);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
-
-void fake(std::uint8_t type, std::uint8_t detail, int x = 0, int y = 0) {
-    xcb_test_fake_input(conn, type, detail, XCB_CURRENT_TIME, root, static_cast<std::int16_t>(x),
-                        static_cast<std::int16_t>(y), 0);
-}
-void moveTo(int x, int y) { fake(XCB_MOTION_NOTIFY, 0, x, y); }
-void press() { fake(XCB_BUTTON_PRESS, 1); }
-void release() { fake(XCB_BUTTON_RELEASE, 1); }
-void send() { xcb_flush(conn); }
-// Waits until the server has handled everything sent so far.
-void sync() { std::free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }
+using namespace fake_pointer;
 
 // The screen's pixels (RGB, alpha dropped) of a rectangle of the root.
 struct Pixels {
