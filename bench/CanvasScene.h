@@ -32,7 +32,8 @@ inline std::vector<DrawingStroke> mixedStrokes(int n, QSize screen, unsigned see
 
 struct CanvasScene {
     CanvasScene(int placed, QSize screen)
-        : t({testing_support::FakeScreenProvider::makeScreen(1, platform::Rect(0, 0, screen.width(), screen.height()))}) {
+        : t({testing_support::FakeScreenProvider::makeScreen(1,
+                                                             platform::Rect(0, 0, screen.width(), screen.height()))}) {
         DrawingState& s = *t.state;
         s.currentDrawingDisplayID = 1;
         s.strokes.setSilently(mixedStrokes(placed, screen));

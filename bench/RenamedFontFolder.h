@@ -61,9 +61,9 @@ inline QByteArray nameTable(const QString& family) {
     for (const auto& [id, text] : names) {
         QByteArray utf16;
         for (QChar c : text) put16(utf16, c.unicode());
-        put16(records, 3);      // Windows
-        put16(records, 1);      // Unicode BMP
-        put16(records, 0x409);  // English (US)
+        put16(records, 3);     // Windows
+        put16(records, 1);     // Unicode BMP
+        put16(records, 0x409); // English (US)
         put16(records, id);
         put16(records, std::uint16_t(utf16.size()));
         put16(records, std::uint16_t(strings.size()));

@@ -134,9 +134,7 @@ void texturedRepaint(benchmark::State& state, int kind) {
     state.counters["stamps"] = double(stamps);
 }
 void BM_ChalkRepaint_1000Points(benchmark::State& state) { texturedRepaint(state, brushEngine::kChalkKind); }
-void BM_WatercolourRepaint_1000Points(benchmark::State& state) {
-    texturedRepaint(state, brushEngine::kWatercolorKind);
-}
+void BM_WatercolourRepaint_1000Points(benchmark::State& state) { texturedRepaint(state, brushEngine::kWatercolorKind); }
 
 // The first stroke of a kind at the largest stamp size: four masks generated
 // and tinted.
@@ -149,9 +147,7 @@ void firstMasks(benchmark::State& state, int kind) {
     }
 }
 void BM_FirstChalkMasks_384px(benchmark::State& state) { firstMasks(state, brushEngine::kChalkKind); }
-void BM_FirstWatercolourMasks_384px(benchmark::State& state) {
-    firstMasks(state, brushEngine::kWatercolorKind);
-}
+void BM_FirstWatercolourMasks_384px(benchmark::State& state) { firstMasks(state, brushEngine::kWatercolorKind); }
 
 // A new colour at the largest stamp size, masks cached: one tint of four masks.
 void BM_ColourChange_384px(benchmark::State& state) {
@@ -177,6 +173,9 @@ BENCHMARK(BM_ChalkRepaint_1000Points)->Arg(10)->Arg(100)->Unit(benchmark::kMilli
 BENCHMARK(BM_WatercolourRepaint_1000Points)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstChalkMasks_384px)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstWatercolourMasks_384px)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ColourChange_384px)->Arg(brushEngine::kChalkKind)->Arg(brushEngine::kWatercolorKind)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColourChange_384px)
+    ->Arg(brushEngine::kChalkKind)
+    ->Arg(brushEngine::kWatercolorKind)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return runGuiBenchmarks(argc, argv); }

@@ -32,12 +32,8 @@ void BM_RenderVBR_Largest_20Spikes(benchmark::State& state) {
 void BM_RenderVBR_Largest_3Spikes(benchmark::State& state) {
     renderBenchmark(state, {VBRShape::square, 250, 3, 0.5, 1, 12});
 }
-void BM_RenderVBR_Circle250(benchmark::State& state) {
-    renderBenchmark(state, {VBRShape::circle, 250, 2, 0.5, 1, 0});
-}
-void BM_RenderVBR_Typical(benchmark::State& state) {
-    renderBenchmark(state, {VBRShape::circle, 25, 2, 0.8, 1.5, 30});
-}
+void BM_RenderVBR_Circle250(benchmark::State& state) { renderBenchmark(state, {VBRShape::circle, 250, 2, 0.5, 1, 0}); }
+void BM_RenderVBR_Typical(benchmark::State& state) { renderBenchmark(state, {VBRShape::circle, 25, 2, 0.8, 1.5, 30}); }
 
 void parseBenchmark(benchmark::State& state, const QByteArray& file, const char* ext) {
     for (auto _ : state) {

@@ -96,14 +96,10 @@ void repaint(benchmark::State& state, int toolIndex, QSize screen, bool erased) 
 const QSize kFullHD(1920, 1080);
 const QSize k4K(3840, 2160);
 
-void BM_RepaintMixed(benchmark::State& state) {
-    repaint(state, -1, state.range(0) ? k4K : kFullHD, false);
-}
+void BM_RepaintMixed(benchmark::State& state) { repaint(state, -1, state.range(0) ? k4K : kFullHD, false); }
 BENCHMARK(BM_RepaintMixed)->ArgName("4K")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-void BM_RepaintMixedWithErasures(benchmark::State& state) {
-    repaint(state, -1, state.range(0) ? k4K : kFullHD, true);
-}
+void BM_RepaintMixedWithErasures(benchmark::State& state) { repaint(state, -1, state.range(0) ? k4K : kFullHD, true); }
 BENCHMARK(BM_RepaintMixedWithErasures)->ArgName("4K")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Per tool, at 1920×1080 (argument: the tool's index) and 3840×2160.

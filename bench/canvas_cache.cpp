@@ -77,7 +77,8 @@ void BM_Append(benchmark::State& state) {
     DrawingState& s = *scene.t.state;
     std::mt19937 rng(99);
     const DrawingStroke pen = randomStroke(DrawingTool::pen, rng, QSizeF(screenOf(state)), 80);
-    timeEdit(state, [&] { s.addStroke(pen); }, [&] { s.undo(); });
+    timeEdit(
+        state, [&] { s.addStroke(pen); }, [&] { s.undo(); });
 }
 
 void BM_CacheAppendOnly(benchmark::State& state) {
@@ -108,7 +109,8 @@ void BM_Undo(benchmark::State& state) {
     const DrawingStroke pen = randomStroke(DrawingTool::pen, rng, QSizeF(screenOf(state)), 80);
     s.addStroke(pen);
     Scene::settle();
-    timeEdit(state, [&] { s.undo(); }, [&] { s.redo(); });
+    timeEdit(
+        state, [&] { s.undo(); }, [&] { s.redo(); });
 }
 
 void BM_RestyleMiddle(benchmark::State& state) {
@@ -116,10 +118,9 @@ void BM_RestyleMiddle(benchmark::State& state) {
     DrawingState& s = *scene.t.state;
     const std::size_t middle = s.strokes->size() / 2;
     const Color before = s.strokes.get()[middle].color;
-    const auto recolour = [&](Color c) {
-        s.strokes.modify([&](auto& list) { list[middle].color = c; });
-    };
-    timeEdit(state, [&] { recolour(Color::rgba(0.1, 0.2, 0.9, 0.8)); }, [&] { recolour(before); });
+    const auto recolour = [&](Color c) { s.strokes.modify([&](auto& list) { list[middle].color = c; }); };
+    timeEdit(
+        state, [&] { recolour(Color::rgba(0.1, 0.2, 0.9, 0.8)); }, [&] { recolour(before); });
 }
 
 void BM_EraserPass50(benchmark::State& state) {
@@ -134,8 +135,7 @@ void BM_EraserPass50(benchmark::State& state) {
     const QSize screen = screenOf(state);
     for (int row = 0; row < screen.height() / 60; ++row) {
         const double y = (screen.height() / 2 + row * 60) % screen.height();
-        for (int x = 0; x < screen.width(); x += 4)
-            eraser.points.emplace_back(row % 2 ? screen.width() - x : x, y);
+        for (int x = 0; x < screen.width(); x += 4) eraser.points.emplace_back(row % 2 ? screen.width() - x : x, y);
     }
     const std::vector<ErasureStamp> all = erasureStamps(eraser);
     std::vector<ErasureStamp> dabs;
@@ -153,12 +153,15 @@ void BM_EraserPass50(benchmark::State& state) {
         }
     }
     double modelSeconds = 0;
-    timeEdit(state, [&] {
-        QElapsedTimer model;
-        model.start();
-        s.applyEraserStamps(dabs, 1);
-        modelSeconds += static_cast<double>(model.nsecsElapsed()) * 1e-9;
-    }, [&] { s.undo(); });
+    timeEdit(
+        state,
+        [&] {
+            QElapsedTimer model;
+            model.start();
+            s.applyEraserStamps(dabs, 1);
+            modelSeconds += static_cast<double>(model.nsecsElapsed()) * 1e-9;
+        },
+        [&] { s.undo(); });
     state.counters["model_ms"] = modelSeconds * 1e3 / static_cast<double>(state.iterations());
     state.counters["cut"] = static_cast<double>(hits);
     state.counters["dabs"] = static_cast<double>(dabs.size());

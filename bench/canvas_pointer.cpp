@@ -16,8 +16,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QWidget>
 #include <QRadialGradient>
+#include <QWidget>
 #include <QWindow>
 
 #include <benchmark/benchmark.h>

@@ -11,12 +11,12 @@
 #include "capture/ScreenshotFile.h"
 #include "model/DrawingState.h"
 #include "platform/SavePanel.h"
-#include "platform/X11ScreenProvider.h"
-#include "support/TestDrawingState.h"
-#include "toolbar/ToolbarWindowController.h"
 #include "platform/Window.h"
 #include "platform/X11RootImage.h"
 #include "platform/X11ScreenGrabber.h"
+#include "platform/X11ScreenProvider.h"
+#include "support/TestDrawingState.h"
+#include "toolbar/ToolbarWindowController.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -313,13 +313,13 @@ void BM_CountdownEndToImage(benchmark::State& state) {
     testing_support::TestDrawingState t;
     auto toolbar = std::make_unique<ToolbarWindowController>(t.state);
     // At (640, 104) in the root: on both displays.
-    toolbar->window()->setFrame(platform::toScreen(
-        QRectF(640, 104, toolbar->window()->frame().width(), toolbar->window()->frame().height())));
+    toolbar->window()->setFrame(
+        platform::toScreen(QRectF(640, 104, toolbar->window()->frame().width(), toolbar->window()->frame().height())));
     toolbar->window()->orderFront();
     settleEvents(500);
     auto grabber = std::make_shared<TimedGrabber>();
-    ScreenCaptureCoordinator coordinator(t.state, {}, [&] { return toolbar.get(); }, std::make_shared<OneScreen>(height),
-                                         grabber, 0.01);
+    ScreenCaptureCoordinator coordinator(
+        t.state, {}, [&] { return toolbar.get(); }, std::make_shared<OneScreen>(height), grabber, 0.01);
     std::optional<std::chrono::steady_clock::time_point> panelAt;
     platform::SavePanel::setRunnerForTesting([&](const platform::SavePanel&) {
         panelAt = std::chrono::steady_clock::now();
@@ -343,7 +343,8 @@ void BM_CountdownEndToImage(benchmark::State& state) {
         state.SetIterationTime(msBetween(end, *grabber->imageAt) / 1000);
         toPanel += msBetween(end, *panelAt);
         if (grabber->image.size() != area(height).size()) state.SkipWithError("an image of another size");
-        else if (grabber->image.pixel(bar.center()) == qRgb(255, 0, 255)) state.SkipWithError("the toolbar is in the image");
+        else if (grabber->image.pixel(bar.center()) == qRgb(255, 0, 255))
+            state.SkipWithError("the toolbar is in the image");
         // The toolbar back on screen before the next one.
         settleEvents(100);
     }

@@ -41,8 +41,8 @@ std::vector<QPointF> path(const ColorWheelGeometry& g, bool ring, int n) {
     std::vector<QPointF> points;
     for (int i = 0; i < n; ++i) {
         const double a = i * 0.031;
-        const double r = ring ? g.ringCentreRadius() + 3 * std::sin(i * 0.2)
-                              : g.discRadius() * (0.5 + 0.45 * std::sin(i * 0.013));
+        const double r =
+            ring ? g.ringCentreRadius() + 3 * std::sin(i * 0.2) : g.discRadius() * (0.5 + 0.45 * std::sin(i * 0.013));
         points.push_back(g.centre + QPointF(r * std::cos(a), r * std::sin(a)));
     }
     return points;

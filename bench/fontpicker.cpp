@@ -136,7 +136,12 @@ void BM_OpenFontPickerFresh(benchmark::State& bench) {
     bench.counters["median_ms"] = median(openings);
     bench.counters["max_ms"] = openings.empty() ? 0 : *std::max_element(openings.begin(), openings.end());
 }
-BENCHMARK(BM_OpenFontPickerFresh)->Arg(0)->Arg(1)->Iterations(kOpenings)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_OpenFontPickerFresh)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(kOpenings)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 
 // The child's part: some text on screen first, as the program has shown its
 // toolbar by the time the picker opens; then one opening, printed in ms.

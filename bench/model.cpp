@@ -123,8 +123,8 @@ void BM_ApplyEraserStamps(benchmark::State& state) {
         const double along = i * 11.0;
         const double row = std::floor(along / 1800);
         const double col = std::fmod(along, 1800);
-        dabs.push_back(ErasureStamp{QPointF(60 + (static_cast<int>(row) % 2 ? 1800 - col : col), 150 + row * 250), 44,
-                                    QUuid()});
+        dabs.push_back(
+            ErasureStamp{QPointF(60 + (static_cast<int>(row) % 2 ? 1800 - col : col), 150 + row * 250), 44, QUuid()});
     }
     for (auto _ : state) {
         state.PauseTiming();

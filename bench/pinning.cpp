@@ -112,9 +112,7 @@ void BM_PredictorError(benchmark::State& state) {
     state.counters["last_p95_pt"] = percentile(e.last, 0.95);
     state.SetLabel(motion == constant ? "constant" : motion == circular ? "circular" : "stop-and-go");
 }
-BENCHMARK(BM_PredictorError)
-    ->ArgsProduct({{constant, circular, stopAndGo}, {60, 120}})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PredictorError)->ArgsProduct({{constant, circular, stopAndGo}, {60, 120}})->Unit(benchmark::kMillisecond);
 
 // One tracking step on the CPU: the filter, prediction and smoothing.
 void BM_TrackingStep(benchmark::State& state) {

@@ -6,8 +6,8 @@
 #include "app/OverlayWindowController.h"
 #include "app/PointerRegion.h"
 #include "app/StrokeCoverage.h"
-#include "model/DrawingState.h"
 #include "canvas/StrokeHitSpans.h"
+#include "model/DrawingState.h"
 #include "support/TestDrawingState.h"
 
 #include "CanvasScene.h"

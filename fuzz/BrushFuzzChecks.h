@@ -7,8 +7,8 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 inline void fuzzCheck(bool ok, const char* what) {
     if (!ok) {

@@ -2,9 +2,9 @@
 // file itself, saved harmonies and font presets, through their decoders and
 // the state's whole read-back.
 
-#include "model/SavedHarmony.h"
 #include "model/DrawingState.h"
 #include "model/FontPreset.h"
+#include "model/SavedHarmony.h"
 #include "platform/UserDefaults.h"
 
 #include <cstddef>

@@ -16,7 +16,8 @@ namespace {
 QByteArray rawParams(double radius, double hardness, double aspect, double angle, double tableHardness,
                      std::int32_t spikes, std::uint8_t shape) {
     QByteArray out("RAW");
-    for (double d : {radius, hardness, aspect, angle, tableHardness}) out.append(reinterpret_cast<const char*>(&d), sizeof d);
+    for (double d : {radius, hardness, aspect, angle, tableHardness})
+        out.append(reinterpret_cast<const char*>(&d), sizeof d);
     out.append(reinterpret_cast<const char*>(&spikes), sizeof spikes);
     out.append(char(shape));
     return out;

@@ -3,8 +3,8 @@
 // lists kept inside them, and brush indexes, made here rather than copied.
 //   seeds_stored <seeds-dir>   (writes <seeds-dir>/fuzz_preferences, fuzz_brush_index)
 #include "SeedFiles.h"
-#include "model/SavedHarmony.h"
 #include "model/FontPreset.h"
+#include "model/SavedHarmony.h"
 #include "platform/UserDefaults.h"
 #include "support/BrushStoreFiles.h"
 
@@ -39,8 +39,8 @@ QByteArray preferencesFile() {
         d->setNumberArray("overink.selectedColor", {1, 0.231, 0.188, 1});
         d->setDouble("overink.lineWidth", 11);
         d->setBool("overink.showTooltips", true);
-        d->setStringArray("overink.toolbarPenOrder", {"pencil", "scribble", "paintbrush", "paintbrush.pointed",
-                                                      "wand.and.sparkles"});
+        d->setStringArray("overink.toolbarPenOrder",
+                          {"pencil", "scribble", "paintbrush", "paintbrush.pointed", "wand.and.sparkles"});
         d->setData("overink.savedHarmonies", *encodeSavedHarmonies(harmonies()));
         d->setData("overink.fontPresets", *encodeFontPresets(presets()));
         d->flush();

@@ -55,11 +55,11 @@ struct Pixels {
 };
 Pixels grab(int x, int y, int w, int h) {
     Pixels p{x, y, w, h, {}};
-    auto* r = xcb_get_image_reply(
-        conn, xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(x),
-                            static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h),
-                            ~0u),
-        nullptr);
+    auto* r = xcb_get_image_reply(conn,
+                                  xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(x),
+                                                static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w),
+                                                static_cast<std::uint16_t>(h), ~0u),
+                                  nullptr);
     if (!r) return p;
     const auto* bytes = xcb_get_image_data(r);
     const int length = xcb_get_image_data_length(r);

@@ -56,11 +56,11 @@ std::uint8_t keycodeOf(std::uint32_t keysym) {
 // The screen's pixels (RGB) of a rectangle of the root.
 std::vector<std::uint32_t> grab(int x, int y, int w, int h) {
     std::vector<std::uint32_t> out;
-    auto* r = xcb_get_image_reply(
-        conn, xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(x),
-                            static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h),
-                            ~0u),
-        nullptr);
+    auto* r = xcb_get_image_reply(conn,
+                                  xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(x),
+                                                static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w),
+                                                static_cast<std::uint16_t>(h), ~0u),
+                                  nullptr);
     if (!r) return out;
     if (xcb_get_image_data_length(r) >= w * h * 4) {
         out.resize(std::size_t(w) * std::size_t(h));

@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
                 if ((e->response_type & 0x7f) == XCB_REPARENT_NOTIFY) {
                     auto* r = reinterpret_cast<xcb_reparent_notify_event_t*>(e);
                     if (r->parent != root && hasProperty(c, r->window, xembedInfo))
-                        ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                        ms =
+                            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
                 }
                 std::free(e);
             }

@@ -54,7 +54,9 @@ AppServices AppServices::standard() {
     s.environment.mouse = std::make_shared<platform::X11Mouse>();
     s.environment.loginItem = std::shared_ptr<platform::LoginItem>(&platform::LoginItem::main(), [](auto*) {});
     auto& app = platform::Application::shared();
-    s.claimSingleInstance = [&app] { return app.claimSingleInstance(QString::fromLatin1(AppDelegate::kBundleIdentifier)); };
+    s.claimSingleInstance = [&app] {
+        return app.claimSingleInstance(QString::fromLatin1(AppDelegate::kBundleIdentifier));
+    };
     s.terminate = [&app] { app.terminate(); };
     s.sendEditAction = [&app](platform::EditAction action) { return app.sendEditAction(action); };
     s.willPowerOff = &app.willPowerOff;
@@ -72,8 +74,7 @@ AppServices AppServices::standard() {
     return s;
 }
 
-AppDelegate::AppDelegate(AppServices services)
-    : services_(std::move(services)) {
+AppDelegate::AppDelegate(AppServices services) : services_(std::move(services)) {
     platform::assertMainThread("AppDelegate");
     const auto weakSelf = lifetime_.ref();
     services_.environment.overlayControllerFactory = OverlayWindowController::factory([weakSelf] {
@@ -86,7 +87,8 @@ AppDelegate::AppDelegate(AppServices services)
         services_.windowList, services_.environment.screens, services_.makeDisplayLink, services_.mediaTime});
     const auto weak = lifetime_.ref();
     captureCoordinator_ = std::make_shared<ScreenCaptureCoordinator>(
-        drawingState_, attachManager_, [weak]() -> ToolbarWindowController* {
+        drawingState_, attachManager_,
+        [weak]() -> ToolbarWindowController* {
             AppDelegate* self = weak.get();
             return self ? self->toolbarController_.get() : nullptr;
         },
@@ -339,7 +341,8 @@ void AppDelegate::setToolbarMovedToTopRow(bool moved) {
 
 void AppDelegate::rebuildToolbar() {
     platform::assertMainThread("AppDelegate::rebuildToolbar");
-    const bool wasVisible = toolbarController_ && toolbarController_->window() && toolbarController_->window()->isVisible();
+    const bool wasVisible =
+        toolbarController_ && toolbarController_->window() && toolbarController_->window()->isVisible();
     if (toolbarController_ && toolbarController_->window()) toolbarController_->window()->close();
     drawingState_->isToolbarVisible = false;
     // The old window is closed now and deleted on a later turn.
@@ -392,8 +395,8 @@ void AppDelegate::pickWindow() {
     const auto screen = screenFor(picked->frame);
     platform::Window* toolbar = toolbarController_ ? toolbarController_->window() : nullptr;
     const Size toolbarSize = toolbar ? toolbar->frame().size : kFallbackToolbarSize;
-    const AttachEdge edge = WindowAttachManager::chooseEdge(picked->frame, screen ? screen->visibleFrame : Rect(),
-                                                            toolbarSize);
+    const AttachEdge edge =
+        WindowAttachManager::chooseEdge(picked->frame, screen ? screen->visibleFrame : Rect(), toolbarSize);
 
     const auto weak = lifetime_.ref();
     attachManager_->attach(picked->windowID, edge, picked->frame, [weak](const Rect& frame) {
@@ -473,7 +476,8 @@ void AppDelegate::detachCleanup() {
 
 void AppDelegate::passthroughRectsChanged() {
     for (const auto& [id, controller] : drawingState_->overlayControllers)
-        if (auto* overlay = dynamic_cast<OverlayWindowController*>(controller.get())) overlay->passthroughRectsChanged();
+        if (auto* overlay = dynamic_cast<OverlayWindowController*>(controller.get()))
+            overlay->passthroughRectsChanged();
 }
 
 void AppDelegate::handleCaptureRequest() {

@@ -11,8 +11,8 @@
 namespace {
 
 // The controllers of a table, for walking it while its entries are closed.
-std::vector<std::shared_ptr<OverlayController>> controllersOf(
-    const std::map<platform::DisplayID, std::shared_ptr<OverlayController>>& table) {
+std::vector<std::shared_ptr<OverlayController>>
+controllersOf(const std::map<platform::DisplayID, std::shared_ptr<OverlayController>>& table) {
     std::vector<std::shared_ptr<OverlayController>> list;
     list.reserve(table.size());
     for (const auto& [id, c] : table)
@@ -66,8 +66,7 @@ void DrawingState::showOverlays() {
 
     std::shared_ptr<OverlayController> key;
     if (const auto main = screenProvider().mainScreen()) {
-        if (const auto it = overlayControllers.find(main->displayID); it != overlayControllers.end())
-            key = it->second;
+        if (const auto it = overlayControllers.find(main->displayID); it != overlayControllers.end()) key = it->second;
     }
     if (!key && !overlayControllers.empty()) key = overlayControllers.begin()->second;
     if (key && key->hasWindow()) key->makeKey();
@@ -118,8 +117,7 @@ void DrawingState::toggleOverlay(DisplayID displayID) {
     const auto it = overlayControllers.find(displayID);
     if (it != overlayControllers.end() && it->second && it->second->hasWindow() && it->second->isWindowVisible())
         hideOverlay(displayID);
-    else
-        showOverlay(displayID);
+    else showOverlay(displayID);
 }
 
 void DrawingState::screensDidChange() {

@@ -2,8 +2,8 @@
 
 #include "app/AppDelegate.h"
 #include "panels/ApplicationIcon.h"
-#include "platform/Bundle.h"
 #include "platform/Application.h"
+#include "platform/Bundle.h"
 #include "platform/DisplayCheck.h"
 #include "platform/UserDefaults.h"
 

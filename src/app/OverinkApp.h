@@ -7,4 +7,4 @@ namespace OverinkApp {
 int main(int argc, char** argv);
 // Process-wide settings made before anything else runs.
 void configureProcess();
-}
+} // namespace OverinkApp

@@ -19,10 +19,10 @@
 #include <cmath>
 
 using platform::Event;
+using platform::EventType;
 using platform::EventMasks::leftMouseUp;
 using platform::EventMasks::otherMouseUp;
 using platform::EventMasks::rightMouseUp;
-using platform::EventType;
 
 std::shared_ptr<OverlayWindowController>
 OverlayWindowController::create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
@@ -172,7 +172,7 @@ bool OverlayWindowController::isWindowVisible() const { return window_ && window
 platform::Rect OverlayWindowController::windowFrame() const { return window_ ? window_->frame() : platform::Rect(); }
 
 platform::Rect OverlayWindowController::windowFrameFor(const platform::Rect& frame,
-                                                      const platform::ScreenProvider& screens) {
+                                                       const platform::ScreenProvider& screens) {
     // Window managers treat an undecorated window exactly the size of a
     // display as a full-screen one once it has the keyboard, and lift it
     // above everything, our toolbar and panels included: the overlay leaves
@@ -245,10 +245,8 @@ void OverlayWindowController::close() {
 // ---- The pointer rule ----
 
 void OverlayWindowController::updateMouseMonitors(bool active) {
-    if (active)
-        installMouseMoveMonitors();
-    else
-        removeMouseMoveMonitors();
+    if (active) installMouseMoveMonitors();
+    else removeMouseMoveMonitors();
 }
 
 void OverlayWindowController::installMouseMoveMonitors() {
@@ -403,14 +401,10 @@ std::optional<Event> OverlayWindowController::handleEvent(const Event& event) {
     auto keepAlive = shared_from_this();
     auto state = drawingState_.lock();
     switch (event.type) {
-    case EventType::rightMouseDown:
-        return state ? handleRightMouseDown(event, *state) : std::optional<Event>(event);
-    case EventType::scrollWheel:
-        return state ? handleScroll(event, *state) : std::optional<Event>(event);
-    case EventType::keyDown:
-        return handleKeyDown(event, state.get());
-    default:
-        return event;
+    case EventType::rightMouseDown: return state ? handleRightMouseDown(event, *state) : std::optional<Event>(event);
+    case EventType::scrollWheel: return state ? handleScroll(event, *state) : std::optional<Event>(event);
+    case EventType::keyDown: return handleKeyDown(event, state.get());
+    default: return event;
     }
 }
 
@@ -430,12 +424,9 @@ std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& 
 
     // The location in the window the event belongs to, top-left origin.
     double height = 0;
-    if (event.window)
-        height = event.window->frame().height();
-    else if (event.qtWindow)
-        height = event.qtWindow->height();
-    else if (window_)
-        height = window_->frame().height();
+    if (event.window) height = event.window->frame().height();
+    else if (event.qtWindow) height = event.qtWindow->height();
+    else if (window_) height = window_->frame().height();
     const QPointF location(event.locationInWindow.x, height - event.locationInWindow.y);
 
     const double now = event.timestamp;
@@ -525,10 +516,8 @@ std::optional<Event> OverlayWindowController::escapeChain(const Event& event, Dr
         return std::nullopt;
     }
     if (modifiers == kShift) {
-        if (state.isOverlayVisible)
-            state.hideOverlays();
-        else
-            state.showOverlays();
+        if (state.isOverlayVisible) state.hideOverlays();
+        else state.showOverlays();
         return std::nullopt;
     }
     if (state.isOverlayVisible && state.selectedTool.get()) {

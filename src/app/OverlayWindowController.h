@@ -38,8 +38,7 @@ class PassthroughHostingView;
 //
 // Made by the drawing state's overlay operations, which own it; it holds the
 // state weakly. Main thread only.
-class OverlayWindowController : public OverlayController,
-                                public std::enable_shared_from_this<OverlayWindowController> {
+class OverlayWindowController : public OverlayController, public std::enable_shared_from_this<OverlayWindowController> {
 public:
     using DisplayID = platform::DisplayID;
 

@@ -64,7 +64,7 @@ void OverlayWindowController::countEveryStroke(DrawingState& state, const Region
 }
 
 std::optional<StrokeCoverage::Turned> OverlayWindowController::countChangedStrokes(DrawingState& state,
-                                                                                 const RegionSetting& r) {
+                                                                                   const RegionSetting& r) {
     // Only the strokes changed since the last count, when those are known
     // and the count is of the same pixels.
     if (!counted_ || counted_->scale != r.dpr || counted_->firstScreen != r.firstScreen ||
@@ -100,10 +100,9 @@ void OverlayWindowController::applyInputRegion(DrawingState& state) {
     const RegionSetting r = regionSetting(state);
     ourWindows_ = r.ourWindows;
     const PointerRegionParts parts = pointerRegionParts(r.input);
-    const bool sameBasis = applied_ && applied_->allowed == parts.allowed &&
-                           applied_->overStrokesOnly == parts.overStrokesOnly &&
-                           applied_->contentOffset == r.contentOffset &&
-                           applied_->windowRevision == window_->mouseRegionRevision();
+    const bool sameBasis =
+        applied_ && applied_->allowed == parts.allowed && applied_->overStrokesOnly == parts.overStrokesOnly &&
+        applied_->contentOffset == r.contentOffset && applied_->windowRevision == window_->mouseRegionRevision();
     if (!parts.overStrokesOnly) {
         // The strokes do not matter here: placing or undoing one changes
         // nothing.

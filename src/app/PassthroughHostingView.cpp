@@ -88,14 +88,12 @@ bool PassthroughHostingView::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonPress) mouseDown(*decision);
         return false;
     }
-    case QEvent::MouseMove:
-        return turningAwayPress_ && static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton;
+    case QEvent::MouseMove: return turningAwayPress_ && static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton;
     case QEvent::MouseButtonRelease: {
         if (!turningAwayPress_) return false;
         if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) turningAwayPress_ = false;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }

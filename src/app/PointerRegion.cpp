@@ -2,7 +2,6 @@
 
 #include "platform/CanvasRect.h"
 
-
 namespace {
 
 // The first of 0 … n at which `pred` holds, for a predicate that, once
@@ -12,10 +11,8 @@ int firstWhere(int n, Pred pred) {
     int lo = 0, hi = n;
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (pred(mid))
-            hi = mid;
-        else
-            lo = mid + 1;
+        if (pred(mid)) hi = mid;
+        else lo = mid + 1;
     }
     return lo;
 }

@@ -49,8 +49,7 @@ StrokeCoverage::Turned StrokeCoverage::change(const std::vector<QUuid>& removed,
     for (const PixelSpan& s : touched) {
         if (!merged.empty() && merged.back().y == s.y && s.x0 <= merged.back().x1)
             merged.back().x1 = std::max(merged.back().x1, s.x1);
-        else
-            merged.push_back(s);
+        else merged.push_back(s);
     }
     std::vector<bool> before;
     for (const PixelSpan& s : merged)
@@ -76,10 +75,8 @@ StrokeCoverage::Turned StrokeCoverage::change(const std::vector<QUuid>& removed,
 
     // Runs of pixels that turned, per direction.
     const auto emit = [](std::vector<PixelSpan>& out, int y, int x0, int x1) {
-        if (!out.empty() && out.back().y == y && out.back().x1 == x0)
-            out.back().x1 = x1;
-        else
-            out.push_back({y, x0, x1});
+        if (!out.empty() && out.back().y == y && out.back().x1 == x0) out.back().x1 = x1;
+        else out.push_back({y, x0, x1});
     };
     std::size_t k = 0;
     for (const PixelSpan& s : merged) {

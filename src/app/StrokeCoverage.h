@@ -64,7 +64,7 @@ private:
     std::vector<std::uint8_t> counts_; // per pixel, up to 255
     // Counts beyond 255, by pixel index: many strokes crossing one spot.
     std::unordered_map<std::size_t, std::uint32_t> overflow_;
-    std::vector<std::uint64_t> bits_;  // pixels with a count
+    std::vector<std::uint64_t> bits_; // pixels with a count
     std::unordered_map<QUuid, Counted, QUuidHash> counted_;
     std::uint64_t generation_ = 0;
 };

@@ -18,8 +18,8 @@ bool dockedToolbarMovesToTopRow(ToolbarDockPosition position, const platform::Re
     return bottomRow && isScreenBottomTaken(visibleFrame, screenFrame);
 }
 
-platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& v,
-                                    const platform::Rect& f, platform::Size size) {
+platform::Point dockedToolbarOrigin(ToolbarDockPosition position, const platform::Rect& v, const platform::Rect& f,
+                                    platform::Size size) {
     using P = ToolbarDockPosition;
     const double w = size.width, h = size.height;
     const double left = v.minX() + kMargin, right = v.maxX() - w - kMargin, centre = v.midX() - w / 2;

@@ -109,8 +109,8 @@ std::vector<StampPlacement> texturedStamps(const DrawingStroke& stroke, int kind
 
 // Draws each image into a lineWidth square centred on its position, with
 // the stamp's opacity times the painter's.
-void drawStampsAlongPath(const std::vector<StampPlacement>& stamps, const std::vector<QImage>& images,
-                         double lineWidth, QPainter& painter);
+void drawStampsAlongPath(const std::vector<StampPlacement>& stamps, const std::vector<QImage>& images, double lineWidth,
+                         QPainter& painter);
 
 // A chalk (kChalkKind) or watercolour (kWatercolorKind) stroke along the
 // stroke's points, `lineWidth` wide.

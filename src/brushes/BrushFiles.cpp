@@ -275,7 +275,8 @@ void ImportProblems::log() const {
         return QStringLiteral("%1 not imported (%2)").arg(platform::GroupedLog::counted(count, "brush file"), cause);
     });
     leftOutCells.warn([](qsizetype count, const QString& cause) {
-        return QStringLiteral("%1 of imported brushes left out (%2)").arg(platform::GroupedLog::counted(count, "cell"), cause);
+        return QStringLiteral("%1 of imported brushes left out (%2)")
+            .arg(platform::GroupedLog::counted(count, "cell"), cause);
     });
 }
 
@@ -301,7 +302,8 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
     // never more than the bound.
     const auto file = platform::storedFile::read(path, kMaxBrushFileBytes);
     if (file.tooLarge)
-        return skip(QStringLiteral("more than %1 bytes").arg(kMaxBrushFileBytes), QStringLiteral("%1 bytes").arg(file.size));
+        return skip(QStringLiteral("more than %1 bytes").arg(kMaxBrushFileBytes),
+                    QStringLiteral("%1 bytes").arg(file.size));
     if (!file.ok()) return skip(file.reason);
 
     const auto parsed = GIMPBrushParser::parse(file.bytes, *ext);
@@ -329,8 +331,8 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
     if (record.cellFilenames.isEmpty()) return skip(QStringLiteral("none of its cells could be written"));
 
     if (platform::backgroundWorkCancelled()) return abandon();
-    if (const auto preview = brushEngine::renderBrushPreview(parsed->cells, parsed->selection,
-                                                                     QSize(kPreviewWidth, kPreviewHeight))) {
+    if (const auto preview =
+            brushEngine::renderBrushPreview(parsed->cells, parsed->selection, QSize(kPreviewWidth, kPreviewHeight))) {
         const QString name = thumbnailFileName(record.id);
         if (writePNG(*preview, folder + QLatin1Char('/') + name)) record.thumbnailFilename = name;
     }
@@ -357,7 +359,8 @@ std::optional<QImage> readStoreImage(const QString& path, ImageProblem* problem)
     };
     const auto file = platform::storedFile::read(path, kMaxCellFileBytes);
     if (file.tooLarge)
-        return refuse(QStringLiteral("more than %1 bytes").arg(kMaxCellFileBytes), QStringLiteral("%1 bytes").arg(file.size));
+        return refuse(QStringLiteral("more than %1 bytes").arg(kMaxCellFileBytes),
+                      QStringLiteral("%1 bytes").arg(file.size));
     if (!file.ok()) return refuse(file.reason);
     QBuffer buffer;
     buffer.setData(file.bytes);
@@ -400,7 +403,8 @@ std::vector<QImage> loadBrushCells(const ImportedGIMPBrush& brush, const QString
     for (const QString& name : brush.cellFilenames) {
         if (platform::backgroundWorkCancelled()) break;
         if (!isPlainFileName(name)) {
-            problems.add(QStringLiteral("not a plain file name in the store"), describe(QLatin1Char('"') + name + QLatin1Char('"'), {}));
+            problems.add(QStringLiteral("not a plain file name in the store"),
+                         describe(QLatin1Char('"') + name + QLatin1Char('"'), {}));
             continue;
         }
         const QString path = folder + QLatin1Char('/') + name;

@@ -25,8 +25,7 @@ double fadeInOut(double u) {
 
 std::vector<StampPlacement> previewStamps(int cellCount, GIMPCellSelection selection, double d, QSize size) {
     const int W = size.width(), H = size.height();
-    if (cellCount <= 0 || W <= 0 || H <= 0 || W > kMaxTintedSide || H > kMaxTintedSide || !std::isfinite(d))
-        return {};
+    if (cellCount <= 0 || W <= 0 || H <= 0 || W > kMaxTintedSide || H > kMaxTintedSide || !std::isfinite(d)) return {};
     const double step = std::max(0.1 * d, 1.0);
     const double m = 0.05 * H + d / 2;
     const double A = 0.25 * H;
@@ -57,7 +56,9 @@ std::vector<StampPlacement> previewStamps(int cellCount, GIMPCellSelection selec
             int ci = 0;
             switch (selection) {
             case GIMPCellSelection::sequential: ci = k % cellCount; break;
-            case GIMPCellSelection::random: ci = static_cast<int>(QRandomGenerator::global()->bounded(cellCount)); break;
+            case GIMPCellSelection::random:
+                ci = static_cast<int>(QRandomGenerator::global()->bounded(cellCount));
+                break;
             case GIMPCellSelection::constant: ci = 0; break;
             case GIMPCellSelection::angular:
                 ci = static_cast<int>(cellCount * (angle + kPi) / (2 * kPi)) % cellCount;

@@ -71,7 +71,8 @@ std::optional<QImage> renderThumbnail(const ImportedGIMPBrush& brush, const QStr
             if (auto cell = cellFromFile(folder + QLatin1Char('/') + name)) cells.push_back(std::move(*cell));
         }
     }
-    auto image = brushEngine::renderBrushPreview(cells, brush.selection.value_or(GIMPCellSelection::sequential), pixels);
+    auto image =
+        brushEngine::renderBrushPreview(cells, brush.selection.value_or(GIMPCellSelection::sequential), pixels);
     if (image) renderCount.fetch_add(1, std::memory_order_relaxed);
     return image;
 }
@@ -115,8 +116,6 @@ void retire(const QUuid& brushID, const QString& thumbnailPath) {
     QFile::remove(thumbnailPath);
 }
 
-Stats stats() {
-    return Stats{renderCount.load(), cellReadCount.load(), writeCount.load()};
-}
+Stats stats() { return Stats{renderCount.load(), cellReadCount.load(), writeCount.load()}; }
 
 } // namespace brushThumbnails

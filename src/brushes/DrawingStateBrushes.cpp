@@ -41,7 +41,9 @@ std::vector<ImportedGIMPBrush> DrawingState::sortedGIMPBrushes() const {
     std::vector<ImportedGIMPBrush> shipped, own;
     for (const auto& b : importedGIMPBrushes.get()) (b.bundledSourceID ? shipped : own).push_back(b);
     // Most elongated first; among equal shapes the harder first.
-    const auto shape = [](const ImportedGIMPBrush& b) { return b.vbr ? 1 / std::max(b.vbr->aspectRatio, 0.0001) : 1.0; };
+    const auto shape = [](const ImportedGIMPBrush& b) {
+        return b.vbr ? 1 / std::max(b.vbr->aspectRatio, 0.0001) : 1.0;
+    };
     const auto hardness = [](const ImportedGIMPBrush& b) { return b.vbr ? b.vbr->hardness : 0.0; };
     std::stable_sort(shipped.begin(), shipped.end(), [&](const auto& a, const auto& b) {
         const double ka = shape(a), kb = shape(b);
@@ -118,7 +120,7 @@ void DrawingState::startStampLoads(std::vector<ImportedGIMPBrush> brushes) {
                 return result;
             },
             [tokens = std::move(tokens), skipped, folder, part = first / chunkSize](DrawingState& state,
-                                                                                   ChunkResult result) {
+                                                                                    ChunkResult result) {
                 bool stored = false;
                 for (std::size_t i = 0; i < std::min(tokens.size(), result.first.size()); ++i)
                     stored |= state.storeStampLoad(tokens[i].first, tokens[i].second, std::move(result.first[i]));
@@ -169,7 +171,8 @@ void DrawingState::deleteGIMPBrush(const ImportedGIMPBrush& brushRef) {
     brushThumbnails::retire(brush.id, storePath(folder, brushFiles::thumbnailFileName(brush.id)));
     for (const QString& name : brush.cellFilenames) removeStoreFile(folder, name);
     if (brush.thumbnailFilename) removeStoreFile(folder, *brush.thumbnailFilename);
-    importedGIMPBrushes.modify([&](auto& list) { std::erase_if(list, [&](const auto& b) { return b.id == brush.id; }); });
+    importedGIMPBrushes.modify(
+        [&](auto& list) { std::erase_if(list, [&](const auto& b) { return b.id == brush.id; }); });
     if (activeGIMPBrushID.get() == brush.id) dropActiveBrush();
 }
 
@@ -230,8 +233,8 @@ void DrawingState::importGIMPBrushes(const QStringList& paths, bool bundled) {
 
 void DrawingState::installBundledGIMPBrushes() {
     platform::assertMainThread("DrawingState::installBundledGIMPBrushes");
-    const QStringList paths = env_.bundledBrushFiles ? env_.bundledBrushFiles()
-                                                     : platform::Bundle::main().resourcePaths("vbr", "brushes");
+    const QStringList paths =
+        env_.bundledBrushFiles ? env_.bundledBrushFiles() : platform::Bundle::main().resourcePaths("vbr", "brushes");
     if (paths.isEmpty()) return;
     if (!brushIndexUnreadable_.isEmpty()) {
         // Earlier copies are most likely in the store already, and new ones
@@ -256,8 +259,9 @@ void DrawingState::installBundledGIMPBrushes() {
     for (const QString& p : paths) {
         if (!installed.contains(QFileInfo(p).fileName())) missing.append(p);
     }
-    std::stable_sort(missing.begin(), missing.end(),
-                     [](const QString& a, const QString& b) { return QFileInfo(a).fileName() < QFileInfo(b).fileName(); });
+    std::stable_sort(missing.begin(), missing.end(), [](const QString& a, const QString& b) {
+        return QFileInfo(a).fileName() < QFileInfo(b).fileName();
+    });
     if (!missing.isEmpty()) importGIMPBrushes(missing, true);
 }
 

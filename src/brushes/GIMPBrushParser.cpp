@@ -132,8 +132,8 @@ std::optional<double> parseFiniteDouble(std::string_view s) {
         const size_t first = mantissa.find_first_of("123456789");
         if (first == std::string_view::npos) return negative ? -0.0 : 0.0;
         const size_t pointAt = dot == std::string_view::npos ? mantissa.size() : dot;
-        const long long lead = first < pointAt ? static_cast<long long>(pointAt - first) - 1
-                                               : -static_cast<long long>(first - pointAt);
+        const long long lead =
+            first < pointAt ? static_cast<long long>(pointAt - first) - 1 : -static_cast<long long>(first - pointAt);
         long long exponent = 0;
         if (ePos != std::string_view::npos) {
             std::string_view e = s.substr(ePos + 1);

@@ -91,10 +91,10 @@ public:
         for (int r = 0; r < h_; ++r) {
             const int from = spanStart_[std::size_t(r)], to = std::min(spanEnd_[std::size_t(r)], w_);
             if (from >= to) continue;
-            blendRow(&acc_[static_cast<std::size_t>(r) * static_cast<std::size_t>(stride_)],
-                     &alpha_[static_cast<std::size_t>(y0 + r) * static_cast<std::size_t>(n_) +
-                             static_cast<std::size_t>(x0)],
-                     from, to, alpha);
+            blendRow(
+                &acc_[static_cast<std::size_t>(r) * static_cast<std::size_t>(stride_)],
+                &alpha_[static_cast<std::size_t>(y0 + r) * static_cast<std::size_t>(n_) + static_cast<std::size_t>(x0)],
+                from, to, alpha);
         }
     }
 
@@ -221,9 +221,8 @@ struct MaskKeyHash {
 };
 struct StampKeyHash {
     std::size_t operator()(const StampCacheKey& k) const {
-        return static_cast<std::size_t>(
-            mix((std::uint64_t(std::uint32_t(k.kind)) << 48) ^ (std::uint64_t(std::uint32_t(k.size)) << 32) ^
-                std::uint32_t(k.colorKey)));
+        return static_cast<std::size_t>(mix((std::uint64_t(std::uint32_t(k.kind)) << 48) ^
+                                            (std::uint64_t(std::uint32_t(k.size)) << 32) ^ std::uint32_t(k.colorKey)));
     }
 };
 
@@ -371,13 +370,15 @@ std::optional<QImage> shapeMask(int size, int variant) {
         const auto u = [&](std::uint64_t j) { return (S + std::uint64_t(i) + j) * kHashK; };
         // Three uniform draws summed: a spread weighted to the centre.
         const double cx =
-            c + ((hashUnit(u(101), 0x1f634373e4) + hashUnit(u(977), 0x11c950e3ce) + hashUnit(u(0), 0x191c35f65)) *
-                     2.0 / 3.0 -
-                 1) * c * 0.62;
+            c + ((hashUnit(u(101), 0x1f634373e4) + hashUnit(u(977), 0x11c950e3ce) + hashUnit(u(0), 0x191c35f65)) * 2.0 /
+                     3.0 -
+                 1) *
+                    c * 0.62;
         const double cy =
-            c + ((hashUnit(u(101), 0x217af29dc0) + hashUnit(u(977), 0x13e1000daa) + hashUnit(u(0), 0x3a9728941)) *
-                     2.0 / 3.0 -
-                 1) * c * 0.62;
+            c + ((hashUnit(u(101), 0x217af29dc0) + hashUnit(u(977), 0x13e1000daa) + hashUnit(u(0), 0x3a9728941)) * 2.0 /
+                     3.0 -
+                 1) *
+                    c * 0.62;
         const double dist = std::hypot(cx - c, cy - c) / c;
         if (!(dist < 0.95)) continue;
         const double rad = (0.03 + 0.05 * hashUnit(u(0), 0x5c121b31d)) * n;
@@ -494,8 +495,7 @@ std::vector<StampPlacement> texturedStamps(const DrawingStroke& stroke, int kind
     // Seeded by the first point, so the same stroke always gets the same texture.
     const auto X = roundedToInt64(P[0].x() * 8), Y = roundedToInt64(P[0].y() * 8);
     if (!X || !Y) return {};
-    const std::uint64_t H =
-        (static_cast<std::uint64_t>(*X) * 73856093u) ^ (static_cast<std::uint64_t>(*Y) * 19349663u);
+    const std::uint64_t H = (static_cast<std::uint64_t>(*X) * 73856093u) ^ (static_cast<std::uint64_t>(*Y) * 19349663u);
     const double theta0 = 2 * kPi * unit(mix((H * kHashK) ^ 0x29d9af453));
 
     const auto n = static_cast<std::uint64_t>(imageCount);
@@ -532,8 +532,8 @@ std::vector<StampPlacement> texturedStamps(const DrawingStroke& stroke, int kind
     return stamps;
 }
 
-void drawStampsAlongPath(const std::vector<StampPlacement>& stamps, const std::vector<QImage>& images,
-                         double lineWidth, QPainter& painter) {
+void drawStampsAlongPath(const std::vector<StampPlacement>& stamps, const std::vector<QImage>& images, double lineWidth,
+                         QPainter& painter) {
     if (images.empty()) return;
     // The masks are soft-edged and made at twice the point size: filtering
     // only pays when they are drawn larger than that.

@@ -45,8 +45,7 @@ public:
 
     // Draws a new bezier path node by node; calls onFinished once with the
     // finished path, which it does not add to the strokes itself.
-    virtual std::unique_ptr<CanvasOverlay> makeBezierPenDrawingOverlay(DrawingState& state,
-                                                                       StrokeHandler onFinished,
+    virtual std::unique_ptr<CanvasOverlay> makeBezierPenDrawingOverlay(DrawingState& state, StrokeHandler onFinished,
                                                                        QWidget* parent) = 0;
     // onOutsideTap: a click that misses the path.
     virtual std::unique_ptr<StrokeEditOverlay> makeBezierPenEditOverlay(const DrawingStroke& stroke,
@@ -54,15 +53,13 @@ public:
                                                                         QWidget* parent) = 0;
     virtual std::unique_ptr<StrokeEditOverlay> makeLineEditOverlay(const DrawingStroke& stroke, StrokeHandler onUpdate,
                                                                    QWidget* parent) = 0;
-    virtual std::unique_ptr<StrokeEditOverlay> makeShapeEditOverlay(const DrawingStroke& stroke,
-                                                                    StrokeHandler onUpdate, QWidget* parent) = 0;
+    virtual std::unique_ptr<StrokeEditOverlay> makeShapeEditOverlay(const DrawingStroke& stroke, StrokeHandler onUpdate,
+                                                                    QWidget* parent) = 0;
     virtual std::unique_ptr<StrokeEditOverlay> makeEllipseEditOverlay(const DrawingStroke& stroke,
                                                                       StrokeHandler onUpdate, QWidget* parent) = 0;
-    virtual std::unique_ptr<StrokeEditOverlay> makePolygonEditOverlay(DrawingState& state,
-                                                                      const DrawingStroke& stroke,
+    virtual std::unique_ptr<StrokeEditOverlay> makePolygonEditOverlay(DrawingState& state, const DrawingStroke& stroke,
                                                                       StrokeHandler onUpdate, QWidget* parent) = 0;
-    virtual std::unique_ptr<StrokeEditOverlay> makeFreehandEditOverlay(DrawingState& state,
-                                                                       const DrawingStroke& stroke,
+    virtual std::unique_ptr<StrokeEditOverlay> makeFreehandEditOverlay(DrawingState& state, const DrawingStroke& stroke,
                                                                        StrokeHandler onUpdate, QWidget* parent) = 0;
     // Takes right-button drags and shows the open text box, editing the
     // canvas's `textBox` in place; onCommit: the user committed its text.

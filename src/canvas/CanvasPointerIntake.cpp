@@ -34,8 +34,10 @@ bool CanvasPointerIntake::press(const QMouseEvent& event) {
     QWindow* window = canvas_.window()->windowHandle();
     if (window && event.source() == Qt::MouseEventNotSynthesized)
         tap_ = platform::PointerMotionTap::start(
-            window, event.timestamp(), [this](const std::vector<platform::PointerSample>& samples,
-                           platform::PointerMotionTap::Delivery delivery) { take(samples, delivery); });
+            window, event.timestamp(),
+            [this](const std::vector<platform::PointerSample>& samples, platform::PointerMotionTap::Delivery delivery) {
+                take(samples, delivery);
+            });
     return true;
 }
 

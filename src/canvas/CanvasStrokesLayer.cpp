@@ -102,7 +102,7 @@ void CanvasStrokesLayer::syncStrokes(DrawingState& state, QWidget& canvas) {
 }
 
 std::optional<CanvasStrokesLayer::Above> CanvasStrokesLayer::changedAboveSinceSync(const DrawingState& state,
-                                                                                 platform::DisplayID first) const {
+                                                                                   platform::DisplayID first) const {
     // Strokes added on top of the drawing, or the top ones taken away (the
     // strokes placed and undone one after the other), leave every stroke
     // beneath as it was; anything else is compared stroke by stroke.

@@ -68,9 +68,8 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
                                                  platform::Delivery::Immediate, platform::Initial::Skip));
     subscriptions_.push_back(state->currentStroke.sink([this](const auto&) { strokes_.liveStrokeChanged(); },
                                                        platform::Delivery::Immediate, platform::Initial::Skip));
-    subscriptions_.push_back(state->currentDrawingDisplayID.sink([this](const auto&) { strokes_.liveStrokeChanged(); },
-                                                                 platform::Delivery::Immediate,
-                                                                 platform::Initial::Skip));
+    subscriptions_.push_back(state->currentDrawingDisplayID.sink(
+        [this](const auto&) { strokes_.liveStrokeChanged(); }, platform::Delivery::Immediate, platform::Initial::Skip));
     subscriptions_.push_back(state->endOpenEditsRequested.connect([this](std::optional<DisplayID> display) {
         if (!display || *display == displayID_) endOpenEdits();
     }));
@@ -194,9 +193,12 @@ void DrawingCanvasView::syncOverlays() {
     // Text tool layer: with the text tool, or while a box is open.
     const bool wantsText = s.selectedTool.get() == DrawingTool::text || textBox_.isActive();
     if (wantsText && !textLayer_) {
-        textLayer_ = factory_->makeTextToolLayer(s, textBox_, [self] {
-            if (self) self->commitPendingText();
-        }, overlayHost_);
+        textLayer_ = factory_->makeTextToolLayer(
+            s, textBox_,
+            [self] {
+                if (self) self->commitPendingText();
+            },
+            overlayHost_);
         if (textLayer_) presentOverlay(*textLayer_);
     } else if (!wantsText) {
         textLayer_.reset();
@@ -390,7 +392,7 @@ void DrawingCanvasView::beginTextEdit(const DrawingStroke& stroke) {
     s->textFontSize = stroke.explicitFontSize;
     s->selectedColor = colorCopiedFrom(stroke.color);
     textBox_.open(QRectF(stroke.startPoint, QSizeF(std::abs(stroke.endPoint.x() - stroke.startPoint.x()),
-                                                  std::abs(stroke.endPoint.y() - stroke.startPoint.y()))),
+                                                   std::abs(stroke.endPoint.y() - stroke.startPoint.y()))),
                   stroke.text, stroke.rotationDegrees);
     s->isTextEditing = true;
 }

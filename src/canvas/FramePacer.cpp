@@ -56,9 +56,7 @@ bool FramePacer::changed() {
     return false;
 }
 
-bool FramePacer::wouldWait() const {
-    return link_ && (pending_ || platform::mediaTime() - lastChange_ <= interval());
-}
+bool FramePacer::wouldWait() const { return link_ && (pending_ || platform::mediaTime() - lastChange_ <= interval()); }
 
 void FramePacer::shown() {
     pending_ = false;

@@ -43,7 +43,8 @@ struct SeenPoints {
     std::vector<QPointF> points;
     bool extendedBy(const DrawingStroke& s) const { return startsWith(s.points, points); }
     void catchUp(const DrawingStroke& s) {
-        if (points.size() < s.points.size()) points.insert(points.end(), s.points.begin() + static_cast<std::ptrdiff_t>(points.size()), s.points.end());
+        if (points.size() < s.points.size())
+            points.insert(points.end(), s.points.begin() + static_cast<std::ptrdiff_t>(points.size()), s.points.end());
     }
 };
 
@@ -167,9 +168,9 @@ private:
                         ? maxDepth_ + kSettlingMargin
                         : kSettling;
     }
-    std::vector<QPointF> recent_;     // the last points of the previous update
-    std::size_t recentStart_ = 0;     // their index in the path
-    std::size_t maxDepth_ = 0;        // the farthest back a point moved
+    std::vector<QPointF> recent_; // the last points of the previous update
+    std::size_t recentStart_ = 0; // their index in the path
+    std::size_t maxDepth_ = 0;    // the farthest back a point moved
     int updates_ = 0;
     std::size_t settling_ = kSettling;
     // The next run begins one piece back, inside what is drawn.
@@ -178,9 +179,9 @@ private:
     DrawingStroke style_;
     QColor colour_;
     const std::vector<QPointF>* points_ = nullptr;
-    std::size_t last_ = 0;            // the last piece settled now
-    std::size_t done_ = 0;            // pieces 1 … done_ are drawn
-    std::vector<QPointF> drawnFrom_;  // the samples they were drawn from
+    std::size_t last_ = 0;           // the last piece settled now
+    std::size_t done_ = 0;           // pieces 1 … done_ are drawn
+    std::vector<QPointF> drawnFrom_; // the samples they were drawn from
 };
 
 // ---- The eraser: dabs, each laid once ----
@@ -227,9 +228,8 @@ public:
     StampPieces(const DrawingStroke& stroke, const std::vector<QImage>& cells, int kind)
         : style_(styleOf(stroke)), cells_(cells), brush_(!cells.empty()), kind_(kind) {
         images_ = brush_ ? cells_ : drawing::stampImage(kind_, stroke.lineWidth, stroke.color);
-        const double side = brush_ && !images_.empty()
-                                ? std::hypot(images_.front().width(), images_.front().height())
-                                : std::abs(stroke.lineWidth) * std::sqrt(2.0);
+        const double side = brush_ && !images_.empty() ? std::hypot(images_.front().width(), images_.front().height())
+                                                       : std::abs(stroke.lineWidth) * std::sqrt(2.0);
         reach_ = side / 2 + 1;
     }
 
@@ -306,7 +306,8 @@ public:
     bool accept(const DrawingStroke& stroke, const std::vector<QImage>&) override {
         if (!sameStyle(stroke, style_) || !seen_.extendedBy(stroke)) return false;
         for (std::size_t i = seen_.points.size(); i < stroke.points.size(); ++i)
-            if (distinct_.empty() || !samePoint(distinct_.back(), stroke.points[i])) distinct_.push_back(stroke.points[i]);
+            if (distinct_.empty() || !samePoint(distinct_.back(), stroke.points[i]))
+                distinct_.push_back(stroke.points[i]);
         seen_.catchUp(stroke);
         // Each segment depends only on its own samples and the one before,
         // so every segment is final at once.
@@ -352,7 +353,7 @@ private:
     DrawingStroke run_;
     SeenPoints seen_;
     std::vector<QPointF> distinct_;
-    std::size_t done_ = 0;  // segments drawn
+    std::size_t done_ = 0; // segments drawn
 };
 
 // ---- The brush pen: settled segments of its outline ----
@@ -420,7 +421,7 @@ private:
     SeenPoints seen_;
     BrushPenShape shape_;
     std::size_t settled_ = 0;
-    std::size_t done_ = 0;  // segments 0 … done_ − 1 are drawn
+    std::size_t done_ = 0; // segments 0 … done_ − 1 are drawn
 };
 
 // ---- The airbrush: soft dabs and speckles, each laid once ----
@@ -462,8 +463,7 @@ bool paintsOneOutline(const DrawingStroke& stroke, const std::vector<QImage>& st
     }
 }
 
-std::unique_ptr<LivePiecePainter> makeLivePiecePainter(const DrawingStroke& stroke,
-                                                       const std::vector<QImage>& stamps) {
+std::unique_ptr<LivePiecePainter> makeLivePiecePainter(const DrawingStroke& stroke, const std::vector<QImage>& stamps) {
     if (!stamps.empty()) return std::make_unique<StampPieces>(stroke, stamps, 0);
     switch (stroke.tool) {
     case DrawingTool::pen: return std::make_unique<PenPieces>(stroke);

@@ -68,9 +68,7 @@ QRect LiveStrokeLayer::toDevice(const QRectF& logical) const {
     return clamped.toAlignedRect().adjusted(-kDeviceMargin, -kDeviceMargin, kDeviceMargin, kDeviceMargin) & bounds;
 }
 
-QRegion LiveStrokeLayer::toLogical(const QRect& device) const {
-    return QRegion(logicalRect(device, dpr_));
-}
+QRegion LiveStrokeLayer::toLogical(const QRect& device) const { return QRegion(logicalRect(device, dpr_)); }
 
 void LiveStrokeLayer::clearLayers() {
     if (!layer_.isNull()) clearRect(layer_, layerBounds_);
@@ -191,10 +189,10 @@ bool LiveStrokeLayer::layOn(const DrawingStroke& stroke, QPainter& target, const
 
 void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QImage& strokes) {
     const QRect bounds(QPoint(0, 0), deviceSize(logicalSize_, dpr_));
-    const QRect d = QRectF(logicalRect.x() * dpr_, logicalRect.y() * dpr_, logicalRect.width() * dpr_,
-                           logicalRect.height() * dpr_)
-                        .toAlignedRect() &
-                    bounds;
+    const QRect d =
+        QRectF(logicalRect.x() * dpr_, logicalRect.y() * dpr_, logicalRect.width() * dpr_, logicalRect.height() * dpr_)
+            .toAlignedRect() &
+        bounds;
     if (d.isEmpty()) return;
     const QRectF targetRect(d.x() / dpr_, d.y() / dpr_, d.width() / dpr_, d.height() / dpr_);
     const bool hasStrokes = !strokes.isNull() && strokes.rect().contains(d);
@@ -240,7 +238,8 @@ void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QI
                 }
                 if (merges_)
                     mergeMax(s, tail_, tailRect_.topLeft() - d.topLeft(),
-                             QRect(tailRect_.topLeft() - d.topLeft(), tailRect_.size()) & QRect(QPoint(0, 0), d.size()));
+                             QRect(tailRect_.topLeft() - d.topLeft(), tailRect_.size()) &
+                                 QRect(QPoint(0, 0), d.size()));
                 target.drawImage(targetRect, s, QRectF(QPointF(0, 0), QSizeF(d.size())));
             } else {
                 target.drawImage(targetRect, layer_, QRectF(d));

@@ -64,15 +64,15 @@ private:
     QSize logicalSize_;
     double dpr_ = 1;
     bool showing_ = false;
-    bool cuts_ = false;      // an eraser: dabs cut the strokes beneath
-    bool merges_ = false;    // one outline drawn in overlapping runs
-    double opacity_ = 1;     // laid on with this opacity
-    QUuid shownID_;          // the stroke shown
+    bool cuts_ = false;   // an eraser: dabs cut the strokes beneath
+    bool merges_ = false; // one outline drawn in overlapping runs
+    double opacity_ = 1;  // laid on with this opacity
+    QUuid shownID_;       // the stroke shown
     std::unique_ptr<LivePiecePainter> painter_;
-    QImage layer_;           // device size; the final part of the stroke
-    QRect layerBounds_;      // where layer_ holds pixels
-    QImage tail_;            // the tail, at tailRect_
+    QImage layer_;      // device size; the final part of the stroke
+    QRect layerBounds_; // where layer_ holds pixels
+    QImage tail_;       // the tail, at tailRect_
     QRect tailRect_;
-    QImage run_;             // a run of final pieces, before it is merged
+    QImage run_; // a run of final pieces, before it is merged
     QImage scratch_;
 };

@@ -11,10 +11,10 @@
 
 namespace {
 
-constexpr int kPadding = 10;      // around the content
-constexpr int kSpacing = 5;       // between spinner and text
+constexpr int kPadding = 10; // around the content
+constexpr int kSpacing = 5;  // between spinner and text
 constexpr double kCornerRadius = 8;
-constexpr int kSpinnerSide = 20;  // a regular spinner scaled by 0.7
+constexpr int kSpinnerSide = 20; // a regular spinner scaled by 0.7
 constexpr double kSpinnerScale = 0.7;
 constexpr int kSpokes = 8;
 constexpr int kCaptionPixels = 10;

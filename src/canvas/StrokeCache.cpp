@@ -43,7 +43,8 @@ bool sameExceptErasures(const DrawingStroke& a, const DrawingStroke& b) {
                   "a field was added to DrawingStroke: compare it here too");
     return a.id == b.id && a.tool == b.tool && a.color == b.color && a.lineWidth == b.lineWidth &&
            a.displayID == b.displayID && a.offset.width() == b.offset.width() &&
-           a.offset.height() == b.offset.height() && (a.points.sharesWith(b.points) || samePoints(a.points.get(), b.points.get())) &&
+           a.offset.height() == b.offset.height() &&
+           (a.points.sharesWith(b.points) || samePoints(a.points.get(), b.points.get())) &&
            samePoint(a.startPoint, b.startPoint) && samePoint(a.endPoint, b.endPoint) &&
            a.controlPoint.has_value() == b.controlPoint.has_value() &&
            (!a.controlPoint || samePoint(*a.controlPoint, *b.controlPoint)) && a.text == b.text &&
@@ -270,8 +271,8 @@ void StrokeCache::changedArea(const Entry& old, const Entry& now, std::vector<QR
     for (const ErasureStamp& e : b.erasures) passes[e.passID].second.push_back(&e);
     const auto addDabs = [&](const std::vector<const ErasureStamp*>& dabs) {
         for (const ErasureStamp* e : dabs) {
-            const QRectF square(e->center.x() - e->radius + b.offset.width(), e->center.y() - e->radius + b.offset.height(),
-                                2 * e->radius, 2 * e->radius);
+            const QRectF square(e->center.x() - e->radius + b.offset.width(),
+                                e->center.y() - e->radius + b.offset.height(), 2 * e->radius, 2 * e->radius);
             const QRect r = deviceRect(square.normalized()) & now.device;
             if (!r.isEmpty()) dirty.push_back(r);
         }
@@ -297,9 +298,9 @@ QRegion StrokeCache::sync(const std::vector<const DrawingStroke*>& strokes, cons
         if (s.gimpBrushID && !sameStampImages(stampsOf(s, stamps), e.view.tintedStamps)) break;
         ++prefix;
     }
-    return syncAbove(prefix, std::vector<const DrawingStroke*>(strokes.begin() + static_cast<std::ptrdiff_t>(prefix),
-                                                                strokes.end()),
-                     stamps);
+    return syncAbove(
+        prefix, std::vector<const DrawingStroke*>(strokes.begin() + static_cast<std::ptrdiff_t>(prefix), strokes.end()),
+        stamps);
 }
 
 QRegion StrokeCache::syncAbove(std::size_t bottom, const std::vector<const DrawingStroke*>& above,
@@ -323,7 +324,8 @@ QRegion StrokeCache::syncAbove(std::size_t bottom, const std::vector<const Drawi
 
     if (image_.isNull()) {
         entries_.resize(prefix);
-        for (std::size_t i = prefix; i < total; ++i) entries_.push_back(makeEntry(stroke(i), stampsOf(stroke(i), stamps)));
+        for (std::size_t i = prefix; i < total; ++i)
+            entries_.push_back(makeEntry(stroke(i), stampsOf(stroke(i), stamps)));
         return rebuild();
     }
 

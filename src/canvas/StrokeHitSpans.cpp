@@ -282,10 +282,8 @@ std::vector<PixelSpan> strokeHitSpans(const DrawingStroke& stroke, double scale)
         maybe.clear();
         for (auto it = first; it != last; ++it) {
             auto& list = it->sure ? sure : maybe;
-            if (!list.empty() && it->lo <= list.back().hi)
-                list.back().hi = std::max(list.back().hi, it->hi);
-            else
-                list.push_back({it->lo, it->hi});
+            if (!list.empty() && it->lo <= list.back().hi) list.back().hi = std::max(list.back().hi, it->hi);
+            else list.push_back({it->lo, it->hi});
         }
         // Inside a sure interval: hit. Elsewhere inside a grown one: asked.
         auto s = sure.begin();
@@ -312,11 +310,12 @@ std::vector<PixelSpan> strokeHitSpans(const DrawingStroke& stroke, double scale)
 SharedSpans StrokeHitSpanCache::spans(const DrawingStroke& stroke, double scale) {
     auto it = entries_.find(stroke.id);
     if (it == entries_.end()) {
-        it = entries_
-                 .emplace(stroke.id, Entry{stroke, scale,
-                                           std::make_shared<const std::vector<PixelSpan>>(strokeHitSpans(stroke, scale)),
-                                           generation_})
-                 .first;
+        it =
+            entries_
+                .emplace(stroke.id, Entry{stroke, scale,
+                                          std::make_shared<const std::vector<PixelSpan>>(strokeHitSpans(stroke, scale)),
+                                          generation_})
+                .first;
     } else if (it->second.scale != scale || !(it->second.stroke == stroke)) {
         it->second.stroke = stroke;
         it->second.scale = scale;
@@ -330,9 +329,7 @@ void StrokeHitSpanCache::keepOnly(const std::vector<DrawingStroke>& strokes) {
     for (const DrawingStroke& s : strokes)
         if (const auto it = entries_.find(s.id); it != entries_.end()) it->second.kept = now;
     for (auto it = entries_.begin(); it != entries_.end();) {
-        if (it->second.kept != now)
-            it = entries_.erase(it);
-        else
-            ++it;
+        if (it->second.kept != now) it = entries_.erase(it);
+        else ++it;
     }
 }

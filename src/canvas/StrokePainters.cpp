@@ -75,8 +75,7 @@ bool collapsesToPoint(const QPainterPath& path) {
 // is a single point.
 void strokeOrDot(QPainter& painter, const QPainterPath& path, const QPen& pen) {
     if (collapsesToPoint(path)) {
-        if (pen.capStyle() == Qt::RoundCap)
-            fillDot(painter, path.elementAt(0), pen.widthF(), pen.color());
+        if (pen.capStyle() == Qt::RoundCap) fillDot(painter, path.elementAt(0), pen.widthF(), pen.color());
         return;
     }
     painter.strokePath(path, pen);
@@ -118,8 +117,9 @@ const QImage& softDab(double radius, const QColor& color, double peak) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < side; ++x) {
             const double a = r > 0 ? alpha * dabProfile(std::hypot(x + 0.5 - c, y + 0.5 - c) / r) : 0;
-            row[x] = qRgba(static_cast<int>(std::lround(color.red() * a)), static_cast<int>(std::lround(color.green() * a)),
-                           static_cast<int>(std::lround(color.blue() * a)), static_cast<int>(std::lround(255 * a)));
+            row[x] =
+                qRgba(static_cast<int>(std::lround(color.red() * a)), static_cast<int>(std::lround(color.green() * a)),
+                      static_cast<int>(std::lround(color.blue() * a)), static_cast<int>(std::lround(255 * a)));
         }
     }
     if (kept.size() >= kKeptDabs) kept.pop_back();

@@ -100,8 +100,8 @@ private:
         for (int y = 0; y < side; ++y) {
             auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
             for (int x = 0; x < side; ++x) {
-                const int a = static_cast<int>(
-                    std::lround(255 * dabStrength(std::hypot(x + 0.5 - cx, y + 0.5 - cy) / r)));
+                const int a =
+                    static_cast<int>(std::lround(255 * dabStrength(std::hypot(x + 0.5 - cx, y + 0.5 - cy) / r)));
                 row[x] = qRgba(a, a, a, a);
             }
         }
@@ -194,9 +194,7 @@ void drawStroke(const DrawingStroke& stroke, QPainter& painter, const std::vecto
     case DrawingTool::watercolorBrush:
         brushEngine::drawTexturedStroke(stroke, brushEngine::kWatercolorKind, painter);
         return;
-    case DrawingTool::chalk:
-        brushEngine::drawTexturedStroke(stroke, brushEngine::kChalkKind, painter);
-        return;
+    case DrawingTool::chalk: brushEngine::drawTexturedStroke(stroke, brushEngine::kChalkKind, painter); return;
     case DrawingTool::airbrush: drawAirbrushStroke(stroke, painter); return;
     case DrawingTool::line: drawLineStroke(stroke, painter); return;
     case DrawingTool::arrow: drawArrowStroke(stroke, painter); return;
@@ -228,7 +226,9 @@ std::vector<ErasureStamp> erasureStamps(const DrawingStroke& stroke) {
 
 std::vector<ErasureStamp> continueEraserDabs(const DrawingStroke& stroke, EraserDabWalk& walk) {
     std::vector<ErasureStamp> stamps;
-    forEachEraserDab(stroke, walk, [&stamps](const Dab& dab) { stamps.push_back(ErasureStamp{dab.center, dab.radius, QUuid()}); });
+    forEachEraserDab(stroke, walk, [&stamps](const Dab& dab) {
+        stamps.push_back(ErasureStamp{dab.center, dab.radius, QUuid()});
+    });
     return stamps;
 }
 

@@ -4,8 +4,8 @@
 #include "geometry/BrushReach.h"
 #include "model/StrokeExtent.h"
 
-#include <QPainter>
 #include <QPaintDevice>
+#include <QPainter>
 
 #include <algorithm>
 #include <cstring>

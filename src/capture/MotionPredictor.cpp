@@ -99,9 +99,7 @@ void UKFPredictor::reset(double originX, double originY) {
     isInitialized = true;
 }
 
-Mat UKFPredictor::transition(double t) {
-    return Mat(4, 4, {1, 0, t, 0, 0, 1, 0, t, 0, 0, 1, 0, 0, 0, 0, 1});
-}
+Mat UKFPredictor::transition(double t) { return Mat(4, 4, {1, 0, t, 0, 0, 1, 0, t, 0, 0, 1, 0, 0, 0, 0, 1}); }
 
 Mat UKFPredictor::processNoise(double t) {
     const double t2 = t * t, t3 = t2 * t, t4 = t3 * t;
@@ -120,10 +118,8 @@ Mat UKFPredictor::sigmaPointRoot(const Mat& a) {
         for (int j = 0; j <= i; ++j) {
             double s = a(i, j);
             for (int k = 0; k < j; ++k) s -= l(i, k) * l(j, k);
-            if (j < i)
-                l(i, j) = l(j, j) > 1e-10 ? s / l(j, j) : 0;
-            else
-                l(i, i) = s > 0 ? std::sqrt(s) : 1e-8;
+            if (j < i) l(i, j) = l(j, j) > 1e-10 ? s / l(j, j) : 0;
+            else l(i, i) = s > 0 ? std::sqrt(s) : 1e-8;
         }
     return l;
 }

@@ -29,9 +29,9 @@ std::optional<QString> encodeJPEG(const QImage& image, QByteArray& bytes) {
 // shared with others: the name is created here (O_EXCL), never followed.
 int openNewBeside(const QFileInfo& chosen, QByteArray& name, int& error) {
     for (int attempt = 0; attempt < 64; ++attempt) {
-        name = QFile::encodeName(chosen.absolutePath() + QStringLiteral("/.") + chosen.fileName() +
-                                 QStringLiteral(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                                QLatin1Char('0')));
+        name = QFile::encodeName(
+            chosen.absolutePath() + QStringLiteral("/.") + chosen.fileName() +
+            QStringLiteral(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno != EEXIST) break;
@@ -86,8 +86,7 @@ std::optional<QString> writeJPEG(const QImage& image, const QString& path, const
     const int fd = openNewBeside(chosen, part, error);
     if (fd < 0) return errnoText(error);
     std::optional<QString> failure;
-    if (exists && S_ISREG(existing.st_mode) && ::fchmod(fd, existing.st_mode & 07777) != 0)
-        failure = errnoText(errno);
+    if (exists && S_ISREG(existing.st_mode) && ::fchmod(fd, existing.st_mode & 07777) != 0) failure = errnoText(errno);
     if (!failure) failure = writeAll(fd, bytes, write);
     if (::close(fd) != 0 && !failure) failure = errnoText(errno);
     // The rename replaces a link at the name itself, not what it points to.

@@ -172,8 +172,8 @@ std::optional<platform::WindowPlace> WindowAttachManager::windowPlace(std::uint3
     return place;
 }
 
-std::optional<WindowAttachManager::PickedWindow> WindowAttachManager::windowUnderPoint(Point point,
-                                                                                      std::int32_t excludingPID) const {
+std::optional<WindowAttachManager::PickedWindow>
+WindowAttachManager::windowUnderPoint(Point point, std::int32_t excludingPID) const {
     if (!services_.windowList) return std::nullopt;
     for (const platform::WindowInfo& w : services_.windowList->windows()) {
         if (!w.isOnScreen || w.isDesktopElement) continue;

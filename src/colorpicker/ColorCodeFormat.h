@@ -18,13 +18,13 @@ inline constexpr std::array<ColorCodeFormat, 6> kAllColorCodeFormats = {
     ColorCodeFormat::hsv, ColorCodeFormat::cmyk, ColorCodeFormat::oklch,
 };
 
-inline constexpr auto kColorCodeFormatNames = platform::rawValueTable<ColorCodeFormat>(
-    platform::RawName<ColorCodeFormat>{ColorCodeFormat::hex, "Hex"},
-    platform::RawName<ColorCodeFormat>{ColorCodeFormat::rgb, "RGB"},
-    platform::RawName<ColorCodeFormat>{ColorCodeFormat::hsl, "HSL"},
-    platform::RawName<ColorCodeFormat>{ColorCodeFormat::hsv, "HSV"},
-    platform::RawName<ColorCodeFormat>{ColorCodeFormat::cmyk, "CMYK"},
-    platform::RawName<ColorCodeFormat>{ColorCodeFormat::oklch, "OKLCH"});
+inline constexpr auto kColorCodeFormatNames =
+    platform::rawValueTable<ColorCodeFormat>(platform::RawName<ColorCodeFormat>{ColorCodeFormat::hex, "Hex"},
+                                             platform::RawName<ColorCodeFormat>{ColorCodeFormat::rgb, "RGB"},
+                                             platform::RawName<ColorCodeFormat>{ColorCodeFormat::hsl, "HSL"},
+                                             platform::RawName<ColorCodeFormat>{ColorCodeFormat::hsv, "HSV"},
+                                             platform::RawName<ColorCodeFormat>{ColorCodeFormat::cmyk, "CMYK"},
+                                             platform::RawName<ColorCodeFormat>{ColorCodeFormat::oklch, "OKLCH"});
 
 constexpr std::string_view rawValue(ColorCodeFormat format) { return kColorCodeFormatNames.raw(format); }
 inline QString rawValueText(ColorCodeFormat format) { return kColorCodeFormatNames.text(format); }

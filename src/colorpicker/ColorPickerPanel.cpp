@@ -71,12 +71,11 @@ ColorPickerPanel::ColorPickerPanel(std::shared_ptr<DrawingState> state, std::sha
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     layout->addWidget(buildMenuRow());
-    wheel_ = new ColorWheelView(
-        ColorWheelView::Edits{
-            [this](double hue, double saturation) { model_.setHueSaturation(hue, saturation); },
-            [this](double brightness) { model_.setBrightness(brightness); },
-        },
-        this);
+    wheel_ = new ColorWheelView(ColorWheelView::Edits{
+                                    [this](double hue, double saturation) { model_.setHueSaturation(hue, saturation); },
+                                    [this](double brightness) { model_.setBrightness(brightness); },
+                                },
+                                this);
     wheel_->setFixedSize(wheelSide, wheelSide);
     layout->addWidget(wheel_);
     swatchRow_ = new HarmonySwatchRowView(model_, this);
@@ -152,7 +151,8 @@ QWidget* ColorPickerPanel::buildOpacity() {
     v->addLayout(h);
 
     opacitySlider_ = new QSlider(Qt::Horizontal, box);
-    opacitySlider_->setRange(static_cast<int>(std::lround(ColorPickerModel::minimumOpacity * sliderScale)), sliderScale);
+    opacitySlider_->setRange(static_cast<int>(std::lround(ColorPickerModel::minimumOpacity * sliderScale)),
+                             sliderScale);
     opacitySlider_->setFocusPolicy(Qt::NoFocus);
     opacitySlider_->setAccessibleName(QStringLiteral("Stroke opacity"));
     v->addWidget(opacitySlider_);
@@ -276,7 +276,8 @@ void ColorPickerPanel::updateSaveButton(std::size_t savedCount) {
     const PickerStyle style = pickerStyle(this);
     saveButton_->setEnabled(!full);
     saveButton_->setColor(full ? style.secondary : style.primary);
-    setHelpText(saveButton_, full ? QStringLiteral("Maximum of 8 saved harmonies") : QStringLiteral("Save current harmony"));
+    setHelpText(saveButton_,
+                full ? QStringLiteral("Maximum of 8 saved harmonies") : QStringLiteral("Save current harmony"));
 }
 
 bool ColorPickerPanel::isRenameFieldFocused() const {

@@ -66,12 +66,10 @@ QString colorCodeString(const Color& color, ColorCodeFormat format) {
             .arg(byte(b), 2, 16, QLatin1Char('0'))
             .toUpper();
     }
-    case ColorCodeFormat::rgb:
-        return whole(r * 255) + space + whole(g * 255) + space + whole(b * 255);
+    case ColorCodeFormat::rgb: return whole(r * 255) + space + whole(g * 255) + space + whole(b * 255);
     case ColorCodeFormat::hsl: {
         const auto hsl = hslHueSaturation(r, g, b);
-        return whole(hsl.hue * 360) + degree + space + whole(hsl.saturation * 100) + space +
-               whole(hsl.lightness * 100);
+        return whole(hsl.hue * 360) + degree + space + whole(hsl.saturation * 100) + space + whole(hsl.lightness * 100);
     }
     case ColorCodeFormat::hsv: {
         const auto hsb = hsbComponents(r, g, b);

@@ -6,8 +6,8 @@
 
 #include <QConicalGradient>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
@@ -126,8 +126,7 @@ void ColorWheelView::renderGradients(qreal dpr, const QColor& primary) {
         const double r = g.discRadius();
         if (r > 0) {
             QConicalGradient hues = clockwiseGradient(g.centre);
-            for (int i = 0; i <= 24; ++i)
-                setClockwiseFromTop(hues, i / 24.0, colorFromHSB(i / 24.0, 1, 1).toQColor());
+            for (int i = 0; i <= 24; ++i) setClockwiseFromTop(hues, i / 24.0, colorFromHSB(i / 24.0, 1, 1).toQColor());
             p.setPen(Qt::NoPen);
             p.setBrush(hues);
             p.drawEllipse(g.centre, r, r);

@@ -17,8 +17,7 @@ constexpr double kTextPadding = 3;
 constexpr double kMinimumTextScale = 0.4;
 } // namespace
 
-HarmonySwatchRowView::HarmonySwatchRowView(ColorPickerModel& model, QWidget* parent)
-    : QWidget(parent), model_(model) {
+HarmonySwatchRowView::HarmonySwatchRowView(ColorPickerModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setFixedHeight(static_cast<int>(swatchHeight));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -28,7 +27,8 @@ std::vector<QRectF> HarmonySwatchRowView::swatchRects() const {
     std::vector<QRectF> rects;
     if (count == 0) return rects;
     const double w = (width() - spacing * static_cast<double>(count - 1)) / static_cast<double>(count);
-    for (std::size_t i = 0; i < count; ++i) rects.emplace_back(static_cast<double>(i) * (w + spacing), 0, w, swatchHeight);
+    for (std::size_t i = 0; i < count; ++i)
+        rects.emplace_back(static_cast<double>(i) * (w + spacing), 0, w, swatchHeight);
     return rects;
 }
 

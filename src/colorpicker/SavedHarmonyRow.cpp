@@ -25,9 +25,7 @@ constexpr double kButtonSymbol = 8;
 // The harmony's colours as a row of dots; taps go through to the row.
 class HarmonyDots : public QWidget {
 public:
-    explicit HarmonyDots(QWidget* parent) : QWidget(parent) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
+    explicit HarmonyDots(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
 
     void setColors(std::vector<Color> colors) {
         if (colors == colors_) return;

@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr double kSprayDabSpacing = 0.25;      // dabs this many widths apart along the path
+constexpr double kSprayDabSpacing = 0.25; // dabs this many widths apart along the path
 constexpr double kSprayMinDabSpacing = 0.5;
-constexpr double kSpeckleReach = 0.95;         // speckle centres within this many widths of the path
+constexpr double kSpeckleReach = 0.95; // speckle centres within this many widths of the path
 constexpr double kSpeckleNearest = 0.25;
 constexpr double kSpeckleMinRadius = 0.5;
 constexpr double kSpeckleMinRadiusFactor = 0.03;
@@ -114,9 +114,9 @@ int specklesAt(QPointF at, QPointF segmentStart, std::uint64_t place, double wid
         if (next() >= kSpeckleChance) continue;
         const double distance = width * (kSpeckleNearest + (kSpeckleReach - kSpeckleNearest) * next());
         const double angle = 2 * std::numbers::pi * next();
-        const double radius = std::max(
-            kSpeckleMinRadius,
-            width * (kSpeckleMinRadiusFactor + (kSpeckleMaxRadiusFactor - kSpeckleMinRadiusFactor) * next()));
+        const double radius =
+            std::max(kSpeckleMinRadius,
+                     width * (kSpeckleMinRadiusFactor + (kSpeckleMaxRadiusFactor - kSpeckleMinRadiusFactor) * next()));
         const bool strong = next() < 0.5;
         const int blob = static_cast<int>(h >> 59); // 0…31
         out[static_cast<std::size_t>(count++)] = Speckle{at + QPointF(std::cos(angle), std::sin(angle)) * distance,

@@ -119,13 +119,13 @@ QPointF nibOffset(QPointF u, double half) {
 
 // ---- Brush pen ----
 
-constexpr double kWidthKeep = 0.72;            // share of the previous sample's width
-constexpr double kWidthTake = 0.28;            // share of the new sample's speed width
-constexpr double kSpeedSoftness = 0.35;        // how fast speed thins the line
+constexpr double kWidthKeep = 0.72;     // share of the previous sample's width
+constexpr double kWidthTake = 0.28;     // share of the new sample's speed width
+constexpr double kSpeedSoftness = 0.35; // how fast speed thins the line
 constexpr double kThinnestSpeedFactor = 0.3;
-constexpr double kTaperWidths = 2.0;           // each end tapers over this many widths
-constexpr double kTaperTipFactor = 0.2;        // width at the very ends
-constexpr double kSharpTurnCosine = 0.866;     // turns beyond 30° get a round joint
+constexpr double kTaperWidths = 2.0;       // each end tapers over this many widths
+constexpr double kTaperTipFactor = 0.2;    // width at the very ends
+constexpr double kSharpTurnCosine = 0.866; // turns beyond 30° get a round joint
 
 // Width factor of a sample that moved `step` since the previous one: pointer
 // events come at a steady rate, so the step is the speed.

@@ -49,14 +49,11 @@ std::array<QPointF, 2> arrowHeadTips(QPointF end, QPointF direction, double widt
 
 void addLinePath(QPainterPath& path, QPointF start, QPointF end, const std::optional<QPointF>& control) {
     path.moveTo(start);
-    if (control)
-        path.quadTo(*control, end);
-    else
-        path.lineTo(end);
+    if (control) path.quadTo(*control, end);
+    else path.lineTo(end);
 }
 
-void addArrowPath(QPainterPath& path, QPointF start, QPointF end, const std::optional<QPointF>& control,
-                  double width) {
+void addArrowPath(QPainterPath& path, QPointF start, QPointF end, const std::optional<QPointF>& control, double width) {
     addLinePath(path, start, end, control);
     const QPointF direction = lineEndDirection(start, end, control);
     if (isZero(direction)) return;

@@ -27,8 +27,7 @@ void addLinePath(QPainterPath& path, QPointF start, QPointF end, const std::opti
 // Adds the line and, when its end has a direction, the head as one polyline
 // tip → end → tip: a translucent arrow then does not darken where line and
 // head overlap, and the head's strokes meet in a miter tip.
-void addArrowPath(QPainterPath& path, QPointF start, QPointF end, const std::optional<QPointF>& control,
-                  double width);
+void addArrowPath(QPainterPath& path, QPointF start, QPointF end, const std::optional<QPointF>& control, double width);
 
 // Where a line or an arrow stroked `width` wide reaches: the curve's bulge,
 // the caps (square ones included) and the head's miter joins.

@@ -10,10 +10,8 @@ bool isZero(QPointF v) { return v.x() == 0 && v.y() == 0; }
 void addEdge(QPainterPath& path, const std::vector<QPointF>& v, std::size_t i, std::size_t j,
              const std::vector<QPointF>* armsIn, const std::vector<QPointF>* armsOut) {
     const QPointF out = armAt(armsOut, i), in = armAt(armsIn, j);
-    if (isZero(out) && isZero(in))
-        path.lineTo(v[j]);
-    else
-        path.cubicTo(v[i] + out, v[j] + in, v[j]);
+    if (isZero(out) && isZero(in)) path.lineTo(v[j]);
+    else path.cubicTo(v[i] + out, v[j] + in, v[j]);
 }
 
 } // namespace

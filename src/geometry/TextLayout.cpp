@@ -97,8 +97,8 @@ QPointF rotatePoint(QPointF p, QPointF center, double degrees) {
     return QPointF(center.x() + d.x() * c - d.y() * s, center.y() + d.x() * s + d.y() * c);
 }
 
-TextLayout layoutText(QPointF start, QPointF end, const QString& text, const QString& fontName,
-                      double explicitFontSize, double rotationDegrees) {
+TextLayout layoutText(QPointF start, QPointF end, const QString& text, const QString& fontName, double explicitFontSize,
+                      double rotationDegrees) {
     TextLayout layout;
     layout.center = (start + end) / 2;
     layout.rotationDegrees = rotationDegrees;
@@ -117,11 +117,13 @@ TextLayout layoutText(QPointF start, QPointF end, const QString& text, const QSt
     const QStringList lines = splitLines(text);
     for (int i = 0; i < lines.size(); ++i) {
         if (lines[i].isEmpty()) continue; // keeps its place, is never hit
-        const QRectF rect(start.x() + kTextLineOrigin, start.y() + kTextLineOrigin + i * kTextLineStep * layout.fontSize,
+        const QRectF rect(start.x() + kTextLineOrigin,
+                          start.y() + kTextLineOrigin + i * kTextLineStep * layout.fontSize,
                           m.advance(lines[i]) * layout.scale, lineHeight);
         const QRectF ink = m.ink(lines[i]);
-        const QRectF inkRect(rect.left() + ink.left() * layout.scale, rect.top() + layout.ascent + ink.top() * layout.scale,
-                             ink.width() * layout.scale, ink.height() * layout.scale);
+        const QRectF inkRect(rect.left() + ink.left() * layout.scale,
+                             rect.top() + layout.ascent + ink.top() * layout.scale, ink.width() * layout.scale,
+                             ink.height() * layout.scale);
         layout.lines.push_back({i, lines[i], rect, inkRect});
     }
     return layout;
@@ -164,6 +166,7 @@ QRectF TextLayout::inkExtent() const {
 double textBoxSize(const QString& text, const QString& fontName, double fontSize) {
     constexpr double kTextBoxPadding = 18;
     double widest = 0;
-    for (const QString& line : splitLines(text)) widest = std::max(widest, measureTextLine(line, fontName, fontSize).width());
+    for (const QString& line : splitLines(text))
+        widest = std::max(widest, measureTextLine(line, fontName, fontSize).width());
     return widest + kTextBoxPadding;
 }

@@ -20,10 +20,10 @@
 #include <vector>
 
 // Layout constants of a text box.
-inline constexpr double kTextBoxInset = 16;          // taken off the box's width and height
-inline constexpr double kTextLineOrigin = 4;         // first line at the box corner + (4, 4)
-inline constexpr double kTextLineStep = 1.3;         // × font size between line starts
-inline constexpr double kTextFitReferenceSize = 12;  // fitting measures at this size
+inline constexpr double kTextBoxInset = 16;         // taken off the box's width and height
+inline constexpr double kTextLineOrigin = 4;        // first line at the box corner + (4, 4)
+inline constexpr double kTextLineStep = 1.3;        // × font size between line starts
+inline constexpr double kTextFitReferenceSize = 12; // fitting measures at this size
 inline constexpr double kTextMinimumFittedSize = 6;
 inline constexpr int kTextMeasureReferencePixels = 256;
 
@@ -43,17 +43,17 @@ QPointF rotatePoint(QPointF p, QPointF center, double degrees);
 
 struct TextLayout {
     struct Line {
-        int index = 0;   // position among the text's lines, empty lines counted
+        int index = 0; // position among the text's lines, empty lines counted
         QString text;
-        QRectF rect;     // measured line, unrotated: advance × line height
-        QRectF ink;      // the glyphs' pixels, unrotated; may reach past `rect`
+        QRectF rect; // measured line, unrotated: advance × line height
+        QRectF ink;  // the glyphs' pixels, unrotated; may reach past `rect`
     };
 
-    QFont font;              // at kTextMeasureReferencePixels
-    double fontSize = 0;     // pixels
-    double scale = 1;        // fontSize / reference
-    double ascent = 0;       // at fontSize: baseline below a line's top
-    QPointF center;          // rotation centre: the middle of the box
+    QFont font;          // at kTextMeasureReferencePixels
+    double fontSize = 0; // pixels
+    double scale = 1;    // fontSize / reference
+    double ascent = 0;   // at fontSize: baseline below a line's top
+    QPointF center;      // rotation centre: the middle of the box
     double rotationDegrees = 0;
     std::vector<Line> lines; // non-empty lines only
 
@@ -72,8 +72,8 @@ struct TextLayout {
 
 // Lays out text in the box spanned by `start` (top-left) and `end`.
 // `explicitFontSize` > 0 is used as it is; otherwise the text is fitted.
-TextLayout layoutText(QPointF start, QPointF end, const QString& text, const QString& fontName,
-                      double explicitFontSize, double rotationDegrees);
+TextLayout layoutText(QPointF start, QPointF end, const QString& text, const QString& fontName, double explicitFontSize,
+                      double rotationDegrees);
 
 // The width of a text box for `text` in the named font (the system font
 // when the name is empty or names no font) at `fontSize`: its widest line

@@ -47,7 +47,8 @@ std::vector<QPointF> sampleCubic(const std::vector<QPointF>& pts, int samples, B
         const QPointF p1 = pts[i];
         const QPointF p2 = pts[i + 1];
         const QPointF p3 = pts[std::min(i + 2, n - 1)];
-        const std::size_t last = (i + 2 == n) ? static_cast<std::size_t>(samples) : static_cast<std::size_t>(samples) - 1;
+        const std::size_t last =
+            (i + 2 == n) ? static_cast<std::size_t>(samples) : static_cast<std::size_t>(samples) - 1;
         for (std::size_t k = 0; k <= last; ++k) {
             const Weights& b = w[k];
             out.emplace_back(b.w0 * p0.x() + b.w1 * p1.x() + b.w2 * p2.x() + b.w3 * p3.x(),

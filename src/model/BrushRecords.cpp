@@ -88,12 +88,8 @@ std::optional<VBRParams> VBRParams::fromJson(const QJsonObject& o) {
 
 QJsonObject ImportedGIMPBrush::toJson() const {
     QJsonObject o{
-        {"id", uuidText(id)},
-        {"name", name},
-        {"cellFilenames", QJsonArray::fromStringList(cellFilenames)},
-        {"diameter", diameter},
-        {"spacing", spacing},
-        {"opacity", opacity},
+        {"id", uuidText(id)},   {"name", name},       {"cellFilenames", QJsonArray::fromStringList(cellFilenames)},
+        {"diameter", diameter}, {"spacing", spacing}, {"opacity", opacity},
     };
     if (thumbnailFilename) o.insert("thumbnailFilename", *thumbnailFilename);
     if (selection) o.insert("selection", QString::fromLatin1(rawValue(*selection).data()));

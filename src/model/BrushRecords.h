@@ -36,11 +36,11 @@ std::optional<VBRShape> vbrShapeFromRaw(QStringView raw);
 
 struct VBRParams {
     VBRShape shape = VBRShape::circle;
-    double radius = 5;   // pixels
+    double radius = 5; // pixels
     int spikes = 2;
     double hardness = 1; // 0…1
     double aspectRatio = 1;
-    double angle = 0;    // degrees
+    double angle = 0; // degrees
 
     // Every field brought into the range the renderer supports.
     VBRParams clamped() const;

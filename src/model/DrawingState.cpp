@@ -92,7 +92,7 @@ std::vector<DrawingTool> DrawingState::defaultPenOrder() {
 }
 
 std::vector<DrawingTool> DrawingState::defaultShapeOrder() {
-    return {DrawingTool::rectangle, DrawingTool::ellipse, DrawingTool::triangle,
+    return {DrawingTool::rectangle, DrawingTool::ellipse,  DrawingTool::triangle,
             DrawingTool::diamond,   DrawingTool::pentagon, DrawingTool::hexagon,
             DrawingTool::octagon,   DrawingTool::seal,     DrawingTool::star};
 }
@@ -195,7 +195,8 @@ void DrawingState::undo() {
         changeRecordedStrokes(strokes, *erase, [&](DrawingStroke& s, const ErasureRecord&) {
             if (std::any_of(s.erasures.begin(), s.erasures.end(),
                             [&](const ErasureStamp& e) { return e.passID == erase->passID; }))
-                std::erase_if(s.erasures.mutableVector(), [&](const ErasureStamp& e) { return e.passID == erase->passID; });
+                std::erase_if(s.erasures.mutableVector(),
+                              [&](const ErasureStamp& e) { return e.passID == erase->passID; });
         });
     }
 

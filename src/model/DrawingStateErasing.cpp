@@ -46,7 +46,8 @@ void DrawingState::applyEraserStamps(const std::vector<ErasureStamp>& stamps, Di
     for (std::size_t k = 0; k < stamps.size(); ++k) {
         const auto& s = stamps[k];
         dabs.push_back(ErasureStamp{s.center, s.radius, passID});
-        squares.push_back(Box::of(QRectF(s.center.x() - s.radius, s.center.y() - s.radius, 2 * s.radius, 2 * s.radius)));
+        squares.push_back(
+            Box::of(QRectF(s.center.x() - s.radius, s.center.y() - s.radius, 2 * s.radius, 2 * s.radius)));
         if (k % kDabRun == 0) runs.push_back(squares.back());
         else runs.back().unite(squares.back());
     }

@@ -78,7 +78,8 @@ void DrawingState::installChangeObservers() {
         if (id) d.setString(key("activeGIMPBrushID"), uuidText(*id));
         else d.remove(key("activeGIMPBrushID"));
     });
-    gimpBrushOpacity.setDidSet([this, writeDouble](const auto&) { writeDouble("gimpBrushOpacity", gimpBrushOpacity.get()); });
+    gimpBrushOpacity.setDidSet(
+        [this, writeDouble](const auto&) { writeDouble("gimpBrushOpacity", gimpBrushOpacity.get()); });
     gimpBrushSpacing.setDidSet([this, &d](const auto&) {
         const double v = gimpBrushSpacing.get();
         const double c = std::isnan(v) ? 200.0 : std::max(1.0, std::min(v, 200.0));
@@ -90,21 +91,17 @@ void DrawingState::installChangeObservers() {
             gimpBrushSpacing = c;
         }
     });
-    toolbarPenOrder.setDidSet([this, &d](const auto&) {
-        d.setStringArray(key("toolbarPenOrder"), rawValues(toolbarPenOrder.get()));
-    });
-    toolbarShapeOrder.setDidSet([this, &d](const auto&) {
-        d.setStringArray(key("toolbarShapeOrder"), rawValues(toolbarShapeOrder.get()));
-    });
+    toolbarPenOrder.setDidSet(
+        [this, &d](const auto&) { d.setStringArray(key("toolbarPenOrder"), rawValues(toolbarPenOrder.get())); });
+    toolbarShapeOrder.setDidSet(
+        [this, &d](const auto&) { d.setStringArray(key("toolbarShapeOrder"), rawValues(toolbarShapeOrder.get())); });
     smoothingEnabledTools.setDidSet([this, &d](const auto&) {
         d.setStringArray(key("smoothingEnabledTools"), smoothingToolRawValues(smoothingEnabledTools.get()));
     });
-    smoothingAlgorithm.setDidSet([this, &d](const auto&) {
-        d.setString(key("smoothingAlgorithm"), rawValueText(smoothingAlgorithm.get()));
-    });
-    toolbarDockPosition.setDidSet([this, &d](const auto&) {
-        d.setString(key("toolbarDockPosition"), rawValueText(toolbarDockPosition.get()));
-    });
+    smoothingAlgorithm.setDidSet(
+        [this, &d](const auto&) { d.setString(key("smoothingAlgorithm"), rawValueText(smoothingAlgorithm.get())); });
+    toolbarDockPosition.setDidSet(
+        [this, &d](const auto&) { d.setString(key("toolbarDockPosition"), rawValueText(toolbarDockPosition.get())); });
     showTooltips.setDidSet([this, &d](const auto&) { d.setBool(key("showTooltips"), showTooltips.get()); });
     launchAtLogin.setDidSet([this, &d](const auto&) {
         d.setBool(key("launchAtLogin"), launchAtLogin.get());
@@ -215,7 +212,8 @@ void DrawingState::readPreferences() {
         // Watercolour and chalk are never restored: the pen stays, and a
         // stored tool not taken for that reason is not a fault.
         const auto tool = drawingToolFromRaw(*raw);
-        if (tool && *tool != DrawingTool::watercolorBrush && *tool != DrawingTool::chalk) selectedTool.setSilently(tool);
+        if (tool && *tool != DrawingTool::watercolorBrush && *tool != DrawingTool::chalk)
+            selectedTool.setSilently(tool);
         if (tool) take("selectedTool");
     }
     if (const auto v = positive("gimpBrushOpacity")) {
@@ -232,10 +230,10 @@ void DrawingState::readPreferences() {
         take("gimpBrushSpacing");
     }
 
-    for (const char* field : {"savedHarmonies", "fontPresets", "toolbarPenOrder", "toolbarShapeOrder",
-                              "smoothingEnabledTools", "smoothingAlgorithm", "lineWidth", "selectedColor",
-                              "toolbarDockPosition", "showTooltips", "launchAtLogin", "selectedTool",
-                              "gimpBrushOpacity", "strokeOpacity", "gimpBrushSpacing"}) {
+    for (const char* field :
+         {"savedHarmonies", "fontPresets", "toolbarPenOrder", "toolbarShapeOrder", "smoothingEnabledTools",
+          "smoothingAlgorithm", "lineWidth", "selectedColor", "toolbarDockPosition", "showTooltips", "launchAtLogin",
+          "selectedTool", "gimpBrushOpacity", "strokeOpacity", "gimpBrushSpacing"}) {
         const QString k = key(field);
         if ((d.contains(k) && !taken.contains(k)) || d.keepsUnreadEntry(k)) {
             platform::SystemLog::warning(QStringLiteral("Preference %1%2: the stored value is not accepted; %3 "

@@ -51,14 +51,14 @@ QRectF DrawingStroke::boundingRect() const {
 }
 
 bool operator==(const DrawingStroke& a, const DrawingStroke& b) {
-    return a.id == b.id && a.displayID == b.displayID && samePoints(a.points.get(), b.points.get()) && a.tool == b.tool &&
-           a.color == b.color && a.lineWidth == b.lineWidth && samePoint(a.startPoint, b.startPoint) &&
-           samePoint(a.endPoint, b.endPoint) && a.text == b.text && a.fontName == b.fontName &&
-           a.explicitFontSize == b.explicitFontSize && a.rotationDegrees == b.rotationDegrees &&
-           a.controlPoint.has_value() == b.controlPoint.has_value() &&
-           (!a.controlPoint || samePoint(*a.controlPoint, *b.controlPoint)) &&
-           a.offset.width() == b.offset.width() && a.offset.height() == b.offset.height() &&
-           samePoints(a.customVertices, b.customVertices) && samePoints(a.bezierHandleIn, b.bezierHandleIn) &&
-           samePoints(a.bezierHandleOut, b.bezierHandleOut) && a.gimpBrushID == b.gimpBrushID &&
-           a.gimpSpacing == b.gimpSpacing && a.gimpCellSelection == b.gimpCellSelection && a.erasures == b.erasures;
+    return a.id == b.id && a.displayID == b.displayID && samePoints(a.points.get(), b.points.get()) &&
+           a.tool == b.tool && a.color == b.color && a.lineWidth == b.lineWidth &&
+           samePoint(a.startPoint, b.startPoint) && samePoint(a.endPoint, b.endPoint) && a.text == b.text &&
+           a.fontName == b.fontName && a.explicitFontSize == b.explicitFontSize &&
+           a.rotationDegrees == b.rotationDegrees && a.controlPoint.has_value() == b.controlPoint.has_value() &&
+           (!a.controlPoint || samePoint(*a.controlPoint, *b.controlPoint)) && a.offset.width() == b.offset.width() &&
+           a.offset.height() == b.offset.height() && samePoints(a.customVertices, b.customVertices) &&
+           samePoints(a.bezierHandleIn, b.bezierHandleIn) && samePoints(a.bezierHandleOut, b.bezierHandleOut) &&
+           a.gimpBrushID == b.gimpBrushID && a.gimpSpacing == b.gimpSpacing &&
+           a.gimpCellSelection == b.gimpCellSelection && a.erasures == b.erasures;
 }

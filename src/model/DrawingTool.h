@@ -39,11 +39,16 @@ enum class DrawingTool {
 };
 
 inline constexpr std::array<DrawingTool, 22> kAllDrawingTools = {
-    DrawingTool::move,      DrawingTool::pen,       DrawingTool::bezierPen, DrawingTool::calligraphyBrush,
-    DrawingTool::brushPen,  DrawingTool::watercolorBrush, DrawingTool::chalk, DrawingTool::airbrush,
-    DrawingTool::gimpBrush, DrawingTool::line,      DrawingTool::arrow,     DrawingTool::rectangle,
-    DrawingTool::ellipse,   DrawingTool::triangle,  DrawingTool::diamond,   DrawingTool::pentagon,
-    DrawingTool::hexagon,   DrawingTool::octagon,   DrawingTool::seal,      DrawingTool::star,
+    DrawingTool::move,      DrawingTool::pen,
+    DrawingTool::bezierPen, DrawingTool::calligraphyBrush,
+    DrawingTool::brushPen,  DrawingTool::watercolorBrush,
+    DrawingTool::chalk,     DrawingTool::airbrush,
+    DrawingTool::gimpBrush, DrawingTool::line,
+    DrawingTool::arrow,     DrawingTool::rectangle,
+    DrawingTool::ellipse,   DrawingTool::triangle,
+    DrawingTool::diamond,   DrawingTool::pentagon,
+    DrawingTool::hexagon,   DrawingTool::octagon,
+    DrawingTool::seal,      DrawingTool::star,
     DrawingTool::text,      DrawingTool::eraser,
 };
 

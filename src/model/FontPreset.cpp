@@ -8,9 +8,7 @@
 
 #include <cmath>
 
-QJsonObject FontPreset::toJson() const {
-    return QJsonObject{{"id", uuidText(id)}, {"name", name}, {"size", size}};
-}
+QJsonObject FontPreset::toJson() const { return QJsonObject{{"id", uuidText(id)}, {"name", name}, {"size", size}}; }
 
 std::optional<FontPreset> FontPreset::fromJson(const QJsonObject& o) {
     const QJsonValue idValue = o.value("id");
@@ -33,8 +31,8 @@ std::optional<QByteArray> encodeFontPresets(const std::vector<FontPreset>& prese
 }
 
 std::optional<std::vector<FontPreset>> decodeFontPresets(const QByteArray& data) {
-    auto decoded = platform::decodeRecordList<FontPreset>(data, &FontPreset::fromJson,
-                                                          platform::BadRecordPolicy::rejectList);
+    auto decoded =
+        platform::decodeRecordList<FontPreset>(data, &FontPreset::fromJson, platform::BadRecordPolicy::rejectList);
     if (!decoded) return std::nullopt;
     return std::move(decoded->records);
 }

@@ -23,8 +23,12 @@ enum class HarmonyType {
 };
 
 inline constexpr std::array<HarmonyType, 7> kAllHarmonyTypes = {
-    HarmonyType::analogous,          HarmonyType::complementary, HarmonyType::doubleSplitComplementary,
-    HarmonyType::splitComplementary, HarmonyType::square,        HarmonyType::tetradic,
+    HarmonyType::analogous,
+    HarmonyType::complementary,
+    HarmonyType::doubleSplitComplementary,
+    HarmonyType::splitComplementary,
+    HarmonyType::square,
+    HarmonyType::tetradic,
     HarmonyType::triadic,
 };
 

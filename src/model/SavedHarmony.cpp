@@ -44,8 +44,8 @@ std::optional<SavedHarmony> SavedHarmony::fromJson(const QJsonObject& o) {
     if (!type) return std::nullopt;
     h.harmonyType = *type;
 
-    for (auto [key, field] : {std::pair{"hue", &h.hue}, std::pair{"saturation", &h.saturation},
-                              std::pair{"brightness", &h.brightness}}) {
+    for (auto [key, field] :
+         {std::pair{"hue", &h.hue}, std::pair{"saturation", &h.saturation}, std::pair{"brightness", &h.brightness}}) {
         const QJsonValue v = o.value(QLatin1String(key));
         if (!v.isDouble() || !std::isfinite(v.toDouble())) return std::nullopt;
         *field = v.toDouble();
@@ -57,16 +57,15 @@ std::optional<QByteArray> encodeSavedHarmonies(const std::vector<SavedHarmony>& 
     QJsonArray array;
     for (const auto& h : harmonies) {
         // JSON has no form for these; Qt would silently write null.
-        if (!std::isfinite(h.hue) || !std::isfinite(h.saturation) || !std::isfinite(h.brightness))
-            return std::nullopt;
+        if (!std::isfinite(h.hue) || !std::isfinite(h.saturation) || !std::isfinite(h.brightness)) return std::nullopt;
         array.append(h.toJson());
     }
     return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
 std::optional<std::vector<SavedHarmony>> decodeSavedHarmonies(const QByteArray& data) {
-    auto decoded = platform::decodeRecordList<SavedHarmony>(data, &SavedHarmony::fromJson,
-                                                            platform::BadRecordPolicy::skipRecord);
+    auto decoded =
+        platform::decodeRecordList<SavedHarmony>(data, &SavedHarmony::fromJson, platform::BadRecordPolicy::skipRecord);
     if (!decoded) return std::nullopt;
     return std::move(decoded->records);
 }

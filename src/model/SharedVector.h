@@ -65,7 +65,9 @@ public:
     void push_back(const T& v) { mutableVector().push_back(v); }
     void push_back(T&& v) { mutableVector().push_back(std::move(v)); }
     template <typename... A>
-    T& emplace_back(A&&... a) { return mutableVector().emplace_back(std::forward<A>(a)...); }
+    T& emplace_back(A&&... a) {
+        return mutableVector().emplace_back(std::forward<A>(a)...);
+    }
     void pop_back() { mutableVector().pop_back(); }
     // NOLINTEND(readability-identifier-naming)
     void reserve(size_type n) { mutableVector().reserve(n); }
@@ -91,7 +93,9 @@ public:
     }
     iterator erase(const_iterator pos) { return erase(pos, pos + 1); }
     template <typename It>
-    void assign(It first, It last) { *this = std::vector<T>(first, last); }
+    void assign(It first, It last) {
+        *this = std::vector<T>(first, last);
+    }
 
     friend bool operator==(const SharedVector& a, const SharedVector& b) {
         return a.data_ == b.data_ || a.get() == b.get();

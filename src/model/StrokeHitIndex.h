@@ -5,7 +5,6 @@
 // kept up to date stroke by stroke) and most strokes are passed by with one
 // rectangle test.
 
-
 #include <QPointF>
 #include <QRectF>
 

@@ -48,10 +48,8 @@ StrokeNetChange StrokeList::net(std::span<const StrokeChange> changes) {
     for (const StrokeChange& c : changes) {
         if (c.kind == StrokeChange::Kind::removed) {
             const auto it = std::find(joined.begin(), joined.end(), c.index);
-            if (it != joined.end())
-                joined.erase(it);
-            else
-                out.removed.push_back(c);
+            if (it != joined.end()) joined.erase(it);
+            else out.removed.push_back(c);
             for (std::size_t& i : joined)
                 if (i > c.index) --i;
         } else {

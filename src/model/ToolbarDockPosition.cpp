@@ -32,8 +32,8 @@ constexpr PositionInfo info(ToolbarDockPosition p) {
 
 template <std::size_t... I>
 constexpr auto namesOf(std::index_sequence<I...>) {
-    return platform::rawValueTable<ToolbarDockPosition>(platform::RawName<ToolbarDockPosition>{
-        kAllToolbarDockPositions[I], info(kAllToolbarDockPositions[I]).raw}...);
+    return platform::rawValueTable<ToolbarDockPosition>(
+        platform::RawName<ToolbarDockPosition>{kAllToolbarDockPositions[I], info(kAllToolbarDockPositions[I]).raw}...);
 }
 constexpr auto kNames = namesOf(std::make_index_sequence<kAllToolbarDockPositions.size()>());
 

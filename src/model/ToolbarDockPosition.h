@@ -26,10 +26,10 @@ enum class ToolbarDockPosition {
 };
 
 inline constexpr std::array<ToolbarDockPosition, 12> kAllToolbarDockPositions = {
-    ToolbarDockPosition::topCenterH,    ToolbarDockPosition::topLeftH,     ToolbarDockPosition::topRightH,
-    ToolbarDockPosition::topLeftV,      ToolbarDockPosition::topRightV,    ToolbarDockPosition::middleLeftV,
-    ToolbarDockPosition::middleRightV,  ToolbarDockPosition::bottomLeftV,  ToolbarDockPosition::bottomRightV,
-    ToolbarDockPosition::bottomCenterH, ToolbarDockPosition::bottomLeftH,  ToolbarDockPosition::bottomRightH,
+    ToolbarDockPosition::topCenterH,    ToolbarDockPosition::topLeftH,    ToolbarDockPosition::topRightH,
+    ToolbarDockPosition::topLeftV,      ToolbarDockPosition::topRightV,   ToolbarDockPosition::middleLeftV,
+    ToolbarDockPosition::middleRightV,  ToolbarDockPosition::bottomLeftV, ToolbarDockPosition::bottomRightV,
+    ToolbarDockPosition::bottomCenterH, ToolbarDockPosition::bottomLeftH, ToolbarDockPosition::bottomRightH,
 };
 
 std::string_view rawValue(ToolbarDockPosition position);
@@ -37,6 +37,4 @@ QString rawValueText(ToolbarDockPosition position);
 std::optional<ToolbarDockPosition> toolbarDockPositionFromRaw(QStringView raw);
 QString displayName(ToolbarDockPosition position);
 // The six positions whose names end in V lay the toolbar out vertically.
-constexpr bool isVertical(ToolbarDockPosition p) {
-    return static_cast<int>(p) >= 3 && static_cast<int>(p) <= 8;
-}
+constexpr bool isVertical(ToolbarDockPosition p) { return static_cast<int>(p) >= 3 && static_cast<int>(p) <= 8; }

@@ -73,11 +73,12 @@ QWidget* AboutView::buildHeader(const Sources& sources) {
 
     auto* titles = new QVBoxLayout;
     titles->setSpacing(kTitleSpacing);
-    titles->addWidget(makeInfoLabel(QStringLiteral("Overink"), ui::systemFont(kTitleSize, QFont::DemiBold), theme.primary,
-                                    header));
+    titles->addWidget(
+        makeInfoLabel(QStringLiteral("Overink"), ui::systemFont(kTitleSize, QFont::DemiBold), theme.primary, header));
     const platform::Bundle& bundle = sources.bundle ? *sources.bundle : platform::Bundle::main();
-    version_ = makeInfoLabel(QStringLiteral("Version %1 (%2)").arg(AboutText::appVersion(bundle), AboutText::buildNumber(bundle)),
-                             ui::systemFont(kVersionSize), theme.secondary, header);
+    version_ = makeInfoLabel(
+        QStringLiteral("Version %1 (%2)").arg(AboutText::appVersion(bundle), AboutText::buildNumber(bundle)),
+        ui::systemFont(kVersionSize), theme.secondary, header);
     titles->addWidget(version_);
     h->addLayout(titles);
     headerClose_ = endInfoRowWithClose(header, new InfoPanelCloseButton(header), [this] {
@@ -125,7 +126,8 @@ QWidget* AboutView::buildFooter(const Sources& sources) {
     const ui::Theme theme = ui::Theme::current(this);
     QWidget* footer = makeInfoFooterRow(this);
     auto* h = static_cast<QHBoxLayout*>(footer->layout());
-    notice_ = makeInfoLabel(AboutText::notice(sources.year), ui::systemFont(kNoticeSize), theme.legible(theme.tertiary), footer);
+    notice_ = makeInfoLabel(AboutText::notice(sources.year), ui::systemFont(kNoticeSize), theme.legible(theme.tertiary),
+                            footer);
     h->addWidget(notice_);
     footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
         if (dismiss_) (*dismiss_)();

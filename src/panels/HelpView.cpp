@@ -59,9 +59,9 @@ private:
             if (!label->wordWrap()) continue;
             // Measured as the label draws it: QLabel's own estimate may count
             // a line more than it then draws.
-            const QRect lines = label->fontMetrics().boundingRect(QRect(0, 0, label->contentsRect().width(), 1 << 20),
-                                                                  int(label->alignment()) | Qt::TextWordWrap,
-                                                                  label->text());
+            const QRect lines =
+                label->fontMetrics().boundingRect(QRect(0, 0, label->contentsRect().width(), 1 << 20),
+                                                  int(label->alignment()) | Qt::TextWordWrap, label->text());
             const QMargins m = label->contentsMargins();
             label->setFixedHeight(lines.height() + m.top() + m.bottom());
         }
@@ -115,9 +115,10 @@ QWidget* HelpView::buildHeader() {
     const ui::Theme theme = ui::Theme::current(this);
     QWidget* header = makeInfoHeaderRow(this);
     auto* h = static_cast<QHBoxLayout*>(header->layout());
-    h->addWidget(new InfoPanelSymbol(QStringLiteral("questionmark.circle"), kSymbolSize, ui::ThemeColor::accent, header));
-    h->addWidget(makeInfoLabel(QStringLiteral("Help"), ui::systemFont(kTitleSize, QFont::DemiBold), theme.primary,
-                               header));
+    h->addWidget(
+        new InfoPanelSymbol(QStringLiteral("questionmark.circle"), kSymbolSize, ui::ThemeColor::accent, header));
+    h->addWidget(
+        makeInfoLabel(QStringLiteral("Help"), ui::systemFont(kTitleSize, QFont::DemiBold), theme.primary, header));
     headerClose_ = endInfoRowWithClose(header, new InfoPanelCloseButton(header), [this] {
         if (dismiss_) (*dismiss_)();
     });
@@ -142,7 +143,8 @@ QWidget* HelpView::buildBody() {
     for (const Section& s : HelpView::sections()) {
         auto* section = new QVBoxLayout;
         section->setSpacing(kSectionItemSpacing);
-        section->addWidget(makeInfoLabel(s.title, ui::systemFont(kSectionTitleSize, QFont::Bold), theme.primary, content));
+        section->addWidget(
+            makeInfoLabel(s.title, ui::systemFont(kSectionTitleSize, QFont::Bold), theme.primary, content));
         if (!s.line.isEmpty()) {
             QLabel* line = makeInfoLabel(s.line, ui::systemFont(kBodySize), theme.secondary, content);
             line->setWordWrap(true);
@@ -154,9 +156,9 @@ QWidget* HelpView::buildBody() {
             for (const QString& bullet : s.bullets) {
                 auto* row = new QHBoxLayout;
                 row->setSpacing(kBulletMarkSpacing);
-                row->addWidget(makeInfoLabel(QStringLiteral("\u2022"), ui::systemFont(kBulletSize), theme.secondary,
-                                             content),
-                               0, Qt::AlignTop);
+                row->addWidget(
+                    makeInfoLabel(QStringLiteral("\u2022"), ui::systemFont(kBulletSize), theme.secondary, content), 0,
+                    Qt::AlignTop);
                 // Wraps within the width; continuation lines start under the
                 // text, not under the mark.
                 QLabel* text =
@@ -181,7 +183,8 @@ QWidget* HelpView::buildFooter() {
     const ui::Theme theme = ui::Theme::current(this);
     QWidget* footer = makeInfoFooterRow(this);
     auto* h = static_cast<QHBoxLayout*>(footer->layout());
-    h->addWidget(makeInfoLabel(QStringLiteral("Press Esc to close"), ui::systemFont(kHintSize), theme.legible(theme.tertiary), footer));
+    h->addWidget(makeInfoLabel(QStringLiteral("Press Esc to close"), ui::systemFont(kHintSize),
+                               theme.legible(theme.tertiary), footer));
     footerClose_ = endInfoRowWithClose(footer, makeInfoCloseButton(footer), [this] {
         if (dismiss_) (*dismiss_)();
     });

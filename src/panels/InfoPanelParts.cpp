@@ -23,7 +23,8 @@ constexpr int kFooterVertical = 8;
 
 // ---- Background ----
 
-InfoPanelBackground::InfoPanelBackground(double cornerRadius, QWidget* parent) : QWidget(parent), radius_(cornerRadius) {
+InfoPanelBackground::InfoPanelBackground(double cornerRadius, QWidget* parent)
+    : QWidget(parent), radius_(cornerRadius) {
     platform::assertMainThread("InfoPanelBackground");
     setAttribute(Qt::WA_TranslucentBackground);
 }

@@ -44,7 +44,7 @@ int runMessageBox(const Alert& alert) {
     QAbstractButton* escape = nullptr;
     for (std::size_t i = 0; i < titles.size(); ++i) {
         const bool cancel = titles[i] == QLatin1String("Cancel");
-        auto* b = box.addButton(titles[i], i == 0 ? QMessageBox::AcceptRole
+        auto* b = box.addButton(titles[i], i == 0   ? QMessageBox::AcceptRole
                                            : cancel ? QMessageBox::RejectRole
                                                     : QMessageBox::ActionRole);
         if (cancel) escape = b;

@@ -23,9 +23,7 @@ QUrl webAddress(const QString& text) {
     return url;
 }
 
-QString text(QXmlStreamReader& xml) {
-    return xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
-}
+QString text(QXmlStreamReader& xml) { return xml.readElementText(QXmlStreamReader::SkipChildElements).trimmed(); }
 
 // Reads one <item>; false when it cannot be offered.
 bool readItem(QXmlStreamReader& xml, AppcastItem& item) {

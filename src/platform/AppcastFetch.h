@@ -22,8 +22,8 @@ namespace platform {
 class AppcastFetch {
 public:
     struct Limits {
-        int timeoutMs = 30'000;           // for the whole download, redirects included
-        qint64 maximumBytes = 1 << 20;    // 1 MB
+        int timeoutMs = 30'000;        // for the whole download, redirects included
+        qint64 maximumBytes = 1 << 20; // 1 MB
         int maximumRedirects = 5;
     };
     struct Result {

@@ -5,9 +5,9 @@
 #include "platform/ThrottledFileWriter.h"
 #include "platform/UnixSignals.h"
 #include "platform/UserDefaults.h"
-#include "platform/Xdg.h"
 #include "platform/Window.h"
 #include "platform/WindowActivation.h"
+#include "platform/Xdg.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -97,18 +97,15 @@ Application& Application::shared() {
 Application::Application() {
     if (auto* app = qGuiApp) {
         QObject::connect(app, &QGuiApplication::applicationStateChanged, app, [this](Qt::ApplicationState s) {
-            if (s == Qt::ApplicationActive)
-                didBecomeActive.emit();
-            else
-                didResignActive.emit();
+            if (s == Qt::ApplicationActive) didBecomeActive.emit();
+            else didResignActive.emit();
         });
         QObject::connect(app, &QGuiApplication::focusWindowChanged, app, [](QWindow* w) {
             if (w) lastKey = w;
         });
         // Logging out: the session manager asks us to save first.
-        QObject::connect(app, &QGuiApplication::commitDataRequest, app, [this](QSessionManager&) {
-            willPowerOff.emit();
-        });
+        QObject::connect(app, &QGuiApplication::commitDataRequest, app,
+                         [this](QSessionManager&) { willPowerOff.emit(); });
     }
     auto& signals = UnixSignals::instance();
     signals.install();
@@ -229,7 +226,8 @@ bool Application::sendEditAction(EditAction action) {
             if (auto* edit = spin->findChild<QLineEdit*>()) target = edit;
         }
         const QByteArray signature = QByteArray(method) + "()";
-        if (target->metaObject()->indexOfMethod(signature.constData()) >= 0 && QMetaObject::invokeMethod(target, method))
+        if (target->metaObject()->indexOfMethod(signature.constData()) >= 0 &&
+            QMetaObject::invokeMethod(target, method))
             return true;
     }
     return false;

@@ -11,8 +11,7 @@ QString locateResources() {
     const QString override = qEnvironmentVariable("OVERINK_RESOURCES");
     if (!override.isEmpty() && QFileInfo(override).isDir()) return override;
     if (QCoreApplication::instance()) {
-        const QString relative =
-            QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/overink");
+        const QString relative = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/overink");
         if (QFileInfo(relative + "/symbols").isDir()) return relative;
     }
     if (QFileInfo(QStringLiteral(OVERINK_INSTALL_RESOURCES "/symbols")).isDir())
@@ -32,7 +31,8 @@ const Bundle& Bundle::main() {
 }
 
 Bundle::Bundle(QString resourcesPath, std::optional<QString> shortVersion, std::optional<QString> buildVersion)
-    : resourcesPath_(std::move(resourcesPath)), shortVersion_(std::move(shortVersion)),
+    : resourcesPath_(std::move(resourcesPath)),
+      shortVersion_(std::move(shortVersion)),
       buildVersion_(std::move(buildVersion)) {}
 
 QString Bundle::resource(const QString& relativePath) const {

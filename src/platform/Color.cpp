@@ -43,7 +43,6 @@ Color colorFromHSB(double hue, double saturation, double brightness, double alph
     }
 }
 
-
 Color composited(const Color& top, const Color& bottom) {
     const double a = top.a + bottom.a * (1 - top.a);
     if (a <= 0) return Color::clear();

@@ -84,9 +84,12 @@ DispatchHandle dispatchMainAfter(double seconds, std::function<void()> work) {
     if (isMainThread()) {
         QTimer::singleShot(ms, Qt::PreciseTimer, app, std::move(run));
     } else {
-        QMetaObject::invokeMethod(app, [ms, app, run = std::move(run)]() mutable {
-            QTimer::singleShot(ms, Qt::PreciseTimer, app, std::move(run));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app,
+            [ms, app, run = std::move(run)]() mutable {
+                QTimer::singleShot(ms, Qt::PreciseTimer, app, std::move(run));
+            },
+            Qt::QueuedConnection);
     }
     return DispatchHandle(cancelled);
 }

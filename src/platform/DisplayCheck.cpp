@@ -10,7 +10,8 @@ namespace platform {
 
 std::optional<QString> displayProblem(const QByteArray& name, std::chrono::milliseconds timeout) {
     if (name.trimmed().isEmpty()) return QStringLiteral("no X display (DISPLAY is not set)");
-    const QString notAnswering = QStringLiteral("the X display \"%1\" does not answer").arg(QString::fromLocal8Bit(name));
+    const QString notAnswering =
+        QStringLiteral("the X display \"%1\" does not answer").arg(QString::fromLocal8Bit(name));
     // A server that accepts the connection but never answers would block
     // the connection set-up for good: it runs on a thread of its own, which
     // is left behind (the program then ends) when the time is up.

@@ -56,8 +56,7 @@ double displayRefreshInterval(DisplayID display) {
     if (std::find(all, all + count, display) != all + count) {
         outputs.push_back(display);
     } else {
-        auto monitors =
-            x11::reply(xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, x11::root(), 1), nullptr));
+        auto monitors = x11::reply(xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, x11::root(), 1), nullptr));
         if (monitors) {
             for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem;
                  xcb_randr_monitor_info_next(&it)) {
@@ -79,8 +78,8 @@ double displayRefreshInterval(DisplayID display) {
         if (!crtc || crtc->mode == XCB_NONE) continue;
         for (int i = 0; i < modeCount; ++i) {
             if (modes[i].id != crtc->mode) continue;
-            const double rate = modeRefreshRate(modes[i].dot_clock, modes[i].htotal, modes[i].vtotal,
-                                                modes[i].mode_flags);
+            const double rate =
+                modeRefreshRate(modes[i].dot_clock, modes[i].htotal, modes[i].vtotal, modes[i].mode_flags);
             if (rate >= kMinRate && rate <= kMaxRate) return 1.0 / rate;
         }
     }

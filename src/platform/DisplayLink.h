@@ -48,8 +48,7 @@ public:
     // refresh rate (RandR), else 60 Hz.
     enum class Source { automatic, timer };
     // The real link of a display; `source` can force the timer.
-    static std::unique_ptr<DisplayLink> create(DisplayID display, Callback callback,
-                                               Source source = Source::automatic);
+    static std::unique_ptr<DisplayLink> create(DisplayID display, Callback callback, Source source = Source::automatic);
 
 protected:
     bool running_ = false;

@@ -41,8 +41,8 @@ constexpr std::array<std::uint16_t, 191> positionalCodes = [] {
     return t;
 }();
 
-constexpr std::uint16_t letterCodes[26] = {0,  11, 8,  2,  14, 3,  5,  4,  34, 38, 40, 37, 46,
-                                           45, 31, 35, 12, 15, 1,  17, 32, 9,  13, 7,  16, 6};
+constexpr std::uint16_t letterCodes[26] = {0,  11, 8,  2,  14, 3, 5,  4,  34, 38, 40, 37, 46,
+                                           45, 31, 35, 12, 15, 1, 17, 32, 9,  13, 7,  16, 6};
 constexpr std::uint16_t digitCodes[10] = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25};
 
 std::uint16_t codeForCharacter(std::uint32_t c) {
@@ -129,11 +129,8 @@ Event keyEvent(const QKeyEvent* k) {
     case Qt::Key_Super_L:
     case Qt::Key_Super_R:
     case Qt::Key_CapsLock:
-    case Qt::Key_NumLock:
-        e.type = EventType::flagsChanged;
-        break;
-    default:
-        e.type = k->type() == QEvent::KeyPress ? EventType::keyDown : EventType::keyUp;
+    case Qt::Key_NumLock: e.type = EventType::flagsChanged; break;
+    default: e.type = k->type() == QEvent::KeyPress ? EventType::keyDown : EventType::keyUp;
     }
     e.modifierFlags = flagsFromQt(k->modifiers());
     if (k->nativeModifiers() & xLockMask) e.modifierFlags |= ModifierFlags::capsLock;
@@ -197,9 +194,7 @@ std::optional<Event> eventFromQt(QWindow* window, const QEvent* event) {
     Event e;
     switch (event->type()) {
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        e = keyEvent(static_cast<const QKeyEvent*>(event));
-        break;
+    case QEvent::KeyRelease: e = keyEvent(static_cast<const QKeyEvent*>(event)); break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove: {
@@ -252,8 +247,7 @@ std::optional<Event> eventFromQt(QWindow* window, const QEvent* event) {
         }
         break;
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
     e.timestamp = eventClock();
     e.qtWindow = window;

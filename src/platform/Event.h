@@ -5,8 +5,8 @@
 #include "platform/Geometry.h"
 
 #include <QPointer>
-#include <QWindow>
 #include <QString>
+#include <QWindow>
 
 #include <cstdint>
 #include <optional>
@@ -72,7 +72,15 @@ inline constexpr std::uint64_t deviceIndependentFlagsMask = 0xFFFF0000u;
 } // namespace ModifierFlags
 
 // Scroll phases, as bit values.
-enum class EventPhase : std::uint32_t { none = 0, began = 1, stationary = 2, changed = 4, ended = 8, cancelled = 16, mayBegin = 32 };
+enum class EventPhase : std::uint32_t {
+    none = 0,
+    began = 1,
+    stationary = 2,
+    changed = 4,
+    ended = 8,
+    cancelled = 16,
+    mayBegin = 32
+};
 
 // Key codes of keys the program names.
 namespace KeyCode {

@@ -80,10 +80,8 @@ public:
         case QEvent::KeyRelease:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
-        case QEvent::Wheel:
-            break;
-        default:
-            return false;
+        case QEvent::Wheel: break;
+        default: return false;
         }
         auto& monitor = EventMonitor::shared();
         if (monitor.localMonitorCount() == 0) {
@@ -92,7 +90,8 @@ public:
         }
         auto converted = eventFromQt(window, event);
         if (!converted) return false;
-        if (event->type() == QEvent::MouseButtonPress) converted->clickCount = countClick(static_cast<QMouseEvent*>(event));
+        if (event->type() == QEvent::MouseButtonPress)
+            converted->clickCount = countClick(static_cast<QMouseEvent*>(event));
         if (event->type() == QEvent::MouseButtonRelease) converted->clickCount = clicks_;
         const Event original = *converted;
         auto result = monitor.dispatchLocal(std::move(*converted));
@@ -111,7 +110,8 @@ private:
         const auto now = eventClock();
         const auto* hints = QGuiApplication::styleHints();
         const QPointF at = m->globalPosition();
-        const bool again = m->button() == lastButton_ && (now - lastPress_) * 1000.0 < hints->mouseDoubleClickInterval() &&
+        const bool again = m->button() == lastButton_ &&
+                           (now - lastPress_) * 1000.0 < hints->mouseDoubleClickInterval() &&
                            (at - lastAt_).manhattanLength() <= hints->mouseDoubleClickDistance();
         clicks_ = again ? clicks_ + 1 : 1;
         lastButton_ = m->button();
@@ -145,15 +145,14 @@ private:
         }
         case QEvent::Wheel: {
             auto* w = static_cast<QWheelEvent*>(original);
-            const QPoint angle = e.hasPreciseScrollingDeltas
-                                     ? w->angleDelta()
-                                     : QPoint(int(std::lround(e.scrollingDeltaX * 120)), int(std::lround(e.scrollingDeltaY * 120)));
+            const QPoint angle = e.hasPreciseScrollingDeltas ? w->angleDelta()
+                                                             : QPoint(int(std::lround(e.scrollingDeltaX * 120)),
+                                                                      int(std::lround(e.scrollingDeltaY * 120)));
             QWheelEvent copy(local, global, w->pixelDelta(), angle, w->buttons(), mods, w->phase(), w->inverted());
             QCoreApplication::sendEvent(window, &copy);
             break;
         }
-        default:
-            break;
+        default: break;
         }
         resending_ = false;
     }
@@ -246,7 +245,9 @@ private:
         return p;
     }
 
-    static bool buttonHeld(std::uint32_t state) { return state & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3); }
+    static bool buttonHeld(std::uint32_t state) {
+        return state & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3);
+    }
 
     void onRaw(const RawInput& in) {
         auto& monitor = EventMonitor::shared();

@@ -11,9 +11,9 @@
 namespace platform {
 
 LoginItem& LoginItem::main() {
-    static LoginItem item(xdg::configHome() + "/autostart",
-                          QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
-                                                       : QStringLiteral("overink"));
+    static LoginItem item(xdg::configHome() + "/autostart", QCoreApplication::instance()
+                                                                ? QCoreApplication::applicationFilePath()
+                                                                : QStringLiteral("overink"));
     return item;
 }
 
@@ -42,15 +42,15 @@ bool LoginItem::registerItem() {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return false;
     QString exec = executable_;
     if (exec.contains(' ')) exec = '"' + exec + '"';
-    const QString text = QStringLiteral(
-        "[Desktop Entry]\n"
-        "Type=Application\n"
-        "Name=Overink\n"
-        "Comment=Draw on your screen\n"
-        "Exec=%1\n"
-        "Icon=overink\n"
-        "Terminal=false\n"
-        "X-GNOME-Autostart-enabled=true\n").arg(exec);
+    const QString text = QStringLiteral("[Desktop Entry]\n"
+                                        "Type=Application\n"
+                                        "Name=Overink\n"
+                                        "Comment=Draw on your screen\n"
+                                        "Exec=%1\n"
+                                        "Icon=overink\n"
+                                        "Terminal=false\n"
+                                        "X-GNOME-Autostart-enabled=true\n")
+                             .arg(exec);
     file.write(text.toUtf8());
     return file.commit();
 }

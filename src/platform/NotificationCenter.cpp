@@ -9,8 +9,7 @@ NotificationCenter& NotificationCenter::defaultCenter() {
     return center;
 }
 
-Subscription NotificationCenter::addObserver(const QString& name,
-                                             std::function<void(const Notification&)> handler) {
+Subscription NotificationCenter::addObserver(const QString& name, std::function<void(const Notification&)> handler) {
     auto& signal = signals_[name];
     if (!signal) signal = std::make_shared<Signal<const Notification&>>();
     return signal->connect(std::move(handler));

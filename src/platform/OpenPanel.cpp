@@ -29,16 +29,15 @@ void OpenPanel::begin(Completion completion) {
         presenter()(*this, std::move(completion));
         return;
     }
-    auto* dialog = new KeyboardDialog<QFileDialog>(nullptr, title.isEmpty() ? message : (message.isEmpty() ? title : title + QStringLiteral(" — ") + message),
-                                   directory);
+    auto* dialog = new KeyboardDialog<QFileDialog>(
+        nullptr, title.isEmpty() ? message : (message.isEmpty() ? title : title + QStringLiteral(" — ") + message),
+        directory);
     // Set before the first listing arrives: no file of a browsed folder is read.
     dialog->setIconProvider(&NameOnlyIconProvider::shared());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    if (canChooseDirectories && !canChooseFiles)
-        dialog->setFileMode(QFileDialog::Directory);
-    else
-        dialog->setFileMode(allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (canChooseDirectories && !canChooseFiles) dialog->setFileMode(QFileDialog::Directory);
+    else dialog->setFileMode(allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     if (const QString filter = fileNameFilter(allowedExtensions); !filter.isEmpty()) dialog->setNameFilter(filter);
     if (!prompt.isEmpty()) dialog->setLabelText(QFileDialog::Accept, prompt);
     dialog->setModal(false);

@@ -58,10 +58,10 @@ void PaintedMask::update(const QImage& source, const QRect& wanted, std::vector<
     const QRect area = wanted.intersected(source.rect());
     if (area.isEmpty()) return;
     const bool opaque = !source.hasAlphaChannel();
-    const QImage image = opaque || source.format() == QImage::Format_ARGB32_Premultiplied ||
-                                 source.format() == QImage::Format_ARGB32
-                             ? source
-                             : source.copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage image =
+        opaque || source.format() == QImage::Format_ARGB32_Premultiplied || source.format() == QImage::Format_ARGB32
+            ? source
+            : source.copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QPoint shift = image.rect() == source.rect() ? QPoint() : area.topLeft();
 
     RowMerger paintedRows(painted), clearedRows(cleared);
@@ -77,8 +77,8 @@ void PaintedMask::update(const QImage& source, const QRect& wanted, std::vector<
             std::uint64_t now = 0;
             for (int x = from; x < to; ++x)
                 if (opaque || qAlpha(line[x - shift.x()]) != 0) now |= std::uint64_t(1) << (x - wordStart);
-            const std::uint64_t inRange = (to - from == 64 ? ~std::uint64_t(0)
-                                                            : ((std::uint64_t(1) << (to - from)) - 1) << (from - wordStart));
+            const std::uint64_t inRange =
+                (to - from == 64 ? ~std::uint64_t(0) : ((std::uint64_t(1) << (to - from)) - 1) << (from - wordStart));
             std::uint64_t& word = row[static_cast<std::size_t>(wordStart >> 6)];
             std::uint64_t turned = (word ^ now) & inRange;
             word = (word & ~inRange) | now;
@@ -87,10 +87,8 @@ void PaintedMask::update(const QImage& source, const QRect& wanted, std::vector<
                 turned &= turned - 1;
                 const int x = wordStart + bit;
                 auto& runs = (now >> bit) & 1 ? paintedRuns : clearedRuns;
-                if (!runs.empty() && runs.back().right() + 1 == x)
-                    runs.back().setRight(x);
-                else
-                    runs.emplace_back(x, y, 1, 1);
+                if (!runs.empty() && runs.back().right() + 1 == x) runs.back().setRight(x);
+                else runs.emplace_back(x, y, 1, 1);
             }
         }
         paintedRows.row(y, paintedRuns);

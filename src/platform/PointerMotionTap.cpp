@@ -103,11 +103,8 @@ public:
         case XCB_ENTER_NOTIFY:
         case XCB_LEAVE_NOTIFY:
         case XCB_FOCUS_IN:
-        case XCB_FOCUS_OUT:
-            flushAll();
-            break;
-        default:
-            break;
+        case XCB_FOCUS_OUT: flushAll(); break;
+        default: break;
         }
         return false;
     }

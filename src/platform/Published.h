@@ -6,8 +6,8 @@
 #include "platform/Signal.h"
 #include "platform/Subscription.h"
 
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <tuple>
@@ -121,10 +121,8 @@ private:
 
     void deliver(const std::shared_ptr<Subscriber>& s, const T& value) {
         if (s->delivery == Delivery::Immediate) {
-            if (s->bare)
-                s->bare();
-            else
-                s->handler(value);
+            if (s->bare) s->bare();
+            else s->handler(value);
             return;
         }
         std::weak_ptr<Subscriber> weak = s;
@@ -170,10 +168,9 @@ private:
 // Calls `handler(a, b)` whenever either field is assigned, once both have a
 // value: the assigned field contributes its new value, the other its current.
 template <typename A, typename B>
-[[nodiscard]] std::vector<Subscription> combineLatest(Published<A>& a, Published<B>& b,
-                                                      std::function<void(const A&, const B&)> handler,
-                                                      Delivery delivery = Delivery::Immediate,
-                                                      Initial initial = Initial::Include) {
+[[nodiscard]] std::vector<Subscription>
+combineLatest(Published<A>& a, Published<B>& b, std::function<void(const A&, const B&)> handler,
+              Delivery delivery = Delivery::Immediate, Initial initial = Initial::Include) {
     struct Latest {
         std::optional<A> a;
         std::optional<B> b;
@@ -183,14 +180,18 @@ template <typename A, typename B>
     auto latest = std::make_shared<Latest>();
     latest->handler = std::move(handler);
     std::vector<Subscription> subs;
-    subs.push_back(a.sink([latest](const A& v) {
-        latest->a = v;
-        if (latest->primed && latest->b) latest->handler(*latest->a, *latest->b);
-    }, delivery, Initial::Include));
-    subs.push_back(b.sink([latest](const B& v) {
-        latest->b = v;
-        if (latest->primed && latest->a) latest->handler(*latest->a, *latest->b);
-    }, delivery, Initial::Include));
+    subs.push_back(a.sink(
+        [latest](const A& v) {
+            latest->a = v;
+            if (latest->primed && latest->b) latest->handler(*latest->a, *latest->b);
+        },
+        delivery, Initial::Include));
+    subs.push_back(b.sink(
+        [latest](const B& v) {
+            latest->b = v;
+            if (latest->primed && latest->a) latest->handler(*latest->a, *latest->b);
+        },
+        delivery, Initial::Include));
     auto prime = [latest, initial] {
         latest->primed = true;
         if (initial == Initial::Include && latest->a && latest->b) latest->handler(*latest->a, *latest->b);

@@ -46,10 +46,8 @@ public:
             // A window manager's own notice (sent, not generated) gives the
             // place on the root; the server's gives it in the parent, which
             // for a framed window is the frame: then the server is asked.
-            if (ev->response_type & 0x80)
-                learn(e->window, QPoint(e->x, e->y));
-            else
-                learn(e->window, std::nullopt);
+            if (ev->response_type & 0x80) learn(e->window, QPoint(e->x, e->y));
+            else learn(e->window, std::nullopt);
             break;
         }
         case XCB_REPARENT_NOTIFY: {
@@ -62,8 +60,7 @@ public:
             if (e->event == e->window) learn(e->window, std::nullopt);
             break;
         }
-        default:
-            break;
+        default: break;
         }
         return false;
     }

@@ -91,14 +91,15 @@ void StatusItem::place() {
             tray_ = std::make_unique<QSystemTrayIcon>();
             tray_->setIcon(trayIcon(symbol_));
             tray_->setToolTip(description_);
-            QObject::connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-                switch (r) {
-                case QSystemTrayIcon::Trigger:
-                case QSystemTrayIcon::DoubleClick: leftClicked.emit(); break;
-                case QSystemTrayIcon::Context: rightClicked.emit(); break;
-                default: break;
-                }
-            });
+            QObject::connect(tray_.get(), &QSystemTrayIcon::activated, this,
+                             [this](QSystemTrayIcon::ActivationReason r) {
+                                 switch (r) {
+                                 case QSystemTrayIcon::Trigger:
+                                 case QSystemTrayIcon::DoubleClick: leftClicked.emit(); break;
+                                 case QSystemTrayIcon::Context: rightClicked.emit(); break;
+                                 default: break;
+                                 }
+                             });
         }
         tray_->show();
         // The icon's window, which Qt makes as it shows the icon, is named

@@ -13,11 +13,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <optional>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,7 +87,8 @@ std::optional<QString> missingEnd(const QString& link, QString& problem) {
         }
         const QString next = QFile::decodeName(QByteArray(text, qsizetype(n)));
         // Not cleaned: ".." after a linked folder is the system's to resolve.
-        current = next.startsWith(QLatin1Char('/')) ? next : current.left(current.lastIndexOf(QLatin1Char('/')) + 1) + next;
+        current =
+            next.startsWith(QLatin1Char('/')) ? next : current.left(current.lastIndexOf(QLatin1Char('/')) + 1) + next;
     }
     problem = QStringLiteral("too many levels of links");
     return std::nullopt;
@@ -206,8 +207,8 @@ void pruneCopies(const QFileInfo& file) {
     std::vector<StampedCopy> copies;
     const QString prefix = file.fileName();
     // Links to folders included: a link moved aside is a copy like any other.
-    const QStringList names = file.dir().entryList({prefix + QStringLiteral(".*.bad")},
-                                                   QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList names = file.dir().entryList(
+        {prefix + QStringLiteral(".*.bad")}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         if (!name.startsWith(prefix)) continue;
         const auto m = tail.match(QStringView(name).mid(prefix.size()));
@@ -281,8 +282,8 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* reas
         case LinkTarget::Kind::dangling: {
             QString why;
             if (replaceFile(link.target, bytes, &why)) return true;
-            return fail(QStringLiteral("%1 (writing through the link to %2; the link is left as it is)")
-                            .arg(why, link.target));
+            return fail(
+                QStringLiteral("%1 (writing through the link to %2; the link is left as it is)").arg(why, link.target));
         }
         case LinkTarget::Kind::special: {
             QString why;
@@ -297,8 +298,8 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* reas
             break;
         }
         case LinkTarget::Kind::unusable:
-            return fail(QStringLiteral("it is a link that is not followed (%1); the link is left as it is")
-                            .arg(link.problem));
+            return fail(
+                QStringLiteral("it is a link that is not followed (%1); the link is left as it is").arg(link.problem));
         }
     }
     const QString folder = QFileInfo(path).absolutePath();

@@ -39,8 +39,7 @@ QRect visibleRootRect(const QRect& monitor, std::span<const Strut> struts, QSize
         const int rightEdge = root.width() - s.right;
         if (s.right > 0 && inside(rightEdge, mx0, mx1) && spans(my0, my1, s.rightStartY, s.rightEndY))
             x1 = std::min(x1, rightEdge);
-        if (s.top > 0 && inside(s.top, my0, my1) && spans(mx0, mx1, s.topStartX, s.topEndX))
-            y0 = std::max(y0, s.top);
+        if (s.top > 0 && inside(s.top, my0, my1) && spans(mx0, mx1, s.topStartX, s.topEndX)) y0 = std::max(y0, s.top);
         const int bottomEdge = root.height() - s.bottom;
         if (s.bottom > 0 && inside(bottomEdge, my0, my1) && spans(mx0, mx1, s.bottomStartX, s.bottomEndX))
             y1 = std::min(y1, bottomEdge);

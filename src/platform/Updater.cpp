@@ -112,10 +112,9 @@ void Updater::beginCheck(bool userInitiated) {
     if (!network_) network_ = std::make_unique<QNetworkAccessManager>();
     AppcastFetch::Limits limits;
     limits.timeoutMs = env_.feedTimeoutMs;
-    fetch_ = std::make_unique<AppcastFetch>(*network_, QUrl(env_.feedUrl), limits,
-                                            [this, userInitiated](const AppcastFetch::Result& result) {
-                                                checkFinished(userInitiated, result);
-                                            });
+    fetch_ = std::make_unique<AppcastFetch>(
+        *network_, QUrl(env_.feedUrl), limits,
+        [this, userInitiated](const AppcastFetch::Result& result) { checkFinished(userInitiated, result); });
 }
 
 void Updater::checkFinished(bool userInitiated, const AppcastFetch::Result& result) {

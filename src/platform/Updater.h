@@ -43,9 +43,9 @@ public:
 
 struct UpdaterEnvironment {
     std::shared_ptr<UserDefaults> defaults;
-    QString feedUrl;        // empty: updates are not configured
-    QString currentVersion; // the running build, compared with the items' versions
-    QString displayVersion; // the running version as people know it
+    QString feedUrl;                          // empty: updates are not configured
+    QString currentVersion;                   // the running build, compared with the items' versions
+    QString displayVersion;                   // the running version as people know it
     std::function<bool(const QUrl&)> openUrl; // a page in the desktop's browser
     std::function<QDateTime()> now;
     int feedTimeoutMs = 30'000;

@@ -30,24 +30,26 @@ std::vector<UserDefaults*>& liveStores() {
 // On disk every entry is {"<type>": value}, so types survive the round trip.
 QJsonValue encode(const UserDefaults::Value& v) {
     QJsonObject o;
-    std::visit([&o](const auto& x) {
-        using X = std::decay_t<decltype(x)>;
-        if constexpr (std::is_same_v<X, bool>) {
-            o.insert("bool", x);
-        } else if constexpr (std::is_same_v<X, double>) {
-            o.insert("double", std::isfinite(x) ? QJsonValue(x) : QJsonValue());
-        } else if constexpr (std::is_same_v<X, QString>) {
-            o.insert("string", x);
-        } else if constexpr (std::is_same_v<X, QStringList>) {
-            o.insert("strings", QJsonArray::fromStringList(x));
-        } else if constexpr (std::is_same_v<X, std::vector<double>>) {
-            QJsonArray a;
-            for (double d : x) a.append(std::isfinite(d) ? QJsonValue(d) : QJsonValue());
-            o.insert("numbers", a);
-        } else {
-            o.insert("data", QString::fromLatin1(x.toBase64()));
-        }
-    }, v);
+    std::visit(
+        [&o](const auto& x) {
+            using X = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<X, bool>) {
+                o.insert("bool", x);
+            } else if constexpr (std::is_same_v<X, double>) {
+                o.insert("double", std::isfinite(x) ? QJsonValue(x) : QJsonValue());
+            } else if constexpr (std::is_same_v<X, QString>) {
+                o.insert("string", x);
+            } else if constexpr (std::is_same_v<X, QStringList>) {
+                o.insert("strings", QJsonArray::fromStringList(x));
+            } else if constexpr (std::is_same_v<X, std::vector<double>>) {
+                QJsonArray a;
+                for (double d : x) a.append(std::isfinite(d) ? QJsonValue(d) : QJsonValue());
+                o.insert("numbers", a);
+            } else {
+                o.insert("data", QString::fromLatin1(x.toBase64()));
+            }
+        },
+        v);
     return o;
 }
 
@@ -165,8 +167,8 @@ std::optional<UserDefaults::FileContents> UserDefaults::decodeFile(const QByteAr
             contents.values.insert(it.key(), std::move(*v));
         } else {
             const auto r = raw.constFind(it.key());
-            contents.kept.insert(it.key(), r != raw.constEnd() ? *r
-                                                            : compactText(it.key()) + ": " + compactText(it.value()));
+            contents.kept.insert(it.key(),
+                                 r != raw.constEnd() ? *r : compactText(it.key()) + ": " + compactText(it.value()));
         }
     }
     return contents;
@@ -238,7 +240,9 @@ std::optional<UserDefaults::Value> UserDefaults::value(const QString& key) const
 std::optional<bool> UserDefaults::boolValue(const QString& key) const { return get<bool>(values_, key); }
 std::optional<double> UserDefaults::doubleValue(const QString& key) const { return get<double>(values_, key); }
 std::optional<QString> UserDefaults::stringValue(const QString& key) const { return get<QString>(values_, key); }
-std::optional<QStringList> UserDefaults::stringArray(const QString& key) const { return get<QStringList>(values_, key); }
+std::optional<QStringList> UserDefaults::stringArray(const QString& key) const {
+    return get<QStringList>(values_, key);
+}
 std::optional<std::vector<double>> UserDefaults::numberArray(const QString& key) const {
     return get<std::vector<double>>(values_, key);
 }

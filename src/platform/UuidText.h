@@ -13,4 +13,3 @@
 QString uuidText(const QUuid& id);
 // Parses the canonical form (either case); anything else is refused.
 std::optional<QUuid> uuidFromText(QStringView text);
-

@@ -174,9 +174,7 @@ QWidget* Window::contentView() const { return content_.data(); }
 
 Rect Window::frame() const { return toScreen(QRectF(host_->geometry())); }
 
-Rect Window::requestedFrame() const {
-    return wantedGeometry_.isNull() ? frame() : toScreen(QRectF(wantedGeometry_));
-}
+Rect Window::requestedFrame() const { return wantedGeometry_.isNull() ? frame() : toScreen(QRectF(wantedGeometry_)); }
 
 bool Window::standsAtFrame() const {
     if (!followedId_) return true;
@@ -330,10 +328,8 @@ void Window::applyTransience() {
         const auto leader = x11::property32(id, x11::atom("WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 1);
         target = leader.empty() ? XCB_NONE : leader.front();
     }
-    if (target == XCB_NONE)
-        xcb_delete_property(x11::connection(), id, XCB_ATOM_WM_TRANSIENT_FOR);
-    else
-        x11::setProperty32(id, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {target});
+    if (target == XCB_NONE) xcb_delete_property(x11::connection(), id, XCB_ATOM_WM_TRANSIENT_FOR);
+    else x11::setProperty32(id, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {target});
     x11::flush();
 }
 
@@ -422,12 +418,12 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
             // A manager may also have placed the new window elsewhere (below
             // a panel along the top): it is asked again for our frame.
             QTimer::singleShot(0, this, [this] {
-                if (!wantedGeometry_.isNull() && host_->geometry() != wantedGeometry_) host_->setGeometry(wantedGeometry_);
+                if (!wantedGeometry_.isNull() && host_->geometry() != wantedGeometry_)
+                    host_->setGeometry(wantedGeometry_);
             });
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

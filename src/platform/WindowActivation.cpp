@@ -49,9 +49,7 @@ public:
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE:
         case XCB_BUTTON_PRESS:
-        case XCB_BUTTON_RELEASE:
-            note(reinterpret_cast<const xcb_button_press_event_t*>(ev)->time);
-            break;
+        case XCB_BUTTON_RELEASE: note(reinterpret_cast<const xcb_button_press_event_t*>(ev)->time); break;
         case XCB_GE_GENERIC: {
             const auto* ge = reinterpret_cast<const xcb_ge_generic_event_t*>(ev);
             if (ge->extension != xinputOpcode()) break;
@@ -60,16 +58,12 @@ public:
             case XCB_INPUT_KEY_RELEASE:
             case XCB_INPUT_BUTTON_PRESS:
             case XCB_INPUT_BUTTON_RELEASE:
-            case XCB_INPUT_TOUCH_BEGIN:
-                note(reinterpret_cast<const xcb_input_button_press_event_t*>(ev)->time);
-                break;
-            default:
-                break;
+            case XCB_INPUT_TOUCH_BEGIN: note(reinterpret_cast<const xcb_input_button_press_event_t*>(ev)->time); break;
+            default: break;
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         return false;
     }

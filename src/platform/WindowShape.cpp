@@ -57,10 +57,8 @@ void Window::applyInputShapeChange(const QRegion& added, const QRegion& removed)
     if (shaped_) {
         // The input-only window carries the region; hidden, it is shown with
         // the whole of it.
-        if (inputWindow_ && inputWindow_->isShown())
-            inputWindow_->changeRegion(added, removed);
-        else
-            updateInputWindow();
+        if (inputWindow_ && inputWindow_->isShown()) inputWindow_->changeRegion(added, removed);
+        else updateInputWindow();
         return;
     }
     if (!added.isEmpty())
@@ -71,8 +69,8 @@ void Window::applyInputShapeChange(const QRegion& added, const QRegion& removed)
 }
 
 void Window::updateInputWindow() {
-    const bool want = shaped_ && xid() != XCB_NONE && isVisible() && !closed_ &&
-                      !(mouseRegion() && mouseRegion()->isEmpty());
+    const bool want =
+        shaped_ && xid() != XCB_NONE && isVisible() && !closed_ && !(mouseRegion() && mouseRegion()->isEmpty());
     if (!want) {
         if (inputWindow_) inputWindow_->setShown(false);
         return;
@@ -84,9 +82,7 @@ void Window::updateInputWindow() {
     inputWindow_->setShown(true);
 }
 
-std::uint32_t Window::inputWindowId() const {
-    return inputWindow_ && inputWindow_->isShown() ? inputWindow_->id() : 0;
-}
+std::uint32_t Window::inputWindowId() const { return inputWindow_ && inputWindow_->isShown() ? inputWindow_->id() : 0; }
 
 bool Window::translucent() const { return !opaque_ && background_.a < 1.0; }
 
@@ -164,8 +160,8 @@ void Window::updateBoundingShape() {
     }
     const qreal dpr = host_->devicePixelRatioF();
     QImage image;
-    if (QBackingStore* bs = host_->backingStore(); bs && bs->paintDevice() &&
-                                                     bs->paintDevice()->devType() == QInternal::Image) {
+    if (QBackingStore* bs = host_->backingStore();
+        bs && bs->paintDevice() && bs->paintDevice()->devType() == QInternal::Image) {
         image = *static_cast<QImage*>(bs->paintDevice());
     }
     const QRect full(QPoint(0, 0), host_->size() * dpr);
@@ -191,9 +187,8 @@ void Window::updateBoundingShape() {
         // (the new tail of a stroke) or none at all.
         std::vector<QRect> painted, cleared;
         for (const QRect& r : dirty) {
-            const QRect device = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr)
-                                     .toAlignedRect()
-                                     .intersected(full);
+            const QRect device =
+                QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr).toAlignedRect().intersected(full);
             if (!device.isEmpty()) paintedMask_->update(image, device, painted, cleared);
         }
         // What is painted and what is no longer reach the window in one

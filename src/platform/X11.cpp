@@ -40,7 +40,8 @@ xcb_atom_t atom(const char* name) {
     if (auto it = cache.constFind(key); it != cache.cend()) return *it;
     auto* c = connection();
     if (!c) return XCB_ATOM_NONE;
-    auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(key.size()), name), nullptr));
+    auto r =
+        reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(key.size()), name), nullptr));
     const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
     if (a != XCB_ATOM_NONE) cache.insert(key, a);
     return a;
@@ -70,8 +71,8 @@ void setProperty32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                    const std::vector<std::uint32_t>& values) {
     auto* c = connection();
     if (!c || window == XCB_NONE) return;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, property, type, 32,
-                        static_cast<std::uint32_t>(values.size()), values.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, property, type, 32, static_cast<std::uint32_t>(values.size()),
+                        values.data());
 }
 
 void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1, std::uint32_t d2,

@@ -40,16 +40,15 @@ Reply<T> reply(T* r) {
 // A property as 32-bit items (CARDINAL, WINDOW, ATOM); empty when absent.
 std::vector<std::uint32_t> property32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                                       std::uint32_t maxItems = 4096);
-void setProperty32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
-                   const std::vector<std::uint32_t>& values);
+void setProperty32(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, const std::vector<std::uint32_t>& values);
 
 // Adds or removes one _NET_WM_STATE atom: directly in the property while the
 // window is unmapped, through the window manager once it is mapped.
 void setNetWmState(xcb_window_t window, xcb_atom_t state, bool on, bool mapped);
 
 // Sends a client message to the root window the way EWMH requests are made.
-void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0,
-                     std::uint32_t d2 = 0, std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0, std::uint32_t d2 = 0,
+                     std::uint32_t d3 = 0, std::uint32_t d4 = 0);
 
 // The X window of a Qt window (created on demand); 0 off xcb.
 xcb_window_t windowId(QWindow* window);

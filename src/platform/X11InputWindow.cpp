@@ -74,13 +74,11 @@ public:
                 }
                 break;
             }
-            default:
-                break;
+            default: break;
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         return false;
     }
@@ -182,7 +180,8 @@ void X11InputWindow::place() {
     if (root == placed_) return;
     placed_ = root;
     const std::uint32_t values[] = {static_cast<std::uint32_t>(root.x()), static_cast<std::uint32_t>(root.y()),
-                                    static_cast<std::uint32_t>(root.width()), static_cast<std::uint32_t>(root.height())};
+                                    static_cast<std::uint32_t>(root.width()),
+                                    static_cast<std::uint32_t>(root.height())};
     xcb_configure_window(x11::connection(), id_,
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          values);
@@ -207,10 +206,8 @@ void shapeRegion(xcb_window_t id, xcb_shape_op_t op, const QRegion& region) {
 
 void X11InputWindow::setRegion(const std::optional<QRegion>& region) {
     if (id_ == XCB_NONE) return;
-    if (!region)
-        xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id_, 0, 0, XCB_NONE);
-    else
-        shapeRegion(id_, XCB_SHAPE_SO_SET, *region);
+    if (!region) xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, id_, 0, 0, XCB_NONE);
+    else shapeRegion(id_, XCB_SHAPE_SO_SET, *region);
     x11::flush();
 }
 

@@ -14,8 +14,8 @@
 
 #include <QPoint>
 #include <QRect>
-#include <QSize>
 #include <QRegion>
+#include <QSize>
 
 #include <cstdint>
 #include <optional>

@@ -33,8 +33,8 @@ Monitor wholeRoot(xcb_connection_t* c, QSize size) {
     }
     if (output == XCB_NONE) return whole;
     whole.id = output;
-    if (auto info = reply(xcb_randr_get_output_info_reply(c, xcb_randr_get_output_info(c, output, XCB_CURRENT_TIME),
-                                                          nullptr)))
+    if (auto info =
+            reply(xcb_randr_get_output_info_reply(c, xcb_randr_get_output_info(c, output, XCB_CURRENT_TIME), nullptr)))
         whole.name = QString::fromUtf8(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
                                        xcb_randr_get_output_info_name_length(info.get()));
     return whole;

@@ -233,8 +233,9 @@ QImage RootImageReader::readInPlace(const QRect& area, QString* error, const std
     auto* c = connection();
     xcb_screen_t* s = screen();
     const PixelLayout layout = rootLayout();
-    const bool native = layout.bitsPerPixel == 32 && layout.lsbFirst == (QSysInfo::ByteOrder == QSysInfo::LittleEndian) &&
-                        layout.red == 0xff0000 && layout.green == 0x00ff00 && layout.blue == 0x0000ff;
+    const bool native = layout.bitsPerPixel == 32 &&
+                        layout.lsbFirst == (QSysInfo::ByteOrder == QSysInfo::LittleEndian) && layout.red == 0xff0000 &&
+                        layout.green == 0x00ff00 && layout.blue == 0x0000ff;
     if (!c || !s || !segment_ || !native) return read(area, error, whenRead);
     const QRect a = area.intersected(QRect(0, 0, s->width_in_pixels, s->height_in_pixels));
     if (a.isEmpty() || segment_->size() < std::size_t(a.width()) * a.height() * 4) return read(area, error, whenRead);
@@ -254,8 +255,9 @@ QImage RootImageReader::readInPlace(const QRect& area, QString* error, const std
     }
     SharedSegment* segment = segment_.release();
     segment->detachFromServer();
-    QImage image(segment->data(), a.width(), a.height(), a.width() * 4, QImage::Format_RGB32,
-                 [](void* held) { delete static_cast<SharedSegment*>(held); }, segment);
+    QImage image(
+        segment->data(), a.width(), a.height(), a.width() * 4, QImage::Format_RGB32,
+        [](void* held) { delete static_cast<SharedSegment*>(held); }, segment);
     if (image.isNull()) {
         delete segment;
         if (error) *error = QStringLiteral("no memory for a %1×%2 image").arg(a.width()).arg(a.height());

@@ -136,16 +136,17 @@ std::optional<QRegion> shownRegion(xcb_window_t client, QPoint* origin) {
 // layout are read; the alpha is real only for windows of depth 32.
 QImage ownPixels(xcb_window_t window, QSize size) {
     auto* c = x11::connection();
-    auto r = x11::reply(xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, static_cast<std::uint16_t>(size.width()),
-                      static_cast<std::uint16_t>(size.height()), ~0u),
-        nullptr));
+    auto r = x11::reply(xcb_get_image_reply(c,
+                                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                                          static_cast<std::uint16_t>(size.width()),
+                                                          static_cast<std::uint16_t>(size.height()), ~0u),
+                                            nullptr));
     if (!r || xcb_get_setup(c)->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) return {};
     if (xcb_get_image_data_length(r.get()) < size.width() * size.height() * 4) return {};
     QImage image(size, r->depth == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const auto* data = xcb_get_image_data(r.get());
-    for (int y = 0; y < size.height(); ++y) std::memcpy(image.scanLine(y), data + y * size.width() * 4, size.width() * 4);
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(image.scanLine(y), data + y * size.width() * 4, size.width() * 4);
     return image;
 }
 
@@ -373,8 +374,7 @@ private:
 };
 
 X11ScreenGrabber::X11ScreenGrabber(bool waylandSession)
-    : wayland_(waylandSession),
-      context_(std::make_unique<QObject>()) {}
+    : wayland_(waylandSession), context_(std::make_unique<QObject>()) {}
 
 X11ScreenGrabber::X11ScreenGrabber() : X11ScreenGrabber(isWaylandSession()) {}
 
@@ -441,8 +441,8 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
         }
         hidden.push_back(std::move(h));
     }
-    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration,
-                                 std::move(prepared_), std::move(done));
+    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration, std::move(prepared_),
+                                 std::move(done));
     grab->start();
 }
 

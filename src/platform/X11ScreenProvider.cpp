@@ -74,10 +74,8 @@ std::vector<Screen> qtScreens() {
         s.visibleFrame = toScreen(QRectF(qs->availableGeometry()), primary);
         s.localizedName = qs->name();
         s.scale = qs->devicePixelRatio();
-        if (qs == QGuiApplication::primaryScreen())
-            out.insert(out.begin(), s);
-        else
-            out.push_back(s);
+        if (qs == QGuiApplication::primaryScreen()) out.insert(out.begin(), s);
+        else out.push_back(s);
     }
     return out;
 }

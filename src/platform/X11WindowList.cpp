@@ -101,9 +101,9 @@ int layerOf(const std::vector<std::uint32_t>& types, const std::vector<std::uint
         return WindowListLayer::desktop;
     }
     if (has(types, "_NET_WM_WINDOW_TYPE_DOCK")) return WindowListLayer::dock;
-    for (const char* t : {"_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", "_NET_WM_WINDOW_TYPE_POPUP_MENU",
-                          "_NET_WM_WINDOW_TYPE_TOOLTIP", "_NET_WM_WINDOW_TYPE_NOTIFICATION",
-                          "_NET_WM_WINDOW_TYPE_COMBO", "_NET_WM_WINDOW_TYPE_DND"})
+    for (const char* t :
+         {"_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_WINDOW_TYPE_TOOLTIP",
+          "_NET_WM_WINDOW_TYPE_NOTIFICATION", "_NET_WM_WINDOW_TYPE_COMBO", "_NET_WM_WINDOW_TYPE_DND"})
         if (has(types, t)) return WindowListLayer::popUp;
     if (overrideRedirect) return WindowListLayer::popUp;
     if (has(states, "_NET_WM_STATE_ABOVE") || has(types, "_NET_WM_WINDOW_TYPE_UTILITY") ||
@@ -136,8 +136,7 @@ std::optional<WindowPlace> X11WindowList::place(std::uint32_t number) const {
     // Every request goes out before the first reply is read. The state is
     // asked after the frame: a window manager that marks a window minimised
     // before it animates the frame away is never seen mid-way as shown.
-    const auto list =
-        askProperty(c, x11::root(), "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW, kMaxWindows);
+    const auto list = askProperty(c, x11::root(), "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW, kMaxWindows);
     const Asking asking = askFrame(c, number);
     const auto wmState = askProperty(c, number, "WM_STATE", x11::atom("WM_STATE"), 1);
     const auto netState = askProperty(c, number, "_NET_WM_STATE", XCB_ATOM_ATOM, 64);

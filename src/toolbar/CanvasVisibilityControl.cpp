@@ -39,10 +39,8 @@ void CanvasVisibilityControl::clickedNow() {
     platform::assertMainThread("CanvasVisibilityControl");
     const auto state = state_.lock();
     if (!state) return;
-    if (isMenu_)
-        popUpMenu();
-    else
-        toggleAllCanvases(*state);
+    if (isMenu_) popUpMenu();
+    else toggleAllCanvases(*state);
 }
 
 QMenu* CanvasVisibilityControl::buildMenu() {
@@ -64,10 +62,8 @@ QMenu* CanvasVisibilityControl::buildMenu() {
             platform::assertMainThread("canvas menu");
             const auto s = weak.lock();
             if (!s) return;
-            if (display)
-                toggleScreenCanvas(*s, *display);
-            else
-                toggleAllCanvases(*s);
+            if (display) toggleScreenCanvas(*s, *display);
+            else toggleAllCanvases(*s);
         });
         if (first) menu_->addSeparator();
         first = false;

@@ -14,7 +14,9 @@ constexpr double kClosedOutlineOpacity = 0.3;
 } // namespace
 
 ColorSwatchView::ColorSwatchView(std::shared_ptr<AnchorRef> anchor, QWidget* parent)
-    : QWidget(parent), anchorView_(new SwatchAnchorView(anchor, this)), chip_(TooltipChipModifier::attach(this, anchor)) {
+    : QWidget(parent),
+      anchorView_(new SwatchAnchorView(anchor, this)),
+      chip_(TooltipChipModifier::attach(this, anchor)) {
     platform::assertMainThread("ColorSwatchView");
     setFixedSize(sizeHint());
     anchorView_->setGeometry(rect());

@@ -178,7 +178,8 @@ QWidget* DrawingToolbarView::makeToolSlot(DrawingTool tool) {
         return textSlot_;
     default: {
         const bool selected = state_ && slotIsSelected(tool, state_->selectedTool);
-        auto* button = new ToolButton(tool, selected, [this, tool] { selectTool(tool); }, state_, this);
+        auto* button = new ToolButton(
+            tool, selected, [this, tool] { selectTool(tool); }, state_, this);
         toolButtons_.push_back(button);
         return button;
     }
@@ -241,10 +242,8 @@ void DrawingToolbarView::setMaxLength(std::optional<double> length) {
     platform::assertMainThread("DrawingToolbarView::setMaxLength");
     if (length == maxLength_) return;
     maxLength_ = length;
-    if (layoutApplied_)
-        arrangeLines();
-    else
-        applyDockPosition();
+    if (layoutApplied_) arrangeLines();
+    else applyDockPosition();
 }
 
 void DrawingToolbarView::arrangeLines() {
@@ -255,11 +254,13 @@ void DrawingToolbarView::arrangeLines() {
     std::vector<ToolbarLineItem> lengths;
     for (QWidget* item : items_) {
         const QSize hint = item->sizeHint();
-        lengths.push_back({double(vertical_ ? hint.height() : hint.width()), dynamic_cast<GroupDivider*>(item) != nullptr});
+        lengths.push_back(
+            {double(vertical_ ? hint.height() : hint.width()), dynamic_cast<GroupDivider*>(item) != nullptr});
     }
     const QMargins padding = layout_->contentsMargins();
     const double along = vertical_ ? padding.top() + padding.bottom() : padding.left() + padding.right();
-    lineStarts_ = maxLength_ ? toolbarLineStarts(lengths, M::itemSpacing, *maxLength_ - along) : std::vector<std::size_t>{0};
+    lineStarts_ =
+        maxLength_ ? toolbarLineStarts(lengths, M::itemSpacing, *maxLength_ - along) : std::vector<std::size_t>{0};
 
     const Qt::Alignment across = vertical_ ? Qt::AlignHCenter : Qt::AlignVCenter;
     QBoxLayout* line = nullptr;

@@ -81,8 +81,7 @@ void FontFamilyListView::scrollToRow(int row) {
     if (row < 0 || row >= entries_.size()) return;
     QScrollBar* bar = verticalScrollBar();
     const int top = row * kRowHeight;
-    if (top < bar->value())
-        bar->setValue(top);
+    if (top < bar->value()) bar->setValue(top);
     else if (top + kRowHeight > bar->value() + viewport()->height())
         bar->setValue(top + kRowHeight - viewport()->height());
 }

@@ -89,7 +89,8 @@ QString FontPickerModel::sizeFieldText(double size, const QLocale& locale) {
     if (dot < 0) return text;
     const QString zero = locale.zeroDigit();
     int end = text.size();
-    while (end > dot + point.size() && QStringView(text).mid(end - zero.size(), zero.size()) == zero) end -= zero.size();
+    while (end > dot + point.size() && QStringView(text).mid(end - zero.size(), zero.size()) == zero)
+        end -= zero.size();
     if (end == dot + point.size()) end = dot;
     text.truncate(end);
     return text;

@@ -138,7 +138,9 @@ QWidget* FontPickerPanel::buildSizeSection() {
     field->setFixedWidth(kSizeFieldWidth);
     field->setFont(ui::systemFont(kBodyPixelSize));
     field->setAccessibleName(QStringLiteral("Font size"));
-    field->onEscape = [this] { sizeField_->setText(FontPickerModel::sizeFieldText(fontSize().get(), sizeField_->locale())); };
+    field->onEscape = [this] {
+        sizeField_->setText(FontPickerModel::sizeFieldText(fontSize().get(), sizeField_->locale()));
+    };
     sizeField_ = field;
     QObject::connect(sizeField_, &QLineEdit::editingFinished, this, [this] { commitSizeField(); });
     pointsLabel_ = new QLabel(QStringLiteral("pt"), sizeRow_);
@@ -198,10 +200,12 @@ QWidget* FontPickerPanel::buildFavorites() {
 }
 
 void FontPickerPanel::bindModel() {
-    bindings_.bind(fontName(), list_, [](FontFamilyListView& list, const QString& name) { list.setSelectedName(name); });
+    bindings_.bind(fontName(), list_,
+                   [](FontFamilyListView& list, const QString& name) { list.setSelectedName(name); });
     bindings_.bind(fontSize(), this, [](FontPickerPanel& panel, double size) { panel.showSize(size); });
-    bindings_.bind(model_.state().fontPresets, this,
-                   [](FontPickerPanel& panel, const std::vector<FontPreset>& presets) { panel.showFavorites(presets); });
+    bindings_.bind(
+        model_.state().fontPresets, this,
+        [](FontPickerPanel& panel, const std::vector<FontPreset>& presets) { panel.showFavorites(presets); });
 }
 
 void FontPickerPanel::refreshFamilies() { list_->setEntries(model_.filteredFamilies()); }

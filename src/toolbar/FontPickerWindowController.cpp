@@ -7,7 +7,8 @@
 FontPickerWindowController::FontPickerWindowController(const std::shared_ptr<DrawingState>& state,
                                                        std::shared_ptr<AnchorRef> anchorRef,
                                                        std::function<void(bool)> isOpen)
-    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Fonts"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Fonts"), kWidth), std::move(anchorRef),
+                              std::move(isOpen), Options{}),
       state_(state),
       direction_(toolbarPanelDirection(*state)),
       root_(new FontPickerRoot(state)) {

@@ -92,12 +92,12 @@ void GIMPBrushLibraryModel::importBrushes() {
     panel.allowedExtensions = {QStringLiteral("gbr"), QStringLiteral("gih"), QStringLiteral("vbr")};
     // The panel raises and activates itself. It may outlive this library
     // (which closed above): it holds only the state, weakly.
-    panel.begin([weak = std::weak_ptr<DrawingState>(state_)](platform::ModalResponse response,
-                                                             const QStringList& paths) {
-        platform::assertMainThread("brush import panel");
-        const auto state = weak.lock();
-        if (!state) return;
-        state->raiseOverlaysAfterPanel();
-        if (response == platform::ModalResponse::ok && !paths.isEmpty()) state->importGIMPBrushes(paths, false);
-    });
+    panel.begin(
+        [weak = std::weak_ptr<DrawingState>(state_)](platform::ModalResponse response, const QStringList& paths) {
+            platform::assertMainThread("brush import panel");
+            const auto state = weak.lock();
+            if (!state) return;
+            state->raiseOverlaysAfterPanel();
+            if (response == platform::ModalResponse::ok && !paths.isEmpty()) state->importGIMPBrushes(paths, false);
+        });
 }

@@ -13,7 +13,8 @@
 GIMPBrushPanelWindowController::GIMPBrushPanelWindowController(const std::shared_ptr<DrawingState>& state,
                                                                std::shared_ptr<AnchorRef> anchorRef,
                                                                std::function<void(bool)> isOpen)
-    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Brushes"), kWidth), std::move(anchorRef), std::move(isOpen), Options{}),
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Brushes"), kWidth), std::move(anchorRef),
+                              std::move(isOpen), Options{}),
       observedState_(state),
       direction_(toolbarPanelDirection(*state)),
       root_(new GIMPBrushPanelRoot(state, dismissBox())) {
@@ -36,8 +37,7 @@ GIMPBrushPanelWindowController::~GIMPBrushPanelWindowController() {
 void GIMPBrushPanelWindowController::place() {
     const auto state = observedState_.lock();
     if (!state) return;
-    placeBesideAnchor(toolbarPanelDirection(*state), ui::PanelAlignment::centred(),
-                      state->screenProvider());
+    placeBesideAnchor(toolbarPanelDirection(*state), ui::PanelAlignment::centred(), state->screenProvider());
 }
 
 void GIMPBrushPanelWindowController::showWindow() {

@@ -54,7 +54,9 @@ void GIMPBrushRowModel::followKey() {
 
 QSize GIMPBrushRowModel::pixelSize(QSizeF points) {
     // No tile comes near the bound; it keeps the rounding defined.
-    const auto side = [](double v) { return std::isfinite(v) ? int(std::max(1L, std::lround(2 * std::clamp(v, 0.0, 1e6)))) : 1; };
+    const auto side = [](double v) {
+        return std::isfinite(v) ? int(std::max(1L, std::lround(2 * std::clamp(v, 0.0, 1e6)))) : 1;
+    };
     return QSize(side(points.width()), side(points.height()));
 }
 

@@ -46,24 +46,21 @@ std::vector<CanvasMenuEntry> canvasMenuEntries(const DrawingState& state) {
     std::vector<CanvasMenuEntry> entries;
     if (state.isOverlayVisible)
         entries.push_back({QStringLiteral("Hide All"), QStringLiteral("eye.slash"), std::nullopt});
-    else
-        entries.push_back({QStringLiteral("Show All"), QStringLiteral("eye"), std::nullopt});
+    else entries.push_back({QStringLiteral("Show All"), QStringLiteral("eye"), std::nullopt});
     for (const platform::Screen& screen : screensWithStrokes(state.screenProvider().screens(), state.strokes)) {
         bool shown = false;
         if (const auto it = state.overlayControllers.find(screen.displayID); it != state.overlayControllers.end())
             shown = it->second && it->second->hasWindow() && it->second->isWindowVisible();
-        entries.push_back({screen.localizedName, shown ? QStringLiteral("eye.slash") : QStringLiteral("eye"),
-                           screen.displayID});
+        entries.push_back(
+            {screen.localizedName, shown ? QStringLiteral("eye.slash") : QStringLiteral("eye"), screen.displayID});
     }
     return entries;
 }
 
 void toggleAllCanvases(DrawingState& state) {
     platform::assertMainThread("toggleAllCanvases");
-    if (state.isOverlayVisible)
-        state.hideOverlays();
-    else
-        state.showOverlays();
+    if (state.isOverlayVisible) state.hideOverlays();
+    else state.showOverlays();
 }
 
 void toggleScreenCanvas(DrawingState& state, platform::DisplayID displayID) {
@@ -78,8 +75,6 @@ void toggleLock(DrawingState& state) {
 
 void togglePinToWindow(DrawingState& state) {
     platform::assertMainThread("togglePinToWindow");
-    if (state.isAttachedToWindow)
-        state.isAttachedToWindow = false;
-    else
-        state.isPickingAttachWindow = !state.isPickingAttachWindow;
+    if (state.isAttachedToWindow) state.isAttachedToWindow = false;
+    else state.isPickingAttachWindow = !state.isPickingAttachWindow;
 }

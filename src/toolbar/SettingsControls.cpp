@@ -96,7 +96,8 @@ void SettingsSectionHeader::setChevronAngle(double degrees) {
 
 QSize SettingsSectionHeader::sizeHint() const {
     const QFontMetrics metrics(font());
-    const double height = std::max(ui::symbolBoxSide(kChevronSize, ui::SymbolWeight::semibold), double(metrics.height()));
+    const double height =
+        std::max(ui::symbolBoxSide(kChevronSize, ui::SymbolWeight::semibold), double(metrics.height()));
     const double width = kChevronFrame + kSpacing + metrics.horizontalAdvance(text());
     return QSize(int(std::ceil(width)), int(std::ceil(height)));
 }

@@ -11,8 +11,10 @@
 
 SettingsPanelServices SettingsPanelServices::standard() {
     // No help or about panel without the delegate that keeps them.
-    return {[] { platform::Application::shared().activate(); }, [] { platform::Application::shared().terminate(); },
-            {}, {}};
+    return {[] { platform::Application::shared().activate(); },
+            [] { platform::Application::shared().terminate(); },
+            {},
+            {}};
 }
 
 double SettingsPanelModel::smoothingToolIndent(double pickerWidth) {
@@ -32,10 +34,8 @@ bool SettingsPanelModel::isSmoothed(DrawingTool tool) const { return state_->smo
 void SettingsPanelModel::setSmoothed(DrawingTool tool, bool on) {
     platform::assertMainThread("SettingsPanelModel::setSmoothed");
     DrawingToolSet tools = state_->smoothingEnabledTools.get();
-    if (on)
-        tools.insert(tool);
-    else
-        tools.erase(tool);
+    if (on) tools.insert(tool);
+    else tools.erase(tool);
     state_->smoothingEnabledTools = std::move(tools);
 }
 

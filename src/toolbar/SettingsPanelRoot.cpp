@@ -16,8 +16,8 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QVariantAnimation>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include <algorithm>
 #include <cmath>
@@ -75,8 +75,7 @@ private:
 } // namespace
 
 SettingsPanelRoot::SettingsPanelRoot(std::shared_ptr<DrawingState> state, std::shared_ptr<DismissBox> dismissBox,
-                                     SettingsPanelServices services, UpdateManagerSource updateManager,
-                                     QWidget* parent)
+                                     SettingsPanelServices services, UpdateManagerSource updateManager, QWidget* parent)
     : QWidget(parent), model_(std::move(state), std::move(dismissBox), std::move(services)) {
     platform::assertMainThread("SettingsPanelRoot");
     setAttribute(Qt::WA_TranslucentBackground);
@@ -98,9 +97,8 @@ SettingsPanelRoot::SettingsPanelRoot(std::shared_ptr<DrawingState> state, std::s
     QObject::connect(sectionAnimation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
         if (sectionAnimation_->state() == QAbstractAnimation::Running) setSectionProgress(v.toDouble());
     });
-    QObject::connect(sectionAnimation_, &QVariantAnimation::finished, this, [this] {
-        setSectionProgress(smoothingExpanded_ ? 1 : 0);
-    });
+    QObject::connect(sectionAnimation_, &QVariantAnimation::finished, this,
+                     [this] { setSectionProgress(smoothingExpanded_ ? 1 : 0); });
 
     if (updateManager) {
         if (auto manager = updateManager())
@@ -124,8 +122,8 @@ QWidget* SettingsPanelRoot::buildSections() {
     v->setSpacing(0);
 
     std::vector<DockSpot> spots(kSettingsDockSpots.begin(), kSettingsDockSpots.end());
-    diagram_ = new ToolbarPositionDiagramView(model_.sharedState(), [this] { model_.dismiss(); }, std::move(spots),
-                                              sections);
+    diagram_ = new ToolbarPositionDiagramView(
+        model_.sharedState(), [this] { model_.dismiss(); }, std::move(spots), sections);
     v->addWidget(diagram_);
 
     v->addSpacing(kHeaderTopPadding);

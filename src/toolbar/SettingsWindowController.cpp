@@ -23,8 +23,8 @@ SettingsWindowController::SettingsWindowController(const std::shared_ptr<Drawing
                                                    std::function<void(bool)> isOpen,
                                                    std::shared_ptr<AnchorRef> anchorRef, bool anchoredToStatusItem,
                                                    SettingsPanelServices services)
-    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Settings"), kWidth), std::move(anchorRef), std::move(isOpen),
-                              settingsPanelOptions()),
+    : AnchoredPanelController(makePanelWindow(QStringLiteral("Overink Settings"), kWidth), std::move(anchorRef),
+                              std::move(isOpen), settingsPanelOptions()),
       state_(state),
       anchoredToStatusItem_(anchoredToStatusItem) {
     platform::assertMainThread("SettingsWindowController");
@@ -38,11 +38,11 @@ SettingsWindowController::SettingsWindowController(const std::shared_ptr<Drawing
 }
 
 platform::Point SettingsWindowController::originUnderStatusItem(const platform::Rect& anchor, double height,
-                                                               const std::vector<platform::Screen>& screens) {
+                                                                const std::vector<platform::Screen>& screens) {
     double x = anchor.midX() - kWidth / 2;
     double y = anchor.minY() - height - kGap;
-    const auto screen =
-        std::find_if(screens.begin(), screens.end(), [&](const platform::Screen& s) { return s.frame.contains(anchor); });
+    const auto screen = std::find_if(screens.begin(), screens.end(),
+                                     [&](const platform::Screen& s) { return s.frame.contains(anchor); });
     if (screen == screens.end()) return {x, y};
     const platform::Rect v = screen->visibleFrame;
     // Too wide or too high for the visible frame: its left or bottom edge wins.

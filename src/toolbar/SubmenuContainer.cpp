@@ -20,9 +20,7 @@ void SubmenuItem::setTool(DrawingTool tool) {
 }
 
 SubmenuContainer::SubmenuContainer(const std::shared_ptr<DrawingState>& state, QWidget* parent)
-    : PanelChrome(kCornerRadius,
-                  state ? toolbarPanelDirection(*state) : PanelOpenDirection::below,
-                  parent),
+    : PanelChrome(kCornerRadius, state ? toolbarPanelDirection(*state) : PanelOpenDirection::below, parent),
       state_(state),
       stack_(new QVBoxLayout(this)) {
     stack_->setSpacing(int(kSpacing));

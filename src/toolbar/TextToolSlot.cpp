@@ -17,10 +17,8 @@ TextToolSlot::TextToolSlot(std::shared_ptr<AnchorRef> fontAnchor, QWidget* paren
     holdTimer_.setSingleShot(true);
     holdTimer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&holdTimer_, &QTimer::timeout, this, [this] {
-        if (longPress_.check(platform::eventClock()))
-            recognised();
-        else if (longPress_.isTracking())
-            holdTimer_.start(10); // woken early: look again shortly
+        if (longPress_.check(platform::eventClock())) recognised();
+        else if (longPress_.isTracking()) holdTimer_.start(10); // woken early: look again shortly
     });
 }
 

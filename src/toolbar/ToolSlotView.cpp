@@ -15,7 +15,9 @@ constexpr double kClosedChevronOpacity = 0.6;
 } // namespace
 
 ToolSlotView::ToolSlotView(std::shared_ptr<AnchorRef> anchor, QWidget* parent)
-    : QWidget(parent), anchorView_(new SwatchAnchorView(anchor, this)), chip_(TooltipChipModifier::attach(this, anchor)) {
+    : QWidget(parent),
+      anchorView_(new SwatchAnchorView(anchor, this)),
+      chip_(TooltipChipModifier::attach(this, anchor)) {
     platform::assertMainThread("ToolSlotView");
     setFixedSize(sizeHint());
     anchorView_->setGeometry(rect());
@@ -72,8 +74,6 @@ void ToolSlotView::mouseReleaseEvent(QMouseEvent* event) {
     const Part pressed = std::exchange(pressed_, Part::none);
     if (pressed == Part::none || partAt(event->position()) != pressed) return;
     platform::assertMainThread("ToolSlotView tap");
-    if (pressed == Part::icon)
-        iconTapped.emit();
-    else
-        chevronTapped.emit();
+    if (pressed == Part::icon) iconTapped.emit();
+    else chevronTapped.emit();
 }

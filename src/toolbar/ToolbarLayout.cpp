@@ -10,8 +10,8 @@ std::vector<ToolbarItem> toolbarItems() {
     using K = ToolbarItemKind;
     std::vector<ToolbarItem> items = {{K::canvasVisibility}, {K::lock}, {K::pin}, {K::divider}};
     for (DrawingTool t : toolSlotList()) items.push_back({K::toolSlot, t});
-    const K rest[] = {K::divider, K::colorSwatch, K::divider, K::widthControl, K::divider,
-                      K::redo,    K::undo,        K::clearAll, K::divider,     K::capture};
+    const K rest[] = {K::divider, K::colorSwatch, K::divider,  K::widthControl, K::divider,
+                      K::redo,    K::undo,        K::clearAll, K::divider,      K::capture};
     for (K k : rest) items.push_back({k});
     return items;
 }

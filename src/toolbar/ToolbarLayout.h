@@ -68,8 +68,7 @@ struct ToolbarLineItem {
 // which are then left out; only when that cannot fit do they break between
 // other items. Returns the index of each line's first item, {0} for one
 // line.
-std::vector<std::size_t> toolbarLineStarts(const std::vector<ToolbarLineItem>& items, double spacing,
-                                           double maxLength);
+std::vector<std::size_t> toolbarLineStarts(const std::vector<ToolbarLineItem>& items, double spacing, double maxLength);
 
 // Whether the item at `index` is shown with those lines: a divider at
 // either end of a line is not.

@@ -119,7 +119,8 @@ ToolbarPositionDiagramView::ToolbarPositionDiagramView(std::shared_ptr<DrawingSt
     // Picking or pinning while the panel is open shows at once.
     bindings_.onChangeLater(state_->toolbarDockPosition, this, [](ToolbarPositionDiagramView& v) { v.refresh(); });
     bindings_.onChangeLater(state_->isAttachedToWindow, this, [](ToolbarPositionDiagramView& v) { v.refresh(); });
-    bindings_.connect(state_->screenProvider().screensChanged, this, [](ToolbarPositionDiagramView& v) { v.refresh(); });
+    bindings_.connect(state_->screenProvider().screensChanged, this,
+                      [](ToolbarPositionDiagramView& v) { v.refresh(); });
 }
 
 std::set<ToolbarDockPosition> ToolbarPositionDiagramView::blockedSpots() const {
@@ -171,7 +172,8 @@ void ToolbarPositionDiagramView::layOutButtons() {
         const DockSpot& spot = offered_[i];
         const double cx = spot.x * w;
         const double cy = spot.y * h;
-        buttons_[i]->move(int(std::lround(cx - DockSpotButton::kSide / 2)), int(std::lround(cy - DockSpotButton::kSide / 2)));
+        buttons_[i]->move(int(std::lround(cx - DockSpotButton::kSide / 2)),
+                          int(std::lround(cy - DockSpotButton::kSide / 2)));
     }
 }
 

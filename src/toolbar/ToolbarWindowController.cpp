@@ -79,10 +79,8 @@ void ToolbarWindowController::setKeyState(bool allows, platform::WeakRef<Toolbar
     gAllowsKey = allows;
     ToolbarWindowController* self = controller.get();
     if (!self || !self->window_) return;
-    if (allows)
-        self->makeKey();
-    else
-        self->resignKey();
+    if (allows) self->makeKey();
+    else self->resignKey();
 }
 
 void ToolbarWindowController::makeKey() {

@@ -13,8 +13,8 @@ platform::Point anchoredPanelOrigin(PanelOpenDirection direction, platform::Size
                                     const platform::Rect& toolbar, PanelAlignment alignment) {
     const double w = size.width;
     const double h = size.height;
-    const double alongX = alignment.offsetFromAnchorMinX ? anchor.minX() + *alignment.offsetFromAnchorMinX
-                                                         : anchor.midX() - w / 2;
+    const double alongX =
+        alignment.offsetFromAnchorMinX ? anchor.minX() + *alignment.offsetFromAnchorMinX : anchor.midX() - w / 2;
     const double alongY = (alignment.centredOnToolbar ? toolbar.midY() : anchor.midY()) - h / 2;
     switch (direction) {
     case PanelOpenDirection::below: return {alongX, toolbar.minY() - h};

@@ -58,8 +58,8 @@ void BorderlessButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const ui::Theme theme = ui::Theme::current(this);
     // Its label reads as text in any tint while it can be used.
-    const Color tint = (isEnabled() ? theme.legible(theme.color(tint_)) : theme.tertiary)
-                           .opacity(isDown() ? kPressedOpacity : 1);
+    const Color tint =
+        (isEnabled() ? theme.legible(theme.color(tint_)) : theme.tertiary).opacity(isDown() ? kPressedOpacity : 1);
     double x = 0;
     if (const double side = symbolSide(); side > 0) {
         ui::drawSymbol(p, QRectF(0, (height() - side) / 2, side, side), symbol_, tint, labelPixelSize());

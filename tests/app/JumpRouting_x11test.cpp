@@ -37,8 +37,10 @@ bool xdotoolMeanwhile(const QStringList& args) {
 // A quick stroke: a jump to its start, as a pen lands, and four steps.
 QStringList quickStroke(QPoint start) {
     QStringList s{"mousemove", QString::number(start.x()), QString::number(start.y()), "mousedown", "1"};
-    for (int k = 1; k <= 4; ++k) s << "mousemove" << QString::number(start.x() + 10 * k) << QString::number(start.y() + 15 * k);
-    return s << "mouseup" << "1";
+    for (int k = 1; k <= 4; ++k)
+        s << "mousemove" << QString::number(start.x() + 10 * k) << QString::number(start.y() + 15 * k);
+    return s << "mouseup"
+             << "1";
 }
 
 // Shows the overlays in passthrough mode with one stroke across the middle,
@@ -123,17 +125,20 @@ TEST(OverlayOnX11, TwentyQuickStrokesRightAfterTheTrayClickAreAllDrawn) {
     for (int i = 0; i < 20; ++i) {
         const int x = 200 + 70 * i, y = 300 + 25 * (i % 7);
         QStringList stroke{"mousemove", QString::number(x), QString::number(y), "mousedown", "1"};
-        for (int k = 1; k <= 4; ++k) stroke << "mousemove" << QString::number(x + 10 * k) << QString::number(y + 15 * k);
-        stroke << "mouseup" << "1";
+        for (int k = 1; k <= 4; ++k)
+            stroke << "mousemove" << QString::number(x + 10 * k) << QString::number(y + 15 * k);
+        stroke << "mouseup"
+               << "1";
         xdotool(stroke);
         EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == std::size_t(i + 1); })) << "stroke " << i;
     }
     QString lost;
     for (int i = 0; i < 20; ++i) {
         const QPointF start(200 + 70 * i, 300 + 25 * (i % 7));
-        const bool drawn = std::any_of(shell.state().strokes->begin(), shell.state().strokes->end(), [&](const auto& s) {
-            return !s.points.empty() && QLineF(s.points.front(), start).length() < 3;
-        });
+        const bool drawn =
+            std::any_of(shell.state().strokes->begin(), shell.state().strokes->end(), [&](const auto& s) {
+                return !s.points.empty() && QLineF(s.points.front(), start).length() < 3;
+            });
         if (!drawn) lost += QString::number(i) + " ";
     }
     EXPECT_TRUE(lost.isEmpty()) << "strokes not drawn: " << lost.toStdString();
@@ -161,6 +166,6 @@ TEST(OverlayOnX11, TheFirstStrokesTheOverlayTakesLandUnderThePointer) {
         // points are root points.
         const QPointF drawn = shell.state().strokes->back().points.front();
         EXPECT_LT(QLineF(drawn, QPointF(start)).length(), 2) << "stroke " << i << " starts at " << drawn.x() << ", "
-                                                              << drawn.y() << " for " << start.x() << ", " << start.y();
+                                                             << drawn.y() << " for " << start.x() << ", " << start.y();
     }
 }

@@ -71,7 +71,8 @@ struct Editor {
 bool showByStatusItem(RealShell& shell, const StatusItemSpot& item) {
     if (!pointerReaches(item.centre, item.window)) return false;
     click();
-    if (!waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible() && shell.toolbarWindow()->isVisible(); }))
+    if (!waitUntil(
+            [&] { return shell.overlay() && shell.overlay()->isVisible() && shell.toolbarWindow()->isVisible(); }))
         return false;
     // Until then the window manager's frame of the overlay may take the
     // clicks meant for the tray (see waitUntilManaged).
@@ -236,10 +237,8 @@ TEST(FocusOnX11, EscDuringTheCountdownCancelsTheCaptureAfterTheUserTypedElsewher
     click();
     // (Without a window manager nothing gives a window the keyboard on a
     // click: the program clicked takes it itself.)
-    if (windowManagerRuns())
-        ASSERT_TRUE(waitUntil([&] { return editor.window.holdsKeyboard(); }));
-    else
-        ASSERT_TRUE(editor.window.takeKeyboard());
+    if (windowManagerRuns()) ASSERT_TRUE(waitUntil([&] { return editor.window.holdsKeyboard(); }));
+    else ASSERT_TRUE(editor.window.takeKeyboard());
     pressKey("a");
     ASSERT_TRUE(pointerReaches(centreOf(shell.toolbarView()->captureButton()), shell.toolbarWindow()->xid()));
     click();
@@ -315,13 +314,15 @@ TEST(StackingOnX11, ToolbarClicksRightAfterStrokesReachTheToolbar) {
         ASSERT_TRUE(editor.window.takeKeyboard());
         const int x = 300 + 100 * i, y = 400 + 30 * (i % 5);
         QStringList stroke{"mousemove", QString::number(x), QString::number(y), "mousedown", "1"};
-        for (int k = 1; k <= 6; ++k) stroke << "mousemove" << QString::number(x + 15 * k) << QString::number(y + 10 * k);
-        ASSERT_TRUE(xdotoolMeanwhile(stroke << "mouseup" << "1"));
+        for (int k = 1; k <= 6; ++k)
+            stroke << "mousemove" << QString::number(x + 15 * k) << QString::number(y + 10 * k);
+        ASSERT_TRUE(xdotoolMeanwhile(stroke << "mouseup"
+                                            << "1"));
         // Undo as soon as it can be clicked.
-        ASSERT_TRUE(waitUntil([&] {
-            return shell.state().strokes->size() == 1 && shell.toolbarView()->undoButton()->isEnabled();
-        }));
-        ASSERT_TRUE(xdotoolMeanwhile({"mousemove", QString::number(undo.x()), QString::number(undo.y()), "click", "1"}));
+        ASSERT_TRUE(waitUntil(
+            [&] { return shell.state().strokes->size() == 1 && shell.toolbarView()->undoButton()->isEnabled(); }));
+        ASSERT_TRUE(
+            xdotoolMeanwhile({"mousemove", QString::number(undo.x()), QString::number(undo.y()), "click", "1"}));
         // Undo took the stroke: nothing left. A click that reached the
         // overlay instead leaves the stroke and a dot.
         if (!waitUntil([&] { return shell.state().strokes->empty() && shell.state().redoStack->size() == 1; }, 3000)) {
@@ -344,7 +345,8 @@ TEST(NoWindowManager, AClickOnTheToolbarNeverReachesAnOverlayStackedAboveIt) {
     // takes its clicks without a compositing manager) over the toolbar.
     auto* c = platform::x11::connection();
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    ASSERT_TRUE(waitUntil([&] { return !shell.overlay()->isShapedToPaintedPixels() || shell.overlay()->inputWindowId(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return !shell.overlay()->isShapedToPaintedPixels() || shell.overlay()->inputWindowId(); }));
     // Asked of the server directly, with no event of ours handled between
     // the restacking, the look and the click that follows.
     const auto overlayOnTop = [&] {

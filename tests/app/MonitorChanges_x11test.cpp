@@ -93,12 +93,12 @@ TEST(OverlayOnX11, ShownOverlaysFollowAMonitorSplitAndMerge) {
     // covering the new one.
     EXPECT_TRUE(waitUntil([&] {
         return overlayGeometries(shell) == std::vector<QRect>{QRect(0, 0, 960, 1079), QRect(960, 0, 960, 1079)};
-    })) << "overlays: " << overlayGeometries(shell).size();
+    })) << "overlays: "
+        << overlayGeometries(shell).size();
     ASSERT_EQ(shell.state().overlayControllers.count(firstID), 1u);
     // The program hears of its window's new frame after the server has it.
-    EXPECT_TRUE(waitUntil([&] {
-        return shell.state().overlayControllers.at(firstID)->windowFrame() == Rect(0, 1, 960, 1079);
-    }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return shell.state().overlayControllers.at(firstID)->windowFrame() == Rect(0, 1, 960, 1079); }));
 
     split.merge();
     // One overlay over the whole screen again.

@@ -1,8 +1,8 @@
 // Keys, scrolling and right clicks on the overlays.
 #include "OverlayTestSupport.h"
 
-#include "toolbar/FontPickerPanel.h"
 #include "platform/Dispatch.h"
+#include "toolbar/FontPickerPanel.h"
 #include "ui/OpenPanelRegistry.h"
 
 #include <QApplication>
@@ -224,8 +224,7 @@ TEST(OverlayKeys, TheFontPickersSearchAndSizeFieldsKeepDeleteAndEsc) {
     for (QLineEdit* field : {picker->searchField(), picker->sizeField()}) {
         field->setFocus();
         ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == field; }));
-        for (std::uint16_t key : {Key::deleteKey, Key::forwardDelete, Key::escape})
-            EXPECT_TRUE(passes(key)) << key;
+        for (std::uint16_t key : {Key::deleteKey, Key::forwardDelete, Key::escape}) EXPECT_TRUE(passes(key)) << key;
         EXPECT_EQ(h.t->strokes->size(), 1u);
         EXPECT_TRUE(h.t->isLineEditing);
     }

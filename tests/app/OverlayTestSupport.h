@@ -38,8 +38,7 @@ struct OverlayHarness {
     }
     OverlayWindowController* controller(platform::DisplayID id) const {
         const auto it = t->overlayControllers.find(id);
-        return it == t->overlayControllers.end() ? nullptr
-                                                 : static_cast<OverlayWindowController*>(it->second.get());
+        return it == t->overlayControllers.end() ? nullptr : static_cast<OverlayWindowController*>(it->second.get());
     }
     // Whether the overlay's window takes the pointer where it is now: its
     // input region holds the pointer's pixel.

@@ -69,9 +69,11 @@ TEST(HostingView, DrawEditAndDragModesTakeEveryClick) {
 TEST(HostingView, APinnedWindowsTitleStripIsNeverHit) {
     HostHarness h;
     h.t->overlayPassthroughRects = {QRectF(50, 90, 400, 26)};
-    for (auto setUp : std::vector<std::function<void(DrawingState&)>>{
-             [](DrawingState&) {}, [](DrawingState& s) { s.isTextEditing = true; },
-             [](DrawingState& s) { s.currentStroke = penStrokeOn(1, {{1, 1}}); }}) {
+    for (auto setUp : std::vector<std::function<void(DrawingState&)>>{[](DrawingState&) {},
+                                                                      [](DrawingState& s) { s.isTextEditing = true; },
+                                                                      [](DrawingState& s) {
+                                                                          s.currentStroke = penStrokeOn(1, {{1, 1}});
+                                                                      }}) {
         setUp(*h.t.state);
         EXPECT_FALSE(h.hits({200, 100}));
         EXPECT_TRUE(h.hits({200, 116}));

@@ -119,7 +119,8 @@ TEST(Pinning, AClickOnAWindowPinsTheToolbarAndTheDrawingToIt) {
     // overlay fits the window, 2 points inside, its top strip passing clicks.
     EXPECT_TRUE(p.state().strokes->empty());
     EXPECT_EQ(p.state().strokesHiddenForAttach.size(), 2u);
-    EXPECT_EQ(p.toolbar()->frame().origin, WindowAttachManager::toolbarOrigin(window, AttachEdge::top, p.toolbarSize()));
+    EXPECT_EQ(p.toolbar()->frame().origin,
+              WindowAttachManager::toolbarOrigin(window, AttachEdge::top, p.toolbarSize()));
     EXPECT_EQ(p.overlayFrame(), Rect(302, 202, 596, 396));
     EXPECT_EQ(p.state().canvasConstraintFrame.get(), QRectF(0, 0, 596, 396));
     EXPECT_EQ(p.state().overlayPassthroughRects, std::vector<QRectF>{QRectF(0, 0, 596, 26)});

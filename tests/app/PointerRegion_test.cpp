@@ -227,7 +227,10 @@ TEST(PointerRegion, KeptUpStrokeByStrokeItAlwaysEqualsARegionBuiltAfresh) {
             } else if (pick < 0.92) {
                 // A stroke brought to the top, through a whole-list change.
                 const std::size_t i = static_cast<std::size_t>(unit() * static_cast<double>(n));
-                s.strokes.modify([i](auto& l) { std::rotate(l.begin() + static_cast<std::ptrdiff_t>(i), l.begin() + static_cast<std::ptrdiff_t>(i) + 1, l.end()); });
+                s.strokes.modify([i](auto& l) {
+                    std::rotate(l.begin() + static_cast<std::ptrdiff_t>(i),
+                                l.begin() + static_cast<std::ptrdiff_t>(i) + 1, l.end());
+                });
             } else if (pick < 0.96) {
                 // Draw mode for a while: the strokes change meanwhile.
                 s.selectedTool = DrawingTool::pen;

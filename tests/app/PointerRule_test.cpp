@@ -12,8 +12,8 @@ namespace {
 struct Case {
     const char* name;
     std::function<void(DrawingState&)> setUp;
-    bool overEmptyCanvas;  // pointer in the visible area, no stroke under it
-    bool overStroke;       // pointer on a placed stroke of this display
+    bool overEmptyCanvas; // pointer in the visible area, no stroke under it
+    bool overStroke;      // pointer on a placed stroke of this display
 };
 
 } // namespace
@@ -23,12 +23,22 @@ TEST(PointerRule, OneTableOfModes) {
     const std::vector<Case> cases = {
         {"draw mode", [](DrawingState&) {}, true, true},
         {"lock on", [](DrawingState& s) { s.captureAll = true; }, false, false},
-        {"lock on, no tool", [](DrawingState& s) { s.captureAll = true; s.selectedTool = std::nullopt; }, false, false},
+        {"lock on, no tool",
+         [](DrawingState& s) {
+             s.captureAll = true;
+             s.selectedTool = std::nullopt;
+         },
+         false, false},
         {"picking a window", [](DrawingState& s) { s.isPickingAttachWindow = true; }, false, false},
         {"modal file panel up", [](DrawingState& s) { s.isImportingBrushes = true; }, false, false},
         {"no tool", [](DrawingState& s) { s.selectedTool = std::nullopt; }, false, true},
         {"tool in move mode", [](DrawingState& s) { s.isMoveMode = true; }, false, true},
-        {"text tool in move mode", [](DrawingState& s) { s.selectedTool = T::text; s.isMoveMode = true; }, true, true},
+        {"text tool in move mode",
+         [](DrawingState& s) {
+             s.selectedTool = T::text;
+             s.isMoveMode = true;
+         },
+         true, true},
         {"text editing, no tool",
          [](DrawingState& s) {
              s.selectedTool = std::nullopt;

@@ -48,8 +48,8 @@ struct Situation {
         };
     }
     PointerDecision window() const {
-        return windowPointerRule(
-            {modes, hasContentView, windowFrame, screens, ourWindows, passthroughRects, location, viewPoint(), strokeTest()});
+        return windowPointerRule({modes, hasContentView, windowFrame, screens, ourWindows, passthroughRects, location,
+                                  viewPoint(), strokeTest()});
     }
     PointerDecision click() const { return clickPointerRule({modes, passthroughRects, viewPoint(), strokeTest()}); }
 };
@@ -88,138 +88,195 @@ void passthroughMode(Situation& s) {
 
 TEST(PointerRules, TheWindowRuleStepByStep) {
     const std::vector<Row> rows = {
-        {"lock on", [](Situation& s) {
+        {"lock on",
+         [](Situation& s) {
              editingEverything(s);
              s.modes.captureAll = s.modes.isPickingAttachWindow = s.modes.isImportingBrushes = true;
-         }, {false, Step::lockOn}},
-        {"picking a window", [](Situation& s) {
+         },
+         {false, Step::lockOn}},
+        {"picking a window",
+         [](Situation& s) {
              editingEverything(s);
              s.modes.isPickingAttachWindow = s.modes.isImportingBrushes = true;
              s.hasContentView = false;
-         }, {false, Step::pickingWindow}},
-        {"modal file panel", [](Situation& s) {
+         },
+         {false, Step::pickingWindow}},
+        {"modal file panel",
+         [](Situation& s) {
              editingEverything(s);
              s.modes.isImportingBrushes = true;
              s.hasContentView = false;
-         }, {false, Step::modalFilePanel}},
-        {"no content view", [](Situation& s) {
+         },
+         {false, Step::modalFilePanel}},
+        {"no content view",
+         [](Situation& s) {
              editingEverything(s);
              s.hasContentView = false;
              s.location = Point(2000, 500);
-         }, {false, Step::noContentView}},
-        {"outside the window: its right edge", [](Situation& s) {
+         },
+         {false, Step::noContentView}},
+        {"outside the window: its right edge",
+         [](Situation& s) {
              editingEverything(s);
              s.location = Point(1440, 500);
-         }, {false, Step::outsideWindow}},
-        {"outside the window: the bottom row", [](Situation& s) {
+         },
+         {false, Step::outsideWindow}},
+        {"outside the window: the bottom row",
+         [](Situation& s) {
              editingEverything(s);
              s.location = Point(200, 0.5);
-         }, {false, Step::outsideWindow}},
-        {"the panel strip", [](Situation& s) {
+         },
+         {false, Step::outsideWindow}},
+        {"the panel strip",
+         [](Situation& s) {
              editingEverything(s);
              s.location = Point(200, 876);
              s.passthroughRects = {QRectF(0, 0, 1440, 900)};
-         }, {false, Step::outsideVisibleFrame}},
-        {"the first screen holding the pointer decides", [](Situation& s) {
+         },
+         {false, Step::outsideVisibleFrame}},
+        {"the first screen holding the pointer decides",
+         [](Situation& s) {
              editingEverything(s);
              s.screens.push_back(screen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 900)));
              s.location = Point(200, 880);
-         }, {false, Step::outsideVisibleFrame}},
-        {"...and only the first", [](Situation& s) {
+         },
+         {false, Step::outsideVisibleFrame}},
+        {"...and only the first",
+         [](Situation& s) {
              editingEverything(s);
              s.screens.insert(s.screens.begin(), screen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 900)));
              s.location = Point(200, 880);
-         }, {true, Step::textEditing}},
-        {"off every screen the visible area is not asked", [](Situation& s) {
+         },
+         {true, Step::textEditing}},
+        {"off every screen the visible area is not asked",
+         [](Situation& s) {
              editingEverything(s);
              s.screens.clear();
              s.location = Point(200, 880);
-         }, {true, Step::textEditing}},
-        {"one of our windows (the toolbar, a panel)", [](Situation& s) {
+         },
+         {true, Step::textEditing}},
+        {"one of our windows (the toolbar, a panel)",
+         [](Situation& s) {
              editingEverything(s);
              s.ourWindows = {Rect(1000, 800, 300, 36), Rect(150, 450, 100, 100)};
              s.passthroughRects = {QRectF(0, 0, 1440, 900)};
-         }, {false, Step::ourWindow}},
-        {"one of our windows: its right and top edges are outside it", [](Situation& s) {
+         },
+         {false, Step::ourWindow}},
+        {"one of our windows: its right and top edges are outside it",
+         [](Situation& s) {
              editingEverything(s);
              s.ourWindows = {Rect(100, 400, 100, 100), Rect(150, 400, 100, 100)};
-         }, {true, Step::textEditing}},
-        {"a passthrough rectangle", [](Situation& s) {
+         },
+         {true, Step::textEditing}},
+        {"a passthrough rectangle",
+         [](Situation& s) {
              editingEverything(s);
              s.passthroughRects = {QRectF(0, 0, 10, 10), QRectF(150, 390, 100, 26)};
-         }, {false, Step::passthroughRect}},
-        {"a passthrough rectangle's lower edge is outside it", [](Situation& s) {
+         },
+         {false, Step::passthroughRect}},
+        {"a passthrough rectangle's lower edge is outside it",
+         [](Situation& s) {
              editingEverything(s);
              s.passthroughRects = {QRectF(150, 374, 100, 26)};
-         }, {true, Step::textEditing}},
-        {"text editing", [](Situation& s) {
+         },
+         {true, Step::textEditing}},
+        {"text editing",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.isTextEditing = true;
-         }, {true, Step::textEditing}},
-        {"text tool in move mode", [](Situation& s) {
+         },
+         {true, Step::textEditing}},
+        {"text tool in move mode",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.selectedTool = DrawingTool::text;
              s.modes.isLineEditing = true;
-         }, {true, Step::textTool}},
-        {"line editing", [](Situation& s) {
+         },
+         {true, Step::textTool}},
+        {"line editing",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.isLineEditing = s.modes.isBezierEditing = true;
-         }, {true, Step::lineEditing}},
-        {"bezier editing", [](Situation& s) {
+         },
+         {true, Step::lineEditing}},
+        {"bezier editing",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.isBezierEditing = true;
-         }, {true, Step::bezierEditing}},
+         },
+         {true, Step::bezierEditing}},
         {"draw mode", [](Situation&) {}, {true, Step::drawMode}},
-        {"no tool, over a stroke", [](Situation& s) {
+        {"no tool, over a stroke",
+         [](Situation& s) {
              s.modes.selectedTool = std::nullopt;
              s.strokeUnderPoint = true;
-         }, {true, Step::strokeUnderPoint}},
-        {"move mode, over empty canvas", [](Situation& s) { s.modes.isMoveMode = true; },
+         },
+         {true, Step::strokeUnderPoint}},
+        {"move mode, over empty canvas",
+         [](Situation& s) { s.modes.isMoveMode = true; },
          {false, Step::strokeUnderPoint}},
-        {"a live stroke is no reason to take the pointer", [](Situation& s) {
+        {"a live stroke is no reason to take the pointer",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.strokeInProgress = true;
-         }, {false, Step::strokeUnderPoint}},
+         },
+         {false, Step::strokeUnderPoint}},
     };
     runTable(rows, &Situation::window);
 }
 
 TEST(PointerRules, TheClickRuleStepByStep) {
     const std::vector<Row> rows = {
-        {"a passthrough rectangle", [](Situation& s) {
+        {"a passthrough rectangle",
+         [](Situation& s) {
              editingEverything(s);
              s.modes.strokeInProgress = true;
              s.passthroughRects = {QRectF(150, 390, 100, 26)};
-         }, {false, Step::passthroughRect}},
-        {"a stroke in progress", [](Situation& s) {
+         },
+         {false, Step::passthroughRect}},
+        {"a stroke in progress",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.strokeInProgress = true;
-         }, {true, Step::strokeInProgress}},
-        {"text editing", [](Situation& s) {
+         },
+         {true, Step::strokeInProgress}},
+        {"text editing",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.isTextEditing = s.modes.isLineEditing = s.modes.isBezierEditing = true;
-         }, {true, Step::textEditing}},
-        {"text tool in move mode", [](Situation& s) {
+         },
+         {true, Step::textEditing}},
+        {"text tool in move mode",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.selectedTool = DrawingTool::text;
              s.modes.isLineEditing = s.modes.isBezierEditing = true;
-         }, {true, Step::textTool}},
-        {"line editing", [](Situation& s) {
+         },
+         {true, Step::textTool}},
+        {"line editing",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.isLineEditing = s.modes.isBezierEditing = true;
-         }, {true, Step::lineEditing}},
-        {"bezier editing", [](Situation& s) {
+         },
+         {true, Step::lineEditing}},
+        {"bezier editing",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.isBezierEditing = true;
-         }, {true, Step::bezierEditing}},
+         },
+         {true, Step::bezierEditing}},
         {"draw mode", [](Situation&) {}, {true, Step::drawMode}},
-        {"draw mode under the lock, over a stroke", [](Situation& s) {
+        {"draw mode under the lock, over a stroke",
+         [](Situation& s) {
              s.modes.captureAll = true;
              s.strokeUnderPoint = true;
-         }, {true, Step::strokeUnderPoint}},
-        {"draw mode under the lock, over empty canvas", [](Situation& s) { s.modes.captureAll = true; },
+         },
+         {true, Step::strokeUnderPoint}},
+        {"draw mode under the lock, over empty canvas",
+         [](Situation& s) { s.modes.captureAll = true; },
          {false, Step::strokeUnderPoint}},
-        {"move mode, over empty canvas", [](Situation& s) { s.modes.isMoveMode = true; },
+        {"move mode, over empty canvas",
+         [](Situation& s) { s.modes.isMoveMode = true; },
          {false, Step::strokeUnderPoint}},
     };
     runTable(rows, &Situation::click);
@@ -230,18 +287,21 @@ TEST(PointerRules, WhereTheWindowRuleRefusesAndTheClickRuleAccepts) {
         // The lock refuses the whole window, but only turns the click rule's
         // draw mode off. Everything else the window rule refuses for lets
         // the click through before the click rule is asked.
-        {"lock on, over a stroke", [](Situation& s) {
+        {"lock on, over a stroke",
+         [](Situation& s) {
              s.modes.captureAll = true;
              s.strokeUnderPoint = true;
          }},
-        {"lock on, text editing", [](Situation& s) {
+        {"lock on, text editing",
+         [](Situation& s) {
              s.modes.captureAll = true;
              s.modes.isTextEditing = true;
          }},
         {"picking a window", [](Situation& s) { s.modes.isPickingAttachWindow = true; }},
         {"modal file panel", [](Situation& s) { s.modes.isImportingBrushes = true; }},
         {"the panel strip", [](Situation& s) { s.location = Point(200, 880); }},
-        {"a live stroke over empty canvas", [](Situation& s) {
+        {"a live stroke over empty canvas",
+         [](Situation& s) {
              passthroughMode(s);
              s.modes.strokeInProgress = true;
          }},

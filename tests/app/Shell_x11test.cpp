@@ -144,10 +144,11 @@ namespace {
 // A string property of a window as the X server holds it; empty when unset.
 QByteArray stringProperty(xcb_window_t window, xcb_atom_t property) {
     auto* c = platform::x11::connection();
-    auto r = platform::x11::reply(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+    auto r = platform::x11::reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
     if (!r || r->format != 8) return {};
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(r.get())), xcb_get_property_value_length(r.get()));
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(r.get())),
+                      xcb_get_property_value_length(r.get()));
 }
 
 } // namespace

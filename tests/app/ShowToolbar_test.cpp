@@ -4,9 +4,9 @@
 #include "app/ToolbarPlacement.h"
 #include "capture/ScreenCaptureCoordinator.h"
 
+#include "colorpicker/ColorPickerWindowController.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
-#include "colorpicker/ColorPickerWindowController.h"
 #include "toolbar/DrawingToolbarView.h"
 #include "toolbar/FontPickerWindowController.h"
 #include "toolbar/SubmenuWindowController.h"

@@ -32,12 +32,17 @@ TEST(ToolbarPlacement, AllTwelvePositionsWithAndWithoutABottomPanel) {
         Point taken; // V = (0, 70, 1440, 805)
     };
     const Case cases[] = {
-        {P::topCenterH, kHorizontal, {420, 817}, {420, 817}},   {P::topLeftH, kHorizontal, {8, 817}, {8, 817}},
-        {P::topRightH, kHorizontal, {832, 817}, {832, 817}},    {P::topLeftV, kVertical, {8, 267}, {8, 267}},
-        {P::topRightV, kVertical, {1382, 267}, {1382, 267}},    {P::middleLeftV, kVertical, {8, 137.5}, {8, 172.5}},
+        {P::topCenterH, kHorizontal, {420, 817}, {420, 817}},
+        {P::topLeftH, kHorizontal, {8, 817}, {8, 817}},
+        {P::topRightH, kHorizontal, {832, 817}, {832, 817}},
+        {P::topLeftV, kVertical, {8, 267}, {8, 267}},
+        {P::topRightV, kVertical, {1382, 267}, {1382, 267}},
+        {P::middleLeftV, kVertical, {8, 137.5}, {8, 172.5}},
         {P::middleRightV, kVertical, {1382, 137.5}, {1382, 172.5}},
-        {P::bottomLeftV, kVertical, {8, 8}, {8, 78}},           {P::bottomRightV, kVertical, {1382, 8}, {1382, 78}},
-        {P::bottomCenterH, kHorizontal, {420, 8}, {420, 817}},  {P::bottomLeftH, kHorizontal, {8, 8}, {8, 817}},
+        {P::bottomLeftV, kVertical, {8, 8}, {8, 78}},
+        {P::bottomRightV, kVertical, {1382, 8}, {1382, 78}},
+        {P::bottomCenterH, kHorizontal, {420, 8}, {420, 817}},
+        {P::bottomLeftH, kHorizontal, {8, 8}, {8, 817}},
         {P::bottomRightH, kHorizontal, {832, 8}, {832, 817}},
     };
     for (const Case& c : cases) {

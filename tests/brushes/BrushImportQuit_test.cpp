@@ -69,8 +69,8 @@ TEST(BrushImportQuit, QuittingAtAnyMomentOfAnImportEndsCleanlyAndLosesNothing) {
         quitting.start();
         ASSERT_TRUE(probe.waitForFinished(20000)) << "run " << run;
         const QByteArray out = probe.readAllStandardOutput(), err = probe.readAllStandardError();
-        const QString context = QStringLiteral("run %1\n%2%3").arg(run).arg(QString::fromLocal8Bit(out),
-                                                                              QString::fromLocal8Bit(err));
+        const QString context =
+            QStringLiteral("run %1\n%2%3").arg(run).arg(QString::fromLocal8Bit(out), QString::fromLocal8Bit(err));
         EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << context.toStdString();
         EXPECT_EQ(probe.exitCode(), 0) << context.toStdString();
         EXPECT_LT(quitting.elapsed(), 6000) << context.toStdString();
@@ -138,4 +138,3 @@ TEST(BrushImportQuit, AStepLongerThanTheGraceEndsTheProgramAtOnce) {
     t.makeAnother()->removeUnrecordedBrushFiles();
     EXPECT_EQ(storeImages(store), QStringList());
 }
-

@@ -248,7 +248,8 @@ TEST_F(BrushImport, RerenderStoresClampedParametersAndReplacesTheCachedCell) {
     const auto generated = parametricBrush(1, 1, std::nullopt);
     const auto bitmap = storeBitmapBrush(t.brushStore, 1, "bitmap");
     QDir().mkpath(t.brushStore);
-    ASSERT_TRUE(GIMPBrushParser::writePNG(*GIMPBrushParser::renderVBR(*generated.vbr), path(generated.cellFilenames[0])));
+    ASSERT_TRUE(
+        GIMPBrushParser::writePNG(*GIMPBrushParser::renderVBR(*generated.vbr), path(generated.cellFilenames[0])));
     const QByteArray oldCell = readFile(path(generated.cellFilenames[0]));
     t->importedGIMPBrushes = {generated, bitmap};
     t->tintedStampCache.insert(uuidText(generated.id) + "_10_0_0_0", {});
@@ -262,8 +263,7 @@ TEST_F(BrushImport, RerenderStoresClampedParametersAndReplacesTheCachedCell) {
     EXPECT_EQ(stored.diameter, 500);
     EXPECT_EQ(stored.name, generated.name);
     EXPECT_EQ(stored.cellFilenames, generated.cellFilenames);
-    EXPECT_EQ(t->gimpStampCache.value(generated.id),
-              std::vector<QImage>{*GIMPBrushParser::renderVBR(*stored.vbr)});
+    EXPECT_EQ(t->gimpStampCache.value(generated.id), std::vector<QImage>{*GIMPBrushParser::renderVBR(*stored.vbr)});
     EXPECT_EQ(t->tintedStampCache.keys(), QStringList{uuidText(bitmap.id) + "_10_0_0_0"});
     EXPECT_GE(changes, 3); // two index assignments and the cache announcement
     drainEvents();

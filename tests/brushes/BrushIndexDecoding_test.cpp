@@ -45,9 +45,9 @@ TEST(BrushIndexDecoding, SlicesReadWhatThePlainReaderReads) {
     EXPECT_EQ(brushFiles::decodeBrushIndexConcurrently(withBad, 1)->skippedRecords, 4);
 
     // Texts that are not JSON, or not an array, in any part.
-    for (const QByteArray& broken : QList<QByteArray>
-         {good.left(good.size() - 1), good + "x", good + ",[]", "[" + good.mid(1, 200), "[1,,2,3,4]", "[1,2,3,4,]",
-          "[1,2,3,{\"a\":\"}\"}]", "[1,2,3,{\"a\":\"]\\\"\"},{]", "[1 2,3,4]", "[\"\\\",1,2,3]", "{\"a\":[1,2,3]}",
-          "[1,2,3,4] [", "[1,2,3,tru]", "[nul,1,2,3]", "[-,1,2,3]", "[1,2,3,\"\x01\"]"})
+    for (const QByteArray& broken : QList<QByteArray>{
+             good.left(good.size() - 1), good + "x", good + ",[]", "[" + good.mid(1, 200), "[1,,2,3,4]", "[1,2,3,4,]",
+             "[1,2,3,{\"a\":\"}\"}]", "[1,2,3,{\"a\":\"]\\\"\"},{]", "[1 2,3,4]", "[\"\\\",1,2,3]", "{\"a\":[1,2,3]}",
+             "[1,2,3,4] [", "[1,2,3,tru]", "[nul,1,2,3]", "[-,1,2,3]", "[1,2,3,\"\x01\"]"})
         expectSameReading(broken);
 }

@@ -160,8 +160,8 @@ TEST_F(BrushIndexFaults, ManyBrushesWithoutImagesLogOneLinePerCause) {
     drainEvents();
     const QStringList lines = log.text().split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size(), 2) << log.text().left(2000).toStdString();
-    EXPECT_EQ(log.countLines({"99998 cell images skipped (No such file or directory)", "(brush \"Brush 0\")",
-                              "and 99993 more"}),
+    EXPECT_EQ(log.countLines(
+                  {"99998 cell images skipped (No such file or directory)", "(brush \"Brush 0\")", "and 99993 more"}),
               1);
     EXPECT_EQ(log.countLines({"2 cell images skipped (not a regular file)", path(brushes[7].cellFilenames[0]),
                               path(brushes[70000].cellFilenames[0])}),

@@ -69,6 +69,7 @@ TEST(BrushPreview, StampsFadeInAndOutAndPickCellsByTheSelection) {
     for (const auto& s : previewStamps(3, GIMPCellSelection::constant, 10, {416, 76})) EXPECT_EQ(s.ci, 0);
 
     // Only the first cell of a constant brush shows.
-    const auto firstBlank = renderBrushPreview({solidCell(8, 8, 0), solidCell(8, 8)}, GIMPCellSelection::constant, {200, 40});
+    const auto firstBlank =
+        renderBrushPreview({solidCell(8, 8, 0), solidCell(8, 8)}, GIMPCellSelection::constant, {200, 40});
     EXPECT_FALSE(inkBounds(*firstBlank).isValid());
 }

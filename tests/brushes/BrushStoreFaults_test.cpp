@@ -170,9 +170,13 @@ TEST_F(BrushStoreFaults, ImagesNoRecordNamesAreRemovedAfterAWholeIndexRead) {
     const auto orphan = storeBitmapBrush(t.brushStore, 3, "never recorded");
     write(uuidText(orphan.id) + "_thumb.png", "png");
     // Names another program (or the user) may have put here stay.
-    const QStringList foreign{"notes.txt", "brushes.json.tmp", uuidText(orphan.id).toLower() + "_0.png",
-                              uuidText(orphan.id) + "_0.png.bak", uuidText(orphan.id) + "_x.png",
-                              uuidText(orphan.id) + "_01.png", "ABC_0.png"};
+    const QStringList foreign{"notes.txt",
+                              "brushes.json.tmp",
+                              uuidText(orphan.id).toLower() + "_0.png",
+                              uuidText(orphan.id) + "_0.png.bak",
+                              uuidText(orphan.id) + "_x.png",
+                              uuidText(orphan.id) + "_01.png",
+                              "ABC_0.png"};
     for (const QString& name : foreign) write(name, "x");
     // Writes a kill cut short, of recorded images too; a link is the user's.
     const QStringList unfinished{kept.cellFilenames[0] + ".Ab12Cd", uuidText(orphan.id) + "_thumb.png.x9Y8z7"};

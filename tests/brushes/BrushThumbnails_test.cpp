@@ -2,8 +2,8 @@
 // renders may write (never a retired brush, never an overtaken render).
 #include "brushes/BrushEngine.h"
 #include "brushes/BrushFiles.h"
-#include "brushes/GIMPBrushParser.h"
 #include "brushes/BrushThumbnails.h"
+#include "brushes/GIMPBrushParser.h"
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
@@ -96,11 +96,12 @@ TEST(BrushThumbnails, ALargeParametricBrushLooksAsIfRenderedInFull) {
         brush.selection = GIMPCellSelection::sequential;
         const auto sample = thumbs::renderThumbnail(brush, dir.path(), kPixels);
         const auto full = brushEngine::renderBrushPreview({*GIMPBrushParser::renderVBR(*brush.vbr)},
-                                                         GIMPCellSelection::sequential, kPixels);
+                                                          GIMPCellSelection::sequential, kPixels);
         ASSERT_TRUE(sample && full);
         double total = 0;
         for (int y = 0; y < kPixels.height(); ++y)
-            for (int x = 0; x < kPixels.width(); ++x) total += std::abs(qRed(sample->pixel(x, y)) - qRed(full->pixel(x, y)));
+            for (int x = 0; x < kPixels.width(); ++x)
+                total += std::abs(qRed(sample->pixel(x, y)) - qRed(full->pixel(x, y)));
         EXPECT_LT(total / (kPixels.width() * kPixels.height()), 1.5) << spikes << " spikes";
     }
 }

@@ -84,7 +84,11 @@ TEST(GIMPBrushParser, GbrCoverageFromColourAndAlpha) {
     fields.width = 4;
     fields.height = 1;
     fields.bytesPerPixel = 4;
-    fields.pixels = QByteArray("\xFF\xFF\xFF\x80" "\x00\x00\x00\xFF" "\xFF\x00\x00\xFF" "\xFF\xFF\xFF\x00", 16);
+    fields.pixels = QByteArray("\xFF\xFF\xFF\x80"
+                               "\x00\x00\x00\xFF"
+                               "\xFF\x00\x00\xFF"
+                               "\xFF\xFF\xFF\x00",
+                               16);
     auto b = gbr(fields);
     ASSERT_TRUE(b);
     EXPECT_EQ(alphaAt(b->cells[0], 0, 0), 128);
@@ -94,7 +98,9 @@ TEST(GIMPBrushParser, GbrCoverageFromColourAndAlpha) {
 
     fields.bytesPerPixel = 3;
     fields.width = 2;
-    fields.pixels = QByteArray("\x00\xFF\x00" "\x00\x00\xFF", 6);
+    fields.pixels = QByteArray("\x00\xFF\x00"
+                               "\x00\x00\xFF",
+                               6);
     b = gbr(fields);
     ASSERT_TRUE(b);
     EXPECT_EQ(alphaAt(b->cells[0], 0, 0), 182);
@@ -124,11 +130,11 @@ TEST(GIMPBrushParser, NamesAreCutAtZeroAndValidatedNotRepaired) {
     EXPECT_EQ(nameOf(QByteArray("\0Dots", 5)), std::nullopt);
     EXPECT_EQ(nameOf("Caf\xC3\xA9"), QString::fromUtf8("Caf\xC3\xA9"));
     EXPECT_EQ(nameOf(" \t\n "), QString(""));
-    EXPECT_EQ(nameOf("Caf\xE9"), std::nullopt);         // Latin-1, not UTF-8
-    EXPECT_EQ(nameOf("\xC0\xAF"), std::nullopt);        // overlong "/"
-    EXPECT_EQ(nameOf("a\xED\xA0\x80z"), std::nullopt);  // encoded surrogate
+    EXPECT_EQ(nameOf("Caf\xE9"), std::nullopt);          // Latin-1, not UTF-8
+    EXPECT_EQ(nameOf("\xC0\xAF"), std::nullopt);         // overlong "/"
+    EXPECT_EQ(nameOf("a\xED\xA0\x80z"), std::nullopt);   // encoded surrogate
     EXPECT_EQ(nameOf("\xF4\x90\x80\x80"), std::nullopt); // above U+10FFFF
-    EXPECT_EQ(nameOf("ab\xE2\x82"), std::nullopt);      // truncated sequence
+    EXPECT_EQ(nameOf("ab\xE2\x82"), std::nullopt);       // truncated sequence
     EXPECT_EQ(nameOf("\xF0\x9F\x96\x8C"), QString::fromUtf8("\xF0\x9F\x96\x8C"));
 
     // The name field ends at the header size, not at the file's end.
@@ -278,8 +284,8 @@ TEST(GIMPBrushParser, GihParameterLine) {
     EXPECT_EQ(count(""), 1);
     EXPECT_EQ(count("ncells:3"), 3);
     EXPECT_EQ(count("ncells:+3"), 3);
-    EXPECT_EQ(count("ncells::3:"), 3);        // empty parts dropped
-    EXPECT_EQ(count("ncells:3:4"), 1);        // three parts: ignored
+    EXPECT_EQ(count("ncells::3:"), 3); // empty parts dropped
+    EXPECT_EQ(count("ncells:3:4"), 1); // three parts: ignored
     EXPECT_EQ(count("ncells:two"), 1);
     EXPECT_EQ(count("ncells:3.0"), 1);
     EXPECT_EQ(count("ncells:99999999999999999999"), 1); // beyond 64 bits: unparsable
@@ -289,11 +295,11 @@ TEST(GIMPBrushParser, GihParameterLine) {
     EXPECT_EQ(count("ncells:3   ncells:2"), 2); // the later token wins
     EXPECT_EQ(count("NCELLS:3"), 1);
     EXPECT_EQ(count("ncells:9223372036854775807"), 3); // a huge claim reads what is there
-    EXPECT_EQ(count("ncells:2\tstep:1"), 1);  // only spaces separate tokens
+    EXPECT_EQ(count("ncells:2\tstep:1"), 1);           // only spaces separate tokens
 
     EXPECT_EQ(spacing(""), 25);
     EXPECT_EQ(spacing("step:0.25"), 25);
-    EXPECT_EQ(spacing("step:1e-3"), 1);      // at least 1
+    EXPECT_EQ(spacing("step:1e-3"), 1); // at least 1
     EXPECT_EQ(spacing("step:1.5"), 150);
     EXPECT_EQ(spacing("step:3 step:x"), 25); // unparsable resets the spacing
     for (const char* bad : {"nan", "inf", "-inf", "infinity", "1e400", "0x10", "1,5", "1e", "."}) {
@@ -370,7 +376,8 @@ TEST(GIMPBrushParser, VbrBothVersions) {
     expectCellMask(b->cells[0], 11, 11);
 
     // Blank lines, CR LF, other line breaks and surrounding tabs are ignored.
-    QByteArray messy = "\n\t GIMP-VBR\r\n\r\n1.0 \n\x0CRound\xE2\x80\xA8" "10\t\n5\n\n0.5\n1\n0";
+    QByteArray messy = "\n\t GIMP-VBR\r\n\r\n1.0 \n\x0CRound\xE2\x80\xA8"
+                       "10\t\n5\n\n0.5\n1\n0";
     EXPECT_EQ(GIMPBrushParser::parseVBR(messy)->vbr, b->vbr);
 
     VbrFields v15;
@@ -405,10 +412,10 @@ TEST(GIMPBrushParser, VbrRefusals) {
     EXPECT_TRUE(parses(with(&VbrFields::version, "1.50")));
 
     // Only whole, finite C-locale numbers.
-    for (auto field : {&VbrFields::spacing, &VbrFields::radius, &VbrFields::hardness, &VbrFields::aspectRatio,
-                       &VbrFields::angle}) {
-        for (const char* bad : {"nan", "NaN", "inf", "-inf", "Infinity", "1e400", "-1e999", "0x1p3", "1,5",
-                                "1 5", "5px", "e5", "1e+", "--1", "+-1"}) {
+    for (auto field :
+         {&VbrFields::spacing, &VbrFields::radius, &VbrFields::hardness, &VbrFields::aspectRatio, &VbrFields::angle}) {
+        for (const char* bad : {"nan", "NaN", "inf", "-inf", "Infinity", "1e400", "-1e999", "0x1p3", "1,5", "1 5",
+                                "5px", "e5", "1e+", "--1", "+-1"}) {
             EXPECT_FALSE(parses(with(field, bad))) << bad;
         }
         for (const char* good : {".5", "5.", "+2", "1E1", "3e-2", "000012.5000"}) {

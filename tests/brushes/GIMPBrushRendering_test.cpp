@@ -79,7 +79,8 @@ QImage plainRender(VBRParams p) {
     for (int y = 0; y < H; ++y) {
         for (int x = 0; x < W; ++x) {
             const float v = buffer[size_t(y) * W + size_t(x)];
-            image.scanLine(y)[4 * x + 3] = v <= 0 ? 0 : std::uint8_t(std::clamp(std::round(std::min(v, 1.0f) * 255.0f), 0.0f, 255.0f));
+            image.scanLine(y)[4 * x + 3] =
+                v <= 0 ? 0 : std::uint8_t(std::clamp(std::round(std::min(v, 1.0f) * 255.0f), 0.0f, 255.0f));
         }
     }
     return image;
@@ -215,9 +216,9 @@ TEST(GIMPBrushRendering, MatchesThePlainAlgorithmByteForByte) {
         }
     }
     EXPECT_GT(cases, 300);
-    for (const VBRParams& largest : {VBRParams{VBRShape::circle, 250, 19, 0.25, 1, 33.3},
-                                     VBRParams{VBRShape::diamond, 250, 20, 0.9, 1, 171},
-                                     VBRParams{VBRShape::square, 250, 3, 0, 1, 12}}) {
+    for (const VBRParams& largest :
+         {VBRParams{VBRShape::circle, 250, 19, 0.25, 1, 33.3}, VBRParams{VBRShape::diamond, 250, 20, 0.9, 1, 171},
+          VBRParams{VBRShape::square, 250, 3, 0, 1, 12}}) {
         EXPECT_EQ(*GIMPBrushParser::renderVBR(largest), plainRender(largest)) << largest.spikes;
     }
 }
@@ -262,7 +263,8 @@ TEST(GIMPBrushRendering, ParametersThatAreNotNumbersGiveNoImage) {
 TEST(GIMPBrushRendering, PngRoundTripAndWriteFailure) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    for (const VBRParams& p : {VBRParams{VBRShape::circle, 10, 2, 0.5, 1, 0}, VBRParams{VBRShape::diamond, 30, 5, 0.2, 2, 70}}) {
+    for (const VBRParams& p :
+         {VBRParams{VBRShape::circle, 10, 2, 0.5, 1, 0}, VBRParams{VBRShape::diamond, 30, 5, 0.2, 2, 70}}) {
         const QImage mask = *GIMPBrushParser::renderVBR(p);
         const QString path = dir.filePath("cell.png");
         ASSERT_TRUE(GIMPBrushParser::writePNG(mask, path));

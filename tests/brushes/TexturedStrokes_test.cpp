@@ -62,7 +62,8 @@ TEST_F(TexturedStroke, FirstStampSitsOnTheFirstPointAndZeroLengthSegmentsAddNoth
     EXPECT_LE(std::abs(single[0].pos.y() - 40), 10 * 0.24 / 2); // jittered up or down only
 
     const auto plain = texturedStamps(texturedStroke({{5, 5}, {25, 5}, {45, 5}}, 10), kChalkKind, 4);
-    const auto repeated = texturedStamps(texturedStroke({{5, 5}, {5, 5}, {25, 5}, {25, 5}, {45, 5}}, 10), kChalkKind, 4);
+    const auto repeated =
+        texturedStamps(texturedStroke({{5, 5}, {5, 5}, {25, 5}, {25, 5}, {45, 5}}, 10), kChalkKind, 4);
     ASSERT_EQ(plain.size(), repeated.size());
     for (std::size_t i = 0; i < plain.size(); ++i) EXPECT_EQ(plain[i].pos, repeated[i].pos);
     EXPECT_EQ(repeated[0].pos.x(), 5);
@@ -225,7 +226,7 @@ TEST(TexturedMasks, WatercolourWashFollowsItsFormulaAtEveryPixel) {
             off += got != expected;
         }
     }
-    EXPECT_LT(off, n * n / 100); // only values on a rounding edge may differ
+    EXPECT_LT(off, n * n / 100);                           // only values on a rounding edge may differ
     EXPECT_EQ(qAlpha(noiseStamp(9, 0)->pixel(4, 4)), 117); // the centre: 0.46 of full
     EXPECT_EQ(noiseStamp(3, 0)->width(), 8);
 }
@@ -249,10 +250,16 @@ TEST(TexturedMasks, ChalkChipsMatchPlainPathFills) {
         const std::uint64_t S = std::uint64_t(variant) * 104729u;
         for (std::uint64_t i = 0; i < std::uint64_t(std::max(40, n * n / 9)); ++i) {
             const auto u = [&](std::uint64_t j) { return (S + i + j) * kHashK; };
-            const double cx = c + ((hashUnit(u(101), 0x1f634373e4) + hashUnit(u(977), 0x11c950e3ce) +
-                                    hashUnit(u(0), 0x191c35f65)) * 2 / 3 - 1) * c * 0.62;
-            const double cy = c + ((hashUnit(u(101), 0x217af29dc0) + hashUnit(u(977), 0x13e1000daa) +
-                                    hashUnit(u(0), 0x3a9728941)) * 2 / 3 - 1) * c * 0.62;
+            const double cx =
+                c + ((hashUnit(u(101), 0x1f634373e4) + hashUnit(u(977), 0x11c950e3ce) + hashUnit(u(0), 0x191c35f65)) *
+                         2 / 3 -
+                     1) *
+                        c * 0.62;
+            const double cy =
+                c + ((hashUnit(u(101), 0x217af29dc0) + hashUnit(u(977), 0x13e1000daa) + hashUnit(u(0), 0x3a9728941)) *
+                         2 / 3 -
+                     1) *
+                        c * 0.62;
             const double dist = std::hypot(cx - c, cy - c) / c;
             if (!(dist < 0.95)) continue;
             const double rad = (0.03 + 0.05 * hashUnit(u(0), 0x5c121b31d)) * n;

@@ -67,8 +67,8 @@ TEST_F(Drag, MovesThatCameTogetherGoInAtOnceEachInItsPlace) {
     // ... and all the moves in one go: the same stroke, published once.
     press(path[0]);
     int published = 0;
-    auto counting = s.currentStroke.sink([&](const auto&) { ++published; }, platform::Delivery::Immediate,
-                                         platform::Initial::Skip);
+    auto counting =
+        s.currentStroke.sink([&](const auto&) { ++published; }, platform::Delivery::Immediate, platform::Initial::Skip);
     std::vector<CanvasDragValue> moves;
     for (std::size_t i = 1; i < path.size(); ++i) moves.push_back(CanvasDragValue{path[i], path[0], false});
     canvas.handleDragChanged(moves);
@@ -85,8 +85,8 @@ TEST_F(Drag, MovesThatCameTogetherGoInAtOnceEachInItsPlace) {
     s.selectedTool = DrawingTool::rectangle;
     drainEvents();
     press({100, 100});
-    const std::vector<CanvasDragValue> shape = {{{130, 120}, {100, 100}, false}, {{150, 140}, {100, 100}, false},
-                                                {{101, 101}, {100, 100}, false}};
+    const std::vector<CanvasDragValue> shape = {
+        {{130, 120}, {100, 100}, false}, {{150, 140}, {100, 100}, false}, {{101, 101}, {100, 100}, false}};
     canvas.handleDragChanged(shape);
     ASSERT_TRUE(s.currentStroke.get());
     EXPECT_EQ(s.currentStroke.get()->endPoint, QPointF(150, 140));

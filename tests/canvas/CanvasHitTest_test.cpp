@@ -46,12 +46,12 @@ TEST(CanvasHitTest, ABezierPathIsHitOnItsCurveNotOnTheChordBetweenItsAnchors) {
 TEST(CanvasHitTest, EverySegmentOfAnOpenPathIsACubicOfItsArms) {
     // Down from (100, 100) to (300, 100) through an arch below, then back up
     // to (200, 0) along a straight edge (no arms).
-    const DrawingStroke path = bezierPath({{100, 100}, {300, 100}, {200, 0}}, {{0, 0}, {0, 120}, {0, 0}},
-                                          {{0, 120}, {0, 0}, {0, 0}});
-    EXPECT_TRUE(canvasHitTest(path, {200, 190}));   // the arch's bottom
-    EXPECT_TRUE(canvasHitTest(path, {250, 50}));    // on the straight second segment
-    EXPECT_FALSE(canvasHitTest(path, {150, 50}));   // the closing edge is not part of the path
-    EXPECT_FALSE(canvasHitTest(path, {200, 100}));  // the chord of the arch
+    const DrawingStroke path =
+        bezierPath({{100, 100}, {300, 100}, {200, 0}}, {{0, 0}, {0, 120}, {0, 0}}, {{0, 120}, {0, 0}, {0, 0}});
+    EXPECT_TRUE(canvasHitTest(path, {200, 190}));  // the arch's bottom
+    EXPECT_TRUE(canvasHitTest(path, {250, 50}));   // on the straight second segment
+    EXPECT_FALSE(canvasHitTest(path, {150, 50}));  // the closing edge is not part of the path
+    EXPECT_FALSE(canvasHitTest(path, {200, 100})); // the chord of the arch
 
     // The samples are points, not joined: on a long curve the pointer can
     // fall between two of them (here at 1000 and 1149.5) while it is on the

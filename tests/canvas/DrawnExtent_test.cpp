@@ -30,9 +30,9 @@ public:
     std::vector<QPointF> freehand() {
         std::vector<QPointF> pts;
         switch (integer(0, 4)) {
-        case 0: pts = {point()}; break;                    // a single sample
+        case 0: pts = {point()}; break;                        // a single sample
         case 1: pts = {point()}, pts.push_back(pts[0]); break; // a click
-        case 2: {                                          // a zigzag with sharp turns and repeats
+        case 2: {                                              // a zigzag with sharp turns and repeats
             const int n = integer(3, 12);
             for (int i = 0; i < n; ++i) {
                 pts.push_back(point());
@@ -40,7 +40,7 @@ public:
             }
             break;
         }
-        default: {                                         // a dense, wandering pointer path
+        default: { // a dense, wandering pointer path
             QPointF p = point();
             double heading = uniform(0, 6.3);
             const double speed = uniform(0.5, 25);

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace testing_support;
 
 namespace {
@@ -75,10 +74,9 @@ std::vector<QPointF> scribble(unsigned seed, int samples = 160) {
 } // namespace
 
 TEST_F(LiveCanvas, GrowingStrokesLookAsIfDrawnWholeAlsoAtHalfOpacity) {
-    const std::vector<DrawingTool> tools = {DrawingTool::pen,     DrawingTool::calligraphyBrush,
-                                            DrawingTool::brushPen, DrawingTool::airbrush,
-                                            DrawingTool::chalk,    DrawingTool::watercolorBrush,
-                                            DrawingTool::line,     DrawingTool::star};
+    const std::vector<DrawingTool> tools = {
+        DrawingTool::pen,   DrawingTool::calligraphyBrush, DrawingTool::brushPen, DrawingTool::airbrush,
+        DrawingTool::chalk, DrawingTool::watercolorBrush,  DrawingTool::line,     DrawingTool::star};
     unsigned seed = 1;
     for (double opacity : {1.0, 0.5}) {
         for (DrawingTool tool : tools) {
@@ -93,8 +91,8 @@ TEST_F(LiveCanvas, GrowingStrokesLookAsIfDrawnWholeAlsoAtHalfOpacity) {
                 const auto [painted, differing] = difference(drawnWhole(), canvasImage(canvas));
                 EXPECT_GT(painted, 100);
                 EXPECT_LE(differing * 100, painted)
-                    << rawValue(tool) << " at " << opacity << (smooth ? " smoothed" : "") << ": " << differing
-                    << " of " << painted;
+                    << rawValue(tool) << " at " << opacity << (smooth ? " smoothed" : "") << ": " << differing << " of "
+                    << painted;
                 canvas.handleDragEnded(CanvasDragValue{QPointF(1, 1), QPointF(1, 1), false});
                 s.currentStroke = std::nullopt;
                 s.strokes.set({});

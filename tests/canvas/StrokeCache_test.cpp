@@ -22,8 +22,9 @@ namespace {
 
 // Every stroke drawn afresh, in order: what the cache must look like.
 QImage fromScratch(const std::vector<DrawingStroke>& strokes, QSize logical, double dpr = 1) {
-    QImage img(QSize(static_cast<int>(std::ceil(logical.width() * dpr)), static_cast<int>(std::ceil(logical.height() * dpr))),
-               QImage::Format_ARGB32_Premultiplied);
+    QImage img(
+        QSize(static_cast<int>(std::ceil(logical.width() * dpr)), static_cast<int>(std::ceil(logical.height() * dpr))),
+        QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.scale(dpr, dpr);
@@ -197,7 +198,8 @@ TEST(CanvasStrokeCache, AnAdditionDrawsOnlyTheNewStrokeAndAChangeOnlyWhatItTouch
     strokes.push_back(penStroke({QPointF(400, 400), QPointF(450, 420)}, 6));
     const QRegion added = cache.sync(pointers(strokes), {});
     EXPECT_EQ(cache.lastDrawCount(), 1u);
-    EXPECT_TRUE(QRegion(shownDrawnExtent(strokes.back()).toAlignedRect().adjusted(-3, -3, 3, 3)).contains(added.boundingRect()));
+    EXPECT_TRUE(QRegion(shownDrawnExtent(strokes.back()).toAlignedRect().adjusted(-3, -3, 3, 3))
+                    .contains(added.boundingRect()));
 
     // Restyling stroke 7 redraws it alone: its neighbours are too far away.
     strokes[7].color = Color::rgba(0, 0.5, 0, 1);
@@ -219,7 +221,8 @@ TEST(CanvasStrokeCache, TheTopStrokeChangesAndGoesWithoutRedrawingWhatLiesBeneat
     StrokeCache cache;
     cache.setGeometry(QSize(600, 600), 1);
     std::vector<DrawingStroke> strokes;
-    for (int i = 0; i < 40; ++i) strokes.push_back(penStroke({QPointF(10, 10 + 14.0 * i), QPointF(590, 10 + 14.0 * i)}, 6));
+    for (int i = 0; i < 40; ++i)
+        strokes.push_back(penStroke({QPointF(10, 10 + 14.0 * i), QPointF(590, 10 + 14.0 * i)}, 6));
     cache.sync(pointers(strokes), {});
     const QImage before = cache.image().copy();
 

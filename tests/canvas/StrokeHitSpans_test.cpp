@@ -40,7 +40,8 @@ void expectSpansAreTheHitTest(const DrawingStroke& s, double scale = 1.0) {
         for (int x = int(std::floor(area.left())); x <= int(std::ceil(area.right())); ++x) {
             const bool expected = strokeHitTest(s, QPointF(x * scale, y * scale));
             if (expected != (in.count({x, y}) > 0) && ++wrong <= 5)
-                ADD_FAILURE() << rawValueText(s.tool).toStdString() << " at (" << x << ", " << y << "): hit test says " << expected;
+                ADD_FAILURE() << rawValueText(s.tool).toStdString() << " at (" << x << ", " << y << "): hit test says "
+                              << expected;
         }
     }
     EXPECT_EQ(wrong, 0);

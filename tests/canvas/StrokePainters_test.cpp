@@ -52,7 +52,7 @@ TEST(LinePainters, PenDotIsACircleOfTheWidth) {
     DrawingStroke s = strokeOf(DrawingTool::pen, 20);
     s.points = {{100, 100}};
     EXPECT_EQ(paintedCount(renderStroke(s)), 0); // one sample: nothing
-    s.points = {{100, 100}, {100, 100}};        // a click collects its point twice
+    s.points = {{100, 100}, {100, 100}};         // a click collects its point twice
     const QImage dot = renderStroke(s);
     EXPECT_NEAR(coveredArea(dot), std::numbers::pi * 100, 8);
     EXPECT_EQ(paintedBounds(dot, 127), QRect(90, 90, 20, 20));
@@ -323,10 +323,8 @@ std::vector<std::pair<int, int>> inkRowRuns(const QImage& img) {
         bool ink = false;
         for (int x = 0; x < img.width() && !ink; ++x) ink = alphaAt(img, x, y) > 127;
         if (!ink) continue;
-        if (!runs.empty() && runs.back().second == y - 1)
-            runs.back().second = y;
-        else
-            runs.emplace_back(y, y);
+        if (!runs.empty() && runs.back().second == y - 1) runs.back().second = y;
+        else runs.emplace_back(y, y);
     }
     return runs;
 }

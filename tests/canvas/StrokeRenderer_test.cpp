@@ -122,9 +122,9 @@ TEST(StrokeRenderer, DabIsOpaqueToSixtyPercentThenFades) {
         });
         const auto at = [&](double dx, double dy) { return alphaAt(img, QPointF(150.3 + dx, 100.6 + dy)); };
         EXPECT_EQ(at(0, 0), 0) << turn;
-        EXPECT_EQ(at(22, 0), 0) << turn; // 0.55 r
+        EXPECT_EQ(at(22, 0), 0) << turn;         // 0.55 r
         EXPECT_NEAR(at(32, 0), 128, 20) << turn; // 0.8 r: half cut
-        EXPECT_EQ(at(-42, 0), 255) << turn; // beyond r
+        EXPECT_EQ(at(-42, 0), 255) << turn;      // beyond r
         EXPECT_EQ(at(0, 42), 255) << turn;
     }
 }
@@ -141,9 +141,9 @@ TEST(StrokeRenderer, ErasureLayerFollowsPainterScaleAndClip) {
         p.translate(20, 10);
         StrokeView{s, {}}.render(p);
     }
-    EXPECT_EQ(qAlpha(hi.pixel(240, 120)), 0);   // the dab, (120, 60) logical
-    EXPECT_EQ(qAlpha(hi.pixel(160, 120)), 255); // the line, (80, 60) logical
-    EXPECT_EQ(qAlpha(hi.pixel(160, 136)), 0);   // below the line
+    EXPECT_EQ(qAlpha(hi.pixel(240, 120)), 0);         // the dab, (120, 60) logical
+    EXPECT_EQ(qAlpha(hi.pixel(160, 120)), 255);       // the line, (80, 60) logical
+    EXPECT_EQ(qAlpha(hi.pixel(160, 136)), 0);         // below the line
     EXPECT_NEAR(paintedBounds(hi).left(), 2 * 35, 1); // the round cap, 5 before (40, 60)
 
     // Only the clip is painted.

@@ -148,8 +148,7 @@ TEST(ScreenshotFile, OnAFullDiskTheReasonIsNoSpace) {
     p.start("unshare", {"-rm", "sh", "-c", script, mountPoint, OVERINK_SCREENSHOT_WRITER});
     ASSERT_TRUE(p.waitForFinished(30000));
     const QByteArray out = p.readAllStandardOutput();
-    if (!out.contains("file "))
-        GTEST_SKIP() << "no private tmpfs here: " << p.readAllStandardError().toStdString();
+    if (!out.contains("file ")) GTEST_SKIP() << "no private tmpfs here: " << p.readAllStandardError().toStdString();
     EXPECT_TRUE(out.contains("failed No space left on device\n")) << out.toStdString();
     EXPECT_TRUE(out.contains("file " + QByteArray("the earlier screenshot").toBase64() + "\n")) << out.toStdString();
     EXPECT_TRUE(out.contains("others \n")) << out.toStdString();

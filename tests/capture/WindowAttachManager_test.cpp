@@ -20,9 +20,9 @@ namespace {
 constexpr double kFrame = 1.0 / 60;
 
 struct Tracking {
-    explicit Tracking(std::vector<platform::Screen> screenList = {
-                          FakeScreenProvider::makeScreen(1, Rect(0, 0, 1920, 1080)),
-                          FakeScreenProvider::makeScreen(2, Rect(1920, 0, 1280, 1024))})
+    explicit Tracking(
+        std::vector<platform::Screen> screenList = {FakeScreenProvider::makeScreen(1, Rect(0, 0, 1920, 1080)),
+                                                    FakeScreenProvider::makeScreen(2, Rect(1920, 0, 1280, 1024))})
         : screens(std::make_shared<FakeScreenProvider>(std::move(screenList))),
           manager(WindowAttachServices{windows, screens, links.factory(), [this] { return now; }}) {}
 
@@ -33,9 +33,8 @@ struct Tracking {
     }
     void pin(std::uint32_t id, Rect listBounds) {
         windows->list.insert(windows->list.begin(), FakeWindowList::window(id, listBounds));
-        manager.attach(id, AttachEdge::top, manager.flipToScreen(listBounds), [this](const Rect& r) {
-            reports.push_back(r);
-        });
+        manager.attach(id, AttachEdge::top, manager.flipToScreen(listBounds),
+                       [this](const Rect& r) { reports.push_back(r); });
     }
 
     double now = 100;
@@ -240,8 +239,8 @@ TEST(WindowAttachTracking, AMinimisedWindowIsNotFollowedUntilItIsBack) {
 
     // Restored: shown again, animated back from where it went.
     w->isOnScreen = true;
-    for (Rect step : {Rect(820, 1436, 600, 400), Rect(800, 1100, 600, 400), Rect(650, 600, 600, 400),
-                      Rect(600, 400, 600, 400)}) {
+    for (Rect step :
+         {Rect(820, 1436, 600, 400), Rect(800, 1100, 600, 400), Rect(650, 600, 600, 400), Rect(600, 400, 600, 400)}) {
         w->bounds = step;
         t.tick();
     }

@@ -34,8 +34,8 @@ SavedHarmony harmony(HarmonyType type, double h, double s, double b, const QStri
 ::testing::AssertionResult sameRGB(const Color& a, const Color& b, double tolerance = 1e-12) {
     if (std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << a.r << ", " << a.g << ", " << a.b << ") vs (" << b.r << ", "
-                                         << b.g << ", " << b.b << ")";
+    return ::testing::AssertionFailure() << "(" << a.r << ", " << a.g << ", " << a.b << ") vs (" << b.r << ", " << b.g
+                                         << ", " << b.b << ")";
 }
 
 } // namespace

@@ -97,8 +97,8 @@ struct Picker {
 void click(QWidget* w, QPointF at) {
     const QPointF global = w->mapToGlobal(at);
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent e(type, at, global, Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                      Qt::NoModifier);
+        QMouseEvent e(type, at, global, Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(w, &e);
     }
 }
@@ -187,10 +187,8 @@ TEST(ColorPickerWindow, GrowsAwayFromTheToolbarKeepingTheEdgeThatTouchesIt) {
         ASSERT_TRUE(waitUntil([&] { return p.frame().height() > before.height(); }, 2000));
         EXPECT_TRUE(waitUntil([&] { return p.frame().height() == p.controller->root()->height(); }, 2000));
         const Rect after = p.frame();
-        if (direction == D::above)
-            EXPECT_EQ(after.minY(), before.minY()) << "stands on the toolbar";
-        else
-            EXPECT_EQ(after.maxY(), before.maxY()) << "hangs from its top edge";
+        if (direction == D::above) EXPECT_EQ(after.minY(), before.minY()) << "stands on the toolbar";
+        else EXPECT_EQ(after.maxY(), before.maxY()) << "hangs from its top edge";
         EXPECT_EQ(after.minX(), before.minX());
         EXPECT_EQ(after.width(), 246);
 
@@ -320,8 +318,8 @@ TEST(ColorPickerWindow, TheNameFieldTakesTheKeyboardAndTheFirstEscIsItsOwn) {
 
     SavedHarmonyRow* row = p.panel().harmonyRows().at(0);
     click(row->renameButton());
-    ASSERT_TRUE(waitUntil([&] { return p.controller->window()->isKeyWindow() && p.panel().isRenameFieldFocused(); },
-                          2000));
+    ASSERT_TRUE(
+        waitUntil([&] { return p.controller->window()->isKeyWindow() && p.panel().isRenameFieldFocused(); }, 2000));
     EXPECT_TRUE(p.controller->keyboard().fieldHasKeyboard());
     EXPECT_TRUE(p.controller->keyboard().holdsKeyboard());
 

@@ -57,7 +57,7 @@ TEST(ColorCode, HslAndOklchToTheDigitsGiven) {
     // Ties for the largest component go to red, then green.
     EXPECT_EQ(hslHueSaturation(1, 1, 0).hue, 1.0 / 6);
     EXPECT_NEAR(hslHueSaturation(0, 1, 1).hue, 0.5, 1e-15);
-    EXPECT_NEAR(hslHueSaturation(1, 0, 0.5).hue * 360, 330, 1e-9); // green below blue wraps
+    EXPECT_NEAR(hslHueSaturation(1, 0, 0.5).hue * 360, 330, 1e-9);             // green below blue wraps
     EXPECT_NEAR(hslHueSaturation(0.9, 0.7, 0.7).saturation, 0.2 / 0.4, 1e-12); // l > 0.5 branch
 }
 

@@ -60,8 +60,8 @@ Color pixel(const QImage& img, QPointF p) {
         std::abs(actual.b - expected.b) <= tolerance)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "got (" << actual.r << ", " << actual.g << ", " << actual.b
-                                         << "), expected (" << expected.r << ", " << expected.g << ", "
-                                         << expected.b << ")";
+                                         << "), expected (" << expected.r << ", " << expected.g << ", " << expected.b
+                                         << ")";
 }
 
 void sendMouse(QWidget& w, QEvent::Type type, QPointF p, Qt::MouseButton button) {
@@ -204,7 +204,8 @@ TEST(ColorWheelView, PaintsTheHueDiscClockwiseFromTheTopUnderAWhiteVeil) {
             const double hue = i / 12.0;
             if (std::abs(hue - 0.75) < 0.1) continue;
             const Color expected = colorFromHSB(hue, 0.8, 1);
-            EXPECT_TRUE(near(pixel(img, w.at(2 * M_PI * hue, 0.8 * 87)), expected, 0.05)) << "hue " << hue << " @" << dpr;
+            EXPECT_TRUE(near(pixel(img, w.at(2 * M_PI * hue, 0.8 * 87)), expected, 0.05))
+                << "hue " << hue << " @" << dpr;
         }
         EXPECT_TRUE(near(pixel(img, w.at(0.5, 2)), Color::white(), 0.05));
     }

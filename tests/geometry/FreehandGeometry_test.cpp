@@ -32,9 +32,9 @@ std::vector<QPointF> wanderingPath(std::mt19937& rng) {
 // Within the extent, up to rounding.
 void expectInside(const QRectF& outline, const QRectF& extent, const char* what, int i) {
     EXPECT_TRUE(extent.adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(outline))
-        << what << " #" << i << ": outline " << outline.left() << "," << outline.top() << " " << outline.right()
-        << "," << outline.bottom() << " extent " << extent.left() << "," << extent.top() << " " << extent.right()
-        << "," << extent.bottom();
+        << what << " #" << i << ": outline " << outline.left() << "," << outline.top() << " " << outline.right() << ","
+        << outline.bottom() << " extent " << extent.left() << "," << extent.top() << " " << extent.right() << ","
+        << extent.bottom();
 }
 
 } // namespace

@@ -30,9 +30,7 @@ TEST(ArrowExtent, HeadsReachBackFromTheEnd) {
         const std::optional<QPointF> control = curved ? std::optional<QPointF>(QPointF(260, 260)) : std::nullopt;
         const QPointF dir = curved ? e - *control : e - a;
         const double angle = std::atan2(dir.y(), dir.x()), len = std::max(5 * w, 14.0);
-        const auto tip = [&](double turn) {
-            return e - QPointF(std::cos(angle + turn), std::sin(angle + turn)) * len;
-        };
+        const auto tip = [&](double turn) { return e - QPointF(std::cos(angle + turn), std::sin(angle + turn)) * len; };
         QPainterPath path(a);
         if (curved) path.quadTo(*control, e);
         else path.lineTo(e);

@@ -74,8 +74,8 @@ TEST(BezierPathExtent, TakesInOpenEndsAndUnequalArms) {
     addBezierPath(path, anchors, &in, &out);
     EXPECT_EQ(curveCount(path), 2);
     for (Qt::PenCapStyle cap : {Qt::FlatCap, Qt::SquareCap, Qt::RoundCap}) {
-        EXPECT_TRUE(bezierPathExtent(anchors, 8, &in, &out).adjusted(-1, -1, 1, 1)
-                        .contains(strokedPathBounds(path, 8, cap)))
+        EXPECT_TRUE(
+            bezierPathExtent(anchors, 8, &in, &out).adjusted(-1, -1, 1, 1).contains(strokedPathBounds(path, 8, cap)))
             << cap;
     }
     // One anchor is no path.

@@ -112,11 +112,11 @@ TEST(TextLayout, HitsOnlyTheMeasuredLines) {
     const auto layout = layoutText({100, 50}, {400, 250}, QStringLiteral("first\n\nthird"), QString(), 20, 0);
     const QRectF first = layout.lines[0].rect;
     EXPECT_TRUE(layout.contains(first.center()));
-    EXPECT_TRUE(layout.contains(first.topLeft())); // min edges inside
+    EXPECT_TRUE(layout.contains(first.topLeft()));                      // min edges inside
     EXPECT_FALSE(layout.contains({first.right(), first.center().y()})); // max edges outside
     EXPECT_FALSE(layout.contains({first.center().x(), first.bottom()}));
     EXPECT_FALSE(layout.contains({first.right() + 20, first.center().y()})); // right of a short line
-    EXPECT_FALSE(layout.contains({102, 52})); // the margin
+    EXPECT_FALSE(layout.contains({102, 52}));                                // the margin
     // The empty middle line is never hit.
     EXPECT_FALSE(layout.contains({first.left() + 2, 54 + 1.3 * 20 + 5}));
     EXPECT_TRUE(layout.contains(layout.lines[1].rect.center()));
@@ -140,7 +140,8 @@ TEST(TextLayout, ARotatedStrokeIsHitWhereItsTextIsDrawn) {
 
 TEST(TextLayout, PaintedTextStaysInsideItsInkExtentAndFillsIt) {
     for (double rotation : {0.0, 30.0, -120.0}) {
-        const auto layout = layoutText({60, 60}, {360, 200}, QStringLiteral("Quick fjord\nglyphs"), QString(), 0, rotation);
+        const auto layout =
+            layoutText({60, 60}, {360, 200}, QStringLiteral("Quick fjord\nglyphs"), QString(), 0, rotation);
         const QRectF extent = layout.inkExtent();
         const QRect painted = paintedPixels(layout, QSize(460, 320));
         ASSERT_FALSE(painted.isEmpty()) << rotation;

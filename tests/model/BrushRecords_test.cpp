@@ -15,8 +15,8 @@ QJsonObject minimalRecord() {
                        {"opacity", 1}};
 }
 QJsonObject vbrObject() {
-    return QJsonObject{{"shape", "diamond"}, {"radius", 10}, {"spikes", 4},
-                       {"hardness", 0.5}, {"aspectRatio", 2}, {"angle", 30}};
+    return QJsonObject{{"shape", "diamond"}, {"radius", 10},     {"spikes", 4},
+                       {"hardness", 0.5},    {"aspectRatio", 2}, {"angle", 30}};
 }
 } // namespace
 

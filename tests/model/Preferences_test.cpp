@@ -132,11 +132,11 @@ TEST(PreferenceReads, StoredValuesAreReadBackWithoutRunningObservers) {
         d.setString("overink.selectedTool", "eraser");
         d.setNumberArray("overink.selectedColor", {0, 0.5, 1, 0.5});
         d.setDouble("overink.lineWidth", 63.5);
-        d.setDouble("overink.strokeOpacity", 2.5); // no upper bound
+        d.setDouble("overink.strokeOpacity", 2.5);    // no upper bound
         d.setDouble("overink.gimpBrushSpacing", 500); // taken unclamped
         d.setDouble("overink.gimpBrushOpacity", 0.4);
-        d.setStringArray("overink.toolbarPenOrder", {"wand.and.sparkles", "pencil", "nonsense", "scribble", "paintbrush",
-                                                      "paintbrush.pointed"});
+        d.setStringArray("overink.toolbarPenOrder",
+                         {"wand.and.sparkles", "pencil", "nonsense", "scribble", "paintbrush", "paintbrush.pointed"});
         d.setStringArray("overink.smoothingEnabledTools", {});
         d.setString("overink.smoothingAlgorithm", "Cubic B");
         d.setString("overink.toolbarDockPosition", "bottomRightV");
@@ -148,9 +148,9 @@ TEST(PreferenceReads, StoredValuesAreReadBackWithoutRunningObservers) {
     EXPECT_EQ(s->strokeOpacity.get(), 2.5);
     EXPECT_EQ(s->gimpBrushSpacing.get(), 500);
     EXPECT_EQ(s->gimpBrushOpacity.get(), 0.4);
-    EXPECT_EQ(s->toolbarPenOrder.get(), (std::vector<DrawingTool>{DrawingTool::airbrush, DrawingTool::pen,
-                                                                  DrawingTool::bezierPen, DrawingTool::calligraphyBrush,
-                                                                  DrawingTool::brushPen}));
+    EXPECT_EQ(s->toolbarPenOrder.get(),
+              (std::vector<DrawingTool>{DrawingTool::airbrush, DrawingTool::pen, DrawingTool::bezierPen,
+                                        DrawingTool::calligraphyBrush, DrawingTool::brushPen}));
     EXPECT_TRUE(s->smoothingEnabledTools->empty()); // an empty set is kept
     EXPECT_EQ(s->smoothingAlgorithm.get(), SmoothingAlgorithm::bSpline);
     EXPECT_EQ(s->toolbarDockPosition.get(), ToolbarDockPosition::bottomRightV);
@@ -176,8 +176,8 @@ TEST(PreferenceReads, RejectedValuesLeaveTheDefaults) {
         d.setStringArray("overink.toolbarShapeOrder", {});
         d.setString("overink.smoothingAlgorithm", "chaikin");
         d.setString("overink.toolbarDockPosition", "TopLeftH");
-        d.setString("overink.showTooltips", "false");  // wrong type
-        d.setBool("overink.fontPresets", true);        // wrong type
+        d.setString("overink.showTooltips", "false"); // wrong type
+        d.setBool("overink.fontPresets", true);       // wrong type
         d.setData("overink.savedHarmonies", "{not json");
     });
     EXPECT_EQ(s->selectedTool.get(), DrawingTool::pen);
@@ -270,8 +270,9 @@ TEST(PreferenceReads, FontPresetsFailAsAWhole) {
     EXPECT_EQ(s->fontPresets->front().size, 18);
     const QByteArray bad = R"([{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","name":"Helvetica","size":18},
                                {"id":"0F8FAD5B-D9CB-469F-A165-70867728950F","name":"Menlo","size":"big"}])";
-    EXPECT_TRUE(restartedWith(t, [&](platform::UserDefaults& d) { d.setData("overink.fontPresets", bad); })
-                    ->fontPresets->empty());
+    EXPECT_TRUE(restartedWith(t, [&](platform::UserDefaults& d) {
+                    d.setData("overink.fontPresets", bad);
+                })->fontPresets->empty());
 }
 
 TEST(PreferenceReads, MissingPreferredFontLeavesTheSystemFont) {
@@ -358,8 +359,8 @@ TEST(FontPresets, NearDuplicatesAreIgnoredAndTheNewestTwelveKept) {
 TEST(PreferenceFile, WhatOneRunWritesTheNextReadsBackIdentically) {
     QTemporaryDir dir;
     const QString path = dir.path() + "/defaults.json";
-    std::vector<SavedHarmony> harmonies{{QUuid::createUuid(), "Dusk", HarmonyType::doubleSplitComplementary,
-                                         0.95, 0.3333333333333333, 0.1}};
+    std::vector<SavedHarmony> harmonies{
+        {QUuid::createUuid(), "Dusk", HarmonyType::doubleSplitComplementary, 0.95, 0.3333333333333333, 0.1}};
     QUuid presetID;
     {
         TestDrawingState t({TestDrawingState::defaultScreen()}, platform::UserDefaults::fileBacked(path));

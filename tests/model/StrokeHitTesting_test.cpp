@@ -131,7 +131,8 @@ TEST(StrokeHitTest, EveryHitLiesInsideTheHitExtent) {
     for (DrawingTool tool : kAllDrawingTools) {
         for (int k = 0; k < 6; ++k) {
             DrawingStroke s = framedStroke(tool, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}, width(rng));
-            if (isFreehandTool(tool)) s.points = {{coord(rng), coord(rng)}, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}};
+            if (isFreehandTool(tool))
+                s.points = {{coord(rng), coord(rng)}, {coord(rng), coord(rng)}, {coord(rng), coord(rng)}};
             if (isLineTool(tool) && k % 2) s.controlPoint = QPointF(coord(rng), coord(rng));
             if (tool == DrawingTool::text) {
                 s.text = QStringLiteral("Hit\nme");
@@ -193,8 +194,11 @@ TEST(HasStroke, AnObserverAskingBeforeTheChangeIsStoredSeesItAfterwards) {
     TestDrawingState t;
     place(t, penStroke({{0, 0}, {100, 0}}), 1);
     std::vector<bool> seen;
-    auto sub = t->strokes.sink([&](const auto&) { seen.push_back(t->hasStroke({50, 0}, 1)); },
-                               platform::Delivery::Immediate, platform::Initial::Skip);
+    auto sub = t->strokes.sink(
+        [&](const auto&) {
+            seen.push_back(t->hasStroke({50, 0}, 1));
+        },
+        platform::Delivery::Immediate, platform::Initial::Skip);
     t->strokes.set({penStroke({{0, 500}, {100, 500}})});
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0]); // the old list is still in place during the notice

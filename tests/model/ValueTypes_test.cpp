@@ -14,13 +14,32 @@
 #include <cmath>
 
 TEST(DrawingTool, StoredValuesAndLabelsFollowToolbarOrder) {
-    const char* raw[] = {"hand.raised", "pencil", "scribble", "paintbrush", "paintbrush.pointed", "drop.halffull",
-                         "pencil.tip", "wand.and.sparkles", "paintbrush.pointed.fill", "line.diagonal",
-                         "arrow.up.right", "rectangle", "circle", "triangle", "diamond", "pentagon", "hexagon",
-                         "octagon", "seal", "star", "textformat", "eraser"};
-    const char* labels[] = {"Move", "Pen", "Bezier", "Brush Pen", "Calligraphy", "Watercolor", "Chalk", "Airbrush",
-                            "GIMP Brush", "Line", "Arrow", "Rect", "Circle", "Triangle", "Diamond", "Pentagon",
-                            "Hexagon", "Octagon", "Seal", "Star", "Text", "Erase"};
+    const char* raw[] = {"hand.raised",
+                         "pencil",
+                         "scribble",
+                         "paintbrush",
+                         "paintbrush.pointed",
+                         "drop.halffull",
+                         "pencil.tip",
+                         "wand.and.sparkles",
+                         "paintbrush.pointed.fill",
+                         "line.diagonal",
+                         "arrow.up.right",
+                         "rectangle",
+                         "circle",
+                         "triangle",
+                         "diamond",
+                         "pentagon",
+                         "hexagon",
+                         "octagon",
+                         "seal",
+                         "star",
+                         "textformat",
+                         "eraser"};
+    const char* labels[] = {"Move",   "Pen",      "Bezier",     "Brush Pen", "Calligraphy", "Watercolor",
+                            "Chalk",  "Airbrush", "GIMP Brush", "Line",      "Arrow",       "Rect",
+                            "Circle", "Triangle", "Diamond",    "Pentagon",  "Hexagon",     "Octagon",
+                            "Seal",   "Star",     "Text",       "Erase"};
     for (std::size_t i = 0; i < kAllDrawingTools.size(); ++i) {
         const DrawingTool t = kAllDrawingTools[i];
         EXPECT_EQ(toolIndex(t), static_cast<int>(i));
@@ -34,9 +53,9 @@ TEST(DrawingTool, StoredValuesAndLabelsFollowToolbarOrder) {
 }
 
 TEST(ToolbarDockPosition, RawValuesAreCaseNamesAndBottomCornersShareLabels) {
-    const char* labels[] = {"Top Center", "Top Left", "Top Right", "Top Left Vertical", "Top Right Vertical",
-                            "Middle Left", "Middle Right", "Bottom Left", "Bottom Right", "Bottom Center",
-                            "Bottom Left", "Bottom Right"};
+    const char* labels[] = {"Top Center",         "Top Left",      "Top Right",    "Top Left Vertical",
+                            "Top Right Vertical", "Middle Left",   "Middle Right", "Bottom Left",
+                            "Bottom Right",       "Bottom Center", "Bottom Left",  "Bottom Right"};
     for (std::size_t i = 0; i < kAllToolbarDockPositions.size(); ++i) {
         const auto p = kAllToolbarDockPositions[i];
         EXPECT_EQ(displayName(p), labels[i]);
@@ -153,8 +172,7 @@ TEST(DrawingOp, DisplayOfAnOperation) {
 }
 
 TEST(FontPreset, JsonRoundTripAndWholeListRules) {
-    const std::vector<FontPreset> presets{{QUuid::createUuid(), "Helvetica", 24},
-                                          {QUuid::createUuid(), "", 0}};
+    const std::vector<FontPreset> presets{{QUuid::createUuid(), "Helvetica", 24}, {QUuid::createUuid(), "", 0}};
     const auto data = encodeFontPresets(presets);
     ASSERT_TRUE(data);
     EXPECT_EQ(decodeFontPresets(*data), presets);

@@ -37,7 +37,8 @@ TEST(AboutText, VersionLinesComeFromTheBundleWithFallbacks) {
     EXPECT_TRUE(lines.contains(QStringLiteral("Version:   2.3, Build 41")));
     // The developer and support values start in the version's column.
     for (const QString& label : {QStringLiteral("Developer: "), QStringLiteral("Support:   ")}) {
-        const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(label); });
+        const auto line =
+            std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(label); });
         ASSERT_NE(line, lines.end()) << label.toStdString();
         EXPECT_NE(line->at(11), ' ');
     }

@@ -45,7 +45,8 @@ TEST(HelpView, FixedSizeWrappedBulletsAndBothCloseControls) {
     EXPECT_GT(longest->height(), longest->fontMetrics().height() * 3 / 2);
     EXPECT_LE(longest->mapTo(&view, QPoint(longest->width(), 0)).x(), 360);
     EXPECT_GT(longest->mapTo(&view, QPoint(0, 0)).x(), 12);
-    for (QLabel* bullet : view.bulletLabels()) EXPECT_EQ(bullet->mapTo(&view, QPoint()).x(), longest->mapTo(&view, QPoint()).x());
+    for (QLabel* bullet : view.bulletLabels())
+        EXPECT_EQ(bullet->mapTo(&view, QPoint()).x(), longest->mapTo(&view, QPoint()).x());
     // A one-line bullet takes one line: the rows stand 4 points apart.
     QLabel* oneLine = view.bulletLabels()[1];
     ASSERT_EQ(oneLine->text(), "Clicks and drags draw on the overlay.");

@@ -47,8 +47,9 @@ private:
     std::vector<std::unique_ptr<Window>> windows_;
 };
 
-std::shared_ptr<Updater> makeUpdater(const QString& feed,
-                                     std::shared_ptr<platform::UserDefaults> defaults = platform::UserDefaults::inMemory()) {
+std::shared_ptr<Updater>
+makeUpdater(const QString& feed,
+            std::shared_ptr<platform::UserDefaults> defaults = platform::UserDefaults::inMemory()) {
     platform::UpdaterEnvironment env;
     env.defaults = std::move(defaults);
     env.feedUrl = feed;
@@ -93,7 +94,8 @@ TEST(UpdateManager, TheAutomaticSettingIsAnnouncedBeforeItChanges) {
     auto manager = UpdateManager::create(makeUpdater(QString(), defaults), windows.routines());
     EXPECT_FALSE(manager->automaticallyChecksForUpdates());
     std::vector<bool> seenInAnnouncement;
-    auto sub = manager->willChange.connect([&] { seenInAnnouncement.push_back(manager->automaticallyChecksForUpdates()); });
+    auto sub =
+        manager->willChange.connect([&] { seenInAnnouncement.push_back(manager->automaticallyChecksForUpdates()); });
     manager->setAutomaticallyChecksForUpdates(true);
     EXPECT_EQ(seenInAnnouncement, std::vector<bool>{false});
     EXPECT_TRUE(manager->automaticallyChecksForUpdates());

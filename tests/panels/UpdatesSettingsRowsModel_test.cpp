@@ -49,9 +49,11 @@ TEST(UpdatesSettingsRows, CheckNowClosesThePanelThenChecksOnceItIsGone) {
     QElapsedTimer clock;
     qint64 dismissedAt = -1, checkStartedAt = -1;
     bool checkingWhenDismissed = false;
-    auto sub = updater.canCheckForUpdates.sink([&](bool can) {
-        if (!can && checkStartedAt < 0) checkStartedAt = clock.elapsed();
-    }, platform::Delivery::Immediate, platform::Initial::Skip);
+    auto sub = updater.canCheckForUpdates.sink(
+        [&](bool can) {
+            if (!can && checkStartedAt < 0) checkStartedAt = clock.elapsed();
+        },
+        platform::Delivery::Immediate, platform::Initial::Skip);
     UpdatesSettingsRowsModel rows(manager, [&] {
         dismissedAt = clock.elapsed();
         checkingWhenDismissed = !updater.canCheckForUpdates;

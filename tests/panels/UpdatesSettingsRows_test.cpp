@@ -32,9 +32,9 @@ void click(QWidget* w, QPoint at) {
 void click(QWidget* w) { click(w, w->rect().center()); }
 
 // A manager over an updater of the feed at `feed` (none when empty).
-std::shared_ptr<UpdateManager> makeManager(const QString& feed,
-                                           std::shared_ptr<platform::UserDefaults> defaults = platform::UserDefaults::inMemory(),
-                                           int timeoutMs = 10'000) {
+std::shared_ptr<UpdateManager>
+makeManager(const QString& feed, std::shared_ptr<platform::UserDefaults> defaults = platform::UserDefaults::inMemory(),
+            int timeoutMs = 10'000) {
     platform::UpdaterEnvironment env;
     env.defaults = std::move(defaults);
     env.feedUrl = feed;
@@ -49,7 +49,8 @@ std::shared_ptr<UpdateManager> makeManager(const QString& feed,
 struct Rows {
     explicit Rows(std::shared_ptr<UpdateManager> manager,
                   platform::Bundle bundle = platform::Bundle("", QString("1.5"), QString("150")))
-        : rows(std::make_unique<UpdatesSettingsRows>(std::move(manager), [this] { ++dismissed; }, bundle)) {
+        : rows(std::make_unique<UpdatesSettingsRows>(
+              std::move(manager), [this] { ++dismissed; }, bundle)) {
         rows->resize(182, rows->heightForWidth(182));
         rows->show();
         drainEvents();

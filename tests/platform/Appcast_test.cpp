@@ -37,14 +37,14 @@ TEST(VersionCompare, Table) {
         {"1.0", "1.0.0", 0},
         {"1.0.1", "1.0", 1},
         {"01.002", "1.2", 0},
-        {"1.0b1", "1.0", -1},   // a word marks a pre-release
+        {"1.0b1", "1.0", -1}, // a word marks a pre-release
         {"1.0b2", "1.0b1", 1},
         {"1.0rc1", "1.0beta3", 1},
         {"1.0.0b1", "1.0", -1},
         {"1.0.1", "1.0b9", 1},
         {"1.0A", "1.0a", 0},
         {"1-2_3", "1.2.3", 0},
-        {"v2", "1", -1},        // a word below any number, even a leading one
+        {"v2", "1", -1}, // a word below any number, even a leading one
         {"", "0", 0},
         {"", "0.0.1", -1},
         {"...", "", 0},
@@ -61,9 +61,10 @@ TEST(VersionCompare, Table) {
 }
 
 TEST(VersionCompare, IsATotalOrderOverOddStrings) {
-    const QStringList odd = {"",      "0",     "1",      "1.0",  "1.0.0", "1.0a", "1.0A", "1.0b",   "1a",  "a",
-                             "b1",    "1..2",  "1.2",    "1.-2", "2",     "10",   "9.9",  "9.10",   "-1",  "1e5",
-                             "\u00e9", "1\u00e9", "\U0001F600", "\xff", " 1 ", "1.0.0.0.0.1", "000", "1_0", "2.0rc"};
+    const QStringList odd = {"",    "0",           "1",   "1.0",  "1.0.0",  "1.0a",    "1.0A",       "1.0b",
+                             "1a",  "a",           "b1",  "1..2", "1.2",    "1.-2",    "2",          "10",
+                             "9.9", "9.10",        "-1",  "1e5",  "\u00e9", "1\u00e9", "\U0001F600", "\xff",
+                             " 1 ", "1.0.0.0.0.1", "000", "1_0",  "2.0rc"};
     for (const QString& a : odd) {
         EXPECT_EQ(sign(compareVersions(a, a)), 0) << a.toStdString();
         for (const QString& b : odd) {
@@ -120,12 +121,12 @@ TEST(Appcast, ElementsWinOverEnclosureAttributesAndAnyPrefixWorks) {
 }
 
 TEST(Appcast, ItemsThatCannotBeOfferedAreLeftOut) {
-    const auto result = parseAppcast(channel(
-        "<item><title>No version</title><link>https://overink.example/a</link></item>"
-        "<item><sparkle:version>3</sparkle:version><link>javascript:alert(1)</link>"
-        "<enclosure url=\"file:///etc/passwd\"/></item>"
-        "<item><sparkle:version>4</sparkle:version><link>https://overink.example/4</link>"
-        "<sparkle:releaseNotesLink>file:///tmp/notes</sparkle:releaseNotesLink></item>"));
+    const auto result =
+        parseAppcast(channel("<item><title>No version</title><link>https://overink.example/a</link></item>"
+                             "<item><sparkle:version>3</sparkle:version><link>javascript:alert(1)</link>"
+                             "<enclosure url=\"file:///etc/passwd\"/></item>"
+                             "<item><sparkle:version>4</sparkle:version><link>https://overink.example/4</link>"
+                             "<sparkle:releaseNotesLink>file:///tmp/notes</sparkle:releaseNotesLink></item>"));
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     ASSERT_EQ(result.items.size(), 1u);
     EXPECT_EQ(result.items[0].version, "4");
@@ -149,8 +150,8 @@ TEST(Appcast, BrokenFeedsAreErrors) {
         "<html><body>Not found</body></html>",
         "<rss><item><sparkle:version>2</sparkle:version></item></rss>", // undeclared prefix
         "<rss version=\"2.0\"></rss>",                                  // no channel
-        good.left(good.size() / 2),                                    // cut short
-        good + "<rss/>",                                               // two documents
+        good.left(good.size() / 2),                                     // cut short
+        good + "<rss/>",                                                // two documents
         "<rss><channel></channel>",
         QByteArray("<rss><channel>\0</channel></rss>", 31),
     };
@@ -172,7 +173,8 @@ TEST(Appcast, EntitiesNeitherReadFilesNorExplode) {
 
     QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a0 \"haha\">";
     for (int i = 1; i < 12; ++i)
-        laughs += QStringLiteral("<!ENTITY a%1 \"&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;\">").arg(i).arg(i - 1).toUtf8();
+        laughs +=
+            QStringLiteral("<!ENTITY a%1 \"&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;\">").arg(i).arg(i - 1).toUtf8();
     laughs += "]>" + channel("<item><title>&a11;</title><sparkle:version>2</sparkle:version>"
                              "<link>https://overink.example/</link></item>");
     QElapsedTimer t;
@@ -183,8 +185,8 @@ TEST(Appcast, EntitiesNeitherReadFilesNorExplode) {
 }
 
 TEST(Appcast, NewestItemIsTheHighestVersionNotTheFirst) {
-    const auto result = parseAppcast(appcastFeed({FeedItem{"1.9", "a"}, FeedItem{"1.10", "b"}, FeedItem{"1.10.0", "c"},
-                                                  FeedItem{"1.2", "d"}}));
+    const auto result = parseAppcast(
+        appcastFeed({FeedItem{"1.9", "a"}, FeedItem{"1.10", "b"}, FeedItem{"1.10.0", "c"}, FeedItem{"1.2", "d"}}));
     ASSERT_TRUE(result.ok());
     const auto newest = platform::newestItem(result.items);
     ASSERT_TRUE(newest.has_value());

@@ -84,11 +84,13 @@ TEST(ApplicationX11, OfCopiesStartedTogetherExactlyOneKeepsTheClaim) {
     const QString id = QUuid::createUuid().toString();
     std::vector<std::unique_ptr<Copy>> copies;
     for (int i = 0; i < 6; ++i) copies.push_back(std::make_unique<Copy>(id));
-    ASSERT_TRUE(waitUntil([&] {
-        int decided = 0;
-        for (auto& c : copies) decided += c->saw("claimed") || c->saw("refused");
-        return decided == 6;
-    }, 15000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            int decided = 0;
+            for (auto& c : copies) decided += c->saw("claimed") || c->saw("refused");
+            return decided == 6;
+        },
+        15000));
     int claimed = 0;
     for (auto& c : copies) claimed += c->saw("claimed");
     EXPECT_EQ(claimed, 1);
@@ -122,11 +124,13 @@ namespace {
 int claimsOf(const QString& id, int count, const QProcessEnvironment& env) {
     std::vector<std::unique_ptr<Copy>> copies;
     for (int i = 0; i < count; ++i) copies.push_back(std::make_unique<Copy>(id, env));
-    const bool decided = waitUntil([&] {
-        int n = 0;
-        for (auto& c : copies) n += c->saw("claimed") || c->saw("refused");
-        return n == count;
-    }, 15000);
+    const bool decided = waitUntil(
+        [&] {
+            int n = 0;
+            for (auto& c : copies) n += c->saw("claimed") || c->saw("refused");
+            return n == count;
+        },
+        15000);
     if (!decided) return -1;
     int claimed = 0;
     for (auto& c : copies) claimed += c->saw("claimed");

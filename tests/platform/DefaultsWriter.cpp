@@ -21,9 +21,9 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <iostream>
 #include <string>
 #include <sys/resource.h>

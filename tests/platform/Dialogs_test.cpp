@@ -128,17 +128,19 @@ namespace {
 void whenListed(const QString& folder, const QStringList& names, std::map<QString, QString>& kinds) {
     QTimer::singleShot(0, [=, &kinds] {
         QFileDialog* dialog = nullptr;
-        const bool listed = testing_support::waitUntil([&] {
-            dialog = shownFileDialog();
-            auto* model = dialog ? dialog->findChild<QFileSystemModel*>() : nullptr;
-            if (!model) return false;
-            for (const QString& name : names) {
-                const QModelIndex index = model->index(folder + QLatin1Char('/') + name);
-                if (!index.isValid() || model->type(index).isEmpty()) return false;
-                kinds[name] = model->type(index);
-            }
-            return true;
-        }, 10000);
+        const bool listed = testing_support::waitUntil(
+            [&] {
+                dialog = shownFileDialog();
+                auto* model = dialog ? dialog->findChild<QFileSystemModel*>() : nullptr;
+                if (!model) return false;
+                for (const QString& name : names) {
+                    const QModelIndex index = model->index(folder + QLatin1Char('/') + name);
+                    if (!index.isValid() || model->type(index).isEmpty()) return false;
+                    kinds[name] = model->type(index);
+                }
+                return true;
+            },
+            10000);
         EXPECT_TRUE(listed) << folder.toStdString();
         if (dialog) dialog->reject();
     });

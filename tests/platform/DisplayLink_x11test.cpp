@@ -37,8 +37,8 @@ class DisplayLinkSources : public testing::TestWithParam<DisplayLink::Source> {}
 // brings two ticks, and each tick is a refresh, on the monotonic clock.
 TEST_P(DisplayLinkSources, TicksAtMostOncePerRefreshOnAMonotonicClock) {
     std::vector<DisplayLinkFrame> frames;
-    auto link = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame& f) { frames.push_back(f); },
-                                    GetParam());
+    auto link = DisplayLink::create(
+        firstDisplay(), [&](const DisplayLinkFrame& f) { frames.push_back(f); }, GetParam());
     // Xvfb's modes give no clock: 60 Hz.
     const double interval = 1.0 / 60;
     EXPECT_NEAR(link->refreshInterval(), interval, 1e-9);
@@ -71,7 +71,8 @@ TEST_P(DisplayLinkSources, TicksAtMostOncePerRefreshOnAMonotonicClock) {
 
 TEST_P(DisplayLinkSources, StoppedItCallsNoMore) {
     int calls = 0;
-    auto link = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame&) { ++calls; }, GetParam());
+    auto link = DisplayLink::create(
+        firstDisplay(), [&](const DisplayLinkFrame&) { ++calls; }, GetParam());
     link->start();
     ASSERT_TRUE(waitUntil([&] { return calls >= 3; }));
     link->stop();
@@ -83,7 +84,8 @@ TEST_P(DisplayLinkSources, StoppedItCallsNoMore) {
 
 TEST_P(DisplayLinkSources, ARequestedFrameComesOnceWithoutRunning) {
     int calls = 0;
-    auto link = DisplayLink::create(firstDisplay(), [&](const DisplayLinkFrame&) { ++calls; }, GetParam());
+    auto link = DisplayLink::create(
+        firstDisplay(), [&](const DisplayLinkFrame&) { ++calls; }, GetParam());
     link->requestFrame();
     link->requestFrame();
     link->requestFrame();

@@ -22,7 +22,9 @@ struct Key {
     std::uint64_t flags;
     friend bool operator==(const Key&, const Key&) = default;
 };
-std::ostream& operator<<(std::ostream& os, const Key& k) { return os << "{" << k.code << ", 0x" << std::hex << k.flags << std::dec << "}"; }
+std::ostream& operator<<(std::ostream& os, const Key& k) {
+    return os << "{" << k.code << ", 0x" << std::hex << k.flags << std::dec << "}";
+}
 
 struct KeyWindow {
     KeyWindow() : window(toScreen(QRectF(300, 300, 300, 100))) {
@@ -71,10 +73,12 @@ TEST(EventMonitorX11, KeyCodesAndModifierBitsAsTyped) {
     };
     // Under load the window manager can still be handing over the keyboard:
     // record only once a key has arrived.
-    ASSERT_TRUE(waitUntil([&] {
-        testing_support::pressKey("Escape");
-        return waitUntil([&] { return !keys.empty(); }, 500);
-    }, 10000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            testing_support::pressKey("Escape");
+            return waitUntil([&] { return !keys.empty(); }, 500);
+        },
+        10000));
     keys.clear();
     for (const char* k : {"Escape", "shift+Escape", "ctrl+z", "ctrl+shift+z", "BackSpace", "Delete"}) type(k);
     EXPECT_EQ(keys, (std::vector<Key>{{53, 0}, {53, shift}, {6, cmd}, {6, cmd | shift}, {51, 0}, {117, 0}}));

@@ -58,5 +58,6 @@ TEST(Xdg, RelativeVariablesAreIgnored) {
     EXPECT_EQ(platform::xdg::dataHome(), platform::xdg::home() + "/.local/share");
     qputenv("XDG_DATA_HOME", "/tmp/xdg-data");
     EXPECT_EQ(platform::xdg::dataHome(), QString("/tmp/xdg-data"));
-    if (saved.isNull()) qunsetenv("XDG_DATA_HOME"); else qputenv("XDG_DATA_HOME", saved);
+    if (saved.isNull()) qunsetenv("XDG_DATA_HOME");
+    else qputenv("XDG_DATA_HOME", saved);
 }

@@ -76,7 +76,8 @@ TEST(PointerMotionTapOnX11, TakesADragsMovesInOrderBeforeItsReleaseAndLeavesHove
     QStringList burst;
     for (int i = 1; i <= kMoves; ++i)
         burst << "mousemove" << QString::number(origin.x() + 20 + 9 * i) << QString::number(origin.y() + 50 + i);
-    burst << "mouseup" << "1";
+    burst << "mouseup"
+          << "1";
     xdotool(burst);
     ASSERT_TRUE(waitUntil([&] { return window.released; }));
     ASSERT_EQ(window.taken.size(), std::size_t(kMoves));

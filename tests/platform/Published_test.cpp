@@ -20,9 +20,11 @@ TEST(Published, HandlersSeeOldStoredValueAndNewArgumentThenDidSetRuns) {
     Model m;
     std::vector<std::string> log;
     auto will = m.willChange.connect([&] { log.push_back("will:" + std::to_string(m.count.get())); });
-    auto sub = m.count.sink([&](int v) { log.push_back("sink:" + std::to_string(m.count.get()) + "->" + std::to_string(v)); },
-                            Delivery::Immediate, Initial::Skip);
-    m.count.setDidSet([&](int old) { log.push_back("did:" + std::to_string(old) + "->" + std::to_string(m.count.get())); });
+    auto sub =
+        m.count.sink([&](int v) { log.push_back("sink:" + std::to_string(m.count.get()) + "->" + std::to_string(v)); },
+                     Delivery::Immediate, Initial::Skip);
+    m.count.setDidSet(
+        [&](int old) { log.push_back("did:" + std::to_string(old) + "->" + std::to_string(m.count.get())); });
     m.count = 5;
     EXPECT_EQ(log, (std::vector<std::string>{"will:0", "sink:0->5", "did:0->5"}));
 }
@@ -75,7 +77,13 @@ TEST(Published, HandlerMayCancelItselfAndOthersDuringDelivery) {
     Model m;
     int first = 0, second = 0;
     Subscription s2;
-    Subscription s1 = m.count.sink([&](int) { ++first; s1.cancel(); s2.cancel(); }, Delivery::Immediate, Initial::Skip);
+    Subscription s1 = m.count.sink(
+        [&](int) {
+            ++first;
+            s1.cancel();
+            s2.cancel();
+        },
+        Delivery::Immediate, Initial::Skip);
     s2 = m.count.sink([&](int) { ++second; }, Delivery::Immediate, Initial::Skip);
     m.count = 1;
     m.count = 2;
@@ -102,9 +110,8 @@ TEST(Published, MainQueueDeliveryHappensOnALaterTurnUnlessCancelled) {
 TEST(Published, CombineLatestPairsTheNewValueWithTheOthersCurrent) {
     Model m;
     std::vector<std::string> seen;
-    auto subs = combineLatest<int, std::string>(m.count, m.name, [&](const int& c, const std::string& n) {
-        seen.push_back(std::to_string(c) + n);
-    });
+    auto subs = combineLatest<int, std::string>(
+        m.count, m.name, [&](const int& c, const std::string& n) { seen.push_back(std::to_string(c) + n); });
     EXPECT_EQ(seen, std::vector<std::string>{"0a"});
     m.count = 1;
     m.name = "b";
@@ -145,19 +152,25 @@ TEST(Dispatch, AfterRunsLaterAndCanBeCancelled) {
 }
 
 TEST(Dispatch, BackgroundResultReachesALiveOwnerOnTheMainThread) {
-    struct Owner { int result = 0; bool onMain = false; };
+    struct Owner {
+        int result = 0;
+        bool onMain = false;
+    };
     auto owner = std::make_shared<Owner>();
-    runInBackground(std::weak_ptr<Owner>(owner), [] { return 42; }, [](Owner& o, int r) {
-        o.result = r;
-        o.onMain = isMainThread();
-    });
+    runInBackground(
+        std::weak_ptr<Owner>(owner), [] { return 42; },
+        [](Owner& o, int r) {
+            o.result = r;
+            o.onMain = isMainThread();
+        });
     EXPECT_TRUE(testing_support::waitUntil([&] { return owner->result == 42; }));
     EXPECT_TRUE(owner->onMain);
 
     // An owner that went away receives nothing.
     auto gone = std::make_shared<Owner>();
     bool delivered = false;
-    runInBackground(std::weak_ptr<Owner>(gone), [] { return 1; }, [&](Owner&, int) { delivered = true; });
+    runInBackground(
+        std::weak_ptr<Owner>(gone), [] { return 1; }, [&](Owner&, int) { delivered = true; });
     gone.reset();
     testing_support::drainEvents();
     EXPECT_FALSE(delivered);

@@ -20,11 +20,13 @@ int main(int argc, char** argv) {
     static std::atomic<int> started{0}, queuedRan{0};
     const int threads = QThread::idealThreadCount();
     for (int i = 0; i < threads; ++i) {
-        platform::runInBackground([] {
-            ++started;
-            std::unique_lock lock(*mutex);
-            never->wait(lock, [] { return false; });
-        }, platform::TaskPriority::UserInitiated);
+        platform::runInBackground(
+            [] {
+                ++started;
+                std::unique_lock lock(*mutex);
+                never->wait(lock, [] { return false; });
+            },
+            platform::TaskPriority::UserInitiated);
     }
     for (int i = 0; i < 100; ++i) platform::runInBackground([] { ++queuedRan; }, platform::TaskPriority::Utility);
     QTimer::singleShot(200, [] { QCoreApplication::quit(); });

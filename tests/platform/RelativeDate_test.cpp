@@ -42,11 +42,13 @@ TEST(RelativeDate, LargestDifferingUnitSpeltOutWithNamesForOneStep) {
 
 TEST(RelativeDate, CalendarUnitsCountWholeSteps) {
     // 23:00 to 01:00 crosses midnight but is two hours, not a day.
-    EXPECT_EQ(relativeDatePhrase(QDateTime(QDate(2023, 6, 14), QTime(23, 0)), QDateTime(QDate(2023, 6, 15), QTime(1, 0))),
-              "2 hours ago");
+    EXPECT_EQ(
+        relativeDatePhrase(QDateTime(QDate(2023, 6, 14), QTime(23, 0)), QDateTime(QDate(2023, 6, 15), QTime(1, 0))),
+        "2 hours ago");
     // The 10th to the 9th of the next month is not yet a month.
-    EXPECT_EQ(relativeDatePhrase(QDateTime(QDate(2023, 5, 10), QTime(12, 0)), QDateTime(QDate(2023, 6, 9), QTime(12, 0))),
-              "4 weeks ago");
+    EXPECT_EQ(
+        relativeDatePhrase(QDateTime(QDate(2023, 5, 10), QTime(12, 0)), QDateTime(QDate(2023, 6, 9), QTime(12, 0))),
+        "4 weeks ago");
     // The same instant in another zone is still "now".
     const QDateTime utc(QDate(2023, 6, 15), QTime(12, 0), Qt::UTC);
     EXPECT_EQ(relativeDatePhrase(utc.toOffsetFromUtc(5 * 3600), utc), "now");

@@ -36,11 +36,13 @@ TEST(X11Session, TranslucentWindowShowsTheDesktopAroundItsPaintedSquare) {
     ASSERT_TRUE(testing_support::waitUntil([&] { return w.painted && w.isVisible(); }));
     QImage shot;
     QColor desktop;
-    ASSERT_TRUE(testing_support::waitUntil([&] {
-        shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        desktop = shot.pixelColor(50, 600); // far from any window
-        return shot.pixelColor(350, 350) == QColor(255, 0, 0) && shot.pixelColor(220, 220) == desktop;
-    }, 5000));
+    ASSERT_TRUE(testing_support::waitUntil(
+        [&] {
+            shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            desktop = shot.pixelColor(50, 600); // far from any window
+            return shot.pixelColor(350, 350) == QColor(255, 0, 0) && shot.pixelColor(220, 220) == desktop;
+        },
+        5000));
     EXPECT_EQ(shot.pixelColor(350, 350), QColor(255, 0, 0));
     EXPECT_EQ(shot.pixelColor(220, 220), desktop); // inside the window, outside the square
 }

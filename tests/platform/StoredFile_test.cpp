@@ -122,10 +122,10 @@ TEST(StoredFile, QuarantineKeepsTheNewestFiveCopiesWithTheNewestAsBad) {
     }
     writeFile(path, "corrupt 8");
     storedFile::quarantine(path, storedFile::SetAside::move);
-    EXPECT_EQ(copiesIn(dir.path()).filter(QRegularExpression("^defaults\\.json\\.(\\d|bad$)")),
-              (QStringList{"defaults.json.20240301-100400.bad", "defaults.json.20240301-100500.bad",
-                           "defaults.json.20240301-100600-1.bad", "defaults.json.20240301-100600.bad",
-                           "defaults.json.bad"}));
+    EXPECT_EQ(
+        copiesIn(dir.path()).filter(QRegularExpression("^defaults\\.json\\.(\\d|bad$)")),
+        (QStringList{"defaults.json.20240301-100400.bad", "defaults.json.20240301-100500.bad",
+                     "defaults.json.20240301-100600-1.bad", "defaults.json.20240301-100600.bad", "defaults.json.bad"}));
     EXPECT_EQ(contents(dir.filePath("defaults.json.20240301-100600-1.bad")), "corrupt 7");
     EXPECT_EQ(contents(path + ".bad"), "corrupt 8");
 }
@@ -193,7 +193,8 @@ TEST(StoredFileLinks, ALinkToARegularFileIsWrittenThroughAndStays) {
         reason.clear();
         EXPECT_FALSE(storedFile::writeAtomically(path, "lost", &reason));
     }
-    QFile::setPermissions(dir.filePath("dotfiles"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.filePath("dotfiles"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_TRUE(reason.contains(target)) << reason.toStdString();
     EXPECT_EQ(contents(target), "newer");
     EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);

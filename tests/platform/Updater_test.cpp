@@ -88,8 +88,8 @@ FeedItem item(const QString& version, const QString& shortVersion, const QString
 } // namespace
 
 TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsDownloadPage) {
-    serveFeed("/feed", {item("140", "1.4"), item("160", "1.6", "https://overink.example/notes/1.6"),
-                        item("155", "1.5.5")});
+    serveFeed("/feed",
+              {item("140", "1.4"), item("160", "1.6", "https://overink.example/notes/1.6"), item("155", "1.5.5")});
     auto updater = makeUpdater(server.url("/feed").toString());
     bool couldCheckWhileShown = true;
     alerts.whileShown = [&](const platform::Alert&) { couldCheckWhileShown = updater->canCheckForUpdates; };
@@ -162,8 +162,10 @@ TEST_F(UpdaterTest, AFeedsMarkupIsShownAsWrittenAndLoadsNothing) {
         testing_support::clickAlertButton(box, "Cancel");
     });
     ASSERT_TRUE(check(*updater));
-    EXPECT_EQ(shown.toStdString(), ("Overink " + shortVersion + " is now available; you have 1.5. Would you like to "
-                                    "open its download page?").toStdString());
+    EXPECT_EQ(shown.toStdString(), ("Overink " + shortVersion +
+                                    " is now available; you have 1.5. Would you like to "
+                                    "open its download page?")
+                                       .toStdString());
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(watch.opened().join(" ").toStdString(), "");
     EXPECT_TRUE(opened.empty());
@@ -183,7 +185,8 @@ TEST_F(UpdaterTest, TheSameOrAnOlderVersionIsUpToDate) {
         ASSERT_TRUE(check(*updater));
         ASSERT_EQ(alerts.shown.size(), 1u);
         EXPECT_EQ(alerts.shown[0].messageText.toStdString(), "You're up to date!");
-        EXPECT_EQ(alerts.shown[0].informativeText.toStdString(), "Overink 1.5 is currently the newest version available.");
+        EXPECT_EQ(alerts.shown[0].informativeText.toStdString(),
+                  "Overink 1.5 is currently the newest version available.");
         EXPECT_EQ(delegate->calls, (Calls{"willShowAlert", "didShowAlert", "finish"}));
         EXPECT_TRUE(opened.empty());
         EXPECT_TRUE(updater->lastUpdateCheckDate().has_value());
@@ -249,7 +252,8 @@ TEST_F(UpdaterTest, EveryFailureEndsInTheErrorAlertAndIsNotRecordedAsACheck) {
 }
 
 TEST_F(UpdaterTest, FiveRedirectsAreFollowed) {
-    for (int i = 5; i > 0; --i) server.routeRedirect(QStringLiteral("/r%1").arg(i), QStringLiteral("/r%1").arg(i - 1), 307);
+    for (int i = 5; i > 0; --i)
+        server.routeRedirect(QStringLiteral("/r%1").arg(i), QStringLiteral("/r%1").arg(i - 1), 307);
     serveFeed("/r0", {item("160", "1.6")});
     auto updater = makeUpdater(server.url("/r5").toString());
     ASSERT_TRUE(check(*updater));

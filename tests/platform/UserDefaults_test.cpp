@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <sys/stat.h>
 
 using platform::UserDefaults;
@@ -106,10 +106,12 @@ TEST(UserDefaults, BurstOfAssignmentsIsThrottledAndTheLastValueSurvivesSigterm) 
     writer.start();
     ASSERT_TRUE(writer.waitForStarted());
     QByteArray output;
-    ASSERT_TRUE(testing_support::waitUntil([&] {
-        output += writer.readAll();
-        return output.contains("assigned");
-    }, 15000));
+    ASSERT_TRUE(testing_support::waitUntil(
+        [&] {
+            output += writer.readAll();
+            return output.contains("assigned");
+        },
+        15000));
     ::kill(static_cast<pid_t>(writer.processId()), SIGTERM);
     ASSERT_TRUE(writer.waitForFinished(10000));
     output += writer.readAll();
@@ -151,10 +153,12 @@ struct NoSpaceRun {
         p.start(program, arguments);
         if (!p.waitForStarted()) return;
         QByteArray out;
-        const bool waiting = testing_support::waitUntil([&] {
-            out += p.readAllStandardOutput();
-            return out.contains("waiting\n") || p.state() == QProcess::NotRunning;
-        }, 20000);
+        const bool waiting = testing_support::waitUntil(
+            [&] {
+                out += p.readAllStandardOutput();
+                return out.contains("waiting\n") || p.state() == QProcess::NotRunning;
+            },
+            20000);
         if (!waiting || !out.contains("waiting\n")) {
             p.kill();
             p.waitForFinished();
@@ -232,8 +236,7 @@ TEST(UserDefaults, ASaveIntoAFullDiskKeepsTheOldFileAndIsTriedAgain) {
                                           "cp \"$1\" \"$0/defaults.json\" && "
                                           "exec \"$2\" --no-space fill 4096 \"$0/defaults.json\" 50 change");
     NoSpaceRun run("unshare", {"-rm", "sh", "-c", script, mountPoint, seed, OVERINK_DEFAULTS_WRITER});
-    if (!run.ran && run.fileAfterFailure.isEmpty())
-        GTEST_SKIP() << "no private tmpfs here: " << run.log.toStdString();
+    if (!run.ran && run.fileAfterFailure.isEmpty()) GTEST_SKIP() << "no private tmpfs here: " << run.log.toStdString();
     EXPECT_EQ(run.firstFlush, "failed");
     EXPECT_EQ(run.fileAfterFailure, kEarlierFile);
     EXPECT_EQ(run.othersAfterFailure, "");

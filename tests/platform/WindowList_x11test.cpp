@@ -20,7 +20,8 @@ using testing_support::waitUntil;
 
 namespace {
 
-std::optional<WindowInfo> find(const std::vector<WindowInfo>& list, std::uint32_t number, std::size_t* index = nullptr) {
+std::optional<WindowInfo> find(const std::vector<WindowInfo>& list, std::uint32_t number,
+                               std::size_t* index = nullptr) {
     for (std::size_t i = 0; i < list.size(); ++i)
         if (list[i].number == number) {
             if (index) *index = i;
@@ -68,8 +69,8 @@ public:
         const auto* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
         xcb_create_window(c, XCB_COPY_FROM_PARENT, id_, x11::root(), static_cast<std::int16_t>(r.x()),
                           static_cast<std::int16_t>(r.y()), static_cast<std::uint16_t>(r.width()),
-                          static_cast<std::uint16_t>(r.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          screen->root_visual, 0, nullptr);
+                          static_cast<std::uint16_t>(r.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          0, nullptr);
         x11::setWindowName(id_, QStringLiteral("Overink window list test"));
         xcb_map_window(c, id_);
         xcb_flush(c);
@@ -108,8 +109,7 @@ TEST(X11WindowList, OtherProgramsWindowsFrontFirstWithTheirFramesAndOwners) {
     std::size_t backAt = 0, frontAt = 0;
     ASSERT_TRUE(waitUntil([&] {
         windows = f.list.windows();
-        return find(windows, back.window(), &backAt) && find(windows, front.window(), &frontAt) &&
-               frontAt < backAt;
+        return find(windows, back.window(), &backAt) && find(windows, front.window(), &frontAt) && frontAt < backAt;
     }));
     EXPECT_FALSE(find(windows, ownId));
 
@@ -156,8 +156,8 @@ TEST(X11WindowList, BoundsFollowAMoveAndEndWhenTheWindowCloses) {
     const auto before = f.list.bounds(id);
     ASSERT_TRUE(before);
 
-    ASSERT_TRUE(testing_support::xdotool({QStringLiteral("windowmove"), QString::number(id), QStringLiteral("500"),
-                                          QStringLiteral("400")}));
+    ASSERT_TRUE(testing_support::xdotool(
+        {QStringLiteral("windowmove"), QString::number(id), QStringLiteral("500"), QStringLiteral("400")}));
     ASSERT_TRUE(waitUntil([&] {
         const auto now = f.list.bounds(id);
         return now && now->origin != before->origin;

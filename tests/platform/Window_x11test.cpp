@@ -60,11 +60,13 @@ struct TestWindow {
         placed = testing_support::waitUntilPlaced(window.xid(), root);
     }
     bool gotPressAt(QPoint at, int timeoutMs = 2000) {
-        return waitUntil([&] {
-            for (const QPoint& p : probe->presses)
-                if ((p - at).manhattanLength() <= 2) return true;
-            return false;
-        }, timeoutMs);
+        return waitUntil(
+            [&] {
+                for (const QPoint& p : probe->presses)
+                    if ((p - at).manhattanLength() <= 2) return true;
+                return false;
+            },
+            timeoutMs);
     }
     Window window;
     Probe* probe;
@@ -86,8 +88,8 @@ int stackIndex(unsigned long id) {
 // The input shape the X server holds for a window.
 QRegion serverInputShape(xcb_window_t id) {
     auto* c = x11::connection();
-    auto reply = x11::reply(
-        xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, id, XCB_SHAPE_SK_INPUT), nullptr));
+    auto reply =
+        x11::reply(xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, id, XCB_SHAPE_SK_INPUT), nullptr));
     QRegion region;
     if (!reply) return region;
     const xcb_rectangle_t* r = xcb_shape_get_rectangles_rectangles(reply.get());
@@ -232,7 +234,8 @@ TEST(NoCompositor, TheDesktopStaysVisibleAroundADrawnSquare) {
         shot = testing_support::grabRoot();
         desktop = shot.pixelColor(50, 900);
         return shot.pixelColor(350, 350) == QColor(255, 0, 0) && shot.pixelColor(220, 220) == desktop;
-    })) << "square " << shot.pixelColor(350, 350).name().toStdString() << " around "
+    })) << "square "
+        << shot.pixelColor(350, 350).name().toStdString() << " around "
         << shot.pixelColor(220, 220).name().toStdString() << " desktop " << desktop.name().toStdString();
 
     // Repainting a small part reshapes just that part.
@@ -287,7 +290,6 @@ TEST(Window, ClicksLandInsideTheMouseRegionAndPassThroughOutsideIt) {
     click();
     EXPECT_TRUE(below.waitForPress(QPoint(420, 420)));
 }
-
 
 TEST(Window, ARegionChangedPieceByPieceIsTheOneTheServerRoutesBy) {
     ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));

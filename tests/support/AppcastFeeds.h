@@ -13,10 +13,10 @@ struct FeedItem {
     explicit FeedItem(QString version = {}, QString shortVersion = {})
         : version(std::move(version)), shortVersion(std::move(shortVersion)) {}
 
-    QString version;            // empty: none
-    QString shortVersion;       // empty: none
+    QString version;      // empty: none
+    QString shortVersion; // empty: none
     QString link = QStringLiteral("https://overink.example/download");
-    QString releaseNotes;       // empty: none
+    QString releaseNotes; // empty: none
     QString enclosureUrl = QStringLiteral("https://overink.example/files/overink.tar.gz");
     bool versionsOnEnclosure = false; // attributes of the enclosure instead of elements
     QString title = QStringLiteral("Overink");

@@ -22,7 +22,8 @@ QByteArray brushPixels(std::uint32_t width, std::uint32_t height, std::uint32_t 
             noise ^= noise >> 17;
             noise ^= noise << 5;
             const int base = int((x + y) * 255 / std::max(1u, width + height - 2));
-            for (std::uint32_t b = 0; b < bytesPerPixel; ++b) pixels.append(char((base + int((noise >> (8 * b)) & 31)) & 0xFF));
+            for (std::uint32_t b = 0; b < bytesPerPixel; ++b)
+                pixels.append(char((base + int((noise >> (8 * b)) & 31)) & 0xFF));
         }
     }
     return pixels;
@@ -48,7 +49,8 @@ QByteArray gbrFile(const GbrFields& fields) {
     // point beyond the file; one inside the body cuts it short.
     if (headerSize <= (1u << 20)) out.resize(std::max<qsizetype>(out.size(), headerSize), '\0');
     out.truncate(std::max<qsizetype>(20, headerSize));
-    out.append(fields.pixels.isEmpty() ? brushPixels(fields.width, fields.height, fields.bytesPerPixel) : fields.pixels);
+    out.append(fields.pixels.isEmpty() ? brushPixels(fields.width, fields.height, fields.bytesPerPixel)
+                                       : fields.pixels);
     return out;
 }
 
@@ -67,8 +69,8 @@ QByteArray gihParameters(int cells, const QByteArray& step, const QByteArray& se
 QByteArray vbrFile(const VbrFields& fields) {
     QByteArray out = "GIMP-VBR\n" + fields.version + '\n' + fields.name + '\n';
     if (fields.version.startsWith("1.5")) {
-        out += fields.shape + '\n' + fields.spacing + '\n' + fields.radius + '\n' + fields.spikes + '\n' + fields.hardness +
-               '\n' + fields.aspectRatio + '\n' + fields.angle + '\n';
+        out += fields.shape + '\n' + fields.spacing + '\n' + fields.radius + '\n' + fields.spikes + '\n' +
+               fields.hardness + '\n' + fields.aspectRatio + '\n' + fields.angle + '\n';
     } else {
         out += fields.spacing + '\n' + fields.radius + '\n' + fields.hardness + '\n' + fields.aspectRatio + '\n' +
                fields.angle + '\n';

@@ -20,11 +20,11 @@ struct GbrFields {
     std::uint32_t width = 4;
     std::uint32_t height = 3;
     std::uint32_t bytesPerPixel = 1;
-    std::uint32_t spacing = 20;            // version 2 only
-    QByteArray magic = "GIMP";             // version 2 only
-    QByteArray name = "Test brush";        // written with a terminating zero
-    std::int64_t headerSize = -1;          // -1: exactly the header's length
-    QByteArray pixels;                     // empty: brushPixels(width, height, bytesPerPixel)
+    std::uint32_t spacing = 20;     // version 2 only
+    QByteArray magic = "GIMP";      // version 2 only
+    QByteArray name = "Test brush"; // written with a terminating zero
+    std::int64_t headerSize = -1;   // -1: exactly the header's length
+    QByteArray pixels;              // empty: brushPixels(width, height, bytesPerPixel)
 };
 QByteArray gbrFile(const GbrFields& fields);
 
@@ -36,10 +36,10 @@ QByteArray gihParameters(int cells, const QByteArray& step = "0.25", const QByte
 struct VbrFields {
     QByteArray version = "1.5";
     QByteArray name = "Generated";
-    QByteArray shape = "circle";           // 1.5 only
+    QByteArray shape = "circle"; // 1.5 only
     QByteArray spacing = "20";
     QByteArray radius = "10";
-    QByteArray spikes = "2";               // 1.5 only
+    QByteArray spikes = "2"; // 1.5 only
     QByteArray hardness = "0.5";
     QByteArray aspectRatio = "1";
     QByteArray angle = "0";

@@ -43,13 +43,13 @@ private:
 class FakeOpenPanels {
 public:
     FakeOpenPanels() {
-        platform::OpenPanel::setPresenterForTesting([this](const platform::OpenPanel& p,
-                                                           platform::OpenPanel::Completion done) {
-            shown.push_back(p);
-            Answer a = answers_.empty() ? Answer{} : answers_.front();
-            if (!answers_.empty()) answers_.pop_front();
-            platform::dispatchMain([done = std::move(done), a] { done(a.response, a.paths); });
-        });
+        platform::OpenPanel::setPresenterForTesting(
+            [this](const platform::OpenPanel& p, platform::OpenPanel::Completion done) {
+                shown.push_back(p);
+                Answer a = answers_.empty() ? Answer{} : answers_.front();
+                if (!answers_.empty()) answers_.pop_front();
+                platform::dispatchMain([done = std::move(done), a] { done(a.response, a.paths); });
+            });
     }
     ~FakeOpenPanels() { platform::OpenPanel::setPresenterForTesting(nullptr); }
     void answer(platform::ModalResponse response, QStringList paths = {}) { answers_.push_back({response, paths}); }

@@ -53,7 +53,8 @@ public:
     void prepare(QSize imageSize) override { prepared.push_back(imageSize); }
 
 private:
-    template <typename F> void later(F f) {
+    template <typename F>
+    void later(F f) {
         const auto weak = lifetime_.ref();
         platform::dispatchMain([weak, f = std::move(f)] {
             if (weak) f();

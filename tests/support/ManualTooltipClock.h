@@ -37,10 +37,8 @@ public:
             const std::shared_ptr<Entry> entry = *next; // alive while it runs
             now_ = entry->due;
             // Counted from the start, so that rounding never adds up.
-            if (entry->repeats)
-                entry->due = entry->start + toDuration(entry->period * double(++entry->fired + 1));
-            else
-                entry->alive = false;
+            if (entry->repeats) entry->due = entry->start + toDuration(entry->period * double(++entry->fired + 1));
+            else entry->alive = false;
             entry->work();
         }
         now_ = end;

@@ -31,10 +31,12 @@ inline std::vector<QPointF> wanderingPath(std::mt19937& rng, QSizeF area, int sa
 // The placed stroke kinds in toolbar order (no move, eraser or brush cells).
 inline DrawingTool mixedTool(int i) {
     static const DrawingTool tools[] = {
-        DrawingTool::pen,      DrawingTool::bezierPen, DrawingTool::calligraphyBrush, DrawingTool::brushPen,
-        DrawingTool::airbrush, DrawingTool::line,      DrawingTool::arrow,            DrawingTool::rectangle,
-        DrawingTool::ellipse,  DrawingTool::triangle,  DrawingTool::pentagon,         DrawingTool::star,
-        DrawingTool::text,     DrawingTool::pen,       DrawingTool::line,             DrawingTool::rectangle,
+        DrawingTool::pen,       DrawingTool::bezierPen, DrawingTool::calligraphyBrush,
+        DrawingTool::brushPen,  DrawingTool::airbrush,  DrawingTool::line,
+        DrawingTool::arrow,     DrawingTool::rectangle, DrawingTool::ellipse,
+        DrawingTool::triangle,  DrawingTool::pentagon,  DrawingTool::star,
+        DrawingTool::text,      DrawingTool::pen,       DrawingTool::line,
+        DrawingTool::rectangle,
     };
     return tools[static_cast<std::size_t>(i) % (sizeof tools / sizeof tools[0])];
 }

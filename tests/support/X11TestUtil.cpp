@@ -69,8 +69,8 @@ private:
         extentsAtom_ = x11::atom("_NET_FRAME_EXTENTS");
         window_ = xcb_generate_id(c);
         const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, x11::root(), -10, -10, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, mask);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, x11::root(), -10, -10, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, mask);
         x11::flush();
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
@@ -154,16 +154,18 @@ std::vector<std::uint32_t> windowsUnderPointer() {
 
 bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs) {
     if (!moveMouse(at)) return false;
-    return waitUntil([&] {
-        const auto chain = windowsUnderPointer();
-        const auto under = [&](std::uint32_t w) { return std::find(chain.begin(), chain.end(), w) != chain.end(); };
-        if (under(window)) return true;
-        // Without a compositor a window's input region lies on an input-only
-        // window of its own, which then gets the press for it.
-        for (platform::Window* w : platform::Window::all())
-            if (w->xid() == window && w->inputWindowId() != 0 && under(w->inputWindowId())) return true;
-        return false;
-    }, timeoutMs);
+    return waitUntil(
+        [&] {
+            const auto chain = windowsUnderPointer();
+            const auto under = [&](std::uint32_t w) { return std::find(chain.begin(), chain.end(), w) != chain.end(); };
+            if (under(window)) return true;
+            // Without a compositor a window's input region lies on an input-only
+            // window of its own, which then gets the press for it.
+            for (platform::Window* w : platform::Window::all())
+                if (w->xid() == window && w->inputWindowId() != 0 && under(w->inputWindowId())) return true;
+            return false;
+        },
+        timeoutMs);
 }
 
 namespace {
@@ -179,25 +181,28 @@ bool managedBy(bool managed, std::uint32_t window) {
 bool waitUntilMapped(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs) {
     auto* c = x11::connection();
     if (!c || !window) return false;
-    const bool managed =
-        !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
-    const bool placed = waitUntil([&] {
-        auto attributes = x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
-        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return false;
-        if (!geometry) return managedBy(managed, window);
-        auto at = x11::reply(
-            xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, x11::root(), 0, 0), nullptr));
-        auto size = x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-        if (!at || !size || QRect(at->dst_x, at->dst_y, size->width, size->height) != geometry()) return false;
-        return managedBy(managed, window);
-    }, timeoutMs);
+    const bool managed = !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
+    const bool placed = waitUntil(
+        [&] {
+            auto attributes =
+                x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return false;
+            if (!geometry) return managedBy(managed, window);
+            auto at = x11::reply(
+                xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, x11::root(), 0, 0), nullptr));
+            auto size = x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+            if (!at || !size || QRect(at->dst_x, at->dst_y, size->width, size->height) != geometry()) return false;
+            return managedBy(managed, window);
+        },
+        timeoutMs);
     return placed && settle(timeoutMs);
 }
 
 } // namespace
 
 bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs) {
-    return waitUntilMapped(window, [geometry] { return geometry; }, timeoutMs);
+    return waitUntilMapped(
+        window, [geometry] { return geometry; }, timeoutMs);
 }
 
 bool waitUntilPlaced(std::uint32_t window, const std::function<QRect()>& geometry, int timeoutMs) {
@@ -221,7 +226,8 @@ QImage grabRoot() {
 
 std::uint32_t trayIconWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->inherits("QSystemTrayIconSys") && w->internalWinId()) return static_cast<std::uint32_t>(w->internalWinId());
+        if (w->inherits("QSystemTrayIconSys") && w->internalWinId())
+            return static_cast<std::uint32_t>(w->internalWinId());
     return 0;
 }
 
@@ -233,10 +239,12 @@ ExternalWindow::ExternalWindow(const QString& program, const QRect& g) : process
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_->start(program, {QString::number(g.x()), QString::number(g.y()), QString::number(g.width()),
                               QString::number(g.height())});
-    waitUntil([&] {
-        read();
-        return window_ != 0 || process_->state() == QProcess::NotRunning;
-    }, 10000);
+    waitUntil(
+        [&] {
+            read();
+            return window_ != 0 || process_->state() == QProcess::NotRunning;
+        },
+        10000);
     placed_ = window_ != 0 && waitUntilPlaced(window_, g, 10000);
 }
 
@@ -298,10 +306,12 @@ bool ExternalWindow::sync(int timeoutMs) {
     const int expected = ++sentinelsSent_;
     x11::setProperty32(window_, x11::atom("_OVERINK_SENTINEL"), XCB_ATOM_CARDINAL, {std::uint32_t(expected)});
     x11::flush();
-    return waitUntil([&] {
-        read();
-        return sentinelsSeen_ >= expected;
-    }, timeoutMs);
+    return waitUntil(
+        [&] {
+            read();
+            return sentinelsSeen_ >= expected;
+        },
+        timeoutMs);
 }
 
 } // namespace testing_support

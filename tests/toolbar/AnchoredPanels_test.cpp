@@ -170,10 +170,8 @@ TEST(SubmenuPanel, StandsOnABottomToolbarAndSitsBesideAVerticalOne) {
         const Rect anchor = ToolbarWindow::frameOf(w.view().shapeRef);
         ShapeSubmenuWindowController menu(w.t.state, w.view().shapeRef, nullptr);
         const Rect f = menu.window()->frame();
-        if (position == P::middleLeftV)
-            EXPECT_EQ(f.minX(), w.toolbar().maxX());
-        else
-            EXPECT_EQ(f.maxX(), w.toolbar().minX());
+        if (position == P::middleLeftV) EXPECT_EQ(f.minX(), w.toolbar().maxX());
+        else EXPECT_EQ(f.maxX(), w.toolbar().minX());
         EXPECT_EQ(f.midY(), anchor.midY());
         EXPECT_EQ(f.width(), anchor.width());
     }

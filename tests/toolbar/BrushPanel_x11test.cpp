@@ -74,10 +74,12 @@ TEST(BrushPanelOnX11, ClicksChooseAShippedBrushAndItsEditorsDragWritesItsCellOnc
     PanelSlider* radius = panel->root()->editor()->slider(Parameter::radius);
     ASSERT_TRUE(waitUntil([&] { return radius->isVisible(); }, 3000));
     PanelSlider* angle = panel->root()->editor()->slider(Parameter::angle);
-    ASSERT_TRUE(waitUntil([&] {
-        const QRectF window = platform::toGlobal(panel->window()->frame());
-        return window.bottom() >= angle->mapToGlobal(QPoint(0, angle->height())).y();
-    }, 3000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QRectF window = platform::toGlobal(panel->window()->frame());
+            return window.bottom() >= angle->mapToGlobal(QPoint(0, angle->height())).y();
+        },
+        3000));
 
     const QString cell = t.state().gimpBrushesDirectory() + '/' + brush.cellFilenames.front();
     ASSERT_TRUE(QFile::remove(cell));

@@ -15,8 +15,8 @@
 #include "toolbar/ColorSwatchView.h"
 #include "ui/SymbolButton.h"
 
-#include <QLabel>
 #include "ui/OpenPanelRegistry.h"
+#include <QLabel>
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include "toolbar/WidthControl.h"
 #include "toolbar/WidthSlider.h"
 
-#include "platform/NotificationCenter.h"
 #include "ToolbarTestSupport.h"
+#include "platform/NotificationCenter.h"
 #include "ui/NotificationNames.h"
 
 #include <QAction>
@@ -289,7 +289,7 @@ TEST(ActionButtons, UndoRedoClearAndCaptureActAndEnableWithTheirStacks) {
 
     int captures = 0;
     auto sub = platform::NotificationCenter::defaultCenter().addObserver(Notifications::screenCaptureRequested,
-                                                                        [&](auto&) { ++captures; });
+                                                                         [&](auto&) { ++captures; });
     EXPECT_EQ(v.captureButton()->chip()->text(), "Capture screen + drawing (3s)");
     click(v.captureButton());
     EXPECT_EQ(captures, 1);

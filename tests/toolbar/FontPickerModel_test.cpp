@@ -51,8 +51,7 @@ TEST(FontPickerModel, ListsTheSystemFontFirstThenTheDatabaseInItsOwnOrder) {
 
 TEST(FontPickerModel, SearchIgnoresCaseKeepsSpacesAndMatchesTheSystemFontByItsName) {
     Picker p;
-    for (const char* s : {"sys", "SYS", "sYs", "System Font", "m f"})
-        EXPECT_EQ(p.search(s), QStringList{""}) << s;
+    for (const char* s : {"sys", "SYS", "sYs", "System Font", "m f"}) EXPECT_EQ(p.search(s), QStringList{""}) << s;
     EXPECT_EQ(p.search("DEJAVU"), (QStringList{"DejaVu Sans", "dejavu serif"}));
     EXPECT_EQ(p.search("sans"), (QStringList{"DejaVu Sans", "Noto Sans Mono"}));
     // Spaces are part of the search.

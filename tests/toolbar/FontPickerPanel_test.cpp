@@ -47,8 +47,7 @@ struct Picker {
         t->textFontSize = size;
     }
     FontPickerPanel& open(bool realFonts = false) {
-        if (realFonts)
-            panel = std::make_unique<FontPickerPanel>(t->textFontName, t->textFontSize, t.state);
+        if (realFonts) panel = std::make_unique<FontPickerPanel>(t->textFontName, t->textFontSize, t.state);
         else
             panel = std::make_unique<FontPickerPanel>(t->textFontName, t->textFontSize, t.state,
                                                       [this] { return installed; });
@@ -141,7 +140,9 @@ TEST(FontPickerPanel, TheSelectedRowIsTintedWithTheAccent) {
     p.open();
     const QImage image = p.list().viewport()->grab().toImage();
     const QColor accent = p.list().palette().color(QPalette::Highlight);
-    auto background = [&](int row) { return image.pixelColor(p.list().rowRect(row).center().x(), p.list().rowRect(row).top() + 2); };
+    auto background = [&](int row) {
+        return image.pixelColor(p.list().rowRect(row).center().x(), p.list().rowRect(row).top() + 2);
+    };
     // The chosen row's background leans to the accent; the others stay clear.
     const QColor chosen = background(1), plain = background(2);
     EXPECT_NE(chosen, plain);

@@ -30,7 +30,8 @@ bool pickerUp(const FontPickerWindowController* picker) {
     if (!picker) return false;
     platform::Window* w = picker->window();
     if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
+    return waitUntilPlaced(
+        w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
 }
 
 // The canvas of the overlay on the primary display.

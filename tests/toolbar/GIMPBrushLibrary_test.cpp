@@ -31,7 +31,9 @@ namespace {
 ImportedGIMPBrush shipped(double aspect, double hardness = 1) {
     return parametricBrush(aspect, hardness, QStringLiteral("Shipped %1.vbr").arg(aspect));
 }
-ImportedGIMPBrush own(double aspect = 1, double hardness = 1) { return parametricBrush(aspect, hardness, std::nullopt); }
+ImportedGIMPBrush own(double aspect = 1, double hardness = 1) {
+    return parametricBrush(aspect, hardness, std::nullopt);
+}
 
 struct Library {
     TestDrawingState t;

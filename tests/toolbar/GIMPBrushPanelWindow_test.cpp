@@ -154,8 +154,8 @@ TEST(BrushPanelWindow, ChoosingAParametricBrushMakesRoomForTheEditor) {
     EXPECT_GT(w.frame().height(), before.height() + 150);
     EXPECT_EQ(w.frame().maxY(), before.maxY());
     PanelSlider* radius = panel.root()->findChildren<PanelSlider*>().back();
-    const Rect sliderOnScreen = panel.window()->convertContentRectToScreen(
-        QRectF(radius->mapTo(panel.root(), QPointF(0, 0)), radius->size()));
+    const Rect sliderOnScreen =
+        panel.window()->convertContentRectToScreen(QRectF(radius->mapTo(panel.root(), QPointF(0, 0)), radius->size()));
     EXPECT_GE(sliderOnScreen.minY(), w.frame().minY()) << "the last slider is inside the panel";
 }
 

@@ -204,8 +204,10 @@ TEST_F(Rows, ABrushDeletedWhileItsThumbnailRendersGetsNoThumbnailFile) {
 
 TEST_F(Rows, TheDeleteControlIsOfferedOnlyForImportedBrushesUnderThePointer) {
     int selected = 0, deleted = 0;
-    GIMPBrushRow user(parametricBrush(1, 1, std::nullopt), false, [&] { ++selected; }, [&] { ++deleted; }, store);
-    GIMPBrushRow shipped(parametricBrush(1, 1, QString("Round.vbr")), false, [] {}, [] {}, store);
+    GIMPBrushRow user(
+        parametricBrush(1, 1, std::nullopt), false, [&] { ++selected; }, [&] { ++deleted; }, store);
+    GIMPBrushRow shipped(
+        parametricBrush(1, 1, QString("Round.vbr")), false, [] {}, [] {}, store);
     for (GIMPBrushRow* row : {&user, &shipped}) {
         row->resize(212, 46);
         row->show();
@@ -230,7 +232,8 @@ TEST_F(Rows, TheDeleteControlIsOfferedOnlyForImportedBrushesUnderThePointer) {
 
 TEST_F(Rows, TheActiveRowShowsTheAccentOverTheHoverTint) {
     const ImportedGIMPBrush brush = storeBitmapBrush(store, 1);
-    GIMPBrushRow row(brush, false, [] {}, [] {}, store);
+    GIMPBrushRow row(
+        brush, false, [] {}, [] {}, store);
     row.resize(212, 46);
     EXPECT_EQ(row.tileRect(), QRectF(2, 4, 208, 38));
     const auto shot = [&] { return row.grab().toImage(); };

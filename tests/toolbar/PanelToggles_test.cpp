@@ -12,8 +12,8 @@
 #include "toolbar/ToolSlotView.h"
 #include "toolbar/ToolbarWindowController.h"
 
-#include "support/FakeEventMonitor.h"
 #include "ToolbarTestSupport.h"
+#include "support/FakeEventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
 
 #include <gtest/gtest.h>
@@ -144,8 +144,8 @@ TEST(PanelToggles, AClickOnAnotherControlOnlyClosesTheOpenPanel) {
     ASSERT_TRUE(waitUntil([&] { return held; }));
     // Near its own control the click is the control's.
     const platform::Rect shape = *v.shapeRef->frameOnScreen();
-    EXPECT_TRUE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, Point(shape.maxX() + 5, shape.midY())))
-                    .has_value());
+    EXPECT_TRUE(
+        injectLocal(mouseEvent(platform::EventType::leftMouseDown, Point(shape.maxX() + 5, shape.midY()))).has_value());
     drainEvents();
     EXPECT_TRUE(shown(v.panels().shapeSubmenu()));
     // On the swatch: consumed, the submenu closes, no colour picker.
@@ -202,10 +202,10 @@ TEST(PanelToggles, TheColourPickerOpensTowardsTheMiddleOfTheScreenFromEachDockPo
     using P = ToolbarDockPosition;
     using D = PanelOpenDirection;
     const std::vector<std::pair<P, D>> table{
-        {P::topCenterH, D::below},     {P::topLeftH, D::below},      {P::topRightH, D::below},
-        {P::bottomCenterH, D::above},  {P::bottomLeftH, D::above},   {P::bottomRightH, D::above},
-        {P::topLeftV, D::toRight},     {P::middleLeftV, D::toRight}, {P::bottomLeftV, D::toRight},
-        {P::topRightV, D::toLeft},     {P::middleRightV, D::toLeft}, {P::bottomRightV, D::toLeft},
+        {P::topCenterH, D::below},    {P::topLeftH, D::below},      {P::topRightH, D::below},
+        {P::bottomCenterH, D::above}, {P::bottomLeftH, D::above},   {P::bottomRightH, D::above},
+        {P::topLeftV, D::toRight},    {P::middleLeftV, D::toRight}, {P::bottomLeftV, D::toRight},
+        {P::topRightV, D::toLeft},    {P::middleRightV, D::toLeft}, {P::bottomRightV, D::toLeft},
     };
     ToolbarHarness h;
     DrawingToolbarView& v = *h.view;

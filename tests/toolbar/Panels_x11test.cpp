@@ -1,10 +1,10 @@
 // The toolbar's anchored panels on a real X server: opened and picked from
 // with the real pointer, closed by clicks elsewhere and by Esc, left open by
 // clicks in other programs, and the font search field's keyboard.
+#include "RealToolbar.h"
 #include "platform/Geometry.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
-#include "RealToolbar.h"
 #include "toolbar/FontPickerPanel.h"
 #include "toolbar/FontPickerRoot.h"
 #include "toolbar/FontPickerWindowController.h"

@@ -23,9 +23,8 @@ struct RealToolbar : RealProgram {
     // Shown, mapped where it was put, and settled.
     bool showAndSettle() {
         delegate->toggleToolbar();
-        const bool shown = waitUntil([&] {
-            return window()->isVisible() && window()->windowHandle() && window()->windowHandle()->isExposed();
-        });
+        const bool shown = waitUntil(
+            [&] { return window()->isVisible() && window()->windowHandle() && window()->windowHandle()->isExposed(); });
         return shown && settle();
     }
     static QPoint centreOf(const QWidget* w) { return w->mapToGlobal(w->rect().center()); }
@@ -38,7 +37,8 @@ bool panelUp(const Panel* panel) {
     if (!panel) return false;
     platform::Window* w = panel->window();
     if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
+    return waitUntilPlaced(
+        w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
 }
 
 template <typename Panel>

@@ -6,8 +6,8 @@
 #include "toolbar/ToolbarPositionDiagramView.h"
 #include "ui/TooltipChipModifier.h"
 
-#include "support/FakeDialogs.h"
 #include "ToolbarTestSupport.h"
+#include "support/FakeDialogs.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -74,8 +74,8 @@ struct Settings {
 
     TestDrawingState t;
     std::shared_ptr<DismissBox> box;
-    std::shared_ptr<UpdateManager> updates = UpdateManager::create(
-        std::make_shared<platform::Updater>(platform::UpdaterEnvironment{}), {});
+    std::shared_ptr<UpdateManager> updates =
+        UpdateManager::create(std::make_shared<platform::Updater>(platform::UpdaterEnvironment{}), {});
     std::unique_ptr<SettingsPanelRoot> root;
     int dismissed = 0;
     int activated = 0;
@@ -226,12 +226,13 @@ TEST(SettingsSmoothing, OffersExactlyFiveToolsByTheirNames) {
     std::vector<std::pair<QString, QString>> shown;
     for (SettingsCheckbox* box : s.root->toolCheckboxes()) shown.emplace_back(box->text(), box->symbol());
     EXPECT_EQ(shown, (std::vector<std::pair<QString, QString>>{{"Pen", "scribble"},
-                                                                {"Bezier", "beziercurve"},
-                                                                {"Brush Pen", "paintbrush"},
-                                                                {"Calligraphy", "paintbrush.pointed"},
-                                                                {"Airbrush", "wand.and.sparkles"}}));
+                                                               {"Bezier", "beziercurve"},
+                                                               {"Brush Pen", "paintbrush"},
+                                                               {"Calligraphy", "paintbrush.pointed"},
+                                                               {"Airbrush", "wand.and.sparkles"}}));
     std::vector<QString> algorithms;
-    for (int i = 0; i < s.root->algorithmPicker()->count(); ++i) algorithms.push_back(s.root->algorithmPicker()->itemText(i));
+    for (int i = 0; i < s.root->algorithmPicker()->count(); ++i)
+        algorithms.push_back(s.root->algorithmPicker()->itemText(i));
     EXPECT_EQ(algorithms, (std::vector<QString>{"Chaikin's", "Cubic B", "Catmull-Rom"}));
 }
 

@@ -2,8 +2,8 @@
 // machine: Check Now closes the panel and the check follows, our windows
 // step aside while the offer is up, and the panel opened again tells when
 // the check ran.
-#include "panels/UpdatesSettingsRows.h"
 #include "RealToolbar.h"
+#include "panels/UpdatesSettingsRows.h"
 #include "support/AppcastFeeds.h"
 #include "support/FakeDialogs.h"
 #include "support/LocalHttpServer.h"
@@ -28,7 +28,8 @@ bool panelUp(const SettingsWindowController* panel) {
     if (!panel) return false;
     platform::Window* w = panel->window();
     if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
-    return waitUntilPlaced(w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
+    return waitUntilPlaced(
+        w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
 }
 
 UpdatesSettingsRows* openRows(RealToolbar& t) {

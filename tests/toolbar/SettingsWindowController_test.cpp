@@ -4,8 +4,8 @@
 #include "toolbar/SettingsPanelRoot.h"
 #include "toolbar/SettingsWindowController.h"
 
-#include "support/FakeEventMonitor.h"
 #include "ToolbarTestSupport.h"
+#include "support/FakeEventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
 
 #include <gtest/gtest.h>
@@ -70,8 +70,7 @@ TEST(SettingsWindow, StaysInsideTheVisibleFrameOfTheScreenHoldingTheIcon) {
               Point(1440 - 210, 878 - 300 - 6));
     // Near the left edge of the second: its left edge stops there, and the
     // icon's screen decides, not the first one.
-    EXPECT_EQ(SettingsWindowController::originUnderStatusItem(Rect(1445, 878, 20, 22), h, screens),
-              Point(1440, 572));
+    EXPECT_EQ(SettingsWindowController::originUnderStatusItem(Rect(1445, 878, 20, 22), h, screens), Point(1440, 572));
     // Low on the second screen: above its bottom panel.
     EXPECT_EQ(SettingsWindowController::originUnderStatusItem(Rect(2000, 80, 20, 22), h, screens), Point(1905, 70));
     // Taller than the visible frame: its bottom edge wins.
@@ -96,8 +95,10 @@ TEST(SettingsWindow, GrowsDownwardsAsTheSmoothingSectionOpens) {
     w.controller->showWindow();
     const Rect before = w.frame();
     w.controller->root()->toggleSmoothing();
-    ASSERT_TRUE(waitUntil([&] { return w.frame().height() >= w.controller->root()->sizeHint().height() &&
-                                       w.controller->root()->smoothingHeader()->chevronAngle() == 90; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return w.frame().height() >= w.controller->root()->sizeHint().height() &&
+               w.controller->root()->smoothingHeader()->chevronAngle() == 90;
+    }));
     drainEvents();
     EXPECT_GT(w.frame().height(), before.height() + 80);
     EXPECT_EQ(w.frame().maxY(), before.maxY()) << "hanging from the icon";

@@ -1,7 +1,7 @@
 // The settings panel on a real X server: under the tray icon, its diagram
 // without the spots a desktop panel covers, and used with the real pointer.
-#include "app/ToolbarPlacement.h"
 #include "RealToolbar.h"
+#include "app/ToolbarPlacement.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/SettingsControls.h"
@@ -37,8 +37,8 @@ TEST(SettingsOnX11, ADesktopPanelAlongTheBottomTakesItsSpotsOutOfTheDiagram) {
     ASSERT_TRUE(waitUntil([&] { return panelUp(settingsPanel(t)); }));
     std::vector<P> bars;
     for (DockSpotButton* b : settingsPanel(t)->root()->diagram()->buttons()) bars.push_back(b->position());
-    EXPECT_EQ(bars, (std::vector<P>{P::topLeftH, P::topCenterH, P::topRightH, P::topLeftV, P::topRightV,
-                                    P::middleLeftV, P::middleRightV}));
+    EXPECT_EQ(bars, (std::vector<P>{P::topLeftH, P::topCenterH, P::topRightH, P::topLeftV, P::topRightV, P::middleLeftV,
+                                    P::middleRightV}));
     // Without a tray icon: at the top of the main screen, 60 below the tray panel.
     const Rect f = settingsPanel(t)->window()->frame();
     EXPECT_EQ(f.maxY(), 1056 - 60);

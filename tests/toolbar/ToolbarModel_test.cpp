@@ -42,7 +42,8 @@ TEST(ToolFamilies, FamiliesGoByDeclarationOrderNotByTheUsersLists) {
     EXPECT_FALSE(isPenFamilyTool(T::gimpBrush));
     EXPECT_TRUE(isFreehandTool(T::gimpBrush));
 
-    EXPECT_EQ(toolSlotList(), (std::vector<T>{T::pen, T::gimpBrush, T::line, T::arrow, T::rectangle, T::text, T::eraser}));
+    EXPECT_EQ(toolSlotList(),
+              (std::vector<T>{T::pen, T::gimpBrush, T::line, T::arrow, T::rectangle, T::text, T::eraser}));
 }
 
 TEST(ToolFamilies, FamilySlotsShowTheFrontOfTheirOrderAndLightUpForAnyMember) {
@@ -79,10 +80,8 @@ TEST(ToolbarLayout, FifteenItemsWithFiveDividersNeverSideBySideNorAtAnEnd) {
 TEST(ToolbarLayout, PaddingIsLongAlongTheToolbar) {
     for (ToolbarDockPosition p : kAllToolbarDockPositions) {
         const QMarginsF m = toolbarPadding(p);
-        if (isVertical(p))
-            EXPECT_EQ(m, QMarginsF(6, 12, 6, 12)) << rawValueText(p).toStdString();
-        else
-            EXPECT_EQ(m, QMarginsF(12, 6, 12, 6)) << rawValueText(p).toStdString();
+        if (isVertical(p)) EXPECT_EQ(m, QMarginsF(6, 12, 6, 12)) << rawValueText(p).toStdString();
+        else EXPECT_EQ(m, QMarginsF(12, 6, 12, 6)) << rawValueText(p).toStdString();
     }
 }
 
@@ -121,10 +120,9 @@ TEST(ToolbarLayout, ATooLongToolbarBreaksEvenlyAtItsDividersAndOnlyThenElsewhere
 
 TEST(ThicknessText, TypedTextsBecomeClampedWidthsOrNothing) {
     const std::pair<const char*, std::optional<double>> table[] = {
-        {"150", 100}, {"0", 1},      {"-3", 1},         {"inf", 100},     {"nan", 100},  {"1e1", 10},
-        {"0x10", 16}, {"12", 12},    {"7.5", 7.5},      {" 8 pt ", 8},    {"8Pt", 8},    {"12PT", 12},
-        {"1pt2", 12}, {"\t9\t", 9},  {"-inf", 1},       {"1e400", 100},   {"7,5", {}},   {"abc", {}},
-        {"", {}},     {"pt", {}},    {"12 3", {}},      {"\n5", {}},      {"5\n", {}},   {"+4", 4},
+        {"150", 100}, {"0", 1},      {"-3", 1},  {"inf", 100}, {"nan", 100}, {"1e1", 10},  {"0x10", 16}, {"12", 12},
+        {"7.5", 7.5}, {" 8 pt ", 8}, {"8Pt", 8}, {"12PT", 12}, {"1pt2", 12}, {"\t9\t", 9}, {"-inf", 1},  {"1e400", 100},
+        {"7,5", {}},  {"abc", {}},   {"", {}},   {"pt", {}},   {"12 3", {}}, {"\n5", {}},  {"5\n", {}},  {"+4", 4},
     };
     for (const auto& [text, width] : table) EXPECT_EQ(parseTypedThickness(text), width) << '"' << text << '"';
 }
@@ -132,8 +130,8 @@ TEST(ThicknessText, TypedTextsBecomeClampedWidthsOrNothing) {
 TEST(ThicknessText, WidthsJustInsideTheRangeAreKeptAsTyped) {
     // The clamps bite at 1 and 100 exactly, not a point further in.
     const std::pair<const char*, double> table[] = {
-        {"1", 1},       {"1.01", 1.01}, {"1.5", 1.5}, {"1.99", 1.99}, {"2", 2},
-        {"0.99", 1},    {"99", 99},     {"99.5", 99.5}, {"100", 100}, {"100.5", 100},
+        {"1", 1},    {"1.01", 1.01}, {"1.5", 1.5},   {"1.99", 1.99}, {"2", 2},
+        {"0.99", 1}, {"99", 99},     {"99.5", 99.5}, {"100", 100},   {"100.5", 100},
     };
     for (const auto& [text, width] : table) EXPECT_EQ(parseTypedThickness(text), width) << '"' << text << '"';
 }

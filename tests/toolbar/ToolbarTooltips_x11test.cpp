@@ -34,7 +34,8 @@ TooltipPanel* shownChip() {
 bool chipSettled(const QString& text) {
     const bool up = waitUntil(
         [&] { return shownChip() && shownChip()->chip()->text() == text && shownChip()->alphaValue() == 1; }, 3000);
-    return up && waitUntilPlaced(shownChip()->xid(), [] { return shownChip() ? shownChip()->widget()->geometry() : QRect(); });
+    return up && waitUntilPlaced(shownChip()->xid(),
+                                 [] { return shownChip() ? shownChip()->widget()->geometry() : QRect(); });
 }
 
 } // namespace

@@ -19,7 +19,8 @@ namespace Mod = platform::ModifierFlags;
 namespace {
 
 struct ToolbarWindow {
-    ToolbarWindow() : t({TestDrawingState::defaultScreen()}, platform::UserDefaults::inMemory(), fakeOverlayControllers()) {
+    ToolbarWindow()
+        : t({TestDrawingState::defaultScreen()}, platform::UserDefaults::inMemory(), fakeOverlayControllers()) {
         controller = std::make_unique<ToolbarWindowController>(t.state);
         drainEvents();
     }

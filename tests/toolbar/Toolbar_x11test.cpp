@@ -1,9 +1,9 @@
 // The toolbar on a real X server: placed below the tray panel and above a
 // bottom panel, clicked and typed into with the real pointer and keyboard.
+#include "RealToolbar.h"
 #include "platform/X11.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
-#include "RealToolbar.h"
 #include "toolbar/CanvasVisibilityControl.h"
 #include "toolbar/DrawingToolbarView.h"
 #include "toolbar/ToolButton.h"
@@ -30,22 +30,24 @@ TEST(ToolbarOnX11, StandsBelowTheTrayPanelAndAboveABottomPanel) {
     EXPECT_EQ(t.window()->frame(), Rect(960 - size.width / 2, 1056 - size.height - 8, size.width, size.height));
 
     t.state().toolbarDockPosition = ToolbarDockPosition::bottomLeftH;
-    EXPECT_TRUE(waitUntil([&] { return t.window()->isVisible() && t.window()->frame().origin == platform::Point(8, 8); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return t.window()->isVisible() && t.window()->frame().origin == platform::Point(8, 8); }));
 
     // A panel at the bottom: the horizontal bottom row moves to the top.
     BottomPanel panel(48);
-    ASSERT_TRUE(waitUntil([&] {
-        return t.state().screenProvider().mainScreen()->visibleFrame == Rect(0, 48, 1920, 1008);
-    }));
+    ASSERT_TRUE(
+        waitUntil([&] { return t.state().screenProvider().mainScreen()->visibleFrame == Rect(0, 48, 1920, 1008); }));
     t.state().toolbarDockPosition = ToolbarDockPosition::bottomCenterH;
     EXPECT_TRUE(waitUntil([&] {
-        return t.window()->isVisible() && t.window()->frame().origin == platform::Point(960 - size.width / 2, 1056 - size.height - 8);
+        return t.window()->isVisible() &&
+               t.window()->frame().origin == platform::Point(960 - size.width / 2, 1056 - size.height - 8);
     }));
     // The vertical corners stay above the panel.
     t.state().toolbarDockPosition = ToolbarDockPosition::bottomRightV;
     EXPECT_TRUE(waitUntil([&] {
         const Rect f = t.window()->frame();
-        return t.window()->isVisible() && f.origin == platform::Point(1920 - f.width() - 8, 56) && f.height() > f.width();
+        return t.window()->isVisible() && f.origin == platform::Point(1920 - f.width() - 8, 56) &&
+               f.height() > f.width();
     }));
 }
 

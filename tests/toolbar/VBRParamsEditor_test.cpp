@@ -41,9 +41,7 @@ struct Editor {
     VBRParams stored() const { return *t->importedGIMPBrushes.get().front().vbr; }
     QString cellFile() const { return t.brushStore + '/' + brush.cellFilenames.front(); }
     // The slider's x for a value.
-    QPointF at(Parameter p, double value) const {
-        return editor->slider(p)->knobCentre(value);
-    }
+    QPointF at(Parameter p, double value) const { return editor->slider(p)->knobCentre(value); }
 };
 
 } // namespace

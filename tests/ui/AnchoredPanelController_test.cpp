@@ -53,7 +53,8 @@ struct Monitors {
 struct PanelHarness {
     explicit PanelHarness(Options options = {0, false}) {
         anchor->externalFrame = [] { return std::optional<Rect>(Rect(560, 500, 34, 24)); };
-        panel = std::make_unique<TestPanel>(anchor, [this](bool open) { reported.push_back(open); }, options);
+        panel = std::make_unique<TestPanel>(
+            anchor, [this](bool open) { reported.push_back(open); }, options);
     }
     ~PanelHarness() {
         panel.reset();

@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::FakeScreenProvider;
 using platform::Point;
 using platform::Rect;
 using platform::Size;
+using testing_support::FakeScreenProvider;
 using ui::PanelAlignment;
 using D = PanelOpenDirection;
 
@@ -28,16 +28,16 @@ const Rect kSideControl(1806, 400, 34, 24);
 TEST(AnchoredPanelPlacement, BesideAHorizontalToolbarItTouchesTheWindowAndLinesUpWithTheControl) {
     // A submenu as wide as its control hangs exactly under it, its top on
     // the toolbar window's bottom edge.
-    const Point submenu = ui::anchoredPanelOrigin(D::below, Size(34, 122), kTopControl, kTopToolbar,
-                                                  PanelAlignment::centred());
+    const Point submenu =
+        ui::anchoredPanelOrigin(D::below, Size(34, 122), kTopControl, kTopToolbar, PanelAlignment::centred());
     EXPECT_EQ(submenu, Point(500, 900 - 122));
     // The font picker starts 10 points left of its control.
     const Point font = ui::anchoredPanelOrigin(D::below, Size(260, 300), Rect(600, 906, 24, 24), kTopToolbar,
                                                PanelAlignment::fromAnchorMinX(-10));
     EXPECT_EQ(font, Point(590, 600));
     // At the bottom of the screen the panel stands on the toolbar window.
-    const Point above = ui::anchoredPanelOrigin(D::above, Size(34, 122), kTopControl, kTopToolbar,
-                                                PanelAlignment::centred());
+    const Point above =
+        ui::anchoredPanelOrigin(D::above, Size(34, 122), kTopControl, kTopToolbar, PanelAlignment::centred());
     EXPECT_EQ(above, Point(500, 936));
     // A wider panel centred on its control (the colour picker's way).
     EXPECT_EQ(ui::anchoredPanelOrigin(D::below, Size(246, 100), kTopControl, kTopToolbar, PanelAlignment::centred()).x,
@@ -113,8 +113,8 @@ TEST(AnchoredPanelPlacement, TheToolbarsMenuOpensClearOfTheToolbarAndOnItsDispla
     EXPECT_EQ(left.maxX(), kSideToolbar.minX());
     EXPECT_EQ(left.midY(), kSideControl.midY());
     // A control near the display's edge: the menu is moved onto it.
-    const Rect kept = ui::toolbarMenuFrame(D::below, menu, Rect(1880, 906, 24, 24), Rect(1300, 900, 620, 36),
-                                           Rect(0, 0, 1920, 1050));
+    const Rect kept =
+        ui::toolbarMenuFrame(D::below, menu, Rect(1880, 906, 24, 24), Rect(1300, 900, 620, 36), Rect(0, 0, 1920, 1050));
     EXPECT_EQ(kept, Rect(1920 - 180, 810, 180, 90));
 }
 

@@ -41,7 +41,8 @@ public:
 class RecipePanel : public ui::AnchoredPanelController {
 public:
     RecipePanel(std::shared_ptr<AnchorRef> anchor, QWidget* root, double width)
-        : AnchoredPanelController(makePanelWindow(QStringLiteral("Test panel"), width), std::move(anchor), nullptr, Options{}) {
+        : AnchoredPanelController(makePanelWindow(QStringLiteral("Test panel"), width), std::move(anchor), nullptr,
+                                  Options{}) {
         fitted = setContent(root, width);
     }
     void place() override {}

@@ -101,10 +101,11 @@ TEST(PanelOpenDirection, PanelsOpenTowardsTheScreensInterior) {
     using D = PanelOpenDirection;
     using P = ToolbarDockPosition;
     const std::pair<P, D> table[] = {
-        {P::topCenterH, D::below},   {P::topLeftH, D::below},     {P::topRightH, D::below},
-        {P::topLeftV, D::toRight},   {P::topRightV, D::toLeft},   {P::middleLeftV, D::toRight},
+        {P::topCenterH, D::below},    {P::topLeftH, D::below},      {P::topRightH, D::below},
+        {P::topLeftV, D::toRight},    {P::topRightV, D::toLeft},    {P::middleLeftV, D::toRight},
         {P::middleRightV, D::toLeft}, {P::bottomLeftV, D::toRight}, {P::bottomRightV, D::toLeft},
         {P::bottomCenterH, D::above}, {P::bottomLeftH, D::above},   {P::bottomRightH, D::above},
     };
-    for (const auto& [position, direction] : table) EXPECT_EQ(panelOpenDirection(position), direction) << rawValueText(position).toStdString();
+    for (const auto& [position, direction] : table)
+        EXPECT_EQ(panelOpenDirection(position), direction) << rawValueText(position).toStdString();
 }

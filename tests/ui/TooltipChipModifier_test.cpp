@@ -65,8 +65,8 @@ struct Harness {
     }
 
     std::shared_ptr<ManualTooltipClock> clock = std::make_shared<ManualTooltipClock>();
-    std::shared_ptr<FakeScreenProvider> screens = std::make_shared<FakeScreenProvider>(
-        std::vector{FakeScreenProvider::makeScreen(1, Rect(0, 0, 1920, 1080))});
+    std::shared_ptr<FakeScreenProvider> screens =
+        std::make_shared<FakeScreenProvider>(std::vector{FakeScreenProvider::makeScreen(1, Rect(0, 0, 1920, 1080))});
     TooltipManager manager{screens, clock};
     platform::WindowPtr<> window = platform::makeWindow(Rect(0, 0, 300, 40));
     QWidget* content;

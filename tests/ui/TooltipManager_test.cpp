@@ -72,15 +72,15 @@ TEST(TooltipPlacementRules, EachPlacementPutsTheChipBesideTheWindowCentredOnTheC
     const Rect anchor(100, 700, 30, 30), window(50, 690, 600, 50);
     const Size chip(80, 22);
     EXPECT_EQ(TooltipManager::chipOrigin(below, anchor, window, chip, screen), Point(75, 664));
-    EXPECT_EQ(TooltipManager::chipOrigin(TooltipPlacement::toolbar(PanelOpenDirection::above), anchor, window, chip,
-                                         screen),
-              Point(75, 744));
+    EXPECT_EQ(
+        TooltipManager::chipOrigin(TooltipPlacement::toolbar(PanelOpenDirection::above), anchor, window, chip, screen),
+        Point(75, 744));
     EXPECT_EQ(TooltipManager::chipOrigin(TooltipPlacement::toolbar(PanelOpenDirection::toRight), anchor, window, chip,
                                          screen),
               Point(654, 704));
-    EXPECT_EQ(TooltipManager::chipOrigin(TooltipPlacement::toolbar(PanelOpenDirection::toLeft), anchor, window, chip,
-                                         screen),
-              Point(-34, 704));
+    EXPECT_EQ(
+        TooltipManager::chipOrigin(TooltipPlacement::toolbar(PanelOpenDirection::toLeft), anchor, window, chip, screen),
+        Point(-34, 704));
 
     // Beside the window: to the right while the chip fits there, else left.
     const Rect panel(1700, 500, 200, 50), control(1750, 510, 24, 24);

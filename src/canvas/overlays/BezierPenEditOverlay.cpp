@@ -37,7 +37,9 @@ BezierPenEditOverlay::BezierPenEditOverlay(const DrawingStroke& stroke, StrokeHa
 
 double BezierPenEditOverlay::clickTravel() const { return kClickTravel; }
 
-std::vector<QPointF> BezierPenEditOverlay::handles(const DrawingStroke& stroke) const { return pathOf(stroke).handles(); }
+std::vector<QPointF> BezierPenEditOverlay::handles(const DrawingStroke& stroke) const {
+    return pathOf(stroke).handles();
+}
 
 std::vector<std::pair<QPointF, QPointF>> BezierPenEditOverlay::arms(const DrawingStroke& stroke) const {
     return pathOf(stroke).armLines();

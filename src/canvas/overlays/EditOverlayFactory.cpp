@@ -14,9 +14,8 @@
 // Each overlay is its own widget, a child of `parent`; the canvas drops it
 // by destroying the overlay, before its own children go.
 
-std::unique_ptr<CanvasOverlay> EditOverlayFactory::makeBezierPenDrawingOverlay(DrawingState& state,
-                                                                               StrokeHandler onFinished,
-                                                                               QWidget* parent) {
+std::unique_ptr<CanvasOverlay>
+EditOverlayFactory::makeBezierPenDrawingOverlay(DrawingState& state, StrokeHandler onFinished, QWidget* parent) {
     return std::make_unique<BezierPenDrawingOverlay>(state, std::move(onFinished), parent);
 }
 
@@ -37,15 +36,13 @@ std::unique_ptr<StrokeEditOverlay> EditOverlayFactory::makeShapeEditOverlay(cons
 }
 
 std::unique_ptr<StrokeEditOverlay> EditOverlayFactory::makeEllipseEditOverlay(const DrawingStroke& stroke,
-                                                                              StrokeHandler onUpdate,
-                                                                              QWidget* parent) {
+                                                                              StrokeHandler onUpdate, QWidget* parent) {
     return std::make_unique<EllipseEditOverlay>(stroke, std::move(onUpdate), parent);
 }
 
 std::unique_ptr<StrokeEditOverlay> EditOverlayFactory::makePolygonEditOverlay(DrawingState& state,
                                                                               const DrawingStroke& stroke,
-                                                                              StrokeHandler onUpdate,
-                                                                              QWidget* parent) {
+                                                                              StrokeHandler onUpdate, QWidget* parent) {
     return std::make_unique<PolygonEditOverlay>(state, stroke, std::move(onUpdate), parent);
 }
 

@@ -56,7 +56,8 @@ void HandleDragOverlay::paintEvent(QPaintEvent*) {
     painter.restore();
     const QColor accent = edit_handles::accentOf(*this);
     const QPointF offset(stroke_.offset.width(), stroke_.offset.height());
-    for (const auto& [vertex, tip] : arms(stroke_)) edit_handles::paintArm(painter, vertex + offset, tip + offset, accent);
+    for (const auto& [vertex, tip] : arms(stroke_))
+        edit_handles::paintArm(painter, vertex + offset, tip + offset, accent);
     for (QPointF p : handlePoints()) edit_handles::paintHandle(painter, p, accent);
 }
 

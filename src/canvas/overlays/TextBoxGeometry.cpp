@@ -2,8 +2,8 @@
 
 #include "canvas/overlays/TextBoxGeometry.h"
 
-#include "geometry/TextLayout.h"
 #include "canvas/overlays/TextEditing.h"
+#include "geometry/TextLayout.h"
 #include "platform/CanvasRect.h"
 
 #include <algorithm>
@@ -97,8 +97,8 @@ QPointF TextBoxGeometry::handleLocal(TextBoxPart part) const {
 TextBoxPart TextBoxGeometry::partAt(QPointF canvasPoint) const {
     const QPointF q = toLocal(canvasPoint);
     // Handles win over the border they sit on.
-    for (TextBoxPart part : {TextBoxPart::rotate, TextBoxPart::topLeft, TextBoxPart::topRight,
-                             TextBoxPart::bottomRight, TextBoxPart::bottomLeft}) {
+    for (TextBoxPart part : {TextBoxPart::rotate, TextBoxPart::topLeft, TextBoxPart::topRight, TextBoxPart::bottomRight,
+                             TextBoxPart::bottomLeft}) {
         if (distance(q, handleLocal(part)) <= kTextBoxHandleRadius) return part;
     }
     constexpr double b = kTextBoxBorderBand;

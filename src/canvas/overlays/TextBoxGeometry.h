@@ -16,8 +16,8 @@
 class TextEditing;
 
 inline constexpr double kTextBoxMinimumSide = 30;
-inline constexpr double kTextBoxHandleRadius = 8;   // reach of a corner or rotate handle
-inline constexpr double kTextBoxBorderBand = 6;     // reach of the border, either side
+inline constexpr double kTextBoxHandleRadius = 8; // reach of a corner or rotate handle
+inline constexpr double kTextBoxBorderBand = 6;   // reach of the border, either side
 inline constexpr double kTextBoxRotateHandleLift = 26;
 
 enum class TextBoxPart { none, inside, border, topLeft, topRight, bottomRight, bottomLeft, rotate };

@@ -58,10 +58,13 @@ TextBoxOverlay::TextBoxOverlay(DrawingState& state, TextBox& textBox, std::funct
     subscriptions_.push_back(textBox_.changed.connect([this] { boxChanged(); }));
     // Handlers run before the value is stored: look once it is.
     const auto later = [this](const auto&) {
-        QMetaObject::invokeMethod(this, [this] {
-            if (followsText_) fitToText();
-            repaintBox();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (followsText_) fitToText();
+                repaintBox();
+            },
+            Qt::QueuedConnection);
     };
     subscriptions_.push_back(state_.textFontName.sink(later, platform::Delivery::Immediate, platform::Initial::Skip));
     subscriptions_.push_back(state_.textFontSize.sink(later, platform::Delivery::Immediate, platform::Initial::Skip));
@@ -183,8 +186,8 @@ void TextBoxOverlay::paintEvent(QPaintEvent*) {
     p.setPen(handlePen);
     p.drawLine(QPointF(g.frame.center().x(), g.frame.top()), g.handleLocal(TextBoxPart::rotate));
     p.setBrush(palette().color(QPalette::Base));
-    for (TextBoxPart corner : {TextBoxPart::topLeft, TextBoxPart::topRight, TextBoxPart::bottomRight,
-                               TextBoxPart::bottomLeft}) {
+    for (TextBoxPart corner :
+         {TextBoxPart::topLeft, TextBoxPart::topRight, TextBoxPart::bottomRight, TextBoxPart::bottomLeft}) {
         const QPointF c = g.handleLocal(corner);
         p.drawRect(QRectF(c.x() - 3.5, c.y() - 3.5, 7, 7));
     }
@@ -338,22 +341,12 @@ void TextBoxOverlay::keyPressEvent(QKeyEvent* event) {
         // Reaches the box only when nothing above took it.
         if (onCommit_) onCommit_();
         return;
-    case Qt::Key_Backspace:
-        editing_.backspace();
-        return storeText();
-    case Qt::Key_Delete:
-        editing_.deleteForward();
-        return storeText();
+    case Qt::Key_Backspace: editing_.backspace(); return storeText();
+    case Qt::Key_Delete: editing_.deleteForward(); return storeText();
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        editing_.insert(QStringLiteral("\n"));
-        return storeText();
-    case Qt::Key_Left:
-        editing_.moveLeft(shift);
-        return caretMoved();
-    case Qt::Key_Right:
-        editing_.moveRight(shift);
-        return caretMoved();
+    case Qt::Key_Enter: editing_.insert(QStringLiteral("\n")); return storeText();
+    case Qt::Key_Left: editing_.moveLeft(shift); return caretMoved();
+    case Qt::Key_Right: editing_.moveRight(shift); return caretMoved();
     case Qt::Key_Up: return moveVertically(-1, shift);
     case Qt::Key_Down: return moveVertically(1, shift);
     case Qt::Key_Home:
@@ -365,9 +358,7 @@ void TextBoxOverlay::keyPressEvent(QKeyEvent* event) {
         else editing_.moveToLineEnd(shift);
         return caretMoved();
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        event->ignore();
-        return;
+    case Qt::Key_Backtab: event->ignore(); return;
     default: break;
     }
     const QString text = event->text();
@@ -420,8 +411,8 @@ void TextBoxOverlay::selectAll() {
 
 void TextBoxOverlay::inputMethodEvent(QInputMethodEvent* event) {
     if (event->replacementLength() > 0) {
-        const qsizetype from = std::clamp<qsizetype>(editing_.cursor() + event->replacementStart(), 0,
-                                                     editing_.text().size());
+        const qsizetype from =
+            std::clamp<qsizetype>(editing_.cursor() + event->replacementStart(), 0, editing_.text().size());
         editing_.setCursor(from);
         editing_.setCursor(from + event->replacementLength(), true);
         editing_.removeSelection();
@@ -436,8 +427,7 @@ QVariant TextBoxOverlay::inputMethodQuery(Qt::InputMethodQuery query) const {
     const TextBoxGeometry g = boxGeometry();
     switch (query) {
     case Qt::ImEnabled: return true;
-    case Qt::ImCursorRectangle:
-        return g.transform().mapRect(g.caretRect(editing_, editing_.cursor())).toAlignedRect();
+    case Qt::ImCursorRectangle: return g.transform().mapRect(g.caretRect(editing_, editing_.cursor())).toAlignedRect();
     case Qt::ImFont: return resolvedTextFont(g.fontName);
     case Qt::ImCursorPosition: return static_cast<int>(editing_.cursor());
     case Qt::ImAnchorPosition: return static_cast<int>(editing_.anchor());

@@ -51,9 +51,12 @@ void TextToolLayer::syncBox() {
     if (textBox_.isActive() && !box_) {
         const bool placedByClick = !nextBoxDragged_ && textBox_.pendingText().isEmpty();
         nextBoxDragged_ = false;
-        box_ = new TextBoxOverlay(state_, textBox_, [self = QPointer<TextToolLayer>(this)] {
-            if (self && self->onCommit_) self->onCommit_();
-        }, this);
+        box_ = new TextBoxOverlay(
+            state_, textBox_,
+            [self = QPointer<TextToolLayer>(this)] {
+                if (self && self->onCommit_) self->onCommit_();
+            },
+            this);
         box_->setGeometry(rect());
         box_->show();
         box_->setFollowsText(placedByClick);

@@ -41,8 +41,7 @@ DrawingStroke sCurve() {
     DrawingStroke p;
     p.tool = DrawingTool::bezierPen;
     p.lineWidth = 4;
-    setAnchors(p, {{50, 150}, {200, 150}, {350, 150}}, {{0, 0}, {-40, -60}, {-30, 50}},
-               {{40, -80}, {40, 60}, {0, 0}});
+    setAnchors(p, {{50, 150}, {200, 150}, {350, 150}}, {{0, 0}, {-40, -60}, {-30, 50}}, {{40, -80}, {40, 60}, {0, 0}});
     return p;
 }
 
@@ -60,7 +59,8 @@ struct BezierEdit : BezierPen {
     int outsideTaps = 0;
 
     BezierPenEditOverlay* edit(const DrawingStroke& path) {
-        return show(new BezierPenEditOverlay(path, recorder(), [this] { ++outsideTaps; }, &host, clock));
+        return show(new BezierPenEditOverlay(
+            path, recorder(), [this] { ++outsideTaps; }, &host, clock));
     }
 };
 

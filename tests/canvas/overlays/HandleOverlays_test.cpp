@@ -91,9 +91,9 @@ TEST_F(Overlays, ShapeCornersMayCrossAndTheFrameIsNormalised) {
     for (DrawingTool tool : {DrawingTool::rectangle, DrawingTool::ellipse}) {
         reports.clear();
         const DrawingStroke shape = framedStroke(tool, {100, 100}, {200, 160});
-        std::unique_ptr<ShapeEditOverlay> overlay(
-            tool == DrawingTool::rectangle ? show(new ShapeEditOverlay(shape, recorder(), &host))
-                                           : show(new EllipseEditOverlay(shape, recorder(), &host)));
+        std::unique_ptr<ShapeEditOverlay> overlay(tool == DrawingTool::rectangle
+                                                      ? show(new ShapeEditOverlay(shape, recorder(), &host))
+                                                      : show(new EllipseEditOverlay(shape, recorder(), &host)));
         // The top-left corner is dragged past the bottom-right one.
         pointer.drag({100, 100}, {250, 190});
         ASSERT_EQ(reports.size(), 1u);

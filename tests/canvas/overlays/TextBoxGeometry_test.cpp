@@ -1,9 +1,9 @@
 // Where the text box's lines, caret and handles lie, and the frames that
 // moving, resizing and rotating give it.
 
-#include "geometry/TextLayout.h"
 #include "canvas/overlays/TextBoxGeometry.h"
 #include "canvas/overlays/TextEditing.h"
+#include "geometry/TextLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,7 @@ TEST(TextBoxGeometry, TheCaretSitsOnTheLinesTheTextStrokeIsLaidOutIn) {
     EXPECT_EQ(g.positionAt(e, QPointF(end0.left() + 3, end0.center().y())), 5);
     EXPECT_EQ(g.positionAt(e, QPointF(g.lineLeft() - 10, start2.center().y())), 7);
     EXPECT_EQ(g.positionAt(e, QPointF(end0.left(), g.frame.bottom() + 100)), 12); // below: the last line
-    EXPECT_EQ(g.positionAt(e, QPointF(g.lineLeft(), g.frame.top() - 100)), 0);     // above: the first
+    EXPECT_EQ(g.positionAt(e, QPointF(g.lineLeft(), g.frame.top() - 100)), 0);    // above: the first
 }
 
 TEST(TextBoxGeometry, APressAnywhereInALinesBandLandsOnThatLine) {

@@ -2,9 +2,9 @@
 // turning and committing the text box, and what the committed text looks
 // like next to the box it was typed in.
 
-#include "model/StrokeText.h"
 #include "canvas/overlays/TextBoxOverlay.h"
 #include "canvas/overlays/TextToolLayer.h"
+#include "model/StrokeText.h"
 #include "platform/Application.h"
 #include "support/CanvasFixture.h"
 #include "support/RenderTestUtil.h"
@@ -40,9 +40,7 @@ struct TextTool : CanvasFixture {
         }
     };
 
-    TextToolLayer* layer() const {
-        return canvas.findChild<TextToolLayer*>();
-    }
+    TextToolLayer* layer() const { return canvas.findChild<TextToolLayer*>(); }
     TextBoxOverlay* box() const {
         TextToolLayer* l = layer();
         return l ? l->boxOverlay() : nullptr;
@@ -405,8 +403,9 @@ TEST_F(TextTool, ANewBoxWidensRightToItsDisplaysEdgeThenLeftAndThenFitsItsText) 
     const double edge = canvas.mapFromGlobal(QPointF(550, 0)).x();
     ASSERT_GT(edge, 300);
     ASSERT_LT(edge, 600);
-    EXPECT_EQ(canvas.visibleCanvasArea(), QRectF(QPointF(canvas.mapFromGlobal(QPointF(0, 0)).x(), 0), QPointF(edge, 400))
-                                              .intersected(QRectF(0, 0, 600, 400)));
+    EXPECT_EQ(canvas.visibleCanvasArea(),
+              QRectF(QPointF(canvas.mapFromGlobal(QPointF(0, 0)).x(), 0), QPointF(edge, 400))
+                  .intersected(QRectF(0, 0, 600, 400)));
 
     click({edge - 80, 200});
     type(QStringLiteral("Hi"));
@@ -435,8 +434,8 @@ TEST_F(TextTool, ANewBoxWidensRightToItsDisplaysEdgeThenLeftAndThenFitsItsText) 
     ASSERT_EQ(count(), 1u);
     const DrawingStroke& text = s.strokes->front();
     EXPECT_EQ(QRectF(text.startPoint, text.endPoint), spanning);
-    const QRectF ink = layoutText(text.startPoint, text.endPoint, text.text, text.fontName, text.explicitFontSize, 0)
-                           .inkExtent();
+    const QRectF ink =
+        layoutText(text.startPoint, text.endPoint, text.text, text.fontName, text.explicitFontSize, 0).inkExtent();
     EXPECT_TRUE(spanning.adjusted(-1, -1, 1, 1).contains(ink)) << "the committed text is whole";
 }
 
@@ -461,7 +460,7 @@ TEST_F(TextTool, AFollowingBoxWithAChosenSizeDrawsItsTextNoLargerThanTheDisplayH
     EXPECT_GT(text.explicitFontSize, 0);
     EXPECT_LT(text.explicitFontSize, 60);
     const QRectF box(text.startPoint, text.endPoint);
-    const QRectF ink = layoutText(text.startPoint, text.endPoint, text.text, text.fontName, text.explicitFontSize, 0)
-                           .inkExtent();
+    const QRectF ink =
+        layoutText(text.startPoint, text.endPoint, text.text, text.fontName, text.explicitFontSize, 0).inkExtent();
     EXPECT_TRUE(box.adjusted(-1, -1, 1, 1).contains(ink));
 }
