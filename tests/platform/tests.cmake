@@ -42,3 +42,9 @@ add_executable(quit_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/QuitProbe.cpp)
 target_link_libraries(quit_probe PRIVATE overink_core)
 target_compile_definitions(unit_platform PRIVATE OVERINK_QUIT_PROBE="$<TARGET_FILE:quit_probe>")
 add_dependencies(unit_platform quit_probe)
+
+# The tests' own window manager (scripts/x11-session --wm late-placing and
+# the like): cooperative, or late or deaf where told.
+add_executable(standin_wm ${CMAKE_CURRENT_SOURCE_DIR}/platform/StandInWindowManager.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/platform/StandInWindowManagerFocus.cpp)
+target_link_libraries(standin_wm PRIVATE Qt6::Core PkgConfig::XCB)
