@@ -82,8 +82,23 @@ for _ in $(seq 1200); do
 done
 [ -n "$icon" ] || { echo "overink showed no tray icon"; cat "$work/overink.log"; exit 1; }
 sleep 1
-# The tray icon shows the overlay with the pen selected.
-xdotool mousemove $icon; sleep 0.2; xdotool click 1; sleep "$([ -n "$callgrind" ] && echo 5 || echo 1)"
+# The tray icon shows the overlay with the pen selected: the toolbar (36
+# pixels high) shows then. A slowed program may miss a click that comes too
+# early; it gets another.
+toolbar_shown() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid $ovk 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && return 0
+  done
+  return 1
+}
+for attempt in 1 2 3 4 5 6; do
+  xdotool mousemove $icon; sleep 0.2; xdotool click 1
+  for _ in $(seq 20); do toolbar_shown && break 2; sleep 0.5; done
+done
+toolbar_shown || { echo "the overlay did not show"; cat "$work/overink.log"; exit 1; }
+sleep 1
 
 if [ -n "$callgrind" ]; then
   # Counting on from the input, each count dumped to a file named for the
