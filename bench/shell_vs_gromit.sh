@@ -133,13 +133,10 @@ clear_all() { # name pid probe-x probe-y
   if [ "$1" = gromit ]; then "$tool" key 0xffc6 0xffe1 "$3" "$4"; return; fi
   # The toolbar's clear button is its rightmost red control while there
   # are strokes.
-  local w X Y WIDTH HEIGHT SCREEN WINDOW x
-  for w in $(xdotool search --onlyvisible --pid "$2" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && break
-  done
-  x=$("$tool" red "$X" $((Y + 18)) "$WIDTH") || { echo "ms=-1"; return; }
-  "$tool" click "$x" $((Y + 18)) "$3" "$4"
+  local bar x
+  bar=($(toolbar_of "$2")) || { echo "ms=-1"; return; }
+  x=$("$tool" red "${bar[0]}" $((bar[1] + 18)) "${bar[2]}") || { echo "ms=-1"; return; }
+  "$tool" click "$x" $((bar[1] + 18)) "$3" "$4"
 }
 
 drawn=0
@@ -255,7 +252,22 @@ start_overink() {
   [ -n "$icon" ] || { echo "overink showed no tray icon"; cat "$work/overink.log"; exit 1; }
   sleep 1
   memory $ovk >> "$work/overink.tray"
-  xdotool mousemove $icon; sleep 0.2; xdotool click 1; sleep 1
+  # The toolbar (36 pixels high) shows with the overlay; a click that came
+  # too early gets another.
+  for _ in 1 2 3; do
+    xdotool mousemove $icon; sleep 0.2; xdotool click 1
+    for _ in $(seq 20); do toolbar_of $ovk >/dev/null && break 2; sleep 0.25; done
+  done
+  sleep 1
+}
+# "x y width" of a program's toolbar, when it shows.
+toolbar_of() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && { echo "$X $Y $WIDTH"; return 0; }
+  done
+  return 1
 }
 stop() { kill "$1"; wait "$1" 2>/dev/null; sleep 0.5; }
 
