@@ -26,7 +26,8 @@
 # smallest scene to the largest, are printed; the dumps are kept in
 # STROKE_CALLGRIND_DIR (default /tmp/stroke_growth_callgrind). Scenes are
 # placed slower there (STROKE_MOVE_US 1000) for the slowed program to keep
-# up: a stroke's moves are all its own.
+# up: a stroke's moves are all its own. STROKE_CALLGRIND_ARGS adds options:
+# "--cache-sim=yes" also counts the cache misses (the last level's shown).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=build session=()
@@ -67,7 +68,8 @@ if [ -n "$callgrind" ]; then
   command -v valgrind >/dev/null || { echo "valgrind is missing (scripts/install-deps bench)"; exit 1; }
   cgdir=${STROKE_CALLGRIND_DIR:-/tmp/stroke_growth_callgrind}
   rm -rf "$cgdir"; mkdir -p "$cgdir"
-  launch=(valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$cgdir/all.out" "$overink")
+  launch=(valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$cgdir/all.out"
+    ${STROKE_CALLGRIND_ARGS:-} "$overink")
 fi
 env HOME=$ohome XDG_CONFIG_HOME=$ohome/.config XDG_DATA_HOME=$ohome/.local/share "${launch[@]}" >"$work/overink.log" 2>&1 &
 ovk=$!
@@ -116,6 +118,10 @@ HOOK
 fi
 # The program's instructions in a dump.
 instructions() { sed -n 's/^summary: *\([0-9]*\).*/\1/p' "$1"; }
+# Its last-level cache misses (instructions and data), when simulated.
+misses() { awk '/^events:/ { for (i = 2; i <= NF; ++i) e[i] = $i }
+  /^summary:/ { for (i = 2; i <= NF; ++i) if (e[i] ~ /^(ILmr|DLmr|DLmw)$/) { s += $i; found = 1 } }
+  END { if (found) print s }' "$1"; }
 
 echo "== $runs runs a scene; $([ -n "$compositor" ] && echo "with a compositor" || echo "no compositor")$([ -n "$callgrind" ] && echo ", the program under callgrind"); load $(load)"
 pids="$ovk $xserver ${compositor:-}"
@@ -153,6 +159,9 @@ for scene in $scenes; do
     for phase in release undo; do
       printf '    %s: program instructions, millions: %s\n' "$phase" \
         "$(for f in "$cgdir/$scene".*."$phase".out; do instructions "$f"; done | awk '{ print $1 / 1e6 }' | spread)"
+      missed=$(for f in "$cgdir/$scene".*."$phase".out; do misses "$f"; done)
+      [ -n "$missed" ] && printf '    %s: program last-level cache misses, thousands: %s\n' "$phase" \
+        "$(echo "$missed" | awk '{ print $1 / 1e3 }' | spread)"
     done
   fi
   echo "    stroke pixels painted before the undo: $(field painted < "$work/edit" | tr '\n' ' ')"
