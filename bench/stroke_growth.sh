@@ -176,7 +176,7 @@ if [ -n "$callgrind" ]; then
   echo "== the release's instructions by function (millions, median of the runs), those that grew most from $first to $last strokes"
   for f in "$cgdir"/*.release.out; do
     for inclusive in no yes; do
-      callgrind_annotate --inclusive=$inclusive --threshold=100 --show-percs=no --auto=no "$f" 2>/dev/null |
+      callgrind_annotate --inclusive=$inclusive --show=Ir --threshold=100 --show-percs=no --auto=no "$f" 2>/dev/null |
         awk -v tag="$(basename "$f" .release.out)" -v kind=$inclusive '$1 ~ /^[0-9,]+$/ && NF >= 2 {
           n = $1; gsub(",", "", n); $1 = ""; sub(/^ /, ""); print kind "\t" tag "\t" n "\t" $0 }'
     done
