@@ -95,9 +95,9 @@ toolbar_shown() {
   done
   return 1
 }
-for attempt in 1 2 3 4 5 6; do
+for attempt in 1 2 3; do
   xdotool mousemove $icon; sleep 0.2; xdotool click 1
-  for _ in $(seq 20); do toolbar_shown && break 2; sleep 0.5; done
+  for _ in $(seq "$([ -n "$callgrind" ] && echo 120 || echo 20)"); do toolbar_shown && break 2; sleep 0.5; done
 done
 toolbar_shown || { echo "the overlay did not show"; cat "$work/overink.log"; exit 1; }
 sleep 1
