@@ -15,7 +15,8 @@
 #
 # Each run launches both programs, one after the other, the order flipped
 # every run, so that a change of the machine's load between them biases
-# neither; within a launch every scene is measured once. Both draw with a
+# neither; within a launch every scene is measured once, after a first
+# stroke and its undo that are not. Both draw with a
 # red pen 11 pixels wide. gromit-mpx's first launch in the session is for
 # its memory only (it maps GL libraries the later ones do not). For every
 # scene of N placed strokes (drawn at about 70 strokes a second, 30 moves
@@ -271,10 +272,19 @@ toolbar_of() {
 }
 stop() { kill "$1"; wait "$1" 2>/dev/null; sleep 0.5; }
 
+# A first stroke and its undo after a launch, unmeasured, so that the
+# figures are of a program that has drawn before, as a single launch's
+# later runs were.
+warm_up() { # name
+  "$tool" latency $lat_x $sparse_y $lat_w $lat_dx 90 4000 >/dev/null
+  undo "$1" $((lat_x + lat_dx)) $sparse_y >/dev/null
+  sleep 0.5
+}
 run_gromit() {
   start_gromit
   memory $gromit >> "$work/gromit.shown"
   [ -z "$cpu_only" ] && idle gromit $gromit
+  warm_up gromit
   measure gromit $gromit
   stop $gromit
 }
@@ -282,6 +292,7 @@ run_overink() {
   start_overink
   memory $ovk >> "$work/overink.shown"
   [ -z "$cpu_only" ] && idle overink $ovk
+  warm_up overink
   measure overink $ovk
   stop $ovk
 }
