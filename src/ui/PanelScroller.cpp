@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -88,6 +89,8 @@ PanelScroller::PanelScroller(QWidget* root, CornerSource corners, QWidget* paren
     indicator_ = new ScrollIndicator(verticalScrollBar(), this);
     indicator_->hide();
     QObject::connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { arrange(); });
+    // The content's own bars move with it.
+    QObject::connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { giveWayLater(); });
     wheelRedirect_ = std::make_unique<WheelRedirect>(this);
 }
 
@@ -117,6 +120,52 @@ void PanelScroller::arrange() {
     edgeCut_->raise();
     indicator_->raise();
     indicator_->follow();
+    giveWayLater();
+}
+
+bool PanelScroller::eventFilter(QObject* watched, QEvent* event) {
+    // The root's layout, and the content's own bars, come and go and move.
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::LayoutRequest:
+        if (watched == widget() || std::find(innerBars_.begin(), innerBars_.end(), watched) != innerBars_.end())
+            giveWayLater();
+        break;
+    default: break;
+    }
+    return QScrollArea::eventFilter(watched, event);
+}
+
+void PanelScroller::giveWayLater() {
+    // Once the layouts in flight have run.
+    if (giveWayQueued_) return;
+    giveWayQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        giveWayQueued_ = false;
+        giveWayToInnerBars();
+    });
+}
+
+void PanelScroller::giveWayToInnerBars() {
+    // A view of the content that scrolls on its own may show its bar at the
+    // same edge: the indicator leaves it alone, in sight and in reach.
+    const QRect own = indicator_->rect();
+    QRegion shown(own);
+    if (widget()) {
+        const QPoint origin = indicator_->pos();
+        for (QScrollBar* bar : widget()->findChildren<QScrollBar*>()) {
+            if (std::find(innerBars_.begin(), innerBars_.end(), bar) == innerBars_.end()) {
+                bar->installEventFilter(this);
+                innerBars_.emplace_back(bar);
+            }
+            if (bar->isVisible()) shown -= QRect(bar->mapTo(this, QPoint()) - origin, bar->size());
+        }
+    }
+    if (shown == QRegion(own)) indicator_->clearMask();
+    else indicator_->setMask(shown.isEmpty() ? QRegion(0, 0, 1, 1) : shown);
 }
 
 bool PanelScroller::takesWheelFrom(const QWidget* target) const {

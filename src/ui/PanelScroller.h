@@ -6,10 +6,13 @@
 
 #include "ui/PanelChrome.h"
 
+#include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace ui {
 
@@ -17,11 +20,12 @@ class ScrollIndicator;
 
 // Hosts a panel's root (which paints the chrome and holds the content).
 // While the root is taller than the panel: the wheel and a slim indicator on
-// the trailing edge scroll it, the wheel scrolls also over the controls that
-// would otherwise take it for their value (menus, sliders), and the chrome's
-// rounded corners are cut at the panel's own edges rather than the root's.
-// The root keeps its full size (down to its minimum, where a part of it
-// that scrolls on its own gives way first). Takes no keyboard focus.
+// the trailing edge scroll it (the indicator leaves the bars of views that
+// scroll on their own in sight), the wheel scrolls it also over the controls
+// that would otherwise take it for their value (menus, sliders), and the
+// chrome's rounded corners are cut at the panel's own edges rather than the
+// root's. The root keeps its full size (down to its minimum, where a part
+// of it that scrolls on its own gives way first). Takes no keyboard focus.
 class PanelScroller : public QScrollArea {
 public:
     // The chrome's corners, asked at each paint (a chrome turns with the
@@ -40,6 +44,8 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -48,6 +54,8 @@ private:
     class WheelRedirect;
 
     void arrange();
+    void giveWayLater();
+    void giveWayToInnerBars();
     // Whether a wheel event bound for `target` goes to the scrolling instead.
     bool takesWheelFrom(const QWidget* target) const;
 
@@ -55,6 +63,9 @@ private:
     EdgeCut* edgeCut_ = nullptr;
     ScrollIndicator* indicator_ = nullptr;
     std::unique_ptr<WheelRedirect> wheelRedirect_;
+    // The content's own scroll bars, watched as they move.
+    std::vector<QPointer<QScrollBar>> innerBars_;
+    bool giveWayQueued_ = false;
 };
 
 } // namespace ui

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -116,4 +117,26 @@ TEST(PanelScroller, ScrolledTheChromesRoundedCornersAreCutAtThePanelsEdges) {
     EXPECT_GT(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_GT(qAlpha(image.pixel(239, 0)), 0);
     EXPECT_GT(qAlpha(image.pixel(120, 150)), 0);
+}
+
+TEST(PanelScroller, TheIndicatorLeavesTheBarOfAViewThatScrollsOnItsOwnInReach) {
+    TallPanel p;
+    // A list of its own along the trailing edge, its bar showing.
+    auto* list = new QScrollArea(p.chrome);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list->setFixedHeight(120);
+    static_cast<QVBoxLayout*>(p.chrome->layout())->insertWidget(0, list);
+    p.chrome->layout()->setContentsMargins(0, 12, 0, 12);
+    p.show(300);
+    ASSERT_TRUE(p.scroller->scrolls());
+    QScrollBar* bar = list->verticalScrollBar();
+    const QPoint onBar = bar->mapTo(p.scroller.get(), QPoint(bar->width() - 4, bar->height() / 2));
+    ASSERT_TRUE(p.scroller->indicator()->geometry().contains(onBar)) << "the two lie at the same edge";
+    EXPECT_EQ(p.scroller->childAt(onBar), bar) << "the list's bar takes its clicks";
+    // Below the list the indicator is there, and follows as the panel scrolls.
+    const QPoint below(onBar.x(), 250);
+    EXPECT_EQ(p.scroller->childAt(below), p.scroller->indicator());
+    p.scroller->verticalScrollBar()->setValue(p.scroller->verticalScrollBar()->maximum());
+    drainEvents();
+    EXPECT_EQ(p.scroller->childAt(onBar), p.scroller->indicator()) << "the list has scrolled away";
 }
