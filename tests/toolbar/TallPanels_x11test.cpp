@@ -228,3 +228,59 @@ TEST(TallPanelsOnX11, EveryPanelLiesInsideTheDisplayAndItsLastControlIsReachable
     clickOn(RealToolbar::centreOf(view->footerCloseButton()));
     EXPECT_TRUE(waitUntil([&] { return !helpPanel.window()->isVisible(); })) << "help's Close took no click";
 }
+
+// Where the colour picker with eight saved harmonies does not fit beside
+// the toolbar (1024 × 600), it stands over the toolbar; deleting harmonies
+// with the pointer until it fits leaves it there while the pointer is in
+// it, and it goes back against the toolbar once the pointer leaves.
+TEST(TallPanelsOnX11, AColourPickerThatFitsAgainGoesBackAgainstTheToolbarOnceThePointerLeaves) {
+    TallPanels t;
+    const bool toolbarAtTop = qEnvironmentVariable("OVERINK_X11_TRAY_EDGE") == "bottom";
+    t.state().toolbarDockPosition = toolbarAtTop ? P::topCenterH : P::bottomCenterH;
+    drainEvents();
+    ASSERT_TRUE(t.showAndSettle());
+    DrawingToolbarView& v = *t.view();
+    std::vector<SavedHarmony> eight;
+    for (int i = 0; i < 8; ++i) eight.push_back(harmony(i));
+    t.state().savedHarmonies = eight;
+    v.toggleColorPicker();
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().colorPicker()); }));
+    ColorPickerWindowController& colors = *v.panels().colorPicker();
+    const Rect bar = t.window()->frame();
+    const auto againstTheToolbar = [&] {
+        const Rect f = colors.window()->frame();
+        return toolbarAtTop ? f.maxY() == bar.minY() : f.minY() == bar.maxY();
+    };
+    ASSERT_TRUE(colors.isDisplaced()) << "the display is too small for it beside the toolbar";
+    ASSERT_FALSE(againstTheToolbar());
+
+    // The first harmony's delete control, one click after the other, the
+    // pointer staying in the panel.
+    const double room = toolbarAtTop ? bar.minY() - t.visible().minY() : t.visible().maxY() - bar.maxY();
+    while (colors.contentHeight() > room) {
+        const std::size_t count = t.state().savedHarmonies->size();
+        ASSERT_GT(count, 0u);
+        SymbolButton* remove = colors.panel()->harmonyRows().front()->deleteButton();
+        ASSERT_TRUE(t.scrolledTo(colors, remove));
+        paceNewClick();
+        clickOn(RealToolbar::centreOf(remove));
+        ASSERT_TRUE(waitUntil([&] { return t.state().savedHarmonies->size() == count - 1; }));
+        ASSERT_TRUE(waitUntil([&] { return colors.panel()->harmonyRows().size() == count - 1; }));
+        ASSERT_TRUE(waitUntil([&] {
+            return colors.window()->frame().height() == std::min(colors.contentHeight(), t.visible().height());
+        }));
+    }
+    ASSERT_TRUE(waitUntil([&] { return colors.returnsOncePointerLeaves(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(againstTheToolbar()) << "it did not move under the pointer";
+    EXPECT_TRUE(colors.window()->isVisible());
+
+    // The pointer goes to the other side of the screen.
+    const Rect f = colors.window()->frame();
+    const platform::Point away(f.midX() < t.visible().midX() ? t.visible().maxX() - 20 : t.visible().minX() + 20,
+                               t.visible().midY());
+    moveMouse(platform::toGlobal(away).toPoint());
+    EXPECT_TRUE(waitUntil(againstTheToolbar)) << "still at y " << colors.window()->frame().minY();
+    EXPECT_FALSE(colors.isDisplaced());
+    EXPECT_TRUE(t.insideTheVisibleFrame(&colors));
+}
