@@ -19,8 +19,8 @@ struct DamageWatch::Connection {
     }
 };
 
-DamageWatch::DamageWatch() : connection_(std::make_unique<Connection>()) {
-    clock_.start();
+DamageWatch::DamageWatch(std::shared_ptr<Clock> clock)
+    : connection_(std::make_unique<Connection>()), clock_(std::move(clock)), startedMs_(clock_->nowMs()) {
     if (!available()) return;
     xcb_connection_t* c = xcb_connect(qgetenv("DISPLAY").constData(), nullptr);
     connection_->c = c;
@@ -61,7 +61,7 @@ void DamageWatch::readReports() {
             const auto* n = reinterpret_cast<const xcb_damage_notify_event_t*>(e);
             const QRect area(n->area.x, n->area.y, n->area.width, n->area.height);
             drawn_ += area;
-            reports_.emplace_back(area, clock_.elapsed());
+            reports_.emplace_back(area, elapsed());
             any = true;
         }
         std::free(e);

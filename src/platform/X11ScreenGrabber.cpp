@@ -9,7 +9,6 @@
 #include "platform/X11Monitors.h"
 #include "platform/X11RootImage.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -234,9 +233,11 @@ void restore(const HiddenWindow& h) {
 // showing them, reads the display and puts the windows back.
 class X11ScreenGrabber::PendingGrab : public QObject {
 public:
-    PendingGrab(QObject* parent, QRect display, std::vector<HiddenWindow> hidden, CaptureConfiguration configuration,
-                std::unique_ptr<x11::RootImageReader> reader, std::function<void(ImageResult)> done)
+    PendingGrab(QObject* parent, std::shared_ptr<Clock> clock, QRect display, std::vector<HiddenWindow> hidden,
+                CaptureConfiguration configuration, std::unique_ptr<x11::RootImageReader> reader,
+                std::function<void(ImageResult)> done)
         : QObject(parent),
+          clock_(std::move(clock)),
           display_(display),
           reader_(std::move(reader)),
           hidden_(std::move(hidden)),
@@ -246,10 +247,6 @@ public:
             mustRedraw_ += h.shows;
             checkArea_ |= h.shows.boundingRect();
         }
-        quiet_.setSingleShot(true);
-        QObject::connect(&quiet_, &QTimer::timeout, this, [this] { check(); });
-        deadline_.setSingleShot(true);
-        QObject::connect(&deadline_, &QTimer::timeout, this, [this] { deadlinePassed(); });
     }
     ~PendingGrab() override { putBack(); }
 
@@ -267,15 +264,15 @@ public:
             return;
         }
         compositing_ = x11::compositingManagerRunning();
-        watch_ = std::make_unique<x11::DamageWatch>();
+        watch_ = std::make_unique<x11::DamageWatch>(clock_);
         watch_->onDrawn = [this] { check(); };
         for (auto& h : hidden_) hide(h, compositing_);
         hiddenNow_ = true;
         x11::flush();
-        clock_.start();
-        deadline_.start(kLongestHideMs);
+        startedMs_ = clock_->nowMs();
+        waitUntilDeadline(kLongestHideMs);
         // Without reports of drawing there is nothing to wait for but time.
-        if (!watch_->isWatching()) quiet_.start(kUnreportedMs);
+        if (!watch_->isWatching()) waitForQuiet(kUnreportedMs);
     }
 
 private:
@@ -295,10 +292,17 @@ private:
                            [&](const HiddenWindow& h) { return stillShows(h, now, checkArea_.topLeft()); });
     }
 
+    void waitForQuiet(int ms) {
+        quiet_ = clock_->after(ms, [this] { check(); });
+    }
+    void waitUntilDeadline(int ms) {
+        deadline_ = clock_->after(ms, [this] { deadlinePassed(); });
+    }
+
     void deadlinePassed() {
-        const qint64 left = kLongestWhileShownMs - clock_.elapsed();
+        const qint64 left = kLongestWhileShownMs - (clock_->nowMs() - startedMs_);
         if (left > 0 && screenStillShowsThem()) {
-            deadline_.start(int(std::min<qint64>(left, kQuietMs)));
+            waitUntilDeadline(int(std::min<qint64>(left, kQuietMs)));
             return;
         }
         finish();
@@ -312,7 +316,7 @@ private:
                 const qint64 since = watch_->lastDrawnIn(mustRedraw_);
                 const qint64 wait = kQuietMs - (since < 0 ? kQuietMs : watch_->elapsed() - since);
                 if (wait > 0) {
-                    quiet_.start(int(wait));
+                    waitForQuiet(int(wait));
                     return;
                 }
             }
@@ -324,8 +328,8 @@ private:
     }
 
     void finish() {
-        quiet_.stop();
-        deadline_.stop();
+        quiet_.reset();
+        deadline_.reset();
         // Ended on a later turn: this may run inside its own report.
         if (watch_) {
             watch_->onDrawn = nullptr;
@@ -358,6 +362,7 @@ private:
         x11::flush();
     }
 
+    std::shared_ptr<Clock> clock_;
     QRect display_;
     std::unique_ptr<x11::RootImageReader> reader_;
     std::vector<HiddenWindow> hidden_;
@@ -368,13 +373,13 @@ private:
     QRect checkArea_;
     bool compositing_ = false;
     bool hiddenNow_ = false;
-    QTimer quiet_;
-    QTimer deadline_;
-    QElapsedTimer clock_;
+    std::unique_ptr<Clock::Timer> quiet_;
+    std::unique_ptr<Clock::Timer> deadline_;
+    qint64 startedMs_ = 0;
 };
 
-X11ScreenGrabber::X11ScreenGrabber(bool waylandSession)
-    : wayland_(waylandSession), context_(std::make_unique<QObject>()) {}
+X11ScreenGrabber::X11ScreenGrabber(bool waylandSession, std::shared_ptr<Clock> clock)
+    : wayland_(waylandSession), clock_(std::move(clock)), context_(std::make_unique<QObject>()) {}
 
 X11ScreenGrabber::X11ScreenGrabber() : X11ScreenGrabber(isWaylandSession()) {}
 
@@ -441,8 +446,8 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
         }
         hidden.push_back(std::move(h));
     }
-    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration, std::move(prepared_),
-                                 std::move(done));
+    auto* grab = new PendingGrab(context_.get(), clock_, monitor->rect, std::move(hidden), configuration,
+                                 std::move(prepared_), std::move(done));
     grab->start();
 }
 
