@@ -39,6 +39,10 @@ DamageWatch::DamageWatch(std::shared_ptr<Clock> clock)
         return;
     }
     // The check above was a round trip: from here on the server reports.
+    // What came with its answer is of earlier drawing, above all the whole
+    // root, which the server reports as drawn as a watch of it begins: taken
+    // for drawing, it would say every place has been drawn again.
+    while (xcb_generic_event_t* e = xcb_poll_for_queued_event(c)) std::free(e);
     damage_ = damage;
     connection_->firstEvent = ext->first_event;
     connection_->notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);

@@ -97,6 +97,43 @@ int magentaIn(const QImage& image, const QRect& area) {
 
 } // namespace
 
+// Another program keeps repainting its window away from the grab, and of
+// the two programs beneath the left-out window one repaints at once and the
+// other only once it is done with other work: neither the reports from
+// elsewhere nor those of most of the area make the screen drawn again.
+TEST(NoCompositor, AGrabWaitsUntilTheWholeUncoveredAreaIsDrawnAgain) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "runs without a compositing manager";
+    OtherWindow restless(QRect(100, 700, 200, 200), kGrey);
+    OtherWindow quick(QRect(400, 300, 200, 200), kBlue);
+    OtherWindow late(QRect(600, 300, 100, 200), kGreen);
+    ASSERT_TRUE(restless.ready() && quick.ready() && late.ready());
+    restless.keepRepainting();
+    OwnWindow excluded(kLeftOut);
+    ASSERT_TRUE(late.showsAround(kMagentaArea));
+    ASSERT_TRUE(late.hold());
+
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    Grab grab(grabber, leaving(grabber, excluded));
+    ASSERT_TRUE(waitUntil([] { return near(rootPixel(kOverLeft), kBlue); })) << "the quick program repaints";
+    ASSERT_TRUE(barrier.pass());
+    // Well past a quiet moment, short of the longest wait.
+    clock->advance(100);
+    EXPECT_FALSE(grab.ended()) << "the grab ended with part of the area not drawn again";
+
+    late.release();
+    ASSERT_TRUE(waitUntil([] { return near(rootPixel(kOverRight), kGreen); })) << "the late program repaints";
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(100);
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }));
+    const QImage image = grab.image();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(magentaIn(image, kMagentaArea), 0) << "the left-out window is not in the image";
+    EXPECT_TRUE(near(image.pixel(kOverLeft), kBlue));
+    EXPECT_TRUE(near(image.pixel(kOverRight), kGreen));
+}
+
 // The two programs beneath repaint the area by turns: the grab waits for a
 // quiet moment after the newest drawing there, however long ago the first
 // one was.
@@ -171,6 +208,8 @@ TEST(NoCompositor, ADamageWatchTimesTheNewestDrawingOfAnArea) {
     clock->advance(1000);
     x11::DamageWatch watch(clock);
     ASSERT_TRUE(watch.isWatching());
+    ASSERT_TRUE(barrier.pass());
+    EXPECT_FALSE(watch.drawn().intersects(one.area)) << "nothing was drawn there since the watch began";
     EXPECT_EQ(watch.lastDrawnIn(one.area), -1);
 
     one.paint(kYellow);
