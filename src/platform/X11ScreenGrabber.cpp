@@ -173,15 +173,11 @@ bool stillShows(const HiddenWindow& h, const QImage& screen, QPoint screenAt) {
     return opaque > 0 && same * 2 > opaque;
 }
 
-// The window leaves the screen: by opacity while a compositing manager
-// runs, which reads it on the top-level window (window managers copy the
-// client's there, but not always at once); else by shape, the window
-// manager's frame emptied at once too.
-void hide(HiddenWindow& h, bool compositing) {
+// The window manager's frame leaves the screen: by opacity while a
+// compositing manager runs, which reads it there (window managers copy the
+// client's, but not always at once); else by shape.
+void hideFrame(HiddenWindow& h, bool compositing) {
     auto* c = x11::connection();
-    h.byOpacity = compositing;
-    if (h.window) h.window->setHiddenFromScreen(true);
-    if (h.topLevel == h.client) return;
     if (compositing) {
         h.topOpacity = opacityOf(h.topLevel);
         setOpacity(h.topLevel, 0u);
@@ -204,26 +200,37 @@ void hide(HiddenWindow& h, bool compositing) {
 
 // Checked requests: the window may have gone meanwhile, which is no error of
 // the capture's.
-void restore(const HiddenWindow& h) {
+void restoreFrame(const HiddenWindow& h) {
     auto* c = x11::connection();
-    std::vector<xcb_void_cookie_t> cookies;
+    xcb_void_cookie_t cookie;
     const xcb_atom_t a = x11::atom("_NET_WM_WINDOW_OPACITY");
-    if (h.topLevel == h.client) {
-        // The window's own, below.
-    } else if (h.byOpacity) {
-        cookies.push_back(h.topOpacity ? xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, h.topLevel, a,
-                                                                     XCB_ATOM_CARDINAL, 32, 1, &*h.topOpacity)
-                                       : xcb_delete_property_checked(c, h.topLevel, a));
+    if (h.byOpacity) {
+        cookie = h.topOpacity ? xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, h.topLevel, a, XCB_ATOM_CARDINAL,
+                                                            32, 1, &*h.topOpacity)
+                              : xcb_delete_property_checked(c, h.topLevel, a);
     } else if (h.wasShaped) {
-        cookies.push_back(xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.ordering,
-                                                       h.topLevel, 0, 0, static_cast<std::uint32_t>(h.shape.size()),
-                                                       h.shape.data()));
+        cookie = xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.ordering, h.topLevel, 0, 0,
+                                              static_cast<std::uint32_t>(h.shape.size()), h.shape.data());
     } else {
-        cookies.push_back(
-            xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.topLevel, 0, 0, XCB_NONE));
+        cookie = xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.topLevel, 0, 0, XCB_NONE);
     }
-    for (auto cookie : cookies) std::free(xcb_request_check(c, cookie));
+    std::free(xcb_request_check(c, cookie));
+}
+
+// The window leaves the screen, its frame first: a window emptied inside a
+// frame still shaped to it lets the frame's own background show there for a
+// moment, drawn where the window was, which would pass for the programs
+// beneath having drawn the place again.
+void hide(HiddenWindow& h, bool compositing) {
+    h.byOpacity = compositing;
+    if (h.topLevel != h.client) hideFrame(h, compositing);
+    if (h.window) h.window->setHiddenFromScreen(true);
+}
+
+// The window comes back inside its frame first, for the same reason.
+void restore(const HiddenWindow& h) {
     if (h.window) h.window->setHiddenFromScreen(false);
+    if (h.topLevel != h.client) restoreFrame(h);
 }
 
 } // namespace

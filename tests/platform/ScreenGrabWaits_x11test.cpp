@@ -168,6 +168,34 @@ TEST(NoCompositor, AGrabWaitsForQuietAfterTheNewestDrawingOfTheUncoveredArea) {
     EXPECT_TRUE(near(image.pixel(kOverRight), kCyan));
 }
 
+// The program beneath is busy for longer than the grab's usual wait (a
+// loaded machine): while the screen still shows the left-out window, the
+// grab waits on.
+TEST(NoCompositor, AGrabWaitsOutAProgramBeneathThatIsLateToRepaint) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "runs without a compositing manager";
+    OtherWindow late(QRect(400, 300, 300, 200), kGreen);
+    ASSERT_TRUE(late.ready());
+    OwnWindow excluded(kLeftOut);
+    ASSERT_TRUE(late.showsAround(kMagentaArea));
+    ASSERT_TRUE(late.hold());
+
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    Grab grab(grabber, leaving(grabber, excluded));
+    ASSERT_TRUE(barrier.pass());
+    // Past the usual wait, short of the longest.
+    clock->advance(600);
+    EXPECT_FALSE(grab.ended()) << "the grab took the screen while it still showed the window";
+
+    late.release();
+    ASSERT_TRUE(waitUntil([] { return near(rootPixel(kOverLeft), kGreen); }));
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(100);
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }));
+    EXPECT_EQ(magentaIn(grab.image(), kMagentaArea), 0) << "the left-out window is not in the image";
+}
+
 // The left-out window repaints while it is away, painting pixels it did not
 // paint before (a control under the pointer lighting up): it stays away
 // until the grab has read the screen.
