@@ -212,9 +212,10 @@ TEST(NoCompositor, AnExcludedWindowRepaintingDuringTheGrabStaysOutOfTheImage) {
     excluded.inset->margin = 4;
     excluded.inset->repaint();
     ASSERT_TRUE(waitUntil([] { return near(rootPixel(kOverLeft), kGreen); }));
-    // Whatever the repaint does to the window on the server is done, drawn
-    // and reported.
+    // Whatever the repaint does to the window, on the server and through the
+    // window manager, is done, drawn and reported.
     ASSERT_TRUE(testing_support::syncWithServer());
+    ASSERT_TRUE(testing_support::settle());
     ASSERT_TRUE(barrier.pass());
     clock->advance(100);
     // The longest wait, should the screen still show the window.
