@@ -1,7 +1,8 @@
 // A screenshot by the real program on a real X server, with and without a
 // compositing manager: a red stroke drawn over another program's window is
-// captured with that window, and neither the toolbar nor the countdown is in
-// the saved JPEG, while the toolbar stays on screen.
+// captured with that window, and neither the toolbar, nor the countdown, nor
+// the camera's tooltip chip is in the saved JPEG, while the toolbar stays on
+// screen.
 #include "capture/CountdownOverlayController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
@@ -14,6 +15,8 @@
 #include "toolbar/ToolbarWindowController.h"
 #include "ui/NotificationNames.h"
 #include "ui/SymbolButton.h"
+#include "ui/TooltipManager.h"
+#include "ui/TooltipPanel.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -110,9 +113,21 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     EXPECT_EQ(coordinator->countdownController(), running);
     EXPECT_TRUE(running->isTimerRunning());
     EXPECT_TRUE(panels.shown.empty());
+    // The pointer leaves the camera and comes back to rest on it: its
+    // tooltip chip is up, at full strength, when the grab comes.
+    ASSERT_TRUE(moveMouse(button + QPoint(0, 120)));
+    ASSERT_TRUE(pointerReaches(button, toolbar->xid()));
+    const auto chipUp = [] {
+        const TooltipPanel* chip = TooltipManager::shared().panel();
+        return chip && chip->isVisible() && chip->alphaValue() == 1.0;
+    };
+    ASSERT_TRUE(waitUntil(chipUp)) << "the camera's tooltip chip shows";
+    const QRect chip = platform::toGlobal(TooltipManager::shared().panel()->frame()).toRect();
     for (int tick = 0; tick < CountdownOverlayController::kTicksToComplete; ++tick) running->tick();
 
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(path); }, 8000));
+    // Held for seconds, the chip was up throughout the grab if it is still.
+    const bool chipStayed = chipUp();
     const QImage shot = QImageReader(path).read();
     ASSERT_EQ(shot.size(), QSize(1920, 1080));
     EXPECT_TRUE(QImageReader(path).format() == "jpeg");
@@ -130,6 +145,7 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     };
     EXPECT_TRUE(mostlyGreen(QRect(830, 410, 260, 260))) << "no countdown";
     EXPECT_TRUE(mostlyGreen(bar)) << "no toolbar";
+    if (chipStayed) EXPECT_TRUE(mostlyGreen(chip)) << "no tooltip chip";
 
     // The toolbar is back on screen after the grab.
     EXPECT_TRUE(toolbar->isVisible());
