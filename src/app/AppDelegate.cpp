@@ -92,7 +92,7 @@ AppDelegate::AppDelegate(AppServices services) : services_(std::move(services)) 
             AppDelegate* self = weak.get();
             return self ? self->toolbarController_.get() : nullptr;
         },
-        services_.environment.screens, services_.screenGrabber);
+        services_.environment.screens, services_.screenGrabber, services_.captureCountdownTickSeconds);
 }
 
 AppDelegate::~AppDelegate() {

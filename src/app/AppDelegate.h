@@ -48,6 +48,8 @@ struct AppServices {
     std::function<double()> mediaTime;
     // Takes the screenshots; none: a capture stops after its countdown.
     std::shared_ptr<platform::ScreenGrabber> screenGrabber;
+    // Seconds between the capture countdown's three ticks.
+    double captureCountdownTickSeconds = 1.0;
 
     // The program's own: the X11 screens, pointer, window list and screen
     // grab, the stored preferences, the login item and the application
