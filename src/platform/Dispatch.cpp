@@ -43,11 +43,7 @@ void dropQueuedWorkAtQuit() {
     auto* app = QCoreApplication::instance();
     if (connected || !app || !isMainThread()) return;
     connected = true;
-    QObject::connect(app, &QCoreApplication::aboutToQuit, [] {
-        quitting = true;
-        pool().clear();
-        pool().waitForDone(kQuitGraceMs);
-    });
+    QObject::connect(app, &QCoreApplication::aboutToQuit, [] { stopBackgroundWork(); });
 }
 
 } // namespace
@@ -138,6 +134,12 @@ void concurrentFor(qsizetype count, std::function<void(qsizetype)> body) {
 }
 
 bool backgroundWorkCancelled() { return quitting.load(std::memory_order_relaxed); }
+
+bool stopBackgroundWork() {
+    quitting = true;
+    pool().clear();
+    return pool().waitForDone(kQuitGraceMs);
+}
 
 bool waitForBackgroundWork(int msecs) { return pool().waitForDone(msecs); }
 

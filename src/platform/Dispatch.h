@@ -100,6 +100,12 @@ void concurrentFor(qsizetype count, std::function<void(qsizetype)> body);
 // between its steps and stops early, leaving nothing half recorded.
 bool backgroundWorkCancelled();
 
+// What quitting does to background work (also when the X connection is
+// lost, which ends the program without leaving the event loop): asks it to
+// stop, drops what is still queued and waits for what is running, at most a
+// short grace. Whether it all ended. Main thread.
+bool stopBackgroundWork();
+
 // Waits until no background work is queued or running, at most `msecs`
 // (-1: no limit). Whether it all finished.
 bool waitForBackgroundWork(int msecs = -1);
