@@ -170,6 +170,30 @@ TEST(BrushImportQuit, AQuitDuringThePreviewAbandonsTheBrush) {
         ::testing::ExitedWithCode(0), "no record; left: \n");
 }
 
+// A brush whose record was handed to the main thread just as the quit came
+// (the event loop takes it no more) leaves no images behind either.
+TEST(BrushImportQuit, ARecordNotTakenBeforeTheQuitLeavesNoImages) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir dir;
+    const QString file = writeFile(dir.filePath("three.gih"), slowPipe(3, 16));
+    const QString store = dir.filePath("store");
+    EXPECT_EXIT(
+        {
+            TestDrawingState t;
+            t.brushStore = store;
+            t.state = t.makeAnother();
+            t->importGIMPBrushes({file}, false);
+            // Written, and its record handed over.
+            platform::waitForBackgroundWork();
+            platform::stopBackgroundWork();
+            const QStringList left = QDir(store).entryList({"*.png*"}, QDir::Files);
+            std::fprintf(stderr, "%zu records; left: %s\n", t->importedGIMPBrushes->size(),
+                         qPrintable(left.join(QStringLiteral(", "))));
+            std::exit(left.isEmpty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "0 records; left: \n");
+}
+
 // A single step longer than the grace quitting gives (one huge cell being
 // encoded): the program does not wait for it, nor tear itself down under it.
 TEST(BrushImportQuit, AStepLongerThanTheGraceEndsTheProgramAtOnce) {
