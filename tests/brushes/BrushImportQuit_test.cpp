@@ -114,21 +114,23 @@ TEST(BrushImportQuit, QuittingAtAnyMomentOfAnImportEndsCleanlyAndLosesNothing) {
 // the next start tidies it.
 TEST(BrushImportQuit, AnAbandonedBrushLeavesNoImagesBehind) {
     QTemporaryDir dir;
-    const QString slow = writeFile(dir.filePath("slow.gih"), slowPipe(32, 512));
+    // Cells quick enough to end within the quit's grace on a busy machine,
+    // and many of them.
+    const QString slow = writeFile(dir.filePath("slow.gih"), slowPipe(64, 256));
     QRandomGenerator random(13);
     for (int run = 0; run < 3; ++run) {
         const QString store = dir.filePath(QStringLiteral("store%1").arg(run));
         QProcess probe;
         probe.start(OVERINK_IMPORT_QUIT_PROBE, {store, slow});
         ASSERT_TRUE(probe.waitForStarted());
-        // The first cell is written: 31 more are to come.
+        // The first cell is written: 63 more are to come.
         QElapsedTimer waiting;
         waiting.start();
         while (storeImages(store).isEmpty()) {
             ASSERT_LT(waiting.elapsed(), 20000) << "run " << run << ": the import wrote no cell";
             QThread::msleep(5);
         }
-        QThread::msleep(random.bounded(0, 300));
+        QThread::msleep(random.bounded(0, 200));
         ::kill(pid_t(probe.processId()), SIGTERM);
         ASSERT_TRUE(probe.waitForFinished(20000)) << "run " << run;
         const QByteArray out = probe.readAllStandardOutput();

@@ -4,8 +4,9 @@
 # (it used to crash in the teardown about half of the time), leaving after
 # the server's end only Qt's line about the connection and at most one of
 # its own; the index decodes, every record's images are there and no image
-# lacks a record (before any start tidies the store); the preferences hold
-# the tool (it used to be lost). Each run has an X session of its own, whose
+# lacks a record (before any start tidies the store, but for the brush being
+# written by work that outlived the grace); the preferences hold the tool (it
+# used to be lost). Each run has an X session of its own, whose
 # server it ends; odd runs kill it, even ones send it SIGTERM.
 #   loses_the_display_during_import.sh <overink> [RUNS]   (3 runs by default)
 # OVERINK_BRUSH_STORE_CHECK: the store checker; OVERINK_E2E_OUTPUT: where
@@ -96,9 +97,21 @@ status=$?
 after=$(tail -c +$((logged + 1)) "$out/overink.log")
 [ "$(grep -c 'The X11 connection broke' <<<"$after")" -eq 1 ] || fail "Qt's line is not in the log once: $after"
 [ "$(grep -v 'The X11 connection broke' <<<"$after" | grep -c .)" -le 1 ] || fail "more than one line of ours: $after"
-"$OVERINK_BRUSH_STORE_CHECK" "$(store)" >"$out/store.txt" || fail "the store is damaged: $(cat "$out/store.txt")"
+# The store before any start tidies it. Work that outlives the quit's grace
+# (a cell's encoding on a very busy machine) is not waited for: the images of
+# the one brush it was writing are left for the next start, and our line
+# says so.
+"$OVERINK_BRUSH_STORE_CHECK" "$(store)" >"$out/store.txt"
+faults=$(grep -v ' records$' "$out/store.txt")
+left=
+if [ -n "$faults" ]; then
+  grep -q 'still running' <<<"$after" && ! grep -qv '^not recorded: ' <<<"$faults" &&
+    [ "$(grep -oE '[0-9A-F-]{36}' <<<"$faults" | sort -u | wc -l)" -eq 1 ] ||
+    fail "the store is damaged: $faults"
+  left=", the brush being written left to the next start"
+fi
 grep -qE '"overink\.selectedTool": *\{ *"string": *"line\.diagonal"' "$home/.config/overink/defaults.json" ||
   fail "the chosen tool was not saved: $(cat "$home/.config/overink/defaults.json")"
 echo "run $run: SIG$signal $moment s into the import, still writing: $was_writing," \
-  "$(tail -1 "$out/store.txt"), status $status"
+  "$(tail -1 "$out/store.txt")$left, status $status"
 exit 0

@@ -25,10 +25,11 @@ int main(int argc, char** argv) {
     const QString folder = QString::fromLocal8Bit(argv[2]);
     platform::ThrottledFileWriter counter(folder + QStringLiteral("/counter"));
 
-    // Images of noise, each a while to encode, as a brush import writes.
+    // Images of noise, as a brush import writes: each step well within the
+    // quit's grace, however busy the machine.
     platform::runInBackground(
         [folder] {
-            QImage noise(768, 768, QImage::Format_ARGB32);
+            QImage noise(256, 256, QImage::Format_ARGB32);
             for (int step = 0; !platform::backgroundWorkCancelled(); ++step) {
                 QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(noise.bits()),
                                                       noise.sizeInBytes() / 4);
