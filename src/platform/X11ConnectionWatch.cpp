@@ -1,3 +1,4 @@
+// Sees the loss of Qt's X connection in the line Qt logs before it exits.
 #include "platform/X11ConnectionWatch.h"
 
 #include "platform/Dispatch.h"
