@@ -60,6 +60,12 @@ target_link_libraries(quit_probe PRIVATE overink_core)
 target_compile_definitions(unit_platform PRIVATE OVERINK_QUIT_PROBE="$<TARGET_FILE:quit_probe>")
 add_dependencies(unit_platform quit_probe)
 
+# A program on X11 whose server the test kills, for the lost-connection test.
+add_executable(connection_loss_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/ConnectionLossProbe.cpp)
+target_link_libraries(connection_loss_probe PRIVATE overink_core)
+target_compile_definitions(x11_platform PRIVATE OVERINK_CONNECTION_LOSS_PROBE="$<TARGET_FILE:connection_loss_probe>")
+add_dependencies(x11_platform connection_loss_probe)
+
 # The tests' own window manager (scripts/x11-session --wm late-placing and
 # the like): cooperative, or late or deaf where told.
 add_executable(standin_wm ${CMAKE_CURRENT_SOURCE_DIR}/platform/StandInWindowManager.cpp
