@@ -38,8 +38,9 @@ public:
     FramePacer(const FramePacer&) = delete;
     FramePacer& operator=(const FramePacer&) = delete;
 
-    // Paces by the refreshes of `display`, through a link from `factory`,
-    // on `clock` (the link's timestamps are on it) or the system's.
+    // Paces by the refreshes of `display`, through a link from `factory`.
+    // A `clock` (the one the link's timestamps are on) takes the place of
+    // the pacer's, the system's at first.
     void useDisplayLink(const platform::DisplayLinkFactory& factory, platform::DisplayID display,
                         std::unique_ptr<Clock> clock = nullptr);
 
