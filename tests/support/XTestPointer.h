@@ -29,9 +29,7 @@ public:
     XTestPointer& press(int delayMs = 0);
     XTestPointer& release(int delayMs = 0);
 
-    // Plays the run and returns at once. (The server's own delays of XTest
-    // are not used: under load it has been seen to give a delayed move the
-    // place of a later one.)
+    // Plays the run and returns at once.
     void send();
     // Whether the run sent last is played and the server has taken it in.
     // Never blocks.
