@@ -41,6 +41,9 @@ void CanvasStrokesLayer::syncGeometry(QWidget& canvas) {
     if (cache_.logicalSize() == logical && cache_.devicePixelRatio() == dpr) return;
     cache_.setGeometry(logical, dpr);
     live_.setGeometry(logical, dpr);
+    // The cache forgot its strokes: all of them are drawn again, not just
+    // the changes since the last sync.
+    syncedRevision_.reset();
     strokesDirty_ = true;
     liveDirty_ = true;
     canvas.update();
