@@ -102,8 +102,9 @@ void BM_PlaceLongStroke(benchmark::State& state) {
         QRegion shown;
         if (handOver) {
             live.show(&stroke, {});
-            cache.setPrepainted(
-                [&](const DrawingStroke& s, QPainter& p, const QRect& clip) { return live.layOn(s, p, clip, shown); });
+            cache.setPrepainted([&](const DrawingStroke& s, QPainter& p, const QRect& clip, QImage* cover) {
+                return live.layOn(s, p, clip, shown, cover);
+            });
         }
         state.ResumeTiming();
         benchmark::DoNotOptimize(cache.sync({&stroke}, {}));

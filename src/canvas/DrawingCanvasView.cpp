@@ -10,6 +10,7 @@
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
 #include "platform/Dispatch.h"
+#include "platform/Window.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -227,6 +228,10 @@ void DrawingCanvasView::syncOverlays() {
 // ---- Painting and pointer ----
 
 void DrawingCanvasView::paintEvent(QPaintEvent* event) {
+    // Without a compositing manager the window shows each pixel solid or not
+    // at all: the strokes are painted as it will show them.
+    const platform::Window* window = platform::Window::fromWidget(this);
+    strokes_.setShownSolid(window && window->isShapedToPaintedPixels());
     if (liveState() && strokes_.needsSync(size(), devicePixelRatioF())) refreshView();
     QPainter p(this);
     for (const QRect& r : event->region()) {
@@ -287,8 +292,12 @@ void DrawingCanvasView::drawEraserCursor(QPainter& painter) const {
     if (!std::isfinite(r)) return;
     const QPointF c = *eraserCursorLocation_;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    QPen pen(QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f), 1.0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    // Shown solid, its translucent grey would turn dark: drawn in the grey it
+    // shows, with hard edges.
+    const bool solid = strokes_.isShownSolid();
+    painter.setRenderHint(QPainter::Antialiasing, !solid);
+    QPen pen(solid ? QColor(128, 128, 128) : QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f), 1.0, Qt::CustomDashLine,
+             Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
     pen.setDashPattern({4, 4});
     pen.setDashOffset(0);
