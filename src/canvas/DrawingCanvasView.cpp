@@ -6,11 +6,11 @@
 
 #include "canvas/CanvasPassGroup.h"
 #include "canvas/LoadingBrushBadge.h"
+#include "canvas/SolidPixels.h"
 #include "canvas/overlays/TextBoxGeometry.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
 #include "platform/Dispatch.h"
-#include "platform/Window.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -230,8 +230,7 @@ void DrawingCanvasView::syncOverlays() {
 void DrawingCanvasView::paintEvent(QPaintEvent* event) {
     // Without a compositing manager the window shows each pixel solid or not
     // at all: the strokes are painted as it will show them.
-    const platform::Window* window = platform::Window::fromWidget(this);
-    strokes_.setShownSolid(window && window->isShapedToPaintedPixels());
+    strokes_.setShownSolid(isShownSolid(*this));
     if (liveState() && strokes_.needsSync(size(), devicePixelRatioF())) refreshView();
     QPainter p(this);
     for (const QRect& r : event->region()) {

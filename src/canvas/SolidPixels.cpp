@@ -1,6 +1,8 @@
 // Covers, and the pixels shown solid from them.
 #include "canvas/SolidPixels.h"
 
+#include "platform/Window.h"
+
 #include <algorithm>
 
 namespace {
@@ -17,6 +19,11 @@ void forRows(const QRect& area, QImage& first, const QImage& second, QPoint seco
 }
 
 } // namespace
+
+bool isShownSolid(const QWidget& widget) {
+    const platform::Window* window = platform::Window::fromWidget(&widget);
+    return window && window->isShapedToPaintedPixels();
+}
 
 int strokeOpacity255(const Color& color) { return color.toQColor().alpha(); }
 

@@ -17,6 +17,12 @@
 #include <QPoint>
 #include <QRect>
 
+class QWidget;
+
+// Whether the window holding `widget` shows its pixels solid: one shaped
+// to them, without a compositing manager.
+bool isShownSolid(const QWidget& widget);
+
 // Covers from this on are shown.
 inline constexpr int kHalfCover = 128;
 

@@ -200,6 +200,24 @@ TEST(SolidPixels, TheLiveStrokeShowsAsItWillOncePlaced) {
     }
 }
 
+TEST(SolidPixels, AStrokeDrawnAloneShowsAsItDoesAmongThePlacedStrokes) {
+    // What the edit overlays and the text box draw while a stroke is edited
+    // or typed.
+    DrawingStroke text = framedStroke(DrawingTool::text, {30, 40}, {210, 120});
+    text.text = QStringLiteral("Solid text");
+    text.explicitFontSize = 36;
+    for (const DrawingStroke& stroke : {coloured(slantedPen(12), 0.51), cutPen(0.51), coloured(text, 0.51),
+                                        coloured(airbrush(24), 0.05)}) {
+        const QImage alone = paintImage(kSize, [&](QPainter& p) { StrokeView{stroke, {}}.renderSolid(p); });
+        const QImage placed = solid({stroke});
+        int differing = 0;
+        for (int y = 0; y < kSize.height(); ++y)
+            for (int x = 0; x < kSize.width(); ++x) differing += alone.pixel(x, y) != placed.pixel(x, y);
+        EXPECT_EQ(differing, 0) << displayName(stroke.tool).toStdString();
+        EXPECT_GT(paintedCount(alone), 200) << displayName(stroke.tool).toStdString();
+    }
+}
+
 TEST(SolidPixels, AStrokeTakenOverFromTheLiveLayerCoversAsIfDrawnAfresh) {
     TestDrawingState t;
     DrawingState& s = *t.state;
