@@ -191,3 +191,30 @@ TEST(OverlayOnX11, TranslucentStrokesShowInTheirOwnColourWithoutACompositor) {
     EXPECT_TRUE(pointerReaches(QPoint(650, 750), overlay));
     EXPECT_TRUE(pointerReaches(QPoint(650, 790), recorder.window()));
 }
+
+TEST(OverlayOnX11, StrokesBlendOnceACompositorStartsAndTurnSolidOnceItStops) {
+    if (platform::x11::compositingManagerRunning()) GTEST_SKIP() << "needs a session without a compositor";
+    ExternalWindow recorder(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(recorder.ready());
+    RealShell shell;
+    shell.delegate->toggleToolbar();
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    DrawingStroke line = penStroke({QPointF(400, 420), QPointF(900, 420)}, 12);
+    line.color = Color::red().opacity(0.51);
+    shell.state().addStroke(line);
+    const QRect band(450, 400, 400, 40);
+    const auto solidLine = [](const Pixels& p) { return p.red >= 400 * 10 && p.blends == 0 && p.dark == 0; };
+    const auto blendedLine = [](const Pixels& p) { return p.blends >= 400 * 10 && p.red == 0 && p.dark == 0; };
+    EXPECT_TRUE(solidLine(lookUntil(band, solidLine)));
+
+    QProcess compositor;
+    compositor.start("xcompmgr", QStringList());
+    ASSERT_TRUE(compositor.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return !shell.overlay()->isShapedToPaintedPixels(); }));
+    EXPECT_TRUE(blendedLine(lookUntil(band, blendedLine)));
+
+    compositor.terminate();
+    ASSERT_TRUE(compositor.waitForFinished());
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isShapedToPaintedPixels(); }));
+    EXPECT_TRUE(solidLine(lookUntil(band, solidLine)));
+}
