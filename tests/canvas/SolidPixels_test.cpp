@@ -206,8 +206,8 @@ TEST(SolidPixels, AStrokeDrawnAloneShowsAsItDoesAmongThePlacedStrokes) {
     DrawingStroke text = framedStroke(DrawingTool::text, {30, 40}, {210, 120});
     text.text = QStringLiteral("Solid text");
     text.explicitFontSize = 36;
-    for (const DrawingStroke& stroke : {coloured(slantedPen(12), 0.51), cutPen(0.51), coloured(text, 0.51),
-                                        coloured(airbrush(24), 0.05)}) {
+    for (const DrawingStroke& stroke :
+         {coloured(slantedPen(12), 0.51), cutPen(0.51), coloured(text, 0.51), coloured(airbrush(24), 0.05)}) {
         const QImage alone = paintImage(kSize, [&](QPainter& p) { StrokeView{stroke, {}}.renderSolid(p); });
         const QImage placed = solid({stroke});
         int differing = 0;
