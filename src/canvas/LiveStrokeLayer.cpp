@@ -299,6 +299,16 @@ void LiveStrokeLayer::paintSolid(QPainter& target, const QRect& logicalRect, con
                                  const QImage& cover) {
     const QRect d = deviceArea(logicalRect);
     if (d.isEmpty()) return;
+    const QRectF targetRect(d.x() / dpr_, d.y() / dpr_, d.width() / dpr_, d.height() / dpr_);
+    const bool inLayer = showing_ && layerBounds_.intersects(d);
+    const bool inTail = showing_ && tailRect_.intersects(d);
+    target.save();
+    target.setCompositionMode(QPainter::CompositionMode_Source);
+    if (strokes.isNull() && !inLayer && !inTail) {
+        target.fillRect(targetRect, Qt::transparent);
+        target.restore();
+        return;
+    }
     const QRect local(QPoint(0, 0), d.size());
     // The composite and its covers are made apart, then turned solid: the
     // target gets only pixels that are shown whole or not at all.
@@ -306,8 +316,6 @@ void LiveStrokeLayer::paintSolid(QPainter& target, const QRect& logicalRect, con
     QImage& c = sized(solidCover_, d.size(), QImage::Format_Alpha8);
     copyOrClear(s, strokes, d);
     copyOrClear(c, cover, d);
-    const bool inLayer = showing_ && layerBounds_.intersects(d);
-    const bool inTail = showing_ && tailRect_.intersects(d);
     const QPoint tailAt = tailRect_.topLeft() - d.topLeft();
     if (cuts_ && (inLayer || inTail)) {
         {
@@ -326,12 +334,11 @@ void LiveStrokeLayer::paintSolid(QPainter& target, const QRect& logicalRect, con
             sp.setOpacity(opacity_);
             sp.drawImage(at - d.topLeft(), own, QRect(d.topLeft() - at, d.size()));
         }
-        // Drawn opaque, the stroke's own alpha is its cover.
+        // Its own pixels say how far it covers each; drawn opaque, their
+        // alpha is the cover itself.
         raiseCover(c, local, own, at - d.topLeft(), merges_ ? 255 : strokeOpacity255_);
     }
     makeSolid(s, local, c, QPoint(0, 0));
-    target.save();
-    target.setCompositionMode(QPainter::CompositionMode_Source);
-    target.drawImage(QRectF(d.x() / dpr_, d.y() / dpr_, d.width() / dpr_, d.height() / dpr_), s, QRectF(local));
+    target.drawImage(targetRect, s, QRectF(local));
     target.restore();
 }
