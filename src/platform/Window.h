@@ -187,10 +187,12 @@ public:
     void setHiddenFromScreen(bool hidden);
 
     // Whether this window currently shows only its painted pixels (no
-    // compositing manager). X then clips its input to those pixels too, so
-    // its input region goes on an input-only window laid over it, whose
-    // events arrive as this window's; the X id of that window while it is
-    // mapped, else 0.
+    // compositing manager): each at full opacity, in its colour as stored
+    // (premultiplied), so content that paints translucent pixels may paint
+    // otherwise meanwhile; a change repaints the whole window. X then clips
+    // its input to those pixels too, so its input region goes on an
+    // input-only window laid over it, whose events arrive as this window's;
+    // the X id of that window while it is mapped, else 0.
     bool isShapedToPaintedPixels() const { return shaped_; }
     std::uint32_t inputWindowId() const;
 
