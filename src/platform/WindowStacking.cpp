@@ -98,6 +98,7 @@ void Window::watchStacking() {
 void Window::orderFront() {
     if (closed_) closed_ = false;
     if (!host_->isVisible()) {
+        renewNativeWindowIfStale();
         host_->show();
         // Qt names its own transient target as it maps the window.
         applyTransience();
