@@ -22,6 +22,9 @@ overink_x11_cases(x11_app x11_app_tray_left SESSION_OPTIONS --tray-edge left
   FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
 overink_x11_cases(x11_app x11_app_tray_right SESSION_OPTIONS --tray-edge right
   FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
+# The tests' own window manager, cooperative, must serve the program as the
+# real ones do: sessions that make it uncooperative start from there.
+overink_x11_cases(x11_app x11_app_standin SESSION_OPTIONS --wm standin FILTER ${layout_cases})
 overink_x11_cases(x11_app x11_app_no_wm SESSION_OPTIONS --no-wm --no-tray
   FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
 overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --no-tray --no-compositor
