@@ -174,6 +174,31 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
     EXPECT_TRUE(waitUntil([&] { return stackIndex(panel.window.xid()) < stackIndex(ordinary.window()); }));
 }
 
+TEST(Window, OfTwoOverlappingWindowsAtOneLevelTheNewerStaysOnTop) {
+    // The settings panel, and the help panel it opens over it.
+    TestWindow settings(QRect(300, 200, 300, 300), WindowLevel::panel, QColor(0, 0, 255));
+    TestWindow help(QRect(450, 350, 300, 300), WindowLevel::panel, QColor(0, 160, 0));
+    ASSERT_TRUE(settings.placed && help.placed);
+    auto newerOnTop = [&] {
+        const int older = stackIndex(settings.window.xid()), newer = stackIndex(help.window.xid());
+        return older >= 0 && newer > older;
+    };
+
+    // Our own restacking, once everything else is done, leaves it so.
+    EXPECT_TRUE(settle());
+    Window::restackAll();
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(newerOnTop());
+    clickAt(500, 400);
+    EXPECT_TRUE(help.gotPressAt(QPoint(500, 400)));
+    EXPECT_TRUE(settings.probe->presses.empty());
+
+    // Ordered front, the older one stays under the newer.
+    settings.window.orderFront();
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(newerOnTop());
+}
+
 TEST(Window, ShownAgainAfterItsLevelChangedItIsTheWindowItsIdNames) {
     ExternalWindow ordinary(OVERINK_CLICK_RECORDER, QRect(300, 300, 300, 300));
     ASSERT_TRUE(ordinary.ready());
