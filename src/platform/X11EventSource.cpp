@@ -65,7 +65,8 @@ void X11EventSource::open() {
                                        XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
         }
     }
-    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    const std::uint32_t rootMask =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &rootMask);
     xcb_flush(c);
 
@@ -132,7 +133,19 @@ void X11EventSource::readEvents() {
                                         type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
             screenLayoutChanged.emit();
         } else if (type == XCB_CONFIGURE_NOTIFY) {
-            if (reinterpret_cast<xcb_configure_notify_event_t*>(ev)->window == x11::root()) screenLayoutChanged.emit();
+            const auto* cn = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
+            if (cn->window == x11::root()) {
+                screenLayoutChanged.emit();
+            } else if (cn->event == x11::root()) {
+                // A move or resize leaves the sibling as it was; a restack
+                // does not.
+                const auto seen = stackedAbove_.constFind(cn->window);
+                const bool restacked = seen == stackedAbove_.cend() || *seen != cn->above_sibling;
+                stackedAbove_.insert(cn->window, cn->above_sibling);
+                if (restacked) stackingChanged.emit();
+            }
+        } else if (type == XCB_DESTROY_NOTIFY) {
+            stackedAbove_.remove(reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window);
         } else if (type == XCB_PROPERTY_NOTIFY) {
             auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
             if (pn->window == x11::root()) {

@@ -4,6 +4,8 @@
 
 #include "platform/Signal.h"
 
+#include <QHash>
+
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -42,7 +44,10 @@ public:
 
     Signal<bool> compositingChanged; // a compositing manager started (true) or stopped
     Signal<bool> trayHostChanged;    // a system-tray host appeared (true) or went away
-    Signal<> stackingChanged;        // the window manager restacked its clients
+    // The window manager restacked its clients, or a window (a manager's
+    // frame) moved in the server's own stacking: not every manager keeps
+    // its stacking list up to date as it raises a window.
+    Signal<> stackingChanged;
     Signal<xcb_atom_t> rootPropertyChanged;
     Signal<> screenLayoutChanged; // the root's size, or RandR's screens, outputs or monitors changed
     Signal<const RawInput&> rawInput;
@@ -63,6 +68,8 @@ private:
     int rawUsers_ = 0;
     bool rawMotion_ = false;
     xcb_atom_t cmSelection_ = 0, traySelection_ = 0, stackingAtom_ = 0;
+    // The sibling each child of the root was last seen right above.
+    QHash<xcb_window_t, xcb_window_t> stackedAbove_;
 };
 
 } // namespace platform
