@@ -1,6 +1,7 @@
 #include "platform/X11EventSource.h"
 
 #include "platform/X11.h"
+#include "platform/X11InputWindow.h"
 
 #include <QSocketNotifier>
 
@@ -136,16 +137,21 @@ void X11EventSource::readEvents() {
             const auto* cn = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
             if (cn->window == x11::root()) {
                 screenLayoutChanged.emit();
-            } else if (cn->event == x11::root()) {
-                // A move or resize leaves the sibling as it was; a restack
-                // does not.
-                const auto seen = stackedAbove_.constFind(cn->window);
-                const bool restacked = seen == stackedAbove_.cend() || *seen != cn->above_sibling;
-                stackedAbove_.insert(cn->window, cn->above_sibling);
+            } else if (cn->event == x11::root() && X11InputWindow::ownerOf(cn->window) == 0) {
+                // A window of the root moved or resized keeps its place in
+                // the stacking; any other change is a restack. (The sibling
+                // it now stands above says nothing: raising one window
+                // changes the siblings of others, unannounced.) Our
+                // input-only windows, which follow every restack, are left
+                // out.
+                const QRect geometry(cn->x, cn->y, cn->width, cn->height);
+                const auto seen = rootChildGeometry_.constFind(cn->window);
+                const bool restacked = seen == rootChildGeometry_.cend() || *seen == geometry;
+                rootChildGeometry_.insert(cn->window, geometry);
                 if (restacked) stackingChanged.emit();
             }
         } else if (type == XCB_DESTROY_NOTIFY) {
-            stackedAbove_.remove(reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window);
+            rootChildGeometry_.remove(reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window);
         } else if (type == XCB_PROPERTY_NOTIFY) {
             auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
             if (pn->window == x11::root()) {

@@ -5,6 +5,7 @@
 #include "platform/Signal.h"
 
 #include <QHash>
+#include <QRect>
 
 #include <xcb/xcb.h>
 
@@ -68,8 +69,8 @@ private:
     int rawUsers_ = 0;
     bool rawMotion_ = false;
     xcb_atom_t cmSelection_ = 0, traySelection_ = 0, stackingAtom_ = 0;
-    // The sibling each child of the root was last seen right above.
-    QHash<xcb_window_t, xcb_window_t> stackedAbove_;
+    // Where each child of the root was last seen.
+    QHash<xcb_window_t, QRect> rootChildGeometry_;
 };
 
 } // namespace platform

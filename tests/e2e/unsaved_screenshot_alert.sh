@@ -71,7 +71,8 @@ camera_x=$((TX + TW - 24)) camera_y=$((TY + TH / 2))
 # KEY.
 close_alert_with() {
   local key=$1 round=$2 panel
-  pointer_reaches $camera_x $camera_y "$toolbar_id" || fail "the camera button does not take the pointer ($key)"
+  pointer_reaches $camera_x $camera_y "$toolbar_id" ||
+    { shot "$round-camera"; fail "the camera button does not take the pointer ($key): $(window_under_pointer) is under it"; }
   xdotool click 1
   wait_until 15 has_save_panel $program || { shot "$round-no-panel"; fail "no save panel ($key)"; }
   panel=$(save_panel $program)
