@@ -6,6 +6,7 @@
 
 #include "canvas/CanvasPassGroup.h"
 #include "canvas/LoadingBrushBadge.h"
+#include "canvas/SolidPixels.h"
 #include "canvas/overlays/TextBoxGeometry.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
@@ -93,8 +94,9 @@ void DrawingCanvasView::setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> 
     scheduleUpdate();
 }
 
-void DrawingCanvasView::setDisplayLinkFactory(const platform::DisplayLinkFactory& factory) {
-    pacer_.useDisplayLink(factory, displayID_);
+void DrawingCanvasView::setDisplayLinkFactory(const platform::DisplayLinkFactory& factory,
+                                              std::unique_ptr<FramePacer::Clock> clock) {
+    pacer_.useDisplayLink(factory, displayID_, std::move(clock));
 }
 
 void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {
@@ -227,6 +229,9 @@ void DrawingCanvasView::syncOverlays() {
 // ---- Painting and pointer ----
 
 void DrawingCanvasView::paintEvent(QPaintEvent* event) {
+    // Without a compositing manager the window shows each pixel solid or not
+    // at all: the strokes are painted as it will show them.
+    strokes_.setShownSolid(isShownSolid(*this));
     if (liveState() && strokes_.needsSync(size(), devicePixelRatioF())) refreshView();
     QPainter p(this);
     for (const QRect& r : event->region()) {
@@ -287,8 +292,12 @@ void DrawingCanvasView::drawEraserCursor(QPainter& painter) const {
     if (!std::isfinite(r)) return;
     const QPointF c = *eraserCursorLocation_;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    QPen pen(QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f), 1.0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    // Shown solid, its translucent grey would turn dark: drawn in the grey it
+    // shows, with hard edges.
+    const bool solid = strokes_.isShownSolid();
+    painter.setRenderHint(QPainter::Antialiasing, !solid);
+    QPen pen(solid ? QColor(128, 128, 128) : QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f), 1.0, Qt::CustomDashLine,
+             Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
     pen.setDashPattern({4, 4});
     pen.setDashOffset(0);
@@ -391,6 +400,8 @@ void DrawingCanvasView::beginTextEdit(const DrawingStroke& stroke) {
     s->textFontName = stroke.fontName;
     s->textFontSize = stroke.explicitFontSize;
     s->selectedColor = colorCopiedFrom(stroke.color);
+    // Re-opened, a box that follows its text keeps within its display too.
+    textBox_.setBounds(visibleCanvasArea());
     textBox_.open(QRectF(stroke.startPoint, QSizeF(std::abs(stroke.endPoint.x() - stroke.startPoint.x()),
                                                    std::abs(stroke.endPoint.y() - stroke.startPoint.y()))),
                   stroke.text, stroke.rotationDegrees);

@@ -93,8 +93,9 @@ public:
     void setLevel(int level);
 
     // A base window is an ordinary window for the window manager, which keeps
-    // our windows above the overlay level over it. Set before the window is
-    // first shown.
+    // our windows above the overlay level over it; its pointer buttons are
+    // ours, so that the manager's click grab never holds up a drag on it.
+    // Set before the window is first shown.
     bool isBaseWindow() const { return base_; }
     void setBaseWindow(bool base);
 
@@ -186,10 +187,12 @@ public:
     void setHiddenFromScreen(bool hidden);
 
     // Whether this window currently shows only its painted pixels (no
-    // compositing manager). X then clips its input to those pixels too, so
-    // its input region goes on an input-only window laid over it, whose
-    // events arrive as this window's; the X id of that window while it is
-    // mapped, else 0.
+    // compositing manager): each at full opacity, in its colour as stored
+    // (premultiplied), so content that paints translucent pixels may paint
+    // otherwise meanwhile; a change repaints the whole window. X then clips
+    // its input to those pixels too, so its input region goes on an
+    // input-only window laid over it, whose events arrive as this window's;
+    // the X id of that window while it is mapped, else 0.
     bool isShapedToPaintedPixels() const { return shaped_; }
     std::uint32_t inputWindowId() const;
 
@@ -218,9 +221,13 @@ protected:
 private:
     friend class WindowHost;
     void nativeWindowCreated();
+    // Replaces the X window of a hidden window that Qt would otherwise
+    // replace as it shows it.
+    void renewNativeWindowIfStale();
     void applyFlags();
     // Tells the window manager which of our windows this one stays above.
     void applyTransience();
+    void claimButtons();
     // Moves the keyboard to another shown window of ours when this one has it.
     void handOverKeyboard();
     // Keeps our levels in order whenever anything restacks.
@@ -261,6 +268,8 @@ private:
     bool keyRequested_ = false;
     bool wasKey_ = false;
     bool closed_ = false;
+    // The stays-on-top hint changed since the X window was made.
+    bool nativeWindowStale_ = false;
     bool inputShapeSentWhileMapped_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;

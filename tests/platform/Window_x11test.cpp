@@ -7,13 +7,17 @@
 #include "support/X11TestUtil.h"
 
 #include <xcb/shape.h>
+#include <xcb/xinput.h>
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace platform;
 using testing_support::click;
@@ -35,9 +39,13 @@ public:
         paintRect_ = r;
         update(paintRect_);
     }
-    std::vector<QPoint> presses; // global
+    std::vector<QPoint> presses;   // global
+    std::vector<QPoint> dragMoves; // global, with the left button held
 protected:
     void mousePressEvent(QMouseEvent* e) override { presses.push_back(e->globalPosition().toPoint()); }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (e->buttons() & Qt::LeftButton) dragMoves.push_back(e->globalPosition().toPoint());
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(paintRect_.isEmpty() ? rect() : paintRect_, fill_);
@@ -51,9 +59,10 @@ private:
 Rect screenRect(QRect root) { return toScreen(QRectF(root)); }
 
 struct TestWindow {
-    TestWindow(QRect root, int level, QColor fill, QRect paintRect = {}) : window(screenRect(root)) {
+    TestWindow(QRect root, int level, QColor fill, QRect paintRect = {}, bool base = false) : window(screenRect(root)) {
         probe = new Probe(fill, paintRect);
         window.setContentView(probe);
+        window.setBaseWindow(base);
         window.setLevel(level);
         window.orderFront();
         waitUntil([&] { return window.isVisible() && window.xid() != 0; });
@@ -171,6 +180,69 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
     panel.window.setLevel(WindowLevel::normal);
     testing_support::xdotool({"windowraise", QString::number(ordinary.window())});
     EXPECT_TRUE(waitUntil([&] { return stackIndex(panel.window.xid()) < stackIndex(ordinary.window()); }));
+}
+
+TEST(Window, OfTwoOverlappingWindowsAtOneLevelTheNewerStaysOnTop) {
+    // The settings panel, and the help panel it opens over it.
+    TestWindow settings(QRect(300, 200, 300, 300), WindowLevel::panel, QColor(0, 0, 255));
+    TestWindow help(QRect(450, 350, 300, 300), WindowLevel::panel, QColor(0, 160, 0));
+    ASSERT_TRUE(settings.placed && help.placed);
+    auto newerOnTop = [&] {
+        const int older = stackIndex(settings.window.xid()), newer = stackIndex(help.window.xid());
+        return older >= 0 && newer > older;
+    };
+
+    // Our own restacking, once everything else is done, leaves it so.
+    EXPECT_TRUE(settle());
+    Window::restackAll();
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(newerOnTop());
+    clickAt(500, 400);
+    EXPECT_TRUE(help.gotPressAt(QPoint(500, 400)));
+    EXPECT_TRUE(settings.probe->presses.empty());
+
+    // Ordered front, the older one stays under the newer.
+    settings.window.orderFront();
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(newerOnTop());
+}
+
+TEST(Window, ShownAgainAfterItsLevelChangedItIsTheWindowItsIdNames) {
+    ExternalWindow ordinary(OVERINK_CLICK_RECORDER, QRect(300, 300, 300, 300));
+    ASSERT_TRUE(ordinary.ready());
+    TestWindow panel(QRect(350, 350, 100, 100), WindowLevel::panel, QColor(0, 0, 255));
+    TestWindow overlay(QRect(320, 320, 200, 200), WindowLevel::overlay, QColor(255, 0, 0));
+    ASSERT_TRUE(panel.placed && overlay.placed);
+
+    // Lowered and raised again while shown (as for an alert), then hidden
+    // and shown; then lowered while hidden and raised as it shows.
+    panel.window.setLevel(WindowLevel::normal);
+    panel.window.setLevel(WindowLevel::panel);
+    for (int round = 0; round < 2; ++round) {
+        const std::uint32_t shown = panel.window.xid();
+        panel.window.orderOut();
+        // The window manager lets go of it (and of the hints it had).
+        ASSERT_TRUE(waitUntil([&] { return stackIndex(shown) < 0; })) << round;
+        if (round == 1) panel.window.setLevel(WindowLevel::normal);
+        panel.window.orderFront();
+        if (round == 1) panel.window.setLevel(WindowLevel::panel);
+        ASSERT_TRUE(waitUntil([&] { return panel.window.windowHandle()->isExposed(); })) << round;
+        // The id handed out is the window on screen, which the window
+        // manager manages with our hints; restacking names only such
+        // windows.
+        const std::uint32_t id = panel.window.xid();
+        EXPECT_EQ(id, std::uint32_t(panel.window.windowHandle()->winId())) << round;
+        EXPECT_TRUE(testing_support::waitUntilManaged(id)) << round;
+        EXPECT_TRUE(waitUntil([&] { return hasState(id, "_NET_WM_STATE_ABOVE"); })) << round;
+        EXPECT_TRUE(hasState(id, "_NET_WM_STATE_SKIP_TASKBAR")) << round;
+        EXPECT_TRUE(waitUntil([&] {
+            const int o = stackIndex(ordinary.window()), a = stackIndex(overlay.window.xid()), b = stackIndex(id);
+            return o >= 0 && a > o && b > a;
+        })) << round;
+        clickAt(400, 400);
+        EXPECT_TRUE(panel.gotPressAt(QPoint(400, 400))) << round;
+        panel.probe->presses.clear();
+    }
 }
 
 TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {
@@ -337,4 +409,46 @@ TEST(Window, AMoveOfTheWindowManagersOwnAfterTheFirstExposeIsUndone) {
     EXPECT_EQ(panel.window.requestedFrame(), screenRect(QRect(600, 300, 200, 150)));
     EXPECT_TRUE(waitUntilPlaced(panel.window.xid(), QRect(600, 300, 200, 150)));
     EXPECT_EQ(panel.window.frame(), screenRect(QRect(600, 300, 200, 150)));
+}
+
+TEST(Window, ABaseWindowsButtonsAreOursAndItsDragsItsOwn) {
+    TestWindow base(QRect(100, 100, 600, 400), WindowLevel::overlay, QColor(255, 0, 0), {}, true);
+    TestWindow panel(QRect(400, 200, 200, 100), WindowLevel::panel, QColor(0, 0, 255));
+    ASSERT_TRUE(base.placed && panel.placed);
+
+    // A window manager's grab of a button there, to focus and raise the
+    // window at a click (freezing the pointer until it has), is refused.
+    // (With a modifier the session's own manager grabs nothing with.)
+    xcb_connection_t* manager = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(manager));
+    const auto core =
+        xcb_grab_button_checked(manager, 0, base.window.xid(), XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_SYNC,
+                                XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_BUTTON_INDEX_1, XCB_MOD_MASK_4);
+    xcb_generic_error_t* error = xcb_request_check(manager, core);
+    EXPECT_TRUE(error && error->error_code == XCB_ACCESS) << "the core grab was the manager's to make";
+    std::free(error);
+    const std::uint32_t mask = XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS, super = XCB_MOD_MASK_4;
+    auto xi = x11::reply(xcb_input_xi_passive_grab_device_reply(
+        manager,
+        xcb_input_xi_passive_grab_device(manager, XCB_CURRENT_TIME, base.window.xid(), XCB_NONE, 1,
+                                         XCB_INPUT_DEVICE_ALL_MASTER, 1, 1, XCB_INPUT_GRAB_TYPE_BUTTON,
+                                         XCB_INPUT_GRAB_MODE_22_SYNC, XCB_INPUT_GRAB_MODE_22_ASYNC,
+                                         XCB_INPUT_GRAB_OWNER_NO_OWNER, &mask, &super),
+        nullptr));
+    ASSERT_TRUE(xi);
+    EXPECT_EQ(xi->num_modifiers, 1) << "the XInput 2 grab was the manager's to make";
+    xcb_disconnect(manager);
+
+    // A drag begun on it stays its own over another window of ours.
+    ASSERT_TRUE(pointerReaches(QPoint(200, 250), base.window.xid()));
+    testing_support::xdotool({"mousedown", "1"});
+    ASSERT_TRUE(base.gotPressAt(QPoint(200, 250)));
+    for (const QPoint at : {QPoint(450, 250), QPoint(500, 260)}) {
+        ASSERT_TRUE(testing_support::moveMouse(at));
+        EXPECT_TRUE(waitUntil([&] { return !base.probe->dragMoves.empty() && base.probe->dragMoves.back() == at; }));
+    }
+    testing_support::xdotool({"mouseup", "1"});
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(panel.probe->presses.empty());
+    EXPECT_TRUE(panel.probe->dragMoves.empty());
 }
