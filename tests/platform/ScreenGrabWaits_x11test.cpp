@@ -29,61 +29,6 @@ const QColor kYellow(230, 210, 40);
 const QColor kCyan(40, 200, 210);
 const QColor kGrey(120, 120, 120);
 
-// Another program's window in one colour (tests/platform/PaintingWindow.cpp).
-struct OtherWindow {
-    OtherWindow(QRect at, const QColor& colour) : process(OVERINK_PAINTING_WINDOW, at), area(at) {
-        if (process.ready()) paint(colour);
-    }
-    bool ready() const { return process.ready() && painted; }
-    // Repaints the window and waits until the screen shows it.
-    void paint(const QColor& c) {
-        colour = c;
-        x11::setProperty32(process.window(), x11::atom("_OVERINK_COLOUR"), XCB_ATOM_CARDINAL,
-                           {std::uint32_t(c.rgb() & 0xffffff)});
-        x11::flush();
-        painted = waitUntil([&] { return near(rootPixel(area.center()), c); });
-    }
-    // The screen shows `part` of the window (all of it by default) in `c`.
-    bool shows(const QColor& c, const QRect& part = {}) const {
-        const QRect look = part.isNull() ? area : part;
-        return waitUntil([&] {
-            const QImage now = x11::readRootImage(look);
-            return !now.isNull() && countNear(now, now.rect(), c) == look.width() * look.height();
-        });
-    }
-    // The screen shows the window in its colour all around `covered`.
-    bool showsAround(const QRect& covered) const {
-        const QRect hidden = covered & area;
-        const int around = area.width() * area.height() - hidden.width() * hidden.height();
-        return waitUntil([&] {
-            const QImage now = x11::readRootImage(area);
-            return !now.isNull() && countNear(now, now.rect(), colour) == around;
-        });
-    }
-    void keepRepainting() {
-        x11::setProperty32(process.window(), x11::atom("_OVERINK_RESTLESS"), XCB_ATOM_CARDINAL, {1});
-        x11::flush();
-    }
-    // Its program stops handling events, and so leaves undrawn whatever it
-    // is asked to draw, until released.
-    bool hold() {
-        x11::setProperty32(process.window(), x11::atom("_OVERINK_HOLD"), XCB_ATOM_CARDINAL, {1});
-        x11::flush();
-        return waitUntil([&] {
-            return !x11::property32(process.window(), x11::atom("_OVERINK_HELD"), XCB_ATOM_CARDINAL, 1).empty();
-        });
-    }
-    void release() {
-        xcb_delete_property(x11::connection(), process.window(), x11::atom("_OVERINK_HOLD"));
-        x11::flush();
-    }
-
-    ExternalWindow process;
-    QRect area;
-    QColor colour;
-    bool painted = false;
-};
-
 // The left-out window's magenta (see Inset) over the programs beneath: its
 // 250 columns from x 420, 180 of them over the window at 400 and 70 over
 // the one at 600.
