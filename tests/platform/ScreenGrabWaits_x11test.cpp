@@ -1,8 +1,8 @@
 // How a grab waits for the screen to be drawn again where the windows it
 // leaves out showed, on a clock of the test's: other programs' windows
 // beneath that repaint at once, late or by turns, one that repaints
-// elsewhere without end, a slow compositing manager, and a left-out window
-// that repaints or fades meanwhile.
+// elsewhere without end, a slow compositing manager, a left-out window
+// that repaints or fades meanwhile, and a window that closed just before.
 #include "ScreenGrabTestSupport.h"
 #include "platform/X11.h"
 #include "platform/X11DamageWatch.h"
@@ -265,4 +265,46 @@ TEST(ScreenGrab, AnExcludedWindowFadingWhileTheCompositingManagerIsSlowStaysOut)
 
     fading.window.setAlphaValue(1.0);
     EXPECT_TRUE(waitUntil([&] { return near(rootPixel(fading.centre), kMagenta); })) << "it shows again";
+}
+
+// A window of ours that closes just before the grab (the countdown) leaves
+// the screen as it is said to close, and the program beneath draws its
+// place again at once, before the grab begins: that drawing counts, and the
+// grab ends without waiting any time.
+TEST(ScreenGrab, TheDrawingWhereAWindowClosedJustBeforeTheGrabCounts) {
+    OtherWindow beneath(QRect(400, 300, 300, 200), kGreen);
+    ASSERT_TRUE(beneath.ready());
+    OwnWindow closing(kLeftOut);
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    const auto listed = content(grabber);
+    ASSERT_FALSE(listed.content.displays.empty());
+
+    grabber.windowClosing(closing.window.xid());
+    closing.window.orderOut();
+    ASSERT_TRUE(beneath.shows(kGreen)) << "the program beneath draws the place again";
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(20);
+    Grab grab(grabber, {listed.content.displays.front(), {}});
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }));
+    EXPECT_EQ(magentaIn(grab.image(), kLeftOut), 0) << "the closed window is not in the image";
+    EXPECT_FALSE(closing.window.isHiddenFromScreen()) << "shown again, it would show";
+}
+
+// Said to close, the window stays, and no image is asked for: it comes back
+// on screen after a few seconds, frame and all.
+TEST(ScreenGrab, AWindowSaidToCloseThatStaysComesBackWhenNoImageFollows) {
+    OtherWindow beneath(QRect(400, 300, 300, 200), kGreen);
+    ASSERT_TRUE(beneath.ready());
+    OwnWindow staying(kLeftOut);
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    grabber.windowClosing(staying.window.xid());
+    ASSERT_TRUE(beneath.shows(kGreen, kMagentaArea)) << "it leaves the screen at once";
+    clock->advance(2900);
+    EXPECT_TRUE(beneath.shows(kGreen, kMagentaArea));
+    clock->advance(100);
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(staying.centre), kMagenta); })) << "it shows again";
+    EXPECT_FALSE(staying.window.isHiddenFromScreen());
 }
