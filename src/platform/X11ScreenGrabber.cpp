@@ -292,10 +292,7 @@ public:
           hidden_(std::move(hidden)),
           closed_(std::move(closed)),
           configuration_(configuration),
-          done_(std::move(done)) {
-        for (const auto& h : hidden_) checkArea_ |= h.shows.boundingRect();
-        for (const auto& c : closed_) checkArea_ |= c.hidden.shows.boundingRect();
-    }
+          done_(std::move(done)) {}
     ~PendingGrab() override { putBack(); }
 
     void start() {
@@ -351,11 +348,17 @@ private:
         x11::DamageWatch* watch;
     };
 
+    // Each read where it showed: the windows may lie far apart (the toolbar
+    // and the countdown), and the screen between them is of no interest.
+    static bool screenStillShows(const HiddenWindow& h) {
+        const QRect area = h.shows.boundingRect();
+        if (area.isEmpty() || h.look.isNull()) return false;
+        return stillShows(h, x11::readRootImage(area, nullptr, x11::RootReadMethod::request), area.topLeft());
+    }
     bool screenStillShowsThem() const {
-        const QImage now = x11::readRootImage(checkArea_, nullptr, x11::RootReadMethod::request);
-        const auto shows = [&](const HiddenWindow& h) { return stillShows(h, now, checkArea_.topLeft()); };
-        return std::any_of(hidden_.begin(), hidden_.end(), shows) ||
-               std::any_of(closed_.begin(), closed_.end(), [&](const ClosingWindow& c) { return shows(c.hidden); });
+        return std::any_of(hidden_.begin(), hidden_.end(), screenStillShows) ||
+               std::any_of(closed_.begin(), closed_.end(),
+                           [](const ClosingWindow& c) { return screenStillShows(c.hidden); });
     }
 
     void waitForQuiet(int ms) {
@@ -447,7 +450,6 @@ private:
     std::function<void(ImageResult)> done_;
     std::unique_ptr<x11::DamageWatch> watch_;
     std::vector<Place> places_;
-    QRect checkArea_;
     bool compositing_ = false;
     bool hiddenNow_ = false;
     std::unique_ptr<Clock::Timer> quiet_;
