@@ -30,7 +30,6 @@
 #include "FakePointer.h"
 
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
 #include <algorithm>
@@ -96,24 +95,6 @@ double waitChange(int x, int y, std::uint32_t from, double since, double giveUp)
     }
 }
 
-// CPU time of a process and all its threads, in nanoseconds.
-long long cpuNs(int pid) {
-    long long sum = 0;
-    const std::string dir = "/proc/" + std::to_string(pid) + "/task";
-    DIR* d = opendir(dir.c_str());
-    if (!d) return 0;
-    while (dirent* e = readdir(d)) {
-        if (e->d_name[0] == '.') continue;
-        FILE* f = std::fopen((dir + "/" + e->d_name + "/schedstat").c_str(), "r");
-        if (!f) continue;
-        long long run = 0;
-        if (std::fscanf(f, "%lld", &run) == 1) sum += run;
-        std::fclose(f);
-    }
-    closedir(d);
-    return sum;
-}
-
 // Waits until `pid` uses less than a tenth of a core over 100 ms (or 120 s
 // have passed); answers when that quiet stretch began.
 double waitQuiet(int pid) {
@@ -177,32 +158,6 @@ int scene(int strokes, int moves, int x, int y, int w, int h, int moveUs, unsign
         std::printf(" cpu%zu=%.3f", i, double(cpuNs(pids[i]) - cpu0[i]) / std::max(strokes, 1) * 1e-6);
     std::printf(" pixel=%d,%d\n", lastX, lastY);
     return 0;
-}
-
-// The zigzag: samples alternate between a row's top and bottom, `kStep`
-// pixels apart, rows run left to right and back. A sample a program skipped
-// leaves its column empty near its own peak: the line from the sample
-// before to the one after runs along the other edge of the row.
-constexpr int kStep = 8, kAmplitude = 50, kPitch = 80;
-
-struct Sample {
-    int x, y;
-    bool top;
-    bool checked;
-};
-
-std::vector<Sample> zigzag(int x, int y, int w, int moves) {
-    std::vector<Sample> path;
-    const int perRow = w / kStep;
-    for (int i = 0; i <= moves; ++i) {
-        const int row = i / perRow, k = i % perRow;
-        const int col = row % 2 == 0 ? k : perRow - 1 - k;
-        const bool top = i % 2 == 1;
-        const int base = y + row * kPitch + kAmplitude;
-        // The first and last sample of a row lie on the line to the next row.
-        path.push_back({x + col * kStep, top ? base - kAmplitude : base, top, i > 0 && k != 0 && k != perRow - 1});
-    }
-    return path;
 }
 
 int drag(int x, int y, int w, int moves, int moveUs, int probeX, int probeY, const std::vector<int>& pids) {
@@ -275,15 +230,6 @@ int drag(int x, int y, int w, int moves, int moveUs, int probeX, int probeY, con
     }
     std::printf(" checked=%d shown=%d pixel=%d,%d\n", checked, shown, pixelX, pixelY);
     return 0;
-}
-
-xcb_keycode_t keycodeOf(std::uint32_t keysym) {
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn);
-    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
-    const xcb_keycode_t code = codes ? codes[0] : 0;
-    std::free(codes);
-    xcb_key_symbols_free(symbols);
-    return code;
 }
 
 int key(std::uint32_t keysym, std::uint32_t modifier, int probeX, int probeY) {

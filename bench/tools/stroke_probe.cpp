@@ -42,21 +42,6 @@ namespace {
 using namespace fake_pointer;
 constexpr double kQuiet = 0.25;
 
-// The keycode that gives `keysym` without modifiers; 0 when none does.
-std::uint8_t keycodeOf(std::uint32_t keysym) {
-    const xcb_setup_t* setup = xcb_get_setup(conn);
-    const int first = setup->min_keycode, count = setup->max_keycode - setup->min_keycode + 1;
-    auto* r = xcb_get_keyboard_mapping_reply(
-        conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, static_cast<std::uint8_t>(count)), nullptr);
-    if (!r) return 0;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(r);
-    std::uint8_t found = 0;
-    for (int k = 0; k < count && !found; ++k)
-        if (syms[k * r->keysyms_per_keycode] == keysym) found = static_cast<std::uint8_t>(first + k);
-    std::free(r);
-    return found;
-}
-
 // The screen's pixels (RGB) of a rectangle of the root.
 std::vector<std::uint32_t> grab(int x, int y, int w, int h) {
     std::vector<std::uint32_t> out;
@@ -85,24 +70,6 @@ std::uint32_t pixelAt(int x, int y) {
     if (xcb_get_image_data_length(r) >= 4) std::memcpy(&v, xcb_get_image_data(r), 4);
     std::free(r);
     return v & 0xffffff;
-}
-
-// CPU time of a process and all its threads, in nanoseconds.
-long long cpuNs(int pid) {
-    long long sum = 0;
-    const std::string dir = "/proc/" + std::to_string(pid) + "/task";
-    DIR* d = opendir(dir.c_str());
-    if (!d) return 0;
-    while (dirent* e = readdir(d)) {
-        if (e->d_name[0] == '.') continue;
-        FILE* f = std::fopen((dir + "/" + e->d_name + "/schedstat").c_str(), "r");
-        if (!f) continue;
-        long long run = 0;
-        if (std::fscanf(f, "%lld", &run) == 1) sum += run;
-        std::fclose(f);
-    }
-    closedir(d);
-    return sum;
 }
 
 // Waits until every pid is quiet; answers when their CPU time last grew.
@@ -181,26 +148,6 @@ int scene(int strokes, int moves, int x, int y, int w, int h, int moveUs, unsign
     return 0;
 }
 
-// The zigzag of pointer_bench: rows of samples alternating between a row's
-// top and bottom.
-constexpr int kStep = 8, kAmplitude = 50, kPitch = 80;
-
-struct Sample {
-    int x, y;
-};
-
-std::vector<Sample> zigzag(int x, int y, int w, int moves) {
-    std::vector<Sample> path;
-    const int perRow = w / kStep;
-    for (int i = 0; i <= moves; ++i) {
-        const int row = i / perRow, k = i % perRow;
-        const int col = row % 2 == 0 ? k : perRow - 1 - k;
-        const int base = y + row * kPitch + kAmplitude;
-        path.push_back({x + col * kStep, i % 2 == 1 ? base - kAmplitude : base});
-    }
-    return path;
-}
-
 std::vector<long long> cpuOf(const std::vector<int>& pids) {
     std::vector<long long> out;
     for (int p : pids) out.push_back(cpuNs(p));
@@ -218,7 +165,7 @@ int edit(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
     // the middles of segments, which smoothing leaves on the stroke.
     std::vector<Sample> probes;
     for (std::size_t i : {path.size() / 4, path.size() / 2, path.size() * 3 / 4, path.size() - 3})
-        probes.push_back({(path[i].x + path[i + 1].x) / 2, (path[i].y + path[i + 1].y) / 2});
+        probes.push_back({(path[i].x + path[i + 1].x) / 2, (path[i].y + path[i + 1].y) / 2, false, false});
     std::vector<std::uint32_t> before;
     for (const Sample& s : probes) before.push_back(pixelAt(s.x, s.y));
     // And the whole area the stroke covers.

@@ -246,26 +246,10 @@ void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QI
         } else {
             target.setCompositionMode(QPainter::CompositionMode_SourceOver);
             target.setOpacity(opacity_);
-            if (inTail) {
-                // Final part and tail make one shape before the opacity applies.
-                QImage& s = sized(scratch_, d.size());
-                {
-                    QPainter sp(&s);
-                    sp.setCompositionMode(QPainter::CompositionMode_Source);
-                    sp.drawImage(QPoint(0, 0), layer_, d);
-                    if (!merges_) {
-                        sp.setCompositionMode(QPainter::CompositionMode_SourceOver);
-                        sp.drawImage(tailRect_.topLeft() - d.topLeft(), tail_, tailSource);
-                    }
-                }
-                if (merges_)
-                    mergeMax(s, tail_, tailRect_.topLeft() - d.topLeft(),
-                             QRect(tailRect_.topLeft() - d.topLeft(), tailRect_.size()) &
-                                 QRect(QPoint(0, 0), d.size()));
-                target.drawImage(targetRect, s, QRectF(QPointF(0, 0), QSizeF(d.size())));
-            } else {
-                target.drawImage(targetRect, layer_, QRectF(d));
-            }
+            // Final part and tail make one shape before the opacity applies.
+            QPoint at;
+            const QImage& own = ownPixels(d, at);
+            target.drawImage(targetRect, own, QRectF(d.translated(-at)));
         }
     }
     target.restore();
@@ -276,7 +260,7 @@ const QImage& LiveStrokeLayer::ownPixels(const QRect& d, QPoint& at) {
         at = QPoint(0, 0);
         return layer_;
     }
-    // As paint() makes them one.
+    // The final part and the tail made one shape, as painted.
     const QRect tailSource(QPoint(0, 0), tailRect_.size());
     QImage& s = sized(scratch_, d.size());
     {

@@ -207,19 +207,8 @@ QImage RootImageReader::read(const QRect& area, QString* error, const std::funct
     const PixelLayout layout = rootLayout();
     const std::size_t bytes = std::size_t(a.width()) * a.height() * 4;
     if (segment_ && segment_->size() >= bytes) {
-        xcb_generic_error_t* e = nullptr;
-        auto r = reply(xcb_shm_get_image_reply(
-            c,
-            xcb_shm_get_image(c, root(), static_cast<std::int16_t>(a.x()), static_cast<std::int16_t>(a.y()),
-                              static_cast<std::uint16_t>(a.width()), static_cast<std::uint16_t>(a.height()), ~0u,
-                              XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->seg(), 0),
-            &e));
-        if (whenRead) whenRead();
-        if (r) return toImage(segment_->data(), a.width(), a.height(), layout, error);
-        if (error)
-            *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
-        std::free(e);
-        return {};
+        if (!readIntoSegment(a, error, whenRead)) return {};
+        return toImage(segment_->data(), a.width(), a.height(), layout, error);
     }
     if (method_ == RootReadMethod::sharedMemory) {
         if (error)
@@ -227,6 +216,22 @@ QImage RootImageReader::read(const QRect& area, QString* error, const std::funct
         return {};
     }
     return readThroughReply(c, a, layout, error, whenRead);
+}
+
+bool RootImageReader::readIntoSegment(const QRect& a, QString* error, const std::function<void()>& whenRead) {
+    auto* c = connection();
+    xcb_generic_error_t* e = nullptr;
+    auto r = reply(xcb_shm_get_image_reply(
+        c,
+        xcb_shm_get_image(c, root(), static_cast<std::int16_t>(a.x()), static_cast<std::int16_t>(a.y()),
+                          static_cast<std::uint16_t>(a.width()), static_cast<std::uint16_t>(a.height()), ~0u,
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->seg(), 0),
+        &e));
+    if (whenRead) whenRead();
+    if (r) return true;
+    if (error) *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
+    std::free(e);
+    return false;
 }
 
 QImage RootImageReader::readInPlace(const QRect& area, QString* error, const std::function<void()>& whenRead) {
@@ -239,20 +244,7 @@ QImage RootImageReader::readInPlace(const QRect& area, QString* error, const std
     if (!c || !s || !segment_ || !native) return read(area, error, whenRead);
     const QRect a = area.intersected(QRect(0, 0, s->width_in_pixels, s->height_in_pixels));
     if (a.isEmpty() || segment_->size() < std::size_t(a.width()) * a.height() * 4) return read(area, error, whenRead);
-    xcb_generic_error_t* e = nullptr;
-    auto r = reply(xcb_shm_get_image_reply(
-        c,
-        xcb_shm_get_image(c, root(), static_cast<std::int16_t>(a.x()), static_cast<std::int16_t>(a.y()),
-                          static_cast<std::uint16_t>(a.width()), static_cast<std::uint16_t>(a.height()), ~0u,
-                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->seg(), 0),
-        &e));
-    if (whenRead) whenRead();
-    if (!r) {
-        if (error)
-            *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
-        std::free(e);
-        return {};
-    }
+    if (!readIntoSegment(a, error, whenRead)) return {};
     SharedSegment* segment = segment_.release();
     segment->detachFromServer();
     QImage image(

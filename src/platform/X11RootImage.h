@@ -43,6 +43,9 @@ public:
 
 private:
     class SharedSegment;
+    // The area (inside the root) into the shared segment; false, with
+    // `error` set, when the server refused.
+    bool readIntoSegment(const QRect& a, QString* error, const std::function<void()>& whenRead);
     std::unique_ptr<SharedSegment> segment_;
     QSize largest_;
     RootReadMethod method_;

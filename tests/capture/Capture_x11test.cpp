@@ -145,7 +145,9 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     };
     EXPECT_TRUE(mostlyGreen(QRect(830, 410, 260, 260))) << "no countdown";
     EXPECT_TRUE(mostlyGreen(bar)) << "no toolbar";
-    if (chipStayed) EXPECT_TRUE(mostlyGreen(chip)) << "no tooltip chip";
+    if (chipStayed) {
+        EXPECT_TRUE(mostlyGreen(chip)) << "no tooltip chip";
+    }
 
     // The toolbar is back on screen after the grab.
     EXPECT_TRUE(toolbar->isVisible());

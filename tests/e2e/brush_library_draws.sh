@@ -25,10 +25,6 @@ drag() { # X1 Y X2: a horizontal drag with the left button
   for x in $(seq "$1" 20 "$3"); do xdotool mousemove "$x" "$2"; pace 0.01; done
   xdotool mouseup 1
 }
-brush_panel() { window_of_width "$1" 240 100; }
-no_brush_panel() { ! brush_panel "$1" >/dev/null; }
-file_dialog() { xdotool search --onlyvisible --name "Import GIMP Brushes" 2>/dev/null | head -1; }
-no_file_dialog() { [ -z "$(file_dialog)" ]; }
 # Starts overink in a fresh home ("dark": the qt6ct dark palette), shows
 # the toolbar and opens the brush panel: sets PID HOME_DIR TX TY TH and
 # PX PY PH.

@@ -262,6 +262,40 @@ toolbar_geometry() {
   found=$(toolbar "$1") || return 1
   echo "${found#* }"
 }
+# named_geometry PID NAME: "X Y W H" of our shown window of that name.
+named_geometry() {
+  local w X Y WIDTH HEIGHT SCREEN WINDOW
+  w=$(xdotool search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | head -1)
+  [ -n "$w" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+# brush_panel PID: the brush panel, as X Y W H; file_dialog: the brush
+# import's file dialog, its id.
+brush_panel() { window_of_width "$1" 240 100; }
+no_brush_panel() { ! brush_panel "$1" >/dev/null; }
+file_dialog() { xdotool search --onlyvisible --name "Import GIMP Brushes" 2>/dev/null | head -1; }
+no_file_dialog() { [ -z "$(file_dialog)" ]; }
+# import_files PID STORE FILE...: imports the files through the brush
+# panel's import button (the toolbar shown, TX TY TH set), once the shipped
+# brushes are in STORE; returns once the file dialog has closed.
+import_files() {
+  local pid=$1 store=$2 panel dialog f names=
+  shift 2
+  click_at $((TX + 190)) $((TY + TH / 2))
+  panel=$(wait_steady 5 3 brush_panel "$pid") || fail "the brush chevron opened no panel"
+  set -- $panel "$@"
+  wait_until 10 test -e "$store/brushes.json" || fail "the shipped brushes were not installed"
+  click_at $(($1 + 180)) $(($2 + 20))
+  shift 4
+  dialog=$(wait_steady 10 2 file_dialog) || fail "no file dialog"
+  xdotool windowactivate --sync "$dialog" 2>/dev/null
+  wait_until 5 focus_is "$dialog" || fail "the file dialog has no keyboard"
+  for f in "$@"; do names="$names \"$f\""; done
+  xdotool type --delay 15 "${names# }"
+  xdotool key Return
+  wait_until 5 no_file_dialog || fail "the file dialog stayed"
+}
 # overlays PID: our shown windows covering the 1920x1080 screen (but its
 # bottom row), an id a line.
 overlays() {

@@ -37,11 +37,6 @@ sources=$(mktemp -d)
 homes+=("$sources")
 pipe=$sources/slow.gih
 slow_pipe "$pipe"
-
-brush_panel() { window_of_width "$1" 240 100; }
-no_brush_panel() { ! brush_panel "$1" >/dev/null; }
-file_dialog() { xdotool search --onlyvisible --name "Import GIMP Brushes" 2>/dev/null | head -1; }
-no_file_dialog() { [ -z "$(file_dialog)" ]; }
 store() { echo "$home/.local/share/Overink/gimp-brushes"; }
 # The image names the index records, a line each.
 names() { tr ',' '\n' <"$(store)/brushes.json" 2>/dev/null | grep -oE '[0-9A-F-]{36}_([0-9]+|thumb)\.png'; echo none; }
@@ -56,17 +51,7 @@ show_toolbar "$pid"
 toolbar_id=$(toolbar "$pid") || fail "no toolbar"
 toolbar_id=${toolbar_id%% *}
 mid_y=$((TY + TH / 2))
-click_at $((TX + 190)) "$mid_y"
-panel=$(wait_steady 5 3 brush_panel "$pid") || fail "the brush chevron opened no panel"
-set -- $panel
-wait_until 10 eval '[ -e "$(store)/brushes.json" ]' || fail "the shipped brushes were not installed"
-click_at $(($1 + 180)) $(($2 + 20))
-dialog=$(wait_steady 10 2 file_dialog) || fail "no file dialog"
-xdotool windowactivate --sync "$dialog" 2>/dev/null
-wait_until 5 focus_is "$dialog" || fail "the file dialog has no keyboard"
-xdotool type --delay 15 "\"$pipe\" \"$pipe\" \"$pipe\" \"$pipe\""
-xdotool key Return
-wait_until 5 no_file_dialog || fail "the file dialog stayed"
+import_files "$pid" "$(store)" "$pipe" "$pipe" "$pipe" "$pipe"
 wait_until 20 writing || fail "the import wrote no cell"
 # A click on the toolbar's edge closes the brush panel, so that the next
 # click chooses a tool.

@@ -11,14 +11,7 @@ overink=$1
 recorder=${OVERINK_CLICK_RECORDER:?the click recorder}
 e2e_begin pin_holds_while_minimised
 rm -f "$out"/*.log
-# geometry_of NAME: "X Y W H" of our shown window of that name.
-geometry_of() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  w=$(xdotool search --all --onlyvisible --pid "$overink_pid" --name "^$1\$" 2>/dev/null | head -1)
-  [ -n "$w" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  echo "$X $Y $WIDTH $HEIGHT"
-}
+geometry_of() { named_geometry "$overink_pid" "$1"; }
 toolbar_and_overlay() { echo "$(geometry_of 'Overink Toolbar') / $(geometry_of 'Overink Overlay')"; }
 client_at() { xdotool getwindowgeometry "$window" 2>/dev/null | awk '/Position/ { print $2 }'; }
 iconic() { xprop -id "$window" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'; }

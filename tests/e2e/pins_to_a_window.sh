@@ -14,14 +14,7 @@ recorder=${OVERINK_CLICK_RECORDER:?the click recorder}
 e2e_begin pins_to_a_window
 # The logs start afresh too: the program's is appended to.
 rm -f "$out"/*.log
-# geometry_of NAME: "X Y W H" of our shown window of that name.
-geometry_of() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  w=$(xdotool search --all --onlyvisible --pid "$overink_pid" --name "^$1\$" 2>/dev/null | head -1)
-  [ -n "$w" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  echo "$X $Y $WIDTH $HEIGHT"
-}
+geometry_of() { named_geometry "$overink_pid" "$1"; }
 toolbar_at() { [ "$(geometry_of 'Overink Toolbar' | cut -d' ' -f1,2)" = "$1 $2" ]; }
 overlay_is() { [ "$(geometry_of 'Overink Overlay')" = "$1" ]; }
 # A pen stroke from X1 Y to X2 Y at a person's pace.

@@ -15,10 +15,6 @@ sources=$(mktemp -d)
 homes+=("$sources")
 pipe=$sources/slow.gih
 slow_pipe "$pipe"
-
-brush_panel() { window_of_width "$1" 240 100; }
-file_dialog() { xdotool search --onlyvisible --name "Import GIMP Brushes" 2>/dev/null | head -1; }
-no_file_dialog() { [ -z "$(file_dialog)" ]; }
 store() { echo "$home/.local/share/Overink/gimp-brushes"; }
 # Cells of a brush no record names yet: the import is writing.
 writing() { [ -n "$(cd "$(store)" 2>/dev/null && ls | grep -E '_[0-9]+\.png$' | grep -vxFf <(names) | head -1)" ]; }
@@ -36,17 +32,7 @@ for when in cell:0 cell:1.5 record:0.3; do
   start_overink
   pid=${pids[-1]}
   show_toolbar "$pid"
-  click_at $((TX + 190)) $((TY + TH / 2))
-  panel=$(wait_steady 5 3 brush_panel "$pid") || fail "the brush chevron opened no panel"
-  set -- $panel
-  wait_until 10 eval '[ -e "$(store)/brushes.json" ]' || fail "the shipped brushes were not installed"
-  click_at $(($1 + 180)) $(($2 + 20))
-  dialog=$(wait_steady 10 2 file_dialog) || fail "no file dialog"
-  xdotool windowactivate --sync "$dialog" 2>/dev/null
-  wait_until 5 focus_is "$dialog" || fail "the file dialog has no keyboard"
-  xdotool type --delay 15 "\"$pipe\" \"$pipe\" \"$pipe\""
-  xdotool key Return
-  wait_until 5 no_file_dialog || fail "the file dialog stayed"
+  import_files "$pid" "$(store)" "$pipe" "$pipe" "$pipe"
   wait_until 20 writing || fail "the import wrote no cell"
   [ "${when%%:*}" = record ] && { wait_until 60 recorded || fail "no pipe was recorded"; }
   pace "${when#*:}"

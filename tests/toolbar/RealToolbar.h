@@ -46,22 +46,6 @@ bool shown(const Panel* panel) {
     return panel && panel->window()->isVisible();
 }
 
-// A desktop panel along the bottom edge, reserving its strut as docks do.
-struct BottomPanel {
-    explicit BottomPanel(int height) {
-        widget.setWindowFlags(Qt::FramelessWindowHint);
-        widget.setGeometry(0, 1080 - height, 1920, height);
-        widget.winId();
-        const auto id = platform::x11::windowId(widget.windowHandle());
-        platform::x11::setProperty32(id, platform::x11::atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
-                                     {platform::x11::atom("_NET_WM_WINDOW_TYPE_DOCK")});
-        platform::x11::setProperty32(id, platform::x11::atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL,
-                                     {0, 0, 0, std::uint32_t(height), 0, 0, 0, 0, 0, 0, 0, 1919});
-        widget.show();
-    }
-    QWidget widget;
-};
-
 // A person's click: the pointer comes to rest on the control first, and the
 // press goes once the server would hand it to the window of ours that shows
 // there (the highest level holding the point), whatever a window manager

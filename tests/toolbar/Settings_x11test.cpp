@@ -2,6 +2,7 @@
 // without the spots a desktop panel covers, and used with the real pointer.
 #include "RealToolbar.h"
 #include "app/ToolbarPlacement.h"
+#include "support/DockWindow.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/SettingsControls.h"
@@ -31,7 +32,7 @@ DockSpotButton* bar(const SettingsWindowController& panel, P position) {
 
 TEST(SettingsOnX11, ADesktopPanelAlongTheBottomTakesItsSpotsOutOfTheDiagram) {
     RealToolbar t;
-    BottomPanel dock(70);
+    BottomDock dock(70);
     ASSERT_TRUE(waitUntil([&] { return t.state().screenProvider().mainScreen()->visibleFrame.minY() == 70; }));
     t.delegate->toggleSettingsPanel();
     ASSERT_TRUE(waitUntil([&] { return panelUp(settingsPanel(t)); }));

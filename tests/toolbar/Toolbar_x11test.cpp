@@ -2,6 +2,7 @@
 // bottom panel, clicked and typed into with the real pointer and keyboard.
 #include "RealToolbar.h"
 #include "platform/X11.h"
+#include "support/DockWindow.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 #include "toolbar/CanvasVisibilityControl.h"
@@ -34,7 +35,7 @@ TEST(ToolbarOnX11, StandsBelowTheTrayPanelAndAboveABottomPanel) {
         waitUntil([&] { return t.window()->isVisible() && t.window()->frame().origin == platform::Point(8, 8); }));
 
     // A panel at the bottom: the horizontal bottom row moves to the top.
-    BottomPanel panel(48);
+    BottomDock panel(48);
     ASSERT_TRUE(
         waitUntil([&] { return t.state().screenProvider().mainScreen()->visibleFrame == Rect(0, 48, 1920, 1008); }));
     t.state().toolbarDockPosition = ToolbarDockPosition::bottomCenterH;
