@@ -45,6 +45,7 @@
 # average over them, as the machine may be busy with other work.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
 build=build session=
 for a in "$@"; do
   case "$a" in
@@ -237,38 +238,16 @@ start_gromit() {
 }
 # overink: the tray icon shows the overlay with the pen selected.
 start_overink() {
-  local ohome=$work/overink w X Y WIDTH HEIGHT SCREEN WINDOW icon=
+  local ohome=$work/overink icon
   rm -rf "$ohome"
   env HOME=$ohome XDG_CONFIG_HOME=$ohome/.config XDG_DATA_HOME=$ohome/.local/share ${OVERINK_BENCH_ENV:-} \
     "$overink" >>"$work/overink.log" 2>&1 &
   ovk=$!
-  for _ in $(seq 100); do
-    for w in $(xdotool search --pid $ovk 2>/dev/null); do
-      if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-        eval "$(xdotool getwindowgeometry --shell "$w")"; icon="$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-      fi
-    done
-    [ -n "$icon" ] && break; sleep 0.05
-  done
-  [ -n "$icon" ] || { echo "overink showed no tray icon"; cat "$work/overink.log"; exit 1; }
+  icon=$(tray_icon_of $ovk 100) || { echo "overink showed no tray icon"; cat "$work/overink.log"; exit 1; }
   sleep 1
   memory $ovk >> "$work/overink.tray"
-  # The toolbar (36 pixels high) shows with the overlay; a click that came
-  # too early gets another.
-  for _ in 1 2 3; do
-    xdotool mousemove $icon; sleep 0.2; xdotool click 1
-    for _ in $(seq 20); do toolbar_of $ovk >/dev/null && break 2; sleep 0.25; done
-  done
+  show_overlay $ovk "$icon" 20
   sleep 1
-}
-# "x y width" of a program's toolbar, when it shows.
-toolbar_of() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && { echo "$X $Y $WIDTH"; return 0; }
-  done
-  return 1
 }
 stop() { kill "$1"; wait "$1" 2>/dev/null; sleep 0.5; }
 

@@ -30,6 +30,7 @@
 # "--cache-sim=yes" also counts the cache misses (the last level's shown).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
 build=build session=()
 for a in "$@"; do
   case "$a" in
@@ -73,33 +74,10 @@ if [ -n "$callgrind" ]; then
 fi
 env HOME=$ohome XDG_CONFIG_HOME=$ohome/.config XDG_DATA_HOME=$ohome/.local/share "${launch[@]}" >"$work/overink.log" 2>&1 &
 ovk=$!
-icon=
-for _ in $(seq 1200); do
-  for w in $(xdotool search --pid $ovk 2>/dev/null); do
-    if xprop -id "$w" _XEMBED_INFO 2>/dev/null | grep -q '='; then
-      eval "$(xdotool getwindowgeometry --shell "$w")"; icon="$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-    fi
-  done
-  [ -n "$icon" ] && break; sleep 0.05
-done
-[ -n "$icon" ] || { echo "overink showed no tray icon"; cat "$work/overink.log"; exit 1; }
+icon=$(tray_icon_of $ovk 1200) || { echo "overink showed no tray icon"; cat "$work/overink.log"; exit 1; }
 sleep 1
-# The tray icon shows the overlay with the pen selected: the toolbar (36
-# pixels high) shows then. A slowed program may miss a click that comes too
-# early; it gets another.
-toolbar_shown() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid $ovk 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$HEIGHT" -eq 36 ] && [ "$WIDTH" -gt 600 ] && return 0
-  done
-  return 1
-}
-for attempt in 1 2 3; do
-  xdotool mousemove $icon; sleep 0.2; xdotool click 1
-  for _ in $(seq "$([ -n "$callgrind" ] && echo 120 || echo 20)"); do toolbar_shown && break 2; sleep 0.5; done
-done
-toolbar_shown || { echo "the overlay did not show"; cat "$work/overink.log"; exit 1; }
+show_overlay $ovk "$icon" "$([ -n "$callgrind" ] && echo 240 || echo 40)" ||
+  { echo "the overlay did not show"; cat "$work/overink.log"; exit 1; }
 sleep 1
 
 if [ -n "$callgrind" ]; then
