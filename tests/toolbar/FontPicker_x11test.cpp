@@ -88,7 +88,9 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
     clickOn(RealToolbar::centreOf(panel->searchField()));
     ASSERT_TRUE(waitUntil([&] { return picker.window()->isKeyWindow() && panel->searchField()->hasFocus(); }, 3000));
     xdotool({"type", "--delay", "50", "sans mono"});
-    ASSERT_TRUE(waitUntil([&] { return panel->familyList()->entries() == QStringList{mono}; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panel->familyList()->entries() == QStringList{mono}; }, 10000))
+        << "the field held \"" << panel->searchField()->text().toStdString() << "\", the list \""
+        << panel->familyList()->entries().join(QStringLiteral("\", \"")).toStdString() << "\"";
 
     // A click on its row picks it; the panel stays.
     FontFamilyListView* list = panel->familyList();
