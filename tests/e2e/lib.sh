@@ -2,10 +2,19 @@
 # the state it is named after until a deadline and fails when it passes;
 # none waits a fixed time before a look.
 
+# A deadline only ends a wait for what must come. On a loaded machine (a
+# build beside the tests) the program, the tray host and every look (a
+# screenshot, a few xdotool calls) take several times as long: each deadline
+# below is SECONDS times OVERINK_E2E_PATIENCE (3 unless set).
+e2e_patience=${OVERINK_E2E_PATIENCE:-3}
+# deadline_in SECONDS: the clock (date +%s%N) at that deadline.
+deadline_in() { echo $(( $(date +%s%N) + ${1%.*} * e2e_patience * 1000000000 )); }
+
 # wait_until SECONDS COMMAND [ARGS...]: runs COMMAND every 50 ms until it
 # succeeds (status 0) or SECONDS pass (status 1).
 wait_until() {
-  local deadline=$(( $(date +%s%N) + ${1%.*} * 1000000000 ))
+  local deadline
+  deadline=$(deadline_in "$1")
   shift
   until "$@"; do
     [ "$(date +%s%N)" -lt "$deadline" ] || return 1
@@ -30,7 +39,8 @@ holds_for() {
 # output; status 1 at the deadline. For state another program settles in
 # steps (a tray host placing an icon).
 wait_steady() {
-  local deadline=$(( $(date +%s%N) + ${1%.*} * 1000000000 )) polls=$2 last= now same=0
+  local deadline polls=$2 last= now same=0
+  deadline=$(deadline_in "$1")
   shift 2
   while [ "$same" -lt "$polls" ]; do
     [ "$(date +%s%N)" -lt "$deadline" ] || return 1
