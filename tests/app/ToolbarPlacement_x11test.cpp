@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace testing_support;
 using platform::Rect;
 using P = ToolbarDockPosition;
@@ -91,26 +93,25 @@ TEST(ToolbarPlacementOnX11, AScreenThatShrankUnderTheToolbarGetsItBackAtItsDockP
         },
         10000))
         << "the visible frame: " << describe(shell.state().screenProvider().mainScreen()->visibleFrame);
-    const auto inside = [&](const Rect& f) {
-        return shell.state().screenProvider().mainScreen()->visibleFrame.insetBy(8, 8).contains(f);
-    };
-    EXPECT_TRUE(toolbarSettles(shell, inside))
-        << "the toolbar at " << describe(toolbar(shell)->frame()) << " was at " << describe(wide);
     // At the top centre, in two rows: every control on the screen.
-    const platform::Screen screen = *shell.state().screenProvider().mainScreen();
-    const Rect placed = toolbar(shell)->frame();
-    EXPECT_EQ(placed.maxY(), screen.visibleFrame.maxY() - 8);
-    EXPECT_NEAR(placed.midX(), 320, 0.5);
+    const auto atDock = [&](const Rect& f) {
+        const Rect visible = shell.state().screenProvider().mainScreen()->visibleFrame;
+        return visible.insetBy(8, 8).contains(f) && f.maxY() == visible.maxY() - 8 && std::abs(f.midX() - 320) <= 0.5;
+    };
+    EXPECT_TRUE(toolbarSettles(shell, atDock))
+        << "the toolbar at " << describe(toolbar(shell)->frame()) << " was at " << describe(wide);
     EXPECT_EQ(shell.toolbarView()->lineStarts().size(), 2u);
 
     // Large again, the toolbar still lies inside: it stays where it is on
     // the screen (its frame, counted from the screen's bottom, changes).
-    const QRect onScreen = serverGeometry(*toolbar(shell));
+    // The window manager may move it for a moment, as it catches up.
+    const QRect onScreen = platform::toGlobal(toolbar(shell)->frame()).toRect();
     small.restore();
     ASSERT_TRUE(waitUntil([&] { return shell.state().screenProvider().mainScreen()->frame.width() == 1920; }));
     ASSERT_TRUE(settle());
-    EXPECT_EQ(serverGeometry(*toolbar(shell)), onScreen);
-    EXPECT_EQ(platform::toGlobal(toolbar(shell)->frame()).toRect(), onScreen);
+    EXPECT_TRUE(waitUntil([&] { return platform::toGlobal(toolbar(shell)->frame()).toRect() == onScreen; }) &&
+                waitUntilPlaced(toolbar(shell)->xid(), onScreen))
+        << "the toolbar at " << describe(toolbar(shell)->frame());
 }
 
 TEST(ToolbarPlacementOnX11, ADesktopPanelComingUpOverTheToolbarSendsItToTheTopRow) {
