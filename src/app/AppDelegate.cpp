@@ -255,7 +255,8 @@ bool AppDelegate::isMouseOverStatusButton() const {
     if (!statusItem_) return false;
     const auto frame = statusItem_->buttonFrame();
     if (!frame) return false;
-    return frame->insetBy(-kStatusButtonMargin, -kStatusButtonMargin).contains(drawingState_->mouse().location());
+    return frame->insetBy(-kStatusButtonMargin, -kStatusButtonMargin)
+        .containsPointer(drawingState_->mouse().location());
 }
 
 void AppDelegate::toggleToolbar() {

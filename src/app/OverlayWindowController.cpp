@@ -417,8 +417,8 @@ std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& 
     if (isMouseOverStatusItem_ && isMouseOverStatusItem_()) return event;
     const platform::Point pointer = state.mouse().location();
     for (const platform::Screen& screen : state.screenProvider().screens()) {
-        if (!screen.frame.contains(pointer)) continue;
-        if (!screen.visibleFrame.contains(pointer)) return event;
+        if (!screen.frame.containsPointer(pointer)) continue;
+        if (!screen.visibleFrame.containsPointer(pointer)) return event;
         break;
     }
 
