@@ -183,9 +183,34 @@ bool Window::standsAtFrame() const {
     return origin && *origin == wanted.toPoint();
 }
 
+Rect Window::placedFrame() const {
+    const auto origin = followedId_ ? ServerPlacement::origin(followedId_) : std::nullopt;
+    if (!origin) return frame();
+    return toScreen(QRectF(QPointF(*origin) / host_->devicePixelRatioF(), QSizeF(host_->size())));
+}
+
+void Window::setPointerAtRequestedFrame(bool on) {
+    if (on == pointerAtRequestedFrame_) return;
+    pointerAtRequestedFrame_ = on;
+    applyPointerPlacement();
+}
+
+Rect Window::pointerFrame() const {
+    return pointerAtRequestedFrame_ && !wantedGeometry_.isNull() ? requestedFrame() : placedFrame();
+}
+
+void Window::applyPointerPlacement() {
+    if (!followedId_) return;
+    std::optional<QPoint> origin;
+    if (pointerAtRequestedFrame_ && !wantedGeometry_.isNull())
+        origin = (QPointF(wantedGeometry_.topLeft()) * host_->devicePixelRatioF()).toPoint();
+    ServerPlacement::placePointerAt(followedId_, origin);
+}
+
 void Window::setFrame(const Rect& frame) {
     const QRect g = toGlobal(frame.standardized()).toRect();
     wantedGeometry_ = g;
+    applyPointerPlacement();
     if (g == host_->geometry()) return;
     host_->setGeometry(g);
 }
@@ -307,6 +332,7 @@ void Window::nativeWindowCreated() {
         placementWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
             if (window == followedId_) placedOnServer.emit();
         });
+        applyPointerPlacement();
     }
     applyStickyAndSkip();
     applyName();

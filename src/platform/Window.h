@@ -88,6 +88,16 @@ public:
     // overlaps) until the window asks again; Qt's idea of the place can be
     // wrong in both directions meanwhile. True off X.
     bool standsAtFrame() const;
+    // Where the X server has the window; frame() while that is not known.
+    Rect placedFrame() const;
+    // While on, the window's pointer events are placed in it as if it stood
+    // at its requested frame, wherever the server has it meanwhile: a press
+    // lands on the content where it shows once the window gets there. Off
+    // (as at first): where the server has the window.
+    void setPointerAtRequestedFrame(bool on);
+    bool isPointerAtRequestedFrame() const { return pointerAtRequestedFrame_; }
+    // The frame the window's pointer events are placed against.
+    Rect pointerFrame() const;
 
     int level() const { return level_; }
     void setLevel(int level);
@@ -230,6 +240,9 @@ private:
     // Lets the window hold the keyboard with no control of it focused.
     void prepareForKeyboard();
     void applyInputShape();
+    // Tells where the pointer events are placed (see
+    // setPointerAtRequestedFrame).
+    void applyPointerPlacement();
     void applyInputShapeChange(const QRegion& added, const QRegion& removed);
     void applyStickyAndSkip();
     void applyName();
@@ -262,6 +275,7 @@ private:
     bool wasKey_ = false;
     bool closed_ = false;
     bool inputShapeSentWhileMapped_ = false;
+    bool pointerAtRequestedFrame_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;
     // The frame asked for again after a window manager moved the window
