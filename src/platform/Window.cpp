@@ -417,6 +417,15 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::Show:
         if (watched == host_.get()) {
+            // Before the window itself is mapped (Qt maps it right after
+            // this event), so that a press that comes as soon as it shows is
+            // routed as it will be: without a compositing manager the
+            // window is shaped to its painted pixels already (a window
+            // manager that frames it shapes its frame alike as it takes it
+            // on, and the frame then takes no press the window would not),
+            // and the input-only window is up.
+            if (shaped_ && !shapeInitialised_) updateBoundingShape();
+            updateInputWindow();
             // Applied once mapped: the window manager only restacks
             // viewable windows.
             QTimer::singleShot(0, this, [this] {
