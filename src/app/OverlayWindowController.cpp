@@ -195,6 +195,12 @@ void OverlayWindowController::showWindow() {
     platform::assertMainThread("OverlayWindowController::showWindow");
     if (!window_) return;
     shownAt_.start();
+    // From the first press on, before the window manager has put the window
+    // where it belongs (see placesPointerAtFrame).
+    window_->setPointerAtRequestedFrame(true);
+    // The rule's region, before the window goes on screen: the press that
+    // comes as soon as it shows is routed by it.
+    recomputeMonitorFlag();
     std::weak_ptr<OverlayWindowController> weak = weak_from_this();
     // A window manager that keeps the window elsewhere is not waited for
     // beyond this.
@@ -206,11 +212,17 @@ void OverlayWindowController::showWindow() {
 }
 
 bool OverlayWindowController::awaitsPlacement() const {
-    // Until the server has the window at its frame (a window manager may
-    // first show it below a panel it overlaps, until the window asks again),
-    // it takes no click: a stroke begun there would move with the window as
-    // it takes its place.
     return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < kPlacementWaitSeconds * 1000;
+}
+
+bool OverlayWindowController::placesPointerAtFrame() const {
+    // A window manager may first show the window below a panel it
+    // overlaps, until the window asks again. Meanwhile it takes the presses
+    // where it is, and places them where it is about to stand: a stroke
+    // begun then is drawn under the pointer, and shows there once the
+    // window has moved. Only a window manager that keeps it elsewhere
+    // beyond the wait has them placed where it is.
+    return window_->standsAtFrame() || awaitsPlacement();
 }
 
 void OverlayWindowController::orderFront() {
@@ -359,13 +371,13 @@ bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location)
     WindowPointerInput input;
     input.modes = PointerModes::of(*state);
     input.hasContentView = window_->contentView() != nullptr;
-    input.windowFrame = window_->frame();
+    input.windowFrame = window_->placedFrame();
     input.screens = screens;
     const std::vector<platform::Rect> ours = framesOfOurWindows();
     input.ourWindows = ours;
     input.passthroughRects = state->overlayPassthroughRects;
     input.location = location;
-    input.viewPoint = window_->convertScreenToContent(location);
+    input.viewPoint = platform::toGlobal(location) - contentOrigin();
     const DisplayID display = displayID_;
     input.strokeUnderPoint = [&state, display](QPointF p) { return state->hasStroke(p, display); };
     return windowPointerRule(input).accepts;

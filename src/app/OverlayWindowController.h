@@ -160,6 +160,12 @@ private:
     // Shown, and not yet where the server should have it.
     bool awaitsPlacement() const;
     static constexpr double kPlacementWaitSeconds = 1.0;
+    // Whether pointer events are placed where the window asked to stand
+    // rather than where the server has it.
+    bool placesPointerAtFrame() const;
+    // Where the content view's top-left corner lies for pointer events, in
+    // Qt's global coordinates: on the frame they are placed against.
+    QPointF contentOrigin() const;
 
     std::optional<platform::Event> handleRightMouseDown(const platform::Event& event, DrawingState& state);
     std::optional<platform::Event> handleScroll(const platform::Event& event, DrawingState& state);

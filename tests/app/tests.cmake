@@ -29,3 +29,8 @@ overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --
 
 # That case skips itself where a window manager runs.
 set(x11_default_filter -NoWindowManager.*)
+
+# A person who draws the moment the overlays appear, for the end-to-end tests.
+pkg_check_modules(XCB_XTEST REQUIRED IMPORTED_TARGET xcb-xtest)
+add_executable(stroke_on_appearance ${CMAKE_CURRENT_SOURCE_DIR}/app/StrokeOnAppearance.cpp)
+target_link_libraries(stroke_on_appearance PRIVATE PkgConfig::XCB PkgConfig::XCB_XTEST)
