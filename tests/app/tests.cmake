@@ -14,14 +14,20 @@ overink_x11_cases(x11_app x11_app_no_compositor SESSION_OPTIONS --no-compositor
 # and right (where a window manager pushes new windows off the panel), and no
 # window manager at all (the status item then floats as a launcher).
 set(layout_cases
-  FocusOnX11.*:StackingOnX11.*:OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:OverlayOnX11.*OntoTheTrayIcon*)
+  FocusOnX11.*:StackingOnX11.*:OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:OverlayOnX11.*OntoTheTrayIcon*:OverlayOnX11.InDrawModeEveryPixel*)
 overink_x11_cases(x11_app x11_app_tray_bottom SESSION_OPTIONS --tray-edge bottom FILTER ${layout_cases})
 overink_x11_cases(x11_app x11_app_tray_bottom_no_compositor SESSION_OPTIONS --tray-edge bottom --no-compositor
   FILTER ${layout_cases})
+# Where the overlay's pointer region ends, with the panel on each edge.
+set(edge_cases OverlayOnX11.InDrawModeEveryPixel*:OverlayOnX11.*BottomRow*)
 overink_x11_cases(x11_app x11_app_tray_left SESSION_OPTIONS --tray-edge left
-  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
+  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*:${edge_cases})
 overink_x11_cases(x11_app x11_app_tray_right SESSION_OPTIONS --tray-edge right
-  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
+  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*:${edge_cases})
+overink_x11_cases(x11_app x11_app_tray_left_no_compositor SESSION_OPTIONS --tray-edge left --no-compositor
+  FILTER ${edge_cases})
+overink_x11_cases(x11_app x11_app_tray_right_no_compositor SESSION_OPTIONS --tray-edge right --no-compositor
+  FILTER ${edge_cases})
 overink_x11_cases(x11_app x11_app_no_wm SESSION_OPTIONS --no-wm --no-tray
   FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
 overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --no-tray --no-compositor
