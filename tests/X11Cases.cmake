@@ -1,7 +1,7 @@
 # Writes the CTest registrations of an x11 test executable's cases, one test
 # per case, each run through the X session wrapper (see overink_x11_cases).
 #   cmake -D EXECUTABLE=... -D NAME=... -D SESSION=<wrapper> [-D SESSION_OPTIONS="opts"]
-#         [-D FILTER=<gtest filter>] -D OUTPUT=... -P X11Cases.cmake
+#         [-D FILTER=<gtest filter>] [-D STANDIN_WM=<standin_wm>] -D OUTPUT=... -P X11Cases.cmake
 set(list_args --gtest_list_tests)
 if(FILTER)
   list(APPEND list_args --gtest_filter=${FILTER})
@@ -31,7 +31,8 @@ foreach(line IN LISTS lines)
     set(test "${NAME}.${suite}.${CMAKE_MATCH_1}")
     string(APPEND script
       "add_test([==[${test}]==] ${command} [==[--gtest_filter=${suite}.${CMAKE_MATCH_1}]==])\n"
-      "set_tests_properties([==[${test}]==] PROPERTIES LABELS x11 TIMEOUT 120)\n")
+      "set_tests_properties([==[${test}]==] PROPERTIES LABELS x11 TIMEOUT 120\n"
+      "  ENVIRONMENT [==[OVERINK_STANDIN_WM=${STANDIN_WM}]==])\n")
   endif()
 endforeach()
 file(WRITE ${OUTPUT} "${script}")

@@ -391,6 +391,8 @@ void DrawingCanvasView::beginTextEdit(const DrawingStroke& stroke) {
     s->textFontName = stroke.fontName;
     s->textFontSize = stroke.explicitFontSize;
     s->selectedColor = colorCopiedFrom(stroke.color);
+    // Re-opened, a box that follows its text keeps within its display too.
+    textBox_.setBounds(visibleCanvasArea());
     textBox_.open(QRectF(stroke.startPoint, QSizeF(std::abs(stroke.endPoint.x() - stroke.startPoint.x()),
                                                    std::abs(stroke.endPoint.y() - stroke.startPoint.y()))),
                   stroke.text, stroke.rotationDegrees);

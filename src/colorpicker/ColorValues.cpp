@@ -97,7 +97,9 @@ Color contrastColor(const Color& on) {
     // Whichever stands out more: one of the two always reaches 4.58:1, where
     // a brightness threshold leaves white on a bright red at 3.6:1.
     const Color c = pickerComponents(on).withAlpha(1);
-    return contrastRatio(Color::black(), c) > contrastRatio(Color::white(), c) ? Color::black() : Color::white();
+    // A tie, to within rounding, goes to white.
+    constexpr double kTie = 1e-9;
+    return contrastRatio(Color::black(), c) > contrastRatio(Color::white(), c) + kTie ? Color::black() : Color::white();
 }
 
 bool colorMatchesSelection(const Color& color, const Color& selection) {

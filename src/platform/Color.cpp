@@ -63,7 +63,7 @@ double contrastRatio(const Color& a, const Color& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-Color legibleOn(const Color& ink, const Color& background) {
+Color legibleOn(const Color& ink, const Color& background, double least) {
     // What the text may stand on: the background over black and over white
     // when something shows through it.
     std::vector<Color> grounds{composited(background, Color::black())};
@@ -73,13 +73,13 @@ Color legibleOn(const Color& ink, const Color& background) {
         for (const Color& g : grounds) least = std::min(least, contrastRatio(composited(c, g), g));
         return least;
     };
-    if (worst(ink) >= kLegibleContrast) return ink;
+    if (worst(ink) >= least) return ink;
     // Translucent ink first grows more opaque, which keeps its look.
-    if (ink.a < 1 && worst(ink.withAlpha(1)) >= kLegibleContrast) {
+    if (ink.a < 1 && worst(ink.withAlpha(1)) >= least) {
         double low = ink.a, high = 1;
         for (int i = 0; i < 30; ++i) {
             const double mid = (low + high) / 2;
-            (worst(ink.withAlpha(mid)) >= kLegibleContrast ? high : low) = mid;
+            (worst(ink.withAlpha(mid)) >= least ? high : low) = mid;
         }
         return ink.withAlpha(high);
     }
@@ -89,11 +89,11 @@ Color legibleOn(const Color& ink, const Color& background) {
         return Color{solid.r + (strong.r - solid.r) * t, solid.g + (strong.g - solid.g) * t,
                      solid.b + (strong.b - solid.b) * t, 1};
     };
-    if (worst(towards(1)) < kLegibleContrast) return strong;
+    if (worst(towards(1)) < least) return strong;
     double low = 0, high = 1;
     for (int i = 0; i < 30; ++i) {
         const double mid = (low + high) / 2;
-        (worst(towards(mid)) >= kLegibleContrast ? high : low) = mid;
+        (worst(towards(mid)) >= least ? high : low) = mid;
     }
     return towards(high);
 }

@@ -55,10 +55,13 @@ double contrastRatio(const Color& a, const Color& b);
 // The least text contrast of our panels: 4.5:1, the figure for body text,
 // with a little room so that rounding to 8 bits never falls below it.
 inline constexpr double kLegibleContrast = 4.6;
+// The least contrast of a symbol (a control's glyph) against its ground:
+// 3:1, the figure for graphical objects, with the same room.
+inline constexpr double kSymbolContrast = 3.1;
 // Text in `ink` as it should be drawn on `background` to stand out from it
-// by kLegibleContrast: `ink` itself when it does already; otherwise more
-// opaque, just as far as it takes, or, when even opaque it is too faint,
-// opaque and moved towards black or white (whichever stands out more). A
-// translucent background counts with whatever may show through it, black
-// or white.
-Color legibleOn(const Color& ink, const Color& background);
+// by `least` (a symbol by kSymbolContrast): `ink` itself when it does
+// already; otherwise more opaque, just as far as it takes, or, when even
+// opaque it is too faint, opaque and moved towards black or white
+// (whichever stands out more). A translucent background counts with
+// whatever may show through it, black or white.
+Color legibleOn(const Color& ink, const Color& background, double least = kLegibleContrast);

@@ -14,7 +14,7 @@
 
 namespace {
 const QString kSystemFontName = QStringLiteral("System Font");
-constexpr int kFieldDecimals = 6;
+constexpr int kFieldDecimals = 2;
 } // namespace
 
 FontPickerModel::FontPickerModel(platform::Published<QString>& fontName, platform::Published<double>& fontSize,

@@ -76,8 +76,8 @@ public:
     void stepUp();
     void stepDown();
 
-    // The size as the field shows it: the locale's number format, up to six
-    // decimals, no trailing zeros ("14.7", "1,000" in English).
+    // The size as the field shows it: the locale's number format, rounded to
+    // two decimals, no trailing zeros ("14.7", "1,000" in English).
     static QString sizeFieldText(double size, const QLocale& locale = QLocale());
     // The typed text read as a number in that locale (group separators
     // optional, surrounding spaces ignored); none when it is not a finite

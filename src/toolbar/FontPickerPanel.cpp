@@ -226,8 +226,11 @@ void FontPickerPanel::commitSizeField() {
     // editing a second time.
     if (committingSize_) return;
     const QScopedValueRollback<bool> guard(committingSize_, true);
+    // The field shows the size rounded: its text left as shown keeps the
+    // size as it is (a fitted text's size has many decimals).
+    const QString shown = FontPickerModel::sizeFieldText(fontSize().get(), sizeField_->locale());
     const auto typed = FontPickerModel::parseSizeField(sizeField_->text(), sizeField_->locale());
-    if (typed && *typed != fontSize().get()) model_.setTypedSize(*typed);
+    if (typed && *typed != fontSize().get() && sizeField_->text().trimmed() != shown) model_.setTypedSize(*typed);
     // The field shows the size in effect, also after a refused entry.
     if (fontSize().get() > 0)
         sizeField_->setText(FontPickerModel::sizeFieldText(fontSize().get(), sizeField_->locale()));

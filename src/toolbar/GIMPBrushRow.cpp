@@ -1,6 +1,7 @@
 // A brush row's tile, its looks, its taps and its delete control.
 #include "toolbar/GIMPBrushRow.h"
 
+#include "platform/Compositing.h"
 #include "platform/Dispatch.h"
 #include "ui/ControlPainting.h"
 #include "ui/Theme.h"
@@ -21,6 +22,13 @@ constexpr double kDeleteDiscOpacity = 0.7;
 // The system's gray.
 constexpr Color kGray{0.557, 0.557, 0.576, 1};
 
+// The tile is white in either palette, so what stands on it takes the light
+// palette's secondary colour, never fainter than a symbol must be on white.
+Color tileInk(double opacity) {
+    return legibleOn(ui::Theme::light(platform::compositingManagerRunning()).secondary.opacity(opacity), Color::white(),
+                     kSymbolContrast);
+}
+
 } // namespace
 
 GIMPBrushRowDeleteButton::GIMPBrushRowDeleteButton(QWidget* parent) : QAbstractButton(parent) {
@@ -37,7 +45,6 @@ QSize GIMPBrushRowDeleteButton::sizeHint() const {
 void GIMPBrushRowDeleteButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const ui::Theme theme = ui::Theme::current(this);
     const QRectF box = ui::symbolRect(QRectF(rect()), kPointSize);
     // The cross is cut out of the disc: white shows through it. The white
     // stays inside the disc's rim, so no white fringe shows around it.
@@ -46,8 +53,8 @@ void GIMPBrushRowDeleteButton::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::white);
     p.drawEllipse(box.center(), white, white);
     const double opacity = isDown() ? 0.6 : 1;
-    ui::drawSymbol(p, QRectF(rect()), QStringLiteral("xmark.circle.fill"),
-                   theme.secondary.opacity(kDeleteDiscOpacity * opacity), kPointSize);
+    ui::drawSymbol(p, QRectF(rect()), QStringLiteral("xmark.circle.fill"), tileInk(kDeleteDiscOpacity).opacity(opacity),
+                   kPointSize);
 }
 
 GIMPBrushRow::GIMPBrushRow(const ImportedGIMPBrush& brush, bool isActive, std::function<void()> onSelect,
@@ -139,11 +146,13 @@ void GIMPBrushRow::paintEvent(QPaintEvent*) {
         const double h = std::min(kTileHeight, tile.height());
         p.drawImage(QRectF(tile.left(), tile.center().y() - h / 2, tile.width(), h), image);
     } else {
-        ui::drawSymbol(p, tile, QStringLiteral("paintbrush.pointed"), theme.secondary.opacity(kPlaceholderOpacity),
+        ui::drawSymbol(p, tile, QStringLiteral("paintbrush.pointed"), tileInk(kPlaceholderOpacity),
                        kPlaceholderPointSize);
     }
     if (active_) p.fillRect(tile, ControlPainting::qcolor(theme.accent, kActiveTintOpacity));
-    else if (hovered_) p.fillRect(tile, ControlPainting::qcolor(theme.secondary, kHoverTintOpacity));
+    else if (hovered_)
+        p.fillRect(tile, ControlPainting::qcolor(ui::Theme::light(platform::compositingManagerRunning()).secondary,
+                                                 kHoverTintOpacity));
     p.restore();
 
     QPen border = active_ ? QPen(ControlPainting::qcolor(theme.accent), kActiveBorder)

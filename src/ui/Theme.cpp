@@ -56,6 +56,12 @@ Theme Theme::current(const QWidget* widget) {
     return fromPalette(widget ? widget->palette() : QApplication::palette(), platform::compositingManagerRunning());
 }
 
+Theme Theme::light(bool compositing) {
+    // A palette built from a light button colour has dark text, as the
+    // toolkit's own light palette does.
+    return fromPalette(QPalette(QColor(0xef, 0xef, 0xef)), compositing);
+}
+
 Color Theme::color(ThemeColor role) const {
     switch (role) {
     case ThemeColor::accent: return accent;

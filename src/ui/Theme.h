@@ -63,6 +63,9 @@ struct Theme {
     // The widget's palette (the application's without one) and the running
     // compositing manager.
     static Theme current(const QWidget* widget = nullptr);
+    // The toolkit's light palette, whatever the desktop's: for what stands on
+    // a ground of fixed white, such as a brush's sample tile.
+    static Theme light(bool compositing);
 
     Color color(ThemeColor role) const;
     // Text in `ink` as it must be drawn on the material (or on

@@ -11,17 +11,20 @@
 #include "toolbar/DrawingToolbarView.h"
 #include "toolbar/FontPickerRoot.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
+#include "toolbar/GIMPBrushRow.h"
 #include "toolbar/SettingsControls.h"
 #include "toolbar/SettingsPanelRoot.h"
 #include "toolbar/ToolbarPanels.h"
 #include "ui/TooltipChip.h"
 
+#include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "support/TextContrast.h"
 
 #include <QApplication>
 #include <QPalette>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +33,8 @@ using namespace testing_support;
 namespace {
 
 constexpr double kLeast = 4.5;
+// A symbol against the ground it stands on.
+constexpr double kLeastForSymbols = 3;
 
 // The roles of qt6ct's "darker" scheme, the dark palette the end-to-end
 // shots take.
@@ -161,5 +166,37 @@ TEST(TextContrast, TheSettingsAndInformationPanelsReadInBothPalettes) {
                                             });
             expectLegible(about ? "about panel" : "help panel", palette.name, *panel.window()->widget(), 5);
         }
+    }
+}
+
+// The brush rows' tiles are white in either palette: the symbols on them
+// (the delete control, the placeholder of a brush without a sample) stand
+// out from the white by 3:1 in both.
+TEST(TextContrast, TheSymbolsOnTheBrushRowsWhiteTileStandOutInBothPalettes) {
+    QTemporaryDir store;
+    for (bool dark : {false, true}) {
+        Palette palette(dark);
+        GIMPBrushRow row(
+            parametricBrush(1, 1, std::nullopt), false, [] {}, [] {}, store.path());
+        row.resize(212, 46);
+        row.show();
+        row.setHovered(true);
+        drainEvents();
+        ASSERT_TRUE(row.deleteButton()->isVisible());
+        const QImage shot = row.grab().toImage();
+        const QRect tile = row.tileRect().toAlignedRect();
+        const QColor ground = shot.pixelColor(tile.left() + 6, tile.top() + 4);
+        // The strongest pixel of a symbol: its solid core.
+        const auto strongest = [&](const QRect& area) {
+            double best = 1;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    best = std::max(best, contrastRatio(shot.pixelColor(x, y), ground));
+            return best;
+        };
+        EXPECT_GE(strongest(row.deleteButton()->geometry()), kLeastForSymbols) << palette.name << ": delete control";
+        const QRect placeholder(tile.center() - QPoint(12, 12), QSize(24, 24));
+        EXPECT_GE(strongest(placeholder), kLeastForSymbols) << palette.name << ": placeholder";
+        EXPECT_GE(contrastRatio(ground, Qt::black), 15) << palette.name << ": the tile stays white";
     }
 }

@@ -28,6 +28,9 @@ overink_x11_cases(x11_app x11_app_tray_left_no_compositor SESSION_OPTIONS --tray
   FILTER ${edge_cases})
 overink_x11_cases(x11_app x11_app_tray_right_no_compositor SESSION_OPTIONS --tray-edge right --no-compositor
   FILTER ${edge_cases})
+# The tests' own window manager, cooperative, must serve the program as the
+# real ones do: sessions that make it uncooperative start from there.
+overink_x11_cases(x11_app x11_app_standin SESSION_OPTIONS --wm standin FILTER ${layout_cases})
 overink_x11_cases(x11_app x11_app_no_wm SESSION_OPTIONS --no-wm --no-tray
   FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
 overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --no-tray --no-compositor

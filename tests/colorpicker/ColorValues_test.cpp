@@ -97,6 +97,20 @@ TEST(ColorPanelHelpers, ContrastAndSelectionMatch) {
         for (const Color c : {Color{v, 0, 0, 1}, Color{0, v, 0, 1}, Color{0, 0, v, 1}, Color{v, v, 1 - v, 1}})
             EXPECT_GE(contrastRatio(contrastColor(c), c), 4.58);
 
+    // Where black and white stand out alike, white is taken: the grey whose
+    // two contrasts are equal, found by halving, and a step either side.
+    double darker = 0, brighter = 1;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (darker + brighter) / 2;
+        const Color grey{mid, mid, mid, 1};
+        (contrastRatio(Color::black(), grey) < contrastRatio(Color::white(), grey) ? darker : brighter) = mid;
+    }
+    const Color tie{darker, darker, darker, 1};
+    ASSERT_NEAR(contrastRatio(Color::black(), tie), contrastRatio(Color::white(), tie), 1e-9);
+    EXPECT_EQ(contrastColor(tie), Color::white());
+    EXPECT_EQ(contrastColor(Color{darker + 0.01, darker + 0.01, darker + 0.01, 1}), Color::black());
+    EXPECT_EQ(contrastColor(Color{darker - 0.01, darker - 0.01, darker - 0.01, 1}), Color::white());
+
     const Color sel{0.5, 0.5, 0.5, 1};
     EXPECT_TRUE(colorMatchesSelection(Color{0.509, 0.491, 0.509, 0.1}, sel));
     EXPECT_FALSE(colorMatchesSelection(Color{0.49, 0.5, 0.5, 1}, sel));

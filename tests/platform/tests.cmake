@@ -34,11 +34,27 @@ overink_x11_cases(x11_platform x11_platform_no_wm SESSION_OPTIONS --no-wm --no-t
 # Our windows hand the keyboard among themselves without a window manager too.
 overink_x11_cases(x11_platform x11_platform_keyboard_no_wm SESSION_OPTIONS --no-wm --no-tray FILTER WindowKeyboard.*)
 
+# The stand-in window manager's own cases, each in the session that runs it
+# in its mode.
+overink_x11_cases(x11_platform x11_platform_standin SESSION_OPTIONS --wm standin FILTER StandInWindowManager.*)
+overink_x11_cases(x11_platform x11_platform_late_placing SESSION_OPTIONS --wm late-placing FILTER LatePlacing.*)
+overink_x11_cases(x11_platform x11_platform_ignores_activation SESSION_OPTIONS --wm ignores-activation
+  FILTER IgnoredActivation.*)
+overink_x11_cases(x11_platform x11_platform_late_activation SESSION_OPTIONS --wm late-activation
+  FILTER LateActivation.*)
+
 # Those cases skip themselves in the full session.
-set(x11_default_filter -NoCompositor.*:NoTray.*:NoWindowManager.*)
+set(x11_default_filter
+  -NoCompositor.*:NoTray.*:NoWindowManager.*:StandInWindowManager.*:LatePlacing.*:IgnoredActivation.*:LateActivation.*)
 
 # A program whose background work never ends, for the quitting test.
 add_executable(quit_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/QuitProbe.cpp)
 target_link_libraries(quit_probe PRIVATE overink_core)
 target_compile_definitions(unit_platform PRIVATE OVERINK_QUIT_PROBE="$<TARGET_FILE:quit_probe>")
 add_dependencies(unit_platform quit_probe)
+
+# The tests' own window manager (scripts/x11-session --wm late-placing and
+# the like): cooperative, or late or deaf where told.
+add_executable(standin_wm ${CMAKE_CURRENT_SOURCE_DIR}/platform/StandInWindowManager.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/platform/StandInWindowManagerFocus.cpp)
+target_link_libraries(standin_wm PRIVATE Qt6::Core PkgConfig::XCB)

@@ -152,6 +152,11 @@ TEST(FontPickerModel, TheSizeFieldSpeaksTheLocale) {
     EXPECT_EQ(FontPickerModel::sizeFieldText(100, english), "100");
     EXPECT_EQ(FontPickerModel::sizeFieldText(14.7, german), "14,7");
     EXPECT_EQ(FontPickerModel::sizeFieldText(1500.25, german), "1.500,25");
+    // A size fitted to a display shows at most two decimals.
+    EXPECT_EQ(FontPickerModel::sizeFieldText(31.742774193548, english), "31.74");
+    EXPECT_EQ(FontPickerModel::sizeFieldText(31.742774193548, german), "31,74");
+    EXPECT_EQ(FontPickerModel::sizeFieldText(17.996, english), "18");
+    EXPECT_EQ(FontPickerModel::sizeFieldText(0.125, english), "0.13");
 
     EXPECT_EQ(FontPickerModel::parseSizeField("14.7", english), 14.7);
     EXPECT_EQ(FontPickerModel::parseSizeField(" 18 ", english), 18);

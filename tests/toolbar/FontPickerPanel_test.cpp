@@ -259,6 +259,28 @@ TEST(FontPickerPanel, TheCheckboxTogglesBetweenAutoSizeAnd24) {
     EXPECT_EQ(panel.sizeField()->text(), "30");
 }
 
+TEST(FontPickerPanel, TheSizeFieldShowsAFittedSizeRoundedAndKeepsItWhenLeftAsShown) {
+    // A re-opened text whose size was fitted to its display.
+    Picker p(31.742774193548);
+    auto& panel = p.open();
+    QLineEdit* field = panel.sizeField();
+    EXPECT_EQ(field->text(), "31.74");
+    // Committing the field untouched, by Return or by leaving it, changes
+    // nothing.
+    field->setFocus();
+    p.key(field, Qt::Key_Return);
+    EXPECT_EQ(p.t->textFontSize.get(), 31.742774193548);
+    field->setFocus();
+    panel.searchField()->setFocus();
+    p.settle();
+    EXPECT_EQ(p.t->textFontSize.get(), 31.742774193548);
+    EXPECT_EQ(field->text(), "31.74");
+    // A typed value is taken as typed.
+    p.type(field, "31.7");
+    p.key(field, Qt::Key_Return);
+    EXPECT_EQ(p.t->textFontSize.get(), 31.7);
+}
+
 TEST(FontPickerPanel, TheSizeFieldTakesAnyNumberButANegativeOne) {
     Picker p(24);
     auto& panel = p.open();

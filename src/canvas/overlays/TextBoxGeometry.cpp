@@ -171,6 +171,17 @@ QSizeF autoBoxSize(const QString& text, const QString& fontName, double textFont
     return QSizeF(width, height);
 }
 
+bool boxFollowedItsText(const QRectF& frame, const QString& text, const QString& fontName, double fontSize) {
+    // A text fitted to its box never runs out of it.
+    if (!(fontSize > 0) || text.isEmpty()) return false;
+    const QSizeF wanted = autoBoxSize(text, fontName, fontSize);
+    const QRectF box = frame.normalized();
+    // A box stopped at its display's edge had its text fitted to it, a few
+    // points narrower than the box: no wider than the text wants, then.
+    constexpr double kSlack = 1;
+    return std::abs(box.height() - wanted.height()) <= kSlack && box.width() <= wanted.width() + kSlack;
+}
+
 FollowedTextFrame followedTextFrame(const QRectF& frame, double rotation, QSizeF wanted,
                                     const std::optional<QRectF>& bounds) {
     const QPointF topLeft(0, 0);

@@ -3,6 +3,7 @@
 #include "canvas/overlays/TextToolLayer.h"
 
 #include "canvas/TextBox.h"
+#include "canvas/overlays/TextBoxGeometry.h"
 #include "canvas/overlays/TextBoxOverlay.h"
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
@@ -50,6 +51,11 @@ TextToolLayer::~TextToolLayer() {
 void TextToolLayer::syncBox() {
     if (textBox_.isActive() && !box_) {
         const bool placedByClick = !nextBoxDragged_ && textBox_.pendingText().isEmpty();
+        // A text re-opened in the box that followed it follows it again, so
+        // that typing on never carries it off its display.
+        const bool reopenedFollowing =
+            !nextBoxDragged_ && boxFollowedItsText(textBox_.frame(), textBox_.pendingText(), state_.textFontName.get(),
+                                                   state_.textFontSize.get());
         nextBoxDragged_ = false;
         box_ = new TextBoxOverlay(
             state_, textBox_,
@@ -59,7 +65,7 @@ void TextToolLayer::syncBox() {
             this);
         box_->setGeometry(rect());
         box_->show();
-        box_->setFollowsText(placedByClick);
+        box_->setFollowsText(placedByClick || reopenedFollowing);
         box_->setFocus(Qt::OtherFocusReason);
     } else if (!textBox_.isActive() && box_) {
         // May be closing from within one of the box's own handlers.

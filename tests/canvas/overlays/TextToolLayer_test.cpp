@@ -439,6 +439,51 @@ TEST_F(TextTool, ANewBoxWidensRightToItsDisplaysEdgeThenLeftAndThenFitsItsText) 
     EXPECT_TRUE(spanning.adjusted(-1, -1, 1, 1).contains(ink)) << "the committed text is whole";
 }
 
+TEST_F(TextTool, AReopenedTextFollowsItsTextAgainAndStaysOnItsDisplay) {
+    s.textFontSize = 32;
+    drainEvents();
+    click({450, 200});
+    type(QStringLiteral("Hello"));
+    click({50, 380});
+    ASSERT_EQ(count(), 1u);
+    const DrawingStroke typed = s.strokes->front();
+
+    // Re-opened by a double-click, the box follows its text as it did:
+    // typing on widens it only up to its display, then fits the text into it.
+    const auto reopen = [this](const DrawingStroke& text) {
+        const QPointF on = text.startPoint + QPointF(12, 12);
+        clock->advance(1);
+        click(on);
+        clock->advance(0.2);
+        click(on);
+    };
+    reopen(typed);
+    EXPECT_EQ(count(), 0u);
+    ASSERT_TRUE(box());
+    EXPECT_TRUE(box()->followsText());
+    EXPECT_EQ(textBox().frame(), QRectF(typed.startPoint, typed.endPoint)) << "re-opened where it was";
+    key(Qt::Key_End);
+    type(QStringLiteral(", and on, and on, and on past the display's right edge"));
+    EXPECT_TRUE(canvas.visibleCanvasArea().contains(textBox().frame()));
+    EXPECT_TRUE(textBox().isTextFitted());
+    EXPECT_LT(box()->boxGeometry().fontSize(), 32);
+    click({50, 380});
+    ASSERT_EQ(count(), 1u);
+    const DrawingStroke& longer = s.strokes->front();
+    const QRectF frame(longer.startPoint, longer.endPoint);
+    const QRectF ink =
+        layoutText(longer.startPoint, longer.endPoint, longer.text, longer.fontName, longer.explicitFontSize, 0)
+            .inkExtent();
+    EXPECT_TRUE(canvas.visibleCanvasArea().contains(frame));
+    EXPECT_TRUE(frame.adjusted(-1, -1, 1, 1).contains(ink)) << "the committed text is whole";
+
+    // Its fitted size has many decimals; re-opened again it still follows.
+    reopen(DrawingStroke(longer));
+    ASSERT_TRUE(box());
+    EXPECT_TRUE(box()->followsText());
+    EXPECT_EQ(textBox().frame(), frame);
+}
+
 TEST_F(TextTool, AFollowingBoxWithAChosenSizeDrawsItsTextNoLargerThanTheDisplayHolds) {
     s.textFontSize = 60;
     drainEvents();

@@ -1,0 +1,3 @@
+// Planted for the layer check: the platform layer is xcb's home.
+
+#include <xcb/xcb.h>
