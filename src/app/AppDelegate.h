@@ -48,6 +48,9 @@ struct AppServices {
     std::function<double()> mediaTime;
     // Takes the screenshots; none: a capture stops after its countdown.
     std::shared_ptr<platform::ScreenGrabber> screenGrabber;
+    // How long a new overlay waits for the window manager to put it in
+    // place (OverlayWindowController::factory); none: the overlays' own.
+    std::optional<double> overlayPlacementWait;
 
     // The program's own: the X11 screens, pointer, window list and screen
     // grab, the stored preferences, the login item and the application

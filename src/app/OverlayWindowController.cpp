@@ -27,25 +27,27 @@ using platform::EventMasks::rightMouseUp;
 std::shared_ptr<OverlayWindowController>
 OverlayWindowController::create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
                                 DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup,
-                                std::function<bool()> isMouseOverStatusItem) {
+                                std::function<bool()> isMouseOverStatusItem, double placementWait) {
     platform::assertMainThread("OverlayWindowController::create");
     std::shared_ptr<OverlayWindowController> controller(
         new OverlayWindowController(screen, drawingState, displayID, std::move(passGroup)));
     controller->isMouseOverStatusItem_ = std::move(isMouseOverStatusItem);
+    controller->placementWait_ = placementWait;
     // The monitors and subscriptions hold the controller weakly, so they are
     // made once it is owned.
     controller->setUp();
     return controller;
 }
 
-OverlayWindowController::Factory OverlayWindowController::factory(std::function<bool()> isMouseOverStatusItem) {
+OverlayWindowController::Factory OverlayWindowController::factory(std::function<bool()> isMouseOverStatusItem,
+                                                                  double placementWait) {
     // Made with the first controller, when the state exists.
     auto group = std::make_shared<std::shared_ptr<CanvasPassGroup>>();
-    return [group, isMouseOverStatusItem](DrawingState& state, const platform::Screen& screen) {
+    return [group, isMouseOverStatusItem, placementWait](DrawingState& state, const platform::Screen& screen) {
         auto shared = state.shared_from_this();
         if (!*group) *group = CanvasPassGroup::make(shared);
         return std::static_pointer_cast<OverlayController>(
-            create(screen, shared, screen.displayID, *group, isMouseOverStatusItem));
+            create(screen, shared, screen.displayID, *group, isMouseOverStatusItem, placementWait));
     };
 }
 
@@ -195,16 +197,15 @@ void OverlayWindowController::showWindow() {
     platform::assertMainThread("OverlayWindowController::showWindow");
     if (!window_) return;
     shownAt_.start();
-    // From the first press on, before the window manager has put the window
-    // where it belongs (see placesPointerAtFrame).
-    window_->setPointerAtRequestedFrame(true);
-    // The rule's region, before the window goes on screen: the press that
-    // comes as soon as it shows is routed by it.
+    // Where its presses are placed, and the rule's region, before the
+    // window goes on screen: the press that comes as soon as it shows is
+    // routed by them.
+    window_->setPointerAtRequestedFrame(placesPointerAtFrame());
     recomputeMonitorFlag();
     std::weak_ptr<OverlayWindowController> weak = weak_from_this();
     // A window manager that keeps the window elsewhere is not waited for
     // beyond this.
-    platform::dispatchMainAfter(kPlacementWaitSeconds, [weak] {
+    platform::dispatchMainAfter(placementWait_, [weak] {
         if (auto self = weak.lock()) self->updateInputRegion();
     });
     window_->orderFront();
@@ -212,7 +213,7 @@ void OverlayWindowController::showWindow() {
 }
 
 bool OverlayWindowController::awaitsPlacement() const {
-    return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < kPlacementWaitSeconds * 1000;
+    return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < placementWait_ * 1000;
 }
 
 bool OverlayWindowController::placesPointerAtFrame() const {
