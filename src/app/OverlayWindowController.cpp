@@ -133,8 +133,11 @@ void OverlayWindowController::setUp() {
 std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
     std::vector<platform::Rect> frames;
     for (platform::Window* w : platform::Window::all()) {
+        // Where the server has them: a window manager may hold one away
+        // from where it asked for a moment, and the overlay takes the
+        // presses there meanwhile.
         if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->ignoresMouseEvents())
-            frames.push_back(w->frame());
+            frames.push_back(w->placedFrame());
     }
     return frames;
 }

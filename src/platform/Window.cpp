@@ -330,7 +330,9 @@ void Window::nativeWindowCreated() {
         followedId_ = id;
         ServerPlacement::follow(id);
         placementWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
-            if (window == followedId_) placedOnServer.emit();
+            if (window != followedId_) return;
+            placedOnServer.emit();
+            arrangementChanged().emit(this);
         });
         applyPointerPlacement();
     }

@@ -210,8 +210,9 @@ public:
     // The server moved the window (standsAtFrame() may have changed).
     Signal<> placedOnServer;
 
-    // Any window of ours was shown or hidden, moved or resized, or changed
-    // its level or whether it takes the pointer.
+    // Any window of ours was shown or hidden, moved or resized (by the
+    // program or on the server), or changed its level or whether it takes
+    // the pointer.
     static Signal<Window*>& arrangementChanged();
 
     // Restacks our windows above level 0 in level order, from the highest

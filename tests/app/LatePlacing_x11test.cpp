@@ -43,7 +43,7 @@ void drag(const std::vector<QPoint>& points) {
 } // namespace
 
 TEST(LatePlacingOnX11, PressesBeforeTheOverlayStandsInPlaceAreDrawnUnderThePointer) {
-    ExternalWindow recorder(OVERINK_CLICK_RECORDER, QRect(200, 200, 1200, 700));
+    ExternalWindow recorder(OVERINK_CLICK_RECORDER, QRect(100, 30, 1600, 1000));
     ASSERT_TRUE(recorder.ready());
     // However long this session takes, the overlay waits for the window
     // manager: the presses are placed where it asked to stand.
@@ -55,8 +55,16 @@ TEST(LatePlacingOnX11, PressesBeforeTheOverlayStandsInPlaceAreDrawnUnderThePoint
     const std::uint32_t overlay = shell.overlay()->xid();
     ASSERT_NE(serverGeometry(*shell.overlay()).topLeft(), QPoint(0, 0)) << "the window manager put it elsewhere first";
 
-    // Three drags and two clicks as soon as it shows, one after another.
-    const std::vector<QPoint> starts{{400, 300}, {700, 500}, {300, 700}, {1000, 400}, {1200, 800}};
+    // The toolbar is held elsewhere too: where it asked to be, the overlay
+    // takes the presses meanwhile.
+    const QRect toolbarAsked = platform::toGlobal(shell.toolbarWindow()->requestedFrame()).toRect();
+    ASSERT_NE(serverGeometry(*shell.toolbarWindow()).topLeft(), toolbarAsked.topLeft());
+    const QPoint whereTheToolbarAsked = toolbarAsked.topLeft() + QPoint(5, 5);
+    ASSERT_FALSE(serverGeometry(*shell.toolbarWindow()).contains(whereTheToolbarAsked));
+
+    // Three drags and three clicks as soon as it shows, one after another.
+    const std::vector<QPoint> starts{{400, 300},  {700, 500},  {300, 700},
+                                     {1000, 400}, {1200, 800}, whereTheToolbarAsked};
     for (std::size_t i = 0; i < starts.size(); ++i) {
         std::vector<QPoint> points{starts[i]};
         for (int k = 1; i < 3 && k <= 6; ++k) points.push_back(starts[i] + QPoint(15 * k, 5 * k));
