@@ -94,7 +94,7 @@ AppDelegate::AppDelegate(AppServices services) : services_(std::move(services)) 
             AppDelegate* self = weak.get();
             return self ? self->toolbarController_.get() : nullptr;
         },
-        services_.environment.screens, services_.screenGrabber);
+        services_.environment.screens, services_.screenGrabber, services_.captureCountdownTickSeconds);
 }
 
 AppDelegate::~AppDelegate() {
@@ -188,6 +188,13 @@ void AppDelegate::setupApplication() {
             if (!attached) self.detachCleanup();
         },
         Initial::Include);
+
+    // 13. A display's size or visible frame changed (a screen resized, a
+    // desktop panel came or went): a toolbar it left partly off the display
+    // goes back to its dock position.
+    screensObserver_ = drawingState_->screenProvider().screensChanged.connect([alive] {
+        if (AppDelegate* self = alive()) self->screensDidChange();
+    });
 }
 
 platform::TerminateReply AppDelegate::applicationShouldTerminate() {
@@ -315,10 +322,9 @@ void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
     platform::Window* window = toolbarController_ ? toolbarController_->window() : nullptr;
     if (!window) return;
     drawingState_->isToolbarVisible = true;
-    const ToolbarDockPosition position = drawingState_->toolbarDockPosition;
     // Every control stays on the screen: a toolbar longer than the visible
     // frame allows breaks into lines.
-    toolbarController_->fitToLength(dockedToolbarMaxLength(position, screen->visibleFrame));
+    fitToolbar(*screen);
     const platform::Rect frame = window->frame();
     // Beside the pinned window while it is still listed; the edge was
     // chosen when its frame last changed.
@@ -329,12 +335,36 @@ void AppDelegate::showToolbar(std::optional<platform::Screen> screen) {
         if (services_.activate) services_.activate();
         return;
     }
-    // Its panels and chips open towards the row it stands in.
-    setToolbarMovedToTopRow(dockedToolbarMovesToTopRow(position, screen->visibleFrame, screen->frame));
-    const platform::Point origin = dockedToolbarOrigin(position, screen->visibleFrame, screen->frame, frame.size);
-    window->setFrame(platform::Rect(origin, frame.size));
+    placeToolbarAtDock(*screen);
     window->orderFront();
     if (services_.activate) services_.activate();
+}
+
+void AppDelegate::fitToolbar(const platform::Screen& screen) {
+    toolbarController_->fitToLength(dockedToolbarMaxLength(drawingState_->toolbarDockPosition, screen.visibleFrame));
+}
+
+void AppDelegate::placeToolbarAtDock(const platform::Screen& screen) {
+    platform::Window* window = toolbarController_->window();
+    const ToolbarDockPosition position = drawingState_->toolbarDockPosition;
+    const platform::Size size = window->frame().size;
+    // Its panels and chips open towards the row it stands in.
+    setToolbarMovedToTopRow(dockedToolbarMovesToTopRow(position, screen.visibleFrame, screen.frame));
+    window->setFrame(platform::Rect(dockedToolbarOrigin(position, screen.visibleFrame, screen.frame, size), size));
+}
+
+void AppDelegate::screensDidChange() {
+    platform::assertMainThread("AppDelegate::screensDidChange");
+    platform::Window* window = toolbarController_ ? toolbarController_->window() : nullptr;
+    if (!window || !window->isVisible()) return;
+    // A pinned toolbar keeps its edge beside its window.
+    if (drawingState_->isAttachedToWindow && attachManager_->targetWindowID() != 0) return;
+    const platform::ScreenProvider& screens = drawingState_->screenProvider();
+    const auto screen = screenForDisplacedToolbar(window->frame(), screens.screens(), screens.mainScreen());
+    if (!screen) return;
+    // Placed again where it is shown now, without taking the keyboard.
+    fitToolbar(*screen);
+    placeToolbarAtDock(*screen);
 }
 
 void AppDelegate::setToolbarMovedToTopRow(bool moved) {

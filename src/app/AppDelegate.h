@@ -48,6 +48,8 @@ struct AppServices {
     std::function<double()> mediaTime;
     // Takes the screenshots; none: a capture stops after its countdown.
     std::shared_ptr<platform::ScreenGrabber> screenGrabber;
+    // Seconds between the capture countdown's three ticks.
+    double captureCountdownTickSeconds = 1.0;
     // How long a new overlay waits for the window manager to put it in
     // place (OverlayWindowController::factory); none: the overlays' own.
     std::optional<double> overlayPlacementWait;
@@ -92,6 +94,11 @@ public:
     // A new toolbar window for a new dock position, shown again at once only
     // when the old one was.
     void rebuildToolbar();
+    // The displays changed: a shown toolbar that is not pinned and no longer
+    // lies inside the visible frame of its display is placed again at its
+    // dock position there (broken into lines as that frame needs), without
+    // being brought forward.
+    void screensDidChange();
 
     // ---- Pinning to another program's window ----
     // Picking started: the next click on another program's window pins.
@@ -131,6 +138,10 @@ private:
     // Records whether the toolbar stands in the top row for a bottom dock
     // position.
     void setToolbarMovedToTopRow(bool moved);
+    // The toolbar broken into lines for the screen's visible frame, then put
+    // at its dock position there.
+    void fitToolbar(const platform::Screen& screen);
+    void placeToolbarAtDock(const platform::Screen& screen);
     // The overlays' input regions follow the passthrough rectangles at once.
     void passthroughRectsChanged();
 
@@ -154,6 +165,7 @@ private:
     platform::Subscription settingsRightClickGlobal_;
     platform::Subscription keyEquivalentMonitor_;
     platform::Subscription powerOffObserver_;
+    platform::Subscription screensObserver_;
     std::vector<platform::Subscription> statusItemClicks_;
     bool launched_ = false;
     // Handlers hold the delegate through this, and do nothing once it is gone.

@@ -53,3 +53,21 @@ std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, cons
     if (!frame) return std::nullopt;
     return WindowAttachManager::toolbarOrigin(*frame, manager.attachEdge(), toolbarSize);
 }
+
+std::optional<platform::Screen> screenForDisplacedToolbar(const platform::Rect& frame,
+                                                          const std::vector<platform::Screen>& screens,
+                                                          const std::optional<platform::Screen>& main) {
+    const platform::Screen* holder = nullptr;
+    double most = 0;
+    for (const platform::Screen& s : screens) {
+        const platform::Rect shared = s.frame.intersection(frame);
+        const double area = shared.isNull() ? 0 : shared.width() * shared.height();
+        if (area > most) {
+            most = area;
+            holder = &s;
+        }
+    }
+    if (!holder) return main;
+    if (holder->visibleFrame.contains(frame)) return std::nullopt;
+    return *holder;
+}

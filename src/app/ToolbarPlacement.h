@@ -5,8 +5,10 @@
 
 #include "model/ToolbarDockPosition.h"
 #include "platform/Geometry.h"
+#include "platform/ScreenProvider.h"
 
 #include <optional>
+#include <vector>
 
 class WindowAttachManager;
 
@@ -34,3 +36,12 @@ double dockedToolbarMaxLength(ToolbarDockPosition position, const platform::Rect
 // applies.
 std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, const WindowAttachManager& manager,
                                                    platform::Size toolbarSize);
+
+// After the displays changed, the screen on which a shown toolbar at `frame`
+// that is not pinned to a window goes back to its dock position: the one
+// holding most of it, once the toolbar no longer lies inside that screen's
+// visible frame; `main` when it is on no screen any more. None while it
+// still fits where it stands.
+std::optional<platform::Screen> screenForDisplacedToolbar(const platform::Rect& frame,
+                                                          const std::vector<platform::Screen>& screens,
+                                                          const std::optional<platform::Screen>& main);

@@ -311,10 +311,11 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
 
     ImportedGIMPBrush record;
     record.id = QUuid::createUuid();
-    // Quitting abandons the file: what it wrote goes, so no cell is left
+    // Quitting abandons the file: what it wrote goes, so no image is left
     // behind for a record that will never exist.
     const auto abandon = [&] {
         for (const QString& name : record.cellFilenames) QFile::remove(folder + QLatin1Char('/') + name);
+        if (record.thumbnailFilename) QFile::remove(folder + QLatin1Char('/') + *record.thumbnailFilename);
         return std::nullopt;
     };
     for (std::size_t i = 0; i < parsed->cells.size(); ++i) {
@@ -336,6 +337,9 @@ std::optional<ImportedGIMPBrush> importBrushFile(const QString& path, const QStr
         const QString name = thumbnailFileName(record.id);
         if (writePNG(*preview, folder + QLatin1Char('/') + name)) record.thumbnailFilename = name;
     }
+    // A quit that began during the preview would find the record's hand-over
+    // no longer taken.
+    if (platform::backgroundWorkCancelled()) return abandon();
 
     const QFileInfo info(path);
     record.name = parsed->name && !parsed->name->trimmed().isEmpty() ? *parsed->name : info.completeBaseName();

@@ -198,7 +198,7 @@ void importNext(std::shared_ptr<ImportRun> run) {
         return;
     }
     const QString path = run->paths[run->next++];
-    platform::runInBackground(
+    platform::runInBackgroundOrUndo(
         [path, folder = run->folder, bundled = run->bundled] {
             brushFiles::ImportProblems problems;
             auto record = brushFiles::importBrushFile(path, folder, bundled, &GIMPBrushParser::writePNG, &problems);
@@ -212,6 +212,13 @@ void importNext(std::shared_ptr<ImportRun> run) {
                 state->loadGIMPBrushStamps(result.first->id);
             }
             importNext(run);
+        },
+        // Quitting before the record is taken: its images would never be
+        // named by the index.
+        [folder = run->folder](std::pair<std::optional<ImportedGIMPBrush>, brushFiles::ImportProblems> result) {
+            if (!result.first) return;
+            for (const QString& name : result.first->cellFilenames) removeStoreFile(folder, name);
+            if (result.first->thumbnailFilename) removeStoreFile(folder, *result.first->thumbnailFilename);
         },
         platform::TaskPriority::UserInitiated);
 }

@@ -93,8 +93,9 @@ void DrawingCanvasView::setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> 
     scheduleUpdate();
 }
 
-void DrawingCanvasView::setDisplayLinkFactory(const platform::DisplayLinkFactory& factory) {
-    pacer_.useDisplayLink(factory, displayID_);
+void DrawingCanvasView::setDisplayLinkFactory(const platform::DisplayLinkFactory& factory,
+                                              std::unique_ptr<FramePacer::Clock> clock) {
+    pacer_.useDisplayLink(factory, displayID_, std::move(clock));
 }
 
 void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {

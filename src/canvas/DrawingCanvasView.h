@@ -63,8 +63,10 @@ public:
     void setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> factory);
     void setClock(std::shared_ptr<CanvasClock> clock);
     // Paces the drawing of a drag by the display's refreshes, through links
-    // from `factory`; without one every step is drawn as it comes.
-    void setDisplayLinkFactory(const platform::DisplayLinkFactory& factory);
+    // from `factory`, on the links' `clock` (none: the system's); without a
+    // factory every step is drawn as it comes.
+    void setDisplayLinkFactory(const platform::DisplayLinkFactory& factory,
+                               std::unique_ptr<FramePacer::Clock> clock = nullptr);
     const FramePacer& framePacer() const { return pacer_; }
 
     // ---- Pointer ----

@@ -2,28 +2,51 @@
 
 #include "canvas/FramePacer.h"
 
-#include "platform/Dispatch.h"
+#include <QTimer>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 namespace {
+
 // Frames with nothing to show before the link stops: it ticks only while
 // something moves.
 constexpr int kIdleFramesBeforeStop = 2;
+
+class SystemClock : public FramePacer::Clock {
+public:
+    SystemClock() {
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (fire_) fire_();
+        });
+    }
+    double now() const override { return platform::mediaTime(); }
+    void start(int ms, std::function<void()> fire) override {
+        fire_ = std::move(fire);
+        timer_.start(ms);
+    }
+    void stop() override { timer_.stop(); }
+    bool isActive() const override { return timer_.isActive(); }
+
+private:
+    QTimer timer_;
+    std::function<void()> fire_;
+};
+
 } // namespace
 
-FramePacer::FramePacer(Present present) : present_(std::move(present)) {
-    late_.setSingleShot(true);
-    late_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&late_, &QTimer::timeout, [this] { fire(); });
-}
+std::unique_ptr<FramePacer::Clock> FramePacer::systemClock() { return std::make_unique<SystemClock>(); }
+
+FramePacer::FramePacer(Present present) : present_(std::move(present)), clock_(systemClock()) {}
 
 FramePacer::~FramePacer() = default;
 
-void FramePacer::useDisplayLink(const platform::DisplayLinkFactory& factory, platform::DisplayID display) {
-    late_.stop();
+void FramePacer::useDisplayLink(const platform::DisplayLinkFactory& factory, platform::DisplayID display,
+                                std::unique_ptr<Clock> clock) {
+    clock_->stop();
+    if (clock) clock_ = std::move(clock);
     pending_ = false;
     phaseKnown_ = false;
     link_ = factory ? factory(display, [this](const platform::DisplayLinkFrame& f) { frame(f); }) : nullptr;
@@ -40,7 +63,7 @@ double FramePacer::lateAtOrAfter(double t) const {
 
 bool FramePacer::changed() {
     if (!link_) return true;
-    const double now = platform::mediaTime();
+    const double now = clock_->now();
     const bool afterPause = now - lastChange_ > interval();
     lastChange_ = now;
     idleFrames_ = 0;
@@ -56,12 +79,12 @@ bool FramePacer::changed() {
     return false;
 }
 
-bool FramePacer::wouldWait() const { return link_ && (pending_ || platform::mediaTime() - lastChange_ <= interval()); }
+bool FramePacer::wouldWait() const { return link_ && (pending_ || clock_->now() - lastChange_ <= interval()); }
 
 void FramePacer::shown() {
     pending_ = false;
-    late_.stop();
-    lastPresent_ = platform::mediaTime();
+    clock_->stop();
+    lastPresent_ = clock_->now();
 }
 
 void FramePacer::frame(const platform::DisplayLinkFrame& f) {
@@ -69,7 +92,7 @@ void FramePacer::frame(const platform::DisplayLinkFrame& f) {
     if (f.duration > 0) frameInterval_ = f.duration;
     phaseKnown_ = true;
     if (pending_) {
-        if (!late_.isActive()) arm(platform::mediaTime());
+        if (!clock_->isActive()) arm(clock_->now());
         return;
     }
     if (++idleFrames_ >= kIdleFramesBeforeStop) link_->stop();
@@ -85,12 +108,12 @@ void FramePacer::arm(double now) {
     // change would miss its frame.
     const double late = lateAtOrAfter(std::max(now, lastPresent_ + interval() / 3));
     const double due = std::min(late, lastPresent_ + interval());
-    late_.start(static_cast<int>(std::max(0.0, (due - now) * 1000)));
+    clock_->start(static_cast<int>(std::max(0.0, (due - now) * 1000)), [this] { fire(); });
 }
 
 void FramePacer::fire() {
     if (!pending_) return;
     pending_ = false;
-    lastPresent_ = platform::mediaTime();
+    lastPresent_ = clock_->now();
     present_();
 }

@@ -10,14 +10,26 @@
 
 #include "platform/DisplayLink.h"
 
-#include <QTimer>
-
 #include <functional>
 #include <memory>
 
 class FramePacer {
 public:
     using Present = std::function<void()>;
+
+    // The pacer's time: now, on the display link's clock (mediaTime()
+    // seconds), and one single-shot timer. The program's reads the monotonic
+    // clock and runs a precise Qt timer; tests move their own on by hand.
+    class Clock {
+    public:
+        virtual ~Clock() = default;
+        virtual double now() const = 0;
+        // Calls `fire` once, `ms` from now, in place of any call still due.
+        virtual void start(int ms, std::function<void()> fire) = 0;
+        virtual void stop() = 0;
+        virtual bool isActive() const = 0;
+    };
+    static std::unique_ptr<Clock> systemClock();
 
     // `present` shows what changed; without a display link every change is
     // shown at once.
@@ -27,7 +39,10 @@ public:
     FramePacer& operator=(const FramePacer&) = delete;
 
     // Paces by the refreshes of `display`, through a link from `factory`.
-    void useDisplayLink(const platform::DisplayLinkFactory& factory, platform::DisplayID display);
+    // A `clock` (the one the link's timestamps are on) takes the place of
+    // the pacer's, the system's at first.
+    void useDisplayLink(const platform::DisplayLinkFactory& factory, platform::DisplayID display,
+                        std::unique_ptr<Clock> clock = nullptr);
 
     // Something to show changed. True: show it now; false: present() runs
     // when its frame comes.
@@ -53,8 +68,8 @@ private:
     double lateAtOrAfter(double t) const;
 
     Present present_;
+    std::unique_ptr<Clock> clock_;
     std::unique_ptr<platform::DisplayLink> link_;
-    QTimer late_;
     bool pending_ = false;
     bool phaseKnown_ = false;
     double lastRefresh_ = 0;

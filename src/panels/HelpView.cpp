@@ -105,11 +105,15 @@ const std::array<HelpView::Section, 5>& HelpView::sections() {
 HelpView::HelpView(std::shared_ptr<DismissRef> dismiss, QWidget* parent)
     : QWidget(parent), dismiss_(std::move(dismiss)) {
     platform::assertMainThread("HelpView");
-    setFixedSize(int(kWidth), int(kHeight));
+    // Its height is the one it asks for (sizeHint()); on a shorter display
+    // the body, which scrolls anyway, gives way.
+    setFixedWidth(int(kWidth));
     QWidget* header = buildHeader();
     QWidget* body = buildBody();
     layOutInfoPanel(this, header, body, buildFooter());
 }
+
+QSize HelpView::sizeHint() const { return QSize(int(kWidth), int(kHeight)); }
 
 QWidget* HelpView::buildHeader() {
     const ui::Theme theme = ui::Theme::current(this);

@@ -36,6 +36,8 @@ public:
     QAbstractButton* headerCloseButton() const { return headerClose_; }
     QAbstractButton* footerCloseButton() const { return footerClose_; }
     QScrollArea* body() const { return body_; }
+
+    QSize sizeHint() const override;
     // The text labels of the bullets, in the order of the sections.
     const std::vector<QLabel*>& bulletLabels() const { return bulletLabels_; }
 

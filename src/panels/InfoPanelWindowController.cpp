@@ -4,6 +4,7 @@
 #include "panels/InfoPanelParts.h"
 #include "platform/Application.h"
 #include "platform/Dispatch.h"
+#include "ui/AnchoredPanelPlacement.h"
 
 #include <QVBoxLayout>
 
@@ -41,7 +42,9 @@ InfoPanelWindowController::InfoPanelWindowController(platform::Size size, std::f
     // The content gets the box, which holds this controller weakly: no cycle
     // between them.
     auto background = new InfoPanelBackground(kCornerRadius);
-    background->setFixedSize(int(size.width), int(size.height));
+    // As tall as the window: on a display shorter than the panel the
+    // content's scrolling body gives way.
+    background->setFixedWidth(int(size.width));
     auto* layout = new QVBoxLayout(background);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -52,13 +55,16 @@ InfoPanelWindowController::InfoPanelWindowController(platform::Size size, std::f
             content_ = root;
         }
     }
-    window()->setContentView(background);
+    hostContent(background, [] {
+        return ui::PanelChrome::Corners{kCornerRadius, kCornerRadius, kCornerRadius, kCornerRadius};
+    });
 
-    // The requested size, not the window's current frame, decides the place.
+    // The requested size, not the window's current frame, decides the place;
+    // never taller than the visible frame, so centred it lies inside.
     if (const auto main = screens.mainScreen()) {
         const platform::Rect v = main->visibleFrame;
-        window()->setFrame(
-            platform::Rect(v.midX() - size.width * 0.5, v.midY() - size.height * 0.5, size.width, size.height));
+        const double height = ui::panelHeightOnDisplay(size.height, v);
+        window()->setFrame(platform::Rect(v.midX() - size.width * 0.5, v.midY() - height * 0.5, size.width, height));
     }
 }
 

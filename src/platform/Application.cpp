@@ -7,6 +7,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/Window.h"
 #include "platform/WindowActivation.h"
+#include "platform/X11ConnectionWatch.h"
 #include "platform/Xdg.h"
 
 #include <QAbstractSpinBox>
@@ -118,7 +119,9 @@ int Application::run(ApplicationDelegate* delegate) {
     QTimer::singleShot(0, qApp, [this] {
         if (delegate_) delegate_->applicationDidFinishLaunching();
     });
+    X11ConnectionWatch::start([this] { endWithLostConnection(); });
     const int status = QCoreApplication::exec();
+    X11ConnectionWatch::stop();
     // Quitting gave running background work its grace (and asked long work
     // to stop). Work still running would meet the teardown that follows (the
     // application object, the statics) half way and crash: the stored files
@@ -153,6 +156,25 @@ void Application::powerOff() {
         terminating_ = true;
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
     }
+}
+
+void Application::endWithLostConnection() {
+    // The server is gone: no window, no delegate and no observer may run
+    // now, only the work and the stored files, as at any other quit.
+    const bool ended = stopBackgroundWork();
+    UserDefaults::flushAll();
+    ThrottledFileWriter::flushAll();
+    if (ended) {
+        SystemLog::warning(QStringLiteral("The X server is gone: preferences saved, ending"));
+    } else {
+        SystemLog::warning(QStringLiteral("The X server is gone: preferences saved, ending with %1 background tasks "
+                                          "still running, what they were writing left unrecorded")
+                               .arg(runningBackgroundWork()));
+    }
+    std::fflush(nullptr);
+    // Not exit(): the statics' teardown would run under the work still
+    // running.
+    std::_Exit(1);
 }
 
 void Application::activate(Window* shown) {

@@ -63,7 +63,10 @@ public:
 
     // The session is ending (SIGTERM, SIGINT, SIGHUP, or the session manager
     // asking to save): observers run first, then, for a signal, termination
-    // is asked for and the process ends whatever the delegate answers.
+    // is asked for and the process ends whatever the delegate answers. A
+    // lost X connection ends the run too, but without either: background
+    // work is stopped, the stored files are flushed and the process exits
+    // with status 1.
     Signal<> willPowerOff;
     Signal<> didBecomeActive;
     Signal<> didResignActive;
@@ -71,6 +74,7 @@ public:
 private:
     Application();
     void powerOff();
+    [[noreturn]] void endWithLostConnection();
 
     ApplicationDelegate* delegate_ = nullptr;
     int instanceLock_ = -1;

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 
 namespace platform {
@@ -25,6 +26,17 @@ namespace {
 constexpr int kQuitGraceMs = 2000;
 
 std::atomic<bool> quitting{false};
+
+// Hand-overs to the main thread not yet taken, with what undoes each.
+struct HandOffs {
+    std::mutex mutex;
+    std::map<quint64, std::function<void()>> pending;
+    quint64 last = 0;
+};
+HandOffs& handOffs() {
+    static auto* const instance = new HandOffs;
+    return *instance;
+}
 
 // The pool is never destroyed: ~QCoreApplication waits for Qt's global pool
 // without a limit, and a task that cannot finish must not keep the program
@@ -43,11 +55,7 @@ void dropQueuedWorkAtQuit() {
     auto* app = QCoreApplication::instance();
     if (connected || !app || !isMainThread()) return;
     connected = true;
-    QObject::connect(app, &QCoreApplication::aboutToQuit, [] {
-        quitting = true;
-        pool().clear();
-        pool().waitForDone(kQuitGraceMs);
-    });
+    QObject::connect(app, &QCoreApplication::aboutToQuit, [] { stopBackgroundWork(); });
 }
 
 } // namespace
@@ -99,6 +107,24 @@ void detail::startInBackground(std::function<void()> task, TaskPriority priority
     pool().start(std::move(task), priority == TaskPriority::UserInitiated ? 1 : 0);
 }
 
+void detail::dispatchMainOrDrop(std::function<void()> work, std::function<void()> dropped) {
+    auto& h = handOffs();
+    quint64 id = 0;
+    {
+        std::lock_guard lock(h.mutex);
+        id = ++h.last;
+        h.pending.emplace(id, std::move(dropped));
+    }
+    dispatchMain([id, work = std::move(work)] {
+        {
+            auto& h = handOffs();
+            std::lock_guard lock(h.mutex);
+            if (h.pending.erase(id) == 0) return; // dropped at quit
+        }
+        work();
+    });
+}
+
 void concurrentFor(qsizetype count, std::function<void(qsizetype)> body) {
     struct Shared {
         std::atomic<qsizetype> next{0};
@@ -138,6 +164,22 @@ void concurrentFor(qsizetype count, std::function<void(qsizetype)> body) {
 }
 
 bool backgroundWorkCancelled() { return quitting.load(std::memory_order_relaxed); }
+
+bool stopBackgroundWork() {
+    quitting = true;
+    pool().clear();
+    const bool ended = pool().waitForDone(kQuitGraceMs);
+    // The event loop runs no more: what the finished work handed over is
+    // never taken.
+    std::map<quint64, std::function<void()>> dropped;
+    {
+        auto& h = handOffs();
+        std::lock_guard lock(h.mutex);
+        dropped.swap(h.pending);
+    }
+    for (auto& entry : dropped) entry.second();
+    return ended;
+}
 
 bool waitForBackgroundWork(int msecs) { return pool().waitForDone(msecs); }
 

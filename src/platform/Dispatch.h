@@ -38,6 +38,9 @@ enum class TaskPriority { UserInitiated, Utility };
 
 namespace detail {
 void startInBackground(std::function<void()> task, TaskPriority priority);
+// Runs `work` on the main thread on a later turn, unless stopBackgroundWork()
+// comes first: then `dropped` runs instead, there.
+void dispatchMainOrDrop(std::function<void()> work, std::function<void()> dropped);
 } // namespace detail
 
 // Background work runs on the program's own thread pool, which quitting does
@@ -72,6 +75,21 @@ void runInBackground(Work work, Done done, TaskPriority priority) {
         priority);
 }
 
+// Same, for work that leaves something behind that only its result would
+// record (files it wrote): when the program quits before `done` gets the
+// result, `undo` gets it instead, on the main thread once the background
+// work has stopped.
+template <typename Work, typename Done, typename Undo>
+void runInBackgroundOrUndo(Work work, Done done, Undo undo, TaskPriority priority) {
+    detail::startInBackground(
+        [work = std::move(work), done = std::move(done), undo = std::move(undo)]() mutable {
+            auto result = std::make_shared<decltype(work())>(work());
+            detail::dispatchMainOrDrop([done = std::move(done), result]() mutable { done(std::move(*result)); },
+                                       [undo = std::move(undo), result]() mutable { undo(std::move(*result)); });
+        },
+        priority);
+}
+
 // Same, for work with no result and nothing to do afterwards.
 inline void runInBackground(std::function<void()> work, TaskPriority priority) {
     detail::startInBackground(std::move(work), priority);
@@ -99,6 +117,13 @@ void concurrentFor(qsizetype count, std::function<void(qsizetype)> body);
 // Whether the application is quitting: long background work checks it
 // between its steps and stops early, leaving nothing half recorded.
 bool backgroundWorkCancelled();
+
+// What quitting does to background work (also when the X connection is
+// lost, which ends the program without leaving the event loop): asks it to
+// stop, drops what is still queued and waits for what is running, at most a
+// short grace, then hands the results that will never be taken to their
+// `undo`. Whether it all ended. Main thread.
+bool stopBackgroundWork();
 
 // Waits until no background work is queued or running, at most `msecs`
 // (-1: no limit). Whether it all finished.

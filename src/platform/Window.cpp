@@ -229,6 +229,18 @@ void Window::setLevel(int level) {
 void Window::setBaseWindow(bool base) {
     base_ = base;
     applyFlags();
+    claimButtons();
+}
+
+void Window::claimButtons() {
+    // A drag on a base window (a stroke) must reach us as the pointer made
+    // it. A window manager grabs the buttons on the windows it manages and
+    // freezes the pointer at each press until it has focused and raised the
+    // window; the server merges the moves held meanwhile into the last one,
+    // and may hand the next strokes' buttons to the manager. Held by us
+    // first, the grab is not the manager's to make. (Our windows above the
+    // overlays stay above them whatever the manager raises.)
+    if (base_ && xid() != XCB_NONE) x11::claimButtons(xid());
 }
 
 Signal<Window*>& Window::arrangementChanged() {
@@ -336,6 +348,7 @@ void Window::nativeWindowCreated() {
         });
         applyPointerPlacement();
     }
+    claimButtons();
     applyStickyAndSkip();
     applyName();
     applyInputShape();

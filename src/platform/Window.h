@@ -103,8 +103,9 @@ public:
     void setLevel(int level);
 
     // A base window is an ordinary window for the window manager, which keeps
-    // our windows above the overlay level over it. Set before the window is
-    // first shown.
+    // our windows above the overlay level over it; its pointer buttons are
+    // ours, so that the manager's click grab never holds up a drag on it.
+    // Set before the window is first shown.
     bool isBaseWindow() const { return base_; }
     void setBaseWindow(bool base);
 
@@ -232,6 +233,7 @@ private:
     void applyFlags();
     // Tells the window manager which of our windows this one stays above.
     void applyTransience();
+    void claimButtons();
     // Moves the keyboard to another shown window of ours when this one has it.
     void handOverKeyboard();
     // Keeps our levels in order whenever anything restacks.

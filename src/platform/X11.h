@@ -68,6 +68,14 @@ inline constexpr char kWindowClass[] = "Overink";
 // none) from every master device on `window`, through connection `c`.
 void selectXInputEvents(xcb_connection_t* c, xcb_window_t window, std::uint32_t mask);
 
+// Grabs the pointer's buttons on `window` for this program ahead of a
+// window manager, which would grab them on the windows it manages to focus
+// and raise them on a click, and freeze the pointer at each press until it
+// has. Ours freezes nothing, and a drag begun on the window goes to it as
+// the grab a press starts would send it. Made before the window is first
+// mapped; false if another client holds such a grab already.
+bool claimButtons(xcb_window_t window);
+
 // Whether a compositing manager owns _NET_WM_CM_S<screen>.
 bool compositingManagerRunning();
 

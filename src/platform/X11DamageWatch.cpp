@@ -19,8 +19,8 @@ struct DamageWatch::Connection {
     }
 };
 
-DamageWatch::DamageWatch() : connection_(std::make_unique<Connection>()) {
-    clock_.start();
+DamageWatch::DamageWatch(std::shared_ptr<Clock> clock)
+    : connection_(std::make_unique<Connection>()), clock_(std::move(clock)), startedMs_(clock_->nowMs()) {
     if (!available()) return;
     xcb_connection_t* c = xcb_connect(qgetenv("DISPLAY").constData(), nullptr);
     connection_->c = c;
@@ -39,6 +39,10 @@ DamageWatch::DamageWatch() : connection_(std::make_unique<Connection>()) {
         return;
     }
     // The check above was a round trip: from here on the server reports.
+    // What came with its answer is of earlier drawing, above all the whole
+    // root, which the server reports as drawn as a watch of it begins: taken
+    // for drawing, it would say every place has been drawn again.
+    while (xcb_generic_event_t* e = xcb_poll_for_queued_event(c)) std::free(e);
     damage_ = damage;
     connection_->firstEvent = ext->first_event;
     connection_->notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
@@ -61,7 +65,7 @@ void DamageWatch::readReports() {
             const auto* n = reinterpret_cast<const xcb_damage_notify_event_t*>(e);
             const QRect area(n->area.x, n->area.y, n->area.width, n->area.height);
             drawn_ += area;
-            reports_.emplace_back(area, clock_.elapsed());
+            reports_.emplace_back(area, elapsed());
             any = true;
         }
         std::free(e);

@@ -5,7 +5,8 @@
 // without a compositing manager, the compositing manager's repaints with
 // one.
 
-#include <QElapsedTimer>
+#include "platform/Clock.h"
+
 #include <QRegion>
 
 #include <functional>
@@ -17,8 +18,8 @@ class DamageWatch {
 public:
     // Watches through a connection of its own. Everything the server draws
     // after the constructor returns is reported; drawing requested earlier
-    // may be reported too.
-    DamageWatch();
+    // may be reported too. Reports are timed by `clock` as they are taken in.
+    explicit DamageWatch(std::shared_ptr<Clock> clock = Clock::system());
     ~DamageWatch();
     DamageWatch(const DamageWatch&) = delete;
     DamageWatch& operator=(const DamageWatch&) = delete;
@@ -29,7 +30,7 @@ public:
     // Root pixels drawn since the watch began.
     const QRegion& drawn() const { return drawn_; }
     // Milliseconds since the watch began.
-    qint64 elapsed() const { return clock_.elapsed(); }
+    qint64 elapsed() const { return clock_->nowMs() - startedMs_; }
     // Milliseconds since the watch began at which drawing in `area` was last
     // reported; -1 when none was.
     qint64 lastDrawnIn(const QRegion& area) const;
@@ -48,7 +49,8 @@ private:
     QRegion drawn_;
     // Each report's area with the time it came, newest last.
     std::vector<std::pair<QRect, qint64>> reports_;
-    QElapsedTimer clock_;
+    std::shared_ptr<Clock> clock_;
+    qint64 startedMs_ = 0;
 };
 
 } // namespace platform::x11

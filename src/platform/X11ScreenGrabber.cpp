@@ -9,7 +9,6 @@
 #include "platform/X11Monitors.h"
 #include "platform/X11RootImage.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -174,15 +173,11 @@ bool stillShows(const HiddenWindow& h, const QImage& screen, QPoint screenAt) {
     return opaque > 0 && same * 2 > opaque;
 }
 
-// The window leaves the screen: by opacity while a compositing manager
-// runs, which reads it on the top-level window (window managers copy the
-// client's there, but not always at once); else by shape, the window
-// manager's frame emptied at once too.
-void hide(HiddenWindow& h, bool compositing) {
+// The window manager's frame leaves the screen: by opacity while a
+// compositing manager runs, which reads it there (window managers copy the
+// client's, but not always at once); else by shape.
+void hideFrame(HiddenWindow& h, bool compositing) {
     auto* c = x11::connection();
-    h.byOpacity = compositing;
-    if (h.window) h.window->setHiddenFromScreen(true);
-    if (h.topLevel == h.client) return;
     if (compositing) {
         h.topOpacity = opacityOf(h.topLevel);
         setOpacity(h.topLevel, 0u);
@@ -205,26 +200,37 @@ void hide(HiddenWindow& h, bool compositing) {
 
 // Checked requests: the window may have gone meanwhile, which is no error of
 // the capture's.
-void restore(const HiddenWindow& h) {
+void restoreFrame(const HiddenWindow& h) {
     auto* c = x11::connection();
-    std::vector<xcb_void_cookie_t> cookies;
+    xcb_void_cookie_t cookie;
     const xcb_atom_t a = x11::atom("_NET_WM_WINDOW_OPACITY");
-    if (h.topLevel == h.client) {
-        // The window's own, below.
-    } else if (h.byOpacity) {
-        cookies.push_back(h.topOpacity ? xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, h.topLevel, a,
-                                                                     XCB_ATOM_CARDINAL, 32, 1, &*h.topOpacity)
-                                       : xcb_delete_property_checked(c, h.topLevel, a));
+    if (h.byOpacity) {
+        cookie = h.topOpacity ? xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, h.topLevel, a, XCB_ATOM_CARDINAL,
+                                                            32, 1, &*h.topOpacity)
+                              : xcb_delete_property_checked(c, h.topLevel, a);
     } else if (h.wasShaped) {
-        cookies.push_back(xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.ordering,
-                                                       h.topLevel, 0, 0, static_cast<std::uint32_t>(h.shape.size()),
-                                                       h.shape.data()));
+        cookie = xcb_shape_rectangles_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.ordering, h.topLevel, 0, 0,
+                                              static_cast<std::uint32_t>(h.shape.size()), h.shape.data());
     } else {
-        cookies.push_back(
-            xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.topLevel, 0, 0, XCB_NONE));
+        cookie = xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, h.topLevel, 0, 0, XCB_NONE);
     }
-    for (auto cookie : cookies) std::free(xcb_request_check(c, cookie));
+    std::free(xcb_request_check(c, cookie));
+}
+
+// The window leaves the screen, its frame first: a window emptied inside a
+// frame still shaped to it lets the frame's own background show there for a
+// moment, drawn where the window was, which would pass for the programs
+// beneath having drawn the place again.
+void hide(HiddenWindow& h, bool compositing) {
+    h.byOpacity = compositing;
+    if (h.topLevel != h.client) hideFrame(h, compositing);
+    if (h.window) h.window->setHiddenFromScreen(true);
+}
+
+// The window comes back inside its frame first, for the same reason.
+void restore(const HiddenWindow& h) {
     if (h.window) h.window->setHiddenFromScreen(false);
+    if (h.topLevel != h.client) restoreFrame(h);
 }
 
 } // namespace
@@ -234,9 +240,11 @@ void restore(const HiddenWindow& h) {
 // showing them, reads the display and puts the windows back.
 class X11ScreenGrabber::PendingGrab : public QObject {
 public:
-    PendingGrab(QObject* parent, QRect display, std::vector<HiddenWindow> hidden, CaptureConfiguration configuration,
-                std::unique_ptr<x11::RootImageReader> reader, std::function<void(ImageResult)> done)
+    PendingGrab(QObject* parent, std::shared_ptr<Clock> clock, QRect display, std::vector<HiddenWindow> hidden,
+                CaptureConfiguration configuration, std::unique_ptr<x11::RootImageReader> reader,
+                std::function<void(ImageResult)> done)
         : QObject(parent),
+          clock_(std::move(clock)),
           display_(display),
           reader_(std::move(reader)),
           hidden_(std::move(hidden)),
@@ -246,10 +254,6 @@ public:
             mustRedraw_ += h.shows;
             checkArea_ |= h.shows.boundingRect();
         }
-        quiet_.setSingleShot(true);
-        QObject::connect(&quiet_, &QTimer::timeout, this, [this] { check(); });
-        deadline_.setSingleShot(true);
-        QObject::connect(&deadline_, &QTimer::timeout, this, [this] { deadlinePassed(); });
     }
     ~PendingGrab() override { putBack(); }
 
@@ -267,15 +271,15 @@ public:
             return;
         }
         compositing_ = x11::compositingManagerRunning();
-        watch_ = std::make_unique<x11::DamageWatch>();
+        watch_ = std::make_unique<x11::DamageWatch>(clock_);
         watch_->onDrawn = [this] { check(); };
         for (auto& h : hidden_) hide(h, compositing_);
         hiddenNow_ = true;
         x11::flush();
-        clock_.start();
-        deadline_.start(kLongestHideMs);
+        startedMs_ = clock_->nowMs();
+        waitUntilDeadline(kLongestHideMs);
         // Without reports of drawing there is nothing to wait for but time.
-        if (!watch_->isWatching()) quiet_.start(kUnreportedMs);
+        if (!watch_->isWatching()) waitForQuiet(kUnreportedMs);
     }
 
 private:
@@ -295,10 +299,17 @@ private:
                            [&](const HiddenWindow& h) { return stillShows(h, now, checkArea_.topLeft()); });
     }
 
+    void waitForQuiet(int ms) {
+        quiet_ = clock_->after(ms, [this] { check(); });
+    }
+    void waitUntilDeadline(int ms) {
+        deadline_ = clock_->after(ms, [this] { deadlinePassed(); });
+    }
+
     void deadlinePassed() {
-        const qint64 left = kLongestWhileShownMs - clock_.elapsed();
+        const qint64 left = kLongestWhileShownMs - (clock_->nowMs() - startedMs_);
         if (left > 0 && screenStillShowsThem()) {
-            deadline_.start(int(std::min<qint64>(left, kQuietMs)));
+            waitUntilDeadline(int(std::min<qint64>(left, kQuietMs)));
             return;
         }
         finish();
@@ -312,7 +323,7 @@ private:
                 const qint64 since = watch_->lastDrawnIn(mustRedraw_);
                 const qint64 wait = kQuietMs - (since < 0 ? kQuietMs : watch_->elapsed() - since);
                 if (wait > 0) {
-                    quiet_.start(int(wait));
+                    waitForQuiet(int(wait));
                     return;
                 }
             }
@@ -324,8 +335,8 @@ private:
     }
 
     void finish() {
-        quiet_.stop();
-        deadline_.stop();
+        quiet_.reset();
+        deadline_.reset();
         // Ended on a later turn: this may run inside its own report.
         if (watch_) {
             watch_->onDrawn = nullptr;
@@ -358,6 +369,7 @@ private:
         x11::flush();
     }
 
+    std::shared_ptr<Clock> clock_;
     QRect display_;
     std::unique_ptr<x11::RootImageReader> reader_;
     std::vector<HiddenWindow> hidden_;
@@ -368,13 +380,13 @@ private:
     QRect checkArea_;
     bool compositing_ = false;
     bool hiddenNow_ = false;
-    QTimer quiet_;
-    QTimer deadline_;
-    QElapsedTimer clock_;
+    std::unique_ptr<Clock::Timer> quiet_;
+    std::unique_ptr<Clock::Timer> deadline_;
+    qint64 startedMs_ = 0;
 };
 
-X11ScreenGrabber::X11ScreenGrabber(bool waylandSession)
-    : wayland_(waylandSession), context_(std::make_unique<QObject>()) {}
+X11ScreenGrabber::X11ScreenGrabber(bool waylandSession, std::shared_ptr<Clock> clock)
+    : wayland_(waylandSession), clock_(std::move(clock)), context_(std::make_unique<QObject>()) {}
 
 X11ScreenGrabber::X11ScreenGrabber() : X11ScreenGrabber(isWaylandSession()) {}
 
@@ -441,8 +453,8 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
         }
         hidden.push_back(std::move(h));
     }
-    auto* grab = new PendingGrab(context_.get(), monitor->rect, std::move(hidden), configuration, std::move(prepared_),
-                                 std::move(done));
+    auto* grab = new PendingGrab(context_.get(), clock_, monitor->rect, std::move(hidden), configuration,
+                                 std::move(prepared_), std::move(done));
     grab->start();
 }
 

@@ -2,6 +2,7 @@
 
 // Capturing displays from the X server.
 
+#include "platform/Clock.h"
 #include "platform/ScreenGrabber.h"
 
 #include <QObject>
@@ -26,16 +27,17 @@ class RootImageReader;
 // forget and re-manage it). The grab waits until the X server reports (DAMAGE)
 // that the screen was drawn again wherever the windows showed, and no longer
 // shows them; without a compositing manager, until the programs beneath have
-// also been quiet there for a moment. It waits a quarter of a second at
-// most (a second while the screen still plainly shows the windows), and
-// puts the windows back right after the read. Only this program's
-// own windows can be left out.
+// also been quiet there for a moment since their last drawing. It waits a
+// quarter of a second at most (a second while the screen still plainly
+// shows the windows), timed by the clock it is given, and puts the windows
+// back right after the read. Only this program's own windows can be left
+// out.
 //
 // In a Wayland session the X server sees none of the other programs'
 // windows: every request fails with permissionDenied.
 class X11ScreenGrabber : public ScreenGrabber {
 public:
-    explicit X11ScreenGrabber(bool waylandSession);
+    explicit X11ScreenGrabber(bool waylandSession, std::shared_ptr<Clock> clock = Clock::system());
     // The session as the environment describes it.
     X11ScreenGrabber();
     ~X11ScreenGrabber() override;
@@ -51,6 +53,7 @@ public:
 
 private:
     bool wayland_;
+    std::shared_ptr<Clock> clock_;
     // Parent of the pending grabs and of queued answers: both end with it.
     std::unique_ptr<QObject> context_;
     std::unique_ptr<x11::RootImageReader> prepared_;

@@ -1,19 +1,17 @@
-// The brush library's widgets: import button, header, rows and scroll indicator.
+// The brush library's widgets: import button, header and rows.
 #include "toolbar/GIMPBrushLibraryPanel.h"
 
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
 #include "toolbar/GIMPBrushRow.h"
 #include "ui/BorderlessButton.h"
-#include "ui/ControlPainting.h"
 #include "ui/PanelDivider.h"
+#include "ui/ScrollIndicator.h"
 #include "ui/Theme.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
@@ -21,77 +19,12 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
-#include <optional>
 
 namespace {
 
 constexpr int kRowPitch = int(GIMPBrushRow::kRowHeight) + 1; // a row and its divider
-constexpr double kIndicatorWidth = 6;
-constexpr double kIndicatorMinimumThumb = 16;
-constexpr double kIndicatorOpacity = 0.45;
 
 } // namespace
-
-// The list's scroll indicator: a slim thumb over the rows' trailing edge,
-// taking no width from them (the tiles stay as wide as the list), shown
-// only when the rows do not all fit. It can be dragged.
-class LibraryScrollIndicator : public QWidget {
-public:
-    LibraryScrollIndicator(QScrollBar* bar, QWidget* parent) : QWidget(parent), bar_(bar) {
-        setCursor(Qt::ArrowCursor);
-        QObject::connect(bar_, &QScrollBar::rangeChanged, this, [this] { follow(); });
-        QObject::connect(bar_, &QScrollBar::valueChanged, this, [this] { update(); });
-    }
-
-    void follow() {
-        setVisible(bar_->maximum() > bar_->minimum());
-        update();
-    }
-
-    QRectF thumbRect() const {
-        const double range = bar_->maximum() - bar_->minimum();
-        const double total = range + bar_->pageStep();
-        if (!(range > 0) || !(total > 0)) return QRectF();
-        const double length = std::max(kIndicatorMinimumThumb, height() * bar_->pageStep() / total);
-        const double y = (height() - length) * (bar_->value() - bar_->minimum()) / range;
-        return QRectF(1, y, width() - 2, length);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        const QRectF thumb = thumbRect();
-        if (thumb.isEmpty()) return;
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(ControlPainting::qcolor(ui::Theme::current(this).secondary, kIndicatorOpacity));
-        p.drawRoundedRect(thumb, thumb.width() / 2, thumb.width() / 2);
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        const QRectF thumb = thumbRect();
-        if (thumb.isEmpty()) return;
-        const double y = event->position().y();
-        grab_ = thumb.contains(QPointF(thumb.center().x(), y)) ? y - thumb.top() : thumb.height() / 2;
-        dragTo(y);
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (grab_) dragTo(event->position().y());
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { grab_.reset(); }
-
-private:
-    void dragTo(double y) {
-        const QRectF thumb = thumbRect();
-        const double travel = height() - thumb.height();
-        if (!(travel > 0)) return;
-        const double fraction = std::clamp((y - *grab_) / travel, 0.0, 1.0);
-        bar_->setValue(bar_->minimum() + int(std::lround(fraction * (bar_->maximum() - bar_->minimum()))));
-    }
-
-    QScrollBar* bar_;
-    std::optional<double> grab_;
-};
 
 GIMPBrushLibraryPanel::GIMPBrushLibraryPanel(std::shared_ptr<DrawingState> state,
                                              std::shared_ptr<DismissBox> dismissBox, QWidget* parent)
@@ -146,7 +79,9 @@ GIMPBrushLibraryPanel::GIMPBrushLibraryPanel(std::shared_ptr<DrawingState> state
     listLayout_->setSpacing(0);
     list_->setWidget(listContent_);
     layout->addWidget(list_);
-    indicator_ = new LibraryScrollIndicator(list_->verticalScrollBar(), list_);
+    // A slim thumb over the rows' trailing edge: the tiles stay as wide as
+    // the list.
+    indicator_ = new ui::ScrollIndicator(list_->verticalScrollBar(), list_);
     indicator_->hide();
     list_->installEventFilter(this);
     QObject::connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { revealVisibleRows(); });
@@ -259,7 +194,8 @@ void GIMPBrushLibraryPanel::changeEvent(QEvent* event) {
 
 bool GIMPBrushLibraryPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_ && event->type() == QEvent::Resize) {
-        indicator_->setGeometry(int(list_->width() - kIndicatorWidth), 0, int(kIndicatorWidth), list_->height());
+        const int width = int(ui::ScrollIndicator::kWidth);
+        indicator_->setGeometry(list_->width() - width, 0, width, list_->height());
         indicator_->raise();
         indicator_->follow();
         revealVisibleRows();

@@ -19,11 +19,14 @@
 
 class BorderlessButton;
 class GIMPBrushRow;
-class LibraryScrollIndicator;
 class PanelDivider;
 class QLabel;
 class QScrollArea;
 class QVBoxLayout;
+
+namespace ui {
+class ScrollIndicator;
+}
 
 class GIMPBrushLibraryPanel : public QWidget {
 public:
@@ -75,7 +78,7 @@ private:
     QScrollArea* list_ = nullptr;
     QWidget* listContent_ = nullptr;
     QVBoxLayout* listLayout_ = nullptr;
-    LibraryScrollIndicator* indicator_ = nullptr;
+    ui::ScrollIndicator* indicator_ = nullptr;
 
     std::vector<GIMPBrushRow*> rows_;
     QHash<QUuid, GIMPBrushRow*> rowsByID_;

@@ -3,7 +3,6 @@
 
 #include "model/DrawingState.h"
 #include "toolbar/GIMPBrushPanelRoot.h"
-#include "ui/AnchoredPanelPlacement.h"
 
 #include <QLayout>
 
@@ -93,6 +92,8 @@ void GIMPBrushPanelWindowController::repositionToContent() {
     if (QLayout* layout = root->layout()) layout->activate();
     const double fitting = root->hasHeightForWidth() ? root->heightForWidth(width) : root->sizeHint().height();
     const double height = std::max(1.0, fitting);
-    if (std::abs(height - frame.height()) <= 1) return;
-    window()->setFrame(keptOnDisplay(ui::resizedPanelFrame(frame, height, direction_)));
+    // On a short display the panel is shorter than its content, which then
+    // scrolls.
+    if (std::abs(ui::panelHeightOnDisplay(height, displayFrame()) - frame.height()) <= 1) return;
+    fitContentHeight(height, direction_);
 }

@@ -30,7 +30,10 @@ SettingsWindowController::SettingsWindowController(const std::shared_ptr<Drawing
     platform::assertMainThread("SettingsWindowController");
     window()->widget()->setAccessibleName(QStringLiteral("Overink settings"));
     root_ = new SettingsPanelRoot(state, dismissBox(), std::move(services));
-    fittedHeight_ = setContent(root_, kWidth);
+    fittedHeight_ = setContent(root_, kWidth, [] {
+        const double r = SettingsPanelRoot::kCornerRadius;
+        return ui::PanelChrome::Corners{r, r, r, r};
+    });
     // The smoothing section grows the content; the panel hangs from the
     // icon and grows downwards.
     followContentHeight(PanelOpenDirection::below);
@@ -57,10 +60,10 @@ void SettingsWindowController::place() {
     const auto& screens = state->screenProvider();
     const auto anchor = anchorRef() ? anchorRef()->frameOnScreen() : std::nullopt;
     if (anchoredToStatusItem_ && anchor) {
-        const platform::Rect f = window()->frame();
-        window()->setFrame(platform::Rect(originUnderStatusItem(*anchor, f.height(), screens.screens()), f.size));
         // As its content grows it stays on the icon's display.
-        keepOnDisplay(ui::visibleFrameHolding(screens, *anchor));
+        placeBy([icon = *anchor, list = screens.screens()](
+                    platform::Size size) { return std::optional(originUnderStatusItem(icon, size.height, list)); },
+                ui::visibleFrameHolding(screens, *anchor));
         return;
     }
     placeOnMainScreen(screens);

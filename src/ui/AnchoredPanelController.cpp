@@ -2,6 +2,8 @@
 // closing a panel.
 #include "ui/AnchoredPanelController.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QLayout>
 #include <QWidget>
@@ -37,6 +39,32 @@ private:
     std::function<void()> changed_;
 };
 
+// Tells when the pointer leaves the panel, and when a pop-up of its content
+// (a menu) closes, which may be long after the pointer went elsewhere.
+class AnchoredPanelController::PointerWatch : public QObject {
+public:
+    PointerWatch(QWidget* host, std::function<void()> mayHaveLeft) : mayHaveLeft_(std::move(mayHaveLeft)) {
+        host->installEventFilter(this);
+    }
+    void watchPopUp(QWidget* popUp) {
+        if (popUp_ == popUp) return;
+        if (popUp_) popUp_->removeEventFilter(this);
+        popUp_ = popUp;
+        if (popUp) popUp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Leave || (watched == popUp_.data() && event->type() == QEvent::Hide))
+            mayHaveLeft_();
+        return false;
+    }
+
+private:
+    std::function<void()> mayHaveLeft_;
+    QPointer<QWidget> popUp_;
+};
+
 AnchoredPanelController::AnchoredPanelController(platform::WindowPtr<> window, std::shared_ptr<AnchorRef> anchorRef,
                                                  std::function<void(bool)> setPanelIsOpen, Options options)
     : PanelController(std::move(window), std::move(setPanelIsOpen), options),
@@ -49,25 +77,31 @@ AnchoredPanelController::~AnchoredPanelController() {
     platform::assertMainThread("~AnchoredPanelController");
     // Scheduled resizes find the panel gone from here on.
     lifetime_.end();
+    pointerWatch_.reset();
     contentWatcher_.reset();
     keyboard_->stop();
 }
 
 // ---- Content and placement ----
 
-double AnchoredPanelController::setContent(QWidget* root, double width) {
+double AnchoredPanelController::setContent(QWidget* root, double width, std::function<PanelChrome::Corners()> corners) {
     platform::assertMainThread("AnchoredPanelController::setContent");
     content_ = root;
     contentWidth_ = width;
-    window()->setContentView(root);
-    // The panel's size is set here and by resizeToContent() alone: the
+    if (!corners) {
+        const QPointer<PanelChrome> chrome = dynamic_cast<PanelChrome*>(root);
+        corners = [chrome] { return chrome ? chrome->corners() : PanelChrome::Corners{}; };
+    }
+    hostContent(root, std::move(corners));
+    // The panel's size is set here and by the content's height alone: the
     // window's layout must not grow it on its own (it would keep the top
     // edge, also for a panel that stands on the toolbar).
     if (QLayout* hostLayout = window()->widget()->layout()) hostLayout->setSizeConstraint(QLayout::SetNoConstraint);
-    const double height = fittingHeight(root, width);
+    contentHeight_ = fittingHeight(root, width);
     const platform::Rect f = window()->frame();
-    window()->setFrame(platform::Rect(f.origin, platform::Size(width, height)));
-    return height;
+    window()->setFrame(
+        platform::Rect(f.origin, platform::Size(width, panelHeightOnDisplay(contentHeight_, displayFrame_))));
+    return contentHeight_;
 }
 
 void AnchoredPanelController::followContentHeight(PanelOpenDirection direction) { growth_ = direction; }
@@ -80,22 +114,41 @@ std::optional<AnchoredPanelController::AnchorFrames> AnchoredPanelController::an
     return AnchorFrames{*anchor, holder->frame()};
 }
 
+void AnchoredPanelController::placeBy(Formula formula, std::optional<platform::Rect> display) {
+    formula_ = std::move(formula);
+    displayFrame_ = display;
+    returnPending_ = false;
+    const platform::Rect f = window()->requestedFrame();
+    // A panel that hosts no content keeps the height it was given.
+    const double height = content_ ? contentHeight_ : f.height();
+    const platform::Size size(f.width(), panelHeightOnDisplay(height, displayFrame_));
+    const auto origin = formula_ ? formula_(size) : std::nullopt;
+    const platform::Rect frame(origin.value_or(f.origin), size);
+    const platform::Rect kept = keptOnDisplay(frame);
+    displaced_ = origin && kept != frame;
+    window()->setFrame(kept);
+}
+
 void AnchoredPanelController::placeBesideAnchor(PanelOpenDirection direction, PanelAlignment alignment,
                                                 const platform::ScreenProvider& screens) {
     const auto frames = anchorFrames();
     if (!frames) return placeOnMainScreen(screens);
-    const platform::Rect f = window()->frame();
-    displayFrame_ = visibleFrameHolding(screens, frames->anchor);
-    window()->setFrame(keptOnDisplay(
-        platform::Rect(anchoredPanelOrigin(direction, f.size, frames->anchor, frames->window, alignment), f.size)));
+    // The anchor is read again whenever the panel goes back to its place.
+    const AnchorRef* anchor = anchorRef_.get();
+    placeBy(
+        [anchor, direction, alignment](platform::Size size) -> std::optional<platform::Point> {
+            const auto now = anchorFrames(anchor);
+            if (!now) return std::nullopt;
+            return anchoredPanelOrigin(direction, size, now->anchor, now->window, alignment);
+        },
+        visibleFrameHolding(screens, frames->anchor));
 }
 
 void AnchoredPanelController::placeOnMainScreen(const platform::ScreenProvider& screens) {
     const auto main = screens.mainScreen();
     if (!main || !window()) return;
-    const platform::Rect f = window()->frame();
-    displayFrame_ = main->visibleFrame;
-    window()->setFrame(keptOnDisplay(platform::Rect(fallbackPanelOrigin(f.size, main->visibleFrame), f.size)));
+    const platform::Rect visible = main->visibleFrame;
+    placeBy([visible](platform::Size size) { return std::optional(fallbackPanelOrigin(size, visible)); }, visible);
 }
 
 platform::Rect AnchoredPanelController::keptOnDisplay(const platform::Rect& frame) const {
@@ -105,8 +158,63 @@ platform::Rect AnchoredPanelController::keptOnDisplay(const platform::Rect& fram
 void AnchoredPanelController::resizeToContent(double height) {
     platform::assertMainThread("AnchoredPanelController::resizeToContent");
     if (!window() || !window()->isVisible()) return;
-    window()->setFrame(keptOnDisplay(
-        resizedPanelFrame(window()->requestedFrame(), height, growth_.value_or(PanelOpenDirection::below))));
+    fitContentHeight(height, growth_.value_or(PanelOpenDirection::below));
+}
+
+void AnchoredPanelController::fitContentHeight(double height, PanelOpenDirection direction) {
+    platform::assertMainThread("AnchoredPanelController::fitContentHeight");
+    if (!window()) return;
+    contentHeight_ = height;
+    const platform::Rect resized =
+        resizedPanelFrame(window()->requestedFrame(), panelHeightOnDisplay(height, displayFrame_), direction);
+    const platform::Rect kept = keptOnDisplay(resized);
+    if (kept != resized) displaced_ = true;
+    window()->setFrame(kept);
+    // Its edge on the toolbar kept, a panel that was never moved stays.
+    if (displaced_) considerReturn();
+}
+
+bool AnchoredPanelController::pointerInside() const {
+    return window() && window()->frame().contains(platform::toScreen(QPointF(QCursor::pos())));
+}
+
+void AnchoredPanelController::considerReturn() {
+    returnPending_ = false;
+    if (!formula_ || !displayFrame_) return;
+    const platform::Rect frame = window()->requestedFrame();
+    const auto origin = formula_(frame.size);
+    if (!origin) return;
+    const platform::Rect home(*origin, frame.size);
+    switch (panelReturn(frame, home, *displayFrame_, pointerInside())) {
+    case PanelReturn::stays: return;
+    case PanelReturn::returnsNow:
+        displaced_ = false;
+        window()->setFrame(home);
+        return;
+    case PanelReturn::returnsOncePointerLeaves: break;
+    }
+    returnPending_ = true;
+    if (!pointerWatch_) {
+        const auto weak = lifetime_.ref();
+        pointerWatch_ = std::make_unique<PointerWatch>(window()->widget(), [weak] {
+            // After the event in flight, which may be the pointer's way into
+            // a pop-up of the panel.
+            platform::dispatchMain([weak] {
+                if (AnchoredPanelController* self = weak.get()) self->pointerMayHaveLeft();
+            });
+        });
+    }
+}
+
+void AnchoredPanelController::pointerMayHaveLeft() {
+    if (!returnPending_ || !displaced_ || !window()) return;
+    // A menu of the content stays where it opened: the panel waits for it.
+    if (QWidget* popUp = QApplication::activePopupWidget()) {
+        pointerWatch_->watchPopUp(popUp);
+        return;
+    }
+    if (pointerInside()) return;
+    considerReturn();
 }
 
 void AnchoredPanelController::contentLayoutChanged() {

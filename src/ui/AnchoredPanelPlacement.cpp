@@ -60,4 +60,15 @@ platform::Rect keptInside(const platform::Rect& frame, const platform::Rect& vis
     return platform::Rect(platform::Point(x, y), frame.size);
 }
 
+double panelHeightOnDisplay(double contentHeight, const std::optional<platform::Rect>& visible) {
+    return visible ? std::min(contentHeight, visible->height()) : contentHeight;
+}
+
+PanelReturn panelReturn(const platform::Rect& frame, const platform::Rect& formula, const platform::Rect& visible,
+                        bool pointerInside) {
+    if (frame == formula || !visible.contains(formula)) return PanelReturn::stays;
+    // Moved under the pointer, the controls would change places under it.
+    return pointerInside ? PanelReturn::returnsOncePointerLeaves : PanelReturn::returnsNow;
+}
+
 } // namespace ui

@@ -58,4 +58,17 @@ std::optional<platform::Rect> visibleFrameHolding(const platform::ScreenProvider
 // top edges, where a panel's content begins.
 platform::Rect keptInside(const platform::Rect& frame, const platform::Rect& visible);
 
+// The height of a panel whose content asks for `contentHeight` on a display
+// of visible frame `visible`: never taller than that frame (the content then
+// scrolls), else the content's.
+double panelHeightOnDisplay(double contentHeight, const std::optional<platform::Rect>& visible);
+
+// What a panel at `frame` does once its height has changed, when its own
+// rule would put it at `formula`: it goes back there when it was moved
+// elsewhere (kept inside `visible`, over the toolbar) and now fits there,
+// but not under the pointer: then once the pointer has left it.
+enum class PanelReturn { stays, returnsNow, returnsOncePointerLeaves };
+PanelReturn panelReturn(const platform::Rect& frame, const platform::Rect& formula, const platform::Rect& visible,
+                        bool pointerInside);
+
 } // namespace ui

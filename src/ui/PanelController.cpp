@@ -4,6 +4,7 @@
 
 #include "platform/EventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/PanelScroller.h"
 
 #include <QWindow>
 
@@ -23,6 +24,16 @@ platform::WindowPtr<> PanelController::makePanelWindow(const QString& title, dou
     window->setCanBecomeMain(false);
     return window;
 }
+
+PanelScroller* PanelController::hostContent(QWidget* root, std::function<PanelChrome::Corners()> corners) {
+    platform::assertMainThread("PanelController::hostContent");
+    auto* scroller = new PanelScroller(root, std::move(corners));
+    window_->setContentView(scroller);
+    scroller_ = scroller;
+    return scroller;
+}
+
+PanelScroller* PanelController::scroller() const { return static_cast<PanelScroller*>(scroller_.data()); }
 
 PanelController::PanelController(platform::WindowPtr<> window, std::function<void(bool)> setPanelIsOpen,
                                  Options options)

@@ -9,7 +9,9 @@
 #include "platform/Subscription.h"
 #include "platform/Window.h"
 #include "ui/DismissBox.h"
+#include "ui/PanelChrome.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -28,6 +30,8 @@ namespace ui {
 // the close, so the event in flight is finished first. After closing, and
 // after destruction, no monitor and no registry entry is left. The content
 // closes its panel through dismissBox(). Main thread only.
+class PanelScroller;
+
 class PanelController {
 public:
     struct Options {
@@ -69,7 +73,15 @@ public:
     // nothing on a panel that is not shown.
     void closePanel();
 
+    // The scroller the panel's root stands in; none before hostContent().
+    PanelScroller* scroller() const;
+
 protected:
+    // Makes `root` the window's content inside the kit's scroller, so that
+    // the panel may be shorter than its root asks: the root then scrolls
+    // inside the chrome, whose corners `corners` gives. Returns the scroller.
+    PanelScroller* hostContent(QWidget* root, std::function<PanelChrome::Corners()> corners);
+
     // Shows the window; by default without making it key.
     virtual void bringForward();
     // Once shown and watched.
@@ -91,6 +103,7 @@ private:
     std::optional<platform::Event> handleOutsideClick(const platform::Event& event);
 
     platform::WindowPtr<> window_;
+    QPointer<QWidget> scroller_;
     std::function<void(bool)> setPanelIsOpen_;
     Options options_;
     std::shared_ptr<DismissBox> dismissBox_;

@@ -5,6 +5,7 @@
 #include "platform/EventMonitor.h"
 
 #include "support/FakeEventMonitor.h"
+#include "support/FakePlatform.h"
 #include "support/FakeWindowList.h"
 #include "support/TestDrawingState.h"
 #include "support/TestStrokes.h"
@@ -210,6 +211,27 @@ TEST(Pinning, TheToolbarAndOverlayFollowTheWindowAndFlipAtTheScreenTop) {
     p.delegate->showToolbar(std::nullopt);
     EXPECT_TRUE(near(p.toolbar()->frame().origin,
                      WindowAttachManager::toolbarOrigin(*p.manager().windowFrame(7), AttachEdge::bottom, size)));
+}
+
+TEST(Pinning, APinnedToolbarKeepsItsEdgeWhenTheDisplaysChange) {
+    Pinning p;
+    p.delegate->toggleToolbar();
+    drainEvents();
+    p.startPicking();
+    const Rect window(300, 400, 600, 400);
+    p.addWindow(7, window);
+    p.clickAt(Point(500, 450));
+    ASSERT_TRUE(p.state().isAttachedToWindow);
+    const Rect pinned = p.toolbar()->frame();
+    ASSERT_EQ(pinned.origin, WindowAttachManager::toolbarOrigin(window, AttachEdge::top, p.toolbarSize()));
+
+    // A panel along the top now covers the toolbar above the window: it
+    // stays on the window's edge all the same.
+    platform::Screen screen = FakeScreenProvider::makeScreen(1, Rect(0, 0, 1440, 900));
+    screen.visibleFrame = Rect(0, 0, 1440, pinned.minY() + 10);
+    p.t.screens->setScreens({screen});
+    drainEvents();
+    EXPECT_EQ(p.toolbar()->frame(), pinned);
 }
 
 TEST(Pinning, TheWindowClosingRestoresEverythingAndAHiddenToolbarStaysHidden) {

@@ -206,3 +206,43 @@ TEST(ShowToolbar, AToolbarLongerThanTheScreenBreaksIntoLinesThatKeepEveryControl
     EXPECT_EQ(d.delegate->toolbarController()->toolbarView()->lineStarts().size(), 1u);
     EXPECT_EQ(d.toolbar()->frame().height(), 36);
 }
+
+TEST(ShowToolbar, ADisplayChangeThatLeavesTheToolbarOffItsDisplayPlacesItAgainThere) {
+    Delegate d;
+    d.setScreen(Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1056));
+    d.delegate->toggleToolbar();
+    drainEvents();
+    const int activations = d.activations;
+    const platform::Size wide = d.toolbar()->frame().size;
+    ASSERT_EQ(d.toolbar()->frame().origin, platform::Point(960 - wide.width / 2, 1056 - 36 - 8));
+
+    // The screen shrinks to 640 × 480: back at the top centre, in two rows.
+    d.setScreen(Rect(0, 0, 640, 480), Rect(0, 0, 640, 456));
+    const Rect small = d.toolbar()->frame();
+    EXPECT_TRUE(Rect(8, 8, 624, 440).contains(small));
+    EXPECT_NEAR(small.origin.x, 320 - small.width() / 2, 0.5) << "whole pixels";
+    EXPECT_EQ(small.origin.y, 456 - small.height() - 8);
+    EXPECT_EQ(d.delegate->toolbarController()->toolbarView()->lineStarts().size(), 2u);
+    EXPECT_EQ(d.activations, activations) << "placed again, not brought forward";
+
+    // Still inside after the next change: it stays where it is.
+    d.setScreen(Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1056));
+    EXPECT_EQ(d.toolbar()->frame(), small);
+
+    // A panel along the bottom comes over a toolbar docked there: it goes to
+    // the top row, and its panels open below it.
+    d.state().toolbarDockPosition = P::bottomCenterH;
+    drainEvents();
+    ASSERT_EQ(d.toolbar()->frame().minY(), 8);
+    d.setScreen(Rect(0, 0, 1920, 1080), Rect(0, 60, 1920, 996));
+    EXPECT_EQ(d.toolbar()->frame().maxY(), 1056 - 8);
+    EXPECT_TRUE(d.state().isToolbarMovedToTopRow);
+    EXPECT_EQ(d.delegate->toolbarController()->toolbarView()->direction(), PanelOpenDirection::below);
+
+    // Hidden, it is left alone until it is shown.
+    d.delegate->toggleToolbar();
+    drainEvents();
+    const Rect hidden = d.toolbar()->frame();
+    d.setScreen(Rect(0, 0, 1024, 600), Rect(0, 0, 1024, 576));
+    EXPECT_EQ(d.toolbar()->frame(), hidden);
+}

@@ -61,3 +61,21 @@ TEST(ToolbarPlacement, TheBottomIsTakenOnlyBeyondTwentyPoints) {
     EXPECT_FALSE(isScreenBottomTaken(Rect(0, 900, 1920, 1056), upper));
     EXPECT_EQ(dockedToolbarOrigin(P::bottomCenterH, Rect(0, 900, 1920, 1056), upper, kHorizontal), Point(660, 908));
 }
+
+TEST(ToolbarPlacement, AfterTheDisplaysChangeOnlyAToolbarLeftOffItsDisplayIsPlacedAgain) {
+    platform::Screen left{1, Rect(0, 0, 1024, 600), Rect(0, 0, 1024, 576), {}, 1};
+    platform::Screen right{2, Rect(1024, 0, 1920, 1080), Rect(1024, 40, 1920, 1040), {}, 1};
+    const std::vector<platform::Screen> screens{left, right};
+    // Inside its display's visible frame, its edges on it included: it stays.
+    EXPECT_EQ(screenForDisplacedToolbar(Rect(100, 532, 600, 36), screens, left), std::nullopt);
+    EXPECT_EQ(screenForDisplacedToolbar(Rect(0, 540, 600, 36), screens, left), std::nullopt);
+    // Under the panel that now takes the top of the screen, or off its side
+    // since the screen shrank: placed again on that screen.
+    EXPECT_EQ(screenForDisplacedToolbar(Rect(100, 560, 600, 36), screens, left), left);
+    EXPECT_EQ(screenForDisplacedToolbar(Rect(700, 300, 600, 36), screens, right), left) << "most of it is on the left";
+    // On the second screen, over its bottom panel.
+    EXPECT_EQ(screenForDisplacedToolbar(Rect(1500, 20, 600, 36), screens, left), right);
+    // On no screen any more: the main one.
+    EXPECT_EQ(screenForDisplacedToolbar(Rect(3000, 300, 600, 36), screens, right), right);
+    EXPECT_EQ(screenForDisplacedToolbar(Rect(3000, 300, 600, 36), {}, std::nullopt), std::nullopt);
+}

@@ -34,6 +34,10 @@ overink_x11_cases(x11_app x11_app_tray_right_no_compositor SESSION_OPTIONS --tra
 # The tests' own window manager, cooperative, must serve the program as the
 # real ones do: sessions that make it uncooperative start from there.
 overink_x11_cases(x11_app x11_app_standin SESSION_OPTIONS --wm standin FILTER ${layout_cases})
+# Quick strokes under a window manager that holds each press on the windows it
+# manages until it has focused and raised them, as most do for a click.
+overink_x11_cases(x11_app x11_app_quick_strokes_standin SESSION_OPTIONS --wm standin
+  FILTER OverlayOnX11.EveryTick*:OverlayOnX11.ABurst*)
 overink_x11_cases(x11_app x11_app_no_wm SESSION_OPTIONS --no-wm --no-tray
   FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
 overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --no-tray --no-compositor

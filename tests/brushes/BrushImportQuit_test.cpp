@@ -2,6 +2,8 @@
 // cleanly, and the store holds no record without its cells; cells without a
 // record are removed by the next start.
 #include "brushes/BrushFiles.h"
+#include "brushes/GIMPBrushParser.h"
+#include "platform/Dispatch.h"
 #include "support/BrushFileWriter.h"
 #include "support/BrushStoreFiles.h"
 #include "support/TestDrawingState.h"
@@ -19,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 using namespace testing_support;
 
@@ -104,6 +107,93 @@ TEST(BrushImportQuit, QuittingAtAnyMomentOfAnImportEndsCleanlyAndLosesNothing) {
         t.reset();
         QDir(store).removeRecursively();
     }
+}
+
+// The brush being written when the quit comes is abandoned, and its images
+// go with it at once: the store holds no image without a record even before
+// the next start tidies it.
+TEST(BrushImportQuit, AnAbandonedBrushLeavesNoImagesBehind) {
+    QTemporaryDir dir;
+    // Cells quick enough to end within the quit's grace on a busy machine,
+    // and many of them.
+    const QString slow = writeFile(dir.filePath("slow.gih"), slowPipe(64, 256));
+    QRandomGenerator random(13);
+    for (int run = 0; run < 3; ++run) {
+        const QString store = dir.filePath(QStringLiteral("store%1").arg(run));
+        QProcess probe;
+        probe.start(OVERINK_IMPORT_QUIT_PROBE, {store, slow});
+        ASSERT_TRUE(probe.waitForStarted());
+        // The first cell is written: 63 more are to come.
+        QElapsedTimer waiting;
+        waiting.start();
+        while (storeImages(store).isEmpty()) {
+            ASSERT_LT(waiting.elapsed(), 20000) << "run " << run << ": the import wrote no cell";
+            QThread::msleep(5);
+        }
+        QThread::msleep(random.bounded(0, 200));
+        ::kill(pid_t(probe.processId()), SIGTERM);
+        ASSERT_TRUE(probe.waitForFinished(20000)) << "run " << run;
+        const QByteArray out = probe.readAllStandardOutput();
+        const std::string context =
+            QStringLiteral("run %1\n%2").arg(run).arg(QString::fromLocal8Bit(out)).toStdString();
+        ASSERT_FALSE(out.contains("records 1")) << "the brush was imported before the quit: " << context;
+        ASSERT_TRUE(out.contains("ended with 0 tasks running")) << "the import did not stop in time: " << context;
+        // Only the index, which lists no brush: no image, no unfinished write.
+        const QStringList left = QDir(store).entryList(QDir::Files | QDir::System | QDir::Hidden);
+        EXPECT_EQ(left.join(QStringLiteral(", ")).toStdString(), "brushes.json") << context;
+        const auto index = decodeBrushIndex(readFile(store + "/brushes.json"));
+        ASSERT_TRUE(index) << context;
+        EXPECT_TRUE(index->brushes.empty()) << context;
+    }
+}
+
+// A quit that begins while the preview is written abandons the brush too:
+// its record would be handed to an event loop that no longer runs.
+TEST(BrushImportQuit, AQuitDuringThePreviewAbandonsTheBrush) {
+    // Quitting cannot be undone: in a process of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir dir;
+    const QString file = writeFile(dir.filePath("three.gih"), slowPipe(3, 16));
+    const QString store = dir.filePath("store");
+    QDir().mkpath(store);
+    EXPECT_EXIT(
+        {
+            const auto quitDuringPreview = [](const QImage& image, const QString& path) {
+                const bool written = GIMPBrushParser::writePNG(image, path);
+                if (path.endsWith(QLatin1String("_thumb.png"))) platform::stopBackgroundWork();
+                return written;
+            };
+            const auto record = brushFiles::importBrushFile(file, store, false, quitDuringPreview);
+            const QStringList left = QDir(store).entryList(QDir::Files);
+            std::fprintf(stderr, "%s record; left: %s\n", record ? "a" : "no",
+                         qPrintable(left.join(QStringLiteral(", "))));
+            std::exit(!record && left.isEmpty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "no record; left: \n");
+}
+
+// A brush whose record was handed to the main thread just as the quit came
+// (the event loop takes it no more) leaves no images behind either.
+TEST(BrushImportQuit, ARecordNotTakenBeforeTheQuitLeavesNoImages) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir dir;
+    const QString file = writeFile(dir.filePath("three.gih"), slowPipe(3, 16));
+    const QString store = dir.filePath("store");
+    EXPECT_EXIT(
+        {
+            TestDrawingState t;
+            t.brushStore = store;
+            t.state = t.makeAnother();
+            t->importGIMPBrushes({file}, false);
+            // Written, and its record handed over.
+            platform::waitForBackgroundWork();
+            platform::stopBackgroundWork();
+            const QStringList left = QDir(store).entryList({"*.png*"}, QDir::Files);
+            std::fprintf(stderr, "%zu records; left: %s\n", t->importedGIMPBrushes->size(),
+                         qPrintable(left.join(QStringLiteral(", "))));
+            std::exit(left.isEmpty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "0 records; left: \n");
 }
 
 // A single step longer than the grace quitting gives (one huge cell being

@@ -3,6 +3,7 @@
 // from the X connection without a mouse event for each.
 #include "canvas/DrawingCanvasView.h"
 #include "model/DrawingState.h"
+#include "support/ManualDisplayLink.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
@@ -13,6 +14,9 @@
 #include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using namespace testing_support;
 
@@ -103,4 +107,52 @@ TEST(CanvasOnX11, ABurstOfMovesReachesThePacedStrokeInOrderWithoutAMouseEventEac
     // Qt makes up one move to where the release is; the rest never became
     // mouse events.
     EXPECT_LE(counter.moves, 1);
+}
+
+TEST(CanvasOnX11, MovesHeldForAFrameAreDrawnByThatFrameThoughThePointerRests) {
+    TestDrawingState t;
+    DrawingState& s = *t.state;
+    s.selectedTool = DrawingTool::pen;
+    s.smoothingEnabledTools = DrawingToolSet{};
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setGeometry(100, 100, 600, 400);
+    DrawingCanvasView canvas(t.state, 1, &window);
+    canvas.resize(600, 400);
+    // Paced on time that stands still until the test moves it on.
+    ManualLink* link = nullptr;
+    auto owned = std::make_unique<ManualPacerClock>();
+    ManualPacerClock& clock = *owned;
+    canvas.setDisplayLinkFactory(manualLinks(clock, link), std::move(owned));
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(waitUntilPlaced(static_cast<std::uint32_t>(window.winId()), QRect(100, 100, 600, 400)));
+    const QPoint origin = canvas.mapToGlobal(QPoint(0, 0));
+    const auto reached = [&](QPointF p) {
+        const auto& live = s.currentStroke.get();
+        return live && !live->points.empty() && live->points.back() == p;
+    };
+
+    ASSERT_TRUE(pointerReaches(origin + QPoint(100, 150), static_cast<std::uint32_t>(window.winId())));
+    xdotool({"mousedown", "1"});
+    ASSERT_TRUE(waitUntil([&] { return canvas.gesture().isDragging(); }));
+    // The first move after the pause is drawn at once; the refreshes'
+    // phase is known from then on.
+    ASSERT_TRUE(moveMouse(origin + QPoint(120, 150)));
+    ASSERT_TRUE(waitUntil([&] { return reached(QPointF(120, 150)); }));
+    drainEvents();
+    ASSERT_TRUE(link && canvas.framePacer().isLinkRunning());
+    link->refresh();
+    // The next one, in the same refresh, waits for its frame; the pointer
+    // then rests.
+    ASSERT_TRUE(moveMouse(origin + QPoint(140, 150)));
+    ASSERT_TRUE(waitUntil([&] { return canvas.framePacer().isPending() || reached(QPointF(140, 150)); }))
+        << "a move held for a frame that nothing owes";
+    EXPECT_FALSE(reached(QPointF(140, 150))) << "held for its frame";
+    clock.advance(ManualLink::kInterval);
+    EXPECT_TRUE(reached(QPointF(140, 150))) << "not drawn by its frame";
+    EXPECT_FALSE(canvas.framePacer().isPending());
+    xdotool({"mouseup", "1"});
+    ASSERT_TRUE(waitUntil([&] { return s.strokes->size() == 1; }));
+    EXPECT_EQ(s.strokes->front().points.get(),
+              (std::vector<QPointF>{QPointF(100, 150), QPointF(100, 150), QPointF(120, 150), QPointF(140, 150)}));
 }

@@ -4,48 +4,31 @@
 #include "canvas/FramePacer.h"
 #include "model/DrawingState.h"
 #include "support/CanvasTestUtil.h"
+#include "support/ManualDisplayLink.h"
 #include "support/TestDrawingState.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace testing_support;
 
 namespace {
 
-// A link whose refreshes the test hands out.
-class ManualLink : public platform::DisplayLink {
-public:
-    explicit ManualLink(Callback callback) : callback_(std::move(callback)) {}
-    void start() override { running_ = true; }
-    void stop() override { running_ = false; }
-    void requestFrame() override {}
-    double refreshInterval() const override { return kInterval; }
-    // A refresh happening now, or reported with another time.
-    void refresh() { refreshAt(platform::mediaTime()); }
-    void refreshAt(double timestamp) {
-        if (running_) callback_({timestamp, timestamp + kInterval, kInterval});
-    }
-    static constexpr double kInterval = 0.25;
-
-private:
-    Callback callback_;
-};
-
 struct Paced {
     int presented = 0;
     ManualLink* link = nullptr;
+    ManualPacerClock* clock = nullptr;
     FramePacer pacer{[this] { ++presented; }};
     Paced() {
-        pacer.useDisplayLink(
-            [this](platform::DisplayID, platform::DisplayLink::Callback cb) {
-                auto l = std::make_unique<ManualLink>(std::move(cb));
-                link = l.get();
-                return l;
-            },
-            1);
+        auto c = std::make_unique<ManualPacerClock>();
+        clock = c.get();
+        pacer.useDisplayLink(manualLinks(*clock, link), 1, std::move(c));
     }
 };
+
+constexpr double kInterval = ManualLink::kInterval;
 
 } // namespace
 
@@ -60,20 +43,20 @@ TEST(FramePacer, AfterAPauseAtOnceThenOneFrameARefreshLateInIt) {
     EXPECT_FALSE(p.pacer.changed());
     EXPECT_TRUE(p.pacer.isPending());
     // The refresh gives the phase; the frame comes shortly before the next.
-    const double refreshed = platform::mediaTime();
     p.link->refresh();
+    p.clock->advance(kInterval - FramePacer::kLateMargin - 0.002);
     EXPECT_EQ(p.presented, 0);
-    ASSERT_TRUE(waitUntil([&] { return p.presented == 1; }));
-    const double waited = platform::mediaTime() - refreshed;
-    EXPECT_GE(waited, ManualLink::kInterval - FramePacer::kLateMargin - 0.002);
+    p.clock->advance(0.003);
+    EXPECT_EQ(p.presented, 1);
     EXPECT_FALSE(p.pacer.isPending());
-    // More changes (the first may count as after a pause on a slow
-    // machine): one frame for the rest.
-    p.pacer.changed();
+    // More changes at once: one frame for them, late in the next refresh.
     EXPECT_FALSE(p.pacer.changed());
     EXPECT_FALSE(p.pacer.changed());
-    ASSERT_TRUE(waitUntil([&] { return p.presented == 2; }));
-    drainEvents();
+    p.clock->advance(kInterval - 0.01);
+    EXPECT_EQ(p.presented, 1);
+    p.clock->advance(0.01);
+    EXPECT_EQ(p.presented, 2);
+    p.clock->advance(kInterval);
     EXPECT_EQ(p.presented, 2);
 
     // Refreshes with nothing to show stop the link.
@@ -84,16 +67,17 @@ TEST(FramePacer, AfterAPauseAtOnceThenOneFrameARefreshLateInIt) {
 
 TEST(FramePacer, NoChangeWaitsMoreThanARefreshAfterTheLastFrame) {
     Paced p;
-    // A change after a pause shows at once, a little before a late moment
-    // (the refreshes' phase is known from an earlier drag).
+    // A change after a pause shows at once, a fifth of a refresh before a
+    // late moment (the refreshes' phase is known from an earlier drag).
     EXPECT_TRUE(p.pacer.changed());
-    const double shown = platform::mediaTime();
-    p.link->refreshAt(shown - ManualLink::kInterval + FramePacer::kLateMargin + ManualLink::kInterval / 5);
+    p.link->refreshAt(p.clock->now() - kInterval + FramePacer::kLateMargin + kInterval / 5);
     // The next change may not show at that late moment, so soon after the
     // last frame, but it must not wait for the one after it either.
     EXPECT_FALSE(p.pacer.changed());
-    ASSERT_TRUE(waitUntil([&] { return p.presented == 1; }));
-    EXPECT_LE(platform::mediaTime() - shown, ManualLink::kInterval + 0.02) << "the change missed a frame";
+    p.clock->advance(kInterval / 5 + 0.01);
+    EXPECT_EQ(p.presented, 0) << "a frame right after the last";
+    p.clock->advance(kInterval - kInterval / 5 - 0.01);
+    EXPECT_EQ(p.presented, 1) << "the change missed a frame";
 }
 
 TEST(FramePacer, WithoutALinkEveryChangeShowsAtOnce) {
@@ -110,11 +94,9 @@ TEST(FramePacer, AStrokeIsInTheStateAtEveryStepAndOnScreenByItsFrame) {
     DrawingState& s = *t.state;
     DrawingCanvasView canvas{t.state, 1};
     ManualLink* link = nullptr;
-    canvas.setDisplayLinkFactory([&](platform::DisplayID, platform::DisplayLink::Callback cb) {
-        auto l = std::make_unique<ManualLink>(std::move(cb));
-        link = l.get();
-        return l;
-    });
+    auto owned = std::make_unique<ManualPacerClock>();
+    ManualPacerClock& clock = *owned;
+    canvas.setDisplayLinkFactory(manualLinks(clock, link), std::move(owned));
     canvas.resize(300, 200);
     s.currentDrawingDisplayID = 1;
     s.lineWidth = 6;
@@ -134,7 +116,9 @@ TEST(FramePacer, AStrokeIsInTheStateAtEveryStepAndOnScreenByItsFrame) {
     EXPECT_EQ(s.currentStroke.get()->points.back(), QPointF(200, 100)) << "every step reaches the state";
     EXPECT_TRUE(canvas.framePacer().isPending());
     EXPECT_FALSE(painted(QPoint(150, 100))) << "drawn by its frame, not at once";
-    ASSERT_TRUE(waitUntil([&] { return !canvas.framePacer().isPending(); }));
+    clock.advance(kInterval);
+    EXPECT_FALSE(canvas.framePacer().isPending());
+    drainEvents();
     EXPECT_TRUE(painted(QPoint(150, 100)));
 
     // The release shows the placed stroke at once, and no live one.

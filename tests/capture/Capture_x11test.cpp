@@ -1,7 +1,8 @@
 // A screenshot by the real program on a real X server, with and without a
 // compositing manager: a red stroke drawn over another program's window is
-// captured with that window, and neither the toolbar nor the countdown is in
-// the saved JPEG, while the toolbar stays on screen.
+// captured with that window, and neither the toolbar, nor the countdown, nor
+// the camera's tooltip chip is in the saved JPEG, while the toolbar stays on
+// screen.
 #include "capture/CountdownOverlayController.h"
 #include "capture/ScreenCaptureCoordinator.h"
 #include "platform/NotificationCenter.h"
@@ -14,10 +15,12 @@
 #include "toolbar/ToolbarWindowController.h"
 #include "ui/NotificationNames.h"
 #include "ui/SymbolButton.h"
+#include "ui/TooltipManager.h"
+#include "ui/TooltipPanel.h"
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QImageReader>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -59,7 +62,9 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     // of the screen, where the countdown shows.
     ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(300, 26, 1320, 820));
     ASSERT_TRUE(other.ready());
-    RealProgram program;
+    // The countdown ticks when the test says (its timer would take an hour):
+    // however long the clicks take, they come while it runs.
+    RealProgram program(true, [](AppServices& s) { s.captureCountdownTickSeconds = 3600; });
     program.delegate->toggleToolbar();
     ASSERT_TRUE(waitUntil([&] { return !program.delegate->drawingState()->overlayControllers.empty(); }));
     platform::Window* toolbar = program.toolbarWindow();
@@ -90,24 +95,39 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     // restacking after the stroke's press on the overlay, the click goes
     // once the server would hand it to the toolbar, as a person's would.
     ASSERT_TRUE(pointerReaches(button, toolbar->xid())) << "the toolbar takes the click";
+    int clicks = 0;
+    QObject::connect(program.toolbarView()->captureButton(), &QAbstractButton::clicked, [&] { ++clicks; });
     click();
-    ASSERT_TRUE(
-        waitUntil([&] { return program.delegate->captureCoordinator()->countdownController() != nullptr; }, 2000))
+    const auto coordinator = program.delegate->captureCoordinator();
+    ASSERT_TRUE(waitUntil([&] { return coordinator->countdownController() != nullptr; }))
         << "the camera button started no countdown";
     // The countdown's dark disc over the window, left of its digit.
-    EXPECT_TRUE(waitUntil([&] { return qGreen(rootPixel(QPoint(900, 540))) < 130; }, 2000)) << "the countdown shows";
+    EXPECT_TRUE(waitUntil([&] { return qGreen(rootPixel(QPoint(900, 540))) < 130; })) << "the countdown shows";
     // A second click on the camera starts nothing new: the same countdown
     // goes on, and the save panel waits for its end.
-    const CountdownOverlayController* running = program.delegate->captureCoordinator()->countdownController();
+    CountdownOverlayController* running = coordinator->countdownController();
     ASSERT_TRUE(pointerReaches(button, toolbar->xid()));
     click();
-    EXPECT_TRUE(holdsFor(
-        [&] {
-            return program.delegate->captureCoordinator()->countdownController() == running && panels.shown.empty();
-        },
-        1000));
+    ASSERT_TRUE(waitUntil([&] { return clicks == 2; })) << "the second click reached the camera button";
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(coordinator->countdownController(), running);
+    EXPECT_TRUE(running->isTimerRunning());
+    EXPECT_TRUE(panels.shown.empty());
+    // The pointer leaves the camera and comes back to rest on it: its
+    // tooltip chip is up, at full strength, when the grab comes.
+    ASSERT_TRUE(moveMouse(button + QPoint(0, 120)));
+    ASSERT_TRUE(pointerReaches(button, toolbar->xid()));
+    const auto chipUp = [] {
+        const TooltipPanel* chip = TooltipManager::shared().panel();
+        return chip && chip->isVisible() && chip->alphaValue() == 1.0;
+    };
+    ASSERT_TRUE(waitUntil(chipUp)) << "the camera's tooltip chip shows";
+    const QRect chip = platform::toGlobal(TooltipManager::shared().panel()->frame()).toRect();
+    for (int tick = 0; tick < CountdownOverlayController::kTicksToComplete; ++tick) running->tick();
 
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(path); }, 8000));
+    // Held for seconds, the chip was up throughout the grab if it is still.
+    const bool chipStayed = chipUp();
     const QImage shot = QImageReader(path).read();
     ASSERT_EQ(shot.size(), QSize(1920, 1080));
     EXPECT_TRUE(QImageReader(path).format() == "jpeg");
@@ -125,10 +145,11 @@ TEST(CaptureOnX11, TheJpegShowsTheWindowAndTheStrokeButNotTheToolbarOrTheCountdo
     };
     EXPECT_TRUE(mostlyGreen(QRect(830, 410, 260, 260))) << "no countdown";
     EXPECT_TRUE(mostlyGreen(bar)) << "no toolbar";
+    if (chipStayed) EXPECT_TRUE(mostlyGreen(chip)) << "no tooltip chip";
 
-    // The toolbar never left the screen for longer than the grab.
+    // The toolbar is back on screen after the grab.
     EXPECT_TRUE(toolbar->isVisible());
-    EXPECT_TRUE(waitUntil(toolbarShows, 500));
+    EXPECT_TRUE(waitUntil(toolbarShows));
     EXPECT_FALSE(program.delegate->captureCoordinator()->countdownController());
     EXPECT_FALSE(program.delegate->drawingState()->isImportingBrushes);
 }

@@ -193,6 +193,20 @@ has_qt6ct() {
     [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ]
 }
 
+# be32 N: N as four bytes, big-endian.
+be32() { printf '%b' "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255)))"; }
+# slow_pipe FILE: writes a brush pipe of eight 1024 x 1024 cells of noise,
+# each a while to import.
+slow_pipe() {
+  {
+    printf 'Slow pipe\n8 ncells:8 cellwidth:1024 cellheight:1024 step:25 dim:1 cols:8 rows:1 placement:constant rank0:8 select0:incremental\n'
+    for _ in $(seq 8); do
+      be32 33; be32 2; be32 1024; be32 1024; be32 1; printf 'GIMP'; be32 20; printf 'cell\0'
+      head -c $((1024 * 1024)) /dev/urandom
+    done
+  } >"$1"
+}
+
 # ---- The program's windows ----
 
 # tray_icon_frame PID: X Y W H of the window of ours that the tray embedded:

@@ -11,18 +11,10 @@ set -u
 overink=$1
 e2e_begin quits_during_import
 
-# A pipe of eight 1024 x 1024 cells of noise, each a while to write.
-be32() { printf '%b' "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255)))"; }
 sources=$(mktemp -d)
 homes+=("$sources")
 pipe=$sources/slow.gih
-{
-  printf 'Slow pipe\n8 ncells:8 cellwidth:1024 cellheight:1024 step:25 dim:1 cols:8 rows:1 placement:constant rank0:8 select0:incremental\n'
-  for _ in $(seq 8); do
-    be32 33; be32 2; be32 1024; be32 1024; be32 1; printf 'GIMP'; be32 20; printf 'cell\0'
-    head -c $((1024 * 1024)) /dev/urandom
-  done
-} >"$pipe"
+slow_pipe "$pipe"
 
 brush_panel() { window_of_width "$1" 240 100; }
 file_dialog() { xdotool search --onlyvisible --name "Import GIMP Brushes" 2>/dev/null | head -1; }

@@ -1,6 +1,7 @@
 // The information panel window and its owner: placement on the main
 // screen, Esc, the registry and the monitors, the opener's flag, replacing
 // an open panel and letting go of one.
+#include "panels/HelpView.h"
 #include "panels/InfoPanelWindowController.h"
 #include "panels/InfoPanels.h"
 
@@ -9,9 +10,13 @@
 #include "support/FakePlatform.h"
 #include "support/TestUtil.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/PanelScroller.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +84,33 @@ TEST(InfoPanelWindow, BuiltCentredOnTheMainScreensVisibleFrameAndNotShown) {
     FakeScreenProvider none;
     Harness nowhere(none);
     EXPECT_EQ(nowhere.controller->window()->frame().origin, platform::Point(0, 0));
+}
+
+TEST(InfoPanelWindow, OnADisplayShorterThanHelpItFitsTheVisibleFrameAndItsBodyScrolls) {
+    // 640 × 480 with a 24-point tray panel along the top.
+    platform::Screen small = FakeScreenProvider::makeScreen(1, Rect(0, 0, 640, 480));
+    small.visibleFrame = Rect(0, 0, 640, 456);
+    FakeScreenProvider screens({small});
+    HelpView* help = nullptr;
+    InfoPanelWindowController controller({HelpView::kWidth, HelpView::kHeight}, nullptr, false, QStringLiteral("Help"),
+                                         screens, [&](std::shared_ptr<DismissRef> dismiss) {
+                                             help = new HelpView(std::move(dismiss));
+                                             return help;
+                                         });
+    EXPECT_EQ(controller.window()->frame(), Rect(320 - 180, 0, 360, 456));
+    controller.showWindow();
+    ASSERT_TRUE(waitUntil([&] { return help->height() == 456; }, 2000));
+    // Header and footer whole in the panel; the body gave way and scrolls.
+    EXPECT_FALSE(controller.scroller()->scrolls());
+    const QRect footer(help->footerCloseButton()->mapTo(help, QPoint()), help->footerCloseButton()->size());
+    EXPECT_LE(footer.bottom(), 455);
+    EXPECT_GT(help->body()->verticalScrollBar()->maximum(), 0);
+    controller.closePanel();
+    drainEvents();
+
+    // Where it fits, exactly as asked.
+    Harness fits(screens, {346, 430});
+    EXPECT_EQ(fits.controller->window()->frame(), Rect(320 - 173, 228 - 215, 346, 430));
 }
 
 TEST(InfoPanelWindow, EscClosesItOnceOnALaterTurnAndIsSwallowed) {

@@ -3,8 +3,6 @@
 #include "platform/AppcastVersion.h"
 #include "support/AppcastFeeds.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
 using platform::AppcastItem;
@@ -177,10 +175,8 @@ TEST(Appcast, EntitiesNeitherReadFilesNorExplode) {
             QStringLiteral("<!ENTITY a%1 \"&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;&a%2;\">").arg(i).arg(i - 1).toUtf8();
     laughs += "]>" + channel("<item><title>&a11;</title><sparkle:version>2</sparkle:version>"
                              "<link>https://overink.example/</link></item>");
-    QElapsedTimer t;
-    t.start();
+    // Expanded, the title would run to gigabytes.
     const auto result = parseAppcast(laughs);
-    EXPECT_LT(t.elapsed(), 2000);
     for (const auto& item : result.items) EXPECT_LT(item.title.size(), 1 << 20);
 }
 

@@ -1,13 +1,16 @@
-// The application object across processes: the single-instance claim and the
-// end of the session.
+// The application object across processes: the single-instance claim, the
+// end of the session and the loss of the X server.
 #include "platform/Application.h"
+#include "platform/UserDefaults.h"
 #include "support/TestUtil.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -230,4 +233,94 @@ TEST(ApplicationX11, AnotherUserCannotStopTheProgramFromStarting) {
     int status = 0;
     ::waitpid(child, &status, 0);
     ::close(ready[0]);
+}
+
+namespace {
+
+// An X server of the test's own, to kill.
+struct OwnServer {
+    OwnServer() {
+        // The server picks a free display itself and names it on its output.
+        process.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24", "-auth",
+                               "/dev/null"});
+        QByteArray out;
+        waitUntil(
+            [&] {
+                out += process.readAllStandardOutput();
+                return out.contains('\n') || process.state() == QProcess::NotRunning;
+            },
+            20000);
+        if (out.contains('\n')) display = ':' + QString::fromLatin1(out.trimmed());
+    }
+    ~OwnServer() {
+        if (process.state() == QProcess::NotRunning) return;
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    QProcess process;
+    QString display;
+};
+
+} // namespace
+
+// The X server dies (killed, or ended as at logout) while background work
+// writes images and preferences change every few milliseconds: the program
+// asks the work to stop and waits for it, saves the last values and exits
+// with status 1, leaving Qt's line about the connection and at most one of
+// its own. It used to exit from inside Qt under the running work, losing the
+// last changes, and sometimes crashed in the teardown.
+TEST(ApplicationX11, ALostConnectionEndsTheProgramAsSigtermDoes) {
+    QRandomGenerator random(3);
+    for (int run = 0; run < 6; ++run) {
+        const int signal = run % 2 ? SIGTERM : SIGKILL;
+        const std::string context = "run " + std::to_string(run) + (signal == SIGTERM ? " (SIGTERM)" : " (SIGKILL)");
+        QTemporaryDir dir;
+        OwnServer server;
+        ASSERT_FALSE(server.display.isEmpty()) << "Xvfb did not start";
+        QProcess probe;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", server.display);
+        env.insert("XDG_RUNTIME_DIR", dir.path());
+        probe.setProcessEnvironment(env);
+        probe.start(OVERINK_CONNECTION_LOSS_PROBE, {dir.filePath("defaults.json"), dir.path()});
+        QByteArray out;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                out += probe.readAllStandardOutput();
+                return out.contains("set 3\n") && QFile::exists(dir.filePath("step0.png"));
+            },
+            20000))
+            << context;
+        // A moment of the work, not a wait for it.
+        QThread::msleep(random.bounded(0, 500));
+        ::kill(pid_t(server.process.processId()), signal);
+        ASSERT_TRUE(waitUntil([&] { return probe.state() == QProcess::NotRunning; }, 20000)) << context;
+        out += probe.readAllStandardOutput();
+        const QString err = QString::fromLocal8Bit(probe.readAllStandardError());
+        EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << context << "\n" << err.toStdString();
+        EXPECT_EQ(probe.exitCode(), 1) << context << "\n" << err.toStdString();
+
+        // The work was asked to stop and ended.
+        EXPECT_TRUE(QFile::exists(dir.filePath("stopped"))) << context;
+        // The last value set is saved, as preference and in the throttled file.
+        const QList<QByteArray> sets = out.trimmed().split('\n');
+        ASSERT_TRUE(sets.back().startsWith("set ")) << context;
+        const int last = sets.back().mid(4).toInt();
+        const auto stored = platform::UserDefaults::fileBacked(dir.filePath("defaults.json"));
+        EXPECT_EQ(stored->doubleValue("value"), std::optional<double>(last)) << context;
+        QFile counter(dir.filePath("counter"));
+        ASSERT_TRUE(counter.open(QIODevice::ReadOnly)) << context;
+        EXPECT_EQ(counter.readAll(), QByteArray::number(last)) << context;
+
+        // Qt's line about the connection, and at most one of ours.
+        QStringList others;
+        bool qtLine = false;
+        for (const QString& line : err.split('\n', Qt::SkipEmptyParts)) {
+            if (line.contains("The X11 connection broke")) qtLine = true;
+            else others.append(line);
+        }
+        EXPECT_TRUE(qtLine) << context << "\n" << err.toStdString();
+        EXPECT_LE(others.size(), 1) << context << "\n" << err.toStdString();
+        for (const QString& line : others) EXPECT_TRUE(line.startsWith("overink: ")) << context << line.toStdString();
+    }
 }

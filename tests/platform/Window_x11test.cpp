@@ -7,6 +7,7 @@
 #include "support/X11TestUtil.h"
 
 #include <xcb/shape.h>
+#include <xcb/xinput.h>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +15,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace platform;
 using testing_support::click;
@@ -35,9 +38,13 @@ public:
         paintRect_ = r;
         update(paintRect_);
     }
-    std::vector<QPoint> presses; // global
+    std::vector<QPoint> presses;   // global
+    std::vector<QPoint> dragMoves; // global, with the left button held
 protected:
     void mousePressEvent(QMouseEvent* e) override { presses.push_back(e->globalPosition().toPoint()); }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (e->buttons() & Qt::LeftButton) dragMoves.push_back(e->globalPosition().toPoint());
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(paintRect_.isEmpty() ? rect() : paintRect_, fill_);
@@ -51,9 +58,10 @@ private:
 Rect screenRect(QRect root) { return toScreen(QRectF(root)); }
 
 struct TestWindow {
-    TestWindow(QRect root, int level, QColor fill, QRect paintRect = {}) : window(screenRect(root)) {
+    TestWindow(QRect root, int level, QColor fill, QRect paintRect = {}, bool base = false) : window(screenRect(root)) {
         probe = new Probe(fill, paintRect);
         window.setContentView(probe);
+        window.setBaseWindow(base);
         window.setLevel(level);
         window.orderFront();
         waitUntil([&] { return window.isVisible() && window.xid() != 0; });
@@ -337,4 +345,46 @@ TEST(Window, AMoveOfTheWindowManagersOwnAfterTheFirstExposeIsUndone) {
     EXPECT_EQ(panel.window.requestedFrame(), screenRect(QRect(600, 300, 200, 150)));
     EXPECT_TRUE(waitUntilPlaced(panel.window.xid(), QRect(600, 300, 200, 150)));
     EXPECT_EQ(panel.window.frame(), screenRect(QRect(600, 300, 200, 150)));
+}
+
+TEST(Window, ABaseWindowsButtonsAreOursAndItsDragsItsOwn) {
+    TestWindow base(QRect(100, 100, 600, 400), WindowLevel::overlay, QColor(255, 0, 0), {}, true);
+    TestWindow panel(QRect(400, 200, 200, 100), WindowLevel::panel, QColor(0, 0, 255));
+    ASSERT_TRUE(base.placed && panel.placed);
+
+    // A window manager's grab of a button there, to focus and raise the
+    // window at a click (freezing the pointer until it has), is refused.
+    // (With a modifier the session's own manager grabs nothing with.)
+    xcb_connection_t* manager = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(manager));
+    const auto core =
+        xcb_grab_button_checked(manager, 0, base.window.xid(), XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_SYNC,
+                                XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_BUTTON_INDEX_1, XCB_MOD_MASK_4);
+    xcb_generic_error_t* error = xcb_request_check(manager, core);
+    EXPECT_TRUE(error && error->error_code == XCB_ACCESS) << "the core grab was the manager's to make";
+    std::free(error);
+    const std::uint32_t mask = XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS, super = XCB_MOD_MASK_4;
+    auto xi = x11::reply(xcb_input_xi_passive_grab_device_reply(
+        manager,
+        xcb_input_xi_passive_grab_device(manager, XCB_CURRENT_TIME, base.window.xid(), XCB_NONE, 1,
+                                         XCB_INPUT_DEVICE_ALL_MASTER, 1, 1, XCB_INPUT_GRAB_TYPE_BUTTON,
+                                         XCB_INPUT_GRAB_MODE_22_SYNC, XCB_INPUT_GRAB_MODE_22_ASYNC,
+                                         XCB_INPUT_GRAB_OWNER_NO_OWNER, &mask, &super),
+        nullptr));
+    ASSERT_TRUE(xi);
+    EXPECT_EQ(xi->num_modifiers, 1) << "the XInput 2 grab was the manager's to make";
+    xcb_disconnect(manager);
+
+    // A drag begun on it stays its own over another window of ours.
+    ASSERT_TRUE(pointerReaches(QPoint(200, 250), base.window.xid()));
+    testing_support::xdotool({"mousedown", "1"});
+    ASSERT_TRUE(base.gotPressAt(QPoint(200, 250)));
+    for (const QPoint at : {QPoint(450, 250), QPoint(500, 260)}) {
+        ASSERT_TRUE(testing_support::moveMouse(at));
+        EXPECT_TRUE(waitUntil([&] { return !base.probe->dragMoves.empty() && base.probe->dragMoves.back() == at; }));
+    }
+    testing_support::xdotool({"mouseup", "1"});
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(panel.probe->presses.empty());
+    EXPECT_TRUE(panel.probe->dragMoves.empty());
 }

@@ -9,6 +9,13 @@ target_link_libraries(click_recorder PRIVATE Qt6::Widgets PkgConfig::XCB)
 target_compile_definitions(x11_platform PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>")
 add_dependencies(x11_platform click_recorder)
 
+# A window of another process that repaints when told, without end, or
+# late (its program kept busy).
+add_executable(painting_window ${CMAKE_CURRENT_SOURCE_DIR}/platform/PaintingWindow.cpp)
+target_link_libraries(painting_window PRIVATE Qt6::Widgets PkgConfig::XCB)
+target_compile_definitions(x11_platform PRIVATE OVERINK_PAINTING_WINDOW="$<TARGET_FILE:painting_window>")
+add_dependencies(x11_platform painting_window)
+
 # A stand-in for the program the user types in: holds the keyboard and
 # reports the keys that reach it.
 add_executable(key_recorder ${CMAKE_CURRENT_SOURCE_DIR}/platform/KeyRecorder.cpp)
@@ -52,6 +59,12 @@ add_executable(quit_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/QuitProbe.cpp)
 target_link_libraries(quit_probe PRIVATE overink_core)
 target_compile_definitions(unit_platform PRIVATE OVERINK_QUIT_PROBE="$<TARGET_FILE:quit_probe>")
 add_dependencies(unit_platform quit_probe)
+
+# A program on X11 whose server the test kills, for the lost-connection test.
+add_executable(connection_loss_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/ConnectionLossProbe.cpp)
+target_link_libraries(connection_loss_probe PRIVATE overink_core)
+target_compile_definitions(x11_platform PRIVATE OVERINK_CONNECTION_LOSS_PROBE="$<TARGET_FILE:connection_loss_probe>")
+add_dependencies(x11_platform connection_loss_probe)
 
 # The tests' own window manager (scripts/x11-session --wm late-placing and
 # the like): cooperative, or late or deaf where told.

@@ -109,15 +109,20 @@ TEST(PanelsOnX11, ShiftEscClosesTheOpenPanelAndNothingElse) {
 TEST(PanelsOnX11, TheFontSearchFieldTakesTheKeyboardAndKeepsTheFirstEsc) {
     RealToolbar t;
     ASSERT_TRUE(t.showAndSettle());
+    // The overlay the toolbar came with takes the keyboard once it is on
+    // screen. A panel opened before that would find the program inactive
+    // and take the keyboard itself.
+    ASSERT_TRUE(waitUntil([&] { return t.overlay() && t.overlay()->isKeyWindow(); }, 5000));
+    platform::Window* before = platform::Window::keyWindow();
     DrawingToolbarView& v = *t.view();
     v.openFontPicker();
     ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().fontPicker()); }, 3000));
     FontPickerWindowController& picker = *v.panels().fontPicker();
     QLineEdit* search = picker.root()->panel()->searchField();
-    // The overlay the toolbar came with has the keyboard.
-    platform::Window* before = platform::Window::keyWindow();
-    ASSERT_TRUE(before);
-    EXPECT_NE(before, picker.window());
+    // Opening the picker leaves the keyboard where it was.
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(before->isKeyWindow());
+    EXPECT_FALSE(picker.window()->isKeyWindow());
     // A click on the panel beside its field takes no keyboard.
     clickOn(picker.window()->widget()->mapToGlobal(QPoint(4, 4)));
     ASSERT_TRUE(settle());

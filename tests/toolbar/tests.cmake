@@ -14,3 +14,19 @@ add_dependencies(x11_toolbar click_recorder)
 # panel, it must still take the wheel's clicks.
 overink_x11_cases(x11_toolbar x11_colorpicker_no_compositor SESSION_OPTIONS --no-compositor
   FILTER ColorPickerOnX11.*)
+
+# Panels taller than small displays: each size with the tray at the top and
+# at the bottom, one session each for the five panels in turn; at 1024x600
+# the colour picker also goes back against the toolbar once it fits there.
+# The default session's screen is tall enough for all of them.
+foreach(size 640x480 1024x600 1280x720)
+  foreach(edge top bottom)
+    set(filter TallPanelsOnX11.Every*)
+    if(size STREQUAL 1024x600)
+      set(filter TallPanelsOnX11.*)
+    endif()
+    overink_x11_cases(x11_toolbar x11_toolbar_tall_panels_${size}_tray_${edge}
+      SESSION_OPTIONS --size ${size} --tray-edge ${edge} FILTER ${filter})
+  endforeach()
+endforeach()
+set(x11_default_filter -TallPanelsOnX11.*)

@@ -88,6 +88,30 @@ TEST(AnchoredPanelPlacement, AFrameOffItsDisplayIsMovedInsideAndOneThatFitsStays
     EXPECT_EQ(ui::keptInside(Rect(-50, -50, 1100, 700), visible), Rect(0, 600 - 700, 1100, 700));
 }
 
+TEST(AnchoredPanelPlacement, APanelIsNeverTallerThanItsDisplaysVisibleFrame) {
+    const Rect visible(0, 24, 1024, 576);
+    EXPECT_EQ(ui::panelHeightOnDisplay(715, visible), 576) << "the content scrolls";
+    EXPECT_EQ(ui::panelHeightOnDisplay(576, visible), 576);
+    EXPECT_EQ(ui::panelHeightOnDisplay(300.5, visible), 300.5) << "a panel that fits is as tall as its content";
+    EXPECT_EQ(ui::panelHeightOnDisplay(715, std::nullopt), 715) << "without a display, the content's";
+}
+
+TEST(AnchoredPanelPlacement, AMovedPanelGoesBackOnceItFitsAtItsPlaceButNotUnderThePointer) {
+    using R = ui::PanelReturn;
+    const Rect visible(0, 0, 1024, 576);
+    // Its place: under a toolbar whose bottom edge is at y 520.
+    const Rect home(100, 120, 240, 400);
+    // Moved up over the toolbar while it was taller, now as tall as `home`.
+    const Rect over(100, 176, 240, 400);
+    EXPECT_EQ(ui::panelReturn(over, home, visible, false), R::returnsNow);
+    EXPECT_EQ(ui::panelReturn(over, home, visible, true), R::returnsOncePointerLeaves);
+    EXPECT_EQ(ui::panelReturn(home, home, visible, true), R::stays) << "already there";
+    // Its place still runs off the display (the bottom edge by a point).
+    EXPECT_EQ(ui::panelReturn(Rect(100, 0, 240, 521), Rect(100, -1, 240, 521), visible, false), R::stays);
+    // Exactly as tall as the room under the toolbar: it fits.
+    EXPECT_EQ(ui::panelReturn(Rect(100, 55, 240, 520), Rect(100, 0, 240, 520), visible, false), R::returnsNow);
+}
+
 TEST(AnchoredPanelPlacement, ThePanelsDisplayIsTheOneHoldingItsAnchor) {
     platform::Screen left = FakeScreenProvider::makeScreen(1, Rect(0, 0, 1920, 1080));
     left.visibleFrame = Rect(0, 0, 1920, 1050);

@@ -8,6 +8,8 @@
 #include "support/FakePlatform.h"
 #include "support/TestUtil.h"
 #include "ui/OpenPanelRegistry.h"
+#include "ui/PanelScroller.h"
+#include "ui/ScrollIndicator.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -15,6 +17,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -49,6 +52,11 @@ public:
     using AnchoredPanelController::followContentHeight;
     using AnchoredPanelController::placeBesideAnchor;
     double fitted = 0;
+    // Where the test has the pointer.
+    bool pointerIn = false;
+
+protected:
+    bool pointerInside() const override { return pointerIn; }
 };
 
 struct Finish {
@@ -143,6 +151,110 @@ TEST(AnchoredPanelRecipe, PlacedAgainstTheToolbarWindowAndAtTheFallbackWithoutAU
     FakeScreenProvider none;
     panel.placeBesideAnchor(D::below, ui::PanelAlignment::centred(), none);
     EXPECT_EQ(panel.window()->frame(), Rect(720 - 17, 1000 - 122 - 60, 34, 122));
+}
+
+namespace {
+
+// A 1024 × 600 screen whose top 24 points a tray panel takes, a toolbar
+// window across y 532…568 (8 under the visible frame's top) and a 34-point
+// control at x 500 on it.
+struct ShortScreen {
+    ShortScreen() : toolbar(platform::makeWindow(Rect(300, 532, 700, 36))) {
+        platform::Screen screen = FakeScreenProvider::makeScreen(1, Rect(0, 0, 1024, 600));
+        screen.visibleFrame = Rect(0, 0, 1024, 576);
+        screens.setScreens({screen});
+        auto* content = new QWidget;
+        toolbar->setContentView(content);
+        auto* control = new QWidget(content);
+        control->setGeometry(200, 6, 34, 24);
+        anchor->nsView = control;
+    }
+    // A 240-point panel of a column `height` high, hanging under the
+    // control, following its content.
+    std::unique_ptr<RecipePanel> panel(int height) {
+        auto* column = new Column(height);
+        body = column->body;
+        auto p = std::make_unique<RecipePanel>(anchor, column, 240);
+        p->followContentHeight(D::below);
+        p->placeBesideAnchor(D::below, ui::PanelAlignment::centred(), screens);
+        return p;
+    }
+
+    Finish finish;
+    FakeScreenProvider screens;
+    platform::WindowPtr<> toolbar;
+    std::shared_ptr<AnchorRef> anchor = std::make_shared<AnchorRef>();
+    QWidget* body = nullptr;
+};
+
+} // namespace
+
+TEST(AnchoredPanelRecipe, AContentTallerThanTheDisplayScrollsInAPanelAsTallAsTheVisibleFrame) {
+    ShortScreen s;
+    const auto tall = s.panel(900);
+    EXPECT_EQ(tall->contentHeight(), 900);
+    // Centred on the control, as tall as the visible frame and inside it
+    // (over the toolbar, which left no room for it below).
+    EXPECT_EQ(tall->window()->frame(), Rect(517 - 120, 0, 240, 576));
+    EXPECT_TRUE(tall->isDisplaced());
+    tall->showWindow();
+    ASSERT_TRUE(waitUntil([&] { return tall->scroller()->viewport()->height() == 576; }, 2000));
+    EXPECT_TRUE(tall->scroller()->scrolls());
+    EXPECT_EQ(tall->scroller()->verticalScrollBar()->maximum(), 900 - 576);
+    EXPECT_EQ(s.body->height(), 900) << "the content keeps its size";
+    EXPECT_TRUE(tall->scroller()->indicator()->isVisible());
+
+    // One that fits: exactly where and as tall as its rule says, nothing to
+    // scroll.
+    const auto fits = s.panel(300);
+    EXPECT_EQ(fits->window()->frame(), Rect(517 - 120, 532 - 300, 240, 300));
+    EXPECT_FALSE(fits->isDisplaced());
+    fits->showWindow();
+    ASSERT_TRUE(waitUntil([&] { return fits->scroller()->viewport()->height() == 300; }, 2000));
+    EXPECT_FALSE(fits->scroller()->scrolls());
+    EXPECT_FALSE(fits->scroller()->indicator()->isVisible());
+}
+
+TEST(AnchoredPanelRecipe, AMovedPanelGoesBackUnderTheToolbarOnceItFitsAndThePointerHasLeft) {
+    ShortScreen s;
+    const auto panel = s.panel(300);
+    const Rect home300(397, 232, 240, 300);
+    ASSERT_EQ(panel->window()->frame(), home300);
+    panel->showWindow();
+    const auto frameIs = [&](const Rect& r) { return waitUntil([&] { return panel->window()->frame() == r; }, 2000); };
+
+    // Grown past the room under the toolbar: capped, and moved up over it.
+    s.body->setFixedHeight(700);
+    ASSERT_TRUE(frameIs(Rect(397, 0, 240, 576)));
+    EXPECT_TRUE(panel->isDisplaced());
+
+    // Shrunk while the pointer is in it: its top edge stays, for now.
+    panel->pointerIn = true;
+    s.body->setFixedHeight(400);
+    ASSERT_TRUE(frameIs(Rect(397, 176, 240, 400)));
+    EXPECT_TRUE(panel->returnsOncePointerLeaves());
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(panel->window()->widget(), &leave);
+    drainEvents();
+    EXPECT_EQ(panel->window()->frame(), Rect(397, 176, 240, 400)) << "the pointer came back in at once";
+
+    // Once the pointer is out, it goes back under the toolbar.
+    panel->pointerIn = false;
+    QCoreApplication::sendEvent(panel->window()->widget(), &leave);
+    drainEvents();
+    EXPECT_EQ(panel->window()->frame(), Rect(397, 132, 240, 400));
+    EXPECT_FALSE(panel->isDisplaced());
+    EXPECT_FALSE(panel->returnsOncePointerLeaves());
+
+    // Back at its place it keeps its top edge as before.
+    s.body->setFixedHeight(450);
+    EXPECT_TRUE(frameIs(Rect(397, 82, 240, 450)));
+
+    // Moved up again and shrunk with the pointer elsewhere: back at once.
+    s.body->setFixedHeight(800);
+    ASSERT_TRUE(frameIs(Rect(397, 0, 240, 576)));
+    s.body->setFixedHeight(300);
+    EXPECT_TRUE(frameIs(home300));
 }
 
 namespace {

@@ -1,0 +1,323 @@
+// How a grab waits for the screen to be drawn again where the windows it
+// leaves out showed, on a clock of the test's: other programs' windows
+// beneath that repaint at once, late or by turns, one that repaints
+// elsewhere without end, a slow compositing manager, and a left-out window
+// that repaints or fades meanwhile.
+#include "ScreenGrabTestSupport.h"
+#include "platform/X11.h"
+#include "platform/X11DamageWatch.h"
+#include "platform/X11ScreenGrabber.h"
+#include "support/ManualPlatformClock.h"
+#include "support/TestUtil.h"
+#include "support/X11TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace platform;
+using namespace grab_test;
+using testing_support::drainEvents;
+using testing_support::ExternalWindow;
+using testing_support::ManualPlatformClock;
+using testing_support::waitUntil;
+
+namespace {
+
+const QColor kBlue(40, 60, 200);
+const QColor kYellow(230, 210, 40);
+const QColor kCyan(40, 200, 210);
+const QColor kGrey(120, 120, 120);
+
+// Another program's window in one colour (tests/platform/PaintingWindow.cpp).
+struct OtherWindow {
+    OtherWindow(QRect at, const QColor& colour) : process(OVERINK_PAINTING_WINDOW, at), area(at) {
+        if (process.ready()) paint(colour);
+    }
+    bool ready() const { return process.ready() && painted; }
+    // Repaints the window and waits until the screen shows it.
+    void paint(const QColor& c) {
+        colour = c;
+        x11::setProperty32(process.window(), x11::atom("_OVERINK_COLOUR"), XCB_ATOM_CARDINAL,
+                           {std::uint32_t(c.rgb() & 0xffffff)});
+        x11::flush();
+        painted = waitUntil([&] { return near(rootPixel(area.center()), c); });
+    }
+    // The screen shows `part` of the window (all of it by default) in `c`.
+    bool shows(const QColor& c, const QRect& part = {}) const {
+        const QRect look = part.isNull() ? area : part;
+        return waitUntil([&] {
+            const QImage now = x11::readRootImage(look);
+            return !now.isNull() && countNear(now, now.rect(), c) == look.width() * look.height();
+        });
+    }
+    // The screen shows the window in its colour all around `covered`.
+    bool showsAround(const QRect& covered) const {
+        const QRect hidden = covered & area;
+        const int around = area.width() * area.height() - hidden.width() * hidden.height();
+        return waitUntil([&] {
+            const QImage now = x11::readRootImage(area);
+            return !now.isNull() && countNear(now, now.rect(), colour) == around;
+        });
+    }
+    void keepRepainting() {
+        x11::setProperty32(process.window(), x11::atom("_OVERINK_RESTLESS"), XCB_ATOM_CARDINAL, {1});
+        x11::flush();
+    }
+    // Its program stops handling events, and so leaves undrawn whatever it
+    // is asked to draw, until released.
+    bool hold() {
+        x11::setProperty32(process.window(), x11::atom("_OVERINK_HOLD"), XCB_ATOM_CARDINAL, {1});
+        x11::flush();
+        return waitUntil([&] {
+            return !x11::property32(process.window(), x11::atom("_OVERINK_HELD"), XCB_ATOM_CARDINAL, 1).empty();
+        });
+    }
+    void release() {
+        xcb_delete_property(x11::connection(), process.window(), x11::atom("_OVERINK_HOLD"));
+        x11::flush();
+    }
+
+    ExternalWindow process;
+    QRect area;
+    QColor colour;
+    bool painted = false;
+};
+
+// The left-out window's magenta (see Inset) over the programs beneath: its
+// 250 columns from x 420, 180 of them over the window at 400 and 70 over
+// the one at 600.
+const QRect kLeftOut(410, 310, 270, 180);
+const QRect kMagentaArea(420, 320, 250, 160);
+const QPoint kOverLeft(500, 400);
+const QPoint kOverRight(640, 400);
+
+ContentFilter leaving(ScreenGrabber& grabber, const OwnWindow& window) {
+    const auto listed = content(grabber);
+    EXPECT_FALSE(listed.content.displays.empty());
+    if (listed.content.displays.empty()) return {};
+    return {listed.content.displays.front(), {window.window.xid()}};
+}
+
+int magentaIn(const QImage& image, const QRect& area) {
+    return image.isNull() ? -1 : countNear(image, area, kMagenta, 24);
+}
+
+} // namespace
+
+// Another program keeps repainting its window away from the grab, and of
+// the two programs beneath the left-out window one repaints at once and the
+// other only once it is done with other work: neither the reports from
+// elsewhere nor those of most of the area make the screen drawn again.
+TEST(NoCompositor, AGrabWaitsUntilTheWholeUncoveredAreaIsDrawnAgain) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "runs without a compositing manager";
+    OtherWindow restless(QRect(100, 700, 200, 200), kGrey);
+    OtherWindow quick(QRect(400, 300, 200, 200), kBlue);
+    OtherWindow late(QRect(600, 300, 100, 200), kGreen);
+    ASSERT_TRUE(restless.ready() && quick.ready() && late.ready());
+    restless.keepRepainting();
+    OwnWindow excluded(kLeftOut);
+    ASSERT_TRUE(late.showsAround(kMagentaArea));
+    ASSERT_TRUE(late.hold());
+
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    Grab grab(grabber, leaving(grabber, excluded));
+    ASSERT_TRUE(quick.shows(kBlue)) << "the quick program repaints";
+    ASSERT_TRUE(barrier.pass());
+    // Well past a quiet moment, short of the longest wait.
+    clock->advance(100);
+    EXPECT_FALSE(grab.ended()) << "the grab ended with part of the area not drawn again";
+
+    late.release();
+    ASSERT_TRUE(late.shows(kGreen)) << "the late program repaints";
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(100);
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }));
+    const QImage image = grab.image();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(magentaIn(image, kMagentaArea), 0) << "the left-out window is not in the image";
+    EXPECT_TRUE(near(image.pixel(kOverLeft), kBlue));
+    EXPECT_TRUE(near(image.pixel(kOverRight), kGreen));
+}
+
+// The two programs beneath repaint the area by turns: the grab waits for a
+// quiet moment after the newest drawing there, however long ago the first
+// one was.
+TEST(NoCompositor, AGrabWaitsForQuietAfterTheNewestDrawingOfTheUncoveredArea) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "runs without a compositing manager";
+    OtherWindow left(QRect(400, 300, 200, 200), kBlue);
+    OtherWindow right(QRect(600, 300, 100, 200), kGreen);
+    ASSERT_TRUE(left.ready() && right.ready());
+    OwnWindow excluded(kLeftOut);
+
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    Grab grab(grabber, leaving(grabber, excluded));
+    ASSERT_TRUE(left.shows(kBlue) && right.shows(kGreen));
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(10);
+    left.paint(kYellow);
+    ASSERT_TRUE(left.shows(kYellow) && barrier.pass());
+    clock->advance(10);
+    EXPECT_FALSE(grab.ended()) << "the grab ended 10 ms after a drawing of the area";
+    right.paint(kCyan);
+    ASSERT_TRUE(right.shows(kCyan) && barrier.pass());
+    clock->advance(10);
+    EXPECT_FALSE(grab.ended()) << "the grab ended 10 ms after a drawing of the area";
+    clock->advance(10);
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); })) << "a quiet moment after the last drawing ends it";
+    const QImage image = grab.image();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(magentaIn(image, kMagentaArea), 0);
+    EXPECT_TRUE(near(image.pixel(kOverLeft), kYellow));
+    EXPECT_TRUE(near(image.pixel(kOverRight), kCyan));
+}
+
+// The program beneath is busy for longer than the grab's usual wait (a
+// loaded machine): while the screen still shows the left-out window, the
+// grab waits on.
+TEST(NoCompositor, AGrabWaitsOutAProgramBeneathThatIsLateToRepaint) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "runs without a compositing manager";
+    OtherWindow late(QRect(400, 300, 300, 200), kGreen);
+    ASSERT_TRUE(late.ready());
+    OwnWindow excluded(kLeftOut);
+    ASSERT_TRUE(late.showsAround(kMagentaArea));
+    ASSERT_TRUE(late.hold());
+
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    Grab grab(grabber, leaving(grabber, excluded));
+    ASSERT_TRUE(barrier.pass());
+    // Past the usual wait, short of the longest.
+    clock->advance(600);
+    EXPECT_FALSE(grab.ended()) << "the grab took the screen while it still showed the window";
+
+    late.release();
+    ASSERT_TRUE(late.shows(kGreen));
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(100);
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }));
+    EXPECT_EQ(magentaIn(grab.image(), kMagentaArea), 0) << "the left-out window is not in the image";
+}
+
+// The left-out window repaints while it is away, painting pixels it did not
+// paint before (a control under the pointer lighting up): it stays away
+// until the grab has read the screen.
+TEST(NoCompositor, AnExcludedWindowRepaintingDuringTheGrabStaysOutOfTheImage) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "runs without a compositing manager";
+    OtherWindow beneath(QRect(400, 300, 300, 200), kGreen);
+    ASSERT_TRUE(beneath.ready());
+    OwnWindow excluded(kLeftOut);
+
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    Grab grab(grabber, leaving(grabber, excluded));
+    excluded.inset->margin = 4;
+    excluded.inset->repaint();
+    ASSERT_TRUE(beneath.shows(kGreen, kMagentaArea));
+    // Whatever the repaint does to the window, on the server and through the
+    // window manager, is done, drawn and reported.
+    ASSERT_TRUE(testing_support::syncWithServer());
+    ASSERT_TRUE(testing_support::settle());
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(100);
+    // The longest wait, should the screen still show the window.
+    for (int i = 0; i < 30 && !grab.ended(); ++i) clock->advance(50);
+    ASSERT_TRUE(grab.ended());
+    EXPECT_EQ(magentaIn(grab.image(), kLeftOut), 0) << "the left-out window is not in the image";
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(QPoint(416, 316)), kMagenta); })) << "it shows again, repainted";
+}
+
+// The reports of drawing are timed by the watch's clock, and the newest
+// drawing of an area counts, not drawing elsewhere.
+TEST(NoCompositor, ADamageWatchTimesTheNewestDrawingOfAnArea) {
+    if (x11::compositingManagerRunning()) GTEST_SKIP() << "runs without a compositing manager";
+    OtherWindow one(QRect(400, 300, 200, 200), kBlue);
+    OtherWindow other(QRect(900, 300, 200, 200), kGreen);
+    ASSERT_TRUE(one.ready() && other.ready());
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    clock->advance(1000);
+    x11::DamageWatch watch(clock);
+    ASSERT_TRUE(watch.isWatching());
+    ASSERT_TRUE(barrier.pass());
+    EXPECT_FALSE(watch.drawn().intersects(one.area)) << "nothing was drawn there since the watch began";
+    EXPECT_EQ(watch.lastDrawnIn(one.area), -1);
+
+    one.paint(kYellow);
+    ASSERT_TRUE(one.shows(kYellow) && barrier.pass());
+    EXPECT_EQ(watch.lastDrawnIn(one.area), 0);
+    clock->advance(10);
+    one.paint(kCyan);
+    ASSERT_TRUE(one.shows(kCyan) && barrier.pass());
+    EXPECT_EQ(watch.lastDrawnIn(one.area), 10);
+    clock->advance(10);
+    other.paint(kYellow);
+    ASSERT_TRUE(other.shows(kYellow) && barrier.pass());
+    EXPECT_EQ(watch.lastDrawnIn(other.area), 20);
+    EXPECT_EQ(watch.lastDrawnIn(one.area), 10);
+    EXPECT_EQ(watch.elapsed(), 20);
+    EXPECT_TRUE(watch.drawn().contains(one.area) && watch.drawn().contains(other.area));
+}
+
+// A compositing manager starved of time (a loaded machine) repaints long
+// after the grab's usual wait: the grab waits on while the screen still
+// shows the window, rather than take it, window and all.
+TEST(ScreenGrab, AnExcludedWindowStaysOutWhenTheCompositingManagerIsSlow) {
+    const pid_t manager = compositingManagerPid();
+    if (!manager) GTEST_SKIP() << "no compositing manager in this session";
+    ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(other.ready());
+    OwnWindow excluded(QRect(400, 400, 300, 100));
+    ASSERT_TRUE(near(rootPixel(excluded.centre), kMagenta));
+
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    const ContentFilter filter = leaving(grabber, excluded);
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    Grab grab(grabber, filter);
+    clock->advance(600);
+    const bool endedWhileStopped = grab.ended();
+    ::kill(manager, SIGCONT);
+    EXPECT_FALSE(endedWhileStopped) << "the grab took the screen while it still showed the window";
+    // It ends on the manager's repaint: no time needs to pass.
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }, 10000));
+    ASSERT_FALSE(grab.image().isNull());
+    EXPECT_TRUE(near(grab.image().pixel(excluded.centre), kGreen, 24)) << "the excluded window is not in the image";
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(excluded.centre), kMagenta); })) << "it shows again";
+}
+
+// A fade step of the left-out window (a tooltip chip fading) while the
+// compositing manager is slow: once it draws again, it draws the screen
+// without the window.
+TEST(ScreenGrab, AnExcludedWindowFadingWhileTheCompositingManagerIsSlowStaysOut) {
+    const pid_t manager = compositingManagerPid();
+    if (!manager) GTEST_SKIP() << "no compositing manager in this session";
+    ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(other.ready());
+    OwnWindow fading(QRect(400, 400, 300, 100));
+    ASSERT_TRUE(near(rootPixel(fading.centre), kMagenta));
+
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    const ContentFilter filter = leaving(grabber, fading);
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    Grab grab(grabber, filter);
+    fading.window.setAlphaValue(0.97);
+    // The window manager has done whatever it does about the change.
+    const bool settled = testing_support::settle();
+    ::kill(manager, SIGCONT);
+    ASSERT_TRUE(settled);
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }, 10000));
+    ASSERT_FALSE(grab.image().isNull());
+    EXPECT_EQ(magentaIn(grab.image(), QRect(410, 410, 280, 80)), 0) << "the fading window is not in the image";
+    EXPECT_FALSE(near(grab.image().pixel(fading.centre), kMagenta, 60)) << "not even faintly";
+
+    fading.window.setAlphaValue(1.0);
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(fading.centre), kMagenta); })) << "it shows again";
+}
