@@ -3,7 +3,8 @@
 // the area it reports painted over the placed strokes, as the canvas does
 // once a frame. The path is the side-by-side benchmark's zigzag; widths of
 // 3 and 11 px, smoothed with Chaikin or not. Also: placing the stroke at
-// its end, drawn afresh and handed over from the live layer.
+// its end, drawn afresh and handed over from the live layer. The Solid
+// variants do the same as shown without a compositing manager.
 #include "canvas/LiveStrokeLayer.h"
 #include "canvas/StrokeCache.h"
 #include "model/Algorithms.h"
@@ -45,12 +46,12 @@ DrawingStroke penStroke(double width) {
     return s;
 }
 
-void BM_LiveFrame(benchmark::State& state) {
+void liveFrame(benchmark::State& state, bool solid) {
     const double width = static_cast<double>(state.range(0));
     const bool smooth = state.range(1) != 0;
     const std::vector<QPointF> path = zigzag(2000);
     QImage target(kScreen, QImage::Format_ARGB32_Premultiplied);
-    const QImage strokes; // nothing placed
+    const QImage strokes, cover; // nothing placed
     LiveStrokeLayer live;
     live.setGeometry(kScreen, 1);
     DrawingStroke stroke = penStroke(width);
@@ -70,10 +71,21 @@ void BM_LiveFrame(benchmark::State& state) {
         }
         const QRegion dirty = live.show(&stroke, {});
         QPainter p(&target);
-        for (const QRect& r : dirty) live.paint(p, r, strokes);
+        for (const QRect& r : dirty) {
+            if (solid) live.paintSolid(p, r, strokes, cover);
+            else live.paint(p, r, strokes);
+        }
     }
 }
+void BM_LiveFrame(benchmark::State& state) { liveFrame(state, false); }
+void BM_LiveFrameSolid(benchmark::State& state) { liveFrame(state, true); }
 BENCHMARK(BM_LiveFrame)
+    ->ArgNames({"width", "chaikin"})
+    ->Args({3, 1})
+    ->Args({11, 1})
+    ->Args({11, 0})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LiveFrameSolid)
     ->ArgNames({"width", "chaikin"})
     ->Args({3, 1})
     ->Args({11, 1})
@@ -81,7 +93,7 @@ BENCHMARK(BM_LiveFrame)
     ->Unit(benchmark::kMicrosecond);
 
 // The release of a 2,000-sample stroke: the cache takes it on top.
-void BM_PlaceLongStroke(benchmark::State& state) {
+void placeLongStroke(benchmark::State& state, bool solid) {
     const bool handOver = state.range(0) != 0;
     const std::vector<QPointF> path = zigzag(2000);
     DrawingStroke stroke = penStroke(5);
@@ -97,19 +109,24 @@ void BM_PlaceLongStroke(benchmark::State& state) {
         LiveStrokeLayer live;
         live.setGeometry(kScreen, 1);
         StrokeCache cache;
+        cache.setKeepsCover(solid);
         cache.setGeometry(kScreen, 1);
         cache.sync({}, {});
         QRegion shown;
         if (handOver) {
             live.show(&stroke, {});
-            cache.setPrepainted(
-                [&](const DrawingStroke& s, QPainter& p, const QRect& clip) { return live.layOn(s, p, clip, shown); });
+            cache.setPrepainted([&](const DrawingStroke& s, QPainter& p, const QRect& clip, QImage* cover) {
+                return live.layOn(s, p, clip, shown, cover);
+            });
         }
         state.ResumeTiming();
         benchmark::DoNotOptimize(cache.sync({&stroke}, {}));
     }
 }
+void BM_PlaceLongStroke(benchmark::State& state) { placeLongStroke(state, false); }
+void BM_PlaceLongStrokeSolid(benchmark::State& state) { placeLongStroke(state, true); }
 BENCHMARK(BM_PlaceLongStroke)->ArgNames({"handOver"})->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlaceLongStrokeSolid)->ArgNames({"handOver"})->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

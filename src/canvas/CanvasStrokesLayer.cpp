@@ -25,8 +25,8 @@ CanvasStrokesLayer::CanvasStrokesLayer(platform::DisplayID displayID) : displayI
     // A stroke just placed is the live stroke drawn to its end: its pixels
     // move over from the live layer rather than being drawn again, which for
     // a long stroke costs more than all of its drawing while it grew.
-    cache_.setPrepainted([this](const DrawingStroke& stroke, QPainter& painter, const QRect& clip) {
-        return live_.layOn(stroke, painter, clip, handedOver_);
+    cache_.setPrepainted([this](const DrawingStroke& stroke, QPainter& painter, const QRect& clip, QImage* cover) {
+        return live_.layOn(stroke, painter, clip, handedOver_, cover);
     });
 }
 
@@ -41,6 +41,9 @@ void CanvasStrokesLayer::syncGeometry(QWidget& canvas) {
     if (cache_.logicalSize() == logical && cache_.devicePixelRatio() == dpr) return;
     cache_.setGeometry(logical, dpr);
     live_.setGeometry(logical, dpr);
+    // The cache forgot its strokes: all of them are drawn again, not just
+    // the changes since the last sync.
+    syncedRevision_.reset();
     strokesDirty_ = true;
     liveDirty_ = true;
     canvas.update();
@@ -157,5 +160,16 @@ void CanvasStrokesLayer::syncLiveStroke(DrawingState& state, QWidget& canvas) {
 }
 
 void CanvasStrokesLayer::paint(QPainter& painter, const QRect& logicalRect) {
-    live_.paint(painter, logicalRect, cache_.image());
+    if (cache_.keepsCover()) live_.paintSolid(painter, logicalRect, cache_.image(), cache_.cover());
+    else live_.paint(painter, logicalRect, cache_.image());
+}
+
+bool CanvasStrokesLayer::setShownSolid(bool solid) {
+    if (solid == cache_.keepsCover()) return false;
+    cache_.setKeepsCover(solid);
+    // The cache starts again from nothing: every stroke is drawn anew, not
+    // just the changes since the last sync.
+    syncedRevision_.reset();
+    strokesDirty_ = true;
+    return true;
 }

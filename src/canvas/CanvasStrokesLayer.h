@@ -46,6 +46,12 @@ public:
     // Paints `logicalRect`: the placed strokes and the live stroke over them.
     void paint(QPainter& painter, const QRect& logicalRect);
 
+    // Whether the strokes are shown solid, as a window shows them without a
+    // compositing manager (see SolidPixels). A change draws every placed
+    // stroke again; answers whether it changed.
+    bool setShownSolid(bool solid);
+    bool isShownSolid() const { return cache_.keepsCover(); }
+
     const StrokeCache& cache() const { return cache_; }
     bool isShowingLiveStroke() const { return live_.isShowing(); }
 

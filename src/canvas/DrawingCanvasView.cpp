@@ -6,6 +6,7 @@
 
 #include "canvas/CanvasPassGroup.h"
 #include "canvas/LoadingBrushBadge.h"
+#include "canvas/SolidPixels.h"
 #include "canvas/overlays/TextBoxGeometry.h"
 #include "model/DrawingState.h"
 #include "platform/CanvasRect.h"
@@ -228,6 +229,9 @@ void DrawingCanvasView::syncOverlays() {
 // ---- Painting and pointer ----
 
 void DrawingCanvasView::paintEvent(QPaintEvent* event) {
+    // Without a compositing manager the window shows each pixel solid or not
+    // at all: the strokes are painted as it will show them.
+    strokes_.setShownSolid(isShownSolid(*this));
     if (liveState() && strokes_.needsSync(size(), devicePixelRatioF())) refreshView();
     QPainter p(this);
     for (const QRect& r : event->region()) {
@@ -288,8 +292,12 @@ void DrawingCanvasView::drawEraserCursor(QPainter& painter) const {
     if (!std::isfinite(r)) return;
     const QPointF c = *eraserCursorLocation_;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    QPen pen(QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f), 1.0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    // Shown solid, its translucent grey would turn dark: drawn in the grey it
+    // shows, with hard edges.
+    const bool solid = strokes_.isShownSolid();
+    painter.setRenderHint(QPainter::Antialiasing, !solid);
+    QPen pen(solid ? QColor(128, 128, 128) : QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.5f), 1.0, Qt::CustomDashLine,
+             Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
     pen.setDashPattern({4, 4});
     pen.setDashOffset(0);

@@ -2,11 +2,13 @@
 
 #include "canvas/DevicePixels.h"
 #include "canvas/LivePiecePainter.h"
+#include "canvas/SolidPixels.h"
 
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -37,6 +39,19 @@ void clearRect(QImage& image, const QRect& r) {
     if (c.isEmpty()) return;
     for (int y = c.top(); y <= c.bottom(); ++y)
         std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(y)) + c.left(), c.width(), QRgb(0));
+}
+
+// Copies `area` of `from` to the top-left of `onto` (of the same depth), or
+// clears that much of `onto` where `from` does not hold the area.
+void copyOrClear(QImage& onto, const QImage& from, const QRect& area) {
+    const int bytes = onto.depth() / 8;
+    const auto rowBytes = static_cast<std::size_t>(bytes) * static_cast<std::size_t>(area.width());
+    const bool holds = !from.isNull() && from.rect().contains(area);
+    for (int y = 0; y < area.height(); ++y) {
+        uchar* to = onto.scanLine(y);
+        if (holds) std::memcpy(to, from.constScanLine(area.top() + y) + bytes * area.left(), rowBytes);
+        else std::memset(to, 0, rowBytes);
+    }
 }
 
 } // namespace
@@ -76,10 +91,9 @@ void LiveStrokeLayer::clearLayers() {
     tailRect_ = QRect();
 }
 
-QImage& LiveStrokeLayer::sized(QImage& buffer, QSize size) {
+QImage& LiveStrokeLayer::sized(QImage& buffer, QSize size, QImage::Format format) {
     if (buffer.width() < size.width() || buffer.height() < size.height())
-        buffer = QImage(std::max(buffer.width(), size.width()), std::max(buffer.height(), size.height()),
-                        QImage::Format_ARGB32_Premultiplied);
+        buffer = QImage(std::max(buffer.width(), size.width()), std::max(buffer.height(), size.height()), format);
     return buffer;
 }
 
@@ -112,6 +126,7 @@ QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QIm
         cuts_ = stroke->tool == DrawingTool::eraser;
         merges_ = paintsOneOutline(*stroke, stamps);
         opacity_ = merges_ ? colourOpacity(stroke->color) : 1.0;
+        strokeOpacity255_ = strokeOpacity255(stroke->color);
     }
     showing_ = true;
     shownID_ = stroke->id;
@@ -159,7 +174,8 @@ QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QIm
     return dirty;
 }
 
-bool LiveStrokeLayer::layOn(const DrawingStroke& stroke, QPainter& target, const QRect& deviceClip, QRegion& shown) {
+bool LiveStrokeLayer::layOn(const DrawingStroke& stroke, QPainter& target, const QRect& deviceClip, QRegion& shown,
+                            QImage* cover) {
     static const std::vector<QImage> noStamps;
     // Stamped strokes and erasers are drawn differently live; a stroke that
     // moved or was cut since is no longer the one shown.
@@ -182,17 +198,23 @@ bool LiveStrokeLayer::layOn(const DrawingStroke& stroke, QPainter& target, const
         target.setOpacity(opacity_);
         target.drawImage(from.topLeft(), layer_, from);
         target.restore();
+        // Drawn opaque: its alpha is how far it covers each pixel.
+        if (cover) raiseCover(*cover, from, layer_, QPoint(0, 0), 255);
     }
     shown += show(nullptr, noStamps);
     return true;
 }
 
-void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QImage& strokes) {
+QRect LiveStrokeLayer::deviceArea(const QRect& logicalRect) const {
     const QRect bounds(QPoint(0, 0), deviceSize(logicalSize_, dpr_));
-    const QRect d =
-        QRectF(logicalRect.x() * dpr_, logicalRect.y() * dpr_, logicalRect.width() * dpr_, logicalRect.height() * dpr_)
-            .toAlignedRect() &
-        bounds;
+    return QRectF(logicalRect.x() * dpr_, logicalRect.y() * dpr_, logicalRect.width() * dpr_,
+                  logicalRect.height() * dpr_)
+               .toAlignedRect() &
+           bounds;
+}
+
+void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QImage& strokes) {
+    const QRect d = deviceArea(logicalRect);
     if (d.isEmpty()) return;
     const QRectF targetRect(d.x() / dpr_, d.y() / dpr_, d.width() / dpr_, d.height() / dpr_);
     const bool hasStrokes = !strokes.isNull() && strokes.rect().contains(d);
@@ -246,5 +268,77 @@ void LiveStrokeLayer::paint(QPainter& target, const QRect& logicalRect, const QI
             }
         }
     }
+    target.restore();
+}
+
+const QImage& LiveStrokeLayer::ownPixels(const QRect& d, QPoint& at) {
+    if (!tailRect_.intersects(d)) {
+        at = QPoint(0, 0);
+        return layer_;
+    }
+    // As paint() makes them one.
+    const QRect tailSource(QPoint(0, 0), tailRect_.size());
+    QImage& s = sized(scratch_, d.size());
+    {
+        QPainter sp(&s);
+        sp.setCompositionMode(QPainter::CompositionMode_Source);
+        sp.drawImage(QPoint(0, 0), layer_, d);
+        if (!merges_) {
+            sp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            sp.drawImage(tailRect_.topLeft() - d.topLeft(), tail_, tailSource);
+        }
+    }
+    if (merges_)
+        mergeMax(s, tail_, tailRect_.topLeft() - d.topLeft(),
+                 QRect(tailRect_.topLeft() - d.topLeft(), tailRect_.size()) & QRect(QPoint(0, 0), d.size()));
+    at = d.topLeft();
+    return s;
+}
+
+void LiveStrokeLayer::paintSolid(QPainter& target, const QRect& logicalRect, const QImage& strokes,
+                                 const QImage& cover) {
+    const QRect d = deviceArea(logicalRect);
+    if (d.isEmpty()) return;
+    const QRectF targetRect(d.x() / dpr_, d.y() / dpr_, d.width() / dpr_, d.height() / dpr_);
+    const bool inLayer = showing_ && layerBounds_.intersects(d);
+    const bool inTail = showing_ && tailRect_.intersects(d);
+    target.save();
+    target.setCompositionMode(QPainter::CompositionMode_Source);
+    if (strokes.isNull() && !inLayer && !inTail) {
+        target.fillRect(targetRect, Qt::transparent);
+        target.restore();
+        return;
+    }
+    const QRect local(QPoint(0, 0), d.size());
+    // The composite and its covers are made apart, then turned solid: the
+    // target gets only pixels that are shown whole or not at all.
+    QImage& s = sized(solid_, d.size());
+    QImage& c = sized(solidCover_, d.size(), QImage::Format_Alpha8);
+    copyOrClear(s, strokes, d);
+    copyOrClear(c, cover, d);
+    const QPoint tailAt = tailRect_.topLeft() - d.topLeft();
+    if (cuts_ && (inLayer || inTail)) {
+        {
+            QPainter sp(&s);
+            sp.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            if (inLayer) sp.drawImage(QPoint(0, 0), layer_, d);
+            if (inTail) sp.drawImage(tailAt, tail_, QRect(QPoint(0, 0), tailRect_.size()));
+        }
+        if (inLayer) cutCover(c, local, layer_, -d.topLeft());
+        if (inTail) cutCover(c, local & QRect(tailAt, tailRect_.size()), tail_, tailAt);
+    } else if (inLayer || inTail) {
+        QPoint at;
+        const QImage& own = ownPixels(d, at);
+        {
+            QPainter sp(&s);
+            sp.setOpacity(opacity_);
+            sp.drawImage(at - d.topLeft(), own, QRect(d.topLeft() - at, d.size()));
+        }
+        // Its own pixels say how far it covers each; drawn opaque, their
+        // alpha is the cover itself.
+        raiseCover(c, local, own, at - d.topLeft(), merges_ ? 255 : strokeOpacity255_);
+    }
+    makeSolid(s, local, c, QPoint(0, 0));
+    target.drawImage(targetRect, s, QRectF(local));
     target.restore();
 }

@@ -44,30 +44,42 @@ public:
 
     // Lays `stroke`, when it is the stroke shown brought to its end, onto
     // `target` (device pixels, within `deviceClip`) as the canvas shows it,
-    // and stops showing it, adding the area it showed to `shown`. Answers
-    // false, changing nothing, for a stroke that drawing afresh would not
-    // match pixel for pixel within antialiasing: another stroke, a stamped
-    // one, an eraser's.
-    bool layOn(const DrawingStroke& stroke, QPainter& target, const QRect& deviceClip, QRegion& shown);
+    // raising `cover` (null: none kept) by its pixels, and stops showing it,
+    // adding the area it showed to `shown`. Answers false, changing nothing,
+    // for a stroke that drawing afresh would not match pixel for pixel
+    // within antialiasing: another stroke, a stamped one, an eraser's.
+    bool layOn(const DrawingStroke& stroke, QPainter& target, const QRect& deviceClip, QRegion& shown,
+               QImage* cover = nullptr);
 
     // Paints `logicalRect` of the canvas: the placed strokes from `strokes`
     // (device pixels, as StrokeCache keeps them; null paints none) with the
     // live stroke laid over them. Replaces what the target held there.
     void paint(QPainter& target, const QRect& logicalRect, const QImage& strokes);
+    // The same as shown without a compositing manager (see SolidPixels):
+    // `cover` holds the placed strokes' covers (null: none), and the live
+    // stroke's own are added.
+    void paintSolid(QPainter& target, const QRect& logicalRect, const QImage& strokes, const QImage& cover);
 
 private:
     void clearLayers();
     QRect toDevice(const QRectF& logical) const;
+    QRect deviceArea(const QRect& logicalRect) const;
+    // The live stroke's own pixels within `d` (before its opacity, for a
+    // stroke drawn opaque): the layer alone, or the layer and the tail made
+    // one into the scratch image, whose pixel (0, 0) is then d's top-left.
+    // Sets `at` to where the answer's pixel (0, 0) lies.
+    const QImage& ownPixels(const QRect& d, QPoint& at);
     QRegion toLogical(const QRect& device) const;
-    static QImage& sized(QImage& buffer, QSize size);
+    static QImage& sized(QImage& buffer, QSize size, QImage::Format format = QImage::Format_ARGB32_Premultiplied);
 
     QSize logicalSize_;
     double dpr_ = 1;
     bool showing_ = false;
-    bool cuts_ = false;   // an eraser: dabs cut the strokes beneath
-    bool merges_ = false; // one outline drawn in overlapping runs
-    double opacity_ = 1;  // laid on with this opacity
-    QUuid shownID_;       // the stroke shown
+    bool cuts_ = false;          // an eraser: dabs cut the strokes beneath
+    bool merges_ = false;        // one outline drawn in overlapping runs
+    double opacity_ = 1;         // laid on with this opacity
+    int strokeOpacity255_ = 255; // the stroke's own, however it is laid on
+    QUuid shownID_;              // the stroke shown
     std::unique_ptr<LivePiecePainter> painter_;
     QImage layer_;      // device size; the final part of the stroke
     QRect layerBounds_; // where layer_ holds pixels
@@ -75,4 +87,6 @@ private:
     QRect tailRect_;
     QImage run_; // a run of final pieces, before it is merged
     QImage scratch_;
+    QImage solid_;      // the pixels shown solid, before they reach the target
+    QImage solidCover_; // and their covers
 };

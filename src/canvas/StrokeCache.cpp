@@ -1,6 +1,7 @@
 #include "canvas/StrokeCache.h"
 
 #include "canvas/DevicePixels.h"
+#include "canvas/SolidPixels.h"
 #include "model/StrokeExtent.h"
 
 #include <QHash>
@@ -20,6 +21,10 @@ constexpr int kDeviceMargin = 2;
 // Above this share of the image a change redraws everything: clipping to
 // many scattered rectangles would cost more.
 constexpr double kFullRedrawShare = 0.5;
+
+// A layer for one stroke's own pixels larger than this is not kept between
+// syncs.
+constexpr qsizetype kKeptLayerPixels = 1920 * 1080;
 
 std::vector<QImage> stampsOf(const DrawingStroke& stroke, const StrokeCache::StampSource& stamps) {
     if (!stroke.gimpBrushID || !stamps) return {};
@@ -80,12 +85,22 @@ std::vector<QRect> merged(std::vector<QRect> rects) {
     return rects;
 }
 
-// Copies `from` into `image` at `at`, row by row.
+// Copies `from` into `image` (of the same depth) at `at`, row by row.
 void blit(QImage& image, const QImage& from, QPoint at) {
     const QRect r = QRect(at, from.size()) & image.rect();
+    const int bytes = image.depth() / 8;
     for (int y = r.top(); y <= r.bottom(); ++y)
-        std::memcpy(image.scanLine(y) + 4 * r.left(), from.constScanLine(y - at.y()) + 4 * (r.left() - at.x()),
-                    4 * static_cast<std::size_t>(r.width()));
+        std::memcpy(image.scanLine(y) + bytes * r.left(), from.constScanLine(y - at.y()) + bytes * (r.left() - at.x()),
+                    static_cast<std::size_t>(bytes) * static_cast<std::size_t>(r.width()));
+}
+
+// Clears `r` of `image`, row by row.
+void clearRect(QImage& image, const QRect& r) {
+    const QRect c = r & image.rect();
+    const int bytes = image.depth() / 8;
+    for (int y = c.top(); y <= c.bottom(); ++y)
+        std::memset(image.scanLine(y) + bytes * c.left(), 0,
+                    static_cast<std::size_t>(bytes) * static_cast<std::size_t>(c.width()));
 }
 
 std::size_t bytesOf(const QImage& image) { return static_cast<std::size_t>(image.sizeInBytes()); }
@@ -98,6 +113,7 @@ void StrokeCache::setGeometry(QSize logicalSize, double devicePixelRatio) {
     logicalSize_ = logicalSize;
     dpr_ = devicePixelRatio;
     image_ = QImage();
+    cover_ = QImage();
     // Extents in device pixels change with the ratio.
     entries_.clear();
     backupBytes_ = 0;
@@ -106,9 +122,19 @@ void StrokeCache::setGeometry(QSize logicalSize, double devicePixelRatio) {
 
 void StrokeCache::clear() {
     image_ = QImage();
+    cover_ = QImage();
     entries_.clear();
     backupBytes_ = 0;
     backupFloor_ = 0;
+}
+
+void StrokeCache::setKeepsCover(bool keeps) {
+    if (keeps == keepsCover_) return;
+    keepsCover_ = keeps;
+    // Drawn through a layer of their own or not, the strokes' pixels may
+    // differ by a rounding: all of them are drawn again one way.
+    clear();
+    layer_ = QImage();
 }
 
 QRect StrokeCache::deviceRect(const QRectF& e) const {
@@ -123,7 +149,7 @@ QRect StrokeCache::deviceRect(const QRectF& e) const {
 }
 
 StrokeCache::Entry StrokeCache::makeEntry(const DrawingStroke& stroke, std::vector<QImage> stamps) const {
-    Entry e{StrokeView{stroke, std::move(stamps)}, QRect(), std::nullopt};
+    Entry e{StrokeView{stroke, std::move(stamps)}, QRect(), std::nullopt, QImage()};
     e.device = deviceRect(shownDrawnExtent(stroke));
     return e;
 }
@@ -136,24 +162,32 @@ QRegion StrokeCache::toLogical(const std::vector<QRect>& deviceRects) const {
 
 // ---- Pixels beneath the top strokes ----
 
+std::size_t StrokeCache::bytesBeneath(const Entry& entry) {
+    return (entry.beneath ? bytesOf(*entry.beneath) : 0) + bytesOf(entry.coverBeneath);
+}
+
 void StrokeCache::saveBeneath(Entry& entry) {
-    if (entry.beneath) backupBytes_ -= bytesOf(*entry.beneath);
+    backupBytes_ -= bytesBeneath(entry);
     entry.beneath.reset();
+    entry.coverBeneath = QImage();
     const QRect r = entry.device & image_.rect();
     if (r.isEmpty()) {
         entry.beneath = QImage();
         return;
     }
     // One stroke may not take more than half the budget.
-    if (4.0 * r.width() * r.height() > kBackupBudgetBytes / 2.0) return;
+    const double bytesPerPixel = cover_.isNull() ? 4 : 5;
+    if (bytesPerPixel * r.width() * r.height() > kBackupBudgetBytes / 2.0) return;
     entry.beneath = image_.copy(r);
-    backupBytes_ += bytesOf(*entry.beneath);
+    if (!cover_.isNull()) entry.coverBeneath = cover_.copy(r);
+    backupBytes_ += bytesBeneath(entry);
 }
 
 void StrokeCache::dropBeneath(std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to && i < entries_.size(); ++i) {
-        if (entries_[i].beneath) backupBytes_ -= bytesOf(*entries_[i].beneath);
+        backupBytes_ -= bytesBeneath(entries_[i]);
         entries_[i].beneath.reset();
+        entries_[i].coverBeneath = QImage();
     }
 }
 
@@ -171,8 +205,42 @@ void StrokeCache::trimBackups() {
 
 bool StrokeCache::restoreBeneath(const Entry& entry) {
     if (!entry.beneath) return false;
-    if (!entry.beneath->isNull()) blit(image_, *entry.beneath, (entry.device & image_.rect()).topLeft());
+    const QPoint at = (entry.device & image_.rect()).topLeft();
+    if (!entry.beneath->isNull()) blit(image_, *entry.beneath, at);
+    if (!entry.coverBeneath.isNull() && !cover_.isNull()) blit(cover_, entry.coverBeneath, at);
     return true;
+}
+
+void StrokeCache::draw(const Entry& entry, QPainter& painter, const QRect& deviceClip) {
+    if (cover_.isNull()) {
+        entry.view.render(painter);
+        return;
+    }
+    // Drawn apart first: its own pixels say how far it covers each one.
+    const QRect r = entry.device & deviceClip & image_.rect();
+    if (r.isEmpty()) return;
+    if (layer_.width() < r.width() || layer_.height() < r.height())
+        layer_ = QImage(std::max(layer_.width(), r.width()), std::max(layer_.height(), r.height()),
+                        QImage::Format_ARGB32_Premultiplied);
+    const QRect own(QPoint(0, 0), r.size());
+    clearRect(layer_, own);
+    {
+        QPainter lp(&layer_);
+        lp.setRenderHints(painter.renderHints());
+        lp.setClipRect(own);
+        lp.translate(-r.x(), -r.y());
+        lp.scale(dpr_, dpr_);
+        entry.view.render(lp);
+    }
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(r.topLeft(), layer_, own);
+    painter.restore();
+    raiseCover(cover_, r, layer_, r.topLeft(), strokeOpacity255(entry.view.stroke.color));
+}
+
+void StrokeCache::trimLayer() {
+    if (qsizetype(layer_.width()) * layer_.height() > kKeptLayerPixels) layer_ = QImage();
 }
 
 void StrokeCache::drawOnTop(Entry& entry, QPainter& painter) {
@@ -185,8 +253,9 @@ void StrokeCache::drawOnTop(Entry& entry, QPainter& painter) {
     saveBeneath(entry);
     // Clipped to the stroke's own area: what is laid must come off again
     // with the copy of what lay beneath.
-    if (prepainted_ && prepainted_(entry.view.stroke, painter, entry.device & image_.rect())) return;
-    entry.view.render(painter);
+    const QRect area = entry.device & image_.rect();
+    if (prepainted_ && prepainted_(entry.view.stroke, painter, area, cover_.isNull() ? nullptr : &cover_)) return;
+    draw(entry, painter, area);
     ++lastDrawCount_;
 }
 
@@ -196,6 +265,7 @@ QRegion StrokeCache::rebuild() {
     const QSize size = deviceSize(logicalSize_, dpr_);
     if (image_.size() != size || image_.isNull()) image_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
     image_.fill(Qt::transparent);
+    cover_ = keepsCover_ && !image_.isNull() ? emptyCover(size) : QImage();
     dropBeneath(0, entries_.size());
     lastDrawCount_ = 0;
     if (image_.isNull()) return QRegion();
@@ -204,7 +274,7 @@ QRegion StrokeCache::rebuild() {
     p.scale(dpr_, dpr_);
     for (std::size_t i = 0; i + 1 < entries_.size(); ++i) {
         if (!entries_[i].device.intersects(bounds)) continue;
-        entries_[i].view.render(p);
+        draw(entries_[i], p, bounds);
         ++lastDrawCount_;
     }
     if (!entries_.empty()) drawOnTop(entries_.back(), p);
@@ -237,10 +307,11 @@ QRegion StrokeCache::redraw(std::vector<QRect> dirty, bool keepTopBeneath) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.fillRect(r, Qt::transparent);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (!cover_.isNull()) clearRect(cover_, r);
         p.scale(dpr_, dpr_);
         for (std::size_t i = 0; i < n; ++i) {
             if (!entries_[i].device.intersects(r)) continue;
-            entries_[i].view.render(p);
+            draw(entries_[i], p, r);
             ++lastDrawCount_;
         }
     }
@@ -309,6 +380,7 @@ QRegion StrokeCache::syncAbove(std::size_t bottom, const std::vector<const Drawi
         clear();
         return QRegion();
     }
+    const LayerTrim trim(*this);
     lastDrawCount_ = 0;
     const std::size_t prefix = std::min(bottom, entries_.size());
     const std::size_t total = prefix + above.size();
@@ -335,7 +407,7 @@ QRegion StrokeCache::syncAbove(std::size_t bottom, const std::vector<const Drawi
     if (prefix + 1 == entries_.size() && entries_.back().beneath) {
         const QRect top = entries_.back().device & image_.rect();
         restoreBeneath(entries_.back());
-        backupBytes_ -= entries_.back().beneath ? bytesOf(*entries_.back().beneath) : 0;
+        backupBytes_ -= bytesBeneath(entries_.back());
         entries_.pop_back();
         if (!top.isEmpty()) touched.push_back(top);
     }
@@ -400,13 +472,18 @@ QRegion StrokeCache::syncAbove(std::size_t bottom, const std::vector<const Drawi
     // What lies beneath the strokes past the common bottom may have changed.
     backupBytes_ = 0;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (i >= prefix) entries_[i].beneath.reset();
-        else if (entries_[i].beneath) backupBytes_ += bytesOf(*entries_[i].beneath);
+        if (i >= prefix) {
+            entries_[i].beneath.reset();
+            entries_[i].coverBeneath = QImage();
+        } else {
+            backupBytes_ += bytesBeneath(entries_[i]);
+        }
     }
     return redraw(std::move(dirty), freshTop);
 }
 
 QRegion StrokeCache::refreshStamps(const StampSource& stamps) {
+    const LayerTrim trim(*this);
     lastDrawCount_ = 0;
     if (image_.isNull()) return QRegion();
     std::vector<QRect> dirty;

@@ -15,6 +15,9 @@
 // taking the top stroke away (an undo) or changing it (a restyle, a move)
 // costs that stroke alone, however many strokes lie beneath. These copies
 // are bounded in bytes.
+//
+// Asked to, it also keeps the strokes' cover of each pixel (see SolidPixels),
+// for showing the drawing without a compositing manager.
 
 #include "canvas/StrokeView.h"
 #include "model/DrawingStroke.h"
@@ -35,9 +38,11 @@ public:
     using StampSource = std::function<std::vector<QImage>(const DrawingStroke&)>;
 
     // Lays a stroke whose pixels are drawn already (the live stroke just
-    // placed) onto the image through `devicePainter`, within `deviceClip`;
-    // answers false where it cannot, and the stroke is drawn afresh.
-    using Prepainted = std::function<bool(const DrawingStroke&, QPainter& devicePainter, const QRect& deviceClip)>;
+    // placed) onto the image through `devicePainter`, within `deviceClip`,
+    // raising `cover` (when kept, else null) by its pixels; answers false
+    // where it cannot, and the stroke is drawn afresh.
+    using Prepainted =
+        std::function<bool(const DrawingStroke&, QPainter& devicePainter, const QRect& deviceClip, QImage* cover)>;
 
     // The most the copies of pixels beneath the top strokes may hold.
     static constexpr std::size_t kBackupBudgetBytes = 48u << 20;
@@ -68,6 +73,14 @@ public:
     // Device pixels (the image's own ratio is 1); null while no stroke is
     // drawn.
     const QImage& image() const { return image_; }
+
+    // Whether the covers are kept. A change forgets every stroke: the next
+    // sync draws them all afresh.
+    void setKeepsCover(bool keeps);
+    bool keepsCover() const { return keepsCover_; }
+    // The cover of each pixel of the image, 8 bits each; null while the image
+    // is or the covers are not kept.
+    const QImage& cover() const { return cover_; }
     std::size_t strokeCount() const { return entries_.size(); }
     // How many strokes the last sync or refresh drew, for measurements.
     std::size_t lastDrawCount() const { return lastDrawCount_; }
@@ -85,8 +98,9 @@ private:
         // Device pixels the stroke may change; empty when it paints nothing.
         QRect device;
         // The pixels of the strokes beneath it within `device` (clipped to
-        // the image), while they are known.
+        // the image), while they are known; and their covers, when kept.
         std::optional<QImage> beneath;
+        QImage coverBeneath;
     };
 
     Entry makeEntry(const DrawingStroke& stroke, std::vector<QImage> stamps) const;
@@ -98,6 +112,17 @@ private:
     void changedArea(const Entry& old, const Entry& now, std::vector<QRect>& dirty) const;
 
     void drawOnTop(Entry& entry, QPainter& painter);
+    // Draws the stroke of `entry` within `deviceClip` through `painter`
+    // (scaled to logical pixels), raising the covers when kept.
+    void draw(const Entry& entry, QPainter& painter, const QRect& deviceClip);
+    static std::size_t bytesBeneath(const Entry& entry);
+    // Frees a large layer once a sync is done with it.
+    void trimLayer();
+    struct LayerTrim {
+        StrokeCache& cache;
+        explicit LayerTrim(StrokeCache& c) : cache(c) {}
+        ~LayerTrim() { cache.trimLayer(); }
+    };
     void saveBeneath(Entry& entry);
     // Forgets the copies of the strokes in [from, to).
     void dropBeneath(std::size_t from, std::size_t to);
@@ -107,6 +132,9 @@ private:
     QSize logicalSize_;
     double dpr_ = 1;
     QImage image_;
+    bool keepsCover_ = false;
+    QImage cover_;
+    QImage layer_; // one stroke's own pixels, while the covers are kept
     std::vector<Entry> entries_;
     std::size_t lastDrawCount_ = 0;
     std::size_t backupBytes_ = 0;

@@ -1,5 +1,6 @@
 #include "canvas/StrokeView.h"
 
+#include "canvas/SolidPixels.h"
 #include "canvas/StrokeRenderer.h"
 #include "geometry/BrushReach.h"
 #include "model/StrokeExtent.h"
@@ -90,7 +91,12 @@ void StrokeView::render(QPainter& painter) const {
         painter.restore();
         return;
     }
+    renderThroughLayer(painter, false);
+}
 
+void StrokeView::renderSolid(QPainter& painter) const { renderThroughLayer(painter, true); }
+
+void StrokeView::renderThroughLayer(QPainter& painter, bool solid) const {
     const QRect r = layerRect(stroke, !tintedStamps.empty(), painter);
     if (r.isEmpty()) return;
     const double dpr = painter.device()->devicePixelRatioF();
@@ -118,6 +124,12 @@ void StrokeView::render(QPainter& painter) const {
             }
             lp.setCompositionMode(QPainter::CompositionMode_DestinationOut);
             drawErasures(inLayer, lp);
+        }
+        if (solid) {
+            const QRect all(QPoint(0, 0), r.size());
+            QImage cover = emptyCover(r.size());
+            raiseCover(cover, all, layer, QPoint(0, 0), strokeOpacity255(stroke.color));
+            makeSolid(layer, all, cover, QPoint(0, 0));
         }
         painter.save();
         painter.resetTransform();

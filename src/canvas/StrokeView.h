@@ -24,11 +24,19 @@ struct StrokeView {
     // composition mode. Without erasures it draws straight into the target.
     // The painter's state is left as it was.
     void render(QPainter& painter) const;
+    // The stroke alone as a window without a compositing manager shows it
+    // (see SolidPixels): drawn into a layer, then each pixel laid on at
+    // full opacity in its colour where it covers at least half, else left
+    // as it was.
+    void renderSolid(QPainter& painter) const;
 
     // Equal strokes and the same image objects in the same order: stamps
     // from the tinted-stamp cache keep their identity from one update to
     // the next, so comparing identities is enough and costs one pass.
     friend bool operator==(const StrokeView& a, const StrokeView& b);
+
+private:
+    void renderThroughLayer(QPainter& painter, bool solid) const;
 };
 
 // The same image objects in the same order.

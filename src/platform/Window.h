@@ -197,10 +197,12 @@ public:
     void setHiddenFromScreen(bool hidden);
 
     // Whether this window currently shows only its painted pixels (no
-    // compositing manager). X then clips its input to those pixels too, so
-    // its input region goes on an input-only window laid over it, whose
-    // events arrive as this window's; the X id of that window while it is
-    // mapped, else 0.
+    // compositing manager): each at full opacity, in its colour as stored
+    // (premultiplied), so content that paints translucent pixels may paint
+    // otherwise meanwhile; a change repaints the whole window. X then clips
+    // its input to those pixels too, so its input region goes on an
+    // input-only window laid over it, whose events arrive as this window's;
+    // the X id of that window while it is mapped, else 0.
     bool isShapedToPaintedPixels() const { return shaped_; }
     std::uint32_t inputWindowId() const;
 
@@ -230,6 +232,9 @@ protected:
 private:
     friend class WindowHost;
     void nativeWindowCreated();
+    // Replaces the X window of a hidden window that Qt would otherwise
+    // replace as it shows it.
+    void renewNativeWindowIfStale();
     void applyFlags();
     // Tells the window manager which of our windows this one stays above.
     void applyTransience();
@@ -277,6 +282,8 @@ private:
     bool keyRequested_ = false;
     bool wasKey_ = false;
     bool closed_ = false;
+    // The stays-on-top hint changed since the X window was made.
+    bool nativeWindowStale_ = false;
     bool inputShapeSentWhileMapped_ = false;
     bool pointerAtRequestedFrame_ = false;
     // The frame last asked for, in Qt's global coordinates.

@@ -90,6 +90,8 @@ void Window::updateShapeMode() {
     const bool want = x11::available() && translucent() && !x11::compositingManagerRunning();
     const xcb_window_t id = xid();
     if (want == shaped_ && (shapeInitialised_ || !want)) return;
+    // Content may paint otherwise while shaped (see isShapedToPaintedPixels).
+    if (want != shaped_) host_->update();
     shaped_ = want;
     if (id != XCB_NONE && !hiddenFromScreen_) {
         if (want) {

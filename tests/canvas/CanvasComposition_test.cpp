@@ -106,6 +106,26 @@ TEST_F(TwoCanvases, NothingShowsOutsideThePinnedWindowsArea) {
     EXPECT_GT(alphaAt(canvasImage(first), 20, 150), 200);
 }
 
+TEST_F(TwoCanvases, AResizeKeepsEveryPlacedStrokeShown) {
+    // A display changing its resolution resizes its canvas with nothing
+    // changed in the drawing.
+    s.addStroke(penStroke({{20, 150}, {380, 150}}, 40));
+    s.addStroke(penStroke({{200, 20}, {200, 280}}, 10));
+    drainEvents();
+    first.resize(500, 350);
+    drainEvents();
+    EXPECT_EQ(first.strokeCache().strokeCount(), 2u);
+    const QImage img = canvasImage(first);
+    EXPECT_EQ(alphaAt(img, 60, 150), 255);
+    EXPECT_EQ(alphaAt(img, 200, 40), 255);
+
+    // And what is added later lands on top of them.
+    s.addStroke(penStroke({{20, 300}, {380, 300}}, 10));
+    drainEvents();
+    EXPECT_EQ(first.strokeCache().strokeCount(), 3u);
+    EXPECT_EQ(alphaAt(canvasImage(first), 60, 150), 255);
+}
+
 TEST_F(TwoCanvases, TheLoadingBadgeShowsExactlyWhileTheActiveBrushIsLoading) {
     const QUuid brush = QUuid::createUuid();
     s.activeGIMPBrushID = brush;

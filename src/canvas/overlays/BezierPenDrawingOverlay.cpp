@@ -2,7 +2,9 @@
 
 #include "canvas/overlays/BezierPenDrawingOverlay.h"
 
+#include "canvas/SolidPixels.h"
 #include "canvas/StrokeRenderer.h"
+#include "canvas/StrokeView.h"
 #include "canvas/overlays/EditHandles.h"
 #include "model/DrawingState.h"
 #include "platform/Dispatch.h"
@@ -176,7 +178,8 @@ void BezierPenDrawingOverlay::paintEvent(QPaintEvent*) {
     const QColor accent = edit_handles::accentOf(*this);
 
     painter.save();
-    drawStroke(path, painter);
+    if (isShownSolid(*this)) StrokeView{path, {}}.renderSolid(painter);
+    else drawStroke(path, painter);
     painter.restore();
 
     // The piece the next vertex would add: to the pointer, or to the press

@@ -2,7 +2,9 @@
 
 #include "canvas/overlays/FreehandEditOverlay.h"
 
+#include "canvas/SolidPixels.h"
 #include "canvas/StrokeRenderer.h"
+#include "canvas/StrokeView.h"
 #include "model/Algorithms.h"
 #include "model/DrawingState.h"
 
@@ -26,5 +28,6 @@ void FreehandEditOverlay::paintStroke(QPainter& painter) const {
     const DrawingStroke& s = stroke();
     std::vector<QImage> stamps;
     if (s.gimpBrushID) stamps = state_.tintedStamps(*s.gimpBrushID, s.color, s.lineWidth);
-    drawStroke(s, painter, stamps);
+    if (isShownSolid(*this)) StrokeView{s, std::move(stamps)}.renderSolid(painter);
+    else drawStroke(s, painter, stamps);
 }

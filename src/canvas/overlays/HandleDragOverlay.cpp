@@ -2,7 +2,9 @@
 
 #include "canvas/overlays/HandleDragOverlay.h"
 
+#include "canvas/SolidPixels.h"
 #include "canvas/StrokeRenderer.h"
+#include "canvas/StrokeView.h"
 #include "canvas/overlays/EditHandles.h"
 #include "platform/Dispatch.h"
 
@@ -46,7 +48,11 @@ void HandleDragOverlay::report(const DrawingStroke& stroke) {
     if (handler) handler(edited);
 }
 
-void HandleDragOverlay::paintStroke(QPainter& painter) const { drawStroke(stroke_, painter); }
+void HandleDragOverlay::paintStroke(QPainter& painter) const {
+    // Without a compositing manager the stroke shows as it will once placed.
+    if (isShownSolid(*this)) StrokeView{stroke_, {}}.renderSolid(painter);
+    else drawStroke(stroke_, painter);
+}
 
 void HandleDragOverlay::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -3,7 +3,9 @@
 
 #include "canvas/overlays/TextBoxOverlay.h"
 
+#include "canvas/SolidPixels.h"
 #include "canvas/StrokePainters.h"
+#include "canvas/StrokeView.h"
 #include "canvas/TextBox.h"
 #include "geometry/TextLayout.h"
 #include "model/DrawingState.h"
@@ -204,7 +206,8 @@ void TextBoxOverlay::paintEvent(QPaintEvent*) {
     stroke.fontName = g.fontName;
     stroke.explicitFontSize = g.explicitFontSize;
     stroke.rotationDegrees = g.rotation;
-    drawTextStroke(stroke, p);
+    if (isShownSolid(*this)) StrokeView{stroke, {}}.renderSolid(p);
+    else drawTextStroke(stroke, p);
 
     p.setTransform(g.transform(), true);
     TextEditing shown;
