@@ -101,7 +101,8 @@ std::optional<StrokeCoverage::Turned> OverlayWindowController::countChangedStrok
 }
 
 void OverlayWindowController::applyInputRegion(DrawingState& state) {
-    // Never while a button is held: a drag keeps where its events go.
+    // Not while a button is held (updateInputRegion waits for the release):
+    // all of a drag's events are placed against one origin.
     window_->setPointerAtRequestedFrame(placesPointerAtFrame());
     const RegionSetting r = regionSetting(state);
     ourWindows_ = r.ourWindows;
