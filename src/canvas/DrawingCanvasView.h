@@ -8,11 +8,12 @@
 // to the pinned window's area while the drawing is pinned.
 //
 // The view composes and wires its parts: the strokes layer
-// (CanvasStrokesLayer), the left-button drag (CanvasGesture) and the frames
-// it is drawn in (CanvasDragPacing: pointer intake and frame pacer), the three edit
-// slots (EditSession), the text box (TextBox), and the reactions to changes
-// of the drawing state, which run in one reaction pass over all canvases of
-// the state after each change (CanvasPassGroup).
+// (CanvasStrokesLayer), the left-button drag (CanvasGesture), the hand-off
+// between the drag's pointer events and the frames it is drawn in
+// (CanvasDragPacing, which owns the pointer intake and the frame pacer), the
+// three edit slots (EditSession), the text box (TextBox), and the reactions
+// to changes of the drawing state, which run in one reaction pass over all
+// canvases of the state after each change (CanvasPassGroup).
 //
 // Everything runs on the main thread. The canvas holds the state weakly;
 // once the state is gone it does nothing.
