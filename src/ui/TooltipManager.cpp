@@ -243,8 +243,8 @@ Point TooltipManager::chipOrigin(TooltipPlacement placement, const Rect& anchor,
 
 Point TooltipManager::clampedOrigin(Point origin, const Size& chip, const Rect& visible) {
     // A chip larger than the frame keeps its origin corner, the left and
-    // bottom edges, on it: its text begins at the left, and a chip (one
-    // line) is taller than a display never in practice.
+    // bottom edges, on it: its text begins at the left (a chip is one line,
+    // never taller than a display in practice).
     return platform::keptInside(Rect(origin, chip), visible, {platform::KeptEdge::minEdge, platform::KeptEdge::minEdge})
         .origin;
 }
