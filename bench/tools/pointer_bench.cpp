@@ -17,12 +17,15 @@
 //       change; keysyms are numbers (0x7a is z)
 //   pointer_bench red <x> <y> <w>
 //       the middle of the rightmost run of red pixels on a row
-//   pointer_bench latency <x> <y> <dx> <moves> <move-us> [closed]
-//       one stroke along a horizontal line, <dx> pixels a move; the pixel at
-//       each move's position is polled until it changes; prints the
-//       input-to-pixel latencies' p50, p99 and max in ms. Open loop, moves
-//       go out every <move-us> whatever is shown; closed loop, each move
-//       waits for the last one's pixel (and <move-us> after it was sent)
+//   pointer_bench latency <x> <y> <w> <dx> <moves> <move-us> [closed]
+//       one stroke along horizontal rows <w> wide and kRowPitch apart, <dx>
+//       pixels a move, there and back; the pixel at each move's position is
+//       polled until it changes; prints how many latencies were seen, their
+//       p50 and max in ms, their p99 only from 100 or more (below that it
+//       would be the maximum), and all of them (ms=, for pooling runs).
+//       Open loop, moves go out every <move-us> whatever is shown; closed
+//       loop, each move waits for the last one's pixel (and <move-us> after
+//       it was sent)
 // Needs a running X server with XTest.
 #include "FakePointer.h"
 
@@ -41,6 +44,7 @@
 #include <dirent.h>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -339,9 +343,20 @@ double percentile(std::vector<double> v, double p) {
     return v[i];
 }
 
-int latency(int x, int y, int dx, int moves, int moveUs, bool closed) {
-    const int x1 = x + dx * moves;
-    const Pixels baseline = grab(x, y, x1 - x + 1, 1);
+// Rows of the latency stroke: far enough apart that a row's ink (11 px
+// wide) never touches the next row's pixels.
+constexpr int kRowPitch = 30;
+
+int latency(int x, int y, int w, int dx, int moves, int moveUs, bool closed) {
+    // Move k's position: rows there and back, the step to the next row
+    // straight down, so no stroke crosses a pixel before its move is sent.
+    const int perRow = std::max(1, w / dx);
+    const auto position = [&](int k) {
+        const int row = k / (perRow + 1), col = k % (perRow + 1);
+        return std::pair{x + (row % 2 == 0 ? col : perRow - col) * dx, y + row * kRowPitch};
+    };
+    const int rows = moves / (perRow + 1) + 1;
+    const Pixels baseline = grab(x, y, perRow * dx + 1, (rows - 1) * kRowPitch + 1);
     moveTo(x, y);
     send();
     sync();
@@ -350,7 +365,7 @@ int latency(int x, int y, int dx, int moves, int moveUs, bool closed) {
     send();
     sleepUntil(now() + 0.1);
     struct Pending {
-        int x;
+        int x, y;
         double sentAt;
     };
     std::vector<Pending> pending;
@@ -363,9 +378,10 @@ int latency(int x, int y, int dx, int moves, int moveUs, bool closed) {
     while (sentCount < moves || !pending.empty()) {
         if (sentCount < moves && now() >= next && (!closed || pending.empty())) {
             ++sentCount;
-            moveTo(x + dx * sentCount, y);
+            const auto [px, py] = position(sentCount);
+            moveTo(px, py);
             send();
-            pending.push_back({x + dx * sentCount, now()});
+            pending.push_back({px, py, now()});
             next = closed ? now() + step : next + step;
             continue;
         }
@@ -373,12 +389,18 @@ int latency(int x, int y, int dx, int moves, int moveUs, bool closed) {
             sleepUntil(next);
             continue;
         }
-        int lo = pending.front().x, hi = pending.back().x;
-        const Pixels row = grab(lo, y, hi - lo + 1, 1);
+        int x0 = pending.front().x, x1 = x0, y0 = pending.front().y, y1 = y0;
+        for (const Pending& p : pending) {
+            x0 = std::min(x0, p.x);
+            x1 = std::max(x1, p.x);
+            y0 = std::min(y0, p.y);
+            y1 = std::max(y1, p.y);
+        }
+        const Pixels shown = grab(x0, y0, x1 - x0 + 1, y1 - y0 + 1);
         const double at = now();
-        if (row.data.empty()) break;
+        if (shown.data.empty()) break;
         std::erase_if(pending, [&](const Pending& p) {
-            if (row.at(p.x, y) != baseline.at(p.x, y)) {
+            if (shown.at(p.x, p.y) != baseline.at(p.x, p.y)) {
                 seen.push_back((at - p.sentAt) * 1000);
                 return true;
             }
@@ -394,8 +416,11 @@ int latency(int x, int y, int dx, int moves, int moveUs, bool closed) {
     release();
     send();
     sync();
-    std::printf("p50=%.2f p99=%.2f max=%.2f seen=%zu lost=%d\n", percentile(seen, 0.5), percentile(seen, 0.99),
-                percentile(seen, 1.0), seen.size(), lost);
+    std::printf("seen=%zu lost=%d p50=%.2f", seen.size(), lost, percentile(seen, 0.5));
+    if (seen.size() >= 100) std::printf(" p99=%.2f", percentile(seen, 0.99));
+    std::printf(" max=%.2f ms=", percentile(seen, 1.0));
+    for (std::size_t i = 0; i < seen.size(); ++i) std::printf("%s%.2f", i ? "," : "", seen[i]);
+    std::printf("\n");
     return 0;
 }
 
@@ -425,8 +450,8 @@ int main(int argc, char** argv) {
     if (cmd == "key" && argc >= 6) return key(std::uint32_t(arg(2)), std::uint32_t(arg(3)), arg(4), arg(5));
     if (cmd == "click" && argc >= 6) return click(arg(2), arg(3), arg(4), arg(5));
     if (cmd == "red" && argc >= 5) return red(arg(2), arg(3), arg(4));
-    if (cmd == "latency" && argc >= 7)
-        return latency(arg(2), arg(3), arg(4), arg(5), arg(6), argc >= 8 && std::string(argv[7]) == "closed");
+    if (cmd == "latency" && argc >= 8)
+        return latency(arg(2), arg(3), arg(4), arg(5), arg(6), arg(7), argc >= 9 && std::string(argv[8]) == "closed");
     std::fprintf(stderr, "pointer_bench: bad arguments\n");
     return 2;
 }

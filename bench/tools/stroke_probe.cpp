@@ -14,6 +14,10 @@
 //       time from the key to the stroke's pixels gone (four on the stroke,
 //       and every pixel of the area it covered)
 // Processes are quiet once their CPU time has not grown for kQuiet seconds.
+// When STROKE_PROBE_HOOK names a command, it runs with "release" or "undo"
+// just before that input and with "release-done" or "undo-done" once all
+// went quiet after it (bench/stroke_growth.sh starts and stops counting the
+// program's instructions there); the hook's own time is outside the figures.
 // Needs a running X server with XTest.
 #include "FakePointer.h"
 
@@ -121,6 +125,14 @@ double quietSince(const std::vector<int>& pids, double from, long long atFrom = 
         }
     }
     return grew;
+}
+
+// Runs STROKE_PROBE_HOOK, when set, with `phase`.
+void hook(const char* phase) {
+    const char* command = std::getenv("STROKE_PROBE_HOOK");
+    if (!command || !*command) return;
+    const std::string line = std::string(command) + " " + phase;
+    if (std::system(line.c_str()) != 0) std::fprintf(stderr, "stroke_probe: %s failed\n", line.c_str());
 }
 
 int scene(int strokes, int moves, int x, int y, int w, int h, int moveUs, unsigned seed, int block, int pid) {
@@ -235,15 +247,19 @@ int edit(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
     std::printf("drag");
     printCpu("move_us", pids, cpu, 1e-3 / moves);
 
+    hook("release");
     cpu = cpuOf(pids);
     double t0 = now();
     release();
     send();
     double quiet = quietSince(pids, t0);
+    const auto releaseCpu = cpuOf(pids);
+    hook("release-done");
     std::printf(" release_ms=%.1f", (quiet - t0) * 1000);
     // The clock's own times, for cutting a profile to the release and undo.
     if (std::getenv("STROKE_PROBE_TIMES")) std::printf(" release_at=%.6f,%.6f", t0, quiet);
-    printCpu("release_cpu_ms", pids, cpu, 1e-6);
+    for (std::size_t i = 0; i < pids.size(); ++i)
+        std::printf(" release_cpu_ms%zu=%.2f", i, double(releaseCpu[i] - cpu[i]) * 1e-6);
 
     int painted = 0;
     for (std::size_t i = 0; i < probes.size(); ++i) painted += pixelAt(probes[i].x, probes[i].y) != before[i];
@@ -254,6 +270,7 @@ int edit(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
         std::printf("\nstroke_probe: no keycode for Control_L or z\n");
         return 1;
     }
+    hook("undo");
     cpu = cpuOf(pids);
     t0 = now();
     fake(XCB_KEY_PRESS, control);
@@ -285,6 +302,7 @@ int edit(int x, int y, int w, int moves, int moveUs, const std::vector<int>& pid
                 whole < 0 ? -1.0 : (whole - t0) * 1000, (quiet - t0) * 1000);
     if (std::getenv("STROKE_PROBE_TIMES")) std::printf(" undo_at=%.6f,%.6f", t0, quiet);
     printCpu("undo_cpu_ms", pids, cpu, 1e-6);
+    hook("undo-done");
     std::printf("\n");
     return 0;
 }

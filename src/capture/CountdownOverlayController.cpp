@@ -99,6 +99,7 @@ bool CountdownOverlayController::tick() {
     if (ticks_ < kTicksToComplete) return false;
     if (!didFire_) {
         didFire_ = true;
+        completing.emit();
         close();
         // Held here: the closure's owner may release this controller.
         if (auto complete = std::move(onComplete_)) complete();

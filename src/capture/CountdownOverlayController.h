@@ -4,6 +4,7 @@
 
 #include "platform/Lifetime.h"
 #include "platform/ScreenProvider.h"
+#include "platform/Signal.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
 
@@ -45,6 +46,10 @@ public:
     // which completes it unless it was cancelled).
     bool tick();
     void cancel();
+
+    // Fires once, on the completing tick, while the panel still shows: just
+    // before it closes and the completion is called.
+    platform::Signal<> completing;
 
     platform::Window* window() const { return window_.get(); }
     CountdownView* view() const { return view_; }

@@ -89,7 +89,16 @@ void ScreenCaptureCoordinator::startCapture() {
             if (auto* self = weak.get()) self->countdownController_.reset();
         },
         countdownTickSeconds_);
+    countdownCompleting_ = countdownController_->completing.connect([weak] {
+        if (auto* self = weak.get()) self->countdownCompleting();
+    });
     countdownController_->showWindow();
+}
+
+// The countdown is about to close, the capture to follow: the grab is to
+// wait for the screen to be drawn again where the countdown showed.
+void ScreenCaptureCoordinator::countdownCompleting() {
+    if (grabber_ && countdownController_) grabber_->windowClosing(countdownController_->window()->xid());
 }
 
 void ScreenCaptureCoordinator::countdownFinished(const Target& target) {

@@ -6,6 +6,7 @@
 #include "platform/Lifetime.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/ScreenProvider.h"
+#include "platform/Subscription.h"
 
 #include <QImage>
 
@@ -61,6 +62,7 @@ private:
         bool wasAttached = false;
     };
 
+    void countdownCompleting();
     void countdownFinished(const Target& target);
     void performCapture(const Target& target, const std::vector<std::uint32_t>& excluding);
     void captureDisplay(const Target& target, const std::vector<std::uint32_t>& excluding);
@@ -78,5 +80,6 @@ private:
     std::shared_ptr<platform::ScreenGrabber> grabber_;
     double countdownTickSeconds_;
     std::unique_ptr<CountdownOverlayController> countdownController_;
+    platform::Subscription countdownCompleting_;
     platform::Lifetime<ScreenCaptureCoordinator> lifetime_{this};
 };

@@ -20,9 +20,12 @@ class KeyboardDialog : public Dialog {
 public:
     using Dialog::Dialog;
 
-    void done(int result) override {
-        Window::handOverKeyboardFrom(this->windowHandle());
-        Dialog::done(result);
+    // Every way a dialog closes hides it through here (a message box's
+    // buttons and Esc end it without done()), while it still holds the
+    // keyboard.
+    void setVisible(bool visible) override {
+        if (!visible) Window::handOverKeyboardFrom(this->windowHandle());
+        Dialog::setVisible(visible);
     }
 
 protected:

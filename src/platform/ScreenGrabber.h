@@ -74,6 +74,12 @@ public:
     // An image of about this many pixels will be asked for in a moment: what
     // makes taking it quick may be set up now.
     virtual void prepare(QSize) {}
+    // One of this program's windows is about to close, and an image will be
+    // asked for in a moment (the countdown before a screenshot ends): called
+    // while the window still shows. The next image is taken once the screen
+    // has been drawn again where the window showed, as where a window left
+    // out of it showed.
+    virtual void windowClosing(std::uint32_t /*windowID*/) {}
 };
 
 } // namespace platform

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace platform {
 
@@ -46,6 +47,10 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
     }
+
+    // Lets go of the X window (and Qt's window) while hidden; the next show
+    // makes new ones.
+    void dropNativeWindow() { destroy(); }
 
 protected:
     bool event(QEvent* e) override {
@@ -302,6 +307,10 @@ void Window::applyFlags() {
     if (!shadow_) f |= Qt::NoDropShadowWindowHint;
     if (!canBecomeKey_ || (nonActivating_ && !keyRequested_)) f |= Qt::WindowDoesNotAcceptFocus;
     if (QWindow* w = host_->windowHandle(); w && host_->internalWinId()) {
+        // Qt replaces the X window at the next show after this hint changed,
+        // behind the id the widget (and everyone we gave it to) still holds:
+        // the window is made anew before that show instead.
+        if ((w->flags() ^ f) & Qt::WindowStaysOnTopHint) nativeWindowStale_ = true;
         // Set on the live window: QWidget::setWindowFlags would recreate it.
         host_->overrideWindowFlags(f);
         w->setFlags(f);
@@ -310,9 +319,18 @@ void Window::applyFlags() {
     }
 }
 
+void Window::renewNativeWindowIfStale() {
+    if (!std::exchange(nativeWindowStale_, false) || host_->isVisible() || !host_->internalWinId()) return;
+    // The show that follows creates the new window through the widget, which
+    // says so (nativeWindowCreated()) before the window is mapped.
+    static_cast<WindowHost*>(host_.get())->dropNativeWindow();
+}
+
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
     if (const std::uint32_t id = xid(); id != XCB_NONE && id != followedId_) {
+        // The input-only window belongs to the X window it stood over.
+        inputWindow_.reset();
         if (followedId_) ServerPlacement::forget(followedId_);
         followedId_ = id;
         ServerPlacement::follow(id);

@@ -221,6 +221,9 @@ protected:
 private:
     friend class WindowHost;
     void nativeWindowCreated();
+    // Replaces the X window of a hidden window that Qt would otherwise
+    // replace as it shows it.
+    void renewNativeWindowIfStale();
     void applyFlags();
     // Tells the window manager which of our windows this one stays above.
     void applyTransience();
@@ -265,6 +268,8 @@ private:
     bool keyRequested_ = false;
     bool wasKey_ = false;
     bool closed_ = false;
+    // The stays-on-top hint changed since the X window was made.
+    bool nativeWindowStale_ = false;
     bool inputShapeSentWhileMapped_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;

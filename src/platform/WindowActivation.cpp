@@ -15,6 +15,7 @@
 #include <xcb/xinput.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -26,6 +27,7 @@ constexpr int kWindowManagerGraceMs = 150;
 constexpr int kMapWaitMs = 2000;
 
 std::uint32_t gUserTime = 0;
+WindowActivation::GraceTimer gGraceTimer;
 // Counts the requests: only the newest one may still take the focus
 // directly, an older one's window having been superseded.
 std::uint64_t gRequests = 0;
@@ -152,10 +154,12 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     // same request goes straight to the server, which refuses it by itself
     // when the user has given the focus elsewhere since `time`.
     QPointer<QWindow> target = window;
-    QTimer::singleShot(kWindowManagerGraceMs, window, [target, id, time, request] {
+    auto graceEnded = [target, id, time, request] {
         if (request != gRequests || !target || !target->isVisible() || focusedXWindow() == id) return;
         takeFocus(id, time);
-    });
+    };
+    if (gGraceTimer) gGraceTimer(window, graceEnded);
+    else QTimer::singleShot(kWindowManagerGraceMs, window, graceEnded);
 }
 
 // Holds a request for a window until the server has it on screen.
@@ -204,6 +208,8 @@ void WindowActivation::install() {
 }
 
 std::uint32_t WindowActivation::userTime() { return gUserTime; }
+
+void WindowActivation::setGraceTimerForTesting(GraceTimer timer) { gGraceTimer = std::move(timer); }
 
 Signal<std::uint32_t>& WindowActivation::focusLeft() {
     static Signal<std::uint32_t> signal;

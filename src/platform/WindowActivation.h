@@ -13,7 +13,9 @@
 #include "platform/Signal.h"
 
 #include <cstdint>
+#include <functional>
 
+class QObject;
 class QWindow;
 
 namespace platform {
@@ -52,6 +54,13 @@ public:
     // An X window of ours lost the focus, as the server tells it (Qt waits
     // a moment before it says so, in case the focus comes back).
     static Signal<std::uint32_t>& focusLeft();
+
+    // What waits out the window manager's time to answer a request before
+    // the focus is taken directly: a timer of that time, stopped with
+    // `context`. Tests hand in their own, to end the wait when they choose;
+    // an empty one restores the timer.
+    using GraceTimer = std::function<void(QObject* context, std::function<void()> ended)>;
+    static void setGraceTimerForTesting(GraceTimer timer);
 };
 
 } // namespace platform

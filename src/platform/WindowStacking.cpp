@@ -39,14 +39,16 @@ void restackWindow(xcb_window_t id, xcb_window_t below = XCB_NONE) {
     }
 }
 
-// True when the window manager's stacking keeps our windows above level 0
-// in level order.
+// True when the server stacks our windows above level 0 in level order.
+// The server's stacking of the windows' frames, not the window manager's
+// list: not every manager updates that list as it raises a window (fluxbox
+// raising the window that takes the focus).
 bool stackedInLevelOrder() {
-    const auto stacking = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
+    const auto stacking = x11::rootChildren();
     std::vector<std::pair<std::size_t, int>> placed; // position (bottom first), level
     for (Window* w : Window::all()) {
-        if (w->level() <= WindowLevel::normal || !w->isVisible()) continue;
-        auto it = std::find(stacking.begin(), stacking.end(), w->xid());
+        if (w->level() <= WindowLevel::normal || !w->isVisible() || w->xid() == XCB_NONE) continue;
+        auto it = std::find(stacking.begin(), stacking.end(), x11::topLevelOf(w->xid()));
         if (it != stacking.end()) placed.emplace_back(static_cast<std::size_t>(it - stacking.begin()), w->level());
     }
     std::sort(placed.begin(), placed.end());
@@ -98,6 +100,7 @@ void Window::watchStacking() {
 void Window::orderFront() {
     if (closed_) closed_ = false;
     if (!host_->isVisible()) {
+        renewNativeWindowIfStale();
         host_->show();
         // Qt names its own transient target as it maps the window.
         applyTransience();

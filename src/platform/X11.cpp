@@ -109,6 +109,27 @@ void setNetWmState(xcb_window_t window, xcb_atom_t state, bool on, bool mapped) 
     setProperty32(window, netWmState, XCB_ATOM_ATOM, states);
 }
 
+xcb_window_t topLevelOf(xcb_window_t window) {
+    auto* c = connection();
+    if (!c) return XCB_NONE;
+    for (int depth = 0; depth < 16 && window != XCB_NONE; ++depth) {
+        auto t = reply(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+        if (!t) return XCB_NONE;
+        if (t->parent == t->root || t->parent == XCB_NONE) return window;
+        window = t->parent;
+    }
+    return XCB_NONE;
+}
+
+std::vector<xcb_window_t> rootChildren() {
+    auto* c = connection();
+    if (!c) return {};
+    auto t = reply(xcb_query_tree_reply(c, xcb_query_tree(c, root()), nullptr));
+    if (!t) return {};
+    const xcb_window_t* children = xcb_query_tree_children(t.get());
+    return {children, children + xcb_query_tree_children_length(t.get())};
+}
+
 xcb_window_t windowId(QWindow* window) {
     if (!window || !available()) return XCB_NONE;
     return static_cast<xcb_window_t>(window->winId());

@@ -50,6 +50,12 @@ void setNetWmState(xcb_window_t window, xcb_atom_t state, bool on, bool mapped);
 void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1 = 0, std::uint32_t d2 = 0,
                      std::uint32_t d3 = 0, std::uint32_t d4 = 0);
 
+// The window's ancestor that is a child of the root: the window manager's
+// frame, or the window itself when nothing reparented it; 0 when it is gone.
+xcb_window_t topLevelOf(xcb_window_t window);
+// The children of the root, bottom first: the server's own stacking.
+std::vector<xcb_window_t> rootChildren();
+
 // The X window of a Qt window (created on demand); 0 off xcb.
 xcb_window_t windowId(QWindow* window);
 // Every X window of this process's top-level windows: Qt's, and the

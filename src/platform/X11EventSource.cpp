@@ -1,6 +1,7 @@
 #include "platform/X11EventSource.h"
 
 #include "platform/X11.h"
+#include "platform/X11InputWindow.h"
 
 #include <QSocketNotifier>
 
@@ -65,7 +66,8 @@ void X11EventSource::open() {
                                        XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
         }
     }
-    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    const std::uint32_t rootMask =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &rootMask);
     xcb_flush(c);
 
@@ -132,7 +134,24 @@ void X11EventSource::readEvents() {
                                         type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
             screenLayoutChanged.emit();
         } else if (type == XCB_CONFIGURE_NOTIFY) {
-            if (reinterpret_cast<xcb_configure_notify_event_t*>(ev)->window == x11::root()) screenLayoutChanged.emit();
+            const auto* cn = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
+            if (cn->window == x11::root()) {
+                screenLayoutChanged.emit();
+            } else if (cn->event == x11::root() && X11InputWindow::ownerOf(cn->window) == 0) {
+                // A window of the root moved or resized keeps its place in
+                // the stacking; any other change is a restack. (The sibling
+                // it now stands above says nothing: raising one window
+                // changes the siblings of others, unannounced.) Our
+                // input-only windows, which follow every restack, are left
+                // out.
+                const QRect geometry(cn->x, cn->y, cn->width, cn->height);
+                const auto seen = rootChildGeometry_.constFind(cn->window);
+                const bool restacked = seen == rootChildGeometry_.cend() || *seen == geometry;
+                rootChildGeometry_.insert(cn->window, geometry);
+                if (restacked) stackingChanged.emit();
+            }
+        } else if (type == XCB_DESTROY_NOTIFY) {
+            rootChildGeometry_.remove(reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window);
         } else if (type == XCB_PROPERTY_NOTIFY) {
             auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
             if (pn->window == x11::root()) {

@@ -4,6 +4,9 @@
 
 #include "platform/Signal.h"
 
+#include <QHash>
+#include <QRect>
+
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -42,7 +45,10 @@ public:
 
     Signal<bool> compositingChanged; // a compositing manager started (true) or stopped
     Signal<bool> trayHostChanged;    // a system-tray host appeared (true) or went away
-    Signal<> stackingChanged;        // the window manager restacked its clients
+    // The window manager restacked its clients, or a window (a manager's
+    // frame) moved in the server's own stacking: not every manager keeps
+    // its stacking list up to date as it raises a window.
+    Signal<> stackingChanged;
     Signal<xcb_atom_t> rootPropertyChanged;
     Signal<> screenLayoutChanged; // the root's size, or RandR's screens, outputs or monitors changed
     Signal<const RawInput&> rawInput;
@@ -63,6 +69,8 @@ private:
     int rawUsers_ = 0;
     bool rawMotion_ = false;
     xcb_atom_t cmSelection_ = 0, traySelection_ = 0, stackingAtom_ = 0;
+    // Where each child of the root was last seen.
+    QHash<xcb_window_t, QRect> rootChildGeometry_;
 };
 
 } // namespace platform

@@ -233,28 +233,66 @@ void restore(const HiddenWindow& h) {
     if (h.topLevel != h.client) restoreFrame(h);
 }
 
+// A window that closed meanwhile leaves its frame to the window manager,
+// which takes it away: shaped or opaque again, the frame would show its own
+// background where the window was for a moment.
+void restoreClosed(const HiddenWindow& h) {
+    if (h.window && h.window->isVisible()) return restore(h);
+    if (h.window) h.window->setHiddenFromScreen(false);
+}
+
+// One of our windows as it shows within `bounds` (root pixels), read before
+// it leaves the screen; none when it does not show there.
+std::optional<HiddenWindow> describe(Window* w, const QRect& bounds) {
+    const std::uint32_t id = w->xid();
+    if (id == XCB_NONE || !w->isVisible()) return std::nullopt;
+    HiddenWindow h;
+    h.window = w;
+    h.client = id;
+    h.topLevel = topLevelOf(id);
+    if (h.topLevel == XCB_NONE) return std::nullopt;
+    const auto area = rootGeometry(h.topLevel);
+    if (!area || !area->intersects(bounds)) return std::nullopt;
+    h.area = area->intersected(bounds);
+    // A window at alpha 0 (about to fade in) shows nothing yet; it is
+    // kept off the screen all the same.
+    if (w->alphaValue() > 0) {
+        if (const auto shows = shownRegion(id, &h.lookAt)) {
+            h.shows = *shows & h.area;
+            if (const auto own = rootGeometry(id)) h.look = ownPixels(id, own->size());
+        } else {
+            h.shows = h.area;
+        }
+    }
+    return h;
+}
+
 } // namespace
 
+// One of our windows taken off the screen as it closes before a grab, and
+// the reports of drawing on the screen since.
+struct X11ScreenGrabber::ClosingWindow {
+    HiddenWindow hidden;
+    std::unique_ptr<x11::DamageWatch> watch;
+};
+
 // One capture under way: hides the excluded windows, waits until the X
-// server reports the screen drawn again where they showed and no longer
-// showing them, reads the display and puts the windows back.
+// server reports the screen drawn again where they showed, and where the
+// windows that closed just before showed, and no longer showing them, reads
+// the display and puts the windows back.
 class X11ScreenGrabber::PendingGrab : public QObject {
 public:
     PendingGrab(QObject* parent, std::shared_ptr<Clock> clock, QRect display, std::vector<HiddenWindow> hidden,
-                CaptureConfiguration configuration, std::unique_ptr<x11::RootImageReader> reader,
-                std::function<void(ImageResult)> done)
+                std::vector<ClosingWindow> closed, CaptureConfiguration configuration,
+                std::unique_ptr<x11::RootImageReader> reader, std::function<void(ImageResult)> done)
         : QObject(parent),
           clock_(std::move(clock)),
           display_(display),
           reader_(std::move(reader)),
           hidden_(std::move(hidden)),
+          closed_(std::move(closed)),
           configuration_(configuration),
-          done_(std::move(done)) {
-        for (const auto& h : hidden_) {
-            mustRedraw_ += h.shows;
-            checkArea_ |= h.shows.boundingRect();
-        }
-    }
+          done_(std::move(done)) {}
     ~PendingGrab() override { putBack(); }
 
     void start() {
@@ -263,23 +301,33 @@ public:
         if (!reader_ || reader_->largest().width() < display_.width() ||
             reader_->largest().height() < display_.height())
             reader_ = std::make_unique<x11::RootImageReader>(display_.size());
-        if (mustRedraw_.isEmpty()) {
-            // Nothing of ours shows there: hidden or not, the screen is the same.
-            for (auto& h : hidden_) hide(h, x11::compositingManagerRunning());
-            hiddenNow_ = !hidden_.empty();
-            QTimer::singleShot(0, this, [this] { finish(); });
-            return;
-        }
         compositing_ = x11::compositingManagerRunning();
-        watch_ = std::make_unique<x11::DamageWatch>(clock_);
-        watch_->onDrawn = [this] { check(); };
+        QRegion mustRedraw;
+        for (const auto& h : hidden_) mustRedraw += h.shows;
+        // Watched from before the windows leave, as those that closed were.
+        if (!mustRedraw.isEmpty()) {
+            watch_ = std::make_unique<x11::DamageWatch>(clock_);
+            places_.push_back({mustRedraw, watch_.get()});
+        }
+        for (const auto& c : closed_)
+            if (!c.hidden.shows.isEmpty()) places_.push_back({c.hidden.shows, c.watch.get()});
         for (auto& h : hidden_) hide(h, compositing_);
         hiddenNow_ = true;
         x11::flush();
+        if (places_.empty()) {
+            // Nothing of ours shows there: hidden or not, the screen is the same.
+            QTimer::singleShot(0, this, [this] { finish(); });
+            return;
+        }
+        for (const auto& p : places_) p.watch->onDrawn = [this] { check(); };
         startedMs_ = clock_->nowMs();
         waitUntilDeadline(kLongestHideMs);
         // Without reports of drawing there is nothing to wait for but time.
-        if (!watch_->isWatching()) waitForQuiet(kUnreportedMs);
+        if (std::any_of(places_.begin(), places_.end(), [](const Place& p) { return !p.watch->isWatching(); }))
+            unreported_ = clock_->after(kUnreportedMs, [this] { check(); });
+        // The places of the windows that closed may have been drawn again
+        // before the grab began.
+        QTimer::singleShot(0, this, [this] { check(); });
     }
 
 private:
@@ -293,10 +341,24 @@ private:
     static constexpr int kLongestHideMs = 250;
     static constexpr int kLongestWhileShownMs = 1000;
 
+    // A place to be drawn again, and the watch that reports the drawing
+    // since it was uncovered.
+    struct Place {
+        QRegion area;
+        x11::DamageWatch* watch;
+    };
+
+    // Each read where it showed: the windows may lie far apart (the toolbar
+    // and the countdown), and the screen between them is of no interest.
+    static bool screenStillShows(const HiddenWindow& h) {
+        const QRect area = h.shows.boundingRect();
+        if (area.isEmpty() || h.look.isNull()) return false;
+        return stillShows(h, x11::readRootImage(area, nullptr, x11::RootReadMethod::request), area.topLeft());
+    }
     bool screenStillShowsThem() const {
-        const QImage now = x11::readRootImage(checkArea_, nullptr, x11::RootReadMethod::request);
-        return std::any_of(hidden_.begin(), hidden_.end(),
-                           [&](const HiddenWindow& h) { return stillShows(h, now, checkArea_.topLeft()); });
+        return std::any_of(hidden_.begin(), hidden_.end(), screenStillShows) ||
+               std::any_of(closed_.begin(), closed_.end(),
+                           [](const ClosingWindow& c) { return screenStillShows(c.hidden); });
     }
 
     void waitForQuiet(int ms) {
@@ -317,16 +379,19 @@ private:
 
     void check() {
         if (!hiddenNow_ || !done_) return;
-        if (watch_->isWatching()) {
-            if (!(mustRedraw_ - watch_->drawn()).isEmpty()) return;
-            if (!compositing_) {
-                const qint64 since = watch_->lastDrawnIn(mustRedraw_);
-                const qint64 wait = kQuietMs - (since < 0 ? kQuietMs : watch_->elapsed() - since);
-                if (wait > 0) {
-                    waitForQuiet(int(wait));
-                    return;
-                }
+        qint64 quietLeft = 0;
+        for (const auto& p : places_) {
+            if (!p.watch->isWatching()) {
+                if (clock_->nowMs() - startedMs_ < kUnreportedMs) return;
+                continue;
             }
+            if (!(p.area - p.watch->drawn()).isEmpty()) return;
+            if (!compositing_)
+                quietLeft = std::max(quietLeft, kQuietMs - (p.watch->elapsed() - p.watch->lastDrawnIn(p.area)));
+        }
+        if (quietLeft > 0) {
+            waitForQuiet(int(quietLeft));
+            return;
         }
         // A drawing of the area may still be of the windows: one the
         // compositing manager made before it learnt that they are hidden.
@@ -337,11 +402,11 @@ private:
     void finish() {
         quiet_.reset();
         deadline_.reset();
-        // Ended on a later turn: this may run inside its own report.
-        if (watch_) {
-            watch_->onDrawn = nullptr;
-            QTimer::singleShot(0, [watch = watch_.release()] { delete watch; });
-        }
+        unreported_.reset();
+        // Ended on a later turn: this may run inside one of their reports.
+        places_.clear();
+        endLater(std::move(watch_));
+        for (auto& c : closed_) endLater(std::move(c.watch));
         QString error;
         // Back on screen as soon as the server has the pixels.
         QImage image = reader_->readInPlace(display_, &error, [this] { putBack(); });
@@ -362,10 +427,17 @@ private:
         }
     }
 
+    static void endLater(std::unique_ptr<x11::DamageWatch> watch) {
+        if (!watch) return;
+        watch->onDrawn = nullptr;
+        QTimer::singleShot(0, [watch = watch.release()] { delete watch; });
+    }
+
     void putBack() {
         if (!hiddenNow_) return;
         hiddenNow_ = false;
         for (const auto& h : hidden_) restore(h);
+        for (const auto& c : closed_) restoreClosed(c.hidden);
         x11::flush();
     }
 
@@ -373,15 +445,16 @@ private:
     QRect display_;
     std::unique_ptr<x11::RootImageReader> reader_;
     std::vector<HiddenWindow> hidden_;
+    std::vector<ClosingWindow> closed_;
     CaptureConfiguration configuration_;
     std::function<void(ImageResult)> done_;
     std::unique_ptr<x11::DamageWatch> watch_;
-    QRegion mustRedraw_;
-    QRect checkArea_;
+    std::vector<Place> places_;
     bool compositing_ = false;
     bool hiddenNow_ = false;
     std::unique_ptr<Clock::Timer> quiet_;
     std::unique_ptr<Clock::Timer> deadline_;
+    std::unique_ptr<Clock::Timer> unreported_;
     qint64 startedMs_ = 0;
 };
 
@@ -390,7 +463,11 @@ X11ScreenGrabber::X11ScreenGrabber(bool waylandSession, std::shared_ptr<Clock> c
 
 X11ScreenGrabber::X11ScreenGrabber() : X11ScreenGrabber(isWaylandSession()) {}
 
-X11ScreenGrabber::~X11ScreenGrabber() = default;
+X11ScreenGrabber::~X11ScreenGrabber() {
+    // The pending grabs first: they put back what they hid.
+    context_.reset();
+    if (!closing_.empty()) putBackClosing();
+}
 
 void X11ScreenGrabber::shareableContent(std::function<void(ContentResult)> done) {
     assertMainThread("X11ScreenGrabber::shareableContent");
@@ -428,34 +505,42 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
 
     std::vector<HiddenWindow> hidden;
     for (Window* w : Window::all()) {
-        const std::uint32_t id = w->xid();
-        if (id == XCB_NONE || !w->isVisible()) continue;
-        if (std::find(filter.excludedWindowIDs.begin(), filter.excludedWindowIDs.end(), id) ==
-            filter.excludedWindowIDs.end())
-            continue;
-        HiddenWindow h;
-        h.window = w;
-        h.client = id;
-        h.topLevel = topLevelOf(id);
-        if (h.topLevel == XCB_NONE) continue;
-        const auto area = rootGeometry(h.topLevel);
-        if (!area || !area->intersects(monitor->rect)) continue;
-        h.area = area->intersected(monitor->rect);
-        // A window at alpha 0 (about to fade in) shows nothing yet; it is
-        // kept off the screen all the same.
-        if (w->alphaValue() > 0) {
-            if (const auto shows = shownRegion(id, &h.lookAt)) {
-                h.shows = *shows & h.area;
-                if (const auto own = rootGeometry(id)) h.look = ownPixels(id, own->size());
-            } else {
-                h.shows = h.area;
-            }
-        }
-        hidden.push_back(std::move(h));
+        const auto& excluded = filter.excludedWindowIDs;
+        if (std::find(excluded.begin(), excluded.end(), w->xid()) == excluded.end()) continue;
+        if (auto h = describe(w, monitor->rect)) hidden.push_back(std::move(*h));
     }
-    auto* grab = new PendingGrab(context_.get(), clock_, monitor->rect, std::move(hidden), configuration,
-                                 std::move(prepared_), std::move(done));
+    // Those that closed on another display change nothing here.
+    dropClosing_.reset();
+    for (auto& c : closing_) c.hidden.shows &= monitor->rect;
+    auto* grab = new PendingGrab(context_.get(), clock_, monitor->rect, std::move(hidden), std::move(closing_),
+                                 configuration, std::move(prepared_), std::move(done));
+    closing_.clear();
     grab->start();
+}
+
+void X11ScreenGrabber::windowClosing(std::uint32_t windowID) {
+    assertMainThread("X11ScreenGrabber::windowClosing");
+    if (wayland_ || !x11::available() || windowID == XCB_NONE) return;
+    const auto windows = Window::all();
+    const auto w = std::find_if(windows.begin(), windows.end(), [&](const Window* w) { return w->xid() == windowID; });
+    if (w == windows.end()) return;
+    const xcb_screen_t* screen = x11::screen();
+    auto h = describe(*w, QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels));
+    if (!h) return;
+    // Watched from before the window leaves: read above, its own drawing is
+    // done, and what is drawn where it was from here on is the screen's.
+    ClosingWindow closing{std::move(*h), std::make_unique<x11::DamageWatch>(clock_)};
+    hide(closing.hidden, x11::compositingManagerRunning());
+    x11::flush();
+    closing_.push_back(std::move(closing));
+    dropClosing_ = clock_->after(kPreparedKeptMs, [this] { putBackClosing(); });
+}
+
+void X11ScreenGrabber::putBackClosing() {
+    dropClosing_.reset();
+    for (const auto& c : closing_) restoreClosed(c.hidden);
+    closing_.clear();
+    x11::flush();
 }
 
 void X11ScreenGrabber::prepare(QSize imageSize) {

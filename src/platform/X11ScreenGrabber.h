@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -33,6 +34,12 @@ class RootImageReader;
 // back right after the read. Only this program's own windows can be left
 // out.
 //
+// A window of ours that closes just before (the countdown) is taken off the
+// screen the same way as it closes, and the grab waits likewise for its
+// place to be drawn again: the window manager takes its frame away in its
+// own time, and a compositing manager may draw the place again before the
+// grab begins, so the reports are watched from the moment it leaves.
+//
 // In a Wayland session the X server sees none of the other programs'
 // windows: every request fails with permissionDenied.
 class X11ScreenGrabber : public ScreenGrabber {
@@ -48,16 +55,24 @@ public:
     // Sets up the shared memory the next image is read into; kept for a few
     // seconds.
     void prepare(QSize imageSize) override;
+    // Takes the window off the screen now and watches the screen from then
+    // on; put back after the next image, or after a few seconds without one.
+    void windowClosing(std::uint32_t windowID) override;
 
     class PendingGrab;
+    struct ClosingWindow;
 
 private:
+    void putBackClosing();
+
     bool wayland_;
     std::shared_ptr<Clock> clock_;
     // Parent of the pending grabs and of queued answers: both end with it.
     std::unique_ptr<QObject> context_;
     std::unique_ptr<x11::RootImageReader> prepared_;
     std::unique_ptr<QTimer> dropPrepared_;
+    std::vector<ClosingWindow> closing_;
+    std::unique_ptr<Clock::Timer> dropClosing_;
 };
 
 } // namespace platform

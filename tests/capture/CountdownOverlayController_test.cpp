@@ -89,13 +89,19 @@ TEST(CountdownPanel, ShowingListsItInstallsItsMonitorsAndStartsTheTimer) {
 
 TEST(CountdownPanel, CompletesOnTheThirdTickOnce) {
     Countdown c;
+    // Told while the panel still shows, before the completion.
+    std::vector<std::pair<bool, int>> completing;
+    const auto told = c.controller->completing.connect(
+        [&] { completing.emplace_back(c.controller->window()->isVisible(), c.completed); });
     c.controller->showWindow();
     EXPECT_FALSE(c.controller->tick());
     EXPECT_FALSE(c.controller->tick());
     EXPECT_EQ(c.completed, 0);
+    EXPECT_TRUE(completing.empty());
     EXPECT_TRUE(c.controller->window()->isVisible());
     EXPECT_TRUE(c.controller->tick());
     EXPECT_EQ(c.completed, 1);
+    EXPECT_EQ(completing, (std::vector<std::pair<bool, int>>{{true, 0}}));
     c.expectEnded();
     EXPECT_EQ(platform::EventMonitor::shared().localMonitorCount(), c.localBefore);
     EXPECT_EQ(platform::EventMonitor::shared().globalMonitorCount(), c.globalBefore);
@@ -105,6 +111,7 @@ TEST(CountdownPanel, CompletesOnTheThirdTickOnce) {
     c.controller->cancel();
     EXPECT_EQ(c.completed, 1);
     EXPECT_EQ(c.cancelled, 0);
+    EXPECT_EQ(completing.size(), 1u);
 }
 
 TEST(CountdownPanel, TheTimerCompletesItAfterThreeTicks) {
@@ -119,6 +126,8 @@ TEST(CountdownPanel, TheTimerCompletesItAfterThreeTicks) {
 
 TEST(CountdownPanel, EscCancelsAndGoesNoFurtherOtherKeysPass) {
     Countdown c;
+    int completing = 0;
+    const auto told = c.controller->completing.connect([&] { ++completing; });
     c.controller->showWindow();
     EXPECT_TRUE(c.key(Key::q));
     EXPECT_FALSE(c.key(Key::escape));
@@ -136,6 +145,7 @@ TEST(CountdownPanel, EscCancelsAndGoesNoFurtherOtherKeysPass) {
     c.controller->tick();
     c.controller->tick();
     EXPECT_EQ(c.completed, 0) << "no completion after a cancellation";
+    EXPECT_EQ(completing, 0);
 }
 
 TEST(CountdownPanel, OnlyClicksInOtherProgramsCancel) {

@@ -123,6 +123,27 @@ TEST(ScreenCapture, RequestsDuringACountdownAreIgnoredOneCaptureFollows) {
     EXPECT_EQ(c.saved("shot.jpg").size(), QSize(1440, 900));
 }
 
+// The grab waits for the screen to be drawn again where the countdown
+// showed: the grabber is told of it while it still shows, as it completes.
+TEST(ScreenCapture, TheGrabberIsToldOfTheCountdownClosingWhileItStillShows) {
+    Capture c;
+    c.panels.cancel();
+    c.coordinator->startCapture();
+    CountdownOverlayController* countdown = c.countdown();
+    ASSERT_TRUE(countdown);
+    const std::uint32_t id = countdown->window()->xid();
+    bool shown = false;
+    c.grabber->whileClosing = [&](std::uint32_t) { shown = countdown->window()->isVisible(); };
+    countdown->tick();
+    countdown->tick();
+    EXPECT_TRUE(c.grabber->closing.empty());
+    countdown->tick();
+    EXPECT_EQ(c.grabber->closing, std::vector<std::uint32_t>{id});
+    EXPECT_TRUE(shown);
+    ASSERT_TRUE(c.panelShown());
+    EXPECT_EQ(c.grabber->closing.size(), 1u);
+}
+
 TEST(ScreenCapture, EscCancelsWithoutCaptureAndANewRequestStartsAFreshCountdown) {
     Capture c;
     c.coordinator->startCapture();
@@ -131,6 +152,7 @@ TEST(ScreenCapture, EscCancelsWithoutCaptureAndANewRequestStartsAFreshCountdown)
     EXPECT_FALSE(c.countdown());
     c.settle();
     EXPECT_EQ(c.grabber->contentRequests, 0);
+    EXPECT_TRUE(c.grabber->closing.empty());
     EXPECT_TRUE(c.panels.shown.empty());
 
     c.coordinator->startCapture();

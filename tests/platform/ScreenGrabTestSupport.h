@@ -1,7 +1,8 @@
 #pragma once
 
 // What the display capture's x11 tests share: colours read off the screen,
-// a window of ours to leave out of an image, and the grabber's answers.
+// a window of ours to leave out of an image, another program's window that
+// repaints when told, and the grabber's answers.
 
 #include "platform/ScreenGrabber.h"
 #include "platform/Window.h"
@@ -9,6 +10,7 @@
 #include "platform/X11DamageWatch.h"
 #include "platform/X11RootImage.h"
 #include "support/TestUtil.h"
+#include "support/X11TestUtil.h"
 
 #include <QFile>
 #include <QPainter>
@@ -147,6 +149,65 @@ public:
 private:
     xcb_window_t window_ = 0;
     std::uint32_t pixel_ = 0x00808080u;
+};
+
+// Another program's window in one colour (tests/platform/PaintingWindow.cpp;
+// the test's target names it OVERINK_PAINTING_WINDOW).
+struct OtherWindow {
+    OtherWindow(QRect at, const QColor& colour) : process(OVERINK_PAINTING_WINDOW, at), area(at) {
+        if (process.ready()) paint(colour);
+    }
+    bool ready() const { return process.ready() && painted; }
+    // Repaints the window and waits until the screen shows it.
+    void paint(const QColor& c) {
+        colour = c;
+        platform::x11::setProperty32(process.window(), platform::x11::atom("_OVERINK_COLOUR"), XCB_ATOM_CARDINAL,
+                                     {std::uint32_t(c.rgb() & 0xffffff)});
+        platform::x11::flush();
+        painted = testing_support::waitUntil([&] { return near(rootPixel(area.center()), c); });
+    }
+    // The screen shows `part` of the window (all of it by default) in `c`.
+    bool shows(const QColor& c, const QRect& part = {}) const {
+        const QRect look = part.isNull() ? area : part;
+        return testing_support::waitUntil([&] {
+            const QImage now = platform::x11::readRootImage(look);
+            return !now.isNull() && countNear(now, now.rect(), c) == look.width() * look.height();
+        });
+    }
+    // The screen shows the window in its colour all around `covered`.
+    bool showsAround(const QRect& covered) const {
+        const QRect hidden = covered & area;
+        const int around = area.width() * area.height() - hidden.width() * hidden.height();
+        return testing_support::waitUntil([&] {
+            const QImage now = platform::x11::readRootImage(area);
+            return !now.isNull() && countNear(now, now.rect(), colour) == around;
+        });
+    }
+    void keepRepainting() {
+        platform::x11::setProperty32(process.window(), platform::x11::atom("_OVERINK_RESTLESS"), XCB_ATOM_CARDINAL,
+                                     {1});
+        platform::x11::flush();
+    }
+    // Its program stops handling events, and so leaves undrawn whatever it
+    // is asked to draw, until released.
+    bool hold() {
+        platform::x11::setProperty32(process.window(), platform::x11::atom("_OVERINK_HOLD"), XCB_ATOM_CARDINAL, {1});
+        platform::x11::flush();
+        return testing_support::waitUntil([&] {
+            return !platform::x11::property32(process.window(), platform::x11::atom("_OVERINK_HELD"), XCB_ATOM_CARDINAL,
+                                              1)
+                        .empty();
+        });
+    }
+    void release() {
+        xcb_delete_property(platform::x11::connection(), process.window(), platform::x11::atom("_OVERINK_HOLD"));
+        platform::x11::flush();
+    }
+
+    testing_support::ExternalWindow process;
+    QRect area;
+    QColor colour;
+    bool painted = false;
 };
 
 // The session's compositing manager, found among the helpers the private X

@@ -1,8 +1,8 @@
 // How a grab waits for the screen to be drawn again where the windows it
 // leaves out showed, on a clock of the test's: other programs' windows
 // beneath that repaint at once, late or by turns, one that repaints
-// elsewhere without end, a slow compositing manager, and a left-out window
-// that repaints or fades meanwhile.
+// elsewhere without end, a slow compositing manager, a left-out window
+// that repaints or fades meanwhile, and a window that closed just before.
 #include "ScreenGrabTestSupport.h"
 #include "platform/X11.h"
 #include "platform/X11DamageWatch.h"
@@ -28,61 +28,6 @@ const QColor kBlue(40, 60, 200);
 const QColor kYellow(230, 210, 40);
 const QColor kCyan(40, 200, 210);
 const QColor kGrey(120, 120, 120);
-
-// Another program's window in one colour (tests/platform/PaintingWindow.cpp).
-struct OtherWindow {
-    OtherWindow(QRect at, const QColor& colour) : process(OVERINK_PAINTING_WINDOW, at), area(at) {
-        if (process.ready()) paint(colour);
-    }
-    bool ready() const { return process.ready() && painted; }
-    // Repaints the window and waits until the screen shows it.
-    void paint(const QColor& c) {
-        colour = c;
-        x11::setProperty32(process.window(), x11::atom("_OVERINK_COLOUR"), XCB_ATOM_CARDINAL,
-                           {std::uint32_t(c.rgb() & 0xffffff)});
-        x11::flush();
-        painted = waitUntil([&] { return near(rootPixel(area.center()), c); });
-    }
-    // The screen shows `part` of the window (all of it by default) in `c`.
-    bool shows(const QColor& c, const QRect& part = {}) const {
-        const QRect look = part.isNull() ? area : part;
-        return waitUntil([&] {
-            const QImage now = x11::readRootImage(look);
-            return !now.isNull() && countNear(now, now.rect(), c) == look.width() * look.height();
-        });
-    }
-    // The screen shows the window in its colour all around `covered`.
-    bool showsAround(const QRect& covered) const {
-        const QRect hidden = covered & area;
-        const int around = area.width() * area.height() - hidden.width() * hidden.height();
-        return waitUntil([&] {
-            const QImage now = x11::readRootImage(area);
-            return !now.isNull() && countNear(now, now.rect(), colour) == around;
-        });
-    }
-    void keepRepainting() {
-        x11::setProperty32(process.window(), x11::atom("_OVERINK_RESTLESS"), XCB_ATOM_CARDINAL, {1});
-        x11::flush();
-    }
-    // Its program stops handling events, and so leaves undrawn whatever it
-    // is asked to draw, until released.
-    bool hold() {
-        x11::setProperty32(process.window(), x11::atom("_OVERINK_HOLD"), XCB_ATOM_CARDINAL, {1});
-        x11::flush();
-        return waitUntil([&] {
-            return !x11::property32(process.window(), x11::atom("_OVERINK_HELD"), XCB_ATOM_CARDINAL, 1).empty();
-        });
-    }
-    void release() {
-        xcb_delete_property(x11::connection(), process.window(), x11::atom("_OVERINK_HOLD"));
-        x11::flush();
-    }
-
-    ExternalWindow process;
-    QRect area;
-    QColor colour;
-    bool painted = false;
-};
 
 // The left-out window's magenta (see Inset) over the programs beneath: its
 // 250 columns from x 420, 180 of them over the window at 400 and 70 over
@@ -320,4 +265,46 @@ TEST(ScreenGrab, AnExcludedWindowFadingWhileTheCompositingManagerIsSlowStaysOut)
 
     fading.window.setAlphaValue(1.0);
     EXPECT_TRUE(waitUntil([&] { return near(rootPixel(fading.centre), kMagenta); })) << "it shows again";
+}
+
+// A window of ours that closes just before the grab (the countdown) leaves
+// the screen as it is said to close, and the program beneath draws its
+// place again at once, before the grab begins: that drawing counts, and the
+// grab ends without waiting any time.
+TEST(ScreenGrab, TheDrawingWhereAWindowClosedJustBeforeTheGrabCounts) {
+    OtherWindow beneath(QRect(400, 300, 300, 200), kGreen);
+    ASSERT_TRUE(beneath.ready());
+    OwnWindow closing(kLeftOut);
+    DrawingBarrier barrier;
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    const auto listed = content(grabber);
+    ASSERT_FALSE(listed.content.displays.empty());
+
+    grabber.windowClosing(closing.window.xid());
+    closing.window.orderOut();
+    ASSERT_TRUE(beneath.shows(kGreen)) << "the program beneath draws the place again";
+    ASSERT_TRUE(barrier.pass());
+    clock->advance(20);
+    Grab grab(grabber, {listed.content.displays.front(), {}});
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }));
+    EXPECT_EQ(magentaIn(grab.image(), kLeftOut), 0) << "the closed window is not in the image";
+    EXPECT_FALSE(closing.window.isHiddenFromScreen()) << "shown again, it would show";
+}
+
+// Said to close, the window stays, and no image is asked for: it comes back
+// on screen after a few seconds, frame and all.
+TEST(ScreenGrab, AWindowSaidToCloseThatStaysComesBackWhenNoImageFollows) {
+    OtherWindow beneath(QRect(400, 300, 300, 200), kGreen);
+    ASSERT_TRUE(beneath.ready());
+    OwnWindow staying(kLeftOut);
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    grabber.windowClosing(staying.window.xid());
+    ASSERT_TRUE(beneath.shows(kGreen, kMagentaArea)) << "it leaves the screen at once";
+    clock->advance(2900);
+    EXPECT_TRUE(beneath.shows(kGreen, kMagentaArea));
+    clock->advance(100);
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(staying.centre), kMagenta); })) << "it shows again";
+    EXPECT_FALSE(staying.window.isHiddenFromScreen());
 }

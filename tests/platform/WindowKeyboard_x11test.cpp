@@ -1,12 +1,17 @@
 // Our windows' keyboard on a real X server, with a window manager and
 // without one: a window that holds it hands it to another window of ours
-// before it goes off screen, the one that had it last first.
+// before it goes off screen, the one that had it last first; an alert
+// answered from the keyboard does so too.
+#include "platform/Alert.h"
 #include "platform/Window.h"
 #include "platform/X11.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
+#include <QApplication>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -64,4 +69,35 @@ TEST(WindowKeyboard, AWindowHoldingTheKeyboardHandsItOnBeforeItHides) {
         const auto ours = x11::ourWindows();
         return std::find(ours.begin(), ours.end(), focusedWindow()) == ours.end();
     }));
+}
+
+TEST(WindowKeyboard, AnAlertAnsweredFromTheKeyboardHandsItBack) {
+    Shown overlay(QRect(100, 300, 500, 400), WindowLevel::overlay, false);
+    Shown toolbar(QRect(700, 200, 200, 100), WindowLevel::panel, true);
+    ASSERT_TRUE(overlay.placed && toolbar.placed);
+    overlay.window.makeKey();
+    ASSERT_TRUE(waitUntil([&] { return overlay.holdsKeyboard(); }));
+
+    for (const char* key : {"Return", "Escape"}) {
+        // The key goes once the alert has the keyboard.
+        bool pressed = false;
+        QTimer presser;
+        QObject::connect(&presser, &QTimer::timeout, [&] {
+            const QWidget* alert = QApplication::activeModalWidget();
+            if (pressed || !alert || !alert->windowHandle() ||
+                focusedWindow() != std::uint32_t(alert->windowHandle()->winId()))
+                return;
+            pressed = true;
+            testing_support::xdotool({"key", key});
+        });
+        presser.start(20);
+        platform::Alert alert;
+        alert.messageText = QStringLiteral("The screenshot could not be saved.");
+        alert.addButton(QStringLiteral("OK"));
+        EXPECT_EQ(alert.runModal(), platform::Alert::firstButtonReturn) << key;
+        presser.stop();
+        EXPECT_TRUE(pressed) << key;
+        // Never outside the program in between: with the window that had it.
+        EXPECT_TRUE(waitUntil([&] { return overlay.holdsKeyboard(); })) << key << " " << focusedWindow();
+    }
 }

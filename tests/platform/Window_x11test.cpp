@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,69 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
     panel.window.setLevel(WindowLevel::normal);
     testing_support::xdotool({"windowraise", QString::number(ordinary.window())});
     EXPECT_TRUE(waitUntil([&] { return stackIndex(panel.window.xid()) < stackIndex(ordinary.window()); }));
+}
+
+TEST(Window, OfTwoOverlappingWindowsAtOneLevelTheNewerStaysOnTop) {
+    // The settings panel, and the help panel it opens over it.
+    TestWindow settings(QRect(300, 200, 300, 300), WindowLevel::panel, QColor(0, 0, 255));
+    TestWindow help(QRect(450, 350, 300, 300), WindowLevel::panel, QColor(0, 160, 0));
+    ASSERT_TRUE(settings.placed && help.placed);
+    auto newerOnTop = [&] {
+        const int older = stackIndex(settings.window.xid()), newer = stackIndex(help.window.xid());
+        return older >= 0 && newer > older;
+    };
+
+    // Our own restacking, once everything else is done, leaves it so.
+    EXPECT_TRUE(settle());
+    Window::restackAll();
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(newerOnTop());
+    clickAt(500, 400);
+    EXPECT_TRUE(help.gotPressAt(QPoint(500, 400)));
+    EXPECT_TRUE(settings.probe->presses.empty());
+
+    // Ordered front, the older one stays under the newer.
+    settings.window.orderFront();
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(newerOnTop());
+}
+
+TEST(Window, ShownAgainAfterItsLevelChangedItIsTheWindowItsIdNames) {
+    ExternalWindow ordinary(OVERINK_CLICK_RECORDER, QRect(300, 300, 300, 300));
+    ASSERT_TRUE(ordinary.ready());
+    TestWindow panel(QRect(350, 350, 100, 100), WindowLevel::panel, QColor(0, 0, 255));
+    TestWindow overlay(QRect(320, 320, 200, 200), WindowLevel::overlay, QColor(255, 0, 0));
+    ASSERT_TRUE(panel.placed && overlay.placed);
+
+    // Lowered and raised again while shown (as for an alert), then hidden
+    // and shown; then lowered while hidden and raised as it shows.
+    panel.window.setLevel(WindowLevel::normal);
+    panel.window.setLevel(WindowLevel::panel);
+    for (int round = 0; round < 2; ++round) {
+        const std::uint32_t shown = panel.window.xid();
+        panel.window.orderOut();
+        // The window manager lets go of it (and of the hints it had).
+        ASSERT_TRUE(waitUntil([&] { return stackIndex(shown) < 0; })) << round;
+        if (round == 1) panel.window.setLevel(WindowLevel::normal);
+        panel.window.orderFront();
+        if (round == 1) panel.window.setLevel(WindowLevel::panel);
+        ASSERT_TRUE(waitUntil([&] { return panel.window.windowHandle()->isExposed(); })) << round;
+        // The id handed out is the window on screen, which the window
+        // manager manages with our hints; restacking names only such
+        // windows.
+        const std::uint32_t id = panel.window.xid();
+        EXPECT_EQ(id, std::uint32_t(panel.window.windowHandle()->winId())) << round;
+        EXPECT_TRUE(testing_support::waitUntilManaged(id)) << round;
+        EXPECT_TRUE(waitUntil([&] { return hasState(id, "_NET_WM_STATE_ABOVE"); })) << round;
+        EXPECT_TRUE(hasState(id, "_NET_WM_STATE_SKIP_TASKBAR")) << round;
+        EXPECT_TRUE(waitUntil([&] {
+            const int o = stackIndex(ordinary.window()), a = stackIndex(overlay.window.xid()), b = stackIndex(id);
+            return o >= 0 && a > o && b > a;
+        })) << round;
+        clickAt(400, 400);
+        EXPECT_TRUE(panel.gotPressAt(QPoint(400, 400))) << round;
+        panel.probe->presses.clear();
+    }
 }
 
 TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {

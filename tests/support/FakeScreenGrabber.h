@@ -25,6 +25,9 @@ public:
 
     int contentRequests = 0;
     std::vector<QSize> prepared;
+    std::vector<std::uint32_t> closing;
+    // Runs as a window is said to be closing.
+    std::function<void(std::uint32_t)> whileClosing;
     std::vector<platform::ContentFilter> filters;
     std::vector<platform::CaptureConfiguration> configurations;
 
@@ -51,6 +54,10 @@ public:
     }
 
     void prepare(QSize imageSize) override { prepared.push_back(imageSize); }
+    void windowClosing(std::uint32_t windowID) override {
+        closing.push_back(windowID);
+        if (whileClosing) whileClosing(windowID);
+    }
 
 private:
     template <typename F>
