@@ -90,7 +90,10 @@ struct KeepInsideTie {
 // each axis apart, as little as it takes to lie inside `bounds`; exactly as
 // it is along an axis on which it does already. Along an axis on which it
 // is larger than `bounds`, the edge `tie` names lies on the bounds' edge.
-// Its size never changes. Each caller says which edge wins, and why.
+// Its size never changes. The tie is the caller's because the edge that must
+// stay in sight is where the caller's content begins, and that differs: a
+// panel's top (its root scrolls from there), a one-line chip's left, a text
+// box's first line; each caller names its tie and says why.
 Rect keptInside(const Rect& frame, const Rect& bounds, KeepInsideTie tie);
 
 // Conversions between y-up screen space and Qt's global coordinates (y-down,
