@@ -290,13 +290,10 @@ void AppDelegate::toggleSettingsPanel() {
         return;
     }
     settingsController_.reset();
-    auto anchor = std::make_shared<AnchorRef>();
-    bool anchored = false;
-    if (statusItem_) {
-        platform::StatusItem* item = statusItem_.get();
-        anchor->externalFrame = [item] { return item->buttonFrame(); };
-        anchored = true;
-    }
+    platform::StatusItem* item = statusItem_.get();
+    const bool anchored = item != nullptr;
+    auto anchor =
+        anchored ? std::make_shared<AnchorRef>([item] { return item->buttonFrame(); }) : std::make_shared<AnchorRef>();
     // Its Quit asks for termination the way the rest of the program does;
     // its help and about panels are kept here, since it goes away with every
     // closing.
