@@ -63,6 +63,16 @@ struct Rect {
         if (isNull()) return false;
         return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
     }
+    // Whether the rectangle holds the pixel the pointer is on. A pointer
+    // location is the top-left corner of that pixel (where X reports the
+    // pointer), flipped to y up: the pixel lies just below it. So the
+    // rectangle's bottom edge is out and its top edge in, as a half-open
+    // test in X's own y-down coordinates has them; contains() would take
+    // the row below the rectangle instead of its top row.
+    bool containsPointer(Point p) const {
+        if (isNull()) return false;
+        return p.x >= minX() && p.x < maxX() && p.y > minY() && p.y <= maxY();
+    }
     bool contains(const Rect& r) const;
     // True when the interiors overlap; an empty rectangle strictly inside
     // another intersects it, as in CoreGraphics.

@@ -125,10 +125,11 @@ private:
         if (!tap->open || !left || !tap->qwindow) return false;
         const double dpr = tap->qwindow->devicePixelRatio();
         QPointF at(m->event_x / 65536.0, m->event_y / 65536.0);
-        // Through the input-only window laid over it: placed in the window
-        // by the root position and where the server has the window.
-        if (m->event != tap->window)
-            if (const auto origin = ServerPlacement::origin(tap->window))
+        // Through the input-only window laid over it, or while the window's
+        // events are placed where it is about to stand: placed in the window
+        // by the root position and where its events are placed.
+        if (m->event != tap->window || ServerPlacement::pointerPlacedAt(tap->window))
+            if (const auto origin = ServerPlacement::pointerOrigin(tap->window))
                 at = QPointF(m->root_x / 65536.0, m->root_y / 65536.0) - QPointF(*origin);
         tap->held.push_back({at / dpr, (m->mods.effective & XCB_MOD_MASK_SHIFT) != 0});
         if (!tap->flushPosted) {

@@ -6,6 +6,8 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 
+#include <xcb/xinput.h>
+
 #include <map>
 
 namespace platform {
@@ -15,6 +17,62 @@ namespace {
 std::map<xcb_window_t, std::optional<QPoint>>& origins() {
     static std::map<xcb_window_t, std::optional<QPoint>> map;
     return map;
+}
+
+// The windows whose pointer events are placed against an origin of their
+// own.
+std::map<xcb_window_t, QPoint>& pointerOrigins() {
+    static std::map<xcb_window_t, QPoint> map;
+    return map;
+}
+
+std::uint8_t xinputOpcode() {
+    static const std::uint8_t opcode = [] {
+        const auto* ext = x11::connection() ? xcb_get_extension_data(x11::connection(), &xcb_input_id) : nullptr;
+        return ext && ext->present ? ext->major_opcode : std::uint8_t(0);
+    }();
+    return opcode;
+}
+
+// Places a pointer event of a window with an origin of its own by its root
+// position. Core events carry whole pixels, XInput 2 ones 16.16 fixed point.
+template <typename E>
+void placeCore(E* e) {
+    const auto it = pointerOrigins().find(e->event);
+    if (it == pointerOrigins().end()) return;
+    e->event_x = static_cast<std::int16_t>(e->root_x - it->second.x());
+    e->event_y = static_cast<std::int16_t>(e->root_y - it->second.y());
+}
+template <typename E>
+void placeXInput(E* e) {
+    const auto it = pointerOrigins().find(e->event);
+    if (it == pointerOrigins().end()) return;
+    e->event_x = e->root_x - (it->second.x() << 16);
+    e->event_y = e->root_y - (it->second.y() << 16);
+}
+
+void placePointerEvent(xcb_generic_event_t* ev) {
+    switch (ev->response_type & 0x7f) {
+    case XCB_BUTTON_PRESS:
+    case XCB_BUTTON_RELEASE:
+    case XCB_MOTION_NOTIFY: placeCore(reinterpret_cast<xcb_button_press_event_t*>(ev)); break;
+    case XCB_ENTER_NOTIFY:
+    case XCB_LEAVE_NOTIFY: placeCore(reinterpret_cast<xcb_enter_notify_event_t*>(ev)); break;
+    case XCB_GE_GENERIC: {
+        auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
+        if (ge->extension != xinputOpcode()) break;
+        switch (ge->event_type) {
+        case XCB_INPUT_BUTTON_PRESS:
+        case XCB_INPUT_BUTTON_RELEASE:
+        case XCB_INPUT_MOTION: placeXInput(reinterpret_cast<xcb_input_button_press_event_t*>(ev)); break;
+        case XCB_INPUT_ENTER:
+        case XCB_INPUT_LEAVE: placeXInput(reinterpret_cast<xcb_input_enter_event_t*>(ev)); break;
+        default: break;
+        }
+        break;
+    }
+    default: break;
+    }
 }
 
 std::optional<QPoint> askServer(xcb_window_t window) {
@@ -38,7 +96,8 @@ class Filter : public QAbstractNativeEventFilter {
 public:
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t" || origins().empty()) return false;
-        const auto* ev = static_cast<const xcb_generic_event_t*>(message);
+        auto* ev = static_cast<xcb_generic_event_t*>(message);
+        if (!pointerOrigins().empty()) placePointerEvent(ev);
         switch (ev->response_type & 0x7f) {
         case XCB_CONFIGURE_NOTIFY: {
             const auto* e = reinterpret_cast<const xcb_configure_notify_event_t*>(ev);
@@ -79,7 +138,10 @@ void ServerPlacement::follow(std::uint32_t window) {
     origins()[window] = askServer(window);
 }
 
-void ServerPlacement::forget(std::uint32_t window) { origins().erase(window); }
+void ServerPlacement::forget(std::uint32_t window) {
+    origins().erase(window);
+    pointerOrigins().erase(window);
+}
 
 std::optional<QPoint> ServerPlacement::origin(std::uint32_t window) {
     const auto it = origins().find(window);
@@ -89,6 +151,21 @@ std::optional<QPoint> ServerPlacement::origin(std::uint32_t window) {
 Signal<std::uint32_t>& ServerPlacement::moved() {
     static Signal<std::uint32_t> signal;
     return signal;
+}
+
+void ServerPlacement::placePointerAt(std::uint32_t window, std::optional<QPoint> origin) {
+    if (!origin || !origins().count(window)) pointerOrigins().erase(window);
+    else pointerOrigins()[window] = *origin;
+}
+
+std::optional<QPoint> ServerPlacement::pointerPlacedAt(std::uint32_t window) {
+    const auto it = pointerOrigins().find(window);
+    return it == pointerOrigins().end() ? std::nullopt : std::optional<QPoint>(it->second);
+}
+
+std::optional<QPoint> ServerPlacement::pointerOrigin(std::uint32_t window) {
+    if (auto placed = pointerPlacedAt(window)) return placed;
+    return origin(window);
 }
 
 } // namespace platform

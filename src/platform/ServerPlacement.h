@@ -4,7 +4,9 @@
 // configure events in the order the server sent them. Qt's idea of a
 // window's place runs ahead of the server when the program moves the window
 // (it takes the new place at once) and behind it when the window manager
-// does: pointer events and input regions need the server's.
+// does: pointer events and input regions need the server's. And where the
+// pointer events of a window are placed in it, which may be where the
+// window asked to stand rather than where the server has it for the moment.
 
 #include "platform/Signal.h"
 
@@ -26,6 +28,19 @@ public:
     static std::optional<QPoint> origin(std::uint32_t window);
     // A followed window moved on the server (or may have: it was reparented).
     static Signal<std::uint32_t>& moved();
+
+    // From now on the pointer events of `window` (a followed one; those
+    // of its input-only window too) are placed in it as if its top-left
+    // corner stood at `origin` (root coordinates, device pixels), wherever
+    // the server has it: a window manager may hold a new window elsewhere
+    // for a moment, and a press then lands where the window is about to
+    // stand. None: where the server has it, as X places them.
+    static void placePointerAt(std::uint32_t window, std::optional<QPoint> origin);
+    // The origin set so; none when the events are placed as X places them.
+    static std::optional<QPoint> pointerPlacedAt(std::uint32_t window);
+    // What pointer events of the window are placed against: the origin set,
+    // else where the server has the window.
+    static std::optional<QPoint> pointerOrigin(std::uint32_t window);
 };
 
 } // namespace platform

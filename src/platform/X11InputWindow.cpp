@@ -92,13 +92,14 @@ public:
     }
 
 private:
-    // An event of an input window becomes its owner's; the owner's place,
-    // when known, puts the event where it is in the owner.
+    // An event of an input window becomes its owner's; where the owner's
+    // pointer events are placed (where the server has it, or where it is
+    // about to stand), when known, puts the event where it is in the owner.
     static std::optional<QPoint> retarget(xcb_window_t& window) {
         const auto it = byInput().find(window);
         if (it == byInput().end()) return std::nullopt;
         window = it->second->owner();
-        return it->second->ownerOrigin();
+        return ServerPlacement::pointerOrigin(window);
     }
 };
 

@@ -7,8 +7,9 @@
 //
 // It stands where the X server has the owner (ServerPlacement), not where
 // Qt believes the owner is. Each pointer event's position in the owner is
-// taken from its root position and the owner's place at that moment, so that
-// no event lands off by the distance of a move still under way.
+// taken from its root position and where the owner's events are placed at
+// that moment (where the server has it, or where it is about to stand), so
+// that no event lands off by the distance of a move still under way.
 
 #include "platform/Subscription.h"
 

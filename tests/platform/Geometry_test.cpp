@@ -15,6 +15,23 @@ TEST(Rect, ContainsIsHalfOpen) {
     EXPECT_FALSE(Rect::null().contains(Point{0, 0}));
 }
 
+TEST(Rect, ThePointerIsInsideWhenItsPixelIs) {
+    // A display 100 high with a 24-row panel along its top: the visible
+    // frame is rows 24-99, y up 0-76. The pointer on row 24 reports y 76.
+    const QRect primary(0, 0, 200, 100);
+    const Rect visible = platform::toScreen(QRectF(0, 24, 200, 76), primary);
+    const auto onRow = [&](int row) { return platform::toScreen(QPointF(50, row), primary); };
+    EXPECT_FALSE(visible.containsPointer(onRow(23)));
+    EXPECT_TRUE(visible.containsPointer(onRow(24)));
+    EXPECT_TRUE(visible.containsPointer(onRow(99)));
+    EXPECT_FALSE(visible.containsPointer(onRow(100)));
+    EXPECT_FALSE(visible.contains(onRow(24))) << "as a point, the row's corner lies on the frame's top edge";
+    // Columns are counted the same way in both.
+    EXPECT_TRUE(visible.containsPointer(Point{0, 50}));
+    EXPECT_FALSE(visible.containsPointer(Point{200, 50}));
+    EXPECT_FALSE(Rect::null().containsPointer(Point{0, 0}));
+}
+
 TEST(Rect, IntersectsNeedsOverlappingInteriorsButAcceptsEmptyRectsInside) {
     const Rect r(0, 0, 10, 10);
     EXPECT_TRUE(r.intersects(Rect(5, 5, 10, 10)));
