@@ -39,23 +39,16 @@ void noteUserTime(std::uint32_t time) {
 }
 
 // Where the keyboard focus is, as far as it concerns us: the window of ours
-// that holds it, else none. Followed through the focus events of our
-// windows; a focus request of ours, or a window of ours that holds the
-// focus going off screen, leaves it unknown until it is next asked for:
-// then the server is asked once.
+// that holds it, else none, as the events handled so far tell. Followed
+// through the focus events of our windows; a focus request of ours, or a
+// window of ours that holds the focus going off screen, leaves it unknown
+// until it is next asked for: then the server is asked once.
 struct FocusCache {
     xcb_window_t window = XCB_NONE;
     bool known = false;
-    // Counts the focus changes seen (between other programs' windows too,
-    // as a window manager names the active one), for telling whether the
-    // focus moved meanwhile.
-    std::uint64_t changes = 0;
 } gFocus;
 
-void focusMoved(xcb_window_t window) {
-    gFocus.window = window;
-    ++gFocus.changes;
-}
+void focusMoved(xcb_window_t window) { gFocus.window = window; }
 
 // Notes the server time of every key and button event as Qt reads it, and
 // the focus coming to and going from our windows.
@@ -109,15 +102,19 @@ bool isViewable(xcb_window_t id) {
     return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-xcb_window_t focusedXWindow() {
-    if (!gFocus.known) {
-        auto* c = x11::connection();
-        auto r = x11::reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-        gFocus.window = r ? r->focus : xcb_window_t(XCB_NONE);
-        gFocus.known = true;
-    }
+// The focus as the server has it now. A request acts on this: the events
+// that tell of the newest change may still wait in Qt's queue.
+xcb_window_t askFocus() {
+    auto* c = x11::connection();
+    auto r = x11::reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    gFocus.window = r ? r->focus : xcb_window_t(XCB_NONE);
+    gFocus.known = true;
     return gFocus.window;
 }
+
+// The focus as the events handled so far tell, for questions asked while
+// handling them.
+xcb_window_t focusedXWindow() { return gFocus.known ? gFocus.window : askFocus(); }
 
 bool windowManagerRunning() { return X11EventSource::instance().windowManagerRunning(); }
 
@@ -134,7 +131,6 @@ void setFocus(xcb_window_t id, std::uint32_t time) {
     // Given or refused: the server says so only by events of the windows
     // the focus leaves and reaches, and none when it refuses.
     gFocus.known = false;
-    ++gFocus.changes;
 }
 
 void askWindowManager(xcb_window_t id, std::uint32_t time) {
@@ -158,14 +154,14 @@ bool ours(xcb_window_t focus) {
 // the focus is ours already and only moves between our windows (a window
 // manager may have given it to us after the user's input).
 void takeFocus(xcb_window_t id, std::uint32_t userTime) {
-    setFocus(id, ours(focusedXWindow()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
+    setFocus(id, ours(askFocus()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
 }
 
 void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request) {
     // A newer request came while this one waited for its window.
     if (request != gRequests) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
-    const xcb_window_t focus = focusedXWindow();
+    const xcb_window_t focus = askFocus();
     if (focus == id) return;
     const std::uint32_t time = requestTime();
     if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus)) {
@@ -178,7 +174,7 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     // when the user has given the focus elsewhere since `time`.
     QPointer<QWindow> target = window;
     auto graceEnded = [target, id, time, request] {
-        if (request != gRequests || !target || !target->isVisible() || focusedXWindow() == id) return;
+        if (request != gRequests || !target || !target->isVisible() || askFocus() == id) return;
         takeFocus(id, time);
     };
     if (gGraceTimer) gGraceTimer(window, graceEnded);
@@ -189,7 +185,7 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
 class PendingActivation : public QObject {
 public:
     PendingActivation(QWindow* window, WindowActivation::Cause cause, std::uint64_t request)
-        : QObject(window), window_(window), cause_(cause), request_(request), focusChangesWhenAsked_(gFocus.changes) {
+        : QObject(window), window_(window), cause_(cause), request_(request), focusWhenAsked_(askFocus()) {
         window->installEventFilter(this);
         QTimer::singleShot(kMapWaitMs, this, [this] { deleteLater(); });
     }
@@ -204,8 +200,8 @@ protected:
                 done_ = true;
                 // The user gave the keyboard to another program meanwhile:
                 // the keys go there.
-                if (gFocus.changes == focusChangesWhenAsked_ || ours(focusedXWindow()))
-                    activateNow(window_, cause_, request_);
+                const xcb_window_t focus = askFocus();
+                if (focus == focusWhenAsked_ || ours(focus)) activateNow(window_, cause_, request_);
                 deleteLater();
             });
         }
@@ -216,7 +212,7 @@ private:
     QPointer<QWindow> window_;
     WindowActivation::Cause cause_;
     std::uint64_t request_;
-    std::uint64_t focusChangesWhenAsked_;
+    xcb_window_t focusWhenAsked_;
     bool done_ = false;
 };
 
@@ -226,13 +222,7 @@ void WindowActivation::install() {
     static bool installed = false;
     if (installed || !QCoreApplication::instance() || !x11::available()) return;
     installed = true;
-    auto& source = X11EventSource::instance();
-    static const Subscription events = source.handle(XEventStage::activation, noteEvent);
-    // The focus moving between other programs' windows reaches none of
-    // ours; a window manager says so on the root.
-    static const Subscription active = source.rootPropertyChanged.connect([](xcb_atom_t property) {
-        if (property == x11::atom("_NET_ACTIVE_WINDOW")) ++gFocus.changes;
-    });
+    static const Subscription events = X11EventSource::instance().handle(XEventStage::activation, noteEvent);
 }
 
 std::uint32_t WindowActivation::userTime() { return gUserTime; }
