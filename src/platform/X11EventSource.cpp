@@ -43,13 +43,16 @@ X11EventSource::X11EventSource() {
 }
 
 void X11EventSource::installFilter() {
-    if (!x11::available() || !QCoreApplication::instance()) return;
+    if (filterInstalled_ || !x11::available() || !QCoreApplication::instance()) return;
+    filterInstalled_ = true;
     static Filter filter(*this);
     QCoreApplication::instance()->installNativeEventFilter(&filter);
 }
 
 Subscription X11EventSource::handle(XEventStage stage, XEventHandler handler) {
-    if (!x11::available()) return {};
+    // Also when this source was first asked for before the application.
+    installFilter();
+    if (!filterInstalled_) return {};
     // After the last handler of its stage.
     auto at = std::find_if(handlers_.begin(), handlers_.end(), [stage](const Handler& h) { return h.stage > stage; });
     const auto entry = handlers_.insert(at, Handler{stage, std::move(handler)});

@@ -127,6 +127,7 @@ private:
     // The window manager's check window; none while no manager runs.
     xcb_window_t wmCheck_ = XCB_NONE;
     bool wmKnown_ = false;
+    bool filterInstalled_ = false;
     std::list<Handler> handlers_;
     int dispatching_ = 0;
     bool handlerRemoved_ = false;
