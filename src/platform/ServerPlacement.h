@@ -1,7 +1,9 @@
 #pragma once
 
 // Where the X server has our top-level windows, learnt from their own
-// configure events in the order the server sent them. Qt's idea of a
+// configure events in the order the server sent them (where an event does
+// not say, the server is asked at once and its answer taken in when the
+// place is next needed, at the latest on the next turn). Qt's idea of a
 // window's place runs ahead of the server when the program moves the window
 // (it takes the new place at once) and behind it when the window manager
 // does: pointer events and input regions need the server's. And where the
@@ -28,6 +30,10 @@ public:
     static std::optional<QPoint> origin(std::uint32_t window);
     // A followed window moved on the server (or may have: it was reparented).
     static Signal<std::uint32_t>& moved();
+    // The child of the root that holds the window: a window manager's frame,
+    // or the window itself; 0 when it is gone. Of a followed window asked of
+    // the server once after each reparenting, not at each call.
+    static std::uint32_t topLevelOf(std::uint32_t window);
 
     // From now on the pointer events of `window` (a followed one; those
     // of its input-only window too) are placed in it as if its top-left

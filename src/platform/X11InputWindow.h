@@ -3,7 +3,8 @@
 // A window that only takes input (an X InputOnly window), laid over one of
 // our windows. Without a compositing manager X clips a window's input to its
 // painted pixels; this window carries the input region instead, and its
-// pointer events reach Qt as the owner window's own.
+// pointer events reach Qt as the owner window's own (routed by
+// ServerPlacement as Qt reads them).
 //
 // It stands where the X server has the owner (ServerPlacement), not where
 // Qt believes the owner is. Each pointer event's position in the owner is
@@ -53,6 +54,8 @@ public:
 
     // Every input window that exists, for telling our windows from others.
     static std::vector<std::uint32_t> all();
+    // Whether any input window exists.
+    static bool any();
     // The window whose events an input window's become; 0 for any other.
     static std::uint32_t ownerOf(std::uint32_t id);
 
