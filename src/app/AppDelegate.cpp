@@ -77,10 +77,12 @@ AppServices AppServices::standard() {
 AppDelegate::AppDelegate(AppServices services) : services_(std::move(services)) {
     platform::assertMainThread("AppDelegate");
     const auto weakSelf = lifetime_.ref();
-    services_.environment.overlayControllerFactory = OverlayWindowController::factory([weakSelf] {
-        AppDelegate* self = weakSelf.get();
-        return self && self->isMouseOverStatusButton();
-    });
+    services_.environment.overlayControllerFactory = OverlayWindowController::factory(
+        [weakSelf] {
+            AppDelegate* self = weakSelf.get();
+            return self && self->isMouseOverStatusButton();
+        },
+        services_.overlayPlacementWait.value_or(OverlayWindowController::kPlacementWaitSeconds));
     drawingState_ = DrawingState::create(services_.environment);
     infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);
     attachManager_ = std::make_shared<WindowAttachManager>(WindowAttachServices{
@@ -262,7 +264,8 @@ bool AppDelegate::isMouseOverStatusButton() const {
     if (!statusItem_) return false;
     const auto frame = statusItem_->buttonFrame();
     if (!frame) return false;
-    return frame->insetBy(-kStatusButtonMargin, -kStatusButtonMargin).contains(drawingState_->mouse().location());
+    return frame->insetBy(-kStatusButtonMargin, -kStatusButtonMargin)
+        .containsPointer(drawingState_->mouse().location());
 }
 
 void AppDelegate::toggleToolbar() {
@@ -287,13 +290,10 @@ void AppDelegate::toggleSettingsPanel() {
         return;
     }
     settingsController_.reset();
-    auto anchor = std::make_shared<AnchorRef>();
-    bool anchored = false;
-    if (statusItem_) {
-        platform::StatusItem* item = statusItem_.get();
-        anchor->externalFrame = [item] { return item->buttonFrame(); };
-        anchored = true;
-    }
+    platform::StatusItem* item = statusItem_.get();
+    const bool anchored = item != nullptr;
+    auto anchor =
+        anchored ? std::make_shared<AnchorRef>([item] { return item->buttonFrame(); }) : std::make_shared<AnchorRef>();
     // Its Quit asks for termination the way the rest of the program does;
     // its help and about panels are kept here, since it goes away with every
     // closing.

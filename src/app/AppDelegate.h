@@ -50,6 +50,9 @@ struct AppServices {
     std::shared_ptr<platform::ScreenGrabber> screenGrabber;
     // Seconds between the capture countdown's three ticks.
     double captureCountdownTickSeconds = 1.0;
+    // How long a new overlay waits for the window manager to put it in
+    // place (OverlayWindowController::factory); none: the overlays' own.
+    std::optional<double> overlayPlacementWait;
 
     // The program's own: the X11 screens, pointer, window list and screen
     // grab, the stored preferences, the login item and the application

@@ -27,25 +27,27 @@ using platform::EventMasks::rightMouseUp;
 std::shared_ptr<OverlayWindowController>
 OverlayWindowController::create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState,
                                 DisplayID displayID, std::shared_ptr<CanvasPassGroup> passGroup,
-                                std::function<bool()> isMouseOverStatusItem) {
+                                std::function<bool()> isMouseOverStatusItem, double placementWait) {
     platform::assertMainThread("OverlayWindowController::create");
     std::shared_ptr<OverlayWindowController> controller(
         new OverlayWindowController(screen, drawingState, displayID, std::move(passGroup)));
     controller->isMouseOverStatusItem_ = std::move(isMouseOverStatusItem);
+    controller->placementWait_ = placementWait;
     // The monitors and subscriptions hold the controller weakly, so they are
     // made once it is owned.
     controller->setUp();
     return controller;
 }
 
-OverlayWindowController::Factory OverlayWindowController::factory(std::function<bool()> isMouseOverStatusItem) {
+OverlayWindowController::Factory OverlayWindowController::factory(std::function<bool()> isMouseOverStatusItem,
+                                                                  double placementWait) {
     // Made with the first controller, when the state exists.
     auto group = std::make_shared<std::shared_ptr<CanvasPassGroup>>();
-    return [group, isMouseOverStatusItem](DrawingState& state, const platform::Screen& screen) {
+    return [group, isMouseOverStatusItem, placementWait](DrawingState& state, const platform::Screen& screen) {
         auto shared = state.shared_from_this();
         if (!*group) *group = CanvasPassGroup::make(shared);
         return std::static_pointer_cast<OverlayController>(
-            create(screen, shared, screen.displayID, *group, isMouseOverStatusItem));
+            create(screen, shared, screen.displayID, *group, isMouseOverStatusItem, placementWait));
     };
 }
 
@@ -131,8 +133,11 @@ void OverlayWindowController::setUp() {
 std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
     std::vector<platform::Rect> frames;
     for (platform::Window* w : platform::Window::all()) {
+        // Where the server has them: a window manager may hold one away
+        // from where it asked for a moment, and the overlay takes the
+        // presses there meanwhile.
         if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->ignoresMouseEvents())
-            frames.push_back(w->frame());
+            frames.push_back(w->placedFrame());
     }
     return frames;
 }
@@ -195,10 +200,15 @@ void OverlayWindowController::showWindow() {
     platform::assertMainThread("OverlayWindowController::showWindow");
     if (!window_) return;
     shownAt_.start();
+    // Where its presses are placed, and the rule's region, before the
+    // window goes on screen: the press that comes as soon as it shows is
+    // routed by them.
+    window_->setPointerAtRequestedFrame(placesPointerAtFrame());
+    recomputeMonitorFlag();
     std::weak_ptr<OverlayWindowController> weak = weak_from_this();
     // A window manager that keeps the window elsewhere is not waited for
     // beyond this.
-    platform::dispatchMainAfter(kPlacementWaitSeconds, [weak] {
+    platform::dispatchMainAfter(placementWait_, [weak] {
         if (auto self = weak.lock()) self->updateInputRegion();
     });
     window_->orderFront();
@@ -206,11 +216,17 @@ void OverlayWindowController::showWindow() {
 }
 
 bool OverlayWindowController::awaitsPlacement() const {
-    // Until the server has the window at its frame (a window manager may
-    // first show it below a panel it overlaps, until the window asks again),
-    // it takes no click: a stroke begun there would move with the window as
-    // it takes its place.
-    return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < kPlacementWaitSeconds * 1000;
+    return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < placementWait_ * 1000;
+}
+
+bool OverlayWindowController::placesPointerAtFrame() const {
+    // A window manager may first show the window below a panel it
+    // overlaps, until the window asks again. Meanwhile it takes the presses
+    // where it is, and places them where it is about to stand: a stroke
+    // begun then is drawn under the pointer, and shows there once the
+    // window has moved. Only a window manager that keeps it elsewhere
+    // beyond the wait has them placed where it is.
+    return window_->standsAtFrame() || awaitsPlacement();
 }
 
 void OverlayWindowController::orderFront() {
@@ -359,13 +375,13 @@ bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location)
     WindowPointerInput input;
     input.modes = PointerModes::of(*state);
     input.hasContentView = window_->contentView() != nullptr;
-    input.windowFrame = window_->frame();
+    input.windowFrame = window_->placedFrame();
     input.screens = screens;
     const std::vector<platform::Rect> ours = framesOfOurWindows();
     input.ourWindows = ours;
     input.passthroughRects = state->overlayPassthroughRects;
     input.location = location;
-    input.viewPoint = window_->convertScreenToContent(location);
+    input.viewPoint = platform::toGlobal(location) - contentOrigin();
     const DisplayID display = displayID_;
     input.strokeUnderPoint = [&state, display](QPointF p) { return state->hasStroke(p, display); };
     return windowPointerRule(input).accepts;
@@ -417,8 +433,8 @@ std::optional<Event> OverlayWindowController::handleRightMouseDown(const Event& 
     if (isMouseOverStatusItem_ && isMouseOverStatusItem_()) return event;
     const platform::Point pointer = state.mouse().location();
     for (const platform::Screen& screen : state.screenProvider().screens()) {
-        if (!screen.frame.contains(pointer)) continue;
-        if (!screen.visibleFrame.contains(pointer)) return event;
+        if (!screen.frame.containsPointer(pointer)) continue;
+        if (!screen.visibleFrame.containsPointer(pointer)) return event;
         break;
     }
 

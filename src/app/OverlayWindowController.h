@@ -44,16 +44,22 @@ public:
 
     using Factory = std::function<std::shared_ptr<OverlayController>(DrawingState&, const platform::Screen&)>;
 
+    // How long a shown window waits for the window manager to put it where
+    // it asked; beyond that, presses are placed where it stands.
+    static constexpr double kPlacementWaitSeconds = 1.0;
+
     // Covers the screen's whole frame; the window is not shown yet. Its
     // canvas reacts to changes in the passes of `passGroup`.
     // `isMouseOverStatusItem` tells whether the pointer is over the status
     // item (with its margin), whose right clicks are never the overlay's.
     static std::shared_ptr<OverlayWindowController>
     create(const platform::Screen& screen, const std::shared_ptr<DrawingState>& drawingState, DisplayID displayID,
-           std::shared_ptr<CanvasPassGroup> passGroup, std::function<bool()> isMouseOverStatusItem = {});
+           std::shared_ptr<CanvasPassGroup> passGroup, std::function<bool()> isMouseOverStatusItem = {},
+           double placementWait = kPlacementWaitSeconds);
     // The overlay controllers of one drawing state, for its environment:
     // it owns the reaction pass group that their canvases share.
-    static Factory factory(std::function<bool()> isMouseOverStatusItem = {});
+    static Factory factory(std::function<bool()> isMouseOverStatusItem = {},
+                           double placementWait = kPlacementWaitSeconds);
     ~OverlayWindowController() override;
 
     OverlayWindowController(const OverlayWindowController&) = delete;
@@ -159,7 +165,12 @@ private:
     void updateActivation();
     // Shown, and not yet where the server should have it.
     bool awaitsPlacement() const;
-    static constexpr double kPlacementWaitSeconds = 1.0;
+    // Whether pointer events are placed where the window asked to stand
+    // rather than where the server has it.
+    bool placesPointerAtFrame() const;
+    // Where the content view's top-left corner lies for pointer events, in
+    // Qt's global coordinates: on the frame they are placed against.
+    QPointF contentOrigin() const;
 
     std::optional<platform::Event> handleRightMouseDown(const platform::Event& event, DrawingState& state);
     std::optional<platform::Event> handleScroll(const platform::Event& event, DrawingState& state);
@@ -170,6 +181,7 @@ private:
     std::weak_ptr<DrawingState> drawingState_;
     DisplayID displayID_ = 0;
     std::function<bool()> isMouseOverStatusItem_;
+    double placementWait_ = kPlacementWaitSeconds;
     platform::WindowPtr<OverlayWindow> window_;
     PassthroughHostingView* hostingView_ = nullptr;
     bool closed_ = false;

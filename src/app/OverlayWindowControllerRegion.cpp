@@ -10,32 +10,42 @@
 
 #include <algorithm>
 
+QPointF OverlayWindowController::contentOrigin() const {
+    QWidget* host = window_->widget();
+    const QWidget* content = window_->contentView();
+    const QPoint inHost = content ? content->mapTo(host, QPoint(0, 0)) : QPoint();
+    return platform::toGlobal(window_->pointerFrame()).topLeft() + QPointF(inHost);
+}
+
 OverlayWindowController::RegionSetting OverlayWindowController::regionSetting(DrawingState& state) const {
     RegionSetting r;
     r.screens = state.screenProvider().screens();
     QWidget* host = window_->widget();
     r.dpr = host->devicePixelRatioF();
-    // The pointer on a pixel reports that pixel's root position in logical
-    // coordinates, as the mouse does.
-    const QPointF origin = host->mapToGlobal(QPointF(0, 0)) * r.dpr;
-    const QPoint rootOrigin(qRound(origin.x()), qRound(origin.y()));
     const double dpr = r.dpr;
+    // The X server applies the region where it has the window; the pointer
+    // on a pixel there reports that pixel's root position in logical
+    // coordinates, as the mouse does. A press there lands on the content
+    // where the window's pointer events are placed (placesPointerAtFrame).
+    const platform::Rect placed = window_->placedFrame();
+    const QPointF placedAt = platform::toGlobal(placed).topLeft();
+    const QPoint rootOrigin = (placedAt * dpr).toPoint();
+    const QPointF contentAt = contentOrigin();
 
     PointerRegionInput& in = r.input;
     in.modes = PointerModes::of(state);
     in.hasContentView = window_->contentView() != nullptr;
-    in.windowFrame = window_->frame();
+    in.windowFrame = placed;
     in.screens = r.screens;
     r.ourWindows = framesOfOurWindows();
     in.ourWindows = r.ourWindows;
     in.passthroughRects = state.overlayPassthroughRects;
     in.pixels = host->size() * dpr;
     in.locationAt = [rootOrigin, dpr](QPoint p) { return platform::toScreen(QPointF(rootOrigin + p) / dpr); };
-    platform::Window* w = window_.get();
-    in.viewPointOf = [w](const platform::Point& location) { return w->convertScreenToContent(location); };
+    in.viewPointOf = [contentAt](const platform::Point& location) { return platform::toGlobal(location) - contentAt; };
     if (QWidget* content = window_->contentView()) {
         r.contentPixels = content->size() * dpr;
-        r.contentOffset = content->mapTo(host, QPoint(0, 0)) * dpr;
+        r.contentOffset = ((contentAt - placedAt) * dpr).toPoint();
     }
     r.firstScreen = r.screens.empty() ? 0 : r.screens.front().displayID;
     return r;
@@ -91,12 +101,9 @@ std::optional<StrokeCoverage::Turned> OverlayWindowController::countChangedStrok
 }
 
 void OverlayWindowController::applyInputRegion(DrawingState& state) {
-    if (awaitsPlacement()) {
-        // No click until the server has the window where it belongs.
-        window_->setMouseRegion(QRegion());
-        applied_.reset();
-        return;
-    }
+    // Not while a button is held (updateInputRegion waits for the release):
+    // all of a drag's events are placed against one origin.
+    window_->setPointerAtRequestedFrame(placesPointerAtFrame());
     const RegionSetting r = regionSetting(state);
     ourWindows_ = r.ourWindows;
     const PointerRegionParts parts = pointerRegionParts(r.input);

@@ -17,17 +17,18 @@ int firstWhere(int n, Pred pred) {
     return lo;
 }
 
-// The window pixels whose pointer location a rectangle of screen space
-// holds (half-open, as the rule tests it).
+// The window pixels that a rectangle of screen space holds, as the rule
+// tests the pointer on them (Rect::containsPointer).
 QRect pixelsOf(const platform::Rect& r, const PointerRegionInput& in) {
     const int w = in.pixels.width(), h = in.pixels.height();
     const auto x = [&](int px) { return in.locationAt(QPoint(px, 0)).x; };
     const auto y = [&](int py) { return in.locationAt(QPoint(0, py)).y; };
     const int left = firstWhere(w, [&](int px) { return x(px) >= r.minX(); });
     const int right = firstWhere(w, [&](int px) { return x(px) >= r.maxX(); });
-    // y falls as rows go down.
-    const int top = firstWhere(h, [&](int py) { return y(py) < r.maxY(); });
-    const int bottom = firstWhere(h, [&](int py) { return y(py) < r.minY(); });
+    // y falls as rows go down; a pixel lies below its location, so the top
+    // edge holds the row whose location is on it.
+    const int top = firstWhere(h, [&](int py) { return y(py) <= r.maxY(); });
+    const int bottom = firstWhere(h, [&](int py) { return y(py) <= r.minY(); });
     if (right <= left || bottom <= top) return {};
     return QRect(left, top, right - left, bottom - top);
 }

@@ -59,15 +59,15 @@ PointerDecision windowPointerRule(const WindowPointerInput& in) {
     if (m.isPickingAttachWindow) return refuse(PointerStep::pickingWindow);
     if (m.isImportingBrushes) return refuse(PointerStep::modalFilePanel);
     if (!in.hasContentView) return refuse(PointerStep::noContentView);
-    if (!in.windowFrame.contains(in.location)) return refuse(PointerStep::outsideWindow);
+    if (!in.windowFrame.containsPointer(in.location)) return refuse(PointerStep::outsideWindow);
     for (const platform::Screen& screen : in.screens) {
-        if (!screen.frame.contains(in.location)) continue;
+        if (!screen.frame.containsPointer(in.location)) continue;
         // Panels along the screen's edges keep their clicks.
-        if (!screen.visibleFrame.contains(in.location)) return refuse(PointerStep::outsideVisibleFrame);
+        if (!screen.visibleFrame.containsPointer(in.location)) return refuse(PointerStep::outsideVisibleFrame);
         break;
     }
     for (const platform::Rect& frame : in.ourWindows)
-        if (frame.contains(in.location)) return refuse(PointerStep::ourWindow);
+        if (frame.containsPointer(in.location)) return refuse(PointerStep::ourWindow);
     if (inPassthroughRect(in.passthroughRects, in.viewPoint)) return refuse(PointerStep::passthroughRect);
     // A live stroke is no reason to take the pointer here: the rule is never
     // applied while a button is held, so one left over is stale.

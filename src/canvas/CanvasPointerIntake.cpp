@@ -3,7 +3,6 @@
 #include "canvas/CanvasPointerIntake.h"
 
 #include "canvas/CanvasGesture.h"
-#include "canvas/FramePacer.h"
 
 #include <QMouseEvent>
 #include <QWidget>
@@ -17,8 +16,8 @@ bool shiftOf(const QMouseEvent& event) { return (event.modifiers() & Qt::ShiftMo
 
 } // namespace
 
-CanvasPointerIntake::CanvasPointerIntake(QWidget& canvas, CanvasGesture& gesture, FramePacer& pacer)
-    : canvas_(canvas), gesture_(gesture), pacer_(pacer) {}
+CanvasPointerIntake::CanvasPointerIntake(QWidget& canvas, CanvasGesture& gesture, HoldsForFrame holdsForFrame)
+    : canvas_(canvas), gesture_(gesture), holdsForFrame_(std::move(holdsForFrame)) {}
 
 CanvasPointerIntake::~CanvasPointerIntake() = default;
 
@@ -66,11 +65,7 @@ bool CanvasPointerIntake::release(const QMouseEvent& event) {
 void CanvasPointerIntake::take(const std::vector<platform::PointerSample>& samples,
                                platform::PointerMotionTap::Delivery delivery) {
     held_.insert(held_.end(), samples.begin(), samples.end());
-    if (delivery == platform::PointerMotionTap::Delivery::read && pacer_.wouldWait()) {
-        // The pacer learns that changes keep coming, and owes a frame.
-        if (!samples.empty()) pacer_.changed();
-        return;
-    }
+    if (delivery == platform::PointerMotionTap::Delivery::read && holdsForFrame_(!samples.empty())) return;
     takeHeld();
 }
 

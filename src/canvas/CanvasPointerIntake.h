@@ -4,24 +4,30 @@
 // the release from Qt, the moves straight from the X connection, all that
 // came in one read at once (Qt's own mouse moves where the connection
 // cannot be tapped). Moves that would wait for a frame to be shown anyway
-// are held until that frame, or until other input, which they precede.
+// are held until that frame, or until other input, which they precede; the
+// owner (CanvasDragPacing) says which, and hands the held ones over.
 
 #include "platform/PointerMotionTap.h"
 
 #include <QPointF>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class CanvasGesture;
-class FramePacer;
 class QMouseEvent;
 class QWidget;
 
 class CanvasPointerIntake {
 public:
-    CanvasPointerIntake(QWidget& canvas, CanvasGesture& gesture, FramePacer& pacer);
+    // Asked when the tap brings moves read from the X connection (`anyMoves`
+    // false: a read that brought none): true holds them until takeHeld(),
+    // false hands them to the gesture at once.
+    using HoldsForFrame = std::function<bool(bool anyMoves)>;
+
+    CanvasPointerIntake(QWidget& canvas, CanvasGesture& gesture, HoldsForFrame holdsForFrame);
     ~CanvasPointerIntake();
     CanvasPointerIntake(const CanvasPointerIntake&) = delete;
     CanvasPointerIntake& operator=(const CanvasPointerIntake&) = delete;
@@ -40,7 +46,7 @@ private:
 
     QWidget& canvas_;
     CanvasGesture& gesture_;
-    FramePacer& pacer_;
+    HoldsForFrame holdsForFrame_;
     // Where the press in progress was, and the last move taken.
     std::optional<QPointF> start_;
     std::optional<QPointF> last_;

@@ -37,17 +37,15 @@ DrawingCanvasView::DrawingCanvasView(const std::shared_ptr<DrawingState>& state,
       factory_(defaultCanvasOverlayFactory()),
       clock_(CanvasClock::system()),
       strokes_(displayID),
-      pacer_([this] {
-          // Moves held for this frame go in first.
-          intake_.takeHeld();
-          if (liveState()) strokes_.syncLiveStroke(*state_, *this);
-      }),
       lineEdit_(EditSlot::line, toMember(&DrawingCanvasView::lineEditUpdated),
                 [self = QPointer<DrawingCanvasView>(this)] {
                     if (self) self->bezierEditOutsideTap();
                 }),
       shapeEdit_(EditSlot::shape, toMember(&DrawingCanvasView::shapeEditUpdated)),
-      freehandEdit_(EditSlot::freehand, toMember(&DrawingCanvasView::freehandEditUpdated)) {
+      freehandEdit_(EditSlot::freehand, toMember(&DrawingCanvasView::freehandEditUpdated)),
+      dragPacing_(*this, gesture_, [this] {
+          if (liveState()) strokes_.syncLiveStroke(*state_, *this);
+      }) {
     platform::assertMainThread("DrawingCanvasView");
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
@@ -96,7 +94,7 @@ void DrawingCanvasView::setOverlayFactory(std::shared_ptr<CanvasOverlayFactory> 
 
 void DrawingCanvasView::setDisplayLinkFactory(const platform::DisplayLinkFactory& factory,
                                               std::unique_ptr<FramePacer::Clock> clock) {
-    pacer_.useDisplayLink(factory, displayID_, std::move(clock));
+    dragPacing_.useDisplayLink(factory, displayID_, std::move(clock));
 }
 
 void DrawingCanvasView::setClock(std::shared_ptr<CanvasClock> clock) {
@@ -132,16 +130,7 @@ void DrawingCanvasView::refreshView() {
     strokes_.syncGeometry(*this);
     syncClip();
     strokes_.syncStrokes(*state_, *this);
-    // Each step of a drag reaches the state as it comes; drawing it waits
-    // for its frame. A stroke's start and end are drawn at once.
-    if (strokes_.isLiveStrokeBehind(*state_)) {
-        if (!strokes_.isLiveStrokeGrowing(*state_)) {
-            pacer_.shown();
-            strokes_.syncLiveStroke(*state_, *this);
-        } else if (pacer_.changed()) {
-            strokes_.syncLiveStroke(*state_, *this);
-        }
-    }
+    if (strokes_.isLiveStrokeBehind(*state_)) dragPacing_.liveStrokeBehind(strokes_.isLiveStrokeGrowing(*state_));
     syncEraserCursor();
     syncOverlays();
     syncBadge();
@@ -263,7 +252,7 @@ void DrawingCanvasView::showEvent(QShowEvent* event) {
 }
 
 void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
-    if (intake_.move(*event)) {
+    if (dragPacing_.move(*event)) {
         event->accept();
         return;
     }
@@ -272,12 +261,12 @@ void DrawingCanvasView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void DrawingCanvasView::mousePressEvent(QMouseEvent* event) {
-    if (intake_.press(*event)) event->accept();
+    if (dragPacing_.press(*event)) event->accept();
     else event->ignore();
 }
 
 void DrawingCanvasView::mouseReleaseEvent(QMouseEvent* event) {
-    if (intake_.release(*event)) event->accept();
+    if (dragPacing_.release(*event)) event->accept();
     else event->ignore();
 }
 

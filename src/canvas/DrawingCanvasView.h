@@ -8,19 +8,20 @@
 // to the pinned window's area while the drawing is pinned.
 //
 // The view composes and wires its parts: the strokes layer
-// (CanvasStrokesLayer), the left-button drag (CanvasGesture, fed by
-// CanvasPointerIntake), the frames it is drawn in (FramePacer), the three edit
-// slots (EditSession), the text box (TextBox), and the reactions to changes
-// of the drawing state, which run in one reaction pass over all canvases of
-// the state after each change (CanvasPassGroup).
+// (CanvasStrokesLayer), the left-button drag (CanvasGesture), the hand-off
+// between the drag's pointer events and the frames it is drawn in
+// (CanvasDragPacing, which owns the pointer intake and the frame pacer), the
+// three edit slots (EditSession), the text box (TextBox), and the reactions
+// to changes of the drawing state, which run in one reaction pass over all
+// canvases of the state after each change (CanvasPassGroup).
 //
 // Everything runs on the main thread. The canvas holds the state weakly;
 // once the state is gone it does nothing.
 
 #include "canvas/CanvasClock.h"
+#include "canvas/CanvasDragPacing.h"
 #include "canvas/CanvasGesture.h"
 #include "canvas/CanvasOverlays.h"
-#include "canvas/CanvasPointerIntake.h"
 #include "canvas/CanvasStrokesLayer.h"
 #include "canvas/EditSession.h"
 #include "canvas/FramePacer.h"
@@ -67,7 +68,7 @@ public:
     // factory every step is drawn as it comes.
     void setDisplayLinkFactory(const platform::DisplayLinkFactory& factory,
                                std::unique_ptr<FramePacer::Clock> clock = nullptr);
-    const FramePacer& framePacer() const { return pacer_; }
+    const FramePacer& framePacer() const { return dragPacing_.pacer(); }
 
     // ---- Pointer ----
     // Every pointer event of a left-button drag, from the press on.
@@ -184,14 +185,13 @@ private:
 
     // ---- Parts ----
     CanvasStrokesLayer strokes_;
-    FramePacer pacer_;
     CanvasGesture gesture_{*this};
     TextBox textBox_;
     EditSession lineEdit_;
     EditSession shapeEdit_;
     EditSession freehandEdit_;
     std::optional<QPointF> eraserCursorLocation_;
-    CanvasPointerIntake intake_{*this, gesture_, pacer_};
+    CanvasDragPacing dragPacing_;
 
     // ---- What the view shows ----
     std::optional<QRectF> clip_;

@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <utility>
+
 namespace {
 
 constexpr int kPadding = 4;
@@ -56,7 +58,7 @@ private:
 
 // ---- HarmonyNameField ----
 
-HarmonyNameField::HarmonyNameField(QWidget* parent) : QLineEdit(parent) {
+HarmonyNameField::HarmonyNameField(Reports reports, QWidget* parent) : QLineEdit(parent), reports_(std::move(reports)) {
     setFrame(false);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setFocusPolicy(Qt::StrongFocus);
@@ -68,13 +70,13 @@ void HarmonyNameField::showEvent(QShowEvent* event) {
     QLineEdit::showEvent(event);
     if (hasAppeared_ || retired_) return;
     hasAppeared_ = true;
-    if (appeared) appeared();
+    if (reports_.appeared) reports_.appeared();
 }
 
 void HarmonyNameField::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
-        if (!retired_ && exitCommand) exitCommand();
+        if (!retired_ && reports_.exitCommand) reports_.exitCommand();
         return;
     }
     QLineEdit::keyPressEvent(event);
@@ -84,7 +86,7 @@ void HarmonyNameField::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // The field's own context menu borrows the keyboard and gives it back.
     if (event->reason() == Qt::PopupFocusReason || retired_) return;
-    if (focusLost) focusLost();
+    if (reports_.focusLost) reports_.focusLost();
 }
 
 // ---- SavedHarmonyRow ----
@@ -124,15 +126,15 @@ void SavedHarmonyRow::showHarmony(std::size_t index, const SavedHarmony& harmony
     nameLabel_->setText(harmony.name.isEmpty() ? typeName : harmony.name);
 
     if (renaming && !field_) {
-        auto* field = new HarmonyNameField(stack_);
+        auto* field =
+            new HarmonyNameField({[this] {
+                                      model_.renameFieldAppeared();
+                                      if (field_) field_->setFocus(Qt::OtherFocusReason);
+                                  },
+                                  [this] { model_.endRename(); }, [this] { model_.renameFieldFocusChanged(false); }},
+                                 stack_);
         field->setText(harmony.name);
         field_ = field;
-        field->appeared = [this] {
-            model_.renameFieldAppeared();
-            if (field_) field_->setFocus(Qt::OtherFocusReason);
-        };
-        field->exitCommand = [this] { model_.endRename(); };
-        field->focusLost = [this] { model_.renameFieldFocusChanged(false); };
         QObject::connect(field, &QLineEdit::textEdited, this,
                          [this](const QString& text) { model_.renameHarmony(index_, harmony_.id, text); });
         QObject::connect(field, &QLineEdit::returnPressed, this, [this] { model_.endRename(); });

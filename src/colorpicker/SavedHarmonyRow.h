@@ -22,11 +22,15 @@ class SymbolButton;
 // field, it does not close the picker), and it reports losing the keyboard.
 class HarmonyNameField : public QLineEdit {
 public:
-    explicit HarmonyNameField(QWidget* parent = nullptr);
+    // What the field tells its row: it shows for the first time, Esc ended
+    // the renaming, it lost the keyboard.
+    struct Reports {
+        std::function<void()> appeared;
+        std::function<void()> exitCommand;
+        std::function<void()> focusLost;
+    };
 
-    std::function<void()> appeared;
-    std::function<void()> exitCommand;
-    std::function<void()> focusLost;
+    explicit HarmonyNameField(Reports reports, QWidget* parent = nullptr);
 
     // From now on the field reports nothing: it is on its way out.
     void retire();
@@ -37,6 +41,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    Reports reports_;
     bool hasAppeared_ = false;
     bool retired_ = false;
 };

@@ -48,6 +48,23 @@ Rect Rect::insetBy(double dx, double dy) const {
     return s;
 }
 
+namespace {
+
+// The start of a span of `length` at `start` kept inside [lo, hi]: the bound
+// applied last wins for a span longer than the room.
+double keptStart(double start, double length, double lo, double hi, KeptEdge tie) {
+    if (tie == KeptEdge::minEdge) return std::max(lo, std::min(start, hi - length));
+    return std::min(hi - length, std::max(start, lo));
+}
+
+} // namespace
+
+Rect keptInside(const Rect& frame, const Rect& bounds, KeepInsideTie tie) {
+    return Rect(Point(keptStart(frame.minX(), frame.width(), bounds.minX(), bounds.maxX(), tie.x),
+                      keptStart(frame.minY(), frame.height(), bounds.minY(), bounds.maxY(), tie.y)),
+                frame.size);
+}
+
 Point toScreen(const QPointF& global, const QRect& primary) {
     const double bottom = primary.y() + primary.height();
     return Point{global.x() - primary.x(), bottom - global.y()};

@@ -63,6 +63,16 @@ struct Rect {
         if (isNull()) return false;
         return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
     }
+    // Whether the rectangle holds the pixel the pointer is on. A pointer
+    // location is the top-left corner of that pixel (where X reports the
+    // pointer), flipped to y up: the pixel lies just below it. So the
+    // rectangle's bottom edge is out and its top edge in, as a half-open
+    // test in X's own y-down coordinates has them; contains() would take
+    // the row below the rectangle instead of its top row.
+    bool containsPointer(Point p) const {
+        if (isNull()) return false;
+        return p.x >= minX() && p.x < maxX() && p.y > minY() && p.y <= maxY();
+    }
     bool contains(const Rect& r) const;
     // True when the interiors overlap; an empty rectangle strictly inside
     // another intersects it, as in CoreGraphics.
@@ -74,6 +84,27 @@ struct Rect {
 
     friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// The edge of a frame larger than the bounds it is kept inside that lies on
+// the bounds' edge, along one axis: the one at the smaller coordinate (the
+// left edge; the bottom in y-up screen space, the top in Qt's y-down
+// coordinates) or the one at the larger.
+enum class KeptEdge { minEdge, maxEdge };
+struct KeepInsideTie {
+    KeptEdge x;
+    KeptEdge y;
+};
+
+// The one rule by which a window of ours (a panel, a menu, a tooltip chip)
+// or a text box stays on its display's visible frame: `frame` moved, along
+// each axis apart, as little as it takes to lie inside `bounds`; exactly as
+// it is along an axis on which it does already. Along an axis on which it
+// is larger than `bounds`, the edge `tie` names lies on the bounds' edge.
+// Its size never changes. The tie is the caller's because the edge that must
+// stay in sight is where the caller's content begins, and that differs: a
+// panel's top (its root scrolls from there), a one-line chip's left, a text
+// box's first line; each caller names its tie and says why.
+Rect keptInside(const Rect& frame, const Rect& bounds, KeepInsideTie tie);
 
 // Conversions between y-up screen space and Qt's global coordinates (y-down,
 // origin at the top-left of the X root), through the primary monitor's

@@ -1,14 +1,12 @@
-// Drag motion taken from Qt's X connection by a native event filter, before
-// Qt turns it into mouse events.
+// Drag motion taken from Qt's X connection as it is read, before Qt turns it
+// into mouse events.
 
 #include "platform/PointerMotionTap.h"
 
 #include "platform/Dispatch.h"
-#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
-#include "platform/X11InputWindow.h"
+#include "platform/X11EventSource.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QWindow>
@@ -30,14 +28,6 @@ struct PointerMotionTap::State {
 
 namespace {
 
-std::uint8_t xinputOpcode() {
-    static const std::uint8_t opcode = [] {
-        const auto* ext = x11::connection() ? xcb_get_extension_data(x11::connection(), &xcb_input_id) : nullptr;
-        return ext && ext->present ? ext->major_opcode : std::uint8_t(0);
-    }();
-    return opcode;
-}
-
 using State = PointerMotionTap::State;
 
 void handOver(const std::shared_ptr<State>& tap, PointerMotionTap::Delivery delivery) {
@@ -49,12 +39,16 @@ void handOver(const std::shared_ptr<State>& tap, PointerMotionTap::Delivery deli
     handler(samples, delivery);
 }
 
-class MotionFilter : public QAbstractNativeEventFilter {
+// Sees every event of Qt's connection after the pointer events are routed
+// to the windows they become (an input-only window's to its owner) and
+// placed in them.
+class MotionFilter {
 public:
     static MotionFilter& shared() {
         static MotionFilter* filter = [] {
             auto* f = new MotionFilter;
-            QCoreApplication::instance()->installNativeEventFilter(f);
+            f->events_ = X11EventSource::instance().handle(XEventStage::motionTap,
+                                                           [f](const XEvent& e) { return f->handle(e); });
             return f;
         }();
         return *filter;
@@ -71,20 +65,16 @@ public:
         std::erase_if(taps_, [tap](const std::shared_ptr<State>& t) { return t.get() == tap; });
     }
 
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t") return false;
-        auto* ev = static_cast<xcb_generic_event_t*>(message);
-        const std::uint8_t kind = ev->response_type & 0x7f;
-        const bool xinput =
-            kind == XCB_GE_GENERIC && reinterpret_cast<xcb_ge_generic_event_t*>(ev)->extension == xinputOpcode();
-        const auto eventType = xinput ? reinterpret_cast<xcb_ge_generic_event_t*>(ev)->event_type : 0;
+    bool handle(const XEvent& e) {
+        xcb_generic_event_t* ev = e.event;
+        const auto eventType = e.xinputType;
         if (eventType == XCB_INPUT_BUTTON_PRESS || eventType == XCB_INPUT_BUTTON_RELEASE) {
             const auto* b = reinterpret_cast<const xcb_input_button_press_event_t*>(ev);
             if (b->deviceid != b->sourceid)
                 lastButton_ = {true, eventType == XCB_INPUT_BUTTON_PRESS, b->detail, b->time};
         }
         if (taps_.empty()) return false;
-        if (xinput) {
+        if (eventType) {
             if (eventType == XCB_INPUT_MOTION) return take(reinterpret_cast<xcb_input_motion_event_t*>(ev));
             if (eventType == XCB_INPUT_RAW_MOTION) return false;
             // Anything else (a button, a crossing) comes after the moves
@@ -95,7 +85,7 @@ public:
                 for (const auto& t : taps_) t->open = false;
             return false;
         }
-        switch (kind) {
+        switch (e.type) {
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE:
         case XCB_BUTTON_PRESS:
@@ -114,9 +104,8 @@ private:
         // The master pointer's moves; Qt also reads each physical device's
         // own (for scrolling and tablets) and keeps them.
         if (m->deviceid == m->sourceid) return false;
-        const auto it = std::find_if(taps_.begin(), taps_.end(), [m](const std::shared_ptr<State>& t) {
-            return t->window == m->event || t->window == X11InputWindow::ownerOf(m->event);
-        });
+        const auto it = std::find_if(taps_.begin(), taps_.end(),
+                                     [m](const std::shared_ptr<State>& t) { return t->window == m->event; });
         if (it == taps_.end()) return false;
         const std::shared_ptr<State> tap = *it;
         // Moves of the drag only: the left button held.
@@ -124,12 +113,9 @@ private:
         const bool left = xcb_input_button_press_button_mask_length(m) > 0 && (buttons[0] & (1u << 1));
         if (!tap->open || !left || !tap->qwindow) return false;
         const double dpr = tap->qwindow->devicePixelRatio();
-        QPointF at(m->event_x / 65536.0, m->event_y / 65536.0);
-        // Through the input-only window laid over it: placed in the window
-        // by the root position and where the server has the window.
-        if (m->event != tap->window)
-            if (const auto origin = ServerPlacement::origin(tap->window))
-                at = QPointF(m->root_x / 65536.0, m->root_y / 65536.0) - QPointF(*origin);
+        // Placed in the window already, also one through the input-only
+        // window laid over it.
+        const QPointF at(m->event_x / 65536.0, m->event_y / 65536.0);
         tap->held.push_back({at / dpr, (m->mods.effective & XCB_MOD_MASK_SHIFT) != 0});
         if (!tap->flushPosted) {
             tap->flushPosted = true;
@@ -153,6 +139,7 @@ private:
         for (const auto& t : taps) handOver(t, PointerMotionTap::Delivery::beforeOtherInput);
     }
 
+    Subscription events_;
     std::vector<std::shared_ptr<State>> taps_;
     struct {
         bool known = false;
@@ -166,7 +153,7 @@ private:
 
 std::unique_ptr<PointerMotionTap> PointerMotionTap::start(QWindow* window, std::uint64_t pressTime, Handler handler) {
     assertMainThread("PointerMotionTap::start");
-    if (!window || !handler || !x11::available() || !xinputOpcode()) return nullptr;
+    if (!window || !handler || !x11::available() || !x11::xinputOpcode()) return nullptr;
     auto state = std::make_shared<State>();
     state->window = x11::windowId(window);
     state->qwindow = window;

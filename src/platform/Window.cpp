@@ -188,9 +188,34 @@ bool Window::standsAtFrame() const {
     return origin && *origin == wanted.toPoint();
 }
 
+Rect Window::placedFrame() const {
+    const auto origin = followedId_ ? ServerPlacement::origin(followedId_) : std::nullopt;
+    if (!origin) return frame();
+    return toScreen(QRectF(QPointF(*origin) / host_->devicePixelRatioF(), QSizeF(host_->size())));
+}
+
+void Window::setPointerAtRequestedFrame(bool on) {
+    if (on == pointerAtRequestedFrame_) return;
+    pointerAtRequestedFrame_ = on;
+    applyPointerPlacement();
+}
+
+Rect Window::pointerFrame() const {
+    return pointerAtRequestedFrame_ && !wantedGeometry_.isNull() ? requestedFrame() : placedFrame();
+}
+
+void Window::applyPointerPlacement() {
+    if (!followedId_) return;
+    std::optional<QPoint> origin;
+    if (pointerAtRequestedFrame_ && !wantedGeometry_.isNull())
+        origin = (QPointF(wantedGeometry_.topLeft()) * host_->devicePixelRatioF()).toPoint();
+    ServerPlacement::placePointerAt(followedId_, origin);
+}
+
 void Window::setFrame(const Rect& frame) {
     const QRect g = toGlobal(frame.standardized()).toRect();
     wantedGeometry_ = g;
+    applyPointerPlacement();
     if (g == host_->geometry()) return;
     host_->setGeometry(g);
 }
@@ -335,8 +360,11 @@ void Window::nativeWindowCreated() {
         followedId_ = id;
         ServerPlacement::follow(id);
         placementWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
-            if (window == followedId_) placedOnServer.emit();
+            if (window != followedId_) return;
+            placedOnServer.emit();
+            arrangementChanged().emit(this);
         });
+        applyPointerPlacement();
     }
     claimButtons();
     applyStickyAndSkip();
@@ -423,6 +451,15 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::Show:
         if (watched == host_.get()) {
+            // Before the window itself is mapped (Qt maps it right after
+            // this event), so that a press that comes as soon as it shows is
+            // routed as it will be: without a compositing manager the
+            // window is shaped to its painted pixels already (a window
+            // manager that frames it shapes its frame alike as it takes it
+            // on, and the frame then takes no press the window would not),
+            // and the input-only window is up.
+            if (shaped_ && !shapeInitialised_) updateBoundingShape();
+            updateInputWindow();
             // Applied once mapped: the window manager only restacks
             // viewable windows.
             QTimer::singleShot(0, this, [this] {

@@ -88,6 +88,16 @@ public:
     // overlaps) until the window asks again; Qt's idea of the place can be
     // wrong in both directions meanwhile. True off X.
     bool standsAtFrame() const;
+    // Where the X server has the window; frame() while that is not known.
+    Rect placedFrame() const;
+    // While on, the window's pointer events are placed in it as if it stood
+    // at its requested frame, wherever the server has it meanwhile: a press
+    // lands on the content where it shows once the window gets there. Off
+    // (as at first): where the server has the window.
+    void setPointerAtRequestedFrame(bool on);
+    bool isPointerAtRequestedFrame() const { return pointerAtRequestedFrame_; }
+    // The frame the window's pointer events are placed against.
+    Rect pointerFrame() const;
 
     int level() const { return level_; }
     void setLevel(int level);
@@ -203,8 +213,9 @@ public:
     // The server moved the window (standsAtFrame() may have changed).
     Signal<> placedOnServer;
 
-    // Any window of ours was shown or hidden, moved or resized, or changed
-    // its level or whether it takes the pointer.
+    // Any window of ours was shown or hidden, moved or resized (by the
+    // program or on the server), or changed its level or whether it takes
+    // the pointer.
     static Signal<Window*>& arrangementChanged();
 
     // Restacks our windows above level 0 in level order, from the highest
@@ -237,6 +248,9 @@ private:
     // Lets the window hold the keyboard with no control of it focused.
     void prepareForKeyboard();
     void applyInputShape();
+    // Tells where the pointer events are placed (see
+    // setPointerAtRequestedFrame).
+    void applyPointerPlacement();
     void applyInputShapeChange(const QRegion& added, const QRegion& removed);
     void applyStickyAndSkip();
     void applyName();
@@ -272,6 +286,7 @@ private:
     // The stays-on-top hint changed since the X window was made.
     bool nativeWindowStale_ = false;
     bool inputShapeSentWhileMapped_ = false;
+    bool pointerAtRequestedFrame_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;
     // The frame asked for again after a window manager moved the window

@@ -3,8 +3,8 @@
 #include "platform/WindowActivation.h"
 
 #include "platform/X11.h"
+#include "platform/X11EventSource.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -32,62 +32,68 @@ WindowActivation::GraceTimer gGraceTimer;
 // directly, an older one's window having been superseded.
 std::uint64_t gRequests = 0;
 
-// Notes the server time of every key and button event as Qt reads it.
-class UserTimeFilter : public QAbstractNativeEventFilter {
-public:
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t") return false;
-        const auto* ev = static_cast<const xcb_generic_event_t*>(message);
-        switch (ev->response_type & 0x7f) {
-        case XCB_FOCUS_OUT: {
-            const auto* f = reinterpret_cast<const xcb_focus_out_event_t*>(ev);
-            // A grab's coming and going, or the focus moving within the
-            // window, leaves the window with the focus.
-            if ((f->mode == XCB_NOTIFY_MODE_NORMAL || f->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
-                f->detail != XCB_NOTIFY_DETAIL_INFERIOR && f->detail != XCB_NOTIFY_DETAIL_POINTER)
-                WindowActivation::focusLeft().emit(f->event);
-            break;
-        }
-        case XCB_KEY_PRESS:
-        case XCB_KEY_RELEASE:
-        case XCB_BUTTON_PRESS:
-        case XCB_BUTTON_RELEASE: note(reinterpret_cast<const xcb_button_press_event_t*>(ev)->time); break;
-        case XCB_GE_GENERIC: {
-            const auto* ge = reinterpret_cast<const xcb_ge_generic_event_t*>(ev);
-            if (ge->extension != xinputOpcode()) break;
-            switch (ge->event_type) {
-            case XCB_INPUT_KEY_PRESS:
-            case XCB_INPUT_KEY_RELEASE:
-            case XCB_INPUT_BUTTON_PRESS:
-            case XCB_INPUT_BUTTON_RELEASE:
-            case XCB_INPUT_TOUCH_BEGIN: note(reinterpret_cast<const xcb_input_button_press_event_t*>(ev)->time); break;
-            default: break;
-            }
-            break;
-        }
-        default: break;
-        }
-        return false;
-    }
+void noteUserTime(std::uint32_t time) {
+    // Server time wraps after 49 days: a time "before" the last one by
+    // more than half the range is after it.
+    if (time && (gUserTime == 0 || std::int32_t(time - gUserTime) > 0)) gUserTime = time;
+}
 
-private:
-    static void note(std::uint32_t time) {
-        // Server time wraps after 49 days: a time "before" the last one by
-        // more than half the range is after it.
-        if (time && (gUserTime == 0 || std::int32_t(time - gUserTime) > 0)) gUserTime = time;
-    }
-    static std::uint8_t xinputOpcode() {
-        static const std::uint8_t opcode = [] {
-            auto* c = x11::connection();
-            const auto* ext = c ? xcb_get_extension_data(c, &xcb_input_id) : nullptr;
-            return ext && ext->present ? ext->major_opcode : std::uint8_t(0);
-        }();
-        return opcode;
-    }
-};
+// Where the keyboard focus is, as far as it concerns us: the window of ours
+// that holds it, else none, as the events handled so far tell. Followed
+// through the focus events of our windows; a focus request of ours, or a
+// window of ours that holds the focus going off screen, leaves it unknown
+// until it is next asked for: then the server is asked once.
+struct FocusCache {
+    xcb_window_t window = XCB_NONE;
+    bool known = false;
+} gFocus;
 
-bool windowManagerRunning() {
-    return !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty();
+void focusMoved(xcb_window_t window) { gFocus.window = window; }
+
+// Notes the server time of every key and button event as Qt reads it, and
+// the focus coming to and going from our windows.
+bool noteEvent(const XEvent& e) {
+    switch (e.type) {
+    case XCB_FOCUS_IN: {
+        const auto* f = reinterpret_cast<const xcb_focus_in_event_t*>(e.event);
+        // On the window itself: not on a window inside it (virtual), nor
+        // on the root with the pointer over it (pointer). A grab's coming
+        // and going leaves the focus where it is.
+        if ((f->mode == XCB_NOTIFY_MODE_NORMAL || f->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
+            (f->detail == XCB_NOTIFY_DETAIL_ANCESTOR || f->detail == XCB_NOTIFY_DETAIL_INFERIOR ||
+             f->detail == XCB_NOTIFY_DETAIL_NONLINEAR))
+            focusMoved(f->event);
+        break;
+    }
+    case XCB_FOCUS_OUT: {
+        const auto* f = reinterpret_cast<const xcb_focus_out_event_t*>(e.event);
+        // A grab's coming and going leaves the window with the focus; the
+        // focus moving to a window inside it leaves it in the window, though
+        // no longer on it.
+        if ((f->mode == XCB_NOTIFY_MODE_NORMAL || f->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
+            f->detail != XCB_NOTIFY_DETAIL_POINTER) {
+            if (gFocus.window == f->event) focusMoved(XCB_NONE);
+            if (f->detail != XCB_NOTIFY_DETAIL_INFERIOR) WindowActivation::focusLeft().emit(f->event);
+        }
+        break;
+    }
+    case XCB_KEY_PRESS:
+    case XCB_KEY_RELEASE:
+    case XCB_BUTTON_PRESS:
+    case XCB_BUTTON_RELEASE: noteUserTime(reinterpret_cast<const xcb_button_press_event_t*>(e.event)->time); break;
+    default: break;
+    }
+    switch (e.xinputType) {
+    case XCB_INPUT_KEY_PRESS:
+    case XCB_INPUT_KEY_RELEASE:
+    case XCB_INPUT_BUTTON_PRESS:
+    case XCB_INPUT_BUTTON_RELEASE:
+    case XCB_INPUT_TOUCH_BEGIN:
+        noteUserTime(reinterpret_cast<const xcb_input_button_press_event_t*>(e.event)->time);
+        break;
+    default: break;
+    }
+    return false;
 }
 
 bool isViewable(xcb_window_t id) {
@@ -96,11 +102,21 @@ bool isViewable(xcb_window_t id) {
     return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-xcb_window_t focusedXWindow() {
+// The focus as the server has it now. A request acts on this: the events
+// that tell of the newest change may still wait in Qt's queue.
+xcb_window_t askFocus() {
     auto* c = x11::connection();
     auto r = x11::reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    return r ? r->focus : xcb_window_t(XCB_NONE);
+    gFocus.window = r ? r->focus : xcb_window_t(XCB_NONE);
+    gFocus.known = true;
+    return gFocus.window;
 }
+
+// The focus as the events handled so far tell, for questions asked while
+// handling them.
+xcb_window_t focusedXWindow() { return gFocus.known ? gFocus.window : askFocus(); }
+
+bool windowManagerRunning() { return X11EventSource::instance().windowManagerRunning(); }
 
 // The time to ask with: the user's, or the server's own when no input has
 // reached us yet.
@@ -112,6 +128,9 @@ void setFocus(xcb_window_t id, std::uint32_t time) {
     if (!isViewable(id)) return;
     xcb_set_input_focus(x11::connection(), XCB_INPUT_FOCUS_PARENT, id, time);
     x11::flush();
+    // Given or refused: the server says so only by events of the windows
+    // the focus leaves and reaches, and none when it refuses.
+    gFocus.known = false;
 }
 
 void askWindowManager(xcb_window_t id, std::uint32_t time) {
@@ -135,14 +154,14 @@ bool ours(xcb_window_t focus) {
 // the focus is ours already and only moves between our windows (a window
 // manager may have given it to us after the user's input).
 void takeFocus(xcb_window_t id, std::uint32_t userTime) {
-    setFocus(id, ours(focusedXWindow()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
+    setFocus(id, ours(askFocus()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
 }
 
 void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request) {
     // A newer request came while this one waited for its window.
     if (request != gRequests) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
-    const xcb_window_t focus = focusedXWindow();
+    const xcb_window_t focus = askFocus();
     if (focus == id) return;
     const std::uint32_t time = requestTime();
     if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus)) {
@@ -155,7 +174,7 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     // when the user has given the focus elsewhere since `time`.
     QPointer<QWindow> target = window;
     auto graceEnded = [target, id, time, request] {
-        if (request != gRequests || !target || !target->isVisible() || focusedXWindow() == id) return;
+        if (request != gRequests || !target || !target->isVisible() || askFocus() == id) return;
         takeFocus(id, time);
     };
     if (gGraceTimer) gGraceTimer(window, graceEnded);
@@ -166,7 +185,7 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
 class PendingActivation : public QObject {
 public:
     PendingActivation(QWindow* window, WindowActivation::Cause cause, std::uint64_t request)
-        : QObject(window), window_(window), cause_(cause), request_(request), focusWhenAsked_(focusedXWindow()) {
+        : QObject(window), window_(window), cause_(cause), request_(request), focusWhenAsked_(askFocus()) {
         window->installEventFilter(this);
         QTimer::singleShot(kMapWaitMs, this, [this] { deleteLater(); });
     }
@@ -181,7 +200,7 @@ protected:
                 done_ = true;
                 // The user gave the keyboard to another program meanwhile:
                 // the keys go there.
-                const xcb_window_t focus = focusedXWindow();
+                const xcb_window_t focus = askFocus();
                 if (focus == focusWhenAsked_ || ours(focus)) activateNow(window_, cause_, request_);
                 deleteLater();
             });
@@ -203,8 +222,7 @@ void WindowActivation::install() {
     static bool installed = false;
     if (installed || !QCoreApplication::instance() || !x11::available()) return;
     installed = true;
-    static UserTimeFilter filter;
-    QCoreApplication::instance()->installNativeEventFilter(&filter);
+    static const Subscription events = X11EventSource::instance().handle(XEventStage::activation, noteEvent);
 }
 
 std::uint32_t WindowActivation::userTime() { return gUserTime; }
@@ -244,6 +262,10 @@ void WindowActivation::handOver(QWindow* window) {
     // change made since the user's last input (a window manager giving us
     // the focus) can make it refuse.
     setFocus(static_cast<xcb_window_t>(window->winId()), XCB_CURRENT_TIME);
+}
+
+void WindowActivation::goesOffScreen(const QWindow* window) {
+    if (window && window->handle() && gFocus.window == static_cast<xcb_window_t>(window->winId())) gFocus.known = false;
 }
 
 bool WindowActivation::holdsFocus(const QWindow* window) {

@@ -51,6 +51,11 @@ public:
     // none). Off X: whether Qt has the window (any of ours) focused.
     static bool holdsFocus(const QWindow* window = nullptr);
 
+    // `window`, a window of ours, is about to go off screen. When it holds
+    // the focus, the server moves the focus as it hides it, before any event
+    // says so: where the focus went is asked anew.
+    static void goesOffScreen(const QWindow* window);
+
     // An X window of ours lost the focus, as the server tells it (Qt waits
     // a moment before it says so, in case the focus comes back).
     static Signal<std::uint32_t>& focusLeft();

@@ -4,6 +4,7 @@
 
 #include "platform/X11.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 #include <QWindow>
 
@@ -41,6 +42,9 @@ void Window::handOverKeyboard() { handOverKeyboardFrom(host_->windowHandle()); }
 
 void Window::handOverKeyboardFrom(const QWindow* leaving) {
     if (!leaving || !leaving->isVisible() || !WindowActivation::holdsFocus(leaving)) return;
+    // Once the question above is answered: the focus moves as the window
+    // goes, handed on or not.
+    const auto gone = qScopeGuard([leaving] { WindowActivation::goesOffScreen(leaving); });
     auto takes = [leaving](Window* w) {
         return w->windowHandle() != leaving && !w->closed_ && w->isVisible() && w->canBecomeKey_ &&
                w->xid() != XCB_NONE;

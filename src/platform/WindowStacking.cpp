@@ -2,6 +2,7 @@
 // whoever restacks, with each input-only window just above its owner.
 #include "platform/Window.h"
 
+#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
@@ -18,16 +19,12 @@ namespace platform {
 
 namespace {
 
-bool windowManagerRunning() {
-    return !x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty();
-}
-
 // Raises the window to the top of its layer, or (with a sibling) puts it
 // just below that sibling.
 void restackWindow(xcb_window_t id, xcb_window_t below = XCB_NONE) {
     if (id == XCB_NONE) return;
     const std::uint32_t mode = below == XCB_NONE ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
-    if (windowManagerRunning()) {
+    if (X11EventSource::instance().windowManagerRunning()) {
         // Source 2 (a pager-like tool) is honoured without focus-stealing
         // checks.
         x11::sendRootMessage(id, x11::atom("_NET_RESTACK_WINDOW"), 2, below, mode);
@@ -48,7 +45,7 @@ bool stackedInLevelOrder() {
     std::vector<std::pair<std::size_t, int>> placed; // position (bottom first), level
     for (Window* w : Window::all()) {
         if (w->level() <= WindowLevel::normal || !w->isVisible() || w->xid() == XCB_NONE) continue;
-        auto it = std::find(stacking.begin(), stacking.end(), x11::topLevelOf(w->xid()));
+        auto it = std::find(stacking.begin(), stacking.end(), ServerPlacement::topLevelOf(w->xid()));
         if (it != stacking.end()) placed.emplace_back(static_cast<std::size_t>(it - stacking.begin()), w->level());
     }
     std::sort(placed.begin(), placed.end());

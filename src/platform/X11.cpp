@@ -205,6 +205,17 @@ void flush() {
     if (auto* c = connection()) xcb_flush(c);
 }
 
+std::uint8_t xinputOpcode() {
+    static std::optional<std::uint8_t> opcode;
+    if (!opcode) {
+        auto* c = connection();
+        if (!c) return 0;
+        const auto* ext = xcb_get_extension_data(c, &xcb_input_id);
+        opcode = ext && ext->present ? ext->major_opcode : std::uint8_t(0);
+    }
+    return *opcode;
+}
+
 void selectXInputEvents(xcb_connection_t* c, xcb_window_t window, std::uint32_t mask) {
     // The request takes the device's header and its mask words in one block.
     struct {

@@ -70,6 +70,10 @@ void setWindowClass(xcb_window_t window);
 inline constexpr char kWindowInstance[] = "overink";
 inline constexpr char kWindowClass[] = "Overink";
 
+// The XInput extension's major opcode, which marks its events; 0 where the
+// server has none. Looked up once.
+std::uint8_t xinputOpcode();
+
 // Selects the XInput 2 events of `mask` (XCB_INPUT_XI_EVENT_MASK_…, 0 for
 // none) from every master device on `window`, through connection `c`.
 void selectXInputEvents(xcb_connection_t* c, xcb_window_t window, std::uint32_t mask);

@@ -70,7 +70,7 @@ void DamageWatch::readReports() {
         }
         std::free(e);
     }
-    if (any && onDrawn) onDrawn();
+    if (any) newReports.emit();
 }
 
 qint64 DamageWatch::lastDrawnIn(const QRegion& area) const {

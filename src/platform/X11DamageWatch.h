@@ -6,10 +6,10 @@
 // one.
 
 #include "platform/Clock.h"
+#include "platform/Signal.h"
 
 #include <QRegion>
 
-#include <functional>
 #include <memory>
 
 namespace platform::x11 {
@@ -35,8 +35,8 @@ public:
     // reported; -1 when none was.
     qint64 lastDrawnIn(const QRegion& area) const;
 
-    // Runs on the main thread after each batch of reports that arrives.
-    std::function<void()> onDrawn;
+    // Fires on the main thread after each batch of reports that arrives.
+    Signal<> newReports;
 
     // Takes in the reports that have arrived; the watch does so by itself as
     // they come.

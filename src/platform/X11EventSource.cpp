@@ -3,12 +3,15 @@
 #include "platform/X11.h"
 #include "platform/X11InputWindow.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <xcb/randr.h>
 #include <xcb/xfixes.h>
 #include <xcb/xinput.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace platform {
@@ -18,7 +21,105 @@ X11EventSource& X11EventSource::instance() {
     return source;
 }
 
-X11EventSource::X11EventSource() { open(); }
+namespace {
+
+// The one native event filter on Qt's connection.
+class Filter : public QAbstractNativeEventFilter {
+public:
+    explicit Filter(X11EventSource& source) : source_(source) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        return type == "xcb_generic_event_t" && source_.dispatch(static_cast<xcb_generic_event_t*>(message));
+    }
+
+private:
+    X11EventSource& source_;
+};
+
+} // namespace
+
+X11EventSource::X11EventSource() {
+    installFilter();
+    open();
+}
+
+void X11EventSource::installFilter() {
+    if (filterInstalled_ || !x11::available() || !QCoreApplication::instance()) return;
+    filterInstalled_ = true;
+    static Filter filter(*this);
+    QCoreApplication::instance()->installNativeEventFilter(&filter);
+}
+
+Subscription X11EventSource::handle(XEventStage stage, XEventHandler handler) {
+    // Also when this source was first asked for before the application.
+    installFilter();
+    if (!filterInstalled_) return {};
+    // After the last handler of its stage.
+    auto at = std::find_if(handlers_.begin(), handlers_.end(), [stage](const Handler& h) { return h.stage > stage; });
+    const auto entry = handlers_.insert(at, Handler{stage, std::move(handler)});
+    return Subscription([this, entry] {
+        if (dispatching_ > 0) {
+            // Erased once the event in hand has been through every handler.
+            entry->alive = false;
+            handlerRemoved_ = true;
+        } else {
+            handlers_.erase(entry);
+        }
+    });
+}
+
+bool X11EventSource::dispatch(xcb_generic_event_t* ev) {
+    if (handlers_.empty()) return false;
+    XEvent e{ev, static_cast<std::uint8_t>(ev->response_type & 0x7f), (ev->response_type & 0x80) != 0, 0};
+    if (e.type == XCB_GE_GENERIC) {
+        const auto* ge = reinterpret_cast<const xcb_ge_generic_event_t*>(ev);
+        if (ge->extension == x11::xinputOpcode()) e.xinputType = ge->event_type;
+    }
+    ++dispatching_;
+    bool taken = false;
+    for (auto it = handlers_.begin(); it != handlers_.end() && !taken; ++it)
+        if (it->alive) taken = it->handle(e);
+    if (--dispatching_ == 0 && handlerRemoved_) dropRemovedHandlers();
+    return taken;
+}
+
+void X11EventSource::dropRemovedHandlers() {
+    handlerRemoved_ = false;
+    handlers_.remove_if([](const Handler& h) { return !h.alive; });
+}
+
+bool X11EventSource::windowManagerRunning() {
+    if (!wmKnown_) learnWindowManager();
+    return wmCheck_ != XCB_NONE;
+}
+
+void X11EventSource::learnWindowManager() {
+    wmKnown_ = true;
+    wmCheck_ = XCB_NONE;
+    if (!connection_) {
+        // Without our own connection the property is all there is to go by,
+        // read each time.
+        wmKnown_ = false;
+        if (!x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1).empty())
+            wmCheck_ = x11::root();
+        return;
+    }
+    auto readCheck = [this](xcb_window_t window) -> xcb_window_t {
+        auto r = x11::reply(xcb_get_property_reply(
+            connection_, xcb_get_property(connection_, 0, window, wmCheckAtom_, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        if (!r || r->format != 32 || r->type != XCB_ATOM_WINDOW || xcb_get_property_value_length(r.get()) < 4)
+            return XCB_NONE;
+        return *static_cast<const xcb_window_t*>(xcb_get_property_value(r.get()));
+    };
+    const xcb_window_t check = readCheck(x11::root());
+    // A manager that died leaves the root's property behind: its check
+    // window, gone with it, no longer names itself.
+    if (check == XCB_NONE || readCheck(check) != check) return;
+    // Its end, when the manager stops without taking the property away.
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_, check, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection_);
+    wmCheck_ = check;
+}
 
 X11EventSource::~X11EventSource() {
     notifier_.reset();
@@ -38,6 +139,7 @@ void X11EventSource::open() {
     cmSelection_ = x11::atom("_NET_WM_CM_S0");
     traySelection_ = x11::atom("_NET_SYSTEM_TRAY_S0");
     stackingAtom_ = x11::atom("_NET_CLIENT_LIST_STACKING");
+    wmCheckAtom_ = x11::atom("_NET_SUPPORTING_WM_CHECK");
 
     if (const auto* ext = xcb_get_extension_data(c, &xcb_xfixes_id); ext && ext->present) {
         auto v = x11::reply(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
@@ -50,11 +152,13 @@ void X11EventSource::open() {
             xcb_xfixes_select_selection_input(c, root, traySelection_, mask);
         }
     }
-    if (const auto* ext = xcb_get_extension_data(c, &xcb_input_id); ext && ext->present) {
+    if (const std::uint8_t opcode = x11::xinputOpcode()) {
+        // Each connection says which version it speaks before XI2 events
+        // reach it.
         auto v = x11::reply(xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
         if (v && v->major_version >= 2) {
             haveXInput_ = true;
-            xinputOpcode_ = ext->major_opcode;
+            xinputOpcode_ = opcode;
         }
     }
     if (const auto* ext = xcb_get_extension_data(c, &xcb_randr_id); ext && ext->present) {
@@ -151,11 +255,15 @@ void X11EventSource::readEvents() {
                 if (restacked) stackingChanged.emit();
             }
         } else if (type == XCB_DESTROY_NOTIFY) {
-            rootChildGeometry_.remove(reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window);
+            const xcb_window_t gone = reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window;
+            rootChildGeometry_.remove(gone);
+            if (gone == wmCheck_ && wmKnown_) wmCheck_ = XCB_NONE;
         } else if (type == XCB_PROPERTY_NOTIFY) {
             auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
             if (pn->window == x11::root()) {
                 if (pn->atom == stackingAtom_) stackingChanged.emit();
+                // Read again when next asked, not here.
+                if (pn->atom == wmCheckAtom_) wmKnown_ = false;
                 rootPropertyChanged.emit(pn->atom);
             }
         }

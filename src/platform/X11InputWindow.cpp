@@ -3,9 +3,6 @@
 #include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
-
 #include <xcb/shape.h>
 #include <xcb/xinput.h>
 
@@ -18,110 +15,10 @@ namespace platform {
 
 namespace {
 
-// Input window → its object, for the filter.
+// Input window → its object, for routing their events.
 std::map<xcb_window_t, X11InputWindow*>& byInput() {
     static std::map<xcb_window_t, X11InputWindow*> map;
     return map;
-}
-
-// Hands the input window's pointer events to Qt as its owner's, placed in
-// the owner by their root position.
-class Router : public QAbstractNativeEventFilter {
-public:
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t" || byInput().empty()) return false;
-        auto* ev = static_cast<xcb_generic_event_t*>(message);
-        switch (ev->response_type & 0x7f) {
-        case XCB_BUTTON_PRESS:
-        case XCB_BUTTON_RELEASE:
-        case XCB_MOTION_NOTIFY: {
-            auto* e = reinterpret_cast<xcb_button_press_event_t*>(ev);
-            if (const auto origin = retarget(e->event)) {
-                e->event_x = static_cast<std::int16_t>(e->root_x - origin->x());
-                e->event_y = static_cast<std::int16_t>(e->root_y - origin->y());
-            }
-            break;
-        }
-        case XCB_ENTER_NOTIFY:
-        case XCB_LEAVE_NOTIFY: {
-            auto* e = reinterpret_cast<xcb_enter_notify_event_t*>(ev);
-            if (const auto origin = retarget(e->event)) {
-                e->event_x = static_cast<std::int16_t>(e->root_x - origin->x());
-                e->event_y = static_cast<std::int16_t>(e->root_y - origin->y());
-            }
-            break;
-        }
-        case XCB_GE_GENERIC: {
-            auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
-            if (ge->extension != xinputOpcode()) break;
-            switch (ge->event_type) {
-            case XCB_INPUT_BUTTON_PRESS:
-            case XCB_INPUT_BUTTON_RELEASE:
-            case XCB_INPUT_MOTION: {
-                auto* e = reinterpret_cast<xcb_input_button_press_event_t*>(ev);
-                if (const auto origin = retarget(e->event)) {
-                    e->event_x = e->root_x - (origin->x() << 16);
-                    e->event_y = e->root_y - (origin->y() << 16);
-                }
-                break;
-            }
-            case XCB_INPUT_ENTER:
-            case XCB_INPUT_LEAVE: {
-                auto* e = reinterpret_cast<xcb_input_enter_event_t*>(ev);
-                if (const auto origin = retarget(e->event)) {
-                    e->event_x = e->root_x - (origin->x() << 16);
-                    e->event_y = e->root_y - (origin->y() << 16);
-                }
-                break;
-            }
-            default: break;
-            }
-            break;
-        }
-        default: break;
-        }
-        return false;
-    }
-
-    static std::uint8_t xinputOpcode() {
-        static const std::uint8_t opcode = [] {
-            const auto* ext = x11::connection() ? xcb_get_extension_data(x11::connection(), &xcb_input_id) : nullptr;
-            return ext && ext->present ? ext->major_opcode : std::uint8_t(0);
-        }();
-        return opcode;
-    }
-
-private:
-    // An event of an input window becomes its owner's; the owner's place,
-    // when known, puts the event where it is in the owner.
-    static std::optional<QPoint> retarget(xcb_window_t& window) {
-        const auto it = byInput().find(window);
-        if (it == byInput().end()) return std::nullopt;
-        window = it->second->owner();
-        return it->second->ownerOrigin();
-    }
-};
-
-void installRouter() {
-    static bool installed = false;
-    if (installed || !QCoreApplication::instance()) return;
-    installed = true;
-    static Router router;
-    QCoreApplication::instance()->installNativeEventFilter(&router);
-}
-
-// The child of the root that holds `window`: the window manager's frame, or
-// the window itself when it is not reparented.
-xcb_window_t topLevelOf(xcb_window_t window) {
-    auto* c = x11::connection();
-    const xcb_window_t root = x11::root();
-    for (int depth = 0; depth < 8 && window != XCB_NONE; ++depth) {
-        auto tree = x11::reply(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-        if (!tree) return XCB_NONE;
-        if (tree->parent == root) return window;
-        window = tree->parent;
-    }
-    return XCB_NONE;
 }
 
 } // namespace
@@ -129,7 +26,6 @@ xcb_window_t topLevelOf(xcb_window_t window) {
 X11InputWindow::X11InputWindow(std::uint32_t owner) : owner_(owner) {
     auto* c = x11::connection();
     if (!c || owner == XCB_NONE) return;
-    installRouter();
     id_ = xcb_generate_id(c);
     // Override-redirect: no window manager frames or moves it. Core pointer
     // events too, for a server without XInput 2.
@@ -139,7 +35,7 @@ X11InputWindow::X11InputWindow(std::uint32_t owner) : owner_(owner) {
     xcb_create_window(c, 0, id_, x11::root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
                       XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     // The events Qt reads for its own windows.
-    if (Router::xinputOpcode()) {
+    if (x11::xinputOpcode()) {
         x11::selectXInputEvents(c, id_,
                                 XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_BUTTON_RELEASE |
                                     XCB_INPUT_XI_EVENT_MASK_MOTION | XCB_INPUT_XI_EVENT_MASK_ENTER |
@@ -233,7 +129,7 @@ void X11InputWindow::setShown(bool shown) {
 
 void X11InputWindow::restack() {
     if (id_ == XCB_NONE || !shown_) return;
-    const xcb_window_t below = topLevelOf(owner_);
+    const xcb_window_t below = ServerPlacement::topLevelOf(owner_);
     if (below == XCB_NONE) return;
     const std::uint32_t values[] = {below, XCB_STACK_MODE_ABOVE};
     xcb_configure_window(x11::connection(), id_, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
@@ -245,6 +141,8 @@ std::vector<std::uint32_t> X11InputWindow::all() {
     for (const auto& [id, window] : byInput()) ids.push_back(id);
     return ids;
 }
+
+bool X11InputWindow::any() { return !byInput().empty(); }
 
 std::uint32_t X11InputWindow::ownerOf(std::uint32_t id) {
     const auto it = byInput().find(id);

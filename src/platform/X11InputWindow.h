@@ -3,12 +3,14 @@
 // A window that only takes input (an X InputOnly window), laid over one of
 // our windows. Without a compositing manager X clips a window's input to its
 // painted pixels; this window carries the input region instead, and its
-// pointer events reach Qt as the owner window's own.
+// pointer events reach Qt as the owner window's own (routed by
+// ServerPlacement as Qt reads them).
 //
 // It stands where the X server has the owner (ServerPlacement), not where
 // Qt believes the owner is. Each pointer event's position in the owner is
-// taken from its root position and the owner's place at that moment, so that
-// no event lands off by the distance of a move still under way.
+// taken from its root position and where the owner's events are placed at
+// that moment (where the server has it, or where it is about to stand), so
+// that no event lands off by the distance of a move still under way.
 
 #include "platform/Subscription.h"
 
@@ -52,6 +54,8 @@ public:
 
     // Every input window that exists, for telling our windows from others.
     static std::vector<std::uint32_t> all();
+    // Whether any input window exists.
+    static bool any();
     // The window whose events an input window's become; 0 for any other.
     static std::uint32_t ownerOf(std::uint32_t id);
 

@@ -319,7 +319,7 @@ public:
             QTimer::singleShot(0, this, [this] { finish(); });
             return;
         }
-        for (const auto& p : places_) p.watch->onDrawn = [this] { check(); };
+        for (const auto& p : places_) reports_.push_back(p.watch->newReports.connect([this] { check(); }));
         startedMs_ = clock_->nowMs();
         waitUntilDeadline(kLongestHideMs);
         // Without reports of drawing there is nothing to wait for but time.
@@ -404,6 +404,7 @@ private:
         deadline_.reset();
         unreported_.reset();
         // Ended on a later turn: this may run inside one of their reports.
+        reports_.clear();
         places_.clear();
         endLater(std::move(watch_));
         for (auto& c : closed_) endLater(std::move(c.watch));
@@ -429,7 +430,6 @@ private:
 
     static void endLater(std::unique_ptr<x11::DamageWatch> watch) {
         if (!watch) return;
-        watch->onDrawn = nullptr;
         QTimer::singleShot(0, [watch = watch.release()] { delete watch; });
     }
 
@@ -450,6 +450,7 @@ private:
     std::function<void(ImageResult)> done_;
     std::unique_ptr<x11::DamageWatch> watch_;
     std::vector<Place> places_;
+    std::vector<Subscription> reports_;
     bool compositing_ = false;
     bool hiddenNow_ = false;
     std::unique_ptr<Clock::Timer> quiet_;

@@ -22,7 +22,8 @@ constexpr auto kCheckmarkStyle = ui::TextStyle::caption2;
 double checkmarkSide() { return ui::symbolBoxSide(ui::textPixelSize(kCheckmarkStyle)); }
 } // namespace
 
-FontFamilyListView::FontFamilyListView(QWidget* parent) : QAbstractScrollArea(parent) {
+FontFamilyListView::FontFamilyListView(Pick pick, QWidget* parent)
+    : QAbstractScrollArea(parent), pick_(std::move(pick)) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -184,7 +185,7 @@ void FontFamilyListView::mouseReleaseEvent(QMouseEvent* event) {
     const int pressed = std::exchange(pressedRow_, -1);
     event->accept();
     if (row < 0 || row != pressed) return;
-    if (onPick) onPick(entries_[row]);
+    if (pick_) pick_(entries_[row]);
 }
 
 void FontFamilyListView::changeEvent(QEvent* event) {

@@ -26,10 +26,10 @@ public:
     // Faces kept for rows scrolled away.
     static constexpr int kFaceCacheSize = 256;
 
-    explicit FontFamilyListView(QWidget* parent = nullptr);
+    // Told of a tap (press and release on the same row) on an entry.
+    using Pick = std::function<void(const QString& entry)>;
 
-    // A tap (press and release on the same row) on an entry.
-    std::function<void(const QString& entry)> onPick;
+    explicit FontFamilyListView(Pick pick, QWidget* parent = nullptr);
 
     // The entries, the empty one standing for the system font; the scroll
     // position stays where it was, as far as the new list reaches.
@@ -78,6 +78,7 @@ private:
     void updateScrollRange();
     void dropFaces();
 
+    Pick pick_;
     QStringList entries_;
     QString selected_;
     int pressedRow_ = -1;

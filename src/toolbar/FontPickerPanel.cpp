@@ -42,18 +42,21 @@ constexpr double kBodyPixelSize = 13;
 // which ends the typing.
 class SizeField : public QLineEdit {
 public:
-    using QLineEdit::QLineEdit;
-    std::function<void()> onEscape;
+    // `escaped`: drops what was typed.
+    SizeField(std::function<void()> escaped, QWidget* parent) : QLineEdit(parent), escaped_(std::move(escaped)) {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Escape) {
-            if (onEscape) onEscape();
+            if (escaped_) escaped_();
             event->ignore();
             return;
         }
         QLineEdit::keyPressEvent(event);
     }
+
+private:
+    std::function<void()> escaped_;
 };
 
 } // namespace
@@ -88,11 +91,12 @@ FontPickerPanel::FontPickerPanel(platform::Published<QString>& fontName, platfor
     });
 
     column->addWidget(new PanelDivider(PanelDivider::Shade::medium, this));
-    list_ = new FontFamilyListView(this);
-    list_->onPick = [this](const QString& entry) {
-        platform::assertMainThread("font family tap");
-        model_.selectFamily(entry);
-    };
+    list_ = new FontFamilyListView(
+        [this](const QString& entry) {
+            platform::assertMainThread("font family tap");
+            model_.selectFamily(entry);
+        },
+        this);
     column->addWidget(list_);
     column->addWidget(new PanelDivider(PanelDivider::Shade::medium, this));
     column->addWidget(buildSizeSection());
@@ -134,26 +138,25 @@ QWidget* FontPickerPanel::buildSizeSection() {
     h->setSpacing(kSizeRowSpacing);
     sizeLabel_ = new QLabel(QStringLiteral("Size:"), sizeRow_);
     sizeLabel_->setFont(ui::systemFont(kBodyPixelSize));
-    auto* field = new SizeField(sizeRow_);
-    field->setFixedWidth(kSizeFieldWidth);
-    field->setFont(ui::systemFont(kBodyPixelSize));
-    field->setAccessibleName(QStringLiteral("Font size"));
-    field->onEscape = [this] {
-        sizeField_->setText(FontPickerModel::sizeFieldText(fontSize().get(), sizeField_->locale()));
-    };
-    sizeField_ = field;
+    sizeField_ = new SizeField(
+        [this] { sizeField_->setText(FontPickerModel::sizeFieldText(fontSize().get(), sizeField_->locale())); },
+        sizeRow_);
+    sizeField_->setFixedWidth(kSizeFieldWidth);
+    sizeField_->setFont(ui::systemFont(kBodyPixelSize));
+    sizeField_->setAccessibleName(QStringLiteral("Font size"));
     QObject::connect(sizeField_, &QLineEdit::editingFinished, this, [this] { commitSizeField(); });
     pointsLabel_ = new QLabel(QStringLiteral("pt"), sizeRow_);
     pointsLabel_->setFont(ui::systemFont(kBodyPixelSize));
-    stepper_ = new SizeStepper(sizeRow_);
-    stepper_->onStepUp = [this] {
-        platform::assertMainThread("size stepper");
-        model_.stepUp();
-    };
-    stepper_->onStepDown = [this] {
-        platform::assertMainThread("size stepper");
-        model_.stepDown();
-    };
+    stepper_ = new SizeStepper(
+        [this] {
+            platform::assertMainThread("size stepper");
+            model_.stepUp();
+        },
+        [this] {
+            platform::assertMainThread("size stepper");
+            model_.stepDown();
+        },
+        sizeRow_);
     h->addWidget(sizeLabel_, 0, Qt::AlignVCenter);
     h->addWidget(sizeField_, 0, Qt::AlignVCenter);
     h->addWidget(pointsLabel_, 0, Qt::AlignVCenter);

@@ -47,11 +47,12 @@ platform::Point SettingsWindowController::originUnderStatusItem(const platform::
     const auto screen = std::find_if(screens.begin(), screens.end(),
                                      [&](const platform::Screen& s) { return s.frame.contains(anchor); });
     if (screen == screens.end()) return {x, y};
-    const platform::Rect v = screen->visibleFrame;
-    // Too wide or too high for the visible frame: its left or bottom edge wins.
-    x = std::max(std::min(x, v.maxX() - kWidth), v.minX());
-    y = std::max(std::min(y, v.maxY() - height), v.minY());
-    return {x, y};
+    // Wider or taller than the visible frame (never in practice: a taller
+    // panel scrolls), it keeps its origin corner, the left and bottom edges,
+    // on the frame, as a tooltip chip does.
+    return platform::keptInside(platform::Rect(x, y, kWidth, height), screen->visibleFrame,
+                                {platform::KeptEdge::minEdge, platform::KeptEdge::minEdge})
+        .origin;
 }
 
 void SettingsWindowController::place() {

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <utility>
+
 namespace {
 constexpr int kFirstRepeatMs = 400;
 constexpr int kRepeatMs = 80;
@@ -15,7 +17,8 @@ constexpr double kArrowHalfWidth = 3;
 constexpr double kArrowHeight = 3;
 } // namespace
 
-SizeStepper::SizeStepper(QWidget* parent) : QWidget(parent) {
+SizeStepper::SizeStepper(std::function<void()> stepUp, std::function<void()> stepDown, QWidget* parent)
+    : QWidget(parent), stepUp_(std::move(stepUp)), stepDown_(std::move(stepDown)) {
     setFixedSize(kWidth, kHeight);
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(QStringLiteral("Size"));
@@ -35,8 +38,8 @@ void SizeStepper::setCanStep(bool up, bool down) {
 
 void SizeStepper::step() {
     const Half half = held_;
-    if (half == Half::up && canUp_ && onStepUp) onStepUp();
-    if (half == Half::down && canDown_ && onStepDown) onStepDown();
+    if (half == Half::up && canUp_ && stepUp_) stepUp_();
+    if (half == Half::down && canDown_ && stepDown_) stepDown_();
     // The end of the range ends the repeat.
     if ((half == Half::up && !canUp_) || (half == Half::down && !canDown_)) repeat_.stop();
 }

@@ -14,10 +14,8 @@ public:
     static constexpr int kWidth = 15;
     static constexpr int kHeight = 22;
 
-    explicit SizeStepper(QWidget* parent = nullptr);
-
-    std::function<void()> onStepUp;
-    std::function<void()> onStepDown;
+    // `stepUp` and `stepDown`: one step of the upper or the lower half.
+    SizeStepper(std::function<void()> stepUp, std::function<void()> stepDown, QWidget* parent = nullptr);
 
     void setCanStep(bool up, bool down);
     bool canStepUp() const { return canUp_; }
@@ -35,6 +33,8 @@ private:
     enum class Half { none, up, down };
     void step();
 
+    std::function<void()> stepUp_;
+    std::function<void()> stepDown_;
     bool canUp_ = true;
     bool canDown_ = true;
     Half held_ = Half::none;

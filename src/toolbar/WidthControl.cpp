@@ -50,7 +50,7 @@ ThicknessLineEdit::ThicknessLineEdit(QWidget* parent) : QLineEdit(parent) {
 
 void ThicknessLineEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        if (onCancel) onCancel();
+        cancelled.emit();
         event->accept();
         return;
     }
@@ -60,7 +60,7 @@ void ThicknessLineEdit::keyPressEvent(QKeyEvent* event) {
 void ThicknessLineEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     if (event->reason() == Qt::PopupFocusReason) return;
-    if (onFocusLost) onFocusLost();
+    focusLost.emit();
 }
 
 // ---- Value ----
@@ -71,17 +71,13 @@ ThicknessValue::ThicknessValue(const std::shared_ptr<DrawingState>& state, QWidg
     setFixedSize(sizeHint());
     field_->setGeometry(rect());
     field_->hide();
-    field_->onCancel = [this] { cancelThicknessTyping(); };
-    field_->onFocusLost = [this] { thicknessFocusChanged(false); };
+    fieldCancelled_ = field_->cancelled.connect([this] { cancelThicknessTyping(); });
+    fieldFocusLost_ = field_->focusLost.connect([this] { thicknessFocusChanged(false); });
     QObject::connect(field_, &QLineEdit::returnPressed, this, [this] { commitThicknessText(); });
     if (state) bindings_.repaintOn(state->lineWidth, this);
 }
 
-ThicknessValue::~ThicknessValue() {
-    // The field outlives this part of the object for a moment.
-    field_->onCancel = nullptr;
-    field_->onFocusLost = nullptr;
-}
+ThicknessValue::~ThicknessValue() = default;
 
 QString ThicknessValue::thicknessText() const { return field_->text(); }
 

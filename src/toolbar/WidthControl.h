@@ -5,6 +5,8 @@
 // for the keyboard, applies the text on Return or when focus leaves, drops
 // it on Esc, and gives the keyboard back either way.
 
+#include "platform/Signal.h"
+#include "platform/Subscription.h"
 #include "ui/Bindings.h"
 
 #include <QLineEdit>
@@ -29,8 +31,9 @@ protected:
 class ThicknessLineEdit : public QLineEdit {
 public:
     explicit ThicknessLineEdit(QWidget* parent = nullptr);
-    std::function<void()> onCancel;
-    std::function<void()> onFocusLost;
+
+    platform::Signal<> cancelled;
+    platform::Signal<> focusLost;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,6 +77,10 @@ private:
 
     std::weak_ptr<DrawingState> state_;
     ThicknessLineEdit* field_;
+    // Dropped with this part of the object: the field outlives it for a
+    // moment, and may lose the keyboard meanwhile.
+    platform::Subscription fieldCancelled_;
+    platform::Subscription fieldFocusLost_;
     bool isEditingThickness_ = false;
     bool thicknessFieldFocused_ = false;
     ui::Bindings bindings_;

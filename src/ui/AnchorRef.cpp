@@ -9,7 +9,7 @@ std::optional<platform::Rect> AnchorRef::frameOnScreen() const {
         const QPoint topLeft = nsView->mapToGlobal(QPoint(0, 0));
         return platform::toScreen(QRectF(QPointF(topLeft), QSizeF(nsView->size())));
     }
-    if (externalFrame) return externalFrame();
+    if (externalFrame_) return externalFrame_();
     return std::nullopt;
 }
 

@@ -10,20 +10,28 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // Where the control that opened a panel is, so the panel can open beside
 // it. Holds the control's view weakly: once the view is gone the anchor is
 // empty and the panel opens at its fallback place.
 class AnchorRef {
 public:
-    QPointer<QWidget> nsView;
     // For an anchor that is not a widget of ours (the tray icon, which the
     // tray host places): reports its frame, or none.
-    std::function<std::optional<platform::Rect>()> externalFrame;
+    using ExternalFrame = std::function<std::optional<platform::Rect>()>;
 
-    bool isEmpty() const { return !nsView && !externalFrame; }
+    AnchorRef() = default;
+    explicit AnchorRef(ExternalFrame externalFrame) : externalFrame_(std::move(externalFrame)) {}
+
+    QPointer<QWidget> nsView;
+
+    bool isEmpty() const { return !nsView && !externalFrame_; }
     // The anchor's frame in screen space.
     std::optional<platform::Rect> frameOnScreen() const;
+
+private:
+    ExternalFrame externalFrame_;
 };
 
 // A plain view laid behind a toolbar control (filling the control's frame)

@@ -152,7 +152,7 @@ void AnchoredPanelController::placeOnMainScreen(const platform::ScreenProvider& 
 }
 
 platform::Rect AnchoredPanelController::keptOnDisplay(const platform::Rect& frame) const {
-    return displayFrame_ ? keptInside(frame, *displayFrame_) : frame;
+    return displayFrame_ ? platform::keptInside(frame, *displayFrame_, kPanelKeptEdges) : frame;
 }
 
 void AnchoredPanelController::resizeToContent(double height) {

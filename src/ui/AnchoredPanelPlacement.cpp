@@ -29,7 +29,7 @@ platform::Rect toolbarMenuFrame(PanelOpenDirection direction, platform::Size siz
                                 const platform::Rect& toolbar, const std::optional<platform::Rect>& visible) {
     const platform::Rect frame(anchoredPanelOrigin(direction, size, anchor, toolbar, PanelAlignment::fromAnchorMinX(0)),
                                size);
-    return visible ? keptInside(frame, *visible) : frame;
+    return visible ? platform::keptInside(frame, *visible, kPanelKeptEdges) : frame;
 }
 
 platform::Point fallbackPanelOrigin(platform::Size size, const platform::Rect& visibleFrame) {
@@ -50,14 +50,6 @@ std::optional<platform::Rect> visibleFrameHolding(const platform::ScreenProvider
         if (s.frame.intersects(rect)) return s.visibleFrame;
     if (const auto main = screens.mainScreen()) return main->visibleFrame;
     return std::nullopt;
-}
-
-platform::Rect keptInside(const platform::Rect& frame, const platform::Rect& visible) {
-    // The left and top bounds last, so that they win for a frame larger
-    // than the visible one.
-    const double x = std::max(visible.minX(), std::min(frame.minX(), visible.maxX() - frame.width()));
-    const double y = std::min(visible.maxY() - frame.height(), std::max(frame.minY(), visible.minY()));
-    return platform::Rect(platform::Point(x, y), frame.size);
 }
 
 double panelHeightOnDisplay(double contentHeight, const std::optional<platform::Rect>& visible) {

@@ -28,7 +28,7 @@ struct PanelAlignment {
 
 // The origin of a panel of `size` opening to `direction` of the control at
 // `anchor` on the toolbar window `toolbar`: it touches the toolbar window,
-// not the control. Not yet kept on a display (keptInside()).
+// not the control. Not yet kept on a display (kPanelKeptEdges).
 platform::Point anchoredPanelOrigin(PanelOpenDirection direction, platform::Size size, const platform::Rect& anchor,
                                     const platform::Rect& toolbar, PanelAlignment alignment);
 
@@ -53,10 +53,11 @@ platform::Rect resizedPanelFrame(const platform::Rect& frame, double height, Pan
 // main screen; none without screens.
 std::optional<platform::Rect> visibleFrameHolding(const platform::ScreenProvider& screens, const platform::Rect& rect);
 
-// `frame` moved as little as it takes to lie inside `visible`; exactly as it
-// is when it does already. Larger than `visible`, it starts at its left and
-// top edges, where a panel's content begins.
-platform::Rect keptInside(const platform::Rect& frame, const platform::Rect& visible);
+// How a panel, a submenu or the canvas menu is kept on its display
+// (platform::keptInside): larger than the visible frame, it shows its left
+// and top edges, where its content begins (a panel's root scrolls from its
+// top).
+inline constexpr platform::KeepInsideTie kPanelKeptEdges{platform::KeptEdge::minEdge, platform::KeptEdge::maxEdge};
 
 // The height of a panel whose content asks for `contentHeight` on a display
 // of visible frame `visible`: never taller than that frame (the content then

@@ -242,8 +242,9 @@ Point TooltipManager::chipOrigin(TooltipPlacement placement, const Rect& anchor,
 }
 
 Point TooltipManager::clampedOrigin(Point origin, const Size& chip, const Rect& visible) {
-    // max() last, so that the left and bottom edges win for a chip larger
-    // than the frame.
-    return Point(std::max(visible.minX(), std::min(origin.x, visible.maxX() - chip.width)),
-                 std::max(visible.minY(), std::min(origin.y, visible.maxY() - chip.height)));
+    // A chip larger than the frame keeps its origin corner, the left and
+    // bottom edges, on it: its text begins at the left (a chip is one line,
+    // never taller than a display in practice).
+    return platform::keptInside(Rect(origin, chip), visible, {platform::KeptEdge::minEdge, platform::KeptEdge::minEdge})
+        .origin;
 }

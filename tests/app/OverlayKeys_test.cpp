@@ -361,9 +361,19 @@ TEST(OverlayKeys, RightPressesOnTheStatusItemOrAPanelOnAnyEdgeGoOn) {
     EXPECT_TRUE(passesAt(Point(700, 10))) << "the bottom panel";
     EXPECT_TRUE(passesAt(Point(10, 450))) << "the left panel";
     EXPECT_TRUE(passesAt(Point(1430, 450))) << "the right panel";
-    EXPECT_TRUE(passesAt(Point(700, 23.5))) << "the bottom panel's last row";
-    EXPECT_FALSE(passesAt(Point(700, 24))) << "the visible frame's first row";
     EXPECT_FALSE(passesAt(Point(700, 450)));
+    // Pixel by pixel at the edges of the visible frame: the pointer on a
+    // pixel (x, row), rows counted down from the display's top.
+    const auto pixel = [](int x, int row) { return Point(x, 900 - row); };
+    EXPECT_TRUE(passesAt(pixel(700, 23))) << "the top panel's last row";
+    EXPECT_FALSE(passesAt(pixel(700, 24))) << "the visible frame's first row";
+    EXPECT_FALSE(passesAt(pixel(700, 875))) << "the visible frame's last row";
+    EXPECT_TRUE(passesAt(pixel(700, 876))) << "the bottom panel's first row";
+    EXPECT_TRUE(passesAt(Point(700, 23.5))) << "within the bottom panel's first row";
+    EXPECT_TRUE(passesAt(pixel(23, 450))) << "the left panel's last column";
+    EXPECT_FALSE(passesAt(pixel(24, 450))) << "the visible frame's first column";
+    EXPECT_FALSE(passesAt(pixel(1415, 450))) << "the visible frame's last column";
+    EXPECT_TRUE(passesAt(pixel(1416, 450))) << "the right panel's first column";
 
     // The status item's margin reaches into the visible frame.
     overStatusItem = true;

@@ -101,6 +101,28 @@ TEST(PointerRegion, RegionAndRuleAgreeOnEveryModeForRandomScenes) {
     }
 }
 
+TEST(PointerRegion, InDrawModeItIsExactlyTheVisibleFramesPixels) {
+    // Panels on all four edges: rows 0-29 and 570-599, columns 0-29 and
+    // 770-799 are theirs (y down, as X counts pixels).
+    platform::Screen screen = FakeScreenProvider::makeScreen(1, Rect(0, 0, 800, 600));
+    screen.visibleFrame = Rect(30, 30, 740, 540);
+    TestDrawingState t({screen}, platform::UserDefaults::inMemory(), OverlayWindowController::factory());
+    t->isToolbarVisible = true;
+    t->showOverlays();
+    drainEvents();
+    auto* c = static_cast<OverlayWindowController*>(t->overlayControllers.at(1).get());
+    EXPECT_EQ(c->pointerRegion(), QRegion(30, 30, 740, 540));
+    ASSERT_TRUE(c->window()->mouseRegion());
+    EXPECT_EQ(*c->window()->mouseRegion(), QRegion(30, 30, 740, 540));
+
+    // Without panels: the whole window, which leaves out the bottom row.
+    screen.visibleFrame = screen.frame;
+    t.screens->setScreens({screen});
+    drainEvents();
+    EXPECT_EQ(*c->window()->mouseRegion(), QRegion(0, 0, 800, 599));
+    t->hideOverlays();
+}
+
 TEST(PointerRegion, TheWindowsRegionFollowsStrokesAndFlagsWhileTheRuleApplies) {
     Overlay o;
     OverlayWindow* w = o.controller->window();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 using platform::Point;
@@ -127,10 +128,10 @@ TEST(PointerRules, TheWindowRuleStepByStep) {
              s.location = Point(200, 0.5);
          },
          {false, Step::outsideWindow}},
-        {"the panel strip",
+        {"the panel strip: its last row",
          [](Situation& s) {
              editingEverything(s);
-             s.location = Point(200, 876);
+             s.location = Point(200, 877);
              s.passthroughRects = {QRectF(0, 0, 1440, 900)};
          },
          {false, Step::outsideVisibleFrame}},
@@ -162,10 +163,16 @@ TEST(PointerRules, TheWindowRuleStepByStep) {
              s.passthroughRects = {QRectF(0, 0, 1440, 900)};
          },
          {false, Step::ourWindow}},
-        {"one of our windows: its right and top edges are outside it",
+        {"one of our windows: its top row",
          [](Situation& s) {
              editingEverything(s);
-             s.ourWindows = {Rect(100, 400, 100, 100), Rect(150, 400, 100, 100)};
+             s.ourWindows = {Rect(150, 400, 100, 100)};
+         },
+         {false, Step::ourWindow}},
+        {"one of our windows: the column right of it and the row above it are outside it",
+         [](Situation& s) {
+             editingEverything(s);
+             s.ourWindows = {Rect(100, 400, 100, 100), Rect(150, 300, 100, 100)};
          },
          {true, Step::textEditing}},
         {"a passthrough rectangle",
@@ -223,6 +230,41 @@ TEST(PointerRules, TheWindowRuleStepByStep) {
          {false, Step::strokeUnderPoint}},
     };
     runTable(rows, &Situation::window);
+}
+
+TEST(PointerRules, TheWindowRuleTakesEveryPixelOfTheVisibleFrameAndNoneBeyond) {
+    // Panels 24 pixels deep on all four edges; the pointer on a pixel (x,
+    // row), rows counted down from the display's top, as X counts them.
+    const auto pixel = [](int x, int row) { return Point(x, 900 - row); };
+    const std::vector<std::tuple<const char*, Point, bool>> probes = {
+        {"the top panel's last row", pixel(700, 23), false},
+        {"the visible frame's first row", pixel(700, 24), true},
+        {"the visible frame's last row", pixel(700, 875), true},
+        {"the bottom panel's first row", pixel(700, 876), false},
+        {"the left panel's last column", pixel(23, 450), false},
+        {"the visible frame's first column", pixel(24, 450), true},
+        {"the visible frame's last column", pixel(1415, 450), true},
+        {"the right panel's first column", pixel(1416, 450), false},
+        {"the visible frame's top left pixel", pixel(24, 24), true},
+        {"the visible frame's bottom right pixel", pixel(1415, 875), true},
+    };
+    for (const auto& [where, location, takes] : probes) {
+        SCOPED_TRACE(where);
+        Situation s;
+        s.screens = {screen(Rect(0, 0, 1440, 900), Rect(24, 24, 1392, 852))};
+        s.location = location;
+        EXPECT_EQ(s.window(), (PointerDecision{takes, takes ? Step::drawMode : Step::outsideVisibleFrame}));
+    }
+    // Without panels the visible frame is the display: the overlay's first
+    // row is its, and only the bottom row, which the window leaves out, is
+    // not.
+    Situation s;
+    s.screens = {screen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 900))};
+    for (const auto& [row, decision] : std::vector<std::pair<int, PointerDecision>>{
+             {0, {true, Step::drawMode}}, {898, {true, Step::drawMode}}, {899, {false, Step::outsideWindow}}}) {
+        s.location = pixel(700, row);
+        EXPECT_EQ(s.window(), decision) << "row " << row;
+    }
 }
 
 TEST(PointerRules, TheClickRuleStepByStep) {

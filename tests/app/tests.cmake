@@ -3,6 +3,9 @@
 target_compile_definitions(x11_app PRIVATE OVERINK_CLICK_RECORDER="$<TARGET_FILE:click_recorder>"
   OVERINK_KEY_RECORDER="$<TARGET_FILE:key_recorder>")
 add_dependencies(x11_app click_recorder key_recorder)
+# Its tests drive the pointer through XTest too.
+pkg_check_modules(XCB_XTEST REQUIRED IMPORTED_TARGET xcb-xtest)
+target_link_libraries(x11_app PRIVATE PkgConfig::XCB_XTEST)
 
 # Without a compositing manager overlays are shaped to their pixels and their
 # input region lies on an input-only window over them.
@@ -14,14 +17,20 @@ overink_x11_cases(x11_app x11_app_no_compositor SESSION_OPTIONS --no-compositor
 # and right (where a window manager pushes new windows off the panel), and no
 # window manager at all (the status item then floats as a launcher).
 set(layout_cases
-  FocusOnX11.*:StackingOnX11.*:OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:OverlayOnX11.*OntoTheTrayIcon*)
+  FocusOnX11.*:StackingOnX11.*:OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:OverlayOnX11.*OntoTheTrayIcon*:OverlayOnX11.InDrawModeEveryPixel*)
 overink_x11_cases(x11_app x11_app_tray_bottom SESSION_OPTIONS --tray-edge bottom FILTER ${layout_cases})
 overink_x11_cases(x11_app x11_app_tray_bottom_no_compositor SESSION_OPTIONS --tray-edge bottom --no-compositor
   FILTER ${layout_cases})
+# Where the overlay's pointer region ends, with the panel on each edge.
+set(edge_cases OverlayOnX11.InDrawModeEveryPixel*:OverlayOnX11.*BottomRow*)
 overink_x11_cases(x11_app x11_app_tray_left SESSION_OPTIONS --tray-edge left
-  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
+  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*:${edge_cases})
 overink_x11_cases(x11_app x11_app_tray_right SESSION_OPTIONS --tray-edge right
-  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*)
+  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*:${edge_cases})
+overink_x11_cases(x11_app x11_app_tray_left_no_compositor SESSION_OPTIONS --tray-edge left --no-compositor
+  FILTER ${edge_cases})
+overink_x11_cases(x11_app x11_app_tray_right_no_compositor SESSION_OPTIONS --tray-edge right --no-compositor
+  FILTER ${edge_cases})
 # The tests' own window manager, cooperative, must serve the program as the
 # real ones do: sessions that make it uncooperative start from there.
 overink_x11_cases(x11_app x11_app_standin SESSION_OPTIONS --wm standin FILTER ${layout_cases})
@@ -34,5 +43,16 @@ overink_x11_cases(x11_app x11_app_no_wm SESSION_OPTIONS --no-wm --no-tray
 overink_x11_cases(x11_app x11_app_no_wm_no_compositor SESSION_OPTIONS --no-wm --no-tray --no-compositor
   FILTER NoWindowManager.*:FocusOnX11.ShiftEsc*:FocusOnX11.TheSettings*:FocusOnX11.EscDuring*)
 
-# That case skips itself where a window manager runs.
-set(x11_default_filter -NoWindowManager.*)
+# A window manager that first puts a new window out of the tray's strut and
+# moves it where it asked only seconds later.
+overink_x11_cases(x11_app x11_app_late_placing SESSION_OPTIONS --wm late-placing --wm-args --place-late=3000
+  FILTER LatePlacingOnX11.*)
+overink_x11_cases(x11_app x11_app_late_placing_no_compositor
+  SESSION_OPTIONS --wm late-placing --wm-args --place-late=3000 --no-compositor FILTER LatePlacingOnX11.*)
+
+# Those cases only mean something in their own sessions.
+set(x11_default_filter -NoWindowManager.*:LatePlacingOnX11.*)
+
+# A person who draws the moment the overlays appear, for the end-to-end tests.
+add_executable(stroke_on_appearance ${CMAKE_CURRENT_SOURCE_DIR}/app/StrokeOnAppearance.cpp)
+target_link_libraries(stroke_on_appearance PRIVATE PkgConfig::XCB PkgConfig::XCB_XTEST)

@@ -127,3 +127,40 @@ TEST(FramePacer, AStrokeIsInTheStateAtEveryStepAndOnScreenByItsFrame) {
     EXPECT_FALSE(canvas.isShowingLiveStroke());
     EXPECT_TRUE(painted(QPoint(150, 100)));
 }
+
+TEST(FramePacer, AStrokeReleasedBeforeItsFrameIsPlacedAtOnceAndThatFrameDrawsNothingLive) {
+    TestDrawingState t;
+    DrawingState& s = *t.state;
+    DrawingCanvasView canvas{t.state, 1};
+    ManualLink* link = nullptr;
+    auto owned = std::make_unique<ManualPacerClock>();
+    ManualPacerClock& clock = *owned;
+    canvas.setDisplayLinkFactory(manualLinks(clock, link), std::move(owned));
+    canvas.resize(300, 200);
+    s.currentDrawingDisplayID = 1;
+    s.lineWidth = 6;
+    drainEvents();
+    auto step = [&](QPointF p) {
+        canvas.handleDragChanged(CanvasDragValue{p, QPointF(20, 100), false});
+        drainEvents();
+    };
+    auto painted = [&](QPoint p) { return qAlpha(canvasImage(canvas).pixel(p)) > 0; };
+    step(QPointF(20, 100));
+    step(QPointF(40, 100));
+    link->refresh();
+    step(QPointF(200, 100));
+    ASSERT_TRUE(canvas.framePacer().isPending());
+    ASSERT_FALSE(painted(QPoint(150, 100)));
+
+    // Released before that frame: the placed stroke shows now, whole.
+    canvas.handleDragEnded(CanvasDragValue{QPointF(200, 100), QPointF(20, 100), false});
+    drainEvents();
+    EXPECT_FALSE(canvas.isShowingLiveStroke());
+    EXPECT_TRUE(painted(QPoint(150, 100)));
+    // The frame it was owed finds nothing to draw live.
+    clock.advance(2 * kInterval);
+    drainEvents();
+    EXPECT_FALSE(canvas.framePacer().isPending());
+    EXPECT_FALSE(canvas.isShowingLiveStroke());
+    EXPECT_TRUE(painted(QPoint(150, 100)));
+}

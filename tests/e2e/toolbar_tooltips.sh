@@ -44,15 +44,12 @@ check_undo_chip() {
   else
     wait_until 3 brighter_than 4 4 $((cx + 3)) $((cy + ch / 2 - 2)) 0.8 || fail "the light chip's plate is dark"
   fi
-  # The text may be drawn a moment after the plate: looked for until then.
-  local text=0 ink='r < 90 && g < 90 && b < 90'
-  [ "${name%-*}" != dark ] || ink='r > 170 && g > 170 && b > 170'
-  text_shown() {
-    shot "$name"
-    text=$(colour_count "$out/$name.png" $((cw - 16)) $((ch - 8)) $((cx + 8)) $((cy + 4)) "$ink")
-    [ "$text" -ge 20 ]
-  }
-  wait_until 3 text_shown || fail "the chip shows no text ($text pixels, $name)"
+  # Its text darkens (or lightens) as the chip fades in, after the plate.
+  local ink='r < 90 && g < 90 && b < 90'
+  [ "${name%-*}" = dark ] && ink='r > 170 && g > 170 && b > 170'
+  chip_text() { colour_count "$out/$name.png" $((cw - 16)) $((ch - 8)) $((cx + 8)) $((cy + 4)) "$ink"; }
+  wait_until 3 eval 'shot "$name"; [ "$(chip_text)" -ge 20 ]' ||
+    fail "the chip shows no text ($(chip_text) pixels, $name)"
   convert "$out/$name.png" -crop "$((cw + 40))x$((ch + 40))+$((cx - 20))+$((cy - 20))" +repage "$out/$name-chip.png"
 
   if [ "$side" = below ]; then move $ux $((uy + 300)); else move $ux $((uy - 300)); fi

@@ -114,3 +114,27 @@ TEST(WindowActivation, AnOlderRequestStillWaitingForItsWindowLosesToANewerOne) {
     EXPECT_TRUE(settle());
     EXPECT_TRUE(newer.holdsKeyboard()) << focusedWindow();
 }
+
+// The focus moved by another program, not asked for by us, in a session
+// without a window manager: whether our window holds it follows the
+// server's events.
+TEST(NoWindowManager, WhetherOurWindowHoldsTheFocusFollowsWhereOthersMoveIt) {
+    Shown panel(QRect(100, 200, 200, 100), WindowLevel::panel);
+    ExternalWindow editor(OVERINK_CLICK_RECORDER, QRect(100, 500, 300, 200));
+    ASSERT_TRUE(panel.placed && editor.ready());
+    panel.window.makeKey();
+    ASSERT_TRUE(waitUntil([&] { return panel.holdsKeyboard(); }));
+    EXPECT_TRUE(waitUntil([&] { return panel.window.holdsKeyboardFocus(); }));
+
+    ASSERT_TRUE(editor.takeKeyboard());
+    EXPECT_TRUE(waitUntil([&] { return !WindowActivation::holdsFocus(); }));
+    EXPECT_FALSE(panel.window.holdsKeyboardFocus());
+
+    // Given back by another program.
+    xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+    xcb_set_input_focus(other, XCB_INPUT_FOCUS_PARENT, panel.window.xid(), XCB_CURRENT_TIME);
+    xcb_flush(other);
+    EXPECT_TRUE(waitUntil([&] { return panel.window.holdsKeyboardFocus(); }));
+    EXPECT_TRUE(WindowActivation::holdsFocus());
+    xcb_disconnect(other);
+}

@@ -101,3 +101,16 @@ TEST(WindowKeyboard, AnAlertAnsweredFromTheKeyboardHandsItBack) {
         EXPECT_TRUE(waitUntil([&] { return overlay.holdsKeyboard(); })) << key << " " << focusedWindow();
     }
 }
+
+TEST(WindowKeyboard, AWindowThatHidesWithTheKeyboardTakesItOutOfTheProgramAtOnce) {
+    Shown panel(QRect(700, 200, 200, 100), WindowLevel::panel, true);
+    ASSERT_TRUE(panel.placed);
+    panel.window.makeKey();
+    ASSERT_TRUE(waitUntil([&] { return panel.holdsKeyboard() && panel.window.holdsKeyboardFocus(); }));
+
+    // No other window of ours to hand it to: the server takes the focus
+    // off as it hides the window, before any event says so. The program
+    // no longer holds it, and would ask for it (an Esc's panel does).
+    panel.window.orderOut();
+    EXPECT_FALSE(WindowActivation::holdsFocus());
+}

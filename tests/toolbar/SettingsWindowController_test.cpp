@@ -29,7 +29,6 @@ std::vector<Screen> twoScreens() {
 
 struct SettingsWindow {
     explicit SettingsWindow(std::optional<Rect> icon, bool underStatusItem = true) : t(twoScreens()) {
-        anchor->externalFrame = [this] { return iconFrame; };
         iconFrame = icon;
         controller = std::make_unique<SettingsWindowController>(
             t.state, [this](bool open) { reported.push_back(open); }, anchor, underStatusItem,
@@ -45,7 +44,7 @@ struct SettingsWindow {
 
     TestDrawingState t;
     std::optional<Rect> iconFrame;
-    std::shared_ptr<AnchorRef> anchor = std::make_shared<AnchorRef>();
+    std::shared_ptr<AnchorRef> anchor = std::make_shared<AnchorRef>([this] { return iconFrame; });
     std::vector<bool> reported;
     std::unique_ptr<SettingsWindowController> controller;
 };

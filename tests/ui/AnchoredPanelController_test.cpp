@@ -52,7 +52,6 @@ struct Monitors {
 
 struct PanelHarness {
     explicit PanelHarness(Options options = {0, false}) {
-        anchor->externalFrame = [] { return std::optional<Rect>(Rect(560, 500, 34, 24)); };
         panel = std::make_unique<TestPanel>(
             anchor, [this](bool open) { reported.push_back(open); }, options);
     }
@@ -74,7 +73,8 @@ struct PanelHarness {
     }
 
     Monitors before;
-    std::shared_ptr<AnchorRef> anchor = std::make_shared<AnchorRef>();
+    std::shared_ptr<AnchorRef> anchor =
+        std::make_shared<AnchorRef>([] { return std::optional<Rect>(Rect(560, 500, 34, 24)); });
     std::vector<bool> reported;
     std::unique_ptr<TestPanel> panel;
 };

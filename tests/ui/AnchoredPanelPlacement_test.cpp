@@ -23,6 +23,11 @@ const Rect kTopToolbar(300, 900, 700, 36);
 const Rect kTopControl(500, 906, 34, 24);
 const Rect kSideToolbar(1800, 200, 36, 700);
 const Rect kSideControl(1806, 400, 34, 24);
+
+// A frame kept on its display by the panels' rule.
+Rect keptOnPanelDisplay(const Rect& frame, const Rect& visible) {
+    return platform::keptInside(frame, visible, ui::kPanelKeptEdges);
+}
 } // namespace
 
 TEST(AnchoredPanelPlacement, BesideAHorizontalToolbarItTouchesTheWindowAndLinesUpWithTheControl) {
@@ -77,15 +82,15 @@ TEST(AnchoredPanelPlacement, AGrowingPanelKeepsTheEdgeThatTouchesTheToolbar) {
 TEST(AnchoredPanelPlacement, AFrameOffItsDisplayIsMovedInsideAndOneThatFitsStaysExactly) {
     const Rect visible(0, 24, 1024, 576);
     // Inside, or touching the edges: left exactly as it is.
-    EXPECT_EQ(ui::keptInside(Rect(36.5, 100.25, 260, 300), visible), Rect(36.5, 100.25, 260, 300));
-    EXPECT_EQ(ui::keptInside(Rect(0, 24, 1024, 576), visible), Rect(0, 24, 1024, 576));
+    EXPECT_EQ(keptOnPanelDisplay(Rect(36.5, 100.25, 260, 300), visible), Rect(36.5, 100.25, 260, 300));
+    EXPECT_EQ(keptOnPanelDisplay(Rect(0, 24, 1024, 576), visible), Rect(0, 24, 1024, 576));
     // Partly off an edge: moved along that axis alone, just inside.
-    EXPECT_EQ(ui::keptInside(Rect(900, 300, 260, 100), visible), Rect(764, 300, 260, 100));
-    EXPECT_EQ(ui::keptInside(Rect(-30, 300, 260, 100), visible), Rect(0, 300, 260, 100));
-    EXPECT_EQ(ui::keptInside(Rect(300, -109, 34, 242), visible), Rect(300, 24, 34, 242));
-    EXPECT_EQ(ui::keptInside(Rect(300, 500, 34, 242), visible), Rect(300, 600 - 242, 34, 242));
+    EXPECT_EQ(keptOnPanelDisplay(Rect(900, 300, 260, 100), visible), Rect(764, 300, 260, 100));
+    EXPECT_EQ(keptOnPanelDisplay(Rect(-30, 300, 260, 100), visible), Rect(0, 300, 260, 100));
+    EXPECT_EQ(keptOnPanelDisplay(Rect(300, -109, 34, 242), visible), Rect(300, 24, 34, 242));
+    EXPECT_EQ(keptOnPanelDisplay(Rect(300, 500, 34, 242), visible), Rect(300, 600 - 242, 34, 242));
     // Larger than the visible frame: its left and top edges win.
-    EXPECT_EQ(ui::keptInside(Rect(-50, -50, 1100, 700), visible), Rect(0, 600 - 700, 1100, 700));
+    EXPECT_EQ(keptOnPanelDisplay(Rect(-50, -50, 1100, 700), visible), Rect(0, 600 - 700, 1100, 700));
 }
 
 TEST(AnchoredPanelPlacement, APanelIsNeverTallerThanItsDisplaysVisibleFrame) {

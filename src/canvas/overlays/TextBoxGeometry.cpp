@@ -5,6 +5,7 @@
 #include "canvas/overlays/TextEditing.h"
 #include "geometry/TextLayout.h"
 #include "platform/CanvasRect.h"
+#include "platform/Geometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -203,13 +204,13 @@ FollowedTextFrame followedTextFrame(const QRectF& frame, double rotation, QSizeF
     turn.center = grown.center();
     turn.rotationDegrees = rotation;
     const QRectF outline = turn.transform().mapRect(grown);
-    // The right and bottom edges first, so that the left and top ones win
-    // for an outline larger than the bounds.
-    double dx = std::min(0.0, bounds->right() - outline.right());
-    dx = std::max(dx, bounds->left() - outline.left());
-    double dy = std::min(0.0, bounds->bottom() - outline.bottom());
-    dy = std::max(dy, bounds->top() - outline.top());
-    return {grown.translated(dx, dy), fitted};
+    // An outline larger than the bounds keeps its left and top edges (y
+    // down: the smaller coordinates) inside, where the text begins.
+    const platform::Rect from(outline.x(), outline.y(), outline.width(), outline.height());
+    const platform::Rect kept =
+        platform::keptInside(from, platform::Rect(bounds->x(), bounds->y(), bounds->width(), bounds->height()),
+                             {platform::KeptEdge::minEdge, platform::KeptEdge::minEdge});
+    return {grown.translated(kept.origin.x - from.origin.x, kept.origin.y - from.origin.y), fitted};
 }
 
 double boxExplicitFontSize(double chosen, bool textFitted, const QString& text, const QRectF& frame,
