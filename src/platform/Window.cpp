@@ -422,6 +422,7 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::Resize:
         if (watched == host_.get()) {
+            keepAskedSize(event->spontaneous());
             if (shaped_) scheduleShapeUpdate(QRegion(host_->rect()));
             updateInputWindow();
             frameChanged.emit();
@@ -494,6 +495,23 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     default: break;
     }
     return false;
+}
+
+void Window::keepAskedSize(bool resizedByServer) {
+    // A window manager may resize a shown window of ours on its own, to a
+    // size it had before: one catching up late with a screen change
+    // reapplies the size it last knew. The window would keep it.
+    const QSize now = host_->size();
+    if (!resizedByServer) askedSize_ = now;
+    if (now == askedSize_) {
+        reclaimedSize_ = QSize();
+        return;
+    }
+    if (!host_->isVisible() || askedSize_.isEmpty() || reclaimedSize_ == askedSize_) return;
+    reclaimedSize_ = askedSize_;
+    QTimer::singleShot(0, this, [this] {
+        if (host_->isVisible() && !askedSize_.isEmpty() && host_->size() != askedSize_) host_->resize(askedSize_);
+    });
 }
 
 void Window::orderOut() {

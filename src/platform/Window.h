@@ -260,6 +260,7 @@ private:
     // Places and shows or hides the input-only window.
     void updateInputWindow();
     void watchWidget(QWidget* w);
+    void keepAskedSize(bool resizedByServer);
     bool translucent() const;
 
     std::unique_ptr<QWidget> host_;
@@ -292,6 +293,11 @@ private:
     // elsewhere, until the window is back there: asked for once, never
     // fought over.
     QRect reclaimedGeometry_;
+    // The size last given to the window by this program (a frame set, its
+    // layout grown), and the one asked for again after a window manager
+    // resized it on its own: once, as for a move.
+    QSize askedSize_;
+    QSize reclaimedSize_;
 
     bool shaped_ = false;
     bool hiddenFromScreen_ = false;

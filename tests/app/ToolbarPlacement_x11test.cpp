@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace testing_support;
 using platform::Rect;
 using P = ToolbarDockPosition;
@@ -47,11 +49,27 @@ struct SmallMode {
 platform::Window* toolbar(const RealShell& shell) { return shell.toolbarWindow(); }
 
 // The toolbar is shown where its frame says, as the server has it, and that
-// frame passes `test`.
+// frame passes `test`. The window manager may still be catching up with the
+// screen's change (moving or resizing the toolbar where it last knew it, and
+// the program asking it back): it has handled all of that first.
 template <typename Test>
 bool toolbarSettles(const RealShell& shell, Test test) {
-    return waitUntil([&] { return toolbar(shell)->isVisible() && test(toolbar(shell)->frame()); }) &&
+    const auto passes = [&] { return toolbar(shell)->isVisible() && test(toolbar(shell)->frame()); };
+    return waitUntil(passes) && settle() && waitUntil(passes) &&
            waitUntilPlaced(toolbar(shell)->xid(), [&] { return platform::toGlobal(toolbar(shell)->frame()).toRect(); });
+}
+
+// The session's desktop panel, if any, has followed the display onto its new
+// size: its band is off the display's visible frame again. It moves on its
+// own turn, after the display changed.
+bool panelFollowed(const platform::Screen& screen) {
+    const QByteArray edge = qgetenv("OVERINK_X11_TRAY_EDGE");
+    const Rect f = screen.frame, v = screen.visibleFrame;
+    if (edge == "top") return v.maxY() < f.maxY();
+    if (edge == "bottom") return v.minY() > f.minY();
+    if (edge == "left") return v.minX() > f.minX();
+    if (edge == "right") return v.maxX() < f.maxX();
+    return true;
 }
 
 std::string describe(const Rect& r) {
@@ -68,27 +86,32 @@ TEST(ToolbarPlacementOnX11, AScreenThatShrankUnderTheToolbarGetsItBackAtItsDockP
 
     SmallMode small;
     ASSERT_TRUE(small.ok);
-    ASSERT_TRUE(waitUntil([&] { return shell.state().screenProvider().mainScreen()->frame.width() == 640; }));
-    const auto inside = [&](const Rect& f) {
-        return shell.state().screenProvider().mainScreen()->visibleFrame.insetBy(8, 8).contains(f);
-    };
-    EXPECT_TRUE(toolbarSettles(shell, inside))
-        << "the toolbar at " << describe(toolbar(shell)->frame()) << " was at " << describe(wide);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const auto main = shell.state().screenProvider().mainScreen();
+            return main->frame.width() == 640 && panelFollowed(*main);
+        },
+        10000))
+        << "the visible frame: " << describe(shell.state().screenProvider().mainScreen()->visibleFrame);
     // At the top centre, in two rows: every control on the screen.
-    const platform::Screen screen = *shell.state().screenProvider().mainScreen();
-    const Rect placed = toolbar(shell)->frame();
-    EXPECT_EQ(placed.maxY(), screen.visibleFrame.maxY() - 8);
-    EXPECT_NEAR(placed.midX(), 320, 0.5);
+    const auto atDock = [&](const Rect& f) {
+        const Rect visible = shell.state().screenProvider().mainScreen()->visibleFrame;
+        return visible.insetBy(8, 8).contains(f) && f.maxY() == visible.maxY() - 8 && std::abs(f.midX() - 320) <= 0.5;
+    };
+    EXPECT_TRUE(toolbarSettles(shell, atDock))
+        << "the toolbar at " << describe(toolbar(shell)->frame()) << " was at " << describe(wide);
     EXPECT_EQ(shell.toolbarView()->lineStarts().size(), 2u);
 
     // Large again, the toolbar still lies inside: it stays where it is on
     // the screen (its frame, counted from the screen's bottom, changes).
-    const QRect onScreen = serverGeometry(*toolbar(shell));
+    // The window manager may move it for a moment, as it catches up.
+    const QRect onScreen = platform::toGlobal(toolbar(shell)->frame()).toRect();
     small.restore();
     ASSERT_TRUE(waitUntil([&] { return shell.state().screenProvider().mainScreen()->frame.width() == 1920; }));
     ASSERT_TRUE(settle());
-    EXPECT_EQ(serverGeometry(*toolbar(shell)), onScreen);
-    EXPECT_EQ(platform::toGlobal(toolbar(shell)->frame()).toRect(), onScreen);
+    EXPECT_TRUE(waitUntil([&] { return platform::toGlobal(toolbar(shell)->frame()).toRect() == onScreen; }) &&
+                waitUntilPlaced(toolbar(shell)->xid(), onScreen))
+        << "the toolbar at " << describe(toolbar(shell)->frame());
 }
 
 TEST(ToolbarPlacementOnX11, ADesktopPanelComingUpOverTheToolbarSendsItToTheTopRow) {

@@ -92,7 +92,7 @@ else
   echo "note: the countdown had ended before the tooltip chip showed"
 fi
 # Until the save panel comes, no countdown shows but the first.
-deadline=$(($(date +%s%N) + 10000000000))
+deadline=$(deadline_in 10)
 until has_save_panel $program; do
   [ "$(date +%s%N)" -lt "$deadline" ] || fail "no save panel after the countdown"
   now=$(countdown_id $program)

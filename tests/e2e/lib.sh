@@ -7,6 +7,32 @@
 # seconds given: a deadline only bounds how long a failure takes to show.
 # holds_for, what must stay so for a time, is not stretched.
 e2e_patience=${OVERINK_E2E_PATIENCE:-3}
+# deadline_in SECONDS: the clock (date +%s%N) at that (stretched) deadline.
+deadline_in() { echo $(( $(date +%s%N) + ${1%.*} * e2e_patience * 1000000000 )); }
+
+# xdotool dies of an X error when a window it looks at goes meanwhile (a
+# search walks every window while the program opens and closes its own):
+# a question it did not live to answer is asked again. Input is never sent
+# twice.
+xdotool() {
+  case "${1:-}" in
+    search | getwindowgeometry | getwindowname | getwindowpid | getwindowfocus | getactivewindow | getmouselocation) ;;
+    *)
+      command xdotool "$@"
+      return
+      ;;
+  esac
+  local answer status errors=${TMPDIR:-/tmp}/overink-e2e-xdotool.$BASHPID
+  for _ in 1 2 3 4 5; do
+    answer=$(command xdotool "$@" 2>"$errors")
+    status=$?
+    grep -q '^X Error' "$errors" || break
+  done
+  grep -v '^X Error\|^  ' "$errors" >&2
+  rm -f "$errors"
+  [ -z "$answer" ] || printf '%s\n' "$answer"
+  return $status
+}
 
 # wait_until SECONDS COMMAND [ARGS...]: runs COMMAND every 50 ms until it
 # succeeds (status 0) or SECONDS (stretched) pass (status 1).

@@ -20,7 +20,8 @@ frame_viewable() { xwininfo -id "$(toplevel_of "$window")" 2>/dev/null | grep -q
 # stays_until SECONDS COMMAND...: the toolbar and the overlay stay where they
 # were pinned ($pinned) at every look until COMMAND succeeds.
 stays_until() {
-  local deadline=$(( $(date +%s%N) + $1 * 1000000000 )) now
+  local deadline now
+  deadline=$(deadline_in "$1")
   shift
   while :; do
     now=$(toolbar_and_overlay)

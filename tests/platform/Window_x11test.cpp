@@ -411,6 +411,24 @@ TEST(Window, AMoveOfTheWindowManagersOwnAfterTheFirstExposeIsUndone) {
     EXPECT_EQ(panel.window.frame(), screenRect(QRect(600, 300, 200, 150)));
 }
 
+TEST(Window, AResizeOfTheWindowManagersOwnIsUndone) {
+    TestWindow panel(QRect(600, 300, 200, 150), WindowLevel::panel, Qt::darkCyan);
+    ASSERT_TRUE(panel.placed);
+    // The manager gives the shown window a size of its own (one it knew
+    // before, reapplied late), as any other client's request would have it.
+    int changes = 0;
+    Subscription watch = panel.window.frameChanged.connect([&] { ++changes; });
+    ASSERT_TRUE(testing_support::xdotool({"windowsize", QString::number(panel.window.xid()), "320", "90"}));
+    ASSERT_TRUE(waitUntil([&] { return changes > 0; })) << "the program hears of the resize";
+    EXPECT_TRUE(waitUntilPlaced(panel.window.xid(), QRect(600, 300, 200, 150)));
+    EXPECT_EQ(panel.window.frame(), screenRect(QRect(600, 300, 200, 150)));
+    // A size the program gives it later holds as well.
+    panel.window.setFrame(screenRect(QRect(600, 300, 260, 120)));
+    EXPECT_TRUE(waitUntilPlaced(panel.window.xid(), QRect(600, 300, 260, 120)));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(panel.window.frame(), screenRect(QRect(600, 300, 260, 120)));
+}
+
 TEST(Window, ABaseWindowsButtonsAreOursAndItsDragsItsOwn) {
     TestWindow base(QRect(100, 100, 600, 400), WindowLevel::overlay, QColor(255, 0, 0), {}, true);
     TestWindow panel(QRect(400, 200, 200, 100), WindowLevel::panel, QColor(0, 0, 255));

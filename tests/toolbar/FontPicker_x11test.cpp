@@ -31,7 +31,7 @@ bool pickerUp(const FontPickerWindowController* picker) {
     platform::Window* w = picker->window();
     if (!w->isVisible() || !w->windowHandle() || !w->windowHandle()->isExposed()) return false;
     return waitUntilPlaced(
-        w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 3000);
+        w->xid(), [w] { return platform::toGlobal(w->frame()).toRect(); }, 10000);
 }
 
 // The canvas of the overlay on the primary display.
@@ -74,7 +74,8 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
     moveMouse(RealToolbar::centreOf(v.textSlot()));
     pace(200);
     xdotool({"mousedown", "1"});
-    ASSERT_TRUE(waitUntil([&] { return pickerUp(v.panels().fontPicker()); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return pickerUp(v.panels().fontPicker()); }, 10000))
+        << (v.panels().fontPicker() ? "the picker is made but not shown where it stands" : "no picker");
     xdotool({"mouseup", "1"});
     ASSERT_TRUE(settle());
     ASSERT_TRUE(v.panels().fontPicker());
@@ -86,31 +87,33 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
 
     // Typed search: one family left.
     clickOn(RealToolbar::centreOf(panel->searchField()));
-    ASSERT_TRUE(waitUntil([&] { return picker.window()->isKeyWindow() && panel->searchField()->hasFocus(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return picker.window()->isKeyWindow() && panel->searchField()->hasFocus(); }, 10000));
     xdotool({"type", "--delay", "50", "sans mono"});
-    ASSERT_TRUE(waitUntil([&] { return panel->familyList()->entries() == QStringList{mono}; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panel->familyList()->entries() == QStringList{mono}; }, 10000))
+        << "the field held \"" << panel->searchField()->text().toStdString() << "\", the list \""
+        << panel->familyList()->entries().join(QStringLiteral("\", \"")).toStdString() << "\"";
 
     // A click on its row picks it; the panel stays.
     FontFamilyListView* list = panel->familyList();
     paceNewClick();
     clickOn(list->viewport()->mapToGlobal(list->rowRect(0).center()));
-    ASSERT_TRUE(waitUntil([&] { return state.textFontName.get() == mono; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return state.textFontName.get() == mono; }, 10000));
     EXPECT_EQ(list->selectedName(), mono);
 
     // Auto-size off, then 48 typed into the size field.
     if (panel->autoSizeCheckbox()->isChecked()) {
         paceNewClick();
         clickOn(RealToolbar::centreOf(panel->autoSizeCheckbox()));
-        ASSERT_TRUE(waitUntil([&] { return state.textFontSize.get() == 24; }, 3000));
+        ASSERT_TRUE(waitUntil([&] { return state.textFontSize.get() == 24; }, 10000));
     }
-    ASSERT_TRUE(waitUntil([&] { return panel->sizeField()->isVisible(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panel->sizeField()->isVisible(); }, 10000));
     paceNewClick();
     clickOn(RealToolbar::centreOf(panel->sizeField()));
-    ASSERT_TRUE(waitUntil([&] { return panel->sizeField()->hasFocus(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return panel->sizeField()->hasFocus(); }, 10000));
     xdotool({"key", "ctrl+a"});
     xdotool({"type", "--delay", "50", "48"});
     pressKey("Return");
-    ASSERT_TRUE(waitUntil([&] { return state.textFontSize.get() == 48; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return state.textFontSize.get() == 48; }, 10000));
     EXPECT_TRUE(picker.window()->isVisible());
 
     // Text committed on the overlay takes the chosen face and size.
@@ -141,7 +144,7 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
             span = redSpan(grabRoot(), area);
             return span.second > span.first;
         },
-        3000));
+        10000));
     const int inked = span.second - span.first + 1;
     EXPECT_NEAR(inked, monoWidth, monoWidth * 0.12) << "system font: " << systemWidth;
 }
