@@ -1,6 +1,7 @@
 // A drag's hand-off on a real X server: moves read while a frame is owed wait
 // for it, the pacer knows it owes one, and that frame gives the stroke every
 // held move, in order, before it draws.
+#include "PacedCanvas.h"
 #include "canvas/DrawingCanvasView.h"
 #include "model/DrawingState.h"
 #include "support/CanvasTestUtil.h"
@@ -20,23 +21,13 @@
 using namespace testing_support;
 
 TEST(CanvasDragPacingOnX11, AFrameTakesEveryMoveHeldForItBeforeItDraws) {
-    TestDrawingState t;
-    DrawingState& s = *t.state;
-    s.selectedTool = DrawingTool::pen;
-    s.smoothingEnabledTools = DrawingToolSet{};
+    PacedCanvas p;
+    DrawingState& s = p.s;
     s.lineWidth = 6;
-    QWidget window(nullptr, Qt::FramelessWindowHint);
-    window.setGeometry(100, 100, 600, 400);
-    DrawingCanvasView canvas(t.state, 1, &window);
-    canvas.resize(600, 400);
-    ManualLink* link = nullptr;
-    auto owned = std::make_unique<ManualPacerClock>();
-    ManualPacerClock& clock = *owned;
-    canvas.setDisplayLinkFactory(manualLinks(clock, link), std::move(owned));
-    window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
-    ASSERT_TRUE(waitUntilPlaced(static_cast<std::uint32_t>(window.winId()), QRect(100, 100, 600, 400)));
-    const QPoint origin = canvas.mapToGlobal(QPoint(0, 0));
+    ASSERT_TRUE(p.show());
+    DrawingCanvasView& canvas = p.canvas;
+    ManualLink*& link = p.link;
+    const QPoint origin = p.origin;
     // Every move is on one row: the stroke's progress is its last x.
     const auto lastX = [&] {
         const auto& live = s.currentStroke.get();
@@ -44,7 +35,7 @@ TEST(CanvasDragPacingOnX11, AFrameTakesEveryMoveHeldForItBeforeItDraws) {
     };
     const auto painted = [&](QPoint p) { return qAlpha(canvasImage(canvas).pixel(p)) > 0; };
 
-    ASSERT_TRUE(pointerReaches(origin + QPoint(100, 150), static_cast<std::uint32_t>(window.winId())));
+    ASSERT_TRUE(pointerReaches(origin + QPoint(100, 150), p.xid()));
     xdotool({"mousedown", "1"});
     ASSERT_TRUE(waitUntil([&] { return canvas.gesture().isDragging(); }));
     // After the pause the first move is drawn at once.
@@ -65,7 +56,7 @@ TEST(CanvasDragPacingOnX11, AFrameTakesEveryMoveHeldForItBeforeItDraws) {
     EXPECT_FALSE(painted(QPoint(150, 150)));
 
     // The frame: the stroke has every held move, and the canvas shows them.
-    clock.advance(ManualLink::kInterval);
+    p.clock->advance(ManualLink::kInterval);
     EXPECT_EQ(lastX(), 180);
     EXPECT_FALSE(canvas.framePacer().isPending());
     EXPECT_TRUE(painted(QPoint(150, 150)));

@@ -1,6 +1,7 @@
 // The canvas on a real X server: a drag with the real pointer becomes one
 // stroke with a sample for every move, however fast the moves come, taken
 // from the X connection without a mouse event for each.
+#include "PacedCanvas.h"
 #include "canvas/DrawingCanvasView.h"
 #include "model/DrawingState.h"
 #include "support/ManualDisplayLink.h"
@@ -110,29 +111,18 @@ TEST(CanvasOnX11, ABurstOfMovesReachesThePacedStrokeInOrderWithoutAMouseEventEac
 }
 
 TEST(CanvasOnX11, MovesHeldForAFrameAreDrawnByThatFrameThoughThePointerRests) {
-    TestDrawingState t;
-    DrawingState& s = *t.state;
-    s.selectedTool = DrawingTool::pen;
-    s.smoothingEnabledTools = DrawingToolSet{};
-    QWidget window(nullptr, Qt::FramelessWindowHint);
-    window.setGeometry(100, 100, 600, 400);
-    DrawingCanvasView canvas(t.state, 1, &window);
-    canvas.resize(600, 400);
-    // Paced on time that stands still until the test moves it on.
-    ManualLink* link = nullptr;
-    auto owned = std::make_unique<ManualPacerClock>();
-    ManualPacerClock& clock = *owned;
-    canvas.setDisplayLinkFactory(manualLinks(clock, link), std::move(owned));
-    window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
-    ASSERT_TRUE(waitUntilPlaced(static_cast<std::uint32_t>(window.winId()), QRect(100, 100, 600, 400)));
-    const QPoint origin = canvas.mapToGlobal(QPoint(0, 0));
+    PacedCanvas p;
+    DrawingState& s = p.s;
+    ASSERT_TRUE(p.show());
+    DrawingCanvasView& canvas = p.canvas;
+    ManualLink*& link = p.link;
+    const QPoint origin = p.origin;
     const auto reached = [&](QPointF p) {
         const auto& live = s.currentStroke.get();
         return live && !live->points.empty() && live->points.back() == p;
     };
 
-    ASSERT_TRUE(pointerReaches(origin + QPoint(100, 150), static_cast<std::uint32_t>(window.winId())));
+    ASSERT_TRUE(pointerReaches(origin + QPoint(100, 150), p.xid()));
     xdotool({"mousedown", "1"});
     ASSERT_TRUE(waitUntil([&] { return canvas.gesture().isDragging(); }));
     // The first move after the pause is drawn at once; the refreshes'
@@ -148,7 +138,7 @@ TEST(CanvasOnX11, MovesHeldForAFrameAreDrawnByThatFrameThoughThePointerRests) {
     ASSERT_TRUE(waitUntil([&] { return canvas.framePacer().isPending() || reached(QPointF(140, 150)); }))
         << "a move held for a frame that nothing owes";
     EXPECT_FALSE(reached(QPointF(140, 150))) << "held for its frame";
-    clock.advance(ManualLink::kInterval);
+    p.clock->advance(ManualLink::kInterval);
     EXPECT_TRUE(reached(QPointF(140, 150))) << "not drawn by its frame";
     EXPECT_FALSE(canvas.framePacer().isPending());
     xdotool({"mouseup", "1"});
