@@ -10,5 +10,5 @@ OverlayWindow::OverlayWindow(const platform::Rect& contentRect) : platform::Wind
     setOpaque(false);
     setBackgroundColor(Color{0, 0, 0, 0});
     setHasShadow(false);
-    setIgnoresMouseEvents(false);
+    shape().setIgnoresMouseEvents(false);
 }

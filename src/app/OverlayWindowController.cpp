@@ -136,7 +136,7 @@ std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
         // Where the server has them: a window manager may hold one away
         // from where it asked for a moment, and the overlay takes the
         // presses there meanwhile.
-        if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->ignoresMouseEvents())
+        if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->shape().ignoresMouseEvents())
             frames.push_back(w->placedFrame());
     }
     return frames;
@@ -238,7 +238,7 @@ void OverlayWindowController::makeKey() {
 }
 
 void OverlayWindowController::setIgnoresMouseEvents(bool ignores) {
-    if (window_) window_->setIgnoresMouseEvents(ignores);
+    if (window_) window_->shape().setIgnoresMouseEvents(ignores);
 }
 
 void OverlayWindowController::setWindowLevel(int level) {
@@ -298,7 +298,7 @@ void OverlayWindowController::removeMouseMoveMonitors() {
     regionPending_ = false;
     releaseLocal_.cancel();
     releaseGlobal_.cancel();
-    if (window_) window_->setIgnoresMouseEvents(true);
+    if (window_) window_->shape().setIgnoresMouseEvents(true);
 }
 
 void OverlayWindowController::updateMousePassthrough() {

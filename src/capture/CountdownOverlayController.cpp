@@ -23,7 +23,7 @@ CountdownOverlayController::CountdownOverlayController(const platform::Screen& s
     // for it), so that Esc reaches it, but a click never gives it the
     // keyboard.
     window_->setNonActivatingPanel(true);
-    window_->setIgnoresMouseEvents(true);
+    window_->shape().setIgnoresMouseEvents(true);
     window_->setBackgroundColor(Color::clear());
     window_->setOpaque(false);
     window_->setHasShadow(false);

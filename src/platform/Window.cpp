@@ -3,12 +3,9 @@
 #include "platform/Window.h"
 
 #include "platform/Dispatch.h"
-#include "platform/PaintedMask.h"
 #include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
-#include "platform/X11InputWindow.h"
-#include "platform/X11ShapeStaging.h"
 
 #include <QApplication>
 #include <QChildEvent>
@@ -70,7 +67,7 @@ private:
 };
 
 Window::Window(const Rect& contentRect)
-    : host_(std::make_unique<WindowHost>(this)), paintedMask_(std::make_unique<PaintedMask>()) {
+    : host_(std::make_unique<WindowHost>(this)), shape_(std::make_unique<WindowShape>(*this)) {
     assertMainThread("Window");
     registry().push_back(this);
     WindowActivation::install();
@@ -80,8 +77,6 @@ Window::Window(const Rect& contentRect)
     setFrame(contentRect);
     host_->setWindowTitle(title_);
 
-    auto& source = X11EventSource::instance();
-    subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
     // The server says at once when the focus goes; Qt only a moment later.
     subscriptions_.push_back(WindowActivation::focusLeft().connect([this](std::uint32_t window) {
         if (window != xid() || !nonActivating_ || !keyRequested_) return;
@@ -111,7 +106,7 @@ Window::Window(const Rect& contentRect)
 }
 
 Window::~Window() {
-    inputWindow_.reset();
+    shape_->dropInputWindow();
     placementWatch_.cancel();
     if (followedId_) ServerPlacement::forget(followedId_);
     auto& r = registry();
@@ -253,49 +248,15 @@ Signal<Window*>& Window::arrangementChanged() {
     return signal;
 }
 
-void Window::setIgnoresMouseEvents(bool ignores) {
-    setMouseRegion(ignores ? std::optional<QRegion>(QRegion()) : std::nullopt);
-}
-
-const std::optional<QRegion>& Window::mouseRegion() const {
-    if (!mouseRegionChanges_.empty()) {
-        QRegion r = mouseRegion_.value_or(QRegion());
-        for (const auto& [added, removed] : mouseRegionChanges_) r = (r | added) - removed;
-        mouseRegionChanges_.clear();
-        mouseRegion_ = std::move(r);
-    }
-    return mouseRegion_;
-}
-
-void Window::setMouseRegion(const std::optional<QRegion>& region) {
-    if (region == mouseRegion()) return;
-    const bool ignored = ignoresMouseEvents();
-    mouseRegion_ = region;
-    ++mouseRegionRevision_;
-    applyInputShape();
-    if (ignored != ignoresMouseEvents()) arrangementChanged().emit(this);
-}
-
-void Window::changeMouseRegion(const QRegion& added, const QRegion& removed) {
-    if (!mouseRegion_) {
-        setMouseRegion((QRegion(QRect(QPoint(0, 0), host_->size() * host_->devicePixelRatioF())) | added) - removed);
-        return;
-    }
-    if (added.isEmpty() && removed.isEmpty()) return;
-    mouseRegionChanges_.emplace_back(added, removed);
-    ++mouseRegionRevision_;
-    applyInputShapeChange(added, removed);
-}
-
 void Window::setBackgroundColor(const Color& color) {
     background_ = color;
-    updateShapeMode();
+    shape_->updateShapeMode();
     host_->update();
 }
 
 void Window::setOpaque(bool opaque) {
     opaque_ = opaque;
-    updateShapeMode();
+    shape_->updateShapeMode();
     host_->update();
 }
 
@@ -307,7 +268,7 @@ void Window::setHasShadow(bool shadow) {
 void Window::setAlphaValue(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
     // A fade must not bring a window back into a screenshot.
-    if (hiddenByOpacity_) return;
+    if (shape_->hiddenByOpacity()) return;
     host_->setWindowOpacity(alpha_);
 }
 
@@ -354,8 +315,7 @@ void Window::renewNativeWindowIfStale() {
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
     if (const std::uint32_t id = xid(); id != XCB_NONE && id != followedId_) {
-        // The input-only window belongs to the X window it stood over.
-        inputWindow_.reset();
+        shape_->dropInputWindow();
         if (followedId_) ServerPlacement::forget(followedId_);
         followedId_ = id;
         ServerPlacement::follow(id);
@@ -369,9 +329,7 @@ void Window::nativeWindowCreated() {
     claimButtons();
     applyStickyAndSkip();
     applyName();
-    applyInputShape();
-    shapeInitialised_ = false;
-    updateShapeMode();
+    shape_->nativeWindowCreated();
 }
 
 void Window::applyTransience() {
@@ -410,10 +368,10 @@ void Window::watchWidget(QWidget* w) {
 bool Window::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint:
-        if (shaped_ && watched->isWidgetType()) {
+        if (shape_->isShapedToPaintedPixels() && watched->isWidgetType()) {
             auto* w = static_cast<QWidget*>(watched);
             const QRegion r = static_cast<QPaintEvent*>(event)->region();
-            scheduleShapeUpdate(w == host_.get() ? r : r.translated(w->mapTo(host_.get(), QPoint(0, 0))));
+            shape_->painted(w == host_.get() ? r : r.translated(w->mapTo(host_.get(), QPoint(0, 0))));
         }
         break;
     case QEvent::ChildAdded:
@@ -422,15 +380,14 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::Resize:
         if (watched == host_.get()) {
-            if (shaped_) scheduleShapeUpdate(QRegion(host_->rect()));
-            updateInputWindow();
+            shape_->resized();
             frameChanged.emit();
             arrangementChanged().emit(this);
         }
         break;
     case QEvent::Move:
         if (watched == host_.get()) {
-            updateInputWindow();
+            shape_->moved();
             // A window manager may still place a shown window of ours after
             // its first expose (below a panel, at the work area's corner):
             // it is asked once more for the frame we set, and again only
@@ -450,39 +407,24 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::Show:
         if (watched == host_.get()) {
-            // Before the window itself is mapped (Qt maps it right after
-            // this event), so that a press that comes as soon as it shows is
-            // routed as it will be: without a compositing manager the
-            // window is shaped to its painted pixels already (a window
-            // manager that frames it shapes its frame alike as it takes it
-            // on, and the frame then takes no press the window would not),
-            // and the input-only window is up.
-            if (shaped_ && !shapeInitialised_) updateBoundingShape();
-            updateInputWindow();
+            // Qt maps the window right after this event.
+            shape_->aboutToShow();
             // Applied once mapped: the window manager only restacks
             // viewable windows.
             QTimer::singleShot(0, this, [this] {
-                updateInputWindow();
+                shape_->updateInputWindow();
                 restackAll();
             });
         }
         break;
     case QEvent::Hide:
         if (watched == host_.get()) {
-            if (inputWindow_) inputWindow_->setShown(false);
-            inputShapeSentWhileMapped_ = false;
+            shape_->hidden();
             arrangementChanged().emit(this);
         }
         break;
     case QEvent::Expose:
-        // A window manager copies the input shape onto its frame when told
-        // of a change, but it only listens once it manages the window: a
-        // shape set between our map request and that moment would leave
-        // the frame taking every click. Mapped and shown now, so managed:
-        // send the shape again.
-        if (watched == host_->windowHandle() && !inputShapeSentWhileMapped_ && host_->windowHandle()->isExposed()) {
-            inputShapeSentWhileMapped_ = true;
-            applyInputShape();
+        if (watched == host_->windowHandle() && host_->windowHandle()->isExposed() && shape_->exposed()) {
             // A manager may also have placed the new window elsewhere (below
             // a panel along the top): it is asked again for our frame.
             QTimer::singleShot(0, this, [this] {
@@ -519,7 +461,7 @@ void Window::close() {
     willClose.emit();
     if (host_->isVisible()) handOverKeyboard();
     closed_ = true;
-    if (inputWindow_) inputWindow_->setShown(false);
+    shape_->closed();
     host_->hide();
 }
 

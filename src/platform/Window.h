@@ -7,6 +7,7 @@
 #include "platform/ScreenProvider.h"
 #include "platform/Signal.h"
 #include "platform/WindowActivation.h"
+#include "platform/WindowShape.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,10 +23,6 @@ class QWindow;
 class QTimer;
 
 namespace platform {
-
-class PaintedMask;
-class X11InputWindow;
-class X11ShapeStaging;
 
 // Window levels: ordinary windows stand at 0; anything above stays over
 // every ordinary window, and our own windows are kept in level order.
@@ -109,24 +106,6 @@ public:
     bool isBaseWindow() const { return base_; }
     void setBaseWindow(bool base);
 
-    // On: the window is invisible to the pointer (an empty X input shape), so
-    // every click goes to whatever lies below. Off: the whole window takes
-    // the pointer, whatever its size.
-    bool ignoresMouseEvents() const { return mouseRegion() && mouseRegion()->isEmpty(); }
-    void setIgnoresMouseEvents(bool ignores);
-    // The pixels (device pixels, from the window's top-left) at which the
-    // window takes the pointer; elsewhere clicks go to whatever lies below,
-    // decided by the X server at the moment of each click. None: all of it.
-    const std::optional<QRegion>& mouseRegion() const;
-    void setMouseRegion(const std::optional<QRegion>& region);
-    // Adds pixels to the region and then takes others away, telling the X
-    // server only of them: a change of a few pixels costs a few pixels,
-    // however large the region. Without a region, one is set.
-    void changeMouseRegion(const QRegion& added, const QRegion& removed);
-    // Counts the region's changes, so that whoever changes it piece by
-    // piece can tell whether anyone else set it meanwhile.
-    std::uint64_t mouseRegionRevision() const { return mouseRegionRevision_; }
-
     // The host fills itself with this colour; a translucent colour (the
     // default, clear) lets the content view paint on a transparent window.
     Color backgroundColor() const { return background_; }
@@ -189,22 +168,9 @@ public:
     QPointF convertScreenToContent(const Point& p) const;
     Rect convertContentRectToScreen(const QRectF& r) const;
 
-    // Takes the window off the screen for a screenshot: fully transparent
-    // while a compositing manager runs, else an empty bounding shape, which
-    // no repaint undoes. It stays mapped, so the window manager keeps it as
-    // it is. Alpha values set meanwhile take effect once it is shown again.
-    bool isHiddenFromScreen() const { return hiddenFromScreen_; }
-    void setHiddenFromScreen(bool hidden);
-
-    // Whether this window currently shows only its painted pixels (no
-    // compositing manager): each at full opacity, in its colour as stored
-    // (premultiplied), so content that paints translucent pixels may paint
-    // otherwise meanwhile; a change repaints the whole window. X then clips
-    // its input to those pixels too, so its input region goes on an
-    // input-only window laid over it, whose events arrive as this window's;
-    // the X id of that window while it is mapped, else 0.
-    bool isShapedToPaintedPixels() const { return shaped_; }
-    std::uint32_t inputWindowId() const;
+    // Where the window takes the pointer and which of its pixels show.
+    WindowShape& shape() { return *shape_; }
+    const WindowShape& shape() const { return *shape_; }
 
     Signal<> didBecomeKey;
     Signal<> didResignKey;
@@ -231,6 +197,7 @@ protected:
 
 private:
     friend class WindowHost;
+    friend class WindowShape;
     void nativeWindowCreated();
     // Replaces the X window of a hidden window that Qt would otherwise
     // replace as it shows it.
@@ -247,30 +214,17 @@ private:
     static std::vector<Window*>& keyHistory();
     // Lets the window hold the keyboard with no control of it focused.
     void prepareForKeyboard();
-    void applyInputShape();
     // Tells where the pointer events are placed (see
     // setPointerAtRequestedFrame).
     void applyPointerPlacement();
-    void applyInputShapeChange(const QRegion& added, const QRegion& removed);
     void applyStickyAndSkip();
     void applyName();
-    void updateShapeMode();
-    void scheduleShapeUpdate(const QRegion& dirty);
-    void updateBoundingShape();
-    // Places and shows or hides the input-only window.
-    void updateInputWindow();
     void watchWidget(QWidget* w);
-    bool translucent() const;
 
     std::unique_ptr<QWidget> host_;
     QString title_ = QStringLiteral("Overink");
     QPointer<QWidget> content_;
     int level_ = WindowLevel::normal;
-    // The region as last set, and the changes made to it since, applied
-    // when it is asked for.
-    mutable std::optional<QRegion> mouseRegion_;
-    mutable std::vector<std::pair<QRegion, QRegion>> mouseRegionChanges_;
-    std::uint64_t mouseRegionRevision_ = 0;
     Color background_ = Color{0, 0, 0, 0};
     bool opaque_ = false;
     bool shadow_ = true;
@@ -284,7 +238,6 @@ private:
     bool closed_ = false;
     // The stays-on-top hint changed since the X window was made.
     bool nativeWindowStale_ = false;
-    bool inputShapeSentWhileMapped_ = false;
     bool pointerAtRequestedFrame_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;
@@ -293,20 +246,7 @@ private:
     // fought over.
     QRect reclaimedGeometry_;
 
-    bool shaped_ = false;
-    bool hiddenFromScreen_ = false;
-    bool hiddenByOpacity_ = false;
-    // The opacity property the window had before it was hidden by opacity.
-    std::optional<std::uint32_t> opacityBeforeHiding_;
-    bool shapeInitialised_ = false;
-    QRegion pendingDirty_;
-    bool shapeUpdateQueued_ = false;
-    std::unique_ptr<X11InputWindow> inputWindow_;
-    // What the bounding shape holds while shaped to the painted pixels.
-    std::unique_ptr<PaintedMask> paintedMask_;
-    // Where that shape is built before it reaches the window; made on first
-    // use.
-    std::unique_ptr<X11ShapeStaging> shapeStaging_;
+    std::unique_ptr<WindowShape> shape_;
     std::vector<Subscription> subscriptions_;
     Subscription placementWatch_;
     std::uint32_t followedId_ = 0;

@@ -129,11 +129,11 @@ void ToolbarWindowController::fitToLength(std::optional<double> length) {
 void ToolbarWindowController::setImportingBrushes(bool importing) {
     if (!window_) return;
     if (importing) {
-        window_->setIgnoresMouseEvents(true);
+        window_->shape().setIgnoresMouseEvents(true);
         window_->setLevel(platform::WindowLevel::normal);
         return;
     }
-    window_->setIgnoresMouseEvents(false);
+    window_->shape().setIgnoresMouseEvents(false);
     window_->setLevel(platform::WindowLevel::panel);
     if (window_->isVisible()) window_->orderFront();
 }

@@ -12,7 +12,7 @@ TooltipPanel::TooltipPanel() : platform::Window(platform::Rect(0, 0, 200, 40)), 
     setOpaque(false);
     setBackgroundColor(Color::clear());
     setHasShadow(true);
-    setIgnoresMouseEvents(true);
+    shape().setIgnoresMouseEvents(true);
     setCanBecomeKey(false);
     setCanBecomeMain(false);
     setContentView(chip_);

@@ -69,7 +69,7 @@ struct DrawingShell {
         const auto under = [&](std::uint32_t w) {
             return w && std::find(chain.begin(), chain.end(), w) != chain.end();
         };
-        const bool overlayUnder = under(shell.overlay()->xid()) || under(shell.overlay()->inputWindowId());
+        const bool overlayUnder = under(shell.overlay()->xid()) || under(shell.overlay()->shape().inputWindowId());
         click();
         const bool drawn = !settle() || shell.state().strokes->size() != before;
         if (shell.state().strokes->size() > before) shell.state().undo();

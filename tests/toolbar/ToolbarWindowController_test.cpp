@@ -113,15 +113,15 @@ TEST(ToolbarWindow, ShiftEscBringsHiddenOverlaysBackAndNothingElse) {
 
 TEST(ToolbarWindow, StepsAsideWhileAModalPanelIsUp) {
     ToolbarWindow w;
-    EXPECT_FALSE(w.window().ignoresMouseEvents());
+    EXPECT_FALSE(w.window().shape().ignoresMouseEvents());
     w.t->isImportingBrushes = true;
     drainEvents();
     EXPECT_EQ(w.window().level(), platform::WindowLevel::normal);
-    EXPECT_TRUE(w.window().ignoresMouseEvents());
+    EXPECT_TRUE(w.window().shape().ignoresMouseEvents());
     w.t->isImportingBrushes = false;
     drainEvents();
     EXPECT_EQ(w.window().level(), platform::WindowLevel::panel);
-    EXPECT_FALSE(w.window().ignoresMouseEvents());
+    EXPECT_FALSE(w.window().shape().ignoresMouseEvents());
     EXPECT_FALSE(w.window().isVisible()) << "a hidden toolbar stays hidden";
 
     w.window().orderFront();
