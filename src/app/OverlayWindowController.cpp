@@ -153,7 +153,7 @@ void OverlayWindowController::updateActivation() {
     // In passthrough a press only grabs a placed stroke, and a click there
     // must not take the keyboard from the program the user types in.
     const PointerModes m = PointerModes::of(*state);
-    window_->setNonActivatingPanel(!m.takesEverywhere());
+    window_->keyboard().setNonActivatingPanel(!m.takesEverywhere());
 }
 
 void OverlayWindowController::recomputeMonitorFlag() {
@@ -234,7 +234,7 @@ void OverlayWindowController::orderFront() {
 }
 
 void OverlayWindowController::makeKey() {
-    if (window_) window_->makeKey();
+    if (window_) window_->keyboard().makeKey();
 }
 
 void OverlayWindowController::setIgnoresMouseEvents(bool ignores) {

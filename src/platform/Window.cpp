@@ -67,7 +67,9 @@ private:
 };
 
 Window::Window(const Rect& contentRect)
-    : host_(std::make_unique<WindowHost>(this)), shape_(std::make_unique<WindowShape>(*this)) {
+    : host_(std::make_unique<WindowHost>(this)),
+      shape_(std::make_unique<WindowShape>(*this)),
+      keyboard_(std::make_unique<WindowKeyboard>(*this)) {
     assertMainThread("Window");
     registry().push_back(this);
     WindowActivation::install();
@@ -76,33 +78,6 @@ Window::Window(const Rect& contentRect)
     applyFlags();
     setFrame(contentRect);
     host_->setWindowTitle(title_);
-
-    // The server says at once when the focus goes; Qt only a moment later.
-    subscriptions_.push_back(WindowActivation::focusLeft().connect([this](std::uint32_t window) {
-        if (window != xid() || !nonActivating_ || !keyRequested_) return;
-        keyRequested_ = false;
-        applyFlags();
-    }));
-    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
-        const bool key = focus && focus == windowHandle();
-        // A non-activating window takes the keyboard while it holds it (or
-        // is about to), and never again through a click once the keyboard
-        // is elsewhere, also when it was asked for and went elsewhere.
-        if (nonActivating_ && keyRequested_ != key) {
-            keyRequested_ = key;
-            applyFlags();
-        }
-        if (key == wasKey_) return;
-        wasKey_ = key;
-        if (key) {
-            auto& history = keyHistory();
-            history.erase(std::remove(history.begin(), history.end(), this), history.end());
-            history.insert(history.begin(), this);
-            didBecomeKey.emit();
-        } else {
-            didResignKey.emit();
-        }
-    });
 }
 
 Window::~Window() {
@@ -111,15 +86,12 @@ Window::~Window() {
     if (followedId_) ServerPlacement::forget(followedId_);
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
-    auto& history = keyHistory();
-    history.erase(std::remove(history.begin(), history.end(), this), history.end());
+    keyboard_.reset();
     host_->removeEventFilter(this);
     host_.reset();
 }
 
 std::vector<Window*> Window::all() { return registry(); }
-
-Window* Window::keyWindow() { return fromQWindow(QGuiApplication::focusWindow()); }
 
 Window* Window::fromQWindow(const QWindow* window) {
     if (!window) return nullptr;
@@ -272,26 +244,13 @@ void Window::setAlphaValue(double alpha) {
     host_->setWindowOpacity(alpha_);
 }
 
-void Window::setCanBecomeKey(bool can) {
-    canBecomeKey_ = can;
-    applyFlags();
-}
-
-void Window::setNonActivatingPanel(bool on) {
-    if (on == nonActivating_) return;
-    // A window that holds the keyboard keeps it.
-    if (on && isKeyWindow()) keyRequested_ = true;
-    nonActivating_ = on;
-    applyFlags();
-}
-
 void Window::applyFlags() {
     // A base window is an ordinary one; a tool window is a transient for
     // the window manager (see applyTransience()).
     Qt::WindowFlags f = (base_ ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint;
     if (level_ > WindowLevel::normal) f |= Qt::WindowStaysOnTopHint;
     if (!shadow_) f |= Qt::NoDropShadowWindowHint;
-    if (!canBecomeKey_ || (nonActivating_ && !keyRequested_)) f |= Qt::WindowDoesNotAcceptFocus;
+    if (keyboard_->refusesFocus()) f |= Qt::WindowDoesNotAcceptFocus;
     if (QWindow* w = host_->windowHandle(); w && host_->internalWinId()) {
         // Qt replaces the X window at the next show after this hint changed,
         // behind the id the widget (and everyone we gave it to) still holds:
@@ -440,18 +399,13 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
 
 void Window::orderOut() {
     if (!host_->isVisible()) return;
-    handOverKeyboard();
+    keyboard_->handOverKeyboard();
     host_->hide();
 }
 
 void Window::makeKeyAndOrderFront() {
     orderFront();
-    makeKey();
-}
-
-bool Window::isKeyWindow() const {
-    QWindow* w = host_->windowHandle();
-    return w && QGuiApplication::focusWindow() == w;
+    keyboard_->makeKey();
 }
 
 bool Window::isVisible() const { return host_->isVisible(); }
@@ -459,7 +413,7 @@ bool Window::isVisible() const { return host_->isVisible(); }
 void Window::close() {
     if (closed_) return;
     willClose.emit();
-    if (host_->isVisible()) handOverKeyboard();
+    if (host_->isVisible()) keyboard_->handOverKeyboard();
     closed_ = true;
     shape_->closed();
     host_->hide();

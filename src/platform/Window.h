@@ -7,6 +7,7 @@
 #include "platform/ScreenProvider.h"
 #include "platform/Signal.h"
 #include "platform/WindowActivation.h"
+#include "platform/WindowKeyboard.h"
 #include "platform/WindowShape.h"
 
 #include <QObject>
@@ -54,8 +55,6 @@ public:
 
     // Registry of every live window, in creation order.
     static std::vector<Window*> all();
-    // The window holding keyboard focus, if it is one of ours.
-    static Window* keyWindow();
     static Window* fromQWindow(const QWindow* window);
     // The window whose host is, or contains, `widget`.
     static Window* fromWidget(const QWidget* widget);
@@ -121,18 +120,6 @@ public:
     double alphaValue() const { return alpha_; }
     void setAlphaValue(double alpha);
 
-    // Whether the window may take keyboard focus at all; changes at run time
-    // without hiding the window.
-    bool canBecomeKey() const { return canBecomeKey_; }
-    void setCanBecomeKey(bool can);
-    bool canBecomeMain() const { return canBecomeMain_; }
-    void setCanBecomeMain(bool can) { canBecomeMain_ = can; }
-    // A non-activating panel takes clicks without taking focus; it becomes
-    // key only through makeKey(), and holds the keyboard until the user
-    // gives it to another window.
-    bool isNonActivatingPanel() const { return nonActivating_; }
-    void setNonActivatingPanel(bool on);
-
     // Shows the window (if hidden) and raises it among its level, without
     // activating it.
     void orderFront();
@@ -140,19 +127,9 @@ public:
     // to another shown window of ours (the one that had it last), so the
     // program stays active while it shows a window.
     void orderOut();
-    // Takes the keyboard for this window, with the time of the user's input
-    // that led here. Keys go to the window itself, not to a control of it,
-    // unless a control already has the focus (a field that asked).
-    void makeKey(WindowActivation::Cause cause = WindowActivation::Cause::request);
+    // Shows the window and takes the keyboard for it (see
+    // WindowKeyboard::makeKey).
     void makeKeyAndOrderFront();
-    // Whether Qt has this window focused.
-    bool isKeyWindow() const;
-    // Whether the X server has the keyboard focus on this window now.
-    bool holdsKeyboardFocus() const;
-    // When `leaving` (a window of ours about to go off screen, a dialog
-    // included) holds the keyboard, gives it to another shown window of ours:
-    // the one that had it last, else the first that can hold it.
-    static void handOverKeyboardFrom(const QWindow* leaving);
     bool isVisible() const;
     // Hides the window for good; `willClose` fires first. The keyboard is
     // handed on as by orderOut().
@@ -171,9 +148,10 @@ public:
     // Where the window takes the pointer and which of its pixels show.
     WindowShape& shape() { return *shape_; }
     const WindowShape& shape() const { return *shape_; }
+    // Whether the window may take the keyboard, taking it, handing it on.
+    WindowKeyboard& keyboard() { return *keyboard_; }
+    const WindowKeyboard& keyboard() const { return *keyboard_; }
 
-    Signal<> didBecomeKey;
-    Signal<> didResignKey;
     Signal<> willClose;
     Signal<> frameChanged;
     // The server moved the window (standsAtFrame() may have changed).
@@ -197,6 +175,7 @@ protected:
 
 private:
     friend class WindowHost;
+    friend class WindowKeyboard;
     friend class WindowShape;
     void nativeWindowCreated();
     // Replaces the X window of a hidden window that Qt would otherwise
@@ -206,14 +185,8 @@ private:
     // Tells the window manager which of our windows this one stays above.
     void applyTransience();
     void claimButtons();
-    // Moves the keyboard to another shown window of ours when this one has it.
-    void handOverKeyboard();
     // Keeps our levels in order whenever anything restacks.
     static void watchStacking();
-    // Our windows, the one that had the keyboard most recently first.
-    static std::vector<Window*>& keyHistory();
-    // Lets the window hold the keyboard with no control of it focused.
-    void prepareForKeyboard();
     // Tells where the pointer events are placed (see
     // setPointerAtRequestedFrame).
     void applyPointerPlacement();
@@ -229,12 +202,7 @@ private:
     bool opaque_ = false;
     bool shadow_ = true;
     double alpha_ = 1.0;
-    bool canBecomeKey_ = true;
-    bool canBecomeMain_ = false;
-    bool nonActivating_ = false;
     bool base_ = false;
-    bool keyRequested_ = false;
-    bool wasKey_ = false;
     bool closed_ = false;
     // The stays-on-top hint changed since the X window was made.
     bool nativeWindowStale_ = false;
@@ -247,6 +215,7 @@ private:
     QRect reclaimedGeometry_;
 
     std::unique_ptr<WindowShape> shape_;
+    std::unique_ptr<WindowKeyboard> keyboard_;
     std::vector<Subscription> subscriptions_;
     Subscription placementWatch_;
     std::uint32_t followedId_ = 0;

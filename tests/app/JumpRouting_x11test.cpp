@@ -116,7 +116,7 @@ TEST(OverlayOnX11, TwentyQuickStrokesRightAfterTheTrayClickAreAllDrawn) {
     // a person would wait for it.
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     ASSERT_TRUE(waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)));
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
     ASSERT_TRUE(settle());
     // Each stroke begins with a jump, as a pen lands, and goes at once; the
     // next follows as soon as this process has taken in the last. (Not

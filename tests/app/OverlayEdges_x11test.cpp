@@ -26,7 +26,7 @@ struct DrawingShell {
         shell.delegate->toggleToolbar();
         shown = waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }) &&
                 waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)) &&
-                waitUntil([&] { return shell.overlay()->isKeyWindow(); }) && settle();
+                waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }) && settle();
     }
 
     // The display's visible frame in root coordinates.

@@ -105,7 +105,7 @@ TEST(OverlayOnX11, TranslucentStrokesShowInTheirOwnColourWithoutACompositor) {
     shell.delegate->toggleToolbar();
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     ASSERT_TRUE(waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)));
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
     ASSERT_TRUE(settle());
     const bool solid = !platform::x11::compositingManagerRunning();
     ASSERT_EQ(shell.overlay()->shape().isShapedToPaintedPixels(), solid);

@@ -26,7 +26,7 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesWhereverThePointerCameFrom) {
     // The whole display but its bottom row (a screen-sized window with the
     // keyboard would be lifted above the toolbar), once on screen.
     EXPECT_TRUE(waitUntil([&] { return shell.overlay()->frame() == platform::Rect(0, 1, 1920, 1079); }));
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
     // Whatever the window manager makes of the overlay taking the keyboard
     // is done by now.
     EXPECT_TRUE(settle());

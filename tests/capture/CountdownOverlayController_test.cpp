@@ -65,8 +65,8 @@ TEST(CountdownPanel, IsCentredOnTheWholeFrameOfItsScreenAboveEverythingAndIgnore
     EXPECT_TRUE(w->shape().ignoresMouseEvents());
     // It holds the keyboard while it counts, so that Esc reaches it; no click
     // gives it the keyboard.
-    EXPECT_TRUE(w->canBecomeKey());
-    EXPECT_TRUE(w->isNonActivatingPanel());
+    EXPECT_TRUE(w->keyboard().canBecomeKey());
+    EXPECT_TRUE(w->keyboard().isNonActivatingPanel());
     EXPECT_FALSE(w->hasShadow());
     EXPECT_FALSE(w->isVisible()) << "nothing shows before showWindow()";
     EXPECT_EQ(primary.controller->view()->count(), 3);

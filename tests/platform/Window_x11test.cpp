@@ -248,34 +248,34 @@ TEST(Window, ShownAgainAfterItsLevelChangedItIsTheWindowItsIdNames) {
 TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {
     TestWindow first(QRect(100, 600, 200, 100), WindowLevel::panel, QColor(0, 128, 0));
     ASSERT_TRUE(first.placed);
-    first.window.setCanBecomeKey(false);
-    first.window.makeKey();
+    first.window.keyboard().setCanBecomeKey(false);
+    first.window.keyboard().makeKey();
     EXPECT_TRUE(settle());
-    EXPECT_FALSE(first.window.isKeyWindow());
+    EXPECT_FALSE(first.window.keyboard().isKeyWindow());
 
-    first.window.setCanBecomeKey(true);
+    first.window.keyboard().setCanBecomeKey(true);
     EXPECT_TRUE(first.window.isVisible());
-    first.window.makeKey();
-    EXPECT_TRUE(waitUntil([&] { return first.window.isKeyWindow(); }));
-    EXPECT_EQ(Window::keyWindow(), &first.window);
+    first.window.keyboard().makeKey();
+    EXPECT_TRUE(waitUntil([&] { return first.window.keyboard().isKeyWindow(); }));
+    EXPECT_EQ(WindowKeyboard::keyWindow(), &first.window);
 
     // Another window shown and ordered front leaves the key window alone.
     TestWindow second(QRect(400, 600, 200, 100), WindowLevel::panel, QColor(0, 0, 128));
     ASSERT_TRUE(second.placed);
     second.window.orderFront();
     EXPECT_TRUE(settle());
-    EXPECT_TRUE(first.window.isKeyWindow());
+    EXPECT_TRUE(first.window.keyboard().isKeyWindow());
 
     // A non-activating panel takes its click but not the focus (the window
     // manager knows before the click that it refuses focus).
-    second.window.setNonActivatingPanel(true);
+    second.window.keyboard().setNonActivatingPanel(true);
     EXPECT_TRUE(settle());
     clickAt(450, 650);
     EXPECT_TRUE(second.gotPressAt(QPoint(450, 650)));
     EXPECT_TRUE(settle());
-    EXPECT_FALSE(second.window.isKeyWindow());
-    second.window.makeKey();
-    EXPECT_TRUE(waitUntil([&] { return second.window.isKeyWindow(); }));
+    EXPECT_FALSE(second.window.keyboard().isKeyWindow());
+    second.window.keyboard().makeKey();
+    EXPECT_TRUE(waitUntil([&] { return second.window.keyboard().isKeyWindow(); }));
 }
 
 TEST(Window, IsOnEveryDesktopOutOfTaskbarsAndRegistered) {

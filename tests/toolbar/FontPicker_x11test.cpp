@@ -86,7 +86,8 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
 
     // Typed search: one family left.
     clickOn(RealToolbar::centreOf(panel->searchField()));
-    ASSERT_TRUE(waitUntil([&] { return picker.window()->isKeyWindow() && panel->searchField()->hasFocus(); }, 3000));
+    ASSERT_TRUE(
+        waitUntil([&] { return picker.window()->keyboard().isKeyWindow() && panel->searchField()->hasFocus(); }, 3000));
     xdotool({"type", "--delay", "50", "sans mono"});
     ASSERT_TRUE(waitUntil([&] { return panel->familyList()->entries() == QStringList{mono}; }, 3000));
 
