@@ -4,11 +4,11 @@ OverlayWindow::OverlayWindow(const platform::Rect& contentRect) : platform::Wind
     setTitle(QStringLiteral("Overink Overlay"));
     // The window manager keeps the toolbar and the panels above it.
     setBaseWindow(true);
-    setCanBecomeKey(true);
-    setCanBecomeMain(false);
+    keyboard().setCanBecomeKey(true);
+    keyboard().setCanBecomeMain(false);
     setLevel(platform::WindowLevel::overlay);
     setOpaque(false);
     setBackgroundColor(Color{0, 0, 0, 0});
     setHasShadow(false);
-    setIgnoresMouseEvents(false);
+    shape().setIgnoresMouseEvents(false);
 }

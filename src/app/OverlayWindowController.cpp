@@ -136,7 +136,7 @@ std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
         // Where the server has them: a window manager may hold one away
         // from where it asked for a moment, and the overlay takes the
         // presses there meanwhile.
-        if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->ignoresMouseEvents())
+        if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->shape().ignoresMouseEvents())
             frames.push_back(w->placedFrame());
     }
     return frames;
@@ -153,7 +153,7 @@ void OverlayWindowController::updateActivation() {
     // In passthrough a press only grabs a placed stroke, and a click there
     // must not take the keyboard from the program the user types in.
     const PointerModes m = PointerModes::of(*state);
-    window_->setNonActivatingPanel(!m.takesEverywhere());
+    window_->keyboard().setNonActivatingPanel(!m.takesEverywhere());
 }
 
 void OverlayWindowController::recomputeMonitorFlag() {
@@ -234,11 +234,11 @@ void OverlayWindowController::orderFront() {
 }
 
 void OverlayWindowController::makeKey() {
-    if (window_) window_->makeKey();
+    if (window_) window_->keyboard().makeKey();
 }
 
 void OverlayWindowController::setIgnoresMouseEvents(bool ignores) {
-    if (window_) window_->setIgnoresMouseEvents(ignores);
+    if (window_) window_->shape().setIgnoresMouseEvents(ignores);
 }
 
 void OverlayWindowController::setWindowLevel(int level) {
@@ -298,7 +298,7 @@ void OverlayWindowController::removeMouseMoveMonitors() {
     regionPending_ = false;
     releaseLocal_.cancel();
     releaseGlobal_.cancel();
-    if (window_) window_->setIgnoresMouseEvents(true);
+    if (window_) window_->shape().setIgnoresMouseEvents(true);
 }
 
 void OverlayWindowController::updateMousePassthrough() {

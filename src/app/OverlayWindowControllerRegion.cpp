@@ -107,13 +107,14 @@ void OverlayWindowController::applyInputRegion(DrawingState& state) {
     const RegionSetting r = regionSetting(state);
     ourWindows_ = r.ourWindows;
     const PointerRegionParts parts = pointerRegionParts(r.input);
-    const bool sameBasis =
-        applied_ && applied_->allowed == parts.allowed && applied_->overStrokesOnly == parts.overStrokesOnly &&
-        applied_->contentOffset == r.contentOffset && applied_->windowRevision == window_->mouseRegionRevision();
+    const bool sameBasis = applied_ && applied_->allowed == parts.allowed &&
+                           applied_->overStrokesOnly == parts.overStrokesOnly &&
+                           applied_->contentOffset == r.contentOffset &&
+                           applied_->windowRevision == window_->shape().mouseRegionRevision();
     if (!parts.overStrokesOnly) {
         // The strokes do not matter here: placing or undoing one changes
         // nothing.
-        if (!sameBasis) window_->setMouseRegion(parts.allowed);
+        if (!sameBasis) window_->shape().setMouseRegion(parts.allowed);
     } else {
         // Passthrough: only over strokes. What changed of the strokes turns
         // only those pixels, when the rest is as it was last time.
@@ -123,15 +124,15 @@ void OverlayWindowController::applyInputRegion(DrawingState& state) {
         else if (!(turned = countChangedStrokes(state, r))) countEveryStroke(state, r);
         if (sameBasis && sameCount && turned) {
             if (!turned->empty())
-                window_->changeMouseRegion(StrokeCoverage::regionOf(turned->covered, r.contentOffset) & parts.allowed,
-                                           StrokeCoverage::regionOf(turned->uncovered, r.contentOffset) &
-                                               parts.allowed);
+                window_->shape().changeMouseRegion(
+                    StrokeCoverage::regionOf(turned->covered, r.contentOffset) & parts.allowed,
+                    StrokeCoverage::regionOf(turned->uncovered, r.contentOffset) & parts.allowed);
         } else {
-            window_->setMouseRegion(coverage_.region(r.contentOffset) & parts.allowed);
+            window_->shape().setMouseRegion(coverage_.region(r.contentOffset) & parts.allowed);
         }
     }
-    applied_ = AppliedRegion{parts.allowed, parts.overStrokesOnly, r.contentOffset, window_->mouseRegionRevision(),
-                             coverage_.generation()};
+    applied_ = AppliedRegion{parts.allowed, parts.overStrokesOnly, r.contentOffset,
+                             window_->shape().mouseRegionRevision(), coverage_.generation()};
 }
 
 QRegion OverlayWindowController::pointerRegion() {

@@ -64,8 +64,8 @@ void PassthroughHostingView::mouseDown(const PointerDecision& decision) {
     // and reaches the canvas. Grabbing a placed stroke in passthrough leaves
     // the keyboard where the user has it.
     if (decision.step == PointerStep::strokeUnderPoint || decision.step == PointerStep::strokeInProgress) return;
-    if (platform::Window* w = platform::Window::fromWidget(this); w && !w->holdsKeyboardFocus())
-        w->makeKey(platform::WindowActivation::Cause::press);
+    if (platform::Window* w = platform::Window::fromWidget(this); w && !w->keyboard().holdsKeyboardFocus())
+        w->keyboard().makeKey(platform::WindowActivation::Cause::press);
 }
 
 bool PassthroughHostingView::eventFilter(QObject* watched, QEvent* event) {

@@ -22,7 +22,7 @@ void forRows(const QRect& area, QImage& first, const QImage& second, QPoint seco
 
 bool isShownSolid(const QWidget& widget) {
     const platform::Window* window = platform::Window::fromWidget(&widget);
-    return window && window->isShapedToPaintedPixels();
+    return window && window->shape().isShapedToPaintedPixels();
 }
 
 int strokeOpacity255(const Color& color) { return color.toQColor().alpha(); }

@@ -22,8 +22,8 @@ CountdownOverlayController::CountdownOverlayController(const platform::Screen& s
     // It holds the keyboard while it counts (the program activates itself
     // for it), so that Esc reaches it, but a click never gives it the
     // keyboard.
-    window_->setNonActivatingPanel(true);
-    window_->setIgnoresMouseEvents(true);
+    window_->keyboard().setNonActivatingPanel(true);
+    window_->shape().setIgnoresMouseEvents(true);
     window_->setBackgroundColor(Color::clear());
     window_->setOpaque(false);
     window_->setHasShadow(false);

@@ -14,8 +14,8 @@ platform::WindowPtr<> makeInfoPanelWindow(platform::Size size, bool acceptsKeybo
     auto window = platform::makeWindow(platform::Rect(0, 0, size.width, size.height));
     window->setTitle(title);
     // Without the keyboard it takes clicks, never the focus by itself.
-    window->setNonActivatingPanel(!acceptsKeyboard);
-    window->setCanBecomeMain(false);
+    window->keyboard().setNonActivatingPanel(!acceptsKeyboard);
+    window->keyboard().setCanBecomeMain(false);
     window->setOpaque(false);
     window->setBackgroundColor(Color::clear());
     window->setHasShadow(true);

@@ -184,7 +184,7 @@ void Application::activate(Window* shown) {
         WindowActivation::activate(modal->windowHandle());
         return;
     }
-    auto holds = [](Window* w) { return w && w->isVisible() && w->canBecomeKey(); };
+    auto holds = [](Window* w) { return w && w->isVisible() && w->keyboard().canBecomeKey(); };
     Window* target = holds(shown) ? shown : nullptr;
     if (!target) {
         if (Window* last = Window::fromQWindow(lastKey.data()); holds(last)) target = last;
@@ -196,7 +196,7 @@ void Application::activate(Window* shown) {
                 break;
             }
     }
-    if (target) target->makeKey();
+    if (target) target->keyboard().makeKey();
 }
 
 bool Application::isActive() const { return WindowActivation::holdsFocus(); }

@@ -24,7 +24,7 @@ public:
     // buttons and Esc end it without done()), while it still holds the
     // keyboard.
     void setVisible(bool visible) override {
-        if (!visible) Window::handOverKeyboardFrom(this->windowHandle());
+        if (!visible) WindowKeyboard::handOverKeyboardFrom(this->windowHandle());
         Dialog::setVisible(visible);
     }
 

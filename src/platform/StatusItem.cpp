@@ -123,8 +123,8 @@ void StatusItem::showLauncher() {
     if (!launcher_) {
         launcher_ = std::make_unique<Window>(Rect(0, 0, launcherSize, launcherSize));
         launcher_->setContentView(new LauncherButton(symbol_, leftClicked, rightClicked));
-        launcher_->setCanBecomeKey(false);
-        launcher_->setNonActivatingPanel(true);
+        launcher_->keyboard().setCanBecomeKey(false);
+        launcher_->keyboard().setNonActivatingPanel(true);
         launcher_->setHasShadow(false);
         launcher_->setLevel(WindowLevel::panel);
         launcher_->widget()->setToolTip(description_);

@@ -3,12 +3,9 @@
 #include "platform/Window.h"
 
 #include "platform/Dispatch.h"
-#include "platform/PaintedMask.h"
 #include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
-#include "platform/X11InputWindow.h"
-#include "platform/X11ShapeStaging.h"
 
 #include <QApplication>
 #include <QChildEvent>
@@ -70,7 +67,9 @@ private:
 };
 
 Window::Window(const Rect& contentRect)
-    : host_(std::make_unique<WindowHost>(this)), paintedMask_(std::make_unique<PaintedMask>()) {
+    : host_(std::make_unique<WindowHost>(this)),
+      shape_(std::make_unique<WindowShape>(*this)),
+      keyboard_(std::make_unique<WindowKeyboard>(*this)) {
     assertMainThread("Window");
     registry().push_back(this);
     WindowActivation::install();
@@ -79,52 +78,20 @@ Window::Window(const Rect& contentRect)
     applyFlags();
     setFrame(contentRect);
     host_->setWindowTitle(title_);
-
-    auto& source = X11EventSource::instance();
-    subscriptions_.push_back(source.compositingChanged.connect([this](bool) { updateShapeMode(); }));
-    // The server says at once when the focus goes; Qt only a moment later.
-    subscriptions_.push_back(WindowActivation::focusLeft().connect([this](std::uint32_t window) {
-        if (window != xid() || !nonActivating_ || !keyRequested_) return;
-        keyRequested_ = false;
-        applyFlags();
-    }));
-    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
-        const bool key = focus && focus == windowHandle();
-        // A non-activating window takes the keyboard while it holds it (or
-        // is about to), and never again through a click once the keyboard
-        // is elsewhere, also when it was asked for and went elsewhere.
-        if (nonActivating_ && keyRequested_ != key) {
-            keyRequested_ = key;
-            applyFlags();
-        }
-        if (key == wasKey_) return;
-        wasKey_ = key;
-        if (key) {
-            auto& history = keyHistory();
-            history.erase(std::remove(history.begin(), history.end(), this), history.end());
-            history.insert(history.begin(), this);
-            didBecomeKey.emit();
-        } else {
-            didResignKey.emit();
-        }
-    });
 }
 
 Window::~Window() {
-    inputWindow_.reset();
+    shape_->dropInputWindow();
     placementWatch_.cancel();
     if (followedId_) ServerPlacement::forget(followedId_);
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
-    auto& history = keyHistory();
-    history.erase(std::remove(history.begin(), history.end(), this), history.end());
+    keyboard_.reset();
     host_->removeEventFilter(this);
     host_.reset();
 }
 
 std::vector<Window*> Window::all() { return registry(); }
-
-Window* Window::keyWindow() { return fromQWindow(QGuiApplication::focusWindow()); }
 
 Window* Window::fromQWindow(const QWindow* window) {
     if (!window) return nullptr;
@@ -253,49 +220,15 @@ Signal<Window*>& Window::arrangementChanged() {
     return signal;
 }
 
-void Window::setIgnoresMouseEvents(bool ignores) {
-    setMouseRegion(ignores ? std::optional<QRegion>(QRegion()) : std::nullopt);
-}
-
-const std::optional<QRegion>& Window::mouseRegion() const {
-    if (!mouseRegionChanges_.empty()) {
-        QRegion r = mouseRegion_.value_or(QRegion());
-        for (const auto& [added, removed] : mouseRegionChanges_) r = (r | added) - removed;
-        mouseRegionChanges_.clear();
-        mouseRegion_ = std::move(r);
-    }
-    return mouseRegion_;
-}
-
-void Window::setMouseRegion(const std::optional<QRegion>& region) {
-    if (region == mouseRegion()) return;
-    const bool ignored = ignoresMouseEvents();
-    mouseRegion_ = region;
-    ++mouseRegionRevision_;
-    applyInputShape();
-    if (ignored != ignoresMouseEvents()) arrangementChanged().emit(this);
-}
-
-void Window::changeMouseRegion(const QRegion& added, const QRegion& removed) {
-    if (!mouseRegion_) {
-        setMouseRegion((QRegion(QRect(QPoint(0, 0), host_->size() * host_->devicePixelRatioF())) | added) - removed);
-        return;
-    }
-    if (added.isEmpty() && removed.isEmpty()) return;
-    mouseRegionChanges_.emplace_back(added, removed);
-    ++mouseRegionRevision_;
-    applyInputShapeChange(added, removed);
-}
-
 void Window::setBackgroundColor(const Color& color) {
     background_ = color;
-    updateShapeMode();
+    shape_->updateShapeMode();
     host_->update();
 }
 
 void Window::setOpaque(bool opaque) {
     opaque_ = opaque;
-    updateShapeMode();
+    shape_->updateShapeMode();
     host_->update();
 }
 
@@ -307,21 +240,8 @@ void Window::setHasShadow(bool shadow) {
 void Window::setAlphaValue(double alpha) {
     alpha_ = std::clamp(alpha, 0.0, 1.0);
     // A fade must not bring a window back into a screenshot.
-    if (hiddenByOpacity_) return;
+    if (shape_->hiddenByOpacity()) return;
     host_->setWindowOpacity(alpha_);
-}
-
-void Window::setCanBecomeKey(bool can) {
-    canBecomeKey_ = can;
-    applyFlags();
-}
-
-void Window::setNonActivatingPanel(bool on) {
-    if (on == nonActivating_) return;
-    // A window that holds the keyboard keeps it.
-    if (on && isKeyWindow()) keyRequested_ = true;
-    nonActivating_ = on;
-    applyFlags();
 }
 
 void Window::applyFlags() {
@@ -330,7 +250,7 @@ void Window::applyFlags() {
     Qt::WindowFlags f = (base_ ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint;
     if (level_ > WindowLevel::normal) f |= Qt::WindowStaysOnTopHint;
     if (!shadow_) f |= Qt::NoDropShadowWindowHint;
-    if (!canBecomeKey_ || (nonActivating_ && !keyRequested_)) f |= Qt::WindowDoesNotAcceptFocus;
+    if (keyboard_->refusesFocus()) f |= Qt::WindowDoesNotAcceptFocus;
     if (QWindow* w = host_->windowHandle(); w && host_->internalWinId()) {
         // Qt replaces the X window at the next show after this hint changed,
         // behind the id the widget (and everyone we gave it to) still holds:
@@ -354,8 +274,7 @@ void Window::renewNativeWindowIfStale() {
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
     if (const std::uint32_t id = xid(); id != XCB_NONE && id != followedId_) {
-        // The input-only window belongs to the X window it stood over.
-        inputWindow_.reset();
+        shape_->dropInputWindow();
         if (followedId_) ServerPlacement::forget(followedId_);
         followedId_ = id;
         ServerPlacement::follow(id);
@@ -369,9 +288,7 @@ void Window::nativeWindowCreated() {
     claimButtons();
     applyStickyAndSkip();
     applyName();
-    applyInputShape();
-    shapeInitialised_ = false;
-    updateShapeMode();
+    shape_->nativeWindowCreated();
 }
 
 void Window::applyTransience() {
@@ -410,10 +327,10 @@ void Window::watchWidget(QWidget* w) {
 bool Window::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint:
-        if (shaped_ && watched->isWidgetType()) {
+        if (shape_->isShapedToPaintedPixels() && watched->isWidgetType()) {
             auto* w = static_cast<QWidget*>(watched);
             const QRegion r = static_cast<QPaintEvent*>(event)->region();
-            scheduleShapeUpdate(w == host_.get() ? r : r.translated(w->mapTo(host_.get(), QPoint(0, 0))));
+            shape_->painted(w == host_.get() ? r : r.translated(w->mapTo(host_.get(), QPoint(0, 0))));
         }
         break;
     case QEvent::ChildAdded:
@@ -423,15 +340,14 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Resize:
         if (watched == host_.get()) {
             keepAskedSize(event->spontaneous());
-            if (shaped_) scheduleShapeUpdate(QRegion(host_->rect()));
-            updateInputWindow();
+            shape_->resized();
             frameChanged.emit();
             arrangementChanged().emit(this);
         }
         break;
     case QEvent::Move:
         if (watched == host_.get()) {
-            updateInputWindow();
+            shape_->moved();
             // A window manager may still place a shown window of ours after
             // its first expose (below a panel, at the work area's corner):
             // it is asked once more for the frame we set, and again only
@@ -451,39 +367,24 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::Show:
         if (watched == host_.get()) {
-            // Before the window itself is mapped (Qt maps it right after
-            // this event), so that a press that comes as soon as it shows is
-            // routed as it will be: without a compositing manager the
-            // window is shaped to its painted pixels already (a window
-            // manager that frames it shapes its frame alike as it takes it
-            // on, and the frame then takes no press the window would not),
-            // and the input-only window is up.
-            if (shaped_ && !shapeInitialised_) updateBoundingShape();
-            updateInputWindow();
+            // Qt maps the window right after this event.
+            shape_->aboutToShow();
             // Applied once mapped: the window manager only restacks
             // viewable windows.
             QTimer::singleShot(0, this, [this] {
-                updateInputWindow();
+                shape_->updateInputWindow();
                 restackAll();
             });
         }
         break;
     case QEvent::Hide:
         if (watched == host_.get()) {
-            if (inputWindow_) inputWindow_->setShown(false);
-            inputShapeSentWhileMapped_ = false;
+            shape_->hidden();
             arrangementChanged().emit(this);
         }
         break;
     case QEvent::Expose:
-        // A window manager copies the input shape onto its frame when told
-        // of a change, but it only listens once it manages the window: a
-        // shape set between our map request and that moment would leave
-        // the frame taking every click. Mapped and shown now, so managed:
-        // send the shape again.
-        if (watched == host_->windowHandle() && !inputShapeSentWhileMapped_ && host_->windowHandle()->isExposed()) {
-            inputShapeSentWhileMapped_ = true;
-            applyInputShape();
+        if (watched == host_->windowHandle() && host_->windowHandle()->isExposed() && shape_->exposed()) {
             // A manager may also have placed the new window elsewhere (below
             // a panel along the top): it is asked again for our frame.
             QTimer::singleShot(0, this, [this] {
@@ -516,18 +417,13 @@ void Window::keepAskedSize(bool resizedByServer) {
 
 void Window::orderOut() {
     if (!host_->isVisible()) return;
-    handOverKeyboard();
+    keyboard_->handOverKeyboard();
     host_->hide();
 }
 
 void Window::makeKeyAndOrderFront() {
     orderFront();
-    makeKey();
-}
-
-bool Window::isKeyWindow() const {
-    QWindow* w = host_->windowHandle();
-    return w && QGuiApplication::focusWindow() == w;
+    keyboard_->makeKey();
 }
 
 bool Window::isVisible() const { return host_->isVisible(); }
@@ -535,9 +431,9 @@ bool Window::isVisible() const { return host_->isVisible(); }
 void Window::close() {
     if (closed_) return;
     willClose.emit();
-    if (host_->isVisible()) handOverKeyboard();
+    if (host_->isVisible()) keyboard_->handOverKeyboard();
     closed_ = true;
-    if (inputWindow_) inputWindow_->setShown(false);
+    shape_->closed();
     host_->hide();
 }
 

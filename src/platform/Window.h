@@ -7,6 +7,8 @@
 #include "platform/ScreenProvider.h"
 #include "platform/Signal.h"
 #include "platform/WindowActivation.h"
+#include "platform/WindowKeyboard.h"
+#include "platform/WindowShape.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,10 +24,6 @@ class QWindow;
 class QTimer;
 
 namespace platform {
-
-class PaintedMask;
-class X11InputWindow;
-class X11ShapeStaging;
 
 // Window levels: ordinary windows stand at 0; anything above stays over
 // every ordinary window, and our own windows are kept in level order.
@@ -57,8 +55,6 @@ public:
 
     // Registry of every live window, in creation order.
     static std::vector<Window*> all();
-    // The window holding keyboard focus, if it is one of ours.
-    static Window* keyWindow();
     static Window* fromQWindow(const QWindow* window);
     // The window whose host is, or contains, `widget`.
     static Window* fromWidget(const QWidget* widget);
@@ -109,24 +105,6 @@ public:
     bool isBaseWindow() const { return base_; }
     void setBaseWindow(bool base);
 
-    // On: the window is invisible to the pointer (an empty X input shape), so
-    // every click goes to whatever lies below. Off: the whole window takes
-    // the pointer, whatever its size.
-    bool ignoresMouseEvents() const { return mouseRegion() && mouseRegion()->isEmpty(); }
-    void setIgnoresMouseEvents(bool ignores);
-    // The pixels (device pixels, from the window's top-left) at which the
-    // window takes the pointer; elsewhere clicks go to whatever lies below,
-    // decided by the X server at the moment of each click. None: all of it.
-    const std::optional<QRegion>& mouseRegion() const;
-    void setMouseRegion(const std::optional<QRegion>& region);
-    // Adds pixels to the region and then takes others away, telling the X
-    // server only of them: a change of a few pixels costs a few pixels,
-    // however large the region. Without a region, one is set.
-    void changeMouseRegion(const QRegion& added, const QRegion& removed);
-    // Counts the region's changes, so that whoever changes it piece by
-    // piece can tell whether anyone else set it meanwhile.
-    std::uint64_t mouseRegionRevision() const { return mouseRegionRevision_; }
-
     // The host fills itself with this colour; a translucent colour (the
     // default, clear) lets the content view paint on a transparent window.
     Color backgroundColor() const { return background_; }
@@ -142,18 +120,6 @@ public:
     double alphaValue() const { return alpha_; }
     void setAlphaValue(double alpha);
 
-    // Whether the window may take keyboard focus at all; changes at run time
-    // without hiding the window.
-    bool canBecomeKey() const { return canBecomeKey_; }
-    void setCanBecomeKey(bool can);
-    bool canBecomeMain() const { return canBecomeMain_; }
-    void setCanBecomeMain(bool can) { canBecomeMain_ = can; }
-    // A non-activating panel takes clicks without taking focus; it becomes
-    // key only through makeKey(), and holds the keyboard until the user
-    // gives it to another window.
-    bool isNonActivatingPanel() const { return nonActivating_; }
-    void setNonActivatingPanel(bool on);
-
     // Shows the window (if hidden) and raises it among its level, without
     // activating it.
     void orderFront();
@@ -161,19 +127,9 @@ public:
     // to another shown window of ours (the one that had it last), so the
     // program stays active while it shows a window.
     void orderOut();
-    // Takes the keyboard for this window, with the time of the user's input
-    // that led here. Keys go to the window itself, not to a control of it,
-    // unless a control already has the focus (a field that asked).
-    void makeKey(WindowActivation::Cause cause = WindowActivation::Cause::request);
+    // Shows the window and takes the keyboard for it (see
+    // WindowKeyboard::makeKey).
     void makeKeyAndOrderFront();
-    // Whether Qt has this window focused.
-    bool isKeyWindow() const;
-    // Whether the X server has the keyboard focus on this window now.
-    bool holdsKeyboardFocus() const;
-    // When `leaving` (a window of ours about to go off screen, a dialog
-    // included) holds the keyboard, gives it to another shown window of ours:
-    // the one that had it last, else the first that can hold it.
-    static void handOverKeyboardFrom(const QWindow* leaving);
     bool isVisible() const;
     // Hides the window for good; `willClose` fires first. The keyboard is
     // handed on as by orderOut().
@@ -189,25 +145,13 @@ public:
     QPointF convertScreenToContent(const Point& p) const;
     Rect convertContentRectToScreen(const QRectF& r) const;
 
-    // Takes the window off the screen for a screenshot: fully transparent
-    // while a compositing manager runs, else an empty bounding shape, which
-    // no repaint undoes. It stays mapped, so the window manager keeps it as
-    // it is. Alpha values set meanwhile take effect once it is shown again.
-    bool isHiddenFromScreen() const { return hiddenFromScreen_; }
-    void setHiddenFromScreen(bool hidden);
+    // Where the window takes the pointer and which of its pixels show.
+    WindowShape& shape() { return *shape_; }
+    const WindowShape& shape() const { return *shape_; }
+    // Whether the window may take the keyboard, taking it, handing it on.
+    WindowKeyboard& keyboard() { return *keyboard_; }
+    const WindowKeyboard& keyboard() const { return *keyboard_; }
 
-    // Whether this window currently shows only its painted pixels (no
-    // compositing manager): each at full opacity, in its colour as stored
-    // (premultiplied), so content that paints translucent pixels may paint
-    // otherwise meanwhile; a change repaints the whole window. X then clips
-    // its input to those pixels too, so its input region goes on an
-    // input-only window laid over it, whose events arrive as this window's;
-    // the X id of that window while it is mapped, else 0.
-    bool isShapedToPaintedPixels() const { return shaped_; }
-    std::uint32_t inputWindowId() const;
-
-    Signal<> didBecomeKey;
-    Signal<> didResignKey;
     Signal<> willClose;
     Signal<> frameChanged;
     // The server moved the window (standsAtFrame() may have changed).
@@ -231,6 +175,8 @@ protected:
 
 private:
     friend class WindowHost;
+    friend class WindowKeyboard;
+    friend class WindowShape;
     void nativeWindowCreated();
     // Replaces the X window of a hidden window that Qt would otherwise
     // replace as it shows it.
@@ -239,53 +185,28 @@ private:
     // Tells the window manager which of our windows this one stays above.
     void applyTransience();
     void claimButtons();
-    // Moves the keyboard to another shown window of ours when this one has it.
-    void handOverKeyboard();
     // Keeps our levels in order whenever anything restacks.
     static void watchStacking();
-    // Our windows, the one that had the keyboard most recently first.
-    static std::vector<Window*>& keyHistory();
-    // Lets the window hold the keyboard with no control of it focused.
-    void prepareForKeyboard();
-    void applyInputShape();
     // Tells where the pointer events are placed (see
     // setPointerAtRequestedFrame).
     void applyPointerPlacement();
-    void applyInputShapeChange(const QRegion& added, const QRegion& removed);
     void applyStickyAndSkip();
     void applyName();
-    void updateShapeMode();
-    void scheduleShapeUpdate(const QRegion& dirty);
-    void updateBoundingShape();
-    // Places and shows or hides the input-only window.
-    void updateInputWindow();
     void watchWidget(QWidget* w);
     void keepAskedSize(bool resizedByServer);
-    bool translucent() const;
 
     std::unique_ptr<QWidget> host_;
     QString title_ = QStringLiteral("Overink");
     QPointer<QWidget> content_;
     int level_ = WindowLevel::normal;
-    // The region as last set, and the changes made to it since, applied
-    // when it is asked for.
-    mutable std::optional<QRegion> mouseRegion_;
-    mutable std::vector<std::pair<QRegion, QRegion>> mouseRegionChanges_;
-    std::uint64_t mouseRegionRevision_ = 0;
     Color background_ = Color{0, 0, 0, 0};
     bool opaque_ = false;
     bool shadow_ = true;
     double alpha_ = 1.0;
-    bool canBecomeKey_ = true;
-    bool canBecomeMain_ = false;
-    bool nonActivating_ = false;
     bool base_ = false;
-    bool keyRequested_ = false;
-    bool wasKey_ = false;
     bool closed_ = false;
     // The stays-on-top hint changed since the X window was made.
     bool nativeWindowStale_ = false;
-    bool inputShapeSentWhileMapped_ = false;
     bool pointerAtRequestedFrame_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;
@@ -299,20 +220,8 @@ private:
     QSize askedSize_;
     QSize reclaimedSize_;
 
-    bool shaped_ = false;
-    bool hiddenFromScreen_ = false;
-    bool hiddenByOpacity_ = false;
-    // The opacity property the window had before it was hidden by opacity.
-    std::optional<std::uint32_t> opacityBeforeHiding_;
-    bool shapeInitialised_ = false;
-    QRegion pendingDirty_;
-    bool shapeUpdateQueued_ = false;
-    std::unique_ptr<X11InputWindow> inputWindow_;
-    // What the bounding shape holds while shaped to the painted pixels.
-    std::unique_ptr<PaintedMask> paintedMask_;
-    // Where that shape is built before it reaches the window; made on first
-    // use.
-    std::unique_ptr<X11ShapeStaging> shapeStaging_;
+    std::unique_ptr<WindowShape> shape_;
+    std::unique_ptr<WindowKeyboard> keyboard_;
     std::vector<Subscription> subscriptions_;
     Subscription placementWatch_;
     std::uint32_t followedId_ = 0;

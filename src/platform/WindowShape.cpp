@@ -1,10 +1,13 @@
-// Window's X shapes: the input region, the painted-pixel bounding shape
+// A window's X shapes: the input region, the painted-pixel bounding shape
 // used without a compositing manager, and hiding a window from the screen
 // (by shape or opacity) while it stays mapped.
+#include "platform/WindowShape.h"
+
 #include "platform/Window.h"
 
 #include "platform/PaintedMask.h"
 #include "platform/X11.h"
+#include "platform/X11EventSource.h"
 #include "platform/X11InputWindow.h"
 #include "platform/X11ShapeStaging.h"
 
@@ -33,8 +36,103 @@ void shapeRects(xcb_window_t id, xcb_shape_op_t op, xcb_shape_kind_t kind, const
 }
 } // namespace
 
-void Window::applyInputShape() {
-    const xcb_window_t id = xid();
+WindowShape::WindowShape(Window& window) : window_(window), paintedMask_(std::make_unique<PaintedMask>()) {
+    compositingWatch_ = X11EventSource::instance().compositingChanged.connect([this](bool) { updateShapeMode(); });
+}
+
+WindowShape::~WindowShape() = default;
+
+void WindowShape::setIgnoresMouseEvents(bool ignores) {
+    setMouseRegion(ignores ? std::optional<QRegion>(QRegion()) : std::nullopt);
+}
+
+const std::optional<QRegion>& WindowShape::mouseRegion() const {
+    if (!mouseRegionChanges_.empty()) {
+        QRegion r = mouseRegion_.value_or(QRegion());
+        for (const auto& [added, removed] : mouseRegionChanges_) r = (r | added) - removed;
+        mouseRegionChanges_.clear();
+        mouseRegion_ = std::move(r);
+    }
+    return mouseRegion_;
+}
+
+void WindowShape::setMouseRegion(const std::optional<QRegion>& region) {
+    if (region == mouseRegion()) return;
+    const bool ignored = ignoresMouseEvents();
+    mouseRegion_ = region;
+    ++mouseRegionRevision_;
+    applyInputShape();
+    if (ignored != ignoresMouseEvents()) Window::arrangementChanged().emit(&window_);
+}
+
+void WindowShape::changeMouseRegion(const QRegion& added, const QRegion& removed) {
+    if (!mouseRegion_) {
+        const QWidget* host = window_.widget();
+        setMouseRegion((QRegion(QRect(QPoint(0, 0), host->size() * host->devicePixelRatioF())) | added) - removed);
+        return;
+    }
+    if (added.isEmpty() && removed.isEmpty()) return;
+    mouseRegionChanges_.emplace_back(added, removed);
+    ++mouseRegionRevision_;
+    applyInputShapeChange(added, removed);
+}
+
+void WindowShape::dropInputWindow() { inputWindow_.reset(); }
+
+void WindowShape::nativeWindowCreated() {
+    applyInputShape();
+    shapeInitialised_ = false;
+    updateShapeMode();
+}
+
+void WindowShape::painted(const QRegion& region) {
+    if (shaped_) scheduleShapeUpdate(region);
+}
+
+void WindowShape::resized() {
+    if (shaped_) scheduleShapeUpdate(QRegion(window_.widget()->rect()));
+    updateInputWindow();
+}
+
+void WindowShape::moved() { updateInputWindow(); }
+
+void WindowShape::aboutToShow() {
+    // Before the window itself is mapped, so that a press that comes as soon
+    // as it shows is routed as it will be: without a compositing manager
+    // the window is shaped to its painted pixels already (a window manager
+    // that frames it shapes its frame alike as it takes it on, and the frame
+    // then takes no press the window would not), and the input-only window
+    // is up.
+    if (shaped_ && !shapeInitialised_) updateBoundingShape();
+    updateInputWindow();
+}
+
+void WindowShape::hidden() {
+    if (inputWindow_) inputWindow_->setShown(false);
+    inputShapeSentWhileMapped_ = false;
+}
+
+bool WindowShape::exposed() {
+    // A window manager copies the input shape onto its frame when told of a
+    // change, but it only listens once it manages the window: a shape set
+    // between our map request and that moment would leave the frame taking
+    // every click. Mapped and shown now, so managed: send the shape again.
+    if (inputShapeSentWhileMapped_) return false;
+    inputShapeSentWhileMapped_ = true;
+    applyInputShape();
+    return true;
+}
+
+void WindowShape::closed() {
+    if (inputWindow_) inputWindow_->setShown(false);
+}
+
+void WindowShape::restackInputWindow() {
+    if (inputWindow_) inputWindow_->restack();
+}
+
+void WindowShape::applyInputShape() {
+    const xcb_window_t id = window_.xid();
     if (id == XCB_NONE) return;
     // Shaped to its pixels, the window itself takes no input: the input-only
     // window over it carries the region.
@@ -51,8 +149,8 @@ void Window::applyInputShape() {
     updateInputWindow();
 }
 
-void Window::applyInputShapeChange(const QRegion& added, const QRegion& removed) {
-    const xcb_window_t id = xid();
+void WindowShape::applyInputShapeChange(const QRegion& added, const QRegion& removed) {
+    const xcb_window_t id = window_.xid();
     if (id == XCB_NONE) return;
     if (shaped_) {
         // The input-only window carries the region; hidden, it is shown with
@@ -68,35 +166,37 @@ void Window::applyInputShapeChange(const QRegion& added, const QRegion& removed)
     x11::flush();
 }
 
-void Window::updateInputWindow() {
-    const bool want =
-        shaped_ && xid() != XCB_NONE && isVisible() && !closed_ && !(mouseRegion() && mouseRegion()->isEmpty());
+void WindowShape::updateInputWindow() {
+    const bool want = shaped_ && window_.xid() != XCB_NONE && window_.isVisible() && !window_.closed_ &&
+                      !(mouseRegion() && mouseRegion()->isEmpty());
     if (!want) {
         if (inputWindow_) inputWindow_->setShown(false);
         return;
     }
-    if (!inputWindow_) inputWindow_ = std::make_unique<X11InputWindow>(xid());
+    if (!inputWindow_) inputWindow_ = std::make_unique<X11InputWindow>(window_.xid());
     // It stands where the server has this window (see X11InputWindow).
-    inputWindow_->setSize(host_->size() * host_->devicePixelRatioF());
+    inputWindow_->setSize(window_.widget()->size() * window_.widget()->devicePixelRatioF());
     inputWindow_->setRegion(mouseRegion());
     inputWindow_->setShown(true);
 }
 
-std::uint32_t Window::inputWindowId() const { return inputWindow_ && inputWindow_->isShown() ? inputWindow_->id() : 0; }
+std::uint32_t WindowShape::inputWindowId() const {
+    return inputWindow_ && inputWindow_->isShown() ? inputWindow_->id() : 0;
+}
 
-bool Window::translucent() const { return !opaque_ && background_.a < 1.0; }
+bool WindowShape::translucent() const { return !window_.isOpaque() && window_.backgroundColor().a < 1.0; }
 
-void Window::updateShapeMode() {
+void WindowShape::updateShapeMode() {
     const bool want = x11::available() && translucent() && !x11::compositingManagerRunning();
-    const xcb_window_t id = xid();
+    const xcb_window_t id = window_.xid();
     if (want == shaped_ && (shapeInitialised_ || !want)) return;
     // Content may paint otherwise while shaped (see isShapedToPaintedPixels).
-    if (want != shaped_) host_->update();
+    if (want != shaped_) window_.widget()->update();
     shaped_ = want;
     if (id != XCB_NONE && !hiddenFromScreen_) {
         if (want) {
             shapeInitialised_ = false;
-            scheduleShapeUpdate(QRegion(host_->rect()));
+            scheduleShapeUpdate(QRegion(window_.widget()->rect()));
         } else {
             xcb_shape_mask(x11::connection(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0, XCB_NONE);
             x11::flush();
@@ -105,7 +205,7 @@ void Window::updateShapeMode() {
     }
 }
 
-void Window::scheduleShapeUpdate(const QRegion& dirty) {
+void WindowShape::scheduleShapeUpdate(const QRegion& dirty) {
     pendingDirty_ += dirty;
     if (shapeUpdateQueued_) return;
     shapeUpdateQueued_ = true;
@@ -117,10 +217,10 @@ void Window::scheduleShapeUpdate(const QRegion& dirty) {
     });
 }
 
-void Window::setHiddenFromScreen(bool hidden) {
+void WindowShape::setHiddenFromScreen(bool hidden) {
     if (hidden == hiddenFromScreen_) return;
     hiddenFromScreen_ = hidden;
-    const xcb_window_t id = xid();
+    const xcb_window_t id = window_.xid();
     if (id == XCB_NONE) return;
     auto* c = x11::connection();
     const xcb_atom_t opacity = x11::atom("_NET_WM_WINDOW_OPACITY");
@@ -141,7 +241,7 @@ void Window::setHiddenFromScreen(bool hidden) {
         }
         opacityBeforeHiding_.reset();
         // An alpha set while hidden (a fade going on) is applied now.
-        host_->setWindowOpacity(alpha_);
+        window_.widget()->setWindowOpacity(window_.alphaValue());
     } else if (shaped_) {
         shapeInitialised_ = false;
         updateBoundingShape();
@@ -151,8 +251,8 @@ void Window::setHiddenFromScreen(bool hidden) {
     x11::flush();
 }
 
-void Window::updateBoundingShape() {
-    const xcb_window_t id = xid();
+void WindowShape::updateBoundingShape() {
+    const xcb_window_t id = window_.xid();
     QRegion dirty = std::exchange(pendingDirty_, QRegion());
     if (!shaped_ || id == XCB_NONE) return;
     // Repaints while hidden are read whole once the window shows again.
@@ -160,20 +260,20 @@ void Window::updateBoundingShape() {
         shapeInitialised_ = false;
         return;
     }
-    const qreal dpr = host_->devicePixelRatioF();
+    const qreal dpr = window_.widget()->devicePixelRatioF();
     QImage image;
-    if (QBackingStore* bs = host_->backingStore();
+    if (QBackingStore* bs = window_.widget()->backingStore();
         bs && bs->paintDevice() && bs->paintDevice()->devType() == QInternal::Image) {
         image = *static_cast<QImage*>(bs->paintDevice());
     }
-    const QRect full(QPoint(0, 0), host_->size() * dpr);
+    const QRect full(QPoint(0, 0), window_.widget()->size() * dpr);
     if (image.isNull() || image.size() != full.size()) {
         // No image-backed store yet (or of another kind): render the window.
         image = QImage(full.size(), QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(dpr);
         image.fill(Qt::transparent);
-        host_->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        dirty = QRegion(host_->rect());
+        window_.widget()->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        dirty = QRegion(window_.widget()->rect());
         shapeInitialised_ = false;
     }
     if (!shapeInitialised_) {

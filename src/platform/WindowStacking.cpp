@@ -125,8 +125,7 @@ void Window::restackAll() {
 
 void Window::restackInputWindows() {
     // Input windows are not the window manager's: each follows its owner.
-    for (Window* w : all())
-        if (w->inputWindow_) w->inputWindow_->restack();
+    for (Window* w : all()) w->shape_->restackInputWindow();
     x11::flush();
 }
 

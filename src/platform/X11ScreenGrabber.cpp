@@ -224,12 +224,12 @@ void restoreFrame(const HiddenWindow& h) {
 void hide(HiddenWindow& h, bool compositing) {
     h.byOpacity = compositing;
     if (h.topLevel != h.client) hideFrame(h, compositing);
-    if (h.window) h.window->setHiddenFromScreen(true);
+    if (h.window) h.window->shape().setHiddenFromScreen(true);
 }
 
 // The window comes back inside its frame first, for the same reason.
 void restore(const HiddenWindow& h) {
-    if (h.window) h.window->setHiddenFromScreen(false);
+    if (h.window) h.window->shape().setHiddenFromScreen(false);
     if (h.topLevel != h.client) restoreFrame(h);
 }
 
@@ -238,7 +238,7 @@ void restore(const HiddenWindow& h) {
 // background where the window was for a moment.
 void restoreClosed(const HiddenWindow& h) {
     if (h.window && h.window->isVisible()) return restore(h);
-    if (h.window) h.window->setHiddenFromScreen(false);
+    if (h.window) h.window->shape().setHiddenFromScreen(false);
 }
 
 // One of our windows as it shows within `bounds` (root pixels), read before

@@ -34,8 +34,8 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
     window_->setOpaque(false);
     window_->setBackgroundColor(Color::clear());
     window_->setHasShadow(false);
-    window_->setNonActivatingPanel(true);
-    window_->setCanBecomeMain(false);
+    window_->keyboard().setNonActivatingPanel(true);
+    window_->keyboard().setCanBecomeMain(false);
     window_->widget()->setAccessibleName(QStringLiteral("Overink toolbar"));
     window_->setContentView(view);
 
@@ -84,18 +84,18 @@ void ToolbarWindowController::setKeyState(bool allows, platform::WeakRef<Toolbar
 }
 
 void ToolbarWindowController::makeKey() {
-    platform::Window* key = platform::Window::keyWindow();
+    platform::Window* key = platform::WindowKeyboard::keyWindow();
     if (key != window_.get()) previousKeyWindow_ = key;
-    window_->makeKey();
+    window_->keyboard().makeKey();
 }
 
 void ToolbarWindowController::resignKey() {
-    if (!window_->isKeyWindow()) return;
+    if (!window_->keyboard().isKeyWindow()) return;
     // The keyboard goes back where it was (an overlay, typically); with
     // nowhere to go, the focused field at least lets go of it.
     platform::Window* previous = previousKeyWindow_.data();
-    if (previous && previous != window_.get() && previous->isVisible() && previous->canBecomeKey()) {
-        previous->makeKey();
+    if (previous && previous != window_.get() && previous->isVisible() && previous->keyboard().canBecomeKey()) {
+        previous->keyboard().makeKey();
     } else if (QWidget* focus = QApplication::focusWidget(); focus && window_->widget()->isAncestorOf(focus)) {
         focus->clearFocus();
     }
@@ -129,11 +129,11 @@ void ToolbarWindowController::fitToLength(std::optional<double> length) {
 void ToolbarWindowController::setImportingBrushes(bool importing) {
     if (!window_) return;
     if (importing) {
-        window_->setIgnoresMouseEvents(true);
+        window_->shape().setIgnoresMouseEvents(true);
         window_->setLevel(platform::WindowLevel::normal);
         return;
     }
-    window_->setIgnoresMouseEvents(false);
+    window_->shape().setIgnoresMouseEvents(false);
     window_->setLevel(platform::WindowLevel::panel);
     if (window_->isVisible()) window_->orderFront();
 }

@@ -20,8 +20,8 @@ platform::WindowPtr<> PanelController::makePanelWindow(const QString& title, dou
     window->setBackgroundColor(Color::clear());
     window->setHasShadow(false);
     // Key only when one of its fields asks (PanelKeyboard).
-    window->setNonActivatingPanel(true);
-    window->setCanBecomeMain(false);
+    window->keyboard().setNonActivatingPanel(true);
+    window->keyboard().setCanBecomeMain(false);
     return window;
 }
 

@@ -63,20 +63,20 @@ void PanelKeyboard::takeKeyboard() {
     platform::assertMainThread("PanelKeyboard::takeKeyboard");
     if (!window_ || !window_->isVisible()) return;
     holding_ = true;
-    platform::Window* key = platform::Window::keyWindow();
+    platform::Window* key = platform::WindowKeyboard::keyWindow();
     if (key == window_) return;
     previousKeyWindow_ = key;
-    window_->makeKey();
+    window_->keyboard().makeKey();
 }
 
 void PanelKeyboard::giveKeyboardBack() {
     if (!holding_) return;
     holding_ = false;
-    if (!window_ || !window_->isKeyWindow()) return; // the keyboard went elsewhere by itself
+    if (!window_ || !window_->keyboard().isKeyWindow()) return; // the keyboard went elsewhere by itself
     platform::Window* previous = previousKeyWindow_.data();
     previousKeyWindow_ = nullptr;
-    if (previous && previous != window_ && previous->isVisible() && previous->canBecomeKey()) {
-        previous->makeKey();
+    if (previous && previous != window_ && previous->isVisible() && previous->keyboard().canBecomeKey()) {
+        previous->keyboard().makeKey();
         return;
     }
     // Nowhere to go: the field at least stops taking the keys.
@@ -84,7 +84,7 @@ void PanelKeyboard::giveKeyboardBack() {
 }
 
 bool PanelKeyboard::fieldHasKeyboard() const {
-    return window_ && window_->isKeyWindow() && isOurField(QApplication::focusWidget());
+    return window_ && window_->keyboard().isKeyWindow() && isOurField(QApplication::focusWidget());
 }
 
 bool PanelKeyboard::isOurField(const QWidget* widget) const {

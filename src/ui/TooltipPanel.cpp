@@ -7,13 +7,13 @@
 
 TooltipPanel::TooltipPanel() : platform::Window(platform::Rect(0, 0, 200, 40)), chip_(new TooltipChip) {
     platform::assertMainThread("TooltipPanel");
-    setNonActivatingPanel(true);
+    keyboard().setNonActivatingPanel(true);
     setLevel(platform::WindowLevel::popUp);
     setOpaque(false);
     setBackgroundColor(Color::clear());
     setHasShadow(true);
-    setIgnoresMouseEvents(true);
-    setCanBecomeKey(false);
-    setCanBecomeMain(false);
+    shape().setIgnoresMouseEvents(true);
+    keyboard().setCanBecomeKey(false);
+    keyboard().setCanBecomeMain(false);
     setContentView(chip_);
 }

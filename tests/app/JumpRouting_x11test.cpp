@@ -51,7 +51,7 @@ void passthroughWithAStroke(RealShell& shell) {
     if (shell.state().strokes->empty()) shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));
     ASSERT_TRUE(waitUntil([&] {
         auto* o = shell.overlay();
-        return o && o->isVisible() && o->mouseRegion() && o->mouseRegion()->contains(QPoint(700, 600));
+        return o && o->isVisible() && o->shape().mouseRegion() && o->shape().mouseRegion()->contains(QPoint(700, 600));
     }));
 }
 
@@ -88,7 +88,7 @@ TEST(OverlayOnX11, AJumpOffAStrokeOntoTheTrayIconReachesTheIcon) {
         passthroughWithAStroke(shell);
         // The overlay covers the tray, but not where the panel's strip is,
         // whatever the stacking of the two.
-        EXPECT_FALSE(shell.overlay()->mouseRegion()->contains(shell.overlay()->widget()->mapFromGlobal(*icon)));
+        EXPECT_FALSE(shell.overlay()->shape().mouseRegion()->contains(shell.overlay()->widget()->mapFromGlobal(*icon)));
         // And the server has the overlay's input shape so (see above).
         EXPECT_TRUE(pointerReaches(*icon, trayIconWindow()));
         moveMouse(600 + 10 * i, 600);
@@ -116,7 +116,7 @@ TEST(OverlayOnX11, TwentyQuickStrokesRightAfterTheTrayClickAreAllDrawn) {
     // a person would wait for it.
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     ASSERT_TRUE(waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)));
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
     ASSERT_TRUE(settle());
     // Each stroke begins with a jump, as a pen lands, and goes at once; the
     // next follows as soon as this process has taken in the last. (Not

@@ -345,12 +345,13 @@ TEST(NoWindowManager, AClickOnTheToolbarNeverReachesAnOverlayStackedAboveIt) {
     // takes its clicks without a compositing manager) over the toolbar.
     auto* c = platform::x11::connection();
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    ASSERT_TRUE(
-        waitUntil([&] { return !shell.overlay()->isShapedToPaintedPixels() || shell.overlay()->inputWindowId(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return !shell.overlay()->shape().isShapedToPaintedPixels() || shell.overlay()->shape().inputWindowId();
+    }));
     // Asked of the server directly, with no event of ours handled between
     // the restacking, the look and the click that follows.
     const auto overlayOnTop = [&] {
-        for (std::uint32_t w : {shell.overlay()->xid(), shell.overlay()->inputWindowId()})
+        for (std::uint32_t w : {shell.overlay()->xid(), shell.overlay()->shape().inputWindowId()})
             if (w) xcb_configure_window(c, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
         return stackedAbove(shell.overlay()->xid(), shell.toolbarWindow()->xid());
     };

@@ -66,7 +66,7 @@ std::string shown(const RealShell& shell) {
 bool drawsAt(RealShell& shell, int x, int y) {
     const std::size_t before = shell.state().strokes->size();
     const bool takesPen = waitUntil([&] {
-        const auto& region = shell.overlay()->mouseRegion();
+        const auto& region = shell.overlay()->shape().mouseRegion();
         return !region || region->contains(QPoint(x, y));
     });
     // The window manager's frame takes the overlay's new input shape only

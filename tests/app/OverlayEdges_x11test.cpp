@@ -26,7 +26,7 @@ struct DrawingShell {
         shell.delegate->toggleToolbar();
         shown = waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }) &&
                 waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)) &&
-                waitUntil([&] { return shell.overlay()->isKeyWindow(); }) && settle();
+                waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }) && settle();
     }
 
     // The display's visible frame in root coordinates.
@@ -69,7 +69,7 @@ struct DrawingShell {
         const auto under = [&](std::uint32_t w) {
             return w && std::find(chain.begin(), chain.end(), w) != chain.end();
         };
-        const bool overlayUnder = under(shell.overlay()->xid()) || under(shell.overlay()->inputWindowId());
+        const bool overlayUnder = under(shell.overlay()->xid()) || under(shell.overlay()->shape().inputWindowId());
         click();
         const bool drawn = !settle() || shell.state().strokes->size() != before;
         if (shell.state().strokes->size() > before) shell.state().undo();

@@ -105,10 +105,10 @@ TEST(OverlayOnX11, TranslucentStrokesShowInTheirOwnColourWithoutACompositor) {
     shell.delegate->toggleToolbar();
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     ASSERT_TRUE(waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)));
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
     ASSERT_TRUE(settle());
     const bool solid = !platform::x11::compositingManagerRunning();
-    ASSERT_EQ(shell.overlay()->isShapedToPaintedPixels(), solid);
+    ASSERT_EQ(shell.overlay()->shape().isShapedToPaintedPixels(), solid);
     DrawingState& s = shell.state();
     const std::uint32_t overlay = shell.overlay()->xid();
 
@@ -179,7 +179,7 @@ TEST(OverlayOnX11, TranslucentStrokesShowInTheirOwnColourWithoutACompositor) {
         EXPECT_EQ(p.dark, 0);
         EXPECT_EQ(p.blends, 0);
         ASSERT_TRUE(waitUntil([&] {
-            const auto region = shell.overlay()->mouseRegion();
+            const auto region = shell.overlay()->shape().mouseRegion();
             return region &&
                    std::all_of(p.redAt.begin(), p.redAt.end(), [&](QPoint at) { return region->contains(at); });
         }));
@@ -210,11 +210,11 @@ TEST(OverlayOnX11, StrokesBlendOnceACompositorStartsAndTurnSolidOnceItStops) {
     QProcess compositor;
     compositor.start("xcompmgr", QStringList());
     ASSERT_TRUE(compositor.waitForStarted());
-    ASSERT_TRUE(waitUntil([&] { return !shell.overlay()->isShapedToPaintedPixels(); }));
+    ASSERT_TRUE(waitUntil([&] { return !shell.overlay()->shape().isShapedToPaintedPixels(); }));
     EXPECT_TRUE(blendedLine(lookUntil(band, blendedLine)));
 
     compositor.terminate();
     ASSERT_TRUE(compositor.waitForFinished());
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isShapedToPaintedPixels(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->shape().isShapedToPaintedPixels(); }));
     EXPECT_TRUE(solidLine(lookUntil(band, solidLine)));
 }

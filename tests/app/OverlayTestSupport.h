@@ -49,7 +49,7 @@ struct OverlayHarness {
         const QPointF global = platform::toGlobal(t.mouse->location()) - QPointF(host->mapToGlobal(QPoint(0, 0)));
         const QPoint pixel(int(std::floor(global.x())), int(std::floor(global.y())));
         if (!host->rect().contains(pixel)) return false;
-        const auto& region = c->window()->mouseRegion();
+        const auto& region = c->window()->shape().mouseRegion();
         return !region || region->contains(pixel);
     }
     // The pointer at a screen point (y up), announced as a movement.

@@ -112,14 +112,14 @@ TEST(PointerRegion, InDrawModeItIsExactlyTheVisibleFramesPixels) {
     drainEvents();
     auto* c = static_cast<OverlayWindowController*>(t->overlayControllers.at(1).get());
     EXPECT_EQ(c->pointerRegion(), QRegion(30, 30, 740, 540));
-    ASSERT_TRUE(c->window()->mouseRegion());
-    EXPECT_EQ(*c->window()->mouseRegion(), QRegion(30, 30, 740, 540));
+    ASSERT_TRUE(c->window()->shape().mouseRegion());
+    EXPECT_EQ(*c->window()->shape().mouseRegion(), QRegion(30, 30, 740, 540));
 
     // Without panels: the whole window, which leaves out the bottom row.
     screen.visibleFrame = screen.frame;
     t.screens->setScreens({screen});
     drainEvents();
-    EXPECT_EQ(*c->window()->mouseRegion(), QRegion(0, 0, 800, 599));
+    EXPECT_EQ(*c->window()->shape().mouseRegion(), QRegion(0, 0, 800, 599));
     t->hideOverlays();
 }
 
@@ -129,8 +129,8 @@ TEST(PointerRegion, TheWindowsRegionFollowsStrokesAndFlagsWhileTheRuleApplies) {
     o.t->selectedTool = std::nullopt;
     o.t->isMoveMode = true;
     drainEvents();
-    ASSERT_TRUE(w->mouseRegion());
-    EXPECT_TRUE(w->mouseRegion()->isEmpty()) << "no strokes: clicks pass everywhere";
+    ASSERT_TRUE(w->shape().mouseRegion());
+    EXPECT_TRUE(w->shape().mouseRegion()->isEmpty()) << "no strokes: clicks pass everywhere";
 
     DrawingStroke s;
     s.points = std::vector<QPointF>{{200, 300}, {400, 300}};
@@ -138,67 +138,67 @@ TEST(PointerRegion, TheWindowsRegionFollowsStrokesAndFlagsWhileTheRuleApplies) {
     s.displayID = 1;
     o.t->addStroke(s);
     drainEvents();
-    ASSERT_TRUE(w->mouseRegion());
-    EXPECT_TRUE(w->mouseRegion()->contains(QPoint(300, 311)));
-    EXPECT_FALSE(w->mouseRegion()->contains(QPoint(300, 312)));
+    ASSERT_TRUE(w->shape().mouseRegion());
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(QPoint(300, 311)));
+    EXPECT_FALSE(w->shape().mouseRegion()->contains(QPoint(300, 312)));
 
     // Draw mode: everything the rule allows, the panels' strips left out.
     o.t->selectedTool = DrawingTool::pen;
     o.t->isMoveMode = false;
     drainEvents();
-    EXPECT_TRUE(w->mouseRegion()->contains(QPoint(400, 300)));
-    EXPECT_FALSE(w->mouseRegion()->contains(QPoint(10, 300)));
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(QPoint(400, 300)));
+    EXPECT_FALSE(w->shape().mouseRegion()->contains(QPoint(10, 300)));
 
     // Hiding the toolbar stops following: every click passes until a flag
     // applies the rule again.
     o.t->isToolbarVisible = false;
     drainEvents();
-    EXPECT_TRUE(w->ignoresMouseEvents());
+    EXPECT_TRUE(w->shape().ignoresMouseEvents());
     s.id = QUuid::createUuid();
     s.points = std::vector<QPointF>{{200, 100}, {400, 100}};
     o.t->addStroke(s);
     drainEvents();
-    EXPECT_TRUE(w->ignoresMouseEvents()) << "strokes alone do not bring the rule back";
+    EXPECT_TRUE(w->shape().ignoresMouseEvents()) << "strokes alone do not bring the rule back";
     o.t->isMoveMode = true;
     drainEvents();
-    ASSERT_TRUE(w->mouseRegion());
-    EXPECT_TRUE(w->mouseRegion()->contains(QPoint(300, 100)));
-    EXPECT_TRUE(w->mouseRegion()->contains(QPoint(300, 300)));
+    ASSERT_TRUE(w->shape().mouseRegion());
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(QPoint(300, 100)));
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(QPoint(300, 300)));
 }
 
 TEST(PointerRegion, OurWindowsAboveTheOverlaysKeepTheirClicksWhereverTheyGo) {
     Overlay o;
     OverlayWindow* w = o.controller->window();
     drainEvents();
-    ASSERT_TRUE(w->mouseRegion());
+    ASSERT_TRUE(w->shape().mouseRegion());
     // Display 1 is 600 high: a frame's y-up top edge at 536 is row 64.
     const QPoint onToolbar(200, 80), belowIt(200, 120);
-    ASSERT_TRUE(w->mouseRegion()->contains(onToolbar)) << "draw mode";
+    ASSERT_TRUE(w->shape().mouseRegion()->contains(onToolbar)) << "draw mode";
 
     // Shown, the toolbar's frame leaves the region at once, before any
     // click on it can arrive, however the window manager stacks the two.
     platform::Window toolbar(Rect(100, 500, 300, 36));
     toolbar.setLevel(platform::WindowLevel::panel);
     toolbar.orderFront();
-    EXPECT_FALSE(w->mouseRegion()->contains(onToolbar));
-    EXPECT_TRUE(w->mouseRegion()->contains(belowIt));
+    EXPECT_FALSE(w->shape().mouseRegion()->contains(onToolbar));
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(belowIt));
     std::mt19937 rng(5);
     EXPECT_EQ(o.disagreements(rng, 11), 0) << "the rule agrees";
 
     // It follows the window.
     toolbar.setFrame(Rect(100, 460, 300, 36));
-    EXPECT_TRUE(w->mouseRegion()->contains(onToolbar));
-    EXPECT_FALSE(w->mouseRegion()->contains(belowIt));
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(onToolbar));
+    EXPECT_FALSE(w->shape().mouseRegion()->contains(belowIt));
 
     // A window that lets the pointer through (a tooltip chip) keeps
     // nothing; nor does a hidden one.
     platform::Window chip(Rect(150, 500, 100, 30));
     chip.setLevel(platform::WindowLevel::popUp);
-    chip.setIgnoresMouseEvents(true);
+    chip.shape().setIgnoresMouseEvents(true);
     chip.orderFront();
-    EXPECT_TRUE(w->mouseRegion()->contains(onToolbar));
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(onToolbar));
     toolbar.orderOut();
-    EXPECT_TRUE(w->mouseRegion()->contains(belowIt));
+    EXPECT_TRUE(w->shape().mouseRegion()->contains(belowIt));
 }
 
 TEST(PointerRegion, KeptUpStrokeByStrokeItAlwaysEqualsARegionBuiltAfresh) {
@@ -269,8 +269,8 @@ TEST(PointerRegion, KeptUpStrokeByStrokeItAlwaysEqualsARegionBuiltAfresh) {
         drainEvents();
         fresh.t->strokes = s.strokes.get();
         drainEvents();
-        ASSERT_TRUE(w->mouseRegion());
-        const QRegion differ = *w->mouseRegion() ^ fresh.controller->pointerRegion();
+        ASSERT_TRUE(w->shape().mouseRegion());
+        const QRegion differ = *w->shape().mouseRegion() ^ fresh.controller->pointerRegion();
         ASSERT_TRUE(differ.isEmpty()) << differ.rectCount() << " rectangles differ around " << differ.boundingRect().x()
                                       << ", " << differ.boundingRect().y() << " with " << s.strokes->size()
                                       << " strokes";

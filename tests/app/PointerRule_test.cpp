@@ -177,11 +177,11 @@ TEST(PointerRule, AClosedControllerNeverChangesItsWindowAgain) {
     h.t->hideOverlays();
     drainEvents();
     EXPECT_FALSE(c->window()->isVisible());
-    const bool ignoring = c->window()->ignoresMouseEvents();
+    const bool ignoring = c->window()->shape().ignoresMouseEvents();
     h.t->selectedTool = std::nullopt;
     h.t->isTextEditing = true;
     h.movePointer(OverlayHarness::onDisplay1({200, 400}));
-    EXPECT_EQ(c->window()->ignoresMouseEvents(), ignoring);
+    EXPECT_EQ(c->window()->shape().ignoresMouseEvents(), ignoring);
     EXPECT_FALSE(c->hasMouseMoveMonitors());
 }
 

@@ -43,7 +43,7 @@ void drawWithThePen(RealShell& shell) {
     shell.delegate->toggleToolbar();
     ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
     ASSERT_EQ(shell.state().selectedTool.get(), DrawingTool::pen);
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
     ASSERT_TRUE(settle());
     ASSERT_TRUE(pointerReaches(startOf(0), shell.overlay()->xid(), 10000));
 }

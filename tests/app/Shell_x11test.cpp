@@ -26,7 +26,7 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesWhereverThePointerCameFrom) {
     // The whole display but its bottom row (a screen-sized window with the
     // keyboard would be lifted above the toolbar), once on screen.
     EXPECT_TRUE(waitUntil([&] { return shell.overlay()->frame() == platform::Rect(0, 1, 1920, 1079); }));
-    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->isKeyWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
     // Whatever the window manager makes of the overlay taking the keyboard
     // is done by now.
     EXPECT_TRUE(settle());
@@ -54,7 +54,7 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesWhereverThePointerCameFrom) {
     shell.state().undo();
     // The panel strip along the top keeps its clicks (the rule refuses):
     // the input region leaves it out.
-    const auto region = [&] { return shell.overlay()->mouseRegion().value_or(QRegion(0, 0, 1920, 1079)); };
+    const auto region = [&] { return shell.overlay()->shape().mouseRegion().value_or(QRegion(0, 0, 1920, 1079)); };
     EXPECT_TRUE(waitUntil([&] { return !region().contains(QPoint(1000, 10)) && region().contains(QPoint(1000, 30)); }));
 
     // Passthrough: beside the stroke the click reaches the other program.

@@ -62,11 +62,11 @@ TEST(CountdownPanel, IsCentredOnTheWholeFrameOfItsScreenAboveEverythingAndIgnore
     auto* w = primary.controller->window();
     EXPECT_EQ(w->frame(), Rect(590, 320, 260, 260));
     EXPECT_EQ(w->level(), platform::WindowLevel::popUp);
-    EXPECT_TRUE(w->ignoresMouseEvents());
+    EXPECT_TRUE(w->shape().ignoresMouseEvents());
     // It holds the keyboard while it counts, so that Esc reaches it; no click
     // gives it the keyboard.
-    EXPECT_TRUE(w->canBecomeKey());
-    EXPECT_TRUE(w->isNonActivatingPanel());
+    EXPECT_TRUE(w->keyboard().canBecomeKey());
+    EXPECT_TRUE(w->keyboard().isNonActivatingPanel());
     EXPECT_FALSE(w->hasShadow());
     EXPECT_FALSE(w->isVisible()) << "nothing shows before showWindow()";
     EXPECT_EQ(primary.controller->view()->count(), 3);

@@ -109,8 +109,8 @@ void click(QWidget* w) { click(w, QRectF(w->rect()).center()); }
 // the keyboard takes it back.
 void keepKeyWindow(platform::Window& window) {
     drainEvents();
-    window.makeKey();
-    ASSERT_TRUE(waitUntil([&] { return window.isKeyWindow(); }, 2000));
+    window.keyboard().makeKey();
+    ASSERT_TRUE(waitUntil([&] { return window.keyboard().isKeyWindow(); }, 2000));
 }
 
 void letTimePass(double seconds) {
@@ -206,7 +206,7 @@ TEST(ColorPickerWindow, EscClosesItAndGoesNoFurtherAndTheOwnerHearsLater) {
     p.controller->showWindow();
     EXPECT_TRUE(p.shown());
     EXPECT_TRUE(p.listed());
-    EXPECT_FALSE(p.controller->window()->isKeyWindow()) << "shown without the keyboard";
+    EXPECT_FALSE(p.controller->window()->keyboard().isKeyWindow()) << "shown without the keyboard";
     EXPECT_EQ(platform::EventMonitor::shared().localMonitorCount(), localMonitors + 2) << "Esc and clicks";
     letTimePass(0.25);
 
@@ -309,17 +309,17 @@ TEST(ColorPickerWindow, TheNameFieldTakesTheKeyboardAndTheFirstEscIsItsOwn) {
     Toolbar across;
     auto before = platform::makeWindow(Rect(0, 0, 400, 300));
     before->makeKeyAndOrderFront();
-    ASSERT_TRUE(waitUntil([&] { return before->isKeyWindow(); }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return before->keyboard().isKeyWindow(); }, 2000));
     Picker p(D::below, across.anchor);
     p.t->savedHarmonies = {SavedHarmony{QUuid::createUuid(), QStringLiteral("old"), HarmonyType::triadic, 0.1, 1, 1}};
     p.controller->showWindow();
-    EXPECT_FALSE(p.controller->window()->isKeyWindow());
+    EXPECT_FALSE(p.controller->window()->keyboard().isKeyWindow());
     keepKeyWindow(*before);
 
     SavedHarmonyRow* row = p.panel().harmonyRows().at(0);
     click(row->renameButton());
-    ASSERT_TRUE(
-        waitUntil([&] { return p.controller->window()->isKeyWindow() && p.panel().isRenameFieldFocused(); }, 2000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return p.controller->window()->keyboard().isKeyWindow() && p.panel().isRenameFieldFocused(); }, 2000));
     EXPECT_TRUE(p.controller->keyboard().fieldHasKeyboard());
     EXPECT_TRUE(p.controller->keyboard().holdsKeyboard());
 
@@ -336,7 +336,7 @@ TEST(ColorPickerWindow, TheNameFieldTakesTheKeyboardAndTheFirstEscIsItsOwn) {
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(field, &esc);
     drainEvents();
-    EXPECT_TRUE(waitUntil([&] { return before->isKeyWindow(); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return before->keyboard().isKeyWindow(); }, 2000));
     EXPECT_FALSE(p.controller->keyboard().holdsKeyboard());
     EXPECT_FALSE(p.panel().model().renamingHarmonyID.get());
     EXPECT_TRUE(p.shown());
@@ -351,7 +351,7 @@ TEST(ColorPickerWindow, ClosingWhileANameIsTypedGivesTheKeyboardBackAndKeepsTheN
     Toolbar across;
     auto before = platform::makeWindow(Rect(0, 0, 400, 300));
     before->makeKeyAndOrderFront();
-    ASSERT_TRUE(waitUntil([&] { return before->isKeyWindow(); }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return before->keyboard().isKeyWindow(); }, 2000));
     Picker p(D::below, across.anchor);
     p.t->savedHarmonies = {SavedHarmony{QUuid::createUuid(), {}, HarmonyType::square, 0.3, 1, 1}};
     p.controller->showWindow();
@@ -365,12 +365,12 @@ TEST(ColorPickerWindow, ClosingWhileANameIsTypedGivesTheKeyboardBackAndKeepsTheN
     EXPECT_FALSE(injectLocal(mouseEvent(platform::EventType::leftMouseDown, Point(100, 100))).has_value());
     drainEvents();
     EXPECT_FALSE(p.shown());
-    EXPECT_TRUE(waitUntil([&] { return before->isKeyWindow(); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return before->keyboard().isKeyWindow(); }, 2000));
     EXPECT_EQ(p.t->savedHarmonies.get()[0].name, "a");
 
     // A request after closing takes no keyboard.
     platform::NotificationCenter::defaultCenter().post(Notifications::colorPickerRequestKey);
     drainEvents();
     EXPECT_FALSE(p.controller->keyboard().holdsKeyboard());
-    EXPECT_TRUE(before->isKeyWindow());
+    EXPECT_TRUE(before->keyboard().isKeyWindow());
 }

@@ -33,8 +33,8 @@ struct KeyWindow {
         window.setLevel(WindowLevel::panel);
         window.makeKeyAndOrderFront();
         waitUntil([&] { return window.isVisible(); });
-        window.makeKey();
-        waitUntil([&] { return window.isKeyWindow(); });
+        window.keyboard().makeKey();
+        waitUntil([&] { return window.keyboard().isKeyWindow(); });
     }
     Window window;
 };
@@ -59,7 +59,7 @@ constexpr auto caps = ModifierFlags::capsLock;
 
 TEST(EventMonitorX11, KeyCodesAndModifierBitsAsTyped) {
     KeyWindow w;
-    ASSERT_TRUE(w.window.isKeyWindow());
+    ASSERT_TRUE(w.window.keyboard().isKeyWindow());
     std::vector<Key> keys;
     auto monitor = EventMonitor::addLocal(EventMasks::keyDown, [&](const Event& e) -> std::optional<Event> {
         EXPECT_EQ(e.window, &w.window);

@@ -289,7 +289,7 @@ TEST(ScreenGrab, TheDrawingWhereAWindowClosedJustBeforeTheGrabCounts) {
     Grab grab(grabber, {listed.content.displays.front(), {}});
     ASSERT_TRUE(waitUntil([&] { return grab.ended(); }));
     EXPECT_EQ(magentaIn(grab.image(), kLeftOut), 0) << "the closed window is not in the image";
-    EXPECT_FALSE(closing.window.isHiddenFromScreen()) << "shown again, it would show";
+    EXPECT_FALSE(closing.window.shape().isHiddenFromScreen()) << "shown again, it would show";
 }
 
 // Said to close, the window stays, and no image is asked for: it comes back
@@ -306,5 +306,5 @@ TEST(ScreenGrab, AWindowSaidToCloseThatStaysComesBackWhenNoImageFollows) {
     EXPECT_TRUE(beneath.shows(kGreen, kMagentaArea));
     clock->advance(100);
     EXPECT_TRUE(waitUntil([&] { return near(rootPixel(staying.centre), kMagenta); })) << "it shows again";
-    EXPECT_FALSE(staying.window.isHiddenFromScreen());
+    EXPECT_FALSE(staying.window.shape().isHiddenFromScreen());
 }

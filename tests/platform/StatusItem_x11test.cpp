@@ -77,5 +77,5 @@ TEST(NoTray, TheLauncherFloatsAtTheTopRightAndTakesTheSameClicks) {
     EXPECT_EQ(f.maxY(), visible.maxY() - 4);
     EXPECT_EQ(item.launcherWindow()->level(), WindowLevel::panel);
     exerciseClicks(item, item.launcherWindow()->xid());
-    EXPECT_FALSE(item.launcherWindow()->isKeyWindow());
+    EXPECT_FALSE(item.launcherWindow()->keyboard().isKeyWindow());
 }

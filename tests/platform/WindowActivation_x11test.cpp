@@ -80,7 +80,7 @@ TEST(IgnoredActivation, TheProgramTakesTheFocusItselfOnceTheManagerHadItsTime) {
 
     // The program acts on the user's input elsewhere (the tray icon): the
     // window manager is asked, and says nothing.
-    panel.window.makeKey();
+    panel.window.keyboard().makeKey();
     ASSERT_TRUE(waitUntil([&] { return grace.waiting() == 1; }));
     EXPECT_TRUE(settle());
     EXPECT_EQ(focusedWindow(), editor.window());
@@ -93,7 +93,7 @@ TEST(WindowActivation, AnOlderRequestStillWaitingForItsWindowLosesToANewerOne) {
     Shown older(QRect(100, 200, 200, 100), WindowLevel::panel);
     Shown newer(QRect(400, 200, 200, 100), WindowLevel::panel);
     ASSERT_TRUE(older.placed && newer.placed);
-    older.window.makeKey();
+    older.window.keyboard().makeKey();
     ASSERT_TRUE(waitUntil([&] { return older.holdsKeyboard(); }));
 
     // The older window goes off the server's screen behind Qt's back, as a
@@ -103,8 +103,8 @@ TEST(WindowActivation, AnOlderRequestStillWaitingForItsWindowLosesToANewerOne) {
     xcb_unmap_window(x11::connection(), olderId);
     x11::flush();
     ASSERT_TRUE(waitUntil([&] { return !older.window.windowHandle()->isExposed() && !viewable(olderId); }));
-    older.window.makeKey();
-    newer.window.makeKey();
+    older.window.keyboard().makeKey();
+    newer.window.keyboard().makeKey();
     ASSERT_TRUE(waitUntil([&] { return newer.holdsKeyboard(); })) << focusedWindow();
 
     // Its window comes: the newer request stands.
@@ -122,19 +122,19 @@ TEST(NoWindowManager, WhetherOurWindowHoldsTheFocusFollowsWhereOthersMoveIt) {
     Shown panel(QRect(100, 200, 200, 100), WindowLevel::panel);
     ExternalWindow editor(OVERINK_CLICK_RECORDER, QRect(100, 500, 300, 200));
     ASSERT_TRUE(panel.placed && editor.ready());
-    panel.window.makeKey();
+    panel.window.keyboard().makeKey();
     ASSERT_TRUE(waitUntil([&] { return panel.holdsKeyboard(); }));
-    EXPECT_TRUE(waitUntil([&] { return panel.window.holdsKeyboardFocus(); }));
+    EXPECT_TRUE(waitUntil([&] { return panel.window.keyboard().holdsKeyboardFocus(); }));
 
     ASSERT_TRUE(editor.takeKeyboard());
     EXPECT_TRUE(waitUntil([&] { return !WindowActivation::holdsFocus(); }));
-    EXPECT_FALSE(panel.window.holdsKeyboardFocus());
+    EXPECT_FALSE(panel.window.keyboard().holdsKeyboardFocus());
 
     // Given back by another program.
     xcb_connection_t* other = xcb_connect(nullptr, nullptr);
     xcb_set_input_focus(other, XCB_INPUT_FOCUS_PARENT, panel.window.xid(), XCB_CURRENT_TIME);
     xcb_flush(other);
-    EXPECT_TRUE(waitUntil([&] { return panel.window.holdsKeyboardFocus(); }));
+    EXPECT_TRUE(waitUntil([&] { return panel.window.keyboard().holdsKeyboardFocus(); }));
     EXPECT_TRUE(WindowActivation::holdsFocus());
     xcb_disconnect(other);
 }

@@ -32,7 +32,7 @@ struct Shown {
     Shown(QRect root, int level, bool nonActivating) : window(toScreen(QRectF(root))) {
         window.setContentView(new QWidget);
         window.setLevel(level);
-        window.setNonActivatingPanel(nonActivating);
+        window.keyboard().setNonActivatingPanel(nonActivating);
         window.orderFront();
         waitUntil([&] { return window.isVisible() && window.xid() != 0; });
         placed = testing_support::waitUntilPlaced(window.xid(), root);
@@ -51,9 +51,9 @@ TEST(WindowKeyboard, AWindowHoldingTheKeyboardHandsItOnBeforeItHides) {
     ASSERT_TRUE(panel.placed && overlay.placed && other.placed);
 
     // The panel had the keyboard, then the overlay took it.
-    panel.window.makeKey();
+    panel.window.keyboard().makeKey();
     ASSERT_TRUE(waitUntil([&] { return panel.holdsKeyboard(); }));
-    overlay.window.makeKey();
+    overlay.window.keyboard().makeKey();
     ASSERT_TRUE(waitUntil([&] { return overlay.holdsKeyboard(); }));
 
     // Hiding the overlay leaves the keyboard with the window that had it
@@ -75,7 +75,7 @@ TEST(WindowKeyboard, AnAlertAnsweredFromTheKeyboardHandsItBack) {
     Shown overlay(QRect(100, 300, 500, 400), WindowLevel::overlay, false);
     Shown toolbar(QRect(700, 200, 200, 100), WindowLevel::panel, true);
     ASSERT_TRUE(overlay.placed && toolbar.placed);
-    overlay.window.makeKey();
+    overlay.window.keyboard().makeKey();
     ASSERT_TRUE(waitUntil([&] { return overlay.holdsKeyboard(); }));
 
     for (const char* key : {"Return", "Escape"}) {
@@ -105,8 +105,8 @@ TEST(WindowKeyboard, AnAlertAnsweredFromTheKeyboardHandsItBack) {
 TEST(WindowKeyboard, AWindowThatHidesWithTheKeyboardTakesItOutOfTheProgramAtOnce) {
     Shown panel(QRect(700, 200, 200, 100), WindowLevel::panel, true);
     ASSERT_TRUE(panel.placed);
-    panel.window.makeKey();
-    ASSERT_TRUE(waitUntil([&] { return panel.holdsKeyboard() && panel.window.holdsKeyboardFocus(); }));
+    panel.window.keyboard().makeKey();
+    ASSERT_TRUE(waitUntil([&] { return panel.holdsKeyboard() && panel.window.keyboard().holdsKeyboardFocus(); }));
 
     // No other window of ours to hand it to: the server takes the focus
     // off as it hides the window, before any event says so. The program

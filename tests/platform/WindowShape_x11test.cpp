@@ -73,7 +73,7 @@ TEST(NoCompositor, ARepaintThatPaintsAndClearsReshapesTheWindowOnce) {
     window.orderFront();
     ASSERT_TRUE(waitUntil([&] { return window.isVisible() && window.xid() != 0; }));
     ASSERT_TRUE(waitUntilPlaced(window.xid(), root));
-    ASSERT_TRUE(waitUntil([&] { return window.isShapedToPaintedPixels(); }));
+    ASSERT_TRUE(waitUntil([&] { return window.shape().isShapedToPaintedPixels(); }));
 
     // Each change of a shown window's shape makes the server (and a window
     // manager copying it onto its frame) go over the whole shape again.
@@ -111,7 +111,7 @@ TEST(NoCompositor, RepaintingUnderThePointerNeverLetsItLeave) {
     window.orderFront();
     ASSERT_TRUE(waitUntil([&] { return window.isVisible() && window.xid() != 0; }));
     ASSERT_TRUE(waitUntilPlaced(window.xid(), root));
-    ASSERT_TRUE(waitUntil([&] { return window.isShapedToPaintedPixels(); }));
+    ASSERT_TRUE(waitUntil([&] { return window.shape().isShapedToPaintedPixels(); }));
 
     ASSERT_TRUE(moveMouse(400, 350));
     ASSERT_TRUE(waitUntil([&] { return counter->enters == 1; }));

@@ -116,13 +116,13 @@ TEST(Window, ClicksPassThroughWhileIgnoringAndComeBackAlsoAfterAResize) {
     ASSERT_TRUE(over.placed);
 
     // The server stops handing the spot to the window, and the press goes below.
-    over.window.setIgnoresMouseEvents(true);
+    over.window.shape().setIgnoresMouseEvents(true);
     EXPECT_TRUE(pointerReaches(QPoint(200, 200), below.window()));
     click();
     EXPECT_TRUE(below.waitForPress(QPoint(200, 200))) << below.presses().size() << " " << over.probe->presses.size();
     EXPECT_TRUE(over.probe->presses.empty());
 
-    over.window.setIgnoresMouseEvents(false);
+    over.window.shape().setIgnoresMouseEvents(false);
     EXPECT_TRUE(pointerReaches(QPoint(210, 210), over.window.xid()));
     click();
     EXPECT_TRUE(over.gotPressAt(QPoint(210, 210)));
@@ -135,7 +135,7 @@ TEST(Window, ClicksPassThroughWhileIgnoringAndComeBackAlsoAfterAResize) {
     EXPECT_TRUE(over.gotPressAt(QPoint(500, 500)));
 
     // Ignoring again after the resize: all of it lets clicks through.
-    over.window.setIgnoresMouseEvents(true);
+    over.window.shape().setIgnoresMouseEvents(true);
     below.clearPresses();
     EXPECT_TRUE(pointerReaches(QPoint(520, 520), below.window()));
     click();
@@ -248,34 +248,34 @@ TEST(Window, ShownAgainAfterItsLevelChangedItIsTheWindowItsIdNames) {
 TEST(Window, KeyGatingChangesWithoutHidingAndShowingNeverActivates) {
     TestWindow first(QRect(100, 600, 200, 100), WindowLevel::panel, QColor(0, 128, 0));
     ASSERT_TRUE(first.placed);
-    first.window.setCanBecomeKey(false);
-    first.window.makeKey();
+    first.window.keyboard().setCanBecomeKey(false);
+    first.window.keyboard().makeKey();
     EXPECT_TRUE(settle());
-    EXPECT_FALSE(first.window.isKeyWindow());
+    EXPECT_FALSE(first.window.keyboard().isKeyWindow());
 
-    first.window.setCanBecomeKey(true);
+    first.window.keyboard().setCanBecomeKey(true);
     EXPECT_TRUE(first.window.isVisible());
-    first.window.makeKey();
-    EXPECT_TRUE(waitUntil([&] { return first.window.isKeyWindow(); }));
-    EXPECT_EQ(Window::keyWindow(), &first.window);
+    first.window.keyboard().makeKey();
+    EXPECT_TRUE(waitUntil([&] { return first.window.keyboard().isKeyWindow(); }));
+    EXPECT_EQ(WindowKeyboard::keyWindow(), &first.window);
 
     // Another window shown and ordered front leaves the key window alone.
     TestWindow second(QRect(400, 600, 200, 100), WindowLevel::panel, QColor(0, 0, 128));
     ASSERT_TRUE(second.placed);
     second.window.orderFront();
     EXPECT_TRUE(settle());
-    EXPECT_TRUE(first.window.isKeyWindow());
+    EXPECT_TRUE(first.window.keyboard().isKeyWindow());
 
     // A non-activating panel takes its click but not the focus (the window
     // manager knows before the click that it refuses focus).
-    second.window.setNonActivatingPanel(true);
+    second.window.keyboard().setNonActivatingPanel(true);
     EXPECT_TRUE(settle());
     clickAt(450, 650);
     EXPECT_TRUE(second.gotPressAt(QPoint(450, 650)));
     EXPECT_TRUE(settle());
-    EXPECT_FALSE(second.window.isKeyWindow());
-    second.window.makeKey();
-    EXPECT_TRUE(waitUntil([&] { return second.window.isKeyWindow(); }));
+    EXPECT_FALSE(second.window.keyboard().isKeyWindow());
+    second.window.keyboard().makeKey();
+    EXPECT_TRUE(waitUntil([&] { return second.window.keyboard().isKeyWindow(); }));
 }
 
 TEST(Window, IsOnEveryDesktopOutOfTaskbarsAndRegistered) {
@@ -299,7 +299,7 @@ TEST(Window, IsOnEveryDesktopOutOfTaskbarsAndRegistered) {
 TEST(NoCompositor, TheDesktopStaysVisibleAroundADrawnSquare) {
     if (x11::compositingManagerRunning()) GTEST_SKIP() << "needs a session without a compositor";
     TestWindow w(QRect(200, 200, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(100, 100, 100, 100));
-    EXPECT_TRUE(w.window.isShapedToPaintedPixels());
+    EXPECT_TRUE(w.window.shape().isShapedToPaintedPixels());
     QImage shot;
     QColor desktop;
     EXPECT_TRUE(waitUntil([&] {
@@ -325,9 +325,9 @@ TEST(Window, ClicksLandInsideTheMouseRegionAndPassThroughOutsideIt) {
     // Painted only in its top-left corner: without a compositor the rest is
     // not even drawn, yet the region decides.
     TestWindow over(QRect(150, 150, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(0, 0, 50, 50));
-    over.window.setMouseRegion(QRegion(100, 100, 200, 100) + QRegion(0, 0, 50, 50));
-    if (over.window.isShapedToPaintedPixels()) {
-        EXPECT_TRUE(waitUntil([&] { return over.window.inputWindowId() != 0; }));
+    over.window.shape().setMouseRegion(QRegion(100, 100, 200, 100) + QRegion(0, 0, 50, 50));
+    if (over.window.shape().isShapedToPaintedPixels()) {
+        EXPECT_TRUE(waitUntil([&] { return over.window.shape().inputWindowId() != 0; }));
     }
     clickAt(300, 300); // inside, unpainted
     EXPECT_TRUE(over.gotPressAt(QPoint(300, 300)));
@@ -351,12 +351,12 @@ TEST(Window, ClicksLandInsideTheMouseRegionAndPassThroughOutsideIt) {
     EXPECT_TRUE(panel.gotPressAt(QPoint(290, 290)));
 
     // The whole window, then nothing.
-    over.window.setMouseRegion(std::nullopt);
+    over.window.shape().setMouseRegion(std::nullopt);
     ASSERT_TRUE(pointerReaches(QPoint(500, 500), over.window.xid()));
     click();
     EXPECT_TRUE(over.gotPressAt(QPoint(500, 500)));
-    over.window.setIgnoresMouseEvents(true);
-    EXPECT_EQ(over.window.inputWindowId(), 0u);
+    over.window.shape().setIgnoresMouseEvents(true);
+    EXPECT_EQ(over.window.shape().inputWindowId(), 0u);
     below.clearPresses();
     ASSERT_TRUE(pointerReaches(QPoint(420, 420), below.window()));
     click();
@@ -367,18 +367,19 @@ TEST(Window, ARegionChangedPieceByPieceIsTheOneTheServerRoutesBy) {
     ExternalWindow below(OVERINK_CLICK_RECORDER, QRect(100, 100, 600, 600));
     ASSERT_TRUE(below.ready());
     TestWindow over(QRect(150, 150, 400, 400), WindowLevel::overlay, QColor(255, 0, 0), QRect(0, 0, 50, 50));
-    over.window.setMouseRegion(QRegion(0, 0, 50, 50));
+    over.window.shape().setMouseRegion(QRegion(0, 0, 50, 50));
     const auto carrier = [&] {
-        return over.window.isShapedToPaintedPixels() ? over.window.inputWindowId() : over.window.xid();
+        return over.window.shape().isShapedToPaintedPixels() ? over.window.shape().inputWindowId() : over.window.xid();
     };
     ASSERT_TRUE(waitUntil([&] { return carrier() != 0; }));
-    over.window.changeMouseRegion(QRegion(100, 100, 200, 100) + QRegion(10, 300, 30, 30), QRegion(20, 20, 10, 10));
-    over.window.changeMouseRegion(QRegion(), QRegion(150, 100, 20, 100));
-    over.window.changeMouseRegion(QRegion(20, 20, 5, 5), QRegion());
+    over.window.shape().changeMouseRegion(QRegion(100, 100, 200, 100) + QRegion(10, 300, 30, 30),
+                                          QRegion(20, 20, 10, 10));
+    over.window.shape().changeMouseRegion(QRegion(), QRegion(150, 100, 20, 100));
+    over.window.shape().changeMouseRegion(QRegion(20, 20, 5, 5), QRegion());
     const QRegion expected = QRegion(0, 0, 50, 50) - QRegion(20, 20, 10, 10) + QRegion(20, 20, 5, 5) +
                              QRegion(100, 100, 50, 100) + QRegion(170, 100, 130, 100) + QRegion(10, 300, 30, 30);
-    ASSERT_TRUE(over.window.mouseRegion());
-    EXPECT_TRUE((*over.window.mouseRegion() ^ expected).isEmpty());
+    ASSERT_TRUE(over.window.shape().mouseRegion());
+    EXPECT_TRUE((*over.window.shape().mouseRegion() ^ expected).isEmpty());
     EXPECT_TRUE(waitUntil([&] { return (serverInputShape(carrier()) ^ expected).isEmpty(); }))
         << serverInputShape(carrier()).rectCount() << " rectangles on the server";
 
@@ -391,7 +392,7 @@ TEST(Window, ARegionChangedPieceByPieceIsTheOneTheServerRoutesBy) {
     EXPECT_EQ(over.probe->presses.size(), 1u);
 
     // Set whole again, it is the region set.
-    over.window.setMouseRegion(QRegion(0, 0, 40, 40));
+    over.window.shape().setMouseRegion(QRegion(0, 0, 40, 40));
     EXPECT_TRUE(waitUntil([&] { return serverInputShape(carrier()) == QRegion(0, 0, 40, 40); }));
 }
 

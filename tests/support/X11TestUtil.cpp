@@ -162,7 +162,8 @@ bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs) {
             // Without a compositor a window's input region lies on an input-only
             // window of its own, which then gets the press for it.
             for (platform::Window* w : platform::Window::all())
-                if (w->xid() == window && w->inputWindowId() != 0 && under(w->inputWindowId())) return true;
+                if (w->xid() == window && w->shape().inputWindowId() != 0 && under(w->shape().inputWindowId()))
+                    return true;
             return false;
         },
         timeoutMs);

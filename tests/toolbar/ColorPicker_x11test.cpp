@@ -58,7 +58,7 @@ TEST(ColorPickerOnX11, TheSwatchOpensItUnderItselfAndAPickOnTheWheelIsTheNextStr
     EXPECT_EQ(f.minX(), swatch.midX() - 123);
     EXPECT_EQ(f.maxY(), t.window()->frame().minY()) << "hangs from the toolbar's bottom edge";
     EXPECT_TRUE(t.view()->colorPickerIsOpen);
-    EXPECT_FALSE(picker->window()->isKeyWindow());
+    EXPECT_FALSE(picker->window()->keyboard().isKeyWindow());
 
     // The bottom of the disc, 60 points out: cyan.
     ColorWheelView* wheel = picker->panel()->wheel();
@@ -107,7 +107,7 @@ TEST(ColorPickerOnX11, TheNameFieldKeepsDeleteAndTheFirstEsc) {
     ASSERT_TRUE(t.showAndSettle());
     drawStroke(QPoint(600, 600));
     ASSERT_TRUE(waitUntil([&] { return t.state().strokes->size() == 1; }, 3000));
-    platform::Window* overlay = platform::Window::keyWindow();
+    platform::Window* overlay = platform::WindowKeyboard::keyWindow();
     ASSERT_TRUE(overlay);
     paceNewClick();
 
@@ -120,7 +120,8 @@ TEST(ColorPickerOnX11, TheNameFieldKeepsDeleteAndTheFirstEsc) {
     paceNewClick();
     SavedHarmonyRow* row = panel.harmonyRows()[0];
     clickOn(RealToolbar::centreOf(row->renameButton()));
-    ASSERT_TRUE(waitUntil([&] { return picker->window()->isKeyWindow() && panel.isRenameFieldFocused(); }, 3000));
+    ASSERT_TRUE(
+        waitUntil([&] { return picker->window()->keyboard().isKeyWindow() && panel.isRenameFieldFocused(); }, 3000));
 
     xdotool({"type", "--delay", "50", "warm"});
     EXPECT_TRUE(waitUntil([&] { return t.state().savedHarmonies.get()[0].name == "warm"; }, 3000));
@@ -131,7 +132,8 @@ TEST(ColorPickerOnX11, TheNameFieldKeepsDeleteAndTheFirstEsc) {
 
     // The first Esc ends the renaming; the overlay gets the keyboard back.
     pressKey("Escape");
-    EXPECT_TRUE(waitUntil([&] { return !panel.model().renamingHarmonyID.get() && overlay->isKeyWindow(); }, 3000));
+    EXPECT_TRUE(
+        waitUntil([&] { return !panel.model().renamingHarmonyID.get() && overlay->keyboard().isKeyWindow(); }, 3000));
     ASSERT_TRUE(settle());
     EXPECT_TRUE(shown(picker));
     EXPECT_TRUE(t.state().selectedTool.get()) << "the overlay's Esc chain did not run";

@@ -50,7 +50,7 @@ TEST(PanelToggles, AChevronOpensItsSubmenuAndTheNextTapClosesIt) {
     EXPECT_TRUE(shown(menu));
     EXPECT_TRUE(v.penSubmenuIsOpen);
     EXPECT_TRUE(listed(menu));
-    EXPECT_FALSE(menu->window()->isKeyWindow()) << "shown without the keyboard";
+    EXPECT_FALSE(menu->window()->keyboard().isKeyWindow()) << "shown without the keyboard";
     h.settle();
     EXPECT_TRUE(v.penSlot()->isPanelOpen()) << "the chevron turns accent";
 

@@ -39,7 +39,7 @@ TEST(PanelsOnX11, ClicksOpenTheShapeSubmenuAndPickTheStar) {
     EXPECT_EQ(menu.window()->frame().width(), slot.width());
     EXPECT_EQ(menu.window()->frame().maxY(), t.window()->frame().minY());
     EXPECT_TRUE(v.shapeSubmenuIsOpen);
-    EXPECT_FALSE(menu.window()->isKeyWindow());
+    EXPECT_FALSE(menu.window()->keyboard().isKeyWindow());
 
     SubmenuItem* star = menu.root()->items().back();
     ASSERT_EQ(star->tool(), DrawingTool::star);
@@ -112,8 +112,8 @@ TEST(PanelsOnX11, TheFontSearchFieldTakesTheKeyboardAndKeepsTheFirstEsc) {
     // The overlay the toolbar came with takes the keyboard once it is on
     // screen. A panel opened before that would find the program inactive
     // and take the keyboard itself.
-    ASSERT_TRUE(waitUntil([&] { return t.overlay() && t.overlay()->isKeyWindow(); }, 5000));
-    platform::Window* before = platform::Window::keyWindow();
+    ASSERT_TRUE(waitUntil([&] { return t.overlay() && t.overlay()->keyboard().isKeyWindow(); }, 5000));
+    platform::Window* before = platform::WindowKeyboard::keyWindow();
     DrawingToolbarView& v = *t.view();
     v.openFontPicker();
     ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().fontPicker()); }, 3000));
@@ -121,24 +121,24 @@ TEST(PanelsOnX11, TheFontSearchFieldTakesTheKeyboardAndKeepsTheFirstEsc) {
     QLineEdit* search = picker.root()->panel()->searchField();
     // Opening the picker leaves the keyboard where it was.
     ASSERT_TRUE(settle());
-    EXPECT_TRUE(before->isKeyWindow());
-    EXPECT_FALSE(picker.window()->isKeyWindow());
+    EXPECT_TRUE(before->keyboard().isKeyWindow());
+    EXPECT_FALSE(picker.window()->keyboard().isKeyWindow());
     // A click on the panel beside its field takes no keyboard.
     clickOn(picker.window()->widget()->mapToGlobal(QPoint(4, 4)));
     ASSERT_TRUE(settle());
     EXPECT_TRUE(shown(&picker));
-    EXPECT_FALSE(picker.window()->isKeyWindow());
+    EXPECT_FALSE(picker.window()->keyboard().isKeyWindow());
     paceNewClick();
 
     clickOn(RealToolbar::centreOf(search));
-    ASSERT_TRUE(waitUntil([&] { return picker.window()->isKeyWindow() && search->hasFocus(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return picker.window()->keyboard().isKeyWindow() && search->hasFocus(); }, 3000));
     xdotool({"type", "--delay", "50", "mono"});
     EXPECT_TRUE(waitUntil([&] { return picker.root()->panel()->searchText() == "mono"; }, 3000));
 
     // The first Esc ends the typing; the keyboard goes back.
     pressKey("Escape");
-    EXPECT_TRUE(waitUntil([&] { return !search->hasFocus() && !picker.window()->isKeyWindow(); }, 3000));
-    EXPECT_TRUE(waitUntil([&] { return before->isKeyWindow(); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !search->hasFocus() && !picker.window()->keyboard().isKeyWindow(); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return before->keyboard().isKeyWindow(); }, 3000));
     ASSERT_TRUE(settle());
     EXPECT_TRUE(shown(&picker));
     EXPECT_TRUE(v.fontPickerIsOpen);

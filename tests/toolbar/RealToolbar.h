@@ -53,7 +53,7 @@ bool shown(const Panel* panel) {
 inline void clickOn(QPoint at) {
     platform::Window* target = nullptr;
     for (platform::Window* w : platform::Window::all()) {
-        if (!w->isVisible() || w->ignoresMouseEvents()) continue;
+        if (!w->isVisible() || w->shape().ignoresMouseEvents()) continue;
         if (!w->widget()->window()->geometry().contains(at)) continue;
         if (!target || w->level() >= target->level()) target = w;
     }

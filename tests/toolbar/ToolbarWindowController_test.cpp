@@ -44,9 +44,9 @@ TEST(ToolbarWindow, IsExactlyTheToolbarAtThePanelLevelAndNotShown) {
     const QSize view = w.controller->toolbarView()->sizeHint();
     EXPECT_EQ(w.window().frame().size, platform::Size(view.width(), view.height()));
     EXPECT_EQ(w.window().level(), platform::WindowLevel::panel);
-    EXPECT_TRUE(w.window().isNonActivatingPanel());
+    EXPECT_TRUE(w.window().keyboard().isNonActivatingPanel());
     EXPECT_FALSE(w.window().hasShadow());
-    EXPECT_FALSE(w.window().canBecomeMain());
+    EXPECT_FALSE(w.window().keyboard().canBecomeMain());
     EXPECT_FALSE(w.window().isVisible());
     EXPECT_FALSE(w.t->isToolbarVisible);
 
@@ -67,7 +67,7 @@ TEST(ToolbarWindow, TheFieldMayTypeOnlyBetweenARequestAndItsReleaseAcrossRebuild
     ToolbarWindow w;
     // The window may always hold the keyboard for the program (no click
     // gives it the keyboard); only the field's typing waits for a request.
-    EXPECT_TRUE(w.window().canBecomeKey());
+    EXPECT_TRUE(w.window().keyboard().canBecomeKey());
     EXPECT_FALSE(ToolbarWindowController::allowsKey());
     post(Notifications::toolbarRequestKey);
     EXPECT_TRUE(ToolbarWindowController::allowsKey());
@@ -77,8 +77,8 @@ TEST(ToolbarWindow, TheFieldMayTypeOnlyBetweenARequestAndItsReleaseAcrossRebuild
     EXPECT_TRUE(ToolbarWindowController::allowsKey());
     post(Notifications::toolbarResignKey);
     EXPECT_FALSE(ToolbarWindowController::allowsKey());
-    EXPECT_TRUE(w.window().canBecomeKey());
-    EXPECT_TRUE(w.window().isNonActivatingPanel());
+    EXPECT_TRUE(w.window().keyboard().canBecomeKey());
+    EXPECT_TRUE(w.window().keyboard().isNonActivatingPanel());
 
     // With no controller left, the flag still follows the notifications.
     platform::WeakRef<ToolbarWindowController> gone;
@@ -113,15 +113,15 @@ TEST(ToolbarWindow, ShiftEscBringsHiddenOverlaysBackAndNothingElse) {
 
 TEST(ToolbarWindow, StepsAsideWhileAModalPanelIsUp) {
     ToolbarWindow w;
-    EXPECT_FALSE(w.window().ignoresMouseEvents());
+    EXPECT_FALSE(w.window().shape().ignoresMouseEvents());
     w.t->isImportingBrushes = true;
     drainEvents();
     EXPECT_EQ(w.window().level(), platform::WindowLevel::normal);
-    EXPECT_TRUE(w.window().ignoresMouseEvents());
+    EXPECT_TRUE(w.window().shape().ignoresMouseEvents());
     w.t->isImportingBrushes = false;
     drainEvents();
     EXPECT_EQ(w.window().level(), platform::WindowLevel::panel);
-    EXPECT_FALSE(w.window().ignoresMouseEvents());
+    EXPECT_FALSE(w.window().shape().ignoresMouseEvents());
     EXPECT_FALSE(w.window().isVisible()) << "a hidden toolbar stays hidden";
 
     w.window().orderFront();

@@ -62,24 +62,24 @@ TEST(ToolbarOnX11, ClicksSelectToolsAndTheTypedWidthTakesTheKeyboard) {
     const QPoint at = RealToolbar::centreOf(line);
     clickOn(at);
     EXPECT_TRUE(waitUntil([&] { return t.state().selectedTool.get() == DrawingTool::line; }, 2000));
-    EXPECT_FALSE(t.window()->isKeyWindow()) << "a click leaves the toolbar without the keyboard";
+    EXPECT_FALSE(t.window()->keyboard().isKeyWindow()) << "a click leaves the toolbar without the keyboard";
 
     ThicknessValue* value = t.view()->thicknessValue();
     const QPoint v = RealToolbar::centreOf(value);
     clickOn(v);
-    ASSERT_TRUE(waitUntil([&] { return value->isEditingThickness() && t.window()->isKeyWindow(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return value->isEditingThickness() && t.window()->keyboard().isKeyWindow(); }, 3000));
     ASSERT_TRUE(waitUntil([&] { return value->field()->hasFocus(); }, 2000));
     xdotool({"type", "--delay", "50", "25"});
     pressKey("Return");
     EXPECT_TRUE(waitUntil([&] { return t.state().lineWidth.get() == 25 && !value->isEditingThickness(); }, 2000));
-    EXPECT_TRUE(waitUntil([&] { return !t.window()->isKeyWindow(); }, 2000)) << "the keyboard is given back";
+    EXPECT_TRUE(waitUntil([&] { return !t.window()->keyboard().isKeyWindow(); }, 2000)) << "the keyboard is given back";
     EXPECT_FALSE(value->field()->hasFocus());
     EXPECT_FALSE(ToolbarWindowController::allowsKey());
 
     // Esc in the field drops the text and nothing else: the tool stays.
     clickOn(v);
     ASSERT_TRUE(waitUntil([&] { return value->field()->hasFocus(); }, 3000))
-        << "editing " << value->isEditingThickness() << ", key " << t.window()->isKeyWindow();
+        << "editing " << value->isEditingThickness() << ", key " << t.window()->keyboard().isKeyWindow();
     xdotool({"type", "--delay", "50", "60"});
     pressKey("Escape");
     EXPECT_TRUE(waitUntil([&] { return !value->isEditingThickness(); }, 2000));

@@ -73,8 +73,8 @@ TEST(AnchoredPanelRecipe, ThePanelWindowFloatsWithoutTakingTheKeyboardOrThePoint
     const auto window = ui::AnchoredPanelController::makePanelWindow(QStringLiteral("Test panel"), 34);
     EXPECT_EQ(window->frame().size, platform::Size(34, 100));
     EXPECT_EQ(window->level(), platform::WindowLevel::panel);
-    EXPECT_TRUE(window->isNonActivatingPanel()) << "key only on request";
-    EXPECT_FALSE(window->canBecomeMain());
+    EXPECT_TRUE(window->keyboard().isNonActivatingPanel()) << "key only on request";
+    EXPECT_FALSE(window->keyboard().canBecomeMain());
     EXPECT_FALSE(window->hasShadow());
     EXPECT_FALSE(window->isOpaque());
     EXPECT_EQ(window->backgroundColor(), Color::clear());
@@ -272,7 +272,7 @@ struct FieldPanel {
         panel = std::make_unique<RecipePanel>(std::make_shared<AnchorRef>(), root, 200);
         panel->window()->setFrame(Rect(500, 400, 200, panel->fitted));
         before->makeKeyAndOrderFront();
-        EXPECT_TRUE(waitUntil([&] { return before->isKeyWindow(); }, 2000));
+        EXPECT_TRUE(waitUntil([&] { return before->keyboard().isKeyWindow(); }, 2000));
         panel->showWindow();
     }
     ~FieldPanel() {
@@ -316,16 +316,16 @@ struct FieldPanel {
 
 TEST(AnchoredPanelKeyboard, AClickIntoAFieldMakesThePanelKeyAndTheFieldKeepsEsc) {
     FieldPanel p;
-    EXPECT_FALSE(p.panel->window()->isKeyWindow()) << "shown without the keyboard";
+    EXPECT_FALSE(p.panel->window()->keyboard().isKeyWindow()) << "shown without the keyboard";
     p.clickOn(p.field);
-    ASSERT_TRUE(waitUntil([&] { return p.panel->window()->isKeyWindow() && p.field->hasFocus(); }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return p.panel->window()->keyboard().isKeyWindow() && p.field->hasFocus(); }, 2000));
     EXPECT_TRUE(p.panel->keyboard().fieldHasKeyboard());
 
     // The field's Esc: the typing ends and the keyboard goes back; the panel
     // stays open, even with Shift held.
     EXPECT_TRUE(p.escape(platform::ModifierFlags::shift));
     EXPECT_TRUE(p.shown());
-    EXPECT_TRUE(waitUntil([&] { return p.before->isKeyWindow(); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return p.before->keyboard().isKeyWindow(); }, 2000));
     EXPECT_FALSE(p.field->hasFocus());
     EXPECT_FALSE(p.panel->keyboard().holdsKeyboard());
 
@@ -341,14 +341,14 @@ TEST(AnchoredPanelKeyboard, TheKeyboardGoesBackWhenTheFieldLetsGoOrThePanelClose
         ASSERT_TRUE(waitUntil([&] { return p.field->hasFocus(); }, 2000));
         // Focus moves to another control of the panel: the field let go.
         p.button->setFocus();
-        EXPECT_TRUE(waitUntil([&] { return p.before->isKeyWindow(); }, 2000));
+        EXPECT_TRUE(waitUntil([&] { return p.before->keyboard().isKeyWindow(); }, 2000));
         EXPECT_TRUE(p.shown());
     }
     FieldPanel p;
     p.clickOn(p.field);
     ASSERT_TRUE(waitUntil([&] { return p.field->hasFocus(); }, 2000));
     p.panel->closePanel();
-    EXPECT_TRUE(waitUntil([&] { return p.before->isKeyWindow(); }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return p.before->keyboard().isKeyWindow(); }, 2000));
 }
 
 TEST(AnchoredPanelRecipe, ClicksInThePanelsOwnPopUpsAreThePanels) {

@@ -78,7 +78,7 @@ TEST(WindowLevels, AlertsLowerEverythingFromTheOverlaysUpAndRestoreIt) {
     EXPECT_EQ(overlayB.level(), Level::overlay);
     EXPECT_TRUE(toolbar.isVisible());
     EXPECT_FALSE(overlayB.isVisible()) << "hidden windows stay hidden";
-    EXPECT_FALSE(toolbar.isKeyWindow());
+    EXPECT_FALSE(toolbar.keyboard().isKeyWindow());
 }
 
 TEST(WindowLevels, AWindowGoneBeforeTheRestoreIsSkipped) {

@@ -135,8 +135,8 @@ TEST(TooltipManager, TheChipComesAfterTheDelayBesideTheWindowAndFadesIn) {
     EXPECT_EQ(h.manager->phase(), Phase::visible);
     EXPECT_EQ(h.chipText(), "Undo");
     EXPECT_EQ(h.manager->panel()->level(), platform::WindowLevel::popUp);
-    EXPECT_TRUE(h.manager->panel()->ignoresMouseEvents());
-    EXPECT_FALSE(h.manager->panel()->canBecomeKey());
+    EXPECT_TRUE(h.manager->panel()->shape().ignoresMouseEvents());
+    EXPECT_FALSE(h.manager->panel()->keyboard().canBecomeKey());
 
     // Below the window, centred on the control, at the chip's own size.
     const Rect anchor = *h.undo->frameOnScreen();
