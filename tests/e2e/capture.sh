@@ -101,7 +101,7 @@ until has_save_panel $program; do
 done
 [ $(($(date +%s%N) - asked)) -ge 2800000000 ] || fail "the save panel came before the countdown's three seconds"
 [ -z "$(countdown_id $program)" ] || fail "the save panel came while the countdown showed"
-panel=$(save_panel $program)
+panel=$(answer_of 5 save_panel $program)
 shot 3-save-panel
 # The panel takes the keyboard by itself; the proposed name is replaced by a
 # path of our own.

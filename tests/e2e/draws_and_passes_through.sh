@@ -38,7 +38,7 @@ shot 0-launched
 # The tray icon shows the overlay.
 move "$icon_x" "$icon_y" && xdotool click 1
 wait_until 5 overlays_shown_are $first 1 || fail "the tray icon showed no overlay"
-overlay=$(overlays $first)
+overlay=$(answer_of 5 overlays $first)
 
 # A drag with the pen draws a red stroke 11 px wide over the recorder.
 pointer_reaches 500 600 "$overlay" || fail "the overlay does not take the pointer for drawing"

@@ -16,7 +16,7 @@ program=${pids[-1]}
 await_tray_icon "$program"
 click_at "$IX" "$IY"
 wait_until 5 eval '[ "$(overlays_shown $program)" -ge 1 ]' || fail "the tray icon showed no overlay"
-overlay=$(overlays "$program" | head -n1)
+overlay=$(answer_of 5 overlays "$program" | head -n1)
 
 # As soon as the overlay takes the pointer, a person's stroke across it.
 pointer_reaches 400 500 "$overlay" || fail "the overlay does not take the pointer"

@@ -45,6 +45,22 @@ wait_until() {
   done
 }
 
+# answer_of SECONDS COMMAND [ARGS...]: what COMMAND prints, asked again every
+# 50 ms until it prints something (whatever its status) or SECONDS
+# (stretched) pass (status 1). For a window looked up once to be used after:
+# a search of the window tree fails as a whole, printing nothing, when any
+# window goes while it walks the tree, so one empty answer does not say the
+# window is not there.
+answer_of() {
+  local deadline=$(( $(date +%s%N) + ${1%.*} * e2e_patience * 1000000000 )) answer
+  shift
+  until answer=$("$@"); [ -n "$answer" ]; do
+    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+  echo "$answer"
+}
+
 # holds_for SECONDS COMMAND [ARGS...]: runs COMMAND every 50 ms for SECONDS;
 # status 1 as soon as it fails once. For what must stay so, not just become
 # so.

@@ -48,7 +48,7 @@ dead() { ! alive; }
 start_overink
 pid=${pids[-1]}
 show_toolbar "$pid"
-toolbar_id=$(toolbar "$pid") || fail "no toolbar"
+toolbar_id=$(answer_of 5 toolbar "$pid") || fail "no toolbar"
 toolbar_id=${toolbar_id%% *}
 mid_y=$((TY + TH / 2))
 import_files "$pid" "$(store)" "$pipe" "$pipe" "$pipe" "$pipe"

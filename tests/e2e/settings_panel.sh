@@ -41,11 +41,11 @@ open_settings "$pid"
 click_at $((PX + PW - 12 - 7)) $((PY + PH - 8 - 7))
 wait_until 5 alert "$pid" >/dev/null || { shot no-alert; fail "Quit asked nothing"; }
 no_settings_panel "$pid" || fail "the panel stayed open under the alert"
-set -- $(alert "$pid")
+set -- $(answer_of 5 alert "$pid")
 alert_id=$1
-set -- $(toolbar "$pid")
+set -- $(answer_of 5 toolbar "$pid")
 toolbar_id=$1
-set -- $(overlay "$pid")
+set -- $(answer_of 5 overlay "$pid")
 overlay_id=$1
 wait_until 5 above "$alert_id" "$toolbar_id" || fail "the toolbar covers the alert"
 above "$alert_id" "$overlay_id" || fail "the overlay covers the alert"

@@ -61,9 +61,9 @@ focus_is_ours() { xdotool search --pid "$program" 2>/dev/null | grep -qx "$(xdot
 start_overink
 program=${pids[-1]}
 show_toolbar $program
-set -- $(overlays $program)
+set -- $(answer_of 5 overlays $program)
 overlay=${1:?the tray icon showed no overlay}
-set -- $(toolbar $program)
+set -- $(answer_of 5 toolbar $program)
 toolbar_id=$1
 camera_x=$((TX + TW - 24)) camera_y=$((TY + TH / 2))
 
@@ -75,14 +75,14 @@ close_alert_with() {
     { shot "$round-camera"; fail "the camera button does not take the pointer ($key): $(window_under_pointer) is under it"; }
   xdotool click 1
   wait_until 15 has_save_panel $program || { shot "$round-no-panel"; fail "no save panel ($key)"; }
-  panel=$(save_panel $program)
+  panel=$(answer_of 5 save_panel $program)
   wait_until 5 focus_is "$panel" || fail "the save panel does not have the keyboard ($key)"
   xdotool key ctrl+a
   xdotool type --delay 5 /proc/x.jpg
   xdotool key Return
   wait_until 10 no_save_panel $program || fail "the save panel stayed open ($key)"
   wait_until 10 alert $program >/dev/null || { shot "no-alert-$round"; fail "no alert for an unwritable path ($key)"; }
-  set -- $(alert $program)
+  set -- $(answer_of 5 alert $program)
   wait_until 5 focus_is "$1" || fail "the alert does not have the keyboard ($key)"
   [ "$(grep -c 'could not save a screenshot to /proc/x.jpg: ' "$out/overink.log")" = "$round" ] ||
     fail "the failure is not logged with its path and reason ($key)"

@@ -77,9 +77,9 @@ click_at $((PX + PW - 14 - 30)) $((PY + PH - 104))
 wait_until 5 no_settings_panel "$pid" || { shot panel-stays; fail "Check Now left the panel open"; }
 wait_until 10 alert "$pid" >/dev/null || { shot no-offer; fail "the check offered nothing (feed read $(requests) times)"; }
 requested 1 || fail "the feed was read $(requests) times, not once"
-set -- $(alert "$pid")
+set -- $(answer_of 5 alert "$pid")
 alert_id=$1
-set -- $(toolbar "$pid")
+set -- $(answer_of 5 toolbar "$pid")
 toolbar_id=$1
 wait_until 5 above "$alert_id" "$toolbar_id" || { shot covered; fail "the toolbar covers the offer"; }
 kept_above "$toolbar_id" && fail "the toolbar stays above other windows during the offer"
