@@ -87,7 +87,8 @@ TEST(FontPickerOnX11, HoldingTheTextToolOpensItAndThePickedFaceDraws) {
 
     // Typed search: one family left.
     clickOn(RealToolbar::centreOf(panel->searchField()));
-    ASSERT_TRUE(waitUntil([&] { return picker.window()->keyboard().isKeyWindow() && panel->searchField()->hasFocus(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return picker.window()->keyboard().isKeyWindow() && panel->searchField()->hasFocus(); },
+                          10000));
     xdotool({"type", "--delay", "50", "sans mono"});
     ASSERT_TRUE(waitUntil([&] { return panel->familyList()->entries() == QStringList{mono}; }, 10000))
         << "the field held \"" << panel->searchField()->text().toStdString() << "\", the list \""
