@@ -215,7 +215,7 @@ void BM_CaptureLeavingAWindowOut(benchmark::State& state) {
     platform::Window toolbar(platform::toScreen(QRectF(640, 104, 640, 56)));
     toolbar.setBackgroundColor(Color::rgba(1, 0, 1));
     toolbar.setOpaque(true);
-    toolbar.setLevel(platform::WindowLevel::panel);
+    toolbar.stacking().setLevel(platform::WindowLevel::panel);
     toolbar.orderFront();
     settleEvents(500);
     const int height = int(state.range(0));

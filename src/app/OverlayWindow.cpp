@@ -6,7 +6,7 @@ OverlayWindow::OverlayWindow(const platform::Rect& contentRect) : platform::Wind
     setBaseWindow(true);
     keyboard().setCanBecomeKey(true);
     keyboard().setCanBecomeMain(false);
-    setLevel(platform::WindowLevel::overlay);
+    stacking().setLevel(platform::WindowLevel::overlay);
     setOpaque(false);
     setBackgroundColor(Color{0, 0, 0, 0});
     setHasShadow(false);

@@ -103,7 +103,7 @@ void OverlayWindowController::setUp() {
     observers_.onChangeLater(state->strokes, weak, [](OverlayWindowController& c) { c.updateInputRegion(); });
     screensWatch_ = state->screenProvider().screensChanged.connect(rebuild);
     frameWatch_ = window_->frameChanged.connect(rebuild);
-    placementWatch_ = window_->placedOnServer.connect([weak] {
+    placementWatch_ = window_->placement().placedOnServer.connect([weak] {
         if (auto self = weak.lock()) self->updateInputRegion();
     });
     // At once, not on a later turn: the region must leave a window that
@@ -136,8 +136,9 @@ std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
         // Where the server has them: a window manager may hold one away
         // from where it asked for a moment, and the overlay takes the
         // presses there meanwhile.
-        if (w->level() > platform::WindowLevel::overlay && w->isVisible() && !w->shape().ignoresMouseEvents())
-            frames.push_back(w->placedFrame());
+        if (w->stacking().level() > platform::WindowLevel::overlay && w->isVisible() &&
+            !w->shape().ignoresMouseEvents())
+            frames.push_back(w->placement().placedFrame());
     }
     return frames;
 }
@@ -203,7 +204,7 @@ void OverlayWindowController::showWindow() {
     // Where its presses are placed, and the rule's region, before the
     // window goes on screen: the press that comes as soon as it shows is
     // routed by them.
-    window_->setPointerAtRequestedFrame(placesPointerAtFrame());
+    window_->placement().setPointerAtRequestedFrame(placesPointerAtFrame());
     recomputeMonitorFlag();
     std::weak_ptr<OverlayWindowController> weak = weak_from_this();
     // A window manager that keeps the window elsewhere is not waited for
@@ -216,7 +217,7 @@ void OverlayWindowController::showWindow() {
 }
 
 bool OverlayWindowController::awaitsPlacement() const {
-    return !window_->standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < placementWait_ * 1000;
+    return !window_->placement().standsAtFrame() && shownAt_.isValid() && shownAt_.elapsed() < placementWait_ * 1000;
 }
 
 bool OverlayWindowController::placesPointerAtFrame() const {
@@ -226,7 +227,7 @@ bool OverlayWindowController::placesPointerAtFrame() const {
     // begun then is drawn under the pointer, and shows there once the
     // window has moved. Only a window manager that keeps it elsewhere
     // beyond the wait has them placed where it is.
-    return window_->standsAtFrame() || awaitsPlacement();
+    return window_->placement().standsAtFrame() || awaitsPlacement();
 }
 
 void OverlayWindowController::orderFront() {
@@ -242,7 +243,7 @@ void OverlayWindowController::setIgnoresMouseEvents(bool ignores) {
 }
 
 void OverlayWindowController::setWindowLevel(int level) {
-    if (window_) window_->setLevel(level);
+    if (window_) window_->stacking().setLevel(level);
 }
 
 void OverlayWindowController::close() {
@@ -375,7 +376,7 @@ bool OverlayWindowController::shouldAcceptMouse(const platform::Point& location)
     WindowPointerInput input;
     input.modes = PointerModes::of(*state);
     input.hasContentView = window_->contentView() != nullptr;
-    input.windowFrame = window_->placedFrame();
+    input.windowFrame = window_->placement().placedFrame();
     input.screens = screens;
     const std::vector<platform::Rect> ours = framesOfOurWindows();
     input.ourWindows = ours;

@@ -14,7 +14,7 @@ QPointF OverlayWindowController::contentOrigin() const {
     QWidget* host = window_->widget();
     const QWidget* content = window_->contentView();
     const QPoint inHost = content ? content->mapTo(host, QPoint(0, 0)) : QPoint();
-    return platform::toGlobal(window_->pointerFrame()).topLeft() + QPointF(inHost);
+    return platform::toGlobal(window_->placement().pointerFrame()).topLeft() + QPointF(inHost);
 }
 
 OverlayWindowController::RegionSetting OverlayWindowController::regionSetting(DrawingState& state) const {
@@ -27,7 +27,7 @@ OverlayWindowController::RegionSetting OverlayWindowController::regionSetting(Dr
     // on a pixel there reports that pixel's root position in logical
     // coordinates, as the mouse does. A press there lands on the content
     // where the window's pointer events are placed (placesPointerAtFrame).
-    const platform::Rect placed = window_->placedFrame();
+    const platform::Rect placed = window_->placement().placedFrame();
     const QPointF placedAt = platform::toGlobal(placed).topLeft();
     const QPoint rootOrigin = (placedAt * dpr).toPoint();
     const QPointF contentAt = contentOrigin();
@@ -103,7 +103,7 @@ std::optional<StrokeCoverage::Turned> OverlayWindowController::countChangedStrok
 void OverlayWindowController::applyInputRegion(DrawingState& state) {
     // Not while a button is held (updateInputRegion waits for the release):
     // all of a drag's events are placed against one origin.
-    window_->setPointerAtRequestedFrame(placesPointerAtFrame());
+    window_->placement().setPointerAtRequestedFrame(placesPointerAtFrame());
     const RegionSetting r = regionSetting(state);
     ourWindows_ = r.ourWindows;
     const PointerRegionParts parts = pointerRegionParts(r.input);

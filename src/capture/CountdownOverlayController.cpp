@@ -18,7 +18,7 @@ CountdownOverlayController::CountdownOverlayController(const platform::Screen& s
       window_(platform::makeWindow(
           platform::Rect(screen.frame.midX() - kSide / 2, screen.frame.midY() - kSide / 2, kSide, kSide))) {
     platform::assertMainThread("CountdownOverlayController");
-    window_->setLevel(platform::WindowLevel::popUp);
+    window_->stacking().setLevel(platform::WindowLevel::popUp);
     // It holds the keyboard while it counts (the program activates itself
     // for it), so that Esc reaches it, but a click never gives it the
     // keyboard.

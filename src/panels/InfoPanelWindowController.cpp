@@ -19,7 +19,7 @@ platform::WindowPtr<> makeInfoPanelWindow(platform::Size size, bool acceptsKeybo
     window->setOpaque(false);
     window->setBackgroundColor(Color::clear());
     window->setHasShadow(true);
-    window->setLevel(platform::WindowLevel::panel);
+    window->stacking().setLevel(platform::WindowLevel::panel);
     return window;
 }
 

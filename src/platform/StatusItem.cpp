@@ -126,7 +126,7 @@ void StatusItem::showLauncher() {
         launcher_->keyboard().setCanBecomeKey(false);
         launcher_->keyboard().setNonActivatingPanel(true);
         launcher_->setHasShadow(false);
-        launcher_->setLevel(WindowLevel::panel);
+        launcher_->stacking().setLevel(WindowLevel::panel);
         launcher_->widget()->setToolTip(description_);
         launcher_->widget()->setAccessibleName(description_);
     }

@@ -1,9 +1,8 @@
-// Window: a top-level window with a level, a background, key and pointer
-// behaviour, and its place in the stacking order among our windows.
+// Window: a top-level window's geometry, flags, transience and registry; it
+// tells its shape, keyboard, stacking and placement of what happens to it.
 #include "platform/Window.h"
 
 #include "platform/Dispatch.h"
-#include "platform/ServerPlacement.h"
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 
@@ -69,11 +68,12 @@ private:
 Window::Window(const Rect& contentRect)
     : host_(std::make_unique<WindowHost>(this)),
       shape_(std::make_unique<WindowShape>(*this)),
-      keyboard_(std::make_unique<WindowKeyboard>(*this)) {
+      keyboard_(std::make_unique<WindowKeyboard>(*this)),
+      stacking_(std::make_unique<WindowStacking>(*this)),
+      placement_(std::make_unique<WindowPlacement>(*this)) {
     assertMainThread("Window");
     registry().push_back(this);
     WindowActivation::install();
-    watchStacking();
     host_->installEventFilter(this);
     applyFlags();
     setFrame(contentRect);
@@ -82,8 +82,6 @@ Window::Window(const Rect& contentRect)
 
 Window::~Window() {
     shape_->dropInputWindow();
-    placementWatch_.cancel();
-    if (followedId_) ServerPlacement::forget(followedId_);
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
     keyboard_.reset();
@@ -148,71 +146,18 @@ Rect Window::frame() const { return toScreen(QRectF(host_->geometry())); }
 
 Rect Window::requestedFrame() const { return wantedGeometry_.isNull() ? frame() : toScreen(QRectF(wantedGeometry_)); }
 
-bool Window::standsAtFrame() const {
-    if (!followedId_) return true;
-    const auto origin = ServerPlacement::origin(followedId_);
-    const QPointF wanted = QPointF(wantedGeometry_.topLeft()) * host_->devicePixelRatioF();
-    return origin && *origin == wanted.toPoint();
-}
-
-Rect Window::placedFrame() const {
-    const auto origin = followedId_ ? ServerPlacement::origin(followedId_) : std::nullopt;
-    if (!origin) return frame();
-    return toScreen(QRectF(QPointF(*origin) / host_->devicePixelRatioF(), QSizeF(host_->size())));
-}
-
-void Window::setPointerAtRequestedFrame(bool on) {
-    if (on == pointerAtRequestedFrame_) return;
-    pointerAtRequestedFrame_ = on;
-    applyPointerPlacement();
-}
-
-Rect Window::pointerFrame() const {
-    return pointerAtRequestedFrame_ && !wantedGeometry_.isNull() ? requestedFrame() : placedFrame();
-}
-
-void Window::applyPointerPlacement() {
-    if (!followedId_) return;
-    std::optional<QPoint> origin;
-    if (pointerAtRequestedFrame_ && !wantedGeometry_.isNull())
-        origin = (QPointF(wantedGeometry_.topLeft()) * host_->devicePixelRatioF()).toPoint();
-    ServerPlacement::placePointerAt(followedId_, origin);
-}
-
 void Window::setFrame(const Rect& frame) {
     const QRect g = toGlobal(frame.standardized()).toRect();
     wantedGeometry_ = g;
-    applyPointerPlacement();
+    placement_->requested();
     if (g == host_->geometry()) return;
     host_->setGeometry(g);
-}
-
-void Window::setLevel(int level) {
-    if (level == level_) return;
-    level_ = level;
-    applyFlags();
-    if (isVisible()) {
-        applyTransience();
-        restackAll();
-    }
-    arrangementChanged().emit(this);
 }
 
 void Window::setBaseWindow(bool base) {
     base_ = base;
     applyFlags();
-    claimButtons();
-}
-
-void Window::claimButtons() {
-    // A drag on a base window (a stroke) must reach us as the pointer made
-    // it. A window manager grabs the buttons on the windows it manages and
-    // freezes the pointer at each press until it has focused and raised the
-    // window; the server merges the moves held meanwhile into the last one,
-    // and may hand the next strokes' buttons to the manager. Held by us
-    // first, the grab is not the manager's to make. (Our windows above the
-    // overlays stay above them whatever the manager raises.)
-    if (base_ && xid() != XCB_NONE) x11::claimButtons(xid());
+    shape_->claimButtons();
 }
 
 Signal<Window*>& Window::arrangementChanged() {
@@ -248,7 +193,7 @@ void Window::applyFlags() {
     // A base window is an ordinary one; a tool window is a transient for
     // the window manager (see applyTransience()).
     Qt::WindowFlags f = (base_ ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint;
-    if (level_ > WindowLevel::normal) f |= Qt::WindowStaysOnTopHint;
+    if (stacking_->level() > WindowLevel::normal) f |= Qt::WindowStaysOnTopHint;
     if (!shadow_) f |= Qt::NoDropShadowWindowHint;
     if (keyboard_->refusesFocus()) f |= Qt::WindowDoesNotAcceptFocus;
     if (QWindow* w = host_->windowHandle(); w && host_->internalWinId()) {
@@ -273,19 +218,12 @@ void Window::renewNativeWindowIfStale() {
 
 void Window::nativeWindowCreated() {
     if (QWindow* w = host_->windowHandle()) w->installEventFilter(this);
-    if (const std::uint32_t id = xid(); id != XCB_NONE && id != followedId_) {
+    if (const std::uint32_t id = xid(); id != XCB_NONE && id != nativeId_) {
         shape_->dropInputWindow();
-        if (followedId_) ServerPlacement::forget(followedId_);
-        followedId_ = id;
-        ServerPlacement::follow(id);
-        placementWatch_ = ServerPlacement::moved().connect([this](std::uint32_t window) {
-            if (window != followedId_) return;
-            placedOnServer.emit();
-            arrangementChanged().emit(this);
-        });
-        applyPointerPlacement();
+        nativeId_ = id;
+        placement_->nativeWindowCreated(id);
     }
-    claimButtons();
+    shape_->claimButtons();
     applyStickyAndSkip();
     applyName();
     shape_->nativeWindowCreated();
@@ -300,7 +238,7 @@ void Window::applyTransience() {
     // which no manager stacks anything against, so that an alert stays
     // above windows lowered for it.
     xcb_window_t target = x11::root();
-    if (level_ <= WindowLevel::overlay) {
+    if (stacking_->level() <= WindowLevel::overlay) {
         const auto leader = x11::property32(id, x11::atom("WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 1);
         target = leader.empty() ? XCB_NONE : leader.front();
     }
@@ -339,7 +277,7 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::Resize:
         if (watched == host_.get()) {
-            keepAskedSize(event->spontaneous());
+            placement_->resized(event->spontaneous());
             shape_->resized();
             frameChanged.emit();
             arrangementChanged().emit(this);
@@ -348,19 +286,7 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Move:
         if (watched == host_.get()) {
             shape_->moved();
-            // A window manager may still place a shown window of ours after
-            // its first expose (below a panel, at the work area's corner):
-            // it is asked once more for the frame we set, and again only
-            // after the window got there.
-            if (host_->pos() == wantedGeometry_.topLeft()) {
-                reclaimedGeometry_ = QRect();
-            } else if (!wantedGeometry_.isNull() && host_->isVisible() && reclaimedGeometry_ != wantedGeometry_) {
-                reclaimedGeometry_ = wantedGeometry_;
-                QTimer::singleShot(0, this, [this] {
-                    if (!wantedGeometry_.isNull() && host_->geometry() != wantedGeometry_)
-                        host_->setGeometry(wantedGeometry_);
-                });
-            }
+            placement_->moved();
             frameChanged.emit();
             arrangementChanged().emit(this);
         }
@@ -373,7 +299,7 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
             // viewable windows.
             QTimer::singleShot(0, this, [this] {
                 shape_->updateInputWindow();
-                restackAll();
+                WindowStacking::restackAll();
             });
         }
         break;
@@ -384,35 +310,25 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::Expose:
-        if (watched == host_->windowHandle() && host_->windowHandle()->isExposed() && shape_->exposed()) {
-            // A manager may also have placed the new window elsewhere (below
-            // a panel along the top): it is asked again for our frame.
-            QTimer::singleShot(0, this, [this] {
-                if (!wantedGeometry_.isNull() && host_->geometry() != wantedGeometry_)
-                    host_->setGeometry(wantedGeometry_);
-            });
-        }
+        if (watched == host_->windowHandle() && host_->windowHandle()->isExposed() && shape_->exposed())
+            placement_->exposed();
         break;
     default: break;
     }
     return false;
 }
 
-void Window::keepAskedSize(bool resizedByServer) {
-    // A window manager may resize a shown window of ours on its own, to a
-    // size it had before: one catching up late with a screen change
-    // reapplies the size it last knew. The window would keep it.
-    const QSize now = host_->size();
-    if (!resizedByServer) askedSize_ = now;
-    if (now == askedSize_) {
-        reclaimedSize_ = QSize();
-        return;
+void Window::orderFront() {
+    if (closed_) closed_ = false;
+    if (!host_->isVisible()) {
+        renewNativeWindowIfStale();
+        host_->show();
+        // Qt names its own transient target as it maps the window.
+        applyTransience();
+        arrangementChanged().emit(this);
+    } else {
+        stacking_->raise();
     }
-    if (!host_->isVisible() || askedSize_.isEmpty() || reclaimedSize_ == askedSize_) return;
-    reclaimedSize_ = askedSize_;
-    QTimer::singleShot(0, this, [this] {
-        if (host_->isVisible() && !askedSize_.isEmpty() && host_->size() != askedSize_) host_->resize(askedSize_);
-    });
 }
 
 void Window::orderOut() {

@@ -1,6 +1,8 @@
 #pragma once
 
-// The program's windows: levels, input shapes, key status and the window registry.
+// The program's windows: geometry, transience and the window registry; each
+// window's other concerns are types of their own (shape, keyboard, stacking,
+// placement).
 
 #include "platform/Color.h"
 #include "platform/Geometry.h"
@@ -8,7 +10,9 @@
 #include "platform/Signal.h"
 #include "platform/WindowActivation.h"
 #include "platform/WindowKeyboard.h"
+#include "platform/WindowPlacement.h"
 #include "platform/WindowShape.h"
+#include "platform/WindowStacking.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,15 +28,6 @@ class QWindow;
 class QTimer;
 
 namespace platform {
-
-// Window levels: ordinary windows stand at 0; anything above stays over
-// every ordinary window, and our own windows are kept in level order.
-namespace WindowLevel {
-inline constexpr int normal = 0;
-inline constexpr int overlay = 999;
-inline constexpr int panel = 1000;
-inline constexpr int popUp = 1001;
-} // namespace WindowLevel
 
 // A borderless top-level window: a frameless QWidget (the host) whose
 // content view fills it. Frames are in y-up screen space. Every window made
@@ -79,25 +74,6 @@ public:
     // moment (it may place a new window elsewhere first); frame() before
     // any. A new frame worked out from the present one starts from this.
     Rect requestedFrame() const;
-    // Whether the X server has the window where its frame says. A window
-    // manager may first put a new window elsewhere (below a desktop panel it
-    // overlaps) until the window asks again; Qt's idea of the place can be
-    // wrong in both directions meanwhile. True off X.
-    bool standsAtFrame() const;
-    // Where the X server has the window; frame() while that is not known.
-    Rect placedFrame() const;
-    // While on, the window's pointer events are placed in it as if it stood
-    // at its requested frame, wherever the server has it meanwhile: a press
-    // lands on the content where it shows once the window gets there. Off
-    // (as at first): where the server has the window.
-    void setPointerAtRequestedFrame(bool on);
-    bool isPointerAtRequestedFrame() const { return pointerAtRequestedFrame_; }
-    // The frame the window's pointer events are placed against.
-    Rect pointerFrame() const;
-
-    int level() const { return level_; }
-    void setLevel(int level);
-
     // A base window is an ordinary window for the window manager, which keeps
     // our windows above the overlay level over it; its pointer buttons are
     // ours, so that the manager's click grab never holds up a drag on it.
@@ -151,24 +127,20 @@ public:
     // Whether the window may take the keyboard, taking it, handing it on.
     WindowKeyboard& keyboard() { return *keyboard_; }
     const WindowKeyboard& keyboard() const { return *keyboard_; }
+    // The window's level and its place among ours.
+    WindowStacking& stacking() { return *stacking_; }
+    const WindowStacking& stacking() const { return *stacking_; }
+    // Where the X server has the window, and where its pointer events land.
+    WindowPlacement& placement() { return *placement_; }
+    const WindowPlacement& placement() const { return *placement_; }
 
     Signal<> willClose;
     Signal<> frameChanged;
-    // The server moved the window (standsAtFrame() may have changed).
-    Signal<> placedOnServer;
 
     // Any window of ours was shown or hidden, moved or resized (by the
     // program or on the server), or changed its level or whether it takes
     // the pointer.
     static Signal<Window*>& arrangementChanged();
-
-    // Restacks our windows above level 0 in level order, from the highest
-    // down, so that no window ever passes over a higher one on the way. Runs
-    // after every show, raise and level change.
-    static void restackAll();
-    // Puts each input-only window back just above its owner, after the
-    // window manager restacked.
-    static void restackInputWindows();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -176,7 +148,9 @@ protected:
 private:
     friend class WindowHost;
     friend class WindowKeyboard;
+    friend class WindowPlacement;
     friend class WindowShape;
+    friend class WindowStacking;
     void nativeWindowCreated();
     // Replaces the X window of a hidden window that Qt would otherwise
     // replace as it shows it.
@@ -184,21 +158,13 @@ private:
     void applyFlags();
     // Tells the window manager which of our windows this one stays above.
     void applyTransience();
-    void claimButtons();
-    // Keeps our levels in order whenever anything restacks.
-    static void watchStacking();
-    // Tells where the pointer events are placed (see
-    // setPointerAtRequestedFrame).
-    void applyPointerPlacement();
     void applyStickyAndSkip();
     void applyName();
     void watchWidget(QWidget* w);
-    void keepAskedSize(bool resizedByServer);
 
     std::unique_ptr<QWidget> host_;
     QString title_ = QStringLiteral("Overink");
     QPointer<QWidget> content_;
-    int level_ = WindowLevel::normal;
     Color background_ = Color{0, 0, 0, 0};
     bool opaque_ = false;
     bool shadow_ = true;
@@ -207,24 +173,15 @@ private:
     bool closed_ = false;
     // The stays-on-top hint changed since the X window was made.
     bool nativeWindowStale_ = false;
-    bool pointerAtRequestedFrame_ = false;
     // The frame last asked for, in Qt's global coordinates.
     QRect wantedGeometry_;
-    // The frame asked for again after a window manager moved the window
-    // elsewhere, until the window is back there: asked for once, never
-    // fought over.
-    QRect reclaimedGeometry_;
-    // The size last given to the window by this program (a frame set, its
-    // layout grown), and the one asked for again after a window manager
-    // resized it on its own: once, as for a move.
-    QSize askedSize_;
-    QSize reclaimedSize_;
 
     std::unique_ptr<WindowShape> shape_;
     std::unique_ptr<WindowKeyboard> keyboard_;
-    std::vector<Subscription> subscriptions_;
-    Subscription placementWatch_;
-    std::uint32_t followedId_ = 0;
+    std::unique_ptr<WindowStacking> stacking_;
+    std::unique_ptr<WindowPlacement> placement_;
+    // The X window its concerns last heard of.
+    std::uint32_t nativeId_ = 0;
 };
 
 } // namespace platform

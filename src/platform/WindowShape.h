@@ -69,6 +69,7 @@ public:
 private:
     // The window tells its shapes of what happens to it.
     friend class Window;
+    friend class WindowStacking;
     // The input-only window belongs to the X window it stood over.
     void dropInputWindow();
     // Shapes a new X window of the window's as the last one was.
@@ -85,6 +86,8 @@ private:
     // The background or opacity changed, or whether a compositing manager
     // runs.
     void updateShapeMode();
+    // A base window's pointer buttons are ours (see Window::setBaseWindow).
+    void claimButtons();
     // Puts the input-only window back just above the window.
     void restackInputWindow();
     bool hiddenByOpacity() const { return hiddenByOpacity_; }

@@ -1,5 +1,7 @@
-// Window's place among our windows: kept in level order above the overlays
+// A window's place among our windows: kept in level order above the overlays
 // whoever restacks, with each input-only window just above its owner.
+#include "platform/WindowStacking.h"
+
 #include "platform/Window.h"
 
 #include "platform/ServerPlacement.h"
@@ -44,9 +46,10 @@ bool stackedInLevelOrder() {
     const auto stacking = x11::rootChildren();
     std::vector<std::pair<std::size_t, int>> placed; // position (bottom first), level
     for (Window* w : Window::all()) {
-        if (w->level() <= WindowLevel::normal || !w->isVisible() || w->xid() == XCB_NONE) continue;
+        if (w->stacking().level() <= WindowLevel::normal || !w->isVisible() || w->xid() == XCB_NONE) continue;
         auto it = std::find(stacking.begin(), stacking.end(), ServerPlacement::topLevelOf(w->xid()));
-        if (it != stacking.end()) placed.emplace_back(static_cast<std::size_t>(it - stacking.begin()), w->level());
+        if (it != stacking.end())
+            placed.emplace_back(static_cast<std::size_t>(it - stacking.begin()), w->stacking().level());
     }
     std::sort(placed.begin(), placed.end());
     for (std::size_t i = 1; i < placed.size(); ++i)
@@ -63,7 +66,20 @@ bool stackedInLevelOrder() {
 // clicks meant for the window now above its owner.
 } // namespace
 
-void Window::watchStacking() {
+WindowStacking::WindowStacking(Window& window) : window_(window) { watchStacking(); }
+
+void WindowStacking::setLevel(int level) {
+    if (level == level_) return;
+    level_ = level;
+    window_.applyFlags();
+    if (window_.isVisible()) {
+        window_.applyTransience();
+        restackAll();
+    }
+    Window::arrangementChanged().emit(&window_);
+}
+
+void WindowStacking::watchStacking() {
     static bool queued = false;
     static bool deferred = false;
     static QElapsedTimer budgetStart;
@@ -71,7 +87,7 @@ void Window::watchStacking() {
     constexpr int kCorrectionsPerSecond = 4;
     static std::function<void()> check = [] {
         queued = false;
-        Window::restackInputWindows();
+        WindowStacking::restackInputWindows();
         if (deferred || stackedInLevelOrder()) return;
         if (!budgetStart.isValid() || budgetStart.elapsed() >= 1000) {
             budgetStart.start();
@@ -85,7 +101,7 @@ void Window::watchStacking() {
             });
             return;
         }
-        Window::restackAll();
+        WindowStacking::restackAll();
     };
     static Subscription watch = X11EventSource::instance().stackingChanged.connect([] {
         if (queued) return;
@@ -94,27 +110,19 @@ void Window::watchStacking() {
     });
 }
 
-void Window::orderFront() {
-    if (closed_) closed_ = false;
-    if (!host_->isVisible()) {
-        renewNativeWindowIfStale();
-        host_->show();
-        // Qt names its own transient target as it maps the window.
-        applyTransience();
-        arrangementChanged().emit(this);
-    } else {
-        if (level_ <= WindowLevel::normal) restackWindow(xid());
-        restackAll();
-    }
+void WindowStacking::raise() {
+    if (level_ <= WindowLevel::normal) restackWindow(window_.xid());
+    restackAll();
 }
 
-void Window::restackAll() {
+void WindowStacking::restackAll() {
     std::vector<Window*> high;
-    for (Window* w : all())
-        if (w->level_ > WindowLevel::normal && w->isVisible() && w->xid() != XCB_NONE) high.push_back(w);
+    for (Window* w : Window::all())
+        if (w->stacking().level_ > WindowLevel::normal && w->isVisible() && w->xid() != XCB_NONE) high.push_back(w);
     // Highest first; of equal levels the newest on top.
     std::reverse(high.begin(), high.end());
-    std::stable_sort(high.begin(), high.end(), [](Window* a, Window* b) { return a->level_ > b->level_; });
+    std::stable_sort(high.begin(), high.end(),
+                     [](Window* a, Window* b) { return a->stacking().level_ > b->stacking().level_; });
     xcb_window_t above = XCB_NONE;
     for (Window* w : high) {
         restackWindow(w->xid(), above);
@@ -123,9 +131,9 @@ void Window::restackAll() {
     restackInputWindows();
 }
 
-void Window::restackInputWindows() {
+void WindowStacking::restackInputWindows() {
     // Input windows are not the window manager's: each follows its owner.
-    for (Window* w : all()) w->shape_->restackInputWindow();
+    for (Window* w : Window::all()) w->shape_->restackInputWindow();
     x11::flush();
 }
 

@@ -30,7 +30,7 @@ ToolbarWindowController::ToolbarWindowController(const std::shared_ptr<DrawingSt
     const platform::Size size = windowSize(view->sizeHint());
     window_ = platform::makeWindow(platform::Rect(0, 0, size.width, size.height));
     window_->setTitle(QStringLiteral("Overink Toolbar"));
-    window_->setLevel(platform::WindowLevel::panel);
+    window_->stacking().setLevel(platform::WindowLevel::panel);
     window_->setOpaque(false);
     window_->setBackgroundColor(Color::clear());
     window_->setHasShadow(false);
@@ -130,10 +130,10 @@ void ToolbarWindowController::setImportingBrushes(bool importing) {
     if (!window_) return;
     if (importing) {
         window_->shape().setIgnoresMouseEvents(true);
-        window_->setLevel(platform::WindowLevel::normal);
+        window_->stacking().setLevel(platform::WindowLevel::normal);
         return;
     }
     window_->shape().setIgnoresMouseEvents(false);
-    window_->setLevel(platform::WindowLevel::panel);
+    window_->stacking().setLevel(platform::WindowLevel::panel);
     if (window_->isVisible()) window_->orderFront();
 }

@@ -15,7 +15,7 @@ namespace ui {
 platform::WindowPtr<> PanelController::makePanelWindow(const QString& title, double width, double height) {
     auto window = platform::makeWindow(platform::Rect(0, 0, width, height));
     window->setTitle(title);
-    window->setLevel(platform::WindowLevel::panel);
+    window->stacking().setLevel(platform::WindowLevel::panel);
     window->setOpaque(false);
     window->setBackgroundColor(Color::clear());
     window->setHasShadow(false);

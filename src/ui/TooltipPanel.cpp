@@ -8,7 +8,7 @@
 TooltipPanel::TooltipPanel() : platform::Window(platform::Rect(0, 0, 200, 40)), chip_(new TooltipChip) {
     platform::assertMainThread("TooltipPanel");
     keyboard().setNonActivatingPanel(true);
-    setLevel(platform::WindowLevel::popUp);
+    stacking().setLevel(platform::WindowLevel::popUp);
     setOpaque(false);
     setBackgroundColor(Color::clear());
     setHasShadow(true);

@@ -6,9 +6,9 @@ std::vector<RememberedWindowLevel> lowerHighLevelWindows() {
     platform::assertMainThread("lowerHighLevelWindows");
     std::vector<RememberedWindowLevel> remembered;
     for (platform::Window* w : platform::Window::all()) {
-        if (w->level() >= platform::WindowLevel::overlay) remembered.push_back({w, w->level()});
+        if (w->stacking().level() >= platform::WindowLevel::overlay) remembered.push_back({w, w->stacking().level()});
     }
-    for (const auto& r : remembered) r.window->setLevel(platform::WindowLevel::normal);
+    for (const auto& r : remembered) r.window->stacking().setLevel(platform::WindowLevel::normal);
     return remembered;
 }
 
@@ -16,7 +16,7 @@ void restoreWindowLevels(const std::vector<RememberedWindowLevel>& remembered) {
     platform::assertMainThread("restoreWindowLevels");
     for (const auto& r : remembered) {
         if (!r.window) continue;
-        r.window->setLevel(r.level);
+        r.window->stacking().setLevel(r.level);
         if (r.window->isVisible()) r.window->orderFront();
     }
 }

@@ -39,7 +39,7 @@ struct DrawingShell {
     // overlays or near the tray icon, which keep their presses.
     bool nearOurWindows(QPoint p) const {
         for (platform::Window* w : platform::Window::all()) {
-            if (w->level() <= platform::WindowLevel::overlay || !w->isVisible()) continue;
+            if (w->stacking().level() <= platform::WindowLevel::overlay || !w->isVisible()) continue;
             if (platform::toGlobal(w->frame()).toRect().adjusted(-20, -20, 20, 20).contains(p)) return true;
         }
         const auto icon = shell.delegate->statusItem() ? shell.delegate->statusItem()->buttonFrame() : std::nullopt;

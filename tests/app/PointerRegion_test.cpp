@@ -178,7 +178,7 @@ TEST(PointerRegion, OurWindowsAboveTheOverlaysKeepTheirClicksWhereverTheyGo) {
     // Shown, the toolbar's frame leaves the region at once, before any
     // click on it can arrive, however the window manager stacks the two.
     platform::Window toolbar(Rect(100, 500, 300, 36));
-    toolbar.setLevel(platform::WindowLevel::panel);
+    toolbar.stacking().setLevel(platform::WindowLevel::panel);
     toolbar.orderFront();
     EXPECT_FALSE(w->shape().mouseRegion()->contains(onToolbar));
     EXPECT_TRUE(w->shape().mouseRegion()->contains(belowIt));
@@ -193,7 +193,7 @@ TEST(PointerRegion, OurWindowsAboveTheOverlaysKeepTheirClicksWhereverTheyGo) {
     // A window that lets the pointer through (a tooltip chip) keeps
     // nothing; nor does a hidden one.
     platform::Window chip(Rect(150, 500, 100, 30));
-    chip.setLevel(platform::WindowLevel::popUp);
+    chip.stacking().setLevel(platform::WindowLevel::popUp);
     chip.shape().setIgnoresMouseEvents(true);
     chip.orderFront();
     EXPECT_TRUE(w->shape().mouseRegion()->contains(onToolbar));

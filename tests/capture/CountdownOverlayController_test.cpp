@@ -61,7 +61,7 @@ TEST(CountdownPanel, IsCentredOnTheWholeFrameOfItsScreenAboveEverythingAndIgnore
     Countdown primary;
     auto* w = primary.controller->window();
     EXPECT_EQ(w->frame(), Rect(590, 320, 260, 260));
-    EXPECT_EQ(w->level(), platform::WindowLevel::popUp);
+    EXPECT_EQ(w->stacking().level(), platform::WindowLevel::popUp);
     EXPECT_TRUE(w->shape().ignoresMouseEvents());
     // It holds the keyboard while it counts, so that Esc reaches it; no click
     // gives it the keyboard.

@@ -312,7 +312,9 @@ TEST(ScreenCapture, ARefusedPermissionShowsTheAlertOnceWithTheHighWindowsLowered
     c.toolbar->window()->orderFront();
     c.grabber->contentError = platform::CaptureError{platform::CaptureError::Kind::permissionDenied, "no"};
     int toolbarLevelDuringAlert = -1;
-    c.alerts.whileShown = [&](const platform::Alert&) { toolbarLevelDuringAlert = c.toolbar->window()->level(); };
+    c.alerts.whileShown = [&](const platform::Alert&) {
+        toolbarLevelDuringAlert = c.toolbar->window()->stacking().level();
+    };
     c.alerts.answer(platform::Alert::secondButtonReturn);
     c.coordinator->startCapture();
     c.countDown();
@@ -328,7 +330,7 @@ TEST(ScreenCapture, ARefusedPermissionShowsTheAlertOnceWithTheHighWindowsLowered
                                 "Recording, then restart the app."));
     EXPECT_EQ(a.buttons(), (std::vector<QString>{"Open System Settings", "Dismiss"}));
     EXPECT_EQ(toolbarLevelDuringAlert, platform::WindowLevel::normal);
-    EXPECT_EQ(c.toolbar->window()->level(), platform::WindowLevel::panel);
+    EXPECT_EQ(c.toolbar->window()->stacking().level(), platform::WindowLevel::panel);
     EXPECT_TRUE(c.panels.shown.empty());
 
     // Refused at the image instead: again one alert for this attempt.

@@ -70,7 +70,7 @@ TEST(InfoPanelWindow, BuiltCentredOnTheMainScreensVisibleFrameAndNotShown) {
     Harness h(s);
     EXPECT_EQ(h.controller->window()->frame(), Rect(800 - 180, 485 - 235, 360, 470));
     EXPECT_EQ(h.controller->window()->title(), "Test panel");
-    EXPECT_EQ(h.controller->window()->level(), platform::WindowLevel::panel);
+    EXPECT_EQ(h.controller->window()->stacking().level(), platform::WindowLevel::panel);
     EXPECT_FALSE(h.shown());
     EXPECT_FALSE(listed(h.controller.get()));
     EXPECT_EQ(localMonitors(), monitors);

@@ -24,14 +24,14 @@ public:
     Window* add(int level, bool visible) {
         windows_.push_back(std::make_unique<Window>(platform::Rect(0, 0, 80, 40)));
         Window* w = windows_.back().get();
-        w->setLevel(level);
+        w->stacking().setLevel(level);
         if (visible) w->orderFront();
         return w;
     }
 
     std::vector<int> levels() const {
         std::vector<int> out;
-        for (const auto& w : windows_) out.push_back(w->level());
+        for (const auto& w : windows_) out.push_back(w->stacking().level());
         return out;
     }
 
@@ -119,9 +119,9 @@ TEST(UpdateManager, LoweringTakesTheHighWindowsDownAndRestoringPutsThemBack) {
     EXPECT_TRUE(manager->loweredWindows().empty());
 
     // A restoring with nothing lowered changes nothing.
-    toolbar->setLevel(5);
+    toolbar->stacking().setLevel(5);
     manager->restoreFloatingWindows();
-    EXPECT_EQ(toolbar->level(), 5);
+    EXPECT_EQ(toolbar->stacking().level(), 5);
 }
 
 TEST(UpdateManager, ASecondLoweringAddsToTheListAndOneRestoreRaisesAll) {

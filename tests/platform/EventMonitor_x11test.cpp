@@ -30,7 +30,7 @@ struct KeyWindow {
     KeyWindow() : window(toScreen(QRectF(300, 300, 300, 100))) {
         window.setContentView(new QLineEdit);
         window.setBackgroundColor(Color::white());
-        window.setLevel(WindowLevel::panel);
+        window.stacking().setLevel(WindowLevel::panel);
         window.makeKeyAndOrderFront();
         waitUntil([&] { return window.isVisible(); });
         window.keyboard().makeKey();
@@ -43,7 +43,7 @@ struct KeyWindow {
 struct ShownPanel {
     explicit ShownPanel(QRect root) : window(toScreen(QRectF(root))) {
         window.setBackgroundColor(Color::white());
-        window.setLevel(WindowLevel::panel);
+        window.stacking().setLevel(WindowLevel::panel);
         window.orderFront();
         waitUntil([&] { return window.isVisible(); });
         placed = testing_support::waitUntilPlaced(window.xid(), root);

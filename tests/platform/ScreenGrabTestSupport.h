@@ -62,7 +62,7 @@ protected:
 struct OwnWindow {
     explicit OwnWindow(QRect root) : window(platform::toScreen(QRectF(root))), inset(new Inset) {
         window.setContentView(inset);
-        window.setLevel(platform::WindowLevel::panel);
+        window.stacking().setLevel(platform::WindowLevel::panel);
         window.setHasShadow(false);
         window.orderFront();
         testing_support::waitUntil([&] { return window.isVisible() && window.xid() != 0; });

@@ -75,7 +75,7 @@ TEST(NoTray, TheLauncherFloatsAtTheTopRightAndTakesTheSameClicks) {
     const Rect f = *item.buttonFrame();
     EXPECT_EQ(f.maxX(), visible.maxX() - 4);
     EXPECT_EQ(f.maxY(), visible.maxY() - 4);
-    EXPECT_EQ(item.launcherWindow()->level(), WindowLevel::panel);
+    EXPECT_EQ(item.launcherWindow()->stacking().level(), WindowLevel::panel);
     exerciseClicks(item, item.launcherWindow()->xid());
     EXPECT_FALSE(item.launcherWindow()->keyboard().isKeyWindow());
 }

@@ -39,7 +39,7 @@ bool viewable(std::uint32_t id) {
 struct Shown {
     Shown(QRect root, int level) : window(toScreen(QRectF(root))) {
         window.setContentView(new QWidget);
-        window.setLevel(level);
+        window.stacking().setLevel(level);
         window.orderFront();
         waitUntil([&] { return window.isVisible() && window.xid() != 0; });
         placed = testing_support::waitUntilPlaced(window.xid(), root);

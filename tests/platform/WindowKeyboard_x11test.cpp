@@ -31,7 +31,7 @@ std::uint32_t focusedWindow() {
 struct Shown {
     Shown(QRect root, int level, bool nonActivating) : window(toScreen(QRectF(root))) {
         window.setContentView(new QWidget);
-        window.setLevel(level);
+        window.stacking().setLevel(level);
         window.keyboard().setNonActivatingPanel(nonActivating);
         window.orderFront();
         waitUntil([&] { return window.isVisible() && window.xid() != 0; });

@@ -69,7 +69,7 @@ TEST(NoCompositor, ARepaintThatPaintsAndClearsReshapesTheWindowOnce) {
     auto* square = new MovingSquare;
     square->square = QRect(10, 10, 30, 30);
     window.setContentView(square);
-    window.setLevel(WindowLevel::panel);
+    window.stacking().setLevel(WindowLevel::panel);
     window.orderFront();
     ASSERT_TRUE(waitUntil([&] { return window.isVisible() && window.xid() != 0; }));
     ASSERT_TRUE(waitUntilPlaced(window.xid(), root));
@@ -107,7 +107,7 @@ TEST(NoCompositor, RepaintingUnderThePointerNeverLetsItLeave) {
     Window window(toScreen(QRectF(root)));
     auto* counter = new CrossingCounter;
     window.setContentView(counter);
-    window.setLevel(WindowLevel::panel);
+    window.stacking().setLevel(WindowLevel::panel);
     window.orderFront();
     ASSERT_TRUE(waitUntil([&] { return window.isVisible() && window.xid() != 0; }));
     ASSERT_TRUE(waitUntilPlaced(window.xid(), root));

@@ -63,7 +63,7 @@ struct TestWindow {
         probe = new Probe(fill, paintRect);
         window.setContentView(probe);
         window.setBaseWindow(base);
-        window.setLevel(level);
+        window.stacking().setLevel(level);
         window.orderFront();
         waitUntil([&] { return window.isVisible() && window.xid() != 0; });
         placed = testing_support::waitUntilPlaced(window.xid(), root);
@@ -177,7 +177,7 @@ TEST(Window, LevelsStayInOrderAboveOrdinaryWindowsAfterEachIsRaised) {
     EXPECT_TRUE(overlay.probe->presses.empty());
 
     // Lowered to 0 it falls behind the ordinary window that was raised last.
-    panel.window.setLevel(WindowLevel::normal);
+    panel.window.stacking().setLevel(WindowLevel::normal);
     testing_support::xdotool({"windowraise", QString::number(ordinary.window())});
     EXPECT_TRUE(waitUntil([&] { return stackIndex(panel.window.xid()) < stackIndex(ordinary.window()); }));
 }
@@ -194,7 +194,7 @@ TEST(Window, OfTwoOverlappingWindowsAtOneLevelTheNewerStaysOnTop) {
 
     // Our own restacking, once everything else is done, leaves it so.
     EXPECT_TRUE(settle());
-    Window::restackAll();
+    WindowStacking::restackAll();
     EXPECT_TRUE(settle());
     EXPECT_TRUE(newerOnTop());
     clickAt(500, 400);
@@ -216,16 +216,16 @@ TEST(Window, ShownAgainAfterItsLevelChangedItIsTheWindowItsIdNames) {
 
     // Lowered and raised again while shown (as for an alert), then hidden
     // and shown; then lowered while hidden and raised as it shows.
-    panel.window.setLevel(WindowLevel::normal);
-    panel.window.setLevel(WindowLevel::panel);
+    panel.window.stacking().setLevel(WindowLevel::normal);
+    panel.window.stacking().setLevel(WindowLevel::panel);
     for (int round = 0; round < 2; ++round) {
         const std::uint32_t shown = panel.window.xid();
         panel.window.orderOut();
         // The window manager lets go of it (and of the hints it had).
         ASSERT_TRUE(waitUntil([&] { return stackIndex(shown) < 0; })) << round;
-        if (round == 1) panel.window.setLevel(WindowLevel::normal);
+        if (round == 1) panel.window.stacking().setLevel(WindowLevel::normal);
         panel.window.orderFront();
-        if (round == 1) panel.window.setLevel(WindowLevel::panel);
+        if (round == 1) panel.window.stacking().setLevel(WindowLevel::panel);
         ASSERT_TRUE(waitUntil([&] { return panel.window.windowHandle()->isExposed(); })) << round;
         // The id handed out is the window on screen, which the window
         // manager manages with our hints; restacking names only such

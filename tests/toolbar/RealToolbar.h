@@ -55,7 +55,7 @@ inline void clickOn(QPoint at) {
     for (platform::Window* w : platform::Window::all()) {
         if (!w->isVisible() || w->shape().ignoresMouseEvents()) continue;
         if (!w->widget()->window()->geometry().contains(at)) continue;
-        if (!target || w->level() >= target->level()) target = w;
+        if (!target || w->stacking().level() >= target->stacking().level()) target = w;
     }
     if (target) pointerReaches(at, target->xid());
     else moveMouse(at);

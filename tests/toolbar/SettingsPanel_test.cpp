@@ -322,11 +322,11 @@ TEST(SettingsQuit, TheAlertCancelsByDefaultAndCloseEndsTheProgram) {
     Settings s;
     FakeAlerts alerts;
     auto toolbar = platform::makeWindow(Rect(100, 100, 300, 40));
-    toolbar->setLevel(platform::WindowLevel::panel);
+    toolbar->stacking().setLevel(platform::WindowLevel::panel);
     std::vector<int> levelsDuringAlert;
     std::vector<int> dismissedDuringAlert;
     alerts.whileShown = [&](const platform::Alert&) {
-        levelsDuringAlert.push_back(toolbar->level());
+        levelsDuringAlert.push_back(toolbar->stacking().level());
         dismissedDuringAlert.push_back(s.dismissed);
     };
 
@@ -351,5 +351,5 @@ TEST(SettingsQuit, TheAlertCancelsByDefaultAndCloseEndsTheProgram) {
     EXPECT_EQ(s.activated, 2);
     EXPECT_EQ(levelsDuringAlert, (std::vector<int>{platform::WindowLevel::normal, platform::WindowLevel::normal}));
     EXPECT_EQ(dismissedDuringAlert, (std::vector<int>{1, 2})) << "the panel closes before the alert";
-    EXPECT_EQ(toolbar->level(), platform::WindowLevel::panel);
+    EXPECT_EQ(toolbar->stacking().level(), platform::WindowLevel::panel);
 }

@@ -42,7 +42,7 @@ UpdatesSettingsRows* openRows(RealToolbar& t) {
 int highWindows() {
     int n = 0;
     for (platform::Window* w : platform::Window::all())
-        if (w->isVisible() && w->level() >= 999) ++n;
+        if (w->isVisible() && w->stacking().level() >= 999) ++n;
     return n;
 }
 
@@ -68,7 +68,7 @@ TEST(SettingsUpdatesOnX11, CheckNowAgainstALocalFeedOffersTheNewerVersion) {
 
     ASSERT_TRUE(t.showAndSettle());
     ASSERT_GE(highWindows(), 1) << "the toolbar stands above ordinary windows";
-    const int levelBefore = t.window()->level();
+    const int levelBefore = t.window()->stacking().level();
 
     UpdatesSettingsRows* rows = openRows(t);
     ASSERT_NE(rows, nullptr);
@@ -85,7 +85,7 @@ TEST(SettingsUpdatesOnX11, CheckNowAgainstALocalFeedOffersTheNewerVersion) {
     EXPECT_EQ(server.requests(), QList<QString>{"/feed.xml"});
     EXPECT_FALSE(panelDuringOffer) << "the check starts once the panel is gone";
     EXPECT_EQ(highDuringOffer, 0) << "our windows stand aside while the offer is up";
-    ASSERT_TRUE(waitUntil([&] { return t.window()->level() == levelBefore; }));
+    ASSERT_TRUE(waitUntil([&] { return t.window()->stacking().level() == levelBefore; }));
     EXPECT_TRUE(t.window()->isVisible());
 
     // Opened again, the panel tells when the check ran and may check again.

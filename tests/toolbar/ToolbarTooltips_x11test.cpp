@@ -53,7 +53,7 @@ TEST(ToolbarTooltipsOnX11, RestingOnUndoShowsItsChipBelowTheToolbarUntilThePoint
     const Rect anchor = *undo->chip()->anchor()->frameOnScreen();
     EXPECT_EQ(chip.maxY(), bar.minY() - 4) << "below the toolbar docked at the top";
     EXPECT_NEAR(chip.midX(), anchor.midX(), 0.5);
-    EXPECT_EQ(shownChip()->level(), platform::WindowLevel::popUp);
+    EXPECT_EQ(shownChip()->stacking().level(), platform::WindowLevel::popUp);
     EXPECT_FALSE(shownChip()->keyboard().isKeyWindow());
 
     ASSERT_TRUE(moveMouse(RealToolbar::centreOf(undo) + QPoint(0, 200)));

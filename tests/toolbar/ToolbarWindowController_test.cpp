@@ -43,7 +43,7 @@ TEST(ToolbarWindow, IsExactlyTheToolbarAtThePanelLevelAndNotShown) {
     ToolbarWindow w;
     const QSize view = w.controller->toolbarView()->sizeHint();
     EXPECT_EQ(w.window().frame().size, platform::Size(view.width(), view.height()));
-    EXPECT_EQ(w.window().level(), platform::WindowLevel::panel);
+    EXPECT_EQ(w.window().stacking().level(), platform::WindowLevel::panel);
     EXPECT_TRUE(w.window().keyboard().isNonActivatingPanel());
     EXPECT_FALSE(w.window().hasShadow());
     EXPECT_FALSE(w.window().keyboard().canBecomeMain());
@@ -116,11 +116,11 @@ TEST(ToolbarWindow, StepsAsideWhileAModalPanelIsUp) {
     EXPECT_FALSE(w.window().shape().ignoresMouseEvents());
     w.t->isImportingBrushes = true;
     drainEvents();
-    EXPECT_EQ(w.window().level(), platform::WindowLevel::normal);
+    EXPECT_EQ(w.window().stacking().level(), platform::WindowLevel::normal);
     EXPECT_TRUE(w.window().shape().ignoresMouseEvents());
     w.t->isImportingBrushes = false;
     drainEvents();
-    EXPECT_EQ(w.window().level(), platform::WindowLevel::panel);
+    EXPECT_EQ(w.window().stacking().level(), platform::WindowLevel::panel);
     EXPECT_FALSE(w.window().shape().ignoresMouseEvents());
     EXPECT_FALSE(w.window().isVisible()) << "a hidden toolbar stays hidden";
 
@@ -130,5 +130,5 @@ TEST(ToolbarWindow, StepsAsideWhileAModalPanelIsUp) {
     w.t->isImportingBrushes = false;
     drainEvents();
     EXPECT_TRUE(w.window().isVisible());
-    EXPECT_EQ(w.window().level(), platform::WindowLevel::panel);
+    EXPECT_EQ(w.window().stacking().level(), platform::WindowLevel::panel);
 }

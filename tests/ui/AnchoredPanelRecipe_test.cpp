@@ -72,7 +72,7 @@ TEST(AnchoredPanelRecipe, ThePanelWindowFloatsWithoutTakingTheKeyboardOrThePoint
     Finish finish;
     const auto window = ui::AnchoredPanelController::makePanelWindow(QStringLiteral("Test panel"), 34);
     EXPECT_EQ(window->frame().size, platform::Size(34, 100));
-    EXPECT_EQ(window->level(), platform::WindowLevel::panel);
+    EXPECT_EQ(window->stacking().level(), platform::WindowLevel::panel);
     EXPECT_TRUE(window->keyboard().isNonActivatingPanel()) << "key only on request";
     EXPECT_FALSE(window->keyboard().canBecomeMain());
     EXPECT_FALSE(window->hasShadow());

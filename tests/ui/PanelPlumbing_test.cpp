@@ -52,10 +52,10 @@ TEST(WindowLevels, AlertsLowerEverythingFromTheOverlaysUpAndRestoreIt) {
     Window overlayA(Rect(0, 0, 100, 100));
     Window overlayB(Rect(0, 0, 100, 100));
     Window below(Rect(0, 0, 50, 50));
-    toolbar.setLevel(Level::panel);
-    overlayA.setLevel(Level::overlay);
-    overlayB.setLevel(Level::overlay);
-    below.setLevel(998);
+    toolbar.stacking().setLevel(Level::panel);
+    overlayA.stacking().setLevel(Level::overlay);
+    overlayB.stacking().setLevel(Level::overlay);
+    below.stacking().setLevel(998);
     toolbar.orderFront();
     overlayA.orderFront();
 
@@ -69,13 +69,13 @@ TEST(WindowLevels, AlertsLowerEverythingFromTheOverlaysUpAndRestoreIt) {
     EXPECT_EQ(remembered[0].window, &toolbar);
     EXPECT_EQ(remembered[0].level, Level::panel);
     EXPECT_EQ(remembered[2].window, &overlayB);
-    for (Window* w : {&toolbar, &overlayA, &overlayB}) EXPECT_EQ(w->level(), Level::normal);
-    EXPECT_EQ(below.level(), 998);
+    for (Window* w : {&toolbar, &overlayA, &overlayB}) EXPECT_EQ(w->stacking().level(), Level::normal);
+    EXPECT_EQ(below.stacking().level(), 998);
 
     restoreWindowLevels(all);
-    EXPECT_EQ(toolbar.level(), Level::panel);
-    EXPECT_EQ(overlayA.level(), Level::overlay);
-    EXPECT_EQ(overlayB.level(), Level::overlay);
+    EXPECT_EQ(toolbar.stacking().level(), Level::panel);
+    EXPECT_EQ(overlayA.stacking().level(), Level::overlay);
+    EXPECT_EQ(overlayB.stacking().level(), Level::overlay);
     EXPECT_TRUE(toolbar.isVisible());
     EXPECT_FALSE(overlayB.isVisible()) << "hidden windows stay hidden";
     EXPECT_FALSE(toolbar.keyboard().isKeyWindow());
@@ -84,12 +84,12 @@ TEST(WindowLevels, AlertsLowerEverythingFromTheOverlaysUpAndRestoreIt) {
 TEST(WindowLevels, AWindowGoneBeforeTheRestoreIsSkipped) {
     auto doomed = std::make_unique<Window>(Rect(0, 0, 10, 10));
     Window kept(Rect(0, 0, 10, 10));
-    doomed->setLevel(Level::popUp);
-    kept.setLevel(Level::popUp);
+    doomed->stacking().setLevel(Level::popUp);
+    kept.stacking().setLevel(Level::popUp);
     auto remembered = lowerHighLevelWindows();
     doomed.reset();
     restoreWindowLevels(remembered);
-    EXPECT_EQ(kept.level(), Level::popUp);
+    EXPECT_EQ(kept.stacking().level(), Level::popUp);
 }
 
 TEST(AnchorRef, FollowsItsViewAndEmptiesWhenTheViewGoes) {

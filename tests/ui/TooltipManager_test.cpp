@@ -134,7 +134,7 @@ TEST(TooltipManager, TheChipComesAfterTheDelayBesideTheWindowAndFadesIn) {
     ASSERT_TRUE(h.shown());
     EXPECT_EQ(h.manager->phase(), Phase::visible);
     EXPECT_EQ(h.chipText(), "Undo");
-    EXPECT_EQ(h.manager->panel()->level(), platform::WindowLevel::popUp);
+    EXPECT_EQ(h.manager->panel()->stacking().level(), platform::WindowLevel::popUp);
     EXPECT_TRUE(h.manager->panel()->shape().ignoresMouseEvents());
     EXPECT_FALSE(h.manager->panel()->keyboard().canBecomeKey());
 
