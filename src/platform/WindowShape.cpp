@@ -198,7 +198,7 @@ std::uint32_t WindowShape::inputWindowId() const {
 bool WindowShape::translucent() const { return !window_.isOpaque() && window_.backgroundColor().a < 1.0; }
 
 void WindowShape::updateShapeMode() {
-    const bool want = x11::available() && translucent() && !x11::compositingManagerRunning();
+    const bool want = x11::available() && translucent() && !X11EventSource::instance().compositingManagerRunning();
     const xcb_window_t id = window_.xid();
     if (want == shaped_ && (shapeInitialised_ || !want)) return;
     // Content may paint otherwise while shaped (see isShapedToPaintedPixels).

@@ -92,6 +92,11 @@ bool X11EventSource::windowManagerRunning() {
     return wmCheck_ != XCB_NONE;
 }
 
+bool X11EventSource::compositingManagerRunning() {
+    if (!compositing_) compositing_ = x11::compositingManagerRunning();
+    return *compositing_;
+}
+
 void X11EventSource::learnWindowManager() {
     wmKnown_ = true;
     wmCheck_ = XCB_NONE;
@@ -232,7 +237,10 @@ void X11EventSource::readEvents() {
         } else if (xfixesFirstEvent_ && type == xfixesFirstEvent_ + XCB_XFIXES_SELECTION_NOTIFY) {
             auto* sn = reinterpret_cast<xcb_xfixes_selection_notify_event_t*>(ev);
             const bool owned = sn->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && sn->owner != XCB_NONE;
-            if (sn->selection == cmSelection_) compositingChanged.emit(owned);
+            if (sn->selection == cmSelection_) {
+                compositing_ = owned;
+                compositingChanged.emit(owned);
+            }
             if (sn->selection == traySelection_) trayHostChanged.emit(owned);
         } else if (randrFirstEvent_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                         type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -82,6 +83,10 @@ public:
     // alive). Followed through the root's properties and the check window's
     // end; the server is asked again only after the property changed.
     bool windowManagerRunning();
+    // Whether a compositing manager runs (the owner of its selection). Asked
+    // once, then followed through the selection's owner changes: it holds
+    // the new answer by the time compositingChanged is emitted.
+    bool compositingManagerRunning();
 
     // Raw input is selected only while someone wants it (global monitors).
     void retainRawInput();
@@ -127,6 +132,7 @@ private:
     // The window manager's check window; none while no manager runs.
     xcb_window_t wmCheck_ = XCB_NONE;
     bool wmKnown_ = false;
+    std::optional<bool> compositing_;
     bool filterInstalled_ = false;
     std::list<Handler> handlers_;
     int dispatching_ = 0;

@@ -1,6 +1,7 @@
 // The one entry point for X events: the stages see an event of Qt's
 // connection in their order, and one that takes it ends its way; and the
-// window manager's coming and going, followed without asking each time.
+// window manager's and the compositing manager's coming and going, followed
+// without asking each time.
 #include "platform/X11.h"
 #include "platform/X11EventSource.h"
 #include "support/TestUtil.h"
@@ -13,6 +14,7 @@
 #include <signal.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace platform;
@@ -127,4 +129,29 @@ TEST(NoWindowManager, AWindowManagerThatStartsOrDiesMeanwhileIsNoticed) {
         manager.waitForFinished();
         EXPECT_TRUE(waitUntil([&] { return !source.windowManagerRunning(); })) << "round " << round;
     }
+}
+
+// In a session without a compositing manager, whose one the test starts
+// and stops: whoever is told of the change already reads the new answer, so
+// that a window reshaping itself on the news never shapes itself for the
+// old one.
+TEST(NoCompositor, WhoeverIsToldACompositingManagerCameOrWentReadsTheNewAnswer) {
+    auto& source = X11EventSource::instance();
+    ASSERT_FALSE(source.compositingManagerRunning());
+    std::vector<std::pair<bool, bool>> told; // what the news said, what the source answered then
+    Subscription watch =
+        source.compositingChanged.connect([&](bool on) { told.emplace_back(on, source.compositingManagerRunning()); });
+
+    QProcess manager;
+    manager.start(QStringLiteral("xcompmgr"), {});
+    ASSERT_TRUE(manager.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return !told.empty(); }));
+    EXPECT_EQ(told.back(), std::make_pair(true, true));
+    EXPECT_TRUE(source.compositingManagerRunning());
+
+    manager.terminate();
+    manager.waitForFinished();
+    ASSERT_TRUE(waitUntil([&] { return told.back().first == false; }));
+    EXPECT_EQ(told.back(), std::make_pair(false, false));
+    EXPECT_FALSE(source.compositingManagerRunning());
 }
