@@ -115,9 +115,7 @@ move() {
 # manager's frame) a press would go to, as the server finds it: input shapes
 # count.
 window_under_pointer() {
-  local X Y SCREEN WINDOW
-  eval "$(xdotool getmouselocation --shell 2>/dev/null)"
-  echo "${WINDOW:-0}"
+  "${OVERINK_POINTER_WINDOW:?}" 2>/dev/null || echo 0
 }
 # toplevel_of WINDOW: the child of the root that holds WINDOW (its frame).
 toplevel_of() {
@@ -407,15 +405,15 @@ open_settings() {
 # (overlay, settings panel, toolbar), as "ID X Y W H".
 alert() { shown_window "$1" '(w != 1920 && w != 210 && h != 36 && w > 100 && h > 80)'; }
 no_alert() { ! alert "$1" >/dev/null; }
-# above WINDOW OTHER: the window manager stacks WINDOW above OTHER.
+# above WINDOW OTHER: the server stacks WINDOW's frame above OTHER's (the
+# window manager's list leaves out the overlays, which are no manager's,
+# and not every manager keeps it up to date as it raises a window).
 above() {
-  local id i=0 pa=0 pb=0
-  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2 | tr -d ','); do
-    i=$((i + 1))
-    [ $((id)) -eq "$1" ] && pa=$i
-    [ $((id)) -eq "$2" ] && pb=$i
-  done
-  [ "$pa" -gt 0 ] && [ "$pb" -gt 0 ] && [ "$pa" -gt "$pb" ]
+  local top other
+  top=$(printf '0x%x' "$(toplevel_of "$1")") other=$(printf '0x%x' "$(toplevel_of "$2")")
+  # xwininfo lists the root's children top first.
+  xwininfo -root -children | awk -v a="$top" -v b="$other" '$1 == a { print "above"; exit } $1 == b { exit }' |
+    grep -q above
 }
 # kept_above WINDOW: the window asks to stay above others.
 kept_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
