@@ -157,7 +157,6 @@ void Window::setFrame(const Rect& frame) {
 void Window::setBaseWindow(bool base) {
     base_ = base;
     applyFlags();
-    shape_->claimButtons();
 }
 
 Signal<Window*>& Window::arrangementChanged() {
@@ -190,10 +189,11 @@ void Window::setAlphaValue(double alpha) {
 }
 
 void Window::applyFlags() {
-    // A base window is an ordinary one; a tool window is a transient for
-    // the window manager (see applyTransience()).
-    Qt::WindowFlags f = (base_ ? Qt::Window : Qt::Tool) | Qt::FramelessWindowHint;
-    if (stacking_->level() > WindowLevel::normal) f |= Qt::WindowStaysOnTopHint;
+    // A base window is no window manager's (override-redirect): none frames,
+    // moves or restacks it. A tool window is a transient for the window
+    // manager (see applyTransience()).
+    Qt::WindowFlags f = (base_ ? Qt::Window | Qt::BypassWindowManagerHint : Qt::Tool) | Qt::FramelessWindowHint;
+    if (stacking_->level() > WindowLevel::normal && !base_) f |= Qt::WindowStaysOnTopHint;
     if (!shadow_) f |= Qt::NoDropShadowWindowHint;
     if (keyboard_->refusesFocus()) f |= Qt::WindowDoesNotAcceptFocus;
     if (QWindow* w = host_->windowHandle(); w && host_->internalWinId()) {
@@ -223,7 +223,6 @@ void Window::nativeWindowCreated() {
         nativeId_ = id;
         placement_->nativeWindowCreated(id);
     }
-    shape_->claimButtons();
     applyStickyAndSkip();
     applyName();
     shape_->nativeWindowCreated();

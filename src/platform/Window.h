@@ -35,10 +35,10 @@ namespace platform {
 // restack all of its windows. Shown on every desktop and left out of
 // taskbars and pagers. Showing never activates; only makeKey() does.
 //
-// The window manager keeps every window of ours above the overlay level
-// over the base windows (the overlays) by itself: they are transients of the
-// program's window group, so no raise of a base window (a click on it, its
-// activation) ever puts it over them.
+// Base windows (the overlays) are no window manager's: none frames, moves or
+// restacks them, so that only their own input region takes presses and they
+// stand exactly where they ask. The program keeps them below its other
+// windows and above every other program's (WindowStacking).
 class Window : public QObject {
     Q_OBJECT
 public:
@@ -74,10 +74,9 @@ public:
     // moment (it may place a new window elsewhere first); frame() before
     // any. A new frame worked out from the present one starts from this.
     Rect requestedFrame() const;
-    // A base window is an ordinary window for the window manager, which keeps
-    // our windows above the overlay level over it; its pointer buttons are
-    // ours, so that the manager's click grab never holds up a drag on it.
-    // Set before the window is first shown.
+    // A base window is left out of the window manager's hands
+    // (override-redirect) and stacked by the program itself. Set before the
+    // window is first shown.
     bool isBaseWindow() const { return base_; }
     void setBaseWindow(bool base);
 

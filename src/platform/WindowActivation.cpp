@@ -50,6 +50,24 @@ struct FocusCache {
 
 void focusMoved(xcb_window_t window) { gFocus.window = window; }
 
+// A request the window manager was asked to carry out may be carried out
+// after a newer request of ours gave the focus to another of our windows:
+// the windows asked for so, and the window the newest request took the
+// focus for directly, which gets it back once when that happens.
+std::vector<xcb_window_t> gAskedOfManager;
+xcb_window_t gTakenDirectly = XCB_NONE;
+
+void setFocus(xcb_window_t id, std::uint32_t time);
+
+void focusCameFromManager(xcb_window_t window) {
+    const auto asked = std::find(gAskedOfManager.begin(), gAskedOfManager.end(), window);
+    if (asked == gAskedOfManager.end()) return;
+    gAskedOfManager.erase(asked);
+    if (gTakenDirectly == XCB_NONE || gTakenDirectly == window) return;
+    // Between our own windows: the server's time, which nothing refuses.
+    setFocus(std::exchange(gTakenDirectly, XCB_NONE), XCB_CURRENT_TIME);
+}
+
 // Notes the server time of every key and button event as Qt reads it, and
 // the focus coming to and going from our windows.
 bool noteEvent(const XEvent& e) {
@@ -61,8 +79,10 @@ bool noteEvent(const XEvent& e) {
         // and going leaves the focus where it is.
         if ((f->mode == XCB_NOTIFY_MODE_NORMAL || f->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
             (f->detail == XCB_NOTIFY_DETAIL_ANCESTOR || f->detail == XCB_NOTIFY_DETAIL_INFERIOR ||
-             f->detail == XCB_NOTIFY_DETAIL_NONLINEAR))
+             f->detail == XCB_NOTIFY_DETAIL_NONLINEAR)) {
             focusMoved(f->event);
+            focusCameFromManager(f->event);
+        }
         break;
     }
     case XCB_FOCUS_OUT: {
@@ -100,6 +120,14 @@ bool isViewable(xcb_window_t id) {
     auto* c = x11::connection();
     auto r = x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
     return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+// A window no window manager handles (override-redirect): there is no one
+// to ask.
+bool isUnmanaged(xcb_window_t id) {
+    auto* c = x11::connection();
+    auto r = x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
+    return r && r->override_redirect;
 }
 
 // The focus as the server has it now. A request acts on this: the events
@@ -157,6 +185,13 @@ void takeFocus(xcb_window_t id, std::uint32_t userTime) {
     setFocus(id, ours(askFocus()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
 }
 
+// The newest request takes the focus for `id` directly, or asks the window
+// manager: an older request's window asked of the manager no longer stands.
+void newestRequestTakes(xcb_window_t id) {
+    gTakenDirectly = id;
+    gAskedOfManager.erase(std::remove(gAskedOfManager.begin(), gAskedOfManager.end(), id), gAskedOfManager.end());
+}
+
 void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request) {
     // A newer request came while this one waited for its window.
     if (request != gRequests) return;
@@ -164,10 +199,14 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     const xcb_window_t focus = askFocus();
     if (focus == id) return;
     const std::uint32_t time = requestTime();
-    if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus)) {
+    if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus) || isUnmanaged(id)) {
+        newestRequestTakes(id);
         takeFocus(id, time);
         return;
     }
+    newestRequestTakes(id);
+    gTakenDirectly = XCB_NONE;
+    gAskedOfManager.push_back(id);
     askWindowManager(id, time);
     // A manager that refuses (or is slow to answer) is not waited for: the
     // same request goes straight to the server, which refuses it by itself
@@ -261,7 +300,9 @@ void WindowActivation::handOver(QWindow* window) {
     // The focus is ours to pass on: the server's own time, so that no focus
     // change made since the user's last input (a window manager giving us
     // the focus) can make it refuse.
-    setFocus(static_cast<xcb_window_t>(window->winId()), XCB_CURRENT_TIME);
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    newestRequestTakes(id);
+    setFocus(id, XCB_CURRENT_TIME);
 }
 
 void WindowActivation::goesOffScreen(const QWindow* window) {

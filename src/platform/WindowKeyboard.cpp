@@ -84,6 +84,15 @@ void WindowKeyboard::prepareForKeyboard() {
 
 void WindowKeyboard::makeKey(WindowActivation::Cause cause) {
     if (!canBecomeKey_) return;
+    // Only the newest request stands: a non-activating window asked for
+    // before, which has not taken the keyboard yet, refuses it again, so
+    // that no window manager hands it the focus as it maps it.
+    for (Window* w : Window::all()) {
+        WindowKeyboard& other = w->keyboard();
+        if (&other == this || !other.nonActivating_ || !other.keyRequested_ || other.isKeyWindow()) continue;
+        other.keyRequested_ = false;
+        w->applyFlags();
+    }
     prepareForKeyboard();
     if (!window_.widget()->isVisible()) return;
     WindowActivation::activate(window_.windowHandle(), cause);

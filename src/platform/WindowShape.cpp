@@ -127,17 +127,6 @@ void WindowShape::closed() {
     if (inputWindow_) inputWindow_->setShown(false);
 }
 
-void WindowShape::claimButtons() {
-    // A drag on a base window (a stroke) must reach us as the pointer made
-    // it. A window manager grabs the buttons on the windows it manages and
-    // freezes the pointer at each press until it has focused and raised the
-    // window; the server merges the moves held meanwhile into the last one,
-    // and may hand the next strokes' buttons to the manager. Held by us
-    // first, the grab is not the manager's to make. (Our windows above the
-    // overlays stay above them whatever the manager raises.)
-    if (window_.isBaseWindow() && window_.xid() != XCB_NONE) x11::claimButtons(window_.xid());
-}
-
 void WindowShape::restackInputWindow() {
     if (inputWindow_) inputWindow_->restack();
 }

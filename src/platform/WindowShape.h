@@ -86,8 +86,6 @@ private:
     // The background or opacity changed, or whether a compositing manager
     // runs.
     void updateShapeMode();
-    // A base window's pointer buttons are ours (see Window::setBaseWindow).
-    void claimButtons();
     // Puts the input-only window back just above the window.
     void restackInputWindow();
     bool hiddenByOpacity() const { return hiddenByOpacity_; }

@@ -16,10 +16,14 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace platform {
 
 namespace {
+
+void configureStacking(xcb_window_t id, xcb_window_t below);
 
 // Raises the window to the top of its layer, or (with a sibling) puts it
 // just below that sibling.
@@ -30,31 +34,94 @@ void restackWindow(xcb_window_t id, xcb_window_t below = XCB_NONE) {
         // Source 2 (a pager-like tool) is honoured without focus-stealing
         // checks.
         x11::sendRootMessage(id, x11::atom("_NET_RESTACK_WINDOW"), 2, below, mode);
-    } else if (below == XCB_NONE) {
+    } else {
+        configureStacking(id, below);
+    }
+}
+
+// Puts a window that is a child of the root just below `below` (a child of
+// the root too), or on top of every other without one, by itself.
+void configureStacking(xcb_window_t id, xcb_window_t below) {
+    if (below == XCB_NONE) {
+        const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
         xcb_configure_window(x11::connection(), id, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
     } else {
-        const std::uint32_t values[] = {below, mode};
+        const std::uint32_t values[] = {below, XCB_STACK_MODE_BELOW};
         xcb_configure_window(x11::connection(), id, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
     }
 }
 
-// True when the server stacks our windows above level 0 in level order.
-// The server's stacking of the windows' frames, not the window manager's
-// list: not every manager updates that list as it raises a window (fluxbox
-// raising the window that takes the focus).
+// The lowest child of the root (and its position, bottom first) that holds a
+// shown window of ours other than a base window: the frame of the toolbar,
+// a panel, an alert or a file panel.
+std::optional<std::pair<std::size_t, xcb_window_t>> lowestOfOurOtherWindows(const std::vector<xcb_window_t>& stacking) {
+    std::optional<std::pair<std::size_t, xcb_window_t>> lowest;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        // The tray icon lives in the tray's window, not on the root.
+        if (!widget->isVisible() || !widget->internalWinId() || widget->inherits("QSystemTrayIconSys")) continue;
+        if (const Window* w = Window::fromWidget(widget); w && w->isBaseWindow()) continue;
+        const xcb_window_t top = ServerPlacement::topLevelOf(static_cast<xcb_window_t>(widget->internalWinId()));
+        const auto it = std::find(stacking.begin(), stacking.end(), top);
+        if (it == stacking.end()) continue;
+        const auto at = static_cast<std::size_t>(it - stacking.begin());
+        if (!lowest || at < lowest->first) lowest = std::make_pair(at, top);
+    }
+    return lowest;
+}
+
+// True when the server stacks our windows above level 0 in level order,
+// and each base window above every window of another program that stands
+// below our windows of higher levels. The server's stacking of the windows'
+// frames, not the window manager's list: not every manager updates that
+// list as it raises a window (fluxbox raising the window that takes the
+// focus).
 bool stackedInLevelOrder() {
     const auto stacking = x11::rootChildren();
-    std::vector<std::pair<std::size_t, int>> placed; // position (bottom first), level
+    auto positionOf = [&stacking](xcb_window_t id) -> std::optional<std::size_t> {
+        const auto it = std::find(stacking.begin(), stacking.end(), id);
+        if (it == stacking.end()) return std::nullopt;
+        return static_cast<std::size_t>(it - stacking.begin());
+    };
+    std::vector<std::pair<std::size_t, Window*>> placed; // position (bottom first)
     for (Window* w : Window::all()) {
         if (w->stacking().level() <= WindowLevel::normal || !w->isVisible() || w->xid() == XCB_NONE) continue;
-        auto it = std::find(stacking.begin(), stacking.end(), ServerPlacement::topLevelOf(w->xid()));
-        if (it != stacking.end())
-            placed.emplace_back(static_cast<std::size_t>(it - stacking.begin()), w->stacking().level());
+        if (const auto at = positionOf(ServerPlacement::topLevelOf(w->xid()))) placed.emplace_back(*at, w);
     }
-    std::sort(placed.begin(), placed.end());
+    std::sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < placed.size(); ++i)
-        if (placed[i - 1].second > placed[i].second) return false;
-    return true;
+        if (placed[i - 1].second->stacking().level() > placed[i].second->stacking().level()) return false;
+    // Between a base window and the lowest of ours above its level stand
+    // only windows of ours, or windows not on screen.
+    std::vector<xcb_window_t> between;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (!placed[i].second->isBaseWindow()) continue;
+        std::size_t end = stacking.size();
+        for (std::size_t j = i + 1; j < placed.size(); ++j)
+            if (placed[j].second->stacking().level() > placed[i].second->stacking().level()) {
+                end = placed[j].first;
+                break;
+            }
+        for (std::size_t k = placed[i].first + 1; k < end; ++k) between.push_back(stacking[k]);
+    }
+    // A base window taken down to the ordinary level stands below every other
+    // shown window of ours (an alert or file panel it was taken down for).
+    for (Window* w : Window::all()) {
+        if (!w->isBaseWindow() || w->stacking().level() > WindowLevel::normal || !w->isVisible()) continue;
+        const auto at = positionOf(w->xid());
+        const auto lowest = lowestOfOurOtherWindows(stacking);
+        if (at && lowest && *at > lowest->first) return false;
+    }
+    if (between.empty()) return true;
+    const auto ours = x11::ourWindows();
+    std::vector<xcb_window_t> others;
+    for (xcb_window_t id : between) {
+        const bool isOurs = std::find(ours.begin(), ours.end(), id) != ours.end() ||
+                            std::any_of(placed.begin(), placed.end(), [id](const auto& p) {
+                                return ServerPlacement::topLevelOf(p.second->xid()) == id;
+                            });
+        if (!isOurs) others.push_back(id);
+    }
+    return x11::viewableAmong(others).empty();
 }
 
 // The window manager raises windows on its own (on a click, when mapping);
@@ -125,7 +192,11 @@ void WindowStacking::restackAll() {
                      [](Window* a, Window* b) { return a->stacking().level_ > b->stacking().level_; });
     xcb_window_t above = XCB_NONE;
     for (Window* w : high) {
-        restackWindow(w->xid(), above);
+        // No window manager stacks a base window: it goes straight below the
+        // frame of the window above it, or on top of everything.
+        if (w->isBaseWindow())
+            configureStacking(w->xid(), above == XCB_NONE ? XCB_NONE : ServerPlacement::topLevelOf(above));
+        else restackWindow(w->xid(), above);
         above = w->xid();
     }
     restackInputWindows();

@@ -130,6 +130,20 @@ std::vector<xcb_window_t> rootChildren() {
     return {children, children + xcb_query_tree_children_length(t.get())};
 }
 
+std::vector<xcb_window_t> viewableAmong(const std::vector<xcb_window_t>& windows) {
+    auto* c = connection();
+    if (!c) return {};
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (xcb_window_t id : windows) cookies.push_back(xcb_get_window_attributes(c, id));
+    std::vector<xcb_window_t> viewable;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        auto r = reply(xcb_get_window_attributes_reply(c, cookies[i], nullptr));
+        if (r && r->map_state == XCB_MAP_STATE_VIEWABLE) viewable.push_back(windows[i]);
+    }
+    return viewable;
+}
+
 xcb_window_t windowId(QWindow* window) {
     if (!window || !available()) return XCB_NONE;
     return static_cast<xcb_window_t>(window->winId());
@@ -163,34 +177,6 @@ void setWindowClass(xcb_window_t window) {
     value.append('\0').append(kWindowClass).append('\0');
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(value.size()), value.constData());
-}
-
-bool claimButtons(xcb_window_t window) {
-    auto* c = connection();
-    if (!c || window == XCB_NONE) return false;
-    // As the grab a press would start anyway: every event of the drag goes
-    // to this window. Window managers grab through the core protocol or
-    // through XInput 2, and only a grab of the same kind bars theirs: one of
-    // each. The XInput 2 one, made last, is the one a press meets first, so
-    // that the drag reaches Qt as XInput 2 events, as it would without.
-    const auto core = xcb_grab_button_checked(
-        c, 0, window, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION,
-        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_BUTTON_INDEX_ANY, XCB_MOD_MASK_ANY);
-    xcb_generic_error_t* error = xcb_request_check(c, core);
-    const bool claimed = error == nullptr;
-    std::free(error);
-    const std::uint32_t mask = XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_BUTTON_RELEASE |
-                               XCB_INPUT_XI_EVENT_MASK_MOTION | XCB_INPUT_XI_EVENT_MASK_ENTER |
-                               XCB_INPUT_XI_EVENT_MASK_LEAVE;
-    const std::uint32_t anyModifier = XCB_INPUT_MODIFIER_MASK_ANY;
-    auto xi = reply(xcb_input_xi_passive_grab_device_reply(
-        c,
-        xcb_input_xi_passive_grab_device(c, XCB_CURRENT_TIME, window, XCB_NONE, 0, XCB_INPUT_DEVICE_ALL_MASTER, 1, 1,
-                                         XCB_INPUT_GRAB_TYPE_BUTTON, XCB_INPUT_GRAB_MODE_22_ASYNC,
-                                         XCB_INPUT_GRAB_MODE_22_ASYNC, XCB_INPUT_GRAB_OWNER_NO_OWNER, &mask,
-                                         &anyModifier),
-        nullptr));
-    return claimed && xi && xi->num_modifiers == 0;
 }
 
 bool compositingManagerRunning() {

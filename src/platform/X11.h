@@ -55,6 +55,8 @@ void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std
 xcb_window_t topLevelOf(xcb_window_t window);
 // The children of the root, bottom first: the server's own stacking.
 std::vector<xcb_window_t> rootChildren();
+// Those of `windows` that are on screen (viewable), asked in one round trip.
+std::vector<xcb_window_t> viewableAmong(const std::vector<xcb_window_t>& windows);
 
 // The X window of a Qt window (created on demand); 0 off xcb.
 xcb_window_t windowId(QWindow* window);
@@ -77,14 +79,6 @@ std::uint8_t xinputOpcode();
 // Selects the XInput 2 events of `mask` (XCB_INPUT_XI_EVENT_MASK_…, 0 for
 // none) from every master device on `window`, through connection `c`.
 void selectXInputEvents(xcb_connection_t* c, xcb_window_t window, std::uint32_t mask);
-
-// Grabs the pointer's buttons on `window` for this program ahead of a
-// window manager, which would grab them on the windows it manages to focus
-// and raise them on a click, and freeze the pointer at each press until it
-// has. Ours freezes nothing, and a drag begun on the window goes to it as
-// the grab a press starts would send it. Made before the window is first
-// mapped; false if another client holds such a grab already.
-bool claimButtons(xcb_window_t window);
 
 // Whether a compositing manager owns _NET_WM_CM_S<screen>.
 bool compositingManagerRunning();

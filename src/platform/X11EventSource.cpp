@@ -262,16 +262,31 @@ void X11EventSource::readEvents() {
                 rootChildGeometry_.insert(cn->window, geometry);
                 if (restacked) stackingChanged.emit();
             }
+        } else if (type == XCB_MAP_NOTIFY || type == XCB_REPARENT_NOTIFY || type == XCB_CIRCULATE_NOTIFY) {
+            // A window mapped or reparented onto the root goes on top of its
+            // siblings: a window manager's frame as it takes on a window, a
+            // window left on the root by a manager that ended.
+            const auto* mn = reinterpret_cast<const xcb_map_notify_event_t*>(ev);
+            if (mn->event == x11::root() && X11InputWindow::ownerOf(mn->window) == 0) stackingChanged.emit();
         } else if (type == XCB_DESTROY_NOTIFY) {
             const xcb_window_t gone = reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window;
             rootChildGeometry_.remove(gone);
-            if (gone == wmCheck_ && wmKnown_) wmCheck_ = XCB_NONE;
+            if (gone == wmCheck_ && wmKnown_) {
+                wmCheck_ = XCB_NONE;
+                // Its windows are left where it had them: ours put back in
+                // order by ourselves now.
+                stackingChanged.emit();
+            }
         } else if (type == XCB_PROPERTY_NOTIFY) {
             auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
             if (pn->window == x11::root()) {
                 if (pn->atom == stackingAtom_) stackingChanged.emit();
-                // Read again when next asked, not here.
-                if (pn->atom == wmCheckAtom_) wmKnown_ = false;
+                // Read again when next asked, not here; a manager that
+                // starts restacks what it takes on.
+                if (pn->atom == wmCheckAtom_) {
+                    wmKnown_ = false;
+                    stackingChanged.emit();
+                }
                 rootPropertyChanged.emit(pn->atom);
             }
         }

@@ -87,32 +87,6 @@ bool xdotoolMeanwhile(const QStringList& args) {
     return waitUntil([&] { return p.state() == QProcess::NotRunning; }, 10000) && p.exitCode() == 0;
 }
 
-// The child of the root holding `window` (a window manager's frame).
-std::uint32_t topLevelOf(std::uint32_t window) {
-    auto* c = platform::x11::connection();
-    for (int depth = 0; depth < 8 && window; ++depth) {
-        auto tree = platform::x11::reply(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-        if (!tree) return 0;
-        if (tree->parent == tree->root) return window;
-        window = tree->parent;
-    }
-    return 0;
-}
-
-// Whether the server stacks child `a` of the root above child `b`.
-bool stackedAbove(std::uint32_t a, std::uint32_t b) {
-    auto* c = platform::x11::connection();
-    auto tree = platform::x11::reply(xcb_query_tree_reply(c, xcb_query_tree(c, platform::x11::root()), nullptr));
-    if (!tree) return false;
-    const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    int ia = -1, ib = -1;
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-        if (children[i] == a) ia = i;
-        if (children[i] == b) ib = i;
-    }
-    return ia >= 0 && ib >= 0 && ia > ib;
-}
-
 // Watches, as fast as the server answers, whether one child of the root is
 // ever stacked above another: the glimpses a look now and then would miss.
 class StackingWatch {
@@ -300,8 +274,8 @@ TEST(StackingOnX11, ToolbarClicksRightAfterStrokesReachTheToolbar) {
     ASSERT_TRUE(item);
     ASSERT_TRUE(showByStatusItem(shell, *item));
     ASSERT_TRUE(waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)));
-    const std::uint32_t overlayTop = topLevelOf(shell.overlay()->xid());
-    const std::uint32_t toolbarTop = topLevelOf(shell.toolbarWindow()->xid());
+    const std::uint32_t overlayTop = platform::x11::topLevelOf(shell.overlay()->xid());
+    const std::uint32_t toolbarTop = platform::x11::topLevelOf(shell.toolbarWindow()->xid());
     ASSERT_TRUE(overlayTop && toolbarTop);
     const QPoint undo = centreOf(shell.toolbarView()->undoButton());
     ASSERT_TRUE(settle());

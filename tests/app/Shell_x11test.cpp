@@ -31,14 +31,9 @@ TEST(OverlayOnX11, ClicksPassThroughExceptOnStrokesWhereverThePointerCameFrom) {
     // is done by now.
     EXPECT_TRUE(settle());
     EXPECT_EQ(shell.overlay()->frame(), platform::Rect(0, 1, 1920, 1079)) << "not moved below the panel";
-    // Read the window manager's stacking as it settles.
+    // The server's stacking as it settles.
     const auto toolbarAboveOverlay = [&] {
-        const auto stacking = platform::x11::property32(
-            platform::x11::root(), platform::x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
-        const auto overlay = std::find(stacking.begin(), stacking.end(), shell.overlay()->xid());
-        const auto toolbar =
-            std::find(stacking.begin(), stacking.end(), shell.delegate->toolbarController()->window()->xid());
-        return overlay != stacking.end() && toolbar != stacking.end() && overlay < toolbar;
+        return stackedAbove(shell.delegate->toolbarController()->window()->xid(), shell.overlay()->xid());
     };
     EXPECT_TRUE(waitUntil(toolbarAboveOverlay, 2000)) << "the toolbar stays above the overlay that has the keyboard";
     shell.state().addStroke(penStroke({QPointF(500, 600), QPointF(900, 600)}, 11));

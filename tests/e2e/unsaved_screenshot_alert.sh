@@ -47,16 +47,13 @@ wm_lives_and_manages() {
   wait "${pids[-1]}" 2>/dev/null
   return 0
 }
-# The server stacks WINDOW's frame above OTHER's: not every window manager
-# keeps its stacking list up to date as it raises a window.
-frame_above() {
-  local top other
-  top=$(printf '0x%x' "$(toplevel_of "$1")") other=$(printf '0x%x' "$(toplevel_of "$2")")
-  # xwininfo lists the root's children top first.
-  xwininfo -root -children | awk -v a="$top" -v b="$other" '$1 == a { print "above"; exit } $1 == b { exit }' |
-    grep -q above
-}
 focus_is_ours() { xdotool search --pid "$program" 2>/dev/null | grep -qx "$(xdotool getwindowfocus 2>/dev/null)"; }
+
+# Another program's window, which the overlays stand above.
+"$recorder" 40 400 200 120 >"$out/other.log" 2>&1 &
+pids+=($!)
+wait_until 10 has_line "$out/other.log" '^ready ' || fail "the other program's window did not show"
+other=$(awk '/^ready / { print $2; exit }' "$out/other.log")
 
 start_overink
 program=${pids[-1]}
@@ -101,8 +98,8 @@ close_alert_with() {
     { shot "$round-no-chip"; fail "the camera button's tooltip did not come back ($key)"; }
   wait_until 5 focus_is_ours || fail "the keyboard left the program after the alert ($key)"
   wait_until 5 kept_above "$toolbar_id" || fail "the toolbar is not raised again after the alert ($key)"
-  wait_until 5 kept_above "$overlay" || fail "the overlay is not raised again after the alert ($key)"
-  wait_until 5 frame_above "$toolbar_id" "$overlay" || fail "the overlay covers the toolbar after the alert ($key)"
+  wait_until 5 above "$overlay" "$other" || fail "the overlay is not raised again after the alert ($key)"
+  wait_until 5 above "$toolbar_id" "$overlay" || fail "the overlay covers the toolbar after the alert ($key)"
   shot "$round-after"
   # The window manager takes the new window only once it has dealt with
   # everything the program asked of it before.

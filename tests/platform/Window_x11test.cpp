@@ -430,33 +430,22 @@ TEST(Window, AResizeOfTheWindowManagersOwnIsUndone) {
     EXPECT_EQ(panel.window.frame(), screenRect(QRect(600, 300, 260, 120)));
 }
 
-TEST(Window, ABaseWindowsButtonsAreOursAndItsDragsItsOwn) {
+TEST(Window, ABaseWindowIsNoWindowManagersAndItsDragsItsOwn) {
     TestWindow base(QRect(100, 100, 600, 400), WindowLevel::overlay, QColor(255, 0, 0), {}, true);
     TestWindow panel(QRect(400, 200, 200, 100), WindowLevel::panel, QColor(0, 0, 255));
     ASSERT_TRUE(base.placed && panel.placed);
 
-    // A window manager's grab of a button there, to focus and raise the
-    // window at a click (freezing the pointer until it has), is refused.
-    // (With a modifier the session's own manager grabs nothing with.)
-    xcb_connection_t* manager = xcb_connect(nullptr, nullptr);
-    ASSERT_FALSE(xcb_connection_has_error(manager));
-    const auto core =
-        xcb_grab_button_checked(manager, 0, base.window.xid(), XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_SYNC,
-                                XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_BUTTON_INDEX_1, XCB_MOD_MASK_4);
-    xcb_generic_error_t* error = xcb_request_check(manager, core);
-    EXPECT_TRUE(error && error->error_code == XCB_ACCESS) << "the core grab was the manager's to make";
-    std::free(error);
-    const std::uint32_t mask = XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS, super = XCB_MOD_MASK_4;
-    auto xi = x11::reply(xcb_input_xi_passive_grab_device_reply(
-        manager,
-        xcb_input_xi_passive_grab_device(manager, XCB_CURRENT_TIME, base.window.xid(), XCB_NONE, 1,
-                                         XCB_INPUT_DEVICE_ALL_MASTER, 1, 1, XCB_INPUT_GRAB_TYPE_BUTTON,
-                                         XCB_INPUT_GRAB_MODE_22_SYNC, XCB_INPUT_GRAB_MODE_22_ASYNC,
-                                         XCB_INPUT_GRAB_OWNER_NO_OWNER, &mask, &super),
-        nullptr));
-    ASSERT_TRUE(xi);
-    EXPECT_EQ(xi->num_modifiers, 1) << "the XInput 2 grab was the manager's to make";
-    xcb_disconnect(manager);
+    // No window manager frames it (a frame would take presses of its own)
+    // or keeps it elsewhere: it is a child of the root, where it asked, and
+    // below our windows of higher levels.
+    auto* c = x11::connection();
+    auto attributes =
+        x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, base.window.xid()), nullptr));
+    ASSERT_TRUE(attributes);
+    EXPECT_TRUE(attributes->override_redirect);
+    EXPECT_EQ(x11::topLevelOf(base.window.xid()), base.window.xid());
+    EXPECT_EQ(testing_support::serverGeometry(base.window), QRect(100, 100, 600, 400));
+    EXPECT_TRUE(waitUntil([&] { return testing_support::stackedAbove(panel.window.xid(), base.window.xid()); }));
 
     // A drag begun on it stays its own over another window of ours.
     ASSERT_TRUE(pointerReaches(QPoint(200, 250), base.window.xid()));

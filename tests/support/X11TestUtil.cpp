@@ -169,11 +169,33 @@ bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs) {
         timeoutMs);
 }
 
+QRect serverGeometry(const platform::Window& w) {
+    auto* c = x11::connection();
+    auto g = x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, w.xid()), nullptr));
+    auto t = x11::reply(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w.xid(), x11::root(), 0, 0), nullptr));
+    if (!g || !t) return {};
+    return QRect(t->dst_x, t->dst_y, g->width, g->height);
+}
+
+bool stackedAbove(std::uint32_t a, std::uint32_t b) {
+    const std::uint32_t topA = x11::topLevelOf(a), topB = x11::topLevelOf(b);
+    const auto stacking = x11::rootChildren();
+    const auto ia = std::find(stacking.begin(), stacking.end(), topA);
+    const auto ib = std::find(stacking.begin(), stacking.end(), topB);
+    return topA && topB && ia != stacking.end() && ib != stacking.end() && ia > ib;
+}
+
 namespace {
 
-// Whether the window manager, if one runs, lists `window` among its clients.
+// Whether the window manager, if one runs, lists `window` among its clients;
+// a window that is no manager's (override-redirect) has none to wait for.
 bool managedBy(bool managed, std::uint32_t window) {
     if (!managed) return true;
+    auto* c = x11::connection();
+    if (auto a = x11::reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+        a && a->override_redirect)
+        return true;
     const auto clients = x11::property32(x11::root(), x11::atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
     return std::find(clients.begin(), clients.end(), window) != clients.end();
 }

@@ -19,6 +19,10 @@
 #include <optional>
 #include <vector>
 
+namespace platform {
+class Window;
+}
+
 namespace testing_support {
 
 // Runs xdotool with the arguments and waits for it; true on success.
@@ -53,6 +57,13 @@ std::vector<std::uint32_t> windowsUnderPointer();
 // Warps the pointer to `at` and waits until a press there would go to
 // `window` (or a window inside it).
 bool pointerReaches(QPoint at, std::uint32_t window, int timeoutMs = 5000);
+
+// Where the X server has the window, in root coordinates.
+QRect serverGeometry(const platform::Window& w);
+
+// Whether the server stacks window `a` above window `b`: the children of the
+// root that hold them (a window manager's frames) in the server's own order.
+bool stackedAbove(std::uint32_t a, std::uint32_t b);
 // Waits until `window` is mapped at `geometry` (root coordinates) and, when a
 // window manager runs, managed by it and every event about it handled.
 bool waitUntilPlaced(std::uint32_t window, const QRect& geometry, int timeoutMs = 5000);
