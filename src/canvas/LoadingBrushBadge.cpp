@@ -1,5 +1,6 @@
 #include "canvas/LoadingBrushBadge.h"
 
+#include "canvas/SolidPixels.h"
 #include "platform/Color.h"
 
 #include <QFontMetrics>
@@ -66,34 +67,40 @@ void LoadingBrushBadge::hideEvent(QHideEvent* event) {
 }
 
 void LoadingBrushBadge::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, true);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    // Shown solid, its plate is opaque: translucent, it would show darkened.
+    const bool solid = isShownSolid(*this);
+    paintShown(painter, solid, QRectF(rect()), [&](QPainter& p) {
+        // A light translucent plate, like a frosted material.
+        QPainterPath plate;
+        plate.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+        QColor fill = palette().color(QPalette::Window);
+        fill.setAlphaF(0.85f);
+        fill = shownColour(fill, solid);
+        p.fillPath(plate, fill);
 
-    // A light translucent plate, like a frosted material.
-    QPainterPath plate;
-    plate.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
-    QColor fill = palette().color(QPalette::Window);
-    fill.setAlphaF(0.85f);
-    p.fillPath(plate, fill);
+        const QColor secondary = palette().color(QPalette::Disabled, QPalette::WindowText);
+        const QPointF centre(width() / 2.0, kPadding + kSpinnerSide / 2.0);
+        const double outer = kSpinnerSide / 2.0 * kSpinnerScale;
+        const double inner = outer * 0.5;
+        for (int i = 0; i < kSpokes; ++i) {
+            const double angle = 2 * std::numbers::pi * i / kSpokes - std::numbers::pi / 2;
+            QColor c = secondary;
+            // The spoke at the current phase is darkest; the others fade
+            // behind it.
+            const int age = (phase_ - i + kSpokes) % kSpokes;
+            c.setAlphaF(static_cast<float>(1.0 - 0.8 * age / kSpokes));
+            p.setPen(QPen(c, 1.6, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(centre + QPointF(std::cos(angle), std::sin(angle)) * inner,
+                       centre + QPointF(std::cos(angle), std::sin(angle)) * outer);
+        }
 
-    const QColor secondary = palette().color(QPalette::Disabled, QPalette::WindowText);
-    const QPointF centre(width() / 2.0, kPadding + kSpinnerSide / 2.0);
-    const double outer = kSpinnerSide / 2.0 * kSpinnerScale;
-    const double inner = outer * 0.5;
-    for (int i = 0; i < kSpokes; ++i) {
-        const double angle = 2 * std::numbers::pi * i / kSpokes - std::numbers::pi / 2;
-        QColor c = secondary;
-        // The spoke at the current phase is darkest; the others fade behind it.
-        const int age = (phase_ - i + kSpokes) % kSpokes;
-        c.setAlphaF(static_cast<float>(1.0 - 0.8 * age / kSpokes));
-        p.setPen(QPen(c, 1.6, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(centre + QPointF(std::cos(angle), std::sin(angle)) * inner,
-                   centre + QPointF(std::cos(angle), std::sin(angle)) * outer);
-    }
-
-    // The caption reads as text on the plate, whatever shows through it.
-    p.setPen(legibleOn(Color::fromQColor(secondary), Color::fromQColor(fill)).toQColor());
-    p.setFont(captionFont(font()));
-    const QRect textRect(0, kPadding + kSpinnerSide + kSpacing, width(), QFontMetrics(captionFont(font())).height());
-    p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, caption());
+        // The caption reads as text on the plate, whatever shows through it.
+        p.setPen(legibleOn(Color::fromQColor(secondary), Color::fromQColor(fill)).toQColor());
+        p.setFont(captionFont(font()));
+        const QRect textRect(0, kPadding + kSpinnerSide + kSpacing, width(),
+                             QFontMetrics(captionFont(font())).height());
+        p.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop, caption());
+    });
 }

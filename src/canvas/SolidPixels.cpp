@@ -3,7 +3,11 @@
 
 #include "platform/Window.h"
 
+#include <QPaintDevice>
+#include <QPainter>
+
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -71,4 +75,48 @@ void makeSolid(QImage& image, const QRect& area, const QImage& cover, QPoint cov
             else px[x] = 0;
         }
     }
+}
+
+void paintShown(QPainter& painter, bool solid, const QRectF& area, const std::function<void(QPainter&)>& draw) {
+    painter.save();
+    if (!solid) {
+        draw(painter);
+        painter.restore();
+        return;
+    }
+    const QTransform toDevice = painter.deviceTransform();
+    // Antialiasing may touch the pixel around the area.
+    QRect r = toDevice.mapRect(area).toAlignedRect().adjusted(-1, -1, 1, 1);
+    const QPaintDevice* device = painter.device();
+    const double dpr = device->devicePixelRatioF();
+    r &= QRect(0, 0, static_cast<int>(std::ceil(device->width() * dpr)),
+               static_cast<int>(std::ceil(device->height() * dpr)));
+    if (painter.hasClipping()) r &= toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect().adjusted(-1, -1, 1, 1);
+    if (!r.isEmpty()) {
+        QImage layer(r.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        layer.setDevicePixelRatio(dpr);
+        {
+            QPainter lp(&layer);
+            lp.setRenderHints(painter.renderHints());
+            lp.setFont(painter.font());
+            // The layer's pixel (0, 0) is the device's pixel r.topLeft().
+            lp.setWorldTransform(toDevice * QTransform::fromTranslate(-r.x(), -r.y()) *
+                                 QTransform::fromScale(1 / dpr, 1 / dpr));
+            draw(lp);
+        }
+        const QRect all(QPoint(0, 0), r.size());
+        QImage cover = emptyCover(r.size());
+        raiseCover(cover, all, layer, QPoint(0, 0), 255);
+        makeSolid(layer, all, cover, QPoint(0, 0));
+        painter.resetTransform();
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.drawImage(QPointF(r.x() / dpr, r.y() / dpr), layer);
+    }
+    painter.restore();
+}
+
+QColor shownColour(QColor colour, bool solid) {
+    if (solid) colour.setAlpha(255);
+    return colour;
 }

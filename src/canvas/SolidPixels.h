@@ -13,10 +13,14 @@
 
 #include "platform/Color.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
+
+class QPainter;
 class QWidget;
 
 // Whether the window holding `widget` shows its pixels solid: one shaped
@@ -52,3 +56,16 @@ void cutCover(QImage& cover, const QRect& area, const QImage& cut, QPoint cutAt)
 // colour un-premultiplied at full opacity; elsewhere nothing. A null
 // `cover` covers nothing.
 void makeSolid(QImage& image, const QRect& area, const QImage& cover, QPoint coverAt);
+
+// Paints what `draw` paints within `area` (the painter's coordinates) onto
+// `painter` as the window shows it: as it is, or, `solid`, through a layer
+// whose pixels are each laid on at full opacity in their colour
+// (un-premultiplied) where their alpha is at least half and left out
+// otherwise. For the editing chrome (frames, handles, guides), which no
+// stroke's cover holds. `draw` gets a painter with this one's transform and
+// render hints; it draws translucent pieces in shownColour, so that half
+// means half of their own opacity.
+void paintShown(QPainter& painter, bool solid, const QRectF& area, const std::function<void(QPainter&)>& draw);
+
+// `colour` as chrome shown solid draws it: at full opacity.
+QColor shownColour(QColor colour, bool solid);

@@ -3,10 +3,13 @@
 // stroke's own colour at full intensity or the window beneath, with hard
 // edges and nothing darkened; with one, the strokes blend with the window.
 #include "app/RealShell.h"
+#include "canvas/DrawingCanvasView.h"
 #include "platform/X11.h"
 #include "support/TestStrokes.h"
 #include "support/X11TestUtil.h"
 
+#include <QApplication>
+#include <QPalette>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -217,4 +220,91 @@ TEST(OverlayOnX11, StrokesBlendOnceACompositorStartsAndTurnSolidOnceItStops) {
     ASSERT_TRUE(compositor.waitForFinished());
     ASSERT_TRUE(waitUntil([&] { return shell.overlay()->shape().isShapedToPaintedPixels(); }));
     EXPECT_TRUE(solidLine(lookUntil(band, solidLine)));
+}
+
+TEST(OverlayOnX11, TheEditingChromeIsNeverDarkenedOverAnotherWindow) {
+    ExternalWindow recorder(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(recorder.ready());
+    RealShell shell;
+    shell.delegate->toggleToolbar();
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    ASSERT_TRUE(waitUntilPlaced(shell.overlay()->xid(), QRect(0, 0, 1920, 1079)));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
+    ASSERT_TRUE(settle());
+    auto* canvas = shell.overlay()->widget()->findChild<DrawingCanvasView*>();
+    ASSERT_TRUE(canvas);
+    DrawingState& s = shell.state();
+    const std::uint32_t overlay = shell.overlay()->xid();
+    s.selectedColor = Color::red();
+    s.strokeOpacity = 0.5;
+    const QRgb accent = QApplication::palette().color(QPalette::Highlight).rgb();
+
+    // Pixels of an area: of the accent, drawn (not the window beneath) and
+    // dark (every channel below 70: nothing here is drawn that dark, so a
+    // colour darkened toward black).
+    struct Chrome {
+        int accent = 0, drawn = 0, dark = 0;
+    };
+    const auto chromeIn = [&](const QImage& screen, const QRect& area) {
+        Chrome c;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb p = screen.pixel(x, y);
+                c.accent += distance(p, accent) <= 8;
+                c.drawn += p != kGreen;
+                c.dark += qRed(p) < 70 && qGreen(p) < 70 && qBlue(p) < 70;
+            }
+        return c;
+    };
+    // Looks at `area` until three looks in a row agree and the chrome shows
+    // there (at least `accentLeast` pixels of the accent, and `drawnLeast`
+    // drawn within `drawnIn`, an area of its own): a look may catch a repaint
+    // whose new shape the X server has not taken yet, showing the pixels it
+    // cleared black for that moment. Then the dark pixels of the last look.
+    const auto darkAround = [&](const QRect& area, int accentLeast, int drawnLeast, const QRect& drawnIn) {
+        std::vector<QImage> looks;
+        const bool shown = waitUntil([&] {
+            looks.push_back(grabRoot());
+            if (looks.size() > 3) looks.erase(looks.begin());
+            return looks.size() == 3 && looks[0].copy(area) == looks[1].copy(area) &&
+                   looks[1].copy(area) == looks[2].copy(area) && chromeIn(looks[2], area).accent >= accentLeast &&
+                   chromeIn(looks[2], drawnIn).drawn >= drawnLeast;
+        });
+        return shown ? chromeIn(looks.back(), area).dark : -1;
+    };
+
+    // An open text box with a word typed in: its frame's dashes, its
+    // handles and the caret.
+    s.selectedTool = DrawingTool::text;
+    ASSERT_TRUE(pointerReaches(QPoint(600, 420), overlay));
+    ASSERT_TRUE(xdotool({"click", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return canvas->textBox().isActive(); }));
+    ASSERT_TRUE(xdotoolMeanwhile({"type", "--delay", "30", "Corner"}));
+    ASSERT_TRUE(waitUntil([&] { return canvas->textBox().pendingText() == QStringLiteral("Corner"); }));
+    const QRect box = canvas->textBox().frame().toAlignedRect().adjusted(-14, -44, 14, 14);
+    EXPECT_EQ(darkAround(box, 100, 600, box), 0) << "around the text box";
+    s.isTextEditing = false;
+    ASSERT_TRUE(waitUntil([&] { return s.strokes->size() == 1 && !canvas->textBox().isActive(); }));
+
+    // The bezier pen's dashed guide from its first vertex to the pointer,
+    // looked at once it reaches the pointer.
+    s.selectedTool = DrawingTool::bezierPen;
+    ASSERT_TRUE(pointerReaches(QPoint(450, 800), overlay));
+    ASSERT_TRUE(xdotoolMeanwhile({"click", "1", "mousemove", "900", "850"}));
+    ASSERT_TRUE(waitUntil([&] { return s.isBezierEditing.get(); }));
+    const QRect guide(QPoint(436, 786), QPoint(914, 864));
+    EXPECT_EQ(darkAround(guide, 5, 30, QRect(QPoint(840, 836), QPoint(914, 864))), 0) << "around the bezier guide";
+    s.isBezierEditing = false;
+    s.selectedTool = DrawingTool::line;
+    // The change of tool has ended any edit before one is opened.
+    drainEvents();
+
+    // A line's edit handles, at its ends and its middle.
+    s.addStroke(framedStroke(DrawingTool::line, QPointF(500, 600), QPointF(900, 660), 4));
+    s.strokes.modify([&](auto& list) { list.back().color = Color::red().opacity(0.5); });
+    canvas->openEdit(s.strokes->size() - 1);
+    ASSERT_TRUE(s.isLineEditing.get());
+    const QRect line(QPoint(486, 586), QPoint(914, 674));
+    EXPECT_EQ(darkAround(line, 3 * 5, 1000, line), 0) << "around the line's handles";
+    s.isLineEditing = false;
 }

@@ -6,6 +6,7 @@
 #include "canvas/SolidPixels.h"
 #include "canvas/StrokeCache.h"
 #include "canvas/StrokeRenderer.h"
+#include "canvas/overlays/EditHandles.h"
 #include "model/DrawingState.h"
 #include "support/RandomStrokes.h"
 #include "support/RenderTestUtil.h"
@@ -13,6 +14,7 @@
 #include "support/TestStrokes.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -313,4 +315,71 @@ TEST(SolidPixels, TheCacheKeepsItsCoversThroughEveryKindOfEdit) {
             for (int x = 0; x < kSize.width(); ++x) differing += isShownAt(kept, x, y) != isShownAt(fresh, x, y);
         ASSERT_LE(differing, paintedCount(fresh) / 100 + 2) << "step " << step;
     }
+}
+
+TEST(SolidPixels, TheEditingChromeShowsInItsOwnColoursWithHardEdges) {
+    // Drawn over nothing, as over another program's window: what a window
+    // shaped to its pixels shows of each pixel is its colour as stored.
+    const auto darkShown = [](const QImage& img) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                n += qAlpha(p) != 0 && qRed(p) < 70 && qGreen(p) < 70 && qBlue(p) < 70;
+            }
+        return n;
+    };
+    const QColor accent(48, 140, 198);
+    struct Case {
+        std::string name;
+        std::function<void(QPainter&, bool solid)> paint;
+        int opacity255 = 255; // of the chrome as drawn with a compositor
+    };
+    const std::vector<Case> cases = {
+        {"handles",
+         [&](QPainter& p, bool solid) {
+             for (int i = 0; i < 8; ++i)
+                 edit_handles::paintHandle(p, QPointF(20.3 + 27.1 * i, 30.6 + 7.3 * i), {accent, solid});
+         }},
+        {"arms",
+         [&](QPainter& p, bool solid) {
+             edit_handles::paintArm(p, QPointF(10.2, 120.4), QPointF(230.7, 95.1), {accent, solid});
+         }},
+        {"a dashed guide at half opacity",
+         [&](QPainter& p, bool solid) {
+             QPainterPath band;
+             band.moveTo(15.5, 140.2);
+             band.cubicTo(QPointF(90, 20), QPointF(160, 150), QPointF(225.3, 40.7));
+             QPen pen(shownColour(QColor(255, 59, 48, 128), solid), 3);
+             pen.setStyle(Qt::DashLine);
+             pen.setCapStyle(Qt::RoundCap);
+             paintShown(p, solid, band.controlPointRect().adjusted(-3, -3, 3, 3), [&](QPainter& q) {
+                 q.setRenderHint(QPainter::Antialiasing);
+                 q.setPen(pen);
+                 q.drawPath(band);
+             });
+         },
+         128},
+    };
+    for (const Case& c : cases) {
+        const QImage asIs = paintImage(kSize, [&](QPainter& p) { c.paint(p, false); });
+        const QImage shownSolid = paintImage(kSize, [&](QPainter& p) { c.paint(p, true); });
+        EXPECT_GT(darkShown(asIs), 0) << c.name << ": the measure finds the darkened edges";
+        EXPECT_EQ(darkShown(shownSolid), 0) << c.name;
+        // Opaque where it covers at least half, in its own colour; nothing
+        // in between.
+        const Mismatch m = againstRule(shownSolid, asIs, c.opacity255);
+        EXPECT_EQ(m.shownWrongly, 0) << c.name;
+        EXPECT_EQ(m.offColour, 0) << c.name;
+        EXPECT_GT(m.shown, 100) << c.name;
+    }
+
+    // With a compositing manager the chrome is drawn as it is.
+    const auto draw = [&](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(255, 255, 255, 150), 1.5));
+        p.drawEllipse(QPointF(100.4, 80.2), 40, 30);
+    };
+    EXPECT_EQ(paintImage(kSize, [&](QPainter& p) { paintShown(p, false, QRectF(0, 0, 240, 160), draw); }),
+              paintImage(kSize, draw));
 }

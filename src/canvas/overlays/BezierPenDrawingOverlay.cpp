@@ -174,11 +174,10 @@ void BezierPenDrawingOverlay::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const DrawingStroke path = pathStroke();
-    const QColor colour = path.color.toQColor();
-    const QColor accent = edit_handles::accentOf(*this);
+    const edit_handles::Look look = edit_handles::lookOf(*this);
 
     painter.save();
-    if (isShownSolid(*this)) StrokeView{path, {}}.renderSolid(painter);
+    if (look.solid) StrokeView{path, {}}.renderSolid(painter);
     else drawStroke(path, painter);
     painter.restore();
 
@@ -190,18 +189,22 @@ void BezierPenDrawingOverlay::paintEvent(QPaintEvent*) {
         band.moveTo(vertices_.back());
         const QPointF nextIn = pulledArm_ ? -*pulledArm_ : QPointF();
         band.cubicTo(vertices_.back() + out_.back(), *next + nextIn, *next);
-        QPen pen(colour, std::max(1.0, path.lineWidth / 3));
+        QPen pen(shownColour(path.color.toQColor(), look.solid), std::max(1.0, path.lineWidth / 3));
         pen.setStyle(Qt::DashLine);
         pen.setCapStyle(Qt::RoundCap);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(band);
+        const double reach = pen.widthF() / 2 + 1;
+        paintShown(painter, look.solid, band.controlPointRect().adjusted(-reach, -reach, reach, reach),
+                   [&](QPainter& p) {
+                       p.setPen(pen);
+                       p.setBrush(Qt::NoBrush);
+                       p.drawPath(band);
+                   });
     }
     if (press_ && pulledArm_) {
-        edit_handles::paintArm(painter, *press_ - *pulledArm_, *press_ + *pulledArm_, accent);
-        edit_handles::paintHandle(painter, *press_ - *pulledArm_, accent);
-        edit_handles::paintHandle(painter, *press_ + *pulledArm_, accent);
+        edit_handles::paintArm(painter, *press_ - *pulledArm_, *press_ + *pulledArm_, look);
+        edit_handles::paintHandle(painter, *press_ - *pulledArm_, look);
+        edit_handles::paintHandle(painter, *press_ + *pulledArm_, look);
     }
-    for (QPointF v : vertices_) edit_handles::paintHandle(painter, v, accent);
-    if (press_) edit_handles::paintHandle(painter, *press_, accent);
+    for (QPointF v : vertices_) edit_handles::paintHandle(painter, v, look);
+    if (press_) edit_handles::paintHandle(painter, *press_, look);
 }

@@ -2,6 +2,8 @@
 
 #include "canvas/overlays/EditHandles.h"
 
+#include "canvas/SolidPixels.h"
+
 #include <QPainter>
 #include <QPalette>
 #include <QPen>
@@ -26,25 +28,27 @@ std::optional<std::size_t> handleAt(const std::vector<QPointF>& handles, QPointF
     return best;
 }
 
-QColor accentOf(const QWidget& widget) { return widget.palette().color(QPalette::Highlight); }
+Look lookOf(const QWidget& widget) { return {widget.palette().color(QPalette::Highlight), isShownSolid(widget)}; }
 
-void paintHandle(QPainter& painter, QPointF centre, const QColor& accent) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(accent, 1.5));
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(centre, kDiameter / 2, kDiameter / 2);
-    painter.restore();
+void paintHandle(QPainter& painter, QPointF centre, const Look& look) {
+    const double reach = kDiameter / 2 + 1;
+    const QRectF area(centre.x() - reach, centre.y() - reach, 2 * reach, 2 * reach);
+    paintShown(painter, look.solid, area, [&](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(look.accent, 1.5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(centre, kDiameter / 2, kDiameter / 2);
+    });
 }
 
-void paintArm(QPainter& painter, QPointF vertex, QPointF tip, const QColor& accent) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(accent, 1);
-    pen.setCapStyle(Qt::FlatCap);
-    painter.setPen(pen);
-    painter.drawLine(vertex, tip);
-    painter.restore();
+void paintArm(QPainter& painter, QPointF vertex, QPointF tip, const Look& look) {
+    paintShown(painter, look.solid, QRectF(vertex, tip).normalized().adjusted(-1, -1, 1, 1), [&](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        QPen pen(look.accent, 1);
+        pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        p.drawLine(vertex, tip);
+    });
 }
 
 } // namespace edit_handles

@@ -24,12 +24,17 @@ double distance(QPointF a, QPointF b);
 // near ones, the last (it is drawn on top).
 std::optional<std::size_t> handleAt(const std::vector<QPointF>& handles, QPointF point);
 
-// The outline colour of handles: the widget's highlight colour.
-QColor accentOf(const QWidget& widget);
+// How handles are drawn on a widget: outlined in its highlight colour, and
+// shown solid where its window shows its pixels so (see SolidPixels).
+struct Look {
+    QColor accent;
+    bool solid = false;
+};
+Look lookOf(const QWidget& widget);
 
 // A white disc with an accent outline.
-void paintHandle(QPainter& painter, QPointF centre, const QColor& accent);
+void paintHandle(QPainter& painter, QPointF centre, const Look& look);
 // A thin accent line from a vertex to one of its arms' handles.
-void paintArm(QPainter& painter, QPointF vertex, QPointF tip, const QColor& accent);
+void paintArm(QPainter& painter, QPointF vertex, QPointF tip, const Look& look);
 
 } // namespace edit_handles

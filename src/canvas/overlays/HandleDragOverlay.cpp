@@ -60,11 +60,11 @@ void HandleDragOverlay::paintEvent(QPaintEvent*) {
     painter.save();
     paintStroke(painter); // moves the painter by the offset itself
     painter.restore();
-    const QColor accent = edit_handles::accentOf(*this);
+    const edit_handles::Look look = edit_handles::lookOf(*this);
     const QPointF offset(stroke_.offset.width(), stroke_.offset.height());
     for (const auto& [vertex, tip] : arms(stroke_))
-        edit_handles::paintArm(painter, vertex + offset, tip + offset, accent);
-    for (QPointF p : handlePoints()) edit_handles::paintHandle(painter, p, accent);
+        edit_handles::paintArm(painter, vertex + offset, tip + offset, look);
+    for (QPointF p : handlePoints()) edit_handles::paintHandle(painter, p, look);
 }
 
 void HandleDragOverlay::mousePressEvent(QMouseEvent* event) {

@@ -173,8 +173,7 @@ QSizeF autoBoxSize(const QString& text, const QString& fontName, double textFont
 }
 
 bool boxFollowedItsText(const QRectF& frame, const QString& text, const QString& fontName, double fontSize) {
-    // A text fitted to its box never runs out of it.
-    if (!(fontSize > 0) || text.isEmpty()) return false;
+    if (text.isEmpty()) return false;
     const QSizeF wanted = autoBoxSize(text, fontName, fontSize);
     const QRectF box = frame.normalized();
     // A box stopped at its display's edge had its text fitted to it, a few

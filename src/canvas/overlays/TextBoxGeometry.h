@@ -67,10 +67,12 @@ double rotationTowards(const QRectF& frame, QPointF pointer);
 // lines need.
 QSizeF autoBoxSize(const QString& text, const QString& fontName, double textFontSize);
 
-// Whether a box holding `text` at `fontSize` (0: fitted to the box) is one
-// that followed its text when it was made: as high as following makes it and
-// no wider than its text needs there (a box placed by a drag, or resized by
-// hand, is neither). Re-opened, such a box follows its text again.
+// Whether a box holding `text` at `fontSize` (0: the automatic size, which a
+// box that follows its text draws at a new box's size) is one that followed
+// its text when it was made: as high as following makes it and no wider than
+// its text needs there (a box placed by a drag, or resized by hand, is
+// neither). Re-opened, such a box follows its text again, so that typing on
+// neither squeezes the text into the old box nor carries it off the display.
 bool boxFollowedItsText(const QRectF& frame, const QString& text, const QString& fontName, double fontSize);
 
 // Where a box that follows its text goes: `wanted` grown from the turned

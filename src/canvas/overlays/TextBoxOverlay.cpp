@@ -142,59 +142,64 @@ void TextBoxOverlay::repaintBox() {
 
 // ---- Painting ----
 
-void TextBoxOverlay::paintEvent(QPaintEvent*) {
+void TextBoxOverlay::paintEvent(QPaintEvent* event) {
     const TextBoxGeometry g = boxGeometry();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
     const QColor accent = palette().color(QPalette::Highlight);
     const Color ink = textColor();
+    // Without a compositing manager the chrome shows as the text does: each
+    // pixel solid or not at all.
+    const bool solid = isShownSolid(*this);
+    const QRectF area = solid ? g.paintedBounds() & QRectF(event->rect()) : QRectF(event->rect());
 
-    p.save();
-    p.setTransform(g.transform(), true);
-    // Selection under the text.
-    if (editing_.hasSelection()) {
-        QColor fill = accent;
-        fill.setAlphaF(0.3f);
-        const qsizetype from = editing_.selectionStart(), to = editing_.selectionEnd();
-        for (int line = editing_.lineOf(from); line <= editing_.lineOf(to); ++line) {
-            const qsizetype a = std::max(from, editing_.lineStart(line));
-            const qsizetype b = std::min(to, editing_.lineEnd(line));
-            const QRectF ca = g.caretRect(editing_, a), cb = g.caretRect(editing_, b);
-            // A selected line break shows as a little space.
-            const double extra = b < to ? g.fontSize() * 0.25 : 0;
-            p.fillRect(QRectF(ca.left(), ca.top(), cb.left() - ca.left() + extra, ca.height()), fill);
+    paintShown(p, solid, area, [&](QPainter& q) {
+        q.setTransform(g.transform(), true);
+        // Selection under the text.
+        if (editing_.hasSelection()) {
+            QColor fill = accent;
+            fill.setAlphaF(0.3f);
+            fill = shownColour(fill, solid);
+            const qsizetype from = editing_.selectionStart(), to = editing_.selectionEnd();
+            for (int line = editing_.lineOf(from); line <= editing_.lineOf(to); ++line) {
+                const qsizetype a = std::max(from, editing_.lineStart(line));
+                const qsizetype b = std::min(to, editing_.lineEnd(line));
+                const QRectF ca = g.caretRect(editing_, a), cb = g.caretRect(editing_, b);
+                // A selected line break shows as a little space.
+                const double extra = b < to ? g.fontSize() * 0.25 : 0;
+                q.fillRect(QRectF(ca.left(), ca.top(), cb.left() - ca.left() + extra, ca.height()), fill);
+            }
         }
-    }
-    // The frame, dashed over a faint solid line so it shows on any
-    // background, and its handles. Unturned, lines sit on pixel centres to
-    // stay crisp.
-    const auto centred = [](double v) { return std::floor(v) + 0.5; };
-    const QRectF frame = g.rotation != 0 ? g.frame
-                                         : QRectF(QPointF(centred(g.frame.left()), centred(g.frame.top())),
-                                                  QPointF(centred(g.frame.right()), centred(g.frame.bottom())));
-    QColor under = palette().color(QPalette::Base);
-    under.setAlphaF(0.6f);
-    QPen underPen(under, 1);
-    underPen.setCosmetic(true);
-    p.setPen(underPen);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(frame);
-    QPen border(accent, 1, Qt::DashLine);
-    border.setCosmetic(true);
-    p.setPen(border);
-    p.drawRect(frame);
-    QPen handlePen(accent, 1.5);
-    handlePen.setCosmetic(true);
-    p.setPen(handlePen);
-    p.drawLine(QPointF(g.frame.center().x(), g.frame.top()), g.handleLocal(TextBoxPart::rotate));
-    p.setBrush(palette().color(QPalette::Base));
-    for (TextBoxPart corner :
-         {TextBoxPart::topLeft, TextBoxPart::topRight, TextBoxPart::bottomRight, TextBoxPart::bottomLeft}) {
-        const QPointF c = g.handleLocal(corner);
-        p.drawRect(QRectF(c.x() - 3.5, c.y() - 3.5, 7, 7));
-    }
-    p.drawEllipse(g.handleLocal(TextBoxPart::rotate), 5, 5);
-    p.restore();
+        // The frame, dashed over a faint solid line so it shows on any
+        // background, and its handles. Unturned, lines sit on pixel centres
+        // to stay crisp.
+        const auto centred = [](double v) { return std::floor(v) + 0.5; };
+        const QRectF frame = g.rotation != 0 ? g.frame
+                                             : QRectF(QPointF(centred(g.frame.left()), centred(g.frame.top())),
+                                                      QPointF(centred(g.frame.right()), centred(g.frame.bottom())));
+        QColor under = palette().color(QPalette::Base);
+        under.setAlphaF(0.6f);
+        QPen underPen(shownColour(under, solid), 1);
+        underPen.setCosmetic(true);
+        q.setPen(underPen);
+        q.setBrush(Qt::NoBrush);
+        q.drawRect(frame);
+        QPen border(accent, 1, Qt::DashLine);
+        border.setCosmetic(true);
+        q.setPen(border);
+        q.drawRect(frame);
+        QPen handlePen(accent, 1.5);
+        handlePen.setCosmetic(true);
+        q.setPen(handlePen);
+        q.drawLine(QPointF(g.frame.center().x(), g.frame.top()), g.handleLocal(TextBoxPart::rotate));
+        q.setBrush(palette().color(QPalette::Base));
+        for (TextBoxPart corner :
+             {TextBoxPart::topLeft, TextBoxPart::topRight, TextBoxPart::bottomRight, TextBoxPart::bottomLeft}) {
+            const QPointF c = g.handleLocal(corner);
+            q.drawRect(QRectF(c.x() - 3.5, c.y() - 3.5, 7, 7));
+        }
+        q.drawEllipse(g.handleLocal(TextBoxPart::rotate), 5, 5);
+    });
 
     // The text, exactly as its stroke will be drawn.
     DrawingStroke stroke;
@@ -206,27 +211,30 @@ void TextBoxOverlay::paintEvent(QPaintEvent*) {
     stroke.fontName = g.fontName;
     stroke.explicitFontSize = g.explicitFontSize;
     stroke.rotationDegrees = g.rotation;
-    if (isShownSolid(*this)) StrokeView{stroke, {}}.renderSolid(p);
+    if (solid) StrokeView{stroke, {}}.renderSolid(p);
     else drawTextStroke(stroke, p);
 
-    p.setTransform(g.transform(), true);
+    if (preedit_.isEmpty() && !isCaretVisible()) return;
     TextEditing shown;
     shown.setText(g.text);
-    if (!preedit_.isEmpty()) {
-        // The composition is underlined where it is being typed.
-        const QRectF a = g.caretRect(shown, editing_.cursor());
-        const QRectF b = g.caretRect(shown, editing_.cursor() + preedit_.size());
-        QPen under(ink.withAlpha(1).toQColor(), 1);
-        under.setCosmetic(true);
-        p.setPen(under);
-        p.drawLine(QPointF(a.left(), a.bottom()), QPointF(b.left(), a.bottom()));
-    }
-    if (isCaretVisible()) {
-        const QRectF caret = g.caretRect(shown, editing_.cursor() + preedit_.size());
-        QPen pen(ink.withAlpha(1).toQColor(), std::max(1.5, g.fontSize() / 24));
-        p.setPen(pen);
-        p.drawLine(caret.topLeft(), caret.bottomLeft());
-    }
+    // The composition is underlined where it is being typed.
+    const QRectF composed = g.caretRect(shown, editing_.cursor());
+    const QRectF caret = g.caretRect(shown, editing_.cursor() + preedit_.size());
+    const double caretWidth = std::max(1.5, g.fontSize() / 24);
+    const QRectF marks = g.transform().mapRect(composed.united(caret)).adjusted(-4 - caretWidth, -4, 4 + caretWidth, 4);
+    paintShown(p, solid, marks, [&](QPainter& q) {
+        q.setTransform(g.transform(), true);
+        if (!preedit_.isEmpty()) {
+            QPen under(ink.withAlpha(1).toQColor(), 1);
+            under.setCosmetic(true);
+            q.setPen(under);
+            q.drawLine(composed.bottomLeft(), QPointF(caret.left(), composed.bottom()));
+        }
+        if (isCaretVisible()) {
+            q.setPen(QPen(ink.withAlpha(1).toQColor(), caretWidth));
+            q.drawLine(caret.topLeft(), caret.bottomLeft());
+        }
+    });
 }
 
 // ---- Pointer ----

@@ -2,6 +2,7 @@
 
 #include "canvas/overlays/TextToolLayer.h"
 
+#include "canvas/SolidPixels.h"
 #include "canvas/TextBox.h"
 #include "canvas/overlays/TextBoxGeometry.h"
 #include "canvas/overlays/TextBoxOverlay.h"
@@ -93,11 +94,13 @@ void TextToolLayer::paintEvent(QPaintEvent*) {
     if (!rightDragPreview_) return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
-    QPen pen(palette().color(QPalette::Highlight), 1, Qt::DashLine);
-    pen.setCosmetic(true);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(*rightDragPreview_);
+    paintShown(p, isShownSolid(*this), rightDragPreview_->adjusted(-2, -2, 2, 2), [this](QPainter& q) {
+        QPen pen(palette().color(QPalette::Highlight), 1, Qt::DashLine);
+        pen.setCosmetic(true);
+        q.setPen(pen);
+        q.setBrush(Qt::NoBrush);
+        q.drawRect(*rightDragPreview_);
+    });
 }
 
 void TextToolLayer::mousePressEvent(QMouseEvent* event) {

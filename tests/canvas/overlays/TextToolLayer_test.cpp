@@ -2,12 +2,14 @@
 // turning and committing the text box, and what the committed text looks
 // like next to the box it was typed in.
 
+#include "canvas/StrokePainters.h"
 #include "canvas/overlays/TextBoxOverlay.h"
 #include "canvas/overlays/TextToolLayer.h"
 #include "model/StrokeText.h"
 #include "platform/Application.h"
 #include "support/CanvasFixture.h"
 #include "support/RenderTestUtil.h"
+#include "support/TestStrokes.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -482,6 +484,89 @@ TEST_F(TextTool, AReopenedTextFollowsItsTextAgainAndStaysOnItsDisplay) {
     ASSERT_TRUE(box());
     EXPECT_TRUE(box()->followsText());
     EXPECT_EQ(textBox().frame(), frame);
+}
+
+TEST_F(TextTool, AReopenedTextAtTheAutomaticSizeKeepsItsSizeAndNeverLeavesItsDisplay) {
+    ASSERT_EQ(s.textFontSize.get(), 0) << "the automatic size";
+    const QRectF visible = canvas.visibleCanvasArea();
+    // Pixels of the text as the box draws it (or as committed) outside the
+    // visible frame, on a plane three canvases wide and high.
+    const auto inkBeyondVisible = [&](const DrawingStroke& text) {
+        const QSize canvasSize = canvas.size();
+        const QImage plane = paintImage(canvasSize * 3, [&](QPainter& p) {
+            p.translate(canvasSize.width(), canvasSize.height());
+            drawTextStroke(text, p);
+            p.setCompositionMode(QPainter::CompositionMode_Clear);
+            p.fillRect(visible, Qt::transparent);
+        });
+        return paintedCount(plane);
+    };
+    const auto shownText = [&] {
+        const TextBoxGeometry g = box()->boxGeometry();
+        DrawingStroke text = framedStroke(DrawingTool::text, g.frame.topLeft(), g.frame.bottomRight());
+        text.text = g.text;
+        text.fontName = g.fontName;
+        text.explicitFontSize = g.explicitFontSize;
+        return text;
+    };
+    const QPointF near(visible.right() - 60, 200);
+    click(near);
+    type(QStringLiteral("Corner"));
+    click({50, 380});
+    ASSERT_EQ(count(), 1u);
+    const DrawingStroke corner = s.strokes->front();
+    ASSERT_EQ(corner.explicitFontSize, 0);
+    const QRectF cornerBox(corner.startPoint, corner.endPoint);
+    ASSERT_DOUBLE_EQ(cornerBox.right(), visible.right()) << "it widened to the left from the edge";
+
+    // Re-opened and typed on at its end, it follows its text as a new box
+    // does: at a new box's size while it widens to the left, then spanning
+    // the visible width with its text fitted into it.
+    clock->advance(1);
+    click(corner.startPoint + QPointF(12, 20));
+    clock->advance(0.2);
+    click(corner.startPoint + QPointF(12, 20));
+    ASSERT_TRUE(box());
+    EXPECT_EQ(textBox().frame(), cornerBox) << "re-opened where it was";
+    EXPECT_NEAR(box()->boxGeometry().fontSize(), kNewBoxFontSize, 0.5);
+    key(Qt::Key_End);
+    const QString more =
+        QStringLiteral(" of the display, where the words run on and on, far past its right edge if nothing "
+                       "stopped them there, x");
+    ASSERT_GE(more.size(), 100);
+    int widened = 0, fitted = 0;
+    for (qsizetype i = 0; i < more.size(); ++i) {
+        type(more.mid(i, 1));
+        const QRectF frame = textBox().frame();
+        ASSERT_TRUE(visible.contains(frame)) << i;
+        if (textBox().isTextFitted()) {
+            ++fitted;
+            EXPECT_DOUBLE_EQ(frame.width(), visible.width()) << i;
+        } else {
+            ++widened;
+            EXPECT_NEAR(box()->boxGeometry().fontSize(), kNewBoxFontSize, 0.5) << "squeezed at " << i;
+            EXPECT_DOUBLE_EQ(frame.right(), visible.right()) << i;
+        }
+        if (i % 10 == 0 || i + 1 == more.size()) {
+            EXPECT_EQ(inkBeyondVisible(shownText()), 0) << "while typing, " << i;
+        }
+    }
+    EXPECT_GT(widened, 3);
+    EXPECT_GT(fitted, 30);
+
+    // A new box with the same words at the same place ends the same.
+    const QRectF reopened = textBox().frame();
+    click({50, 380});
+    ASSERT_EQ(count(), 1u);
+    const DrawingStroke committed = s.strokes->front();
+    EXPECT_EQ(inkBeyondVisible(committed), 0) << "once committed";
+    EXPECT_EQ(QRectF(committed.startPoint, committed.endPoint), reopened);
+    s.strokes = std::vector<DrawingStroke>{};
+    clock->advance(1);
+    drainEvents();
+    click(near);
+    type(QStringLiteral("Corner") + more);
+    EXPECT_EQ(textBox().frame(), reopened);
 }
 
 TEST_F(TextTool, AFollowingBoxWithAChosenSizeDrawsItsTextNoLargerThanTheDisplayHolds) {
