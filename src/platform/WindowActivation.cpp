@@ -50,22 +50,27 @@ struct FocusCache {
 
 void focusMoved(xcb_window_t window) { gFocus.window = window; }
 
-// A request the window manager was asked to carry out may be carried out
-// after a newer request of ours gave the focus to another of our windows:
-// the windows asked for so, and the window the newest request took the
-// focus for directly, which gets it back once when that happens.
-std::vector<xcb_window_t> gAskedOfManager;
-xcb_window_t gTakenDirectly = XCB_NONE;
+// The window our newest request (or hand-over) is for. A window manager may
+// give the focus to another window of ours after it: carry out an older
+// request of ours late, or focus a window of ours as it maps it. The newest
+// request stands, put back once.
+struct NewestRequest {
+    xcb_window_t window = XCB_NONE;
+    bool putBack = false;
+} gNewest;
 
 void setFocus(xcb_window_t id, std::uint32_t time);
+bool isViewable(xcb_window_t id);
 
-void focusCameFromManager(xcb_window_t window) {
-    const auto asked = std::find(gAskedOfManager.begin(), gAskedOfManager.end(), window);
-    if (asked == gAskedOfManager.end()) return;
-    gAskedOfManager.erase(asked);
-    if (gTakenDirectly == XCB_NONE || gTakenDirectly == window) return;
+void focusCameToOurs(xcb_window_t window) {
+    if (gNewest.window == XCB_NONE || gNewest.window == window || gNewest.putBack) return;
+    // A modal dialog of ours holds the keyboard as long as it shows.
+    if (QGuiApplication::modalWindow()) return;
+    const auto ours = x11::ourWindows();
+    if (std::find(ours.begin(), ours.end(), window) == ours.end()) return;
+    gNewest.putBack = true;
     // Between our own windows: the server's time, which nothing refuses.
-    setFocus(std::exchange(gTakenDirectly, XCB_NONE), XCB_CURRENT_TIME);
+    if (isViewable(gNewest.window)) setFocus(gNewest.window, XCB_CURRENT_TIME);
 }
 
 // Notes the server time of every key and button event as Qt reads it, and
@@ -81,7 +86,7 @@ bool noteEvent(const XEvent& e) {
             (f->detail == XCB_NOTIFY_DETAIL_ANCESTOR || f->detail == XCB_NOTIFY_DETAIL_INFERIOR ||
              f->detail == XCB_NOTIFY_DETAIL_NONLINEAR)) {
             focusMoved(f->event);
-            focusCameFromManager(f->event);
+            focusCameToOurs(f->event);
         }
         break;
     }
@@ -185,12 +190,8 @@ void takeFocus(xcb_window_t id, std::uint32_t userTime) {
     setFocus(id, ours(askFocus()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
 }
 
-// The newest request takes the focus for `id` directly, or asks the window
-// manager: an older request's window asked of the manager no longer stands.
-void newestRequestTakes(xcb_window_t id) {
-    gTakenDirectly = id;
-    gAskedOfManager.erase(std::remove(gAskedOfManager.begin(), gAskedOfManager.end(), id), gAskedOfManager.end());
-}
+// The newest request is for `id`.
+void newestRequestFor(xcb_window_t id) { gNewest = NewestRequest{id, false}; }
 
 void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request) {
     // A newer request came while this one waited for its window.
@@ -200,13 +201,11 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     if (focus == id) return;
     const std::uint32_t time = requestTime();
     if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus) || isUnmanaged(id)) {
-        newestRequestTakes(id);
+        newestRequestFor(id);
         takeFocus(id, time);
         return;
     }
-    newestRequestTakes(id);
-    gTakenDirectly = XCB_NONE;
-    gAskedOfManager.push_back(id);
+    newestRequestFor(id);
     askWindowManager(id, time);
     // A manager that refuses (or is slow to answer) is not waited for: the
     // same request goes straight to the server, which refuses it by itself
@@ -301,7 +300,7 @@ void WindowActivation::handOver(QWindow* window) {
     // change made since the user's last input (a window manager giving us
     // the focus) can make it refuse.
     const auto id = static_cast<xcb_window_t>(window->winId());
-    newestRequestTakes(id);
+    newestRequestFor(id);
     setFocus(id, XCB_CURRENT_TIME);
 }
 

@@ -139,6 +139,9 @@ struct UnansweredGrabber : FakeScreenGrabber {
 } // namespace
 
 TEST(FocusOnX11, ShiftEscHidesTheOverlaysAndTheNextBringsThemBackAlsoAfterTheEyeButton) {
+    // icewm grabs Shift+Esc on the root for its own window menu: it never
+    // reaches a program.
+    if (qgetenv("OVERINK_X11_WM") == "icewm") GTEST_SKIP() << "icewm takes Shift+Esc";
     Editor editor;
     ASSERT_TRUE(editor.ready());
     RealShell shell;

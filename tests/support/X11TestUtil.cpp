@@ -23,8 +23,10 @@ namespace {
 
 // A hidden window of ours whose property changes come back to us through
 // the server: everything the server sent us before such a change has then
-// been handled. The window manager answers a frame-extents request about it
-// by setting a property too.
+// been handled. A size asked for it goes through the window manager, which
+// carries out every window's configure request (it takes on none of its
+// own, unmapped): once the new size is back, the manager has handled
+// everything asked of it before.
 class RoundTrip : public QAbstractNativeEventFilter {
 public:
     static RoundTrip& instance() {
@@ -44,20 +46,26 @@ public:
         if (!window_) return false;
         if (x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty())
             return toServer(timeoutMs);
-        const int before = extentsSeen_;
-        x11::sendRootMessage(window_, x11::atom("_NET_REQUEST_FRAME_EXTENTS"), 0);
+        // Alternately 1 and 2 pixels wide.
+        const std::uint32_t width = 1 + (++resizesSent_ % 2);
+        xcb_configure_window(x11::connection(), window_, XCB_CONFIG_WINDOW_WIDTH, &width);
         x11::flush();
-        return waitUntil([&] { return extentsSeen_ > before; }, timeoutMs);
+        const int expected = resizesSent_;
+        return waitUntil([&] { return resizesSeen_ >= expected; }, timeoutMs);
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;
         const auto* e = static_cast<const xcb_generic_event_t*>(message);
+        if ((e->response_type & ~0x80) == XCB_CONFIGURE_NOTIFY) {
+            const auto* c = reinterpret_cast<const xcb_configure_notify_event_t*>(e);
+            if (c->window == window_ && c->width == 1 + (resizesSent_ % 2)) resizesSeen_ = resizesSent_;
+            return false;
+        }
         if ((e->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
         const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(e);
         if (p->window != window_) return false;
         if (p->atom == markAtom_) ++marksSeen_;
-        if (p->atom == extentsAtom_ && p->state == XCB_PROPERTY_NEW_VALUE) ++extentsSeen_;
         return false;
     }
 
@@ -66,9 +74,8 @@ private:
         auto* c = x11::connection();
         if (!c) return;
         markAtom_ = x11::atom("_OVERINK_TEST_ROUND_TRIP");
-        extentsAtom_ = x11::atom("_NET_FRAME_EXTENTS");
         window_ = xcb_generate_id(c);
-        const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
+        const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
         xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, x11::root(), -10, -10, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                           XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, mask);
         x11::flush();
@@ -77,10 +84,10 @@ private:
 
     xcb_window_t window_ = 0;
     xcb_atom_t markAtom_ = 0;
-    xcb_atom_t extentsAtom_ = 0;
     int marksSent_ = 0;
     int marksSeen_ = 0;
-    int extentsSeen_ = 0;
+    int resizesSent_ = 0;
+    int resizesSeen_ = 0;
 };
 
 } // namespace
