@@ -337,6 +337,7 @@ void Window::orderOut() {
 }
 
 void Window::makeKeyAndOrderFront() {
+    if (!host_->isVisible()) keyboard_->takesKeyboardAsItShows();
     orderFront();
     keyboard_->makeKey();
 }

@@ -61,6 +61,47 @@ struct NewestRequest {
 
 void setFocus(xcb_window_t id, std::uint32_t time);
 bool isViewable(xcb_window_t id);
+xcb_window_t askFocus();
+bool ours(xcb_window_t focus);
+
+// Counts the user's presses and keys wherever they go, while anyone wants
+// to know whether the user acted since a moment: the focus may move to
+// another program by the user's doing, or by a window manager's (as a
+// focused window of ours goes), and only the first is the user's choice.
+class UserInputWatch {
+public:
+    void retain() {
+        if (users_++ > 0) return;
+        X11EventSource& source = X11EventSource::instance();
+        source.retainRawInput();
+        input_ = source.rawInput.connect([this](const RawInput& in) {
+            if (in.kind == RawInput::Kind::ButtonPress || in.kind == RawInput::Kind::KeyPress) ++count_;
+        });
+    }
+    void release() {
+        if (users_ == 0 || --users_ > 0) return;
+        input_ = {};
+        X11EventSource::instance().releaseRawInput();
+    }
+    // The presses and keys so far, once every event the server sent before
+    // now has been read: the user's input that moved the focus reaches our
+    // other connection before we hear of the move.
+    std::uint64_t count() {
+        X11EventSource::instance().catchUp();
+        return count_;
+    }
+
+private:
+    int users_ = 0;
+    std::uint64_t count_ = 0;
+    Subscription input_;
+};
+
+// Never destroyed: it follows the event source's signals to the end.
+UserInputWatch& userInput() {
+    static auto* watch = new UserInputWatch;
+    return *watch;
+}
 
 void focusCameToOurs(xcb_window_t window) {
     if (gNewest.window == XCB_NONE || gNewest.window == window || gNewest.putBack) return;
@@ -183,26 +224,48 @@ bool ours(xcb_window_t focus) {
     return std::find(all.begin(), all.end(), focus) != all.end();
 }
 
-// Takes the focus directly: with the user's time, or the server's own when
-// the focus is ours already and only moves between our windows (a window
-// manager may have given it to us after the user's input).
-void takeFocus(xcb_window_t id, std::uint32_t userTime) {
-    setFocus(id, ours(askFocus()) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
+// Whether no program has the focus: none, the pointer's root, or the root
+// (where a window manager puts it as a focused window goes).
+bool nobodys(xcb_window_t focus) {
+    return focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus == x11::root();
+}
+
+// Takes the focus directly: with the user's time, which the server refuses
+// once the user has chosen another program since; or with the server's own
+// where it takes nothing from another program: the focus is ours already
+// and only moves between our windows (a window manager may have given it to
+// us after the user's input), no program has it, or it was ours as the
+// request was made and only a window manager moved it since.
+void takeFocus(xcb_window_t id, std::uint32_t userTime, bool wasOurs = false) {
+    const xcb_window_t focus = askFocus();
+    setFocus(id, wasOurs || ours(focus) || nobodys(focus) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
 }
 
 // The newest request is for `id`.
 void newestRequestFor(xcb_window_t id) { gNewest = NewestRequest{id, false}; }
 
-void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request) {
+void handOverNow(xcb_window_t id) {
+    newestRequestFor(id);
+    setFocus(id, XCB_CURRENT_TIME);
+    // A window manager keeps its own idea of which of its windows has the
+    // focus, and gives it to another of its choice as a focused one goes:
+    // it is told, so that the window going takes nothing with it.
+    if (windowManagerRunning() && !isUnmanaged(id)) askWindowManager(id, XCB_CURRENT_TIME);
+}
+
+// `wasOurs`: the focus was ours when the request was made, and the user has
+// not acted since.
+void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t request, bool wasOurs = false) {
     // A newer request came while this one waited for its window.
     if (request != gRequests) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_window_t focus = askFocus();
     if (focus == id) return;
     const std::uint32_t time = requestTime();
-    if (cause == WindowActivation::Cause::press || !windowManagerRunning() || ours(focus) || isUnmanaged(id)) {
+    if (cause == WindowActivation::Cause::press || !windowManagerRunning() || wasOurs || ours(focus) ||
+        isUnmanaged(id)) {
         newestRequestFor(id);
-        takeFocus(id, time);
+        takeFocus(id, time, wasOurs);
         return;
     }
     newestRequestFor(id);
@@ -219,14 +282,25 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     else QTimer::singleShot(kWindowManagerGraceMs, window, graceEnded);
 }
 
-// Holds a request for a window until the server has it on screen.
+// Holds a request (or a hand-over) for a window until the server has it on
+// screen. Meanwhile a window of ours that held the focus may go, and a
+// window manager give the focus to another program: with no input of the
+// user's since, the request still stands.
 class PendingActivation : public QObject {
 public:
-    PendingActivation(QWindow* window, WindowActivation::Cause cause, std::uint64_t request)
-        : QObject(window), window_(window), cause_(cause), request_(request), focusWhenAsked_(askFocus()) {
+    PendingActivation(QWindow* window, WindowActivation::Cause cause, std::uint64_t request, bool handOver = false)
+        : QObject(window),
+          window_(window),
+          cause_(cause),
+          request_(request),
+          handOver_(handOver),
+          heldWhenAsked_(ours(askFocus())) {
+        userInput().retain();
+        inputs_ = userInput().count();
         window->installEventFilter(this);
         QTimer::singleShot(kMapWaitMs, this, [this] { deleteLater(); });
     }
+    ~PendingActivation() override { userInput().release(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -234,13 +308,16 @@ protected:
             // Exposed means mapped; the server says whether it is viewable.
             QTimer::singleShot(0, this, [this] {
                 if (done_ || !window_) return;
-                if (!isViewable(static_cast<xcb_window_t>(window_->winId()))) return;
+                const auto id = static_cast<xcb_window_t>(window_->winId());
+                if (!isViewable(id)) return;
                 done_ = true;
+                deleteLater();
                 // The user gave the keyboard to another program meanwhile:
                 // the keys go there.
-                const xcb_window_t focus = askFocus();
-                if (focus == focusWhenAsked_ || ours(focus)) activateNow(window_, cause_, request_);
-                deleteLater();
+                const bool acted = userInput().count() != inputs_;
+                if (acted && !ours(askFocus())) return;
+                if (!handOver_) activateNow(window_, cause_, request_, heldWhenAsked_ && !acted);
+                else if (request_ == gRequests) handOverNow(id);
             });
         }
         return false;
@@ -250,7 +327,9 @@ private:
     QPointer<QWindow> window_;
     WindowActivation::Cause cause_;
     std::uint64_t request_;
-    xcb_window_t focusWhenAsked_;
+    bool handOver_;
+    bool heldWhenAsked_;
+    std::uint64_t inputs_ = 0;
     bool done_ = false;
 };
 
@@ -298,10 +377,14 @@ void WindowActivation::handOver(QWindow* window) {
     }
     // The focus is ours to pass on: the server's own time, so that no focus
     // change made since the user's last input (a window manager giving us
-    // the focus) can make it refuse.
+    // the focus) can make it refuse. A window shown but not on screen yet
+    // gets it as it comes.
     const auto id = static_cast<xcb_window_t>(window->winId());
-    newestRequestFor(id);
-    setFocus(id, XCB_CURRENT_TIME);
+    if (!isViewable(id)) {
+        new PendingActivation(window, Cause::request, ++gRequests, true);
+        return;
+    }
+    handOverNow(id);
 }
 
 void WindowActivation::goesOffScreen(const QWindow* window) {

@@ -4,6 +4,7 @@
 
 #include "platform/Window.h"
 #include "platform/X11.h"
+#include "platform/X11EventSource.h"
 
 #include <QGuiApplication>
 #include <QScopeGuard>
@@ -119,18 +120,22 @@ void WindowKeyboard::handOverKeyboardFrom(const QWindow* leaving) {
         return w->windowHandle() != leaving && !w->closed_ && w->isVisible() && w->keyboard().canBecomeKey_ &&
                w->xid() != XCB_NONE;
     };
+    // A window manager gives the focus to a window of its choice as the
+    // focused one goes, unless it knows the focus went to another of its
+    // own: one of its windows is preferred to a base window, which it does
+    // not know of.
+    const bool managerRuns = X11EventSource::instance().windowManagerRunning();
     Window* next = nullptr;
-    for (Window* w : keyHistory())
-        if (takes(w)) {
-            next = w;
-            break;
+    for (bool managedOnly : {managerRuns, false}) {
+        for (const std::vector<Window*>& candidates : {keyHistory(), Window::all()}) {
+            for (Window* w : candidates)
+                if (takes(w) && !(managedOnly && w->isBaseWindow())) {
+                    next = w;
+                    break;
+                }
+            if (next) break;
         }
-    if (!next) {
-        for (Window* w : Window::all())
-            if (takes(w)) {
-                next = w;
-                break;
-            }
+        if (next) break;
     }
     if (!next) return;
     next->keyboard().prepareForKeyboard();

@@ -45,6 +45,12 @@ public:
     bool isNonActivatingPanel() const { return nonActivating_; }
     void setNonActivatingPanel(bool on);
 
+    // Says, before the window is shown, that it takes the keyboard as it
+    // shows: a window manager reads as it takes a window on whether the
+    // window ever takes the keyboard, and one (fluxbox) hands the focus back
+    // to the window that had it when a window it took on as refusing the
+    // keyboard gets it after all.
+    void takesKeyboardAsItShows() { prepareForKeyboard(); }
     // Takes the keyboard for the window, with the time of the user's input
     // that led here. Keys go to the window itself, not to a control of it,
     // unless a control already has the focus (a field that asked).

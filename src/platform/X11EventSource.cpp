@@ -199,6 +199,12 @@ void X11EventSource::setRawMotionWanted(bool wanted) {
     if (rawUsers_ > 0) selectRawInput(true);
 }
 
+void X11EventSource::catchUp() {
+    if (!connection_) return;
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    readEvents();
+}
+
 void X11EventSource::selectRawInput(bool on) {
     if (!connection_ || !haveXInput_) return;
     const std::uint32_t mask =

@@ -93,6 +93,10 @@ public:
     void releaseRawInput();
     // Raw motion too: every movement of the pointer wakes us while selected.
     void setRawMotionWanted(bool wanted);
+    // Reads, and tells of, every event of our own connection the server
+    // sent before now (one round trip): raw input made before an event of
+    // Qt's connection that it caused has then been told of.
+    void catchUp();
 
     Signal<bool> compositingChanged; // a compositing manager started (true) or stopped
     Signal<bool> trayHostChanged;    // a system-tray host appeared (true) or went away

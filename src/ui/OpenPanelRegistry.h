@@ -23,6 +23,9 @@ public:
     // Listed once; registering again changes nothing. `window`: the panel's
     // own, which takes the keyboard when the application is activated.
     void registerPanel(Identity panel, platform::Window* window = nullptr);
+    // Whether registering a panel now activates the application (it is not
+    // active): its window then says so before it shows.
+    bool activatesOnRegistering() const { return !application_.isActive(); }
     // Harmless for an identity that is not listed.
     void unregisterPanel(Identity panel);
 

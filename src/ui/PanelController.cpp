@@ -65,11 +65,13 @@ void PanelController::bringForward() { window_->orderFront(); }
 
 void PanelController::showWindow() {
     platform::assertMainThread("PanelController::showWindow");
-    bringForward();
     // Listed before its monitors exist, so the overlays leave Esc to it.
     // Activating the application gives this panel the keyboard when no
     // window of ours holds it, so that its Esc arrives.
-    OpenPanelRegistry::shared().registerPanel(this, window_.get());
+    OpenPanelRegistry& registry = OpenPanelRegistry::shared();
+    if (registry.activatesOnRegistering() && !window_->isVisible()) window_->keyboard().takesKeyboardAsItShows();
+    bringForward();
+    registry.registerPanel(this, window_.get());
     installMonitors();
     didShow();
 }

@@ -46,7 +46,7 @@ has_save_panel() { [ -n "$(save_panel "$1")" ]; }
 no_save_panel() { ! has_save_panel "$1"; }
 countdown() { shown_window "$1" 'w == 260 && h == 260'; }
 # program_has_keyboard: the focused window is one of the program's.
-program_has_keyboard() { [ "$(xdotool getwindowfocus getwindowpid 2>/dev/null)" = "$program" ]; }
+program_has_keyboard() { [ "$(xdotool getwindowpid "$(focused_window)" 2>/dev/null)" = "$program" ]; }
 capture_x=$((TX + TW - 24)) capture_y=$((TY + TH / 2))
 
 wait_until 5 program_has_keyboard || fail "the tray icon's click did not give the program the keyboard"
@@ -60,7 +60,7 @@ click_at "$capture_x" "$capture_y"
 wait_until 10 has_save_panel "$program" || fail "no save panel after the countdown"
 # (By its name: the panel is its own window, whichever of its windows a
 # search finds first.)
-panel_has_keyboard() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "Save Screenshot" ]; }
+panel_has_keyboard() { [ "$(xdotool getwindowname "$(focused_window)" 2>/dev/null)" = "Save Screenshot" ]; }
 wait_until 5 panel_has_keyboard || { shot 1-no-keyboard; fail "the save panel does not have the keyboard"; }
 xdotool key Escape
 wait_until 5 no_save_panel "$program" || fail "Esc left the save panel open"

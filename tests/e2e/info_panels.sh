@@ -1,16 +1,35 @@
 #!/usr/bin/env bash
-# Help and About end to end: the settings panel's About opens the about
-# panel centred in the work area, named "Overink About" and carrying the
-# application's icon, and Esc closes it;
-# Help opens the help panel, a second Help still shows one, and its footer's
-# "Close" closes it. The panels are shot in the light palette and, where the
-# qt6ct palette plugin is installed, a dark one.
+# Help and About end to end, opened while the user's editor holds the
+# keyboard: the settings panel's About opens the about panel centred in the
+# work area, named "Overink About" and carrying the application's icon, and
+# Esc closes it; Help opens the help panel, a second Help still shows one,
+# and its footer's "Close" closes it; Help opened once more closes on Esc.
+# No Esc reaches the editor. The panels are shot in the light palette and,
+# where the qt6ct palette plugin is installed, a dark one.
 #   info_panels.sh <overink>
-# OVERINK_E2E_OUTPUT: where the screenshots are kept.
+# Runs under every window manager, as variants (tests/CMakeLists.txt).
+# OVERINK_KEY_RECORDER: the editor's stand-in. OVERINK_E2E_OUTPUT: where the
+# screenshots are kept.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 e2e_begin info_panels
+
+# The editor, at the bottom left, away from the panels.
+"${OVERINK_KEY_RECORDER:?}" 40 640 300 300 >"$out/editor.log" 2>&1 &
+pids+=($!)
+wait_until 5 has_line "$out/editor.log" '^ready ' || fail "the editor did not start"
+editor=$(awk '$1 == "ready" { print $2; exit }' "$out/editor.log")
+# type_in_editor: the user clicks into the editor and it has the keyboard (a
+# window manager may not give it on the first click under load: then it is
+# given directly).
+editor_focused() { focus_is "$editor" || { xdotool windowfocus "$editor" 2>/dev/null; false; }; }
+type_in_editor() {
+  click_at 190 790
+  wait_until 3 focus_is "$editor" || wait_until 5 editor_focused || fail "the editor does not have the keyboard"
+}
+# escape_reached_editor: the editor reported an Esc (keysym ff1b).
+escape_reached_editor() { recorder_sync "$out/editor.log" "$editor" && has_line "$out/editor.log" '^key ff1b '; }
 # shown_windows PID TEST: every shown window of ours whose geometry passes
 # the awk TEST on w h, one "ID X Y W H" a line.
 shown_windows() {
@@ -43,6 +62,7 @@ run() {
   await_tray_icon "$pid"
 
   # About: centred, named, closed by Esc.
+  type_in_editor
   press_about "$pid"
   geometry=$(wait_steady 5 3 about "$pid") || { shot "no-about-$theme"; fail "About opened no panel ($theme)"; }
   no_settings_panel "$pid" || fail "the settings panel stayed open under About ($theme)"
@@ -55,6 +75,7 @@ run() {
   shot "1-about-$theme"
   xdotool key Escape
   wait_until 5 no_about "$pid" || { shot "esc-about-$theme"; fail "Esc left the about panel open ($theme)"; }
+  escape_reached_editor && fail "the Esc meant for the about panel reached the editor ($theme)"
 
   # Help twice: one panel; its "Close" closes it.
   press_help "$pid"
@@ -72,16 +93,24 @@ run() {
   # The footer's "Close": right of the hint, 12 in, 8 above the bottom.
   click_at $(($2 + 360 - 12 - 20)) $(($3 + 470 - 8 - 10))
   wait_until 5 no_help "$pid" || { shot "close-help-$theme"; fail "Close left the help panel open ($theme)"; }
+
+  # Help from the editor again, closed by Esc.
+  type_in_editor
+  press_help "$pid"
+  wait_steady 5 3 help "$pid" >/dev/null || { shot "no-help-again-$theme"; fail "Help opened no panel again ($theme)"; }
+  xdotool key Escape
+  wait_until 5 no_help "$pid" || { shot "esc-help-$theme"; fail "Esc left the help panel open ($theme)"; }
+  escape_reached_editor && fail "the Esc meant for the help panel reached the editor ($theme)"
   kill -0 "$pid" 2>/dev/null || fail "the program ended ($theme)"
 }
 
 start_overink
-run "${pids[0]}" light
+run "${pids[1]}" light
 if has_qt6ct; then
-  kill "${pids[0]}"
-  wait "${pids[0]}" 2>/dev/null
+  kill "${pids[1]}"
+  wait "${pids[1]}" 2>/dev/null
   start_overink dark
-  run "${pids[1]}" dark
+  run "${pids[2]}" dark
 else
   echo "note: qt6ct is not installed, no dark shot"
 fi

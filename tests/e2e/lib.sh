@@ -115,7 +115,7 @@ move() {
 # manager's frame) a press would go to, as the server finds it: input shapes
 # count.
 window_under_pointer() {
-  "${OVERINK_POINTER_WINDOW:?}" 2>/dev/null || echo 0
+  "${OVERINK_X_QUERY:?}" pointer 2>/dev/null || echo 0
 }
 # toplevel_of WINDOW: the child of the root that holds WINDOW (its frame).
 toplevel_of() {
@@ -136,8 +136,16 @@ under_pointer_is() {
   local under
   under=$(window_under_pointer)
   [ "$under" = "$(toplevel_of "$1")" ] && return 0
+  # Without a compositing manager a window of ours takes the pointer through
+  # an input-only window laid over it, just where it stands.
   xdotool search --name '^Overink Input$' 2>/dev/null | grep -qx "$under" || return 1
-  [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "Overink Overlay" ]
+  [ "$(root_geometry "$under")" = "$(root_geometry "$1")" ]
+}
+# root_geometry WINDOW: "X Y W H" of the window in root coordinates.
+root_geometry() {
+  xwininfo -id "$1" 2>/dev/null |
+    awk '/Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
+         END { print x, y, w, h }'
 }
 
 # pointer_reaches X Y WINDOW: moves the pointer to X Y and waits until a press
@@ -147,7 +155,10 @@ pointer_reaches() {
 }
 
 # focus_is WINDOW: WINDOW has the keyboard.
-focus_is() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+# focused_window: the window that holds the keyboard focus, as the server
+# says (xdotool's getwindowfocus looks for a managed client around it).
+focused_window() { "${OVERINK_X_QUERY:?}" focus 2>/dev/null || echo 0; }
+focus_is() { [ "$(focused_window)" = "$1" ]; }
 
 # colour_count PNG W H X Y AWK-CONDITION: the pixels of the rectangle of PNG
 # whose red, green and blue (0-255, as r g b) meet the condition.

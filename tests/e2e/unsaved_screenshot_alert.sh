@@ -47,7 +47,7 @@ wm_lives_and_manages() {
   wait "${pids[-1]}" 2>/dev/null
   return 0
 }
-focus_is_ours() { xdotool search --pid "$program" 2>/dev/null | grep -qx "$(xdotool getwindowfocus 2>/dev/null)"; }
+focus_is_ours() { xdotool search --pid "$program" 2>/dev/null | grep -qx "$(focused_window)"; }
 
 # Another program's window, which the overlays stand above.
 "$recorder" 40 400 200 120 >"$out/other.log" 2>&1 &

@@ -16,9 +16,10 @@ target_link_libraries(painting_window PRIVATE Qt6::Widgets PkgConfig::XCB)
 target_compile_definitions(x11_platform PRIVATE OVERINK_PAINTING_WINDOW="$<TARGET_FILE:painting_window>")
 add_dependencies(x11_platform painting_window)
 
-# Which window a press would go to, for the end-to-end tests.
-add_executable(pointer_window ${CMAKE_CURRENT_SOURCE_DIR}/platform/PointerWindow.cpp)
-target_link_libraries(pointer_window PRIVATE PkgConfig::XCB)
+# Which window a press would go to, and which has the keyboard, for the
+# end-to-end tests.
+add_executable(x_query ${CMAKE_CURRENT_SOURCE_DIR}/platform/XQuery.cpp)
+target_link_libraries(x_query PRIVATE PkgConfig::XCB)
 
 # A stand-in for the program the user types in: holds the keyboard and
 # reports the keys that reach it.
