@@ -400,8 +400,7 @@ show_toolbar() {
 
 # chip_geometry PID TEXT: the tooltip chip of ours titled with TEXT, as X Y
 # W H; no_chip PID TEXT: there is none.
-# (Found by its name in one question: a look at each window's name takes
-# longer than a chip may be up on a busy machine.)
+# (Found by its name in one question, not by a look at each window's name.)
 chip_geometry() {
   local w X Y WIDTH HEIGHT SCREEN WINDOW name
   name=$(printf '%s' "$2" | sed 's/[][\\.*^$+?(){}|]/\\&/g')
