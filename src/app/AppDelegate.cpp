@@ -18,6 +18,7 @@
 #include "toolbar/ToolbarWindowController.h"
 #include "ui/AnchorRef.h"
 #include "ui/NotificationNames.h"
+#include "ui/TooltipManager.h"
 
 #include <QCoreApplication>
 
@@ -71,7 +72,17 @@ AppServices AppServices::standard() {
         return platform::DisplayLink::create(display, std::move(callback));
     };
     s.mediaTime = platform::mediaTime;
+    const double scale = timerScaleFrom(qEnvironmentVariable("OVERINK_TIMER_SCALE"));
+    s.captureCountdownTickSeconds *= scale;
+    s.tooltipHoldSeconds = TooltipManager::holdDuration * scale;
     return s;
+}
+
+double AppServices::timerScaleFrom(const QString& value) {
+    bool ok = false;
+    const double scale = value.trimmed().toDouble(&ok);
+    // Never faster than a user's: a check may only gain time.
+    return ok && scale >= 1 && scale <= 1000 ? scale : 1;
 }
 
 AppDelegate::AppDelegate(AppServices services) : services_(std::move(services)) {
@@ -83,6 +94,7 @@ AppDelegate::AppDelegate(AppServices services) : services_(std::move(services)) 
             return self && self->isMouseOverStatusButton();
         },
         services_.overlayPlacementWait.value_or(OverlayWindowController::kPlacementWaitSeconds));
+    if (services_.tooltipHoldSeconds) TooltipManager::shared().setHoldSeconds(*services_.tooltipHoldSeconds);
     drawingState_ = DrawingState::create(services_.environment);
     infoPanels_ = std::make_unique<InfoPanels>(*services_.environment.screens);
     attachManager_ = std::make_shared<WindowAttachManager>(WindowAttachServices{

@@ -50,14 +50,22 @@ struct AppServices {
     std::shared_ptr<platform::ScreenGrabber> screenGrabber;
     // Seconds between the capture countdown's three ticks.
     double captureCountdownTickSeconds = 1.0;
+    // How long a tooltip chip stays up (TooltipManager::setHoldSeconds);
+    // none: the manager's own.
+    std::optional<double> tooltipHoldSeconds;
     // How long a new overlay waits for the window manager to put it in
     // place (OverlayWindowController::factory); none: the overlays' own.
     std::optional<double> overlayPlacementWait;
 
     // The program's own: the X11 screens, pointer, window list and screen
     // grab, the stored preferences, the login item and the application
-    // object.
+    // object. The user-facing timers (the tooltip chip's life, the capture
+    // countdown) run timerScaleFrom(OVERINK_TIMER_SCALE) times slower.
     static AppServices standard();
+    // The factor a test session sets in OVERINK_TIMER_SCALE, so that a
+    // script on a busy machine still finds a chip or a countdown up when it
+    // looks: 1 when unset or not a number from 1 to 1000.
+    static double timerScaleFrom(const QString& value);
 };
 
 // The application's delegate: owns the one drawing state and every

@@ -125,7 +125,7 @@ void TooltipManager::present() {
     anchoredAt_ = place->anchor.origin;
     fade(1, fadeInDuration);
     const auto weak = lifetime_.ref();
-    holdTimer_ = clock_->schedule(holdDuration, false, [weak] {
+    holdTimer_ = clock_->schedule(holdSeconds_, false, [weak] {
         if (TooltipManager* self = weak.get()) self->holdExpired();
     });
     pollTimer_ = clock_->schedule(pollInterval, true, [weak, anchor = std::weak_ptr<AnchorRef>(pendingAnchor_)] {

@@ -78,6 +78,11 @@ public:
     // when it comes on screen and when it changes. Off takes every chip down
     // at once and ignores requests until it is on again.
     void applyShowTooltips(bool show);
+    // How long a shown chip stays while the pointer rests on its control:
+    // holdDuration but where a test session lengthens it. From the next
+    // chip on.
+    void setHoldSeconds(double seconds) { holdSeconds_ = seconds; }
+    double holdSeconds() const { return holdSeconds_; }
 
     // The visible frame of the screen that holds the rectangle: the first
     // whose frame contains its centre, else the first it overlaps, else the
@@ -133,5 +138,6 @@ private:
     std::optional<platform::Point> anchoredAt_;
     bool enabled_ = true;
     unsigned token_ = 0;
+    double holdSeconds_ = holdDuration;
     platform::Lifetime<TooltipManager> lifetime_{this};
 };

@@ -110,6 +110,15 @@ TEST(Launch, OnlyTheCopyThatRunsRemovesImagesNoRecordNames) {
     }
 }
 
+// A test session may only give a check more time than a user has: no
+// factor below one, nothing that is not a plain number.
+TEST(Launch, TheTimerScaleOnlySlowsTheUserFacingTimers) {
+    EXPECT_DOUBLE_EQ(AppServices::timerScaleFrom("10"), 10);
+    EXPECT_DOUBLE_EQ(AppServices::timerScaleFrom(" 2.5 "), 2.5);
+    for (const char* value : {"", "0.5", "0", "-3", "fast", "nan", "inf", "1e9"})
+        EXPECT_DOUBLE_EQ(AppServices::timerScaleFrom(value), 1) << value;
+}
+
 TEST(Launch, OnlyTheStatusItemShowsAndEverythingIsWired) {
     Launched app;
     ASSERT_TRUE(app.delegate->statusItem());

@@ -78,7 +78,8 @@ disc_shows() { shot 2-countdown && [ "$(green_in "$out/2-countdown.png" 20 20 89
 wait_until 5 eval 'disc_shows || ! counting' || fail "the countdown does not end"
 disc_shows || ! counting || fail "no countdown over the window"
 # The pointer leaves the camera button and comes back while the countdown
-# runs, so that its tooltip chip (held for 3 s) is up when the grab comes.
+# runs, so that its tooltip chip (held as long as the countdown runs in
+# the test session) is up when the grab comes.
 # The chip hangs under the toolbar, centred on the button.
 chip_shows_in() { [ "$(green_in "$1" 60 12 $((CX - 30)) $((TY + TH + 9)))" -lt 360 ]; }
 chip_up() { chip_geometry $program "Capture screen + drawing (3s)" >/dev/null; }
@@ -92,7 +93,7 @@ else
   echo "note: the countdown had ended before the tooltip chip showed"
 fi
 # Until the save panel comes, no countdown shows but the first.
-deadline=$(deadline_in 10)
+deadline=$(deadline_in $(($(countdown_seconds) + 10)))
 until has_save_panel $program; do
   [ "$(date +%s%N)" -lt "$deadline" ] || fail "no save panel after the countdown"
   now=$(countdown_id $program)

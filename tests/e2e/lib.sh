@@ -6,9 +6,33 @@
 # deadlines of the waits below are OVERINK_E2E_PATIENCE (default 3) times the
 # seconds given: a deadline only bounds how long a failure takes to show.
 # holds_for, what must stay so for a time, is not stretched.
-e2e_patience=${OVERINK_E2E_PATIENCE:-3}
+#
+# OVERINK_E2E_SLOW_LOOKS=SECONDS stands in for a machine too busy to answer
+# quickly: every look at the screen or the windows (an xdotool question,
+# import, xwininfo, xprop) waits that long first. The deadlines then stretch
+# ten times by default.
+e2e_slow_looks=${OVERINK_E2E_SLOW_LOOKS:-0}
+e2e_looks_slow() { awk -v s="$e2e_slow_looks" 'BEGIN { exit !(s > 0) }'; }
+if e2e_looks_slow; then e2e_patience=${OVERINK_E2E_PATIENCE:-10}; else e2e_patience=${OVERINK_E2E_PATIENCE:-3}; fi
 # deadline_in SECONDS: the clock (date +%s%N) at that (stretched) deadline.
 deadline_in() { echo $(( $(date +%s%N) + ${1%.*} * e2e_patience * 1000000000 )); }
+
+# The program's user-facing timers (a tooltip chip's life, the capture
+# countdown's ticks) run OVERINK_E2E_TIMER_SCALE times slower (default 10,
+# 30 with slow looks) than a user's, so that a script judges a chip or a
+# countdown that stays up as long as its looks take, never a race with the
+# timer. What a script asserts of the timers themselves it asserts of a
+# program started with the scale 1 (timer_scale=1 before its start).
+if e2e_looks_slow; then timer_scale=${OVERINK_E2E_TIMER_SCALE:-30}; else timer_scale=${OVERINK_E2E_TIMER_SCALE:-10}; fi
+# countdown_seconds: how long a capture countdown of a program started now
+# lasts.
+countdown_seconds() { echo $((3 * ${timer_scale%.*})); }
+
+# look_pause: the pause before a look, with OVERINK_E2E_SLOW_LOOKS.
+look_pause() { [ "$e2e_slow_looks" = 0 ] || sleep "$e2e_slow_looks"; }
+import() { look_pause; command import "$@"; }
+xwininfo() { look_pause; command xwininfo "$@"; }
+xprop() { look_pause; command xprop "$@"; }
 
 # xdotool dies of an X error when a window it looks at goes meanwhile (a
 # search walks every window while the program opens and closes its own):
@@ -24,6 +48,7 @@ xdotool() {
   esac
   local answer status errors=${TMPDIR:-/tmp}/overink-e2e-xdotool.$BASHPID
   for _ in 1 2 3 4 5; do
+    look_pause
     answer=$(command xdotool "$@" 2>"$errors")
     status=$?
     grep -q '^X Error' "$errors" || break
@@ -229,7 +254,7 @@ launch_overink() {
   local theme=()
   [ -e "$home/.config/qt6ct/qt6ct.conf" ] && theme=(QT_QPA_PLATFORMTHEME=qt6ct)
   env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" \
-    "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
+    OVERINK_TIMER_SCALE="$timer_scale" "${theme[@]}" "$overink" >>"$out/overink.log" 2>&1 &
   pids+=($!)
 }
 # start_overink [dark]: launches the program in a new home.
@@ -384,17 +409,15 @@ show_toolbar() {
 
 # chip_geometry PID TEXT: the tooltip chip of ours titled with TEXT, as X Y
 # W H; no_chip PID TEXT: there is none.
+# (Found by its name in one question, not by a look at each window's name.)
 chip_geometry() {
-  local w X Y WIDTH HEIGHT SCREEN WINDOW
-  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
-      "$2"|"$2 "*)
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        echo "$X $Y $WIDTH $HEIGHT"
-        return 0 ;;
-    esac
-  done
-  return 1
+  local w X Y WIDTH HEIGHT SCREEN WINDOW name
+  name=$(printf '%s' "$2" | sed 's/[][\\.*^$+?(){}|]/\\&/g')
+  w=$(xdotool search --all --onlyvisible --pid "$1" --name "^$name( |\$)" 2>/dev/null | head -n1)
+  [ -n "$w" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)"
+  [ -n "${WIDTH:-}" ] || return 1
+  echo "$X $Y $WIDTH $HEIGHT"
 }
 no_chip() { ! chip_geometry "$1" "$2" >/dev/null; }
 

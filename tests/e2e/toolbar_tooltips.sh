@@ -3,8 +3,9 @@
 # button shows the "Undo" chip beside the toolbar, on the side its dock
 # position opens to (below it at the top of the screen, above it at the
 # bottom), centred on the button; leaving the button takes the chip away.
-# Shot in the light palette and, where the qt6ct palette plugin is
-# installed, in a dark one.
+# With the user's own timers (not the session's longer ones), a chip goes
+# by itself while the pointer stays. Shot in the light palette and, where
+# the qt6ct palette plugin is installed, in a dark one.
 #   toolbar_tooltips.sh <overink>
 # OVERINK_E2E_OUTPUT: where the screenshots are kept.
 set -u
@@ -72,4 +73,21 @@ else
   check_undo_chip "${pids[1]}" above light-bottom
   echo "note: qt6ct is not installed, no dark shot"
 fi
+kill "${pids[1]}"
+wait "${pids[1]}" 2>/dev/null
+
+# The chip's real life, judged from what lasts rather than by catching it
+# up: its window, made and named when the chip first shows, keeps the name
+# after the chip went; once it is unmapped with the pointer still on the
+# button, the chip went by itself.
+timer_scale=1
+start_overink_at topCenterH
+show_toolbar "${pids[2]}"
+ux=$((TX + TW - 99)) uy=$((TY + TH / 2))
+move $ux $uy
+undo_chip_window() { xdotool search --all --pid "${pids[2]}" --name '^Undo$' 2>/dev/null | head -n1; }
+chip=$(answer_of 10 undo_chip_window) || { shot real-no-chip; fail "resting on the undo button showed no chip (real timers)"; }
+unmapped() { xwininfo -id "$chip" 2>/dev/null | grep -q 'Map State: IsUnMapped'; }
+wait_until 5 unmapped || { shot real-stays; fail "the chip stays while the pointer rests on the button (real timers)"; }
+pointer_at $ux $uy || fail "the pointer left the undo button"
 echo "ok: screenshots in $out"

@@ -71,7 +71,7 @@ close_alert_with() {
   pointer_reaches $camera_x $camera_y "$toolbar_id" ||
     { shot "$round-camera"; fail "the camera button does not take the pointer ($key): $(window_under_pointer) is under it"; }
   xdotool click 1
-  wait_until 15 has_save_panel $program || { shot "$round-no-panel"; fail "no save panel ($key)"; }
+  wait_until $(($(countdown_seconds) + 15)) has_save_panel $program || { shot "$round-no-panel"; fail "no save panel ($key)"; }
   panel=$(answer_of 5 save_panel $program)
   wait_until 5 focus_is "$panel" || fail "the save panel does not have the keyboard ($key)"
   xdotool key ctrl+a

@@ -177,6 +177,22 @@ TEST(TooltipManager, AShownChipGoesAfterThreeSecondsAndComesBackOnlyWhenAskedAga
     EXPECT_TRUE(h.shown());
 }
 
+// A test session lengthens the chip's life alone: the delay and the fade
+// keep their pace.
+TEST(TooltipManager, ALongerHoldKeepsTheChipUpThatLongAndNothingElseSlows) {
+    Harness h;
+    h.manager->setHoldSeconds(30);
+    h.manager->request("Undo", h.undo, below);
+    h.clock->advance(0.4);
+    EXPECT_TRUE(h.shown());
+    h.clock->advance(30 - 0.01);
+    EXPECT_EQ(h.manager->phase(), Phase::visible);
+    h.clock->advance(0.01);
+    EXPECT_EQ(h.manager->phase(), Phase::pending);
+    h.clock->advance(0.2);
+    EXPECT_FALSE(h.shown());
+}
+
 TEST(TooltipManager, LeavingCallsOffAScheduledChipAndFadesOutAShownOne) {
     Harness h;
     h.manager->request("Undo", h.undo, below);
