@@ -146,14 +146,16 @@ TEST(DisplayChangesOnX11, TheBrushPanelFollowsItsControlOntoAScreenThatShrinksAn
 
     ScreenSize small(640, 480);
     ASSERT_TRUE(small.ok);
-    ASSERT_TRUE(waitUntil([&] { return t.screenIs(640); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return t.screenIs(640); }, 20000))
+        << "the screen " << describe(t.main().frame) << ", its visible frame " << describe(t.visible());
     EXPECT_TRUE(waitUntil([&] { return t.besideItsControl(brushes, *v.gimpBrushRef, PanelOpenDirection::below); }))
         << t.besideItsControl(brushes, *v.gimpBrushRef, PanelOpenDirection::below).message();
     EXPECT_TRUE(brushes.isDisplaced()) << "there is room for it under the toolbar";
     EXPECT_LE(brushes.window()->frame().height(), t.visible().height());
 
     small.restore();
-    ASSERT_TRUE(waitUntil([&] { return t.screenIs(1920); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return t.screenIs(1920); }, 20000))
+        << "the screen " << describe(t.main().frame) << ", its visible frame " << describe(t.visible());
     EXPECT_TRUE(waitUntil([&] {
         return !brushes.isDisplaced() && t.besideItsControl(brushes, *v.gimpBrushRef, PanelOpenDirection::below);
     })) << t.besideItsControl(brushes, *v.gimpBrushRef, PanelOpenDirection::below).message();
@@ -174,7 +176,8 @@ TEST(DisplayChangesOnX11, TheSettingsPanelStaysUnderTheTrayIconOnAScreenThatShri
 
     ScreenSize small(1280, 720);
     ASSERT_TRUE(small.ok);
-    ASSERT_TRUE(waitUntil([&] { return t.screenIs(1280); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return t.screenIs(1280); }, 20000))
+        << "the screen " << describe(t.main().frame) << ", its visible frame " << describe(t.visible());
     // Where it would open now, under the icon where the tray has it now.
     const auto underTheIcon = [&] {
         const auto icon = item.buttonFrame();
