@@ -512,7 +512,15 @@ void AppDelegate::detachCleanup() {
     passthroughRectsChanged();
     drawingState_->restoreOverlayFrames();
     platform::Window* toolbar = toolbarController_ ? toolbarController_->window() : nullptr;
-    if (toolbar && toolbar->isVisible()) showToolbar(preAttachToolbarScreen_);
+    if (toolbar && toolbar->isVisible()) {
+        // The screen kept from before the pin may have changed or gone since
+        // (monitors merged, a panel took an edge): the dock position is
+        // taken on that display as it is now, else on the main screen.
+        std::optional<platform::Screen> screen;
+        if (preAttachToolbarScreen_)
+            screen = screenNowFor(*preAttachToolbarScreen_, drawingState_->screenProvider().screens());
+        showToolbar(screen);
+    }
     preAttachToolbarScreen_.reset();
 }
 

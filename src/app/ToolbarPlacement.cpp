@@ -71,3 +71,13 @@ std::optional<platform::Screen> screenForDisplacedToolbar(const platform::Rect& 
     if (holder->visibleFrame.contains(frame)) return std::nullopt;
     return *holder;
 }
+
+std::optional<platform::Screen> screenNowFor(const platform::Screen& before,
+                                             const std::vector<platform::Screen>& screens) {
+    for (const platform::Screen& s : screens)
+        if (s.displayID == before.displayID) return s;
+    const platform::Point centre(before.frame.midX(), before.frame.midY());
+    for (const platform::Screen& s : screens)
+        if (s.frame.contains(centre)) return s;
+    return std::nullopt;
+}

@@ -37,6 +37,13 @@ double dockedToolbarMaxLength(ToolbarDockPosition position, const platform::Rect
 std::optional<platform::Point> pinnedToolbarOrigin(bool isAttachedToWindow, const WindowAttachManager& manager,
                                                    platform::Size toolbarSize);
 
+// The screen a toolbar that stood on `before` goes back to as a pin ends:
+// that display as it is now (its frames may have changed meanwhile); where
+// it is gone (monitors merged or split), the one now holding the centre of
+// its old frame; none when neither is found.
+std::optional<platform::Screen> screenNowFor(const platform::Screen& before,
+                                             const std::vector<platform::Screen>& screens);
+
 // After the displays changed, the screen on which a shown toolbar at `frame`
 // that is not pinned to a window goes back to its dock position: the one
 // holding most of it, once the toolbar no longer lies inside that screen's

@@ -20,6 +20,7 @@ ColorPickerWindowController::ColorPickerWindowController(const std::shared_ptr<D
     setContent(root_, kWidth);
     followContentHeight(direction_);
     place();
+    followDisplays(state->screenProvider());
     installKeyGateObservers();
 }
 
@@ -37,6 +38,14 @@ void ColorPickerWindowController::place() {
     // Centred on the swatch along a horizontal toolbar, on the toolbar's
     // middle beside a vertical one.
     placeBesideAnchor(direction_, ui::PanelAlignment{std::nullopt, true}, state->screenProvider());
+}
+
+void ColorPickerWindowController::placeAgain() {
+    const auto state = state_.lock();
+    if (!state) return;
+    direction_ = toolbarPanelDirection(*state);
+    openTowards(direction_);
+    place();
 }
 
 // Kept for the controller's life: the keyboard is only ever taken while the

@@ -35,6 +35,11 @@ public:
     PanelOpenDirection direction() const { return direction_; }
     void place() override;
 
+protected:
+    // As if it opened now, towards the side the toolbar opens to where it
+    // stands now.
+    void placeAgain() override;
+
 private:
     void installKeyGateObservers();
     // The harmony-name field asks for the keyboard and gives it up.

@@ -34,9 +34,10 @@ ui::PanelController::Options infoPanelOptions() {
 
 InfoPanelWindowController::InfoPanelWindowController(platform::Size size, std::function<void(bool)> isOpen,
                                                      bool acceptsKeyboard, const QString& title,
-                                                     const platform::ScreenProvider& screens,
-                                                     const ContentFactory& content)
+                                                     platform::ScreenProvider& screens, const ContentFactory& content)
     : PanelController(makeInfoPanelWindow(size, acceptsKeyboard, title), std::move(isOpen), infoPanelOptions()),
+      size_(size),
+      screens_(screens),
       acceptsKeyboard_(acceptsKeyboard) {
     platform::assertMainThread("InfoPanelWindowController");
     // The content gets the box, which holds this controller weakly: no cycle
@@ -59,14 +60,21 @@ InfoPanelWindowController::InfoPanelWindowController(platform::Size size, std::f
         return ui::PanelChrome::Corners{kCornerRadius, kCornerRadius, kCornerRadius, kCornerRadius};
     });
 
+    centre();
+    followDisplays(screens);
+}
+
+void InfoPanelWindowController::centre() {
     // The requested size, not the window's current frame, decides the place;
     // never taller than the visible frame, so centred it lies inside.
-    if (const auto main = screens.mainScreen()) {
-        const platform::Rect v = main->visibleFrame;
-        const double height = ui::panelHeightOnDisplay(size.height, v);
-        window()->setFrame(platform::Rect(v.midX() - size.width * 0.5, v.midY() - height * 0.5, size.width, height));
-    }
+    const auto main = screens_.mainScreen();
+    if (!main) return;
+    const platform::Rect v = main->visibleFrame;
+    const double height = ui::panelHeightOnDisplay(size_.height, v);
+    window()->setFrame(platform::Rect(v.midX() - size_.width * 0.5, v.midY() - height * 0.5, size_.width, height));
 }
+
+void InfoPanelWindowController::placeAgain() { centre(); }
 
 InfoPanelWindowController::~InfoPanelWindowController() { platform::assertMainThread("~InfoPanelWindowController"); }
 

@@ -5,7 +5,7 @@
 #include "panels/HelpView.h"
 #include "platform/Dispatch.h"
 
-InfoPanels::InfoPanels(const platform::ScreenProvider& screens) : screens_(screens) {}
+InfoPanels::InfoPanels(platform::ScreenProvider& screens) : screens_(screens) {}
 
 InfoPanels::~InfoPanels() {
     platform::assertMainThread("~InfoPanels");

@@ -17,7 +17,7 @@ class ScreenProvider;
 class InfoPanels {
 public:
     // Centred on the main screen of `screens`, which must outlive this.
-    explicit InfoPanels(const platform::ScreenProvider& screens);
+    explicit InfoPanels(platform::ScreenProvider& screens);
     // Takes any open panel off the screen, leaving no registry entry.
     ~InfoPanels();
 
@@ -43,7 +43,7 @@ private:
         return kind == Kind::help ? helpController_ : aboutController_;
     }
 
-    const platform::ScreenProvider& screens_;
+    platform::ScreenProvider& screens_;
     bool showHelp_ = false;
     bool showAbout_ = false;
     std::unique_ptr<InfoPanelWindowController> helpController_;

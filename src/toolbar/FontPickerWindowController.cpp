@@ -17,10 +17,19 @@ FontPickerWindowController::FontPickerWindowController(const std::shared_ptr<Dra
     setContent(root_, kWidth);
     followContentHeight(direction_);
     place();
+    followDisplays(state->screenProvider());
 }
 
 void FontPickerWindowController::place() {
     const auto state = state_.lock();
     if (!state) return;
     placeBesideAnchor(direction_, ui::PanelAlignment::fromAnchorMinX(kAnchorOffset), state->screenProvider());
+}
+
+void FontPickerWindowController::placeAgain() {
+    const auto state = state_.lock();
+    if (!state) return;
+    direction_ = toolbarPanelDirection(*state);
+    openTowards(direction_);
+    place();
 }

@@ -27,6 +27,11 @@ public:
     PanelOpenDirection direction() const { return direction_; }
     void place() override;
 
+protected:
+    // As if it opened now, towards the side the toolbar opens to where it
+    // stands now.
+    void placeAgain() override;
+
 private:
     std::weak_ptr<DrawingState> state_;
     PanelOpenDirection direction_;

@@ -21,6 +21,7 @@ GIMPBrushPanelWindowController::GIMPBrushPanelWindowController(const std::shared
     window()->widget()->setAccessibleName(QStringLiteral("Brushes"));
     setContent(root_, kWidth);
     place();
+    followDisplays(state->screenProvider());
     // However the panel closes (its toggle, Esc, a click elsewhere, its own
     // import), the watch ends with it.
     closeSubscription_ = window()->willClose.connect([this] { stopObservingState(); });
@@ -37,6 +38,14 @@ void GIMPBrushPanelWindowController::place() {
     const auto state = observedState_.lock();
     if (!state) return;
     placeBesideAnchor(toolbarPanelDirection(*state), ui::PanelAlignment::centred(), state->screenProvider());
+}
+
+void GIMPBrushPanelWindowController::placeAgain() {
+    const auto state = observedState_.lock();
+    if (!state) return;
+    direction_ = toolbarPanelDirection(*state);
+    openTowards(direction_);
+    place();
 }
 
 void GIMPBrushPanelWindowController::showWindow() {

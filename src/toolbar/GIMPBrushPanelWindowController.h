@@ -49,6 +49,11 @@ public:
     // differs by more than a point; the edge on the toolbar stays put.
     void repositionToContent();
 
+protected:
+    // As if it opened now, towards the side the toolbar opens to where it
+    // stands now.
+    void placeAgain() override;
+
 private:
     void stopObservingState();
     // Something that may change the content's height changed.

@@ -38,6 +38,8 @@ SettingsWindowController::SettingsWindowController(const std::shared_ptr<Drawing
     // icon and grows downwards.
     followContentHeight(PanelOpenDirection::below);
     place();
+    // Under the icon, on its display, whatever becomes of the displays.
+    followDisplays(state->screenProvider());
 }
 
 platform::Point SettingsWindowController::originUnderStatusItem(const platform::Rect& anchor, double height,

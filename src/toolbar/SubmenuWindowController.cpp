@@ -28,10 +28,18 @@ SubmenuWindowController::SubmenuWindowController(const std::shared_ptr<DrawingSt
                                                                              : QStringLiteral("Shape submenu"));
     setContent(root_, width);
     place();
+    followDisplays(state->screenProvider());
 }
 
 void SubmenuWindowController::place() {
     const auto state = state_.lock();
     if (!state) return;
     placeBesideAnchor(toolbarPanelDirection(*state), ui::PanelAlignment::centred(), state->screenProvider());
+}
+
+void SubmenuWindowController::placeAgain() {
+    const auto state = state_.lock();
+    if (!state) return;
+    openTowards(toolbarPanelDirection(*state));
+    place();
 }

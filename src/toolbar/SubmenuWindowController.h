@@ -21,6 +21,10 @@ public:
     void place() override;
 
 protected:
+    // As if it opened now, towards the side the toolbar opens to where it
+    // stands now.
+    void placeAgain() override;
+
     // `isOpen` receives false on a later turn after the panel closed. Not
     // shown on creation.
     SubmenuWindowController(const std::shared_ptr<DrawingState>& state, std::shared_ptr<AnchorRef> anchorRef,

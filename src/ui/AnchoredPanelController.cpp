@@ -2,8 +2,6 @@
 // closing a panel.
 #include "ui/AnchoredPanelController.h"
 
-#include <QApplication>
-#include <QCursor>
 #include <QEvent>
 #include <QLayout>
 #include <QWidget>
@@ -39,32 +37,6 @@ private:
     std::function<void()> changed_;
 };
 
-// Tells when the pointer leaves the panel, and when a pop-up of its content
-// (a menu) closes, which may be long after the pointer went elsewhere.
-class AnchoredPanelController::PointerWatch : public QObject {
-public:
-    PointerWatch(QWidget* host, std::function<void()> mayHaveLeft) : mayHaveLeft_(std::move(mayHaveLeft)) {
-        host->installEventFilter(this);
-    }
-    void watchPopUp(QWidget* popUp) {
-        if (popUp_ == popUp) return;
-        if (popUp_) popUp_->removeEventFilter(this);
-        popUp_ = popUp;
-        if (popUp) popUp->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Leave || (watched == popUp_.data() && event->type() == QEvent::Hide))
-            mayHaveLeft_();
-        return false;
-    }
-
-private:
-    std::function<void()> mayHaveLeft_;
-    QPointer<QWidget> popUp_;
-};
-
 AnchoredPanelController::AnchoredPanelController(platform::WindowPtr<> window, std::shared_ptr<AnchorRef> anchorRef,
                                                  std::function<void(bool)> setPanelIsOpen, Options options)
     : PanelController(std::move(window), std::move(setPanelIsOpen), options),
@@ -77,7 +49,6 @@ AnchoredPanelController::~AnchoredPanelController() {
     platform::assertMainThread("~AnchoredPanelController");
     // Scheduled resizes find the panel gone from here on.
     lifetime_.end();
-    pointerWatch_.reset();
     contentWatcher_.reset();
     keyboard_->stop();
 }
@@ -108,10 +79,16 @@ void AnchoredPanelController::followContentHeight(PanelOpenDirection direction) 
 
 std::optional<AnchoredPanelController::AnchorFrames> AnchoredPanelController::anchorFrames(const AnchorRef* anchorRef) {
     if (!anchorRef || !anchorRef->nsView) return std::nullopt;
-    const platform::Window* holder = platform::Window::fromWidget(anchorRef->nsView);
-    const auto anchor = anchorRef->frameOnScreen();
-    if (!holder || !anchor) return std::nullopt;
-    return AnchorFrames{*anchor, holder->frame()};
+    const QWidget* view = anchorRef->nsView;
+    const platform::Window* holder = platform::Window::fromWidget(view);
+    if (!holder) return std::nullopt;
+    // Where the program put the toolbar, not where a window manager still
+    // has it while it moves it there (right after the displays changed).
+    const platform::Rect window = holder->requestedFrame();
+    const QPoint inWindow = view->mapTo(view->window(), QPoint(0, 0));
+    const platform::Rect anchor(window.minX() + inWindow.x(), window.maxY() - inWindow.y() - view->height(),
+                                view->width(), view->height());
+    return AnchorFrames{anchor, window};
 }
 
 void AnchoredPanelController::placeBy(Formula formula, std::optional<platform::Rect> display) {
@@ -169,13 +146,12 @@ void AnchoredPanelController::fitContentHeight(double height, PanelOpenDirection
         resizedPanelFrame(window()->requestedFrame(), panelHeightOnDisplay(height, displayFrame_), direction);
     const platform::Rect kept = keptOnDisplay(resized);
     if (kept != resized) displaced_ = true;
+    // A panel that shrinks from under a pointer that stays put (a click on
+    // its last row) still has it.
+    holdPointer();
     window()->setFrame(kept);
     // Its edge on the toolbar kept, a panel that was never moved stays.
     if (displaced_) considerReturn();
-}
-
-bool AnchoredPanelController::pointerInside() const {
-    return window() && window()->frame().contains(platform::toScreen(QPointF(QCursor::pos())));
 }
 
 void AnchoredPanelController::considerReturn() {
@@ -194,27 +170,16 @@ void AnchoredPanelController::considerReturn() {
     case PanelReturn::returnsOncePointerLeaves: break;
     }
     returnPending_ = true;
-    if (!pointerWatch_) {
-        const auto weak = lifetime_.ref();
-        pointerWatch_ = std::make_unique<PointerWatch>(window()->widget(), [weak] {
-            // After the event in flight, which may be the pointer's way into
-            // a pop-up of the panel.
-            platform::dispatchMain([weak] {
-                if (AnchoredPanelController* self = weak.get()) self->pointerMayHaveLeft();
-            });
-        });
-    }
+    waitForPointerToLeave();
 }
 
-void AnchoredPanelController::pointerMayHaveLeft() {
-    if (!returnPending_ || !displaced_ || !window()) return;
-    // A menu of the content stays where it opened: the panel waits for it.
-    if (QWidget* popUp = QApplication::activePopupWidget()) {
-        pointerWatch_->watchPopUp(popUp);
-        return;
-    }
-    if (pointerInside()) return;
-    considerReturn();
+void AnchoredPanelController::pointerLeft() {
+    if (returnPending_ && displaced_ && window()) considerReturn();
+}
+
+void AnchoredPanelController::openTowards(PanelOpenDirection direction) {
+    if (growth_) growth_ = direction;
+    if (auto* chrome = dynamic_cast<PanelChrome*>(content_.data())) chrome->setDirection(direction);
 }
 
 void AnchoredPanelController::contentLayoutChanged() {

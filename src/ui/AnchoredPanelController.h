@@ -127,18 +127,22 @@ protected:
     // `frame` moved inside the display's visible frame, when there is one.
     platform::Rect keptOnDisplay(const platform::Rect& frame) const;
 
-    // Whether the pointer is over the panel now.
-    virtual bool pointerInside() const;
+    // Placed again after its display changed, as if it opened now: by
+    // default by place().
+    void placeAgain() override { place(); }
+    // The panel now opens to `direction` of its anchor: its chrome's square
+    // side and the way it follows its content turn with it.
+    void openTowards(PanelOpenDirection direction);
+    // A return waiting for the pointer happens now.
+    void pointerLeft() override;
 
 private:
     class ContentWatcher;
-    class PointerWatch;
 
     void contentLayoutChanged();
     // Back to the formula's place, now or once the pointer has left, when
     // the panel fits there and stands elsewhere.
     void considerReturn();
-    void pointerMayHaveLeft();
 
     std::shared_ptr<AnchorRef> anchorRef_;
     std::unique_ptr<PanelKeyboard> keyboard_;
@@ -151,7 +155,6 @@ private:
     bool displaced_ = false;
     bool returnPending_ = false;
     std::unique_ptr<ContentWatcher> contentWatcher_;
-    std::unique_ptr<PointerWatch> pointerWatch_;
     platform::Lifetime<AnchoredPanelController> lifetime_{this};
 };
 

@@ -1,16 +1,45 @@
-// Showing and closing pop-up panels, and their Esc and outside-click
-// monitors.
+// Showing and closing pop-up panels, their Esc and outside-click monitors,
+// and placing them again when their displays change.
 #include "ui/PanelController.h"
 
 #include "platform/EventMonitor.h"
 #include "ui/OpenPanelRegistry.h"
 #include "ui/PanelScroller.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
 #include <QWindow>
 
 using platform::Event;
 
 namespace ui {
+
+// Tells when the pointer leaves the panel, and when a pop-up of its content
+// (a menu) closes, which may be long after the pointer went elsewhere.
+class PanelController::PointerWatch : public QObject {
+public:
+    PointerWatch(QWidget* host, std::function<void()> mayHaveLeft) : mayHaveLeft_(std::move(mayHaveLeft)) {
+        host->installEventFilter(this);
+    }
+    void watchPopUp(QWidget* popUp) {
+        if (popUp_ == popUp) return;
+        if (popUp_) popUp_->removeEventFilter(this);
+        popUp_ = popUp;
+        if (popUp) popUp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Leave || (watched == popUp_.data() && event->type() == QEvent::Hide))
+            mayHaveLeft_();
+        return false;
+    }
+
+private:
+    std::function<void()> mayHaveLeft_;
+    QPointer<QWidget> popUp_;
+};
 
 platform::WindowPtr<> PanelController::makePanelWindow(const QString& title, double width, double height) {
     auto window = platform::makeWindow(platform::Rect(0, 0, width, height));
@@ -57,6 +86,9 @@ PanelController::~PanelController() {
     OpenPanelRegistry::shared().unregisterPanel(this);
     removePanelMonitors();
     heldClickMonitors_.clear();
+    heldPointerMonitors_.clear();
+    displaysWatch_.cancel();
+    pointerWatch_.reset();
 }
 
 // ---- Showing and closing ----
@@ -133,6 +165,7 @@ void PanelController::closePanel() {
     OpenPanelRegistry::shared().unregisterPanel(this);
     willClose();
     removePanelMonitors();
+    stopWaitingForPointer();
     window_->close();
     auto setOpen = setPanelIsOpen_;
     platform::dispatchMain([setOpen] {
@@ -172,6 +205,105 @@ std::optional<Event> PanelController::handleOutsideClick(const Event& event) {
     if (leavesPanelOpen(event)) return event;
     scheduleClose();
     return std::nullopt;
+}
+
+// ---- Displays and the pointer ----
+
+void PanelController::followDisplays(platform::ScreenProvider& screens) {
+    const auto weak = lifetime_.ref();
+    displaysWatch_ = screens.screensChanged.connect([weak] {
+        platform::assertMainThread("panel display change");
+        // The toolbar is placed again on this turn, and its controls laid
+        // out along it on the next.
+        platform::dispatchMain([weak] {
+            if (PanelController* self = weak.get()) self->displaysChanged();
+        });
+    });
+}
+
+void PanelController::displaysChanged() {
+    if (!window_ || !window_->isVisible()) return;
+    if (pointerInside()) {
+        placeAgainPending_ = true;
+        waitForPointerToLeave();
+        return;
+    }
+    placeAgainPending_ = false;
+    placeAgain();
+}
+
+bool PanelController::pointerInside() const {
+    if (!window_) return false;
+    const QPoint at = QCursor::pos();
+    if (heldPointer_ && *heldPointer_ != at) heldPointer_.reset();
+    return heldPointer_ || window_->frame().containsPointer(platform::toScreen(QPointF(at)));
+}
+
+void PanelController::holdPointer() {
+    if (!window_ || !window_->isVisible()) return;
+    // In the frame now, or held there since an earlier change and not moved.
+    if (PanelController::pointerInside()) heldPointer_ = QCursor::pos();
+}
+
+void PanelController::waitForPointerToLeave() {
+    awaitsPointer_ = true;
+    if (!pointerWatch_) {
+        const auto weak = lifetime_.ref();
+        pointerWatch_ = std::make_unique<PointerWatch>(window_->widget(), [weak] {
+            // After the event in flight, which may be the pointer's way into
+            // a pop-up of the panel.
+            platform::dispatchMain([weak] {
+                if (PanelController* self = weak.get()) self->pointerMayHaveLeft();
+            });
+        });
+    }
+    watchHeldPointer();
+}
+
+void PanelController::watchHeldPointer() {
+    if (!heldPointer_ || !awaitsPointer_) {
+        heldPointerMonitors_.clear();
+        return;
+    }
+    if (!heldPointerMonitors_.empty()) return;
+    constexpr platform::EventMask moves = platform::EventMasks::mouseMoved | platform::EventMasks::leftMouseDragged |
+                                          platform::EventMasks::rightMouseDragged |
+                                          platform::EventMasks::otherMouseDragged;
+    const auto weak = lifetime_.ref();
+    const auto moved = [weak] {
+        platform::dispatchMain([weak] {
+            if (PanelController* self = weak.get()) self->pointerMayHaveLeft();
+        });
+    };
+    heldPointerMonitors_.push_back(platform::EventMonitor::addLocal(moves, [moved](const Event& e) {
+        moved();
+        return std::optional<Event>(e);
+    }));
+    heldPointerMonitors_.push_back(platform::EventMonitor::addGlobal(moves, [moved](const Event&) { moved(); }));
+}
+
+void PanelController::pointerMayHaveLeft() {
+    if (!awaitsPointer_ || !window_ || !window_->isVisible()) return;
+    // A menu of the content stays where it opened: the panel waits for it.
+    if (QWidget* popUp = QApplication::activePopupWidget()) {
+        pointerWatch_->watchPopUp(popUp);
+        return;
+    }
+    if (pointerInside()) {
+        watchHeldPointer();
+        return;
+    }
+    const bool placeAgainNow = placeAgainPending_;
+    stopWaitingForPointer();
+    if (placeAgainNow) placeAgain();
+    pointerLeft();
+}
+
+void PanelController::stopWaitingForPointer() {
+    awaitsPointer_ = false;
+    placeAgainPending_ = false;
+    heldPointer_.reset();
+    heldPointerMonitors_.clear();
 }
 
 } // namespace ui

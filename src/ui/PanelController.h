@@ -6,16 +6,19 @@
 #include "platform/Dispatch.h"
 #include "platform/Event.h"
 #include "platform/Lifetime.h"
+#include "platform/ScreenProvider.h"
 #include "platform/Subscription.h"
 #include "platform/Window.h"
 #include "ui/DismissBox.h"
 #include "ui/PanelChrome.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace ui {
@@ -29,7 +32,9 @@ namespace ui {
 // asks. Monitor handlers never close the panel themselves: they schedule
 // the close, so the event in flight is finished first. After closing, and
 // after destruction, no monitor and no registry entry is left. The content
-// closes its panel through dismissBox(). Main thread only.
+// closes its panel through dismissBox(). A panel that follows its displays
+// is placed again when the display it stands on changes, as if it opened
+// then, but never from under the pointer. Main thread only.
 class PanelScroller;
 
 class PanelController {
@@ -76,6 +81,10 @@ public:
     // The scroller the panel's root stands in; none before hostContent().
     PanelScroller* scroller() const;
 
+    // Whether the displays changed while the pointer was in the panel, which
+    // is then placed again as soon as the pointer leaves.
+    bool placesAgainOncePointerLeaves() const { return placeAgainPending_; }
+
 protected:
     // Makes `root` the window's content inside the kit's scroller, so that
     // the panel may be shorter than its root asks: the root then scrolls
@@ -94,11 +103,39 @@ protected:
     // in one of its pop-ups.
     virtual bool leavesPanelOpen(const platform::Event& event) const;
 
+    // While the panel is shown, a change of `screens` (a desktop panel took
+    // or gave back an edge, a screen was resized, split or merged) places it
+    // again through placeAgain() on a later turn, once what else follows the
+    // displays (the toolbar it hangs from) has moved; while the pointer is in
+    // the panel, once it has left, so that no control moves under it.
+    void followDisplays(platform::ScreenProvider& screens);
+    // Places the panel as if it opened now; by default it stays.
+    virtual void placeAgain() {}
+
+    // Whether the pointer is over the panel now. A pointer that the panel's
+    // frame left behind (holdPointer()) counts as inside until it moves.
+    virtual bool pointerInside() const;
+    // The panel's frame is about to change: a pointer in it now still counts
+    // as inside once the panel has shrunk from under it, until it moves.
+    void holdPointer();
+    // pointerLeft() runs once the pointer has left the panel and no pop-up
+    // of its content is open.
+    void waitForPointerToLeave();
+    virtual void pointerLeft() {}
+
 private:
+    class PointerWatch;
+
     void installMonitors();
     void recordClickMonitors();
     void removePanelMonitors();
     void scheduleClose();
+    void displaysChanged();
+    void pointerMayHaveLeft();
+    // Hears the pointer move while it is held outside the frame: nothing
+    // else tells when it goes, since it left the window without moving.
+    void watchHeldPointer();
+    void stopWaitingForPointer();
     std::optional<platform::Event> handleEscapeKey(const platform::Event& event);
     std::optional<platform::Event> handleOutsideClick(const platform::Event& event);
 
@@ -111,6 +148,12 @@ private:
     // Click monitors installed but not yet recorded.
     std::vector<platform::Subscription> heldClickMonitors_;
     platform::DispatchHandle hold_;
+    platform::Subscription displaysWatch_;
+    bool placeAgainPending_ = false;
+    bool awaitsPointer_ = false;
+    mutable std::optional<QPoint> heldPointer_;
+    std::unique_ptr<PointerWatch> pointerWatch_;
+    std::vector<platform::Subscription> heldPointerMonitors_;
     platform::Lifetime<PanelController> lifetime_{this};
 };
 

@@ -1,9 +1,12 @@
-// Overlays on a real X server while the monitor layout changes under them:
-// RandR monitors split the screen in two and merge it again.
+// Overlays and the toolbar on a real X server while the monitor layout
+// changes under them: RandR monitors split the screen in two and merge it
+// again.
 #include "app/RealShell.h"
 #include "platform/X11.h"
 #include "support/TestStrokes.h"
 #include "support/X11TestUtil.h"
+#include "toolbar/DrawingToolbarView.h"
+#include "ui/SymbolButton.h"
 
 #include <QProcess>
 
@@ -150,4 +153,94 @@ TEST(OverlayOnX11, WithNoMonitorListedOneOverlayCoversTheWholeScreen) {
     EXPECT_TRUE(waitUntil([&] { return overlayGeometries(shell) == std::vector<QRect>{QRect(0, 0, 1920, 1079)}; }))
         << "overlays: " << shown(shell);
     EXPECT_TRUE(drawsAt(shell, 1700, 900));
+}
+
+namespace {
+
+// Where the X server has another program's window, in root coordinates.
+QRect rootGeometry(std::uint32_t window) {
+    auto* c = platform::x11::connection();
+    auto g = platform::x11::reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    auto t = platform::x11::reply(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, platform::x11::root(), 0, 0), nullptr));
+    if (!g || !t) return {};
+    return QRect(t->dst_x, t->dst_y, g->width, g->height);
+}
+
+std::string describe(const Rect& r) {
+    return QStringLiteral("(%1, %2, %3 × %4)").arg(r.minX()).arg(r.minY()).arg(r.width()).arg(r.height()).toStdString();
+}
+
+} // namespace
+
+// Pinned to a window on the right monitor, the monitors merged, then
+// unpinned, by the pin control and by the window closing: the toolbar goes
+// back to its dock position on the one screen left, inside its visible
+// frame, not where that position was on the vanished left monitor.
+TEST(PinningOnX11, UnpinnedAfterTheMonitorsMergedTheToolbarDocksOnTheScreenLeft) {
+    RealShell shell;
+    for (bool byPinControl : {true, false}) {
+        SCOPED_TRACE(byPinControl ? "unpinned by the pin control" : "unpinned by closing the window");
+        SplitScreen split;
+        ASSERT_TRUE(split.ok);
+        ASSERT_TRUE(waitUntil([&] { return shell.state().screenProvider().screens().size() == 2; }));
+        const platform::Screen left = shell.state().screenProvider().screens().front();
+        if (!shell.toolbarWindow()->isVisible()) shell.delegate->toggleToolbar();
+        else shell.delegate->showToolbar(left);
+        ASSERT_TRUE(waitUntil([&] {
+            const Rect f = shell.toolbarWindow()->frame();
+            return shell.toolbarWindow()->isVisible() && left.visibleFrame.contains(f) &&
+                   f.maxY() == left.visibleFrame.maxY() - 8;
+        })) << "the toolbar at "
+            << describe(shell.toolbarWindow()->frame());
+
+        // A window on the right monitor, wherever there a window manager still
+        // catching up with the split puts it.
+        auto window = std::make_unique<ExternalWindow>(OVERINK_CLICK_RECORDER, QRect(1200, 300, 500, 400));
+        ASSERT_NE(window->window(), 0u);
+        QRect placed;
+        ASSERT_TRUE(waitUntil([&] {
+            placed = rootGeometry(window->window());
+            return placed.width() == 500 && placed.left() >= 960 && placed.right() < 1920;
+        })) << "the window at "
+            << placed.x() << ", " << placed.y();
+        // Only the toolbar matters here: the overlays step aside, so that no
+        // window manager's frame around them keeps the pick's click from the
+        // window.
+        shell.state().hideOverlays();
+        shell.state().isPickingAttachWindow = true;
+        drainEvents();
+        ASSERT_TRUE(pointerReaches(placed.center(), window->window()));
+        click();
+        ASSERT_TRUE(waitUntil([&] { return shell.state().isAttachedToWindow.get(); }));
+
+        split.merge();
+        ASSERT_TRUE(waitUntil([&] { return shell.state().screenProvider().screens().size() == 1; }));
+        ASSERT_TRUE(settle());
+        ASSERT_TRUE(shell.state().isAttachedToWindow.get());
+        if (byPinControl) {
+            // The toolbar beside the window once it stops gliding after it
+            // (the window manager may have moved the window).
+            ASSERT_TRUE(waitUntilSteady([&]() -> std::optional<Rect> { return shell.toolbarWindow()->frame(); }));
+            const QWidget* pin = shell.toolbarView()->pinButton();
+            ASSERT_TRUE(pointerReaches(pin->mapToGlobal(pin->rect().center()), shell.toolbarWindow()->xid()));
+            click();
+        } else {
+            window.reset();
+        }
+        ASSERT_TRUE(waitUntil([&] { return !shell.state().isAttachedToWindow.get(); }));
+
+        const auto atDock = [&] {
+            const Rect v = shell.state().screenProvider().mainScreen()->visibleFrame;
+            const Rect f = shell.toolbarWindow()->frame();
+            return v.contains(f) && f.maxY() == v.maxY() - 8 && std::abs(f.midX() - v.midX()) <= 0.5;
+        };
+        EXPECT_TRUE(waitUntil(atDock) && settle() && atDock())
+            << "the toolbar at " << describe(shell.toolbarWindow()->frame()) << ", the visible frame "
+            << describe(shell.state().screenProvider().mainScreen()->visibleFrame);
+        EXPECT_TRUE(waitUntilPlaced(shell.toolbarWindow()->xid(),
+                                    [&] { return platform::toGlobal(shell.toolbarWindow()->frame()).toRect(); }));
+        moveMouse(300, 700);
+        paceNewClick();
+    }
 }

@@ -157,7 +157,7 @@ TEST(TextContrast, TheSettingsAndInformationPanelsReadInBothPalettes) {
             waitUntil([&] { return settings.smoothingHeader()->chevronAngle() == 90; });
             expectLegible("settings panel", palette.name, settings, 12);
         }
-        const FakeScreenProvider screens({TestDrawingState::defaultScreen()});
+        FakeScreenProvider screens({TestDrawingState::defaultScreen()});
         for (bool about : {true, false}) {
             InfoPanelWindowController panel(platform::Size(480, 560), nullptr, false, QStringLiteral("info"), screens,
                                             [about](std::shared_ptr<DismissRef> dismiss) -> QWidget* {

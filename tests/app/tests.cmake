@@ -50,6 +50,18 @@ overink_x11_cases(x11_app x11_app_late_placing SESSION_OPTIONS --wm late-placing
 overink_x11_cases(x11_app x11_app_late_placing_no_compositor
   SESSION_OPTIONS --wm late-placing --wm-args --place-late=3000 --no-compositor FILTER LatePlacingOnX11.*)
 
+# Pinning across a monitor merge: which windows a manager lists, where it
+# keeps them as the monitors change and where it lets the toolbar go differ.
+# The default session is openbox with a compositing manager; fluxbox is left
+# out as for the toolbar's display changes (tests/toolbar/tests.cmake).
+foreach(wm openbox icewm xfwm4)
+  if(NOT wm STREQUAL openbox)
+    overink_x11_cases(x11_app x11_app_pinning_${wm} SESSION_OPTIONS --wm ${wm} FILTER PinningOnX11.*)
+  endif()
+  overink_x11_cases(x11_app x11_app_pinning_${wm}_no_compositor SESSION_OPTIONS --wm ${wm} --no-compositor
+    FILTER PinningOnX11.*)
+endforeach()
+
 # Those cases only mean something in their own sessions.
 set(x11_default_filter -NoWindowManager.*:LatePlacingOnX11.*)
 

@@ -42,7 +42,7 @@ FakeScreenProvider screens() {
 }
 
 struct Harness {
-    explicit Harness(const platform::ScreenProvider& screens, platform::Size size = {360, 470}) {
+    explicit Harness(platform::ScreenProvider& screens, platform::Size size = {360, 470}) {
         controller = std::make_unique<InfoPanelWindowController>(
             size, [this](bool open) { reported.push_back(open); }, false, QStringLiteral("Test panel"), screens,
             [this](std::shared_ptr<DismissRef> dismiss) {
@@ -111,6 +111,22 @@ TEST(InfoPanelWindow, OnADisplayShorterThanHelpItFitsTheVisibleFrameAndItsBodySc
     // Where it fits, exactly as asked.
     Harness fits(screens, {346, 430});
     EXPECT_EQ(fits.controller->window()->frame(), Rect(320 - 173, 228 - 215, 346, 430));
+}
+
+// The display shrinks under an open panel and grows again: each time it is
+// centred again, as it would open then, never left off the visible frame.
+TEST(InfoPanelWindow, AnOpenPanelIsCentredAgainWhenItsDisplayChanges) {
+    FakeScreenProvider s = screens();
+    Harness h(s);
+    h.controller->showWindow();
+    platform::Screen small = FakeScreenProvider::makeScreen(7, Rect(0, 0, 640, 480));
+    small.visibleFrame = Rect(0, 0, 640, 456);
+    s.setScreens({small});
+    EXPECT_TRUE(waitUntil([&] { return h.controller->window()->frame() == Rect(320 - 180, 0, 360, 456); }, 2000))
+        << h.controller->window()->frame().minX() << ", " << h.controller->window()->frame().minY();
+    s.setScreens(screens().screens());
+    EXPECT_TRUE(
+        waitUntil([&] { return h.controller->window()->frame() == Rect(800 - 180, 485 - 235, 360, 470); }, 2000));
 }
 
 TEST(InfoPanelWindow, EscClosesItOnceOnALaterTurnAndIsSwallowed) {

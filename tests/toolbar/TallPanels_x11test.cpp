@@ -284,3 +284,58 @@ TEST(TallPanelsOnX11, AColourPickerThatFitsAgainGoesBackAgainstTheToolbarOnceThe
     EXPECT_FALSE(colors.isDisplaced());
     EXPECT_TRUE(t.insideTheVisibleFrame(&colors));
 }
+
+// The same picker under a top toolbar, scrolled to its end: deleting the
+// last harmony, the pointer resting on its control, shrinks the picker from
+// under the pointer, which has not moved and so is still in it: the picker
+// stays where it is until the pointer moves away.
+TEST(TallPanelsOnX11, AColourPickerThatShrinksFromUnderTheStillPointerWaitsForItToMove) {
+    TallPanels t;
+    t.state().toolbarDockPosition = P::topCenterH;
+    drainEvents();
+    ASSERT_TRUE(t.showAndSettle());
+    DrawingToolbarView& v = *t.view();
+    std::vector<SavedHarmony> eight;
+    for (int i = 0; i < 8; ++i) eight.push_back(harmony(i));
+    t.state().savedHarmonies = eight;
+    v.toggleColorPicker();
+    ASSERT_TRUE(waitUntil([&] { return panelUp(v.panels().colorPicker()); }));
+    ColorPickerWindowController& colors = *v.panels().colorPicker();
+    ASSERT_TRUE(colors.isDisplaced()) << "the display is too small for it under the toolbar";
+    const Rect bar = t.window()->frame();
+    const auto underTheToolbar = [&] { return colors.window()->frame().maxY() == bar.minY(); };
+
+    // The last harmony's delete control, one click after the other, until a
+    // delete leaves the pointer below the picker's new bottom edge.
+    bool leftBehind = false;
+    Rect before;
+    while (!leftBehind) {
+        const std::size_t count = t.state().savedHarmonies->size();
+        ASSERT_GT(count, 1u) << "the picker never shrank from under the pointer";
+        SymbolButton* remove = colors.panel()->harmonyRows().back()->deleteButton();
+        ASSERT_TRUE(t.scrolledTo(colors, remove));
+        const QPoint at = RealToolbar::centreOf(remove);
+        before = colors.window()->frame();
+        paceNewClick();
+        clickOn(at);
+        ASSERT_TRUE(waitUntil([&] { return colors.panel()->harmonyRows().size() == count - 1; }));
+        ASSERT_TRUE(waitUntil([&] {
+            return colors.window()->requestedFrame().height() == std::min(colors.contentHeight(), t.visible().height());
+        }));
+        ASSERT_EQ(pointerPosition(), at);
+        ASSERT_EQ(colors.window()->requestedFrame().maxY(), before.maxY()) << "it moved under the pointer";
+        leftBehind = !colors.window()->requestedFrame().containsPointer(platform::toScreen(QPointF(at)));
+    }
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(colors.window()->requestedFrame().maxY(), before.maxY()) << "it moved under the pointer";
+    EXPECT_TRUE(colors.returnsOncePointerLeaves());
+    EXPECT_FALSE(underTheToolbar());
+
+    // The pointer moves on, off the picker: it goes back under the toolbar.
+    const Rect f = colors.window()->frame();
+    const platform::Point away(f.midX() < t.visible().midX() ? t.visible().maxX() - 20 : t.visible().minX() + 20,
+                               t.visible().midY());
+    moveMouse(platform::toGlobal(away).toPoint());
+    EXPECT_TRUE(waitUntil(underTheToolbar)) << "still at y " << colors.window()->frame().minY();
+    EXPECT_TRUE(t.insideTheVisibleFrame(&colors));
+}
