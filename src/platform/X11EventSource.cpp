@@ -145,6 +145,9 @@ void X11EventSource::open() {
     traySelection_ = x11::atom("_NET_SYSTEM_TRAY_S0");
     stackingAtom_ = x11::atom("_NET_CLIENT_LIST_STACKING");
     wmCheckAtom_ = x11::atom("_NET_SUPPORTING_WM_CHECK");
+    clientListAtom_ = x11::atom("_NET_CLIENT_LIST");
+    strutAtom_ = x11::atom("_NET_WM_STRUT");
+    strutPartialAtom_ = x11::atom("_NET_WM_STRUT_PARTIAL");
 
     if (const auto* ext = xcb_get_extension_data(c, &xcb_xfixes_id); ext && ext->present) {
         auto v = x11::reply(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
@@ -178,11 +181,33 @@ void X11EventSource::open() {
     const std::uint32_t rootMask =
         XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &rootMask);
+    watchClients();
     xcb_flush(c);
 
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readEvents(); });
     readEvents();
+}
+
+void X11EventSource::watchClients() {
+    auto r = x11::reply(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, x11::root(), clientListAtom_, XCB_ATOM_WINDOW, 0, 4096),
+        nullptr));
+    if (!r || r->format != 32) return;
+    const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(r.get()));
+    const int count = xcb_get_property_value_length(r.get()) / 4;
+    // Not our own windows, whose properties we set ourselves.
+    const xcb_setup_t* ours = xcb_get_setup(x11::connection());
+    QSet<xcb_window_t> listed;
+    for (int i = 0; i < count; ++i)
+        if ((ids[i] & ~ours->resource_id_mask) != ours->resource_id_base) listed.insert(ids[i]);
+    // Our mask on another client's window is ours alone; one that went
+    // meanwhile answers with an error, read and dropped with the events.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    for (xcb_window_t id : listed)
+        if (!watchedClients_.contains(id)) xcb_change_window_attributes(connection_, id, XCB_CW_EVENT_MASK, &mask);
+    watchedClients_ = std::move(listed);
+    xcb_flush(connection_);
 }
 
 void X11EventSource::retainRawInput() {
@@ -285,7 +310,10 @@ void X11EventSource::readEvents() {
             }
         } else if (type == XCB_PROPERTY_NOTIFY) {
             auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
-            if (pn->window == x11::root()) {
+            if (pn->window != x11::root()) {
+                if (pn->atom == strutAtom_ || pn->atom == strutPartialAtom_) strutsChanged.emit();
+            } else {
+                if (pn->atom == clientListAtom_) watchClients();
                 if (pn->atom == stackingAtom_) stackingChanged.emit();
                 // Read again when next asked, not here; a manager that
                 // starts restacks what it takes on.

@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QRect>
+#include <QSet>
 
 #include <xcb/xcb.h>
 
@@ -106,6 +107,9 @@ public:
     Signal<> stackingChanged;
     Signal<xcb_atom_t> rootPropertyChanged;
     Signal<> screenLayoutChanged; // the root's size, or RandR's screens, outputs or monitors changed
+    // A window the window manager lists (a desktop panel) changed the strip
+    // of the screen it reserves.
+    Signal<> strutsChanged;
     Signal<const RawInput&> rawInput;
     Signal<> batchEnded; // after each batch of events read in one go
 
@@ -122,6 +126,9 @@ private:
     void readEvents();
     void selectRawInput(bool on);
     void learnWindowManager();
+    // Follows the property changes of every window the manager lists, for
+    // their struts.
+    void watchClients();
     void dropRemovedHandlers();
 
     xcb_connection_t* connection_ = nullptr;
@@ -133,6 +140,9 @@ private:
     int rawUsers_ = 0;
     bool rawMotion_ = false;
     xcb_atom_t cmSelection_ = 0, traySelection_ = 0, stackingAtom_ = 0, wmCheckAtom_ = 0;
+    xcb_atom_t clientListAtom_ = 0, strutAtom_ = 0, strutPartialAtom_ = 0;
+    // The listed windows whose properties are followed.
+    QSet<xcb_window_t> watchedClients_;
     // The window manager's check window; none while no manager runs.
     xcb_window_t wmCheck_ = XCB_NONE;
     bool wmKnown_ = false;

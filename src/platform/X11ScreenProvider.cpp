@@ -163,17 +163,11 @@ void X11ScreenProvider::watchQtScreens() {
     });
     // Qt says nothing once the server lists no monitor, not even when the
     // root changes size: the server's own notices are watched too.
-    layoutWatch_ = X11EventSource::instance().screenLayoutChanged.connect([this] {
-        scheduleCheck();
-        scheduleFollowUps();
-    });
-}
-
-void X11ScreenProvider::scheduleFollowUps() {
+    layoutWatch_ = X11EventSource::instance().screenLayoutChanged.connect([this] { scheduleCheck(); });
     // Desktop panels follow a new layout on their own turn, moving their
     // struts along; a window manager whose work area came out the same (a
     // strut along the top, wherever it lies on it) says nothing of that.
-    for (const int ms : kFollowUpMs) QTimer::singleShot(ms, context_.get(), [this] { scheduleCheck(); });
+    strutWatch_ = X11EventSource::instance().strutsChanged.connect([this] { scheduleCheck(); });
 }
 
 void X11ScreenProvider::scheduleCheck() {

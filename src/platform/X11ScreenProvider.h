@@ -36,17 +36,13 @@ private:
     void adopt(Reading reading);
     void watchQtScreens();
     void scheduleCheck();
-    // Reads again a while after the layout changed.
-    void scheduleFollowUps();
-
-    // When, after a layout change, the screens are read again.
-    static constexpr int kFollowUpMs[] = {500, 2000, 5000};
 
     std::unique_ptr<QObject> context_;
     Reading last_;
     bool checkPending_ = false;
     Subscription rootWatch_;
     Subscription layoutWatch_;
+    Subscription strutWatch_;
 };
 
 } // namespace platform
