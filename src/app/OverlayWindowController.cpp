@@ -130,13 +130,15 @@ void OverlayWindowController::setUp() {
     });
 }
 
-std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() {
+std::vector<platform::Rect> OverlayWindowController::framesOfOurWindows() const {
     std::vector<platform::Rect> frames;
     for (platform::Window* w : platform::Window::all()) {
         // Where the server has them: a window manager may hold one away
         // from where it asked for a moment, and the overlay takes the
-        // presses there meanwhile.
-        if (w->stacking().level() > platform::WindowLevel::overlay && w->isVisible() &&
+        // presses there meanwhile. Another display's overlay over this one
+        // (pinned to a window moved onto this display) takes or passes the
+        // presses over it itself.
+        if (w != window_.get() && w->stacking().goesAbove(window_->stacking()) && w->isVisible() &&
             !w->shape().ignoresMouseEvents())
             frames.push_back(w->placement().placedFrame());
     }
@@ -232,6 +234,10 @@ bool OverlayWindowController::placesPointerAtFrame() const {
 
 void OverlayWindowController::orderFront() {
     if (window_) window_->orderFront();
+}
+
+void OverlayWindowController::raiseAboveOtherOverlays() {
+    if (window_) window_->stacking().raiseAmongItsLevel();
 }
 
 void OverlayWindowController::makeKey() {

@@ -81,6 +81,7 @@ public:
     void showWindow() override;
     void orderFront() override;
     void makeKey() override;
+    void raiseAboveOtherOverlays() override;
     void setIgnoresMouseEvents(bool ignores) override;
     void setWindowLevel(int level) override;
     // Stops following the pointer; the window lets every click through
@@ -155,9 +156,9 @@ private:
     void waitForRelease();
     bool shouldAcceptMouse(const platform::Point& location) const;
     void recomputeMonitorFlag();
-    // The frames of our shown windows above the overlays that take the
-    // pointer; the region leaves them to their windows.
-    static std::vector<platform::Rect> framesOfOurWindows();
+    // The frames of our shown windows stacked above this overlay that take
+    // the pointer; the region leaves them to their windows.
+    std::vector<platform::Rect> framesOfOurWindows() const;
     // A window of ours moved, showed or hid: the region follows when it
     // changes what the overlay must leave to them.
     void ourWindowsChanged();

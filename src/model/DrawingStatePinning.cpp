@@ -44,12 +44,16 @@ void DrawingState::restoreStrokesAfterAttach() {
 void DrawingState::setAttachedOverlayFrame(const platform::Rect& frame, DisplayID displayID) {
     platform::assertMainThread("DrawingState::setAttachedOverlayFrame");
     // The first display named stays the pinned one until the pin ends.
-    if (attachedDisplayID == 0) attachedDisplayID = displayID;
+    const bool pinning = attachedDisplayID == 0;
+    if (pinning) attachedDisplayID = displayID;
     if (currentOverlayFrame && *currentOverlayFrame == frame) return;
     currentOverlayFrame = frame;
     const auto it = overlayControllers.find(attachedDisplayID);
-    if (it != overlayControllers.end() && it->second && it->second->hasWindow())
-        it->second->setWindowFrame(frame, false);
+    if (it == overlayControllers.end() || !it->second || !it->second->hasWindow()) return;
+    it->second->setWindowFrame(frame, false);
+    // Above the other displays' overlays, whose display the window may
+    // move onto: the pinned window's presses are its overlay's.
+    if (pinning) it->second->raiseAboveOtherOverlays();
 }
 
 void DrawingState::restoreOverlayFrames() {

@@ -21,6 +21,8 @@ public:
     // Activates the application and shows the window.
     virtual void showWindow() = 0;
     virtual void orderFront() = 0;
+    // Above the other overlays, from now on.
+    virtual void raiseAboveOtherOverlays() = 0;
     virtual void makeKey() = 0;
     virtual void setIgnoresMouseEvents(bool ignores) = 0;
     // 0 = ordinary windows, 999 = overlays.

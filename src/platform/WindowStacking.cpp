@@ -177,6 +177,12 @@ void WindowStacking::watchStacking() {
     });
 }
 
+void WindowStacking::raiseAmongItsLevel() {
+    static std::uint64_t raises = 0;
+    raisedAt_ = ++raises;
+    if (window_.isVisible()) restackAll();
+}
+
 void WindowStacking::raise() {
     if (level_ <= WindowLevel::normal) restackWindow(window_.xid());
     restackAll();
@@ -186,10 +192,11 @@ void WindowStacking::restackAll() {
     std::vector<Window*> high;
     for (Window* w : Window::all())
         if (w->stacking().level_ > WindowLevel::normal && w->isVisible() && w->xid() != XCB_NONE) high.push_back(w);
-    // Highest first; of equal levels the newest on top.
+    // Highest first; of equal levels the one raised last on top, then the
+    // newest.
     std::reverse(high.begin(), high.end());
     std::stable_sort(high.begin(), high.end(),
-                     [](Window* a, Window* b) { return a->stacking().level_ > b->stacking().level_; });
+                     [](Window* a, Window* b) { return a->stacking().goesAbove(b->stacking()); });
     xcb_window_t above = XCB_NONE;
     for (Window* w : high) {
         // No window manager stacks a base window: it goes straight below the

@@ -2,6 +2,8 @@
 
 // A window's level and its place in the stacking order among our windows.
 
+#include <cstdint>
+
 namespace platform {
 
 class Window;
@@ -27,6 +29,15 @@ public:
 
     int level() const { return level_; }
     void setLevel(int level);
+    // Whether this window goes above `other` in our order: a higher level,
+    // or the same level and raised above it (raiseAmongItsLevel).
+    bool goesAbove(const WindowStacking& other) const {
+        return level_ != other.level_ ? level_ > other.level_ : raisedAt_ > other.raisedAt_;
+    }
+    // Puts the window above the others of its level, as it stays from now
+    // on. (Ordered front, windows of one level keep the order they were
+    // made in: a panel brought forward never covers the one opened over it.)
+    void raiseAmongItsLevel();
 
     // Restacks our windows above level 0 in level order, from the highest
     // down, so that no window ever passes over a higher one on the way. Runs
@@ -45,6 +56,9 @@ private:
 
     Window& window_;
     int level_ = WindowLevel::normal;
+    // When the window was last raised above its level, 0 if never: of equal
+    // levels, the one raised last stands on top, then the newest.
+    std::uint64_t raisedAt_ = 0;
 };
 
 } // namespace platform

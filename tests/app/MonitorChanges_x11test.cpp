@@ -2,6 +2,7 @@
 // changes under them: RandR monitors split the screen in two and merge it
 // again.
 #include "app/RealShell.h"
+#include "model/DrawingTool.h"
 #include "platform/X11.h"
 #include "support/TestStrokes.h"
 #include "support/X11TestUtil.h"
@@ -204,10 +205,6 @@ TEST(PinningOnX11, UnpinnedAfterTheMonitorsMergedTheToolbarDocksOnTheScreenLeft)
             return placed.width() == 500 && placed.left() >= 960 && placed.right() < 1920;
         })) << "the window at "
             << placed.x() << ", " << placed.y();
-        // Only the toolbar matters here: the overlays step aside, so that no
-        // window manager's frame around them keeps the pick's click from the
-        // window.
-        shell.state().hideOverlays();
         shell.state().isPickingAttachWindow = true;
         drainEvents();
         ASSERT_TRUE(pointerReaches(placed.center(), window->window()));
@@ -241,6 +238,71 @@ TEST(PinningOnX11, UnpinnedAfterTheMonitorsMergedTheToolbarDocksOnTheScreenLeft)
         EXPECT_TRUE(waitUntilPlaced(shell.toolbarWindow()->xid(),
                                     [&] { return platform::toGlobal(shell.toolbarWindow()->frame()).toRect(); }));
         moveMouse(300, 700);
+        paceNewClick();
+    }
+}
+
+// Pinned to another program's window, in draw mode and after Esc, on one
+// monitor and then on the other: the click that picks the window reaches
+// it; its top strip passes presses; a drag draws on it; after Esc a click on
+// an empty part of it reaches it; moved to the other monitor, a drag there
+// draws on it too.
+TEST(PinningOnX11, APinnedWindowTakesItsClicksAndItsStrokesOnEitherMonitor) {
+    RealShell shell;
+    SplitScreen split;
+    ASSERT_TRUE(split.ok);
+    ASSERT_TRUE(waitUntil([&] { return shell.state().screenProvider().screens().size() == 2; }));
+    shell.delegate->toggleToolbar();
+    ASSERT_TRUE(waitUntil([&] { return overlayGeometries(shell).size() == 2; }));
+    ExternalWindow window(OVERINK_CLICK_RECORDER, QRect(200, 300, 500, 400));
+    ASSERT_TRUE(window.ready());
+    const auto at = [&] { return rootGeometry(window.window()); };
+
+    shell.state().isPickingAttachWindow = true;
+    drainEvents();
+    ASSERT_TRUE(pointerReaches(at().center(), window.window()));
+    click();
+    ASSERT_TRUE(waitUntil([&] { return shell.state().isAttachedToWindow.get(); }));
+    EXPECT_TRUE(window.waitForPress(at().center())) << "the picking click did not reach the window";
+
+    for (const bool otherMonitor : {false, true}) {
+        SCOPED_TRACE(otherMonitor ? "on the right monitor" : "on the left monitor");
+        if (otherMonitor) {
+            xdotool({"windowmove", QString::number(window.window()), "1200", "300"});
+            ASSERT_TRUE(waitUntil([&] { return at().left() >= 960; }));
+            // The overlay fitted to the window follows it.
+            ASSERT_TRUE(waitUntil([&] {
+                const auto rects = overlayGeometries(shell);
+                return std::any_of(rects.begin(), rects.end(), [&](QRect r) { return at().contains(r); });
+            })) << shown(shell);
+        }
+        // Draw mode: the pen is selected.
+        shell.state().selectedTool = DrawingTool::pen;
+        shell.state().isMoveMode = false;
+        window.clearPresses();
+        const QRect w = at();
+        const QPoint strip(w.center().x(), w.top() + 10);
+        ASSERT_TRUE(moveMouse(strip));
+        click();
+        EXPECT_TRUE(window.waitForPress(strip)) << "the top strip kept the press";
+        paceNewClick();
+
+        const std::size_t before = shell.state().strokes->size();
+        const QPoint from(w.left() + 100, w.center().y());
+        xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1", "mousemove",
+                 QString::number(from.x() + 120), QString::number(from.y() + 30), "mouseup", "1"});
+        EXPECT_TRUE(waitUntil([&] { return shell.state().strokes->size() == before + 1; })) << "no stroke drawn";
+        ASSERT_TRUE(window.sync());
+        EXPECT_FALSE(window.hasPressNear(from)) << "the drag reached the window";
+        paceNewClick();
+
+        // Esc: clicks pass through, except on strokes.
+        pressKey("Escape");
+        ASSERT_TRUE(waitUntil([&] { return !shell.state().selectedTool.get(); }));
+        const QPoint empty(w.right() - 60, w.bottom() - 60);
+        ASSERT_TRUE(pointerReaches(empty, window.window()));
+        click();
+        EXPECT_TRUE(window.waitForPress(empty)) << "a click on an empty part of the window was taken";
         paceNewClick();
     }
 }

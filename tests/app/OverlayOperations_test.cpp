@@ -36,6 +36,7 @@ public:
         log.add(id, "front");
     }
     void makeKey() override { log.add(id, "key"); }
+    void raiseAboveOtherOverlays() override { log.add(id, "raised"); }
     void setIgnoresMouseEvents(bool ignores) override {
         ignoring = ignores;
         log.add(id, ignores ? "ignore" : "take");

@@ -132,6 +132,20 @@ TEST(OverlayOnX11, TheTrayIconTogglesOverlaysAndItsRightClickTheSettingsPanelOnc
     click();
     EXPECT_TRUE(waitUntil([&] { return shell.state().overlayControllers.empty(); }));
     EXPECT_FALSE(shell.delegate->toolbarController()->window()->isVisible());
+
+    // In move mode too (after Esc, the overlays letting clicks through).
+    paceNewClick();
+    ASSERT_TRUE(pointerReaches(icon, iconWindow));
+    click();
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay() && shell.overlay()->isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return shell.overlay()->keyboard().isKeyWindow(); }));
+    pressKey("Escape");
+    ASSERT_TRUE(waitUntil([&] { return shell.state().isMoveMode.get() && !shell.state().selectedTool.get(); }));
+    paceNewClick();
+    EXPECT_TRUE(pointerReaches(icon, iconWindow));
+    click();
+    EXPECT_TRUE(waitUntil([&] { return shell.state().overlayControllers.empty(); })) << "in move mode";
+    EXPECT_FALSE(shell.delegate->toolbarController()->window()->isVisible());
 }
 
 namespace {

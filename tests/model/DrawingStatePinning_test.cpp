@@ -18,6 +18,7 @@ public:
     }
     void showWindow() override {}
     void orderFront() override {}
+    void raiseAboveOtherOverlays() override {}
     void makeKey() override {}
     void setIgnoresMouseEvents(bool) override {}
     void setWindowLevel(int) override {}

@@ -18,6 +18,7 @@ public:
     void setWindowFrame(const platform::Rect& f, bool) override { frame = f; }
     void showWindow() override { visible = true; }
     void orderFront() override { visible = true; }
+    void raiseAboveOtherOverlays() override {}
     void makeKey() override {}
     void setIgnoresMouseEvents(bool) override {}
     void setWindowLevel(int) override {}
