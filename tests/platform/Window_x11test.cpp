@@ -3,6 +3,7 @@
 // without a compositing manager.
 #include "platform/Window.h"
 #include "platform/X11.h"
+#include "platform/X11EventSource.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 
 using namespace platform;
@@ -459,4 +461,33 @@ TEST(Window, ABaseWindowIsNoWindowManagersAndItsDragsItsOwn) {
     EXPECT_TRUE(settle());
     EXPECT_TRUE(panel.probe->presses.empty());
     EXPECT_TRUE(panel.probe->dragMoves.empty());
+}
+
+// A window manager that ended before the program started leaves its check on
+// the root, naming a window gone with it: it is taken for none, and our
+// windows' levels are ours to keep. (Taken for one, our restacks would go to
+// it, and a lower window shown later would stay over a higher one.)
+TEST(Window, AWindowManagerThatEndedBeforeTheStartLeavesOurLevelsToUs) {
+    const QStringList pids = qEnvironmentVariable("OVERINK_X11_SESSION_PIDS").split(' ', Qt::SkipEmptyParts);
+    ASSERT_GE(pids.size(), 2);
+    const auto check = [] {
+        const auto named = x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1);
+        return named.empty() ? xcb_window_t(XCB_NONE) : named.front();
+    };
+    const xcb_window_t left = check();
+    ASSERT_NE(left, XCB_NONE);
+    ::kill(static_cast<pid_t>(pids[1].toInt()), SIGKILL);
+    ASSERT_TRUE(waitUntil([&] { return x11::topLevelOf(left) == XCB_NONE; }));
+    ASSERT_EQ(check(), left) << "the check stays on the root";
+
+    Window popUp(screenRect(QRect(400, 300, 300, 200)));
+    popUp.stacking().setLevel(WindowLevel::popUp);
+    popUp.orderFront();
+    Window panel(screenRect(QRect(450, 350, 300, 200)));
+    panel.stacking().setLevel(WindowLevel::panel);
+    panel.orderFront();
+    EXPECT_FALSE(X11EventSource::instance().windowManagerRunning());
+    EXPECT_TRUE(waitUntil([&] {
+        return popUp.xid() && panel.xid() && testing_support::stackedAbove(popUp.xid(), panel.xid());
+    })) << "the panel shown after the pop-up stays over it";
 }
