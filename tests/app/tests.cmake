@@ -7,15 +7,24 @@ add_dependencies(x11_app click_recorder key_recorder)
 pkg_check_modules(XCB_XTEST REQUIRED IMPORTED_TARGET xcb-xtest)
 target_link_libraries(x11_app PRIVATE PkgConfig::XCB_XTEST)
 
-# Without a compositing manager overlays are shaped to their pixels and their
-# input region lies on an input-only window over them.
-overink_x11_cases(x11_app x11_app_no_compositor SESSION_OPTIONS --no-compositor
-  FILTER OverlayOnX11.*:FocusOnX11.*:StackingOnX11.*)
+# Where presses, strokes and keys go, and how our windows stack, depends on
+# the window manager: these cases run under each, with and without a
+# compositing manager (tests/CMakeLists.txt).
+set(wm_cases FocusOnX11.*:StackingOnX11.*:WindowManagerGoneOnX11.*:PinningOnX11.*:ToolbarPlacementOnX11.*)
+string(APPEND wm_cases :OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:OverlayOnX11.*OntoTheTrayIcon*)
+string(APPEND wm_cases :OverlayOnX11.InDrawModeEveryPixel*:OverlayOnX11.ClicksPassThrough*:OverlayOnX11.ClicksRightAfter*)
+string(APPEND wm_cases :OverlayOnX11.EveryTick*:OverlayOnX11.ABurst*:OverlayOnX11.TwentyQuick*)
+overink_x11_cases_under_every_wm(x11_app x11_app_wm FILTER ${wm_cases})
 
-# Where keys and clicks go depends on the desktop's layout: the tray and its
-# panel at the bottom (with and without a compositing manager), on the left
-# and right (where a window manager pushes new windows off the panel), and no
-# window manager at all (the status item then floats as a launcher).
+# Without a compositing manager overlays are shaped to their pixels and their
+# input region lies on an input-only window over them (the cases above run
+# so too).
+overink_x11_cases(x11_app x11_app_no_compositor SESSION_OPTIONS --no-compositor FILTER OverlayOnX11.*:-${wm_cases})
+
+# Where keys and clicks go depends on the desktop's layout too: the tray and
+# its panel at the bottom (with and without a compositing manager), on the
+# left and right (where a window manager pushes new windows off the panel),
+# and no window manager at all (the status item then floats as a launcher).
 set(layout_cases
   FocusOnX11.*:StackingOnX11.*:OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:OverlayOnX11.*OntoTheTrayIcon*:OverlayOnX11.InDrawModeEveryPixel*)
 overink_x11_cases(x11_app x11_app_tray_bottom SESSION_OPTIONS --tray-edge bottom FILTER ${layout_cases})
@@ -24,7 +33,7 @@ overink_x11_cases(x11_app x11_app_tray_bottom_no_compositor SESSION_OPTIONS --tr
 # Where the overlay's pointer region ends, with the panel on each edge.
 set(edge_cases OverlayOnX11.InDrawModeEveryPixel*:OverlayOnX11.*BottomRow*)
 overink_x11_cases(x11_app x11_app_tray_left SESSION_OPTIONS --tray-edge left
-  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*:${edge_cases})
+  FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*:OverlayOnX11.TheTrayIcon*:${edge_cases})
 overink_x11_cases(x11_app x11_app_tray_right SESSION_OPTIONS --tray-edge right
   FILTER FocusOnX11.TheStatusItems*:OverlayOnX11.TheFirstStrokes*:${edge_cases})
 overink_x11_cases(x11_app x11_app_tray_left_no_compositor SESSION_OPTIONS --tray-edge left --no-compositor
@@ -49,18 +58,6 @@ overink_x11_cases(x11_app x11_app_late_placing SESSION_OPTIONS --wm late-placing
   FILTER LatePlacingOnX11.*)
 overink_x11_cases(x11_app x11_app_late_placing_no_compositor
   SESSION_OPTIONS --wm late-placing --wm-args --place-late=3000 --no-compositor FILTER LatePlacingOnX11.*)
-
-# Pinning across a monitor merge: which windows a manager lists, where it
-# keeps them as the monitors change and where it lets the toolbar go differ.
-# The default session is openbox with a compositing manager; fluxbox is left
-# out as for the toolbar's display changes (tests/toolbar/tests.cmake).
-foreach(wm openbox icewm xfwm4)
-  if(NOT wm STREQUAL openbox)
-    overink_x11_cases(x11_app x11_app_pinning_${wm} SESSION_OPTIONS --wm ${wm} FILTER PinningOnX11.*)
-  endif()
-  overink_x11_cases(x11_app x11_app_pinning_${wm}_no_compositor SESSION_OPTIONS --wm ${wm} --no-compositor
-    FILTER PinningOnX11.*)
-endforeach()
 
 # Those cases only mean something in their own sessions.
 set(x11_default_filter -NoWindowManager.*:LatePlacingOnX11.*)

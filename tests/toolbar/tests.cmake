@@ -33,19 +33,10 @@ set(x11_default_filter -TallPanelsOnX11.*)
 
 # Open panels while their display changes: where a window manager puts or
 # keeps a window when a desktop panel comes or the screen is resized differs
-# from one to the next, so each runs them, with and without a compositing
-# manager (the default session is openbox with one). Not fluxbox yet: it
-# answers a frame-extents request only for a window it manages, so a test
-# cannot wait for it to catch up (settle()). The settings panel's case also
-# under the stand-ins, which leave every window where it is.
-foreach(wm openbox icewm xfwm4)
-  if(NOT wm STREQUAL openbox)
-    overink_x11_cases(x11_toolbar x11_toolbar_display_changes_${wm} SESSION_OPTIONS --wm ${wm}
-      FILTER DisplayChangesOnX11.*)
-  endif()
-  overink_x11_cases(x11_toolbar x11_toolbar_display_changes_${wm}_no_compositor
-    SESSION_OPTIONS --wm ${wm} --no-compositor FILTER DisplayChangesOnX11.*)
-endforeach()
+# from one to the next, so each runs them (tests/CMakeLists.txt). The
+# settings panel's case also under the stand-ins, which leave every window
+# where it is.
+overink_x11_cases_under_every_wm(x11_toolbar x11_toolbar_display_changes FILTER DisplayChangesOnX11.*)
 overink_x11_cases(x11_toolbar x11_toolbar_display_changes_standin SESSION_OPTIONS --wm standin
   FILTER DisplayChangesOnX11.TheSettings*)
 overink_x11_cases(x11_toolbar x11_toolbar_display_changes_late_placing SESSION_OPTIONS --wm late-placing
