@@ -32,18 +32,13 @@ Watch& watch() {
     return *instance;
 }
 
-// Qt's line before its exit(), from its event loop ("The X11 connection
-// broke (error N). Did the X11 server die?") and from Xlib's I/O error
-// handler ("The X11 connection broke: REASON (code N)").
-bool isLossLine(const QString& message) { return message.startsWith(QLatin1String("The X11 connection broke")); }
-
 void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     Watch& w = watch();
     if (const QtMessageHandler previous = w.previous.load()) previous(type, context, message);
     xcb_connection_t* const connection = w.connection.load();
     if (!connection) return;
     if (!isMainThread()) {
-        if (!isLossLine(message)) return;
+        if (!X11ConnectionWatch::isLossLine(message)) return;
         // Xlib's handler, on another thread: the main thread meets the same
         // broken connection on its next turn and ends the program; Xlib's
         // exit() must not run under it meanwhile. Bounded, should the main
@@ -53,7 +48,7 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
     }
     // Any line the main thread logs once the connection is broken: Qt's own
     // wording may change, its check of the connection comes first.
-    if (isLossLine(message) || xcb_connection_has_error(connection)) {
+    if (X11ConnectionWatch::isLossLine(message) || xcb_connection_has_error(connection)) {
         w.connection = nullptr;
         if (w.onLoss) w.onLoss();
     }
@@ -72,6 +67,13 @@ void X11ConnectionWatch::start(Handler onLoss) {
         w.installed = true;
     }
     w.connection = connection;
+}
+
+// Qt's line before its exit(), from its event loop ("The X11 connection
+// broke (error N). Did the X11 server die?") and from Xlib's I/O error
+// handler ("The X11 connection broke: REASON (code N)").
+bool X11ConnectionWatch::isLossLine(const QString& message) {
+    return message.startsWith(QLatin1String("The X11 connection broke"));
 }
 
 void X11ConnectionWatch::stop() {

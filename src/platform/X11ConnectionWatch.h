@@ -2,6 +2,8 @@
 
 // Notices that Qt's X connection broke before Qt ends the process over it.
 
+#include <QString>
+
 #include <functional>
 
 namespace platform {
@@ -23,6 +25,8 @@ public:
     static void start(Handler onLoss);
     // Before the application object goes, which frees the connection.
     static void stop();
+    // Whether `message` is Qt's line about its broken X connection.
+    static bool isLossLine(const QString& message);
 };
 
 } // namespace platform
