@@ -76,6 +76,27 @@ qsizetype messageLength(const QByteArray& bytes, bool setUp) {
     return bytes.size() >= length ? length : 0;
 }
 
+// The length of the client's first whole request in `bytes` (the set-up
+// first), 0 while it is incomplete.
+qsizetype requestLength(const QByteArray& bytes, bool setUp) {
+    const auto* b = reinterpret_cast<const uchar*>(bytes.constData());
+    qsizetype length = 0;
+    if (!setUp) {
+        if (bytes.size() < 12) return 0;
+        const auto padded = [](qsizetype n) { return (n + 3) & ~qsizetype(3); };
+        length = 12 + padded(qFromLittleEndian<quint16>(b + 6)) + padded(qFromLittleEndian<quint16>(b + 8));
+    } else {
+        if (bytes.size() < 4) return 0;
+        length = 4 * qsizetype(qFromLittleEndian<quint16>(b + 2));
+        // A big request's length follows.
+        if (length == 0) {
+            if (bytes.size() < 8) return 0;
+            length = 4 * qsizetype(qFromLittleEndian<quint32>(b + 4));
+        }
+    }
+    return bytes.size() >= length ? length : 0;
+}
+
 } // namespace
 
 struct DisplayProxy::Connection {
@@ -84,6 +105,8 @@ struct DisplayProxy::Connection {
     int index = 0;
     int messages = 0;
     QByteArray fromServer;
+    bool setUpSent = false;
+    QByteArray fromClient;
     void close() {
         if (client >= 0) ::close(client);
         if (server >= 0) ::close(server);
@@ -193,7 +216,17 @@ void DisplayProxy::run() {
             char buffer[65536];
             if (fds[3 + 2 * p].revents && c.client >= 0) {
                 const ssize_t n = ::read(c.client, buffer, sizeof buffer);
-                if (n <= 0 || !sendAll(c.server, buffer, n)) c.close();
+                if (n <= 0) {
+                    c.close();
+                } else if (ending_.requests.empty()) {
+                    if (!sendAll(c.server, buffer, n)) c.close();
+                } else {
+                    c.fromClient.append(buffer, n);
+                    if (!forwardFromClient(c)) {
+                        endAll();
+                        return;
+                    }
+                }
             }
             if (fds[4 + 2 * p].revents && c.server >= 0) {
                 const ssize_t n = ::read(c.server, buffer, sizeof buffer);
@@ -221,6 +254,24 @@ bool DisplayProxy::forwardFromServer(Connection& c) {
         }
         c.fromServer.remove(0, length);
         if (++c.messages == ending_.afterMessages && c.index == ending_.client) return false;
+    }
+    return true;
+}
+
+// Passes on the client's whole requests; false once the display must go.
+bool DisplayProxy::forwardFromClient(Connection& c) {
+    while (const qsizetype length = requestLength(c.fromClient, c.setUpSent)) {
+        if (c.setUpSent) {
+            const int major = uchar(c.fromClient[0]), minor = uchar(c.fromClient[1]);
+            for (const auto& [m, n] : ending_.requests)
+                if (m == major && (n < 0 || n == minor)) return false;
+        }
+        if (!sendAll(c.server, c.fromClient.constData(), length)) {
+            c.close();
+            return true;
+        }
+        c.fromClient.remove(0, length);
+        c.setUpSent = true;
     }
     return true;
 }

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace testing_support {
 
@@ -18,9 +20,13 @@ public:
     // `afterMessages` whole messages of the server's to the `client`th
     // connection (0 for the first to connect), the answer to the connection
     // set-up counting as the first; as that client connects when it is 0.
+    // Or, when `requests` names some, as any client sends one of them,
+    // which never reaches the server: each is a major opcode and a minor
+    // one (-1 for a core request).
     struct Ending {
-        int client = 0;
+        int client = -1;
         int afterMessages = 0;
+        std::vector<std::pair<int, int>> requests = {};
     };
 
     explicit DisplayProxy(Ending ending);
@@ -39,6 +45,7 @@ private:
     void run();
     void goAway();
     bool forwardFromServer(Connection& c);
+    bool forwardFromClient(Connection& c);
 
     Ending ending_;
     QByteArray name_;
