@@ -56,11 +56,12 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
 
 } // namespace
 
-void X11ConnectionWatch::start(Handler onLoss) {
+void X11ConnectionWatch::start(Handler onLoss) { start(std::move(onLoss), x11::connection()); }
+
+void X11ConnectionWatch::start(Handler onLoss, xcb_connection_t* connection) {
     assertMainThread("X11ConnectionWatch::start");
     Watch& w = watch();
     w.onLoss = std::move(onLoss);
-    xcb_connection_t* const connection = x11::connection();
     if (!connection) return;
     if (!w.installed) {
         w.previous = qInstallMessageHandler(onMessage);

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+struct xcb_connection_t;
+
 namespace platform {
 
 // When its X connection breaks (the server died, the session ended), Qt's
@@ -23,6 +25,8 @@ public:
     // Main thread, once the application object is connected; replaces an
     // earlier watch.
     static void start(Handler onLoss);
+    // The same on another connection than Qt's (tests).
+    static void start(Handler onLoss, xcb_connection_t* connection);
     // Before the application object goes, which frees the connection.
     static void stop();
     // Whether `message` is Qt's line about its broken X connection.
