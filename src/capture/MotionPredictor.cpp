@@ -87,8 +87,8 @@ namespace {
 Mat outer(const Mat& x, const Mat& y, double w) { return x.multiplied(y.transposed()).scaled(w); }
 
 const Mat& measurementMatrix() {
-    static const Mat h(2, 4, {1, 0, 0, 0, 0, 1, 0, 0});
-    return h;
+    static const Mat kH(2, 4, {1, 0, 0, 0, 0, 1, 0, 0});
+    return kH;
 }
 
 } // namespace
