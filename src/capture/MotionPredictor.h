@@ -70,8 +70,8 @@ struct UKFPredictor {
     static constexpr double Wc0 = Wm0 + (1 - alpha * alpha + beta);
     static constexpr double Wi = 1 / (2 * c);
     // Measurement noise per axis (a standard deviation of 4 points).
-    static constexpr double measurementVariance = 16;
-    static constexpr double resetVariance = 200;
+    static constexpr double kMeasurementVariance = 16;
+    static constexpr double kResetVariance = 200;
     // A standard deviation of 600 points/s² of acceleration.
-    static constexpr double accelerationVariance = 360000;
+    static constexpr double kAccelerationVariance = 360000;
 };
