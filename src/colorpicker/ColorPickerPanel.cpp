@@ -151,7 +151,7 @@ QWidget* ColorPickerPanel::buildOpacity() {
     v->addLayout(h);
 
     opacitySlider_ = new QSlider(Qt::Horizontal, box);
-    opacitySlider_->setRange(static_cast<int>(std::lround(ColorPickerModel::minimumOpacity * sliderScale)),
+    opacitySlider_->setRange(static_cast<int>(std::lround(ColorPickerModel::kMinimumOpacity * sliderScale)),
                              sliderScale);
     opacitySlider_->setFocusPolicy(Qt::NoFocus);
     opacitySlider_->setAccessibleName(QStringLiteral("Stroke opacity"));
@@ -272,7 +272,7 @@ void ColorPickerPanel::showSavedHarmonies(const std::vector<SavedHarmony>& list,
 }
 
 void ColorPickerPanel::updateSaveButton(std::size_t savedCount) {
-    const bool full = savedCount >= ColorPickerModel::maxSavedHarmonies;
+    const bool full = savedCount >= ColorPickerModel::kMaxSavedHarmonies;
     const PickerStyle style = pickerStyle(this);
     saveButton_->setEnabled(!full);
     saveButton_->setColor(full ? style.secondary : style.primary);
