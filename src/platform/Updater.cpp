@@ -161,12 +161,12 @@ void Updater::offerUpdate(const AppcastItem& item, bool userInitiated) {
         offer.addButton(QStringLiteral("Cancel"));
         const int answer = offer.runModal();
         if (!weak) return;
-        if (answer == Alert::firstButtonReturn) {
+        if (answer == Alert::kFirstButtonReturn) {
             if (!openPage(item.downloadPage())) return;
             break;
         }
         // The notes open beside the offer, which comes back.
-        if (!(hasNotes && answer == Alert::secondButtonReturn)) break;
+        if (!(hasNotes && answer == Alert::kSecondButtonReturn)) break;
         if (!openPage(item.releaseNotesLink)) return;
     }
     endSession();

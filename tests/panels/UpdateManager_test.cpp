@@ -174,10 +174,10 @@ TEST(UpdateManager, WindowsStepAsideAroundEveryWindowAndAlertOfTheUpdater) {
                           {server.url("/broken").toString(), 1},
                           {QString(), 1},
                           {server.url("/newer").toString(), 2}};
-    alerts.answer(platform::Alert::firstButtonReturn);
-    alerts.answer(platform::Alert::firstButtonReturn);
-    alerts.answer(platform::Alert::firstButtonReturn);
-    alerts.answer(platform::Alert::secondButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
+    alerts.answer(platform::Alert::kSecondButtonReturn);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.feed.toStdString());
         levelsWhileShown.clear();

@@ -109,8 +109,8 @@ TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsDownloadPage) {
 TEST_F(UpdaterTest, ReleaseNotesOpenBesideTheOfferAndCancelOpensNothing) {
     serveFeed("/feed", {item("160", "1.6", "https://overink.example/notes/1.6")});
     auto updater = makeUpdater(server.url("/feed").toString());
-    alerts.answer(platform::Alert::secondButtonReturn);
-    alerts.answer(platform::Alert::firstButtonReturn);
+    alerts.answer(platform::Alert::kSecondButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
     ASSERT_TRUE(check(*updater));
     EXPECT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://overink.example/notes/1.6"),
@@ -118,7 +118,7 @@ TEST_F(UpdaterTest, ReleaseNotesOpenBesideTheOfferAndCancelOpensNothing) {
 
     opened.clear();
     delegate->calls.clear();
-    alerts.answer(platform::Alert::thirdButtonReturn);
+    alerts.answer(platform::Alert::kThirdButtonReturn);
     ASSERT_TRUE(check(*updater));
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(delegate->calls, (Calls{"showUpdate", "finish"}));
