@@ -99,7 +99,7 @@ TEST(UpdateManager, TheAutomaticSettingIsAnnouncedBeforeItChanges) {
     manager->setAutomaticallyChecksForUpdates(true);
     EXPECT_EQ(seenInAnnouncement, std::vector<bool>{false});
     EXPECT_TRUE(manager->automaticallyChecksForUpdates());
-    EXPECT_EQ(defaults->boolValue(Updater::automaticChecksKey), true);
+    EXPECT_EQ(defaults->boolValue(Updater::kAutomaticChecksKey), true);
 }
 
 TEST(UpdateManager, LoweringTakesTheHighWindowsDownAndRestoringPutsThemBack) {
