@@ -28,8 +28,8 @@ struct Watch {
 
 // Never destroyed: Qt may still log while the statics go.
 Watch& watch() {
-    static Watch* const instance = new Watch;
-    return *instance;
+    static Watch* const kInstance = new Watch;
+    return *kInstance;
 }
 
 void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
