@@ -41,8 +41,8 @@ struct Guard {
 
 // Never destroyed: Qt may still log while the statics go.
 Guard& guard() {
-    static Guard* const instance = new Guard;
-    return *instance;
+    static Guard* const kInstance = new Guard;
+    return *kInstance;
 }
 
 bool armedOnMainThread() {
@@ -144,12 +144,12 @@ bool X11StartupGuard::armed() { return guard().armed; }
 // the connection broke is where Qt's set-up would go on reading it.
 extern "C" void* xcb_wait_for_reply(xcb_connection_t* c, unsigned int request, xcb_generic_error_t** e) {
     using Wait = void* (*)(xcb_connection_t*, unsigned int, xcb_generic_error_t**);
-    static const Wait wait = platform::next<Wait>("xcb_wait_for_reply");
-    return platform::checked(c, wait(c, request, e));
+    static const Wait kWait = platform::next<Wait>("xcb_wait_for_reply");
+    return platform::checked(c, kWait(c, request, e));
 }
 
 extern "C" void* xcb_wait_for_reply64(xcb_connection_t* c, uint64_t request, xcb_generic_error_t** e) {
     using Wait = void* (*)(xcb_connection_t*, uint64_t, xcb_generic_error_t**);
-    static const Wait wait = platform::next<Wait>("xcb_wait_for_reply64");
-    return platform::checked(c, wait(c, request, e));
+    static const Wait kWait = platform::next<Wait>("xcb_wait_for_reply64");
+    return platform::checked(c, kWait(c, request, e));
 }
