@@ -94,8 +94,8 @@ inline std::optional<std::map<QByteArray, QByteArray>> readFontTables(const QStr
         const QByteArray tag = font.mid(entry, 4);
         const std::uint32_t offset = detail::read32(font, entry + 8), length = detail::read32(font, entry + 12);
         if (qsizetype(offset) + qsizetype(length) > font.size()) return std::nullopt;
-        static const QByteArrayList dropped{"kern", "GPOS", "GSUB", "GDEF", "FFTM", "MATH"};
-        if (dropped.contains(tag)) continue;
+        static const QByteArrayList kDropped{"kern", "GPOS", "GSUB", "GDEF", "FFTM", "MATH"};
+        if (kDropped.contains(tag)) continue;
         tables[tag] = font.mid(offset, length);
     }
     if (!tables.count("head") || !tables.count("name") || tables["head"].size() < 12) return std::nullopt;

@@ -74,7 +74,7 @@ AppServices AppServices::standard() {
     s.mediaTime = platform::mediaTime;
     const double scale = timerScaleFrom(qEnvironmentVariable("OVERINK_TIMER_SCALE"));
     s.captureCountdownTickSeconds *= scale;
-    s.tooltipHoldSeconds = TooltipManager::holdDuration * scale;
+    s.tooltipHoldSeconds = TooltipManager::kHoldDuration * scale;
     return s;
 }
 

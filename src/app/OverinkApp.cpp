@@ -6,6 +6,7 @@
 #include "platform/Bundle.h"
 #include "platform/DisplayCheck.h"
 #include "platform/UserDefaults.h"
+#include "platform/X11StartupGuard.h"
 
 #include <QApplication>
 
@@ -23,12 +24,17 @@ void OverinkApp::configureProcess() {
 }
 
 int OverinkApp::main(int argc, char** argv) {
+    // A server that goes away from here on, while Qt connects to it, ends
+    // the program as a lost connection does later, not in Qt's abort.
+    platform::X11StartupGuard::arm([] { platform::Application::endWithLostConnection(); });
     // Without an X display Qt aborts deep inside its start-up; say what is
     // wrong before any window or tray work.
-    if (const auto problem = platform::displayProblem(qgetenv("DISPLAY"))) {
+    const platform::DisplayCheck display(qgetenv("DISPLAY"));
+    if (const auto& problem = display.problem()) {
         std::fprintf(stderr, "%s\n", qPrintable(platform::noDisplayMessage(*problem)));
         return 1;
     }
+    platform::X11StartupGuard::judgeBy(&display);
     configureProcess();
     // Overink drives X11 directly (input shapes, pointer grabs, the tray), so
     // it always runs on Qt's xcb platform, under XWayland too.

@@ -212,11 +212,11 @@ QStringList unrecordedImageFiles(const QString& folder, const std::vector<Import
 }
 
 QSet<QString> identifiersIn(const QByteArray& text) {
-    static const QRegularExpression uuid(
+    static const QRegularExpression kUuid(
         QStringLiteral("[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}"));
     QSet<QString> ids;
     const QString string = QString::fromUtf8(text);
-    for (auto it = uuid.globalMatch(string); it.hasNext();) ids.insert(it.next().captured().toUpper());
+    for (auto it = kUuid.globalMatch(string); it.hasNext();) ids.insert(it.next().captured().toUpper());
     return ids;
 }
 

@@ -19,6 +19,6 @@ public:
 } // namespace
 
 std::shared_ptr<CanvasClock> CanvasClock::system() {
-    static const std::shared_ptr<CanvasClock> clock = std::make_shared<SystemClock>();
-    return clock;
+    static const std::shared_ptr<CanvasClock> kClock = std::make_shared<SystemClock>();
+    return kClock;
 }

@@ -176,14 +176,14 @@ QRegion LiveStrokeLayer::show(const DrawingStroke* stroke, const std::vector<QIm
 
 bool LiveStrokeLayer::layOn(const DrawingStroke& stroke, QPainter& target, const QRect& deviceClip, QRegion& shown,
                             QImage* cover) {
-    static const std::vector<QImage> noStamps;
+    static const std::vector<QImage> kNoStamps;
     // Stamped strokes and erasers are drawn differently live; a stroke that
     // moved or was cut since is no longer the one shown.
     if (!showing_ || !merges_ || cuts_ || stroke.id != shownID_ || stroke.gimpBrushID || !stroke.erasures.empty() ||
         !stroke.offset.isNull())
         return false;
-    if (!painter_->accept(stroke, noStamps)) return false;
-    shown += show(&stroke, noStamps);
+    if (!painter_->accept(stroke, kNoStamps)) return false;
+    shown += show(&stroke, kNoStamps);
     // The final part and the tail as one shape, then the colour's opacity.
     if (!tailRect_.isEmpty()) {
         mergeMax(layer_, tail_, tailRect_.topLeft(), tailRect_);
@@ -201,7 +201,7 @@ bool LiveStrokeLayer::layOn(const DrawingStroke& stroke, QPainter& target, const
         // Drawn opaque: its alpha is how far it covers each pixel.
         if (cover) raiseCover(*cover, from, layer_, QPoint(0, 0), 255);
     }
-    shown += show(nullptr, noStamps);
+    shown += show(nullptr, kNoStamps);
     return true;
 }
 

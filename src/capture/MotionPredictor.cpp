@@ -87,15 +87,15 @@ namespace {
 Mat outer(const Mat& x, const Mat& y, double w) { return x.multiplied(y.transposed()).scaled(w); }
 
 const Mat& measurementMatrix() {
-    static const Mat h(2, 4, {1, 0, 0, 0, 0, 1, 0, 0});
-    return h;
+    static const Mat kH(2, 4, {1, 0, 0, 0, 0, 1, 0, 0});
+    return kH;
 }
 
 } // namespace
 
 void UKFPredictor::reset(double originX, double originY) {
     x = Mat(4, 1, {originX, originY, 0, 0});
-    P = Mat::identity(4).scaled(resetVariance);
+    P = Mat::identity(4).scaled(kResetVariance);
     isInitialized = true;
 }
 
@@ -108,7 +108,7 @@ Mat UKFPredictor::processNoise(double t) {
                  0, t4 / 4, 0, t3 / 2, //
                  t3 / 2, 0, t2, 0,     //
                  0, t3 / 2, 0, t2});
-    return q.scaled(accelerationVariance);
+    return q.scaled(kAccelerationVariance);
 }
 
 Mat UKFPredictor::sigmaPointRoot(const Mat& a) {
@@ -159,7 +159,7 @@ void UKFPredictor::update(double measuredX, double measuredY, double dt) {
     for (std::size_t i = 0; i < 9; ++i) zs[i] = h.multiplied(chi[i]);
     Mat zHat = zs[0].scaled(Wm0);
     for (std::size_t i = 1; i < 9; ++i) zHat = zHat.adding(zs[i].scaled(Wi));
-    Mat s = Mat::identity(2).scaled(measurementVariance);
+    Mat s = Mat::identity(2).scaled(kMeasurementVariance);
     Mat pxz(4, 2);
     for (std::size_t i = 0; i < 9; ++i) {
         const Mat dz = zs[i].subtracting(zHat);

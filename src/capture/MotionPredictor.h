@@ -59,19 +59,22 @@ struct UKFPredictor {
     // 1e-10 become 0, so there is always a result.
     static Mat sigmaPointRoot(const Mat& a);
 
-    // Parameters of the scaled transform (n = 4 state entries).
+    // Parameters of the scaled transform (n = 4 state entries), named as
+    // its formulas name them.
+    // NOLINTBEGIN(readability-identifier-naming)
     static constexpr int n = 4;
     static constexpr double alpha = 0.3;
     static constexpr double beta = 2;
     static constexpr double kappa = 0;
     static constexpr double lambda = alpha * alpha * (n + kappa) - n;
     static constexpr double c = n + lambda;
+    // NOLINTEND(readability-identifier-naming)
     static constexpr double Wm0 = lambda / c;
     static constexpr double Wc0 = Wm0 + (1 - alpha * alpha + beta);
     static constexpr double Wi = 1 / (2 * c);
     // Measurement noise per axis (a standard deviation of 4 points).
-    static constexpr double measurementVariance = 16;
-    static constexpr double resetVariance = 200;
+    static constexpr double kMeasurementVariance = 16;
+    static constexpr double kResetVariance = 200;
     // A standard deviation of 600 points/s² of acceleration.
-    static constexpr double accelerationVariance = 360000;
+    static constexpr double kAccelerationVariance = 360000;
 };

@@ -233,5 +233,5 @@ void ScreenCaptureCoordinator::showPermissionAlert() {
     alert.addButton(QStringLiteral("Dismiss"));
     const int answer = alert.runModal();
     restoreWindowLevels(lowered);
-    if (answer == platform::Alert::firstButtonReturn) platform::openPrivacySettings();
+    if (answer == platform::Alert::kFirstButtonReturn) platform::openPrivacySettings();
 }

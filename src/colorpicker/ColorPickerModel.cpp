@@ -47,7 +47,7 @@ QString ColorPickerModel::codeString(const Color& color) const { return colorCod
 
 bool ColorPickerModel::matchesSelection(const Color& color) const { return colorMatchesSelection(color, selection()); }
 
-bool ColorPickerModel::canSaveHarmony() const { return savedHarmonies().size() < maxSavedHarmonies; }
+bool ColorPickerModel::canSaveHarmony() const { return savedHarmonies().size() < kMaxSavedHarmonies; }
 
 QString ColorPickerModel::opacityPercentText(double opacity) {
     return QString::number(static_cast<long long>(std::round(opacity * 100))) + QStringLiteral("%");
@@ -97,7 +97,7 @@ void ColorPickerModel::selectSwatch(const Color& color) {
 void ColorPickerModel::setOpacity(double value) {
     platform::assertMainThread("ColorPickerModel::setOpacity");
     if (!std::isfinite(value)) return;
-    state_->strokeOpacity = std::clamp(value, minimumOpacity, 1.0);
+    state_->strokeOpacity = std::clamp(value, kMinimumOpacity, 1.0);
 }
 
 void ColorPickerModel::saveCurrentHarmony() {

@@ -25,8 +25,8 @@ class ColorPickerModel {
 public:
     // The save button gives out at this many saved harmonies; a longer list
     // from storage is still shown and can be thinned out.
-    static constexpr std::size_t maxSavedHarmonies = 8;
-    static constexpr double minimumOpacity = 0.05;
+    static constexpr std::size_t kMaxSavedHarmonies = 8;
+    static constexpr double kMinimumOpacity = 0.05;
 
     explicit ColorPickerModel(std::shared_ptr<DrawingState> state);
     ColorPickerModel(const ColorPickerModel&) = delete;
@@ -72,7 +72,7 @@ public:
     void setBrightness(double brightness);
     // Selects a swatch's colour; the wheel and the swatch row stay.
     void selectSwatch(const Color& color);
-    // Kept within minimumOpacity…1.
+    // Kept within kMinimumOpacity…1.
     void setOpacity(double opacity);
 
     // ---- Saved harmonies ----

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int kContentWidth = ColorPickerPanel::panelWidth - 2 * ColorPickerPanel::padding;
+constexpr int kContentWidth = ColorPickerPanel::kPanelWidth - 2 * ColorPickerPanel::kPadding;
 constexpr int kFormatMenuMaxWidth = 72;
 constexpr int kMenuSpacing = 6;
 constexpr int kPercentWidth = 34;
@@ -65,8 +65,8 @@ ColorPickerPanel::ColorPickerPanel(std::shared_ptr<DrawingState> state, std::sha
     : QWidget(parent), model_(std::move(state)), dismissBox_(std::move(dismissBox)) {
     platform::assertMainThread("ColorPickerPanel");
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(padding, padding, padding, padding);
-    layout->setSpacing(spacing);
+    layout->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    layout->setSpacing(kSpacing);
     // The panel is always as tall as what it shows, and as wide as its column.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -76,7 +76,7 @@ ColorPickerPanel::ColorPickerPanel(std::shared_ptr<DrawingState> state, std::sha
                                     [this](double brightness) { model_.setBrightness(brightness); },
                                 },
                                 this);
-    wheel_->setFixedSize(wheelSide, wheelSide);
+    wheel_->setFixedSize(kWheelSide, kWheelSide);
     layout->addWidget(wheel_);
     swatchRow_ = new HarmonySwatchRowView(model_, this);
     swatchRow_->setFixedWidth(kContentWidth);
@@ -151,15 +151,15 @@ QWidget* ColorPickerPanel::buildOpacity() {
     v->addLayout(h);
 
     opacitySlider_ = new QSlider(Qt::Horizontal, box);
-    opacitySlider_->setRange(static_cast<int>(std::lround(ColorPickerModel::minimumOpacity * sliderScale)),
-                             sliderScale);
+    opacitySlider_->setRange(static_cast<int>(std::lround(ColorPickerModel::kMinimumOpacity * kSliderScale)),
+                             kSliderScale);
     opacitySlider_->setFocusPolicy(Qt::NoFocus);
     opacitySlider_->setAccessibleName(QStringLiteral("Stroke opacity"));
     v->addWidget(opacitySlider_);
     // Only the user's moves write; following the state is done with the
     // slider's signals blocked.
     QObject::connect(opacitySlider_, &QSlider::valueChanged, this,
-                     [this](int value) { model_.setOpacity(static_cast<double>(value) / sliderScale); });
+                     [this](int value) { model_.setOpacity(static_cast<double>(value) / kSliderScale); });
     return box;
 }
 
@@ -221,7 +221,7 @@ void ColorPickerPanel::bindModel() {
                    [](QLabel& label, double o) { label.setText(ColorPickerModel::opacityPercentText(o)); });
     bindings_.bind(state.strokeOpacity, opacitySlider_, [](QSlider& slider, double o) {
         const QSignalBlocker quiet(slider);
-        slider.setValue(std::isfinite(o) ? static_cast<int>(std::lround(o * sliderScale)) : slider.maximum());
+        slider.setValue(std::isfinite(o) ? static_cast<int>(std::lround(o * kSliderScale)) : slider.maximum());
     });
 
     bindings_.bind(state.savedHarmonies, this, [](ColorPickerPanel& panel, const std::vector<SavedHarmony>& list) {
@@ -272,7 +272,7 @@ void ColorPickerPanel::showSavedHarmonies(const std::vector<SavedHarmony>& list,
 }
 
 void ColorPickerPanel::updateSaveButton(std::size_t savedCount) {
-    const bool full = savedCount >= ColorPickerModel::maxSavedHarmonies;
+    const bool full = savedCount >= ColorPickerModel::kMaxSavedHarmonies;
     const PickerStyle style = pickerStyle(this);
     saveButton_->setEnabled(!full);
     saveButton_->setColor(full ? style.secondary : style.primary);

@@ -30,12 +30,12 @@ class SymbolButton;
 
 class ColorPickerPanel : public QWidget {
 public:
-    static constexpr int panelWidth = 246;
-    static constexpr int padding = 12;
-    static constexpr int spacing = 10;
-    static constexpr int wheelSide = 222;
+    static constexpr int kPanelWidth = 246;
+    static constexpr int kPadding = 12;
+    static constexpr int kSpacing = 10;
+    static constexpr int kWheelSide = 222;
     // The slider works in thousandths of full opacity.
-    static constexpr int sliderScale = 1000;
+    static constexpr int kSliderScale = 1000;
 
     // `dismissBox` closes the window that hosts the content; no control of the
     // content closes it today (the host's Esc and outside-click monitors

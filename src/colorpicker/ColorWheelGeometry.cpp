@@ -9,9 +9,9 @@ ColorWheelGeometry::ColorWheelGeometry(QSizeF size)
 
 // Below about 48 points the inner parts shrink to nothing rather than turn
 // inside out.
-double ColorWheelGeometry::ringInnerRadius() const { return std::max(0.0, outerRadius - ringWidth); }
-double ColorWheelGeometry::ringCentreRadius() const { return std::max(0.0, outerRadius - ringWidth / 2); }
-double ColorWheelGeometry::discRadius() const { return std::max(0.0, outerRadius - ringWidth - gap); }
+double ColorWheelGeometry::ringInnerRadius() const { return std::max(0.0, outerRadius - kRingWidth); }
+double ColorWheelGeometry::ringCentreRadius() const { return std::max(0.0, outerRadius - kRingWidth / 2); }
+double ColorWheelGeometry::discRadius() const { return std::max(0.0, outerRadius - kRingWidth - kGap); }
 
 QPointF ColorWheelGeometry::markerCentre(double hue, double saturation) const {
     const double a = 2 * M_PI * hue - M_PI / 2;
@@ -25,11 +25,11 @@ QPointF ColorWheelGeometry::knobCentre(double ringAngle) const {
 }
 
 bool ColorWheelGeometry::isOnDisc(QPointF p) const {
-    return std::hypot(p.x() - centre.x(), p.y() - centre.y()) <= discRadius() + hitTolerance;
+    return std::hypot(p.x() - centre.x(), p.y() - centre.y()) <= discRadius() + kHitTolerance;
 }
 
 bool ColorWheelGeometry::isOnRing(QPointF p) const {
-    return std::hypot(p.x() - centre.x(), p.y() - centre.y()) >= ringInnerRadius() - hitTolerance;
+    return std::hypot(p.x() - centre.x(), p.y() - centre.y()) >= ringInnerRadius() - kHitTolerance;
 }
 
 ColorWheelGeometry::HueSaturation ColorWheelGeometry::hueSaturationAt(QPointF p) const {

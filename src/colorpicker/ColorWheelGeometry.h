@@ -10,11 +10,11 @@
 #include <vector>
 
 struct ColorWheelGeometry {
-    static constexpr double ringWidth = 12;
+    static constexpr double kRingWidth = 12;
     // Between the disc's edge and the ring's inner edge.
-    static constexpr double gap = 12;
+    static constexpr double kGap = 12;
     // How far outside the disc, or inside the ring, a press still lands on it.
-    static constexpr double hitTolerance = 4;
+    static constexpr double kHitTolerance = 4;
 
     QPointF centre;
     double outerRadius = 0;

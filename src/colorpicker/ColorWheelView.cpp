@@ -151,7 +151,7 @@ void ColorWheelView::renderGradients(qreal dpr, const QColor& primary) {
         const double brightness[] = {1, 0.5, 0, 0.5, 1};
         for (int i = 0; i < 5; ++i)
             setClockwiseFromTop(shade, i / 4.0, QColor::fromRgbF(brightness[i], brightness[i], brightness[i]));
-        strokeCircle(p, g.centre, g.ringCentreRadius(), shade, ColorWheelGeometry::ringWidth);
+        strokeCircle(p, g.centre, g.ringCentreRadius(), shade, ColorWheelGeometry::kRingWidth);
     }
     {
         QPainter p(&outlines);

@@ -18,7 +18,7 @@ constexpr double kMinimumTextScale = 0.4;
 } // namespace
 
 HarmonySwatchRowView::HarmonySwatchRowView(ColorPickerModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-    setFixedHeight(static_cast<int>(swatchHeight));
+    setFixedHeight(static_cast<int>(kSwatchHeight));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -26,9 +26,9 @@ std::vector<QRectF> HarmonySwatchRowView::swatchRects() const {
     const std::size_t count = model_.harmonyColors().size();
     std::vector<QRectF> rects;
     if (count == 0) return rects;
-    const double w = (width() - spacing * static_cast<double>(count - 1)) / static_cast<double>(count);
+    const double w = (width() - kSpacing * static_cast<double>(count - 1)) / static_cast<double>(count);
     for (std::size_t i = 0; i < count; ++i)
-        rects.emplace_back(static_cast<double>(i) * (w + spacing), 0, w, swatchHeight);
+        rects.emplace_back(static_cast<double>(i) * (w + kSpacing), 0, w, kSwatchHeight);
     return rects;
 }
 

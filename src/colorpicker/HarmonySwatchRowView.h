@@ -13,8 +13,8 @@ class ColorPickerModel;
 
 class HarmonySwatchRowView : public QWidget {
 public:
-    static constexpr double swatchHeight = 44;
-    static constexpr double spacing = 1;
+    static constexpr double kSwatchHeight = 44;
+    static constexpr double kSpacing = 1;
 
     HarmonySwatchRowView(ColorPickerModel& model, QWidget* parent = nullptr);
 
@@ -25,7 +25,7 @@ public:
     QFont codeFont(const QString& text, double swatchWidth) const;
     static QFont fittedCodeFont(QFont font, const QString& text, double swatchWidth);
 
-    QSize sizeHint() const override { return {222, static_cast<int>(swatchHeight)}; }
+    QSize sizeHint() const override { return {222, static_cast<int>(kSwatchHeight)}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -18,8 +18,8 @@ PickerStyle pickerStyle(const QWidget* widget) {
     style.faint = theme.legible(theme.secondary.opacity(0.5)).toQColor();
     style.menu = ui::systemFont(11);
     // Asked once: the font database's answer costs more than a paint.
-    static const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    style.mono = fixed;
+    static const QFont kFixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    style.mono = kFixed;
     style.mono.setPixelSize(11);
     style.caption = ui::font(ui::TextStyle::caption);
     style.caption2 = ui::font(ui::TextStyle::caption2);

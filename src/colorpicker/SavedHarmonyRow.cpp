@@ -92,7 +92,7 @@ void HarmonyNameField::focusOutEvent(QFocusEvent* event) {
 // ---- SavedHarmonyRow ----
 
 SavedHarmonyRow::SavedHarmonyRow(ColorPickerModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-    setFixedHeight(rowHeight);
+    setFixedHeight(kRowHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     auto* outer = new QHBoxLayout(this);

@@ -48,7 +48,7 @@ private:
 
 class SavedHarmonyRow : public QWidget {
 public:
-    static constexpr int rowHeight = 28;
+    static constexpr int kRowHeight = 28;
 
     SavedHarmonyRow(ColorPickerModel& model, QWidget* parent = nullptr);
 

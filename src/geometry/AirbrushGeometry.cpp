@@ -52,7 +52,7 @@ constexpr int kBlobPointsPerCurve = 3;
 using UnitBlob = std::vector<QPointF>;
 
 const std::array<UnitBlob, kUnitBlobs>& unitBlobs() {
-    static const std::array<UnitBlob, kUnitBlobs> blobs = [] {
+    static const std::array<UnitBlob, kUnitBlobs> kBlobs = [] {
         std::array<UnitBlob, kUnitBlobs> all;
         for (int seed = 0; seed < kUnitBlobs; ++seed) {
             const QPainterPath path = blobOutline(seed, QPointF(0, 0), 1);
@@ -77,7 +77,7 @@ const std::array<UnitBlob, kUnitBlobs>& unitBlobs() {
         }
         return all;
     }();
-    return blobs;
+    return kBlobs;
 }
 
 } // namespace

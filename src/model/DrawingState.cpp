@@ -43,7 +43,7 @@ void changeRecordedStrokes(StrokeList& strokes, const DrawingOp::Erase& pass, Ch
 }
 
 void pushBounded(std::vector<DrawingOp>& stack, const DrawingOp& op) {
-    if (static_cast<std::int64_t>(stack.size()) >= DrawingState::maxStackDepth) stack.erase(stack.begin());
+    if (static_cast<std::int64_t>(stack.size()) >= DrawingState::kMaxStackDepth) stack.erase(stack.begin());
     stack.push_back(op);
 }
 

@@ -78,7 +78,7 @@ public:
     using ErasureRecord = ::ErasureRecord;
     using DisplayID = platform::DisplayID;
 
-    static constexpr std::int64_t maxStackDepth = 50;
+    static constexpr std::int64_t kMaxStackDepth = 50;
     static constexpr const char* kPreferredTextFont = "Arial Rounded MT Bold";
     // A stored line width is brought into the toolbar's range when read back.
     static constexpr double kMinStoredLineWidth = 1;
@@ -185,7 +185,7 @@ public:
     platform::Published<bool> launchAtLogin{false, this};
 
     // ---- History ----
-    // Oldest first; at most maxStackDepth each.
+    // Oldest first; at most kMaxStackDepth each.
     platform::Published<std::vector<DrawingOp>> undoStack{{}, this};
     platform::Published<std::vector<DrawingOp>> redoStack{{}, this};
 

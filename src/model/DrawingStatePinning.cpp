@@ -30,7 +30,7 @@ void DrawingState::restoreStrokesAfterAttach() {
     // Each of the newest strokes can be undone again, up to the depth limit;
     // earlier eraser passes are not rebuilt.
     const auto& restored = strokes.get();
-    const std::size_t keep = std::min<std::size_t>(restored.size(), static_cast<std::size_t>(maxStackDepth));
+    const std::size_t keep = std::min<std::size_t>(restored.size(), static_cast<std::size_t>(kMaxStackDepth));
     std::vector<DrawingOp> rebuilt;
     rebuilt.reserve(keep);
     for (auto it = restored.end() - static_cast<std::ptrdiff_t>(keep); it != restored.end(); ++it)

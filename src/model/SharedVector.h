@@ -104,8 +104,8 @@ public:
 
 private:
     static const std::vector<T>& emptyVector() {
-        static const std::vector<T> e;
-        return e;
+        static const std::vector<T> kEmpty;
+        return kEmpty;
     }
     std::shared_ptr<std::vector<T>> data_;
 };

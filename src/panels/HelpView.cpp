@@ -75,7 +75,7 @@ private:
 } // namespace
 
 const std::array<HelpView::Section, 5>& HelpView::sections() {
-    static const std::array<Section, 5> list = {{
+    static const std::array<Section, 5> kList = {{
         {QStringLiteral("Two modes"), QStringLiteral("Overink operates in one of two modes at any time."), {}},
         {QStringLiteral("Draw mode"),
          {},
@@ -99,7 +99,7 @@ const std::array<HelpView::Section, 5>& HelpView::sections() {
           QStringLiteral("When not attached, the full screen is captured."),
           QStringLiteral("Press Esc at any time to cancel a capture.")}},
     }};
-    return list;
+    return kList;
 }
 
 HelpView::HelpView(std::shared_ptr<DismissRef> dismiss, QWidget* parent)

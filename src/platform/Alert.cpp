@@ -60,8 +60,8 @@ int runMessageBox(const Alert& alert) {
     QAbstractButton* clicked = box.clickedButton();
     if (!clicked) clicked = escape ? escape : buttons.back();
     for (std::size_t i = 0; i < buttons.size(); ++i)
-        if (buttons[i] == clicked) return Alert::firstButtonReturn + static_cast<int>(i);
-    return Alert::firstButtonReturn;
+        if (buttons[i] == clicked) return Alert::kFirstButtonReturn + static_cast<int>(i);
+    return Alert::kFirstButtonReturn;
 }
 } // namespace
 

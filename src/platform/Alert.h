@@ -15,9 +15,9 @@ namespace platform {
 class Alert {
 public:
     enum class Style { warning, informational, critical };
-    static constexpr int firstButtonReturn = 1000;
-    static constexpr int secondButtonReturn = 1001;
-    static constexpr int thirdButtonReturn = 1002;
+    static constexpr int kFirstButtonReturn = 1000;
+    static constexpr int kSecondButtonReturn = 1001;
+    static constexpr int kThirdButtonReturn = 1002;
 
     QString messageText;
     QString informativeText;

@@ -9,7 +9,7 @@ namespace platform {
 
 namespace {
 
-const QString sparkle = QString::fromLatin1(kSparkleNamespace);
+const QString kSparkle = QString::fromLatin1(kSparkleNamespace);
 
 bool is(const QXmlStreamReader& xml, const char* name, const QString& ns = QString()) {
     return xml.name() == QLatin1String(name) && xml.namespaceUri() == ns;
@@ -33,11 +33,11 @@ bool readItem(QXmlStreamReader& xml, AppcastItem& item) {
             item.title = text(xml);
         } else if (is(xml, "link")) {
             item.link = webAddress(text(xml));
-        } else if (is(xml, "version", sparkle)) {
+        } else if (is(xml, "version", kSparkle)) {
             item.version = text(xml);
-        } else if (is(xml, "shortVersionString", sparkle)) {
+        } else if (is(xml, "shortVersionString", kSparkle)) {
             item.shortVersionString = text(xml);
-        } else if (is(xml, "releaseNotesLink", sparkle)) {
+        } else if (is(xml, "releaseNotesLink", kSparkle)) {
             if (item.releaseNotesLink.isEmpty()) item.releaseNotesLink = webAddress(text(xml));
             else xml.skipCurrentElement();
         } else if (is(xml, "enclosure")) {
@@ -46,9 +46,9 @@ bool readItem(QXmlStreamReader& xml, AppcastItem& item) {
             const QUrl url = webAddress(attributes.value(QLatin1String("url")).toString());
             if (item.enclosureUrl.isEmpty() && !url.isEmpty()) {
                 item.enclosureUrl = url;
-                enclosureVersion = attributes.value(sparkle, QLatin1String("version")).toString().trimmed();
+                enclosureVersion = attributes.value(kSparkle, QLatin1String("version")).toString().trimmed();
                 enclosureShortVersion =
-                    attributes.value(sparkle, QLatin1String("shortVersionString")).toString().trimmed();
+                    attributes.value(kSparkle, QLatin1String("shortVersionString")).toString().trimmed();
             }
             xml.skipCurrentElement();
         } else {

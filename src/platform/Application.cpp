@@ -8,6 +8,7 @@
 #include "platform/Window.h"
 #include "platform/WindowActivation.h"
 #include "platform/X11ConnectionWatch.h"
+#include "platform/X11StartupGuard.h"
 #include "platform/Xdg.h"
 
 #include <QAbstractSpinBox>
@@ -119,7 +120,9 @@ int Application::run(ApplicationDelegate* delegate) {
     QTimer::singleShot(0, qApp, [this] {
         if (delegate_) delegate_->applicationDidFinishLaunching();
     });
-    X11ConnectionWatch::start([this] { endWithLostConnection(); });
+    X11ConnectionWatch::start([] { endWithLostConnection(); });
+    // The watch takes over from the start-up guard, if the program armed one.
+    X11StartupGuard::disarm();
     const int status = QCoreApplication::exec();
     X11ConnectionWatch::stop();
     // Quitting gave running background work its grace (and asked long work

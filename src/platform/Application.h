@@ -71,10 +71,14 @@ public:
     Signal<> didBecomeActive;
     Signal<> didResignActive;
 
+    // How a lost X connection ends the process: background work is stopped,
+    // the stored files are flushed, one line says why, and the status is 1.
+    // On the main thread; also while the application object is being made.
+    [[noreturn]] static void endWithLostConnection();
+
 private:
     Application();
     void powerOff();
-    [[noreturn]] void endWithLostConnection();
 
     ApplicationDelegate* delegate_ = nullptr;
     int instanceLock_ = -1;

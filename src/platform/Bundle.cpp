@@ -26,8 +26,8 @@ std::optional<QString> nonEmpty(const char* s) {
 } // namespace
 
 const Bundle& Bundle::main() {
-    static const Bundle bundle(locateResources(), nonEmpty(OVERINK_VERSION), nonEmpty(OVERINK_BUILD_NUMBER));
-    return bundle;
+    static const Bundle kBundle(locateResources(), nonEmpty(OVERINK_VERSION), nonEmpty(OVERINK_BUILD_NUMBER));
+    return kBundle;
 }
 
 Bundle::Bundle(QString resourcesPath, std::optional<QString> shortVersion, std::optional<QString> buildVersion)

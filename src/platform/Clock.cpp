@@ -45,8 +45,8 @@ private:
 } // namespace
 
 std::shared_ptr<Clock> Clock::system() {
-    static const auto clock = std::make_shared<SystemClock>();
-    return clock;
+    static const auto kClock = std::make_shared<SystemClock>();
+    return kClock;
 }
 
 } // namespace platform

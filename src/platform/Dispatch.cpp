@@ -34,20 +34,20 @@ struct HandOffs {
     quint64 last = 0;
 };
 HandOffs& handOffs() {
-    static auto* const instance = new HandOffs;
-    return *instance;
+    static auto* const kInstance = new HandOffs;
+    return *kInstance;
 }
 
 // The pool is never destroyed: ~QCoreApplication waits for Qt's global pool
 // without a limit, and a task that cannot finish must not keep the program
 // from ending.
 QThreadPool& pool() {
-    static QThreadPool* const instance = [] {
+    static QThreadPool* const kInstance = [] {
         auto* p = new QThreadPool;
         p->setObjectName(QStringLiteral("overink-background"));
         return p;
     }();
-    return *instance;
+    return *kInstance;
 }
 
 void dropQueuedWorkAtQuit() {

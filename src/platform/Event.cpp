@@ -19,7 +19,7 @@ namespace platform {
 namespace {
 
 // Key codes by evdev code (X keycode - 8): the key's position.
-constexpr std::array<std::uint16_t, 191> positionalCodes = [] {
+constexpr std::array<std::uint16_t, 191> kPositionalCodes = [] {
     std::array<std::uint16_t, 191> t{};
     for (auto& v : t) v = KeyCode::unknown;
     const std::pair<int, std::uint16_t> map[] = {
@@ -41,14 +41,14 @@ constexpr std::array<std::uint16_t, 191> positionalCodes = [] {
     return t;
 }();
 
-constexpr std::uint16_t letterCodes[26] = {0,  11, 8,  2,  14, 3, 5,  4,  34, 38, 40, 37, 46,
-                                           45, 31, 35, 12, 15, 1, 17, 32, 9,  13, 7,  16, 6};
-constexpr std::uint16_t digitCodes[10] = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25};
+constexpr std::uint16_t kLetterCodes[26] = {0,  11, 8,  2,  14, 3, 5,  4,  34, 38, 40, 37, 46,
+                                            45, 31, 35, 12, 15, 1, 17, 32, 9,  13, 7,  16, 6};
+constexpr std::uint16_t kDigitCodes[10] = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25};
 
 std::uint16_t codeForCharacter(std::uint32_t c) {
-    if (c >= 'a' && c <= 'z') return letterCodes[c - 'a'];
-    if (c >= 'A' && c <= 'Z') return letterCodes[c - 'A'];
-    if (c >= '0' && c <= '9') return digitCodes[c - '0'];
+    if (c >= 'a' && c <= 'z') return kLetterCodes[c - 'a'];
+    if (c >= 'A' && c <= 'Z') return kLetterCodes[c - 'A'];
+    if (c >= '0' && c <= '9') return kDigitCodes[c - '0'];
     return KeyCode::unknown;
 }
 
@@ -85,7 +85,7 @@ std::uint64_t flagsFromQt(Qt::KeyboardModifiers m) {
     return f;
 }
 
-constexpr std::uint32_t xLockMask = 0x2;
+constexpr std::uint32_t kXLockMask = 0x2;
 
 // The characters of the keys that print control codes or nothing.
 QString specialCharacters(int qtKey) {
@@ -133,7 +133,7 @@ Event keyEvent(const QKeyEvent* k) {
     default: e.type = k->type() == QEvent::KeyPress ? EventType::keyDown : EventType::keyUp;
     }
     e.modifierFlags = flagsFromQt(k->modifiers());
-    if (k->nativeModifiers() & xLockMask) e.modifierFlags |= ModifierFlags::capsLock;
+    if (k->nativeModifiers() & kXLockMask) e.modifierFlags |= ModifierFlags::capsLock;
     e.keyCode = k->nativeScanCode() ? keyCodeFromX(k->nativeScanCode(), k->nativeVirtualKey()) : codeForQtKey(k->key());
     e.isARepeat = k->isAutoRepeat();
 
@@ -161,13 +161,13 @@ std::uint16_t keyCodeFromX(std::uint32_t xKeycode, std::uint32_t keysym) {
     if (std::uint16_t c = codeForCharacter(keysym); c != KeyCode::unknown) return c;
     if (xKeycode < 8) return KeyCode::unknown;
     const std::uint32_t evdev = xKeycode - 8;
-    return evdev < positionalCodes.size() ? positionalCodes[evdev] : KeyCode::unknown;
+    return evdev < kPositionalCodes.size() ? kPositionalCodes[evdev] : KeyCode::unknown;
 }
 
 std::uint64_t modifierFlagsFromX(std::uint32_t state) {
     std::uint64_t f = 0;
     if (state & 0x1) f |= ModifierFlags::shift;
-    if (state & xLockMask) f |= ModifierFlags::capsLock;
+    if (state & kXLockMask) f |= ModifierFlags::capsLock;
     if (state & 0x4) f |= ModifierFlags::command;
     if (state & 0x8) f |= ModifierFlags::option;
     if (state & 0x40) f |= ModifierFlags::control;

@@ -38,6 +38,8 @@ enum class EventType : int {
 
 using EventMask = std::uint64_t;
 constexpr EventMask maskFor(EventType t) { return EventMask{1} << static_cast<int>(t); }
+// Tables of raw values, named as the events, flags and keys they stand for.
+// NOLINTBEGIN(readability-identifier-naming)
 namespace EventMasks {
 inline constexpr EventMask leftMouseDown = maskFor(EventType::leftMouseDown);
 inline constexpr EventMask leftMouseUp = maskFor(EventType::leftMouseUp);
@@ -100,6 +102,7 @@ inline constexpr std::uint16_t downArrow = 125;
 inline constexpr std::uint16_t upArrow = 126;
 inline constexpr std::uint16_t unknown = 0xFFFF;
 } // namespace KeyCode
+// NOLINTEND(readability-identifier-naming)
 
 // The key code of an X key: letters and digits by what the layout prints on
 // the key (so Ctrl+Z is Z on every Latin layout), everything else by the

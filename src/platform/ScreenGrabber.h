@@ -67,7 +67,9 @@ public:
     virtual ~ScreenGrabber() = default;
 
     // Both answer on the main thread, on a later turn of the event loop, and
-    // not at all once the grabber is gone.
+    // not at all once the grabber is gone. A failure met because the
+    // display's connection broke is not answered either: the program ends
+    // over that, and says so once.
     virtual void shareableContent(std::function<void(ContentResult)> done) = 0;
     virtual void captureImage(const ContentFilter& filter, const CaptureConfiguration& configuration,
                               std::function<void(ImageResult)> done) = 0;

@@ -175,8 +175,8 @@ bool learnPlacement(const XEvent& e) {
 
 void ServerPlacement::follow(std::uint32_t window) {
     if (window == XCB_NONE || !x11::available() || !QCoreApplication::instance()) return;
-    static const Subscription placement = X11EventSource::instance().handle(XEventStage::placement, learnPlacement);
-    static const Subscription routing =
+    static const Subscription kPlacement = X11EventSource::instance().handle(XEventStage::placement, learnPlacement);
+    static const Subscription kRouting =
         X11EventSource::instance().handle(XEventStage::pointerRouting, routePointerEvent);
     askServer(window, followed()[window]);
     takeAnswer(window);

@@ -18,8 +18,8 @@ namespace platform {
 
 namespace {
 
-constexpr int launcherSize = 32;
-constexpr int launcherMargin = 4;
+constexpr int kLauncherSize = 32;
+constexpr int kLauncherMargin = 4;
 
 // The tray icon: the symbol in white on a dark disc, legible on light and
 // dark panels alike.
@@ -121,7 +121,7 @@ void StatusItem::place() {
 
 void StatusItem::showLauncher() {
     if (!launcher_) {
-        launcher_ = std::make_unique<Window>(Rect(0, 0, launcherSize, launcherSize));
+        launcher_ = std::make_unique<Window>(Rect(0, 0, kLauncherSize, kLauncherSize));
         launcher_->setContentView(new LauncherButton(symbol_, leftClicked, rightClicked));
         launcher_->keyboard().setCanBecomeKey(false);
         launcher_->keyboard().setNonActivatingPanel(true);
@@ -139,8 +139,8 @@ void StatusItem::placeLauncher() {
     const auto all = screens_.screens();
     if (all.empty()) return;
     const Rect v = all.front().visibleFrame;
-    launcher_->setFrame(Rect(v.maxX() - launcherSize - launcherMargin, v.maxY() - launcherSize - launcherMargin,
-                             launcherSize, launcherSize));
+    launcher_->setFrame(Rect(v.maxX() - kLauncherSize - kLauncherMargin, v.maxY() - kLauncherSize - kLauncherMargin,
+                             kLauncherSize, kLauncherSize));
 }
 
 std::optional<Rect> StatusItem::buttonFrame() const {

@@ -203,7 +203,7 @@ bool sameContents(const QString& a, const QString& b) {
 
 // Removes the oldest renamed copies so that, with "NAME.bad", kKeptCopies remain.
 void pruneCopies(const QFileInfo& file) {
-    static const QRegularExpression tail(QStringLiteral("^\\.(\\d{8}-\\d{6})(?:-(\\d+))?\\.bad$"));
+    static const QRegularExpression kTail(QStringLiteral("^\\.(\\d{8}-\\d{6})(?:-(\\d+))?\\.bad$"));
     std::vector<StampedCopy> copies;
     const QString prefix = file.fileName();
     // Links to folders included: a link moved aside is a copy like any other.
@@ -211,7 +211,7 @@ void pruneCopies(const QFileInfo& file) {
         {prefix + QStringLiteral(".*.bad")}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         if (!name.startsWith(prefix)) continue;
-        const auto m = tail.match(QStringView(name).mid(prefix.size()));
+        const auto m = kTail.match(QStringView(name).mid(prefix.size()));
         if (m.hasMatch()) copies.push_back({name, m.captured(1), m.captured(2).toInt()});
     }
     std::sort(copies.begin(), copies.end(), [](const StampedCopy& a, const StampedCopy& b) {

@@ -7,11 +7,11 @@ namespace platform {
 
 namespace {
 void write(int priority, const QString& message) {
-    static const bool opened = [] {
+    static const bool kOpened = [] {
         openlog("overink", LOG_PID, LOG_USER);
         return true;
     }();
-    (void)opened;
+    (void)kOpened;
     const QByteArray text = message.toUtf8();
     syslog(priority, "%s", text.constData());
     // One call per line, so lines of different threads do not interleave.

@@ -58,17 +58,17 @@ void Updater::startUpdater(std::weak_ptr<StandardUserDriverDelegate> userDriverD
 }
 
 bool Updater::automaticallyChecksForUpdates() const {
-    return env_.defaults->boolValue(automaticChecksKey).value_or(false);
+    return env_.defaults->boolValue(kAutomaticChecksKey).value_or(false);
 }
 
 void Updater::setAutomaticallyChecksForUpdates(bool on) {
     assertMainThread("Updater::setAutomaticallyChecksForUpdates");
-    env_.defaults->setBool(automaticChecksKey, on);
+    env_.defaults->setBool(kAutomaticChecksKey, on);
     scheduleAutomaticCheck();
 }
 
 std::optional<QDateTime> Updater::lastUpdateCheckDate() const {
-    const auto stored = env_.defaults->stringValue(lastCheckKey);
+    const auto stored = env_.defaults->stringValue(kLastCheckKey);
     if (!stored) return std::nullopt;
     const QDateTime date = QDateTime::fromString(*stored, Qt::ISODateWithMs);
     if (!date.isValid()) return std::nullopt;
@@ -122,7 +122,7 @@ void Updater::checkFinished(bool userInitiated, const AppcastFetch::Result& resu
     if (!result.ok()) return checkFailed(userInitiated, result.error);
     const AppcastParseResult feed = parseAppcast(result.bytes);
     if (!feed.ok()) return checkFailed(userInitiated, feed.error);
-    env_.defaults->setString(lastCheckKey, env_.now().toUTC().toString(Qt::ISODateWithMs));
+    env_.defaults->setString(kLastCheckKey, env_.now().toUTC().toString(Qt::ISODateWithMs));
     const auto newest = newestItem(feed.items);
     if (newest && compareVersions(newest->version, env_.currentVersion) > 0) return offerUpdate(*newest, userInitiated);
     if (userInitiated &&
@@ -161,12 +161,12 @@ void Updater::offerUpdate(const AppcastItem& item, bool userInitiated) {
         offer.addButton(QStringLiteral("Cancel"));
         const int answer = offer.runModal();
         if (!weak) return;
-        if (answer == Alert::firstButtonReturn) {
+        if (answer == Alert::kFirstButtonReturn) {
             if (!openPage(item.downloadPage())) return;
             break;
         }
         // The notes open beside the offer, which comes back.
-        if (!(hasNotes && answer == Alert::secondButtonReturn)) break;
+        if (!(hasNotes && answer == Alert::kSecondButtonReturn)) break;
         if (!openPage(item.releaseNotesLink)) return;
     }
     endSession();

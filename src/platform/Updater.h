@@ -54,8 +54,8 @@ struct UpdaterEnvironment {
 
 class Updater {
 public:
-    static inline const QString automaticChecksKey = QStringLiteral("updater.automaticallyChecksForUpdates");
-    static inline const QString lastCheckKey = QStringLiteral("updater.lastUpdateCheckDate");
+    static inline const QString kAutomaticChecksKey = QStringLiteral("updater.automaticallyChecksForUpdates");
+    static inline const QString kLastCheckKey = QStringLiteral("updater.lastUpdateCheckDate");
 
     // The program's updater: the feed of configuredFeedUrl(), the standard
     // defaults, the bundle's versions and the desktop's browser.

@@ -339,7 +339,7 @@ void WindowActivation::install() {
     static bool installed = false;
     if (installed || !QCoreApplication::instance() || !x11::available()) return;
     installed = true;
-    static const Subscription events = X11EventSource::instance().handle(XEventStage::activation, noteEvent);
+    static const Subscription kEvents = X11EventSource::instance().handle(XEventStage::activation, noteEvent);
 }
 
 std::uint32_t WindowActivation::userTime() { return gUserTime; }

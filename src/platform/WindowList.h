@@ -12,6 +12,7 @@
 namespace platform {
 
 // Window layers: ordinary application windows are at 0.
+// NOLINTBEGIN(readability-identifier-naming)
 namespace WindowListLayer {
 inline constexpr int desktop = -1;
 inline constexpr int normal = 0;
@@ -19,6 +20,7 @@ inline constexpr int floating = 3; // kept above others, utility windows
 inline constexpr int dock = 20;    // panels and docks
 inline constexpr int popUp = 101;  // menus, tooltips, notifications
 } // namespace WindowListLayer
+// NOLINTEND(readability-identifier-naming)
 
 struct WindowInfo {
     // The window's number (its X window id).

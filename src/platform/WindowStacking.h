@@ -10,12 +10,14 @@ class Window;
 
 // Window levels: ordinary windows stand at 0; anything above stays over
 // every ordinary window, and our own windows are kept in level order.
+// NOLINTBEGIN(readability-identifier-naming)
 namespace WindowLevel {
 inline constexpr int normal = 0;
 inline constexpr int overlay = 999;
 inline constexpr int panel = 1000;
 inline constexpr int popUp = 1001;
 } // namespace WindowLevel
+// NOLINTEND(readability-identifier-naming)
 
 // The level of one window, owned by it (Window::stacking()), and the order
 // of all of ours: kept in level order above the overlays whoever restacks,

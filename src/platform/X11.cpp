@@ -23,6 +23,11 @@ xcb_connection_t* connection() {
 
 bool available() { return connection() != nullptr; }
 
+bool connectionBroken() {
+    auto* c = connection();
+    return c && xcb_connection_has_error(c);
+}
+
 xcb_screen_t* screen() {
     auto* c = connection();
     if (!c) return nullptr;

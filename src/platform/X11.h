@@ -22,6 +22,9 @@ namespace platform::x11 {
 // tests render offscreen).
 xcb_connection_t* connection();
 bool available();
+// Whether that connection broke (the server went away): the program ends
+// over it on the event loop's next turn, saying so once.
+bool connectionBroken();
 xcb_window_t root();
 xcb_screen_t* screen();
 

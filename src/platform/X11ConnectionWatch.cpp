@@ -28,14 +28,9 @@ struct Watch {
 
 // Never destroyed: Qt may still log while the statics go.
 Watch& watch() {
-    static Watch* const instance = new Watch;
-    return *instance;
+    static Watch* const kInstance = new Watch;
+    return *kInstance;
 }
-
-// Qt's line before its exit(), from its event loop ("The X11 connection
-// broke (error N). Did the X11 server die?") and from Xlib's I/O error
-// handler ("The X11 connection broke: REASON (code N)").
-bool isLossLine(const QString& message) { return message.startsWith(QLatin1String("The X11 connection broke")); }
 
 void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     Watch& w = watch();
@@ -43,7 +38,7 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
     xcb_connection_t* const connection = w.connection.load();
     if (!connection) return;
     if (!isMainThread()) {
-        if (!isLossLine(message)) return;
+        if (!X11ConnectionWatch::isLossLine(message)) return;
         // Xlib's handler, on another thread: the main thread meets the same
         // broken connection on its next turn and ends the program; Xlib's
         // exit() must not run under it meanwhile. Bounded, should the main
@@ -53,7 +48,7 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
     }
     // Any line the main thread logs once the connection is broken: Qt's own
     // wording may change, its check of the connection comes first.
-    if (isLossLine(message) || xcb_connection_has_error(connection)) {
+    if (X11ConnectionWatch::isLossLine(message) || xcb_connection_has_error(connection)) {
         w.connection = nullptr;
         if (w.onLoss) w.onLoss();
     }
@@ -61,17 +56,25 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
 
 } // namespace
 
-void X11ConnectionWatch::start(Handler onLoss) {
+void X11ConnectionWatch::start(Handler onLoss) { start(std::move(onLoss), x11::connection()); }
+
+void X11ConnectionWatch::start(Handler onLoss, xcb_connection_t* connection) {
     assertMainThread("X11ConnectionWatch::start");
     Watch& w = watch();
     w.onLoss = std::move(onLoss);
-    xcb_connection_t* const connection = x11::connection();
     if (!connection) return;
     if (!w.installed) {
         w.previous = qInstallMessageHandler(onMessage);
         w.installed = true;
     }
     w.connection = connection;
+}
+
+// Qt's line before its exit(), from its event loop ("The X11 connection
+// broke (error N). Did the X11 server die?") and from Xlib's I/O error
+// handler ("The X11 connection broke: REASON (code N)").
+bool X11ConnectionWatch::isLossLine(const QString& message) {
+    return message.startsWith(QLatin1String("The X11 connection broke"));
 }
 
 void X11ConnectionWatch::stop() {

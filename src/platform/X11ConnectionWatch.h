@@ -2,7 +2,11 @@
 
 // Notices that Qt's X connection broke before Qt ends the process over it.
 
+#include <QString>
+
 #include <functional>
+
+struct xcb_connection_t;
 
 namespace platform {
 
@@ -21,8 +25,12 @@ public:
     // Main thread, once the application object is connected; replaces an
     // earlier watch.
     static void start(Handler onLoss);
+    // The same on another connection than Qt's (tests).
+    static void start(Handler onLoss, xcb_connection_t* connection);
     // Before the application object goes, which frees the connection.
     static void stop();
+    // Whether `message` is Qt's line about its broken X connection.
+    static bool isLossLine(const QString& message);
 };
 
 } // namespace platform

@@ -83,6 +83,13 @@ QImage toImage(const std::uint8_t* data, int width, int height, const PixelLayou
     return image;
 }
 
+// Why a read's reply did not come: the server's error, or none when the
+// connection broke (the server went away).
+QString unread(const xcb_generic_error_t* e) {
+    if (!e) return QStringLiteral("the connection to the X server broke");
+    return QStringLiteral("the X server refused to read the screen (error %1)").arg(e->error_code);
+}
+
 bool sharedMemoryOffered(xcb_connection_t* c) {
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shm_id);
     return ext && ext->present;
@@ -99,8 +106,7 @@ QImage readThroughReply(xcb_connection_t* c, const QRect& a, const PixelLayout& 
                                   &e));
     if (whenRead) whenRead();
     if (!r) {
-        if (error)
-            *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
+        if (error) *error = unread(e);
         std::free(e);
         return {};
     }
@@ -229,7 +235,7 @@ bool RootImageReader::readIntoSegment(const QRect& a, QString* error, const std:
         &e));
     if (whenRead) whenRead();
     if (r) return true;
-    if (error) *error = QStringLiteral("the X server refused to read the screen (error %1)").arg(e ? e->error_code : 0);
+    if (error) *error = unread(e);
     std::free(e);
     return false;
 }

@@ -421,6 +421,9 @@ private:
         done_ = nullptr;
         deleteLater();
         if (!done) return;
+        // Nor a refusal nor any failure: the program ends over the broken
+        // connection on the next turn, and says so once.
+        if (image.isNull() && x11::connectionBroken()) return;
         if (image.isNull()) {
             done({{}, failure(error)});
         } else {
@@ -495,6 +498,7 @@ void X11ScreenGrabber::captureImage(const ContentFilter& filter, const CaptureCo
                                     std::function<void(ImageResult)> done) {
     assertMainThread("X11ScreenGrabber::captureImage");
     auto answerLater = [this, &done](CaptureError error) {
+        if (x11::connectionBroken()) return;
         QTimer::singleShot(0, context_.get(), [done = std::move(done), error] { done({{}, error}); });
     };
     if (wayland_) return answerLater(waylandError());

@@ -88,7 +88,7 @@ void SettingsPanelModel::confirmQuit(DrawingState& state, const SettingsPanelSer
     const auto lowered = lowerHighLevelWindows();
     const int response = alert.runModal();
     restoreWindowLevels(lowered);
-    if (response != platform::Alert::secondButtonReturn) return;
+    if (response != platform::Alert::kSecondButtonReturn) return;
     state.isQuittingIntentionally = true;
     if (services.terminate) services.terminate();
 }

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+// A table of the toolbar's measures, read as ToolbarMetrics::itemSpacing.
+// NOLINTBEGIN(readability-identifier-naming)
 namespace ToolbarMetrics {
 inline constexpr double itemSpacing = 8;
 // Horizontal toolbar: 12 left and right, 6 top and bottom; vertical: the
@@ -24,6 +26,7 @@ inline constexpr double swatchSide = 16;
 inline constexpr double sliderLength = 80;
 inline constexpr double valueWidth = 40;
 } // namespace ToolbarMetrics
+// NOLINTEND(readability-identifier-naming)
 
 enum class ToolbarItemKind {
     canvasVisibility,

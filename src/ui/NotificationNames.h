@@ -5,6 +5,8 @@
 
 #include <QString>
 
+// Named as the notifications they stand for.
+// NOLINTBEGIN(readability-identifier-naming)
 namespace Notifications {
 // The toolbar's typed-width field takes keyboard focus: the toolbar panel
 // may become the key window.
@@ -17,3 +19,4 @@ inline const QString colorPickerResignKey = QStringLiteral("ColorPickerResignKey
 // The toolbar's capture button: take a screenshot.
 inline const QString screenCaptureRequested = QStringLiteral("ScreenCaptureRequested");
 } // namespace Notifications
+// NOLINTEND(readability-identifier-naming)

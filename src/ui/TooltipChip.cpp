@@ -10,7 +10,7 @@
 #include <cmath>
 
 TooltipChip::TooltipChip(QWidget* parent) : QWidget(parent) {
-    setFont(ui::systemFont(fontSize));
+    setFont(ui::systemFont(kFontSize));
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
@@ -24,8 +24,8 @@ void TooltipChip::setText(const QString& text) {
 
 QSize TooltipChip::sizeHint() const {
     const QFontMetricsF metrics(font());
-    const double width = metrics.horizontalAdvance(text_) + 2 * horizontalPadding;
-    const double height = metrics.height() + 2 * verticalPadding;
+    const double width = metrics.horizontalAdvance(text_) + 2 * kHorizontalPadding;
+    const double height = metrics.height() + 2 * kVerticalPadding;
     return QSize(int(std::ceil(width)), int(std::ceil(height)));
 }
 
@@ -38,10 +38,10 @@ void TooltipChip::paintEvent(QPaintEvent*) {
 
     const ui::Theme theme = ui::Theme::current(this);
     QPainterPath plate;
-    plate.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    plate.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
     p.fillPath(plate, theme.material.toQColor());
     // The outline is centred on the plate's edge, half of it inside.
-    QPen pen(theme.primary.withAlpha(outlineOpacity).toQColor(), outlineWidth);
+    QPen pen(theme.primary.withAlpha(kOutlineOpacity).toQColor(), kOutlineWidth);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::SvgMiterJoin);
     pen.setMiterLimit(10);
@@ -50,7 +50,7 @@ void TooltipChip::paintEvent(QPaintEvent*) {
 
     p.setPen(theme.primary.toQColor());
     p.setFont(font());
-    p.drawText(QRectF(rect()).adjusted(horizontalPadding, verticalPadding, -horizontalPadding, -verticalPadding),
+    p.drawText(QRectF(rect()).adjusted(kHorizontalPadding, kVerticalPadding, -kHorizontalPadding, -kVerticalPadding),
                Qt::AlignCenter | Qt::TextSingleLine, text_);
 }
 

@@ -9,12 +9,12 @@
 
 class TooltipChip : public QWidget {
 public:
-    static constexpr double fontSize = 12;
-    static constexpr double horizontalPadding = 8;
-    static constexpr double verticalPadding = 4;
-    static constexpr double cornerRadius = 5;
-    static constexpr double outlineWidth = 0.5;
-    static constexpr double outlineOpacity = 0.12;
+    static constexpr double kFontSize = 12;
+    static constexpr double kHorizontalPadding = 8;
+    static constexpr double kVerticalPadding = 4;
+    static constexpr double kCornerRadius = 5;
+    static constexpr double kOutlineWidth = 0.5;
+    static constexpr double kOutlineOpacity = 0.12;
 
     explicit TooltipChip(QWidget* parent = nullptr);
 

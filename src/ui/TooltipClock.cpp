@@ -37,6 +37,6 @@ public:
 } // namespace
 
 std::shared_ptr<TooltipClock> TooltipClock::system() {
-    static const auto clock = std::make_shared<SystemClock>();
-    return clock;
+    static const auto kClock = std::make_shared<SystemClock>();
+    return kClock;
 }

@@ -62,7 +62,7 @@ void TooltipManager::request(const QString& text, const std::shared_ptr<AnchorRe
     // Already scheduled or shown for this control: the delay does not
     // start again.
     if (currentID_ == anchor.get()) return;
-    if (phase_ == Phase::visible) fade(0, replacedFadeDuration, orderOutCompletion());
+    if (phase_ == Phase::visible) fade(0, kReplacedFadeDuration, orderOutCompletion());
     cancelTimers();
     currentID_ = anchor.get();
     phase_ = Phase::pending;
@@ -70,7 +70,7 @@ void TooltipManager::request(const QString& text, const std::shared_ptr<AnchorRe
     pendingAnchor_ = anchor;
     pendingPlacement_ = placement;
     const auto weak = lifetime_.ref();
-    showTimer_ = clock_->schedule(showDelay, false, [weak] {
+    showTimer_ = clock_->schedule(kShowDelay, false, [weak] {
         if (TooltipManager* self = weak.get()) {
             self->showTimer_.reset();
             self->present();
@@ -82,7 +82,7 @@ void TooltipManager::hide(const AnchorRef* anchor) {
     platform::assertMainThread("TooltipManager::hide");
     if (!currentID_ || currentID_ != anchor) return;
     cancelTimers();
-    if (phase_ == Phase::visible) fade(0, hideFadeDuration, orderOutCompletion());
+    if (phase_ == Phase::visible) fade(0, kHideFadeDuration, orderOutCompletion());
     currentID_ = nullptr;
     phase_ = Phase::pending;
 }
@@ -123,12 +123,12 @@ void TooltipManager::present() {
 
     phase_ = Phase::visible;
     anchoredAt_ = place->anchor.origin;
-    fade(1, fadeInDuration);
+    fade(1, kFadeInDuration);
     const auto weak = lifetime_.ref();
     holdTimer_ = clock_->schedule(holdSeconds_, false, [weak] {
         if (TooltipManager* self = weak.get()) self->holdExpired();
     });
-    pollTimer_ = clock_->schedule(pollInterval, true, [weak, anchor = std::weak_ptr<AnchorRef>(pendingAnchor_)] {
+    pollTimer_ = clock_->schedule(kPollInterval, true, [weak, anchor = std::weak_ptr<AnchorRef>(pendingAnchor_)] {
         if (TooltipManager* self = weak.get()) self->poll(anchor);
     });
 }
@@ -137,7 +137,7 @@ void TooltipManager::holdExpired() {
     cancelTimers();
     currentID_ = nullptr;
     phase_ = Phase::pending;
-    fade(0, hideFadeDuration, orderOutCompletion());
+    fade(0, kHideFadeDuration, orderOutCompletion());
 }
 
 void TooltipManager::poll(const std::weak_ptr<AnchorRef>& anchor) {
@@ -145,14 +145,15 @@ void TooltipManager::poll(const std::weak_ptr<AnchorRef>& anchor) {
     if (const auto ref = anchor.lock()) {
         if (const auto place = locate(*ref)) {
             const Point now = place->anchor.origin;
-            if (std::abs(now.x - anchoredAt_->x) <= moveTolerance && std::abs(now.y - anchoredAt_->y) <= moveTolerance)
+            if (std::abs(now.x - anchoredAt_->x) <= kMoveTolerance &&
+                std::abs(now.y - anchoredAt_->y) <= kMoveTolerance)
                 return;
         }
     }
     cancelTimers();
     currentID_ = nullptr;
     phase_ = Phase::pending;
-    fade(0, movedFadeDuration, orderOutCompletion());
+    fade(0, kMovedFadeDuration, orderOutCompletion());
 }
 
 void TooltipManager::cancelTimers() {
@@ -174,8 +175,8 @@ void TooltipManager::fade(double alpha, double duration, std::function<void()> c
     }
     const auto weak = lifetime_.ref();
     const auto start = clock_->now();
-    // Whole steps of about fadeStep, so that the last one ends the fade.
-    const double step = duration / std::ceil(duration / fadeStep);
+    // Whole steps of about kFadeStep, so that the last one ends the fade.
+    const double step = duration / std::ceil(duration / kFadeStep);
     fadeTimer_ = clock_->schedule(step, true, [weak, fadeToken, from, alpha, duration, start, completion] {
         if (TooltipManager* self = weak.get()) self->stepFade(fadeToken, from, alpha, duration, start, completion);
     });
@@ -229,16 +230,16 @@ Point TooltipManager::chipOrigin(TooltipPlacement placement, const Rect& anchor,
                                  const Rect& visible) {
     const double w = chip.width, h = chip.height;
     if (placement.kind == TooltipPlacement::Kind::side) {
-        const double right = window.maxX() + gap;
-        return Point(right + w <= visible.maxX() ? right : window.minX() - w - gap, anchor.midY() - h / 2);
+        const double right = window.maxX() + kGap;
+        return Point(right + w <= visible.maxX() ? right : window.minX() - w - kGap, anchor.midY() - h / 2);
     }
     switch (placement.direction) {
-    case PanelOpenDirection::below: return Point(anchor.midX() - w / 2, window.minY() - h - gap);
-    case PanelOpenDirection::above: return Point(anchor.midX() - w / 2, window.maxY() + gap);
-    case PanelOpenDirection::toRight: return Point(window.maxX() + gap, anchor.midY() - h / 2);
-    case PanelOpenDirection::toLeft: return Point(window.minX() - w - gap, anchor.midY() - h / 2);
+    case PanelOpenDirection::below: return Point(anchor.midX() - w / 2, window.minY() - h - kGap);
+    case PanelOpenDirection::above: return Point(anchor.midX() - w / 2, window.maxY() + kGap);
+    case PanelOpenDirection::toRight: return Point(window.maxX() + kGap, anchor.midY() - h / 2);
+    case PanelOpenDirection::toLeft: return Point(window.minX() - w - kGap, anchor.midY() - h / 2);
     }
-    return Point(anchor.midX() - w / 2, window.minY() - h - gap);
+    return Point(anchor.midX() - w / 2, window.minY() - h - kGap);
 }
 
 Point TooltipManager::clampedOrigin(Point origin, const Size& chip, const Rect& visible) {

@@ -27,23 +27,23 @@ class TooltipManager {
 public:
     enum class Phase { pending, visible };
 
-    static constexpr double showDelay = 0.4;
-    static constexpr double holdDuration = 3.0;
-    static constexpr double pollInterval = 0.1;
+    static constexpr double kShowDelay = 0.4;
+    static constexpr double kHoldDuration = 3.0;
+    static constexpr double kPollInterval = 0.1;
     // Between the chip and the window it stands beside.
-    static constexpr double gap = 4;
+    static constexpr double kGap = 4;
     // How far a shown chip's control may move on either axis before the chip
     // goes.
-    static constexpr double moveTolerance = 4;
-    static constexpr double fadeInDuration = 0.15;
+    static constexpr double kMoveTolerance = 4;
+    static constexpr double kFadeInDuration = 0.15;
     // The chip of another control takes over.
-    static constexpr double replacedFadeDuration = 0.12;
+    static constexpr double kReplacedFadeDuration = 0.12;
     // The pointer left, or the chip was shown long enough.
-    static constexpr double hideFadeDuration = 0.2;
+    static constexpr double kHideFadeDuration = 0.2;
     // The control moved or went away.
-    static constexpr double movedFadeDuration = 0.15;
+    static constexpr double kMovedFadeDuration = 0.15;
     // Seconds between two steps of a fade.
-    static constexpr double fadeStep = 1.0 / 60;
+    static constexpr double kFadeStep = 1.0 / 60;
 
     // Made on first use, with the displays and the clock of the real
     // program, and kept for the life of the application.
@@ -79,7 +79,7 @@ public:
     // at once and ignores requests until it is on again.
     void applyShowTooltips(bool show);
     // How long a shown chip stays while the pointer rests on its control:
-    // holdDuration but where a test session lengthens it. From the next
+    // kHoldDuration but where a test session lengthens it. From the next
     // chip on.
     void setHoldSeconds(double seconds) { holdSeconds_ = seconds; }
     double holdSeconds() const { return holdSeconds_; }
@@ -138,6 +138,6 @@ private:
     std::optional<platform::Point> anchoredAt_;
     bool enabled_ = true;
     unsigned token_ = 0;
-    double holdSeconds_ = holdDuration;
+    double holdSeconds_ = kHoldDuration;
     platform::Lifetime<TooltipManager> lifetime_{this};
 };

@@ -65,3 +65,7 @@ set(x11_default_filter -NoWindowManager.*:LatePlacingOnX11.*)
 # A person who draws the moment the overlays appear, for the end-to-end tests.
 add_executable(stroke_on_appearance ${CMAKE_CURRENT_SOURCE_DIR}/app/StrokeOnAppearance.cpp)
 target_link_libraries(stroke_on_appearance PRIVATE PkgConfig::XCB PkgConfig::XCB_XTEST)
+
+# The program itself, started on a display that goes away meanwhile.
+target_compile_definitions(x11_app PRIVATE OVERINK_PROGRAM="$<TARGET_FILE:overink>")
+add_dependencies(x11_app overink)

@@ -23,8 +23,8 @@ public:
     QPointF point() { return QPointF(uniform(0, 400), uniform(0, 300)); }
 
     double width() {
-        static const double widths[] = {0.5, 1, 2, 4, 11, 25, 60, 100};
-        return widths[integer(0, 7)];
+        static const double kWidths[] = {0.5, 1, 2, 4, 11, 25, 60, 100};
+        return kWidths[integer(0, 7)];
     }
 
     std::vector<QPointF> freehand() {

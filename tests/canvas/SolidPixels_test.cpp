@@ -141,6 +141,27 @@ TEST(SolidPixels, AStrokeShowsInItsOwnColourWhereItsAlphaIsAtLeastHalfItsOpacity
     }
 }
 
+// The threshold itself, which the drawn strokes above leave a step of
+// leeway around: a pixel whose alpha is exactly half the stroke's opacity
+// shows, one a level below does not.
+TEST(SolidPixels, APixelAtExactlyHalfTheStrokesOpacityShows) {
+    struct Case {
+        int alpha, opacity255;
+        bool shows;
+    };
+    for (const Case& c : {Case{100, 200, true}, Case{99, 200, false}, Case{128, 255, true}, Case{127, 255, false},
+                          Case{101, 201, true}, Case{100, 201, false}}) {
+        QImage own(1, 1, QImage::Format_ARGB32_Premultiplied);
+        own.fill(qRgba(c.alpha, 0, 0, c.alpha));
+        QImage cover = emptyCover(own.size());
+        raiseCover(cover, own.rect(), own, QPoint(0, 0), c.opacity255);
+        QImage image = own;
+        makeSolid(image, image.rect(), cover, QPoint(0, 0));
+        EXPECT_EQ(image.pixel(0, 0), c.shows ? qRgb(255, 0, 0) : 0u)
+            << "alpha " << c.alpha << " of a stroke at " << c.opacity255;
+    }
+}
+
 TEST(SolidPixels, TranslucentStrokesKeepTheirColourAtFullIntensity) {
     // One colour all over: every pixel shown is that colour at full
     // intensity, never darkened, however faint the stroke. (As exact as the

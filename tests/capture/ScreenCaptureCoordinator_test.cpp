@@ -315,7 +315,7 @@ TEST(ScreenCapture, ARefusedPermissionShowsTheAlertOnceWithTheHighWindowsLowered
     c.alerts.whileShown = [&](const platform::Alert&) {
         toolbarLevelDuringAlert = c.toolbar->window()->stacking().level();
     };
-    c.alerts.answer(platform::Alert::secondButtonReturn);
+    c.alerts.answer(platform::Alert::kSecondButtonReturn);
     c.coordinator->startCapture();
     c.countDown();
     ASSERT_TRUE(waitUntil([&] { return !c.alerts.shown.empty(); }, 2000));

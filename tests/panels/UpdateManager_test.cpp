@@ -99,7 +99,7 @@ TEST(UpdateManager, TheAutomaticSettingIsAnnouncedBeforeItChanges) {
     manager->setAutomaticallyChecksForUpdates(true);
     EXPECT_EQ(seenInAnnouncement, std::vector<bool>{false});
     EXPECT_TRUE(manager->automaticallyChecksForUpdates());
-    EXPECT_EQ(defaults->boolValue(Updater::automaticChecksKey), true);
+    EXPECT_EQ(defaults->boolValue(Updater::kAutomaticChecksKey), true);
 }
 
 TEST(UpdateManager, LoweringTakesTheHighWindowsDownAndRestoringPutsThemBack) {
@@ -174,10 +174,10 @@ TEST(UpdateManager, WindowsStepAsideAroundEveryWindowAndAlertOfTheUpdater) {
                           {server.url("/broken").toString(), 1},
                           {QString(), 1},
                           {server.url("/newer").toString(), 2}};
-    alerts.answer(platform::Alert::firstButtonReturn);
-    alerts.answer(platform::Alert::firstButtonReturn);
-    alerts.answer(platform::Alert::firstButtonReturn);
-    alerts.answer(platform::Alert::secondButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
+    alerts.answer(platform::Alert::kSecondButtonReturn);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.feed.toStdString());
         levelsWhileShown.clear();

@@ -34,11 +34,11 @@ TEST(UpdatesSettingsRows, StatusLineTellsWhetherAndWhenTheLastCheckRan) {
     const UpdatesSettingsRowsModel rows(makeManager(defaults), {});
     const QDateTime now(QDate(2024, 5, 14), QTime(10, 0));
     EXPECT_EQ(rows.lastCheckedText(now).toStdString(), "Not checked yet.");
-    defaults->setString(Updater::lastCheckKey, now.addSecs(-5 * 60).toUTC().toString(Qt::ISODateWithMs));
+    defaults->setString(Updater::kLastCheckKey, now.addSecs(-5 * 60).toUTC().toString(Qt::ISODateWithMs));
     EXPECT_EQ(rows.lastCheckedText(now).toStdString(), "Last checked 5 minutes ago.");
-    defaults->setString(Updater::lastCheckKey, now.addDays(-1).toUTC().toString(Qt::ISODateWithMs));
+    defaults->setString(Updater::kLastCheckKey, now.addDays(-1).toUTC().toString(Qt::ISODateWithMs));
     EXPECT_EQ(rows.lastCheckedText(now).toStdString(), "Last checked yesterday.");
-    defaults->setString(Updater::lastCheckKey, "not a date");
+    defaults->setString(Updater::kLastCheckKey, "not a date");
     EXPECT_EQ(rows.lastCheckedText(now).toStdString(), "Not checked yet.");
 }
 

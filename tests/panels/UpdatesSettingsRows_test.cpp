@@ -121,7 +121,7 @@ TEST(UpdatesSettingsRowsView, TheCheckboxWritesTheSettingAndShowsWhatTheUpdaterK
 
     // Anywhere on the row, its wrapped second line included.
     click(box, QPoint(box->width() - 2, box->height() - 2));
-    EXPECT_EQ(defaults->boolValue(Updater::automaticChecksKey), true);
+    EXPECT_EQ(defaults->boolValue(Updater::kAutomaticChecksKey), true);
     drainEvents();
     EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(r.dismissed, 0) << "the panel stays open";
@@ -130,7 +130,7 @@ TEST(UpdatesSettingsRowsView, TheCheckboxWritesTheSettingAndShowsWhatTheUpdaterK
     manager->setAutomaticallyChecksForUpdates(false);
     drainEvents();
     EXPECT_FALSE(box->isChecked());
-    defaults->setBool(Updater::automaticChecksKey, true);
+    defaults->setBool(Updater::kAutomaticChecksKey, true);
     EXPECT_TRUE(Rows(manager).rows->automaticChecksCheckbox()->isChecked()) << "a new panel shows the kept value";
 }
 

@@ -40,7 +40,7 @@ TEST(Alert, AnswersWithTheButtonsPositionInTheOrderAdded) {
         for (auto* b : box->buttons())
             if (b->text() == "Close") b->click();
     });
-    EXPECT_EQ(alert.runModal(), Alert::secondButtonReturn);
+    EXPECT_EQ(alert.runModal(), Alert::kSecondButtonReturn);
 
     // Return takes the first button, Esc the one titled Cancel.
     whenAlertShows([](QMessageBox* box) {
@@ -48,7 +48,7 @@ TEST(Alert, AnswersWithTheButtonsPositionInTheOrderAdded) {
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(box, &esc);
     });
-    EXPECT_EQ(alert.runModal(), Alert::firstButtonReturn);
+    EXPECT_EQ(alert.runModal(), Alert::kFirstButtonReturn);
 }
 
 // Alerts show text from outside the program (an update feed, paths, the
@@ -78,17 +78,17 @@ TEST(Alert, MarkupInItsTextsIsShownAsWrittenAndLoadsNothing) {
         }
         testing_support::clickAlertButton(box, "OK");
     });
-    EXPECT_EQ(alert.runModal(), Alert::firstButtonReturn);
+    EXPECT_EQ(alert.runModal(), Alert::kFirstButtonReturn);
     EXPECT_TRUE(looked);
     EXPECT_EQ(watch.opened().join(" ").toStdString(), "");
 }
 
 TEST(Alert, TestsAnswerThroughTheFake) {
     testing_support::FakeAlerts alerts;
-    alerts.answer(Alert::secondButtonReturn);
+    alerts.answer(Alert::kSecondButtonReturn);
     Alert alert = quitAlert();
-    EXPECT_EQ(alert.runModal(), Alert::secondButtonReturn);
-    EXPECT_EQ(alert.runModal(), Alert::firstButtonReturn);
+    EXPECT_EQ(alert.runModal(), Alert::kSecondButtonReturn);
+    EXPECT_EQ(alert.runModal(), Alert::kFirstButtonReturn);
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(alerts.shown[0].messageText, "Close Overink?");
     EXPECT_EQ(alerts.shown[0].buttons(), (std::vector<QString>{"Cancel", "Close"}));

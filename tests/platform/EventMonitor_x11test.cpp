@@ -52,9 +52,9 @@ struct ShownPanel {
     bool placed = false;
 };
 
-constexpr auto cmd = ModifierFlags::command;
-constexpr auto shift = ModifierFlags::shift;
-constexpr auto caps = ModifierFlags::capsLock;
+constexpr auto kCmd = ModifierFlags::command;
+constexpr auto kShift = ModifierFlags::shift;
+constexpr auto kCaps = ModifierFlags::capsLock;
 } // namespace
 
 TEST(EventMonitorX11, KeyCodesAndModifierBitsAsTyped) {
@@ -81,7 +81,7 @@ TEST(EventMonitorX11, KeyCodesAndModifierBitsAsTyped) {
         10000));
     keys.clear();
     for (const char* k : {"Escape", "shift+Escape", "ctrl+z", "ctrl+shift+z", "BackSpace", "Delete"}) type(k);
-    EXPECT_EQ(keys, (std::vector<Key>{{53, 0}, {53, shift}, {6, cmd}, {6, cmd | shift}, {51, 0}, {117, 0}}));
+    EXPECT_EQ(keys, (std::vector<Key>{{53, 0}, {53, kShift}, {6, kCmd}, {6, kCmd | kShift}, {51, 0}, {117, 0}}));
 
     // Caps Lock is reported (so Ctrl+Z with it differs); Num Lock is not.
     keys.clear();
@@ -93,7 +93,7 @@ TEST(EventMonitorX11, KeyCodesAndModifierBitsAsTyped) {
     type("ctrl+z");
     type("Delete");
     testing_support::pressKey("Num_Lock");
-    EXPECT_EQ(keys, (std::vector<Key>{{6, cmd | caps}, {53, caps}, {6, cmd}, {117, 0}}));
+    EXPECT_EQ(keys, (std::vector<Key>{{6, kCmd | kCaps}, {53, kCaps}, {6, kCmd}, {117, 0}}));
 }
 
 TEST(EventMonitorX11, GlobalMonitorsSeeOtherApplicationsClicksButNotOurs) {

@@ -237,6 +237,51 @@ TEST(ScreenGrab, AnExcludedWindowStaysOutWhenTheCompositingManagerIsSlow) {
     EXPECT_TRUE(waitUntil([&] { return near(rootPixel(excluded.centre), kMagenta); })) << "it shows again";
 }
 
+// A compositing manager that reports drawing where the left-out window was
+// before it has learnt that the window is hidden: it draws the place again
+// as it was, window and all (stood in for by the test, the manager itself
+// held), and only later without it. The grab looks at the screen after the
+// report and waits on for the second drawing.
+TEST(ScreenGrab, AnExcludedWindowStaysOutWhenTheCompositingManagerDrawsItAgainFirst) {
+    const pid_t manager = compositingManagerPid();
+    if (!manager) GTEST_SKIP() << "no compositing manager in this session";
+    ExternalWindow other(OVERINK_CLICK_RECORDER, QRect(300, 300, 900, 600));
+    ASSERT_TRUE(other.ready());
+    const QRect area(400, 400, 300, 100);
+    OwnWindow excluded(area);
+    ASSERT_TRUE(near(rootPixel(excluded.centre), kMagenta));
+
+    auto clock = std::make_shared<ManualPlatformClock>();
+    X11ScreenGrabber grabber(false, clock);
+    const ContentFilter filter = leaving(grabber, excluded);
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    Grab grab(grabber, filter);
+    // The stale frame, drawn onto the root over everything as the manager
+    // draws its frames; its report reaches every watch of the screen.
+    const QImage stale = x11::readRootImage(area);
+    auto* c = x11::connection();
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    const std::uint32_t overChildren = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
+    xcb_create_gc(c, gc, x11::root(), XCB_GC_SUBWINDOW_MODE, &overChildren);
+    x11::DamageWatch reports;
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, x11::root(), gc, std::uint16_t(area.width()),
+                  std::uint16_t(area.height()), std::int16_t(area.x()), std::int16_t(area.y()), 0, 24,
+                  std::uint32_t(stale.sizeInBytes()), stale.constBits());
+    xcb_free_gc(c, gc);
+    x11::flush();
+    const bool reported = waitUntil([&] { return reports.drawn().contains(area); });
+    drainEvents();
+    const bool endedOnTheStaleFrame = grab.ended();
+    ::kill(manager, SIGCONT);
+    ASSERT_TRUE(reported) << "the stale frame was not reported";
+    EXPECT_FALSE(endedOnTheStaleFrame) << "the grab took the screen while it still showed the window";
+    // It ends on the manager's own drawing: no time needs to pass.
+    ASSERT_TRUE(waitUntil([&] { return grab.ended(); }, 10000));
+    ASSERT_FALSE(grab.image().isNull());
+    EXPECT_EQ(magentaIn(grab.image(), area.adjusted(10, 10, -10, -10)), 0) << "the excluded window is not in the image";
+    EXPECT_TRUE(waitUntil([&] { return near(rootPixel(excluded.centre), kMagenta); })) << "it shows again";
+}
+
 // A fade step of the left-out window (a tooltip chip fading) while the
 // compositing manager is slow: once it draws again, it draws the screen
 // without the window.

@@ -1,19 +1,26 @@
 // Display capture from a real X server, with and without a compositing
-// manager: the root's pixels, the displays and windows it lists, and a
-// window of ours left out of the image while it stays on screen.
+// manager: the root's pixels, the displays and windows it lists, a window
+// of ours left out of the image while it stays on screen, and a server that
+// goes while the image is read.
 #include "ScreenGrabTestSupport.h"
 #include "platform/Window.h"
 #include "platform/X11.h"
 #include "platform/X11RootImage.h"
 #include "platform/X11ScreenGrabber.h"
 #include "platform/X11ScreenProvider.h"
+#include "support/DisplayProxy.h"
 #include "support/ManualPlatformClock.h"
 #include "support/TestUtil.h"
 #include "support/X11TestUtil.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <xcb/shm.h>
 
 using namespace platform;
 using namespace grab_test;
@@ -156,4 +163,33 @@ TEST(ScreenGrab, ADisplayNoLongerConnectedIsAFailure) {
     const auto image = capture(grabber, {{0xFFFFFFF0u, Rect(0, 0, 1920, 1080)}, {}}, {1920, 1080});
     ASSERT_TRUE(image.error);
     EXPECT_EQ(image.error->kind, CaptureError::Kind::failed);
+}
+
+// The X server goes while the grab's read of the screen waits for its
+// answer (the display ends as the request comes, before the server sees
+// it): the program ends with status 1 and one line of its own, saying the
+// server is gone. The grab reported a refusal first ("the X server refused
+// to read the screen (error 0)"), a second line.
+TEST(ScreenGrabLoss, AServerGoneWhileTheScreenIsReadLeavesOneLineOfOurs) {
+    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(x11::connection(), &xcb_shm_id);
+    const int kGetImage = 73, kShmGetImage = 4;
+    testing_support::DisplayProxy display(
+        {.requests = {{kGetImage, -1}, {shm ? shm->major_opcode : -2, kShmGetImage}}});
+    ASSERT_FALSE(display.name().isEmpty()) << "no display number to be had";
+    QTemporaryDir dir;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromLatin1(display.name()));
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    QProcess probe;
+    probe.setProcessEnvironment(env);
+    probe.start(OVERINK_GRAB_LOSS_PROBE, {});
+    ASSERT_TRUE(probe.waitForFinished(60000)) << "the probe did not end";
+    const QByteArray out = probe.readAllStandardOutput();
+    const QString err = QString::fromLocal8Bit(probe.readAllStandardError());
+    ASSERT_TRUE(display.gone()) << "the probe read the screen without asking for its image: " << out.toStdString();
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit) << err.toStdString();
+    EXPECT_EQ(probe.exitCode(), 1) << err.toStdString();
+    const QStringList ours = err.split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^overink: "));
+    ASSERT_EQ(ours.size(), 1) << err.toStdString();
+    EXPECT_TRUE(ours.front().contains("The X server is gone")) << err.toStdString();
 }

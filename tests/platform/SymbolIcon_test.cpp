@@ -8,7 +8,7 @@
 namespace {
 // Every symbol name the program's views use: the tools' stored values, the
 // two tool icons that differ from them, and the buttons' symbols.
-const char* const names[] = {
+const char* const kNames[] = {
     "hand.raised",
     "pencil",
     "scribble",
@@ -68,7 +68,7 @@ double coverage(const QImage& img) {
 } // namespace
 
 TEST(SymbolIcon, EveryNameResolvesAndIsLegibleAt13Pixels) {
-    for (const char* name : names) {
+    for (const char* name : kNames) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(platform::hasSymbol(name));
         const QImage img = platform::symbolPixmap(name, QSize(13, 13), Qt::black).toImage();

@@ -109,8 +109,8 @@ TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsDownloadPage) {
 TEST_F(UpdaterTest, ReleaseNotesOpenBesideTheOfferAndCancelOpensNothing) {
     serveFeed("/feed", {item("160", "1.6", "https://overink.example/notes/1.6")});
     auto updater = makeUpdater(server.url("/feed").toString());
-    alerts.answer(platform::Alert::secondButtonReturn);
-    alerts.answer(platform::Alert::firstButtonReturn);
+    alerts.answer(platform::Alert::kSecondButtonReturn);
+    alerts.answer(platform::Alert::kFirstButtonReturn);
     ASSERT_TRUE(check(*updater));
     EXPECT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://overink.example/notes/1.6"),
@@ -118,7 +118,7 @@ TEST_F(UpdaterTest, ReleaseNotesOpenBesideTheOfferAndCancelOpensNothing) {
 
     opened.clear();
     delegate->calls.clear();
-    alerts.answer(platform::Alert::thirdButtonReturn);
+    alerts.answer(platform::Alert::kThirdButtonReturn);
     ASSERT_TRUE(check(*updater));
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(delegate->calls, (Calls{"showUpdate", "finish"}));
@@ -177,7 +177,7 @@ TEST_F(UpdaterTest, TheSameOrAnOlderVersionIsUpToDate) {
         SCOPED_TRACE(i);
         const QString path = QStringLiteral("/feed%1").arg(i);
         serveFeed(path, feeds[i]);
-        defaults->remove(Updater::lastCheckKey);
+        defaults->remove(Updater::kLastCheckKey);
         alerts.shown.clear();
         delegate->calls.clear();
         auto updater = makeUpdater(server.url(path).toString());
@@ -305,19 +305,19 @@ TEST_F(UpdaterTest, AutomaticChecksAreOffUntilTurnedOnThenDaily) {
 
     // Never checked: due at once. Else a day after the last check.
     updater->setAutomaticallyChecksForUpdates(true);
-    EXPECT_EQ(defaults->boolValue(Updater::automaticChecksKey), true);
+    EXPECT_EQ(defaults->boolValue(Updater::kAutomaticChecksKey), true);
     EXPECT_EQ(updater->nextAutomaticCheckDate(), now);
-    defaults->setString(Updater::lastCheckKey, now.addSecs(-3600).toUTC().toString(Qt::ISODateWithMs));
+    defaults->setString(Updater::kLastCheckKey, now.addSecs(-3600).toUTC().toString(Qt::ISODateWithMs));
     EXPECT_EQ(updater->nextAutomaticCheckDate(), now.addSecs(23 * 3600));
     // A recorded check in the future is a clock that was wrong.
-    defaults->setString(Updater::lastCheckKey, now.addDays(3).toUTC().toString(Qt::ISODateWithMs));
+    defaults->setString(Updater::kLastCheckKey, now.addDays(3).toUTC().toString(Qt::ISODateWithMs));
     EXPECT_EQ(updater->nextAutomaticCheckDate(), now);
-    defaults->setString(Updater::lastCheckKey, "garbage");
+    defaults->setString(Updater::kLastCheckKey, "garbage");
     EXPECT_EQ(updater->nextAutomaticCheckDate(), now);
     EXPECT_FALSE(updater->lastUpdateCheckDate().has_value());
 
     // Without a feed, or before the start, nothing is scheduled.
-    defaults->setBool(Updater::automaticChecksKey, true);
+    defaults->setBool(Updater::kAutomaticChecksKey, true);
     EXPECT_FALSE(makeUpdater(QString())->nextAutomaticCheckDate().has_value());
     UpdaterEnvironment env;
     env.defaults = defaults;
@@ -329,7 +329,7 @@ TEST_F(UpdaterTest, AutomaticChecksRunQuietlyUnlessThereIsAnUpdate) {
     serveFeed("/same", {item("150", "1.5")});
     serveFeed("/newer", {item("160", "1.6")});
     server.routeFeed("/broken", "<rss>");
-    defaults->setBool(Updater::automaticChecksKey, true);
+    defaults->setBool(Updater::kAutomaticChecksKey, true);
 
     auto quiet = makeUpdater(server.url("/same").toString());
     ASSERT_TRUE(waitUntil([&] { return server.requests().contains("/same") && quiet->canCheckForUpdates.get(); }));
@@ -337,7 +337,7 @@ TEST_F(UpdaterTest, AutomaticChecksRunQuietlyUnlessThereIsAnUpdate) {
     EXPECT_EQ(quiet->lastUpdateCheckDate(), now);
     EXPECT_EQ(quiet->nextAutomaticCheckDate(), now.addDays(1));
 
-    defaults->remove(Updater::lastCheckKey);
+    defaults->remove(Updater::kLastCheckKey);
     auto failing = makeUpdater(server.url("/broken").toString());
     ASSERT_TRUE(waitUntil([&] { return server.requests().contains("/broken") && failing->canCheckForUpdates.get(); }));
     EXPECT_TRUE(alerts.shown.empty());

@@ -94,7 +94,7 @@ TEST(WindowKeyboard, AnAlertAnsweredFromTheKeyboardHandsItBack) {
         platform::Alert alert;
         alert.messageText = QStringLiteral("The screenshot could not be saved.");
         alert.addButton(QStringLiteral("OK"));
-        EXPECT_EQ(alert.runModal(), platform::Alert::firstButtonReturn) << key;
+        EXPECT_EQ(alert.runModal(), platform::Alert::kFirstButtonReturn) << key;
         presser.stop();
         EXPECT_TRUE(pressed) << key;
         // Never outside the program in between: with the window that had it.

@@ -76,3 +76,10 @@ add_dependencies(x11_platform connection_loss_probe)
 add_executable(standin_wm ${CMAKE_CURRENT_SOURCE_DIR}/platform/StandInWindowManager.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/platform/StandInWindowManagerFocus.cpp)
 target_link_libraries(standin_wm PRIVATE Qt6::Core PkgConfig::XCB)
+
+# A program on X11 that takes an image at once, for the test whose display
+# goes while the image is read.
+add_executable(grab_loss_probe ${CMAKE_CURRENT_SOURCE_DIR}/platform/GrabLossProbe.cpp)
+target_link_libraries(grab_loss_probe PRIVATE overink_core)
+target_compile_definitions(x11_platform PRIVATE OVERINK_GRAB_LOSS_PROBE="$<TARGET_FILE:grab_loss_probe>")
+add_dependencies(x11_platform grab_loss_probe)

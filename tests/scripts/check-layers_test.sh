@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The layer check catches every planted fault, by name, and nothing else:
-# includes that climb, xcb outside the platform layer or in the window
-# header, and raw subscriptions however they are written.
+# includes that climb (in quotes or angle brackets), xcb outside the
+# platform layer or in the window header, and raw subscriptions however
+# they are written.
 #   tests/scripts/check-layers_test.sh <source folder>
 set -u
 root=$1
@@ -21,6 +22,7 @@ expect() { # folder, exit status, then the lines the output must hold, exactly
     fi
 }
 expect layers-climb 1 \
+    'canvas/AngledClimb.h: canvas includes toolbar/UsesXcb.h from the later layer toolbar' \
     'model/Climb.cpp: model includes canvas/Painter.h from the later layer canvas' \
     'platform/Window.h: includes xcb or Xlib headers outside the platform layer'"'"'s sources' \
     'toolbar/UsesXcb.h: includes xcb or Xlib headers outside the platform layer'"'"'s sources'

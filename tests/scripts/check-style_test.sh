@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The style check catches what it must, in a small tree of its own: a badly
 # laid-out line however long ago it was committed, a bad name in a
-# header-only file, bad names anywhere with --all, a header no built file
-# includes, and a new file without its opening comment; a clean tree passes.
+# header-only file, bad names anywhere with --all, constants named as
+# variables, a header no built file includes, and a new file without its
+# opening comment; a clean tree passes.
 #   tests/scripts/check-style_test.sh <source folder>
 set -u
 root=$1
@@ -81,6 +82,14 @@ age
 check 0 ""
 check 1 'Limits\.h:5:8: error: invalid case style' --all
 sed -i '/limit_pair/,$d' src/platform/Limits.h && commit "named again" && age
+
+step="camelBack constants, at namespace scope and in a class"
+printf 'constexpr int limitStep = 1;\n' >>src/platform/Limits.h
+sed -i 's/    int value_ = 0;/    int value_ = 0;\n    static constexpr int startValue = 0;/' src/platform/Counter.h
+commit "constants named as variables"
+check 1 "Limits\.h:5:15: error: invalid case style for global constant 'limitStep'"
+check 1 "Counter\.h:12:26: error: invalid case style for class constant 'startValue'"
+sed -i '/limitStep/d' src/platform/Limits.h && sed -i '/startValue/d' src/platform/Counter.h && commit "named again" && age
 
 step="a header that no built file includes"
 printf '#pragma once\n// Nothing includes this.\n\nstruct Orphan {};\n' >src/platform/Orphan.h

@@ -20,7 +20,7 @@ public:
         platform::Alert::setRunnerForTesting([this](const platform::Alert& a) {
             shown.push_back(a);
             if (whileShown) whileShown(a);
-            if (answers_.empty()) return platform::Alert::firstButtonReturn;
+            if (answers_.empty()) return platform::Alert::kFirstButtonReturn;
             const int r = answers_.front();
             answers_.pop_front();
             return r;

@@ -30,7 +30,7 @@ inline std::vector<QPointF> wanderingPath(std::mt19937& rng, QSizeF area, int sa
 
 // The placed stroke kinds in toolbar order (no move, eraser or brush cells).
 inline DrawingTool mixedTool(int i) {
-    static const DrawingTool tools[] = {
+    static const DrawingTool kTools[] = {
         DrawingTool::pen,       DrawingTool::bezierPen, DrawingTool::calligraphyBrush,
         DrawingTool::brushPen,  DrawingTool::airbrush,  DrawingTool::line,
         DrawingTool::arrow,     DrawingTool::rectangle, DrawingTool::ellipse,
@@ -38,7 +38,7 @@ inline DrawingTool mixedTool(int i) {
         DrawingTool::text,      DrawingTool::pen,       DrawingTool::line,
         DrawingTool::rectangle,
     };
-    return tools[static_cast<std::size_t>(i) % (sizeof tools / sizeof tools[0])];
+    return kTools[static_cast<std::size_t>(i) % (sizeof kTools / sizeof kTools[0])];
 }
 
 inline DrawingStroke randomStroke(DrawingTool tool, std::mt19937& rng, QSizeF area, int samples = 60) {

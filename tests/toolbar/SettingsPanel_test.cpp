@@ -343,7 +343,7 @@ TEST(SettingsQuit, TheAlertCancelsByDefaultAndCloseEndsTheProgram) {
     EXPECT_EQ(s.terminated, 0);
     EXPECT_FALSE(s.t->isQuittingIntentionally);
 
-    alerts.answer(platform::Alert::secondButtonReturn);
+    alerts.answer(platform::Alert::kSecondButtonReturn);
     click(s.root->quitButton());
     drainEvents();
     EXPECT_TRUE(s.t->isQuittingIntentionally);

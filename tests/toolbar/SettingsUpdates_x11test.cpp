@@ -58,7 +58,7 @@ TEST(SettingsUpdatesOnX11, CheckNowAgainstALocalFeedOffersTheNewerVersion) {
     RealToolbar t;
     FakeAlerts alerts;
     // Cancel: the offer has no release notes, so it is the second button.
-    alerts.answer(platform::Alert::secondButtonReturn);
+    alerts.answer(platform::Alert::kSecondButtonReturn);
     int highDuringOffer = -1;
     bool panelDuringOffer = true;
     alerts.whileShown = [&](const platform::Alert&) {

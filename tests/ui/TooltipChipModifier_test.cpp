@@ -20,7 +20,7 @@ using platform::Rect;
 
 namespace {
 
-const auto above = TooltipPlacement::toolbar(PanelOpenDirection::above);
+const auto kAbove = TooltipPlacement::toolbar(PanelOpenDirection::above);
 
 void enter(QWidget* w) {
     QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
@@ -53,7 +53,7 @@ struct Harness {
     TooltipChipModifier* attach(QWidget* w, const QString& text, bool show = true,
                                 std::shared_ptr<AnchorRef> anchor = nullptr) {
         auto* m = TooltipChipModifier::attach(w, std::move(anchor), &manager);
-        m->update(text, show, above);
+        m->update(text, show, kAbove);
         return m;
     }
     void show() {
@@ -87,7 +87,7 @@ TEST(TooltipChipModifier, ThePointerRestingOnAControlShowsItsChipUntilItLeaves) 
     enter(h.undo);
     h.clock->advance(0.4);
     EXPECT_EQ(h.shownText(), "Undo");
-    EXPECT_EQ(h.manager.pendingPlacement(), above);
+    EXPECT_EQ(h.manager.pendingPlacement(), kAbove);
     leave(h.undo);
     drainEvents();
     EXPECT_EQ(h.manager.currentID(), nullptr);
@@ -153,7 +153,7 @@ TEST(TooltipChipModifier, TheSettingIsAppliedOnScreenAndOnChange) {
     h.clock->advance(1);
     EXPECT_EQ(h.shownText(), "");
 
-    undo->update("Undo", true, above);
+    undo->update("Undo", true, kAbove);
     EXPECT_TRUE(h.manager.enabled());
     leave(h.undo);
     drainEvents();
@@ -161,8 +161,8 @@ TEST(TooltipChipModifier, TheSettingIsAppliedOnScreenAndOnChange) {
     h.clock->advance(0.4);
     EXPECT_EQ(h.shownText(), "Undo");
     // Refreshing with the same value applies nothing; a change does, at once.
-    undo->update("Undo", true, above);
-    undo->update("Undo", false, above);
+    undo->update("Undo", true, kAbove);
+    undo->update("Undo", false, kAbove);
     EXPECT_EQ(h.shownText(), "");
 
     // A chip without text, and a help text carrying no setting, apply none.
@@ -187,7 +187,7 @@ TEST(TooltipChipModifier, AHelpTextFollowsTheSettingOfTheControlsAroundIt) {
     leave(h.redo);
     drainEvents();
 
-    TooltipChipModifier::of(h.undo)->update("Undo", false, above);
+    TooltipChipModifier::of(h.undo)->update("Undo", false, kAbove);
     enter(h.redo);
     h.clock->advance(1);
     EXPECT_EQ(h.shownText(), "");
@@ -242,7 +242,7 @@ TEST(TooltipChipModifier, AControlThatLosesItsTextLosesItsChip) {
     enter(h.undo);
     h.clock->advance(0.5);
     ASSERT_EQ(h.shownText(), "Show Canvas");
-    chip->update("", true, above);
+    chip->update("", true, kAbove);
     h.clock->advance(0.2);
     EXPECT_EQ(h.shownText(), "");
     leave(h.undo);

@@ -21,7 +21,7 @@ using Phase = TooltipManager::Phase;
 
 namespace {
 
-const auto below = TooltipPlacement::toolbar(PanelOpenDirection::below);
+const auto kBelow = TooltipPlacement::toolbar(PanelOpenDirection::below);
 
 // A toolbar-like window of 300 by 40 with two 24-point controls, on one
 // screen as large as Qt's own, under a manager whose clock stands still.
@@ -71,7 +71,7 @@ TEST(TooltipPlacementRules, EachPlacementPutsTheChipBesideTheWindowCentredOnTheC
     const Rect screen(0, 0, 1920, 1080);
     const Rect anchor(100, 700, 30, 30), window(50, 690, 600, 50);
     const Size chip(80, 22);
-    EXPECT_EQ(TooltipManager::chipOrigin(below, anchor, window, chip, screen), Point(75, 664));
+    EXPECT_EQ(TooltipManager::chipOrigin(kBelow, anchor, window, chip, screen), Point(75, 664));
     EXPECT_EQ(
         TooltipManager::chipOrigin(TooltipPlacement::toolbar(PanelOpenDirection::above), anchor, window, chip, screen),
         Point(75, 744));
@@ -124,12 +124,12 @@ TEST(TooltipPlacementRules, TheVisibleFrameIsTheScreenHoldingTheControl) {
 
 TEST(TooltipManager, TheChipComesAfterTheDelayBesideTheWindowAndFadesIn) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     EXPECT_EQ(h.manager->currentID(), h.undo.get());
     h.clock->advance(0.39);
     EXPECT_FALSE(h.shown());
     // Asked again while scheduled: the delay does not start again.
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.01);
     ASSERT_TRUE(h.shown());
     EXPECT_EQ(h.manager->phase(), Phase::visible);
@@ -158,7 +158,7 @@ TEST(TooltipManager, TheChipComesAfterTheDelayBesideTheWindowAndFadesIn) {
 
 TEST(TooltipManager, AShownChipGoesAfterThreeSecondsAndComesBackOnlyWhenAskedAgain) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.4 + 3.0 - 0.01);
     EXPECT_EQ(h.manager->phase(), Phase::visible);
     h.clock->advance(0.01);
@@ -172,7 +172,7 @@ TEST(TooltipManager, AShownChipGoesAfterThreeSecondsAndComesBackOnlyWhenAskedAga
     EXPECT_TRUE(h.quiet());
     // The pointer's leave finds nothing to do; its next arrival asks again.
     h.manager->hide(h.undo.get());
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.4);
     EXPECT_TRUE(h.shown());
 }
@@ -182,7 +182,7 @@ TEST(TooltipManager, AShownChipGoesAfterThreeSecondsAndComesBackOnlyWhenAskedAga
 TEST(TooltipManager, ALongerHoldKeepsTheChipUpThatLongAndNothingElseSlows) {
     Harness h;
     h.manager->setHoldSeconds(30);
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.4);
     EXPECT_TRUE(h.shown());
     h.clock->advance(30 - 0.01);
@@ -195,7 +195,7 @@ TEST(TooltipManager, ALongerHoldKeepsTheChipUpThatLongAndNothingElseSlows) {
 
 TEST(TooltipManager, LeavingCallsOffAScheduledChipAndFadesOutAShownOne) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.3);
     h.manager->hide(h.redo.get());
     EXPECT_EQ(h.manager->currentID(), h.undo.get()) << "another control's leave changes nothing";
@@ -205,7 +205,7 @@ TEST(TooltipManager, LeavingCallsOffAScheduledChipAndFadesOutAShownOne) {
     h.clock->advance(1);
     EXPECT_FALSE(h.shown());
 
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.6);
     h.manager->hide(h.undo.get());
     EXPECT_EQ(h.manager->phase(), Phase::pending);
@@ -218,9 +218,9 @@ TEST(TooltipManager, LeavingCallsOffAScheduledChipAndFadesOutAShownOne) {
 
 TEST(TooltipManager, AnotherControlTakesOverAfterTheOldChipFadesOut) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.6);
-    h.manager->request("Redo", h.redo, below);
+    h.manager->request("Redo", h.redo, kBelow);
     EXPECT_EQ(h.manager->currentID(), h.redo.get());
     EXPECT_EQ(h.manager->phase(), Phase::pending);
     h.clock->advance(0.11);
@@ -237,7 +237,7 @@ TEST(TooltipManager, AnotherControlTakesOverAfterTheOldChipFadesOut) {
 
 TEST(TooltipManager, AFadeTakenOverByALaterOneDoesNotFinish) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.6);
     bool finished = false;
     h.manager->fade(0, 0.2, [&] { finished = true; });
@@ -253,7 +253,7 @@ TEST(TooltipManager, AFadeTakenOverByALaterOneDoesNotFinish) {
 
 TEST(TooltipManager, AControlMovedMoreThanFourPointsTakesItsChipAlong) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.5);
     Rect frame = h.window->frame();
     h.window->setFrame(frame.offsetBy(4, -4));
@@ -274,7 +274,7 @@ TEST(TooltipManager, AControlMovedMoreThanFourPointsTakesItsChipAlong) {
 
 TEST(TooltipManager, AControlThatGoesAwayTakesItsChipAlongOrNeverShowsIt) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.5);
     delete h.undoView;
     h.clock->advance(0.1);
@@ -284,7 +284,7 @@ TEST(TooltipManager, AControlThatGoesAwayTakesItsChipAlongOrNeverShowsIt) {
 
     // Gone before its chip was due: nothing shows, and the control stays the
     // current one until the pointer's leave or another control.
-    h.manager->request("Redo", h.redo, below);
+    h.manager->request("Redo", h.redo, kBelow);
     delete h.redoView;
     h.clock->advance(0.5);
     EXPECT_FALSE(h.shown());
@@ -297,14 +297,14 @@ TEST(TooltipManager, AControlThatGoesAwayTakesItsChipAlongOrNeverShowsIt) {
     auto clear = std::make_shared<AnchorRef>();
     clear->nsView = new QWidget(h.window->contentView());
     h.window->orderOut();
-    h.manager->request("Clear all", clear, below);
+    h.manager->request("Clear all", clear, kBelow);
     h.clock->advance(0.5);
     EXPECT_FALSE(h.shown());
 }
 
 TEST(TooltipManager, TurningTooltipsOffTakesTheChipDownAtOnceAndIgnoresRequests) {
     Harness h;
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.5);
     ASSERT_TRUE(h.shown());
     h.manager->applyShowTooltips(false);
@@ -313,13 +313,13 @@ TEST(TooltipManager, TurningTooltipsOffTakesTheChipDownAtOnceAndIgnoresRequests)
     EXPECT_EQ(h.manager->currentID(), nullptr);
     EXPECT_TRUE(h.quiet());
 
-    h.manager->request("Redo", h.redo, below);
+    h.manager->request("Redo", h.redo, kBelow);
     EXPECT_EQ(h.manager->currentID(), nullptr);
     h.clock->advance(1);
     EXPECT_FALSE(h.shown());
 
     h.manager->applyShowTooltips(true);
-    h.manager->request("Redo", h.redo, below);
+    h.manager->request("Redo", h.redo, kBelow);
     h.clock->advance(0.4);
     EXPECT_TRUE(h.shown());
 
@@ -327,7 +327,7 @@ TEST(TooltipManager, TurningTooltipsOffTakesTheChipDownAtOnceAndIgnoresRequests)
     h.manager->hide(h.redo.get());
     h.manager->applyShowTooltips(false);
     h.manager->applyShowTooltips(true);
-    h.manager->request("Undo", h.undo, below);
+    h.manager->request("Undo", h.undo, kBelow);
     h.clock->advance(0.4);
     EXPECT_TRUE(h.shown());
     EXPECT_EQ(h.chipText(), "Undo");
@@ -339,7 +339,7 @@ TEST(TooltipManager, TheChipIsKeptOnTheScreenNearItsEdges) {
     // Docked against the bottom-left corner: "below" would leave the screen.
     h.window->setFrame(Rect(0, 0, 300, 40));
     drainEvents();
-    h.manager->request("Capture screen + drawing (3s)", h.undo, below);
+    h.manager->request("Capture screen + drawing (3s)", h.undo, kBelow);
     h.clock->advance(0.4);
     ASSERT_TRUE(h.shown());
     Rect chip = h.manager->panel()->frame();
