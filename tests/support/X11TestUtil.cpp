@@ -46,12 +46,19 @@ public:
         if (!window_) return false;
         if (x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty())
             return toServer(timeoutMs);
-        // Alternately 1 and 2 pixels wide.
-        const std::uint32_t width = 1 + (++resizesSent_ % 2);
-        xcb_configure_window(x11::connection(), window_, XCB_CONFIG_WINDOW_WIDTH, &width);
-        x11::flush();
-        const int expected = resizesSent_;
-        return waitUntil([&] { return resizesSeen_ >= expected; }, timeoutMs);
+        // A width of its own for each request. A manager that is starting
+        // may drop a request that came before it was ready: asked again.
+        QElapsedTimer waited;
+        waited.start();
+        while (true) {
+            const std::uint32_t width = 1 + (++resizesSent_ % 50);
+            xcb_configure_window(x11::connection(), window_, XCB_CONFIG_WINDOW_WIDTH, &width);
+            x11::flush();
+            const int left = timeoutMs - int(waited.elapsed());
+            if (left <= 0) return false;
+            const int expected = resizesSent_;
+            if (waitUntil([&] { return resizesSeen_ >= expected; }, std::min(left, 1000))) return true;
+        }
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -59,7 +66,7 @@ public:
         const auto* e = static_cast<const xcb_generic_event_t*>(message);
         if ((e->response_type & ~0x80) == XCB_CONFIGURE_NOTIFY) {
             const auto* c = reinterpret_cast<const xcb_configure_notify_event_t*>(e);
-            if (c->window == window_ && c->width == 1 + (resizesSent_ % 2)) resizesSeen_ = resizesSent_;
+            if (c->window == window_ && c->width == 1 + (resizesSent_ % 50)) resizesSeen_ = resizesSent_;
             return false;
         }
         if ((e->response_type & ~0x80) != XCB_PROPERTY_NOTIFY) return false;
