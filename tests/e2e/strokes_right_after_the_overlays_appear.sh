@@ -2,10 +2,11 @@
 # A stroke begun the moment the overlays appear is drawn where the pointer
 # went, and none of it reaches the program beneath: a window manager may
 # first put the overlay below (or beside) the panel it overlaps and move it
-# into place only a moment later. Each run starts the program afresh, clicks
-# its tray icon and draws at once; RUNS runs (3 unless given; the issue's
-# measure is 200 without a compositing manager).
-#   strokes_right_after_the_overlays_appear.sh <overink> [RUNS]
+# into place only a moment later. Each run starts the program afresh (or,
+# with "reshow", shows the overlays of one program again, its stroke undone
+# and the overlays hidden after each run), clicks its tray icon and draws at
+# once; RUNS runs (3 unless given).
+#   strokes_right_after_the_overlays_appear.sh <overink> [RUNS [reshow]]
 # OVERINK_CLICK_RECORDER: a window of another process that reports its
 # clicks. OVERINK_STROKE_ON_APPEARANCE: the helper that draws the moment an
 # overlay is mapped. OVERINK_E2E_OUTPUT: where the screenshots are kept.
@@ -13,6 +14,7 @@ set -u
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 overink=$1
 runs=${2:-3}
+mode=${3:-fresh}
 recorder=${OVERINK_CLICK_RECORDER:?}
 stroker=${OVERINK_STROKE_ON_APPEARANCE:?}
 e2e_begin strokes_right_after_the_overlays_appear
@@ -29,9 +31,15 @@ presses() { grep -c '^press ' "$out/recorder.log"; }
 # The stroke: from (400, 500) to (800, 500). Its middle, 300 wide, is red.
 on_line() { [ "$(red_in "$1" 300 6 450 497)" -ge 1500 ]; }
 lost=0 offset=0 leaked=0 misplaced=0
-for run in $(seq 1 "$runs"); do
+if [ "$mode" = reshow ]; then
   start_overink
   program=${pids[-1]}
+fi
+for run in $(seq 1 "$runs"); do
+  if [ "$mode" != reshow ]; then
+    start_overink
+    program=${pids[-1]}
+  fi
   await_tray_icon "$program"
   "$stroker" 400 500 400 40 >"$out/stroke.log" 2>&1 &
   stroker_pid=$!
@@ -57,6 +65,17 @@ for run in $(seq 1 "$runs"); do
   if [ "$(presses)" -gt "$leaked" ]; then
     echo "run $run: the press reached the program beneath" >&2
     leaked=$(presses)
+  fi
+  if [ "$mode" = reshow ]; then
+    # The stroke undone (the keyboard is the program's as the overlays
+    # show), then the overlays hidden again from the tray icon.
+    xdotool key ctrl+z
+    shot_until "undone-$run" '[ "$(red_in "undone-$run" 400 60 400 440)" -eq 0 ]' || fail "run $run: the stroke was not undone"
+    rm -f "$out/undone-$run.png"
+    click_at "$IX" "$IY"
+    wait_until 5 eval '[ "$(overlays_shown $program)" -eq 0 ]' || fail "run $run: the tray icon did not hide the overlays"
+    pace 0.5
+    continue
   fi
   kill -TERM "$program"
   wait_until 10 ended "$program" || fail "run $run: overink ignored SIGTERM"
