@@ -51,6 +51,16 @@ void configureStacking(xcb_window_t id, xcb_window_t below) {
     }
 }
 
+// The child of the root that holds `window`, among the root's children
+// `stacking`: the one kept, unless a reparenting not heard of yet on Qt's
+// connection (a window manager that ended, one that took the window on)
+// made it stale; then the server's answer.
+xcb_window_t topLevelAmong(const std::vector<xcb_window_t>& stacking, xcb_window_t window) {
+    const xcb_window_t kept = ServerPlacement::topLevelOf(window);
+    if (std::find(stacking.begin(), stacking.end(), kept) != stacking.end()) return kept;
+    return x11::topLevelOf(window);
+}
+
 // The lowest child of the root (and its position, bottom first) that holds a
 // shown window of ours other than a base window: the frame of the toolbar,
 // a panel, an alert or a file panel.
@@ -60,7 +70,7 @@ std::optional<std::pair<std::size_t, xcb_window_t>> lowestOfOurOtherWindows(cons
         // The tray icon lives in the tray's window, not on the root.
         if (!widget->isVisible() || !widget->internalWinId() || widget->inherits("QSystemTrayIconSys")) continue;
         if (const Window* w = Window::fromWidget(widget); w && w->isBaseWindow()) continue;
-        const xcb_window_t top = ServerPlacement::topLevelOf(static_cast<xcb_window_t>(widget->internalWinId()));
+        const xcb_window_t top = topLevelAmong(stacking, static_cast<xcb_window_t>(widget->internalWinId()));
         const auto it = std::find(stacking.begin(), stacking.end(), top);
         if (it == stacking.end()) continue;
         const auto at = static_cast<std::size_t>(it - stacking.begin());
@@ -85,7 +95,7 @@ bool stackedInLevelOrder() {
     std::vector<std::pair<std::size_t, Window*>> placed; // position (bottom first)
     for (Window* w : Window::all()) {
         if (w->stacking().level() <= WindowLevel::normal || !w->isVisible() || w->xid() == XCB_NONE) continue;
-        if (const auto at = positionOf(ServerPlacement::topLevelOf(w->xid()))) placed.emplace_back(*at, w);
+        if (const auto at = positionOf(topLevelAmong(stacking, w->xid()))) placed.emplace_back(*at, w);
     }
     std::sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < placed.size(); ++i)
@@ -116,8 +126,8 @@ bool stackedInLevelOrder() {
     std::vector<xcb_window_t> others;
     for (xcb_window_t id : between) {
         const bool isOurs = std::find(ours.begin(), ours.end(), id) != ours.end() ||
-                            std::any_of(placed.begin(), placed.end(), [id](const auto& p) {
-                                return ServerPlacement::topLevelOf(p.second->xid()) == id;
+                            std::any_of(placed.begin(), placed.end(), [id, &stacking](const auto& p) {
+                                return topLevelAmong(stacking, p.second->xid()) == id;
                             });
         if (!isOurs) others.push_back(id);
     }
@@ -198,12 +208,16 @@ void WindowStacking::restackAll() {
     std::stable_sort(high.begin(), high.end(),
                      [](Window* a, Window* b) { return a->stacking().goesAbove(b->stacking()); });
     xcb_window_t above = XCB_NONE;
+    std::optional<std::vector<xcb_window_t>> stacking;
     for (Window* w : high) {
         // No window manager stacks a base window: it goes straight below the
         // frame of the window above it, or on top of everything.
-        if (w->isBaseWindow())
-            configureStacking(w->xid(), above == XCB_NONE ? XCB_NONE : ServerPlacement::topLevelOf(above));
-        else restackWindow(w->xid(), above);
+        if (w->isBaseWindow()) {
+            if (above != XCB_NONE && !stacking) stacking = x11::rootChildren();
+            configureStacking(w->xid(), above == XCB_NONE ? XCB_NONE : topLevelAmong(*stacking, above));
+        } else {
+            restackWindow(w->xid(), above);
+        }
         above = w->xid();
     }
     restackInputWindows();
