@@ -97,6 +97,63 @@ private:
     Subscription input_;
 };
 
+// A window manager records in the root's _NET_ACTIVE_WINDOW which of its
+// windows it gave the focus to. When a base window of ours (no manager's)
+// takes the focus from such a window, a manager may go on taking that one
+// for focused (fluxbox, now and then): a click on it then gives it nothing,
+// as the manager sees nothing to give, and the keys stay with us. Until the
+// manager's record changes, the user's press on that window gives it the
+// focus, as the manager would have.
+class StaleActiveWindow {
+public:
+    // A base window of ours took the focus.
+    void baseWindowTookFocus() {
+        const auto active = x11::property32(x11::root(), activeAtom(), XCB_ATOM_WINDOW, 1);
+        const xcb_window_t recorded = active.empty() ? xcb_window_t(XCB_NONE) : active.front();
+        if (recorded == XCB_NONE || ours(recorded)) {
+            disarm();
+            return;
+        }
+        if (window_ == XCB_NONE) {
+            X11EventSource& source = X11EventSource::instance();
+            source.retainRawInput();
+            input_ = source.rawInput.connect([this](const RawInput& in) { pressed(in); });
+            record_ = source.rootPropertyChanged.connect([this](xcb_atom_t atom) {
+                if (atom == activeAtom()) disarm();
+            });
+        }
+        window_ = recorded;
+    }
+
+private:
+    static xcb_atom_t activeAtom() { return x11::atom("_NET_ACTIVE_WINDOW"); }
+    void disarm() {
+        if (window_ == XCB_NONE) return;
+        window_ = XCB_NONE;
+        input_ = {};
+        record_ = {};
+        X11EventSource::instance().releaseRawInput();
+    }
+    void pressed(const RawInput& in) {
+        if (in.kind != RawInput::Kind::ButtonPress || window_ == XCB_NONE) return;
+        auto* c = x11::connection();
+        auto under = x11::reply(xcb_query_pointer_reply(c, xcb_query_pointer(c, x11::root()), nullptr));
+        if (!under || under->child == XCB_NONE || under->child != x11::topLevelOf(window_)) return;
+        const xcb_window_t target = window_;
+        disarm();
+        if (ours(askFocus())) setFocus(target, in.time);
+    }
+
+    xcb_window_t window_ = XCB_NONE;
+    Subscription input_;
+    Subscription record_;
+};
+
+StaleActiveWindow& staleActiveWindow() {
+    static auto* stale = new StaleActiveWindow;
+    return *stale;
+}
+
 // Never destroyed: it follows the event source's signals to the end.
 UserInputWatch& userInput() {
     static auto* watch = new UserInputWatch;
@@ -224,10 +281,16 @@ bool ours(xcb_window_t focus) {
     return std::find(all.begin(), all.end(), focus) != all.end();
 }
 
-// Whether no program has the focus: none, the pointer's root, or the root
-// (where a window manager puts it as a focused window goes).
+// Whether no program has the focus: none, the pointer's root, the root, or
+// a window of the window manager's own (where managers put it as a focused
+// window goes, or when nothing has it: icewm's, fluxbox's).
 bool nobodys(xcb_window_t focus) {
-    return focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus == x11::root();
+    if (focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus == x11::root()) return true;
+    const auto check = x11::property32(x11::root(), x11::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1);
+    if (check.empty() || !windowManagerRunning()) return false;
+    // The manager's windows are made by its client: their ids share its base.
+    const std::uint32_t mask = xcb_get_setup(x11::connection())->resource_id_mask;
+    return (focus & ~mask) == (check.front() & ~mask);
 }
 
 // Takes the focus directly: with the user's time, which the server refuses
@@ -235,9 +298,9 @@ bool nobodys(xcb_window_t focus) {
 // where it takes nothing from another program: the focus is ours already
 // and only moves between our windows (a window manager may have given it to
 // us after the user's input), no program has it, or it was ours as the
-// request was made and only a window manager moved it since.
-void takeFocus(xcb_window_t id, std::uint32_t userTime, bool wasOurs = false) {
-    const xcb_window_t focus = askFocus();
+// request was made and only a window manager moved it since. `focus`:
+// where the server has the focus now, as just asked.
+void takeFocus(xcb_window_t id, xcb_window_t focus, std::uint32_t userTime, bool wasOurs = false) {
     setFocus(id, wasOurs || ours(focus) || nobodys(focus) ? std::uint32_t(XCB_CURRENT_TIME) : userTime);
 }
 
@@ -250,7 +313,9 @@ void handOverNow(xcb_window_t id) {
     // A window manager keeps its own idea of which of its windows has the
     // focus, and gives it to another of its choice as a focused one goes:
     // it is told, so that the window going takes nothing with it.
-    if (windowManagerRunning() && !isUnmanaged(id)) askWindowManager(id, XCB_CURRENT_TIME);
+    if (!windowManagerRunning()) return;
+    if (isUnmanaged(id)) staleActiveWindow().baseWindowTookFocus();
+    else askWindowManager(id, XCB_CURRENT_TIME);
 }
 
 // `wasOurs`: the focus was ours when the request was made, and the user has
@@ -265,7 +330,8 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     if (cause == WindowActivation::Cause::press || !windowManagerRunning() || wasOurs || ours(focus) ||
         isUnmanaged(id)) {
         newestRequestFor(id);
-        takeFocus(id, time, wasOurs);
+        takeFocus(id, focus, time, wasOurs);
+        if (windowManagerRunning() && isUnmanaged(id)) staleActiveWindow().baseWindowTookFocus();
         return;
     }
     newestRequestFor(id);
@@ -275,8 +341,9 @@ void activateNow(QWindow* window, WindowActivation::Cause cause, std::uint64_t r
     // when the user has given the focus elsewhere since `time`.
     QPointer<QWindow> target = window;
     auto graceEnded = [target, id, time, request] {
-        if (request != gRequests || !target || !target->isVisible() || askFocus() == id) return;
-        takeFocus(id, time);
+        if (request != gRequests || !target || !target->isVisible()) return;
+        const xcb_window_t focus = askFocus();
+        if (focus != id) takeFocus(id, focus, time);
     };
     if (gGraceTimer) gGraceTimer(window, graceEnded);
     else QTimer::singleShot(kWindowManagerGraceMs, window, graceEnded);
@@ -366,7 +433,15 @@ void WindowActivation::activate(QWindow* window, Cause cause) {
         new PendingActivation(window, cause, request);
         return;
     }
-    activateNow(window, cause, request);
+    // Carried out once the turn's other requests are made: only the newest
+    // goes to the server or the window manager (showing the toolbar and then
+    // the overlays asks for both), and a manager asked for a window whose
+    // request a newer one overtook could take the one it was asked for as
+    // focused ever after.
+    QPointer<QWindow> target = window;
+    QTimer::singleShot(0, window, [target, cause, request] {
+        if (target && target->isVisible()) activateNow(target, cause, request);
+    });
 }
 
 void WindowActivation::handOver(QWindow* window) {
